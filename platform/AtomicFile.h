@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace navirt {
+
+// Writes the whole content to a temporary file in the target's folder and
+// renames it over the target only when complete, so a failed write never
+// destroys the old file. Creates missing parent folders when asked.
+bool AtomicWriteFile(const std::string& path, std::string_view content, bool makeParents = false,
+                     std::string* error = nullptr);
+
+}  // namespace navirt

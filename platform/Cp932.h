@@ -1,0 +1,35 @@
+#pragma once
+// Code page 932 (Shift_JIS as Windows writes it) <-> Unicode.
+//
+// The pane's text is CP932 bytes; only the screen sees Unicode. The lossless
+// pair below guarantees EncodeCp932Lossless(DecodeCp932Lossless(b)) == b for
+// any byte string b:
+//  - a byte or pair that does not decode becomes a placeholder U+F700 + byte;
+//  - a pair that decodes to a character whose canonical encoding is another
+//    pair (NEC/IBM duplicates) is shown as that character followed by U+FE00,
+//    an invisible variation selector (U+FE00 + n for the n-th such pair of
+//    that character) that tells the encoder which pair it was.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace navirt {
+
+inline bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool IsSjisTrail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+constexpr char16_t kPlaceholderBase = 0xF700;
+constexpr char16_t kAltPairMark = 0xFE00;
+
+std::u16string DecodeCp932Lossless(std::string_view bytes);
+std::string EncodeCp932Lossless(std::u16string_view text);
+
+// Text from the system (file names, paths, report lines) into the pane and
+// back. Characters CP932 lacks become '?'; invalid UTF-8 bytes too.
+std::string Utf8ToCp932(std::string_view utf8);
+std::string Cp932ToUtf8(std::string_view cp932);
+
+std::string Utf16ToUtf8(std::u16string_view s);
+std::u16string Utf8ToUtf16(std::string_view s);
+
+}  // namespace navirt

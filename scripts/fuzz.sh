@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# scripts/fuzz.sh [SECONDS] - builds every fuzz target with clang, libFuzzer
+# and AddressSanitizer into build/fuzz and runs each for SECONDS (default 5).
+# ./test runs the short form; for a longer run: scripts/fuzz.sh 600
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+secs=${1:-5}
+dir=${NAVIRT_FUZZ_DIR:-$root/build/fuzz}
+if [ ! -f "$dir/build.ninja" ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DNAVIRT_GUI=OFF -DNAVIRT_TESTS=OFF -DNAVIRT_BENCH=OFF -DNAVIRT_FUZZ=ON \
+    -DCMAKE_C_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined" \
+    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+fi
+cmake --build "$dir" -j "$(nproc)" >/dev/null
+status=0
+for f in "$dir"/bin/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus="$root/tests/fuzz/corpus/${name#fuzz_}"
+  work="$dir/corpus/$name"
+  mkdir -p "$work"
+  args=("$work")
+  [ -d "$corpus" ] && args+=("$corpus")
+  if "$f" -max_total_time="$secs" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+       -artifact_prefix="$dir/$name-" "${args[@]}" >"$dir/$name.log" 2>&1; then
+    echo "fuzz $name: ok ($(grep -o 'Done [0-9]* runs' "$dir/$name.log" | tail -1))"
+  else
+    echo "fuzz $name: FAILED, see $dir/$name.log"; tail -30 "$dir/$name.log"; status=1
+  fi
+done
+exit $status

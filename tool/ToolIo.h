@@ -1,0 +1,21 @@
+#pragma once
+// Shared plumbing of navirt-tool's subcommands.
+#include <string>
+#include <string_view>
+
+namespace navirt::tool {
+
+// Exit statuses every subcommand uses.
+constexpr int kExitOk = 0;
+constexpr int kExitNoMatch = 1;
+constexpr int kExitUsage = 2;
+
+// Reads FILE, or standard input when path is empty or "-". On failure
+// prints "navirt-tool: cannot read PATH: reason" and returns false.
+bool ReadInput(const std::string& path, std::string& out);
+// Writes bytes to standard output unchanged.
+bool WriteOutput(std::string_view bytes);
+// Prints "navirt-tool: message" to standard error and returns kExitUsage.
+int Fail(const std::string& message);
+
+}  // namespace navirt::tool

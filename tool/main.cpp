@@ -1,0 +1,47 @@
+// navirt-tool: the core of Navirt from a shell.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tool/Commands.h"
+#include "tool/ToolIo.h"
+
+using namespace navirt::tool;
+
+namespace {
+
+// One line per subcommand; each subsystem adds its own.
+const Command kCommands[] = {
+    {"detect", CmdDetect, "detect [FILE...]            print the detected character code"},
+};
+
+void PrintHelp() {
+  std::printf("Usage: navirt-tool COMMAND [ARGS...]\n\n"
+              "Reads FILE or standard input, writes bytes to standard output.\n"
+              "Exit status: 0 success, 1 no match, 2 bad usage or unreadable input.\n\n"
+              "Commands:\n");
+  for (const Command& c : kCommands) std::printf("  %s\n", c.usage);
+  std::printf("\n  --help       this text\n  --version    the version\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintHelp();
+    return kExitUsage;
+  }
+  std::string cmd = argv[1];
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    PrintHelp();
+    return kExitOk;
+  }
+  if (cmd == "--version") {
+    std::printf("navirt-tool %s\n", NAVIRT_VERSION);
+    return kExitOk;
+  }
+  for (const Command& c : kCommands) {
+    if (cmd == c.name) return c.run(argc - 2, argv + 2);
+  }
+  return Fail("unknown command '" + cmd + "' (see navirt-tool --help)");
+}
