@@ -8,9 +8,8 @@ std::string WithThousands(uint64_t n) {
   std::string digits = std::to_string(n);
   std::string out;
   out.reserve(digits.size() + digits.size() / 3);
-  size_t lead = digits.size() % 3;
   for (size_t i = 0; i < digits.size(); ++i) {
-    if (i != 0 && (i - lead) % 3 == 0) out += ',';
+    if (i != 0 && (digits.size() - i) % 3 == 0) out += ',';
     out += digits[i];
   }
   return out;

@@ -1,0 +1,36 @@
+#include "app/StartupPath.h"
+
+#include <sys/stat.h>
+
+#include "platform/FileInfo.h"
+
+namespace navirt {
+
+std::string JoinArguments(const std::vector<std::string>& args) {
+  std::string out;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (i) out += ' ';
+    out += args[i];
+  }
+  return out;
+}
+
+StartupTarget ResolveStartupPath(const std::string& path, const std::string& currentDir) {
+  StartupTarget t;
+  if (path.empty()) return t;
+  t.valid = true;
+  std::string full = path;
+  if (full[0] != '/') full = WithTrailingSlash(currentDir) + full;
+  if (full.back() == '/') {
+    t.folder = full;
+    return t;
+  }
+  // Drop trailing "/." so "dir/." names the folder too.
+  while (full.size() > 2 && full.compare(full.size() - 2, 2, "/.") == 0) full.resize(full.size() - 2);
+  struct stat st;
+  t.folder = FolderPart(full);
+  if (::lstat(full.c_str(), &st) == 0) t.name = FileNamePart(full);
+  return t;
+}
+
+}  // namespace navirt

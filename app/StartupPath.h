@@ -1,0 +1,20 @@
+#pragma once
+// The command line: all arguments joined with single blanks are one path.
+#include <string>
+#include <vector>
+
+namespace navirt {
+
+struct StartupTarget {
+  std::string folder;  // with trailing '/'
+  std::string name;    // entry to select; empty when nothing was found
+  bool valid = false;  // false: no argument at all
+};
+
+std::string JoinArguments(const std::vector<std::string>& args);
+// Looks the path up as a directory entry (folders and hidden entries
+// included). A path ending in '/' names the folder itself, with nothing
+// selected in it.
+StartupTarget ResolveStartupPath(const std::string& path, const std::string& currentDir);
+
+}  // namespace navirt

@@ -1,0 +1,15 @@
+#pragma once
+// Fonts and colours between the settings file and Qt.
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include "app/Colors.h"
+#include "app/MainSettings.h"
+
+QString DefaultPaneFontName();    // "Noto Sans Mono CJK JP"
+QString DefaultWindowFontName();  // "Noto Sans CJK JP"
+QFont QFontFromSpec(const navirt::FontSpec& spec, const QString& fallbackName);
+navirt::FontSpec FontSpecFromQFont(const QFont& font, navirt::TColor color);
+// System colours map to the palette's roles; fallback when unknown.
+QColor QColorFromTColor(navirt::TColor c, const QColor& fallback);

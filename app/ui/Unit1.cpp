@@ -1,0 +1,1078 @@
+#include "app/ui/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QDate>
+#include <QFileSystemModel>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFutureWatcher>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/StartupPath.h"
+#include "app/ui/FontUtil.h"
+#include "app/ui/Unit33.h"
+#include "app/ui/Unit4.h"
+#include "browse/ui/FileListModel.h"
+#include "codec/DetectCode.h"
+#include "edit/ui/RichEdit.h"
+#include "platform/DynLib.h"
+#include "platform/Format.h"
+#include "platform/FileInfo.h"
+#include "platform/Paths.h"
+#include "preview/InfoLine.h"
+#include "preview/ReadRule.h"
+#include "preview/ReadSettingDialog.h"
+#include "preview/ui/Unit26.h"
+#include "preview/ui/Unit8.h"
+
+using namespace navirt;
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("Form1");
+  setWindowTitle("Navirt");
+  ProgramFolder = WithTrailingSlash(ExecutableDir());
+  SettingsPath = SettingsFilePath();
+  BuildLayout();
+  BuildToolBars();
+  BuildMenus();
+  InstallSubsystemCommands();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  if (summaryCancel_) summaryCancel_->store(true);
+  if (summaryWatcher_) summaryWatcher_->waitForFinished();
+  if (Form1 == this) Form1 = nullptr;
+}
+
+// ---------------------------------------------------------------- layout
+
+void TForm1::BuildLayout() {
+  resize(782, 514);
+  QFont windowFont(DefaultWindowFontName(), 9);
+  setFont(windowFont);
+
+  Splitter2 = new QSplitter(Qt::Horizontal, this);
+  Splitter2->setObjectName("Splitter2");
+  setCentralWidget(Splitter2);
+
+  PanelL = new QWidget(Splitter2);
+  PanelL->setObjectName("PanelL");
+  auto* lv = new QVBoxLayout(PanelL);
+  lv->setContentsMargins(0, 0, 0, 0);
+  lv->setSpacing(0);
+  PanelLT = new QWidget(PanelL);
+  PanelLT->setObjectName("PanelLT");
+  PanelLT->setFixedHeight(25);
+  auto* ltl = new QVBoxLayout(PanelLT);
+  ltl->setContentsMargins(0, 0, 0, 0);
+  ComboView1 = new QComboBox(PanelLT);
+  ComboView1->setObjectName("ComboView1");
+  ComboView1->setEditable(true);
+  ltl->addWidget(ComboView1);
+  PanelLB = new QWidget(PanelL);
+  PanelLB->setObjectName("PanelLB");
+  auto* lbl = new QVBoxLayout(PanelLB);
+  lbl->setContentsMargins(0, 0, 0, 0);
+  FolderView1 = new QTreeView(PanelLB);
+  FolderView1->setObjectName("FolderView1");
+  FolderModel = new QFileSystemModel(this);
+  FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  FolderModel->setRootPath("/");
+  FolderView1->setModel(FolderModel);
+  for (int c = 1; c < FolderModel->columnCount(); ++c) FolderView1->hideColumn(c);
+  FolderView1->setHeaderHidden(true);
+  FolderView1->setIndentation(19);
+  FolderView1->setRootIsDecorated(true);
+  lbl->addWidget(FolderView1);
+  lv->addWidget(PanelLT);
+  lv->addWidget(PanelLB, 1);
+
+  PanelR = new QWidget(Splitter2);
+  PanelR->setObjectName("PanelR");
+  auto* rv = new QVBoxLayout(PanelR);
+  rv->setContentsMargins(0, 0, 0, 0);
+  Splitter3 = new QSplitter(Qt::Vertical, PanelR);
+  Splitter3->setObjectName("Splitter3");
+  rv->addWidget(Splitter3);
+  PanelRT = new QWidget(Splitter3);
+  PanelRT->setObjectName("PanelRT");
+  auto* rtl = new QVBoxLayout(PanelRT);
+  rtl->setContentsMargins(0, 0, 0, 0);
+  FileView1 = new QTreeView(PanelRT);
+  FileView1->setObjectName("FileView1");
+  FileModel = new TFileListModel(this);
+  FileView1->setModel(FileModel);
+  FileView1->setRootIsDecorated(false);
+  FileView1->setItemsExpandable(false);
+  FileView1->setUniformRowHeights(true);
+  FileView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  FileView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  FileView1->setAllColumnsShowFocus(true);
+  FileView1->setMouseTracking(true);
+  rtl->addWidget(FileView1);
+
+  PanelRB = new QWidget(Splitter3);
+  PanelRB->setObjectName("PanelRB");
+  auto* rbl = new QVBoxLayout(PanelRB);
+  rbl->setContentsMargins(0, 0, 0, 0);
+  rbl->setSpacing(0);
+  PanelRBT = new QWidget(PanelRB);
+  PanelRBT->setObjectName("PanelRBT");
+  auto* rbtl = new QVBoxLayout(PanelRBT);
+  rbtl->setContentsMargins(2, 3, 2, 3);
+  rbtl->setSpacing(3);
+  ToolBar2 = new QToolBar(PanelRBT);
+  ToolBar2->setObjectName("ToolBar2");
+  ToolBar2->setIconSize(QSize(16, 16));
+  LFilestring = new QLabel(PanelRBT);
+  LFilestring->setObjectName("LFilestring");
+  LFilestring->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  rbtl->addWidget(ToolBar2);
+  rbtl->addWidget(LFilestring);
+  SBarR = new QStatusBar(PanelRB);
+  SBarR->setObjectName("SBarR");
+  SBarR->setSizeGripEnabled(false);
+  const int sbarWidths[7] = {100, 80, 50, 40, 60, 50, 50};
+  for (int i = 0; i < 7; ++i) {
+    sbarR_[i] = new QLabel(SBarR);
+    sbarR_[i]->setObjectName(QString("SBarR_Panel%1").arg(i));
+    sbarR_[i]->setMinimumWidth(sbarWidths[i]);
+    SBarR->addWidget(sbarR_[i]);
+  }
+  PanelRBB = new QWidget(PanelRB);
+  PanelRBB->setObjectName("PanelRBB");
+  auto* rbbl = new QVBoxLayout(PanelRBB);
+  rbbl->setContentsMargins(0, 0, 0, 0);
+  ScrollBox1 = new QScrollArea(PanelRBB);
+  ScrollBox1->setObjectName("ScrollBox1");
+  Image1 = new QLabel;
+  Image1->setObjectName("Image1");
+  ScrollBox1->setWidget(Image1);
+  ScrollBox1->hide();
+  RichEdit1 = new TRichEdit(PanelRBB);
+  RichEdit1->setObjectName("RichEdit1");
+  rbbl->addWidget(ScrollBox1);
+  rbbl->addWidget(RichEdit1, 1);
+  rbl->addWidget(PanelRBT);
+  rbl->addWidget(SBarR);
+  rbl->addWidget(PanelRBB, 1);
+
+  Splitter2->addWidget(PanelL);
+  Splitter2->addWidget(PanelR);
+  Splitter2->setStretchFactor(1, 1);
+  Splitter2->setSizes({137, 645});
+  Splitter3->addWidget(PanelRT);
+  Splitter3->addWidget(PanelRB);
+  Splitter3->setSizes({200, 300});
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  const int statusWidths[5] = {300, 100, 120, 80, 50};
+  for (int i = 0; i < 5; ++i) {
+    status_[i] = new QLabel(StatusBar1);
+    status_[i]->setObjectName(QString("StatusBar1_Panel%1").arg(i));
+    status_[i]->setMinimumWidth(statusWidths[i]);
+    StatusBar1->addWidget(status_[i], i == 0 ? 1 : 0);
+  }
+  setStatusBar(StatusBar1);
+
+  connect(FileView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { FileView1Change(); });
+  connect(FileView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+    // A focus move without a selection change still previews the item.
+  });
+  connect(FolderView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { OnFolderTreeChanged(); });
+  connect(ComboView1, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
+    std::string p = S(ComboView1->currentText());
+    if (IsDirectory(p)) GoToFolder(p);
+  });
+  connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn()));
+  });
+  connect(RichEdit1, &QPlainTextEdit::blockCountChanged, this,
+          [this](int) { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
+  // Hints of menus and buttons go to the fifth panel.
+  connect(this, &QMainWindow::iconSizeChanged, this, [] {});
+
+  FileView1->installEventFilter(this);
+  FolderView1->installEventFilter(this);
+
+  summaryWatcher_ = new QFutureWatcher<FolderFigures>(this);
+  connect(summaryWatcher_, &QFutureWatcherBase::finished, this, [this] {
+    FolderFigures f = summaryWatcher_->result();
+    if (!f.complete) return;
+    summaryFigures_ = f;
+    summaryReady_ = true;
+    if (summaryPending_) {
+      summaryPending_ = false;
+      ShowSummaryFigures(f, summaryWithBlanks_);
+    }
+  });
+}
+
+void TForm1::BuildToolBars() {
+  ToolBar1 = addToolBar("ToolBar1");
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setMovable(false);
+  ToolBar1->setIconSize(QSize(20, 20));
+  auto icon = [this](QStyle::StandardPixmap p) { return style()->standardIcon(p); };
+
+  ToolButton2 = ToolBar1->addAction(icon(QStyle::SP_DialogCloseButton), "終了(Q)");
+  ToolButton2->setObjectName("ToolButton2");
+  ToolButton2->setStatusTip("終了(Q)");
+  connect(ToolButton2, &QAction::triggered, this, &QWidget::close);
+
+  SBeditview = ToolBar2->addAction(icon(QStyle::SP_TitleBarShadeButton), "隠す");
+  SBeditview->setObjectName("SBeditview");
+  SBeditview->setToolTip("テキスト表示部分を隠します。");
+  connect(SBeditview, &QAction::triggered, this, [this] { ToggleEditView(); });
+  ToolButton49 = ToolBar2->addAction(icon(QStyle::SP_FileDialogContentsView), "表示");
+  ToolButton49->setObjectName("ToolButton49");
+  connect(ToolButton49, &QAction::triggered, this, [this] { ShowSelectedFile(); });
+  ToolButton17 = ToolBar2->addAction(icon(QStyle::SP_BrowserReload), "テキストの再表示");
+  ToolButton17->setObjectName("ToolButton17");
+  ToolButton39 = ToolBar2->addAction(icon(QStyle::SP_ArrowRight), "折り返し");
+  ToolButton39->setObjectName("ToolButton39");
+  ToolButton39->setCheckable(true);
+  connect(ToolButton39, &QAction::toggled, this, [this](bool on) { RichEdit1->SetWordWrap(on); });
+}
+
+QAction* TForm1::AddCommand(QMenu* menu, const char* name, const QString& caption, std::function<void()> handler,
+                            const QKeySequence& shortcut) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+  connect(a, &QAction::triggered, this, [handler = std::move(handler)] {
+    if (handler) handler();
+  });
+  if (menu) menu->addAction(a);
+  return a;
+}
+
+QAction* TForm1::AddOption(QMenu* menu, const char* name, const QString& caption, bool checked,
+                           std::function<void(bool)> onToggle) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  a->setCheckable(true);
+  a->setChecked(checked);
+  connect(a, &QAction::toggled, this, [onToggle = std::move(onToggle)](bool on) {
+    if (onToggle) onToggle(on);
+  });
+  if (menu) menu->addAction(a);
+  return a;
+}
+
+QAction* TForm1::FindAction(const QString& name) const { return findChild<QAction*>(name); }
+
+void TForm1::BuildMenus() {
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName("MainMenu1");
+  auto top = [this](const char* name, const QString& title) {
+    QMenu* m = MainMenu1->addMenu(title);
+    m->setObjectName(name);
+    return m;
+  };
+  Mfile = top("Mfile", "ファイル(&F)");
+  Medit = top("Medit", "編集(&E)");
+  Mdelete = top("Mdelete", "削除(&K)");
+  Msearch = top("Msearch", "検索(&S)");
+  Mview = top("Mview", "表示(&D)");
+  Mconvert = top("Mconvert", "変換(&C)");
+  Marchive = top("Marchive", "書庫(&L)");
+  Minfo = top("Minfo", "情報(&I)");
+  Mapp = top("Mapp", "アプリケーション(&A)");
+  Moption = top("Moption", "設定(&O)");
+  Mhelp = top("Mhelp", "ヘルプ(&H)");
+  Mnow = MainMenu1->addAction(Q(FormatMenuDate(std::time(nullptr))));
+  Mnow->setObjectName("Mnow");
+
+  Mexit = AddCommand(Mfile, "Mexit", "終了(&X)", [this] { close(); });
+
+  Mtextnewview = AddCommand(Mview, "Mtextnewview", "ファイルを再表示(&T)", [this] {
+    PreviewEnabled = true;
+    RealTimeMode = true;
+    if (!SelectedPath.empty()) PreviewSelectedFile();
+    QApplication::restoreOverrideCursor();
+  });
+  Mtextrepaint1 = AddCommand(Mview, "Mtextrepaint1", "テキストを再表示(&B)", [this] {
+    RefreshAll();
+    PreviewEnabled = true;
+    RealTimeMode = true;
+    ShiftHeld = AltHeld = false;
+    PreviewSelectedFile();
+  });
+  connect(ToolButton17, &QAction::triggered, Mtextrepaint1, &QAction::trigger);
+  MeditView1 = AddCommand(Mview, "MeditView1", "テキスト表示を隠す(&I)", [this] { ToggleEditView(); });
+  MeditView1->setStatusTip("テキスト表示を隠します。");
+  Mwordwrap = AddCommand(Mview, "Mwordwrap", "右で折り返す(&R)", [this] { ToolButton39->toggle(); });
+  Mv = AddCommand(nullptr, "Mv", "&V テキストを表示", [this] {
+    if (RealTimeMode) {
+      if (paneHidden_) ToggleEditView();
+      RichEdit1->setFocus();
+      return;
+    }
+    RealTimeMode = true;
+    PreviewSelectedFile();
+    RealTimeMode = false;
+  });
+  addAction(Mv);
+  connect(Mview, &QMenu::aboutToShow, this, [this] {
+    Mwordwrap->setText(RichEdit1->WordWrap() ? "右で折り返さない(&R)" : "右で折り返す(&R)");
+  });
+
+  Mdisp = AddOption(Moption, "Mdisp", "テキスト瞬時表示(&T)", true, [this](bool on) {
+    RealTimeMode = on;
+    SetSBarRPanel(4, on ? "ﾘｱﾙﾓｰﾄﾞ" : "Vﾓｰﾄﾞ");
+  });
+  Mmousepoint = AddOption(Moption, "Mmousepoint", "マウスポインタ表示(&H)", false, [this](bool on) {
+    Settings.hottrack = on;
+    FileView1->setAttribute(Qt::WA_Hover, on);
+    SetSBarRPanel(5, on ? "MP" : "");
+  });
+  Mtoolbar = AddOption(Moption, "Mtoolbar", "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
+  Msubtoolbar1 = AddOption(Moption, "Msubtoolbar1", "テキストツールバー表示", true, [this](bool) {
+    ApplyToolbarLayout();
+  });
+  Mcloseinitview1 = AddOption(Moption, "Mcloseinitview1", "終了時ファイル未選択(&I)", true, nullptr);
+  Moption->addSeparator();
+  Mfont = Moption->addMenu("フォント(&O)");
+  Mfont->setObjectName("Mfont");
+  Mfonttext = AddCommand(Mfont, "Mfonttext", "テキスト(&T)", [this] {
+    QFontDialog dlg(RichEdit1->font(), this);
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    Settings.fontR = FontSpecFromQFont(dlg.selectedFont(), Settings.fontR.color);
+    ApplyFonts();
+  });
+  Mfontfile = AddCommand(Mfont, "Mfontfile", "ファイル名(&F)", [this] {
+    QFontDialog dlg(FileView1->font(), this);
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    Settings.fontF = FontSpecFromQFont(dlg.selectedFont(), Settings.fontF.color);
+    ApplyFonts();
+  });
+  Mtabset1 = AddCommand(Moption, "Mtabset1", "TAB位置設定", [this] {
+    if (!InputQuery("TAB位置設定", "TABの文字数", "", "", "8")) return;
+    TabWidth = ParseTabWidth(S(DialogAnswer));
+    RichEdit1->SetTabWidth(TabWidth);
+  });
+  Mchartset = AddCommand(Moption, "Mchartset", "テキストの文字種類(&C)", [this] {
+    TForm8 dlg(this, RichEdit1);
+    ExecDialog(dlg);
+  });
+  MstreamRead1 = AddCommand(Moption, "MstreamRead1", "Stream読み込みの設定(&M)", [this] {
+    TIniFile ini = OpenSettings();
+    TForm26 dlg(this, TReadSettingDialogModel::ForStreamRead(ini));
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    TIniFile fresh = OpenSettings();
+    dlg.Model().Accept(fresh);
+    WriteSettings(fresh);
+  });
+  Mreadmax1 = AddCommand(Moption, "Mreadmax1", "読み込み制限の設定(&Y)", [this] {
+    TIniFile ini = OpenSettings();
+    TForm26 dlg(this, TReadSettingDialogModel::ForReadMax(ini));
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    TIniFile fresh = OpenSettings();
+    dlg.Model().Accept(fresh);
+    WriteSettings(fresh);
+  });
+  Moption->addSeparator();
+  Minitdirectry1 = AddCommand(Moption, "Minitdirectry1", "起動時フォルダー指定", [this] {
+    TIniFile ini = OpenSettings();
+    TForm4 dlg(this, "起動時フォルダー指定", "起動時のフォルダーを指定して下さい。",
+               Q(ini.ReadString("InitFolder", "InitFolderName", "")));
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    TIniFile fresh = OpenSettings();
+    fresh.WriteString("InitFolder", "InitFolderName", S(dlg.FolderText()));
+    WriteSettings(fresh);
+  });
+  Minifileclear1 = AddCommand(Moption, "Minifileclear1", "INIファイル削除･初期化", [this] { ResetSettingsFile(); });
+
+  // The whole menu as one pop-up: the same menus, so every item and its
+  // twin share one check mark.
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp})
+    PopupMenu1->addMenu(m);
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->setObjectName("PopupMenu2");
+  PopupMenu3 = new QMenu(this);
+  PopupMenu3->setObjectName("PopupMenu3");
+  RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(RichEdit1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(p)); });
+  FileView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(FileView1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu1->popup(FileView1->viewport()->mapToGlobal(p)); });
+}
+
+// Menus that end up with nothing in them are hidden until a subsystem
+// fills them.
+void TForm1::ApplyToolbarLayout() {
+  bool sub = Msubtoolbar1 && Msubtoolbar1->isChecked();
+  ToolBar2->setVisible(sub);
+  PanelRBT->adjustSize();
+}
+
+void TForm1::ApplyFonts() {
+  QFont pane = QFontFromSpec(Settings.fontR, DefaultPaneFontName());
+  RichEdit1->setFont(pane);
+  QPalette pal = RichEdit1->palette();
+  pal.setColor(QPalette::Text, QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
+  RichEdit1->setPalette(pal);
+  RichEdit1->SetTabWidth(TabWidth);
+  QFont list = QFontFromSpec(Settings.fontF, DefaultWindowFontName());
+  FileView1->setFont(list);
+  FolderView1->setFont(list);
+}
+
+void TForm1::ApplyViewStyle(int style) {
+  // The list is a details view until the browsing commands bring the
+  // other styles; the number is kept for the settings file.
+  Settings.icon = (style >= 1 && style <= 4) ? style : 3;
+}
+
+// ---------------------------------------------------------------- state
+
+void TForm1::ResetLayout() {
+  if (QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen()) setGeometry(scr->availableGeometry());
+  ShiftHeld = AltHeld = false;
+  RealTimeMode = PreviewEnabled = true;
+  DialogAnswer.clear();
+  CurrentFolder = ProgramFolder;
+  int prh = PanelR->height();
+  Splitter3->setSizes({prh - prh / 3 * 2, prh / 3 * 2});
+  SetSBarRPanel(2, "閲覧");
+  SetSBarRPanel(4, "ﾘｱﾙﾓｰﾄﾞ");
+  Settings = MainSettings{};
+  Settings.fontR = FontSpec{DefaultPaneFontName().toStdString(), 0, clWindowText, 9};
+  Settings.fontF = FontSpec{DefaultWindowFontName().toStdString(), 0, clWindowText, 9};
+  Settings.colum1 = Settings.colum2 = Settings.colum3 = -1;
+  ApplyViewStyle(3);
+  for (const auto& o : MenuOptions()) Settings.menu[o.item] = false;
+  for (const char* item : {"Mdisp", "Mtoolbar", "Mdialogdisp1", "Mcloseinitview1", "Msubtoolbar1",
+                           "Msubfolderview1", "Mgazodisp1", "Mgazostrech1"})
+    Settings.menu[item] = true;
+  for (QAction* a : {Mdisp, Mtoolbar, Mcloseinitview1, Msubtoolbar1}) a->setChecked(true);
+  ApplyFonts();
+}
+
+TIniFile TForm1::OpenSettings() const {
+  TIniFile ini;
+  ini.Load(SettingsPath);
+  return ini;
+}
+
+bool TForm1::WriteSettings(const TIniFile& ini) {
+  std::string err;
+  if (ini.SaveAs(SettingsPath, &err)) return true;
+  // The chosen place cannot be written: keep it untouched and use the
+  // per-user file from now on.
+  std::string fallback = UserSettingsFilePath();
+  if (fallback != SettingsPath && ini.SaveAs(fallback, &err)) {
+    SettingsPath = fallback;
+    return true;
+  }
+  std::fprintf(stderr, "navirt: cannot write the settings file %s: %s\n", SettingsPath.c_str(), err.c_str());
+  return false;
+}
+
+bool TForm1::LoadSettings() {
+  TIniFile ini = OpenSettings();
+  QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
+  ScreenLimits lim;
+  if (scr) {
+    lim.screenWidth = scr->geometry().width();
+    lim.screenHeight = scr->geometry().height();
+  }
+  lim.windowWidth = width();
+  lim.panelRHeight = PanelR->height();
+  Settings.left = x();
+  Settings.top = y();
+  Settings.width = width();
+  Settings.height = height();
+  Settings.panelLWidth = Splitter2->sizes().value(0);
+  Settings.panelRBHeight = Splitter3->sizes().value(1);
+  Settings.wordWrap = RichEdit1->WordWrap();
+  Settings.hottrack = true;
+  Settings.directory = CurrentFolder;
+  ReadMainSettings(ini, Settings, lim);
+
+  setGeometry(Settings.left, Settings.top, Settings.width, Settings.height);
+  Splitter2->setSizes({Settings.panelLWidth, std::max(0, Settings.width - Settings.panelLWidth)});
+  int prh = std::max(PanelR->height(), Settings.panelRBHeight);
+  Splitter3->setSizes({std::max(0, prh - Settings.panelRBHeight), Settings.panelRBHeight});
+  ApplyFonts();
+  for (int c = 1; c <= 3; ++c) {
+    int w = c == 1 ? Settings.colum1 : c == 2 ? Settings.colum2 : Settings.colum3;
+    if (w >= 0) FileView1->header()->resizeSection(c, w);
+    else FileView1->resizeColumnToContents(c);
+  }
+  RichEdit1->SetWordWrap(Settings.wordWrap);
+  ToolButton39->setChecked(Settings.wordWrap);
+  TabWidth = Settings.tabWidth;
+  RichEdit1->SetTabWidth(TabWidth);
+  for (QAction* a : {Mdisp, Mtoolbar, Msubtoolbar1, Mcloseinitview1}) {
+    QSignalBlocker block(a);
+    a->setChecked(Settings.Menu(S(a->objectName())));
+  }
+  // Other subsystems' options are found by name.
+  for (const auto& o : MenuOptions()) {
+    if (QAction* a = FindAction(o.item); a && a->isCheckable()) a->setChecked(Settings.Menu(o.item));
+  }
+  for (const auto& [name, visible] : Settings.toolbar1)
+    if (QAction* a = FindAction(QString::fromStdString(name))) a->setVisible(visible);
+  for (const auto& [name, visible] : Settings.toolbar2)
+    if (QAction* a = FindAction(QString::fromStdString(name))) a->setVisible(visible);
+
+  // Hot tracking decides the pointer option.
+  {
+    QSignalBlocker block(Mmousepoint);
+    Mmousepoint->setChecked(Settings.hottrack);
+  }
+  Settings.menu["Mmousepoint"] = Settings.hottrack;
+  FileView1->setAttribute(Qt::WA_Hover, Settings.hottrack);
+  SetSBarRPanel(5, Settings.hottrack ? "MP" : "");
+  SetSBarRPanel(3, Settings.Menu("Mrtf") ? "RTF" : "");
+  RealTimeMode = Mdisp->isChecked();
+  SetSBarRPanel(4, RealTimeMode ? "ﾘｱﾙﾓｰﾄﾞ" : "Vﾓｰﾄﾞ");
+  ApplyViewStyle(Settings.icon);
+
+  if (!Settings.initFolderName.empty() && IsDirectory(Settings.initFolderName)) {
+    CurrentFolder = WithTrailingSlash(Settings.initFolderName);
+  } else if (!Settings.directory.empty() && IsDirectory(Settings.directory)) {
+    // A folder that is gone (an unmounted disk) is not opened.
+    CurrentFolder = WithTrailingSlash(Settings.directory);
+  }
+  ToolBar1->setVisible(Mtoolbar->isChecked());
+  ApplyToolbarLayout();
+  return true;
+}
+
+void TForm1::SaveSettings() {
+  TIniFile ini = OpenSettings();
+  Settings.left = x();
+  Settings.top = y();
+  Settings.width = width();
+  Settings.height = height();
+  Settings.pixelsPerInch = static_cast<int>(logicalDpiX());
+  Settings.state = isMinimized() ? 2 : isMaximized() ? 3 : 1;
+  Settings.panelLWidth = Splitter2->sizes().value(0);
+  Settings.panelRBHeight = Splitter3->sizes().value(1);
+  Settings.fontR = FontSpecFromQFont(RichEdit1->font(), Settings.fontR.color);
+  Settings.fontF = FontSpecFromQFont(FileView1->font(), Settings.fontF.color);
+  Settings.directory = CurrentFolder;
+  Settings.colum1 = FileView1->header()->sectionSize(1);
+  Settings.colum2 = FileView1->header()->sectionSize(2);
+  Settings.colum3 = FileView1->header()->sectionSize(3);
+  Settings.hottrack = Mmousepoint->isChecked();
+  Settings.wordWrap = RichEdit1->WordWrap();
+  Settings.tabWidth = TabWidth;
+  for (const auto& o : MenuOptions()) {
+    if (QAction* a = FindAction(o.item); a && a->isCheckable()) Settings.menu[o.item] = a->isChecked();
+  }
+  SaveContext ctx;
+  ctx.now = std::time(nullptr);
+  ctx.currentDir = CurrentDirectory();
+  struct statvfs vfs;
+  if (::statvfs(ctx.currentDir.c_str(), &vfs) == 0) {
+    ctx.diskSize = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    ctx.diskFree = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+  }
+  ctx.settingsPath = SettingsPath;
+  WriteMainSettings(ini, Settings, ctx);
+  WriteSettings(ini);
+}
+
+void TForm1::FormCreate() {
+  Form1 = this;
+  LhaVersion = QueryLhaVersion();
+  ApplyLhaAvailability();
+  ResetLayout();
+  LoadSettings();
+  RefreshAll();
+  SavedPaneHeight = RichEdit1->height();
+}
+
+void TForm1::HandleCommandLine(const std::string& path) {
+  StartupTarget t = ResolveStartupPath(path, CurrentDirectory());
+  if (!t.valid || !IsDirectory(t.folder)) return;
+  PreviewEnabled = false;
+  GoToFolder(t.folder);
+  SetInfoLine("", clBlack);
+  ShowFolderSummary(false);
+  PreviewEnabled = true;
+  if (!t.name.empty()) {
+    SelectFileByName(t.name);
+    return;
+  }
+  // A folder alone: show its first file.
+  for (int r = 0; r < FileModel->rowCount(); ++r) {
+    if (!FileModel->Entry(r).isDir) {
+      SelectFileByName(FileModel->Entry(r).name);
+      return;
+    }
+  }
+}
+
+void TForm1::RefreshViews() {
+  bool was = PreviewEnabled;
+  PreviewEnabled = false;
+  std::string keep = CurrentFolder;
+  FileModel->SetFolder(keep);
+  QModelIndex idx = FolderModel->index(Q(keep.size() > 1 && keep.back() == '/' ? keep.substr(0, keep.size() - 1) : keep));
+  if (idx.isValid()) {
+    navigating_ = true;
+    FolderView1->setCurrentIndex(idx);
+    FolderView1->scrollTo(idx);
+    navigating_ = false;
+  }
+  ComboView1->setEditText(Q(keep));
+  SelectedPath.clear();
+  (void)was;
+  PreviewEnabled = true;
+}
+
+void TForm1::RefreshAll() {
+  PreviewEnabled = true;
+  RealTimeMode = Mdisp->isChecked();
+  ShiftHeld = false;
+  summaryReady_ = false;  // the folder's content may have changed
+  summaryFolder_.clear();
+  RefreshViews();
+  ClearPreview();
+}
+
+void TForm1::ClearPreview() {
+  RichEdit1->Clear();
+  SetInfoLine("", InfoColor);
+}
+
+void TForm1::ResetSettingsFile() {
+  ::unlink(SettingsPath.c_str());
+  ResetLayout();
+  QApplication::restoreOverrideCursor();
+  PreviewEnabled = RealTimeMode = true;
+  ShiftHeld = AltHeld = false;
+  DialogAnswer.clear();
+  if (paneHidden_) ToggleEditView();
+  RichEdit1->show();
+  RichEdit1->setReadOnly(false);
+  RefreshViews();
+  PreviewSelectedFile();
+}
+
+// ---------------------------------------------------------------- folders
+
+void TForm1::GoToFolder(const std::string& folder) {
+  std::string f = WithTrailingSlash(folder);
+  if (f != summaryFolder_) {
+    if (summaryCancel_) summaryCancel_->store(true);
+    summaryReady_ = false;
+    summaryPending_ = false;
+    summaryFolder_.clear();
+  }
+  bool was = PreviewEnabled;
+  PreviewEnabled = false;
+  CurrentFolder = f;
+  RefreshViews();
+  ClearPreview();
+  ShowFolderSummary(false);
+  PreviewEnabled = was;
+}
+
+void TForm1::OnFolderTreeChanged() {
+  if (navigating_) return;
+  QModelIndex idx = FolderView1->currentIndex();
+  if (!idx.isValid()) return;
+  std::string path = S(FolderModel->filePath(idx));
+  if (path.empty()) return;
+  if (WithTrailingSlash(path) == CurrentFolder) return;
+  GoToFolder(path);
+}
+
+bool TForm1::SelectFileByName(const std::string& name) {
+  int row = FileModel->RowOfName(name, true);
+  if (row < 0) return false;
+  QModelIndex idx = FileModel->index(row, 0);
+  FileView1->setFocus();
+  FileView1->selectionModel()->setCurrentIndex(
+      idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  FileView1->scrollTo(idx);
+  return true;
+}
+
+// ---------------------------------------------------------------- preview
+
+void TForm1::FileView1Change() {
+  // The pane fills the preview area again; no picture stays.
+  ScrollBox1->hide();
+  Image1->clear();
+  SetSBarRPanel(6, "");
+  QModelIndexList rows = FileView1->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  SelectedPath = rows.isEmpty() ? std::string() : FileModel->PathOf(rows.first().row());
+  if (PreviewEnabled && !ShiftHeld && !AltHeld) PreviewSelectedFile();
+  SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
+}
+
+void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded) {
+  loaded = false;
+  TIniFile ini = OpenSettings();
+  ReadSettings rs = LoadReadSettings(ini);
+  FileStat st = StatPath(path);
+  ReadMode mode = ChooseReadMode(rs, st.size, realTime);
+  if (mode == ReadMode::None) return;
+  // Both ways read the whole file; a buffered read differs only in how.
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return;
+  RichEdit1->setUpdatesEnabled(false);
+  RichEdit1->SetText(bytes);
+  RichEdit1->setUpdatesEnabled(true);
+  loaded = true;
+}
+
+void TForm1::PreviewSelectedFile() {
+  if (!RealTimeMode) return;
+  SetInfoLine("", clBlack);
+  if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  FileStat st = StatPath(SelectedPath);
+  if (!st.found) return;
+  std::string pieces = InfoLinePieces1To8(SelectedPath, st);
+  RichEdit1->Clear();
+  ApplyFonts();
+  bool editMode = !RichEdit1->isReadOnly();
+  SetInfoLine(Q(pieces), editMode ? clRed : clBlack);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool loaded = false;
+  LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
+  std::string code;
+  std::string text;
+  if (RichEdit1->LineCount() > 0) {
+    text = RichEdit1->Text();
+    if (!text.empty()) code = TextCodeLabel(DetectCode(text));
+  }
+  std::string type = SniffFileType(FirstLine(text), SelectedPath);
+  SetInfoLine(Q(pieces + InfoLinePiece9(type, code)), InfoColor);
+  QApplication::restoreOverrideCursor();
+  ShowFolderSummary(true);
+}
+
+void TForm1::ShowSelectedFile() {
+  if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  SetInfoLine("", clBlue);
+  FileStat st = StatPath(SelectedPath);
+  std::string pieces = InfoLinePieces1To8(SelectedPath, st);
+  ApplyFonts();
+  RichEdit1->Clear();
+  SetInfoLine(Q(pieces), clBlue);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool loaded = false;
+  // On demand the file is shown whatever the mode: the user asked for it.
+  LoadPaneWithFile(SelectedPath, true, loaded);
+  std::string text = RichEdit1->LineCount() > 0 ? RichEdit1->Text() : std::string();
+  std::string code = text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
+  SetInfoLine(Q(pieces + InfoLinePiece9(SniffFileType(FirstLine(text), SelectedPath), code)), clBlue);
+  QApplication::restoreOverrideCursor();
+  ShowFolderSummary(false);
+}
+
+void TForm1::ShowFileInfo() {
+  RichEdit1->Clear();
+  SetInfoLine("", InfoColor);
+  if (SelectedPath.empty()) return;
+  FileStat st = StatPath(SelectedPath);
+  if (!st.found) return;
+  SetInfoLine(Q(InfoLinePieces1To8(SelectedPath, st)), InfoColor);
+  ShowFolderSummary(false);
+}
+
+void TForm1::ShowFolderSummary(bool withBlanks) {
+  if (CurrentFolder.empty()) return;
+  SetStatusPanel(0, Q(CurrentFolder));
+  if (!withBlanks) SetCurrentDirectory(CurrentFolder);
+  if (summaryFolder_ == CurrentFolder && summaryReady_) {
+    ShowSummaryFigures(summaryFigures_, withBlanks);
+    return;
+  }
+  summaryPending_ = true;
+  summaryWithBlanks_ = withBlanks;
+  if (summaryFolder_ == CurrentFolder && summaryWatcher_->isRunning()) return;
+  StartSummaryWalk();
+}
+
+void TForm1::StartSummaryWalk() {
+  if (summaryCancel_) summaryCancel_->store(true);
+  summaryCancel_ = std::make_shared<std::atomic<bool>>(false);
+  summaryFolder_ = CurrentFolder;
+  summaryReady_ = false;
+  auto cancel = summaryCancel_;
+  std::string folder = CurrentFolder;
+  // A cancelled walk still finishes its future; the new one waits for no one.
+  if (summaryWatcher_->isRunning()) {
+    summaryWatcher_->disconnect(this);
+    auto* old = summaryWatcher_;
+    connect(old, &QFutureWatcherBase::finished, old, &QObject::deleteLater);
+    summaryWatcher_ = new QFutureWatcher<FolderFigures>(this);
+    connect(summaryWatcher_, &QFutureWatcherBase::finished, this, [this] {
+      FolderFigures f = summaryWatcher_->result();
+      if (!f.complete) return;
+      summaryFigures_ = f;
+      summaryReady_ = true;
+      if (summaryPending_) {
+        summaryPending_ = false;
+        ShowSummaryFigures(f, summaryWithBlanks_);
+      }
+    });
+  }
+  summaryWatcher_->setFuture(QtConcurrent::run([folder, cancel] { return WalkFolder(folder, *cancel); }));
+}
+
+void TForm1::ShowSummaryFigures(const FolderFigures& f, bool withBlanks) {
+  QString count = Q(FolderCountText(f.count));
+  QString bytes = Q(FolderBytesText(f.bytes));
+  if (withBlanks) {
+    count = " " + count + " ";
+    bytes = " " + bytes + " ";
+  }
+  SetStatusPanel(1, count);
+  SetStatusPanel(2, bytes);
+  if (onSummaryShown) onSummaryShown();
+}
+
+bool TForm1::SummaryRunning() const { return summaryWatcher_ && summaryWatcher_->isRunning(); }
+
+void TForm1::WaitForSummary() {
+  while (SummaryRunning() || summaryPending_) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!SummaryRunning() && summaryPending_ && summaryReady_) break;
+  }
+  QApplication::processEvents();
+}
+
+// ---------------------------------------------------------------- pane
+
+int TForm1::PaneHeight() const { return RichEdit1->height(); }
+
+void TForm1::ToggleEditView() {
+  if (!paneHidden_) {
+    rememberedPaneHeight_ = PanelRB->height() - PanelRBT->height() - SBarR->height();
+    RichEdit1->hide();
+    paneHidden_ = true;
+    int prbh = PanelRBT->height() + SBarR->height();
+    int total = Splitter3->height();
+    Splitter3->setSizes({total - prbh, prbh});
+    SBeditview->setText("表示する");
+    SBeditview->setToolTip("テキスト表示部分を表示します。");
+    SBeditview->setIcon(style()->standardIcon(QStyle::SP_TitleBarUnshadeButton));
+    MeditView1->setText("テキスト表示を表示する(&I)");
+    MeditView1->setStatusTip("テキスト表示を表示します。");
+    if (FileView1->isVisible() && FileView1->isEnabled()) FileView1->setFocus();
+    else FolderView1->setFocus();
+  } else {
+    RichEdit1->show();
+    paneHidden_ = false;
+    int prbh = PanelRBT->height() + rememberedPaneHeight_ + SBarR->height();
+    int total = Splitter3->height();
+    Splitter3->setSizes({std::max(0, total - prbh), prbh});
+    SBeditview->setText("隠す");
+    SBeditview->setToolTip("テキスト表示部分を隠します。");
+    SBeditview->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
+    MeditView1->setText("テキスト表示を隠す(&I)");
+    MeditView1->setStatusTip("テキスト表示を隠します。");
+  }
+}
+
+// ---------------------------------------------------------------- labels
+
+void TForm1::SetInfoLine(const QString& text, TColor color) {
+  infoText_ = text;
+  LFilestring->setText(text);
+  SetInfoColor(color);
+}
+
+void TForm1::SetInfoColor(TColor color) {
+  InfoColor = color;
+  QPalette pal = LFilestring->palette();
+  pal.setColor(QPalette::WindowText, QColorFromTColor(color, Qt::black));
+  LFilestring->setPalette(pal);
+}
+
+QString TForm1::InfoLine() const { return infoText_; }
+
+void TForm1::FitPanel(QLabel* label, const QString& text) {
+  int w = label->fontMetrics().horizontalAdvance(" " + text + " ");
+  label->setMinimumWidth(w);
+}
+
+void TForm1::SetSBarRPanel(int panel, const QString& text) {
+  if (panel < 0 || panel > 6) return;
+  sbarR_[panel]->setText(text);
+  if (panel >= 1 && panel <= 5) FitPanel(sbarR_[panel], text);
+}
+
+QString TForm1::SBarRPanel(int panel) const { return panel >= 0 && panel <= 6 ? sbarR_[panel]->text() : QString(); }
+
+void TForm1::SetStatusPanel(int panel, const QString& text) {
+  if (panel < 0 || panel > 4) return;
+  status_[panel]->setText(text);
+  if (panel >= 1 && panel <= 3) FitPanel(status_[panel], text);
+}
+
+QString TForm1::StatusPanel(int panel) const { return panel >= 0 && panel <= 4 ? status_[panel]->text() : QString(); }
+
+// ---------------------------------------------------------------- dialogs
+
+int TForm1::ExecDialog(QDialog& dialog) {
+  if (dialogHook) return dialogHook(dialog);
+  return dialog.exec();
+}
+
+int TForm1::MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons) {
+  if (messageHook) return messageHook(text, caption, kind, buttons);
+  QMessageBox::Icon icon = kind == TMsgKind::Information ? QMessageBox::Information
+                           : kind == TMsgKind::Warning   ? QMessageBox::Warning
+                           : kind == TMsgKind::Error     ? QMessageBox::Critical
+                                                         : QMessageBox::Question;
+  QMessageBox box(icon, caption.isEmpty() ? QString("Navirt") : caption, text, QMessageBox::NoButton, this);
+  if (buttons & mbOK) box.addButton(QMessageBox::Ok);
+  if (buttons & mbYes) box.addButton(QMessageBox::Yes);
+  if (buttons & mbNo) box.addButton(QMessageBox::No);
+  if (buttons & mbCancel) box.addButton(QMessageBox::Cancel);
+  int r = box.exec();
+  switch (r) {
+    case QMessageBox::Ok: return mbOK;
+    case QMessageBox::Yes: return mbYes;
+    case QMessageBox::No: return mbNo;
+    default: return mbCancel;
+  }
+}
+
+bool TForm1::InputQuery(const QString& caption, const QString& prompt, const QString& note,
+                        const std::string& section, const QString& preset) {
+  TIniFile ini = OpenSettings();
+  TInputDialogModel model;
+  model.caption = S(caption);
+  model.prompt = S(prompt);
+  model.note = S(note);
+  if (!section.empty()) model.LoadHistory(ini, section);
+  model.text = S(preset);
+  TForm33 dlg(this, model);
+  if (ExecDialog(dlg) != QDialog::Accepted) return false;
+  model.text = S(dlg.AnswerText());
+  if (!section.empty()) {
+    TIniFile fresh = OpenSettings();
+    DialogAnswer = Q(model.Accept(fresh, section));
+    WriteSettings(fresh);
+  } else {
+    DialogAnswer = Q(model.text);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- LHA
+
+int TForm1::QueryLhaVersion() {
+  TDynamicLibrary lib;
+  if (!lib.Load("UNLHA32.DLL")) return 0;
+  using GetVersion = unsigned short (*)();
+  auto fn = reinterpret_cast<GetVersion>(lib.Symbol("UnlhaGetVersion"));
+  return fn ? fn() : 0;
+}
+
+void TForm1::ApplyLhaAvailability() {
+  for (const char* name : {"MlhaU", "MlhaP", "Mlhalist", "Mlhacommand"})
+    if (QAction* a = FindAction(name)) a->setEnabled(LhaVersion != 0);
+}
+
+// ---------------------------------------------------------------- events
+
+void TForm1::FormCloseQuery() {
+  DialogAnswer.clear();
+  if (paneHidden_) ToggleEditView();
+  SaveSettings();
+  if (Mcloseinitview1->isChecked()) {
+    CurrentFolder = ProgramFolder;
+    ClearPreview();
+    RefreshViews();
+  }
+  Image1->clear();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+  FormCloseQuery();
+  e->accept();
+}
+
+void TForm1::UpdateNowCaption() { Mnow->setText(Q(FormatMenuDate(std::time(nullptr)))); }
+
+void TForm1::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  UpdateNowCaption();
+}
+
+void TForm1::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  QList<int> s = Splitter3->sizes();
+  if (s.size() == 2 && PanelR->height() < s[1]) {
+    int half = PanelR->height() / 2;
+    Splitter3->setSizes({PanelR->height() - half, half});
+  }
+}
+
+bool TForm1::eventFilter(QObject* obj, QEvent* e) {
+  if (obj == FileView1 || obj == FolderView1) {
+    if (e->type() == QEvent::KeyPress) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      if (k->key() == Qt::Key_Shift && k->modifiers() == Qt::ShiftModifier) ShiftHeld = true;
+      else if (k->key() == Qt::Key_Alt && k->modifiers() == Qt::AltModifier) AltHeld = true;
+      else if (k->modifiers() == Qt::NoModifier && (k->key() == Qt::Key_Escape || k->key() == Qt::Key_Q)) {
+        close();
+        return true;
+      } else if (obj == FileView1 && k->modifiers() == Qt::NoModifier && k->key() == Qt::Key_V) {
+        ShowSelectedFile();
+        return true;
+      }
+    } else if (e->type() == QEvent::KeyRelease) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      if (!k->isAutoRepeat()) {
+        if (k->key() == Qt::Key_Shift) ShiftHeld = false;
+        if (k->key() == Qt::Key_Alt) AltHeld = false;
+        PreviewEnabled = true;
+      }
+    }
+  }
+  return QMainWindow::eventFilter(obj, e);
+}

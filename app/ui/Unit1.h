@@ -1,0 +1,235 @@
+#pragma once
+// The main window: every command runs from here. Its members are the
+// window's components and the model all commands share.
+#include <QMainWindow>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/Colors.h"
+#include "app/IniFile.h"
+#include "app/MainSettings.h"
+#include "preview/FolderSummary.h"
+
+class QAction;
+class QComboBox;
+class QDialog;
+class QFileSystemModel;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QScrollArea;
+class QSplitter;
+class QStatusBar;
+class QToolBar;
+class QTreeView;
+class QSplashScreen;
+template <typename T>
+class QFutureWatcher;
+class TRichEdit;
+class TFileListModel;
+
+enum class TMsgKind { Information, Warning, Error, Confirmation };
+enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // ---- components ----
+  QToolBar* ToolBar1 = nullptr;
+  QSplitter* Splitter2 = nullptr;
+  QWidget* PanelL = nullptr;
+  QWidget* PanelLT = nullptr;
+  QComboBox* ComboView1 = nullptr;
+  QWidget* PanelLB = nullptr;
+  QTreeView* FolderView1 = nullptr;
+  QFileSystemModel* FolderModel = nullptr;
+  QWidget* PanelR = nullptr;
+  QSplitter* Splitter3 = nullptr;
+  QWidget* PanelRT = nullptr;
+  QTreeView* FileView1 = nullptr;
+  TFileListModel* FileModel = nullptr;
+  QWidget* PanelRB = nullptr;
+  QWidget* PanelRBT = nullptr;
+  QLabel* LFilestring = nullptr;
+  QToolBar* ToolBar2 = nullptr;
+  QStatusBar* SBarR = nullptr;
+  QWidget* PanelRBB = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  QLabel* Image1 = nullptr;
+  TRichEdit* RichEdit1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QMenu* PopupMenu2 = nullptr;
+  QMenu* PopupMenu3 = nullptr;
+
+  // Top-level menus, in menu-bar order.
+  QMenu* Mfile = nullptr;     // "ファイル(&F)"
+  QMenu* Medit = nullptr;     // "編集(&E)"
+  QMenu* Mdelete = nullptr;   // "削除(&K)"
+  QMenu* Msearch = nullptr;   // "検索(&S)"
+  QMenu* Mview = nullptr;     // "表示(&D)"
+  QMenu* Mconvert = nullptr;  // "変換(&C)"
+  QMenu* Marchive = nullptr;  // "書庫(&L)"
+  QMenu* Minfo = nullptr;     // "情報(&I)"
+  QMenu* Mapp = nullptr;      // "アプリケーション(&A)"
+  QMenu* Moption = nullptr;   // "設定(&O)"
+  QMenu* Mhelp = nullptr;     // "ヘルプ(&H)"
+  QMenu* Mfont = nullptr;     // "フォント(&O)" inside the option menu
+  QAction* Mnow = nullptr;    // today's date
+
+  // Commands of the shell and the preview.
+  QAction* Mexit = nullptr;
+  QAction* Mtextnewview = nullptr;
+  QAction* Mtextrepaint1 = nullptr;
+  QAction* MeditView1 = nullptr;
+  QAction* Mwordwrap = nullptr;
+  QAction* Mv = nullptr;
+  QAction* Mdisp = nullptr;
+  QAction* Mmousepoint = nullptr;
+  QAction* Mtoolbar = nullptr;
+  QAction* Msubtoolbar1 = nullptr;
+  QAction* Mcloseinitview1 = nullptr;
+  QAction* Mfonttext = nullptr;
+  QAction* Mfontfile = nullptr;
+  QAction* Mtabset1 = nullptr;
+  QAction* Mchartset = nullptr;
+  QAction* MstreamRead1 = nullptr;
+  QAction* Mreadmax1 = nullptr;
+  QAction* Minitdirectry1 = nullptr;
+  QAction* Minifileclear1 = nullptr;
+  // Toolbar buttons.
+  QAction* SBeditview = nullptr;
+  QAction* ToolButton49 = nullptr;
+  QAction* ToolButton17 = nullptr;
+  QAction* ToolButton39 = nullptr;
+  QAction* ToolButton2 = nullptr;
+
+  // ---- the shared model ----
+  std::string CurrentFolder;  // UTF-8, with trailing '/'
+  std::string SelectedPath;   // UTF-8, empty when nothing is selected
+  bool PreviewEnabled = true;
+  bool RealTimeMode = true;
+  bool ShiftHeld = false;
+  bool AltHeld = false;
+  int LhaVersion = 0;
+  QString DialogAnswer;
+  int SavedPaneHeight = 0;
+  int TabWidth = 8;
+  navirt::TColor InfoColor = navirt::clBlack;
+  navirt::MainSettings Settings;  // values of the settings file the widgets do not hold
+  std::string SettingsPath;
+  std::string ProgramFolder;  // the program's own folder, trailing '/'
+
+  // ---- operations every command uses ----
+  void ResetLayout();
+  bool LoadSettings();
+  void SaveSettings();
+  void RefreshViews();
+  void RefreshAll();
+  void ClearPreview();
+  void FormCreate();
+  void HandleCommandLine(const std::string& path);
+  void FormCloseQuery();
+  void ResetSettingsFile();  // "INIファイル削除･初期化"
+
+  // Goes to a folder: tree, list, summary; the pane is cleared.
+  void GoToFolder(const std::string& folder);
+  // Selects and focuses the list item of that name (case ignored) and
+  // previews it; false when there is none.
+  bool SelectFileByName(const std::string& name);
+  void FileView1Change();
+  void PreviewSelectedFile();
+  void ShowSelectedFile();
+  void ShowFileInfo();
+  void ShowFolderSummary(bool withBlanks);
+  void ToggleEditView();  // MeditView1 / SBeditview
+
+  // The information line and its marker colour.
+  void SetInfoLine(const QString& text, navirt::TColor color);
+  void SetInfoColor(navirt::TColor color);
+  QString InfoLine() const;
+  void SetSBarRPanel(int panel, const QString& text);
+  QString SBarRPanel(int panel) const;
+  void SetStatusPanel(int panel, const QString& text);
+  QString StatusPanel(int panel) const;
+
+  // Adds a named command to a menu; the whole-menu pop-up shows the same
+  // item. Options are checkable and keep their check in their twin.
+  QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, std::function<void()> handler,
+                      const QKeySequence& shortcut = {});
+  QAction* AddOption(QMenu* menu, const char* name, const QString& caption, bool checked,
+                     std::function<void(bool)> onToggle);
+  QAction* FindAction(const QString& name) const;
+  // Loads the LHA library for its version; 0 when it is missing.
+  int QueryLhaVersion();
+  void ApplyLhaAvailability();
+
+  // Modal dialogs and message boxes go through these so tests can answer
+  // them without a modal loop.
+  std::function<int(QDialog&)> dialogHook;
+  std::function<int(const QString& text, const QString& caption, TMsgKind kind, int buttons)> messageHook;
+  int ExecDialog(QDialog& dialog);
+  int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK);
+  // The input dialog TForm33; on OK the answer is in DialogAnswer.
+  bool InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
+                  const QString& preset);
+
+  // Opens and writes the settings file (falls back to the per-user file
+  // when the chosen place cannot be written).
+  navirt::TIniFile OpenSettings() const;
+  bool WriteSettings(const navirt::TIniFile& ini);
+
+  // The summary walk, for tests and benchmarks.
+  bool SummaryRunning() const;
+  void WaitForSummary();
+  std::function<void()> onSummaryShown;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* obj, QEvent* e) override;
+
+ private:
+  void BuildLayout();
+  void BuildMenus();
+  void BuildToolBars();
+  void InstallSubsystemCommands();  // app/ui/InstallCommands.cpp
+  void ApplyFonts();
+  void ApplyToolbarLayout();
+  void ApplyViewStyle(int style);
+  void FitPanel(QLabel* label, const QString& text);
+  void LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded);
+  void SetPaneHeight(int h);
+  int PaneHeight() const;
+  void StartSummaryWalk();
+  void ShowSummaryFigures(const navirt::FolderFigures& f, bool withBlanks);
+  void OnFolderTreeChanged();
+  void UpdateNowCaption();
+
+  QLabel* sbarR_[7] = {};
+  QLabel* status_[5] = {};
+  QString infoText_;
+  bool paneHidden_ = false;
+  int rememberedPaneHeight_ = 200;
+  bool navigating_ = false;
+
+  // Folder summary: one walk at a time, cached until the folder changes.
+  std::string summaryFolder_;
+  bool summaryReady_ = false;
+  bool summaryPending_ = false;
+  bool summaryWithBlanks_ = false;
+  navirt::FolderFigures summaryFigures_;
+  std::shared_ptr<std::atomic<bool>> summaryCancel_;
+  QFutureWatcher<navirt::FolderFigures>* summaryWatcher_ = nullptr;
+};
+
+extern TForm1* Form1;

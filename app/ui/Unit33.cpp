@@ -1,0 +1,36 @@
+#include "app/ui/Unit33.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+TForm33::TForm33(QWidget* parent, const navirt::TInputDialogModel& model) : QDialog(parent) {
+  setObjectName("Form33");
+  setWindowTitle(QString::fromStdString(model.caption));
+  auto* v = new QVBoxLayout(this);
+  Label1 = new QLabel(QString::fromStdString(model.prompt), this);
+  Label1->setObjectName("Label1");
+  ComboBox1 = new QComboBox(this);
+  ComboBox1->setObjectName("ComboBox1");
+  ComboBox1->setEditable(true);
+  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+  ComboBox1->setMinimumWidth(360);
+  for (const auto& h : model.history) ComboBox1->addItem(QString::fromStdString(h));
+  ComboBox1->setEditText(QString::fromStdString(model.text));
+  Label1->setBuddy(ComboBox1);
+  Label2 = new QLabel(QString::fromStdString(model.note), this);
+  Label2->setObjectName("Label2");
+  Label2->setStyleSheet("color: blue");
+  Label2->setVisible(!model.note.empty());
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  v->addWidget(Label1);
+  v->addWidget(ComboBox1);
+  v->addWidget(Label2);
+  v->addWidget(buttons);
+}
+
+QString TForm33::AnswerText() const { return ComboBox1->currentText(); }
+void TForm33::SetAnswerText(const QString& text) { ComboBox1->setEditText(text); }

@@ -1,0 +1,21 @@
+#pragma once
+// The input dialog: caption, prompt, a blue note and an answer box with
+// its history. The logic lives in TInputDialogModel.
+#include <QDialog>
+
+#include "app/History.h"
+
+class QComboBox;
+class QLabel;
+
+class TForm33 : public QDialog {
+  Q_OBJECT
+ public:
+  TForm33(QWidget* parent, const navirt::TInputDialogModel& model);
+  QString AnswerText() const;
+  void SetAnswerText(const QString& text);
+
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+};

@@ -1,0 +1,40 @@
+// Navirt: start-up. Arguments joined with blanks are one path to open.
+#include <QApplication>
+#include <QScreen>
+#include <QSplashScreen>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+#include "app/StartupPath.h"
+#include "app/ui/AppIcon.h"
+#include "app/ui/FontUtil.h"
+#include "app/ui/Unit1.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Navirt");
+  QApplication::setApplicationDisplayName("Navirt");
+  QApplication::setWindowIcon(NavirtIcon());
+  QApplication::setFont(QFont(DefaultWindowFontName(), 9));
+
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QSplashScreen splash(NavirtSplashPixmap(), Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+  splash.setWindowTitle("Navirt");
+  splash.show();
+  app.processEvents();
+
+  TForm1 form;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  form.show();
+  splash.finish(&form);
+  QApplication::restoreOverrideCursor();
+  std::string path = navirt::JoinArguments(args);
+  if (!path.empty()) {
+    // After the window is shown, so the list has its size when scrolling.
+    QTimer::singleShot(0, &form, [&form, path] { form.HandleCommandLine(path); });
+  }
+  return app.exec();
+}

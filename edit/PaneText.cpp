@@ -1,0 +1,47 @@
+#include "edit/PaneText.h"
+
+namespace navirt {
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  // A final line end does not open an empty last line.
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, std::string_view sep) {
+  size_t total = 0;
+  for (const auto& l : lines) total += l.size() + sep.size();
+  std::string out;
+  out.reserve(total);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i) out += sep;
+    out += lines[i];
+  }
+  return out;
+}
+
+std::string NormalizeLineEnds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace navirt

@@ -1,0 +1,4 @@
+unit Sample;
+interface
+implementation
+end.

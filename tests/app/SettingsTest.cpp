@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/History.h"
+#include "app/IniFile.h"
+#include "app/MainSettings.h"
+#include "app/StartupPath.h"
+
+namespace navirt {
+namespace {
+
+TEST(IniFile, KeepsUnknownSectionsKeysAndCommentsWhenRewriting) {
+  TIniFile ini;
+  ini.Parse("; my notes\n[Form]\nLeft=10\nMine=keep me\n\n[Other]\nX=1\n");
+  ini.WriteInteger("Form", "Left", 20);
+  ini.WriteString("Form", "Top", "5");
+  ini.WriteBool("New", "Flag", true);
+  EXPECT_EQ(ini.Text(), "; my notes\n[Form]\nLeft=20\nMine=keep me\nTop=5\n\n[Other]\nX=1\n[New]\nFlag=1\n");
+}
+
+TEST(IniFile, NamesIgnoreCaseAndBadNumbersFallBack) {
+  TIniFile ini;
+  ini.Parse("[FileView]\nhottrack=0\nIcon=abc\nColum1= 42 \nBig=99999999999999999999\nNeg=-2\n");
+  EXPECT_FALSE(ini.ReadBool("FILEVIEW", "Hottrack", true));
+  EXPECT_EQ(ini.ReadInteger("FileView", "Icon", 3), 3);
+  EXPECT_EQ(ini.ReadInteger("FileView", "Colum1", 0), 42);
+  EXPECT_EQ(ini.ReadInteger("FileView", "Big", 7), 7);
+  EXPECT_EQ(ini.ReadInteger("FileView", "Neg", 0), -2);
+  EXPECT_TRUE(ini.ReadBool("FileView", "Missing", true));
+  EXPECT_TRUE(ini.ReadBool("FileView", "Icon", true));  // not a number: default
+}
+
+TEST(IniFile, RepeatedSectionContinuesTheFirstAndValuesStayOneLine) {
+  TIniFile ini;
+  ini.Parse("[A]\nx=1\n[B]\ny=2\n[A]\nz=3\n");
+  EXPECT_EQ(ini.ReadString("A", "z", ""), "3");
+  ini.WriteString("A", "w", "two\nlines");
+  TIniFile again;
+  again.Parse(ini.Text());
+  EXPECT_EQ(again.ReadString("A", "w", ""), "two lines");
+  EXPECT_EQ(again.ReadString("B", "y", ""), "2");
+}
+
+TEST(IniFile, SaveIsAtomicAndFailsCleanlyWhenTheFolderIsAFile) {
+  auto dir = std::filesystem::temp_directory_path() / "navirt_ini_test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::string path = (dir / "navirt.ini").string();
+  TIniFile ini;
+  ini.WriteString("Form", "Left", "1");
+  ASSERT_TRUE(ini.SaveAs(path));
+  TIniFile back(path);
+  EXPECT_EQ(back.ReadString("Form", "Left", ""), "1");
+  // A "folder" that is a file cannot take the settings; nothing is lost.
+  std::string bad = path + "/sub/navirt.ini";
+  std::string err;
+  EXPECT_FALSE(ini.SaveAs(bad, &err));
+  EXPECT_FALSE(err.empty());
+  TIniFile still(path);
+  EXPECT_EQ(still.ReadString("Form", "Left", ""), "1");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(History, CapBlanksAndOrder) {
+  TIniFile ini;
+  std::vector<std::string> items;
+  for (int i = 0; i < 30; ++i) items.push_back("item" + std::to_string(i));
+  auto saved = SaveHistoryList(ini, "Ext", items, "");
+  EXPECT_EQ(saved.size(), 21u);
+  EXPECT_EQ(ini.ReadInteger("Ext", "DriveCount", 0), 21);
+  EXPECT_EQ(ini.ReadString("Ext", "Items_0", ""), "#item0#");
+
+  // The answer moves to the top; blanks around it survive through "#".
+  saved = SaveHistoryList(ini, "Ext", saved, "  padded  ");
+  saved = SaveHistoryList(ini, "Ext", saved, "item5");
+  auto loaded = LoadHistoryList(ini, "Ext");
+  ASSERT_EQ(loaded.size(), 21u);
+  EXPECT_EQ(loaded[0], "item5");
+  EXPECT_EQ(loaded[1], "  padded  ");
+  EXPECT_EQ(std::count(loaded.begin(), loaded.end(), "item5"), 1);
+
+  // Empty entries are dropped before writing.
+  auto withEmpty = SaveHistoryList(ini, "S", {"a", "", "b"}, "");
+  EXPECT_EQ(withEmpty, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(History, ValuesWithoutHashesAndBrokenCounts) {
+  TIniFile ini;
+  ini.Parse("[X]\nDriveCount=3\nItems_0=plain\nItems_1=#x#\nItems_2=#\n[Y]\nDriveCount=-4\n");
+  EXPECT_EQ(LoadHistoryList(ini, "X"), (std::vector<std::string>{"plain", "x", ""}));
+  EXPECT_TRUE(LoadHistoryList(ini, "Y").empty());
+}
+
+TEST(MainSettings, OutOfRangeValuesFallBackAsTheWindowRulesSay) {
+  TIniFile ini;
+  ini.Parse("[Form]\nLeft=-5\nTop=20\nWidth=5000\nHeight=5000\n[PanelL]\nWidth=99999\n[PanelRB]\nHeight=-1\n"
+            "[FileView]\nColum1=-3\nColum2=-2\nHottrack=0\n[Menu]\nMmousepoint=1\nMgazokakudai=60\n"
+            "[FontR]\nStyle=300\nColor=$000000FF\nSize=0\n[RichEdit]\nrichtabwidth=x\n");
+  MainSettings s;
+  s.panelLWidth = 137;
+  s.panelRBHeight = 300;
+  s.colum1 = 50;
+  ScreenLimits lim{1280, 800, 1000, 600};
+  ReadMainSettings(ini, s, lim);
+  EXPECT_EQ(s.left, 0);
+  EXPECT_EQ(s.top, 20);
+  EXPECT_EQ(s.width, 1280);
+  EXPECT_EQ(s.height, 480);
+  EXPECT_EQ(s.panelLWidth, 137);
+  EXPECT_EQ(s.panelRBHeight, 300);
+  EXPECT_EQ(s.colum1, 50);
+  EXPECT_EQ(s.colum2, -2);
+  EXPECT_FALSE(s.hottrack);
+  EXPECT_TRUE(s.Menu("Mmousepoint"));  // the window lets Hottrack decide
+  EXPECT_EQ(s.zoom, 0);
+  EXPECT_EQ(s.fontR.style, 0);
+  EXPECT_EQ(s.fontR.color, clRed);
+  EXPECT_EQ(s.tabWidth, 8);
+
+  ini.Parse("[Menu]\nMgazokakudai=125\nMsubtoolbar=0\n");
+  ReadMainSettings(ini, s, lim);
+  EXPECT_EQ(s.zoom, 125);
+  EXPECT_FALSE(s.Menu("Msubtoolbar1"));
+  EXPECT_TRUE(s.Menu("Mdisp"));
+}
+
+TEST(MainSettings, WriteThenReadGivesTheSameValues) {
+  MainSettings s;
+  s.left = 11;
+  s.top = 12;
+  s.width = 700;
+  s.height = 400;
+  s.fontR = {"Noto Sans Mono CJK JP", 3, clBlue, 11};
+  s.fontF = {"Noto Sans CJK JP", 0, clWindowText, 9};
+  s.directory = "/tmp/フォルダー/";
+  s.icon = 4;
+  s.colum1 = 80;
+  s.hottrack = false;
+  s.wordWrap = true;
+  s.tabWidth = 4;
+  s.zoom = 200;
+  s.menu["Mrtf"] = true;
+  s.menu["Mdisp"] = false;
+  TIniFile ini;
+  SaveContext ctx;
+  ctx.settingsPath = "/x/navirt.ini";
+  WriteMainSettings(ini, s, ctx);
+  EXPECT_EQ(ini.ReadString("System", "Program", ""), "NAVIRT");
+  EXPECT_EQ(ini.ReadString("FontR", "Color", ""), "clBlue");
+  EXPECT_EQ(ini.ReadString("Menu", "Mrtf", ""), "1");
+  EXPECT_EQ(ini.ReadString("Menu", "Msubtoolbar", ""), "1");
+
+  MainSettings r;
+  ReadMainSettings(ini, r, ScreenLimits{1920, 1080, 1920, 1000});
+  EXPECT_EQ(r.left, 11);
+  EXPECT_EQ(r.height, 400);
+  EXPECT_EQ(r.fontR.name, s.fontR.name);
+  EXPECT_EQ(r.fontR.style, 3);
+  EXPECT_EQ(r.fontR.color, clBlue);
+  EXPECT_EQ(r.directory, s.directory);
+  EXPECT_EQ(r.icon, 4);
+  EXPECT_FALSE(r.hottrack);
+  EXPECT_TRUE(r.wordWrap);
+  EXPECT_EQ(r.tabWidth, 4);
+  EXPECT_EQ(r.zoom, 200);
+  EXPECT_TRUE(r.Menu("Mrtf"));
+  EXPECT_FALSE(r.Menu("Mdisp"));
+}
+
+TEST(Colors, NamesAndHexBothWays) {
+  EXPECT_EQ(ColorToString(0x0000FF), "clRed");
+  EXPECT_EQ(ColorToString(0x00123456), "$00123456");
+  EXPECT_EQ(StringToColor("clWindowText"), clWindowText);
+  EXPECT_EQ(StringToColor("$00123456"), 0x00123456u);
+  EXPECT_FALSE(StringToColor("purple-ish").has_value());
+  EXPECT_EQ(ColorToRgb(0x00123456), 0x563412u);
+}
+
+TEST(StartupPath, ArgumentsJoinIntoOnePathWithBlanks) {
+  auto dir = std::filesystem::temp_directory_path() / "navirt start test";
+  std::filesystem::create_directories(dir / "sub dir");
+  std::ofstream(dir / "sub dir" / "My File.txt") << "x";
+  std::string joined = JoinArguments({(dir / "sub").string(), "dir/My", "File.txt"});
+  StartupTarget t = ResolveStartupPath(joined, "/");
+  EXPECT_TRUE(t.valid);
+  EXPECT_EQ(t.folder, (dir / "sub dir").string() + "/");
+  EXPECT_EQ(t.name, "My File.txt");
+  // Relative paths resolve against the current folder; missing names give an empty name.
+  t = ResolveStartupPath("sub dir/none.txt", dir.string());
+  EXPECT_EQ(t.folder, (dir / "sub dir").string() + "/");
+  EXPECT_EQ(t.name, "");
+  t = ResolveStartupPath((dir / "sub dir").string() + "/", "/");
+  EXPECT_EQ(t.name, "");
+  EXPECT_FALSE(ResolveStartupPath("", "/").valid);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace navirt

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "platform/Cp932.h"
+#include "platform/DynLib.h"
+#include "platform/FileInfo.h"
+#include "platform/Format.h"
+
+namespace navirt {
+namespace {
+
+TEST(Cp932, DecodesJapaneseAsWindowsDoes) {
+  // あ, 表 (0x5C trail byte), full-width tilde and backslash as CP932 maps them.
+  std::u16string u = DecodeCp932Lossless("\x82\xa0\x95\x5c\x81\x60\x81\x5f\xb1");
+  EXPECT_EQ(u, std::u16string(u"あ表\uFF5E\uFF3Cｱ"));
+  EXPECT_EQ(EncodeCp932Lossless(u"あ表～＼ｱ"), "\x82\xa0\x95\x5c\x81\x60\x81\x5f\xb1");
+}
+
+TEST(Cp932, EveryByteStringSurvivesTheScreen) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::string s(rng() % 40, '\0');
+    for (auto& c : s) c = static_cast<char>(rng());
+    ASSERT_EQ(EncodeCp932Lossless(DecodeCp932Lossless(s)), s);
+  }
+  // Every pair, including NEC/IBM duplicates that decode to one character.
+  std::string all;
+  for (int lead = 0x81; lead <= 0xFC; ++lead)
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      all += static_cast<char>(lead);
+      all += static_cast<char>(trail);
+    }
+  EXPECT_EQ(EncodeCp932Lossless(DecodeCp932Lossless(all)), all);
+  // The duplicate pair shows the same character as the canonical one.
+  std::u16string dup = DecodeCp932Lossless("\xed\x40");
+  EXPECT_EQ(dup[0], DecodeCp932Lossless("\xfa\x5c")[0]);
+  // Bytes that are no character become placeholders, not lost.
+  EXPECT_EQ(DecodeCp932Lossless(std::string("\x80\x00", 2)), std::u16string(u"\uF780\uF700"));
+}
+
+TEST(Cp932, NamesToAndFromUtf8) {
+  EXPECT_EQ(Utf8ToCp932("表示.txt"), "\x95\x5c\x8e\xa6.txt");
+  EXPECT_EQ(Cp932ToUtf8("\x95\x5c\x8e\xa6.txt"), "表示.txt");
+  EXPECT_EQ(Utf8ToCp932("😀a"), "?a");
+  EXPECT_EQ(Utf8ToCp932("\xff" "b"), "?b");
+}
+
+TEST(Format, NumbersAndDates) {
+  EXPECT_EQ(WithThousands(0), "0");
+  EXPECT_EQ(WithThousands(1234567), "1,234,567");
+  EXPECT_EQ(WithThousands(12345), "12,345");
+  EXPECT_EQ(WithThousands(123456), "123,456");
+  EXPECT_EQ(WithThousands(5000000000ull), "5,000,000,000");
+  EXPECT_EQ(FormatN15(1000), "          1,000");
+  EXPECT_EQ(FormatN15(0).size(), 15u);
+  EXPECT_EQ(WithThousandsSigned(-1234), "-1,234");
+  setenv("TZ", "UTC", 1);
+  tzset();
+  EXPECT_EQ(FormatDateYmdW(0), "1970.01.01(木)");
+  EXPECT_EQ(FormatMenuDate(86400 * 31), " 1970.2.1 (日)");
+}
+
+TEST(FileInfo, AttributesAndSizes) {
+  auto dir = std::filesystem::temp_directory_path() / "navirt_attr_test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  auto file = dir / ".hidden";
+  std::ofstream(file) << "12345";
+  FileStat st = StatPath(file.string());
+  ASSERT_TRUE(st.found);
+  EXPECT_EQ(st.size, 5u);
+  EXPECT_TRUE(st.attrs & faHidden);
+  EXPECT_EQ(AttributeLetters(st), "---H");
+
+  // A and S need extended attributes, which some file systems refuse;
+  // R is the owner's write bit and always works.
+  bool xattrOk = WriteAttributes(file.string(), faReadOnly | faArchive);
+  st = StatPath(file.string());
+  EXPECT_TRUE(st.attrs & faReadOnly);
+  if (xattrOk) {
+    EXPECT_EQ(AttributeLetters(st), "RA-H");
+  }
+  WriteAttributes(file.string(), 0);
+  st = StatPath(file.string());
+  EXPECT_FALSE(st.attrs & faReadOnly);
+
+  FileStat d = StatPath(dir.string());
+  EXPECT_TRUE(d.isDir);
+  EXPECT_EQ(AttributeLetters(d), "----   ﾃﾞｨﾚｸﾄﾘ");
+  FileStat missing = StatPath((dir / "none").string());
+  EXPECT_FALSE(missing.found);
+  EXPECT_EQ(AttributeLetters(missing), "ｴﾗｰRASH");
+
+  // A sparse file of 5 GiB reports its true size.
+  auto big = dir / "big";
+  std::filesystem::resize_file((std::ofstream(big), big), 5ull << 30);
+  EXPECT_EQ(StatPath(big.string()).size, 5ull << 30);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(FileInfo, PathParts) {
+  EXPECT_EQ(FileNamePart("/a/b.txt"), "b.txt");
+  EXPECT_EQ(FolderPart("/a/b.txt"), "/a/");
+  EXPECT_EQ(WithTrailingSlash("/a"), "/a/");
+  EXPECT_EQ(WithTrailingSlash("/a/"), "/a/");
+}
+
+TEST(DynLib, WindowsNamesMapToSharedObjects) {
+  EXPECT_EQ(MapLibraryName("UNLHA32.DLL"), "libunlha32.so");
+  EXPECT_EQ(MapLibraryName("tar32.dll"), "libtar32.so");
+  TDynamicLibrary lib;
+  EXPECT_FALSE(lib.Load("NOSUCHLIB99.DLL"));
+  EXPECT_EQ(lib.Symbol("x"), nullptr);
+  // A real library from the system path loads and finds its symbols.
+  ASSERT_TRUE(lib.LoadFile("libm.so.6"));
+  EXPECT_NE(lib.Symbol("cos"), nullptr);
+}
+
+}  // namespace
+}  // namespace navirt
