@@ -544,13 +544,13 @@ bool TForm1::LoadSettings() {
   ToolButton39->setChecked(Settings.wordWrap);
   TabWidth = Settings.tabWidth;
   RichEdit1->SetTabWidth(TabWidth);
-  for (QAction* a : {Mdisp, Mtoolbar, Msubtoolbar1, Mcloseinitview1}) {
-    QSignalBlocker block(a);
-    a->setChecked(Settings.Menu(S(a->objectName())));
-  }
-  // Other subsystems' options are found by name.
+  // Options of every subsystem are found by name; their effects are
+  // applied below or at the next command that reads them.
   for (const auto& o : MenuOptions()) {
-    if (QAction* a = FindAction(o.item); a && a->isCheckable()) a->setChecked(Settings.Menu(o.item));
+    if (QAction* a = FindAction(o.item); a && a->isCheckable()) {
+      QSignalBlocker block(a);
+      a->setChecked(Settings.Menu(o.item));
+    }
   }
   for (const auto& [name, visible] : Settings.toolbar1)
     if (QAction* a = FindAction(QString::fromStdString(name))) a->setVisible(visible);

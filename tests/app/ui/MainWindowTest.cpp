@@ -1,0 +1,239 @@
+// The main window driven as a user would, offscreen.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/IniFile.h"
+#include "app/StartupPath.h"
+#include "app/ui/Unit1.h"
+#include "app/ui/Unit33.h"
+#include "browse/ui/FileListModel.h"
+#include "edit/ui/RichEdit.h"
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string iniPath_;
+  std::string folder_;
+
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ + name, std::ios::binary) << bytes;
+  }
+  std::unique_ptr<TForm1> NewForm() {
+    auto f = std::make_unique<TForm1>();
+    f->resize(1000, 700);
+    f->show();
+    QTest::qWait(10);
+    return f;
+  }
+
+ private slots:
+  void init() {
+    iniPath_ = tmp_.path().toStdString() + "/navirt.ini";
+    fs::remove(iniPath_);
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(iniPath_));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp_.path().toStdString() + "/xdg"));
+    folder_ = tmp_.path().toStdString() + "/files dir/";
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ + "sub");
+    Write("a_sjis.txt", "program x;\r\n\x82\xa0\x82\xa2\x82\xa4\r\n");
+    Write("b_ascii.txt", "hello\r\n");
+    Write("c_euc.txt", "\xa4\xa2\xa4\xf3\n");
+    Write("d_empty.txt", "");
+    Write("sub/inner.txt", "12345");
+  }
+
+  void commandLineWithBlanksOpensFolderAndPreviewsFile() {
+    auto f = NewForm();
+    std::string arg = navirt::JoinArguments({tmp_.path().toStdString() + "/files", "dir/A_SJIS.TXT"});
+    f->HandleCommandLine(arg);
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    QCOMPARE(QString::fromStdString(f->SelectedPath), QString::fromStdString(folder_ + "a_sjis.txt"));
+    QString info = f->InfoLine();
+    QVERIFY2(info.startsWith("a_sjis.txt   "), qPrintable(info));
+    QVERIFY2(info.contains("             20 byte"), qPrintable(info));
+    QVERIFY2(info.endsWith("    [Delphi program]  ｼﾌﾄJIS"), qPrintable(info));
+    QCOMPARE(f->RichEdit1->LineCount(), 2);
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Line(1)), QString::fromStdString("\x82\xa0\x82\xa2\x82\xa4"));
+    QCOMPARE(f->RichEdit1->toPlainText().split('\n').value(1), QString("あいう"));
+    f->WaitForSummary();
+    QCOMPARE(f->StatusPanel(1).trimmed(), QString("5 個"));
+    QCOMPARE(f->StatusPanel(2).trimmed(), QString("37 byte"));
+    QCOMPARE(f->StatusPanel(0), QString::fromStdString(folder_));
+    if (!qEnvironmentVariableIsEmpty("NAVIRT_SCREENSHOT")) f->grab().save(qEnvironmentVariable("NAVIRT_SCREENSHOT"));
+  }
+
+  void movingTheSelectionPreviewsUnlessShiftIsHeld() {
+    auto f = NewForm();
+    f->HandleCommandLine(folder_ + "a_sjis.txt");
+    QTreeView* list = f->FileView1;
+    int rowB = f->FileModel->RowOfName("b_ascii.txt", false);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex().row(), rowB);
+    QVERIFY(f->InfoLine().endsWith("  ASCII"));
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("hello"));
+
+    // Shift alone held: the selection grows, nothing is previewed.
+    QTest::keyPress(list, Qt::Key_Shift, Qt::ShiftModifier);
+    QVERIFY(f->ShiftHeld);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("hello"));
+    QCOMPARE(f->StatusPanel(3), QString("2 個選択"));
+    QTest::keyRelease(list, Qt::Key_Shift);
+    QVERIFY(!f->ShiftHeld);
+    QTest::keyClick(list, Qt::Key_Down);
+    QVERIFY2(f->InfoLine().startsWith("d_empty.txt"), qPrintable(f->InfoLine()));
+    QVERIFY(f->InfoLine().contains("              0 byte"));
+    QCOMPARE(f->RichEdit1->LineCount(), 0);
+    QVERIFY(f->InfoLine().endsWith("      "));  // empty type and code labels
+  }
+
+  void readLimitShowsOnlyTheInformationLine() {
+    navirt::TIniFile ini;
+    ini.WriteInteger("ReadMax", "Byte", 5);
+    QVERIFY(ini.SaveAs(iniPath_));
+    auto f = NewForm();
+    f->HandleCommandLine(folder_ + "b_ascii.txt");  // 7 bytes > 5
+    QVERIFY(f->InfoLine().startsWith("b_ascii.txt"));
+    QCOMPARE(f->RichEdit1->LineCount(), 0);
+    QVERIFY2(!f->InfoLine().contains("ASCII"), qPrintable(f->InfoLine()));
+    // The setting is read at every preview: lifting it applies at once.
+    ini.WriteInteger("ReadMax", "Byte", 0);
+    QVERIFY(ini.SaveAs(iniPath_));
+    f->SelectFileByName("c_euc.txt");
+    QVERIFY(f->InfoLine().endsWith("  EUC"));
+  }
+
+  void vanishedFileKeepsThePane() {
+    auto f = NewForm();
+    f->HandleCommandLine(folder_ + "b_ascii.txt");
+    fs::remove(folder_ + "c_euc.txt");
+    f->SelectFileByName("c_euc.txt");
+    QCOMPARE(f->InfoLine(), QString());
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("hello"));
+  }
+
+  void settingsSurviveARestartAndBadValuesFallBack() {
+    navirt::TIniFile ini;
+    ini.WriteInteger("Form", "Left", -5);
+    ini.WriteInteger("Form", "Height", 100000);
+    ini.WriteInteger("FileView", "Hottrack", 0);
+    ini.WriteInteger("Menu", "Mmousepoint", 1);
+    ini.WriteInteger("Menu", "Mdisp", 0);
+    ini.WriteString("Mine", "Keep", "yes");
+    ini.WriteString("FolderView", "Directory", folder_ + "sub/");
+    QVERIFY(ini.SaveAs(iniPath_));
+    {
+      auto f = NewForm();
+      QCOMPARE(f->geometry().left() >= 0, true);
+      QVERIFY(!f->Mmousepoint->isChecked());
+      QVERIFY(!f->Mdisp->isChecked());
+      QVERIFY(!f->RealTimeMode);
+      QCOMPARE(f->SBarRPanel(4), QString("Vﾓｰﾄﾞ"));
+      QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "sub/"));
+      QCOMPARE(f->Settings.height, 480);
+      f->Mdisp->trigger();  // back on
+      f->Mcloseinitview1->setChecked(false);
+      f->close();
+    }
+    navirt::TIniFile after(iniPath_);
+    QCOMPARE(after.ReadString("Mine", "Keep", ""), std::string("yes"));
+    QCOMPARE(after.ReadString("Menu", "Mdisp", ""), std::string("1"));
+    QCOMPARE(after.ReadString("FolderView", "Directory", ""), folder_ + "sub/");
+    QCOMPARE(after.ReadString("System", "Program", ""), std::string("NAVIRT"));
+  }
+
+  void resetDeletesTheFileAndCloseWritesACompleteOne() {
+    navirt::TIniFile ini;
+    ini.WriteString("Mine", "Keep", "yes");
+    QVERIFY(ini.SaveAs(iniPath_));
+    auto f = NewForm();
+    f->Minifileclear1->trigger();
+    QVERIFY(!fs::exists(iniPath_));
+    f->close();
+    navirt::TIniFile after(iniPath_);
+    for (const char* sec : {"System", "File", "Form", "PanelL", "PanelRB", "FontR", "FontF", "FolderView",
+                            "FileView", "RichEdit", "Menu"})
+      QVERIFY2(after.SectionExists(sec), sec);
+    QVERIFY(!after.SectionExists("Mine"));
+    QCOMPARE(after.ReadString("Menu", "Mgazokakudai", ""), std::string("0"));
+    QCOMPARE(after.ReadString("RichEdit", "richtabwidth", ""), std::string("8"));
+  }
+
+  void unwritableSettingsPlaceFallsBackAndKeepsTheOldFile() {
+    // A settings path under a file cannot be written, even by root.
+    std::string blocker = tmp_.path().toStdString() + "/blocker";
+    std::ofstream(blocker) << "old";
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(blocker + "/navirt.ini"));
+    {
+      auto f = NewForm();
+      f->close();
+    }
+    std::ifstream in(blocker);
+    std::string content((std::istreambuf_iterator<char>(in)), {});
+    QCOMPARE(QString::fromStdString(content), QString("old"));
+    QVERIFY(fs::exists(tmp_.path().toStdString() + "/xdg/navirt/navirt.ini"));
+  }
+
+  void inputDialogKeepsHistoryAndTabWidthApplies() {
+    auto f = NewForm();
+    f->dialogHook = [](QDialog& d) {
+      auto* dlg = qobject_cast<TForm33*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->SetAnswerText("4");
+      return int(QDialog::Accepted);
+    };
+    f->Mtabset1->trigger();
+    QCOMPARE(f->TabWidth, 4);
+    QCOMPARE(f->DialogAnswer, QString("4"));
+    f->dialogHook = [](QDialog& d) {
+      qobject_cast<TForm33*>(&d)->SetAnswerText("  spaced  ");
+      return int(QDialog::Accepted);
+    };
+    QVERIFY(f->InputQuery("c", "p", "", "FolderSet", ""));
+    navirt::TIniFile ini(iniPath_);
+    QCOMPARE(ini.ReadString("FolderSet", "Items_0", ""), std::string("#  spaced  #"));
+    QCOMPARE(ini.ReadInteger("FolderSet", "DriveCount", 0), 1);
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    f->DialogAnswer.clear();
+    QVERIFY(!f->InputQuery("c", "p", "", "FolderSet", "x"));
+    QCOMPARE(f->DialogAnswer, QString());
+  }
+
+  void hidingThePaneFlipsCaptions() {
+    auto f = NewForm();
+    f->MeditView1->trigger();
+    QVERIFY(!f->RichEdit1->isVisible());
+    QCOMPARE(f->MeditView1->text(), QString("テキスト表示を表示する(&I)"));
+    f->SBeditview->trigger();
+    QVERIFY(f->RichEdit1->isVisible());
+    QCOMPARE(f->MeditView1->text(), QString("テキスト表示を隠す(&I)"));
+  }
+
+  void onDemandDisplayInVMode() {
+    auto f = NewForm();
+    f->Mdisp->trigger();  // V mode
+    QVERIFY(!f->RealTimeMode);
+    f->HandleCommandLine(folder_ + "b_ascii.txt");
+    QCOMPARE(f->RichEdit1->LineCount(), 0);  // no real-time preview
+    f->ToolButton49->trigger();
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("hello"));
+    QCOMPARE(f->InfoColor, navirt::clBlue);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
