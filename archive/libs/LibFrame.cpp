@@ -1,0 +1,300 @@
+#include "archive/libs/LibFrame.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <exception>
+#include <new>
+
+namespace navirt::arc {
+
+bool ArcLibrary::Check(const std::string& path, int mode) {
+  std::vector<ArcEntry> entries;
+  std::string why;
+  if (List(path, entries, why) != kOk) return false;
+  if ((mode & 3) != 2) return true;
+  // A full check unpacks every entry and verifies its CRC.
+  for (const ArcEntry& e : entries) {
+    if (e.isDir || e.isLink) continue;
+    std::string data;
+    ArcEntry found;
+    if (ExtractToMemory(path, e.path, data, found, why) != kOk) return false;
+  }
+  return true;
+}
+
+int ArcLibrary::ExtractToMemory(const std::string&, const std::string&, std::string&, ArcEntry&, std::string& why) {
+  why = "not supported";
+  return kErrNotSupport;
+}
+
+int SfxUnsupported(Report& rep) {
+  rep.Line("Self-extracting archives cannot be made on this system.");
+  return kErrNotSupport;
+}
+
+namespace {
+std::string Pad(const std::string& s, size_t width, bool right) {
+  if (s.size() >= width) return s;
+  return right ? std::string(width - s.size(), ' ') + s : s + std::string(width - s.size(), ' ');
+}
+
+std::string DateText(uint16_t d, uint16_t t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d-%02d-%02d %02d:%02d:%02d", ((d >> 9) + 80) % 100, (d >> 5) & 15, d & 31,
+                t >> 11, (t >> 5) & 63, (t & 31) * 2);
+  return buf;
+}
+}  // namespace
+
+void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entries, bool longNames, Report& rep) {
+  rep.Line("Listing of archive : " + NameToCp932(archive));
+  rep.Line("");
+  rep.Line(" Original   Packed  Ratio   Date     Time    Attr Method  CRC      Name");
+  const std::string dash = "---------- ---------- ------ -------- -------- ---- ------- -------- ------------";
+  rep.Line(dash);
+  uint64_t total = 0, packed = 0;
+  for (const ArcEntry& e : entries) {
+    char buf[128];
+    unsigned ratio = e.size ? static_cast<unsigned>(e.packed * 1000 / e.size) : 0;
+    std::snprintf(buf, sizeof buf, "%10llu %10llu %3u.%u%% ", static_cast<unsigned long long>(e.size),
+                  static_cast<unsigned long long>(e.packed), ratio / 10, ratio % 10);
+    std::string line = buf;
+    line += DateText(e.dosDate, e.dosTime) + " " + AttributeText(e.attr) + " " + Pad(e.method, 7, false) + " ";
+    std::snprintf(buf, sizeof buf, "%08X ", e.crc);
+    line += buf;
+    std::string name = NameToCp932(e.path) + (e.isDir ? "/" : "");
+    if (!longNames) {
+      size_t slash = NameToCp932(e.path).rfind('/');
+      if (slash != std::string::npos && !e.isDir) name = name.substr(slash + 1);
+    }
+    line += name;
+    if (e.isLink) line += " -> " + NameToCp932(e.linkTarget);
+    rep.Line(line);
+    total += e.size;
+    packed += e.packed;
+  }
+  rep.Line(dash);
+  char buf[128];
+  unsigned ratio = total ? static_cast<unsigned>(packed * 1000 / total) : 0;
+  std::snprintf(buf, sizeof buf, "%10llu %10llu %3u.%u%%  %zu file(s)", static_cast<unsigned long long>(total),
+                static_cast<unsigned long long>(packed), ratio / 10, ratio % 10, entries.size());
+  rep.Line(buf);
+}
+
+int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, const UnpackFn& unpack, Report& rep) {
+  int result = kOk;
+  size_t done = 0, skipped = 0, failed = 0;
+  auto fail = [&](int code) {
+    ++failed;
+    if (result == kOk) result = code;
+  };
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const ArcEntry& e = entries[i];
+    if (!MatchesAny(job.patterns, e.path)) continue;
+    std::string shown = NameToCp932(e.path);
+    if (e.nameFallback) rep.Line("Warning: name not in CP932, stored as " + shown);
+    if (e.encrypted) {
+      rep.Line("Encrypted entry refused: " + shown);
+      fail(kErrNotSupport);
+      continue;
+    }
+    if (e.unsupported) {
+      rep.Line("Unsupported method " + e.method + ": " + shown);
+      fail(kErrNotSupport);
+      continue;
+    }
+    std::string target, why;
+    if (e.isDir) {
+      if (!job.keepPaths) continue;
+      int rc = PrepareTarget(job.outDir, e.path, true, true, target, why);
+      if (rc != kOk) {
+        rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
+        fail(rc);
+      }
+      continue;
+    }
+    int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why);
+    if (rc != kOk) {
+      rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
+      fail(rc);
+      continue;
+    }
+    if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
+      rep.Line("Skipped: " + shown + " (" + why + ")");
+      ++skipped;
+      continue;
+    }
+    if (e.isLink) {
+      if (!LinkStaysInside(e.path, e.linkTarget)) {
+        rep.Line("Refused: " + shown + " (link points outside the folder)");
+        fail(kErrFileStyle);
+        continue;
+      }
+      std::string tmp = target + ".navirt-link";
+      ::unlink(tmp.c_str());
+      if (::symlink(e.linkTarget.c_str(), tmp.c_str()) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        rep.Line("Cannot create link: " + shown);
+        fail(kErrCannotWrite);
+        continue;
+      }
+      rep.Line("Extracting " + shown + " -> " + NameToCp932(e.linkTarget));
+      ++done;
+      continue;
+    }
+    OutputFile out;
+    if (!out.Open(target)) {
+      rep.Line("Cannot create: " + shown);
+      fail(kErrCannotWrite);
+      continue;
+    }
+    Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
+    rc = unpack(i, sink, why);
+    if (rc != kOk) {
+      out.Abort();
+      rep.Line("Error: " + shown + " (" + NameToCp932(why) + ")");
+      fail(rc);
+      continue;
+    }
+    if (!out.Commit(e.mtime, e.mtime > 0)) {
+      rep.Line("Write error: " + shown);
+      fail(kErrCannotWrite);
+      continue;
+    }
+    ApplyMeta(target, 0, e.attr, false);
+    rep.Line("Extracting " + shown);
+    ++done;
+  }
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "%zu file(s) extracted, %zu skipped, %zu error(s).", done, skipped, failed);
+  rep.Line(buf);
+  return result;
+}
+
+// ---- exported calls ----------------------------------------------------
+
+namespace {
+constexpr uint32_t kHandleMagic = 0x4E415643;  // "NAVC"
+
+struct Handle {
+  uint32_t magic = kHandleMagic;
+  std::vector<ArcEntry> entries;
+  size_t pos = 0;
+  std::string wild;
+  bool searching = false;
+};
+
+Handle* AsHandle(void* h) {
+  Handle* p = static_cast<Handle*>(h);
+  return (p && p->magic == kHandleMagic) ? p : nullptr;
+}
+
+int NextMatch(Handle* h, IndividualInfo* info) {
+  while (h->pos < h->entries.size()) {
+    const ArcEntry& e = h->entries[h->pos++];
+    if (WildMatch(h->wild, e.path)) {
+      if (info) FillRecord(e, *info);
+      return 0;
+    }
+  }
+  return -1;
+}
+}  // namespace
+
+int ApiRun(ArcLibrary& lib, const char* cmd, char* out, uint32_t size) {
+  Report rep;
+  int rc;
+  try {
+    rc = cmd ? lib.Run(cmd, rep) : kErrCommandName;
+  } catch (const std::bad_alloc&) {
+    rep.Line("Out of memory.");
+    rc = kErrMoreHeapMemory;
+  } catch (const std::exception& e) {
+    rep.Line(std::string("Error: ") + e.what());
+    rc = kErrHeaderBroken;
+  }
+  rep.CopyTo(out, size);
+  return rc;
+}
+
+int ApiCheck(ArcLibrary& lib, const char* file, int mode) {
+  if (!file) return 0;
+  std::string path = file;
+  // Callers may pass the path between double quotes.
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') path = path.substr(1, path.size() - 2);
+  try {
+    return lib.Check(path, mode) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+void* ApiOpen(ArcLibrary& lib, const char* file, uint32_t mode) {
+  if (!file) return nullptr;
+  try {
+    auto h = std::make_unique<Handle>();
+    std::string why;
+    if (lib.List(file, h->entries, why) != kOk) return nullptr;
+    return h.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+int ApiFindFirst(void* hv, const char* wild, IndividualInfo* info) {
+  Handle* h = AsHandle(hv);
+  if (!h) return kErrHarcIsNotOpened;
+  h->wild = wild ? wild : "*.*";
+  h->pos = 0;
+  h->searching = true;
+  return NextMatch(h, info);
+}
+
+int ApiFindNext(void* hv, IndividualInfo* info) {
+  Handle* h = AsHandle(hv);
+  if (!h) return kErrHarcIsNotOpened;
+  if (!h->searching) return kErrNotSearchMode;
+  return NextMatch(h, info);
+}
+
+int ApiClose(void* hv) {
+  Handle* h = AsHandle(hv);
+  if (!h) return kErrHarcIsNotOpened;
+  h->magic = 0;
+  delete h;
+  return 0;
+}
+
+int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t size, std::time_t* time,
+                  uint16_t* attr, uint32_t* written) {
+  if (!cmd) return kErrCommandName;
+  std::vector<Token> tokens = Tokenize(cmd);
+  std::vector<std::string> plain;
+  for (const Token& t : tokens)
+    if (!(t.text.size() > 1 && t.text[0] == '-') && !t.text.empty()) plain.push_back(t.text);
+  // An optional command word comes first.
+  if (plain.size() == 3) plain.erase(plain.begin());
+  if (plain.size() != 2) return kErrNotFileName;
+  for (auto& p : plain)
+    for (char& c : p)
+      if (c == '\\') c = '/';
+  std::string data, why;
+  ArcEntry e;
+  int rc;
+  try {
+    rc = lib.ExtractToMemory(plain[0], plain[1], data, e, why);
+  } catch (...) {
+    rc = kErrMoreHeapMemory;
+  }
+  if (rc != kOk) return rc;
+  size_t n = std::min<size_t>(data.size(), size);
+  if (buf && n) std::memcpy(buf, data.data(), n);
+  if (written) *written = static_cast<uint32_t>(n);
+  if (time) *time = e.mtime;
+  if (attr) *attr = static_cast<uint16_t>(e.attr);
+  return kOk;
+}
+
+}  // namespace navirt::arc

@@ -1,0 +1,86 @@
+#pragma once
+// The frame every archiver library shares: the exported entry points,
+// listing handles, the report of a listing, and the extraction loop.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/libs/ArcCommon.h"
+
+namespace navirt::arc {
+
+class ArcLibrary {
+ public:
+  virtual ~ArcLibrary() = default;
+  virtual uint16_t Version() const { return 100; }
+  // Runs one command line; the report goes to rep.
+  virtual int Run(const std::string& cmdline, Report& rep) = 0;
+  virtual int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) = 0;
+  // Header walk (mode bit 2 = 0x02 of the low bits asks for data checks).
+  virtual bool Check(const std::string& path, int mode);
+  // Unpacks one entry into memory; a library without it answers kErrNotSupport.
+  virtual int ExtractToMemory(const std::string& path, const std::string& name, std::string& data,
+                              ArcEntry& entry, std::string& why);
+};
+
+// How one extraction run behaves.
+struct ExtractJob {
+  std::string outDir;
+  bool keepPaths = true;
+  Overwrite overwrite = Overwrite::Never;
+  std::vector<std::string> patterns;
+};
+
+// Unpacks the entry with index idx into sink (called in rising idx order).
+using UnpackFn = std::function<int(size_t idx, const Sink& sink, std::string& why)>;
+
+// The loop every library's extraction runs: select, make safe targets,
+// write through temporary files, report each file and a summary.
+int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, const UnpackFn& unpack, Report& rep);
+// Listing report for "l" (short names) or "v" (full paths).
+void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entries, bool longNames, Report& rep);
+// Counts entries selected by patterns; lists refused kinds.
+int SfxUnsupported(Report& rep);
+
+// Exported-call helpers.
+int ApiRun(ArcLibrary& lib, const char* cmd, char* out, uint32_t size);
+int ApiCheck(ArcLibrary& lib, const char* file, int mode);
+void* ApiOpen(ArcLibrary& lib, const char* file, uint32_t mode);
+int ApiFindFirst(void* h, const char* wild, IndividualInfo* info);
+int ApiFindNext(void* h, IndividualInfo* info);
+int ApiClose(void* h);
+int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t size, std::time_t* time,
+                  uint16_t* attr, uint32_t* written);
+
+}  // namespace navirt::arc
+
+#define NAVIRT_ARC_EXPORT extern "C" __attribute__((visibility("default")))
+
+// Defines every entry point of one library: Prefix, PrefixCheckArchive,
+// PrefixOpenArchive, PrefixFindFirst, PrefixFindNext, PrefixCloseArchive,
+// PrefixSetOwnerWindowEx, PrefixKillOwnerWindowEx, PrefixExtractMem,
+// PrefixGetVersion.
+#define NAVIRT_ARC_ENTRY_POINTS(PFX, LIB)                                                                      \
+  NAVIRT_ARC_EXPORT int PFX(void* wnd, const char* cmd, char* out, uint32_t size) {                           \
+    return navirt::arc::ApiRun(LIB, cmd, out, size);                                                           \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT int PFX##CheckArchive(const char* file, int mode) {                                        \
+    return navirt::arc::ApiCheck(LIB, file, mode);                                                             \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT void* PFX##OpenArchive(void* wnd, const char* file, uint32_t mode) {                      \
+    return navirt::arc::ApiOpen(LIB, file, mode);                                                              \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT int PFX##FindFirst(void* h, const char* wild, navirt::arc::IndividualInfo* info) {         \
+    return navirt::arc::ApiFindFirst(h, wild, info);                                                           \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT int PFX##FindNext(void* h, navirt::arc::IndividualInfo* info) {                            \
+    return navirt::arc::ApiFindNext(h, info);                                                                  \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT int PFX##CloseArchive(void* h) { return navirt::arc::ApiClose(h); }                        \
+  NAVIRT_ARC_EXPORT int PFX##SetOwnerWindowEx(void* wnd, void* callback) { return 1; }                         \
+  NAVIRT_ARC_EXPORT int PFX##KillOwnerWindowEx(void* wnd) { return 1; }                                        \
+  NAVIRT_ARC_EXPORT int PFX##ExtractMem(void* wnd, const char* cmd, unsigned char* buf, uint32_t size,         \
+                                        std::time_t* t, uint16_t* attr, uint32_t* written) {                   \
+    return navirt::arc::ApiExtractMem(LIB, cmd, buf, size, t, attr, written);                                  \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT uint16_t PFX##GetVersion() { return (LIB).Version(); }
