@@ -1,0 +1,57 @@
+#pragma once
+// What the code, transfer-encoding, line-end and width menu commands do,
+// apart from the widgets: which conversion each runs, how the file is read
+// for it, and which items the "文字コード変換(&J)" menu enables.
+#include <bitset>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace navirt {
+
+enum class CodeCommand {
+  Auto,          // "文字コード自動変換(&A)": ConvertToCode(text, CodeSjis)
+  JisToSjis,     // "JIS->Shift+JIS(&J)"
+  EucToSjis,     // "EUC->Shift+JIS(&E)"
+  SjisToJis,     // "Shift+JIS->JIS(&I)"
+  EucToJis,      // "EUC->JIS(&U)"
+  SjisToEuc,     // "Shift+JIS->EUC(&C)"
+  JisToEuc,      // "JIS->EUC(&S)"
+  Base64Encode,  // "->Base64(&B)"
+  Base64Decode,  // "Base64->"
+  MimeEncode,    // "->Mailヘッダー形式(&M)"
+  MimeDecode,    // "Mailヘッダー形式->"
+  UuEncode,      // "->Unicode"
+  UuDecode,      // "Unicode->"
+  BinHexEncode,  // "->BinHex"
+  BinHexDecode,  // "BinHex->"
+};
+constexpr int kCodeCommandCount = 15;
+
+enum class LineEndCommand { Auto, CrToCrLf, LfToCrLf, CrLfToCr, LfToCr, CrLfToLf, CrToLf };
+
+enum class WidthCommand { HalfToFull, FullToHalf, HalfKanaToFull, WideSpace };
+
+// The file's bytes as the code commands see them: cut at the first NUL,
+// split at CR LF, CR or LF, and joined with CR LF after every line.
+std::string JoinLinesWithCrLf(std::string_view bytes);
+
+// The conversion a command applies to the whole prepared text. The
+// uuencode and BinHex encoders get the separator CR.
+std::string ApplyCodeCommand(CodeCommand cmd, std::string_view text);
+
+// Reads the file and runs the command; nullopt when the file cannot be
+// read (the command then does nothing).
+std::optional<std::string> RunCodeCommandOnFile(CodeCommand cmd, const std::string& path);
+
+// Line-end commands work on the file's bytes as stored.
+std::string ApplyLineEndCommand(LineEndCommand cmd, std::string_view bytes);
+std::optional<std::string> RunLineEndCommandOnFile(LineEndCommand cmd, const std::string& path);
+
+std::string ApplyWidthCommand(WidthCommand cmd, std::string_view paneText);
+
+// The enabled state of every item of "文字コード変換(&J)" for the pane's
+// current text, indexed by CodeCommand.
+std::bitset<kCodeCommandCount> CodeMenuEnabling(std::string_view paneText);
+
+}  // namespace navirt
