@@ -11,5 +11,11 @@ struct Command {
 };
 
 int CmdDetect(int argc, char** argv);
+int CmdHexdump(int argc, char** argv);
+int CmdConv(int argc, char** argv);
+int CmdEol(int argc, char** argv);
+int CmdEncode(int argc, char** argv);
+int CmdDecode(int argc, char** argv);
+int CmdWidth(int argc, char** argv);
 
 }  // namespace navirt::tool

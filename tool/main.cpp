@@ -13,6 +13,12 @@ namespace {
 // One line per subcommand; each subsystem adds its own.
 const Command kCommands[] = {
     {"detect", CmdDetect, "detect [FILE...]            print the detected character code"},
+    {"hexdump", CmdHexdump, "hexdump [FILE]              the standard hexadecimal dump (heading and data lines)"},
+    {"conv", CmdConv, "conv MODE [FILE]            code conversion; MODE auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc"},
+    {"eol", CmdEol, "eol FROM TO [FILE]          line ends; FROM auto|crlf|cr|lf, TO crlf|cr|lf"},
+    {"encode", CmdEncode, "encode base64|mime|uu|binhex [FILE]"},
+    {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
+    {"width", CmdWidth, "width h2z|z2h|kana|space [FILE]   half-/full-width conversions"},
 };
 
 void PrintHelp() {

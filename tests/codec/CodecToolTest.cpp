@@ -1,0 +1,106 @@
+// navirt-tool conv, eol, encode, decode and width as a shell user runs them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "codec/CodeConvert.h"
+#include "codec/TransferEncoding.h"
+#include "codec/WidthConvert.h"
+#include "tests/codec/CodecTestUtil.h"
+
+namespace navirt {
+namespace {
+
+using testutil::RunWithInput;
+using testutil::TempDir;
+
+std::string Tool() {
+  const char* t = std::getenv("NAVIRT_TOOL");
+  return t ? t : NAVIRT_BINARY_DIR "/bin/navirt-tool";
+}
+
+int RunTool(const std::string& args, const std::string& input, std::string& out) {
+  return RunWithInput("'" + Tool() + "' " + args, input, out);
+}
+
+const std::string kSjis = "\x8a\xbf\x8e\x9a\xb6\xde abc\r\n\x82\xa0\x81\x40Z";
+
+TEST(CodecTool, ConvModesMatchTheFunctions) {
+  std::string out;
+  ASSERT_EQ(RunTool("conv sjis2jis", kSjis, out), 0);
+  EXPECT_EQ(out, SjisToJis(kSjis));  // applied to the bytes as given, no closing line end
+  ASSERT_EQ(RunTool("conv sjis2euc", kSjis, out), 0);
+  EXPECT_EQ(out, SjisToEuc(kSjis));
+  const std::string euc = SjisToEuc(kSjis), jis = SjisToJis(kSjis);
+  ASSERT_EQ(RunTool("conv euc2sjis", euc, out), 0);
+  EXPECT_EQ(out, kSjis);
+  ASSERT_EQ(RunTool("conv euc2jis", euc, out), 0);
+  EXPECT_EQ(out, EucToJis(euc));
+  ASSERT_EQ(RunTool("conv jis2sjis", jis, out), 0);
+  EXPECT_EQ(out, JisToSjis(jis));
+  ASSERT_EQ(RunTool("conv jis2euc", jis, out), 0);
+  EXPECT_EQ(out, JisToEuc(jis));
+  ASSERT_EQ(RunTool("conv auto", euc, out), 0);
+  EXPECT_EQ(out, EucToSjis(euc));
+  ASSERT_EQ(RunTool("conv to-jis", kSjis, out), 0);
+  EXPECT_EQ(out, SjisToJis(kSjis));
+  ASSERT_EQ(RunTool("conv to-euc", jis, out), 0);
+  EXPECT_EQ(out, JisToEuc(jis));
+  ASSERT_EQ(RunTool("conv to-sjis", kSjis, out), 0);
+  EXPECT_EQ(out, kSjis);
+  // FILE instead of standard input.
+  TempDir dir;
+  ASSERT_EQ(RunTool("conv sjis2euc '" + dir.File("in.txt", kSjis) + "'", "", out), 0);
+  EXPECT_EQ(out, SjisToEuc(kSjis));
+}
+
+TEST(CodecTool, EolEncodeDecodeWidth) {
+  std::string out;
+  ASSERT_EQ(RunTool("eol auto crlf", "a\rb\nc\r", out), 0);
+  EXPECT_EQ(out, "a\r\nb\nc\r\n");
+  ASSERT_EQ(RunTool("eol lf cr", "a\nb\r\n", out), 0);
+  EXPECT_EQ(out, "a\rb\r\r");
+  ASSERT_EQ(RunTool("encode base64", "abc\r\n", out), 0);
+  EXPECT_EQ(out, "YWJjDQo=");
+  ASSERT_EQ(RunTool("encode uu", "Cat", out), 0);
+  EXPECT_EQ(out, "#0V%T\r`\r");
+  ASSERT_EQ(RunTool("encode binhex", "", out), 0);
+  EXPECT_EQ(out, "::");
+  ASSERT_EQ(RunTool("encode mime", "x\x88\x9fy", out), 0);
+  EXPECT_EQ(out, "x=?ISO-2022-JP?B?GyRCMCE=?=y");
+  for (const char* kind : {"base64", "uu", "binhex"}) {
+    std::string enc, dec;
+    ASSERT_EQ(RunTool(std::string("encode ") + kind, kSjis, enc), 0);
+    ASSERT_EQ(RunTool(std::string("decode ") + kind, enc, dec), 0);
+    EXPECT_EQ(dec, kSjis) << kind;
+  }
+  ASSERT_EQ(RunTool("decode mime", "x=?ISO-2022-JP?B?GyRCMCE=?=y", out), 0);
+  EXPECT_EQ(out, "x\x1b$B\x30\x21\x1b(Jy");
+  ASSERT_EQ(RunTool("width h2z", kSjis, out), 0);
+  EXPECT_EQ(out, HalfToFullWidth(kSjis));
+  ASSERT_EQ(RunTool("width z2h", kSjis, out), 0);
+  EXPECT_EQ(out, FullToHalfWidth(kSjis));
+  ASSERT_EQ(RunTool("width kana", kSjis, out), 0);
+  EXPECT_EQ(out, HalfKanaToFullKana(kSjis));
+  ASSERT_EQ(RunTool("width space", kSjis, out), 0);
+  EXPECT_EQ(out, WideSpaceToBlanks(kSjis));
+}
+
+TEST(CodecTool, BadUsageExitsWithTwoAndWritesNothing) {
+  std::string out;
+  EXPECT_EQ(RunTool("conv", "x", out), 2);
+  EXPECT_EQ(RunTool("conv utf8", "x", out), 2);
+  EXPECT_EQ(RunTool("eol auto", "x", out), 2);
+  EXPECT_EQ(RunTool("eol auto auto", "x", out), 2);
+  EXPECT_EQ(RunTool("eol dos crlf", "x", out), 2);
+  EXPECT_EQ(RunTool("encode rot13", "x", out), 2);
+  EXPECT_EQ(RunTool("decode", "x", out), 2);
+  EXPECT_EQ(RunTool("width wide", "x", out), 2);
+  EXPECT_EQ(RunTool("conv auto /nonexistent/file", "x", out), 2);
+  EXPECT_EQ(RunTool("conv auto a b", "x", out), 2);
+  EXPECT_EQ(out, "");
+}
+
+}  // namespace
+}  // namespace navirt
