@@ -11,7 +11,6 @@ struct Command {
 };
 
 int CmdDetect(int argc, char** argv);
-int CmdHexdump(int argc, char** argv);
 int CmdConv(int argc, char** argv);
 int CmdEol(int argc, char** argv);
 int CmdEncode(int argc, char** argv);
