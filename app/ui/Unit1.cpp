@@ -22,6 +22,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -223,8 +224,8 @@ void TForm1::BuildLayout() {
   connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, [this] {
     SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn()));
   });
-  connect(RichEdit1, &QPlainTextEdit::blockCountChanged, this,
-          [this](int) { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
+  connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
+          [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
   // Hints of menus and buttons go to the fifth panel.
   connect(this, &QMainWindow::iconSizeChanged, this, [] {});
 

@@ -1,6 +1,8 @@
 #pragma once
 // The preview and edit pane. It holds CP932 bytes; the screen shows them
 // through the lossless decoder, so untouched bytes are saved unchanged.
+// Lines are grouped into blocks of the text document for speed (see the
+// .cpp): count lines with LineCount()/Line()/CaretLine(), never blocks.
 #include <QPlainTextEdit>
 
 #include <string>
@@ -45,5 +47,10 @@ class TRichEdit : public QPlainTextEdit {
   static std::string FromScreen(const QString& text);
 
  private:
+  void SetScreenText(const std::string& lfText);
+
   int tabWidth_ = 8;
+  // Text() of a freshly loaded, untouched pane, built from the bytes.
+  std::string cachedText_;
+  bool cacheValid_ = true;
 };

@@ -1,0 +1,159 @@
+// Preview speed of the main window, offscreen: a 10 MiB Shift_JIS file,
+// moving through a folder whose subtree holds 100,000 files while the
+// summary walk runs, and start-up to the first file previewed.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTreeView>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/ui/Unit1.h"
+#include "browse/ui/FileListModel.h"
+#include "edit/ui/RichEdit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string BenchRoot() {
+  static std::string root = [] {
+    std::string r = (fs::temp_directory_path() / "navirt_bench_preview").string();
+    fs::create_directories(r);
+    setenv("NAVIRT_INI", (r + "/navirt.ini").c_str(), 1);
+    return r;
+  }();
+  return root;
+}
+
+// Japanese prose in Shift_JIS, lines of about 80 bytes.
+std::string SjisText(size_t bytes) {
+  // "日本語の文章です。" and friends as CP932 bytes.
+  const std::string line =
+      "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42"
+      "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x91\x49\x82\xd4\x82\xc6\x81\x41"
+      "\x82\xb7\x82\xae\x82\xc9\x92\x86\x90\x67\x82\xaa\x95\x5c\x8e\xa6\x82\xb3"
+      "\x82\xea\x82\xdc\x82\xb7\x81\x42 Navirt 2026\r\n";
+  std::string s;
+  s.reserve(bytes + line.size());
+  while (s.size() < bytes) s += line;
+  s.resize(bytes);
+  return s;
+}
+
+const std::string& BigFileFolder() {
+  static std::string dir = [] {
+    std::string d = BenchRoot() + "/big/";
+    fs::create_directories(d);
+    if (!fs::exists(d + "big_sjis.txt") || fs::file_size(d + "big_sjis.txt") != (10u << 20)) {
+      std::ofstream(d + "big_sjis.txt", std::ios::binary) << SjisText(10u << 20);
+      std::ofstream(d + "small.txt", std::ios::binary) << "small\r\n";
+    }
+    return d;
+  }();
+  return dir;
+}
+
+// 100 folders of 1,000 files each under the folder shown, 40 files on top.
+const std::string& WideTreeFolder() {
+  static std::string dir = [] {
+    std::string d = BenchRoot() + "/wide/";
+    if (!fs::exists(d + "done")) {
+      fs::create_directories(d);
+      for (int i = 0; i < 40; ++i) std::ofstream(d + "top" + std::to_string(100 + i) + ".txt") << SjisText(2000 + i);
+      for (int f = 0; f < 100; ++f) {
+        std::string sub = d + "sub" + std::to_string(f) + "/";
+        fs::create_directories(sub);
+        for (int i = 0; i < 1000; ++i) std::ofstream(sub + std::to_string(i));
+      }
+      std::ofstream(d + "done");
+    }
+    return d;
+  }();
+  return dir;
+}
+
+void BM_Preview10MiBSjis(benchmark::State& state) {
+  TForm1 form;
+  form.resize(1200, 800);
+  form.show();
+  const std::string& dir = BigFileFolder();
+  form.GoToFolder(dir);
+  for (auto _ : state) {
+    form.SelectFileByName("small.txt");
+    auto t0 = std::chrono::steady_clock::now();
+    form.SelectFileByName("big_sjis.txt");
+    QApplication::processEvents();  // until the pane has painted
+    auto t1 = std::chrono::steady_clock::now();
+    if (!form.InfoLine().endsWith("ｼﾌﾄJIS")) state.SkipWithError("preview incomplete");
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  }
+}
+BENCHMARK(BM_Preview10MiBSjis)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PreviewStepWhileSummaryWalks(benchmark::State& state) {
+  TForm1 form;
+  form.resize(1200, 800);
+  form.show();
+  const std::string& dir = WideTreeFolder();
+  int row = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    // A fresh folder change each round restarts the walk of 100,000 files.
+    form.GoToFolder(BenchRoot());
+    form.GoToFolder(dir);
+    int first = form.FileModel->RowOfName("top100.txt", false);
+    form.FileView1->setFocus();
+    form.SelectFileByName("top100.txt");
+    row = first;
+    state.ResumeTiming();
+    for (int i = 0; i < 20; ++i) {
+      QTest::keyClick(form.FileView1, Qt::Key_Down);
+      ++row;
+    }
+    state.PauseTiming();
+    if (!form.SummaryRunning()) state.SkipWithError("the walk ended before the steps: the tree is too small");
+    form.WaitForSummary();
+    state.ResumeTiming();
+  }
+  state.counters["ms_per_step"] =
+      benchmark::Counter(20.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate |
+                                                                             benchmark::Counter::kInvert);
+  state.counters["ms_per_step"] = state.counters["ms_per_step"].value * 1000.0;
+  (void)row;
+}
+BENCHMARK(BM_PreviewStepWhileSummaryWalks)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_StartupToFirstPreview(benchmark::State& state) {
+  const std::string& dir = BigFileFolder();
+  for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
+    {
+      TForm1 form;
+      form.show();
+      form.HandleCommandLine(dir + "small.txt");
+      QApplication::processEvents();
+      auto t1 = std::chrono::steady_clock::now();
+      if (!form.InfoLine().contains("ASCII")) state.SkipWithError("no preview");
+      state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+      form.Mcloseinitview1->setChecked(false);
+    }
+  }
+}
+BENCHMARK(BM_StartupToFirstPreview)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
