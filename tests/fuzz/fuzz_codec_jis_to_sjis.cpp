@@ -1,0 +1,13 @@
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "codec/CodeConvert.h"
+
+// Arbitrary bytes through the JIS decoders; both only shrink or keep the text.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view in(reinterpret_cast<const char*>(data), size);
+  if (navirt::JisToSjis(in).size() > size) __builtin_trap();
+  return 0;
+}
