@@ -21,6 +21,7 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <QTextDocument>
 #include <QTreeView>
@@ -70,6 +71,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   BuildToolBars();
   BuildMenus();
   InstallSubsystemCommands();
+  // Menus no subsystem has filled are not offered.
+  for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp})
+    m->menuAction()->setVisible(!m->isEmpty());
   FormCreate();
 }
 
@@ -226,8 +230,6 @@ void TForm1::BuildLayout() {
   });
   connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
           [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
-  // Hints of menus and buttons go to the fifth panel.
-  connect(this, &QMainWindow::iconSizeChanged, this, [] {});
 
   FileView1->installEventFilter(this);
   FolderView1->installEventFilter(this);
@@ -1051,6 +1053,15 @@ void TForm1::resizeEvent(QResizeEvent* e) {
     int half = PanelR->height() / 2;
     Splitter3->setSizes({PanelR->height() - half, half});
   }
+}
+
+bool TForm1::event(QEvent* e) {
+  // Hints of menus and buttons go to the status bar's fifth panel.
+  if (e->type() == QEvent::StatusTip) {
+    SetStatusPanel(4, static_cast<QStatusTipEvent*>(e)->tip());
+    return true;
+  }
+  return QMainWindow::event(e);
 }
 
 bool TForm1::eventFilter(QObject* obj, QEvent* e) {

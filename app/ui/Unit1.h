@@ -197,6 +197,7 @@ class TForm1 : public QMainWindow {
   void showEvent(QShowEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* obj, QEvent* e) override;
+  bool event(QEvent* e) override;
 
  private:
   void BuildLayout();
