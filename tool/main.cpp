@@ -12,6 +12,7 @@ namespace {
 
 // One line per subcommand; each subsystem adds its own.
 const Command kCommands[] = {
+    {"arc", CmdArchive, "arc list|extract|create|check ARCHIVE [-o DIR | FILE...]  archives"},
     {"detect", CmdDetect, "detect [FILE...]            print the detected character code"},
     {"conv", CmdConv, "conv MODE [FILE]            code conversion; MODE auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc"},
     {"eol", CmdEol, "eol FROM TO [FILE]          line ends; FROM auto|crlf|cr|lf, TO crlf|cr|lf"},

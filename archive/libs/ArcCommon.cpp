@@ -132,6 +132,7 @@ std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback) {
   for (char& c : out)
     if (c == '\\') c = '/';
   while (!out.empty() && out.back() == '/') out.pop_back();
+  while (out.size() >= 2 && out[0] == '.' && out[1] == '/') out.erase(0, 2);
   return out;
 }
 

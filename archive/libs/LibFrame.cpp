@@ -83,94 +83,123 @@ void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entr
   rep.Line(buf);
 }
 
-int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, const UnpackFn& unpack, Report& rep) {
-  int result = kOk;
-  size_t done = 0, skipped = 0, failed = 0;
-  auto fail = [&](int code) {
-    ++failed;
-    if (result == kOk) result = code;
-  };
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const ArcEntry& e = entries[i];
-    if (!MatchesAny(job.patterns, e.path)) continue;
-    std::string shown = NameToCp932(e.path);
-    if (e.nameFallback) rep.Line("Warning: name not in CP932, stored as " + shown);
-    if (e.encrypted) {
-      rep.Line("Encrypted entry refused: " + shown);
-      fail(kErrNotSupport);
-      continue;
-    }
-    if (e.unsupported) {
-      rep.Line("Unsupported method " + e.method + ": " + shown);
-      fail(kErrNotSupport);
-      continue;
-    }
-    std::string target, why;
-    if (e.isDir) {
-      if (!job.keepPaths) continue;
-      int rc = PrepareTarget(job.outDir, e.path, true, true, target, why);
-      if (rc != kOk) {
-        rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
-        fail(rc);
-      }
-      continue;
-    }
-    int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why);
+namespace {
+void* g_progressWnd = nullptr;
+ProgressCallback g_progressCb = nullptr;
+}  // namespace
+
+void SetProgress(void* wnd, ProgressCallback cb) {
+  g_progressWnd = wnd;
+  g_progressCb = cb;
+}
+
+bool NotifyProgress(const ArcEntry& e) {
+  if (!g_progressCb) return true;
+  IndividualInfo info;
+  FillRecord(e, info);
+  return g_progressCb(g_progressWnd, 0, 1, &info) != 0;
+}
+
+void ExtractStats::Fail(int code) {
+  ++failed;
+  if (result == kOk) result = code;
+}
+
+void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<int(const Sink&, std::string&)>& unpack,
+                Report& rep, ExtractStats& st) {
+  if (st.cancelled || !MatchesAny(job.patterns, e.path)) return;
+  if (!NotifyProgress(e)) {
+    st.cancelled = true;
+    st.Fail(kErrUserCancel);
+    return;
+  }
+  std::string shown = NameToCp932(e.path);
+  if (e.nameFallback) rep.Line("Warning: name not in CP932, stored as " + shown);
+  if (e.encrypted) {
+    rep.Line("Encrypted entry refused: " + shown);
+    st.Fail(kErrNotSupport);
+    return;
+  }
+  if (e.unsupported) {
+    rep.Line("Unsupported method " + e.method + ": " + shown);
+    st.Fail(kErrNotSupport);
+    return;
+  }
+  std::string target, why;
+  if (e.isDir) {
+    if (!job.keepPaths || e.path.empty() || e.path == ".") return;
+    int rc = PrepareTarget(job.outDir, e.path, true, true, target, why);
     if (rc != kOk) {
       rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
-      fail(rc);
-      continue;
+      st.Fail(rc);
     }
-    if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
-      rep.Line("Skipped: " + shown + " (" + why + ")");
-      ++skipped;
-      continue;
-    }
-    if (e.isLink) {
-      if (!LinkStaysInside(e.path, e.linkTarget)) {
-        rep.Line("Refused: " + shown + " (link points outside the folder)");
-        fail(kErrFileStyle);
-        continue;
-      }
-      std::string tmp = target + ".navirt-link";
-      ::unlink(tmp.c_str());
-      if (::symlink(e.linkTarget.c_str(), tmp.c_str()) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        rep.Line("Cannot create link: " + shown);
-        fail(kErrCannotWrite);
-        continue;
-      }
-      rep.Line("Extracting " + shown + " -> " + NameToCp932(e.linkTarget));
-      ++done;
-      continue;
-    }
-    OutputFile out;
-    if (!out.Open(target)) {
-      rep.Line("Cannot create: " + shown);
-      fail(kErrCannotWrite);
-      continue;
-    }
-    Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
-    rc = unpack(i, sink, why);
-    if (rc != kOk) {
-      out.Abort();
-      rep.Line("Error: " + shown + " (" + NameToCp932(why) + ")");
-      fail(rc);
-      continue;
-    }
-    if (!out.Commit(e.mtime, e.mtime > 0)) {
-      rep.Line("Write error: " + shown);
-      fail(kErrCannotWrite);
-      continue;
-    }
-    ApplyMeta(target, 0, e.attr, false);
-    rep.Line("Extracting " + shown);
-    ++done;
+    return;
   }
+  if (e.isLink && !LinkStaysInside(e.path, e.linkTarget)) {
+    rep.Line("Refused: " + shown + " (link points outside the folder)");
+    st.Fail(kErrFileStyle);
+    return;
+  }
+  int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why);
+  if (rc != kOk) {
+    rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
+    st.Fail(rc);
+    return;
+  }
+  if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
+    rep.Line("Skipped: " + shown + " (" + why + ")");
+    ++st.skipped;
+    return;
+  }
+  if (e.isLink) {
+    std::string tmp = target + ".navirt-link";
+    ::unlink(tmp.c_str());
+    if (::symlink(e.linkTarget.c_str(), tmp.c_str()) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
+      ::unlink(tmp.c_str());
+      rep.Line("Cannot create link: " + shown);
+      st.Fail(kErrCannotWrite);
+      return;
+    }
+    rep.Line("Extracting " + shown + " -> " + NameToCp932(e.linkTarget));
+    ++st.done;
+    return;
+  }
+  OutputFile out;
+  if (!out.Open(target)) {
+    rep.Line("Cannot create: " + shown);
+    st.Fail(kErrCannotWrite);
+    return;
+  }
+  Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
+  rc = unpack(sink, why);
+  if (rc != kOk) {
+    out.Abort();
+    rep.Line("Error: " + shown + " (" + NameToCp932(why) + ")");
+    st.Fail(rc);
+    return;
+  }
+  if (!out.Commit(e.mtime, e.mtime > 0)) {
+    rep.Line("Write error: " + shown);
+    st.Fail(kErrCannotWrite);
+    return;
+  }
+  ApplyMeta(target, 0, e.attr, false);
+  rep.Line("Extracting " + shown);
+  ++st.done;
+}
+
+int FinishExtract(const ExtractStats& st, Report& rep) {
   char buf[128];
-  std::snprintf(buf, sizeof buf, "%zu file(s) extracted, %zu skipped, %zu error(s).", done, skipped, failed);
+  std::snprintf(buf, sizeof buf, "%zu file(s) extracted, %zu skipped, %zu error(s).", st.done, st.skipped, st.failed);
   rep.Line(buf);
-  return result;
+  return st.result;
+}
+
+int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, const UnpackFn& unpack, Report& rep) {
+  ExtractStats st;
+  for (size_t i = 0; i < entries.size() && !st.cancelled; ++i)
+    ExtractOne(entries[i], job, [&](const Sink& sink, std::string& why) { return unpack(i, sink, why); }, rep, st);
+  return FinishExtract(st, rep);
 }
 
 // ---- exported calls ----------------------------------------------------

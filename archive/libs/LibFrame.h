@@ -34,6 +34,18 @@ struct ExtractJob {
 // Unpacks the entry with index idx into sink (called in rising idx order).
 using UnpackFn = std::function<int(size_t idx, const Sink& sink, std::string& why)>;
 
+struct ExtractStats {
+  size_t done = 0, skipped = 0, failed = 0;
+  int result = kOk;
+  bool cancelled = false;
+  void Fail(int code);
+};
+// One entry: select, make a safe target, write through a temporary file,
+// report. For readers that stream (tar) and cannot list first.
+void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<int(const Sink&, std::string&)>& unpack,
+                Report& rep, ExtractStats& st);
+int FinishExtract(const ExtractStats& st, Report& rep);
+
 // The loop every library's extraction runs: select, make safe targets,
 // write through temporary files, report each file and a summary.
 int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, const UnpackFn& unpack, Report& rep);
@@ -41,6 +53,12 @@ int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, 
 void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entries, bool longNames, Report& rep);
 // Counts entries selected by patterns; lists refused kinds.
 int SfxUnsupported(Report& rep);
+
+// The caller's progress hook (SetOwnerWindowEx): called before each entry
+// with state 1 and the entry's record; a zero answer stops the run.
+using ProgressCallback = int (*)(void* wnd, unsigned msg, unsigned state, void* info);
+void SetProgress(void* wnd, ProgressCallback cb);
+bool NotifyProgress(const ArcEntry& e);
 
 // Exported-call helpers.
 int ApiRun(ArcLibrary& lib, const char* cmd, char* out, uint32_t size);
@@ -77,8 +95,14 @@ int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t
     return navirt::arc::ApiFindNext(h, info);                                                                  \
   }                                                                                                            \
   NAVIRT_ARC_EXPORT int PFX##CloseArchive(void* h) { return navirt::arc::ApiClose(h); }                        \
-  NAVIRT_ARC_EXPORT int PFX##SetOwnerWindowEx(void* wnd, void* callback) { return 1; }                         \
-  NAVIRT_ARC_EXPORT int PFX##KillOwnerWindowEx(void* wnd) { return 1; }                                        \
+  NAVIRT_ARC_EXPORT int PFX##SetOwnerWindowEx(void* wnd, navirt::arc::ProgressCallback cb) {                  \
+    navirt::arc::SetProgress(wnd, cb);                                                                         \
+    return 1;                                                                                                  \
+  }                                                                                                            \
+  NAVIRT_ARC_EXPORT int PFX##KillOwnerWindowEx(void* wnd) {                                                    \
+    navirt::arc::SetProgress(nullptr, nullptr);                                                                \
+    return 1;                                                                                                  \
+  }                                                                                                            \
   NAVIRT_ARC_EXPORT int PFX##ExtractMem(void* wnd, const char* cmd, unsigned char* buf, uint32_t size,         \
                                         std::time_t* t, uint16_t* attr, uint32_t* written) {                   \
     return navirt::arc::ApiExtractMem(LIB, cmd, buf, size, t, attr, written);                                  \

@@ -1,0 +1,434 @@
+// libtar32.so: tar, compressed tar (gzip, compress, bzip2) and single
+// compressed files, through libarchive.
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "archive/libs/LibFrame.h"
+
+namespace navirt::arc {
+namespace {
+
+enum TarType { kUnknown = 0, kTar = 1, kTarGz = 2, kTarZ = 3, kGz = 4, kZ = 5, kTarBz2 = 6, kBz2 = 7 };
+
+struct ReaderDeleter {
+  void operator()(archive* a) const { archive_read_free(a); }
+};
+using Reader = std::unique_ptr<archive, ReaderDeleter>;
+
+Reader OpenReader(const std::string& path, bool raw) {
+  Reader a(archive_read_new());
+  archive_read_support_filter_gzip(a.get());
+  archive_read_support_filter_bzip2(a.get());
+  archive_read_support_filter_compress(a.get());
+  if (raw) {
+    archive_read_support_format_raw(a.get());
+  } else {
+    archive_read_support_format_tar(a.get());
+    archive_read_support_format_gnutar(a.get());
+  }
+  if (archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK) return nullptr;
+  return a;
+}
+
+int TypeOf(const std::string& path) {
+  {
+    Reader a = OpenReader(path, false);
+    archive_entry* e;
+    if (a && archive_read_next_header(a.get(), &e) == ARCHIVE_OK) {
+      switch (archive_filter_code(a.get(), 0)) {
+        case ARCHIVE_FILTER_NONE: return kTar;
+        case ARCHIVE_FILTER_GZIP: return kTarGz;
+        case ARCHIVE_FILTER_COMPRESS: return kTarZ;
+        case ARCHIVE_FILTER_BZIP2: return kTarBz2;
+        default: return kUnknown;
+      }
+    }
+  }
+  Reader a = OpenReader(path, true);
+  archive_entry* e;
+  if (a && archive_read_next_header(a.get(), &e) == ARCHIVE_OK) {
+    switch (archive_filter_code(a.get(), 0)) {
+      case ARCHIVE_FILTER_GZIP: return kGz;
+      case ARCHIVE_FILTER_COMPRESS: return kZ;
+      case ARCHIVE_FILTER_BZIP2: return kBz2;
+      default: return kUnknown;
+    }
+  }
+  return kUnknown;
+}
+
+bool IsRaw(int t) { return t == kGz || t == kZ || t == kBz2; }
+
+const char* MethodOf(int t) {
+  switch (t) {
+    case kTarGz: case kGz: return "gzip";
+    case kTarZ: case kZ: return "compress";
+    case kTarBz2: case kBz2: return "bzip2";
+    default: return "tar";
+  }
+}
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The name a single compressed file unpacks to: the gzip header's name, or
+// the archive's own name without its compression suffix.
+std::string RawName(const std::string& path) {
+  std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+  InputFile in;
+  if (in.Open(path) && in.Size() > 10 && in.Data()[0] == 0x1F && in.Data()[1] == 0x8B && (in.Data()[3] & 0x08)) {
+    uint64_t pos = 10;
+    if (in.Data()[3] & 0x04) {
+      if (!in.Has(pos, 2)) return base;
+      pos += 2 + Le16(in.Data() + pos);
+    }
+    std::string name;
+    while (pos < in.Size() && in.Data()[pos] != 0 && name.size() < 512) name += static_cast<char>(in.Data()[pos++]);
+    bool fb;
+    std::string n = NameFromArchive(name, IsValidUtf8(name), fb);
+    size_t slash = n.rfind('/');
+    if (slash != std::string::npos) n = n.substr(slash + 1);
+    if (!n.empty() && n != "." && n != "..") return n;
+  }
+  std::string l = Lower(base);
+  for (const char* ext : {".gz", ".bz2", ".z"})
+    if (EndsWith(l, ext)) return base.substr(0, base.size() - std::strlen(ext));
+  return base + ".out";
+}
+
+void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
+  const char* p = archive_entry_pathname(ae);
+  std::string raw = p ? p : "";
+  if (raw.empty()) {
+    const char* u = archive_entry_pathname_utf8(ae);
+    raw = u ? u : "";
+  }
+  bool fb = false;
+  // Tar names carry no marker: UTF-8 when they read as UTF-8, else CP932.
+  e.path = NameFromArchive(raw, IsValidUtf8(raw), fb);
+  e.nameFallback = fb;
+  while (e.path.size() >= 2 && e.path[0] == '.' && e.path[1] == '/') e.path.erase(0, 2);
+  e.size = archive_entry_size_is_set(ae) ? static_cast<uint64_t>(archive_entry_size(ae)) : 0;
+  e.packed = e.size;
+  e.mtime = archive_entry_mtime(ae);
+  UnixToDos(e.mtime, e.dosDate, e.dosTime);
+  mode_t mode = archive_entry_mode(ae);
+  e.isDir = S_ISDIR(mode);
+  e.isLink = S_ISLNK(mode);
+  e.attr = e.isDir ? kAttrDir : kAttrArchive;
+  if (!(mode & S_IWUSR)) e.attr |= kAttrRO;
+  if (e.isLink) {
+    const char* t = archive_entry_symlink(ae);
+    std::string tr = t ? t : "";
+    e.linkTarget = NameFromArchive(tr, IsValidUtf8(tr), fb);
+  }
+  if (archive_entry_hardlink(ae)) {
+    e.unsupported = true;
+    e.method = "hlink";
+  } else {
+    e.method = MethodOf(type);
+  }
+  if (!e.isDir && !e.isLink && !S_ISREG(mode) && !e.unsupported) {
+    e.unsupported = true;
+    e.method = "special";
+  }
+  e.os = 3;
+}
+
+class TarLibrary : public ArcLibrary {
+ public:
+  int Type(const std::string& path) { return TypeOf(path); }
+
+  bool Check(const std::string& path, int mode) override { return TypeOf(path) != kUnknown; }
+
+  int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
+    int type = TypeOf(path);
+    if (type == kUnknown) {
+      why = "not a tar or compressed file";
+      return kErrFileStyle;
+    }
+    Reader a = OpenReader(path, IsRaw(type));
+    if (!a) {
+      why = "cannot open " + path;
+      return kErrArcFileOpen;
+    }
+    archive_entry* ae;
+    int r;
+    while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN) {
+      ArcEntry e;
+      if (IsRaw(type)) {
+        e.path = RawName(path);
+        e.method = MethodOf(type);
+        InputFile in;
+        if (in.Open(path)) e.packed = in.Size();
+        // The unpacked size is known only after unpacking.
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0) e.mtime = st.st_mtime;
+        UnixToDos(e.mtime, e.dosDate, e.dosTime);
+        char buf[65536];
+        la_ssize_t n;
+        while ((n = archive_read_data(a.get(), buf, sizeof buf)) > 0) e.size += static_cast<uint64_t>(n);
+        if (n < 0) {
+          why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken data";
+          return kErrHuffmanCode;
+        }
+        out.push_back(std::move(e));
+        break;
+      }
+      FillEntry(ae, type, e);
+      if (e.isDir && (e.path.empty() || e.path == ".")) continue;
+      out.push_back(std::move(e));
+    }
+    if (r != ARCHIVE_EOF && !IsRaw(type)) {
+      why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive";
+      return kErrHeaderBroken;
+    }
+    return kOk;
+  }
+
+  int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
+                      std::string& why) override {
+    int type = TypeOf(path);
+    if (type == kUnknown) return kErrFileStyle;
+    Reader a = OpenReader(path, IsRaw(type));
+    if (!a) return kErrArcFileOpen;
+    archive_entry* ae;
+    while (archive_read_next_header(a.get(), &ae) == ARCHIVE_OK) {
+      ArcEntry e;
+      if (IsRaw(type)) e.path = RawName(path);
+      else FillEntry(ae, type, e);
+      if (e.isDir || !WildMatch(name, e.path)) continue;
+      entry = e;
+      data.clear();
+      return ReadData(a.get(), [&](const unsigned char* p, size_t n) {
+        data.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      }, why);
+    }
+    why = "no such entry";
+    return kErrNotExist;
+  }
+
+  int Run(const std::string& cmdline, Report& rep) override {
+    CmdLine cl;
+    std::string err;
+    int rc = ParseCommandLine(cmdline, {"x", "c", "l", "v", "t", "s"}, {"f", "o"}, cl, err);
+    if (rc != kOk) {
+      rep.Utf8Line(err);
+      return rc;
+    }
+    // Archive and folder may come as -f and -o values.
+    std::string f = cl.Text("f");
+    if (!f.empty()) {
+      if (!cl.archive.empty()) cl.names.insert(cl.names.begin(), cl.archive);
+      cl.archive = NormalizePath(f);
+    }
+    std::string o = cl.Text("o");
+    if (!o.empty()) cl.folder = NormalizePath(o) + "/";
+    if (cl.archive.empty()) {
+      rep.Line("tar: archive name missing.");
+      return kErrNotArcName;
+    }
+    if (cl.command == "s") return SfxUnsupported(rep);
+    if (cl.command == "c") return DoCreate(cl, rep);
+    if (cl.command == "l" || cl.command == "v" || cl.command == "t") {
+      std::vector<ArcEntry> entries;
+      std::string why;
+      rc = List(cl.archive, entries, why);
+      if (rc != kOk) {
+        rep.Utf8Line(cl.archive + ": " + why);
+        return rc;
+      }
+      std::vector<ArcEntry> shown;
+      for (auto& e : entries)
+        if (MatchesAny(cl.names, e.path)) shown.push_back(e);
+      ListingReport(cl.archive, shown, true, rep);
+      return kOk;
+    }
+    if (cl.command == "x" || cl.command.empty()) return DoExtract(cl, rep);
+    return kErrCommandName;
+  }
+
+ private:
+  static std::string NormalizePath(std::string s) {
+    for (char& c : s)
+      if (c == '\\') c = '/';
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+  }
+
+  static int ReadData(archive* a, const Sink& sink, std::string& why) {
+    const void* buf;
+    size_t size;
+    la_int64_t offset;
+    int r;
+    la_int64_t written = 0;
+    static const char zeros[4096] = {};
+    while ((r = archive_read_data_block(a, &buf, &size, &offset)) == ARCHIVE_OK) {
+      // Sparse holes come back as gaps in the offsets.
+      while (written < offset) {
+        size_t gap = static_cast<size_t>(std::min<la_int64_t>(offset - written, sizeof zeros));
+        if (!sink(reinterpret_cast<const unsigned char*>(zeros), gap)) {
+          why = "write error";
+          return kErrCannotWrite;
+        }
+        written += static_cast<la_int64_t>(gap);
+      }
+      if (size && !sink(static_cast<const unsigned char*>(buf), size)) {
+        why = "write error";
+        return kErrCannotWrite;
+      }
+      written += static_cast<la_int64_t>(size);
+    }
+    if (r != ARCHIVE_EOF) {
+      why = archive_error_string(a) ? archive_error_string(a) : "broken data";
+      return kErrHuffmanCode;
+    }
+    return kOk;
+  }
+
+  int DoExtract(const CmdLine& cl, Report& rep) {
+    int type = TypeOf(cl.archive);
+    if (type == kUnknown) {
+      rep.Utf8Line(cl.archive + ": not a tar or compressed file");
+      return PathExists(cl.archive) ? kErrFileStyle : kErrArcFileOpen;
+    }
+    Reader a = OpenReader(cl.archive, IsRaw(type));
+    if (!a) return kErrArcFileOpen;
+    ExtractJob job;
+    job.outDir = OutputFolder(cl.folder);
+    int useDir = cl.Number("use-directory=");
+    job.keepPaths = useDir != 0;
+    job.overwrite = Overwrite::Always;
+    job.patterns = cl.names;
+    ExtractStats st;
+    archive_entry* ae;
+    int r;
+    while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN) {
+      ArcEntry e;
+      if (IsRaw(type)) {
+        e.path = RawName(cl.archive);
+        struct stat sst;
+        if (::stat(cl.archive.c_str(), &sst) == 0) e.mtime = sst.st_mtime;
+      } else {
+        FillEntry(ae, type, e);
+      }
+      ExtractOne(e, job, [&](const Sink& sink, std::string& why) { return ReadData(a.get(), sink, why); }, rep, st);
+      if (IsRaw(type)) {
+        r = ARCHIVE_EOF;
+        break;
+      }
+    }
+    if (r != ARCHIVE_EOF) {
+      rep.Line(std::string("tar: ") + (archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
+      st.Fail(kErrHeaderBroken);
+    }
+    return FinishExtract(st, rep);
+  }
+
+  int DoCreate(const CmdLine& cl, Report& rep) {
+    if (cl.names.empty()) {
+      rep.Line("tar: file names missing.");
+      return kErrNotFileName;
+    }
+    std::vector<PackItem> items;
+    int rc = CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep);
+    if (rc != kOk) return rc;
+    std::string lower = Lower(cl.archive);
+    bool gz = cl.Number("z") >= 0 || EndsWith(lower, ".tgz") || EndsWith(lower, ".gz") || EndsWith(lower, ".z");
+    bool bz = cl.Number("B") >= 0 || EndsWith(lower, ".bz2") || EndsWith(lower, ".tbz");
+    bool compress = EndsWith(lower, ".taz");
+    bool tarName = EndsWith(lower, ".tar") || EndsWith(lower, ".tgz") || EndsWith(lower, ".taz") ||
+                   EndsWith(lower, ".tbz") || lower.find(".tar.") != std::string::npos;
+    bool single = !tarName && (gz || bz) && items.size() == 1 && !items[0].isDir;
+    archive* a = archive_write_new();
+    if (bz) archive_write_add_filter_bzip2(a);
+    else if (compress) archive_write_add_filter_compress(a);
+    else if (gz) archive_write_add_filter_gzip(a);
+    if (single) archive_write_set_format_raw(a);
+    else archive_write_set_format_gnutar(a);
+    OutputFile out;
+    if (!out.Open(cl.archive)) {
+      archive_write_free(a);
+      rep.Line("tar: cannot create a work file.");
+      return kErrTmpOpen;
+    }
+    auto writeCb = [](archive*, void* user, const void* buf, size_t n) -> la_ssize_t {
+      return static_cast<OutputFile*>(user)->Write(buf, n) ? static_cast<la_ssize_t>(n) : -1;
+    };
+    if (archive_write_open(a, &out, nullptr, writeCb, nullptr) != ARCHIVE_OK) {
+      archive_write_free(a);
+      return kErrTmpOpen;
+    }
+    int result = kOk;
+    for (const PackItem& it : items) {
+      archive_entry* ae = archive_entry_new();
+      bool ok = true;
+      std::string name = NameToCp932(it.stored, ok);
+      if (!ok) rep.Line("Warning: name not in CP932, stored as " + name);
+      if (it.isDir) name += '/';
+      archive_entry_copy_pathname(ae, name.c_str());
+      archive_entry_set_mtime(ae, it.mtime, 0);
+      archive_entry_set_filetype(ae, it.isDir ? AE_IFDIR : AE_IFREG);
+      archive_entry_set_perm(ae, it.isDir ? 0755 : ((it.attr & kAttrRO) ? 0444 : 0644));
+      archive_entry_set_size(ae, it.isDir ? 0 : static_cast<la_int64_t>(it.size));
+      InputFile src;
+      if (!it.isDir && !src.Open(it.disk)) {
+        rep.Utf8Line("tar: cannot read " + it.disk);
+        archive_entry_free(ae);
+        result = kErrFileOpen;
+        break;
+      }
+      if (!it.isDir) archive_entry_set_size(ae, static_cast<la_int64_t>(src.Size()));
+      if (archive_write_header(a, ae) != ARCHIVE_OK) {
+        rep.Line(std::string("tar: ") + (archive_error_string(a) ? archive_error_string(a) : "write error"));
+        archive_entry_free(ae);
+        result = kErrCannotWrite;
+        break;
+      }
+      archive_entry_free(ae);
+      if (!it.isDir && src.Size() > 0 &&
+          archive_write_data(a, src.Data(), src.Size()) != static_cast<la_ssize_t>(src.Size())) {
+        result = kErrCannotWrite;
+        break;
+      }
+      rep.Line("a " + NameToCp932(it.stored) + (it.isDir ? "/" : ""));
+    }
+    if (archive_write_close(a) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
+    archive_write_free(a);
+    if (result != kOk) {
+      out.Abort();
+      rep.Line("Archive not written.");
+      return result;
+    }
+    if (!out.Commit()) return kErrTmpCopy;
+    return kOk;
+  }
+};
+
+TarLibrary g_tar;
+
+}  // namespace
+}  // namespace navirt::arc
+
+NAVIRT_ARC_ENTRY_POINTS(Tar, navirt::arc::g_tar)
+
+NAVIRT_ARC_EXPORT int TarGetArchiveType(const char* file) {
+  if (!file) return 0;
+  try {
+    return navirt::arc::g_tar.Type(file);
+  } catch (...) {
+    return 0;
+  }
+}

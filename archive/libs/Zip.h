@@ -1,0 +1,25 @@
+#pragma once
+// ZIP archives: central-directory walker, store/deflate/bzip2 unpacking,
+// and a writer that copies kept entries raw (add, freshen, delete).
+#include <string>
+#include <vector>
+
+#include "archive/libs/ArcCommon.h"
+
+namespace navirt::arc::zip {
+
+int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why);
+int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string& why);
+
+struct WriteOptions {
+  int level = 6;          // 0 stores everything
+  bool dirEntries = true;
+};
+enum class WriteMode { Add, Update, Freshen, Delete };
+
+// Rewrites (or creates) path. items are the files to add; patterns pick the
+// entries to delete. The old archive stays untouched on failure.
+int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& items,
+          const std::vector<std::string>& patterns, const WriteOptions& opt, Report& rep);
+
+}  // namespace navirt::arc::zip

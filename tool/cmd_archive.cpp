@@ -1,0 +1,125 @@
+// navirt-tool arc: list, extract, create and check archives through the
+// archive-file object and the project's archiver libraries.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "archive/ArcListing.h"
+#include "archive/Archives.h"
+#include "platform/Cp932.h"
+#include "platform/FileInfo.h"
+#include "tool/Commands.h"
+#include "tool/ToolIo.h"
+
+namespace navirt::tool {
+namespace {
+
+constexpr int kExitFailed = 1;
+
+int Failed(const std::string& message, const std::string& report = std::string()) {
+  if (!report.empty()) std::fprintf(stderr, "%s", Cp932ToUtf8(report).c_str());
+  std::fprintf(stderr, "navirt-tool: %s\n", message.c_str());
+  return kExitFailed;
+}
+
+int ResultFailure(int rc, TArchiveFile& f) {
+  char code[32];
+  std::snprintf(code, sizeof code, "0x%04X", rc);
+  std::string msg = ArchiveResultMessage(rc);
+  return Failed(std::string("result ") + code + (msg.empty() ? "" : " " + msg), f.OutputText());
+}
+
+int List(const std::string& path) {
+  TArchiveFile f;
+  f.SetFileName(path);
+  f.SetOutputSize(8192);
+  if (!f.Check(1, 4)) return Failed(path + ": not an archive the libraries recognise");
+  if (!f.Open(nullptr, 0)) return Failed(path + ": cannot open the archive");
+  std::vector<TIndividualInfo> entries = ReadArchiveEntries(f);
+  f.Close();
+  WriteOutput(Cp932ToUtf8(ArchiveListingText(path, entries)));
+  return kExitOk;
+}
+
+int Extract(const std::string& path, const std::string& dir) {
+  if (!IsRegularFile(path)) return Failed(path + ": no such file");
+  TArchiveFile f;
+  f.SetFileName(path);
+  f.SetOutputSize(1 << 20);
+  f.Options().x = 1;
+  int rc = f.Extract(nullptr, nullptr, {}, dir);
+  if (rc != 0) return ResultFailure(rc, f);
+  WriteOutput(Cp932ToUtf8(f.OutputText()));
+  return kExitOk;
+}
+
+int Create(const std::string& path, const std::vector<std::string>& files) {
+  if (ArchiverTypeFromName(path) == atNone || ArchiverTypeFromName(path) == atAutoDetect)
+    return Failed(path + ": the extension names no archive format");
+  bool folders = false;
+  for (const auto& f : files) {
+    if (!StatPath(f).found) return Failed(f + ": no such file");
+    folders = folders || IsDirectory(f);
+  }
+  // Packed under a temporary name first: a failure keeps the old archive.
+  std::string dir = FolderPart(path);
+  std::string base = FileNamePart(path);
+  std::string temp = dir + ".navirt-new-" + std::to_string(::getpid()) + "-" + base;
+  ::unlink(temp.c_str());
+  TArchiveFile f;
+  f.SetFileName(temp);
+  f.SetOutputSize(1 << 20);
+  f.Options().x = 1;
+  if (folders) f.Options().r = 2;
+  int rc;
+  try {
+    rc = f.Pack(nullptr, nullptr, files, "");
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+  if (rc != 0) {
+    ::unlink(temp.c_str());
+    return ResultFailure(rc, f);
+  }
+  if (!IsRegularFile(temp)) return Failed("nothing was packed");
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return Failed(path + ": cannot write the archive");
+  }
+  WriteOutput(Cp932ToUtf8(f.OutputText()));
+  return kExitOk;
+}
+
+int Check(const std::string& path) {
+  if (!IsRegularFile(path)) return Failed(path + ": no such file");
+  TArchiveFile f;
+  f.SetFileName(path);
+  return f.Check(0, 0) ? kExitOk : Failed(path + ": not recognised as an archive");
+}
+
+}  // namespace
+
+int CmdArchive(int argc, char** argv) {
+  if (argc < 2) return Fail("usage: arc list|extract|create|check ARCHIVE ...");
+  std::string sub = argv[0], path = argv[1];
+  try {
+    if (sub == "list" && argc == 2) return List(path);
+    if (sub == "check" && argc == 2) return Check(path);
+    if (sub == "extract") {
+      std::string dir;
+      if (argc == 4 && std::string(argv[2]) == "-o") dir = argv[3];
+      else if (argc != 2) return Fail("usage: arc extract ARCHIVE [-o DIR]");
+      return Extract(path, dir);
+    }
+    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc));
+  } catch (const EArchiver& e) {
+    return Failed(e.what());
+  }
+  return Fail("usage: arc list|extract|create|check ARCHIVE ...");
+}
+
+}  // namespace navirt::tool
