@@ -9,6 +9,7 @@ struct StartupTarget {
   std::string folder;  // with trailing '/'
   std::string name;    // entry to select; empty when nothing was found
   bool valid = false;  // false: no argument at all
+  bool folderOnly = false;  // the path named a folder ("dir/"): show its first file
 };
 
 std::string JoinArguments(const std::vector<std::string>& args);

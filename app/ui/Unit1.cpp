@@ -641,6 +641,7 @@ void TForm1::HandleCommandLine(const std::string& path) {
     SelectFileByName(t.name);
     return;
   }
+  if (!t.folderOnly) return;  // a name that is not there selects nothing
   // A folder alone: show its first file.
   for (int r = 0; r < FileModel->rowCount(); ++r) {
     if (!FileModel->Entry(r).isDir) {

@@ -191,8 +191,14 @@ TEST(StartupPath, ArgumentsJoinIntoOnePathWithBlanks) {
   t = ResolveStartupPath("sub dir/none.txt", dir.string());
   EXPECT_EQ(t.folder, (dir / "sub dir").string() + "/");
   EXPECT_EQ(t.name, "");
+  EXPECT_FALSE(t.folderOnly);
+  t = ResolveStartupPath((dir / "SUB DIR" / "my file.TXT").string(), "/");
+  EXPECT_EQ(t.name, "");  // the folder part is taken as it is
+  t = ResolveStartupPath((dir / "sub dir" / "my file.TXT").string(), "/");
+  EXPECT_EQ(t.name, "My File.txt");
   t = ResolveStartupPath((dir / "sub dir").string() + "/", "/");
   EXPECT_EQ(t.name, "");
+  EXPECT_TRUE(t.folderOnly);
   EXPECT_FALSE(ResolveStartupPath("", "/").valid);
   std::filesystem::remove_all(dir);
 }

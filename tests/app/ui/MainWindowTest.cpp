@@ -117,6 +117,20 @@ class MainWindowTest : public QObject {
     QVERIFY(f->InfoLine().endsWith("  EUC"));
   }
 
+  void missingPathsSelectNothingAndAFolderShowsItsFirstFile() {
+    auto f = NewForm();
+    f->HandleCommandLine(folder_ + "no such file.txt");
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    QVERIFY(f->SelectedPath.empty());
+    QCOMPARE(f->RichEdit1->LineCount(), 0);
+    std::string before = f->CurrentFolder;
+    f->HandleCommandLine("/no/such/folder/x.txt");
+    QCOMPARE(f->CurrentFolder, before);
+    f->HandleCommandLine(folder_);
+    QCOMPARE(QString::fromStdString(f->SelectedPath), QString::fromStdString(folder_ + "a_sjis.txt"));
+    QVERIFY(f->InfoLine().endsWith("ｼﾌﾄJIS"));
+  }
+
   void vanishedFileKeepsThePane() {
     auto f = NewForm();
     f->HandleCommandLine(folder_ + "b_ascii.txt");
