@@ -11,6 +11,7 @@ struct Command {
 };
 
 int CmdDetect(int argc, char** argv);
+int CmdHexdump(int argc, char** argv);
 int CmdArchive(int argc, char** argv);
 int CmdConv(int argc, char** argv);
 int CmdEol(int argc, char** argv);
