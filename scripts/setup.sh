@@ -11,6 +11,7 @@ pkgs=(
   clang libclang-rt-14-dev
   fonts-noto-cjk xdg-utils xvfb xauth
   nkf
+  libarchive-tools lhasa arj cabextract gcab unzip
 )
 missing=()
 for p in "${pkgs[@]}"; do
