@@ -1,5 +1,7 @@
 #include "codec/CodeConvert.h"
 
+#include <cstring>
+
 #include "codec/ByteSink.h"
 
 namespace navirt {
@@ -94,87 +96,128 @@ inline Unit EucUnit(const uint8_t* p, const uint8_t* e) {
 
 inline size_t CopyCount(Unit u) { return u == Unit::Copy1 ? 1 : u == Unit::Copy2 ? 2 : 3; }
 
-template <class S>
-void SjisToJisRun(const uint8_t* p, const uint8_t* e, S& o) {
+// The pair arithmetic as two 64K tables indexed by a pair's two bytes as
+// loaded from memory: one lookup replaces the arithmetic's data-dependent
+// branches and tells at once whether the pair is mappable (0: it is not).
+struct PairLut {
+  uint16_t jisToSjis[65536];  // JIS pairs (0x21-0x7E)
+  uint16_t eucToSjis[65536];  // EUC pairs (0xA1-0xFE)
+  uint16_t sjisToJis[65536];  // mappable Shift_JIS pairs
+};
+
+inline uint16_t Pack(uint8_t a, uint8_t b) {
+  const uint8_t two[2] = {a, b};
+  uint16_t v;
+  std::memcpy(&v, two, 2);
+  return v;
+}
+
+const PairLut& Lut() {
+  static PairLut* lut = [] {
+    auto* t = new PairLut{};
+    for (int j1 = 0x21; j1 <= 0x7E; ++j1) {
+      for (int j2 = 0x21; j2 <= 0x7E; ++j2) {
+        const BytePair s = JisPairToSjis(static_cast<uint8_t>(j1), static_cast<uint8_t>(j2));
+        const uint16_t sv = Pack(s.first, s.second);
+        t->jisToSjis[Pack(static_cast<uint8_t>(j1), static_cast<uint8_t>(j2))] = sv;
+        t->eucToSjis[Pack(static_cast<uint8_t>(j1 | 0x80), static_cast<uint8_t>(j2 | 0x80))] = sv;
+        t->sjisToJis[sv] = Pack(static_cast<uint8_t>(j1), static_cast<uint8_t>(j2));
+      }
+    }
+    return t;
+  }();
+  return *lut;
+}
+
+using detail::Convert;
+using detail::Writer;
+
+void SjisToJisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
+  const PairLut& lut = Lut();
   bool kanji = false;
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (c < 0x80) {
       if (kanji) {
         o.Put3(kEsc, '(', 'J');
         kanji = false;
       }
-      o.Put(c);
-      ++p;
+      const size_t k = detail::AsciiRun(p, e);
+      o.Copy(p, k);
+      p += k;
       continue;
     }
     if (!kanji) {
       o.Put3(kEsc, '$', 'B');
       kanji = true;
     }
+    if (o.PairRun(p, e, lut.sjisToJis, 0)) continue;
     if (IsHalfKana(c)) {
       HalfKanaResult r = HalfKanaAt(p, e, KanaForm::Sjis);
       o.Put2(r.jis.first, r.jis.second);
       p += r.used;
       continue;
     }
-    Unit u = SjisUnit(p, e);
-    if (u == Unit::Pair) {
-      BytePair j = SjisPairToJis(p[0], p[1]);
-      o.Put2(j.first, j.second);
-      p += 2;
-    } else if (u == Unit::CutOff) {
-      break;
-    } else {
-      o.Copy(p, CopyCount(u));
-      p += CopyCount(u);
-    }
+    const Unit u = SjisUnit(p, e);
+    if (u == Unit::CutOff) break;
+    o.Copy(p, CopyCount(u));
+    p += CopyCount(u);
   }
+  o.Finish();
 }
 
-template <class S>
-void SjisToEucRun(const uint8_t* p, const uint8_t* e, S& o) {
+void SjisToEucRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
+  const PairLut& lut = Lut();
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (c < 0x80) {
-      o.Put(c);
-      ++p;
-    } else if (IsHalfKana(c)) {
+      const size_t k = detail::AsciiRun(p, e);
+      o.Copy(p, k);
+      p += k;
+      continue;
+    }
+    if (o.PairRun(p, e, lut.sjisToJis, 0x8080)) continue;
+    if (IsHalfKana(c)) {
       o.Put2(0x8E, c);
       ++p;
-    } else {
-      Unit u = SjisUnit(p, e);
-      if (u == Unit::Pair) {
-        BytePair j = SjisPairToJis(p[0], p[1]);
-        o.Put2(j.first | 0x80, j.second | 0x80);
-        p += 2;
-      } else if (u == Unit::CutOff) {
-        break;
-      } else {
-        o.Copy(p, CopyCount(u));
-        p += CopyCount(u);
-      }
+      continue;
     }
+    const Unit u = SjisUnit(p, e);
+    if (u == Unit::CutOff) break;
+    o.Copy(p, CopyCount(u));
+    p += CopyCount(u);
   }
+  o.Finish();
 }
 
-template <class S>
-void EucToJisRun(const uint8_t* p, const uint8_t* e, S& o) {
+void EucToJisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
   bool kanji = false;
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (c < 0x80) {
       if (kanji) {
         o.Put3(kEsc, '(', 'J');
         kanji = false;
       }
-      o.Put(c);
-      ++p;
+      const size_t k = detail::AsciiRun(p, e);
+      o.Copy(p, k);
+      p += k;
       continue;
     }
     if (!kanji) {
       o.Put3(kEsc, '$', 'B');
       kanji = true;
+    }
+    if (p + 1 < e && IsEucByte(c) && IsEucByte(p[1])) {
+      o.Put2(c & 0x7F, p[1] & 0x7F);
+      p += 2;
+      continue;
     }
     if (c == 0x8E && p + 1 < e && IsHalfKana(p[1])) {
       HalfKanaResult r = HalfKanaAt(p, e, KanaForm::Euc);
@@ -182,45 +225,38 @@ void EucToJisRun(const uint8_t* p, const uint8_t* e, S& o) {
       p += r.used;
       continue;
     }
-    Unit u = EucUnit(p, e);
-    if (u == Unit::Pair) {
-      o.Put2(p[0] & 0x7F, p[1] & 0x7F);
-      p += 2;
-    } else if (u == Unit::CutOff) {
-      break;
-    } else {
-      o.Copy(p, CopyCount(u));
-      p += CopyCount(u);
-    }
+    const Unit u = EucUnit(p, e);
+    if (u == Unit::CutOff) break;
+    o.Copy(p, CopyCount(u));
+    p += CopyCount(u);
   }
+  o.Finish();
 }
 
-template <class S>
-void EucToSjisRun(const uint8_t* p, const uint8_t* e, S& o) {
+void EucToSjisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
+  const PairLut& lut = Lut();
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (c < 0x80) {
-      o.Put(c);
-      ++p;
+      const size_t k = detail::AsciiRun(p, e);
+      o.Copy(p, k);
+      p += k;
       continue;
     }
+    if (o.PairRun(p, e, lut.eucToSjis, 0)) continue;
     if (c == 0x8E && p + 1 < e && IsHalfKana(p[1])) {
       o.Put(p[1]);
       p += 2;
       continue;
     }
-    Unit u = EucUnit(p, e);
-    if (u == Unit::Pair) {
-      BytePair s = JisPairToSjis(p[0] & 0x7F, p[1] & 0x7F);
-      o.Put2(s.first, s.second);
-      p += 2;
-    } else if (u == Unit::CutOff) {
-      break;
-    } else {
-      o.Copy(p, CopyCount(u));
-      p += CopyCount(u);
-    }
+    const Unit u = EucUnit(p, e);
+    if (u == Unit::CutOff) break;
+    o.Copy(p, CopyCount(u));
+    p += CopyCount(u);
   }
+  o.Finish();
 }
 
 // Escape sequences are three bytes; '$' enters kanji mode, '(' leaves it.
@@ -233,41 +269,52 @@ inline bool TakeEscape(const uint8_t*& p, const uint8_t* e, bool& kanji) {
   return true;
 }
 
-template <class S>
-void JisToEucRun(const uint8_t* p, const uint8_t* e, S& o) {
+void JisToEucRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
   bool kanji = false;
   while (p < e) {
-    const uint8_t c = *p;
-    if (c == kEsc) {
+    if (*p == kEsc) {
       if (!TakeEscape(p, e, kanji)) break;
       continue;
     }
-    o.Put(kanji && IsJisByte(c) ? static_cast<uint8_t>(c | 0x80) : c);
-    ++p;
+    // Up to the next escape every byte is handled alike.
+    const size_t k = detail::RunWithout(p, e, kEsc);
+    if (!kanji) {
+      o.Copy(p, k);
+    } else {
+      o.Need(k);
+      for (size_t i = 0; i < k; ++i) o.Put(IsJisByte(p[i]) ? static_cast<uint8_t>(p[i] | 0x80) : p[i]);
+    }
+    p += k;
   }
+  o.Finish();
 }
 
-template <class S>
-void JisToSjisRun(const uint8_t* p, const uint8_t* e, S& o) {
+void JisToSjisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
+  const PairLut& lut = Lut();
   bool kanji = false;
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (c == kEsc) {
       if (!TakeEscape(p, e, kanji)) break;
       continue;
     }
-    if (kanji && IsJisByte(c)) {
+    if (!kanji) {
+      const size_t k = detail::RunWithout(p, e, kEsc);
+      o.Copy(p, k);
+      p += k;
+      continue;
+    }
+    if (IsJisByte(c)) {
+      if (o.PairRun(p, e, lut.jisToSjis, 0)) continue;
       if (p + 1 >= e) break;  // half a pair at the end
-      if (IsJisByte(p[1])) {
-        BytePair s = JisPairToSjis(c, p[1]);
-        o.Put2(s.first, s.second);
-        p += 2;
-        continue;
-      }
     }
     o.Put(c);
     ++p;
   }
+  o.Finish();
 }
 
 }  // namespace
@@ -282,25 +329,20 @@ BytePair HalfKanaPair(uint8_t kana) {
   return {rc.row, rc.cell};
 }
 
+// Estimates: JIS adds escapes at every change of mode (about 7% on prose),
+// EUC grows only by half-width kana; the decoders never lengthen a text.
 std::string SjisToJis(std::string_view text) {
-  return detail::EmitSized([&](auto& o) { SjisToJisRun(Bytes(text), Bytes(text) + text.size(), o); });
+  return Convert(text, text.size() + text.size() / 8 + 64, SjisToJisRun);
 }
 std::string SjisToEuc(std::string_view text) {
-  return detail::EmitSized([&](auto& o) { SjisToEucRun(Bytes(text), Bytes(text) + text.size(), o); });
+  return Convert(text, text.size() + text.size() / 64 + 64, SjisToEucRun);
 }
 std::string EucToJis(std::string_view text) {
-  return detail::EmitSized([&](auto& o) { EucToJisRun(Bytes(text), Bytes(text) + text.size(), o); });
+  return Convert(text, text.size() + text.size() / 8 + 64, EucToJisRun);
 }
-// The three below never lengthen their input.
-std::string EucToSjis(std::string_view text) {
-  return detail::EmitBounded(text.size(), [&](auto& o) { EucToSjisRun(Bytes(text), Bytes(text) + text.size(), o); });
-}
-std::string JisToEuc(std::string_view text) {
-  return detail::EmitBounded(text.size(), [&](auto& o) { JisToEucRun(Bytes(text), Bytes(text) + text.size(), o); });
-}
-std::string JisToSjis(std::string_view text) {
-  return detail::EmitBounded(text.size(), [&](auto& o) { JisToSjisRun(Bytes(text), Bytes(text) + text.size(), o); });
-}
+std::string EucToSjis(std::string_view text) { return Convert(text, text.size() + 8, EucToSjisRun); }
+std::string JisToEuc(std::string_view text) { return Convert(text, text.size() + 8, JisToEucRun); }
+std::string JisToSjis(std::string_view text) { return Convert(text, text.size() + 8, JisToSjisRun); }
 
 std::string ConvertToCode(std::string_view text, int target) {
   if (text.empty()) return std::string();
@@ -349,26 +391,27 @@ std::string ConvertLineEnds(std::string_view text, int from, int to) {
   const std::string_view f = LineEndBytes(from);
   const std::string_view t = LineEndBytes(to);
   if (f.empty() || t.empty() || from == to) return std::string(text);
-  auto run = [&](auto& o) {
-    const uint8_t* p = Bytes(text);
-    const uint8_t* e = p + text.size();
-    const uint8_t first = static_cast<uint8_t>(f[0]);
-    while (p < e) {
-      // Copy up to the next candidate in one go.
-      const uint8_t* q = p;
-      while (q < e && *q != first) ++q;
-      o.Copy(p, static_cast<size_t>(q - p));
-      p = q;
-      if (p >= e) break;
-      if (f.size() == 2 && (p + 1 >= e || p[1] != '\n')) {
-        o.Put(*p++);  // a CR on its own is no CR LF
-        continue;
-      }
-      o.Copy(Bytes(t), t.size());
-      p += f.size();
+  std::string out;
+  Writer o(out, t.size() > f.size() ? text.size() + text.size() / 8 + 64 : text.size() + 8);
+  const uint8_t* p = Bytes(text);
+  const uint8_t* e = p + text.size();
+  const uint8_t first = static_cast<uint8_t>(f[0]);
+  while (p < e) {
+    // Copy up to the next candidate in one go.
+    const size_t k = detail::RunWithout(p, e, first);
+    o.Copy(p, k);
+    p += k;
+    if (p >= e) break;
+    o.Need(2);
+    if (f.size() == 2 && (p + 1 >= e || p[1] != '\n')) {
+      o.Put(*p++);  // a CR on its own is no CR LF
+      continue;
     }
-  };
-  return detail::EmitSized(run);
+    o.Copy(Bytes(t), t.size());
+    p += f.size();
+  }
+  o.Finish();
+  return out;
 }
 
 }  // namespace navirt

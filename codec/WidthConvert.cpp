@@ -13,6 +13,8 @@ using detail::Bytes;
 
 namespace {
 
+using detail::Writer;
+
 // Position i of one string corresponds to position i of the other.
 constexpr char kHalfSymbols[] = " !\"#$%&'()=`|-^\\~{@[+*};:]<>?_\xA4\xA1\xA5,./\xB0\xA2\xA3";
 // Shift_JIS trail bytes after the lead 0x81 of
@@ -78,16 +80,17 @@ const Tables& T() {
 
 inline bool IsKatakanaByte(uint8_t c) { return (c >= 0xA6 && c <= 0xAF) || (c >= 0xB1 && c <= 0xDD); }
 
-template <class S>
-inline void PutJisAsSjis(S& o, uint8_t row, uint8_t cell) {
+template <class Out>
+inline void PutJisAsSjis(Out& o, uint8_t row, uint8_t cell) {
   BytePair s = JisPairToSjis(row, cell);
   o.Put2(s.first, s.second);
 }
 
-template <class S>
-void HalfToFullRun(const uint8_t* p, const uint8_t* e, S& o, const Tables& t) {
+void HalfToFullRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate, const Tables& t) {
+  Writer o(out, estimate);
   bool afterKana = false;  // the previous character was an unmerged kana
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (IsSjisLead(c)) {
       const size_t k = p + 1 < e ? 2 : 1;
@@ -120,11 +123,13 @@ void HalfToFullRun(const uint8_t* p, const uint8_t* e, S& o, const Tables& t) {
     afterKana = false;
     ++p;
   }
+  o.Finish();
 }
 
-template <class S>
-void FullToHalfRun(const uint8_t* p, const uint8_t* e, S& o, const Tables& t) {
+void FullToHalfRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate, const Tables& t) {
+  Writer o(out, estimate);
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (!IsSjisLead(c) || p + 1 >= e) {
       o.Put(c);
@@ -152,11 +157,13 @@ void FullToHalfRun(const uint8_t* p, const uint8_t* e, S& o, const Tables& t) {
     }
     o.Put2(c, tr);
   }
+  o.Finish();
 }
 
-template <class S>
-void HalfKanaToFullRun(const uint8_t* p, const uint8_t* e, S& o) {
+void HalfKanaToFullRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate) {
+  Writer o(out, estimate);
   while (p < e) {
+    o.Need(8);
     const uint8_t c = *p;
     if (IsSjisLead(c)) {
       const size_t k = p + 1 < e ? 2 : 1;
@@ -171,22 +178,27 @@ void HalfKanaToFullRun(const uint8_t* p, const uint8_t* e, S& o) {
       ++p;
     }
   }
+  o.Finish();
 }
 
 }  // namespace
 
+// Half to full doubles letters, digits and kana; prose is mostly two-byte
+// already, so the buffer starts a quarter larger and grows when needed.
 std::string HalfToFullWidth(std::string_view text) {
   const Tables& t = T();
-  return detail::EmitSized([&](auto& o) { HalfToFullRun(Bytes(text), Bytes(text) + text.size(), o, t); });
+  return detail::Convert(text, text.size() + text.size() / 4 + 64,
+                         [&](const uint8_t* p, const uint8_t* e, std::string& out, size_t est) { HalfToFullRun(p, e, out, est, t); });
 }
 
 std::string FullToHalfWidth(std::string_view text) {
   const Tables& t = T();
-  return detail::EmitBounded(text.size(), [&](auto& o) { FullToHalfRun(Bytes(text), Bytes(text) + text.size(), o, t); });
+  return detail::Convert(text, text.size() + 8,
+                         [&](const uint8_t* p, const uint8_t* e, std::string& out, size_t est) { FullToHalfRun(p, e, out, est, t); });
 }
 
 std::string HalfKanaToFullKana(std::string_view text) {
-  return detail::EmitSized([&](auto& o) { HalfKanaToFullRun(Bytes(text), Bytes(text) + text.size(), o); });
+  return detail::Convert(text, text.size() + text.size() / 64 + 64, HalfKanaToFullRun);
 }
 
 std::string WideSpaceToBlanks(std::string_view text) {
