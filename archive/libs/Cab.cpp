@@ -1,0 +1,470 @@
+#include "archive/libs/Cab.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace navirt::arc::cab {
+namespace {
+
+struct Folder {
+  uint64_t firstBlock = 0;
+  unsigned blocks = 0;
+  unsigned type = 0;
+};
+
+struct Layout {
+  std::vector<Folder> folders;
+  unsigned dataReserve = 0;
+};
+
+int ParseLayout(const InputFile& in, Layout& lay, uint64_t& filesOff, unsigned& nFiles, std::string& why) {
+  if (!in.Has(0, 36) || std::memcmp(in.Data(), "MSCF", 4) != 0) {
+    why = "not a cabinet";
+    return kErrFileStyle;
+  }
+  const unsigned char* h = in.Data();
+  unsigned nFolders = Le16(h + 26);
+  nFiles = Le16(h + 28);
+  unsigned flags = Le16(h + 30);
+  filesOff = Le32(h + 16);
+  uint64_t pos = 36;
+  unsigned folderReserve = 0;
+  if (flags & 4) {
+    if (!in.Has(pos, 4)) {
+      why = "truncated header";
+      return kErrHeaderBroken;
+    }
+    unsigned headerReserve = Le16(h + pos);
+    folderReserve = h[pos + 2];
+    lay.dataReserve = h[pos + 3];
+    pos += 4 + headerReserve;
+  }
+  for (int k = 0; k < 2; ++k) {
+    if (flags & (k == 0 ? 1 : 2)) {
+      // Neighbour cabinet and disk names.
+      for (int s = 0; s < 2; ++s) {
+        while (in.Has(pos, 1) && in.Data()[pos] != 0) ++pos;
+        ++pos;
+      }
+    }
+  }
+  for (unsigned i = 0; i < nFolders; ++i) {
+    if (!in.Has(pos, 8)) {
+      why = "truncated folder table";
+      return kErrHeaderBroken;
+    }
+    Folder f;
+    f.firstBlock = Le32(in.Data() + pos);
+    f.blocks = Le16(in.Data() + pos + 4);
+    f.type = Le16(in.Data() + pos + 6);
+    lay.folders.push_back(f);
+    pos += 8 + folderReserve;
+  }
+  return kOk;
+}
+
+const char* MethodOf(unsigned type) {
+  switch (type & 0x0F) {
+    case 0: return "None";
+    case 1: return "MSZIP";
+    case 2: return "Quantum";
+    case 3: return "LZX";
+    default: return "Unknown";
+  }
+}
+
+}  // namespace
+
+uint32_t Checksum(const unsigned char* p, size_t n, uint32_t seed) {
+  uint32_t csum = seed;
+  size_t words = n / 4;
+  for (size_t i = 0; i < words; ++i) csum ^= Le32(p + 4 * i);
+  const unsigned char* r = p + 4 * words;
+  uint32_t ul = 0;
+  switch (n % 4) {
+    case 3: ul = (uint32_t(r[0]) << 16) | (uint32_t(r[1]) << 8) | r[2]; break;
+    case 2: ul = (uint32_t(r[0]) << 8) | r[1]; break;
+    case 1: ul = r[0]; break;
+  }
+  return csum ^ ul;
+}
+
+int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
+  Layout lay;
+  uint64_t pos;
+  unsigned nFiles;
+  int rc = ParseLayout(in, lay, pos, nFiles, why);
+  if (rc != kOk) return rc;
+  std::map<unsigned, std::pair<uint64_t, uint64_t>> folderSizes;  // unpacked total, packed total
+  size_t first = out.size();
+  for (unsigned i = 0; i < nFiles; ++i) {
+    if (!in.Has(pos, 16)) {
+      why = "truncated file table";
+      return kErrHeaderBroken;
+    }
+    const unsigned char* f = in.Data() + pos;
+    ArcEntry e;
+    e.size = Le32(f);
+    e.dataOffset = Le32(f + 4);
+    e.aux = Le16(f + 8);
+    e.dosDate = Le16(f + 10);
+    e.dosTime = Le16(f + 12);
+    unsigned attribs = Le16(f + 14);
+    uint64_t n = pos + 16;
+    while (n < in.Size() && in.Data()[n] != 0 && n - pos < 16 + 1024) ++n;
+    if (n >= in.Size() || in.Data()[n] != 0) {
+      why = "broken file name";
+      return kErrHeaderBroken;
+    }
+    bool fb = false;
+    e.path = NameFromArchive(in.View(pos + 16, n - pos - 16), (attribs & 0x80) != 0, fb);
+    e.nameFallback = fb;
+    e.attr = attribs & 0x3F;
+    if (e.attr == 0) e.attr = kAttrArchive;
+    e.mtime = DosToUnix(e.dosDate, e.dosTime);
+    if (e.aux >= lay.folders.size()) {
+      e.unsupported = true;  // continued from or into another cabinet
+      e.method = "Split";
+    } else {
+      e.method = MethodOf(lay.folders[e.aux].type);
+      unsigned t = lay.folders[e.aux].type & 0x0F;
+      e.unsupported = t > 3;
+      folderSizes[e.aux].first += e.size;
+    }
+    out.push_back(std::move(e));
+    pos = n + 1;
+  }
+  // No packed size per file: share each folder's packed bytes out.
+  for (auto& [idx, sizes] : folderSizes) {
+    const Folder& fo = lay.folders[idx];
+    uint64_t p = fo.firstBlock, packed = 0;
+    for (unsigned b = 0; b < fo.blocks && in.Has(p, 8); ++b) {
+      unsigned cb = Le16(in.Data() + p + 4);
+      packed += cb;
+      p += 8 + lay.dataReserve + cb;
+    }
+    sizes.second = packed;
+  }
+  for (size_t i = first; i < out.size(); ++i) {
+    auto it = folderSizes.find(out[i].aux);
+    if (it != folderSizes.end() && it->second.first > 0)
+      out[i].packed = out[i].size * it->second.second / it->second.first;
+  }
+  return kOk;
+}
+
+// ---- unpacking ---------------------------------------------------------
+
+struct Unpacker::Impl {
+  const InputFile& in;
+  std::string path;
+  const std::vector<ArcEntry>& entries;
+  Layout lay;
+  bool useLibarchive = false;
+  // Own decoder state for one folder.
+  int folder = -1;
+  unsigned nextBlock = 0;
+  uint64_t blockPos = 0;
+  uint64_t bufStart = 0;
+  std::string buf, history;
+  // libarchive state.
+  archive* la = nullptr;
+  long laCur = -1;
+
+  Impl(const InputFile& i, const std::string& p, const std::vector<ArcEntry>& e) : in(i), path(p), entries(e) {
+    uint64_t off;
+    unsigned n;
+    std::string why;
+    ParseLayout(in, lay, off, n, why);
+    for (const Folder& f : lay.folders)
+      if ((f.type & 0x0F) >= 2) useLibarchive = true;
+  }
+  ~Impl() {
+    if (la) archive_read_free(la);
+  }
+
+  void StartFolder(int idx) {
+    folder = idx;
+    nextBlock = 0;
+    blockPos = lay.folders[idx].firstBlock;
+    bufStart = 0;
+    buf.clear();
+    history.clear();
+  }
+
+  int NextBlock(std::string& why) {
+    const Folder& f = lay.folders[folder];
+    if (nextBlock >= f.blocks || !in.Has(blockPos, 8 + lay.dataReserve)) {
+      why = "folder data ends early";
+      return kErrEof;
+    }
+    const unsigned char* d = in.Data() + blockPos;
+    uint32_t csum = Le32(d);
+    unsigned cb = Le16(d + 4), cu = Le16(d + 6);
+    uint64_t dataPos = blockPos + 8 + lay.dataReserve;
+    if (!in.Has(dataPos, cb) || cu > 32768) {
+      why = "broken data block";
+      return kErrEof;
+    }
+    const unsigned char* src = in.Data() + dataPos;
+    if (csum != 0 && Checksum(d + 4, 4, Checksum(src, cb, 0)) != csum) {
+      why = "data block checksum mismatch";
+      return kErrFileCrc;
+    }
+    bufStart += buf.size();
+    buf.assign(cu, '\0');
+    if ((f.type & 0x0F) == 0) {
+      if (cb != cu) {
+        why = "stored block sizes differ";
+        return kErrHeaderBroken;
+      }
+      std::memcpy(buf.data(), src, cu);
+    } else {
+      if (cb < 2 || src[0] != 'C' || src[1] != 'K') {
+        why = "MSZIP block without its signature";
+        return kErrHuffmanCode;
+      }
+      z_stream zs{};
+      if (inflateInit2(&zs, -15) != Z_OK) return kErrMoreHeapMemory;
+      if (!history.empty())
+        inflateSetDictionary(&zs, reinterpret_cast<const Bytef*>(history.data()), static_cast<uInt>(history.size()));
+      zs.next_in = const_cast<Bytef*>(src + 2);
+      zs.avail_in = cb - 2;
+      zs.next_out = reinterpret_cast<Bytef*>(buf.data());
+      zs.avail_out = cu;
+      int r = inflate(&zs, Z_FINISH);
+      bool ok = (r == Z_STREAM_END || (r == Z_BUF_ERROR && zs.avail_out == 0)) && zs.avail_out == 0;
+      inflateEnd(&zs);
+      if (!ok) {
+        why = "MSZIP data is broken";
+        return kErrHuffmanCode;
+      }
+    }
+    history += buf;
+    if (history.size() > 32768) history.erase(0, history.size() - 32768);
+    blockPos = dataPos + cb;
+    ++nextBlock;
+    return kOk;
+  }
+
+  int OwnUnpack(const ArcEntry& e, const Sink& sink, std::string& why) {
+    int idx = static_cast<int>(e.aux);
+    uint64_t off = e.dataOffset, left = e.size;
+    if (folder != idx || off < bufStart) StartFolder(idx);
+    uint32_t dummy = 0;
+    (void)dummy;
+    while (left > 0) {
+      if (off >= bufStart + buf.size()) {
+        int rc = NextBlock(why);
+        if (rc != kOk) return rc;
+        continue;
+      }
+      if (off < bufStart) {
+        why = "bad offset";
+        return kErrHeaderBroken;
+      }
+      size_t at = static_cast<size_t>(off - bufStart);
+      size_t n = static_cast<size_t>(std::min<uint64_t>(left, buf.size() - at));
+      if (!sink(reinterpret_cast<const unsigned char*>(buf.data()) + at, n)) {
+        why = "write error";
+        return kErrCannotWrite;
+      }
+      off += n;
+      left -= n;
+    }
+    return kOk;
+  }
+
+  int LibUnpack(size_t idx, const Sink& sink, std::string& why) {
+    if (!la || laCur >= static_cast<long>(idx)) {
+      if (la) archive_read_free(la);
+      la = archive_read_new();
+      archive_read_support_format_cab(la);
+      archive_read_set_options(la, "cab:hdrcharset=CP932");
+      laCur = -1;
+      if (archive_read_open_filename(la, path.c_str(), 1 << 16) != ARCHIVE_OK) {
+        why = "cannot open";
+        return kErrArcFileOpen;
+      }
+    }
+    archive_entry* ae;
+    while (laCur < static_cast<long>(idx)) {
+      if (archive_read_next_header(la, &ae) != ARCHIVE_OK) {
+        why = archive_error_string(la) ? archive_error_string(la) : "broken cabinet";
+        laCur = 1L << 30;
+        return kErrHeaderBroken;
+      }
+      ++laCur;
+    }
+    char b[65536];
+    la_ssize_t n;
+    while ((n = archive_read_data(la, b, sizeof b)) > 0)
+      if (!sink(reinterpret_cast<unsigned char*>(b), static_cast<size_t>(n))) {
+        why = "write error";
+        return kErrCannotWrite;
+      }
+    if (n < 0) {
+      why = archive_error_string(la) ? archive_error_string(la) : "broken data";
+      return kErrHuffmanCode;
+    }
+    return kOk;
+  }
+};
+
+Unpacker::Unpacker(const InputFile& in, const std::string& path, const std::vector<ArcEntry>& entries)
+    : impl_(std::make_unique<Impl>(in, path, entries)) {}
+Unpacker::~Unpacker() = default;
+
+int Unpacker::Unpack(size_t idx, const Sink& sink, std::string& why) {
+  const ArcEntry& e = impl_->entries[idx];
+  if (e.unsupported) {
+    why = "unsupported";
+    return kErrNotSupport;
+  }
+  return impl_->useLibarchive ? impl_->LibUnpack(idx, sink, why) : impl_->OwnUnpack(e, sink, why);
+}
+
+// ---- writer ------------------------------------------------------------
+
+int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std::vector<PackItem>& items,
+          Report& rep) {
+  struct FileRec {
+    std::string name;
+    uint32_t size, offset;
+    uint16_t date, time, attr;
+  };
+  std::vector<FileRec> files;
+  std::string folderData;  // uncompressed stream of the single folder
+  for (const KeptEntry& k : kept) {
+    FileRec r;
+    bool ok = true;
+    std::string name = NameToCp932(k.entry.path, ok);
+    r.attr = static_cast<uint16_t>(k.entry.attr & 0x27);
+    if (!ok) {
+      name = k.entry.path;
+      r.attr |= 0x80;
+    }
+    for (char& c : name)
+      if (c == '/') c = '\\';
+    r.name = name;
+    r.size = static_cast<uint32_t>(k.data.size());
+    r.offset = static_cast<uint32_t>(folderData.size());
+    r.date = k.entry.dosDate;
+    r.time = k.entry.dosTime;
+    files.push_back(r);
+    folderData += k.data;
+  }
+  for (const PackItem& it : items) {
+    if (it.isDir) continue;
+    std::string data;
+    if (!ReadFileBytes(it.disk, data)) {
+      rep.Utf8Line("Cannot read " + it.disk);
+      return kErrFileOpen;
+    }
+    if (folderData.size() + data.size() > 0x7FFF0000u) {
+      rep.Line("Cabinet too large.");
+      return kErrNotSupport;
+    }
+    FileRec r;
+    bool ok = true;
+    std::string name = NameToCp932(it.stored, ok);
+    r.attr = static_cast<uint16_t>(it.attr & 0x27);
+    if (!ok) {
+      name = it.stored;  // UTF-8, marked as such
+      r.attr |= 0x80;
+    }
+    for (char& c : name)
+      if (c == '/') c = '\\';
+    r.name = name;
+    r.size = static_cast<uint32_t>(data.size());
+    r.offset = static_cast<uint32_t>(folderData.size());
+    UnixToDos(it.mtime, r.date, r.time);
+    files.push_back(r);
+    folderData += data;
+    rep.Line("Adding " + NameToCp932(it.stored));
+  }
+  if (files.size() > 0xFFFF) {
+    rep.Line("Too many files for one cabinet.");
+    return kErrNotSupport;
+  }
+  // Blocks of 32 KiB, each an independent deflate stream after "CK".
+  std::string blocks;
+  unsigned nBlocks = 0;
+  for (size_t off = 0; off < folderData.size(); off += 32768) {
+    size_t n = std::min<size_t>(32768, folderData.size() - off);
+    const unsigned char* src = reinterpret_cast<const unsigned char*>(folderData.data()) + off;
+    std::string packed = "CK";
+    z_stream zs{};
+    deflateInit2(&zs, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::string tmp(deflateBound(&zs, static_cast<uLong>(n)) + 16, '\0');
+    zs.next_in = const_cast<Bytef*>(src);
+    zs.avail_in = static_cast<uInt>(n);
+    zs.next_out = reinterpret_cast<Bytef*>(tmp.data());
+    zs.avail_out = static_cast<uInt>(tmp.size());
+    deflate(&zs, Z_FINISH);
+    tmp.resize(zs.total_out);
+    deflateEnd(&zs);
+    packed += tmp;
+    std::string hdr;
+    Put16(hdr, static_cast<uint16_t>(packed.size()));
+    Put16(hdr, static_cast<uint16_t>(n));
+    uint32_t csum = Checksum(reinterpret_cast<const unsigned char*>(hdr.data()), 4,
+                             Checksum(reinterpret_cast<const unsigned char*>(packed.data()), packed.size(), 0));
+    Put32(blocks, csum);
+    blocks += hdr + packed;
+    ++nBlocks;
+    if (nBlocks >= 0xFFFF) {
+      rep.Line("Cabinet too large.");
+      return kErrNotSupport;
+    }
+  }
+  std::string fileTable;
+  for (const FileRec& r : files) {
+    Put32(fileTable, r.size);
+    Put32(fileTable, r.offset);
+    Put16(fileTable, 0);
+    Put16(fileTable, r.date);
+    Put16(fileTable, r.time);
+    Put16(fileTable, r.attr);
+    fileTable += r.name;
+    fileTable += '\0';
+  }
+  uint32_t coffFiles = 36 + 8;
+  uint32_t coffData = coffFiles + static_cast<uint32_t>(fileTable.size());
+  uint32_t total = coffData + static_cast<uint32_t>(blocks.size());
+  std::string out = "MSCF";
+  Put32(out, 0);
+  Put32(out, total);
+  Put32(out, 0);
+  Put32(out, coffFiles);
+  Put32(out, 0);
+  out += char(3);
+  out += char(1);
+  Put16(out, 1);
+  Put16(out, static_cast<uint16_t>(files.size()));
+  Put16(out, 0);
+  Put16(out, 0x4E56);
+  Put16(out, 0);
+  Put32(out, coffData);
+  Put16(out, static_cast<uint16_t>(nBlocks));
+  Put16(out, 1);  // MSZIP
+  out += fileTable;
+  out += blocks;
+  OutputFile of;
+  if (!of.Open(path)) {
+    rep.Line("Cannot create a work file.");
+    return kErrTmpOpen;
+  }
+  if (!of.Write(out) || !of.Commit()) {
+    rep.Line("Cannot write the cabinet.");
+    return kErrCannotWrite;
+  }
+  return kOk;
+}
+
+}  // namespace navirt::arc::cab

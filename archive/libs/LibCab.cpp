@@ -1,0 +1,141 @@
+// libcab32.so: Microsoft cabinets.
+#include <map>
+
+#include "archive/libs/Cab.h"
+#include "archive/libs/LibFrame.h"
+
+namespace navirt::arc {
+namespace {
+
+class CabLibrary : public ArcLibrary {
+ public:
+  int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
+    InputFile in;
+    if (!in.Open(path)) {
+      why = "cannot open " + path;
+      return kErrArcFileOpen;
+    }
+    return cab::List(in, out, why);
+  }
+
+  int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
+                      std::string& why) override {
+    InputFile in;
+    if (!in.Open(path)) return kErrArcFileOpen;
+    std::vector<ArcEntry> entries;
+    int rc = cab::List(in, entries, why);
+    if (rc != kOk) return rc;
+    cab::Unpacker up(in, path, entries);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (!WildMatch(name, entries[i].path)) continue;
+      entry = entries[i];
+      data.clear();
+      return up.Unpack(i, [&](const unsigned char* p, size_t n) {
+        data.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      }, why);
+    }
+    why = "no such entry";
+    return kErrNotExist;
+  }
+
+  int Run(const std::string& cmdline, Report& rep) override {
+    CmdLine cl;
+    std::string err;
+    int rc = ParseCommandLine(cmdline, {"-x", "-a", "-l", "-v", "-f", "-t"}, {}, cl, err);
+    if (rc != kOk) {
+      rep.Utf8Line(err);
+      return rc;
+    }
+    if (cl.archive.empty()) {
+      rep.Line("cab: archive name missing.");
+      return kErrNotArcName;
+    }
+    if (cl.command == "-f") return SfxUnsupported(rep);
+    if (cl.command == "-a") return DoAdd(cl, rep);
+    InputFile in;
+    if (!in.Open(cl.archive)) {
+      rep.Utf8Line("Cannot open " + cl.archive);
+      return kErrArcFileOpen;
+    }
+    std::vector<ArcEntry> entries;
+    std::string why;
+    rc = cab::List(in, entries, why);
+    if (rc != kOk) {
+      rep.Utf8Line(cl.archive + ": " + why);
+      return rc;
+    }
+    if (cl.command == "-l" || cl.command == "-v") {
+      std::vector<ArcEntry> shown;
+      for (auto& e : entries)
+        if (MatchesAny(cl.names, e.path)) shown.push_back(e);
+      ListingReport(cl.archive, shown, true, rep);
+      return kOk;
+    }
+    cab::Unpacker up(in, cl.archive, entries);
+    if (cl.command == "-t") {
+      int result = kOk;
+      for (size_t i = 0; i < entries.size(); ++i) {
+        int r = up.Unpack(i, [](const unsigned char*, size_t) { return true; }, why);
+        rep.Line("Testing " + NameToCp932(entries[i].path) + (r == kOk ? " OK" : " " + why));
+        if (r != kOk && result == kOk) result = r;
+      }
+      return result;
+    }
+    ExtractJob job;
+    job.outDir = OutputFolder(cl.folder);
+    job.keepPaths = !cl.HasSwitch("j");
+    job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
+    job.patterns = cl.names;
+    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, sink, w); },
+                          rep);
+  }
+
+ private:
+  int DoAdd(const CmdLine& cl, Report& rep) {
+    if (cl.names.empty()) {
+      rep.Line("cab: file names missing.");
+      return kErrNotFileName;
+    }
+    std::vector<PackItem> items;
+    int rc = CollectFiles(cl.names, cl.folder, !cl.HasSwitch("j"), cl.HasSwitch("r"), false, items, rep);
+    if (rc != kOk) return rc;
+    std::map<std::string, bool> incoming;
+    for (const auto& it : items) incoming[it.stored] = true;
+    // An existing cabinet keeps the entries the new files do not replace.
+    std::vector<cab::KeptEntry> kept;
+    if (PathExists(cl.archive)) {
+      InputFile in;
+      std::vector<ArcEntry> entries;
+      std::string why;
+      if (!in.Open(cl.archive)) return kErrArcFileOpen;
+      rc = cab::List(in, entries, why);
+      if (rc != kOk) {
+        rep.Utf8Line(cl.archive + ": " + why);
+        return rc;
+      }
+      cab::Unpacker up(in, cl.archive, entries);
+      for (size_t i = 0; i < entries.size(); ++i) {
+        if (incoming.count(entries[i].path)) continue;
+        cab::KeptEntry k{entries[i], {}};
+        rc = up.Unpack(i, [&](const unsigned char* p, size_t n) {
+          k.data.append(reinterpret_cast<const char*>(p), n);
+          return true;
+        }, why);
+        if (rc != kOk) {
+          rep.Utf8Line(entries[i].path + ": " + why);
+          return rc;
+        }
+        kept.push_back(std::move(k));
+      }
+    }
+    return cab::Write(cl.archive, kept, items, rep);
+  }
+};
+
+CabLibrary g_cab;
+
+}  // namespace
+}  // namespace navirt::arc
+
+NAVIRT_ARC_ENTRY_POINTS(Cab, navirt::arc::g_cab)
