@@ -11,6 +11,9 @@ struct Command {
 };
 
 int CmdDetect(int argc, char** argv);
+int CmdGrep(int argc, char** argv);
+int CmdMatch(int argc, char** argv);
+int CmdGsub(int argc, char** argv);
 int CmdHexdump(int argc, char** argv);
 int CmdArchive(int argc, char** argv);
 int CmdConv(int argc, char** argv);

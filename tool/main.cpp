@@ -14,6 +14,9 @@ namespace {
 const Command kCommands[] = {
     {"arc", CmdArchive, "arc list|extract|create|check ARCHIVE [-o DIR | FILE...]  archives"},
     {"detect", CmdDetect, "detect [FILE...]            print the detected character code"},
+    {"grep", CmdGrep, "grep [-n] [--fuzzy] [-u] EXPR FILE...  lines matching a regular expression"},
+    {"match", CmdMatch, "match [--fuzzy] EXPR [FILE]  position and length of the first match"},
+    {"gsub", CmdGsub, "gsub [--fuzzy] EXPR TEMPLATE [FILE]  replace every match (count on stderr)"},
     {"hexdump", CmdHexdump, "hexdump [FILE]              the standard hexadecimal dump (heading and data lines)"},
     {"conv", CmdConv, "conv MODE [FILE]            code conversion; MODE auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc"},
     {"eol", CmdEol, "eol FROM TO [FILE]          line ends; FROM auto|crlf|cr|lf, TO crlf|cr|lf"},
