@@ -1,0 +1,17 @@
+#pragma once
+// BGA archives (.gza with gzip members, .bza with bzip2 streams): reader
+// and writer of the whole container.
+#include <string>
+#include <vector>
+
+#include "archive/libs/ArcCommon.h"
+
+namespace navirt::arc::bga {
+
+int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why);
+int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string& why);
+
+// One header + name + data record for a file (bzip2 picks the .bza kind).
+int MakeRecord(const PackItem& item, bool bzip2, int level, std::string& record, Report& rep);
+
+}  // namespace navirt::arc::bga

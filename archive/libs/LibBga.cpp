@@ -1,0 +1,168 @@
+// libbga32.so: BGA archives (.gza, .bza).
+#include <algorithm>
+#include <map>
+
+#include "archive/libs/Bga.h"
+#include "archive/libs/LibFrame.h"
+
+namespace navirt::arc {
+namespace {
+
+class BgaLibrary : public ArcLibrary {
+ public:
+  int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
+    InputFile in;
+    if (!in.Open(path)) {
+      why = "cannot open " + path;
+      return kErrArcFileOpen;
+    }
+    return bga::List(in, out, why);
+  }
+
+  int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
+                      std::string& why) override {
+    InputFile in;
+    if (!in.Open(path)) return kErrArcFileOpen;
+    std::vector<ArcEntry> entries;
+    int rc = bga::List(in, entries, why);
+    if (rc != kOk) return rc;
+    for (const ArcEntry& e : entries) {
+      if (e.isDir || !WildMatch(name, e.path)) continue;
+      entry = e;
+      data.clear();
+      return bga::Unpack(in, e, [&](const unsigned char* p, size_t n) {
+        data.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      }, why);
+    }
+    why = "no such entry";
+    return kErrNotExist;
+  }
+
+  int Run(const std::string& cmdline, Report& rep) override {
+    CmdLine cl;
+    std::string err;
+    int rc = ParseCommandLine(cmdline, {"x", "e", "a", "d", "s", "l", "v", "t"}, {}, cl, err);
+    if (rc != kOk) {
+      rep.Utf8Line(err);
+      return rc;
+    }
+    if (cl.archive.empty()) {
+      rep.Line("bga: archive name missing.");
+      return kErrNotArcName;
+    }
+    const std::string& c = cl.command;
+    if (c == "s") return SfxUnsupported(rep);
+    if (c == "a" || c == "d") return DoWrite(cl, rep);
+    InputFile in;
+    if (!in.Open(cl.archive)) {
+      rep.Utf8Line("Cannot open " + cl.archive);
+      return kErrArcFileOpen;
+    }
+    std::vector<ArcEntry> entries;
+    std::string why;
+    rc = bga::List(in, entries, why);
+    if (rc != kOk) {
+      rep.Utf8Line(cl.archive + ": " + why);
+      return rc;
+    }
+    if (c == "l" || c == "v") {
+      std::vector<ArcEntry> shown;
+      for (auto& e : entries)
+        if (MatchesAny(cl.names, e.path)) shown.push_back(e);
+      ListingReport(cl.archive, shown, c == "v", rep);
+      return kOk;
+    }
+    if (c == "t") {
+      int result = kOk;
+      for (const auto& e : entries) {
+        int r = bga::Unpack(in, e, [](const unsigned char*, size_t) { return true; }, why);
+        if (r != kOk && result == kOk) result = r;
+        rep.Line("Testing " + NameToCp932(e.path) + (r == kOk ? " OK" : " " + why));
+      }
+      return result;
+    }
+    if (c != "x" && c != "e") return kErrCommandName;
+    ExtractJob job;
+    job.outDir = OutputFolder(cl.folder);
+    job.keepPaths = c == "x" && !cl.HasSwitch("j");
+    job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
+    job.patterns = cl.names;
+    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) {
+      return bga::Unpack(in, entries[i], sink, w);
+    }, rep);
+  }
+
+ private:
+  int DoWrite(const CmdLine& cl, Report& rep) {
+    std::vector<ArcEntry> old;
+    InputFile in;
+    if (PathExists(cl.archive)) {
+      std::string why;
+      if (!in.Open(cl.archive)) return kErrArcFileOpen;
+      int rc = bga::List(in, old, why);
+      if (rc != kOk) {
+        rep.Utf8Line(cl.archive + ": " + why);
+        return rc;
+      }
+    } else if (cl.command == "d") {
+      rep.Utf8Line("Archive not found: " + cl.archive);
+      return kErrArcFileOpen;
+    }
+    if (cl.names.empty()) {
+      rep.Line("bga: file names missing.");
+      return kErrNotFileName;
+    }
+    std::vector<PackItem> items;
+    std::map<std::string, bool> replaced;
+    if (cl.command == "a") {
+      int rc = CollectFiles(cl.names, cl.folder, !cl.HasSwitch("j"), cl.HasSwitch("r"), cl.HasSwitch("a"), items, rep);
+      if (rc != kOk) return rc;
+      items.erase(std::remove_if(items.begin(), items.end(), [](const PackItem& p) { return p.isDir; }), items.end());
+      for (const auto& it : items) replaced[it.stored] = true;
+    }
+    std::string lower = cl.archive;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    bool bz = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".bza") == 0;
+    int level = cl.Number("l");
+    OutputFile out;
+    if (!out.Open(cl.archive)) {
+      rep.Line("Cannot create a work file.");
+      return kErrTmpOpen;
+    }
+    size_t deleted = 0;
+    for (const ArcEntry& e : old) {
+      bool drop = cl.command == "d" ? MatchesAny(cl.names, e.path) : replaced.count(e.path) > 0;
+      if (drop) {
+        if (cl.command == "d") rep.Line("Deleting " + NameToCp932(e.path));
+        ++deleted;
+        continue;
+      }
+      if (!out.Write(in.View(e.headerOffset, e.headerSize + e.packed))) return kErrCannotWrite;
+    }
+    for (const PackItem& it : items) {
+      std::string rec;
+      int rc = bga::MakeRecord(it, bz, level, rec, rep);
+      if (rc != kOk) {
+        out.Abort();
+        rep.Line("Archive left unchanged.");
+        return rc;
+      }
+      if (!out.Write(rec)) return kErrCannotWrite;
+    }
+    if (cl.command == "d" && deleted == 0) {
+      out.Abort();
+      rep.Line("No matching entries; archive unchanged.");
+      return kOk;
+    }
+    if (!out.Commit()) return kErrTmpCopy;
+    return kOk;
+  }
+};
+
+BgaLibrary g_bga;
+
+}  // namespace
+}  // namespace navirt::arc
+
+NAVIRT_ARC_ENTRY_POINTS(Bga, navirt::arc::g_bga)
