@@ -93,7 +93,8 @@ int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
   job.keepPaths = !In(words_.extractFlat, cl.command) && !cl.HasSwitch("j");
   // -c (LHA style), -o or -y say: overwrite.
   bool force = cl.Number("c") > 0 || cl.HasSwitch("o") || cl.HasSwitch("y");
-  job.overwrite = force ? Overwrite::Always : (overwrite_ ? Overwrite::IfNewer : Overwrite::Never);
+  job.overwrite = force ? Overwrite::Always
+                        : (overwrite_ || cl.HasSwitch("u") ? Overwrite::IfNewer : Overwrite::Never);
   job.patterns = cl.names;
   return ExtractEntries(entries, job, unpack, rep);
 }
