@@ -1,0 +1,20 @@
+#pragma once
+// The code, transfer-encoding, line-end and width commands of the menu
+// "変換(&C)", the toolbar button ToolButton52 with PopupMenu3, and the
+// enabling of "文字コード変換(&J)" when it opens.
+//
+// Action names, for the key list and for tests: Mcodeauto, Mjis2sjis,
+// Meuc2sjis, Msjis2jis, Meuc2jis, Msjis2euc, Mjis2euc, Mbase64enc,
+// Mbase64dec, Mmimeenc, Mmimedec, Muuenc, Muudec, Mbinhexenc, Mbinhexdec;
+// Mcrlfauto, Mcr2crlf, Mlf2crlf, Mcrlf2cr, Mlf2cr, Mcrlf2lf, Mcr2lf;
+// Mhan2zen, Mzen2han, Mhankana2zen, Mzenspace2han.
+#include "codec/CodecCommands.h"
+
+class TForm1;
+
+void InstallCodecCommands(TForm1* form);
+
+// What the items do, callable without a menu.
+void RunCodeCommand(TForm1* form, navirt::CodeCommand cmd);
+void RunLineEndCommand(TForm1* form, navirt::LineEndCommand cmd);
+void RunWidthCommand(TForm1* form, navirt::WidthCommand cmd);
