@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -21,9 +22,15 @@ namespace {
 
 using Fn = std::function<std::string(std::string_view)>;
 
+// How a conversion may be cut into pieces without changing a byte of its
+// result: not at all, after any CR or LF (no unit of Shift_JIS or EUC ends
+// anywhere else there, and nothing is carried across), or at 3-byte groups.
+enum class Pieces { Whole, AfterLineEnds, Triples };
+
 struct Mode {
   const char* name;
   Fn fn;
+  Pieces pieces = Pieces::Whole;
 };
 
 // The input bytes: a regular file is mapped rather than copied, which
@@ -65,13 +72,74 @@ class Input {
   std::string bytes_;
 };
 
+// Runs fn over the input a piece at a time and writes each result at once:
+// memory stays at a piece whatever the input, and the pieces stay in the
+// cache. A line longer than a piece is read whole.
+int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
+  const bool stdinInput = path.empty() || path == "-";
+  int fd = 0;
+  if (!stdinInput) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      if (fd >= 0) ::close(fd);
+      std::string unused;
+      ReadInput(path, unused);  // says why
+      return kExitUsage;
+    }
+  }
+  constexpr size_t kPiece = 256 << 10;
+  std::string buf;
+  bool eof = false;
+  int rc = kExitOk;
+  while (!eof || !buf.empty()) {
+    const size_t want = buf.size() + kPiece;
+    while (!eof && buf.size() < want) {
+      const size_t old = buf.size();
+      buf.resize(want);
+      const ssize_t n = ::read(fd, buf.data() + old, want - old);
+      buf.resize(old + (n > 0 ? static_cast<size_t>(n) : 0));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        rc = Fail(stdinInput ? std::string("cannot read standard input")
+                             : "cannot read " + path + ": " + std::strerror(errno));
+        eof = true;
+        buf.clear();
+      } else if (n == 0) {
+        eof = true;
+      }
+    }
+    if (rc != kExitOk) break;
+    size_t cut = buf.size();
+    if (!eof) {
+      if (how == Pieces::Triples) {
+        cut = buf.size() / 3 * 3;
+      } else {
+        const size_t last = buf.find_last_of("\r\n");
+        cut = last == std::string::npos ? 0 : last + 1;
+      }
+      if (cut == 0) continue;  // no place to cut yet: read on
+    }
+    if (!WriteOutput(fn(std::string_view(buf).substr(0, cut)))) {
+      rc = Fail("cannot write standard output");
+      break;
+    }
+    buf.erase(0, cut);
+  }
+  if (!stdinInput) ::close(fd);
+  return rc;
+}
+
 // Runs fn over the input named by the optional argument after the mode.
-int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn) {
+int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn,
+            Pieces pieces = Pieces::Whole) {
   if (argc > firstFileArg + 1) return Fail(std::string(command) + ": too many arguments");
+  const std::string path = argc > firstFileArg ? argv[firstFileArg] : "";
+  if (pieces != Pieces::Whole) return RunPiecewise(path, fn, pieces);
   std::string out;
   {
     Input in;
-    if (!in.Load(argc > firstFileArg ? argv[firstFileArg] : "")) return kExitUsage;
+    if (!in.Load(path)) return kExitUsage;
     out = fn(in.View());
   }
   if (!WriteOutput(out)) return Fail("cannot write standard output");
@@ -83,7 +151,7 @@ int PickMode(const char* command, int argc, char** argv, std::initializer_list<M
   for (const Mode& m : modes) names += std::string(names.empty() ? "" : "|") + m.name;
   if (argc < 1) return Fail(std::string(command) + ": missing mode (" + names + ")");
   for (const Mode& m : modes)
-    if (std::strcmp(argv[0], m.name) == 0) return RunMode(command, argc, argv, 1, m.fn);
+    if (std::strcmp(argv[0], m.name) == 0) return RunMode(command, argc, argv, 1, m.fn, m.pieces);
   return Fail(std::string(command) + ": unknown mode '" + argv[0] + "' (" + names + ")");
 }
 
@@ -106,10 +174,10 @@ int CmdConv(int argc, char** argv) {
                    {"to-sjis", to(CodeSjis)},
                    {"jis2sjis", JisToSjis},
                    {"jis2euc", JisToEuc},
-                   {"euc2sjis", EucToSjis},
+                   {"euc2sjis", EucToSjis, Pieces::AfterLineEnds},
                    {"euc2jis", EucToJis},
                    {"sjis2jis", SjisToJis},
-                   {"sjis2euc", SjisToEuc}});
+                   {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds}});
 }
 
 int CmdEol(int argc, char** argv) {
@@ -125,7 +193,7 @@ int CmdEol(int argc, char** argv) {
 
 int CmdEncode(int argc, char** argv) {
   return PickMode("encode", argc, argv,
-                  {{"base64", Base64Encode},
+                  {{"base64", Base64Encode, Pieces::Triples},
                    {"mime", MimeHeaderEncode},
                    {"uu", [](std::string_view t) { return UuEncode(t, "\r"); }},
                    {"binhex", [](std::string_view t) { return BinHexEncode(t, "\r"); }}});
@@ -138,10 +206,10 @@ int CmdDecode(int argc, char** argv) {
 
 int CmdWidth(int argc, char** argv) {
   return PickMode("width", argc, argv,
-                  {{"h2z", HalfToFullWidth},
-                   {"z2h", FullToHalfWidth},
-                   {"kana", HalfKanaToFullKana},
-                   {"space", WideSpaceToBlanks}});
+                  {{"h2z", HalfToFullWidth, Pieces::AfterLineEnds},
+                   {"z2h", FullToHalfWidth, Pieces::AfterLineEnds},
+                   {"kana", HalfKanaToFullKana, Pieces::AfterLineEnds},
+                   {"space", WideSpaceToBlanks, Pieces::AfterLineEnds}});
 }
 
 }  // namespace navirt::tool

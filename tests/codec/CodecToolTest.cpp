@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "codec/CodeConvert.h"
@@ -87,6 +88,35 @@ TEST(CodecTool, EolEncodeDecodeWidth) {
   EXPECT_EQ(out, WideSpaceToBlanks(kSjis));
 }
 
+// Several pieces' worth of text with every kind of unit next to line ends
+// (broken leads before CR, kana before marks, CR LF split at a piece's
+// end), and a line longer than a piece: the tool writes exactly what the
+// function gives for the whole text.
+TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
+  std::mt19937 rng(42);
+  std::string t;
+  const char* units[] = {"\x82\xa0", "\x88\x9f", "\xb6", "\xde", "\xdf", "\r", "\n", "\r\n",
+                         "\x81\x40", "A",        "z",    "\x82", "\x8e", "\xa4\xa2", "\x8f\xb0\xa1", "\x81"};
+  while (t.size() < (900u << 10)) t += units[rng() % 16];
+  t += std::string(300u << 10, '\x82');  // one line longer than a piece
+  t += "\r\n\xb6\xde";
+  TempDir dir;
+  const std::string file = dir.File("big.txt", t);
+  struct Case {
+    const char* args;
+    std::string (*fn)(std::string_view);
+  } cases[] = {{"conv sjis2euc", SjisToEuc},     {"conv euc2sjis", EucToSjis},       {"encode base64", Base64Encode},
+               {"width h2z", HalfToFullWidth}, {"width z2h", FullToHalfWidth},     {"width kana", HalfKanaToFullKana},
+               {"width space", WideSpaceToBlanks}};
+  for (const Case& c : cases) {
+    std::string out;
+    ASSERT_EQ(RunTool(std::string(c.args) + " '" + file + "'", "", out), 0) << c.args;
+    EXPECT_TRUE(out == c.fn(t)) << c.args;
+    ASSERT_EQ(RunTool(c.args, t, out), 0) << c.args;  // the same through a pipe
+    EXPECT_TRUE(out == c.fn(t)) << c.args;
+  }
+}
+
 TEST(CodecTool, BadUsageExitsWithTwoAndWritesNothing) {
   std::string out;
   EXPECT_EQ(RunTool("conv", "x", out), 2);
@@ -99,6 +129,8 @@ TEST(CodecTool, BadUsageExitsWithTwoAndWritesNothing) {
   EXPECT_EQ(RunTool("width wide", "x", out), 2);
   EXPECT_EQ(RunTool("conv auto /nonexistent/file", "x", out), 2);
   EXPECT_EQ(RunTool("conv auto a b", "x", out), 2);
+  EXPECT_EQ(RunTool("conv sjis2euc /nonexistent/file", "x", out), 2);
+  EXPECT_EQ(RunTool("width h2z /tmp", "x", out), 2);
   EXPECT_EQ(out, "");
 }
 
