@@ -6,6 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/Cp932.h"
 #include "regex/bmRegExp.h"
@@ -22,10 +25,86 @@ const char* FindByte(const char* p, const char* end, char c) {
   return static_cast<const char*>(std::memchr(p, c, size_t(end - p)));
 }
 
-const char* FindBytes(const char* p, const char* end, const std::string& needle) {
-  if (needle.size() == 1) return FindByte(p, end, needle[0]);
-  return static_cast<const char*>(memmem(p, size_t(end - p), needle.data(), needle.size()));
+// The first CR or zero byte.
+const char* FindCrOrZero(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  for (; p + 16 <= end; p += 16) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, zero))));
+    if (m) return p + __builtin_ctz(m);
+  }
+#endif
+  for (; p < end; ++p)
+    if (*p == '\r' || *p == '\0') return p;
+  return nullptr;
 }
+
+size_t CountLf(const char* p, const char* end) {
+  size_t n = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (p + 16 <= end) {
+    // Byte counters (each compare adds 1 as 0 - (-1)), summed before they
+    // can overflow.
+    __m128i acc = _mm_setzero_si128();
+    for (int i = 0; i < 255 && p + 16 <= end; ++i, p += 16)
+      acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+    __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+    n += static_cast<size_t>(_mm_cvtsi128_si32(sums)) + static_cast<size_t>(_mm_extract_epi16(sums, 4));
+  }
+#endif
+  for (; p < end; ++p) n += *p == '\n';
+  return n;
+}
+
+// Searches a byte string by two of its bytes at once, 16 positions per step:
+// the two bytes that are rarest in a sample of the file, so that few
+// candidates need the full comparison.
+class NeedleFinder {
+ public:
+  NeedleFinder(std::string needle, std::string_view sample) : needle_(std::move(needle)) {
+    size_t count[256] = {};
+    for (unsigned char b : sample) ++count[b];
+    auto freq = [&](size_t i) { return count[static_cast<unsigned char>(needle_[i])]; };
+    for (size_t i = 1; i < needle_.size(); ++i)
+      if (freq(i) < freq(k1_)) k1_ = i;
+    k2_ = k1_ == 0 ? 1 : 0;
+    for (size_t i = 0; i < needle_.size(); ++i)
+      if (i != k1_ && freq(i) < freq(k2_)) k2_ = i;
+    if (k2_ < k1_) std::swap(k1_, k2_);
+  }
+
+  const char* Find(const char* p, const char* end) const {
+    const size_t n = needle_.size();
+    if (size_t(end - p) < n) return nullptr;
+    if (n == 1) return FindByte(p, end, needle_[0]);
+    const char* last = end - n;  // the last possible start
+#if defined(__SSE2__)
+    const __m128i b1 = _mm_set1_epi8(needle_[k1_]);
+    const __m128i b2 = _mm_set1_epi8(needle_[k2_]);
+    while (p + 16 <= last + 1) {
+      __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k1_));
+      __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k2_));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x1, b1), _mm_cmpeq_epi8(x2, b2))));
+      while (mask) {
+        int bit = __builtin_ctz(mask);
+        if (std::memcmp(p + bit, needle_.data(), n) == 0) return p + bit;
+        mask &= mask - 1;
+      }
+      p += 16;
+    }
+#endif
+    for (; p <= last; ++p)
+      if (p[k1_] == needle_[k1_] && std::memcmp(p, needle_.data(), n) == 0) return p;
+    return nullptr;
+  }
+
+ private:
+  std::string needle_;
+  size_t k1_ = 0, k2_ = 1;
+};
 
 }  // namespace
 
@@ -82,18 +161,26 @@ bool TTxtFile::Fill() {
     data_ += '\n';
     started_ = true;
   }
-  for (size_t i = 0; i < n; ++i) {
-    char b = raw_[i];
+  // Runs without CR or zero bytes are copied whole.
+  const char* in = raw_.data();
+  const char* inEnd = in + n;
+  while (in < inEnd) {
     if (pendingCR_) {
       pendingCR_ = false;
       data_ += '\n';
-      if (b == '\n') continue;  // CR LF is one LF
+      if (*in == '\n') {  // CR LF is one LF
+        ++in;
+        continue;
+      }
     }
-    if (b == '\r') {
-      pendingCR_ = true;
-    } else {
-      data_ += b == 0 ? ' ' : b;
-    }
+    const char* special = FindCrOrZero(in, inEnd);
+    const char* runEnd = special ? special : inEnd;
+    data_.append(in, size_t(runEnd - in));
+    in = runEnd;
+    if (in == inEnd) break;
+    if (*in == '\r') pendingCR_ = true;
+    else data_ += ' ';
+    ++in;
   }
   if (eof_) {
     if (pendingCR_) {
@@ -124,12 +211,7 @@ void TTxtFile::Compact(size_t keep) {
 
 int32_t TTxtFile::LineNumberAt(size_t lineStart) {
   if (lineStart > countPos_) {
-    const char* p = data_.data() + countPos_;
-    const char* end = data_.data() + lineStart;
-    while ((p = FindByte(p, end, '\n')) != nullptr) {
-      ++lfCount_;
-      ++p;
-    }
+    lfCount_ += static_cast<int64_t>(CountLf(data_.data() + countPos_, data_.data() + lineStart));
     countPos_ = lineStart;
   }
   return static_cast<int32_t>(lfCount_);
@@ -316,10 +398,11 @@ void TGrep::FastLiteralScan(TTxtFile& f) {
   std::string lit;
   for (uint32_t c : literalCodes_) REAppendCode(lit, c);
   const size_t n = lit.size();
+  const NeedleFinder finder(lit, f.data_);
   size_t pos = 0;
   for (;;) {
     const std::string& d = f.data_;
-    const char* hit = pos < f.lineEnd_ ? FindBytes(d.data() + pos, d.data() + f.lineEnd_, lit) : nullptr;
+    const char* hit = pos < f.lineEnd_ ? finder.Find(d.data() + pos, d.data() + f.lineEnd_) : nullptr;
     if (hit && size_t(hit - d.data()) + n > f.lineEnd_) hit = nullptr;  // waits for the rest of its line
     if (!hit) {
       if (f.eof_) return;
@@ -375,10 +458,11 @@ void TGrep::FastAutomatonScan(TTxtFile& f, const TREScanAutomaton& a) {
   if (must.find_first_not_of('\n') != std::string::npos) {
     // Only lines that hold the bytes every match holds are run.
     const size_t n = must.size();
+    const NeedleFinder finder(must, f.data_);
     size_t pos = 0;
     for (;;) {
       const std::string& d = f.data_;
-      const char* hit = pos < f.lineEnd_ ? FindBytes(d.data() + pos, d.data() + f.lineEnd_, must) : nullptr;
+      const char* hit = pos < f.lineEnd_ ? finder.Find(d.data() + pos, d.data() + f.lineEnd_) : nullptr;
       if (!hit) {
         if (f.eof_) return;
         size_t keepPos = f.lineEnd_ >= n ? std::max(pos, f.lineEnd_ - (n - 1)) : pos;
