@@ -86,16 +86,26 @@ inline void PutJisAsSjis(Out& o, uint8_t row, uint8_t cell) {
   o.Put2(s.first, s.second);
 }
 
-void HalfToFullRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate, const Tables& t) {
-  Writer o(out, estimate);
+// Letters and digits double, so the result's size varies with the text: a
+// counting pass sizes it exactly. Inlined into each caller so the writer's
+// position stays in registers.
+template <class Out>
+[[gnu::always_inline]] inline void HalfToFullRun(const uint8_t* p, const uint8_t* e, Out& o, const Tables& t) {
   bool afterKana = false;  // the previous character was an unmerged kana
   while (p < e) {
     o.Need(8);
     const uint8_t c = *p;
     if (IsSjisLead(c)) {
-      const size_t k = p + 1 < e ? 2 : 1;
-      o.Copy(p, k);
-      p += k;
+      // Runs of two-byte characters are copied as they are.
+      do {
+        if (p + 1 >= e) {
+          o.Put(*p++);
+          break;
+        }
+        o.Need(2);
+        o.Put2(p[0], p[1]);
+        p += 2;
+      } while (p < e && IsSjisLead(*p));
       afterKana = false;
       continue;
     }
@@ -115,15 +125,19 @@ void HalfToFullRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t 
     if (c == kVoiced || c == kSemiVoiced) {
       if (afterKana) o.Put2(0x81, c == kVoiced ? kFullVoicedTrail : kFullSemiVoicedTrail);
       else o.Put(c);
-    } else if (const uint16_t f = t.halfToFull[c]) {
-      o.Put2(static_cast<uint8_t>(f >> 8), static_cast<uint8_t>(f));
-    } else {
-      o.Put(c);
+      afterKana = false;
+      ++p;
+      continue;
     }
     afterKana = false;
-    ++p;
+    // Runs of single bytes: letters, digits and symbols double.
+    do {
+      o.Need(2);
+      if (const uint16_t f = t.halfToFull[*p]) o.Put2(static_cast<uint8_t>(f >> 8), static_cast<uint8_t>(f));
+      else o.Put(*p);
+      ++p;
+    } while (p < e && *p < 0x80);
   }
-  o.Finish();
 }
 
 void FullToHalfRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t estimate, const Tables& t) {
@@ -131,6 +145,12 @@ void FullToHalfRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t 
   while (p < e) {
     o.Need(8);
     const uint8_t c = *p;
+    if (c < 0x80) {
+      const size_t k = detail::AsciiRun(p, e);
+      o.Copy(p, k);
+      p += k;
+      continue;
+    }
     if (!IsSjisLead(c) || p + 1 >= e) {
       o.Put(c);
       ++p;
@@ -165,10 +185,20 @@ void HalfKanaToFullRun(const uint8_t* p, const uint8_t* e, std::string& out, siz
   while (p < e) {
     o.Need(8);
     const uint8_t c = *p;
-    if (IsSjisLead(c)) {
-      const size_t k = p + 1 < e ? 2 : 1;
+    if (c < 0x80) {
+      const size_t k = detail::AsciiRun(p, e);
       o.Copy(p, k);
       p += k;
+      continue;
+    }
+    if (IsSjisLead(c)) {
+      if (p + 1 < e) {
+        o.Put2(c, p[1]);
+        p += 2;
+      } else {
+        o.Put(c);
+        ++p;
+      }
     } else if (IsHalfKana(c)) {
       const BytePair j = HalfKanaPair(c);
       PutJisAsSjis(o, j.first, j.second);
@@ -183,12 +213,17 @@ void HalfKanaToFullRun(const uint8_t* p, const uint8_t* e, std::string& out, siz
 
 }  // namespace
 
-// Half to full doubles letters, digits and kana; prose is mostly two-byte
-// already, so the buffer starts a quarter larger and grows when needed.
 std::string HalfToFullWidth(std::string_view text) {
   const Tables& t = T();
-  return detail::Convert(text, text.size() + text.size() / 4 + 64,
-                         [&](const uint8_t* p, const uint8_t* e, std::string& out, size_t est) { HalfToFullRun(p, e, out, est, t); });
+  const uint8_t* p = Bytes(text);
+  const uint8_t* e = p + text.size();
+  detail::Counter count;
+  HalfToFullRun(p, e, count, t);
+  std::string out;
+  Writer w(out, count.n + 8);  // each unit asks for up to 8 bytes of room
+  HalfToFullRun(p, e, w, t);
+  w.Finish();
+  return out;
 }
 
 std::string FullToHalfWidth(std::string_view text) {
