@@ -14,6 +14,25 @@ const char* const kDash = "--------------  ----------  ---------- ------ -------
 std::string Field(const char* p, size_t max) { return std::string(p, strnlen(p, max)); }
 }  // namespace
 
+namespace {
+// Right-aligned decimal in width (wider numbers are not cut).
+void AppendNum(std::string& out, unsigned long long v, int width) {
+  char buf[24];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v);
+  for (int k = n; k < width; ++k) out += ' ';
+  while (n) out += buf[--n];
+}
+void AppendTwo(std::string& out, unsigned v, char after) {
+  out += static_cast<char>('0' + (v / 10) % 10);
+  out += static_cast<char>('0' + v % 10);
+  out += after;
+}
+}  // namespace
+
 std::string ArchiveListingLine(const TIndividualInfo& e) {
   std::string name = Field(e.szFileName, sizeof e.szFileName);
   bool inFolder = name.find('/') != std::string::npos;
@@ -27,49 +46,81 @@ std::string ArchiveListingLine(const TIndividualInfo& e) {
     if (cut + step > 12) break;
     cut += step;
   }
-  shortName = shortName.substr(0, cut);
+  shortName.resize(cut);
   shortName.resize(12, ' ');
-  char buf[160];
-  std::string line = inFolder ? "+" : " ";
-  std::snprintf(buf, sizeof buf, " %12s  %10u  %10u %5.1f", shortName.c_str(), e.dwOriginalSize,
-                e.dwCompressedSize, e.wRatio / 10.0);
-  line += buf;
+  std::string line;
+  line.reserve(96 + name.size());
+  line += inFolder ? "+ " : "  ";
+  line += shortName;
+  line += "  ";
+  AppendNum(line, e.dwOriginalSize, 10);
+  line += "  ";
+  AppendNum(line, e.dwCompressedSize, 10);
+  line += ' ';
+  // The ratio is in tenths, so "%5.1f" of it is exact digits.
+  AppendNum(line, e.wRatio / 10u, 3);
+  line += '.';
+  line += static_cast<char>('0' + e.wRatio % 10);
   line += "% ";
   unsigned d = e.wDate, t = e.wTime;
-  std::snprintf(buf, sizeof buf, "%02u-%02u-%02u %02u:%02u:%02u ", (1980 + (d >> 9)) % 100, (d >> 5) & 15, d & 31,
-                t >> 11, (t >> 5) & 63, (t & 31) * 2);
-  line += buf;
-  line += Field(e.szAttribute, sizeof e.szAttribute) + " " + Field(e.szMode, sizeof e.szMode) + " ";
-  std::snprintf(buf, sizeof buf, "%04X ", e.dwCRC);
-  line += buf;
-  line += name + " ";
+  AppendTwo(line, (1980 + (d >> 9)) % 100, '-');
+  AppendTwo(line, (d >> 5) & 15, '-');
+  AppendTwo(line, d & 31, ' ');
+  AppendTwo(line, t >> 11, ':');
+  AppendTwo(line, (t >> 5) & 63, ':');
+  AppendTwo(line, (t & 31) * 2, ' ');
+  line += Field(e.szAttribute, sizeof e.szAttribute);
+  line += ' ';
+  line += Field(e.szMode, sizeof e.szMode);
+  line += ' ';
+  static const char hex[] = "0123456789ABCDEF";
+  char crc[8];
+  int n = 0;
+  uint32_t c = e.dwCRC;
+  do {
+    crc[n++] = hex[c & 15];
+    c >>= 4;
+  } while (c);
+  for (int k = n; k < 4; ++k) line += '0';
+  while (n) line += crc[--n];
+  line += ' ';
+  line += name;
+  line += ' ';
   return line;
 }
 
-std::string ArchiveListingText(const std::string& path, const std::vector<TIndividualInfo>& entries) {
-  std::string out;
-  auto add = [&out](const std::string& l) {
-    out += l;
-    out += "\r\n";
-  };
-  add("");
-  add("Listing of archive : " + Utf8ToCp932(path));
-  add("");
-  add(kHeader);
-  add(kDash);
-  unsigned long long total = 0, packed = 0;
-  for (const auto& e : entries) {
-    add(ArchiveListingLine(e));
-    total += e.dwOriginalSize;
-    packed += e.dwCompressedSize;
-  }
-  add(kDash);
+TArchiveListing::TArchiveListing(const std::string& path) {
+  text_ = "\r\nListing of archive : " + Utf8ToCp932(path) + "\r\n\r\n";
+  text_ += kHeader;
+  text_ += "\r\n";
+  text_ += kDash;
+  text_ += "\r\n";
+}
+
+void TArchiveListing::Add(const TIndividualInfo& e) {
+  text_ += ArchiveListingLine(e);
+  text_ += "\r\n";
+  total_ += e.dwOriginalSize;
+  packed_ += e.dwCompressedSize;
+  ++count_;
+}
+
+std::string TArchiveListing::Finish() {
+  text_ += kDash;
+  text_ += "\r\n";
   char buf[128];
-  double denom = total > 0 ? static_cast<double>(total) : 1.0;
-  std::snprintf(buf, sizeof buf, "%6zu files    %10llu  %10llu %5.1f", entries.size(), total, packed,
-                static_cast<double>(packed) / denom * 100.0);
-  add(std::string(buf) + "%");
-  return out;
+  double denom = total_ > 0 ? static_cast<double>(total_) : 1.0;
+  std::snprintf(buf, sizeof buf, "%6zu files    %10llu  %10llu %5.1f", count_, total_, packed_,
+                static_cast<double>(packed_) / denom * 100.0);
+  text_ += buf;
+  text_ += "%\r\n";
+  return std::move(text_);
+}
+
+std::string ArchiveListingText(const std::string& path, const std::vector<TIndividualInfo>& entries) {
+  TArchiveListing l(path);
+  for (const auto& e : entries) l.Add(e);
+  return l.Finish();
 }
 
 std::vector<TIndividualInfo> ReadArchiveEntries(TArchiveFile& file, const std::string& wild) {

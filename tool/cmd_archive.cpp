@@ -19,10 +19,30 @@ namespace {
 
 constexpr int kExitFailed = 1;
 
+std::string ToTerminal(const std::string& cp932);
+
 int Failed(const std::string& message, const std::string& report = std::string()) {
-  if (!report.empty()) std::fprintf(stderr, "%s", Cp932ToUtf8(report).c_str());
+  if (!report.empty()) std::fprintf(stderr, "%s", ToTerminal(report).c_str());
   std::fprintf(stderr, "navirt-tool: %s\n", message.c_str());
   return kExitFailed;
+}
+
+// CP932 report text for the terminal; ASCII lines pass unchanged.
+std::string ToTerminal(const std::string& cp932) {
+  std::string out;
+  out.reserve(cp932.size() + cp932.size() / 8);
+  size_t start = 0;
+  while (start < cp932.size()) {
+    size_t end = cp932.find('\n', start);
+    end = end == std::string::npos ? cp932.size() : end + 1;
+    std::string_view line(cp932.data() + start, end - start);
+    bool ascii = true;
+    for (char c : line) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) out.append(line);
+    else out += Cp932ToUtf8(line);
+    start = end;
+  }
+  return out;
 }
 
 int ResultFailure(int rc, TArchiveFile& f) {
@@ -38,9 +58,11 @@ int List(const std::string& path) {
   f.SetOutputSize(8192);
   if (!f.Check(1, 4)) return Failed(path + ": not an archive the libraries recognise");
   if (!f.Open(nullptr, 0)) return Failed(path + ": cannot open the archive");
-  std::vector<TIndividualInfo> entries = ReadArchiveEntries(f);
+  TArchiveListing listing(path);
+  TIndividualInfo info;
+  for (int r = f.FindFirst("*.*", info); r == 0; r = f.FindNext(info)) listing.Add(info);
   f.Close();
-  WriteOutput(Cp932ToUtf8(ArchiveListingText(path, entries)));
+  WriteOutput(ToTerminal(listing.Finish()));
   return kExitOk;
 }
 
@@ -52,7 +74,7 @@ int Extract(const std::string& path, const std::string& dir) {
   f.Options().x = 1;
   int rc = f.Extract(nullptr, nullptr, {}, dir);
   if (rc != 0) return ResultFailure(rc, f);
-  WriteOutput(Cp932ToUtf8(f.OutputText()));
+  WriteOutput(ToTerminal(f.OutputText()));
   return kExitOk;
 }
 
@@ -90,7 +112,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
     ::unlink(temp.c_str());
     return Failed(path + ": cannot write the archive");
   }
-  WriteOutput(Cp932ToUtf8(f.OutputText()));
+  WriteOutput(ToTerminal(f.OutputText()));
   return kExitOk;
 }
 

@@ -205,17 +205,27 @@ void UnixToDos(std::time_t t, uint16_t& date, uint16_t& time) {
 // ---- checksums ---------------------------------------------------------
 
 uint16_t Crc16(uint16_t crc, const void* data, size_t len) {
-  static const auto table = [] {
-    std::array<uint16_t, 256> t{};
+  // Four bytes a step through four derived tables.
+  static const auto t = [] {
+    std::array<std::array<uint16_t, 256>, 4> tab{};
     for (unsigned i = 0; i < 256; ++i) {
       uint16_t c = static_cast<uint16_t>(i);
       for (int k = 0; k < 8; ++k) c = (c & 1) ? static_cast<uint16_t>((c >> 1) ^ 0xA001) : static_cast<uint16_t>(c >> 1);
-      t[i] = c;
+      tab[0][i] = c;
     }
-    return t;
+    for (int k = 1; k < 4; ++k)
+      for (unsigned i = 0; i < 256; ++i)
+        tab[k][i] = static_cast<uint16_t>((tab[k - 1][i] >> 8) ^ tab[0][tab[k - 1][i] & 0xFF]);
+    return tab;
   }();
   const unsigned char* p = static_cast<const unsigned char*>(data);
-  for (size_t i = 0; i < len; ++i) crc = static_cast<uint16_t>(table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8));
+  while (len >= 4) {
+    unsigned x = crc ^ (p[0] | (p[1] << 8));
+    crc = static_cast<uint16_t>(t[3][x & 0xFF] ^ t[2][(x >> 8) & 0xFF] ^ t[1][p[2]] ^ t[0][p[3]]);
+    p += 4;
+    len -= 4;
+  }
+  while (len--) crc = static_cast<uint16_t>(t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8));
   return crc;
 }
 

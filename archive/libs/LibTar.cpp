@@ -153,47 +153,68 @@ class TarLibrary : public ArcLibrary {
   bool Check(const std::string& path, int mode) override { return TypeOf(path) != kUnknown; }
 
   int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
-    int type = TypeOf(path);
-    if (type == kUnknown) {
-      why = "not a tar or compressed file";
-      return kErrFileStyle;
+    // A tar is listed in the same pass that recognises it.
+    {
+      Reader a = OpenReader(path, false);
+      archive_entry* ae;
+      int r = a ? archive_read_next_header(a.get(), &ae) : ARCHIVE_FATAL;
+      if (r == ARCHIVE_OK || r == ARCHIVE_WARN) {
+        int type = kUnknown;
+        switch (archive_filter_code(a.get(), 0)) {
+          case ARCHIVE_FILTER_NONE: type = kTar; break;
+          case ARCHIVE_FILTER_GZIP: type = kTarGz; break;
+          case ARCHIVE_FILTER_COMPRESS: type = kTarZ; break;
+          case ARCHIVE_FILTER_BZIP2: type = kTarBz2; break;
+          default: break;
+        }
+        if (type != kUnknown) {
+          do {
+            ArcEntry e;
+            FillEntry(ae, type, e);
+            if (e.isDir && (e.path.empty() || e.path == ".")) continue;
+            out.push_back(std::move(e));
+          } while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN);
+          if (r != ARCHIVE_EOF) {
+            why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive";
+            return kErrHeaderBroken;
+          }
+          return kOk;
+        }
+      }
     }
-    Reader a = OpenReader(path, IsRaw(type));
+    int type = TypeOf(path);
+    if (type == kUnknown || !IsRaw(type)) {
+      why = "not a tar or compressed file";
+      return PathExists(path) ? kErrFileStyle : kErrArcFileOpen;
+    }
+    Reader a = OpenReader(path, true);
     if (!a) {
       why = "cannot open " + path;
       return kErrArcFileOpen;
     }
     archive_entry* ae;
-    int r;
-    while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN) {
-      ArcEntry e;
-      if (IsRaw(type)) {
-        e.path = RawName(path);
-        e.method = MethodOf(type);
-        InputFile in;
-        if (in.Open(path)) e.packed = in.Size();
-        // The unpacked size is known only after unpacking.
-        struct stat st;
-        if (::stat(path.c_str(), &st) == 0) e.mtime = st.st_mtime;
-        UnixToDos(e.mtime, e.dosDate, e.dosTime);
-        char buf[65536];
-        la_ssize_t n;
-        while ((n = archive_read_data(a.get(), buf, sizeof buf)) > 0) e.size += static_cast<uint64_t>(n);
-        if (n < 0) {
-          why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken data";
-          return kErrHuffmanCode;
-        }
-        out.push_back(std::move(e));
-        break;
-      }
-      FillEntry(ae, type, e);
-      if (e.isDir && (e.path.empty() || e.path == ".")) continue;
-      out.push_back(std::move(e));
-    }
-    if (r != ARCHIVE_EOF && !IsRaw(type)) {
-      why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive";
+    if (archive_read_next_header(a.get(), &ae) != ARCHIVE_OK) {
+      why = "broken data";
       return kErrHeaderBroken;
     }
+    ArcEntry e;
+    e.path = RawName(path);
+    e.method = MethodOf(type);
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      e.packed = static_cast<uint64_t>(st.st_size);
+      e.mtime = st.st_mtime;
+    }
+    UnixToDos(e.mtime, e.dosDate, e.dosTime);
+    // The unpacked size is known only after unpacking.
+    char buf[65536];
+    la_ssize_t n;
+    while ((n = archive_read_data(a.get(), buf, sizeof buf)) > 0) e.size += static_cast<uint64_t>(n);
+    if (n < 0) {
+      why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken data";
+      return kErrHuffmanCode;
+    }
+    out.push_back(std::move(e));
     return kOk;
   }
 

@@ -378,7 +378,7 @@ constexpr int kCBit = 9;
 constexpr int kPBit = 4;
 constexpr int kTBit = 5;
 constexpr int kHashBits = 15;
-constexpr int kChainLimit = 24;
+constexpr int kChainLimit = 16;
 
 class BitWriter {
  public:
@@ -629,6 +629,19 @@ std::string EncodeLh5(const unsigned char* data, size_t n) {
     prev[i & (kDicSize - 1)] = head[h];
     head[h] = static_cast<int32_t>(i);
   };
+  // Length of the common run at a and b, up to max, 8 bytes at a time.
+  auto common = [&](size_t a, size_t b, size_t max) -> size_t {
+    size_t l = 0;
+    while (l + 8 <= max) {
+      uint64_t x, y;
+      std::memcpy(&x, data + a + l, 8);
+      std::memcpy(&y, data + b + l, 8);
+      if (x != y) return l + (__builtin_ctzll(x ^ y) >> 3);
+      l += 8;
+    }
+    while (l < max && data[a + l] == data[b + l]) ++l;
+    return l;
+  };
   auto longest = [&](size_t i, unsigned& bestDist) -> unsigned {
     if (i + kThreshold > n) return 0;
     unsigned best = 0;
@@ -639,8 +652,7 @@ std::string EncodeLh5(const unsigned char* data, size_t n) {
       size_t c = static_cast<size_t>(cand);
       if (c >= i || i - c > kDicSize) break;
       if (data[c + best] == data[i + best] && data[c] == data[i]) {
-        size_t l = 0;
-        while (l < maxLen && data[c + l] == data[i + l]) ++l;
+        size_t l = common(c, i, maxLen);
         if (l > best) {
           best = static_cast<unsigned>(l);
           bestDist = static_cast<unsigned>(i - c - 1);
@@ -665,7 +677,7 @@ std::string EncodeLh5(const unsigned char* data, size_t n) {
       // One step of lazy matching.
       insert(i);
       unsigned nextDist = 0;
-      unsigned nextLen = (curLen < 32 && i + 1 < n) ? longest(i + 1, nextDist) : 0;
+      unsigned nextLen = (curLen < 24 && i + 1 < n) ? longest(i + 1, nextDist) : 0;
       if (nextLen > curLen) {
         blk.sym.push_back(data[i]);
         ++i;
