@@ -19,12 +19,14 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QTextDocument>
 #include <QTreeView>
+#include <QListView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -38,14 +40,18 @@
 #include "app/ui/FontUtil.h"
 #include "app/ui/Unit33.h"
 #include "app/ui/Unit4.h"
+#include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
+#include "edit/Rtf.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/DynLib.h"
 #include "platform/Format.h"
 #include "platform/FileInfo.h"
 #include "platform/Paths.h"
 #include "preview/InfoLine.h"
+#include "preview/Picture.h"
+#include "preview/ui/PictureView.h"
 #include "preview/ReadRule.h"
 #include "preview/ReadSettingDialog.h"
 #include "preview/ui/Unit26.h"
@@ -234,6 +240,10 @@ void TForm1::BuildLayout() {
   FileView1->installEventFilter(this);
   FolderView1->installEventFilter(this);
 
+  NewSummaryWatcher();
+}
+
+void TForm1::NewSummaryWatcher() {
   summaryWatcher_ = new QFutureWatcher<FolderFigures>(this);
   connect(summaryWatcher_, &QFutureWatcherBase::finished, this, [this] {
     FolderFigures f = summaryWatcher_->result();
@@ -462,9 +472,8 @@ void TForm1::ApplyFonts() {
 }
 
 void TForm1::ApplyViewStyle(int style) {
-  // The list is a details view until the browsing commands bring the
-  // other styles; the number is kept for the settings file.
   Settings.icon = (style >= 1 && style <= 4) ? style : 3;
+  ApplyFileViewStyle(this, Settings.icon);
 }
 
 // ---------------------------------------------------------------- state
@@ -712,6 +721,7 @@ void TForm1::GoToFolder(const std::string& folder) {
   PreviewEnabled = false;
   CurrentFolder = f;
   RefreshViews();
+  ReleasePicture();
   ClearPreview();
   ShowFolderSummary(false);
   PreviewEnabled = was;
@@ -731,10 +741,11 @@ bool TForm1::SelectFileByName(const std::string& name) {
   int row = FileModel->RowOfName(name, true);
   if (row < 0) return false;
   QModelIndex idx = FileModel->index(row, 0);
-  FileView1->setFocus();
+  QAbstractItemView* view = ActiveFileView(this);
+  view->setFocus();
   FileView1->selectionModel()->setCurrentIndex(
       idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  FileView1->scrollTo(idx);
+  view->scrollTo(idx);
   return true;
 }
 
@@ -742,9 +753,7 @@ bool TForm1::SelectFileByName(const std::string& name) {
 
 void TForm1::FileView1Change() {
   // The pane fills the preview area again; no picture stays.
-  ScrollBox1->hide();
-  Image1->clear();
-  SetSBarRPanel(6, "");
+  ReleasePicture();
   QModelIndexList rows = FileView1->selectionModel()->selectedRows();
   std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   SelectedPath = rows.isEmpty() ? std::string() : FileModel->PathOf(rows.first().row());
@@ -763,7 +772,8 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return;
   RichEdit1->setUpdatesEnabled(false);
-  RichEdit1->SetText(bytes);
+  if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) RichEdit1->SetRich(ReadRtf(bytes));
+  else RichEdit1->SetText(bytes);
   RichEdit1->setUpdatesEnabled(true);
   loaded = true;
 }
@@ -779,19 +789,79 @@ void TForm1::PreviewSelectedFile() {
   ApplyFonts();
   bool editMode = !RichEdit1->isReadOnly();
   SetInfoLine(Q(pieces), editMode ? clRed : clBlack);
+  QAction* pictures = FindAction("Mgazodisp1");
+  bool picture = IsPictureFile(SelectedPath) && (!pictures || pictures->isChecked());
+  ReleasePicture();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   bool loaded = false;
-  LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
   std::string code;
   std::string text;
-  if (RichEdit1->LineCount() > 0) {
-    text = RichEdit1->Text();
-    if (!text.empty()) code = TextCodeLabel(DetectCode(text));
+  if (!picture) {
+    LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
+    if (RichEdit1->LineCount() > 0) {
+      text = RichEdit1->Text();
+      if (!text.empty()) code = TextCodeLabel(DetectCode(text));
+    }
   }
   std::string type = SniffFileType(FirstLine(text), SelectedPath);
   SetInfoLine(Q(pieces + InfoLinePiece9(type, code)), InfoColor);
   QApplication::restoreOverrideCursor();
   ShowFolderSummary(true);
+  if (picture && !ShowPicture()) {
+    // A picture that does not decode is shown as text.
+    ReleasePicture();
+    LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
+  }
+}
+
+void TForm1::ReleasePicture() {
+  Image1->clear();
+  ScrollBox1->hide();
+  RichEdit1->setVisible(!paneHidden_);
+  PanelRBB->setAutoFillBackground(false);
+  SetSBarRPanel(6, "");
+}
+
+bool TForm1::ShowPicture() {
+  QAction* stretchItem = FindAction("Mgazostrech1");
+  bool stretchOption = !stretchItem || stretchItem->isChecked();
+  QSize pane = PanelRBB->size();
+  int zoom = Settings.zoom;
+  // A whole-picture view never needs more pixels than the pane has.
+  QSize fit = zoom == 0 && stretchOption ? pane : QSize();
+  QImage image;
+  QSize full;
+  if (!LoadPictureImage(SelectedPath, fit, image, full) || image.isNull()) return false;
+  PictureLayout l = ComputePictureLayout(full.width(), full.height(), pane.width(), pane.height(), zoom,
+                                         stretchOption, pictureStretch_);
+  if (l.width <= 0 || l.height <= 0) return false;
+  pictureStretch_ = l.stretch;
+  RichEdit1->hide();
+  QPalette pal = PanelRBB->palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  PanelRBB->setPalette(pal);
+  PanelRBB->setAutoFillBackground(true);
+  ScrollBox1->setWidgetResizable(false);
+  ScrollBox1->setBackgroundRole(QPalette::Base);
+  ScrollBox1->show();
+  if (l.autoSize) {
+    Image1->setScaledContents(false);
+    Image1->setPixmap(QPixmap::fromImage(image.size() == full ? image : image.scaled(full)));
+    Image1->resize(full);
+  } else if (l.stretch) {
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap::fromImage(image.scaled(l.width, l.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    Image1->setGeometry(l.left, l.top, l.width, l.height);
+  } else {
+    Image1->setScaledContents(false);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(QPixmap::fromImage(image.size() == full ? image : image.scaled(full)));
+    Image1->setGeometry(l.left, l.top, l.width, l.height);
+  }
+  ScrollBox1->horizontalScrollBar()->setValue(0);
+  ScrollBox1->verticalScrollBar()->setValue(0);
+  SetSBarRPanel(6, Q(PictureSizeText(full.width(), full.height())));
+  return true;
 }
 
 void TForm1::ShowSelectedFile() {
@@ -849,17 +919,7 @@ void TForm1::StartSummaryWalk() {
     summaryWatcher_->disconnect(this);
     auto* old = summaryWatcher_;
     connect(old, &QFutureWatcherBase::finished, old, &QObject::deleteLater);
-    summaryWatcher_ = new QFutureWatcher<FolderFigures>(this);
-    connect(summaryWatcher_, &QFutureWatcherBase::finished, this, [this] {
-      FolderFigures f = summaryWatcher_->result();
-      if (!f.complete) return;
-      summaryFigures_ = f;
-      summaryReady_ = true;
-      if (summaryPending_) {
-        summaryPending_ = false;
-        ShowSummaryFigures(f, summaryWithBlanks_);
-      }
-    });
+    NewSummaryWatcher();
   }
   summaryWatcher_->setFuture(QtConcurrent::run([folder, cancel] { return WalkFolder(folder, *cancel); }));
 }
@@ -1066,16 +1126,15 @@ bool TForm1::event(QEvent* e) {
 }
 
 bool TForm1::eventFilter(QObject* obj, QEvent* e) {
-  if (obj == FileView1 || obj == FolderView1) {
+  if (obj == FileView1 || obj == FolderView1 || (FileIconView1 && obj == FileIconView1)) {
     if (e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
       if (k->key() == Qt::Key_Shift && k->modifiers() == Qt::ShiftModifier) ShiftHeld = true;
       else if (k->key() == Qt::Key_Alt && k->modifiers() == Qt::AltModifier) AltHeld = true;
-      else if (k->modifiers() == Qt::NoModifier && (k->key() == Qt::Key_Escape || k->key() == Qt::Key_Q)) {
+      else if (k->modifiers() == Qt::NoModifier && k->key() == Qt::Key_Escape) {
         close();
         return true;
-      } else if (obj == FileView1 && k->modifiers() == Qt::NoModifier && k->key() == Qt::Key_V) {
-        ShowSelectedFile();
+      } else if (BrowseKeyPress(this, obj, k)) {
         return true;
       }
     } else if (e->type() == QEvent::KeyRelease) {

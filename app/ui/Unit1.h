@@ -19,6 +19,7 @@ class QComboBox;
 class QDialog;
 class QFileSystemModel;
 class QLabel;
+class QListView;
 class QMenu;
 class QMenuBar;
 class QScrollArea;
@@ -53,7 +54,8 @@ class TForm1 : public QMainWindow {
   QWidget* PanelR = nullptr;
   QSplitter* Splitter3 = nullptr;
   QWidget* PanelRT = nullptr;
-  QTreeView* FileView1 = nullptr;
+  QTreeView* FileView1 = nullptr;      // the details view
+  QListView* FileIconView1 = nullptr;  // icons and list views, the same model and selection
   TFileListModel* FileModel = nullptr;
   QWidget* PanelRB = nullptr;
   QWidget* PanelRBT = nullptr;
@@ -151,6 +153,10 @@ class TForm1 : public QMainWindow {
   void ShowFileInfo();
   void ShowFolderSummary(bool withBlanks);
   void ToggleEditView();  // MeditView1 / SBeditview
+  // The picture of SelectedPath in the preview area; false when it does
+  // not decode. ReleasePicture lets the pane fill the area again.
+  bool ShowPicture();
+  void ReleasePicture();
 
   // The information line and its marker colour.
   void SetInfoLine(const QString& text, navirt::TColor color);
@@ -212,6 +218,7 @@ class TForm1 : public QMainWindow {
   void SetPaneHeight(int h);
   int PaneHeight() const;
   void StartSummaryWalk();
+  void NewSummaryWatcher();
   void ShowSummaryFigures(const navirt::FolderFigures& f, bool withBlanks);
   void OnFolderTreeChanged();
   void UpdateNowCaption();
@@ -222,6 +229,7 @@ class TForm1 : public QMainWindow {
   bool paneHidden_ = false;
   int rememberedPaneHeight_ = 200;
   bool navigating_ = false;
+  bool pictureStretch_ = false;  // the last picture's stretch flag
 
   // Folder summary: one walk at a time, cached until the folder changes.
   std::string summaryFolder_;
