@@ -163,13 +163,19 @@ void InstallCodecCommands(TForm1* f) {
 
   // ToolButton52: a click converts automatically, its arrow opens PopupMenu3.
   QToolBar* tb = f->ToolBar2;
-  auto* button = new QAction(f->style()->standardIcon(QStyle::SP_BrowserReload), "文字コード", f);
+  auto* button = new QAction(f->style()->standardIcon(QStyle::SP_CommandLink), "文字コード", f);
   button->setObjectName("ToolButton52");
   button->setToolTip("文字コード(T)");
   button->setStatusTip("文字コード変換をします。");
   button->setMenu(popup);
   QObject::connect(button, &QAction::triggered, f, [f] { RunCodeCommand(f, CodeCommand::Auto); });
+  // Its place: after "html->txt" (ToolButton51), before the edit-mode button.
   QAction* before = f->FindAction("ToolButton7");
+  if (QAction* html = f->FindAction("ToolButton51")) {
+    const QList<QAction*> all = tb->actions();
+    const qsizetype i = all.indexOf(html);
+    if (i >= 0 && i + 1 < all.size()) before = all[i + 1];
+  }
   tb->insertAction(before ? before : f->ToolButton39, button);
   if (auto* tool = qobject_cast<QToolButton*>(tb->widgetForAction(button)))
     tool->setPopupMode(QToolButton::MenuButtonPopup);
