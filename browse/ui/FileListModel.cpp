@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QFileIconProvider>
+#include <QMimeData>
 #include <QStyle>
+#include <QUrl>
 #include <strings.h>
 
 #include "platform/FileInfo.h"
-#include "platform/Format.h"
 
 TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -19,6 +20,13 @@ void TFileListModel::SetFolder(const std::string& folder) {
 void TFileListModel::Reload() {
   beginResetModel();
   entries_ = navirt::ListFolder(folder_);
+  if (!mask_.all) {
+    std::vector<navirt::DirEntry> kept;
+    kept.reserve(entries_.size());
+    for (auto& e : entries_)
+      if (navirt::MaskMatches(mask_, e.name, e.isDir)) kept.push_back(std::move(e));
+    entries_.swap(kept);
+  }
   endResetModel();
 }
 
@@ -35,6 +43,65 @@ int TFileListModel::RowOfName(const std::string& name, bool ignoreCase) const {
   return -1;
 }
 
+QString TFileListModel::TypeName(const navirt::DirEntry& e) const {
+  if (e.isDir) return QStringLiteral("ファイル フォルダー");
+  return mime_.mimeTypeForFile(QString::fromStdString(e.name), QMimeDatabase::MatchExtension).comment();
+}
+
+QIcon TFileListModel::IconOf(const navirt::DirEntry& e) const {
+  QString key = e.isDir ? QStringLiteral("inode/directory")
+                        : mime_.mimeTypeForFile(QString::fromStdString(e.name), QMimeDatabase::MatchExtension).name();
+  auto it = icons_.find(key);
+  if (it != icons_.end()) return *it;
+  static QFileIconProvider provider;
+  QIcon icon;
+  if (e.isDir) {
+    icon = provider.icon(QFileIconProvider::Folder);
+  } else {
+    QMimeType t = mime_.mimeTypeForName(key);
+    icon = QIcon::fromTheme(t.iconName(), QIcon::fromTheme(t.genericIconName(), provider.icon(QFileIconProvider::File)));
+  }
+  icons_.insert(key, icon);
+  return icon;
+}
+
+QString TFileListModel::CellText(int row, int column) const {
+  if (row < 0 || row >= static_cast<int>(entries_.size())) return {};
+  const navirt::DirEntry& e = entries_[static_cast<size_t>(row)];
+  switch (column) {
+    case ColName: return QString::fromStdString(e.name);
+    case ColSize: return e.isDir ? QString() : QString::fromStdString(navirt::ListSizeText(e.size));
+    case ColType: return TypeName(e);
+    case ColDate: return QString::fromStdString(navirt::ListDateText(e.mtime));
+  }
+  return {};
+}
+
+void TFileListModel::SortByCode(int code) {
+  int col = code >= 90 ? code - 90 : code;
+  if (col < 0 || col > 3) return;
+  std::vector<navirt::ListRow> rows(entries_.size());
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    rows[i].index = i;
+    rows[i].texts[col] = CellText(static_cast<int>(i), col).toStdString();
+  }
+  navirt::SortListRows(rows, code);
+  emit layoutAboutToBeChanged();
+  QModelIndexList before = persistentIndexList();
+  std::vector<int> newRowOf(entries_.size());
+  std::vector<navirt::DirEntry> sorted;
+  sorted.reserve(entries_.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    newRowOf[rows[i].index] = static_cast<int>(i);
+    sorted.push_back(std::move(entries_[rows[i].index]));
+  }
+  entries_.swap(sorted);
+  QModelIndexList after;
+  for (const QModelIndex& idx : before) after << index(newRowOf[static_cast<size_t>(idx.row())], idx.column());
+  changePersistentIndexList(before, after);
+  emit layoutChanged();
+}
+
 int TFileListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(entries_.size());
 }
@@ -44,22 +111,10 @@ int TFileListModel::columnCount(const QModelIndex& parent) const { return parent
 QVariant TFileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(entries_.size())) return {};
   const navirt::DirEntry& e = entries_[static_cast<size_t>(index.row())];
-  if (role == Qt::DisplayRole) {
-    switch (index.column()) {
-      case ColName: return QString::fromStdString(e.name);
-      case ColSize: return e.isDir ? QString() : QString::fromStdString(navirt::WithThousands(e.size));
-      case ColType:
-        if (e.isDir) return QStringLiteral("ファイル フォルダー");
-        return mime_.mimeTypeForFile(QString::fromStdString(e.name), QMimeDatabase::MatchExtension).comment();
-      case ColDate:
-        return QDateTime::fromSecsSinceEpoch(e.mtime).toString(QStringLiteral("yy/MM/dd HH:mm"));
-    }
-  } else if (role == Qt::DecorationRole && index.column() == ColName) {
-    static QFileIconProvider icons;
-    return icons.icon(e.isDir ? QFileIconProvider::Folder : QFileIconProvider::File);
-  } else if (role == Qt::TextAlignmentRole && index.column() == ColSize) {
+  if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+  if (role == Qt::DecorationRole && index.column() == ColName) return IconOf(e);
+  if (role == Qt::TextAlignmentRole && index.column() == ColSize)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-  }
   return {};
 }
 
@@ -67,9 +122,30 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation o, int role) co
   if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
     case ColName: return QStringLiteral("名前");
-    case ColSize: return QStringLiteral("サイズ");
-    case ColType: return QStringLiteral("種類");
+    case ColSize: return QStringLiteral("ｻｲｽﾞ");
+    case ColType: return QStringLiteral("ﾌｧｲﾙの種類");
     case ColDate: return QStringLiteral("更新日時");
   }
   return {};
+}
+
+Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (index.isValid()) f |= Qt::ItemIsDragEnabled;
+  return f;
+}
+
+QStringList TFileListModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+
+QMimeData* TFileListModel::mimeData(const QModelIndexList& indexes) const {
+  QList<QUrl> urls;
+  QList<int> seen;
+  for (const QModelIndex& i : indexes) {
+    if (seen.contains(i.row())) continue;
+    seen << i.row();
+    urls << QUrl::fromLocalFile(QString::fromStdString(PathOf(i.row())));
+  }
+  auto* m = new QMimeData;
+  m->setUrls(urls);
+  return m;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The preview and edit pane. It holds CP932 bytes; the screen shows them
-// through the lossless decoder, so untouched bytes are saved unchanged.
+// through the lossless decoder. The text put in is kept with its own line
+// ends; each block remembers which original lines it shows until the user
+// touches it, so saving rewrites only the lines that changed.
 // Lines are grouped into blocks of the text document for speed (see the
 // .cpp): count lines with LineCount()/Line()/CaretLine(), never blocks.
 #include <QPlainTextEdit>
@@ -9,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/PaneBytes.h"
+#include "edit/Rtf.h"
+
 class TRichEdit : public QPlainTextEdit {
   Q_OBJECT
  public:
@@ -16,11 +21,17 @@ class TRichEdit : public QPlainTextEdit {
 
   // The whole text: lines joined by CR LF, as CP932 bytes.
   std::string Text() const;
-  // Replaces the text; bytes are split into lines at CR LF, CR or LF.
-  // Clears the modified flag and the undo history.
+  // The text as it is to be saved: untouched lines with their own bytes and
+  // line ends, changed lines re-encoded.
+  std::string Bytes() const;
+  // Replaces the text; bytes are split into lines at CR LF, CR or LF and
+  // their ends kept for saving. Clears the modified flag and the undo
+  // history.
   void SetText(std::string_view bytes);
   void Clear();
   std::vector<std::string> Lines() const;
+  // Lines written back by a command: joined by CR LF from now on. Keeps the
+  // modified flag.
   void SetLines(const std::vector<std::string>& lines);
   int LineCount() const;
   std::string Line(int index) const;
@@ -28,10 +39,24 @@ class TRichEdit : public QPlainTextEdit {
   // The selection as CP932 bytes (line breaks as CR LF).
   std::string SelText() const;
   void SetSelText(std::string_view bytes);
+  // Selection start and length in bytes of Text().
+  int SelStart() const;
+  int SelLength() const;
 
   bool Modified() const;
   void SetModified(bool modified);
   bool ReadOnly() const { return isReadOnly(); }
+
+  // Browse (read-only, Tab moves the focus) or edit (Tab inserts).
+  void SetEditMode(bool on);
+  bool EditMode() const { return !isReadOnly(); }
+
+  // Rich text: the pane renders RTF files and its text keeps fonts, sizes,
+  // styles and colours.
+  void SetRichMode(bool on) { rich_ = on; }
+  bool RichMode() const { return rich_; }
+  void SetRich(const navirt::RtfDocument& doc);
+  navirt::RtfDocument Rich() const;
 
   // Tab stops in characters of the pane's font.
   void SetTabWidth(int chars);
@@ -42,15 +67,24 @@ class TRichEdit : public QPlainTextEdit {
   // Caret line and column, 1-based; the column counts bytes.
   int CaretLine() const;
   int CaretColumn() const;
+  // Caret to a byte offset of Text() (clamped), scrolled into view.
+  void SetCaretOffset(int offset);
+  void GoToLine(int index);
 
   static QString ToScreen(std::string_view bytes);
   static std::string FromScreen(const QString& text);
 
+ signals:
+  // The user changed the text (typing, cut, paste, delete, undo).
+  void userChanged();
+
  private:
   void SetScreenText(const std::string& lfText);
+  void MarkOriginalLines();
+  void OnContentsChange(int pos, int removed, int added);
 
   int tabWidth_ = 8;
-  // Text() of a freshly loaded, untouched pane, built from the bytes.
-  std::string cachedText_;
-  bool cacheValid_ = true;
+  bool rich_ = false;
+  bool loading_ = false;
+  navirt::TPaneBytes original_;
 };

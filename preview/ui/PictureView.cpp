@@ -1,0 +1,191 @@
+#include "preview/ui/PictureView.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QImageReader>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <cstring>
+
+#include "app/ui/Unit1.h"
+#include "edit/ui/RichEdit.h"
+#include "platform/FileInfo.h"
+#include "preview/InfoLine.h"
+#include "preview/Picture.h"
+
+using namespace navirt;
+
+namespace {
+
+QImage FromRgba(RgbaImage&& img) {
+  QImage q(img.width, img.height, QImage::Format_ARGB32);
+  for (int y = 0; y < img.height; ++y)
+    std::memcpy(q.scanLine(y), img.pixels.data() + static_cast<size_t>(y) * img.width,
+                static_cast<size_t>(img.width) * 4);
+  return q;
+}
+
+QColor Color(uint32_t rgb) { return QColor(QRgb(0xFF000000u | rgb)); }
+
+QPen PenOf(const WmfPen& p) {
+  if (p.style == 5) return QPen(Qt::NoPen);
+  QPen pen(Color(p.color));
+  pen.setWidth(std::max(0, p.width));
+  static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                        Qt::DashDotDotLine};
+  pen.setStyle(p.style >= 0 && p.style < 5 ? styles[p.style] : Qt::SolidLine);
+  return pen;
+}
+
+QBrush BrushOf(const WmfBrush& b) {
+  if (b.style == 1) return Qt::NoBrush;
+  return QBrush(Color(b.color));
+}
+
+}  // namespace
+
+QImage RenderWmf(const WmfPicture& wmf, QSize size) {
+  QImage img(size, QImage::Format_ARGB32);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(static_cast<double>(size.width()) / wmf.extX, static_cast<double>(size.height()) / wmf.extY);
+  p.translate(-wmf.orgX, -wmf.orgY);
+  for (const WmfShape& s : wmf.shapes) {
+    p.setPen(PenOf(s.pen));
+    p.setBrush(BrushOf(s.brush));
+    QPolygon poly;
+    for (const auto& pt : s.points) poly << QPoint(pt.x, pt.y);
+    switch (s.kind) {
+      case WmfShape::Line:
+      case WmfShape::Polyline: p.drawPolyline(poly); break;
+      case WmfShape::Polygon: p.drawPolygon(poly, s.alternateFill ? Qt::OddEvenFill : Qt::WindingFill); break;
+      case WmfShape::Rectangle:
+        if (poly.size() == 2) p.drawRect(QRect(poly[0], poly[1]).normalized());
+        break;
+      case WmfShape::Ellipse:
+        if (poly.size() == 2) p.drawEllipse(QRect(poly[0], poly[1]).normalized());
+        break;
+      case WmfShape::RoundRect:
+        if (poly.size() == 2) p.drawRoundedRect(QRect(poly[0], poly[1]).normalized(), s.cornerW / 2.0, s.cornerH / 2.0);
+        break;
+      case WmfShape::Pixel:
+        if (!poly.isEmpty()) {
+          p.setPen(Color(s.color));
+          p.drawPoint(poly[0]);
+        }
+        break;
+      case WmfShape::Text: {
+        if (poly.isEmpty()) break;
+        QFont font(s.font.face.empty() ? QString("Noto Sans CJK JP") : TRichEdit::ToScreen(s.font.face));
+        font.setPixelSize(std::max(1, std::abs(s.font.height)));
+        font.setBold(s.font.weight >= 600);
+        font.setItalic(s.font.italic);
+        font.setUnderline(s.font.underline);
+        font.setStrikeOut(s.font.strikeOut);
+        p.setFont(font);
+        p.setPen(Color(s.textColor));
+        QFontMetrics fm(font);
+        // Text is placed by its top left corner, as the default alignment.
+        p.drawText(QPoint(poly[0].x(), poly[0].y() + fm.ascent()), TRichEdit::ToScreen(s.text));
+        break;
+      }
+    }
+  }
+  return img;
+}
+
+bool LoadPictureImage(const std::string& path, QSize fit, QImage& image, QSize& fullSize) {
+  std::string ext = UpperExtension(path);
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  if (ext == ".JPG" || ext == ".JPEG") {
+    RgbaImage img;
+    int w = 0, h = 0;
+    if (!DecodeJpeg(bytes, img, &w, &h, fit.isValid() ? fit.width() : 0, fit.isValid() ? fit.height() : 0))
+      return false;
+    fullSize = QSize(w, h);
+    image = FromRgba(std::move(img));
+    return true;
+  }
+  if (ext == ".GIF") {
+    RgbaImage img;
+    if (!DecodeGif(bytes, img)) return false;
+    fullSize = QSize(img.width, img.height);
+    image = FromRgba(std::move(img));
+    return true;
+  }
+  if (ext == ".WMF") {
+    WmfPicture wmf;
+    if (!ParseWmf(bytes, wmf)) return false;
+    fullSize = QSize(wmf.width, wmf.height);
+    // Drawn at the size it is shown (vector pictures scale cleanly).
+    QSize draw = fullSize;
+    if (fit.isValid() && fit.width() > 0 && fit.height() > 0 && fit.width() <= 8000 && fit.height() <= 8000)
+      draw = fit;
+    image = RenderWmf(wmf, draw);
+    return true;
+  }
+  if (ext == ".BMP" || ext == ".ICO") {
+    QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QImage img;
+    if (!img.loadFromData(data, ext == ".BMP" ? "BMP" : "ICO") || img.isNull()) return false;
+    fullSize = img.size();
+    image = std::move(img);
+    return true;
+  }
+  return false;
+}
+
+int ZoomOfItem(int index) {
+  static const int zooms[] = {0, 50, 75, 100, 125, 150, 200, 300};
+  return index >= 0 && index < 8 ? zooms[index] : 0;
+}
+
+void InstallPictureCommands(TForm1* f) {
+  QMenu* opt = f->Moption;
+  opt->addSeparator();
+  f->AddOption(opt, "Mgazodisp1", "画像表示(&G)", true, nullptr);
+  f->AddOption(opt, "Mgazostrech1", "画像拡大縮小表示(&O)", true, nullptr);
+  static const char* captions[] = {"全体表示", " 50%", " 75%", "100%　(等倍)", "125%", "150%", "200%", "300%"};
+  QMenu* zoom = opt->addMenu("画像表示倍率の指定");
+  zoom->setObjectName("Mgazokakudai");
+  auto* group = new QActionGroup(f);
+  std::vector<QAction*> items;
+  for (int i = 0; i < 8; ++i) {
+    QAction* a = f->AddCommand(zoom, QString("Mgazokakudai%1").arg(i).toLatin1().constData(), captions[i],
+                               [f, i] { f->Settings.zoom = ZoomOfItem(i); });
+    a->setCheckable(true);
+    group->addAction(a);
+    items.push_back(a);
+  }
+  auto sync = [f, items] {
+    for (int i = 0; i < 8; ++i) {
+      QSignalBlocker b(items[static_cast<size_t>(i)]);
+      items[static_cast<size_t>(i)]->setChecked(ZoomOfItem(i) == f->Settings.zoom);
+    }
+  };
+  QObject::connect(zoom, &QMenu::aboutToShow, f, sync);
+  // The pop-up's own copy: its items take their twins' checks when it opens.
+  QMenu* popupZoom = f->PopupMenu1->addMenu("画像表示倍率の指定");
+  popupZoom->setObjectName("PMgazokakudai");
+  auto* pgroup = new QActionGroup(f);
+  std::vector<QAction*> twins;
+  for (int i = 0; i < 8; ++i) {
+    QAction* t = new QAction(captions[i], f);
+    t->setObjectName(QString("PMgazokakudai%1").arg(i));
+    t->setCheckable(true);
+    pgroup->addAction(t);
+    popupZoom->addAction(t);
+    QObject::connect(t, &QAction::triggered, items[static_cast<size_t>(i)], &QAction::trigger);
+    twins.push_back(t);
+  }
+  QObject::connect(popupZoom, &QMenu::aboutToShow, f, [sync, items, twins] {
+    sync();
+    for (int i = 0; i < 8; ++i) twins[static_cast<size_t>(i)]->setChecked(items[static_cast<size_t>(i)]->isChecked());
+  });
+  sync();
+}
