@@ -24,6 +24,32 @@ bool ArcLibrary::Check(const std::string& path, int mode) {
   return true;
 }
 
+namespace {
+class ListCursor : public EntryCursor {
+ public:
+  explicit ListCursor(std::vector<ArcEntry> entries) : entries_(std::move(entries)) {}
+  bool Rewind() override {
+    pos_ = 0;
+    return true;
+  }
+  bool Next(ArcEntry& e) override {
+    if (pos_ >= entries_.size()) return false;
+    e = entries_[pos_++];
+    return true;
+  }
+
+ private:
+  std::vector<ArcEntry> entries_;
+  size_t pos_ = 0;
+};
+}  // namespace
+
+std::unique_ptr<EntryCursor> ArcLibrary::OpenCursor(const std::string& path, std::string& why) {
+  std::vector<ArcEntry> entries;
+  if (List(path, entries, why) != kOk) return nullptr;
+  return std::make_unique<ListCursor>(std::move(entries));
+}
+
 int ArcLibrary::ExtractToMemory(const std::string&, const std::string&, std::string&, ArcEntry&, std::string& why) {
   why = "not supported";
   return kErrNotSupport;
@@ -209,10 +235,10 @@ constexpr uint32_t kHandleMagic = 0x4E415643;  // "NAVC"
 
 struct Handle {
   uint32_t magic = kHandleMagic;
-  std::vector<ArcEntry> entries;
-  size_t pos = 0;
+  std::unique_ptr<EntryCursor> cursor;
   std::string wild;
   bool searching = false;
+  ArcEntry current;
 };
 
 Handle* AsHandle(void* h) {
@@ -221,10 +247,9 @@ Handle* AsHandle(void* h) {
 }
 
 int NextMatch(Handle* h, IndividualInfo* info) {
-  while (h->pos < h->entries.size()) {
-    const ArcEntry& e = h->entries[h->pos++];
-    if (WildMatch(h->wild, e.path)) {
-      if (info) FillRecord(e, *info);
+  while (h->cursor->Next(h->current)) {
+    if (WildMatch(h->wild, h->current.path)) {
+      if (info) FillRecord(h->current, *info);
       return 0;
     }
   }
@@ -265,7 +290,8 @@ void* ApiOpen(ArcLibrary& lib, const char* file, uint32_t mode) {
   try {
     auto h = std::make_unique<Handle>();
     std::string why;
-    if (lib.List(file, h->entries, why) != kOk) return nullptr;
+    h->cursor = lib.OpenCursor(file, why);
+    if (!h->cursor) return nullptr;
     return h.release();
   } catch (...) {
     return nullptr;
@@ -276,7 +302,7 @@ int ApiFindFirst(void* hv, const char* wild, IndividualInfo* info) {
   Handle* h = AsHandle(hv);
   if (!h) return kErrHarcIsNotOpened;
   h->wild = wild ? wild : "*.*";
-  h->pos = 0;
+  if (!h->cursor->Rewind()) return -1;
   h->searching = true;
   return NextMatch(h, info);
 }

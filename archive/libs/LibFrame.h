@@ -9,6 +9,16 @@
 
 namespace navirt::arc {
 
+// Entries of an open archive, one at a time.
+class EntryCursor {
+ public:
+  virtual ~EntryCursor() = default;
+  // Back to the first entry; false when the archive cannot be read again.
+  virtual bool Rewind() = 0;
+  // The next entry; false at the end.
+  virtual bool Next(ArcEntry& e) = 0;
+};
+
 class ArcLibrary {
  public:
   virtual ~ArcLibrary() = default;
@@ -16,6 +26,9 @@ class ArcLibrary {
   // Runs one command line; the report goes to rep.
   virtual int Run(const std::string& cmdline, Report& rep) = 0;
   virtual int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) = 0;
+  // The listing handle's source: the whole list by default; a format that
+  // streams (tar) reads header after header instead.
+  virtual std::unique_ptr<EntryCursor> OpenCursor(const std::string& path, std::string& why);
   // Header walk (mode bit 2 = 0x02 of the low bits asks for data checks).
   virtual bool Check(const std::string& path, int mode);
   // Unpacks one entry into memory; a library without it answers kErrNotSupport.

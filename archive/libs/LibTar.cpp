@@ -146,8 +146,50 @@ void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
   e.os = 3;
 }
 
+// Reads a tar's headers as the listing asks for them.
+class TarCursor : public EntryCursor {
+ public:
+  TarCursor(std::string path, int type) : path_(std::move(path)), type_(type) {}
+  bool Rewind() override {
+    reader_ = OpenReader(path_, false);
+    return reader_ != nullptr;
+  }
+  bool Next(ArcEntry& e) override {
+    if (!reader_) return false;
+    archive_entry* ae;
+    while (true) {
+      int r = archive_read_next_header(reader_.get(), &ae);
+      if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
+        reader_.reset();
+        return false;
+      }
+      e = ArcEntry{};
+      FillEntry(ae, type_, e);
+      if (e.isDir && (e.path.empty() || e.path == ".")) continue;
+      return true;
+    }
+  }
+
+ private:
+  std::string path_;
+  int type_;
+  Reader reader_;
+};
+
 class TarLibrary : public ArcLibrary {
  public:
+  std::unique_ptr<EntryCursor> OpenCursor(const std::string& path, std::string& why) override {
+    int type = TypeOf(path);
+    if (type == kUnknown) {
+      why = "not a tar or compressed file";
+      return nullptr;
+    }
+    if (IsRaw(type)) return ArcLibrary::OpenCursor(path, why);
+    auto c = std::make_unique<TarCursor>(path, type);
+    if (!c->Rewind()) return nullptr;
+    return c;
+  }
+
   int Type(const std::string& path) { return TypeOf(path); }
 
   bool Check(const std::string& path, int mode) override { return TypeOf(path) != kUnknown; }
