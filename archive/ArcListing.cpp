@@ -11,7 +11,6 @@ namespace {
 const char* const kHeader = "  Name            Original    Packed    Ratio   Date     Time   Attr Type  CRC";
 const char* const kDash = "--------------  ----------  ---------- ------ -------- -------- ---- ----- ----";
 
-std::string Field(const char* p, size_t max) { return std::string(p, strnlen(p, max)); }
 }  // namespace
 
 namespace {
@@ -33,25 +32,23 @@ void AppendTwo(std::string& out, unsigned v, char after) {
 }
 }  // namespace
 
-std::string ArchiveListingLine(const TIndividualInfo& e) {
-  std::string name = Field(e.szFileName, sizeof e.szFileName);
-  bool inFolder = name.find('/') != std::string::npos;
-  std::string shortName = name + std::string(12, ' ');
-  size_t slash = shortName.rfind('/');
-  if (slash != std::string::npos) shortName.erase(0, slash + 1);
-  // Twelve bytes, but never half a double-byte character.
+namespace {
+void AppendListingLine(std::string& line, const TIndividualInfo& e) {
+  std::string_view name(e.szFileName, strnlen(e.szFileName, sizeof e.szFileName));
+  size_t slash = name.rfind('/');
+  bool inFolder = slash != std::string_view::npos;
+  std::string_view last = inFolder ? name.substr(slash + 1) : name;
+  // Twelve bytes of the last part, never half a double-byte character,
+  // padded with blanks.
   size_t cut = 0;
-  while (cut < shortName.size()) {
-    size_t step = IsSjisLead(static_cast<unsigned char>(shortName[cut])) ? 2 : 1;
+  while (cut < last.size()) {
+    size_t step = IsSjisLead(static_cast<unsigned char>(last[cut])) ? 2 : 1;
     if (cut + step > 12) break;
     cut += step;
   }
-  shortName.resize(cut);
-  shortName.resize(12, ' ');
-  std::string line;
-  line.reserve(96 + name.size());
   line += inFolder ? "+ " : "  ";
-  line += shortName;
+  line.append(last.substr(0, cut));
+  line.append(12 - cut, ' ');
   line += "  ";
   AppendNum(line, e.dwOriginalSize, 10);
   line += "  ";
@@ -69,9 +66,9 @@ std::string ArchiveListingLine(const TIndividualInfo& e) {
   AppendTwo(line, t >> 11, ':');
   AppendTwo(line, (t >> 5) & 63, ':');
   AppendTwo(line, (t & 31) * 2, ' ');
-  line += Field(e.szAttribute, sizeof e.szAttribute);
+  line.append(e.szAttribute, strnlen(e.szAttribute, sizeof e.szAttribute));
   line += ' ';
-  line += Field(e.szMode, sizeof e.szMode);
+  line.append(e.szMode, strnlen(e.szMode, sizeof e.szMode));
   line += ' ';
   static const char hex[] = "0123456789ABCDEF";
   char crc[8];
@@ -84,8 +81,14 @@ std::string ArchiveListingLine(const TIndividualInfo& e) {
   for (int k = n; k < 4; ++k) line += '0';
   while (n) line += crc[--n];
   line += ' ';
-  line += name;
+  line.append(name);
   line += ' ';
+}
+}  // namespace
+
+std::string ArchiveListingLine(const TIndividualInfo& e) {
+  std::string line;
+  AppendListingLine(line, e);
   return line;
 }
 
@@ -98,7 +101,7 @@ TArchiveListing::TArchiveListing(const std::string& path) {
 }
 
 void TArchiveListing::Add(const TIndividualInfo& e) {
-  text_ += ArchiveListingLine(e);
+  AppendListingLine(text_, e);
   text_ += "\r\n";
   total_ += e.dwOriginalSize;
   packed_ += e.dwCompressedSize;

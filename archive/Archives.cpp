@@ -127,7 +127,10 @@ class TDllArchiver : public TArchiver {
   void LoadDLL() override {
     if (!EnsureLoaded(dll_)) throw EArchiver(loadMsg_);
   }
-  void FreeDLL() override { Unload(dll_); }
+  void FreeDLL() override {
+    found_.clear();
+    Unload(dll_);
+  }
 
   void* OpenArchive(void* wnd, const std::string& name, uint32_t mode) override {
     return Entry<OpenFn>("OpenArchive")(wnd, name.c_str(), mode);
@@ -154,13 +157,18 @@ class TDllArchiver : public TArchiver {
 
  protected:
   template <typename Fn>
-  Fn Entry(const std::string& suffix) {
+  Fn Entry(const char* suffix) {
+    // Listing calls come once per entry: keep what was found.
+    for (const auto& [s, p] : found_)
+      if (s == suffix) return reinterpret_cast<Fn>(p);
     LoadDLL();
     std::string name = std::string(prefix_) + suffix;
     void* p = Lookup(dll_, name);
     if (!p) throw EArchiver(LoadedPath(dll_) + " に " + name + kEntryMissing);
+    found_.emplace_back(suffix, p);
     return reinterpret_cast<Fn>(p);
   }
+  std::vector<std::pair<const char*, void*>> found_;
 
   int Run(void* wnd, const std::string& cmd) { return RunWith(Entry<MainFn>(""), wnd, cmd); }
 

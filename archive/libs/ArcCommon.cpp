@@ -300,6 +300,7 @@ bool Match(std::string_view p, std::string_view s) {
 }  // namespace
 
 bool WildMatch(std::string_view pattern, std::string_view path) {
+  if (pattern == "*.*" || pattern == "*" || pattern.empty()) return true;
   std::string p = NormalizeSlashes(pattern);
   if (p == "*.*" || p == "*" || p.empty()) return true;
   if (p.size() > 4 && p.compare(p.size() - 4, 4, "/*.*") == 0) p.replace(p.size() - 3, 3, "*");
