@@ -82,6 +82,12 @@ bool DecodeJpeg(std::string_view bytes, RgbaImage& out, int* fullWidth, int* ful
     }
   }
   cinfo.dct_method = JDCT_ISLOW;
+  // The decoder may hold the whole picture's coefficients: refuse sizes
+  // no photograph has before it allocates anything.
+  if (static_cast<uint64_t>(cinfo.image_width) * cinfo.image_height > kMaxPixels / 2) {
+    std::strcpy(jerr.message, "picture too large");
+    std::longjmp(jerr.jump, 1);
+  }
   jpeg_start_decompress(&cinfo);
   uint64_t count = static_cast<uint64_t>(cinfo.output_width) * cinfo.output_height;
   if (count == 0 || count > kMaxPixels || cinfo.output_components != 4) {
@@ -130,48 +136,67 @@ bool DecodeGif(std::string_view bytes, RgbaImage& out, std::string* error) {
     return false;
   }
   auto fail = [&](const char* why) {
-    if (error) *error = why;
+    if (error) *error = why ? why : "broken GIF file";
     int e2 = 0;
     DGifCloseFile(gif, &e2);
     out = RgbaImage{};
     return false;
   };
-  if (DGifSlurp(gif) != GIF_OK && gif->ImageCount == 0) {
-    const char* why = GifErrorString(gif->Error);
-    return fail(why ? why : "broken GIF file");
-  }
-  if (gif->ImageCount < 1 || gif->SWidth <= 0 || gif->SHeight <= 0) return fail("GIF file without a picture");
+  if (gif->SWidth <= 0 || gif->SHeight <= 0) return fail("GIF file without a picture");
   uint64_t count = static_cast<uint64_t>(gif->SWidth) * static_cast<uint64_t>(gif->SHeight);
   if (count > kMaxPixels) return fail("picture too large");
+  // Record by record up to the first image, so a frame's size is checked
+  // before anything is allocated for it.
+  int transparent = -1;
+  for (;;) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif, &type) != GIF_OK) return fail(GifErrorString(gif->Error));
+    if (type == TERMINATE_RECORD_TYPE) return fail("GIF file without a picture");
+    if (type == EXTENSION_RECORD_TYPE) {
+      int code = 0;
+      GifByteType* ext = nullptr;
+      if (DGifGetExtension(gif, &code, &ext) != GIF_OK) return fail(GifErrorString(gif->Error));
+      if (code == GRAPHICS_EXT_FUNC_CODE && ext && ext[0] >= 4) {
+        GraphicsControlBlock gcb;
+        if (DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
+      }
+      while (ext) {
+        if (DGifGetExtensionNext(gif, &ext) != GIF_OK) return fail(GifErrorString(gif->Error));
+      }
+      continue;
+    }
+    if (type != IMAGE_DESC_RECORD_TYPE) continue;
+    if (DGifGetImageDesc(gif) != GIF_OK) return fail(GifErrorString(gif->Error));
+    break;
+  }
+  const GifImageDesc& desc = gif->Image;
+  const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+  if (!map) return fail("GIF file without colours");
+  const int fw = desc.Width, fh = desc.Height, fl = desc.Left, ft = desc.Top;
+  if (fw <= 0 || fh <= 0 || static_cast<uint64_t>(fw) * static_cast<uint64_t>(fh) > kMaxPixels)
+    return fail("broken GIF file");
   out.width = gif->SWidth;
   out.height = gif->SHeight;
   out.pixels.assign(count, 0u);
-  const SavedImage& frame = gif->SavedImages[0];
-  const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
-  if (!map || !frame.RasterBits) return fail("GIF file without colours");
-  int transparent = -1;
-  GraphicsControlBlock gcb;
-  if (DGifSavedExtensionToGCB(gif, 0, &gcb) == GIF_OK) transparent = gcb.TransparentColor;
-  const int fw = frame.ImageDesc.Width, fh = frame.ImageDesc.Height;
-  const int fl = frame.ImageDesc.Left, ft = frame.ImageDesc.Top;
   // Interlaced rows come in four passes.
-  std::vector<int> rowOf(static_cast<size_t>(fh > 0 ? fh : 0));
-  if (frame.ImageDesc.Interlace) {
+  std::vector<int> rowOf(static_cast<size_t>(fh));
+  if (desc.Interlace) {
     int r = 0;
-    for (int start : {0, 4, 2, 1}) {
-      int step = start == 0 ? 8 : start == 4 ? 8 : start == 2 ? 4 : 2;
-      for (int y = start; y < fh; y += step) rowOf[static_cast<size_t>(r++)] = y;
-    }
+    const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
+    for (int p = 0; p < 4; ++p)
+      for (int y = starts[p]; y < fh; y += steps[p]) rowOf[static_cast<size_t>(r++)] = y;
   } else {
     for (int y = 0; y < fh; ++y) rowOf[static_cast<size_t>(y)] = y;
   }
+  std::vector<GifPixelType> line(static_cast<size_t>(fw));
   for (int r = 0; r < fh; ++r) {
+    if (DGifGetLine(gif, line.data(), fw) != GIF_OK) break;  // a cut file shows what it has
     int y = ft + rowOf[static_cast<size_t>(r)];
     if (y < 0 || y >= out.height) continue;
     for (int x = 0; x < fw; ++x) {
       int px = fl + x;
       if (px < 0 || px >= out.width) continue;
-      int idx = frame.RasterBits[static_cast<size_t>(r) * fw + x];
+      int idx = line[static_cast<size_t>(x)];
       if (idx == transparent || idx >= map->ColorCount) continue;
       const GifColorType& c = map->Colors[idx];
       out.pixels[static_cast<size_t>(y) * out.width + px] =

@@ -1,0 +1,241 @@
+// Folder tree and file list: view styles, masks, sorting, up and root,
+// the key map with kana, listings, drops.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QCheckBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/ui/Unit1.h"
+#include "app/ui/Unit33.h"
+#include "browse/ui/BrowseCommands.h"
+#include "browse/ui/FileListModel.h"
+#include "browse/ui/Unit10.h"
+#include "browse/ui/Unit15.h"
+#include "edit/ui/RichEdit.h"
+
+namespace fs = std::filesystem;
+
+class BrowsePanesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string folder_;
+  QStringList messages_;
+  QStringList dialogs_;
+
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ + name, std::ios::binary) << bytes;
+  }
+  std::unique_ptr<TForm1> Open() {
+    auto f = std::make_unique<TForm1>();
+    f->resize(1000, 700);
+    f->show();
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      messages_ << text;
+      return int(mbOK);
+    };
+    f->HandleCommandLine(folder_);
+    return f;
+  }
+  QStringList Names(TForm1* f) {
+    QStringList out;
+    for (int r = 0; r < f->FileModel->rowCount(); ++r) out << QString::fromStdString(f->FileModel->Entry(r).name);
+    return out;
+  }
+  // Answers the input dialog with a text and remembers its caption.
+  void Answer(TForm1* f, const QString& text) {
+    f->dialogHook = [this, text](QDialog& d) {
+      dialogs_ << d.windowTitle();
+      if (auto* dlg = qobject_cast<TForm33*>(&d)) {
+        dlg->SetAnswerText(text);
+        return int(QDialog::Accepted);
+      }
+      return int(QDialog::Rejected);
+    };
+  }
+
+ private slots:
+  void init() {
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(tmp_.path().toStdString() + "/navirt.ini"));
+    folder_ = tmp_.path().toStdString() + "/list/";
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ + "zfolder/deeper");
+    Write("b.txt", std::string(1000, 'b'));
+    Write("a.BMP", "BM not really");
+    Write("c.jpg", std::string(9, 'c'));
+    Write("noext", std::string(100, 'n'));
+    messages_.clear();
+    dialogs_.clear();
+  }
+
+  void viewStylesKeepOneCheckAndOneButton() {
+    auto f = Open();
+    QCOMPARE(f->Settings.icon, 3);  // the list style by default
+    QVERIFY(f->FileIconView1->isVisible());
+    QVERIFY(f->FindAction("ToolButton27")->isChecked());
+    f->FindAction("Micon4")->trigger();
+    QVERIFY(f->FileView1->isVisible());
+    QVERIFY(!f->FileIconView1->isVisible());
+    QVERIFY(f->FindAction("ToolButton28")->isChecked());
+    QVERIFY(!f->FindAction("ToolButton27")->isChecked());
+    QVERIFY(f->FindAction("Micon4")->isChecked());
+    // Keypad 1 from the list: large icons.
+    QTest::keyClick(f->FileView1, Qt::Key_1, Qt::KeypadModifier);
+    QCOMPARE(f->Settings.icon, 1);
+    QCOMPARE(f->FileIconView1->viewMode(), QListView::IconMode);
+    QVERIFY(f->FindAction("Micon1")->isChecked());
+    QVERIFY(!f->FindAction("Micon4")->isChecked());
+    // The list's texts and headings.
+    QCOMPARE(f->FileModel->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString("ｻｲｽﾞ"));
+    int row = f->FileModel->RowOfName("b.txt", false);
+    QCOMPARE(f->FileModel->CellText(row, 1), QString("           1,000"));
+    QVERIFY(QRegularExpression("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d$").match(f->FileModel->CellText(row, 3)).hasMatch());
+  }
+
+  void maskListsFoldersAndMatchingFiles() {
+    auto f = Open();
+    Answer(f.get(), "txt;bmp");
+    f->FindAction("Mmask")->trigger();
+    QCOMPARE(dialogs_.value(0), QString("拡張子の指定"));
+    QCOMPARE(Names(f.get()), QStringList({"zfolder", "a.BMP", "b.txt"}));
+    QVERIFY(f->FindAction("ToolButton12")->isChecked());
+    Answer(f.get(), "*");
+    f->FindAction("Mmask")->trigger();
+    QCOMPARE(Names(f.get()).size(), 5);
+    QVERIFY(!f->FindAction("ToolButton12")->isChecked());
+  }
+
+  void sortBySizeDescendingAndCancel() {
+    auto f = Open();
+    f->dialogHook = [](QDialog& d) {
+      auto* s = qobject_cast<TForm15*>(&d);
+      if (!s) return int(QDialog::Rejected);
+      s->Keys[1]->setChecked(true);
+      s->CheckBox1->setChecked(true);
+      return int(QDialog::Accepted);
+    };
+    f->FindAction("Mfilesort1")->trigger();
+    // Right-aligned size texts: 1,000 > 100 > 13 > 9; the folder's empty
+    // size text sorts last when descending.
+    QCOMPARE(Names(f.get()), QStringList({"b.txt", "noext", "a.BMP", "c.jpg", "zfolder"}));
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    f->FindAction("Mfilesort1")->trigger();
+    QCOMPARE(Names(f.get()).first(), QString("b.txt"));
+  }
+
+  void upRootAndEnterWithTheKeys() {
+    auto f = Open();
+    QAbstractItemView* list = ActiveFileView(f.get());
+    QVERIFY(f->SelectFileByName("zfolder"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "zfolder/"));
+    // The first item is selected and focused after going there.
+    QCOMPARE(QString::fromStdString(f->SelectedPath), QString::fromStdString(folder_ + "zfolder/deeper"));
+    QTest::keyClick(ActiveFileView(f.get()), Qt::Key_Backspace);
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    // Enter on a file is passed on: the folder stays.
+    QVERIFY(f->SelectFileByName("b.txt"));
+    QTest::keyClick(ActiveFileView(f.get()), Qt::Key_Return);
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    // Root, then up from the root stays at the root.
+    QTest::keyClicks(ActiveFileView(f.get()), "\\");
+    QCOMPARE(f->CurrentFolder.substr(0, 1), std::string("/"));
+    NavigateTo(f.get(), "/");
+    GoUp(f.get());
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
+  }
+
+  void kanaBytesWorkLikeTheirLetters() {
+    Write("lines.txt", "1\r\n2\r\n3\r\n4\r\n");
+    auto f = Open();
+    QVERIFY(f->SelectFileByName("lines.txt"));
+    Answer(f.get(), "3");
+    // ﾏ (CF) typed in kana mode is J: jump to a line.
+    QKeyEvent kana(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0xFF8F)));
+    QApplication::sendEvent(ActiveFileView(f.get()), &kana);
+    QCOMPARE(dialogs_.value(0), QString("指定行へジャンプ"));
+    QCOMPARE(f->RichEdit1->CaretLine(), 3);
+    // W and ﾃ (C3) both open the mask dialog; Y does nothing.
+    Answer(f.get(), "*");
+    QTest::keyClicks(ActiveFileView(f.get()), "w");
+    QKeyEvent kanaW(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0xFF83)));
+    QApplication::sendEvent(ActiveFileView(f.get()), &kanaW);
+    QTest::keyClicks(ActiveFileView(f.get()), "y");
+    QCOMPARE(dialogs_.size(), 3);
+    QCOMPARE(dialogs_.value(2), QString("拡張子の指定"));
+    // The key list of the pop-up carries the same commands.
+    auto* keys = f->PopupMenu1->findChild<QMenu*>("Mshortcutkey");
+    QVERIFY(keys);
+    QStringList captions;
+    for (QAction* a : keys->actions()) captions << a->text();
+    QVERIFY(captions.contains("&B 16進表示"));
+    QVERIFY(captions.contains("&V テキストを表示"));
+    QVERIFY(captions.contains("HOME 一番上のファイル"));
+  }
+
+  void driveAndFolderDialogsFallBackOnFailure() {
+    auto f = Open();
+    // A folder that does not exist: the previous folder stays.
+    Answer(f.get(), QString::fromStdString(folder_ + "missing"));
+    f->FindAction("Mfolderm")->trigger();
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    Answer(f.get(), QString::fromStdString(folder_ + "zfolder"));
+    f->FindAction("Mfolderm")->trigger();
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "zfolder/"));
+    // The single letter A is the first drive, the root.
+    Answer(f.get(), "a");
+    f->FindAction("Mfolderm")->trigger();
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
+    // The drive dialog: choosing a drive's button answers at once.
+    f->dialogHook = [](QDialog& d) {
+      auto* dlg = qobject_cast<TForm10*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      if (dlg->DriveButtons.empty()) return int(QDialog::Rejected);
+      dlg->DriveButtons.front()->click();
+      return dlg->result();
+    };
+    NavigateTo(f.get(), folder_);
+    f->FindAction("Mdrivem")->trigger();
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
+  }
+
+  void listingsAndDrops() {
+    auto f = Open();
+    f->FindAction("Mfilenameonly")->trigger();
+    QCOMPARE(f->RichEdit1->LineCount(), 5);
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Line(0)), QString("zfolder"));
+    QCOMPARE(f->InfoColor, navirt::clBlue);
+    f->FindAction("Mfilenamefull")->trigger();
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Line(1)), QString::fromStdString(folder_ + "a.BMP"));
+    // Files dropped on the window are copied into the folder shown.
+    std::string outside = tmp_.path().toStdString() + "/outside.txt";
+    std::ofstream(outside) << "dropped";
+    CopyDroppedFiles(f.get(), {outside}, f->CurrentFolder);
+    QVERIFY(fs::exists(folder_ + "outside.txt"));
+    QCOMPARE(messages_.value(0), QString("1個のファイルをコピーしました。"));
+    // Again: the name exists, nothing is overwritten.
+    std::ofstream(outside) << "changed";
+    CopyDroppedFiles(f.get(), {outside}, f->CurrentFolder);
+    QVERIFY(messages_.value(1).startsWith("コピーできませんでした。"));
+    std::ifstream in(folder_ + "outside.txt");
+    std::string kept((std::istreambuf_iterator<char>(in)), {});
+    QCOMPARE(QString::fromStdString(kept), QString("dropped"));
+  }
+};
+
+QTEST_MAIN(BrowsePanesTest)
+#include "BrowsePanesTest.moc"
