@@ -771,6 +771,8 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
   // Both ways read the whole file; a buffered read differs only in how.
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return;
+  QAction* rtf = FindAction("Mrtf");
+  RichEdit1->SetRichMode(rtf && rtf->isChecked());
   RichEdit1->setUpdatesEnabled(false);
   if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) RichEdit1->SetRich(ReadRtf(bytes));
   else RichEdit1->SetText(bytes);

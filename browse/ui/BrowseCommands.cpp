@@ -157,6 +157,7 @@ class DragDropFilter : public QObject {
       case QEvent::DragEnter: {
         auto* d = static_cast<QDragEnterEvent*>(e);
         if (Checked(f_, "Mdragdrop1", false) && d->mimeData()->hasUrls() && !FromList(d)) d->acceptProposedAction();
+        else d->ignore();
         return true;
       }
       case QEvent::Drop: {
@@ -541,7 +542,10 @@ void InstallBrowseCommands(TForm1* f) {
   QMenu* opt = f->Moption;
   if (!f->FindAction("Mdragdrop1")) f->AddOption(opt, "Mdragdrop1", "ドラッグ&&ドロップ使用", false, nullptr);
   QAction* dd = f->FindAction("Mdragdrop1");
-  QObject::connect(dd, &QAction::toggled, f, [f](bool on) { f->setAcceptDrops(on); });
+  // The window always takes drags; the option decides in the drop handler,
+  // so a setting read at start applies without a toggle.
+  (void)dd;
+  f->setAcceptDrops(true);
   if (!f->FindAction("Msubfolderview1"))
     f->AddOption(opt, "Msubfolderview1", "サブフォルダーを展開", true, nullptr);
 
