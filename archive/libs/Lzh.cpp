@@ -258,6 +258,9 @@ bool HeaderAt(const InputFile& in, uint64_t off) {
 }  // namespace
 
 int64_t FindStart(const InputFile& in) {
+  // What looks like a header at the start is one; a broken one is an
+  // error, not a reason to look further in.
+  if (in.Has(0, 7) && IsMethod(in.Data() + 2)) return 0;
   if (HeaderAt(in, 0)) return 0;
   uint64_t limit = std::min<uint64_t>(in.Size(), 65536);
   for (uint64_t i = 1; i + 7 < limit; ++i) {
