@@ -321,6 +321,8 @@ void JisToSjisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t e
 
 HalfKanaResult HalfKanaToJis(std::string_view text, size_t pos, KanaForm form) {
   const uint8_t* b = Bytes(text);
+  const size_t kanaAt = form == KanaForm::Euc ? pos + 1 : pos;
+  if (kanaAt >= text.size() || !IsHalfKana(b[kanaAt]) || (form == KanaForm::Euc && b[pos] != 0x8E)) return {{0, 0}, 0};
   return HalfKanaAt(b + pos, b + text.size(), form);
 }
 

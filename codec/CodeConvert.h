@@ -59,7 +59,7 @@ struct HalfKanaResult {
 // The half-width katakana at text[pos] (Sjis: the byte 0xA1-0xDF; Euc: 0x8E
 // and that byte) as one full-width JIS pair, merged with an immediately
 // following voiced or semi-voiced mark where such a kana exists.
-// The caller guarantees the kana itself is present.
+// When there is no such kana at pos, used is 0.
 HalfKanaResult HalfKanaToJis(std::string_view text, size_t pos, KanaForm form);
 // The JIS pair of a half-width byte 0xA1-0xDF on its own, marks unmerged.
 BytePair HalfKanaPair(uint8_t kana);

@@ -82,6 +82,11 @@ TEST(HalfKana, EucFormNeedsTheWholeMark) {
   EXPECT_EQ(r.used, 2u);
   r = HalfKanaToJis(B({0x8E, 0xB6, 0xDE}), 0, KanaForm::Euc);  // a bare 0xDE is no EUC mark
   EXPECT_EQ(r.used, 2u);
+  // No kana at the position: nothing used, nothing read past the text.
+  EXPECT_EQ(HalfKanaToJis(B({0x8E}), 0, KanaForm::Euc).used, 0u);
+  EXPECT_EQ(HalfKanaToJis(B({0x8E, 0x41}), 0, KanaForm::Euc).used, 0u);
+  EXPECT_EQ(HalfKanaToJis("a", 0, KanaForm::Sjis).used, 0u);
+  EXPECT_EQ(HalfKanaToJis(B({0xB1}), 1, KanaForm::Sjis).used, 0u);
 }
 
 TEST(SjisToJis, EscapesAroundKanjiAndHalfKana) {
