@@ -96,7 +96,7 @@ inline Unit EucUnit(const uint8_t* p, const uint8_t* e) {
 
 inline size_t CopyCount(Unit u) { return u == Unit::Copy1 ? 1 : u == Unit::Copy2 ? 2 : 3; }
 
-// The pair arithmetic as two 64K tables indexed by a pair's two bytes as
+// The pair arithmetic as 64K tables indexed by a pair's two bytes as
 // loaded from memory: one lookup replaces the arithmetic's data-dependent
 // branches and tells at once whether the pair is mappable (0: it is not).
 struct PairLut {
