@@ -615,6 +615,19 @@ void InstallBrowseCommands(TForm1* f) {
     });
   }
 
+  // The tree's own menu: the folder under the mouse, except the top node.
+  auto* treeMenu = new QMenu(f);
+  treeMenu->setObjectName("FolderContextMenu");
+  f->AddCommand(treeMenu, "Mtreeopen", "開く(&O)", [f] { OpenWithDesktop(f->CurrentFolder); });
+  f->AddCommand(treeMenu, "Mtreerename", "名前の変更(&M)", [f] { f->FolderView1->edit(f->FolderView1->currentIndex()); });
+  f->FolderView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(f->FolderView1, &QWidget::customContextMenuRequested, f, [f, treeMenu](const QPoint& p) {
+    QModelIndex idx = f->FolderView1->indexAt(p);
+    if (!idx.isValid() || !idx.parent().isValid()) return;  // nothing, or the top node
+    f->FolderView1->setCurrentIndex(idx);  // selects on right-click
+    treeMenu->popup(f->FolderView1->viewport()->mapToGlobal(p));
+  });
+
   // ---- the key list in the pop-up ----
   QMenu* keys = new QMenu("ショートカットキー(&K)", f->PopupMenu1);
   keys->setObjectName("Mshortcutkey");

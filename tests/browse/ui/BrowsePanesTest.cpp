@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
@@ -211,6 +212,28 @@ class BrowsePanesTest : public QObject {
     NavigateTo(f.get(), folder_);
     f->FindAction("Mdrivem")->trigger();
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
+  }
+
+  void oddNamesAndRenamedFolders() {
+    // A name that is not valid UTF-8 is listed and previewed by its bytes.
+    Write("bad\xff.txt", "content");
+    auto f = Open();
+    int row = f->FileModel->RowOfName("bad\xff.txt", false);
+    QVERIFY(row >= 0);
+    f->FileView1->selectionModel()->setCurrentIndex(f->FileModel->index(row, 0),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QCOMPARE(f->RichEdit1->Text(), std::string("content"));
+    // Renaming the folder being shown in the tree: the folder follows.
+    NavigateTo(f.get(), folder_ + "zfolder");
+    QModelIndex node = f->FolderModel->index(QString::fromStdString(folder_ + "zfolder"));
+    QVERIFY(node.isValid());
+    QVERIFY(f->FolderModel->setData(node, "yfolder"));
+    QTRY_COMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "yfolder/"));
+    QVERIFY(fs::is_directory(folder_ + "yfolder/deeper"));
+    // An unreadable or vanished folder shows an empty list, no crash.
+    fs::remove_all(folder_ + "yfolder");
+    f->RefreshAll();
+    QCOMPARE(f->FileModel->rowCount(), 0);
   }
 
   void listingsAndDrops() {
