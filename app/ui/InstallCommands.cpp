@@ -6,9 +6,11 @@
 #include "edit/ui/EditCommands.h"
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
+#include "search/ui/GrepCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
+  InstallGrepCommands(this);
   InstallBrowseCommands(this);
   InstallHexDumpCommands(this);
   InstallPictureCommands(this);

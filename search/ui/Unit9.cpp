@@ -1,0 +1,159 @@
+#include "search/ui/Unit9.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "platform/Cp932.h"
+#include "search/RegexTokens.h"
+
+using namespace navirt;
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Caret positions: characters on the screen, bytes in Shift_JIS.
+int BytesOf(const QString& s, int chars) { return static_cast<int>(Utf8ToCp932(s.left(chars).toStdString()).size()); }
+int CharsOf(const std::string& sjis, int bytes) {
+  return QString::fromStdString(Cp932ToUtf8(sjis.substr(0, size_t(bytes)))).size();
+}
+}  // namespace
+
+TForm9::TForm9(QWidget* parent, TGrepDialogModel& model) : QDialog(parent), model_(model) {
+  setObjectName("Form9");
+  setWindowTitle("Grepの実行");
+  auto* root = new QVBoxLayout(this);
+
+  auto* prompt = new QLabel("検索する文字列(&S)", this);
+  CBRegExp = new QComboBox(this);
+  CBRegExp->setObjectName("CBRegExp");
+  CBRegExp->setEditable(true);
+  CBRegExp->setInsertPolicy(QComboBox::NoInsert);
+  CBRegExp->setMinimumWidth(420);
+  for (const std::string& h : model_.history) CBRegExp->addItem(Q(h));
+  CBRegExp->setEditText(Q(model_.expression));
+  prompt->setBuddy(CBRegExp);
+  auto* note = new QLabel("文字列には正規表現が使えます。", this);
+  note->setStyleSheet("color: blue");
+  root->addWidget(prompt);
+  root->addWidget(CBRegExp);
+  root->addWidget(note);
+
+  CBusefuzzy = new QCheckBox("文字の同一視(&D)", this);
+  CBfilename = new QCheckBox("検索ﾌｧｨﾙ名の表示(&K)", this);
+  CBlinenumber = new QCheckBox("行数の表示(&L)", this);
+  CBusefuzzy->setChecked(model_.useFuzzy);
+  CBfilename->setChecked(model_.showFileNames);
+  CBlinenumber->setChecked(model_.showLineNumbers);
+  auto* checks = new QHBoxLayout;
+  checks->addWidget(CBusefuzzy);
+  checks->addWidget(CBfilename);
+  checks->addWidget(CBlinenumber);
+  root->addLayout(checks);
+
+  GroupFiles = new QGroupBox("ファイル", this);
+  RBselected = new QRadioButton("選択したﾌｧｲﾙ", GroupFiles);
+  RBall = new QRadioButton("全ファイル", GroupFiles);
+  auto* g = new QVBoxLayout(GroupFiles);
+  auto* radios = new QHBoxLayout;
+  radios->addWidget(RBselected);
+  radios->addWidget(RBall);
+  g->addLayout(radios);
+  Ldirectory = new QLabel(Q(model_.directoryLabel), GroupFiles);
+  Lfiles = new QLabel(Q(model_.filesLabel), GroupFiles);
+  g->addWidget(Ldirectory);
+  g->addWidget(Lfiles);
+  ListFiles = new QListWidget(GroupFiles);
+  ListFiles->setSelectionMode(QAbstractItemView::NoSelection);
+  ListFiles->setMaximumHeight(120);
+  g->addWidget(ListFiles);
+  root->addWidget(GroupFiles);
+  (model_.selectedGroup ? RBselected : RBall)->setChecked(true);
+  GroupFiles->setEnabled(model_.groupEnabled);
+  connect(RBselected, &QRadioButton::toggled, this, [this](bool on) {
+    model_.ChooseSelected(on);
+    ShowFiles();
+  });
+  ShowFiles();
+
+  BtokenPanel = new QPushButton("正規表現文字表示", this);
+  root->addWidget(BtokenPanel, 0, Qt::AlignLeft);
+  PanelTokens = new QWidget(this);
+  PanelTokens->setObjectName("PanelTokens");
+  auto* grid = new QGridLayout(PanelTokens);
+  grid->setContentsMargins(0, 0, 0, 0);
+  int i = 0;
+  auto addToken = [&](const RegexToken& t) {
+    auto* b = new QPushButton(QString::fromUtf8(t.caption), PanelTokens);
+    b->setFocusPolicy(Qt::NoFocus);  // the combo box keeps the focus and its caret
+    if (*t.hint) b->setToolTip(QString::fromUtf8(t.hint).section('|', -1));
+    connect(b, &QPushButton::clicked, this, [this, &t] { TokenClick(t); });
+    grid->addWidget(b, i / 6, i % 6);
+    ++i;
+  };
+  for (const RegexToken& t : RegexTokenButtons()) addToken(t);
+  addToken(kTokenLineHead);
+  addToken(kTokenLineTail);
+  PanelTokens->setFixedHeight(model_.tokenPanelHeight);
+  PanelTokens->setVisible(model_.tokenPanelHeight > 0);
+  root->addWidget(PanelTokens);
+  connect(BtokenPanel, &QPushButton::clicked, this, [this] {
+    int delta = model_.ToggleTokenPanel();
+    PanelTokens->setFixedHeight(model_.tokenPanelHeight);
+    PanelTokens->setVisible(model_.tokenPanelHeight > 0);
+    resize(width(), height() + delta);
+  });
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  BOK = buttons->button(QDialogButtonBox::Ok);
+  root->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (onOk) onOk();
+    else accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  CBRegExp->setFocus();
+}
+
+void TForm9::ShowFiles() {
+  ListFiles->clear();
+  for (const std::string& p : model_.files) ListFiles->addItem(Q(p));
+}
+
+void TForm9::OkClick(TIniFile& ini) {
+  model_.expression = CBRegExp->currentText().toStdString();
+  model_.useFuzzy = CBusefuzzy->isChecked();
+  model_.showFileNames = CBfilename->isChecked();
+  model_.showLineNumbers = CBlinenumber->isChecked();
+  model_.Accept(ini);
+  accept();
+}
+
+void TForm9::TokenClick(const RegexToken& token) {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus != CBRegExp->lineEdit() && focus != CBRegExp) return;
+  ApplyToken(token);
+}
+
+void TForm9::ApplyToken(const RegexToken& token) {
+  QLineEdit* edit = CBRegExp->lineEdit();
+  const QString text = edit->text();
+  int selStart = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+  int selLen = edit->hasSelectedText() ? edit->selectedText().size() : 0;
+  const std::string sjis = Utf8ToCp932(text.toStdString());
+  TokenEdit e;
+  if (&token == &kTokenLineHead) e = PrependLineHead(sjis);
+  else if (&token == &kTokenLineTail) e = AppendLineTail(sjis);
+  else e = InsertToken(sjis, BytesOf(text, selStart), BytesOf(text.mid(selStart), selLen), token);
+  edit->setText(Q(Cp932ToUtf8(e.text)));
+  edit->setCursorPosition(CharsOf(e.text, e.caret));
+}
