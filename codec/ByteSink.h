@@ -81,6 +81,16 @@ class Writer {
   uint8_t* end_;
 };
 
+// The writer's interface, counting only: sizes a result exactly.
+struct Counter {
+  size_t n = 0;
+  void Need(size_t) {}
+  void Put(uint8_t) { ++n; }
+  void Put2(uint8_t, uint8_t) { n += 2; }
+  void Put3(uint8_t, uint8_t, uint8_t) { n += 3; }
+  void Copy(const uint8_t*, size_t k) { n += k; }
+};
+
 // Length of the run of 7-bit bytes at p, eight at a time.
 inline size_t AsciiRun(const uint8_t* p, const uint8_t* e) {
   const uint8_t* q = p;
