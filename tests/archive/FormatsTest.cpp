@@ -59,6 +59,26 @@ TEST(Lha, JlhaLevelsZeroOneTwoListAndExtract) {
   }
 }
 
+TEST(Lha, JlhaLh6AndLh7Extract) {
+  std::string bin;
+  for (int k = 0; k < 40; ++k)
+    for (int i = 0; i < 256; ++i) bin += static_cast<char>(i);
+  for (const char* fixture : {"jlha-lh6.lzh", "jlha-lh7.lzh"}) {
+    SCOPED_TRACE(fixture);
+    TArchiveFile f;
+    f.SetFileName(Fixture(fixture));
+    ASSERT_TRUE(f.Open(nullptr, 0));
+    std::vector<TIndividualInfo> e = ReadArchiveEntries(f);
+    f.Close();
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_STREQ(e[3].szMode, std::string(fixture).find('6') != std::string::npos ? "-lh6-" : "-lh7-");
+    TempDir out;
+    ASSERT_EQ(ExtractAll(Fixture(fixture), out.Path()), 0);
+    EXPECT_EQ(ReadFile(out / "sub/表示.txt"), FixtureText());
+    EXPECT_EQ(ReadFile(out / "ソフト.txt"), bin);
+  }
+}
+
 TEST(Lha, RecordFieldsOfAJlhaArchive) {
   TArchiveFile f;
   f.SetFileName(Fixture("jlha-l0.lzh"));
