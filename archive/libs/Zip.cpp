@@ -58,16 +58,18 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
       }
     }
   }
-  // A prefix (self-extracting stub) shifts every offset.
+  // A prefix (self-extracting stub) shifts every offset; Zip64 records
+  // between the directory and the end record do not.
   uint64_t shift = 0;
-  if (static_cast<uint64_t>(end) >= cdSize && cdOff + cdSize < static_cast<uint64_t>(end))
+  bool atOffset = in.Has(cdOff, 4) && Le32(in.Data() + cdOff) == kCentralSig;
+  if (!atOffset && static_cast<uint64_t>(end) >= cdSize && cdOff + cdSize < static_cast<uint64_t>(end))
     shift = static_cast<uint64_t>(end) - cdSize - cdOff;
   uint64_t pos = cdOff + shift;
   if (!in.Has(pos, cdSize)) {
     why = "central directory out of range";
     return kErrHeaderBroken;
   }
-  out.reserve(out.size() + std::min<uint64_t>(count, 1u << 20));
+  out.reserve(out.size() + std::min<uint64_t>(count, cdSize / 46));
   for (uint64_t k = 0; k < count; ++k) {
     if (!in.Has(pos, 46) || Le32(in.Data() + pos) != kCentralSig) {
       why = "broken central directory";
