@@ -194,4 +194,36 @@ TEST_F(GrepFiles, FastScansAgreeWithTheReferenceScans) {
   }
 }
 
+// Files of several blocks, with lines longer than a block, CR LF and lone
+// CR, cut characters and zero bytes: the fast scans (literal search,
+// prefilter, all-attempts automaton) against the reference scans.
+TEST_F(GrepFiles, FastScansAgreeAcrossBlocks) {
+  std::mt19937 rng(3);
+  const std::vector<std::string> pieces = {"ab", "abc", "x", "\n", "\r\n", "\r", S("漢字"), S("ア"), "\x82", "9.5",
+                                           std::string(1, '\0'), " ", "needle", S("ファイル")};
+  const std::vector<std::string> exprs = {"needle", "^needle", "needle$", "^abc$", S("漢字ア"), "a\\nb",
+                                          "[0-9]+\\.[0-9]+", S("[亜-熙]+ア"), S("ファイル|needle|xx"), "x[^a]*c$",
+                                          "\\nab", S("字"), "A", "c\\n\\n"};
+  size_t reported = 0;
+  for (int round = 0; round < 6; ++round) {
+    std::string text;
+    size_t target = 150000 + rng() % 200000;
+    while (text.size() < target) {
+      if (rng() % 400 == 0) text += std::string(110000 + rng() % 5000, 'y');  // a line longer than a block
+      text += pieces[rng() % pieces.size()];
+    }
+    std::string path = Write("big.txt", text);
+    for (const std::string& e : exprs) {
+      TGrep fast, ref;
+      ref.UseReferenceScan = true;
+      fast.SetRegExp(e);
+      ref.SetRegExp(e);
+      auto got = Run(fast, path);
+      EXPECT_EQ(got, Run(ref, path)) << "expr " << e << " round " << round;
+      reported += got.size();
+    }
+  }
+  EXPECT_GT(reported, 1000u);  // the expressions do find lines
+}
+
 }  // namespace
