@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/libs/LibFrame.h"
+
 namespace navirt::arc::bga {
 namespace {
 
@@ -164,6 +166,10 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
 }
 
 int MakeRecord(const PackItem& item, bool bzip2, int level, std::string& record, Report& rep) {
+  if (!NotifyPacking(item)) {
+    rep.Line("Stopped.");
+    return kErrUserCancel;
+  }
   std::string data;
   if (!ReadFileBytes(item.disk, data)) {
     rep.Utf8Line("Cannot read " + item.disk);

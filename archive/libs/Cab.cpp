@@ -8,6 +8,8 @@
 #include <cstring>
 #include <map>
 
+#include "archive/libs/LibFrame.h"
+
 namespace navirt::arc::cab {
 namespace {
 
@@ -361,6 +363,10 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
   }
   for (const PackItem& it : items) {
     if (it.isDir) continue;
+    if (!NotifyPacking(it)) {
+      rep.Line("Stopped.");
+      return kErrUserCancel;
+    }
     std::string data;
     if (!ReadFileBytes(it.disk, data)) {
       rep.Utf8Line("Cannot read " + it.disk);

@@ -126,6 +126,18 @@ bool NotifyProgress(const ArcEntry& e) {
   return g_progressCb(g_progressWnd, 0, 1, &info) != 0;
 }
 
+bool NotifyPacking(const PackItem& it) {
+  if (!g_progressCb) return true;
+  ArcEntry e;
+  e.path = it.stored;
+  e.size = it.size;
+  e.isDir = it.isDir;
+  e.attr = it.attr;
+  e.mtime = it.mtime;
+  UnixToDos(it.mtime, e.dosDate, e.dosTime);
+  return NotifyProgress(e);
+}
+
 void ExtractStats::Fail(int code) {
   ++failed;
   if (result == kOk) result = code;

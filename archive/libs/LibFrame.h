@@ -72,6 +72,8 @@ int SfxUnsupported(Report& rep);
 using ProgressCallback = int (*)(void* wnd, unsigned msg, unsigned state, void* info);
 void SetProgress(void* wnd, ProgressCallback cb);
 bool NotifyProgress(const ArcEntry& e);
+// The same for a file about to be packed.
+bool NotifyPacking(const PackItem& it);
 
 // Exported-call helpers.
 int ApiRun(ArcLibrary& lib, const char* cmd, char* out, uint32_t size);

@@ -436,6 +436,11 @@ class TarLibrary : public ArcLibrary {
     }
     int result = kOk;
     for (const PackItem& it : items) {
+      if (!NotifyPacking(it)) {
+        rep.Line("Stopped.");
+        result = kErrUserCancel;
+        break;
+      }
       archive_entry* ae = archive_entry_new();
       bool ok = true;
       std::string name = NameToCp932(it.stored, ok);

@@ -237,6 +237,10 @@ class LhaLibrary : public ArcLibrary {
   }
 
   static int PackOne(const PackItem& it, OutputFile& out, Report& rep, std::string& why) {
+    if (!NotifyPacking(it)) {
+      why = "stopped";
+      return kErrUserCancel;
+    }
     bool nameOk = true;
     if (it.isDir) {
       std::string h = lzh::BuildHeader(it.stored, true, "-lhd-", 0, 0, 0, it.mtime, it.attr, nameOk);

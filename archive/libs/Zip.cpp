@@ -8,6 +8,8 @@
 #include <cstring>
 #include <map>
 
+#include "archive/libs/LibFrame.h"
+
 namespace navirt::arc::zip {
 namespace {
 
@@ -370,6 +372,10 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   std::vector<std::string> central;
   int result = kOk;
   auto writeNew = [&](const PackItem& it) -> int {
+    if (!NotifyPacking(it)) {
+      rep.Line("Stopped.");
+      return kErrUserCancel;
+    }
     bool nameOk = true;
     std::string name = NameToCp932(it.stored, nameOk);
     uint16_t flags = 0;

@@ -192,3 +192,41 @@ TEST(Behaviour, EveryFormatPassesItsOwnCheck) {
 
 }  // namespace
 }  // namespace navirt
+
+namespace navirt {
+namespace {
+
+using namespace arctest;
+
+TEST(Behaviour, PackingReportsEachFileAndStopsWithoutWriting) {
+  TempDir tmp;
+  MakeTree(tmp / "src");
+  WriteFile(tmp / "src/new.txt", "new");
+  // ZIP is left out: its owner-window pair lives in the extracting library.
+  for (const char* ext : {"lzh", "gza", "cab", "tgz"}) {
+    SCOPED_TRACE(ext);
+    std::string arc = tmp / (std::string("p.") + ext);
+    std::vector<std::string> seen;
+    TArchiveFile f;
+    f.SetFileName(arc);
+    f.SetOutputSize(8192);
+    f.Options().x = 1;
+    f.Options().r = 2;
+    f.OnProgress = [&](void*, int, const TIndividualInfo* info, bool&) {
+      if (info) seen.push_back(Cp932ToUtf8(info->szFileName));
+    };
+    ASSERT_EQ(InFolder(tmp / "src", [&] { return f.Pack(nullptr, nullptr, {"a.txt", "sub"}, ""); }), 0);
+    EXPECT_EQ(seen, (std::vector<std::string>{"a.txt", "sub/" + kJpName}));
+    std::string before = ReadFile(arc);
+    int calls = 0;
+    f.OnProgress = [&](void*, int, const TIndividualInfo* info, bool& abort) {
+      // Let the name expansion run; stop at the library's first file.
+      if (info && ++calls == 1) abort = true;
+    };
+    EXPECT_EQ(InFolder(tmp / "src", [&] { return f.Pack(nullptr, nullptr, {"new.txt"}, ""); }), 0x8020);
+    EXPECT_EQ(ReadFile(arc), before);
+  }
+}
+
+}  // namespace
+}  // namespace navirt
