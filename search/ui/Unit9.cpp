@@ -70,13 +70,15 @@ TForm9::TForm9(QWidget* parent, TGrepDialogModel& model) : QDialog(parent), mode
   g->addLayout(radios);
   Ldirectory = new QLabel(Q(model_.directoryLabel), GroupFiles);
   Lfiles = new QLabel(Q(model_.filesLabel), GroupFiles);
-  g->addWidget(Ldirectory);
-  g->addWidget(Lfiles);
+  for (QLabel* l : {Ldirectory, Lfiles}) {
+    l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    g->addWidget(l);
+  }
   ListFiles = new QListWidget(GroupFiles);
   ListFiles->setSelectionMode(QAbstractItemView::NoSelection);
-  ListFiles->setMaximumHeight(120);
-  g->addWidget(ListFiles);
-  root->addWidget(GroupFiles);
+  ListFiles->setMinimumHeight(100);
+  g->addWidget(ListFiles, 1);
+  root->addWidget(GroupFiles, 1);
   (model_.selectedGroup ? RBselected : RBall)->setChecked(true);
   GroupFiles->setEnabled(model_.groupEnabled);
   connect(RBselected, &QRadioButton::toggled, this, [this](bool on) {
