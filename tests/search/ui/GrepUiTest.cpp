@@ -119,7 +119,7 @@ class GrepUiTest : public QObject {
     Answer(f.get(), "match", false);
     bool stopEnabled = false;
     // Events reach the window while the grep runs: the stop command works.
-    QTimer::singleShot(30, f.get(), [&] {
+    QTimer::singleShot(0, f.get(), [&] {
       stopEnabled = f->FindAction("Mgrep2")->isEnabled();
       f->FindAction("Mgrep2")->trigger();
     });
