@@ -387,6 +387,10 @@ void InstallBrowseCommands(TForm1* f) {
   f->FileView1->parentWidget()->layout()->addWidget(iconView);
   f->FileIconView1 = iconView;
   iconView->installEventFilter(f);
+  // Hot tracking covers both views.
+  iconView->setAttribute(Qt::WA_Hover, f->Mmousepoint->isChecked());
+  QObject::connect(f->Mmousepoint, &QAction::toggled, iconView,
+                   [iconView](bool on) { iconView->setAttribute(Qt::WA_Hover, on); });
   f->FileView1->setDragDropMode(QAbstractItemView::DragOnly);
   f->FileView1->setDragEnabled(false);
   f->FileView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
