@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "codec/CodeConvert.h"
 #include "platform/Cp932.h"
@@ -42,7 +43,20 @@ inline void Split3(const uint8_t* p, size_t k, unsigned v[4]) {
 
 }  // namespace
 
+// Two Base64 characters for every 12-bit value, in memory order: a group
+// of three bytes takes two lookups.
+struct Base64Pairs {
+  uint16_t v[4096];
+  Base64Pairs() {
+    for (int i = 0; i < 4096; ++i) {
+      const char two[2] = {kBase64[i >> 6], kBase64[i & 0x3F]};
+      std::memcpy(&v[i], two, 2);
+    }
+  }
+};
+
 std::string Base64Encode(std::string_view text) {
+  static const Base64Pairs pairs;
   const size_t n = text.size();
   std::string out(4 * ((n + 2) / 3), '\0');
   const auto* p = reinterpret_cast<const uint8_t*>(text.data());
@@ -50,10 +64,8 @@ std::string Base64Encode(std::string_view text) {
   size_t i = 0;
   for (; i + 3 <= n; i += 3, o += 4) {
     const uint32_t w = (uint32_t{p[i]} << 16) | (uint32_t{p[i + 1]} << 8) | p[i + 2];
-    o[0] = kBase64[w >> 18];
-    o[1] = kBase64[(w >> 12) & 0x3F];
-    o[2] = kBase64[(w >> 6) & 0x3F];
-    o[3] = kBase64[w & 0x3F];
+    std::memcpy(o, &pairs.v[w >> 12], 2);
+    std::memcpy(o + 2, &pairs.v[w & 0xFFF], 2);
   }
   if (i < n) {
     unsigned v[4];
