@@ -1,5 +1,6 @@
 // conv, eol, encode, decode, width: the codec functions over the raw bytes
-// of FILE or standard input, exactly as given (no line splitting).
+// of FILE or standard input, exactly as given (the lines are not split and
+// rejoined as the menu commands do).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -23,8 +24,9 @@ namespace {
 using Fn = std::function<std::string(std::string_view)>;
 
 // How a conversion may be cut into pieces without changing a byte of its
-// result: not at all, after any CR or LF (no unit of Shift_JIS or EUC ends
-// anywhere else there, and nothing is carried across), or at 3-byte groups.
+// result: not at all; after any CR or LF (in Shift_JIS and EUC a CR or LF
+// always ends a unit, and these conversions carry no state past it); or at
+// 3-byte groups.
 enum class Pieces { Whole, AfterLineEnds, Triples };
 
 struct Mode {
