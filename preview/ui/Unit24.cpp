@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "app/ui/Unit1.h"
 #include "edit/PaneText.h"
@@ -75,8 +76,15 @@ void StandardHexDump(TForm1* f) {
   };
   f->RichEdit1->Clear();
   std::string bytes;
-  if (!ReadWholeFile(f->SelectedPath, bytes)) {
-    int err = errno;
+  bool read = false;
+  int err = ENOMEM;
+  try {
+    read = ReadWholeFile(f->SelectedPath, bytes);
+    if (!read) err = errno;
+  } catch (const std::bad_alloc&) {
+    read = false;
+  }
+  if (!read) {
     finish();
     f->MessageDlg(QString::fromStdString(f->SelectedPath) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "",
                   TMsgKind::Error);
@@ -89,11 +97,23 @@ void StandardHexDump(TForm1* f) {
     return;
   }
   std::string info = TRichEdit::FromScreen(f->InfoLine());
-  std::string text = HexDumpPane(bytes, info, Checker(f), kCheckEveryBytes);
-  bytes.clear();
-  f->RichEdit1->setUpdatesEnabled(false);
-  f->RichEdit1->SetText(text);
-  f->RichEdit1->setUpdatesEnabled(true);
+  // The dump is about four times the file: a file too large for memory
+  // gets a message instead of ending the program.
+  try {
+    std::string text = HexDumpPane(bytes, info, Checker(f), kCheckEveryBytes);
+    std::string().swap(bytes);
+    f->RichEdit1->setUpdatesEnabled(false);
+    f->RichEdit1->SetText(text);
+    f->RichEdit1->setUpdatesEnabled(true);
+  } catch (const std::bad_alloc&) {
+    f->RichEdit1->setUpdatesEnabled(true);
+    f->RichEdit1->Clear();
+    finish();
+    f->DialogAnswer.clear();
+    f->MessageDlg(QString::fromStdString(f->SelectedPath) + "\n" + QString::fromLocal8Bit(std::strerror(ENOMEM)), "",
+                  TMsgKind::Error);
+    return;
+  }
   finish();
   f->DialogAnswer.clear();
 }
