@@ -403,7 +403,7 @@ void InstallBrowseCommands(TForm1* f) {
   const char* captions[] = {"大きいアイコン(&B)", "小さいアイコン(&S)", "一覧(&I)", "詳細(&R)"};
   const char* buttons[] = {"ToolButton13", "ToolButton22", "ToolButton27", "ToolButton28"};
   const char* hints[] = {"大きいアイコン(1)", "小さいアイコン(2)", "一覧(3)", "詳細(4)"};
-  const QStyle::StandardPixmap icons[] = {QStyle::SP_FileDialogContentsView, QStyle::SP_FileDialogListView,
+  const QStyle::StandardPixmap icons[] = {QStyle::SP_FileDialogContentsView, QStyle::SP_FileIcon,
                                           QStyle::SP_FileDialogListView, QStyle::SP_FileDialogDetailedView};
   auto* buttonGroup = new QActionGroup(f);
   for (int i = 0; i < 4; ++i) {
@@ -513,6 +513,15 @@ void InstallBrowseCommands(TForm1* f) {
     QSignalBlocker b(maskButton);
     maskButton->setChecked(!f->FileModel->Mask().all);
   });
+
+  // The view-style buttons follow the folder buttons, as in the toolbar's
+  // order.
+  for (const char* name : buttons) {
+    if (QAction* b = f->FindAction(name)) {
+      f->ToolBar1->removeAction(b);
+      f->ToolBar1->addAction(b);
+    }
+  }
 
   // ---- file-name listings ----
   QMenu* names = f->Minfo->addMenu("ファイル名表示(&G)");
