@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <QDropEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -234,6 +237,34 @@ class BrowsePanesTest : public QObject {
     fs::remove_all(folder_ + "yfolder");
     f->RefreshAll();
     QCOMPARE(f->FileModel->rowCount(), 0);
+  }
+
+  void filesDroppedOnTheWindowOnlyWhileTheOptionIsOn() {
+    auto f = Open();
+    std::string outside = tmp_.path().toStdString() + "/dropped.txt";
+    std::ofstream(outside) << "from another program";
+    // As the desktop delivers it: an enter, then the drop on the target
+    // that accepted the enter.
+    auto drop = [&] {
+      QMimeData mime;
+      mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(outside))});
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(f.get(), &enter);
+      QDropEvent ev(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(f.get(), &ev);
+    };
+    f->FindAction("Mdragdrop1")->setChecked(false);
+    drop();
+    QVERIFY(!fs::exists(folder_ + "dropped.txt"));
+    f->FindAction("Mdragdrop1")->setChecked(true);
+    drop();
+    QVERIFY(fs::exists(folder_ + "dropped.txt"));
+    QCOMPARE(messages_.value(0), QString("1個のファイルをコピーしました。"));
+    QVERIFY(f->FileModel->RowOfName("dropped.txt", false) >= 0);
+    // A file of the folder shown dropped on it: ignored.
+    outside = folder_ + "b.txt";
+    drop();
+    QCOMPARE(messages_.size(), 1);
   }
 
   void listingsAndDrops() {

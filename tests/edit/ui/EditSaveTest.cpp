@@ -158,6 +158,25 @@ class EditSaveTest : public QObject {
     QVERIFY(!back.paragraphs[0][0].bold);
   }
 
+  void saveAsElsewhereShowsThatFolderWhenAsked() {
+    Write("src.txt", "text\r\n");
+    fs::create_directories(folder_ + "other");
+    auto f = Open("src.txt");
+    f->FindAction("Mtodiropen1")->setChecked(true);
+    QVERIFY(SavePaneAs(f.get(), folder_ + "other/copy.txt"));
+    QCOMPARE(Read("other/copy.txt"), std::string("text\r\n"));
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "other/"));
+    QCOMPARE(QString::fromStdString(f->SelectedPath), QString::fromStdString(folder_ + "other/copy.txt"));
+    // The dialog is titled as its Part says; cancel writes nothing.
+    QString title;
+    f->dialogHook = [&](QDialog& d) {
+      title = d.windowTitle();
+      return int(QDialog::Rejected);
+    };
+    QVERIFY(!SavePaneAs(f.get()));
+    QCOMPARE(title, QString("テキストに名前を付けて保存"));
+  }
+
   void jumpCaretButtonsAndClipboard() {
     std::string text;
     for (int i = 1; i <= 10; ++i) text += "line " + std::to_string(i) + "\r\n";
