@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
@@ -42,7 +43,17 @@ SaveResult Fail(int err) {
 
 }  // namespace
 
-SaveResult SaveTextFile(const std::string& path, std::string_view content, bool backup) {
+SaveResult SaveTextFile(const std::string& pathGiven, std::string_view content, bool backup) {
+  // A link is followed: the file it names is saved, the link stays a link.
+  std::string path = pathGiven;
+  struct stat lst;
+  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real) {
+      path = real;
+      std::free(real);
+    }
+  }
   std::string dir = FolderPart(path);
   if (dir.empty()) dir = "./";
   std::string tmp = dir + ".navirt-save-XXXXXX";
@@ -78,19 +89,43 @@ SaveResult SaveTextFile(const std::string& path, std::string_view content, bool 
   }
   if (backup && exists) {
     std::string bak = BackupName(path);
-    // rename replaces an older backup in one step; the old file is never
-    // without a name.
+    // The older backup steps aside under a temporary name until the new
+    // file is in place, so any failure can put everything back.
+    std::string older;
+    struct stat bst;
+    if (::lstat(bak.c_str(), &bst) == 0) {
+      older = dir + ".navirt-bak-XXXXXX";
+      int ofd = ::mkstemp(older.data());
+      if (ofd < 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        return Fail(err);
+      }
+      ::close(ofd);
+      if (::rename(bak.c_str(), older.c_str()) != 0) {
+        int err = errno;
+        ::unlink(older.c_str());
+        ::unlink(tmp.c_str());
+        return Fail(err);
+      }
+    }
+    auto restoreOlder = [&] {
+      if (!older.empty()) ::rename(older.c_str(), bak.c_str());
+    };
     if (::rename(path.c_str(), bak.c_str()) != 0) {
       int err = errno;
+      restoreOlder();
       ::unlink(tmp.c_str());
       return Fail(err);
     }
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
       int err = errno;
-      ::rename(bak.c_str(), path.c_str());  // put the old file back
+      ::rename(bak.c_str(), path.c_str());  // the old file back under its name
+      restoreOlder();
       ::unlink(tmp.c_str());
       return Fail(err);
     }
+    if (!older.empty()) ::unlink(older.c_str());
   } else if (::rename(tmp.c_str(), path.c_str()) != 0) {
     int err = errno;
     ::unlink(tmp.c_str());

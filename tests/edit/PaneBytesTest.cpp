@@ -155,6 +155,16 @@ TEST_F(SaveTextTest, BackupReplacesTheOlderBackup) {
   EXPECT_EQ(count, 0);
 }
 
+TEST_F(SaveTextTest, ALinkStaysALink) {
+  Put(P("real.txt"), "old");
+  std::filesystem::create_symlink(P("real.txt"), P("link.txt"));
+  ASSERT_TRUE(SaveTextFile(P("link.txt"), "new", true).ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(P("link.txt")));
+  EXPECT_EQ(Get(P("real.txt")), "new");
+  EXPECT_EQ(Get(P("real.$$$")), "old");
+  EXPECT_FALSE(std::filesystem::exists(P("link.$$$")));
+}
+
 TEST_F(SaveTextTest, FailedWriteLosesNothing) {
   Put(P("memo.txt"), "previous");
   Put(P("memo.$$$"), "ancient");
