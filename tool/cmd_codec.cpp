@@ -25,9 +25,36 @@ using Fn = std::function<std::string(std::string_view)>;
 
 // How a conversion may be cut into pieces without changing a byte of its
 // result: not at all; after any CR or LF (in Shift_JIS and EUC a CR or LF
-// always ends a unit, and these conversions carry no state past it); or at
-// 3-byte groups.
-enum class Pieces { Whole, AfterLineEnds, Triples };
+// always ends a unit, and these conversions carry no state past it, the
+// JIS encoders leaving kanji mode there); after a CR or LF of JIS text
+// outside an escape, the next piece starting with ESC $ B when kanji mode
+// is on there; or at 3-byte groups.
+enum class Pieces { Whole, AfterLineEnds, AfterJisLineEnds, Triples };
+
+// The place after the last CR or LF of JIS text that is not inside an
+// escape sequence (0: none), and whether kanji mode is on there. Escapes
+// are read as the decoders read them: three bytes from every ESC.
+size_t JisCut(std::string_view text, bool& kanjiAtCut) {
+  bool kanji = false;
+  size_t cut = 0;
+  kanjiAtCut = false;
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '\x1b') {
+      if (text.size() - i < 3) break;
+      if (text[i + 1] == '$') kanji = true;
+      else if (text[i + 1] == '(') kanji = false;
+      i += 3;
+      continue;
+    }
+    ++i;
+    if (c == '\r' || c == '\n') {
+      cut = i;
+      kanjiAtCut = kanji;
+    }
+  }
+  return cut;
+}
 
 struct Mode {
   const char* name;
@@ -113,9 +140,12 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
     }
     if (rc != kExitOk) break;
     size_t cut = buf.size();
+    bool kanjiAtCut = false;
     if (!eof) {
       if (how == Pieces::Triples) {
         cut = buf.size() / 3 * 3;
+      } else if (how == Pieces::AfterJisLineEnds) {
+        cut = JisCut(buf, kanjiAtCut);
       } else {
         const size_t last = buf.find_last_of("\r\n");
         cut = last == std::string::npos ? 0 : last + 1;
@@ -127,6 +157,7 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
       break;
     }
     buf.erase(0, cut);
+    if (kanjiAtCut) buf.insert(0, "\x1b$B");  // the escape writes nothing
   }
   if (!stdinInput) ::close(fd);
   return rc;
@@ -174,11 +205,11 @@ int CmdConv(int argc, char** argv) {
                    {"to-jis", to(CodeJis83)},
                    {"to-euc", to(CodeEuc)},
                    {"to-sjis", to(CodeSjis)},
-                   {"jis2sjis", JisToSjis},
-                   {"jis2euc", JisToEuc},
+                   {"jis2sjis", JisToSjis, Pieces::AfterJisLineEnds},
+                   {"jis2euc", JisToEuc, Pieces::AfterJisLineEnds},
                    {"euc2sjis", EucToSjis, Pieces::AfterLineEnds},
-                   {"euc2jis", EucToJis},
-                   {"sjis2jis", SjisToJis},
+                   {"euc2jis", EucToJis, Pieces::AfterLineEnds},
+                   {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
                    {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds}});
 }
 

@@ -115,6 +115,24 @@ TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
     ASSERT_EQ(RunTool(c.args, t, out), 0) << c.args;  // the same through a pipe
     EXPECT_TRUE(out == c.fn(t)) << c.args;
   }
+  // JIS text whose kanji mode stays on across line ends, with escapes of
+  // every kind, broken ones and ESC bytes inside escapes.
+  std::string jis;
+  const char* jisUnits[] = {"\x1b$B", "\x1b(B", "\x1b(J", "\x1b$@", "\x1bxy", "\x1b\x1b$", "0!", "4A", ";z",
+                            "\r",     "\n",     "\r\n",  "a",      "\x1b(I", "\xb1",     "\x1b$\n", "!"};
+  // Mostly kanji lines that never leave kanji mode, so pieces start in it.
+  while (jis.size() < (900u << 10)) jis += rng() % 8 ? "0!4A;z\n" : jisUnits[rng() % 17];
+  const std::string jisFile = dir.File("jis.txt", jis);
+  for (const Case& c : {Case{"conv jis2sjis", JisToSjis}, Case{"conv jis2euc", JisToEuc}}) {
+    std::string out;
+    ASSERT_EQ(RunTool(std::string(c.args) + " '" + jisFile + "'", "", out), 0) << c.args;
+    EXPECT_TRUE(out == c.fn(jis)) << c.args;
+  }
+  for (const Case& c : {Case{"conv sjis2jis", SjisToJis}, Case{"conv euc2jis", EucToJis}}) {
+    std::string out;
+    ASSERT_EQ(RunTool(std::string(c.args) + " '" + file + "'", "", out), 0) << c.args;
+    EXPECT_TRUE(out == c.fn(t)) << c.args;
+  }
 }
 
 TEST(CodecTool, BadUsageExitsWithTwoAndWritesNothing) {
