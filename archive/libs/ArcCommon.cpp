@@ -876,4 +876,15 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
   return kOk;
 }
 
+void DropArchiveItself(std::vector<PackItem>& items, const std::string& archive) {
+  struct stat a;
+  if (::stat(archive.c_str(), &a) != 0) return;
+  items.erase(std::remove_if(items.begin(), items.end(),
+                             [&](const PackItem& it) {
+                               struct stat st;
+                               return ::stat(it.disk.c_str(), &st) == 0 && st.st_dev == a.st_dev && st.st_ino == a.st_ino;
+                             }),
+              items.end());
+}
+
 }  // namespace navirt::arc

@@ -256,6 +256,10 @@ struct PackItem {
 int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths,
                  bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep);
 
+// Drops the archive itself from the files to pack (a mask such as "*.*"
+// in its own folder finds it).
+void DropArchiveItself(std::vector<PackItem>& items, const std::string& archive);
+
 // Reads a whole file; false on error.
 bool ReadFileBytes(const std::string& path, std::string& out);
 bool PathExists(const std::string& path);

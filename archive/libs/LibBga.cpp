@@ -118,6 +118,7 @@ class BgaLibrary : public ArcLibrary {
     if (cl.command == "a") {
       int rc = CollectFiles(cl.names, cl.folder, !cl.HasSwitch("j"), cl.HasSwitch("r"), cl.HasSwitch("a"), items, rep);
       if (rc != kOk) return rc;
+      DropArchiveItself(items, cl.archive);
       items.erase(std::remove_if(items.begin(), items.end(), [](const PackItem& p) { return p.isDir; }), items.end());
       for (const auto& it : items) replaced[it.stored] = true;
     }

@@ -100,6 +100,7 @@ class CabLibrary : public ArcLibrary {
     std::vector<PackItem> items;
     int rc = CollectFiles(cl.names, cl.folder, !cl.HasSwitch("j"), cl.HasSwitch("r"), false, items, rep);
     if (rc != kOk) return rc;
+    DropArchiveItself(items, cl.archive);
     std::map<std::string, bool> incoming;
     for (const auto& it : items) incoming[it.stored] = true;
     // An existing cabinet keeps the entries the new files do not replace.

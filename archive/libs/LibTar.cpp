@@ -408,6 +408,7 @@ class TarLibrary : public ArcLibrary {
     std::vector<PackItem> items;
     int rc = CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep);
     if (rc != kOk) return rc;
+    DropArchiveItself(items, cl.archive);
     std::string lower = Lower(cl.archive);
     bool gz = cl.Number("z") >= 0 || EndsWith(lower, ".tgz") || EndsWith(lower, ".gz") || EndsWith(lower, ".z");
     bool bz = cl.Number("B") >= 0 || EndsWith(lower, ".bz2") || EndsWith(lower, ".tbz");

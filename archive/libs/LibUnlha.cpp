@@ -168,6 +168,7 @@ class LhaLibrary : public ArcLibrary {
     } else {
       int rc = CollectFiles(cl.names, cl.folder, cl.Number("x") > 0, cl.Number("r") > 0, cl.Number("a") > 0, items, rep);
       if (rc != kOk) return rc;
+      DropArchiveItself(items, cl.archive);
     }
     // Which items replace which entries, which are new.
     std::vector<int> replaceBy(old.size(), -1);

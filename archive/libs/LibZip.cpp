@@ -77,6 +77,7 @@ class ZipLibrary : public ArcLibrary {
       }
       rc = CollectFiles(cl.names, cl.folder, !cl.HasSwitch("j"), cl.HasSwitch("r"), cl.HasSwitch("S"), items, rep);
       if (rc != kOk) return rc;
+      DropArchiveItself(items, cl.archive);
     }
     return zip::Write(cl.archive, mode, items, cl.names, opt, rep);
   }

@@ -230,3 +230,32 @@ TEST(Behaviour, PackingReportsEachFileAndStopsWithoutWriting) {
 
 }  // namespace
 }  // namespace navirt
+
+namespace navirt {
+namespace {
+
+using namespace arctest;
+
+TEST(Behaviour, AnArchiveNeverPacksItself) {
+  TempDir tmp;
+  WriteFile(tmp / "a.txt", "a");
+  for (const char* ext : {"lzh", "zip", "gza", "cab", "tar"}) {
+    SCOPED_TRACE(ext);
+    std::string name = std::string("self.") + ext;
+    TArchiveFile f;
+    f.SetFileName(tmp / name);
+    f.SetOutputSize(8192);
+    f.Options().x = 1;
+    ASSERT_EQ(InFolder(tmp.Path(), [&] { return f.Pack(nullptr, nullptr, {"a.txt"}, ""); }), 0);
+    TArchiverOptions o;
+    o.x = 1;
+    o.PackFilter = pfArchiver;  // the library sees the mask itself
+    ASSERT_EQ(InFolder(tmp.Path(), [&] { return f.Pack(nullptr, &o, {"*.*"}, ""); }), 0) << f.OutputText();
+    auto names = EntryNames(tmp / name);
+    EXPECT_EQ(std::find(names.begin(), names.end(), name), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "a.txt"), names.end());
+  }
+}
+
+}  // namespace
+}  // namespace navirt
