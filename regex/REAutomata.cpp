@@ -14,7 +14,7 @@ namespace {
 // it the expression is refused rather than keeping the window busy.
 constexpr size_t kMaxSubsetWork = size_t(1) << 25;
 constexpr int kMaxScanStates = 4096;
-constexpr size_t kMaxScanCells = size_t(1) << 22;
+constexpr size_t kMaxScanCells = size_t(1) << 20;
 
 [[noreturn]] void TooComplex() { throw ERegExpParser(kMsgTooComplex, 0); }
 }  // namespace

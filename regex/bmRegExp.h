@@ -31,7 +31,7 @@ constexpr int kRECacheSize = 30;
 // exhausting memory; ordinary expressions stay far below them.
 constexpr int kREMaxNFAStates = 262143;
 constexpr int kREMaxDFAStates = 65536;
-constexpr size_t kREMaxDFACells = size_t(1) << 22;  // DFA states x input classes
+constexpr size_t kREMaxDFACells = size_t(1) << 20;  // DFA states x input classes
 
 // Messages (UTF-8).
 extern const char* const kMsgBadDbcs;         // 不正な２バイト文字コードです。
