@@ -250,6 +250,18 @@ bool ParseWmf(std::string_view bytes, WmfPicture& out, std::string* error) {
         addShape(s);
         break;
       }
+      case 0x0817:    // ARC
+      case 0x081A:    // PIE
+      case 0x0830: {  // CHORD
+        int yEnd = r.S16(), xEnd = r.S16(), yStart = r.S16(), xStart = r.S16();
+        int bottom = r.S16(), right = r.S16(), top = r.S16(), left = r.S16();
+        if (r.Bad()) return fail("broken metafile record");
+        WmfShape s;
+        s.kind = fn == 0x0817 ? WmfShape::Arc : fn == 0x081A ? WmfShape::Pie : WmfShape::Chord;
+        s.points = {{left, top}, {right, bottom}, {xStart, yStart}, {xEnd, yEnd}};
+        addShape(s);
+        break;
+      }
       case 0x061C: {  // ROUNDRECT
         int h = r.S16(), w = r.S16();
         int bottom = r.S16(), right = r.S16(), top = r.S16(), left = r.S16();

@@ -32,9 +32,11 @@ struct WmfPoint {
 };
 
 struct WmfShape {
-  enum Kind { Line, Polyline, Polygon, Rectangle, Ellipse, RoundRect, Text, Pixel };
+  enum Kind { Line, Polyline, Polygon, Rectangle, Ellipse, RoundRect, Text, Pixel, Arc, Pie, Chord };
   Kind kind = Line;
-  std::vector<WmfPoint> points;  // Rectangle/Ellipse/RoundRect: two corners
+  // Rectangle/Ellipse/RoundRect: two corners; Arc/Pie/Chord: the two
+  // corners of the ellipse, then the start and end radial points.
+  std::vector<WmfPoint> points;
   int cornerW = 0, cornerH = 0;  // RoundRect
   std::string text;              // CP932
   WmfPen pen;

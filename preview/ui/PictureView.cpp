@@ -72,6 +72,30 @@ QImage RenderWmf(const WmfPicture& wmf, QSize size) {
       case WmfShape::RoundRect:
         if (poly.size() == 2) p.drawRoundedRect(QRect(poly[0], poly[1]).normalized(), s.cornerW / 2.0, s.cornerH / 2.0);
         break;
+      case WmfShape::Arc:
+      case WmfShape::Pie:
+      case WmfShape::Chord: {
+        if (poly.size() != 4) break;
+        QRectF box = QRectF(QPointF(poly[0]), QPointF(poly[1])).normalized();
+        if (box.width() <= 0 || box.height() <= 0) break;
+        // Counter-clockwise from the start radial to the end radial, with
+        // y growing downwards as in the metafile.
+        QPointF c = box.center();
+        auto angle = [&](QPoint p) {
+          return std::atan2(-(p.y() - c.y()) / box.height(), (p.x() - c.x()) / box.width()) * 180.0 / M_PI;
+        };
+        double a0 = angle(poly[2]), a1 = angle(poly[3]);
+        double span = a1 - a0;
+        if (span <= 0) span += 360;
+        QPainterPath path;
+        if (s.kind == WmfShape::Pie) path.moveTo(c);
+        else path.arcMoveTo(box, a0);
+        path.arcTo(box, a0, span);
+        if (s.kind != WmfShape::Arc) path.closeSubpath();
+        if (s.kind == WmfShape::Arc) p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        break;
+      }
       case WmfShape::Pixel:
         if (!poly.isEmpty()) {
           p.setPen(Color(s.color));

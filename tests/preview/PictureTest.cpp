@@ -101,6 +101,42 @@ TEST(Picture, DecodesTheSamplePictures) {
   EXPECT_TRUE(wmf.shapes[4].transparentText);
 }
 
+TEST(Picture, MetafileArcsPiesAndChords) {
+  // A minimal metafile: header, window extent, a pie and an arc, end.
+  auto le16 = [](std::string& s, int v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+  };
+  std::string recs;
+  auto rec = [&](int fn, std::vector<int> words) {
+    le16(recs, 3 + static_cast<int>(words.size()));
+    le16(recs, 0);
+    le16(recs, fn);
+    for (int w : words) le16(recs, w);
+  };
+  rec(0x020C, {100, 200});
+  rec(0x081A, {0, 100, 50, 200, 100, 200, 0, 0});
+  rec(0x0817, {10, 20, 30, 40, 90, 190, 10, 10});
+  rec(0x0000, {});
+  std::string wmf;
+  for (int w : {1, 9, 0x0300, 0, 0, 0, 0, 0, 0}) le16(wmf, w);
+  wmf += recs;
+  WmfPicture pic;
+  std::string err;
+  ASSERT_TRUE(ParseWmf(wmf, pic, &err)) << err;
+  EXPECT_EQ(pic.width, 200);
+  EXPECT_EQ(pic.height, 100);
+  ASSERT_EQ(pic.shapes.size(), 2u);
+  EXPECT_EQ(pic.shapes[0].kind, WmfShape::Pie);
+  ASSERT_EQ(pic.shapes[0].points.size(), 4u);
+  EXPECT_EQ(pic.shapes[0].points[1].x, 200);  // right
+  EXPECT_EQ(pic.shapes[0].points[2].x, 200);  // start radial x
+  EXPECT_EQ(pic.shapes[0].points[3].y, 0);    // end radial y
+  EXPECT_EQ(pic.shapes[1].kind, WmfShape::Arc);
+  // Cut inside the arc record: refused.
+  EXPECT_FALSE(ParseWmf(wmf.substr(0, wmf.size() - 20), pic));
+}
+
 TEST(Picture, BrokenFilesAreRefused) {
   RgbaImage img;
   int w = 0, h = 0;
