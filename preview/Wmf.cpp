@@ -262,6 +262,36 @@ bool ParseWmf(std::string_view bytes, WmfPicture& out, std::string* error) {
         addShape(s);
         break;
       }
+      case 0x0F43:    // STRETCHDIB
+      case 0x0B41:    // DIBSTRETCHBLT
+      case 0x0940: {  // DIBBITBLT
+        // Records without a bitmap (a pattern operation only) are skipped.
+        size_t fixedWords = fn == 0x0F43 ? 11 : fn == 0x0B41 ? 10 : 8;
+        if (static_cast<size_t>(words) <= 3 + fixedWords) break;
+        r.U32();  // raster operation
+        if (fn == 0x0F43) r.U16();  // colour usage
+        int destH = 0, destW = 0;
+        if (fn == 0x0940) {
+          r.S16();
+          r.S16();
+          destH = r.S16();
+          destW = r.S16();
+        } else {
+          for (int i = 0; i < 4; ++i) r.S16();  // source rectangle
+          destH = r.S16();
+          destW = r.S16();
+        }
+        int yDst = r.S16(), xDst = r.S16();
+        size_t dibSize = static_cast<size_t>(words) * 2 - 6 - fixedWords * 2;
+        std::string dib = r.Bytes(dibSize);
+        if (r.Bad()) return fail("broken metafile record");
+        WmfShape s;
+        s.kind = WmfShape::Bitmap;
+        s.points = {{xDst, yDst}, {xDst + destW, yDst + destH}};
+        s.dib = std::move(dib);
+        addShape(s);
+        break;
+      }
       case 0x061C: {  // ROUNDRECT
         int h = r.S16(), w = r.S16();
         int bottom = r.S16(), right = r.S16(), top = r.S16(), left = r.S16();

@@ -32,13 +32,15 @@ struct WmfPoint {
 };
 
 struct WmfShape {
-  enum Kind { Line, Polyline, Polygon, Rectangle, Ellipse, RoundRect, Text, Pixel, Arc, Pie, Chord };
+  enum Kind { Line, Polyline, Polygon, Rectangle, Ellipse, RoundRect, Text, Pixel, Arc, Pie, Chord, Bitmap };
   Kind kind = Line;
   // Rectangle/Ellipse/RoundRect: two corners; Arc/Pie/Chord: the two
-  // corners of the ellipse, then the start and end radial points.
+  // corners of the ellipse, then the start and end radial points; Bitmap:
+  // the destination's two corners.
   std::vector<WmfPoint> points;
   int cornerW = 0, cornerH = 0;  // RoundRect
   std::string text;              // CP932
+  std::string dib;               // Bitmap: a device-independent bitmap (header, colours, pixels)
   WmfPen pen;
   WmfBrush brush;
   WmfFont font;

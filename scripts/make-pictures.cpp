@@ -205,6 +205,18 @@ void WriteWmf(const std::string& path) {
   words.push_back(900);  // y
   words.push_back(100);  // x
   m.Rec(0x0521, words);
+  // A 4 x 4 checker bitmap drawn 160 x 160 units at the top left.
+  std::vector<int> dib = {40, 0, 4, 0, 4, 0, 1, 24, 0, 0, 48, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; x += 2) {
+      // Two pixels (6 bytes) per three words: red or white by the square.
+      bool a = (x + y) % 2 == 0, b = (x + 1 + y) % 2 == 0;
+      uint8_t px[6] = {uint8_t(a ? 0 : 255), uint8_t(a ? 0 : 255), 255, uint8_t(b ? 0 : 255), uint8_t(b ? 0 : 255), 255};
+      for (int k = 0; k < 6; k += 2) dib.push_back(px[k] | (px[k + 1] << 8));
+    }
+  std::vector<int> stretch = {0x0020, 0x00CC, 0, 4, 4, 0, 0, 160, 160, 20, 20};  // SRCCOPY, DIB colours
+  stretch.insert(stretch.end(), dib.begin(), dib.end());
+  m.Rec(0x0F43, stretch);
   m.Rec(0x0000, {});
   std::string s;
   // Placeable header: 1600 x 1000 units at 1440 per inch ~ 106 x 66 pixels

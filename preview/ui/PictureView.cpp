@@ -45,6 +45,43 @@ QBrush BrushOf(const WmfBrush& b) {
   return QBrush(Color(b.color));
 }
 
+uint32_t Le32(const std::string& b, size_t at) {
+  return uint32_t(uint8_t(b[at])) | (uint32_t(uint8_t(b[at + 1])) << 8) | (uint32_t(uint8_t(b[at + 2])) << 16) |
+         (uint32_t(uint8_t(b[at + 3])) << 24);
+}
+
+// A metafile's bitmap decoded by Qt's BMP reader, given the file header a
+// ".bmp" file would have.
+QImage DibToImage(const std::string& dib) {
+  uint32_t headerSize = Le32(dib, 0);
+  if (headerSize < 12 || headerSize > dib.size()) return {};
+  uint32_t colours = 0, compression = 0;
+  int bits = 0;
+  if (headerSize == 12) {
+    bits = uint8_t(dib[10]) | (uint8_t(dib[11]) << 8);
+    if (bits <= 8) colours = 1u << bits;
+  } else {
+    bits = uint8_t(dib[14]) | (uint8_t(dib[15]) << 8);
+    compression = Le32(dib, 16);
+    colours = Le32(dib, 32);
+    if (colours == 0 && bits <= 8) colours = 1u << bits;
+  }
+  if (colours > 256) return {};
+  uint32_t masks = (headerSize == 40 && (compression == 3 || compression == 6)) ? 12 : 0;
+  uint32_t offset = 14 + headerSize + masks + colours * (headerSize == 12 ? 3 : 4);
+  std::string file = "BM";
+  auto put32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  put32(static_cast<uint32_t>(14 + dib.size()));
+  put32(0);
+  put32(offset);
+  file += dib;
+  QImage img;
+  img.loadFromData(reinterpret_cast<const uchar*>(file.data()), static_cast<int>(file.size()), "BMP");
+  return img;
+}
+
 }  // namespace
 
 QImage RenderWmf(const WmfPicture& wmf, QSize size) {
@@ -94,6 +131,13 @@ QImage RenderWmf(const WmfPicture& wmf, QSize size) {
         if (s.kind != WmfShape::Arc) path.closeSubpath();
         if (s.kind == WmfShape::Arc) p.setBrush(Qt::NoBrush);
         p.drawPath(path);
+        break;
+      }
+      case WmfShape::Bitmap: {
+        if (poly.size() != 2 || s.dib.size() < 40) break;
+        QImage bmp = DibToImage(s.dib);
+        if (bmp.isNull()) break;
+        p.drawImage(QRectF(QPointF(poly[0]), QPointF(poly[1])).normalized(), bmp);
         break;
       }
       case WmfShape::Pixel:

@@ -91,7 +91,10 @@ TEST(Picture, DecodesTheSamplePictures) {
   EXPECT_EQ(wmf.width, 320);
   EXPECT_EQ(wmf.height, 200);
   EXPECT_EQ(wmf.extX, 1600);
-  ASSERT_EQ(wmf.shapes.size(), 5u);
+  ASSERT_EQ(wmf.shapes.size(), 6u);
+  EXPECT_EQ(wmf.shapes[5].kind, WmfShape::Bitmap);
+  EXPECT_EQ(wmf.shapes[5].dib.size(), 40u + 48u);
+  EXPECT_EQ(wmf.shapes[5].points[1].x, 180);
   EXPECT_EQ(wmf.shapes[0].kind, WmfShape::Rectangle);
   EXPECT_EQ(wmf.shapes[0].brush.color, 0x80C0FFu);
   EXPECT_EQ(wmf.shapes[1].kind, WmfShape::Ellipse);

@@ -73,6 +73,10 @@ class PicturePreviewTest : public QObject {
     QImage drawn = f->Image1->pixmap().toImage();
     QColor mid = drawn.pixelColor(drawn.width() / 2, drawn.height() * 2 / 5);
     QVERIFY2(mid.red() > 200 && mid.green() > 150 && mid.blue() < 120, qPrintable(mid.name()));
+    // Its bitmap (a red and white checker) sits at the top left.
+    QColor corner = drawn.pixelColor(drawn.width() * 30 / 1600, drawn.height() * 30 / 1000);
+    QVERIFY2(corner.red() > 200 && (corner.blue() < 60 || corner.blue() > 200) && corner.green() == corner.blue(),
+             qPrintable(corner.name()));
     // A text file after a picture: the pane is back, panel 6 empty.
     QVERIFY(f->SelectFileByName("a17.bin"));
     QVERIFY(f->RichEdit1->isVisible());
