@@ -120,6 +120,13 @@ void InstallCodecCommands(TForm1* f) {
   // "文字コード変換(&J)": the code conversions, then the transfer encodings.
   QMenu* codes = convert->addMenu("文字コード変換(&J)");
   codes->setObjectName("Mcodeconvert");
+  codes->menuAction()->setObjectName("McodeconvertItem");
+  // The submenu works on the selected file: without one it is disabled.
+  // The state is set when "表示(&D)" opens, and also when "変換(&C)" does,
+  // so it is right whenever the submenu can be reached.
+  auto needFile = [f, codes] { codes->menuAction()->setEnabled(!f->SelectedPath.empty()); };
+  if (f->Mview) QObject::connect(f->Mview, &QMenu::aboutToShow, f, needFile);
+  QObject::connect(convert, &QMenu::aboutToShow, f, needFile);
   std::vector<QAction*> codeActions;
   for (int i = 0; i < kCodeCommandCount; ++i) {
     if (i == static_cast<int>(CodeCommand::Base64Encode)) codes->addSeparator();

@@ -109,6 +109,17 @@ class CodecMenuTest : public QObject {
     emit menu->aboutToHide();
   }
 
+  void codeSubmenuNeedsASelectedFile() {
+    auto f = NewForm();
+    QAction* item = Action(f.get(), "McodeconvertItem");
+    f->SelectedPath.clear();
+    emit f->Mconvert->aboutToShow();
+    QVERIFY(!item->isEnabled());
+    f->HandleCommandLine(Write("a.txt", "text\r\n"));
+    emit f->Mview->aboutToShow();
+    QVERIFY(item->isEnabled());
+  }
+
   void lineEndCommandsReadTheBytesAsStored() {
     auto f = NewForm();
     f->HandleCommandLine(Write("cr.txt", "a\rb\r"));
