@@ -168,6 +168,7 @@ bool ParseWmf(std::string_view bytes, WmfPicture& out, std::string* error) {
       case 0x02FB: {  // CREATEFONTINDIRECT
         Object o;
         o.kind = Object::Font;
+        o.font.selected = true;
         o.font.height = r.S16();
         r.S16();  // width
         r.S16();  // escapement

@@ -21,7 +21,8 @@ struct WmfBrush {
 };
 
 struct WmfFont {
-  int height = 12;  // logical units; negative means character height
+  bool selected = false;  // false: the device's default font
+  int height = 12;        // logical units; negative means character height
   int weight = 400;
   bool italic = false, underline = false, strikeOut = false;
   std::string face;  // CP932

@@ -196,13 +196,19 @@ void WriteWmf(const std::string& path) {
   m.Rec(0x0324, {4, 0, 600, 1600, 600, 1600, 1000, 0, 1000});  // sea polygon
   m.Rec(0x0214, {800, 100});  // move to (y, x)
   m.Rec(0x0213, {800, 1500});  // line to
+  // A font 120 units high, bold.
+  std::vector<int> font = {-120, 0, 0, 0, 700, 0, 0, 0};
+  const char face[] = "Noto Sans CJK JP";
+  for (size_t i = 0; i < sizeof face; i += 2) font.push_back(uint8_t(face[i]) | (i + 1 < sizeof face ? uint8_t(face[i + 1]) << 8 : 0));
+  m.Rec(0x02FB, font);
+  m.Rec(0x012D, {4});
   m.Rec(0x0209, {0xFFFF, 0x00FF});  // white text
   m.Rec(0x0102, {1});  // transparent background
   std::string text = "Navirt WMF";
   std::vector<int> words = {int(text.size())};
   for (size_t i = 0; i < text.size(); i += 2)
     words.push_back(uint8_t(text[i]) | (i + 1 < text.size() ? uint8_t(text[i + 1]) << 8 : 0));
-  words.push_back(900);  // y
+  words.push_back(840);  // y
   words.push_back(100);  // x
   m.Rec(0x0521, words);
   // A 4 x 4 checker bitmap drawn 160 x 160 units at the top left.

@@ -149,7 +149,10 @@ QImage RenderWmf(const WmfPicture& wmf, QSize size) {
       case WmfShape::Text: {
         if (poly.isEmpty()) break;
         QFont font(s.font.face.empty() ? QString("Noto Sans CJK JP") : TRichEdit::ToScreen(s.font.face));
-        font.setPixelSize(std::max(1, std::abs(s.font.height)));
+        // The default font has a device size; a selected one, logical units.
+        double sy = static_cast<double>(size.height()) / std::abs(wmf.extY);
+        int px = s.font.selected ? std::abs(s.font.height) : static_cast<int>(12 / (sy > 0 ? sy : 1));
+        font.setPixelSize(std::max(1, px));
         font.setBold(s.font.weight >= 600);
         font.setItalic(s.font.italic);
         font.setUnderline(s.font.underline);
