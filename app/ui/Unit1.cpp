@@ -701,8 +701,9 @@ void TForm1::ResetSettingsFile() {
   ShiftHeld = AltHeld = false;
   DialogAnswer.clear();
   if (paneHidden_) ToggleEditView();
+  // The pane keeps the mode of the edit button: writable without it, the
+  // marker and the mode panel would say otherwise.
   RichEdit1->show();
-  RichEdit1->setReadOnly(false);
   RefreshViews();
   PreviewSelectedFile();
 }

@@ -177,6 +177,8 @@ class MainWindowTest : public QObject {
     auto f = NewForm();
     f->Minifileclear1->trigger();
     QVERIFY(!fs::exists(iniPath_));
+    QVERIFY(f->RichEdit1->isVisible());
+    QVERIFY(f->RichEdit1->isReadOnly());  // still the view mode of the edit button
     f->close();
     navirt::TIniFile after(iniPath_);
     for (const char* sec : {"System", "File", "Form", "PanelL", "PanelRB", "FontR", "FontF", "FolderView",
