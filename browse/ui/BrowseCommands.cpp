@@ -242,6 +242,14 @@ void ApplyFileViewStyle(TForm1* f, int style) {
   if (style == 4) {
     f->FileIconView1->hide();
     f->FileView1->show();
+    // Columns the settings leave to their content were fitted while the
+    // list was still empty: fit them once there is something to show.
+    if (!f->FileView1->property("navirtFitted").toBool() && f->FileModel->rowCount() > 0) {
+      const int saved[4] = {0, f->Settings.colum1, f->Settings.colum2, f->Settings.colum3};
+      for (int c = 0; c < 4; ++c)
+        if (c == 0 || saved[c] < 0) f->FileView1->resizeColumnToContents(c);
+      f->FileView1->setProperty("navirtFitted", true);
+    }
   } else {
     QListView* v = f->FileIconView1;
     if (style == 1) {
