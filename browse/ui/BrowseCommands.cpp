@@ -578,6 +578,10 @@ void InstallBrowseCommands(TForm1* f) {
                        f->FolderView1->expand(idx);
                      f->FolderView1->scrollTo(idx);
                    });
+  // The tree is as wide as its deepest shown name and scrolls sideways to
+  // the selected folder, so deep folders keep their names readable.
+  f->FolderView1->header()->setStretchLastSection(false);
+  f->FolderView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   f->FolderModel->setReadOnly(false);
   f->FolderView1->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   QObject::connect(f->FolderModel, &QFileSystemModel::fileRenamed, f,
