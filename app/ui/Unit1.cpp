@@ -126,6 +126,9 @@ void TForm1::BuildLayout() {
   FolderView1->setModel(FolderModel);
   for (int c = 1; c < FolderModel->columnCount(); ++c) FolderView1->hideColumn(c);
   FolderView1->setHeaderHidden(true);
+  // Deep folders scroll sideways instead of having their names cut away.
+  FolderView1->header()->setStretchLastSection(false);
+  FolderView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   FolderView1->setIndentation(19);
   FolderView1->setRootIsDecorated(true);
   lbl->addWidget(FolderView1);
@@ -204,6 +207,7 @@ void TForm1::BuildLayout() {
 
   Splitter2->addWidget(PanelL);
   Splitter2->addWidget(PanelR);
+  Splitter2->setStretchFactor(0, 0);  // the left column keeps its width
   Splitter2->setStretchFactor(1, 1);
   Splitter2->setSizes({137, 645});
   Splitter3->addWidget(PanelRT);
@@ -484,14 +488,15 @@ void TForm1::ResetLayout() {
   RealTimeMode = PreviewEnabled = true;
   DialogAnswer.clear();
   CurrentFolder = ProgramFolder;
-  int prh = PanelR->height();
-  Splitter3->setSizes({prh - prh / 3 * 2, prh / 3 * 2});
   SetSBarRPanel(2, "閲覧");
   SetSBarRPanel(4, "ﾘｱﾙﾓｰﾄﾞ");
   Settings = MainSettings{};
   Settings.fontR = FontSpec{DefaultPaneFontName().toStdString(), 0, clWindowText, 9};
   Settings.fontF = FontSpec{DefaultWindowFontName().toStdString(), 0, clWindowText, 9};
   Settings.colum1 = Settings.colum2 = Settings.colum3 = -1;
+  Settings.panelLWidth = 137;
+  Settings.panelRBHeight = -1;  // two thirds of the right part
+  ApplyPaneSizes();
   ApplyViewStyle(3);
   for (const auto& o : MenuOptions()) Settings.menu[o.item] = false;
   for (const char* item : {"Mdisp", "Mtoolbar", "Mdialogdisp1", "Mcloseinitview1", "Msubtoolbar1",
@@ -530,22 +535,18 @@ bool TForm1::LoadSettings() {
     lim.screenHeight = scr->geometry().height();
   }
   lim.windowWidth = width();
-  lim.panelRHeight = PanelR->height();
+  lim.panelRHeight = PanelRHeight();
   Settings.left = x();
   Settings.top = y();
   Settings.width = width();
   Settings.height = height();
-  Settings.panelLWidth = Splitter2->sizes().value(0);
-  Settings.panelRBHeight = Splitter3->sizes().value(1);
   Settings.wordWrap = RichEdit1->WordWrap();
   Settings.hottrack = true;
   Settings.directory = CurrentFolder;
   ReadMainSettings(ini, Settings, lim);
 
   setGeometry(Settings.left, Settings.top, Settings.width, Settings.height);
-  Splitter2->setSizes({Settings.panelLWidth, std::max(0, Settings.width - Settings.panelLWidth)});
-  int prh = std::max(PanelR->height(), Settings.panelRBHeight);
-  Splitter3->setSizes({std::max(0, prh - Settings.panelRBHeight), Settings.panelRBHeight});
+  ApplyPaneSizes();
   ApplyFonts();
   for (int c = 1; c <= 3; ++c) {
     int w = c == 1 ? Settings.colum1 : c == 2 ? Settings.colum2 : Settings.colum3;
@@ -1108,6 +1109,25 @@ void TForm1::UpdateNowCaption() { Mnow->setText(Q(FormatMenuDate(std::time(nullp
 void TForm1::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   UpdateNowCaption();
+  // Splitter sizes mean nothing before the window has its real size.
+  if (firstShow_) {
+    firstShow_ = false;
+    ApplyPaneSizes();
+  }
+}
+
+int TForm1::PanelRHeight() const {
+  // Before the first show the panel has no height yet: estimate it from the
+  // window less its menu, toolbar and status bar.
+  return isVisible() ? PanelR->height() : std::max(0, height() - 110);
+}
+
+void TForm1::ApplyPaneSizes() {
+  int total = isVisible() ? Splitter2->width() : width();
+  Splitter2->setSizes({Settings.panelLWidth, std::max(0, total - Settings.panelLWidth)});
+  int prh = PanelRHeight();
+  int rb = (Settings.panelRBHeight >= 0 && Settings.panelRBHeight <= prh) ? Settings.panelRBHeight : prh / 3 * 2;
+  Splitter3->setSizes({std::max(0, prh - rb), rb});
 }
 
 void TForm1::resizeEvent(QResizeEvent* e) {

@@ -218,6 +218,8 @@ class TForm1 : public QMainWindow {
   void SetPaneHeight(int h);
   int PaneHeight() const;
   void StartSummaryWalk();
+  void ApplyPaneSizes();
+  int PanelRHeight() const;
   void NewSummaryWatcher();
   void ShowSummaryFigures(const navirt::FolderFigures& f, bool withBlanks);
   void OnFolderTreeChanged();
@@ -227,6 +229,7 @@ class TForm1 : public QMainWindow {
   QLabel* status_[5] = {};
   QString infoText_;
   bool paneHidden_ = false;
+  bool firstShow_ = true;
   int rememberedPaneHeight_ = 200;
   bool navigating_ = false;
   bool pictureStretch_ = false;  // the last picture's stretch flag

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QSplitter>
 #include <QTreeView>
 
 #include <filesystem>
@@ -72,7 +73,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(f->StatusPanel(1).trimmed(), QString("5 個"));
     QCOMPARE(f->StatusPanel(2).trimmed(), QString("37 byte"));
     QCOMPARE(f->StatusPanel(0), QString::fromStdString(folder_));
-    if (!qEnvironmentVariableIsEmpty("NAVIRT_SCREENSHOT")) f->grab().save(qEnvironmentVariable("NAVIRT_SCREENSHOT"));
+    if (!qEnvironmentVariableIsEmpty("NAVIRT_SCREENSHOT")) {
+      QTest::qWait(1500);  // the folder tree fills in the background
+      f->grab().save(qEnvironmentVariable("NAVIRT_SCREENSHOT"));
+    }
   }
 
   void movingTheSelectionPreviewsUnlessShiftIsHeld() {
@@ -227,6 +231,22 @@ class MainWindowTest : public QObject {
     f->DialogAnswer.clear();
     QVERIFY(!f->InputQuery("c", "p", "", "FolderSet", "x"));
     QCOMPARE(f->DialogAnswer, QString());
+  }
+
+  void paneSizesComeFromTheSettingsOrTheDefaults() {
+    {
+      auto f = NewForm();
+      QCOMPARE(f->Splitter2->sizes().value(0), 137);
+      int rb = f->Splitter3->sizes().value(1);
+      QVERIFY2(qAbs(rb - f->PanelR->height() * 2 / 3) <= 8, qPrintable(QString::number(rb)));
+    }
+    navirt::TIniFile ini;
+    ini.WriteInteger("PanelL", "Width", 210);
+    ini.WriteInteger("PanelRB", "Height", 150);
+    QVERIFY(ini.SaveAs(iniPath_));
+    auto f = NewForm();
+    QCOMPARE(f->Splitter2->sizes().value(0), 210);
+    QCOMPARE(f->Splitter3->sizes().value(1), 150);
   }
 
   void hidingThePaneFlipsCaptions() {
