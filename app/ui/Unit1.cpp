@@ -126,9 +126,6 @@ void TForm1::BuildLayout() {
   FolderView1->setModel(FolderModel);
   for (int c = 1; c < FolderModel->columnCount(); ++c) FolderView1->hideColumn(c);
   FolderView1->setHeaderHidden(true);
-  // Deep folders scroll sideways instead of having their names cut away.
-  FolderView1->header()->setStretchLastSection(false);
-  FolderView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   FolderView1->setIndentation(19);
   FolderView1->setRootIsDecorated(true);
   lbl->addWidget(FolderView1);
