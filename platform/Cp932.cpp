@@ -230,7 +230,16 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
+namespace {
+bool AllAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+}  // namespace
+
 std::string Utf8ToCp932(std::string_view utf8) {
+  if (AllAscii(utf8)) return std::string(utf8);  // most names: nothing to convert
   const Tables& t = T();
   std::string out;
   out.reserve(utf8.size());
@@ -251,6 +260,10 @@ std::string Utf8ToCp932(std::string_view utf8) {
   return out;
 }
 
-std::string Cp932ToUtf8(std::string_view cp932) { return Utf16ToUtf8(DecodeCp932Lossless(cp932)); }
+std::string Cp932ToUtf8(std::string_view cp932) {
+  // NUL is the one 7-bit byte the display mapping changes.
+  if (AllAscii(cp932) && cp932.find('\0') == std::string_view::npos) return std::string(cp932);
+  return Utf16ToUtf8(DecodeCp932Lossless(cp932));
+}
 
 }  // namespace navirt
