@@ -628,6 +628,18 @@ void InstallBrowseCommands(TForm1* f) {
   f->AddCommand(listMenu, "Mcontextopen", "開く(&O)", [f] {
     for (const auto& p : SelectedPaths(f)) OpenWithDesktop(p);
   });
+  f->AddCommand(listMenu, "Mcontextopenwith", "プログラムから開く(&W)...", [f] {
+    std::vector<std::string> paths = SelectedPaths(f);
+    if (paths.empty()) return;
+    if (!f->InputQuery("プログラムから開く", "プログラム名を入力して下さい", "", "OpenWith", "")) return;
+    QStringList words = QProcess::splitCommand(f->DialogAnswer.trimmed());
+    if (words.isEmpty()) return;
+    QString program = words.takeFirst();
+    for (const auto& p : paths) words << Q(p);
+    // Started directly, never through a shell.
+    if (!QProcess::startDetached(program, words))
+      f->MessageDlg(program + "\n起動できませんでした。", "", TMsgKind::Error);
+  });
   f->AddCommand(listMenu, "Mcontextfolder", "フォルダーを開く(&F)", [f] { OpenWithDesktop(f->CurrentFolder); });
   f->AddCommand(listMenu, "Mcontextprops", "プロパティ(&R)", [f] { ShowProperties(f); });
   listMenu->addSeparator();

@@ -267,6 +267,19 @@ class BrowsePanesTest : public QObject {
     QCOMPARE(messages_.size(), 1);
   }
 
+  void openWithAProgramOfTheUsersChoice() {
+    auto f = Open();
+    QVERIFY(f->SelectFileByName("b.txt"));
+    // "cp -t DIR": the program gets the selected file's path as its last
+    // argument, without a shell in between.
+    Answer(f.get(), QString("cp -t \"%1\"").arg(tmp_.path()));
+    f->FindAction("Mcontextopenwith")->trigger();
+    QTRY_VERIFY(fs::exists(tmp_.path().toStdString() + "/b.txt"));
+    Answer(f.get(), "/nonexistent/program");
+    f->FindAction("Mcontextopenwith")->trigger();
+    QVERIFY(messages_.value(0).endsWith("起動できませんでした。"));
+  }
+
   void listingsAndDrops() {
     auto f = Open();
     f->FindAction("Mfilenameonly")->trigger();
