@@ -46,6 +46,8 @@ std::vector<DriveInfo> ParseMounts(const std::string& table) {
       continue;
     }
     if (dev.rfind("/dev/", 0) != 0) continue;
+    // Loop-mounted images (snaps and the like) are no drives to the user.
+    if (dev.rfind("/dev/loop", 0) == 0 || type == "squashfs") continue;
     DriveInfo d;
     d.mountPoint = WithTrailingSlash(mnt);
     d.device = Unescape(dev);
@@ -64,7 +66,13 @@ std::vector<DriveInfo> ParseMounts(const std::string& table) {
 std::vector<DriveInfo> ListDrives() {
   std::string table;
   ReadWholeFile("/proc/self/mounts", table);
-  return ParseMounts(table);
+  std::vector<DriveInfo> all = ParseMounts(table);
+  // Files mounted over files (a container's /etc/hosts) are no drives.
+  std::vector<DriveInfo> out;
+  for (auto& d : all)
+    if (d.mountPoint == "/" || IsDirectory(d.mountPoint)) out.push_back(std::move(d));
+  for (size_t i = 0; i < out.size(); ++i) out[i].letter = static_cast<char>('A' + i);
+  return out;
 }
 
 const DriveInfo* DriveByLetter(const std::vector<DriveInfo>& drives, char letter) {

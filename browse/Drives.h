@@ -14,7 +14,9 @@ struct DriveInfo {
 
 // Reads a mounts table in the /proc/self/mounts format. "/" comes first,
 // then the mount points of devices under /dev/ in path order; pseudo file
-// systems are left out. Octal escapes of the table (\040) are decoded.
+// systems and loop-mounted images are left out. Octal escapes of the table
+// (\040) are decoded. ListDrives also leaves out mount points that are no
+// folders.
 std::vector<DriveInfo> ParseMounts(const std::string& table);
 std::vector<DriveInfo> ListDrives();
 // The drive of the one-letter answer (any case), nullptr when none.

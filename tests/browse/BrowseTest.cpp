@@ -114,7 +114,8 @@ TEST(Drives, MountTable) {
       "/dev/sdb1 /media/my\\040usb vfat rw 0 0\n"
       "/dev/sda2 /home ext4 rw 0 0\n"
       "tmpfs /run tmpfs rw 0 0\n"
-      "/dev/sda2 /home ext4 rw 0 0\n";
+      "/dev/sda2 /home ext4 rw 0 0\n"
+      "/dev/loop3 /snap/core/1 squashfs ro 0 0\n";
   auto d = ParseMounts(table);
   ASSERT_EQ(d.size(), 3u);
   EXPECT_EQ(d[0].mountPoint, "/");
