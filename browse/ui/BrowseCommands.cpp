@@ -613,6 +613,14 @@ void InstallBrowseCommands(TForm1* f) {
     f->ComboView1->setEditText(text);
   };
   fillDrives();
+  // Choosing a drive or typing a path goes there as every navigation does.
+  QObject::disconnect(f->ComboView1, QOverload<int>::of(&QComboBox::activated), f, nullptr);
+  QObject::connect(f->ComboView1, QOverload<int>::of(&QComboBox::activated), f, [f](int) {
+    std::string target = S(f->ComboView1->currentText());
+    std::string previous = f->CurrentFolder;
+    if (target.empty() || WithTrailingSlash(target) == previous) return;
+    if (!NavigateTo(f, target)) f->ComboView1->setEditText(Q(previous));
+  });
 
   // ---- mouse ----
   auto doubleClick = [f](const QModelIndex& idx) {

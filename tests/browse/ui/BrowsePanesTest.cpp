@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -278,6 +279,20 @@ class BrowsePanesTest : public QObject {
     Answer(f.get(), "/nonexistent/program");
     f->FindAction("Mcontextopenwith")->trigger();
     QVERIFY(messages_.value(0).endsWith("起動できませんでした。"));
+  }
+
+  void comboGoesToTheChosenDrive() {
+    auto f = Open();
+    QVERIFY(f->ComboView1->count() >= 1);
+    QCOMPARE(f->ComboView1->itemText(0), QString("/"));
+    f->ComboView1->setCurrentIndex(0);
+    emit f->ComboView1->activated(0);
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
+    QVERIFY(!f->SelectedPath.empty());  // the first item is selected
+    // A typed path that does not exist leaves the folder as it was.
+    f->ComboView1->setEditText("/no/such/folder");
+    emit f->ComboView1->activated(0);
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
   }
 
   void listingsAndDrops() {
