@@ -11,12 +11,7 @@ namespace {
 class BgaLibrary : public ArcLibrary {
  public:
   int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
-    InputFile in;
-    if (!in.Open(path)) {
-      why = "cannot open " + path;
-      return kErrArcFileOpen;
-    }
-    return bga::List(in, out, why);
+    return ListArchiveFile(path, bga::List, out, why);
   }
 
   int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
@@ -26,17 +21,9 @@ class BgaLibrary : public ArcLibrary {
     std::vector<ArcEntry> entries;
     int rc = bga::List(in, entries, why);
     if (rc != kOk) return rc;
-    for (const ArcEntry& e : entries) {
-      if (e.isDir || !WildMatch(name, e.path)) continue;
-      entry = e;
-      data.clear();
-      return bga::Unpack(in, e, [&](const unsigned char* p, size_t n) {
-        data.append(reinterpret_cast<const char*>(p), n);
-        return true;
-      }, why);
-    }
-    why = "no such entry";
-    return kErrNotExist;
+    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
+      return bga::Unpack(in, entries[i], sink, w);
+    }, data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {

@@ -10,12 +10,7 @@ namespace {
 class CabLibrary : public ArcLibrary {
  public:
   int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
-    InputFile in;
-    if (!in.Open(path)) {
-      why = "cannot open " + path;
-      return kErrArcFileOpen;
-    }
-    return cab::List(in, out, why);
+    return ListArchiveFile(path, cab::List, out, why);
   }
 
   int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
@@ -26,17 +21,9 @@ class CabLibrary : public ArcLibrary {
     int rc = cab::List(in, entries, why);
     if (rc != kOk) return rc;
     cab::Unpacker up(in, path, entries);
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (!WildMatch(name, entries[i].path)) continue;
-      entry = entries[i];
-      data.clear();
-      return up.Unpack(i, [&](const unsigned char* p, size_t n) {
-        data.append(reinterpret_cast<const char*>(p), n);
-        return true;
-      }, why);
-    }
-    why = "no such entry";
-    return kErrNotExist;
+    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
+      return up.Unpack(i, sink, w);
+    }, data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {

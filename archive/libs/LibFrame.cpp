@@ -55,6 +55,31 @@ int ArcLibrary::ExtractToMemory(const std::string&, const std::string&, std::str
   return kErrNotSupport;
 }
 
+int ListArchiveFile(const std::string& path, ListFn list, std::vector<ArcEntry>& out, std::string& why) {
+  InputFile in;
+  if (!in.Open(path)) {
+    why = "cannot open " + path;
+    return kErrArcFileOpen;
+  }
+  return list(in, out, why);
+}
+
+int ExtractMatchToMemory(const std::vector<ArcEntry>& entries, const std::string& name, const UnpackFn& unpack,
+                         std::string& data, ArcEntry& entry, std::string& why) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const ArcEntry& e = entries[i];
+    if (e.isDir || !WildMatch(name, e.path)) continue;
+    entry = e;
+    data.clear();
+    return unpack(i, [&](const unsigned char* p, size_t n) {
+      data.append(reinterpret_cast<const char*>(p), n);
+      return true;
+    }, why);
+  }
+  why = "no such entry";
+  return kErrNotExist;
+}
+
 int SfxUnsupported(Report& rep) {
   rep.Line("Self-extracting archives cannot be made on this system.");
   return kErrNotSupport;

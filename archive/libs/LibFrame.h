@@ -47,6 +47,14 @@ struct ExtractJob {
 // Unpacks the entry with index idx into sink (called in rising idx order).
 using UnpackFn = std::function<int(size_t idx, const Sink& sink, std::string& why)>;
 
+// The listing of a format whose whole archive is read through InputFile.
+using ListFn = int (*)(const InputFile& in, std::vector<ArcEntry>& out, std::string& why);
+int ListArchiveFile(const std::string& path, ListFn list, std::vector<ArcEntry>& out, std::string& why);
+
+// Unpacks the first file entry whose path matches name into data.
+int ExtractMatchToMemory(const std::vector<ArcEntry>& entries, const std::string& name, const UnpackFn& unpack,
+                         std::string& data, ArcEntry& entry, std::string& why);
+
 struct ExtractStats {
   size_t done = 0, skipped = 0, failed = 0;
   int result = kOk;

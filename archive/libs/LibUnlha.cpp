@@ -40,17 +40,9 @@ class LhaLibrary : public ArcLibrary {
     if (rc != kOk) return rc;
     InputFile in;
     if (!in.Open(path)) return kErrArcFileOpen;
-    for (const ArcEntry& e : entries) {
-      if (e.isDir || !WildMatch(name, e.path)) continue;
-      entry = e;
-      data.clear();
-      return lzh::Unpack(in, e, [&](const unsigned char* p, size_t n) {
-        data.append(reinterpret_cast<const char*>(p), n);
-        return true;
-      }, why);
-    }
-    why = "no such entry";
-    return kErrNotExist;
+    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
+      return lzh::Unpack(in, entries[i], sink, w);
+    }, data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {

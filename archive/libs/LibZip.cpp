@@ -12,12 +12,7 @@ class ZipLibrary : public ArcLibrary {
   uint16_t Version() const override { return create_ ? 100 : 554; }
 
   int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
-    InputFile in;
-    if (!in.Open(path)) {
-      why = "cannot open " + path;
-      return kErrArcFileOpen;
-    }
-    return zip::List(in, out, why);
+    return ListArchiveFile(path, zip::List, out, why);
   }
 
   int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
@@ -27,17 +22,9 @@ class ZipLibrary : public ArcLibrary {
     std::vector<ArcEntry> entries;
     int rc = zip::List(in, entries, why);
     if (rc != kOk) return rc;
-    for (const ArcEntry& e : entries) {
-      if (e.isDir || !WildMatch(name, e.path)) continue;
-      entry = e;
-      data.clear();
-      return zip::Unpack(in, e, [&](const unsigned char* p, size_t n) {
-        data.append(reinterpret_cast<const char*>(p), n);
-        return true;
-      }, why);
-    }
-    why = "no such entry";
-    return kErrNotExist;
+    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
+      return zip::Unpack(in, entries[i], sink, w);
+    }, data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
