@@ -44,36 +44,87 @@ struct Tables {
         if (encode[u] == 0) encode[u] = static_cast<uint16_t>(b);
       }
     }
+    // Every pair in one conversion: ICU's per-call cost would otherwise be
+    // most of the program's start. A pair is a character when it gave
+    // exactly one unit at its own offset and its trail was not reread.
+    std::string src;
+    std::vector<uint16_t> codes;
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
       if (!IsSjisLead(static_cast<unsigned char>(lead))) continue;
       for (int trail = 0x40; trail <= 0xFC; ++trail) {
         if (trail == 0x7F) continue;
-        char src[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        char16_t u = decode(src, 2);
-        if (u == 0 || (u >= 0xD800 && u <= 0xDFFF)) continue;
-        pair[(lead << 8) | trail] = u;
+        src += static_cast<char>(lead);
+        src += static_cast<char>(trail);
+        codes.push_back(static_cast<uint16_t>((lead << 8) | trail));
       }
     }
-    // Canonical encodings come from ICU's own from-Unicode direction.
-    ucnv_setFromUCallBack(cnv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-    for (int code = 0x8140; code <= 0xFCFC; ++code) {
-      char16_t u = pair[code];
-      if (u == 0) continue;
-      char out[4];
-      UErrorCode e = U_ZERO_ERROR;
+    {
+      std::vector<UChar> dst(src.size() * 2 + 16);
+      std::vector<int32_t> off(dst.size(), -1);
       ucnv_reset(cnv);
-      UChar src = u;
-      int n = ucnv_fromUChars(cnv, out, 4, &src, 1, &e);
-      uint16_t canon = 0;
-      if (U_SUCCESS(e) && n == 2) canon = static_cast<uint16_t>((uint8_t(out[0]) << 8) | uint8_t(out[1]));
-      else if (U_SUCCESS(e) && n == 1) canon = uint8_t(out[0]);
-      if (canon == code) {
-        encode[u] = static_cast<uint16_t>(code);
-      } else {
-        auto& alts = altEncode[u];
-        alts.push_back(static_cast<uint16_t>(code));
-        altPair[code] = static_cast<uint8_t>(alts.size());
-        if (encode[u] == 0 && canon != 0) encode[u] = canon;
+      ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr, &err);
+      UChar* target = dst.data();
+      const char* source = src.data();
+      UErrorCode e = U_ZERO_ERROR;
+      ucnv_toUnicode(cnv, &target, dst.data() + dst.size(), &source, src.data() + src.size(), off.data(), true, &e);
+      if (U_FAILURE(e)) throw std::runtime_error("ICU cannot convert CP932");
+      std::vector<uint8_t> units(codes.size(), 0), reread(codes.size(), 0);
+      std::vector<char16_t> value(codes.size(), 0);
+      for (size_t j = 0, produced = static_cast<size_t>(target - dst.data()); j < produced; ++j) {
+        if (off[j] < 0) continue;
+        size_t k = static_cast<size_t>(off[j]) / 2;
+        if (off[j] % 2) {
+          reread[k] = 1;
+        } else {
+          ++units[k];
+          value[k] = static_cast<char16_t>(dst[j]);
+        }
+      }
+      for (size_t k = 0; k < codes.size(); ++k) {
+        char16_t u = value[k];
+        if (reread[k] || units[k] != 1 || u == 0 || u == 0xFFFD || u == 0x1A || (u >= 0xD800 && u <= 0xDFFF)) continue;
+        pair[codes[k]] = u;
+      }
+    }
+    // Canonical encodings come from ICU's own from-Unicode direction, again
+    // in one conversion; a character without one writes nothing.
+    {
+      std::vector<UChar> us;
+      std::vector<uint16_t> from;
+      for (int code = 0x8140; code <= 0xFCFC; ++code) {
+        if (pair[code] == 0) continue;
+        us.push_back(pair[code]);
+        from.push_back(static_cast<uint16_t>(code));
+      }
+      std::vector<char> bytes(us.size() * 4 + 16);
+      std::vector<int32_t> off(bytes.size(), -1);
+      ucnv_resetFromUnicode(cnv);
+      ucnv_setFromUCallBack(cnv, UCNV_FROM_U_CALLBACK_SKIP, nullptr, nullptr, nullptr, &err);
+      char* target = bytes.data();
+      const UChar* source = us.data();
+      UErrorCode e = U_ZERO_ERROR;
+      ucnv_fromUnicode(cnv, &target, bytes.data() + bytes.size(), &source, us.data() + us.size(), off.data(), true, &e);
+      if (U_FAILURE(e)) throw std::runtime_error("ICU cannot convert to CP932");
+      std::vector<uint16_t> canonOf(us.size(), 0);
+      std::vector<uint8_t> lengthOf(us.size(), 0);
+      for (size_t j = 0, produced = static_cast<size_t>(target - bytes.data()); j < produced; ++j) {
+        if (off[j] < 0) continue;
+        size_t k = static_cast<size_t>(off[j]);
+        canonOf[k] = static_cast<uint16_t>((canonOf[k] << 8) | static_cast<uint8_t>(bytes[j]));
+        ++lengthOf[k];
+      }
+      for (size_t k = 0; k < us.size(); ++k) {
+        const char16_t u = us[k];
+        const uint16_t code = from[k];
+        const uint16_t canon = lengthOf[k] <= 2 ? canonOf[k] : 0;
+        if (canon == code) {
+          encode[u] = code;
+        } else {
+          auto& alts = altEncode[u];
+          alts.push_back(code);
+          altPair[code] = static_cast<uint8_t>(alts.size());
+          if (encode[u] == 0 && canon != 0) encode[u] = canon;
+        }
       }
     }
     ucnv_close(cnv);
@@ -261,9 +312,32 @@ std::string Utf8ToCp932(std::string_view utf8) {
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-  // NUL is the one 7-bit byte the display mapping changes.
-  if (AllAscii(cp932) && cp932.find('\0') == std::string_view::npos) return std::string(cp932);
-  return Utf16ToUtf8(DecodeCp932Lossless(cp932));
+  // The same characters as DecodeCp932Lossless, straight into UTF-8.
+  const Tables& t = T();
+  std::string out;
+  out.reserve(cp932.size() + cp932.size() / 2);
+  const size_t n = cp932.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned char c = static_cast<unsigned char>(cp932[i]);
+    if (c < 0x80 && c != 0) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (IsSjisLead(c) && i + 1 < n) {
+      const unsigned code = (c << 8) | static_cast<unsigned char>(cp932[i + 1]);
+      if (char16_t u = t.pair[code]) {
+        AppendUtf8(out, u);
+        if (t.altPair[code]) AppendUtf8(out, static_cast<char16_t>(kAltPairMark + t.altPair[code] - 1));
+        i += 2;
+        continue;
+      }
+    }
+    const char16_t u = IsSjisLead(c) ? char16_t(0) : t.single[c];
+    AppendUtf8(out, (u != 0 && c != 0) ? u : static_cast<char16_t>(kPlaceholderBase + c));
+    ++i;
+  }
+  return out;
 }
 
 }  // namespace navirt

@@ -45,6 +45,13 @@ TEST(Cp932, NamesToAndFromUtf8) {
   EXPECT_EQ(Utf8ToCp932("表示.txt"), "\x95\x5c\x8e\xa6.txt");
   EXPECT_EQ(Cp932ToUtf8("\x95\x5c\x8e\xa6.txt"), "表示.txt");
   EXPECT_EQ(Utf8ToCp932("😀a"), "?a");
+  // The direct conversion agrees with the screen's decoder on any bytes.
+  std::mt19937 rng(11);
+  for (int round = 0; round < 2000; ++round) {
+    std::string b(rng() % 24, '\0');
+    for (auto& c : b) c = static_cast<char>(rng());
+    ASSERT_EQ(Cp932ToUtf8(b), Utf16ToUtf8(DecodeCp932Lossless(b)));
+  }
   EXPECT_EQ(Utf8ToCp932("\xff" "b"), "?b");
 }
 
