@@ -21,5 +21,6 @@ int CmdEol(int argc, char** argv);
 int CmdEncode(int argc, char** argv);
 int CmdDecode(int argc, char** argv);
 int CmdWidth(int argc, char** argv);
+int CmdLines(int argc, char** argv);
 
 }  // namespace navirt::tool

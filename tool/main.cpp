@@ -22,6 +22,7 @@ const Command kCommands[] = {
     {"eol", CmdEol, "eol FROM TO [FILE]          line ends; FROM auto|crlf|cr|lf, TO crlf|cr|lf"},
     {"encode", CmdEncode, "encode base64|mime|uu|binhex [FILE]"},
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
+    {"lines", CmdLines, "lines [--sjis-args] COMMAND [ARGS] [FILE]  pane line commands (lines --help)"},
     {"width", CmdWidth, "width h2z|z2h|kana|space [FILE]   half-/full-width conversions"},
 };
 
