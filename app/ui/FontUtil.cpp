@@ -45,3 +45,8 @@ QColor QColorFromTColor(navirt::TColor c, const QColor& fallback) {
   uint32_t rgb = navirt::ColorToRgb(c);
   return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
+
+navirt::TColor TColorFromQColor(const QColor& c) {
+  return static_cast<navirt::TColor>(c.red()) | (static_cast<navirt::TColor>(c.green()) << 8) |
+         (static_cast<navirt::TColor>(c.blue()) << 16);
+}

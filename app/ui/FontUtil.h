@@ -13,3 +13,5 @@ QFont QFontFromSpec(const navirt::FontSpec& spec, const QString& fallbackName);
 navirt::FontSpec FontSpecFromQFont(const QFont& font, navirt::TColor color);
 // System colours map to the palette's roles; fallback when unknown.
 QColor QColorFromTColor(navirt::TColor c, const QColor& fallback);
+// A plain colour from a Qt colour ($00BBGGRR order).
+navirt::TColor TColorFromQColor(const QColor& c);

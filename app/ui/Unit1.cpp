@@ -37,7 +37,9 @@
 #include <ctime>
 
 #include "app/StartupPath.h"
+#include "app/ui/FontColorDialog.h"
 #include "app/ui/FontUtil.h"
+#include "app/ui/Icons.h"
 #include "app/ui/Unit33.h"
 #include "app/ui/Unit4.h"
 #include "browse/ui/BrowseCommands.h"
@@ -77,6 +79,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   BuildToolBars();
   BuildMenus();
   InstallSubsystemCommands();
+  SplitHints();
+  ChooseIconTheme();
+  ApplyToolbarIcons(this);
+  // "終了" closes the main toolbar, after every subsystem's buttons.
+  ToolBar1->removeAction(ToolButton2);
+  ToolBar1->addSeparator();
+  ToolBar1->addAction(ToolButton2);
   // Menus no subsystem has filled are not offered.
   for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp})
     m->menuAction()->setVisible(!m->isEmpty());
@@ -93,6 +102,7 @@ TForm1::~TForm1() {
 
 void TForm1::BuildLayout() {
   resize(782, 514);
+  setMinimumSize(640, 420);
   QFont windowFont(DefaultWindowFontName(), 9);
   setFont(windowFont);
 
@@ -213,7 +223,8 @@ void TForm1::BuildLayout() {
 
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName("StatusBar1");
-  const int statusWidths[5] = {300, 100, 120, 80, 50};
+  // The folder panel gives way first; the figures stay readable at 640 pixels.
+  const int statusWidths[5] = {120, 100, 120, 80, 50};
   for (int i = 0; i < 5; ++i) {
     status_[i] = new QLabel(StatusBar1);
     status_[i]->setObjectName(QString("StatusBar1_Panel%1").arg(i));
@@ -228,6 +239,11 @@ void TForm1::BuildLayout() {
   });
   connect(FolderView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { OnFolderTreeChanged(); });
+  // The tree fills in lazily: show the current folder once its parents are read.
+  connect(FolderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    std::string dir = WithTrailingSlash(S(loaded));
+    if (CurrentFolder.compare(0, dir.size(), dir) == 0) ShowCurrentFolderInTree();
+  });
   connect(ComboView1, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
     std::string p = S(ComboView1->currentText());
     if (IsDirectory(p)) GoToFolder(p);
@@ -239,6 +255,7 @@ void TForm1::BuildLayout() {
           [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
 
   FileView1->installEventFilter(this);
+  FileView1->viewport()->installEventFilter(this);
   FolderView1->installEventFilter(this);
 
   NewSummaryWatcher();
@@ -312,6 +329,17 @@ QAction* TForm1::AddOption(QMenu* menu, const char* name, const QString& caption
 
 QAction* TForm1::FindAction(const QString& name) const { return findChild<QAction*>(name); }
 
+void TForm1::SplitHints() {
+  // A hint "short|long": the tool tip shows the short text, the status
+  // bar's hint panel the long one.
+  for (QAction* a : findChildren<QAction*>()) {
+    QString tip = a->toolTip();
+    if (!tip.contains('|')) continue;
+    a->setToolTip(tip.section('|', 0, 0));
+    if (a->statusTip().isEmpty()) a->setStatusTip(tip.section('|', 1));
+  }
+}
+
 void TForm1::BuildMenus() {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
@@ -338,16 +366,21 @@ void TForm1::BuildMenus() {
 
   Mtextnewview = AddCommand(Mview, "Mtextnewview", "ファイルを再表示(&T)", [this] {
     PreviewEnabled = true;
+    Mdisp->setChecked(true);  // real-time mode, its check and its panel together
     RealTimeMode = true;
     if (!SelectedPath.empty()) PreviewSelectedFile();
     QApplication::restoreOverrideCursor();
   });
   Mtextrepaint1 = AddCommand(Mview, "Mtextrepaint1", "テキストを再表示(&B)", [this] {
+    QApplication::restoreOverrideCursor();
+    // The refill forgets the selection: take the file along so it is
+    // shown again rather than an empty pane.
+    std::string name = SelectedPath.empty() ? std::string() : FileNamePart(SelectedPath);
     RefreshAll();
     PreviewEnabled = true;
     RealTimeMode = true;
     ShiftHeld = AltHeld = false;
-    PreviewSelectedFile();
+    if (!name.empty()) SelectFileByName(name);
   });
   connect(ToolButton17, &QAction::triggered, Mtextrepaint1, &QAction::trigger);
   MeditView1 = AddCommand(Mview, "MeditView1", "テキスト表示を隠す(&I)", [this] { ToggleEditView(); });
@@ -386,15 +419,17 @@ void TForm1::BuildMenus() {
   Mfont = Moption->addMenu("フォント(&O)");
   Mfont->setObjectName("Mfont");
   Mfonttext = AddCommand(Mfont, "Mfonttext", "テキスト(&T)", [this] {
-    QFontDialog dlg(RichEdit1->font(), this);
+    TFontColorDialog dlg(this, "テキストのフォント", RichEdit1->font(),
+                         QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
     if (ExecDialog(dlg) != QDialog::Accepted) return;
-    Settings.fontR = FontSpecFromQFont(dlg.selectedFont(), Settings.fontR.color);
+    Settings.fontR = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
     ApplyFonts();
   });
   Mfontfile = AddCommand(Mfont, "Mfontfile", "ファイル名(&F)", [this] {
-    QFontDialog dlg(FileView1->font(), this);
+    TFontColorDialog dlg(this, "ファイル名のフォント", FileView1->font(),
+                         QColorFromTColor(Settings.fontF.color, palette().color(QPalette::Text)));
     if (ExecDialog(dlg) != QDialog::Accepted) return;
-    Settings.fontF = FontSpecFromQFont(dlg.selectedFont(), Settings.fontF.color);
+    Settings.fontF = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
     ApplyFonts();
   });
   Mtabset1 = AddCommand(Moption, "Mtabset1", "TAB位置設定", [this] {
@@ -434,6 +469,13 @@ void TForm1::BuildMenus() {
   });
   Minifileclear1 = AddCommand(Moption, "Minifileclear1", "INIファイル削除･初期化", [this] { ResetSettingsFile(); });
 
+  // A menu takes the keyboard: the release of the Alt that opened it never
+  // reaches the list.
+  for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp}) {
+    connect(m, &QMenu::aboutToShow, this, [this] { SyncHeldKeys(Qt::NoModifier); });
+    connect(m, &QMenu::aboutToHide, this, [this] { SyncHeldKeysWithKeyboard(); });
+  }
+
   // The whole menu as one pop-up: the same menus, so every item and its
   // twin share one check mark.
   PopupMenu1 = new QMenu(this);
@@ -462,14 +504,23 @@ void TForm1::ApplyToolbarLayout() {
 
 void TForm1::ApplyFonts() {
   QFont pane = QFontFromSpec(Settings.fontR, DefaultPaneFontName());
+  // The character set chosen for the pane outlives every preview.
+  TForm8::ApplyCharset(pane, TForm8::PaneCharset(RichEdit1));
   RichEdit1->setFont(pane);
   QPalette pal = RichEdit1->palette();
   pal.setColor(QPalette::Text, QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
   RichEdit1->setPalette(pal);
   RichEdit1->SetTabWidth(TabWidth);
   QFont list = QFontFromSpec(Settings.fontF, DefaultWindowFontName());
-  FileView1->setFont(list);
-  FolderView1->setFont(list);
+  QColor listColor = QColorFromTColor(Settings.fontF.color, palette().color(QPalette::Text));
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(FileView1), static_cast<QAbstractItemView*>(FolderView1),
+                               static_cast<QAbstractItemView*>(FileIconView1)}) {
+    if (!v) continue;
+    v->setFont(list);
+    QPalette lp = v->palette();
+    lp.setColor(QPalette::Text, listColor);
+    v->setPalette(lp);
+  }
 }
 
 void TForm1::ApplyViewStyle(int style) {
@@ -500,6 +551,10 @@ void TForm1::ResetLayout() {
                            "Msubfolderview1", "Mgazodisp1", "Mgazostrech1"})
     Settings.menu[item] = true;
   for (QAction* a : {Mdisp, Mtoolbar, Mcloseinitview1, Msubtoolbar1}) a->setChecked(true);
+  for (const char* item : {"Msubfolderview1", "Mgazodisp1", "Mgazostrech1"})
+    if (QAction* a = FindAction(item); a && a->isCheckable()) a->setChecked(true);
+  FileModel->SetMask(FileMask{});
+  if (QAction* b = FindAction("ToolButton12")) b->setChecked(false);
   ApplyFonts();
 }
 
@@ -663,17 +718,29 @@ void TForm1::RefreshViews() {
   PreviewEnabled = false;
   std::string keep = CurrentFolder;
   FileModel->SetFolder(keep);
-  QModelIndex idx = FolderModel->index(Q(keep.size() > 1 && keep.back() == '/' ? keep.substr(0, keep.size() - 1) : keep));
-  if (idx.isValid()) {
-    navigating_ = true;
-    FolderView1->setCurrentIndex(idx);
-    FolderView1->scrollTo(idx);
-    navigating_ = false;
-  }
+  ShowCurrentFolderInTree();
   ComboView1->setEditText(Q(keep));
   SelectedPath.clear();
+  // A refill drops the selection without a selection change.
+  SetStatusPanel(3, QString("%1 個選択").arg(SelectedFileRows(FileView1->selectionModel()).size()));
+  // What the folder holds may have changed (a save, a copy).
+  if (summaryFolder_ == CurrentFolder && !SummaryRunning()) {
+    summaryReady_ = false;
+    summaryFolder_.clear();
+  }
   (void)was;
   PreviewEnabled = true;
+}
+
+void TForm1::ShowCurrentFolderInTree() {
+  const std::string& f = CurrentFolder;
+  QModelIndex idx = FolderModel->index(Q(f.size() > 1 && f.back() == '/' ? f.substr(0, f.size() - 1) : f));
+  if (!idx.isValid()) return;
+  navigating_ = true;
+  FolderView1->setCurrentIndex(idx);
+  FolderView1->selectionModel()->select(idx, QItemSelectionModel::ClearAndSelect);
+  FolderView1->scrollTo(idx);
+  navigating_ = false;
 }
 
 void TForm1::RefreshAll() {
@@ -699,10 +766,14 @@ void TForm1::ResetSettingsFile() {
   ShiftHeld = AltHeld = false;
   DialogAnswer.clear();
   if (paneHidden_) ToggleEditView();
-  // The pane keeps the mode of the edit button: writable without it, the
-  // marker and the mode panel would say otherwise.
+  // Back to browsing, with the edit button, the mode panel and the marker
+  // saying so.
+  if (QAction* edit = FindAction("ToolButton7"); edit && edit->isChecked()) edit->setChecked(false);
+  RichEdit1->SetEditMode(false);
+  SetSBarRPanel(2, "閲覧");
   RichEdit1->show();
   RefreshViews();
+  ShowFolderSummary(false);
   PreviewSelectedFile();
 }
 
@@ -753,9 +824,8 @@ bool TForm1::SelectFileByName(const std::string& name) {
 void TForm1::FileView1Change() {
   // The pane fills the preview area again; no picture stays.
   ReleasePicture();
-  QModelIndexList rows = FileView1->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  SelectedPath = rows.isEmpty() ? std::string() : FileModel->PathOf(rows.first().row());
+  std::vector<int> rows = SelectedFileRows(FileView1->selectionModel());
+  SelectedPath = rows.empty() ? std::string() : FileModel->PathOf(rows.front());
   if (PreviewEnabled && !ShiftHeld && !AltHeld) PreviewSelectedFile();
   SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
 }
@@ -961,7 +1031,7 @@ void TForm1::ToggleEditView() {
     Splitter3->setSizes({total - prbh, prbh});
     SBeditview->setText("表示する");
     SBeditview->setToolTip("テキスト表示部分を表示します。");
-    SBeditview->setIcon(style()->standardIcon(QStyle::SP_TitleBarUnshadeButton));
+    SBeditview->setIcon(CommandIcon("view-reveal", "表"));
     MeditView1->setText("テキスト表示を表示する(&I)");
     MeditView1->setStatusTip("テキスト表示を表示します。");
     if (FileView1->isVisible() && FileView1->isEnabled()) FileView1->setFocus();
@@ -974,7 +1044,7 @@ void TForm1::ToggleEditView() {
     Splitter3->setSizes({std::max(0, total - prbh), prbh});
     SBeditview->setText("隠す");
     SBeditview->setToolTip("テキスト表示部分を隠します。");
-    SBeditview->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
+    SBeditview->setIcon(CommandIcon("view-conceal", "隠"));
     MeditView1->setText("テキスト表示を隠す(&I)");
     MeditView1->setStatusTip("テキスト表示を隠します。");
   }
@@ -1096,7 +1166,24 @@ void TForm1::FormCloseQuery() {
   Image1->clear();
 }
 
+bool TForm1::PaneHasUnsavedEdits() const {
+  // Red marker: changed in the pane. Program output is blue and never asks.
+  return InfoColor == clRed && RichEdit1->Modified();
+}
+
+bool TForm1::ConfirmCloseWithEdits() {
+  if (!PaneHasUnsavedEdits()) return true;
+  int r = MessageDlg("変更を保存しますか？", "", TMsgKind::Confirmation, mbYes | mbNo | mbCancel);
+  if (r == mbNo) return true;
+  if (r != mbYes) return false;
+  return SavePaneCommand && SavePaneCommand();
+}
+
 void TForm1::closeEvent(QCloseEvent* e) {
+  if (!ConfirmCloseWithEdits()) {
+    e->ignore();
+    return;
+  }
   FormCloseQuery();
   e->accept();
 }
@@ -1120,9 +1207,12 @@ int TForm1::PanelRHeight() const {
 }
 
 void TForm1::ApplyPaneSizes() {
-  int total = isVisible() ? Splitter2->width() : width();
+  int total = (isVisible() ? Splitter2->width() : width()) - Splitter2->handleWidth();
   Splitter2->setSizes({Settings.panelLWidth, std::max(0, total - Settings.panelLWidth)});
-  int prh = PanelRHeight();
+  // The handle takes its pixels out of the two panes: sizes summing to
+  // the whole height would be shrunk, the stored height a little at every
+  // start.
+  int prh = std::max(0, PanelRHeight() - Splitter3->handleWidth());
   int rb = (Settings.panelRBHeight >= 0 && Settings.panelRBHeight <= prh) ? Settings.panelRBHeight : prh / 3 * 2;
   Splitter3->setSizes({std::max(0, prh - rb), rb});
 }
@@ -1145,13 +1235,46 @@ bool TForm1::event(QEvent* e) {
   return QMainWindow::event(e);
 }
 
+namespace {
+
+Qt::KeyboardModifier ModifierOfKey(int key) {
+  switch (key) {
+    case Qt::Key_Shift: return Qt::ShiftModifier;
+    case Qt::Key_Alt: return Qt::AltModifier;
+    case Qt::Key_Control: return Qt::ControlModifier;
+    case Qt::Key_Meta: return Qt::MetaModifier;
+    default: return Qt::NoModifier;
+  }
+}
+
+}  // namespace
+
+void TForm1::SyncHeldKeys(Qt::KeyboardModifiers mods) {
+  ShiftHeld = mods.testFlag(Qt::ShiftModifier);
+  AltHeld = mods.testFlag(Qt::AltModifier);
+}
+
+void TForm1::SyncHeldKeysWithKeyboard() { SyncHeldKeys(QGuiApplication::queryKeyboardModifiers()); }
+
 bool TForm1::eventFilter(QObject* obj, QEvent* e) {
+  const bool listPort = obj == FileView1->viewport() || (FileIconView1 && obj == FileIconView1->viewport());
+  if (listPort && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)) {
+    // A click says what is held now, whatever key events went elsewhere.
+    SyncHeldKeys(static_cast<QMouseEvent*>(e)->modifiers());
+    return false;
+  }
   if (obj == FileView1 || obj == FolderView1 || (FileIconView1 && obj == FileIconView1)) {
-    if (e->type() == QEvent::KeyPress) {
+    if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+      // A modifier released while a menu or another window had the
+      // keyboard sends its release elsewhere.
+      SyncHeldKeysWithKeyboard();
+    } else if (e->type() == QEvent::KeyPress) {
       auto* k = static_cast<QKeyEvent*>(e);
-      if (k->key() == Qt::Key_Shift && k->modifiers() == Qt::ShiftModifier) ShiftHeld = true;
-      else if (k->key() == Qt::Key_Alt && k->modifiers() == Qt::AltModifier) AltHeld = true;
-      else if (k->modifiers() == Qt::NoModifier && k->key() == Qt::Key_Escape) {
+      Qt::KeyboardModifiers mods = k->modifiers() | ModifierOfKey(k->key());
+      SyncHeldKeys(mods);
+      if (k->key() == Qt::Key_Shift || k->key() == Qt::Key_Alt) {
+        // held alone: the flags above say so
+      } else if (k->modifiers() == Qt::NoModifier && k->key() == Qt::Key_Escape) {
         close();
         return true;
       } else if (BrowseKeyPress(this, obj, k)) {
@@ -1160,8 +1283,7 @@ bool TForm1::eventFilter(QObject* obj, QEvent* e) {
     } else if (e->type() == QEvent::KeyRelease) {
       auto* k = static_cast<QKeyEvent*>(e);
       if (!k->isAutoRepeat()) {
-        if (k->key() == Qt::Key_Shift) ShiftHeld = false;
-        if (k->key() == Qt::Key_Alt) AltHeld = false;
+        SyncHeldKeys(k->modifiers() & ~Qt::KeyboardModifiers(ModifierOfKey(k->key())));
         PreviewEnabled = true;
       }
     }

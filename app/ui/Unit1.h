@@ -141,6 +141,12 @@ class TForm1 : public QMainWindow {
   void HandleCommandLine(const std::string& path);
   void FormCloseQuery();
   void ResetSettingsFile();  // "INIファイル削除･初期化"
+  // Edits typed or made by a text command since the file was loaded or saved.
+  bool PaneHasUnsavedEdits() const;
+  // Asks "変更を保存しますか？" when there are such edits; false keeps the window.
+  bool ConfirmCloseWithEdits();
+  // The overwrite save (the edit commands set it); false when nothing was saved.
+  std::function<bool()> SavePaneCommand;
 
   // Goes to a folder: tree, list, summary; the pane is cleared.
   void GoToFolder(const std::string& folder);
@@ -174,6 +180,8 @@ class TForm1 : public QMainWindow {
   QAction* AddOption(QMenu* menu, const char* name, const QString& caption, bool checked,
                      std::function<void(bool)> onToggle);
   QAction* FindAction(const QString& name) const;
+  // Hints "short|long" become a short tool tip and a long status tip.
+  void SplitHints();
   // Loads the LHA library for its version; 0 when it is missing.
   int QueryLhaVersion();
   void ApplyLhaAvailability();
@@ -223,7 +231,12 @@ class TForm1 : public QMainWindow {
   void NewSummaryWatcher();
   void ShowSummaryFigures(const navirt::FolderFigures& f, bool withBlanks);
   void OnFolderTreeChanged();
+  // Selects CurrentFolder in the tree and scrolls it into view.
+  void ShowCurrentFolderInTree();
   void UpdateNowCaption();
+  // ShiftHeld and AltHeld follow the keys really held.
+  void SyncHeldKeys(Qt::KeyboardModifiers mods);
+  void SyncHeldKeysWithKeyboard();
 
   QLabel* sbarR_[7] = {};
   QLabel* status_[5] = {};

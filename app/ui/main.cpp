@@ -10,6 +10,7 @@
 #include "app/StartupPath.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/FontUtil.h"
+#include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName("Navirt");
   QApplication::setWindowIcon(NavirtIcon());
   QApplication::setFont(QFont(DefaultWindowFontName(), 9));
+  InstallJapaneseTranslations(app);
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QSplashScreen splash(NavirtSplashPixmap(), Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);

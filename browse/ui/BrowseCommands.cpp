@@ -66,10 +66,8 @@ std::vector<std::string> DrivePaths() {
 }
 
 std::vector<std::string> SelectedPaths(TForm1* f) {
-  QModelIndexList rows = f->FileView1->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<std::string> out;
-  for (const QModelIndex& i : rows) out.push_back(f->FileModel->PathOf(i.row()));
+  for (int r : SelectedFileRows(f->FileView1->selectionModel())) out.push_back(f->FileModel->PathOf(r));
   return out;
 }
 
@@ -178,7 +176,37 @@ class DragDropFilter : public QObject {
   TForm1* f_;
 };
 
+// Keeps the name column filling the details view as it resizes.
+class ColumnFitFilter : public QObject {
+ public:
+  explicit ColumnFitFilter(TForm1* f) : QObject(f), f_(f) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize || e->type() == QEvent::Show) FitFileColumns(f_);
+    return false;
+  }
+
+ private:
+  TForm1* f_;
+};
+
 }  // namespace
+
+void FitFileColumns(TForm1* f) {
+  QTreeView* v = f->FileView1;
+  if (!v->isVisible() || f->FileModel->rowCount() == 0) return;
+  QHeaderView* h = v->header();
+  int others = 0;
+  for (int c = 1; c < f->FileModel->columnCount(); ++c) {
+    v->resizeColumnToContents(c);
+    others += h->sectionSize(c);
+  }
+  // The name takes what the others leave, and never less than it needs.
+  int spare = v->viewport()->width() - others;
+  v->resizeColumnToContents(0);
+  h->resizeSection(0, std::max(h->sectionSize(0), spare));
+}
 
 QAbstractItemView* ActiveFileView(TForm1* f) {
   if (f->FileIconView1 && f->FileIconView1->isVisible()) return f->FileIconView1;
@@ -242,25 +270,20 @@ void ApplyFileViewStyle(TForm1* f, int style) {
   if (style == 4) {
     f->FileIconView1->hide();
     f->FileView1->show();
-    // Columns the settings leave to their content were fitted while the
-    // list was still empty: fit them once there is something to show.
-    if (!f->FileView1->property("navirtFitted").toBool() && f->FileModel->rowCount() > 0) {
-      const int saved[4] = {0, f->Settings.colum1, f->Settings.colum2, f->Settings.colum3};
-      for (int c = 0; c < 4; ++c)
-        if (c == 0 || saved[c] < 0) f->FileView1->resizeColumnToContents(c);
-      f->FileView1->setProperty("navirtFitted", true);
-    }
+    FitFileColumns(f);
   } else {
     QListView* v = f->FileIconView1;
     if (style == 1) {
       v->setViewMode(QListView::IconMode);
       v->setIconSize(QSize(32, 32));
       v->setFlow(QListView::LeftToRight);
-      v->setGridSize(QSize(84, 64));
+      v->setGridSize(QSize(96, 72));
+      v->setWordWrap(true);
     } else {
       v->setViewMode(QListView::ListMode);
       v->setIconSize(QSize(16, 16));
       v->setGridSize(QSize());
+      v->setWordWrap(false);
       // Small icons flow in rows, the list in columns.
       v->setFlow(style == 2 ? QListView::LeftToRight : QListView::TopToBottom);
     }
@@ -388,6 +411,9 @@ void InstallBrowseCommands(TForm1* f) {
   iconView->setModel(f->FileModel);
   iconView->setSelectionModel(f->FileView1->selectionModel());
   iconView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Whole rows, as in the details view: after a view change the details
+  // view shows the same selection across all its columns.
+  iconView->setSelectionBehavior(QAbstractItemView::SelectRows);
   iconView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   iconView->setMouseTracking(true);
   iconView->setDragDropMode(QAbstractItemView::DragOnly);
@@ -395,10 +421,18 @@ void InstallBrowseCommands(TForm1* f) {
   f->FileView1->parentWidget()->layout()->addWidget(iconView);
   f->FileIconView1 = iconView;
   iconView->installEventFilter(f);
+  iconView->viewport()->installEventFilter(f);
   // Hot tracking covers both views.
   iconView->setAttribute(Qt::WA_Hover, f->Mmousepoint->isChecked());
   QObject::connect(f->Mmousepoint, &QAction::toggled, iconView,
                    [iconView](bool on) { iconView->setAttribute(Qt::WA_Hover, on); });
+  // Names alike at their start ("picture_sunset.bmp", ".gif", ".jpg")
+  // stay apart when the middle gives way.
+  iconView->setTextElideMode(Qt::ElideMiddle);
+  f->FileView1->setTextElideMode(Qt::ElideMiddle);
+  f->FileView1->header()->setStretchLastSection(false);
+  QObject::connect(f->FileModel, &QAbstractItemModel::modelReset, f, [f] { FitFileColumns(f); });
+  f->FileView1->viewport()->installEventFilter(new ColumnFitFilter(f));
   f->FileView1->setDragDropMode(QAbstractItemView::DragOnly);
   f->FileView1->setDragEnabled(false);
   f->FileView1->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -21,6 +21,8 @@ void SelectFirstItem(TForm1* form);
 // 1 large icons, 2 small icons, 3 list, 4 details.
 void ApplyFileViewStyle(TForm1* form, int style);
 QAbstractItemView* ActiveFileView(TForm1* form);
+// Fits the details view's columns to their content, the name taking the rest.
+void FitFileColumns(TForm1* form);
 
 // A key pressed in the folder tree or the file list; true when consumed.
 bool BrowseKeyPress(TForm1* form, QObject* target, QKeyEvent* key);

@@ -1,5 +1,9 @@
 #include "browse/ui/FileListModel.h"
 
+#include <QItemSelectionModel>
+
+#include <algorithm>
+
 #include <QApplication>
 #include <QDateTime>
 #include <QFileIconProvider>
@@ -112,6 +116,8 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(entries_.size())) return {};
   const navirt::DirEntry& e = entries_[static_cast<size_t>(index.row())];
   if (role == Qt::DisplayRole) return CellText(index.row(), index.column());
+  // Views that cut long names show the whole name on hover.
+  if (role == Qt::ToolTipRole && index.column() == ColName) return CellText(index.row(), ColName);
   if (role == Qt::DecorationRole && index.column() == ColName) return IconOf(e);
   if (role == Qt::TextAlignmentRole && index.column() == ColSize)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -148,4 +154,13 @@ QMimeData* TFileListModel::mimeData(const QModelIndexList& indexes) const {
   auto* m = new QMimeData;
   m->setUrls(urls);
   return m;
+}
+
+std::vector<int> SelectedFileRows(const QItemSelectionModel* selection) {
+  std::vector<int> rows;
+  if (!selection) return rows;
+  for (const QModelIndex& i : selection->selectedIndexes()) rows.push_back(i.row());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
 }

@@ -12,6 +12,13 @@
 #include "browse/Browse.h"
 #include "browse/FolderListing.h"
 
+class QItemSelectionModel;
+
+// The rows with any selected cell, in list order. The icon and list views
+// share the details view's selection but may select the name cell alone,
+// so counting only whole selected rows misses their selection.
+std::vector<int> SelectedFileRows(const QItemSelectionModel* selection);
+
 class TFileListModel : public QAbstractTableModel {
   Q_OBJECT
  public:

@@ -81,7 +81,11 @@ bool WritePane(TForm1* f, const std::string& target) {
 bool SavePaneAs(TForm1* f, const std::string& given) {
   std::string target = given;
   if (target.empty()) {
-    QString start = f->SelectedPath.empty() ? Q(f->CurrentFolder) : Q(f->SelectedPath);
+    // Without a selected file the dialog opens where the last save went.
+    std::string lastDir = f->Settings.fileDir;
+    QString start = !f->SelectedPath.empty()                    ? Q(f->SelectedPath)
+                    : (!lastDir.empty() && IsDirectory(lastDir)) ? Q(lastDir)
+                                                                 : Q(f->CurrentFolder);
     QFileDialog dlg(f, "テキストに名前を付けて保存", start,
                     "テキスト(*.txt);;ﾘｯﾁテキスト(*.rtf);;すべて(*)");
     dlg.setAcceptMode(QFileDialog::AcceptSave);
@@ -94,6 +98,8 @@ bool SavePaneAs(TForm1* f, const std::string& given) {
   if (target.empty()) return false;
   if (!WritePane(f, target)) return false;
   std::string folder = FolderPart(target);
+  f->Settings.fileSave = target;
+  f->Settings.fileDir = folder;
   if (Checked(f, "Mtodiropen1", false) && WithTrailingSlash(folder) != f->CurrentFolder) f->GoToFolder(folder);
   f->SetInfoColor(clBlack);
   f->RefreshViews();
@@ -130,7 +136,8 @@ void InstallEditCommands(TForm1* f) {
   QAction* undo = f->AddCommand(m, "Mundo", "元に戻す(&U)", [pane] { pane->undo(); });
   m->addSeparator();
   QAction* cut = f->AddCommand(m, "Mcut", "テキスト　切り取り(&X)", [f, pane] {
-    if (!pane->textCursor().hasSelection()) return;
+    // A browse pane changes nothing, so the marker stays as it is.
+    if (!pane->EditMode() || !pane->textCursor().hasSelection()) return;
     pane->cut();
     f->SetInfoColor(clRed);
   });
@@ -178,6 +185,7 @@ void InstallEditCommands(TForm1* f) {
     for (QAction* a : {paste, cut, copy, del, undo}) a->setEnabled(true);
   });
 
+  f->SavePaneCommand = [f] { return SavePaneOver(f); };
   QMenu* file = f->Mfile;
   QAction* first = file->actions().isEmpty() ? nullptr : file->actions().first();
   QAction* saveAs = f->AddCommand(nullptr, "Msaveas", "テキスト 名前を付けて保存(&W)...", [f] { SavePaneAs(f); });

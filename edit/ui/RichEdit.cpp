@@ -46,7 +46,7 @@ QStringList BlockLines(const QTextBlock& b) { return b.text().split(kLineSep); }
 
 TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
   setLineWrapMode(QPlainTextEdit::NoWrap);
-  setReadOnly(true);
+  SetEditMode(false);
   setTabChangesFocus(true);
   setUndoRedoEnabled(true);
   connect(document(), &QTextDocument::contentsChange, this, &TRichEdit::OnContentsChange);

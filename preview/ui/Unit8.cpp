@@ -34,6 +34,12 @@ QFontDatabase::WritingSystem WritingSystemOf(int charset) {
 
 }  // namespace
 
+void TForm8::ApplyCharset(QFont& f, int cs) {
+  QStringList families = QFontDatabase::families(WritingSystemOf(cs));
+  if (!families.contains(f.family()) && !families.isEmpty() && WritingSystemOf(cs) != QFontDatabase::Any)
+    f.setFamilies({f.family(), families.first()});
+}
+
 int TForm8::PaneCharset(const TRichEdit* pane) {
   QVariant v = pane->property("navirtCharset");
   return v.isValid() ? v.toInt() : 128;
@@ -56,9 +62,7 @@ TForm8::TForm8(QWidget* parent, TRichEdit* pane) : QDialog(parent) {
     int cs = ComboBox1->itemData(idx).toInt();
     pane->setProperty("navirtCharset", cs);
     QFont f = pane->font();
-    QStringList families = QFontDatabase::families(WritingSystemOf(cs));
-    if (!families.contains(f.family()) && !families.isEmpty() && WritingSystemOf(cs) != QFontDatabase::Any)
-      f.setFamilies({f.family(), families.first()});
+    ApplyCharset(f, cs);
     pane->setFont(f);
   });
   auto* note = new QLabel("外国語用フォントなどで表示がおかしいときは変更して下さい。", this);

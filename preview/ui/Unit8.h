@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QFont;
 class TRichEdit;
 
 class TForm8 : public QDialog {
@@ -13,4 +14,6 @@ class TForm8 : public QDialog {
   QComboBox* ComboBox1 = nullptr;
   // The character-set number the pane uses now (128 by default).
   static int PaneCharset(const TRichEdit* pane);
+  // Adds a family of that character set's writing system behind the font's own.
+  static void ApplyCharset(QFont& font, int charset);
 };

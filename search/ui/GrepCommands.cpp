@@ -50,9 +50,7 @@ void TGrepController::MgrepClick() {
 
   std::vector<std::string> all, selected;
   for (int r = 0; r < list->rowCount(); ++r) all.push_back(list->Entry(r).name);
-  QModelIndexList rows = f->FileView1->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  for (const QModelIndex& i : rows) selected.push_back(list->Entry(i.row()).name);
+  for (int r : SelectedFileRows(f->FileView1->selectionModel())) selected.push_back(list->Entry(r).name);
 
   TGrepDialogModel model;
   model.Setup(folder, all, selected);

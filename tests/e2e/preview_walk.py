@@ -1,0 +1,153 @@
+"""Walks the file list of the real window with real key presses and clicks
+(xdotool on an X display) in every view style, and reads what a screen
+reader sees: the information line must name the file under the cursor and
+the status bar must say "1 個選択". Run through tests/e2e/xsession.sh."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+NAVIRT = sys.argv[1]
+FILES = ["a_first.txt", "b_second.txt", "c_third.txt", "d_fourth.txt", "e_fifth.txt"]
+failures = []
+
+
+def walk(acc, out):
+    try:
+        out.append((acc.getRoleName(), acc.name or "", acc))
+        n = acc.childCount
+    except Exception:
+        return out
+    for i in range(n):
+        try:
+            child = acc.getChildAtIndex(i)
+        except Exception:
+            continue
+        if child is not None:
+            walk(child, out)
+    return out
+
+
+def app():
+    desk = pyatspi.Registry.getDesktop(0)
+    for i in range(desk.childCount):
+        a = desk.getChildAtIndex(i)
+        if a is not None and (a.name or "").lower().startswith("navirt"):
+            return a
+    return None
+
+
+def labels():
+    a = app()
+    return [name for role, name, _ in walk(a, []) if role == "label"] if a else []
+
+
+def info_line():
+    # The information line is the only label that holds " byte".
+    for name in labels():
+        if " byte" in name and "個" not in name:
+            return name
+    return ""
+
+
+def wait_until(pred, timeout=5.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        if pred():
+            return True
+        time.sleep(0.2)
+    return pred()
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "80", *keys], check=True)
+    time.sleep(0.3)
+
+
+def expect(step, name):
+    ok = wait_until(lambda: info_line().startswith(name) and "1 個選択" in labels())
+    if not ok:
+        failures.append(f"{step}: info line {info_line()!r}, selection {[l for l in labels() if '個選択' in l]}")
+    print(("ok   " if ok else "FAIL ") + step, flush=True)
+
+
+def click_item(name):
+    """Clicks the list item of that name where the screen shows it."""
+    a = app()
+    for role, n, acc in walk(a, []):
+        if n == name and role in ("list item", "table cell", "tree item"):
+            try:
+                st = acc.getState()
+                if not st.contains(pyatspi.STATE_SHOWING):
+                    continue
+                ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            except Exception:
+                continue
+            if ext.width <= 0:
+                continue
+            subprocess.run(["xdotool", "mousemove", str(ext.x + min(ext.width // 2, 20)),
+                            str(ext.y + ext.height // 2), "click", "1"], check=True)
+            time.sleep(0.3)
+            return True
+    failures.append(f"no visible item {name!r} to click")
+    return False
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="navirt-walk-")
+    folder = os.path.join(work, "list")
+    os.mkdir(folder)
+    for i, n in enumerate(FILES):
+        with open(os.path.join(folder, n), "wb") as f:
+            f.write(("テキスト %d\r\n" % i).encode("cp932"))
+    env = dict(os.environ, NAVIRT_INI=os.path.join(work, "navirt.ini"))
+    proc = subprocess.Popen([NAVIRT, folder + "/"], env=env)
+    try:
+        if not wait_until(lambda: app() is not None and FILES[0] in info_line(), 20):
+            print("the window never previewed its first file:", labels(), flush=True)
+            return 1
+        # Icons flow in rows, the list and the details in columns.
+        for style, pad, step in (("一覧", "KP_3", "Down"), ("大きいアイコン", "KP_1", "Right"),
+                                 ("小さいアイコン", "KP_2", "Right"), ("詳細", "KP_4", "Down")):
+            key(pad)
+            key("Home")
+            expect(f"{style}: Home", FILES[0])
+            key(step, step)
+            expect(f"{style}: {step} {step}", FILES[2])
+            key("End")
+            expect(f"{style}: End", FILES[-1])
+            key("Home")
+            expect(f"{style}: Home again", FILES[0])
+            if click_item(FILES[3]):
+                expect(f"{style}: click", FILES[3])
+            # A menu opened with Alt takes the release of Alt with it.
+            key("alt+f")
+            key("Escape")
+            if click_item(FILES[1]):
+                expect(f"{style}: click after Alt+F", FILES[1])
+            key(step)
+            expect(f"{style}: {step} after Alt+F, Escape and a click", FILES[2])
+        # Escape closes the menu, a second one leaves the menu bar.
+        key("alt+f")
+        key("Escape")
+        key("Escape")
+        key("Home")
+        expect("Home after Alt+F, Escape, Escape", FILES[0])
+    finally:
+        # Escape in the list closes the window.
+        subprocess.run(["xdotool", "key", "Escape"])
+        try:
+            proc.wait(10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            failures.append("the window did not close on Escape")
+    for f in failures:
+        print("FAIL", f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
