@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "edit/LineCommands.h"
+#include "edit/LineStream.h"
 #include "platform/Cp932.h"
 
 namespace navirt {
@@ -23,9 +24,11 @@ struct CollatorCloser {
 
 }  // namespace
 
-Lines SortLines(Lines lines, bool descending) {
+std::vector<uint32_t> SortOrder(const std::vector<std::string_view>& lines, bool descending) {
   const size_t n = lines.size();
-  if (n < 2) return lines;
+  std::vector<uint32_t> order(n);
+  for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
+  if (n < 2) return order;
   UErrorCode err = U_ZERO_ERROR;
   std::unique_ptr<UCollator, CollatorCloser> coll(ucol_open("ja", &err));
   if (U_FAILURE(err)) coll.reset();
@@ -65,8 +68,6 @@ Lines SortLines(Lines lines, bool descending) {
   }
   offset[n] = arena.size();
 
-  std::vector<uint32_t> order(n);
-  for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
   const char* base = reinterpret_cast<const char*>(arena.data());
   if (descending) {
     std::stable_sort(order.begin(), order.end(),
@@ -75,9 +76,26 @@ Lines SortLines(Lines lines, bool descending) {
     std::stable_sort(order.begin(), order.end(),
                      [&](uint32_t a, uint32_t b) { return std::strcmp(base + offset[a], base + offset[b]) < 0; });
   }
+  return order;
+}
+
+Lines SortLines(Lines lines, bool descending) {
+  std::vector<std::string_view> views(lines.begin(), lines.end());
+  std::vector<uint32_t> order = SortOrder(views, descending);
   Lines out;
-  out.reserve(n);
+  out.reserve(lines.size());
   for (uint32_t i : order) out.push_back(std::move(lines[i]));
+  return out;
+}
+
+std::string SortLinesText(std::string_view text, bool descending) {
+  std::vector<std::string_view> views;
+  ForEachLine(text, [&](std::string_view l) { views.push_back(l); });
+  std::vector<uint32_t> order = SortOrder(views, descending);
+  std::string out;
+  out.reserve(text.size() + views.size());
+  TLineJoiner j(out);
+  for (uint32_t i : order) j.Next().append(views[i]);
   return out;
 }
 

@@ -62,6 +62,12 @@ int CmdLines(int argc, char** argv) {
   for (std::size_t k = 0; k < arity; ++k) call.args.push_back(sjisArgs ? rest[k] : Utf8ToCp932(rest[k]));
   std::string input;
   if (!ReadInput(rest.size() > arity ? rest.back() : std::string(), input)) return kExitUsage;
+  if (cmd->runText) {
+    std::string out;
+    if (int rc = cmd->runText(call.args, input, out); rc != kExitOk) return rc;
+    if (!WriteOutput(out)) return Fail("write error");
+    return kExitOk;
+  }
   call.lines = SplitLines(input);
   if (int rc = cmd->run(call); rc != kExitOk) return rc;
   if (!WriteOutput(JoinLines(call.lines))) return Fail("write error");

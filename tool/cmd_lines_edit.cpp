@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "edit/LineCommandTable.h"
+#include "edit/LineStream.h"
 #include "tool/LinesFace.h"
 #include "tool/ToolIo.h"
 
@@ -110,12 +111,45 @@ int TabTo(LinesCall& call) {
   return Run(id, call, {});
 }
 
+// Whole-text forms of the commands large files are run through.
+template <bool descending>
+int SortText(const std::vector<std::string>&, std::string_view text, std::string& out) {
+  out = SortLinesText(text, descending);
+  return kExitOk;
+}
+
+int NumberText(const std::vector<std::string>& args, std::string_view text, std::string& out) {
+  const std::string& w = args[0];
+  NumberForm f = w == "head"         ? NumberForm::Head
+                 : w == "head-comma" ? NumberForm::HeadComma
+                 : w == "tail"       ? NumberForm::Tail
+                                     : NumberForm::TailComma;
+  if (w != "head" && w != "head-comma" && w != "tail" && w != "tail-comma")
+    return BadWord("number", w, "head, head-comma, tail, tail-comma");
+  out = NumberLinesText(text, f);
+  return kExitOk;
+}
+
+template <std::string (*F)(std::string_view)>
+int Text(const std::vector<std::string>&, std::string_view text, std::string& out) {
+  out = F(text);
+  return kExitOk;
+}
+
+int TabToText(const std::vector<std::string>& args, std::string_view text, std::string& out) {
+  const std::string& w = args[0];
+  char by = w == "space" ? ' ' : w == "comma" ? ',' : w == "underscore" ? '_' : '\0';
+  if (!by) return BadWord("tab-to", w, "space, comma, underscore");
+  out = ReplaceTabsText(text, by);
+  return kExitOk;
+}
+
 }  // namespace
 
 const LinesCommand kEditLinesCommands[] = {
-    {"sort-asc", 0, nullptr, Plain<LineCmd::SortAsc>, "sort-asc                 sort lines ascending (Japanese order, case ignored)"},
-    {"sort-desc", 0, nullptr, Plain<LineCmd::SortDesc>, "sort-desc                sort lines descending"},
-    {"number", 1, nullptr, Number, "number head|head-comma|tail|tail-comma  add line numbers"},
+    {"sort-asc", 0, nullptr, Plain<LineCmd::SortAsc>, "sort-asc                 sort lines ascending (Japanese order, case ignored)", SortText<false>},
+    {"sort-desc", 0, nullptr, Plain<LineCmd::SortDesc>, "sort-desc                sort lines descending", SortText<true>},
+    {"number", 1, nullptr, Number, "number head|head-comma|tail|tail-comma  add line numbers", NumberText},
     {"serial", 2, nullptr, Serial, "serial FORMAT FIRST      serial numbers (FORMAT's trailing 0s pad)"},
     {"reverse", 0, nullptr, Plain<LineCmd::Reverse>, "reverse                  reverse every line by characters"},
     {"cut", 1, nullptr, Cut, "cut N                    cut lines into pieces of N bytes"},
@@ -123,18 +157,18 @@ const LinesCommand kEditLinesCommands[] = {
     {"insert", 2, nullptr, TextAtColumn<LineCmd::InsertText>, "insert TEXT N            insert TEXT at column N"},
     {"extract", 2, nullptr, Columns<LineCmd::ExtractColumns>, "extract START WIDTH      keep only columns START..START+WIDTH-1"},
     {"delete-cols", 2, nullptr, Columns<LineCmd::DeleteColumns>, "delete-cols START WIDTH  delete those columns"},
-    {"trim-lead", 0, nullptr, Plain<LineCmd::TrimLeading>, "trim-lead                delete leading blanks and ideographic spaces"},
+    {"trim-lead", 0, nullptr, Plain<LineCmd::TrimLeading>, "trim-lead                delete leading blanks and ideographic spaces", Text<TrimLeadingText>},
     {"trim-trail", 0, nullptr, Plain<LineCmd::TrimTrailing>, "trim-trail               delete trailing blanks"},
-    {"del-spaces", 0, nullptr, Plain<LineCmd::DeleteBlanks>, "del-spaces               delete every blank"},
+    {"del-spaces", 0, nullptr, Plain<LineCmd::DeleteBlanks>, "del-spaces               delete every blank", Text<DeleteBlanksText>},
     {"del-ideo-spaces", 0, nullptr, Plain<LineCmd::DeleteIdeoSpaces>, "del-ideo-spaces          delete every ideographic space"},
-    {"del-tabs", 0, nullptr, Plain<LineCmd::DeleteTabs>, "del-tabs                 delete every TAB"},
+    {"del-tabs", 0, nullptr, Plain<LineCmd::DeleteTabs>, "del-tabs                 delete every TAB", Text<DeleteTabsText>},
     {"del-lead-tabs", 0, nullptr, Plain<LineCmd::DeleteLeadingTabs>, "del-lead-tabs            delete leading TABs"},
     {"del-line-ends", 0, nullptr, Plain<LineCmd::DeleteLineEnds>, "del-line-ends            join all lines into one"},
-    {"del-empty", 0, nullptr, Plain<LineCmd::DeleteEmpty>, "del-empty                delete empty lines"},
-    {"del-dup", 0, nullptr, Plain<LineCmd::DeleteRepeated>, "del-dup                  delete repeated adjacent lines"},
+    {"del-empty", 0, nullptr, Plain<LineCmd::DeleteEmpty>, "del-empty                delete empty lines", Text<DeleteEmptyText>},
+    {"del-dup", 0, nullptr, Plain<LineCmd::DeleteRepeated>, "del-dup                  delete repeated adjacent lines", Text<DeleteRepeatedText>},
     {"del-dup-key", 1, nullptr, DupKey, "del-dup-key K            delete lines whose first K-1 bytes repeat"},
     {"csv", 0, CsvArity, Csv, "csv dq|sq|comma|tab|space|none N | csv any SEP N | csv hex HH N  join N lines a record"},
-    {"tab-to", 1, nullptr, TabTo, "tab-to space|comma|underscore  replace every TAB"},
+    {"tab-to", 1, nullptr, TabTo, "tab-to space|comma|underscore  replace every TAB", TabToText},
 };
 const std::size_t kEditLinesCommandCount = sizeof kEditLinesCommands / sizeof kEditLinesCommands[0];
 

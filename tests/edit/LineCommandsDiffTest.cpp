@@ -10,6 +10,8 @@
 #include <random>
 
 #include "edit/LineCommandTable.h"
+#include "edit/LineStream.h"
+#include "edit/PaneText.h"
 #include "platform/Cp932.h"
 
 namespace navirt {
@@ -335,6 +337,38 @@ TEST(LineCommandsDifferential, AgreeWithPlainImplementations) {
                 }));
     EXPECT_EQ(Core(LineCmd::SortAsc, in), RefSort(in, false));
     EXPECT_EQ(Core(LineCmd::SortDesc, in), RefSort(in, true));
+  }
+}
+
+// The whole-text forms give what the list forms give, over texts with every
+// kind of line end, empty lines and a missing or present final line end.
+TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {
+  RandomText R(7);
+  const char* const kEnds[] = {"\r\n", "\n", "\r", "\r\n", "\n"};
+  for (int round = 0; round < 500; ++round) {
+    Lines lines = R.Text();
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      text += lines[i];
+      if (i + 1 < lines.size() || R.Int(0, 1)) text += kEnds[R.Int(0, 4)];
+    }
+    if (R.Int(0, 20) == 0) text += "\r\r\n\n\r";
+    SCOPED_TRACE("round " + std::to_string(round));
+    Lines in = SplitLines(text);
+    size_t n = 0;
+    ForEachLine(text, [&](std::string_view l) { EXPECT_EQ(l, in.at(n++)); });
+    EXPECT_EQ(n, in.size());
+    for (auto f : {NumberForm::Head, NumberForm::HeadComma, NumberForm::Tail, NumberForm::TailComma})
+      EXPECT_EQ(NumberLinesText(text, f), JoinLines(AddLineNumbers(in, f)));
+    EXPECT_EQ(TrimLeadingText(text), JoinLines(TrimLeading(in)));
+    Lines dedup = in;
+    DeleteRepeatedLines(dedup);
+    EXPECT_EQ(DeleteRepeatedText(text), JoinLines(dedup));
+    EXPECT_EQ(DeleteEmptyText(text), JoinLines(DeleteEmptyLines(in)));
+    EXPECT_EQ(ReplaceTabsText(text, ','), JoinLines(ReplaceTabs(in, ',')));
+    EXPECT_EQ(DeleteTabsText(text), JoinLines(DeleteTabs(in)));
+    EXPECT_EQ(DeleteBlanksText(text), JoinLines(DeleteBlanks(in)));
+    EXPECT_EQ(SortLinesText(text, round % 2), JoinLines(SortLines(in, round % 2)));
   }
 }
 

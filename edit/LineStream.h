@@ -1,0 +1,68 @@
+#pragma once
+// Line commands over a whole text at once, for large inputs: the text is
+// split the way the pane splits it (CR LF, CR or LF; a final line end opens
+// no empty line) and the result is the lines joined by CR LF, exactly
+// JoinLines(command(SplitLines(text))) without a string per line.
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "edit/LineCommands.h"
+
+namespace navirt {
+
+// Calls f(line) for every line of the text.
+template <class F>
+void ForEachLine(std::string_view text, F&& f) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    const char* stop = lf ? lf : end;
+    // A lone CR also ends a line; it is rare, so look for it per segment.
+    const char* cr;
+    while ((cr = static_cast<const char*>(std::memchr(p, '\r', stop - p))) != nullptr) {
+      if (cr + 1 == lf) break;  // CR LF
+      f(std::string_view(p, cr - p));
+      p = cr + 1;
+    }
+    if (cr) {
+      f(std::string_view(p, cr - p));
+    } else if (lf || p < stop) {
+      f(std::string_view(p, stop - p));
+    }
+    if (!lf) return;
+    p = lf + 1;
+  }
+}
+
+size_t CountLines(std::string_view text);
+
+// Appends lines with CR LF between them.
+class TLineJoiner {
+ public:
+  explicit TLineJoiner(std::string& out) : out_(out) {}
+  std::string& Next() {
+    if (any_) out_.append("\r\n", 2);
+    any_ = true;
+    return out_;
+  }
+
+ private:
+  std::string& out_;
+  bool any_ = false;
+};
+
+std::string NumberLinesText(std::string_view text, NumberForm form);
+std::string TrimLeadingText(std::string_view text);
+std::string DeleteRepeatedText(std::string_view text);
+std::string DeleteEmptyText(std::string_view text);
+std::string ReplaceTabsText(std::string_view text, char by);
+std::string DeleteTabsText(std::string_view text);
+std::string DeleteBlanksText(std::string_view text);
+std::string SortLinesText(std::string_view text, bool descending);
+// The order SortLines puts the lines in (indices into lines).
+std::vector<uint32_t> SortOrder(const std::vector<std::string_view>& lines, bool descending);
+
+}  // namespace navirt
