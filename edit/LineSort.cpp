@@ -88,15 +88,11 @@ Lines SortLines(Lines lines, bool descending) {
   return out;
 }
 
-std::string SortLinesText(std::string_view text, bool descending) {
+void SortLinesText(std::string_view text, bool descending, TLineJoiner& j) {
   std::vector<std::string_view> views;
   ForEachLine(text, [&](std::string_view l) { views.push_back(l); });
   std::vector<uint32_t> order = SortOrder(views, descending);
-  std::string out;
-  out.reserve(text.size() + views.size());
-  TLineJoiner j(out);
   for (uint32_t i : order) j.Next().append(views[i]);
-  return out;
 }
 
 }  // namespace navirt

@@ -4,18 +4,39 @@
 
 namespace navirt {
 
+namespace {
+
+template <class F>
+std::string Whole(std::string_view text, F f) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  TLineJoiner j(out);
+  f(j);
+  return out;
+}
+
+void EraseByteText(std::string_view text, char byte, TLineJoiner& j) {
+  ForEachLine(text, [&](std::string_view line) {
+    std::string& o = j.Next();
+    for (size_t from = 0; from < line.size();) {
+      size_t at = line.find(byte, from);
+      if (at == std::string_view::npos) at = line.size();
+      o.append(line.substr(from, at - from));
+      from = at + 1;
+    }
+  });
+}
+
+}  // namespace
+
 size_t CountLines(std::string_view text) {
   size_t n = 0;
   ForEachLine(text, [&](std::string_view) { ++n; });
   return n;
 }
 
-std::string NumberLinesText(std::string_view text, NumberForm form) {
-  const size_t count = CountLines(text);
-  const int w = DecimalWidth(count);
-  std::string out;
-  out.reserve(text.size() + count * (w + 3));
-  TLineJoiner j(out);
+void NumberLinesText(std::string_view text, NumberForm form, TLineJoiner& j) {
+  const int w = DecimalWidth(CountLines(text));
   size_t i = 0;
   char num[24];
   const char sep = form == NumberForm::HeadComma || form == NumberForm::TailComma ? ',' : ' ';
@@ -32,26 +53,18 @@ std::string NumberLinesText(std::string_view text, NumberForm form) {
       o.append(line).append(1, sep).append(p, end - p);
     }
   });
-  return out;
 }
 
-std::string TrimLeadingText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  TLineJoiner j(out);
+void TrimLeadingText(std::string_view text, TLineJoiner& j) {
   ForEachLine(text, [&](std::string_view line) {
     size_t i = 0;
     while (i < line.size() && line[i] == ' ') ++i;
     while (i + 1 < line.size() && line[i] == '\x81' && line[i + 1] == '\x40') i += 2;
     j.Next().append(line.substr(i));
   });
-  return out;
 }
 
-std::string DeleteRepeatedText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  TLineJoiner j(out);
+void DeleteRepeatedText(std::string_view text, TLineJoiner& j) {
   bool first = true;
   std::string_view prev;
   ForEachLine(text, [&](std::string_view line) {
@@ -59,53 +72,49 @@ std::string DeleteRepeatedText(std::string_view text) {
     first = false;
     prev = line;
   });
-  return out;
 }
 
-std::string DeleteEmptyText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  TLineJoiner j(out);
+void DeleteEmptyText(std::string_view text, TLineJoiner& j) {
   ForEachLine(text, [&](std::string_view line) {
     if (!line.empty()) j.Next().append(line);
   });
-  return out;
 }
 
-std::string ReplaceTabsText(std::string_view text, char by) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  TLineJoiner j(out);
+void ReplaceTabsText(std::string_view text, char by, TLineJoiner& j) {
   ForEachLine(text, [&](std::string_view line) {
     std::string& o = j.Next();
     size_t at = o.size();
     o.append(line);
     std::replace(o.begin() + at, o.end(), '\t', by);
   });
-  return out;
 }
 
-namespace {
+void DeleteTabsText(std::string_view text, TLineJoiner& j) { EraseByteText(text, '\t', j); }
+void DeleteBlanksText(std::string_view text, TLineJoiner& j) { EraseByteText(text, ' ', j); }
 
-std::string EraseByteText(std::string_view text, char byte) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  TLineJoiner j(out);
-  ForEachLine(text, [&](std::string_view line) {
-    std::string& o = j.Next();
-    for (size_t from = 0; from < line.size();) {
-      size_t at = line.find(byte, from);
-      if (at == std::string_view::npos) at = line.size();
-      o.append(line.substr(from, at - from));
-      from = at + 1;
-    }
-  });
-  return out;
+std::string NumberLinesText(std::string_view text, NumberForm form) {
+  return Whole(text, [&](TLineJoiner& j) { NumberLinesText(text, form, j); });
 }
-
-}  // namespace
-
-std::string DeleteTabsText(std::string_view text) { return EraseByteText(text, '\t'); }
-std::string DeleteBlanksText(std::string_view text) { return EraseByteText(text, ' '); }
+std::string TrimLeadingText(std::string_view text) {
+  return Whole(text, [&](TLineJoiner& j) { TrimLeadingText(text, j); });
+}
+std::string DeleteRepeatedText(std::string_view text) {
+  return Whole(text, [&](TLineJoiner& j) { DeleteRepeatedText(text, j); });
+}
+std::string DeleteEmptyText(std::string_view text) {
+  return Whole(text, [&](TLineJoiner& j) { DeleteEmptyText(text, j); });
+}
+std::string ReplaceTabsText(std::string_view text, char by) {
+  return Whole(text, [&](TLineJoiner& j) { ReplaceTabsText(text, by, j); });
+}
+std::string DeleteTabsText(std::string_view text) {
+  return Whole(text, [&](TLineJoiner& j) { DeleteTabsText(text, j); });
+}
+std::string DeleteBlanksText(std::string_view text) {
+  return Whole(text, [&](TLineJoiner& j) { DeleteBlanksText(text, j); });
+}
+std::string SortLinesText(std::string_view text, bool descending) {
+  return Whole(text, [&](TLineJoiner& j) { SortLinesText(text, descending, j); });
+}
 
 }  // namespace navirt

@@ -3,7 +3,9 @@
 // split the way the pane splits it (CR LF, CR or LF; a final line end opens
 // no empty line) and the result is the lines joined by CR LF, exactly
 // JoinLines(command(SplitLines(text))) without a string per line.
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,21 +41,45 @@ void ForEachLine(std::string_view text, F&& f) {
 
 size_t CountLines(std::string_view text);
 
-// Appends lines with CR LF between them.
+// Appends lines with CR LF between them. With a flush function the lines
+// leave in pieces of about `chunk` bytes, so a large result is never whole
+// in memory; Finish hands over the last piece.
 class TLineJoiner {
  public:
-  explicit TLineJoiner(std::string& out) : out_(out) {}
+  using FlushFn = std::function<void(std::string_view)>;
+  explicit TLineJoiner(std::string& out, FlushFn flush = {}, size_t chunk = size_t{1} << 20)
+      : out_(out), flush_(std::move(flush)), chunk_(chunk) {}
   std::string& Next() {
+    if (flush_ && out_.size() >= chunk_) {
+      flush_(out_);
+      out_.clear();
+    }
     if (any_) out_.append("\r\n", 2);
     any_ = true;
     return out_;
   }
+  void Finish() {
+    if (flush_ && !out_.empty()) flush_(out_);
+    if (flush_) out_.clear();
+  }
 
  private:
   std::string& out_;
+  FlushFn flush_;
+  size_t chunk_;
   bool any_ = false;
 };
 
+void NumberLinesText(std::string_view text, NumberForm form, TLineJoiner& j);
+void TrimLeadingText(std::string_view text, TLineJoiner& j);
+void DeleteRepeatedText(std::string_view text, TLineJoiner& j);
+void DeleteEmptyText(std::string_view text, TLineJoiner& j);
+void ReplaceTabsText(std::string_view text, char by, TLineJoiner& j);
+void DeleteTabsText(std::string_view text, TLineJoiner& j);
+void DeleteBlanksText(std::string_view text, TLineJoiner& j);
+void SortLinesText(std::string_view text, bool descending, TLineJoiner& j);
+
+// The same, the whole result at once.
 std::string NumberLinesText(std::string_view text, NumberForm form);
 std::string TrimLeadingText(std::string_view text);
 std::string DeleteRepeatedText(std::string_view text);
@@ -62,6 +88,7 @@ std::string ReplaceTabsText(std::string_view text, char by);
 std::string DeleteTabsText(std::string_view text);
 std::string DeleteBlanksText(std::string_view text);
 std::string SortLinesText(std::string_view text, bool descending);
+
 // The order SortLines puts the lines in (indices into lines).
 std::vector<uint32_t> SortOrder(const std::vector<std::string_view>& lines, bool descending);
 

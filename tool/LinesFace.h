@@ -4,6 +4,7 @@
 // hands the lines to one command and writes them back joined by CR LF.
 // Each area lists its commands in a table of its own file.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +21,12 @@ using LinesFn = int (*)(LinesCall& call);
 // How many of the arguments belong to the command; a further one is FILE.
 using LinesArityFn = std::size_t (*)(const std::vector<std::string>& args);
 
-// Optional: the command over the whole input at once, writing the lines
-// joined by CR LF to out, for commands that need no list of lines (large
-// files then cost no string per line). Same result as run.
-using LinesTextFn = int (*)(const std::vector<std::string>& args, std::string_view text, std::string& out);
+// Optional: the command over the whole input at once, for commands that
+// need no list of lines (large files then cost no string per line): it
+// writes its lines joined by CR LF through write, in pieces. Same result
+// as run.
+using LinesWriteFn = std::function<void(std::string_view piece)>;
+using LinesTextFn = int (*)(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write);
 
 struct LinesCommand {
   const char* name;

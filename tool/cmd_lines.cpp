@@ -63,10 +63,12 @@ int CmdLines(int argc, char** argv) {
   std::string input;
   if (!ReadInput(rest.size() > arity ? rest.back() : std::string(), input)) return kExitUsage;
   if (cmd->runText) {
-    std::string out;
-    if (int rc = cmd->runText(call.args, input, out); rc != kExitOk) return rc;
-    if (!WriteOutput(out)) return Fail("write error");
-    return kExitOk;
+    bool writeFailed = false;
+    int rc = cmd->runText(call.args, input, [&](std::string_view piece) {
+      if (!writeFailed && !WriteOutput(piece)) writeFailed = true;
+    });
+    if (rc != kExitOk) return rc;
+    return writeFailed ? Fail("write error") : kExitOk;
   }
   call.lines = SplitLines(input);
   if (int rc = cmd->run(call); rc != kExitOk) return rc;

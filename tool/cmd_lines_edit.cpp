@@ -112,13 +112,22 @@ int TabTo(LinesCall& call) {
 }
 
 // Whole-text forms of the commands large files are run through.
-template <bool descending>
-int SortText(const std::vector<std::string>&, std::string_view text, std::string& out) {
-  out = SortLinesText(text, descending);
+// Runs f with a joiner that writes in pieces.
+template <class F>
+int Pieces(const LinesWriteFn& write, F f) {
+  std::string buf;
+  TLineJoiner j(buf, write);
+  f(j);
+  j.Finish();
   return kExitOk;
 }
 
-int NumberText(const std::vector<std::string>& args, std::string_view text, std::string& out) {
+template <bool descending>
+int SortText(const std::vector<std::string>&, std::string_view text, const LinesWriteFn& write) {
+  return Pieces(write, [&](TLineJoiner& j) { SortLinesText(text, descending, j); });
+}
+
+int NumberText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
   const std::string& w = args[0];
   NumberForm f = w == "head"         ? NumberForm::Head
                  : w == "head-comma" ? NumberForm::HeadComma
@@ -126,22 +135,19 @@ int NumberText(const std::vector<std::string>& args, std::string_view text, std:
                                      : NumberForm::TailComma;
   if (w != "head" && w != "head-comma" && w != "tail" && w != "tail-comma")
     return BadWord("number", w, "head, head-comma, tail, tail-comma");
-  out = NumberLinesText(text, f);
-  return kExitOk;
+  return Pieces(write, [&](TLineJoiner& j) { NumberLinesText(text, f, j); });
 }
 
-template <std::string (*F)(std::string_view)>
-int Text(const std::vector<std::string>&, std::string_view text, std::string& out) {
-  out = F(text);
-  return kExitOk;
+template <void (*F)(std::string_view, TLineJoiner&)>
+int Text(const std::vector<std::string>&, std::string_view text, const LinesWriteFn& write) {
+  return Pieces(write, [&](TLineJoiner& j) { F(text, j); });
 }
 
-int TabToText(const std::vector<std::string>& args, std::string_view text, std::string& out) {
+int TabToText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
   const std::string& w = args[0];
   char by = w == "space" ? ' ' : w == "comma" ? ',' : w == "underscore" ? '_' : '\0';
   if (!by) return BadWord("tab-to", w, "space, comma, underscore");
-  out = ReplaceTabsText(text, by);
-  return kExitOk;
+  return Pieces(write, [&](TLineJoiner& j) { ReplaceTabsText(text, by, j); });
 }
 
 }  // namespace

@@ -369,6 +369,13 @@ TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {
     EXPECT_EQ(DeleteTabsText(text), JoinLines(DeleteTabs(in)));
     EXPECT_EQ(DeleteBlanksText(text), JoinLines(DeleteBlanks(in)));
     EXPECT_EQ(SortLinesText(text, round % 2), JoinLines(SortLines(in, round % 2)));
+    // In small pieces the result is the same bytes.
+    std::string pieces, buf;
+    TLineJoiner j(buf, [&](std::string_view p) { pieces += p; }, 7);
+    NumberLinesText(text, NumberForm::Tail, j);
+    j.Finish();
+    EXPECT_TRUE(buf.empty());
+    EXPECT_EQ(pieces, JoinLines(AddLineNumbers(in, NumberForm::Tail)));
   }
 }
 
