@@ -85,7 +85,9 @@ void ReplaceTabsText(std::string_view text, char by, TLineJoiner& j) {
     std::string& o = j.Next();
     size_t at = o.size();
     o.append(line);
-    std::replace(o.begin() + at, o.end(), '\t', by);
+    char* p = o.data() + at;
+    char* end = o.data() + o.size();
+    while ((p = static_cast<char*>(std::memchr(p, '\t', end - p))) != nullptr) *p++ = by;
   });
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,7 +90,28 @@ std::string DeleteTabsText(std::string_view text);
 std::string DeleteBlanksText(std::string_view text);
 std::string SortLinesText(std::string_view text, bool descending);
 
-// The order SortLines puts the lines in (indices into lines).
-std::vector<uint32_t> SortOrder(const std::vector<std::string_view>& lines, bool descending);
+// Sort keys of lines, each built once: Add every line with a tag that
+// grows with the line order; Sorted gives the tags in the sorted order
+// (equal lines keep their order in both directions).
+class TSortKeys {
+ public:
+  TSortKeys();
+  ~TSortKeys();
+  TSortKeys(const TSortKeys&) = delete;
+  TSortKeys& operator=(const TSortKeys&) = delete;
+  void Reserve(size_t lines);
+  void Add(std::string_view line, uint64_t tag);
+  std::vector<uint64_t> Sorted(bool descending);
+
+ private:
+  struct Impl;
+  struct Item {
+    uint64_t head;        // the key's first 8 bytes, big-endian, 0-padded
+    const uint8_t* rest;  // the key from its 9th byte, 0-terminated
+    uint64_t tag;
+  };
+  std::unique_ptr<Impl> impl_;
+  std::vector<Item> items_;
+};
 
 }  // namespace navirt

@@ -211,6 +211,16 @@ TEST(Sort, JapaneseOrderCaseIgnoredStable) {
   EXPECT_EQ(s, odd);
 }
 
+TEST(Sort, LongLinesAndSharedKeyHeads) {
+  // Keys longer than a block of the key store, and lines whose keys agree
+  // in their first bytes and differ later.
+  std::string kanji;
+  for (int i = 0; i < 700000; ++i) kanji += "\x88\x9f";
+  Lines in{kanji + "b", "abcdefghijklmnop2", kanji + "a", "abcdefghijklmnop1", "ABCDEFGHIJKLMNOP1", ""};
+  Lines s = SortLines(in, false);
+  EXPECT_EQ(s, (Lines{"", "abcdefghijklmnop1", "ABCDEFGHIJKLMNOP1", "abcdefghijklmnop2", kanji + "a", kanji + "b"}));
+}
+
 TEST(CommandTable, CaptionsQuestionsAndRules) {
   const auto& num = LineCommandInfo(LineCmd::NumberHead);
   EXPECT_TRUE(num.switchToEdit);
