@@ -25,11 +25,14 @@ class LinesTool : public testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
+  // The input goes to a file whose path ends the command line.
   ToolRun Tool(const std::string& args, const std::string& input) {
+    std::ofstream(dir_ + "/in.txt", std::ios::binary) << input;
+    return Run(args + " " + dir_ + "/in.txt");
+  }
+  ToolRun Run(const std::string& args) {
     const char* tool = std::getenv("NAVIRT_TOOL");
-    std::string in = dir_ + "/in.txt";
-    std::ofstream(in, std::ios::binary) << input;
-    std::string cmd = std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " " + in + " 2>&1";
+    std::string cmd = std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
     std::string out;
     char buf[4096];
@@ -82,6 +85,18 @@ TEST_F(LinesTool, InvalidNumbersExitTwoWithTheWindowsMessage) {
   EXPECT_EQ(Tool("lines number middle", "a").status, 2);
   EXPECT_EQ(Tool("lines csv pipe 2", "a").status, 2);
   EXPECT_EQ(Tool("lines extract 1", "a").status, 2);  // too few arguments (the last is the file)
+}
+
+TEST_F(LinesTool, UnreadableInputChangesNothing) {
+  // The whole-input path (tab-to) and the list path (reverse) alike.
+  for (const char* cmd : {"lines tab-to space", "lines reverse", "untag html"}) {
+    ToolRun r = Run(std::string(cmd) + " " + dir_ + "/missing.txt");
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_NE(r.out.find("cannot read"), std::string::npos) << cmd;
+    r = Run(std::string(cmd) + " " + dir_);
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_NE(r.out.find("is a folder"), std::string::npos) << cmd;
+  }
 }
 
 TEST_F(LinesTool, Untag) {
