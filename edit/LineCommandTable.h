@@ -39,7 +39,7 @@ struct TLineAsk {
 
 struct TLineCommandInfo {
   LineCmd id;
-  const char* menu;     // menu path, UTF-8
+  const char* menu;     // the menu path(s) that list it, UTF-8
   const char* caption;  // UTF-8
   bool switchToEdit;    // E
   bool wrapOff;         // W
