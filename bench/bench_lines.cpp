@@ -31,10 +31,10 @@ std::string Prose(size_t bytes) {
   return t;
 }
 
-const Lines& HtmlLines() {
-  static const Lines lines = [] {
-    Lines src = SplitLines(Prose(8 << 20));
-    Lines h;
+const LineList& HtmlLines() {
+  static const LineList lines = [] {
+    LineList src = SplitLines(Prose(8 << 20));
+    LineList h;
     size_t total = 0;
     for (size_t i = 0; total < (10u << 20); ++i) {
       const std::string& l = src[i % src.size()];
@@ -51,7 +51,7 @@ const Lines& HtmlLines() {
 }
 
 void BM_StripHtml10MiB(benchmark::State& state) {
-  const Lines& in = HtmlLines();
+  const LineList& in = HtmlLines();
   double worstGapMs = 0;
   for (auto _ : state) {
     auto last = std::chrono::steady_clock::now();
@@ -77,7 +77,7 @@ BENCHMARK(BM_SortLines16MiB)->Unit(benchmark::kMillisecond);
 
 void BM_LineCommand10MiBPane(benchmark::State& state) {
   // The pane's 10 MiB as lines through a list command (what the window runs).
-  Lines lines = SplitLines(Prose(10 << 20));
+  LineList lines = SplitLines(Prose(10 << 20));
   for (auto _ : state) benchmark::DoNotOptimize(TrimTrailing(lines));
   state.SetBytesProcessed(state.iterations() * (10 << 20));
 }

@@ -81,7 +81,7 @@ std::vector<TLineCommandInfo> BuildTable() {
 }
 
 TLineRunResult Refuse(const std::string& message) { return {false, message, {}}; }
-TLineRunResult Done(Lines lines) { return {true, {}, std::move(lines)}; }
+TLineRunResult Done(LineList lines) { return {true, {}, std::move(lines)}; }
 
 void ReadColumns(const TLineAsk& ask, const std::vector<std::string>& answers, size_t at, int* start, int* width) {
   TForm30Model m;
@@ -142,7 +142,7 @@ int ReadField(const std::string& text, int fallback) {
 int TForm30Model::Start() const { return ReadField(startText, 1); }
 int TForm30Model::Width() const { return ReadField(widthText, 0); }
 
-TLineRunResult RunLineCommand(LineCmd id, Lines lines, const std::vector<std::string>& answers,
+TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std::string>& answers,
                               const TLinePaneState& pane) {
   const TLineCommandInfo& info = LineCommandInfo(id);
   if (lines.size() < info.minLines) return Done(std::move(lines));

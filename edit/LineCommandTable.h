@@ -88,13 +88,13 @@ class TForm30Model {
 struct TLineRunResult {
   bool ok = false;
   std::string message;  // UTF-8: the window's message box when !ok
-  Lines lines;          // the pane's new lines when ok
+  LineList lines;          // the pane's new lines when ok
 };
 
 // answers: one per ask, in order; text answers are the pane's CP932 bytes,
 // a Columns answer is two texts (start, width) read as TForm30 reads them.
 // A refused answer gives !ok and no lines: the pane stays as it was.
-TLineRunResult RunLineCommand(LineCmd id, Lines lines, const std::vector<std::string>& answers,
+TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std::string>& answers,
                               const TLinePaneState& pane = {});
 // How many answer texts a command takes (a Columns ask counts two).
 size_t AnswerCount(LineCmd id);

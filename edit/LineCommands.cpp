@@ -98,9 +98,9 @@ int DecimalWidth(uint64_t n) {
   return w;
 }
 
-Lines AddLineNumbers(const Lines& lines, NumberForm form) {
+LineList AddLineNumbers(const LineList& lines, NumberForm form) {
   const int w = DecimalWidth(lines.size());
-  Lines out;
+  LineList out;
   out.reserve(lines.size());
   char num[24];
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -124,7 +124,7 @@ Lines AddLineNumbers(const Lines& lines, NumberForm form) {
   return out;
 }
 
-void AddSerialNumbers(Lines& lines, size_t first, size_t last, std::string_view format, int64_t start) {
+void AddSerialNumbers(LineList& lines, size_t first, size_t last, std::string_view format, int64_t start) {
   size_t z = 0;
   while (z < format.size() && format[format.size() - 1 - z] == '0') ++z;
   std::string_view prefix = format.substr(0, format.size() - z);
@@ -153,25 +153,25 @@ std::string ReverseCharacters(std::string_view line) {
   return out;
 }
 
-Lines ReverseLines(const Lines& lines) {
-  Lines out;
+LineList ReverseLines(const LineList& lines) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) out.push_back(ReverseCharacters(l));
   return out;
 }
 
-void DuplicateLine(Lines& lines, size_t index) {
+void DuplicateLine(LineList& lines, size_t index) {
   if (index < lines.size()) lines.insert(lines.begin() + index, lines[index]);
 }
 
-void DeleteLine(Lines& lines, size_t index) {
+void DeleteLine(LineList& lines, size_t index) {
   if (index < lines.size()) lines.erase(lines.begin() + index);
 }
 
-Lines CutAtColumn(const Lines& lines, int n, std::string_view appended) {
+LineList CutAtColumn(const LineList& lines, int n, std::string_view appended) {
   if (n < 1) return lines;
   const size_t width = static_cast<size_t>(n);
-  Lines out;
+  LineList out;
   out.reserve(lines.size());
   for (const auto& line : lines) {
     std::string_view l(line);
@@ -199,9 +199,9 @@ Lines CutAtColumn(const Lines& lines, int n, std::string_view appended) {
   return out;
 }
 
-Lines InsertAtColumn(const Lines& lines, std::string_view text, int n) {
+LineList InsertAtColumn(const LineList& lines, std::string_view text, int n) {
   if (n < 1) return lines;
-  Lines out;
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     if (l.size() <= static_cast<size_t>(n)) {
@@ -243,8 +243,8 @@ ByteRange ColumnRange(std::string_view line, int start, int width, bool widen) {
   return {b, e};
 }
 
-Lines ExtractColumns(const Lines& lines, int start, int width) {
-  Lines out;
+LineList ExtractColumns(const LineList& lines, int start, int width) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     ByteRange r = ColumnRange(l, start, width, false);
@@ -253,8 +253,8 @@ Lines ExtractColumns(const Lines& lines, int start, int width) {
   return out;
 }
 
-Lines DeleteColumns(const Lines& lines, int start, int width) {
-  Lines out;
+LineList DeleteColumns(const LineList& lines, int start, int width) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     ByteRange r = ColumnRange(l, start, width, true);
@@ -292,8 +292,8 @@ std::string TrimTrailingBlanks(std::string_view line) {
   return std::string(line.substr(0, end));
 }
 
-Lines TrimLeading(const Lines& lines) {
-  Lines out;
+LineList TrimLeading(const LineList& lines) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     if (l.empty() || (l[0] != ' ' && l[0] != '\x81')) {
@@ -305,8 +305,8 @@ Lines TrimLeading(const Lines& lines) {
   return out;
 }
 
-Lines TrimTrailing(const Lines& lines) {
-  Lines out;
+LineList TrimTrailing(const LineList& lines) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) out.push_back(TrimTrailingBlanks(l));
   return out;
@@ -314,8 +314,8 @@ Lines TrimTrailing(const Lines& lines) {
 
 namespace {
 
-Lines EraseBytes(const Lines& lines, char byte) {
-  Lines out;
+LineList EraseBytes(const LineList& lines, char byte) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     if (l.find(byte) == std::string::npos) {
@@ -333,11 +333,11 @@ Lines EraseBytes(const Lines& lines, char byte) {
 
 }  // namespace
 
-Lines DeleteBlanks(const Lines& lines) { return EraseBytes(lines, ' '); }
-Lines DeleteTabs(const Lines& lines) { return EraseBytes(lines, '\t'); }
+LineList DeleteBlanks(const LineList& lines) { return EraseBytes(lines, ' '); }
+LineList DeleteTabs(const LineList& lines) { return EraseBytes(lines, '\t'); }
 
-Lines DeleteIdeographicSpaces(const Lines& lines) {
-  Lines out;
+LineList DeleteIdeographicSpaces(const LineList& lines) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     std::string s;
@@ -352,8 +352,8 @@ Lines DeleteIdeographicSpaces(const Lines& lines) {
   return out;
 }
 
-Lines DeleteLeadingTabs(const Lines& lines) {
-  Lines out;
+LineList DeleteLeadingTabs(const LineList& lines) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     size_t i = 0;
@@ -363,7 +363,7 @@ Lines DeleteLeadingTabs(const Lines& lines) {
   return out;
 }
 
-Lines DeleteLineEnds(const Lines& lines) {
+LineList DeleteLineEnds(const LineList& lines) {
   if (lines.empty()) return {};
   size_t total = 0;
   for (const auto& l : lines) total += l.size();
@@ -388,24 +388,24 @@ std::string DeleteLineEndsInRange(std::string_view text, size_t selStart, size_t
   return out;
 }
 
-Lines DeleteEmptyLines(const Lines& lines) {
-  Lines out;
+LineList DeleteEmptyLines(const LineList& lines) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines)
     if (!l.empty()) out.push_back(l);
   return out;
 }
 
-void DeleteRepeatedLines(Lines& lines) {
+void DeleteRepeatedLines(LineList& lines) {
   if (lines.size() < 2) return;
   // Walking upwards with the kept line below as reference keeps one line of
   // every run of equal lines, which is what std::unique keeps.
   lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
 }
 
-Lines DeleteRepeatedKeys(const Lines& lines, int64_t k) {
+LineList DeleteRepeatedKeys(const LineList& lines, int64_t k) {
   const size_t klen = k < 0 ? 0 : static_cast<size_t>(k);
-  Lines out;
+  LineList out;
   std::string_view prev;
   for (const auto& l : lines) {
     std::string_view key = std::string_view(l).substr(0, std::min(klen, l.size()));
@@ -415,9 +415,9 @@ Lines DeleteRepeatedKeys(const Lines& lines, int64_t k) {
   return out;
 }
 
-Lines LinesToCsv(const Lines& lines, std::string_view quote, std::string_view separator, int64_t n) {
+LineList LinesToCsv(const LineList& lines, std::string_view quote, std::string_view separator, int64_t n) {
   if (n < 1) return lines;
-  Lines out;
+  LineList out;
   std::string record;
   int64_t inRecord = 0;
   for (const auto& l : lines) {
@@ -433,8 +433,8 @@ Lines LinesToCsv(const Lines& lines, std::string_view quote, std::string_view se
   return out;
 }
 
-Lines ReplaceTabs(const Lines& lines, char by) {
-  Lines out;
+LineList ReplaceTabs(const LineList& lines, char by) {
+  LineList out;
   out.reserve(lines.size());
   for (const auto& l : lines) {
     out.push_back(l);

@@ -14,7 +14,7 @@
 
 namespace navirt {
 
-using Lines = std::vector<std::string>;
+using LineList = std::vector<std::string>;
 
 // Number answers read the way the window reads them: an optional sign and
 // decimal digits, or "$"/"0x" and hexadecimal digits, leading blanks
@@ -37,27 +37,27 @@ NumberAnswer ReadRecordSizeAnswer(std::string_view answer);
 int DecimalWidth(uint64_t n);
 
 enum class NumberForm { Head, HeadComma, Tail, TailComma };
-Lines AddLineNumbers(const Lines& lines, NumberForm form);
+LineList AddLineNumbers(const LineList& lines, NumberForm form);
 
 // The format's trailing "0"s give the minimum digit count; the rest is the
 // prefix. Lines [first, last] get prefix + number + " " in front.
-void AddSerialNumbers(Lines& lines, size_t first, size_t last, std::string_view format, int64_t start);
+void AddSerialNumbers(LineList& lines, size_t first, size_t last, std::string_view format, int64_t start);
 
 std::string ReverseCharacters(std::string_view line);
-Lines ReverseLines(const Lines& lines);
+LineList ReverseLines(const LineList& lines);
 
 // Caret-line commands, in place; an index past the end does nothing.
-void DuplicateLine(Lines& lines, size_t index);
-void DeleteLine(Lines& lines, size_t index);
+void DuplicateLine(LineList& lines, size_t index);
+void DeleteLine(LineList& lines, size_t index);
 
 // "改行" / "文字＋改行": pieces of at most n bytes (a character that would
 // be cut goes to the next piece; a line starting with a double-byte
 // character cut at column 1 gives that character as a piece). Every piece
 // but the last gets `appended` at its end. n < 1 changes nothing.
-Lines CutAtColumn(const Lines& lines, int n, std::string_view appended = {});
+LineList CutAtColumn(const LineList& lines, int n, std::string_view appended = {});
 // "文字": text inserted at column n of lines longer than n bytes, moved one
 // byte to the left when it would split a character.
-Lines InsertAtColumn(const Lines& lines, std::string_view text, int n);
+LineList InsertAtColumn(const LineList& lines, std::string_view text, int n);
 
 // Byte range [begin, end) of the columns start..start+width-1 of a line,
 // clipped to the line, narrowed (keep) or widened (remove) to whole
@@ -66,40 +66,40 @@ struct ByteRange {
   size_t begin = 0, end = 0;
 };
 ByteRange ColumnRange(std::string_view line, int start, int width, bool widen);
-Lines ExtractColumns(const Lines& lines, int start, int width);
-Lines DeleteColumns(const Lines& lines, int start, int width);
+LineList ExtractColumns(const LineList& lines, int start, int width);
+LineList DeleteColumns(const LineList& lines, int start, int width);
 
 std::string TrimLeadingBlanks(std::string_view line);
 std::string TrimTrailingBlanks(std::string_view line);
-Lines TrimLeading(const Lines& lines);
-Lines TrimTrailing(const Lines& lines);
+LineList TrimLeading(const LineList& lines);
+LineList TrimTrailing(const LineList& lines);
 
-Lines DeleteBlanks(const Lines& lines);            // every byte 0x20
-Lines DeleteIdeographicSpaces(const Lines& lines);  // every character 81 40
-Lines DeleteTabs(const Lines& lines);
-Lines DeleteLeadingTabs(const Lines& lines);
+LineList DeleteBlanks(const LineList& lines);            // every byte 0x20
+LineList DeleteIdeographicSpaces(const LineList& lines);  // every character 81 40
+LineList DeleteTabs(const LineList& lines);
+LineList DeleteLeadingTabs(const LineList& lines);
 // Every line end of the text: one line.
-Lines DeleteLineEnds(const Lines& lines);
+LineList DeleteLineEnds(const LineList& lines);
 // The CR LF pairs that lie wholly inside [selStart, selStart + selLength)
 // of the pane's text (lines joined by CR LF).
 std::string DeleteLineEndsInRange(std::string_view text, size_t selStart, size_t selLength);
 
-Lines DeleteEmptyLines(const Lines& lines);
+LineList DeleteEmptyLines(const LineList& lines);
 // Runs of equal adjacent lines shrink to one. In place, as the pane does it.
-void DeleteRepeatedLines(Lines& lines);
+void DeleteRepeatedLines(LineList& lines);
 // A line stays when its first k bytes differ from those of the line before
 // it (the first line is compared with an empty key). k from the answer:
 // answer - 1, 0 when negative.
-Lines DeleteRepeatedKeys(const Lines& lines, int64_t k);
+LineList DeleteRepeatedKeys(const LineList& lines, int64_t k);
 
 // "行->CSVデータ変換": fields quote + line + quote, separated, n lines a
 // record. n < 1 changes nothing.
-Lines LinesToCsv(const Lines& lines, std::string_view quote, std::string_view separator, int64_t n);
+LineList LinesToCsv(const LineList& lines, std::string_view quote, std::string_view separator, int64_t n);
 
-Lines ReplaceTabs(const Lines& lines, char by);
+LineList ReplaceTabs(const LineList& lines, char by);
 
 // ICU's Japanese collation over the losslessly decoded lines, case
 // ignored; stable in both directions (equal lines keep their order).
-Lines SortLines(Lines lines, bool descending);
+LineList SortLines(LineList lines, bool descending);
 
 }  // namespace navirt

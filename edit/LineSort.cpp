@@ -135,12 +135,12 @@ std::vector<uint64_t> TSortKeys::Sorted(bool descending) {
   return tags;
 }
 
-Lines SortLines(Lines lines, bool descending) {
+LineList SortLines(LineList lines, bool descending) {
   if (lines.size() < 2) return lines;
   TSortKeys keys;
   keys.Reserve(lines.size());
   for (size_t i = 0; i < lines.size(); ++i) keys.Add(lines[i], i);
-  Lines out;
+  LineList out;
   out.reserve(lines.size());
   for (uint64_t i : keys.Sorted(descending)) out.push_back(std::move(lines[i]));
   return out;

@@ -175,7 +175,7 @@ void THtmlStripper::Compact() {
   pos_ = 0;
 }
 
-Lines THtmlStripper::Finish() {
+LineList THtmlStripper::Finish() {
   // The text after the last line-breaking tag is the document's end: it
   // is a line too.
   std::string rest = std::move(clean_);
@@ -184,21 +184,21 @@ Lines THtmlStripper::Finish() {
   clean_.clear();
   buf_.clear();
   pos_ = 0;
-  Lines out = std::move(out_);
+  LineList out = std::move(out_);
   out_.clear();
   ResolveEntities(out);
   out.insert(out.begin() + std::min<size_t>(1, out.size()), std::string());
   return out;
 }
 
-Lines THtmlStripper::Abort() {
-  Lines out = std::move(out_);
+LineList THtmlStripper::Abort() {
+  LineList out = std::move(out_);
   out_.clear();
   out.push_back(AbortedLine());
   return out;
 }
 
-void ResolveEntities(Lines& lines) {
+void ResolveEntities(LineList& lines) {
   static constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kEntities = {{
       {"&lt;", "<"},
       {"&gt;", ">"},
@@ -213,7 +213,7 @@ void ResolveEntities(Lines& lines) {
       if (l.find('&') != std::string::npos) ReplaceNoCase(l, pat, by);
 }
 
-THtmlResult StripHtml(const Lines& lines, const THtmlProgress& progress) {
+THtmlResult StripHtml(const LineList& lines, const THtmlProgress& progress) {
   THtmlStripper s;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (progress && !progress(i, lines.size())) return {s.Abort(), true};
@@ -222,7 +222,7 @@ THtmlResult StripHtml(const Lines& lines, const THtmlProgress& progress) {
   return {s.Finish(), false};
 }
 
-THtmlResult StripHtmlVariant(const Lines& lines, HtmlVariant v, const THtmlProgress& progress) {
+THtmlResult StripHtmlVariant(const LineList& lines, HtmlVariant v, const THtmlProgress& progress) {
   THtmlResult r = StripHtml(lines, progress);
   if (r.aborted) return r;
   switch (v) {
@@ -260,6 +260,6 @@ std::string StripTex(std::string_view text) {
   return StripTex(text, awk);
 }
 
-Lines StripTex(const Lines& lines) { return SplitLines(StripTex(JoinLines(lines))); }
+LineList StripTex(const LineList& lines) { return SplitLines(StripTex(JoinLines(lines))); }
 
 }  // namespace navirt

@@ -22,19 +22,19 @@ class THtmlStripper {
   void AddLine(std::string_view line);
   // All lines fed: the text after the last line-breaking tag becomes the
   // last line, entities are resolved, an empty line goes in at index 1.
-  Lines Finish();
+  LineList Finish();
   // Stopped by the user: the lines so far and "中断しました！", entities
   // left as they are.
-  Lines Abort();
+  LineList Abort();
 
-  const Lines& Output() const { return out_; }
+  const LineList& Output() const { return out_; }
 
  private:
   void Emit(std::string_view text);
   void RunTags();
   void Compact();
 
-  Lines out_;
+  LineList out_;
   std::string clean_;  // text before the buffer's first "<" with no ">" in it
   std::string buf_;    // the rest of the work buffer, from pos_
   size_t pos_ = 0;
@@ -45,21 +45,21 @@ class THtmlStripper {
 
 // Resolves &lt; &gt; &amp; &quot; &reg; &copy; &nbsp; (any case), one entity
 // after the other over all lines.
-void ResolveEntities(Lines& lines);
+void ResolveEntities(LineList& lines);
 
 // The stripper over all lines. progress(done, total) is asked before each
 // source line; returning false stops it (the result then ends with
 // "中断しました！").
 struct THtmlResult {
-  Lines lines;
+  LineList lines;
   bool aborted = false;
 };
 using THtmlProgress = std::function<bool(size_t done, size_t total)>;
-THtmlResult StripHtml(const Lines& lines, const THtmlProgress& progress = {});
+THtmlResult StripHtml(const LineList& lines, const THtmlProgress& progress = {});
 
 // The three variants: the stripper followed by line commands.
 enum class HtmlVariant { Plain, TabTrimEmpty, TabEmpty, Empty };
-THtmlResult StripHtmlVariant(const Lines& lines, HtmlVariant v, const THtmlProgress& progress = {});
+THtmlResult StripHtmlVariant(const LineList& lines, HtmlVariant v, const THtmlProgress& progress = {});
 
 class TAWKStr;
 
@@ -68,7 +68,7 @@ class TAWKStr;
 // keeps the compiled expressions); then every "{}" and "[]".
 std::string StripTex(std::string_view text, TAWKStr& awk);
 std::string StripTex(std::string_view text);
-Lines StripTex(const Lines& lines);
+LineList StripTex(const LineList& lines);
 
 // "中断しました！" in CP932.
 std::string AbortedLine();

@@ -28,7 +28,7 @@ int CmdUntag(int argc, char** argv) {
   }
   std::string input;
   if (!ReadInput(argc > 1 ? argv[1] : std::string(), input)) return kExitUsage;
-  Lines lines = SplitLines(input);
+  LineList lines = SplitLines(input);
   std::string().swap(input);
   // An empty text stays empty, as the pane does nothing on an empty pane.
   if (!lines.empty()) lines = tex ? StripTex(lines) : StripHtmlVariant(lines, v).lines;

@@ -38,9 +38,9 @@ std::string Join(const Chars& c) {
 }
 
 // ---------------------------------------------------------- the references
-Lines RefNumbers(const Lines& in, const char* fmt) {
+LineList RefNumbers(const LineList& in, const char* fmt) {
   int w = static_cast<int>(std::to_string(in.size()).size());
-  Lines out;
+  LineList out;
   for (size_t i = 0; i < in.size(); ++i) {
     char num[32];
     std::snprintf(num, sizeof num, "%*zu", w, i + 1);
@@ -53,7 +53,7 @@ Lines RefNumbers(const Lines& in, const char* fmt) {
   return out;
 }
 
-Lines RefSerial(Lines in, const std::string& format, long long first) {
+LineList RefSerial(LineList in, const std::string& format, long long first) {
   size_t cut = format.find_last_not_of('0');
   std::string prefix = cut == std::string::npos ? "" : format.substr(0, cut + 1);
   int zeros = static_cast<int>(format.size() - prefix.size());
@@ -66,10 +66,10 @@ Lines RefSerial(Lines in, const std::string& format, long long first) {
   return in;
 }
 
-Lines RefCut(const Lines& in, size_t n, const std::string& tail) {
-  Lines out;
+LineList RefCut(const LineList& in, size_t n, const std::string& tail) {
+  LineList out;
   for (const auto& l : in) {
-    Lines pieces;
+    LineList pieces;
     std::string piece;
     for (const auto& c : Split(l)) {
       if (!piece.empty() && piece.size() + c.size() > n) {
@@ -88,8 +88,8 @@ Lines RefCut(const Lines& in, size_t n, const std::string& tail) {
   return out;
 }
 
-Lines RefInsert(const Lines& in, const std::string& text, size_t n) {
-  Lines out;
+LineList RefInsert(const LineList& in, const std::string& text, size_t n) {
+  LineList out;
   for (const auto& l : in) {
     if (l.size() <= n) {
       out.push_back(l);
@@ -109,8 +109,8 @@ Lines RefInsert(const Lines& in, const std::string& text, size_t n) {
   return out;
 }
 
-Lines RefColumns(const Lines& in, size_t start, size_t width, bool keep) {
-  Lines out;
+LineList RefColumns(const LineList& in, size_t start, size_t width, bool keep) {
+  LineList out;
   for (const auto& l : in) {
     size_t b = start - 1, e = std::min(l.size(), b + width);
     if (b >= l.size()) {
@@ -150,8 +150,8 @@ std::string RefTrimLead(const std::string& l) {
 }
 
 template <class F>
-Lines Each(const Lines& in, F f) {
-  Lines out;
+LineList Each(const LineList& in, F f) {
+  LineList out;
   for (const auto& l : in) out.push_back(f(l));
   return out;
 }
@@ -161,9 +161,9 @@ std::string WithoutBytes(std::string s, char b) {
   return s;
 }
 
-Lines RefDedup(const Lines& in) {
+LineList RefDedup(const LineList& in) {
   if (in.size() < 2) return in;
-  Lines rev;
+  LineList rev;
   std::string ref = in.back();
   rev.push_back(ref);
   for (size_t i = in.size() - 1; i-- > 0;) {
@@ -171,12 +171,12 @@ Lines RefDedup(const Lines& in) {
     ref = in[i];
     rev.push_back(ref);
   }
-  return Lines(rev.rbegin(), rev.rend());
+  return LineList(rev.rbegin(), rev.rend());
 }
 
-Lines RefDedupKey(const Lines& in, long long answer) {
+LineList RefDedupKey(const LineList& in, long long answer) {
   long long k = std::max(0LL, answer - 1);
-  Lines out;
+  LineList out;
   std::string prevKey;
   for (const auto& l : in) {
     std::string key = l.substr(0, std::min<size_t>(k, l.size()));
@@ -186,8 +186,8 @@ Lines RefDedupKey(const Lines& in, long long answer) {
   return out;
 }
 
-Lines RefCsv(const Lines& in, const std::string& q, const std::string& s, size_t n) {
-  Lines out;
+LineList RefCsv(const LineList& in, const std::string& q, const std::string& s, size_t n) {
+  LineList out;
   std::string rec;
   size_t count = 0;
   for (const auto& l : in) {
@@ -201,7 +201,7 @@ Lines RefCsv(const Lines& in, const std::string& q, const std::string& s, size_t
   return out;
 }
 
-Lines RefSort(const Lines& in, bool desc) {
+LineList RefSort(const LineList& in, bool desc) {
   UErrorCode err = U_ZERO_ERROR;
   UCollator* coll = ucol_open("ja", &err);
   ucol_setStrength(coll, UCOL_QUATERNARY);
@@ -212,7 +212,7 @@ Lines RefSort(const Lines& in, bool desc) {
                            U_FOLD_CASE_DEFAULT, &e));
     return f;
   };
-  Lines out = in;
+  LineList out = in;
   std::stable_sort(out.begin(), out.end(), [&](const std::string& a, const std::string& b) {
     std::u16string fa = fold(a), fb = fold(b);
     UCollationResult r = ucol_strcoll(coll, fa.data(), static_cast<int32_t>(fa.size()), fb.data(),
@@ -248,10 +248,10 @@ class RandomText {
     return l;
   }
 
-  Lines Text() {
-    Lines pool;
+  LineList Text() {
+    LineList pool;
     for (int i = 0; i < 4; ++i) pool.push_back(Line());
-    Lines t;
+    LineList t;
     int n = Int(0, 25);
     for (int i = 0; i < n; ++i) t.push_back(Int(0, 2) == 0 ? pool[Int(0, 3)] : Line());
     return t;
@@ -261,7 +261,7 @@ class RandomText {
   std::mt19937 rng_;
 };
 
-Lines Core(LineCmd id, const Lines& in, std::vector<std::string> answers = {}) {
+LineList Core(LineCmd id, const LineList& in, std::vector<std::string> answers = {}) {
   TLineRunResult r = RunLineCommand(id, in, answers);
   EXPECT_TRUE(r.ok) << r.message;
   return r.lines;
@@ -270,7 +270,7 @@ Lines Core(LineCmd id, const Lines& in, std::vector<std::string> answers = {}) {
 TEST(LineCommandsDifferential, AgreeWithPlainImplementations) {
   RandomText R(20261208);
   for (int round = 0; round < 400; ++round) {
-    Lines in = R.Text();
+    LineList in = R.Text();
     SCOPED_TRACE("round " + std::to_string(round));
     // An empty pane: every command leaves it as it is.
     if (in.empty()) {
@@ -313,8 +313,8 @@ TEST(LineCommandsDifferential, AgreeWithPlainImplementations) {
               }));
     std::string all;
     for (const auto& l : in) all += l;
-    EXPECT_EQ(Core(LineCmd::DeleteLineEnds, in), Lines{all});
-    Lines nonEmpty;
+    EXPECT_EQ(Core(LineCmd::DeleteLineEnds, in), LineList{all});
+    LineList nonEmpty;
     std::copy_if(in.begin(), in.end(), std::back_inserter(nonEmpty), [](const std::string& l) { return !l.empty(); });
     EXPECT_EQ(Core(LineCmd::DeleteEmpty, in), nonEmpty);
     EXPECT_EQ(Core(LineCmd::DeleteRepeated, in), RefDedup(in));
@@ -346,7 +346,7 @@ TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {
   RandomText R(7);
   const char* const kEnds[] = {"\r\n", "\n", "\r", "\r\n", "\n"};
   for (int round = 0; round < 500; ++round) {
-    Lines lines = R.Text();
+    LineList lines = R.Text();
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i) {
       text += lines[i];
@@ -354,14 +354,14 @@ TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {
     }
     if (R.Int(0, 20) == 0) text += "\r\r\n\n\r";
     SCOPED_TRACE("round " + std::to_string(round));
-    Lines in = SplitLines(text);
+    LineList in = SplitLines(text);
     size_t n = 0;
     ForEachLine(text, [&](std::string_view l) { EXPECT_EQ(l, in.at(n++)); });
     EXPECT_EQ(n, in.size());
     for (auto f : {NumberForm::Head, NumberForm::HeadComma, NumberForm::Tail, NumberForm::TailComma})
       EXPECT_EQ(NumberLinesText(text, f), JoinLines(AddLineNumbers(in, f)));
     EXPECT_EQ(TrimLeadingText(text), JoinLines(TrimLeading(in)));
-    Lines dedup = in;
+    LineList dedup = in;
     DeleteRepeatedLines(dedup);
     EXPECT_EQ(DeleteRepeatedText(text), JoinLines(dedup));
     EXPECT_EQ(DeleteEmptyText(text), JoinLines(DeleteEmptyLines(in)));

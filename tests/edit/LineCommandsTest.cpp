@@ -12,41 +12,41 @@ namespace navirt {
 namespace {
 
 std::string S(std::string_view utf8) { return Utf8ToCp932(utf8); }
-Lines L(std::initializer_list<std::string_view> utf8) {
-  Lines l;
+LineList L(std::initializer_list<std::string_view> utf8) {
+  LineList l;
   for (auto s : utf8) l.push_back(S(s));
   return l;
 }
 
 TEST(LineNumbers, WidthFollowsTheLineCount) {
-  Lines hundred(100, "x");
-  Lines n = AddLineNumbers(hundred, NumberForm::Head);
+  LineList hundred(100, "x");
+  LineList n = AddLineNumbers(hundred, NumberForm::Head);
   EXPECT_EQ(n[0], "  1 x");
   EXPECT_EQ(n[9], " 10 x");
   EXPECT_EQ(n[99], "100 x");
-  Lines twelve(12, "y");
+  LineList twelve(12, "y");
   EXPECT_EQ(AddLineNumbers(twelve, NumberForm::HeadComma)[0], " 1,y");
   EXPECT_EQ(AddLineNumbers(twelve, NumberForm::Tail)[11], "y 12");
   EXPECT_EQ(AddLineNumbers(twelve, NumberForm::TailComma)[8], "y, 9");
-  EXPECT_EQ(AddLineNumbers(Lines{"only"}, NumberForm::Head)[0], "1 only");
+  EXPECT_EQ(AddLineNumbers(LineList{"only"}, NumberForm::Head)[0], "1 only");
 }
 
 TEST(SerialNumbers, FormatsAndRanges) {
-  Lines l{"a", "b", "c"};
+  LineList l{"a", "b", "c"};
   AddSerialNumbers(l, 0, 2, "X0000", 1);
-  EXPECT_EQ(l, (Lines{"X0001 a", "X0002 b", "X0003 c"}));
+  EXPECT_EQ(l, (LineList{"X0001 a", "X0002 b", "X0003 c"}));
   l = {"a", "b"};
   AddSerialNumbers(l, 0, 1, "A", 9);
-  EXPECT_EQ(l, (Lines{"A9 a", "A10 b"}));
+  EXPECT_EQ(l, (LineList{"A9 a", "A10 b"}));
   l = {"a", "b"};
   AddSerialNumbers(l, 0, 1, "", 1);
-  EXPECT_EQ(l, (Lines{"1 a", "2 b"}));
+  EXPECT_EQ(l, (LineList{"1 a", "2 b"}));
   l = {"a", "b", "c", "d"};
   AddSerialNumbers(l, 1, 2, "No.00", 99);  // only the selected lines; padding is a minimum
-  EXPECT_EQ(l, (Lines{"a", "No.99 b", "No.100 c", "d"}));
+  EXPECT_EQ(l, (LineList{"a", "No.99 b", "No.100 c", "d"}));
   l = {"a", "b"};
   AddSerialNumbers(l, 0, 1, "N000", -2);
-  EXPECT_EQ(l, (Lines{"N-002 a", "N-001 b"}));
+  EXPECT_EQ(l, (LineList{"N-002 a", "N-001 b"}));
   // A kanji format keeps its bytes; only trailing "0" characters pad.
   l = {"a"};
   AddSerialNumbers(l, 0, 0, S("第00"), 7);
@@ -83,20 +83,20 @@ TEST(Reverse, DoubleByteCharactersMoveWhole) {
 }
 
 TEST(CaretLine, DuplicateAndDelete) {
-  Lines l{"a", "b", "c"};
+  LineList l{"a", "b", "c"};
   DuplicateLine(l, 1);
-  EXPECT_EQ(l, (Lines{"a", "b", "b", "c"}));
+  EXPECT_EQ(l, (LineList{"a", "b", "b", "c"}));
   DeleteLine(l, 0);
-  EXPECT_EQ(l, (Lines{"b", "b", "c"}));
+  EXPECT_EQ(l, (LineList{"b", "b", "c"}));
   DeleteLine(l, 9);
   DuplicateLine(l, 9);
   EXPECT_EQ(l.size(), 3u);
 }
 
 TEST(CutAtColumn, PiecesNeverSplitACharacter) {
-  EXPECT_EQ(CutAtColumn({"abcdefghij"}, 4), (Lines{"abcd", "efgh", "ij"}));
-  EXPECT_EQ(CutAtColumn({"abcdefgh"}, 4), (Lines{"abcd", "efgh"}));
-  EXPECT_EQ(CutAtColumn({"abc", ""}, 4), (Lines{"abc", ""}));
+  EXPECT_EQ(CutAtColumn({"abcdefghij"}, 4), (LineList{"abcd", "efgh", "ij"}));
+  EXPECT_EQ(CutAtColumn({"abcdefgh"}, 4), (LineList{"abcd", "efgh"}));
+  EXPECT_EQ(CutAtColumn({"abc", ""}, 4), (LineList{"abc", ""}));
   // Byte 4 is the lead byte of あ: the piece is 3 bytes.
   EXPECT_EQ(CutAtColumn(L({"abcあd"}), 4), L({"abc", "あd"}));
   EXPECT_EQ(CutAtColumn(L({"abcdefgh"}), 3, "<"), L({"abc<", "def<", "gh"}));
@@ -105,12 +105,12 @@ TEST(CutAtColumn, PiecesNeverSplitACharacter) {
 TEST(CutAtColumn, ColumnOneOnDoubleByteMakesProgress) {
   EXPECT_EQ(CutAtColumn(L({"あいa"}), 1), L({"あ", "い", "a"}));
   EXPECT_EQ(CutAtColumn(L({"あい"}), 1, "|"), L({"あ|", "い"}));
-  EXPECT_EQ(CutAtColumn({"ab"}, 0), (Lines{"ab"}));
+  EXPECT_EQ(CutAtColumn({"ab"}, 0), (LineList{"ab"}));
 }
 
 TEST(InsertAtColumn, ShortLinesStayAndCharactersStayWhole) {
-  EXPECT_EQ(InsertAtColumn({"abcdef", "abc", "ab"}, "|", 3), (Lines{"ab|cdef", "abc", "ab"}));
-  EXPECT_EQ(InsertAtColumn({"abc"}, "|", 1), (Lines{"|abc"}));
+  EXPECT_EQ(InsertAtColumn({"abcdef", "abc", "ab"}, "|", 3), (LineList{"ab|cdef", "abc", "ab"}));
+  EXPECT_EQ(InsertAtColumn({"abc"}, "|", 1), (LineList{"|abc"}));
   // Byte 2 (column 3 - 1) would be inside あ: inserted before it.
   EXPECT_EQ(InsertAtColumn(L({"aあbc"}), "|", 3), L({"a|あbc"}));
   EXPECT_EQ(InsertAtColumn(L({"aあbc"}), "|", 4), L({"aあ|bc"}));
@@ -129,11 +129,11 @@ TEST(ColumnRange, StartAndEndInsideCharacters) {
   EXPECT_EQ(ExtractColumns(L({"あ"}), 2, 1), L({""}));
   EXPECT_EQ(DeleteColumns(L({"あx"}), 2, 1), L({"x"}));
   // Width past the end, start past the end, width 0.
-  EXPECT_EQ(ExtractColumns({"abc"}, 2, 99), (Lines{"bc"}));
-  EXPECT_EQ(ExtractColumns({"abc"}, 5, 2), (Lines{""}));
-  EXPECT_EQ(DeleteColumns({"abc"}, 5, 2), (Lines{"abc"}));
-  EXPECT_EQ(ExtractColumns({"abc"}, 1, 0), (Lines{""}));
-  EXPECT_EQ(DeleteColumns({"abc"}, 1, 0), (Lines{"abc"}));
+  EXPECT_EQ(ExtractColumns({"abc"}, 2, 99), (LineList{"bc"}));
+  EXPECT_EQ(ExtractColumns({"abc"}, 5, 2), (LineList{""}));
+  EXPECT_EQ(DeleteColumns({"abc"}, 5, 2), (LineList{"abc"}));
+  EXPECT_EQ(ExtractColumns({"abc"}, 1, 0), (LineList{""}));
+  EXPECT_EQ(DeleteColumns({"abc"}, 1, 0), (LineList{"abc"}));
 }
 
 TEST(Trims, LeadingThenIdeographicTrailingRules) {
@@ -152,60 +152,60 @@ TEST(Trims, LeadingThenIdeographicTrailingRules) {
 TEST(Deletes, BlanksTabsAndLineEnds) {
   EXPECT_EQ(DeleteBlanks(L({" a b ", "　"})), L({"ab", "　"}));
   EXPECT_EQ(DeleteIdeographicSpaces(L({"a　b　"})), L({"ab"}));
-  EXPECT_EQ(DeleteIdeographicSpaces({"\x82\x81\x40"}), (Lines{"\x82\x81\x40"}));
-  EXPECT_EQ(DeleteTabs({"\ta\tb\t"}), (Lines{"ab"}));
-  EXPECT_EQ(DeleteLeadingTabs({"\t\ta\tb"}), (Lines{"a\tb"}));
-  EXPECT_EQ(DeleteLineEnds({"a", "b", "", "c"}), (Lines{"abc"}));
+  EXPECT_EQ(DeleteIdeographicSpaces({"\x82\x81\x40"}), (LineList{"\x82\x81\x40"}));
+  EXPECT_EQ(DeleteTabs({"\ta\tb\t"}), (LineList{"ab"}));
+  EXPECT_EQ(DeleteLeadingTabs({"\t\ta\tb"}), (LineList{"a\tb"}));
+  EXPECT_EQ(DeleteLineEnds({"a", "b", "", "c"}), (LineList{"abc"}));
   EXPECT_EQ(DeleteLineEndsInRange("ab\r\ncd\r\nef", 1, 4), "abcd\r\nef");
   EXPECT_EQ(DeleteLineEndsInRange("ab\r\ncd", 2, 1), "ab\r\ncd");  // half a pair stays
   EXPECT_EQ(DeleteLineEndsInRange("ab", 9, 1), "ab");
 }
 
 TEST(Deletes, EmptyAndRepeatedLines) {
-  EXPECT_EQ(DeleteEmptyLines({"", " ", "a", ""}), (Lines{" ", "a"}));
-  Lines l{"a", "a", "b", "a"};
+  EXPECT_EQ(DeleteEmptyLines({"", " ", "a", ""}), (LineList{" ", "a"}));
+  LineList l{"a", "a", "b", "a"};
   DeleteRepeatedLines(l);
-  EXPECT_EQ(l, (Lines{"a", "b", "a"}));
+  EXPECT_EQ(l, (LineList{"a", "b", "a"}));
   l = {"x", "x", "x"};
   DeleteRepeatedLines(l);
-  EXPECT_EQ(l, (Lines{"x"}));
+  EXPECT_EQ(l, (LineList{"x"}));
 }
 
 TEST(Deletes, RepeatedKeysWithEmptyKeys) {
-  Lines l{"ab1", "ab2", "ac3", "ac4", "ab5"};
-  EXPECT_EQ(DeleteRepeatedKeys(l, 2), (Lines{"ab1", "ac3", "ab5"}));
+  LineList l{"ab1", "ab2", "ac3", "ac4", "ab5"};
+  EXPECT_EQ(DeleteRepeatedKeys(l, 2), (LineList{"ab1", "ac3", "ab5"}));
   // An empty first line has the empty key the first line is compared with.
-  EXPECT_EQ(DeleteRepeatedKeys({"", "a", "a", ""}, 1), (Lines{"a", ""}));
+  EXPECT_EQ(DeleteRepeatedKeys({"", "a", "a", ""}, 1), (LineList{"a", ""}));
   // A key length of 0 makes every key empty: nothing stays.
-  EXPECT_EQ(DeleteRepeatedKeys({"a", "b"}, 0), Lines{});
+  EXPECT_EQ(DeleteRepeatedKeys({"a", "b"}, 0), LineList{});
   // The key is remembered for dropped lines too.
-  EXPECT_EQ(DeleteRepeatedKeys({"a1", "b1", "b2", "a2"}, 1), (Lines{"a1", "b1", "a2"}));
+  EXPECT_EQ(DeleteRepeatedKeys({"a1", "b1", "b2", "a2"}, 1), (LineList{"a1", "b1", "a2"}));
 }
 
 TEST(Csv, RecordsOfNLines) {
-  EXPECT_EQ(LinesToCsv({"a", "b", "c", "d"}, "\"", ",", 3), (Lines{"\"a\",\"b\",\"c\"", "\"d\""}));
-  EXPECT_EQ(LinesToCsv({"x", "y", "z"}, "", "", 2), (Lines{"xy", "z"}));
-  EXPECT_EQ(LinesToCsv({"x", "y"}, "'", ",", 10), (Lines{"'x','y'"}));  // N above the line count
+  EXPECT_EQ(LinesToCsv({"a", "b", "c", "d"}, "\"", ",", 3), (LineList{"\"a\",\"b\",\"c\"", "\"d\""}));
+  EXPECT_EQ(LinesToCsv({"x", "y", "z"}, "", "", 2), (LineList{"xy", "z"}));
+  EXPECT_EQ(LinesToCsv({"x", "y"}, "'", ",", 10), (LineList{"'x','y'"}));  // N above the line count
   // Without quotes an empty first field leaves the record empty: no separator yet.
-  EXPECT_EQ(LinesToCsv({"", "a", "b"}, "", ",", 3), (Lines{"a,b"}));
-  EXPECT_EQ(LinesToCsv({"a"}, "", ",", 0), (Lines{"a"}));
+  EXPECT_EQ(LinesToCsv({"", "a", "b"}, "", ",", 3), (LineList{"a,b"}));
+  EXPECT_EQ(LinesToCsv({"a"}, "", ",", 0), (LineList{"a"}));
 }
 
 TEST(Tabs, ReplacedByOneByte) {
-  EXPECT_EQ(ReplaceTabs({"\ta\t"}, '_'), (Lines{"_a_"}));
+  EXPECT_EQ(ReplaceTabs({"\ta\t"}, '_'), (LineList{"_a_"}));
 }
 
 TEST(Sort, JapaneseOrderCaseIgnoredStable) {
-  Lines in = L({"b", "B", "あ", "ア", "a", "亜", "A", "1"});
-  Lines asc = SortLines(in, false);
+  LineList in = L({"b", "B", "あ", "ア", "a", "亜", "A", "1"});
+  LineList asc = SortLines(in, false);
   // Digits, Latin (case ignored, first seen first), kana, kanji.
   EXPECT_EQ(asc, L({"1", "a", "A", "b", "B", "あ", "ア", "亜"}));
-  Lines desc = SortLines(in, true);
+  LineList desc = SortLines(in, true);
   // Equal keys keep their order in both directions.
   EXPECT_EQ(desc, L({"亜", "ア", "あ", "b", "B", "a", "A", "1"}));
   // Lines that do not decode sort without damage.
-  Lines odd{"\x82", std::string("\0a", 2), "\xff\xfe", "a"};
-  Lines s = SortLines(odd, false);
+  LineList odd{"\x82", std::string("\0a", 2), "\xff\xfe", "a"};
+  LineList s = SortLines(odd, false);
   std::sort(s.begin(), s.end());
   std::sort(odd.begin(), odd.end());
   EXPECT_EQ(s, odd);
@@ -216,9 +216,9 @@ TEST(Sort, LongLinesAndSharedKeyHeads) {
   // in their first bytes and differ later.
   std::string kanji;
   for (int i = 0; i < 700000; ++i) kanji += "\x88\x9f";
-  Lines in{kanji + "b", "abcdefghijklmnop2", kanji + "a", "abcdefghijklmnop1", "ABCDEFGHIJKLMNOP1", ""};
-  Lines s = SortLines(in, false);
-  EXPECT_EQ(s, (Lines{"", "abcdefghijklmnop1", "ABCDEFGHIJKLMNOP1", "abcdefghijklmnop2", kanji + "a", kanji + "b"}));
+  LineList in{kanji + "b", "abcdefghijklmnop2", kanji + "a", "abcdefghijklmnop1", "ABCDEFGHIJKLMNOP1", ""};
+  LineList s = SortLines(in, false);
+  EXPECT_EQ(s, (LineList{"", "abcdefghijklmnop1", "ABCDEFGHIJKLMNOP1", "abcdefghijklmnop2", kanji + "a", kanji + "b"}));
 }
 
 TEST(CommandTable, CaptionsQuestionsAndRules) {
@@ -281,7 +281,7 @@ TEST(ColumnDialog, PresetsAndReading) {
 }
 
 TEST(RunLineCommand, RefusedAnswersChangeNothing) {
-  Lines in{"a", "b", "c"};
+  LineList in{"a", "b", "c"};
   for (auto [id, answers] : std::vector<std::pair<LineCmd, std::vector<std::string>>>{
            {LineCmd::Serial, {"X0", "one"}},
            {LineCmd::DeleteRepeatedKeys, {"1.5"}},
@@ -298,28 +298,28 @@ TEST(RunLineCommand, RefusedAnswersChangeNothing) {
   }
   TLineRunResult r = RunLineCommand(LineCmd::CsvHex, in, {"3b", "2"});
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.lines, (Lines{"a;b", "c"}));
+  EXPECT_EQ(r.lines, (LineList{"a;b", "c"}));
 }
 
 TEST(RunLineCommand, PaneStateAndEmptyPane) {
   EXPECT_TRUE(RunLineCommand(LineCmd::SortAsc, {}, {}).lines.empty());
-  EXPECT_EQ(RunLineCommand(LineCmd::DeleteRepeated, {"a"}, {}).lines, (Lines{"a"}));
+  EXPECT_EQ(RunLineCommand(LineCmd::DeleteRepeated, {"a"}, {}).lines, (LineList{"a"}));
   TLinePaneState pane;
   pane.selStart = 2;
   pane.selLength = 4;
   pane.selFirstLine = 1;
   pane.selLastLine = 2;
   EXPECT_EQ(RunLineCommand(LineCmd::Serial, {"a", "b", "c", "d"}, {"", "5"}, pane).lines,
-            (Lines{"a", "5 b", "6 c", "d"}));
-  EXPECT_EQ(RunLineCommand(LineCmd::DeleteLineEnds, {"a", "b", "c"}, {}, pane).lines, (Lines{"a", "bc"}));
+            (LineList{"a", "5 b", "6 c", "d"}));
+  EXPECT_EQ(RunLineCommand(LineCmd::DeleteLineEnds, {"a", "b", "c"}, {}, pane).lines, (LineList{"a", "bc"}));
   pane.caretLine = 2;
-  EXPECT_EQ(RunLineCommand(LineCmd::DeleteLine, {"a", "b", "c"}, {}, pane).lines, (Lines{"a", "b"}));
-  EXPECT_EQ(RunLineCommand(LineCmd::DeleteRepeatedKeys, {"ab", "ac", "b"}, {"2"}).lines, (Lines{"ab", "b"}));
+  EXPECT_EQ(RunLineCommand(LineCmd::DeleteLine, {"a", "b", "c"}, {}, pane).lines, (LineList{"a", "b"}));
+  EXPECT_EQ(RunLineCommand(LineCmd::DeleteRepeatedKeys, {"ab", "ac", "b"}, {"2"}).lines, (LineList{"ab", "b"}));
   // A negative answer gives an empty key, as 1 does.
-  EXPECT_EQ(RunLineCommand(LineCmd::DeleteRepeatedKeys, {"ab", "ac"}, {"-5"}).lines, Lines{});
-  EXPECT_EQ(RunLineCommand(LineCmd::ExtractColumns, {"abcdef"}, {"2", "3"}).lines, (Lines{"bcd"}));
+  EXPECT_EQ(RunLineCommand(LineCmd::DeleteRepeatedKeys, {"ab", "ac"}, {"-5"}).lines, LineList{});
+  EXPECT_EQ(RunLineCommand(LineCmd::ExtractColumns, {"abcdef"}, {"2", "3"}).lines, (LineList{"bcd"}));
   EXPECT_EQ(RunLineCommand(LineCmd::CutAtColumn, {"abcdef"}, {"junk", ""}).lines,
-            (Lines{"a", "b", "c", "d", "e", "f"}));  // an unreadable start reads as 1
+            (LineList{"a", "b", "c", "d", "e", "f"}));  // an unreadable start reads as 1
 }
 
 }  // namespace

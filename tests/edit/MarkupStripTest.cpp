@@ -9,16 +9,16 @@ namespace navirt {
 namespace {
 
 std::string S(std::string_view utf8) { return Utf8ToCp932(utf8); }
-Lines Html(const Lines& in) { return StripHtml(in).lines; }
+LineList Html(const LineList& in) { return StripHtml(in).lines; }
 
 TEST(HtmlStrip, BreaksBulletsAndRules) {
   // The empty line goes in at index 1.
-  EXPECT_EQ(Html({"a<BR>b", "c</P>"}), (Lines{"a", "", "bc"}));
-  EXPECT_EQ(Html({"<LI>x</LI>"}), (Lines{"", "", S("・x")}));
-  EXPECT_EQ(Html({"<ol>one<br>"}), (Lines{"", "", "#.one"}));
+  EXPECT_EQ(Html({"a<BR>b", "c</P>"}), (LineList{"a", "", "bc"}));
+  EXPECT_EQ(Html({"<LI>x</LI>"}), (LineList{"", "", S("・x")}));
+  EXPECT_EQ(Html({"<ol>one<br>"}), (LineList{"", "", "#.one"}));
   // With attributes P does not break; a bare lower-case p does.
-  EXPECT_EQ(Html({"a<P ALIGN=center>b<p>c"}), (Lines{"ab", "", "c"}));
-  Lines hr = Html({"x<HR>y<br>"});
+  EXPECT_EQ(Html({"a<P ALIGN=center>b<p>c"}), (LineList{"ab", "", "c"}));
+  LineList hr = Html({"x<HR>y<br>"});
   ASSERT_EQ(hr.size(), 4u);
   EXPECT_EQ(hr[0], "x");
   EXPECT_EQ(hr[2], std::string(60, '-'));
@@ -32,25 +32,25 @@ TEST(HtmlStrip, BreaksBulletsAndRules) {
 }
 
 TEST(HtmlStrip, TextAfterTheLastTagIsKept) {
-  EXPECT_EQ(Html({"head<br>", "the end", "of it"}), (Lines{"head", "", "the endof it"}));
-  EXPECT_EQ(Html({"no tags at all"}), (Lines{"no tags at all", ""}));
-  EXPECT_EQ(Html({"<br>"}), (Lines{"", ""}));
+  EXPECT_EQ(Html({"head<br>", "the end", "of it"}), (LineList{"head", "", "the endof it"}));
+  EXPECT_EQ(Html({"no tags at all"}), (LineList{"no tags at all", ""}));
+  EXPECT_EQ(Html({"<br>"}), (LineList{"", ""}));
 }
 
 TEST(HtmlStrip, CommentsAcrossLinesAndStrayTagEnds) {
-  EXPECT_EQ(Html({"a<!-- one", "two -->b<br>"}), (Lines{"ab", ""}));
-  EXPECT_EQ(Html({"a<!-- x -->b<!-- y -->c<br>"}), (Lines{"abc", ""}));
+  EXPECT_EQ(Html({"a<!-- one", "two -->b<br>"}), (LineList{"ab", ""}));
+  EXPECT_EQ(Html({"a<!-- x -->b<!-- y -->c<br>"}), (LineList{"abc", ""}));
   // A ">" with no "<" before it takes the text before it along.
-  EXPECT_EQ(Html({"junk> kept<br>"}), (Lines{" kept", ""}));
+  EXPECT_EQ(Html({"junk> kept<br>"}), (LineList{" kept", ""}));
   // An unclosed "<" waits for its ">" on a later line.
-  EXPECT_EQ(Html({"a<font", "size=2>b<br>"}), (Lines{"ab", ""}));
+  EXPECT_EQ(Html({"a<font", "size=2>b<br>"}), (LineList{"ab", ""}));
 }
 
 TEST(HtmlStrip, PreKeepsSourceLines) {
-  Lines r = Html({"<PRE>", "  x  y", "", "z</PRE>", "p", "q<br>"});
+  LineList r = Html({"<PRE>", "  x  y", "", "z</PRE>", "p", "q<br>"});
   // The line that closes PRE is no longer under it: it joins what follows.
-  EXPECT_EQ(r, (Lines{"", "", "  x  y", "", "zpq"}));
-  EXPECT_EQ(Html({"<pre>a<b>", "</pre>"}), (Lines{"a", ""}));
+  EXPECT_EQ(r, (LineList{"", "", "  x  y", "", "zpq"}));
+  EXPECT_EQ(Html({"<pre>a<b>", "</pre>"}), (LineList{"a", ""}));
 }
 
 TEST(HtmlStrip, EntitiesInAnyCaseOneAfterTheOther) {
@@ -63,7 +63,7 @@ TEST(HtmlStrip, EntitiesInAnyCaseOneAfterTheOther) {
 }
 
 TEST(HtmlStrip, CancelKeepsTheOutputSoFar) {
-  Lines in{"a<br>", "b<br>", "c &amp; d<br>", "e<br>"};
+  LineList in{"a<br>", "b<br>", "c &amp; d<br>", "e<br>"};
   size_t asked = 0;
   THtmlResult r = StripHtml(in, [&](size_t done, size_t total) {
     EXPECT_EQ(total, 4u);
@@ -72,36 +72,36 @@ TEST(HtmlStrip, CancelKeepsTheOutputSoFar) {
   });
   EXPECT_TRUE(r.aborted);
   // No empty line at index 1 and no entities resolved after a cancel.
-  EXPECT_EQ(r.lines, (Lines{"a", "b", "c &amp; d", S("中断しました！")}));
+  EXPECT_EQ(r.lines, (LineList{"a", "b", "c &amp; d", S("中断しました！")}));
   r = StripHtml(in, [](size_t, size_t) { return false; });
-  EXPECT_EQ(r.lines, (Lines{S("中断しました！")}));
+  EXPECT_EQ(r.lines, (LineList{S("中断しました！")}));
   // The variants do not run after a cancel either.
   r = StripHtmlVariant({"a<br>", "", "b<br>"}, HtmlVariant::Empty, [](size_t d, size_t) { return d < 1; });
-  EXPECT_EQ(r.lines, (Lines{"a", S("中断しました！")}));
+  EXPECT_EQ(r.lines, (LineList{"a", S("中断しました！")}));
 }
 
 TEST(HtmlStrip, PiecewiseEqualsWhole) {
   THtmlStripper s;
   s.AddLine("a<br>b");
-  EXPECT_EQ(s.Output(), (Lines{"a"}));
+  EXPECT_EQ(s.Output(), (LineList{"a"}));
   s.AddLine("c<p>");
-  EXPECT_EQ(s.Output(), (Lines{"a", "bc"}));
+  EXPECT_EQ(s.Output(), (LineList{"a", "bc"}));
   EXPECT_EQ(s.Finish(), Html({"a<br>b", "c<p>"}));
 }
 
 TEST(HtmlStrip, LongTaglessRunsStayLinear) {
   // 20000 source lines with no line-breaking tag build one long buffer.
-  Lines in(20000, std::string(50, 'x') + "<b>y</b>");
-  Lines r = Html(in);
+  LineList in(20000, std::string(50, 'x') + "<b>y</b>");
+  LineList r = Html(in);
   ASSERT_EQ(r.size(), 2u);
   EXPECT_EQ(r[0].size(), 20000u * 51);
 }
 
 TEST(HtmlStrip, Variants) {
-  Lines in{"<td>\t a\t</td>", "<p>", "   ", "<br>b"};
-  EXPECT_EQ(StripHtmlVariant(in, HtmlVariant::TabTrimEmpty).lines, (Lines{"a", "b"}));
-  EXPECT_EQ(StripHtmlVariant(in, HtmlVariant::TabEmpty).lines, (Lines{" a", "   ", "b"}));
-  EXPECT_EQ(StripHtmlVariant(in, HtmlVariant::Empty).lines, (Lines{"\t a\t", "   ", "b"}));
+  LineList in{"<td>\t a\t</td>", "<p>", "   ", "<br>b"};
+  EXPECT_EQ(StripHtmlVariant(in, HtmlVariant::TabTrimEmpty).lines, (LineList{"a", "b"}));
+  EXPECT_EQ(StripHtmlVariant(in, HtmlVariant::TabEmpty).lines, (LineList{" a", "   ", "b"}));
+  EXPECT_EQ(StripHtmlVariant(in, HtmlVariant::Empty).lines, (LineList{"\t a\t", "   ", "b"}));
 }
 
 TEST(TexStrip, TheSectionExampleAndPreamble) {
@@ -129,7 +129,7 @@ TEST(TexStrip, BracesInsideDoubleByteCharactersStay) {
   TAWKStr awk;
   EXPECT_EQ(StripTex("\\emph{x}%c", awk), "{x}");
   EXPECT_GT(awk.CacheCount(), 1);
-  EXPECT_EQ(StripTex(Lines{"\\it a", "b % c"}), (Lines{" a", "b "}));
+  EXPECT_EQ(StripTex(LineList{"\\it a", "b % c"}), (LineList{" a", "b "}));
 }
 
 }  // namespace
