@@ -4,7 +4,9 @@
 // hands the lines to one command and writes them back joined by CR LF.
 // Each area lists its commands in a table of its own file.
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace navirt::tool {
@@ -19,12 +21,20 @@ using LinesFn = int (*)(LinesCall& call);
 // How many of the arguments belong to the command; a further one is FILE.
 using LinesArityFn = std::size_t (*)(const std::vector<std::string>& args);
 
+// Optional: the command over the whole input at once, for commands that
+// need no list of lines (large files then cost no string per line): it
+// writes its lines joined by CR LF through write, in pieces. Same result
+// as run.
+using LinesWriteFn = std::function<void(std::string_view piece)>;
+using LinesTextFn = int (*)(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write);
+
 struct LinesCommand {
   const char* name;
   std::size_t arity;     // used when arityOf is null
   LinesArityFn arityOf;  // for commands whose argument count depends on a mode word
   LinesFn run;
   const char* usage;  // one line for `lines --help`
+  LinesTextFn runText = nullptr;
 };
 
 // The editing commands (sorting, numbering, columns, CSV, ...).

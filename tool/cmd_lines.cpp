@@ -60,8 +60,19 @@ int CmdLines(int argc, char** argv) {
     return Fail(std::string("lines ") + cmd->name + ": usage: " + cmd->usage);
   LinesCall call;
   for (std::size_t k = 0; k < arity; ++k) call.args.push_back(sjisArgs ? rest[k] : Utf8ToCp932(rest[k]));
+  const std::string path = rest.size() > arity ? rest.back() : std::string();
+  if (cmd->runText) {
+    MappedInput in;
+    if (!in.Load(path)) return kExitUsage;
+    bool writeFailed = false;
+    int rc = cmd->runText(call.args, in.View(), [&](std::string_view piece) {
+      if (!writeFailed && !WriteOutput(piece)) writeFailed = true;
+    });
+    if (rc != kExitOk) return rc;
+    return writeFailed ? Fail("write error") : kExitOk;
+  }
   std::string input;
-  if (!ReadInput(rest.size() > arity ? rest.back() : std::string(), input)) return kExitUsage;
+  if (!ReadInput(path, input)) return kExitUsage;
   call.lines = SplitLines(input);
   if (int rc = cmd->run(call); rc != kExitOk) return rc;
   if (!WriteOutput(JoinLines(call.lines))) return Fail("write error");

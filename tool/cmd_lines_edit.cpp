@@ -1,12 +1,181 @@
-// The editing commands of `navirt-tool lines`.
+// The editing commands of `navirt-tool lines`: each row names a command of
+// the pane and how its shell arguments become the answers to its questions.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "edit/LineCommandTable.h"
+#include "edit/LineStream.h"
 #include "tool/LinesFace.h"
 #include "tool/ToolIo.h"
 
 namespace navirt::tool {
 
+namespace {
+
+int Run(LineCmd id, LinesCall& call, std::vector<std::string> answers) {
+  TLineRunResult r = RunLineCommand(id, std::move(call.lines), answers);
+  if (!r.ok) return Fail(r.message);
+  call.lines = std::move(r.lines);
+  return kExitOk;
+}
+
+// A column as the spin field takes it; a non-number is refused here, where
+// the window's field could not have held it.
+bool Column(const std::string& arg, std::string& out, int& rc) {
+  NumberAnswer a = ReadIntAnswer(arg);
+  if (!a.ok) {
+    rc = Fail(a.message);
+    return false;
+  }
+  out = std::to_string(TForm30Model::Clamp(a.value));
+  return true;
+}
+
+int BadWord(const char* cmd, const std::string& word, const char* words) {
+  return Fail(std::string("lines ") + cmd + ": unknown mode '" + word + "' (" + words + ")");
+}
+
+template <LineCmd id>
+int Plain(LinesCall& call) {
+  return Run(id, call, {});
+}
+
+int Number(LinesCall& call) {
+  const std::string& w = call.args[0];
+  LineCmd id = w == "head"         ? LineCmd::NumberHead
+               : w == "head-comma" ? LineCmd::NumberHeadComma
+               : w == "tail"       ? LineCmd::NumberTail
+               : w == "tail-comma" ? LineCmd::NumberTailComma
+                                   : LineCmd::SortAsc;
+  if (id == LineCmd::SortAsc) return BadWord("number", w, "head, head-comma, tail, tail-comma");
+  return Run(id, call, {});
+}
+
+int Serial(LinesCall& call) { return Run(LineCmd::Serial, call, {call.args[0], call.args[1]}); }
+
+int Cut(LinesCall& call) {
+  std::string n;
+  int rc = kExitOk;
+  if (!Column(call.args[0], n, rc)) return rc;
+  return Run(LineCmd::CutAtColumn, call, {n, "0"});
+}
+
+template <LineCmd id>
+int TextAtColumn(LinesCall& call) {
+  std::string n;
+  int rc = kExitOk;
+  if (!Column(call.args[1], n, rc)) return rc;
+  return Run(id, call, {call.args[0], n, "0"});
+}
+
+template <LineCmd id>
+int Columns(LinesCall& call) {
+  std::string start, width;
+  int rc = kExitOk;
+  if (!Column(call.args[0], start, rc) || !Column(call.args[1], width, rc)) return rc;
+  return Run(id, call, {start, width});
+}
+
+int DupKey(LinesCall& call) { return Run(LineCmd::DeleteRepeatedKeys, call, {call.args[0]}); }
+
+std::size_t CsvArity(const std::vector<std::string>& args) {
+  return !args.empty() && (args[0] == "any" || args[0] == "hex") ? 3 : 2;
+}
+
+int Csv(LinesCall& call) {
+  const std::string& w = call.args[0];
+  struct Mode {
+    const char* word;
+    LineCmd id;
+  };
+  static const Mode kModes[] = {{"dq", LineCmd::CsvDoubleQuote}, {"sq", LineCmd::CsvSingleQuote},
+                                {"comma", LineCmd::CsvComma},    {"tab", LineCmd::CsvTab},
+                                {"space", LineCmd::CsvSpace},    {"none", LineCmd::CsvNone},
+                                {"any", LineCmd::CsvAny},        {"hex", LineCmd::CsvHex}};
+  for (const Mode& m : kModes) {
+    if (w != m.word) continue;
+    std::vector<std::string> answers(call.args.begin() + 1, call.args.end());
+    return Run(m.id, call, answers);
+  }
+  return BadWord("csv", w, "dq, sq, comma, tab, space, none, any, hex");
+}
+
+int TabTo(LinesCall& call) {
+  const std::string& w = call.args[0];
+  LineCmd id = w == "space"        ? LineCmd::TabToSpace
+               : w == "comma"      ? LineCmd::TabToComma
+               : w == "underscore" ? LineCmd::TabToUnderscore
+                                   : LineCmd::SortAsc;
+  if (id == LineCmd::SortAsc) return BadWord("tab-to", w, "space, comma, underscore");
+  return Run(id, call, {});
+}
+
+// Whole-text forms of the commands large files are run through.
+// Runs f with a joiner that writes in pieces.
+template <class F>
+int Pieces(const LinesWriteFn& write, F f) {
+  std::string buf;
+  TLineJoiner j(buf, write);
+  f(j);
+  j.Finish();
+  return kExitOk;
+}
+
+template <bool descending>
+int SortText(const std::vector<std::string>&, std::string_view text, const LinesWriteFn& write) {
+  return Pieces(write, [&](TLineJoiner& j) { SortLinesText(text, descending, j); });
+}
+
+int NumberText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  const std::string& w = args[0];
+  NumberForm f = w == "head"         ? NumberForm::Head
+                 : w == "head-comma" ? NumberForm::HeadComma
+                 : w == "tail"       ? NumberForm::Tail
+                                     : NumberForm::TailComma;
+  if (w != "head" && w != "head-comma" && w != "tail" && w != "tail-comma")
+    return BadWord("number", w, "head, head-comma, tail, tail-comma");
+  return Pieces(write, [&](TLineJoiner& j) { NumberLinesText(text, f, j); });
+}
+
+template <void (*F)(std::string_view, TLineJoiner&)>
+int Text(const std::vector<std::string>&, std::string_view text, const LinesWriteFn& write) {
+  return Pieces(write, [&](TLineJoiner& j) { F(text, j); });
+}
+
+int TabToText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  const std::string& w = args[0];
+  char by = w == "space" ? ' ' : w == "comma" ? ',' : w == "underscore" ? '_' : '\0';
+  if (!by) return BadWord("tab-to", w, "space, comma, underscore");
+  return Pieces(write, [&](TLineJoiner& j) { ReplaceTabsText(text, by, j); });
+}
+
+}  // namespace
+
 const LinesCommand kEditLinesCommands[] = {
-    {nullptr, 0, nullptr, nullptr, nullptr},  // placeholder row until the first command; skipped
+    {"sort-asc", 0, nullptr, Plain<LineCmd::SortAsc>, "sort-asc                 sort lines ascending (Japanese order, case ignored)", SortText<false>},
+    {"sort-desc", 0, nullptr, Plain<LineCmd::SortDesc>, "sort-desc                sort lines descending", SortText<true>},
+    {"number", 1, nullptr, Number, "number head|head-comma|tail|tail-comma  add line numbers", NumberText},
+    {"serial", 2, nullptr, Serial, "serial FORMAT FIRST      serial numbers (FORMAT's trailing 0s pad)"},
+    {"reverse", 0, nullptr, Plain<LineCmd::Reverse>, "reverse                  reverse every line by characters"},
+    {"cut", 1, nullptr, Cut, "cut N                    cut lines into pieces of N bytes"},
+    {"cut-append", 2, nullptr, TextAtColumn<LineCmd::CutAppend>, "cut-append TEXT N        as cut, TEXT after every piece but the last"},
+    {"insert", 2, nullptr, TextAtColumn<LineCmd::InsertText>, "insert TEXT N            insert TEXT at column N"},
+    {"extract", 2, nullptr, Columns<LineCmd::ExtractColumns>, "extract START WIDTH      keep only columns START..START+WIDTH-1"},
+    {"delete-cols", 2, nullptr, Columns<LineCmd::DeleteColumns>, "delete-cols START WIDTH  delete those columns"},
+    {"trim-lead", 0, nullptr, Plain<LineCmd::TrimLeading>, "trim-lead                delete leading blanks and ideographic spaces", Text<TrimLeadingText>},
+    {"trim-trail", 0, nullptr, Plain<LineCmd::TrimTrailing>, "trim-trail               delete trailing blanks"},
+    {"del-spaces", 0, nullptr, Plain<LineCmd::DeleteBlanks>, "del-spaces               delete every blank", Text<DeleteBlanksText>},
+    {"del-ideo-spaces", 0, nullptr, Plain<LineCmd::DeleteIdeoSpaces>, "del-ideo-spaces          delete every ideographic space"},
+    {"del-tabs", 0, nullptr, Plain<LineCmd::DeleteTabs>, "del-tabs                 delete every TAB", Text<DeleteTabsText>},
+    {"del-lead-tabs", 0, nullptr, Plain<LineCmd::DeleteLeadingTabs>, "del-lead-tabs            delete leading TABs"},
+    {"del-line-ends", 0, nullptr, Plain<LineCmd::DeleteLineEnds>, "del-line-ends            join all lines into one"},
+    {"del-empty", 0, nullptr, Plain<LineCmd::DeleteEmpty>, "del-empty                delete empty lines", Text<DeleteEmptyText>},
+    {"del-dup", 0, nullptr, Plain<LineCmd::DeleteRepeated>, "del-dup                  delete repeated adjacent lines", Text<DeleteRepeatedText>},
+    {"del-dup-key", 1, nullptr, DupKey, "del-dup-key K            delete lines whose first K-1 bytes repeat"},
+    {"csv", 0, CsvArity, Csv, "csv dq|sq|comma|tab|space|none N | csv any SEP N | csv hex HH N  join N lines a record"},
+    {"tab-to", 1, nullptr, TabTo, "tab-to space|comma|underscore  replace every TAB", TabToText},
 };
-const std::size_t kEditLinesCommandCount = 0;
+const std::size_t kEditLinesCommandCount = sizeof kEditLinesCommands / sizeof kEditLinesCommands[0];
 
 }  // namespace navirt::tool

@@ -1,0 +1,39 @@
+// untag: HTML or TeX markup to text, as the pane's commands do it.
+#include <string>
+
+#include "edit/MarkupStrip.h"
+#include "edit/PaneText.h"
+#include "tool/Commands.h"
+#include "tool/ToolIo.h"
+
+namespace navirt::tool {
+
+int CmdUntag(int argc, char** argv) {
+  if (argc < 1 || argc > 2) return Fail("usage: untag html|html-tab-trim-empty|html-tab-empty|html-empty|tex [FILE]");
+  std::string mode = argv[0];
+  HtmlVariant v = HtmlVariant::Plain;
+  bool tex = false;
+  if (mode == "html") {
+    v = HtmlVariant::Plain;
+  } else if (mode == "html-tab-trim-empty") {
+    v = HtmlVariant::TabTrimEmpty;
+  } else if (mode == "html-tab-empty") {
+    v = HtmlVariant::TabEmpty;
+  } else if (mode == "html-empty") {
+    v = HtmlVariant::Empty;
+  } else if (mode == "tex") {
+    tex = true;
+  } else {
+    return Fail("untag: unknown mode '" + mode + "' (html, html-tab-trim-empty, html-tab-empty, html-empty, tex)");
+  }
+  std::string input;
+  if (!ReadInput(argc > 1 ? argv[1] : std::string(), input)) return kExitUsage;
+  LineList lines = SplitLines(input);
+  std::string().swap(input);
+  // An empty text stays empty, as the pane does nothing on an empty pane.
+  if (!lines.empty()) lines = tex ? StripTex(lines) : StripHtmlVariant(lines, v).lines;
+  if (!WriteOutput(JoinLines(lines))) return Fail("write error");
+  return kExitOk;
+}
+
+}  // namespace navirt::tool
