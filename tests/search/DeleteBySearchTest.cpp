@@ -208,3 +208,22 @@ TEST_F(TermList, FilesAndSettings) {
   EXPECT_TRUE(back.regex);
   EXPECT_EQ(back.list, (Lines{"only", "yz"}));
 }
+
+TEST(DeleteLines, BackslashesSurviveEveryCommand) {
+  // Windows paths, program sources and TeX: no command may rewrite "\n",
+  // "\t" or "\x41" in the text it was not asked to change.
+  const Lines lines{"C:\\new\\table", "printf(\"\\x41\\n\");", "\\textbf{\\t}", "zap"};
+  const std::string pane = "C:\\new\\table\r\nprintf(\"\\x41\\n\");\r\n\\textbf{\\t}\r\nzap";
+  const Lines untouched{lines[0], lines[1], lines[2]};
+  TAWKStr awk;
+  EXPECT_EQ(DeleteLinesCommand(lines, "zap").lines, untouched);
+  EXPECT_EQ(DeleteLinesRegexCommand(awk, lines, "^zap$", false).lines, untouched);
+  EXPECT_EQ(PickLinesCommand(lines, "\\").lines, untouched);
+  EXPECT_EQ(PickLinesRegexCommand(awk, lines, "\\\\", false).lines, untouched);
+  EXPECT_EQ(DeleteLinesByTermsCommand(awk, lines, {"zap"}, true).lines, untouched);
+  EXPECT_EQ(DeleteLinesByTermsCommand(awk, lines, {"zap"}, false).lines, untouched);
+  const std::string cut = pane.substr(0, pane.size() - 3);
+  EXPECT_EQ(DeletePhraseCommand(pane, "zap").text, cut);
+  EXPECT_EQ(DeletePhrasesByTermsCommand(awk, pane, {"zap"}, true).text, cut);
+  EXPECT_EQ(DeletePhrasesByTermsCommand(awk, pane, {"zap"}, false).text, cut);
+}

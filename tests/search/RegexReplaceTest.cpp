@@ -108,6 +108,14 @@ TEST(RegexReplace, PaneTextKeepsItsBackslashes) {
   EXPECT_EQ(o.text, "a&&b");
 }
 
+TEST(RegexReplace, BackslashesOutsideTheMatchesStay) {
+  TAWKStr awk;
+  const std::string pane = "C:\\new\\table\r\nprintf(\"\\x41\\n\");\r\n\\textbf{\\t} zap";
+  const std::string cut = pane.substr(0, pane.size() - 3) + "Z";
+  EXPECT_EQ(RegexReplaceCommand(awk, pane, "zap", "Z", false).text, cut);
+  EXPECT_EQ(ReplaceAllCommand(pane, "zap", "Z").text, cut);
+}
+
 TEST(RegexReplace, CrLfLinesAndCounts) {
   TAWKStr awk;
   SearchOutcome o = RegexReplaceCommand(awk, "a\r\nb", "^", "> ", false);
