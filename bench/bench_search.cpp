@@ -15,6 +15,7 @@
 #include "platform/Cp932.h"
 #include "search/DeleteBySearch.h"
 #include "search/FindCommands.h"
+#include "search/LineFilter.h"
 #include "search/RegexReplace.h"
 
 namespace {
@@ -112,6 +113,54 @@ void BM_DeleteMatchingLines(benchmark::State& state) {
   state.counters["deleted"] = count;
 }
 BENCHMARK(BM_DeleteMatchingLines)->Arg(0)->Arg(1)->ArgName("words")->Unit(benchmark::kMillisecond);
+
+// The 64 MiB corpus whole: lines deleted or kept straight over the bytes,
+// against the same work through a string per line (split, filter, join),
+// the way `navirt-tool lines` runs it today.
+const std::string* Corpus64() {
+  static const std::string corpus = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    std::ifstream in(std::string(tmp ? tmp : "/tmp") + "/navirt-bench-grep/corpus-sjis.txt", std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  }();
+  return corpus.size() >= (64u << 20) ? &corpus : nullptr;
+}
+
+const char* const kCorpusExprs[] = {"passwd", "[0-9]+\\.[0-9]+", "ファイル|ディレクトリ|ユーザー", "[亜-熙]+ア"};
+
+void BM_Corpus64FilterBytes(benchmark::State& state) {
+  const std::string* corpus = Corpus64();
+  if (!corpus) return state.SkipWithError("no corpus: run bench/bench_grep.sh first");
+  TAWKStr awk;
+  awk.SetRegExp(DialogToPaneText(kCorpusExprs[state.range(0)]));
+  std::string out;
+  for (auto _ : state) {
+    int n = FilterTextLines(*corpus, awk, state.range(1) != 0, out);
+    benchmark::DoNotOptimize(n);
+  }
+}
+BENCHMARK(BM_Corpus64FilterBytes)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->ArgNames({"expr", "keep"})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_Corpus64FilterByLines(benchmark::State& state) {
+  const std::string* corpus = Corpus64();
+  if (!corpus) return state.SkipWithError("no corpus: run bench/bench_grep.sh first");
+  TAWKStr awk;
+  awk.SetRegExp(DialogToPaneText(kCorpusExprs[state.range(0)]));
+  for (auto _ : state) {
+    std::vector<std::string> lines = SplitLines(*corpus);
+    int n = state.range(1) ? KeepLinesMatching(awk, lines) : DeleteLinesMatching(awk, lines);
+    std::string out = JoinLines(lines);
+    benchmark::DoNotOptimize(n);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_Corpus64FilterByLines)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"expr", "keep"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
