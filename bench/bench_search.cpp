@@ -79,7 +79,7 @@ void BM_ReplaceAllFrequentWord(benchmark::State& state) {
   int count = 0;
   for (auto _ : state) {
     m.found = false;
-    SearchOutcome o = m.ReplaceAll(pane, {0, 0});
+    SearchOutcome o = m.ReplaceAll(pane);
     count = o.count;
     benchmark::DoNotOptimize(o.text.data());
   }

@@ -97,9 +97,7 @@ std::optional<TFindSettings> TSearchDialogModel::Accept(TIniFile& ini) {
 
 // -------------------------------------------------------- replace dialog
 
-SearchOutcome TReplaceDialogModel::Open(std::string_view pane, TextSelection selection,
-                                        std::string_view selectionSjis) {
-  (void)pane;
+SearchOutcome TReplaceDialogModel::Open(TextSelection selection, std::string_view selectionSjis) {
   SearchOutcome o;
   if (!selectionSjis.empty()) findText = PaneToDialogText(selectionSjis);
   if (lastWasReplaceAll) {
@@ -159,12 +157,11 @@ SearchOutcome TReplaceDialogModel::Replace(std::string_view pane, TextSelection 
   return o;
 }
 
-SearchOutcome TReplaceDialogModel::ReplaceAll(std::string_view pane, TextSelection selection) {
+SearchOutcome TReplaceDialogModel::ReplaceAll(std::string_view pane) {
   if (!found) {
     SearchOutcome first = FindNext(pane, {0, 0});
     if (!first.select) return first;
   }
-  (void)selection;
   SearchOutcome o;
   const std::string what = DialogToPaneText(findText);
   const std::string with = DialogToPaneText(replaceText);

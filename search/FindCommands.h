@@ -69,14 +69,15 @@ class TReplaceDialogModel {
  public:
   // Opening: the selection becomes the find text; after a replace all the
   // caret goes to the start; the marker turns red.
-  SearchOutcome Open(std::string_view pane, TextSelection selection, std::string_view selectionSjis);
+  SearchOutcome Open(TextSelection selection, std::string_view selectionSjis);
   // The next occurrence after the selection, with the dialog's options.
   SearchOutcome FindNext(std::string_view pane, TextSelection selection);
   // Replaces the selected occurrence (finding one first when none is
   // selected), then finds the next one after the inserted text.
   SearchOutcome Replace(std::string_view pane, TextSelection selection);
-  // Every occurrence in the whole text; count + " 個置換！".
-  SearchOutcome ReplaceAll(std::string_view pane, TextSelection selection);
+  // Every occurrence in the whole text, wherever the caret stands;
+  // count + " 個置換！" and the caret after the last replacement.
+  SearchOutcome ReplaceAll(std::string_view pane);
 
   std::string findText;     // UTF-8
   std::string replaceText;  // UTF-8

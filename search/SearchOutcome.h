@@ -15,10 +15,12 @@ struct TextSelection {
   bool operator==(const TextSelection&) const = default;
 };
 
+// In this order: the range or the text or the lines are replaced, then the
+// selection is set, then the message shows.
 struct SearchOutcome {
   bool select = false;         // select `selection`, then centre the find
   TextSelection selection;
-  bool replaceRange = false;   // replace `range` by `replacement`, caret after it
+  bool replaceRange = false;   // replace `range` by `replacement`
   TextSelection range;
   std::string replacement;     // Shift_JIS
   bool textChanged = false;    // the pane's text becomes `text`

@@ -131,7 +131,7 @@ TEST(SearchDialog, SettingsAndHistory) {
 
 TEST(ReplaceDialog, FindNextAndReplaceMoveOn) {
   TReplaceDialogModel m;
-  m.Open("a a", {0, 0}, "");
+  m.Open({0, 0}, "");
   m.findText = "a";
   m.replaceText = "aa";
   std::string pane = "a a";
@@ -172,32 +172,32 @@ TEST(ReplaceDialog, ReplaceAllCoversTheWholeText) {
   TReplaceDialogModel m;
   m.findText = "a";
   m.replaceText = "b";
-  SearchOutcome o = m.ReplaceAll("aaa", {0, 0});
+  SearchOutcome o = m.ReplaceAll("aaa");
   ASSERT_TRUE(o.textChanged);
   EXPECT_EQ(o.text, "bbb");
   EXPECT_EQ(o.message, "3 個置換！");
   EXPECT_EQ(o.selection, (TextSelection{3, 0}));
   EXPECT_TRUE(m.lastWasReplaceAll);
   // Reopening puts the caret at the start; the selection is the find text.
-  o = m.Open("bbb", {1, 1}, "b");
+  o = m.Open({1, 1}, "b");
   EXPECT_EQ(o.selection, (TextSelection{0, 0}));
   EXPECT_TRUE(o.markerRed);
   EXPECT_EQ(m.findText, "b");
 
-  // Far beyond a million bytes from the caret, also from a caret at the end.
+  // Far beyond a million bytes.
   std::string big;
   for (int i = 0; i < 700000; ++i) big += "ab";
   TReplaceDialogModel all;
   all.findText = "b";
   all.replaceText = "bb";
-  o = all.ReplaceAll(big, {big.size(), 0});
+  o = all.ReplaceAll(big);
   EXPECT_EQ(o.count, 700000);
   EXPECT_EQ(o.text.size(), big.size() + 700000);
   EXPECT_EQ(o.text.substr(o.text.size() - 6), "abbabb");
 
   TReplaceDialogModel none;
   none.findText = "z";
-  o = none.ReplaceAll("aaa", {0, 0});
+  o = none.ReplaceAll("aaa");
   EXPECT_FALSE(o.textChanged);
   EXPECT_EQ(o.message, "見つかりませんでした！");
   // Half characters are never replaced.
@@ -205,7 +205,7 @@ TEST(ReplaceDialog, ReplaceAllCoversTheWholeText) {
   sj.findText = "\\";
   sj.replaceText = "/";
   std::string pane = S("表") + "\\";
-  o = sj.ReplaceAll(pane, {0, 0});
+  o = sj.ReplaceAll(pane);
   EXPECT_EQ(o.text, S("表") + "/");
 }
 
