@@ -34,6 +34,15 @@ int DeletePhrasesByTerms(TAWKStr& awk, std::string& text, const std::vector<std:
 // An empty pane: no lines, or one empty line.
 bool PaneLinesEmpty(const std::vector<std::string>& lines);
 
+// Caption and prompt of the input dialog each plain command asks with.
+struct InputDialogTexts {
+  const char* caption;
+  const char* prompt;
+};
+constexpr InputDialogTexts kDeleteLinesInput{"検索行削除", "検索する文字列"};
+constexpr InputDialogTexts kPickLinesInput{"検索行抽出", "検索する文字列"};
+constexpr InputDialogTexts kDeletePhraseInput{"一括削除", "削除する語句を入力して下さい"};
+
 // The commands. Texts from dialogs are UTF-8.
 // "検索行削除(&L)": count + "　行削除しました！".
 SearchOutcome DeleteLinesCommand(const std::vector<std::string>& lines, const std::string& termUtf8);
