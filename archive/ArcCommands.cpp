@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <chrono>
 
@@ -82,10 +81,10 @@ std::string WithLineEnd(std::string text) {
 
 // A name next to target for packing, not in use.
 std::string TemporaryPackName(const std::string& target) {
-  static std::atomic<unsigned> counter{0};
   std::string folder = FolderPart(target), base = FileNamePart(target);
-  for (;;) {
-    std::string name = folder + ".navirt-pack-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" + base;
+  auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (unsigned long long n = stamp;; ++n) {
+    std::string name = folder + ".navirt-pack-" + std::to_string(::getpid()) + "-" + std::to_string(n % 1000000) + "-" + base;
     struct stat st;
     if (::lstat(name.c_str(), &st) != 0) return name;
   }
@@ -291,8 +290,7 @@ TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, b
   return out;
 }
 
-TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target, const TArcSelection& sel,
-                           const TArcProgress* progress) {
+TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target, const TArcProgress* progress) {
   TArcOutcome out;
   if (path.empty() || !GeneralExtractAccepts(path)) return out;
   // The folder is always passed: the process's current folder need not be
@@ -421,7 +419,7 @@ TArcOutcome GeneralExtractCommand(const TArcSelection& sel, TArcCommandEnv& env)
   if (sel.selectedPath.empty() || !GeneralExtractAccepts(sel.selectedPath)) return {};
   TArcTargetModel target = ExtractDialog(sel);
   if (!env.askTarget || !env.askTarget(target)) return {};
-  return GeneralExtract(sel.selectedPath, target, sel, env.progress);
+  return GeneralExtract(sel.selectedPath, target, env.progress);
 }
 
 }  // namespace

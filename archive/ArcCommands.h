@@ -120,7 +120,7 @@ TArcOutcome GeneralList(const std::string& path, const TArcProgress* progress = 
 TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, bool flat, bool todirOpen,
                        const TLhaDirect& lha, const TArcProgress* progress = nullptr);
 // "解凍(&U)" into the chosen folder.
-TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target, const TArcSelection& sel,
+TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target,
                            const TArcProgress* progress = nullptr);
 // "LHA作成(&A)": the selected items into archivePath.
 TArcOutcome LhaCreate(const TArcSelection& sel, const std::string& archivePath, const TLhaDirect& lha);

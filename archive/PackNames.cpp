@@ -54,6 +54,16 @@ struct ExpandCtx {
   bool stopped = false;
 };
 
+// Masks here know only "*" and "?": a "[" in a file name is itself.
+std::string DosMask(const std::string& mask) {
+  std::string out;
+  for (char c : mask) {
+    if (c == '[') out += "[[]";
+    else out += c;
+  }
+  return out;
+}
+
 bool Hidden(const std::string& path, const std::string& name) {
   if (!name.empty() && name[0] == '.') return true;
   bool ok = false;
@@ -80,7 +90,7 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
       if (recurse && (cx.o.a > 0 || !Hidden(full, n))) subdirs.push_back(n);
       continue;
     }
-    if (!arc::WildMatch(mask, n)) continue;
+    if (!arc::WildMatch(DosMask(mask), n)) continue;
     if (cx.o.a <= 0 && Hidden(full, n)) continue;
     if (cx.hasLo && st.st_mtime < cx.lo) continue;
     if (cx.hasHi && st.st_mtime > cx.hi) continue;

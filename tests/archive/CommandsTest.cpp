@@ -476,7 +476,7 @@ TEST(ArcCommands, ExtractionCancelledMidwayKeepsWholeFilesOnly) {
                         }};
   TArcTargetModel target = ExtractDialog(Select(tmp.Path(), "many.zip"));
   target.answer = tmp / "out";
-  TArcOutcome o = GeneralExtract(tmp / "many.zip", target, Select(tmp.Path(), "many.zip"), &progress);
+  TArcOutcome o = GeneralExtract(tmp / "many.zip", target, &progress);
   EXPECT_TRUE(o.cancelled);
   EXPECT_EQ(o.result, 0x8020);
   EXPECT_EQ(o.paneText.rfind(Utf8ToCp932("ユーザーによって処理を中断されました。") + "\r\n", 0), 0u);
@@ -485,8 +485,22 @@ TEST(ArcCommands, ExtractionCancelledMidwayKeepsWholeFilesOnly) {
   EXPECT_GE(out.size(), 9u);
   EXPECT_LE(out.size(), 10u);
   for (const auto& [name, data] : files)
-    if (out.count(name)) EXPECT_EQ(ReadFile(tmp / "out/" + name), data) << name;
+    if (out.count(name)) {
+      EXPECT_EQ(ReadFile(tmp / "out/" + name), data) << name;
+    }
   for (const auto& f : out) EXPECT_EQ(f.rfind("f1", 0), 0u) << "stray file " << f;
+
+  // A listing stopped midway keeps the lines read so far, summed up.
+  cancel = false;
+  TArcProgress stopAtOnce{&cancel, {}};
+  cancel = true;
+  TArcOutcome listed = GeneralList(tmp / "many.zip", &stopAtOnce);
+  EXPECT_TRUE(listed.cancelled);
+  EXPECT_NE(listed.paneText.find("     0 files"), std::string::npos);
+  cancel = false;
+  listed = GeneralList(tmp / "many.zip", &stopAtOnce);
+  EXPECT_FALSE(listed.cancelled);
+  EXPECT_NE(listed.paneText.find("    40 files"), std::string::npos);
 
   // The LHA route stops the same way.
   TLhaDirect lha;
@@ -560,6 +574,29 @@ TEST(ArcCommands, BrokenEscapingVanishingArchivesAndReadOnlyTargets) {
   EXPECT_EQ(o.message, "解凍できませんでした。");
   EXPECT_TRUE(o.normalPreview);
   EXPECT_TRUE(FilesUnder(tmp / "ro").empty());
+}
+
+}  // namespace
+}  // namespace navirt
+
+namespace navirt {
+namespace {
+
+using namespace arctest;
+
+TEST(PackNames, BracketsInNamesAreNoSets) {
+  TempDir tmp;
+  WriteFile(tmp / "a[1].txt", "one");
+  WriteFile(tmp / "a1.txt", "plain");
+  WriteFile(tmp / "b[x]y.txt", "two");
+  std::vector<std::string> out;
+  TArchiverOptions o;
+  ASSERT_EQ(ExpandPackNames(o, {tmp / "a[1].txt"}, out, {}), 0);
+  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "\\a[1].txt"});
+  ASSERT_EQ(ExpandPackNames(o, {tmp / "b[*"}, out, {}), 0);
+  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "\\b[x]y.txt"});
+  ASSERT_EQ(ExpandPackNames(o, {tmp / "a?.txt"}, out, {}), 0);
+  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "\\a1.txt"});
 }
 
 }  // namespace
