@@ -196,7 +196,7 @@ TArcOutcome LhaList(const std::string& path, const TLhaDirect& lha, bool longNam
   out.labelBlue = true;
   out.setPane = true;
   std::string report;
-  out.result = lha.Run(std::string(longNames ? "v" : "l") + " " + Quoted(path), report);
+  out.result = lha.RunListing(std::string(longNames ? "v" : "l") + " " + Quoted(path), report);
   if (out.result == 0) out.paneText = report;
   return out;
 }

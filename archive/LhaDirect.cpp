@@ -50,18 +50,32 @@ bool TLhaDirect::Check(const std::string& path, int mode) const {
   return reinterpret_cast<CheckFn>(check_)(quoted.c_str(), mode) != 0;
 }
 
-int TLhaDirect::Run(const std::string& command, std::string& output, const TArcProgress* progress) const {
+int TLhaDirect::Run(const std::string& command, std::string& output, const TArcProgress* progress,
+                    uint32_t outputSize) const {
   output.clear();
   if (!main_ || version_ == 0) return kNoLibrary;
-  std::vector<char> buf(kOutputSize, 0);
+  if (outputSize == 0) outputSize = 1;
+  std::vector<char> buf(outputSize, 0);
   ProgressState st{progress};
   bool hooked = progress && setOwner_ && killOwner_;
   if (hooked) reinterpret_cast<SetOwnerFn>(setOwner_)(&st, &OnEntry);
-  int rc = reinterpret_cast<MainFn>(main_)(nullptr, command.c_str(), buf.data(), kOutputSize);
+  int rc = reinterpret_cast<MainFn>(main_)(nullptr, command.c_str(), buf.data(), outputSize);
   if (hooked) reinterpret_cast<KillOwnerFn>(killOwner_)(&st);
   buf.back() = 0;
   output = buf.data();
   return rc;
+}
+
+int TLhaDirect::RunListing(const std::string& command, std::string& output) const {
+  constexpr uint32_t kLargest = 256u << 20;
+  uint32_t size = kOutputSize;
+  for (;;) {
+    int rc = Run(command, output, nullptr, size);
+    // A report that fills the buffer was cut; listings can be run again.
+    // (cut one byte short when a double-byte character would not fit).
+    if (output.size() + 2 < size || size >= kLargest) return rc;
+    size *= 4;
+  }
 }
 
 bool LhaCommandsEnabled(int lhaVersion) { return lhaVersion > 0; }

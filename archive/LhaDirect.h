@@ -28,7 +28,11 @@ class TLhaDirect {
   // Runs one command; output gets the report (CP932). kNoLibrary without
   // calling anything when the library is missing. With progress, a set
   // cancel flag stops the run before the next entry.
-  int Run(const std::string& command, std::string& output, const TArcProgress* progress = nullptr) const;
+  int Run(const std::string& command, std::string& output, const TArcProgress* progress = nullptr,
+          uint32_t outputSize = kOutputSize) const;
+  // A listing command ("l", "v") whose report is never cut: run again with
+  // a larger buffer while the report fills it.
+  int RunListing(const std::string& command, std::string& output) const;
 
  private:
   TDynamicLibrary lib_;

@@ -238,6 +238,18 @@ TEST(ArcCommands, LhaListingInThePreviewOnAndOff) {
   std::string sub = "sub/" + Utf8ToCp932("表示.txt");
   EXPECT_EQ(o.paneText.find(sub), std::string::npos);
   EXPECT_NE(LhaList(tmp / "a.LZH", lha, true).paneText.find(sub), std::string::npos);
+  // A listing longer than the 64 KiB buffer is shown whole.
+  std::string many = tmp / "many";
+  for (int i = 0; i < 1000; ++i) WriteFile(many + "/entry" + std::to_string(1000 + i) + ".txt", "x");
+  std::string report;
+  ASSERT_EQ(lha.Run("a \"" + tmp / "big.lzh" + "\" \"" + many + "/*.txt\"", report), 0);
+  std::string cut;
+  lha.Run("l \"" + tmp / "big.lzh" + "\"", cut);
+  EXPECT_EQ(cut.size() + 1, TLhaDirect::kOutputSize);
+  o = LhaPreview(tmp / "big.lzh", lha);
+  EXPECT_GT(o.paneText.size(), TLhaDirect::kOutputSize);
+  EXPECT_NE(o.paneText.find("entry1999.txt"), std::string::npos);
+  EXPECT_EQ(o.paneText.rfind(cut, 0), 0u);
   // A file the stricter check refuses gets its normal preview.
   o = LhaPreview(tmp / "broken.lzh", lha);
   EXPECT_TRUE(o.normalPreview);
