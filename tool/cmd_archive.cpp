@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/ArcCommands.h"
 #include "archive/ArcListing.h"
 #include "archive/Archives.h"
 #include "platform/Cp932.h"
@@ -52,17 +53,23 @@ int ResultFailure(int rc, TArchiveFile& f) {
   return Failed(std::string("result ") + code + (msg.empty() ? "" : " " + msg), f.OutputText());
 }
 
+// The text "一覧(&V)" puts in the pane.
 int List(const std::string& path) {
-  TArchiveFile f;
-  f.SetFileName(path);
-  f.SetOutputSize(8192);
-  if (!f.Check(1, 4)) return Failed(path + ": not an archive the libraries recognise");
-  if (!f.Open(nullptr, 0)) return Failed(path + ": cannot open the archive");
-  TArchiveListing listing(path);
-  TIndividualInfo info;
-  for (int r = f.FindFirst("*.*", info); r == 0; r = f.FindNext(info)) listing.Add(info);
-  f.Close();
-  WriteOutput(ToTerminal(listing.Finish()));
+  TArcOutcome o = GeneralList(path);
+  if (!o.message.empty()) return Failed(path + ": " + o.message);
+  if (!o.setPane) return Failed(path + ": not an archive the libraries recognise");
+  WriteOutput(ToTerminal(o.paneText));
+  return kExitOk;
+}
+
+// What selecting the file shows with "LHA書庫内容表示(&L)" checked: the LHA
+// listing, or nothing when the normal preview would run.
+int Preview(const std::string& path) {
+  TLhaDirect lha;
+  if (!PreviewListsArchive(true, path, lha)) return Failed(path + ": shown as it is (no LHA listing)");
+  TArcOutcome o = LhaPreview(path, lha);
+  if (o.normalPreview) return Failed(path + ": shown as it is (no LHA listing)");
+  WriteOutput(ToTerminal(o.paneText));
   return kExitOk;
 }
 
@@ -126,11 +133,12 @@ int Check(const std::string& path) {
 }  // namespace
 
 int CmdArchive(int argc, char** argv) {
-  if (argc < 2) return Fail("usage: arc list|extract|create|check ARCHIVE ...");
+  if (argc < 2) return Fail("usage: arc list|preview|extract|create|check ARCHIVE ...");
   std::string sub = argv[0], path = argv[1];
   try {
     if (sub == "list" && argc == 2) return List(path);
     if (sub == "check" && argc == 2) return Check(path);
+    if (sub == "preview" && argc == 2) return Preview(path);
     if (sub == "extract") {
       std::string dir;
       if (argc == 4 && std::string(argv[2]) == "-o") dir = argv[3];
@@ -141,7 +149,7 @@ int CmdArchive(int argc, char** argv) {
   } catch (const EArchiver& e) {
     return Failed(e.what());
   }
-  return Fail("usage: arc list|extract|create|check ARCHIVE ...");
+  return Fail("usage: arc list|preview|extract|create|check ARCHIVE ...");
 }
 
 }  // namespace navirt::tool

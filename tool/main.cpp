@@ -12,7 +12,7 @@ namespace {
 
 // One line per subcommand; each subsystem adds its own.
 const Command kCommands[] = {
-    {"arc", CmdArchive, "arc list|extract|create|check ARCHIVE [-o DIR | FILE...]  archives"},
+    {"arc", CmdArchive, "arc list|preview|extract|create|check ARCHIVE [-o DIR | FILE...]  archives"},
     {"detect", CmdDetect, "detect [FILE...]            print the detected character code"},
     {"grep", CmdGrep, "grep [-n] [--fuzzy] [-u] EXPR FILE...  lines matching a regular expression"},
     {"match", CmdMatch, "match [--fuzzy] EXPR [FILE]  position and length of the first match"},

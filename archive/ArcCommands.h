@@ -1,0 +1,152 @@
+#pragma once
+// The commands of the menu "書庫(&L)" without widgets. Each command takes
+// the file list's state, runs its dialogs through callbacks, and returns
+// what the window shows afterwards (TArcOutcome). Listing and extraction
+// take a TArcProgress so that a job can run them off the window's thread.
+//
+// Paths are UTF-8; pane texts are CP932; messages and label texts UTF-8.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/History.h"
+#include "app/IniFile.h"
+#include "archive/ArcJob.h"
+#include "archive/LhaDirect.h"
+
+namespace navirt {
+
+// The file list's state a command starts from.
+struct TArcSelection {
+  std::string selectedPath;                // SelectedPath; empty when none
+  std::string currentFolder;               // CurrentFolder
+  std::vector<std::string> selectedNames;  // captions of the selected items, in list order
+  size_t listCount = 0;                    // items in the file list
+};
+
+enum class TArcMessageKind { None, Information, Warning, Error };
+
+// What the window does after a command, in this order:
+//  1. the message box;
+//  2. the folder tree moves to jumpFolder;
+//  3. the file list is reloaded, then reselect is selected again
+//     (matched without regard to case);
+//  4. the pane: the normal preview of the selected file when
+//     normalPreview, else the information line of the file when fileInfo,
+//     then paneText replaces the pane's text (emptied, unmodified) when
+//     setPane;
+//  5. the label: labelText replaces its text when set, and it turns blue
+//     when labelBlue.
+struct TArcOutcome {
+  bool acted = false;  // false: the command did nothing at all
+  TArcMessageKind messageKind = TArcMessageKind::None;
+  std::string message;
+  std::string jumpFolder;
+  bool reloadList = false;
+  std::string reselect;
+  bool normalPreview = false;
+  bool fileInfo = false;
+  bool setPane = false;
+  std::string paneText;
+  std::optional<std::string> labelText;
+  bool labelBlue = false;
+  bool cancelled = false;  // a job's Cancel ended the work
+  std::string lastTarget;  // the folder box text of an extraction
+  int result = 0;          // the library's result code
+};
+
+// ---- dispatch --------------------------------------------------------
+
+enum class TArcRoute { Lha, General };
+// ".LZH" goes to LHA; ".EXE" to LHA when its check (mode 0) passes, else
+// the general command; everything else to the general command.
+TArcRoute RouteByExtension(const std::string& path, const TLhaDirect& lha);
+// The extensions the general extraction accepts.
+bool GeneralExtractAccepts(const std::string& path);
+// With "LHA書庫内容表示(&L)" checked, whether selecting path lists it
+// through LHA instead of the normal preview.
+bool PreviewListsArchive(bool mlhashow, const std::string& path, const TLhaDirect& lha);
+
+// ---- texts -----------------------------------------------------------
+
+// The message of a result code in the general extraction (UTF-8; empty
+// when the code has none).
+std::string ResultCodeMessage(int code);
+// "Result code = " and the code, as the general creation shows it.
+std::string ResultCodeLine(int code);
+// name with its extension replaced by ext (".lzh").
+std::string ChangeFileExt(const std::string& name, const std::string& ext);
+
+// ---- dialogs ---------------------------------------------------------
+
+// The file-operation dialog as the extractions open it.
+struct TArcTargetModel {
+  std::string folder;                    // tree, heading and folder box
+  std::string operation = "解凍";
+  std::string countText = "1個のファイル";
+  std::vector<std::string> files;        // the archive
+  std::string answer;                    // the folder box after OK
+  // The answer with one trailing separator, as command lines take it.
+  std::string TargetFolder() const;
+};
+TArcTargetModel ExtractDialog(const TArcSelection& sel);
+
+// The input dialog of "LHA作成(&A)" (history "LHApack") and "作成(&M)"
+// (history "ARCpack"), preset from the selected file.
+TInputDialogModel LhaCreateDialog(const TArcSelection& sel, const TIniFile& ini);
+TInputDialogModel ArcCreateDialog(const TArcSelection& sel, const TIniFile& ini);
+inline constexpr const char* kLhaPackSection = "LHApack";
+inline constexpr const char* kArcPackSection = "ARCpack";
+
+// The LHA archive for an entered name: ".lzh" unless it has it already,
+// put in the folder being shown. Empty when the name is no plain file name
+// (the message says why).
+std::string LhaArchivePath(const std::string& entered, const std::string& currentFolder, std::string& message);
+// The same for the general creation, whose extension chooses the format.
+std::string ArcArchivePath(const std::string& entered, const std::string& currentFolder, std::string& message);
+
+// ---- commands after their dialogs --------------------------------------
+
+// "LHA一覧(&L)" on the LHA route, "LHA一覧-拡張（&V）" (longNames), and the
+// listing in the preview.
+TArcOutcome LhaList(const std::string& path, const TLhaDirect& lha, bool longNames);
+// A selection change with "LHA書庫内容表示(&L)" checked.
+TArcOutcome LhaPreview(const std::string& path, const TLhaDirect& lha);
+// "一覧(&V)": the listing through the archive-file object.
+TArcOutcome GeneralList(const std::string& path, const TArcProgress* progress = nullptr);
+// "LHA解凍(&X)" (flat = false) and "LHA解凍-書庫のみ(&E)" (flat = true) into
+// the chosen folder.
+TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, bool flat, bool todirOpen,
+                       const TLhaDirect& lha, const TArcProgress* progress = nullptr);
+// "解凍(&U)" into the chosen folder.
+TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target,
+                           const TArcProgress* progress = nullptr);
+// "LHA作成(&A)": the selected items into archivePath.
+TArcOutcome LhaCreate(const TArcSelection& sel, const std::string& archivePath, const TLhaDirect& lha);
+// "作成(&M)": the selected plain files of the folder being shown (no
+// folders, no hidden files) into archivePath, packed under a temporary
+// name and renamed when complete, so a failure keeps an old archive.
+TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath,
+                          const TArcProgress* progress = nullptr);
+
+// ---- whole commands ------------------------------------------------------
+
+using TAskTarget = std::function<bool(TArcTargetModel&)>;   // false on Cancel
+using TAskName = std::function<bool(TInputDialogModel&)>;  // false on Cancel
+
+enum class TArcCommand { Mlhalist, Mlha_V, MlhaU, Mlha_E, MlhaP, Marclist1, Marcunpack1, Marcmake };
+
+struct TArcCommandEnv {
+  const TLhaDirect& lha;
+  TIniFile& ini;
+  TAskTarget askTarget;
+  TAskName askName;
+  bool todirOpen = false;  // "処理先フォルダー表示(&F)"
+  const TArcProgress* progress = nullptr;
+};
+
+// One command from start to end: its checks, its dialog, its work.
+TArcOutcome RunArcCommand(TArcCommand cmd, const TArcSelection& sel, TArcCommandEnv& env);
+
+}  // namespace navirt

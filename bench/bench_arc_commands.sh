@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The archive commands side by side with bsdtar, on archives of 20,000
+# entries (made here with bsdtar):
+#  - "一覧(&V)" as a whole command (navirt-tool arc list runs the command's
+#    listing function and prints the pane text) against bsdtar -tvf;
+#  - extracting (navirt-tool arc extract, the library call the menu makes)
+#    against bsdtar -xf;
+#  - the preview of a 1,000-entry LHA archive with "LHA書庫内容表示(&L)"
+#    checked (navirt-tool arc preview: both checks and the "l" command),
+#    whole command including the program's start.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${NAVIRT_BUILD_DIR:-$root/build}
+tool=$build/bin/navirt-tool
+runs=${NAVIRT_BENCH_RUNS:-5}
+data=$build/bench-data/arc-commands
+mkdir -p "$data"
+[ -x "$tool" ] || { echo "bench_arc_commands.sh: build first ($tool missing)"; exit 2; }
+command -v bsdtar >/dev/null || { echo "bench_arc_commands.sh: bsdtar missing (libarchive-tools)"; exit 2; }
+
+best_ms() {
+  local best=0
+  for ((i = 0; i < runs; i++)); do
+    local t0 t1 ms
+    t0=$(date +%s%N)
+    "$@" > /dev/null 2>&1
+    t1=$(date +%s%N)
+    ms=$(((t1 - t0) / 1000000))
+    if [ $best = 0 ] || [ $ms -lt $best ]; then best=$ms; fi
+  done
+  echo $best
+}
+extract_ms() {
+  local best=0
+  for ((i = 0; i < runs; i++)); do
+    rm -rf "$data/x"
+    mkdir -p "$data/x"
+    local t0 t1 ms
+    t0=$(date +%s%N)
+    (cd "$data/x" && "$@" > /dev/null 2>&1)
+    t1=$(date +%s%N)
+    ms=$(((t1 - t0) / 1000000))
+    if [ $best = 0 ] || [ $ms -lt $best ]; then best=$ms; fi
+  done
+  rm -rf "$data/x"
+  echo $best
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
+tree=$data/tree
+if [ ! -f "$tree/.done" ]; then
+  rm -rf "$tree"
+  for ((d = 0; d < 200; d++)); do
+    dir=$tree/d$d
+    [ $((d % 10)) = 0 ] && dir=$tree/表示$d
+    mkdir -p "$dir"
+    for ((f = 0; f < 100; f++)); do printf 'file %d in folder %d\n' $f $d > "$dir/f$f.txt"; done
+  done
+  touch "$tree/.done"
+fi
+[ -f "$data/e.zip" ] || (cd "$tree" && bsdtar -cf "$data/e.tar" --exclude .done . &&
+  bsdtar -cf "$data/e.zip" --format zip --exclude .done .)
+lha=$data/lha1000
+if [ ! -f "$data/p1000.lzh" ]; then
+  rm -rf "$lha"
+  mkdir -p "$lha"
+  for ((f = 0; f < 1000; f++)); do printf 'entry %d of the preview archive\n' $f > "$lha/e$f.txt"; done
+  (cd "$lha" && "$tool" arc create "$data/p1000.lzh" ./*.txt > /dev/null)
+fi
+
+echo "archives of $(bsdtar -tf "$data/e.zip" | wc -l) entries; $runs runs each, best shown (ms)"
+printf '%-28s %10s %10s %8s\n' "operation" "navirt" "bsdtar" "ratio"
+for a in e.tar e.zip; do
+  n=$(best_ms "$tool" arc list "$data/$a")
+  b=$(best_ms bsdtar -tvf "$data/$a")
+  printf '%-28s %10d %10d %8s\n' "list $a (vs -tvf)" "$n" "$b" "$(ratio "$n" "$b")"
+done
+for a in e.zip e.tar; do
+  n=$(extract_ms "$tool" arc extract "$data/$a")
+  b=$(extract_ms bsdtar -xf "$data/$a")
+  printf '%-28s %10d %10d %8s\n' "extract $a" "$n" "$b" "$(ratio "$n" "$b")"
+done
+entries=$("$tool" arc list "$data/p1000.lzh" | grep -c ' -lh' || true)
+n=$(best_ms "$tool" arc preview "$data/p1000.lzh")
+echo "LHA preview of a $entries-entry archive: $n ms (whole command)"
