@@ -82,6 +82,24 @@ std::string StoredEditor(const TIniFile& ini) {
 
 void StoreEditor(TIniFile& ini, const std::string& editor) { ini.WriteString("Editer", "Editer", editor); }
 
+ItemClick ApplicationClick(const TIniFile& ini, int tag, const std::function<bool(const std::string&)>& isProgram) {
+  ItemClick c;
+  std::string p = ApplicationForTag(ini, tag);
+  if (p.empty()) return c;
+  if (isProgram(p)) c.path = p;
+  else c.message = MissingApplicationMessage(p);
+  return c;
+}
+
+ItemClick FolderClick(const TIniFile& ini, int tag, const std::function<bool(const std::string&)>& isFolder) {
+  ItemClick c;
+  std::string p = FolderForTag(ini, tag);
+  if (p.empty()) return c;
+  if (isFolder(p)) c.path = p;
+  else c.message = MissingFolderMessage(p);
+  return c;
+}
+
 std::string MissingApplicationMessage(const std::string& path) { return path + " が見つかりません。"; }
 std::string MissingFolderMessage(const std::string& path) { return "フォルダー " + path + " が見つかりません。"; }
 

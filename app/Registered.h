@@ -2,6 +2,7 @@
 // Registered applications (section "Mexe"), registered folders (section
 // "PopupMenu2") and the external editor (section "Editer") in the settings
 // file, and the menus built from them at start.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,16 @@ std::string FolderForTag(const TIniFile& ini, int tag);
 // The old default "NOTEPAD.EXE" counts as none: it does not exist here.
 std::string StoredEditor(const TIniFile& ini);
 void StoreEditor(TIniFile& ini, const std::string& editor);
+
+// A click on a numbered item: what to start or open, or why not. Nothing
+// to do (no entry, empty path) gives both empty; a stored entry that no
+// longer exists gives the message instead of a silent failure.
+struct ItemClick {
+  std::string path;
+  std::string message;
+};
+ItemClick ApplicationClick(const TIniFile& ini, int tag, const std::function<bool(const std::string&)>& isProgram);
+ItemClick FolderClick(const TIniFile& ini, int tag, const std::function<bool(const std::string&)>& isFolder);
 
 // Messages for a stored entry that is gone.
 std::string MissingApplicationMessage(const std::string& path);

@@ -36,4 +36,14 @@ std::string UrlCandidateFromSelection(std::string_view s) {
   return PrintableRun(s.substr(0, e), b);
 }
 
+TInputDialogModel UrlDialogModel(const TIniFile& ini, const std::string& candidate) {
+  TInputDialogModel d;
+  d.caption = "インターネットのURLにジャンプ";
+  d.prompt = "URLを入力して下さい。普段利用しているブラウザで表示します。";
+  d.note = "";
+  d.LoadHistory(ini, kUrlHistorySection);
+  d.text = candidate;
+  return d;
+}
+
 }  // namespace navirt

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/History.h"
+#include "app/IniFile.h"
+
 namespace navirt {
 
 // Without a selection: the caret's line. Double-byte characters before the
@@ -14,5 +17,10 @@ std::string UrlCandidateFromLine(std::string_view line);
 // then non-printable bytes at both ends; the candidate is the run of
 // printable bytes from the start. No "://" test.
 std::string UrlCandidateFromSelection(std::string_view selection);
+
+// The input dialog reused for the address, one and a half times as wide:
+// its captions, the history of the section "URL" and the candidate.
+TInputDialogModel UrlDialogModel(const TIniFile& ini, const std::string& candidate);
+constexpr const char* kUrlHistorySection = "URL";
 
 }  // namespace navirt

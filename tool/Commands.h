@@ -22,5 +22,6 @@ int CmdEncode(int argc, char** argv);
 int CmdDecode(int argc, char** argv);
 int CmdWidth(int argc, char** argv);
 int CmdLines(int argc, char** argv);
+int CmdSysinfo(int argc, char** argv);
 
 }  // namespace navirt::tool

@@ -23,6 +23,7 @@ const Command kCommands[] = {
     {"encode", CmdEncode, "encode base64|mime|uu|binhex [FILE]"},
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
     {"lines", CmdLines, "lines [--sjis-args] COMMAND [ARGS] [FILE]  pane line commands (lines --help)"},
+    {"sysinfo", CmdSysinfo, "sysinfo report|drive|date|about|url  system report, drive figures, date window, URL rule"},
     {"width", CmdWidth, "width h2z|z2h|kana|space [FILE]   half-/full-width conversions"},
 };
 

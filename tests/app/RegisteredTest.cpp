@@ -188,6 +188,27 @@ TEST(RegisteredFolders, TagsOutsideTheStoredListAndDamagedCountsDoNothing) {
   EXPECT_EQ(MissingFolderMessage("/x"), "フォルダー /x が見つかりません。");
 }
 
+TEST_F(Programs, ClicksOnEntriesThatAreGoneSayWhatIsMissing) {
+  TIniFile ini;
+  SaveApplications(ini, {{P("edit.sh"), "Edit"}, {P("gone"), "Gone"}, {"", "Empty"}});
+  SaveFolders(ini, {dir, dir + "/gone", ""});
+  ItemClick c = ApplicationClick(ini, 1, IsExecutableFile);
+  EXPECT_EQ(c.path, P("edit.sh"));
+  EXPECT_EQ(c.message, "");
+  c = ApplicationClick(ini, 2, IsExecutableFile);
+  EXPECT_EQ(c.path, "");
+  EXPECT_EQ(c.message, P("gone") + " が見つかりません。");
+  c = ApplicationClick(ini, 3, IsExecutableFile);
+  EXPECT_TRUE(c.path.empty() && c.message.empty());
+  auto isDir = [](const std::string& p) { return fs::is_directory(p); };
+  EXPECT_EQ(FolderClick(ini, 1, isDir).path, dir);
+  EXPECT_EQ(FolderClick(ini, 2, isDir).message, "フォルダー " + dir + "/gone が見つかりません。");
+  c = FolderClick(ini, 3, isDir);
+  EXPECT_TRUE(c.path.empty() && c.message.empty());
+  c = FolderClick(ini, 9, isDir);
+  EXPECT_TRUE(c.path.empty() && c.message.empty());
+}
+
 TEST_F(Programs, TheEditorDialogAcceptsProgramsOrTheDesktopsEditor) {
   TIniFile ini;
   TEditorDialogModel d(IsExecutableFile);

@@ -241,6 +241,19 @@ TEST(UrlCandidate, TheSelectionDropsLeadingDoubleByteCharactersAndNeedsNoScheme)
   EXPECT_EQ(UrlCandidateFromSelection("mailto:x@y.jp\x82\xa0"), "mailto:x@y.jp");
 }
 
+TEST(UrlCandidate, TheDialogOffersTheCandidateAndKeepsItsHistory) {
+  TIniFile ini;
+  ini.Parse("[URL]\nDriveCount=1\nItems_0=#http://old.jp/#\n");
+  TInputDialogModel d = UrlDialogModel(ini, "http://new.jp/");
+  EXPECT_EQ(d.caption, "インターネットのURLにジャンプ");
+  EXPECT_EQ(d.prompt, "URLを入力して下さい。普段利用しているブラウザで表示します。");
+  EXPECT_EQ(d.note, "");
+  EXPECT_EQ(d.text, "http://new.jp/");
+  EXPECT_EQ(d.history, std::vector<std::string>{"http://old.jp/"});
+  EXPECT_EQ(d.Accept(ini, kUrlHistorySection), "http://new.jp/");
+  EXPECT_EQ(LoadHistoryList(ini, kUrlHistorySection), (std::vector<std::string>{"http://new.jp/", "http://old.jp/"}));
+}
+
 TEST(PowerCommands, ShutDownRebootAndLogOffAskOnceAndNoDoesNothing) {
   TRecordingStarter fake;
   DesktopEnv env;
