@@ -1,5 +1,6 @@
 #include "platform/DesktopServices.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 
@@ -183,7 +184,24 @@ std::string DefaultTextEditorExec(const std::string& configHome, const std::vect
   return "";
 }
 
+std::string BrowserUrl(const std::string& text) {
+  // A scheme: a letter, then letters, digits, "+", "-" or ".", then ":".
+  if (!text.empty() && text[0] == '/') return text;  // a local path opens as a file
+  size_t i = 0;
+  if (!text.empty() && std::isalpha(static_cast<unsigned char>(text[0]))) {
+    while (i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '+' ||
+                               text[i] == '-' || text[i] == '.'))
+      ++i;
+    // "host:8080/..." is no scheme: a scheme is not followed by a digit right away.
+    if (i < text.size() && text[i] == ':' && i + 1 < text.size() &&
+        !std::isdigit(static_cast<unsigned char>(text[i + 1])))
+      return text;
+  }
+  return "http://" + text;
+}
+
 StartResult TDesktopServices::Run(const ProgramCall& call) {
+  if (std::string bad = UnpassableArgumentMessage(call); !bad.empty()) return {false, bad};
   if (!starter_.Exists(call.program)) return {false, MissingProgramMessage(call.program)};
   return starter_.Start(call);
 }
@@ -285,7 +303,7 @@ StartResult TDesktopServices::OpenFile(const std::string& path, const std::strin
 StartResult TDesktopServices::OpenUrl(const std::string& url) {
   if (url.empty()) return {false, "URLが空です。"};
   if (url[0] == '-') return {false, url + " はURLとして開けません。"};
-  return Run({"xdg-open", {url}, ""});
+  return Run({"xdg-open", {BrowserUrl(url)}, ""});
 }
 
 StartResult TDesktopServices::StartProgram(const std::string& program, const std::string& folder) {

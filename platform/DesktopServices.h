@@ -45,6 +45,11 @@ std::vector<std::string> ExpandDesktopExec(const std::string& exec, const std::s
 std::string DefaultTextEditorExec(const std::string& configHome, const std::vector<std::string>& configDirs,
                                   const std::string& dataHome, const std::vector<std::string>& dataDirs);
 
+// An address as the browser gets it: one without a scheme ("www.x.jp/")
+// is taken as http, as the old shell did (the opener would look for a
+// file); an absolute path stays a path.
+std::string BrowserUrl(const std::string& text);
+
 class TDesktopServices {
  public:
   TDesktopServices(IProcessStarter& starter, DesktopEnv env) : starter_(starter), env_(std::move(env)) {}

@@ -13,6 +13,14 @@ namespace navirt {
 
 std::string MissingProgramMessage(const std::string& program) { return program + " が見つかりません。"; }
 
+std::string UnpassableArgumentMessage(const ProgramCall& call) {
+  for (const auto& a : call.args)
+    if (a.find('\0') != std::string::npos) return call.program + " に渡す内容にNUL文字が含まれています。";
+  if (call.program.find('\0') != std::string::npos || call.workdir.find('\0') != std::string::npos)
+    return "プログラム名かフォルダー名にNUL文字が含まれています。";
+  return "";
+}
+
 bool TSpawnStarter::Exists(const std::string& program) const { return !FindProgram(program).empty(); }
 
 namespace {
@@ -33,6 +41,8 @@ void WriteAll(int fd, const void* buf, size_t n) {
 
 StartResult TSpawnStarter::Start(const ProgramCall& call) {
   StartResult res;
+  res.message = UnpassableArgumentMessage(call);
+  if (!res.message.empty()) return res;
   std::string path = FindProgram(call.program);
   if (path.empty()) {
     res.message = MissingProgramMessage(call.program);

@@ -38,6 +38,10 @@ class TSpawnStarter : public IProcessStarter {
   StartResult Start(const ProgramCall& call) override;
 };
 
+// An argument the system cannot pass (it would be cut at a NUL byte):
+// the message, empty when the call is fine.
+std::string UnpassableArgumentMessage(const ProgramCall& call);
+
 // "<program> が見つかりません。"
 std::string MissingProgramMessage(const std::string& program);
 

@@ -123,6 +123,10 @@ TEST(DesktopServices, BadInputStartsNothing) {
   EXPECT_FALSE(d.OpenFile("", "/").ok);
   EXPECT_FALSE(d.StartProgram("", "/").ok);
   EXPECT_FALSE(d.ComposeMail(std::string(TDesktopServices::kMaxMailBody + 1, 'a')).ok);
+  // A pane text with a NUL byte would reach the mail program cut short.
+  r = d.ComposeMail(std::string("before\0after", 12));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("NUL"), std::string::npos);
   EXPECT_TRUE(fake.calls.empty());
   // A relative name that looks like an option is made a path.
   d.OpenFile("-rf", "/x");
@@ -154,6 +158,19 @@ TEST(DesktopServices, TheEditorIsTheStoredOneElseTheDesktopsElseTheTerminals) {
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("エディタ"), std::string::npos);
   EXPECT_TRUE(none.calls.empty());
+}
+
+TEST(DesktopServices, AddressesWithoutASchemeGoToTheBrowserAsHttp) {
+  EXPECT_EQ(BrowserUrl("http://a.jp/"), "http://a.jp/");
+  EXPECT_EQ(BrowserUrl("mailto:x@y.jp"), "mailto:x@y.jp");
+  EXPECT_EQ(BrowserUrl("svn+ssh://h/r"), "svn+ssh://h/r");
+  EXPECT_EQ(BrowserUrl("www.example.jp/a"), "http://www.example.jp/a");
+  EXPECT_EQ(BrowserUrl("localhost:8080/x"), "http://localhost:8080/x");
+  EXPECT_EQ(BrowserUrl("/home/taro/a.html"), "/home/taro/a.html");
+  TRecordingStarter fake;
+  TDesktopServices d(fake, DesktopEnv{});
+  d.OpenUrl("www.example.jp");
+  EXPECT_EQ(fake.calls.back(), (ProgramCall{"xdg-open", {"http://www.example.jp"}, ""}));
 }
 
 TEST(DesktopEntry, ExecLinesExpandForOneFile) {
@@ -225,6 +242,9 @@ TEST(SpawnStarter, StartsWithoutAShellInTheFolderAndNamesWhatFails) {
   std::string text((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(text, root + "/work dir\n[a b]\n[$HOME;rm x]\n[*]\nEND\n");
 
+  r = real.Start({root + "/rec.sh", {std::string("a\0b", 3)}, root});
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.message.find("NUL"), std::string::npos);
   r = real.Start({"navirt-no-such-program", {}, ""});
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.message, "navirt-no-such-program が見つかりません。");
