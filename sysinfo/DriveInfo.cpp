@@ -4,13 +4,80 @@
 #include <sys/statvfs.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/FileInfo.h"
 #include "platform/Format.h"
 
 namespace navirt {
 
+namespace {
+
+// Mount points in the table escape blanks, tabs, line breaks and
+// backslashes as three octal digits.
+std::string UnescapeMount(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' &&
+        s[i + 2] >= '0' && s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
+      out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+bool Contains(const std::string& mount, const std::string& path) {
+  if (mount == "/") return !path.empty() && path[0] == '/';
+  return path.compare(0, mount.size(), mount) == 0 && (path.size() == mount.size() || path[mount.size()] == '/');
+}
+
+std::string DeviceWalk(const std::string& path);
+
+}  // namespace
+
+std::string MountPointFromTable(const std::string& mountinfo, const std::string& resolvedPath) {
+  std::string best;
+  size_t start = 0;
+  while (start < mountinfo.size()) {
+    size_t end = mountinfo.find('\n', start);
+    if (end == std::string::npos) end = mountinfo.size();
+    std::string line = mountinfo.substr(start, end - start);
+    start = end + 1;
+    // id parent major:minor root mount-point ...: the fifth field.
+    std::string field;
+    size_t pos = 0;
+    for (int f = 0; f < 4 && pos != std::string::npos; ++f) {
+      pos = line.find(' ', pos);
+      if (pos != std::string::npos) ++pos;
+    }
+    if (pos != std::string::npos) field = line.substr(pos, line.find(' ', pos) - pos);
+    std::string mount = UnescapeMount(field);
+    if (!mount.empty() && Contains(mount, resolvedPath) && mount.size() >= best.size()) best = mount;  // a later mount on the same point hides the earlier
+  }
+  return best;
+}
+
 std::string MountPointOf(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real) {
+    std::string resolved = real;
+    free(real);
+    std::string table;
+    if (ReadWholeFile("/proc/self/mountinfo", table)) {
+      std::string m = MountPointFromTable(table, resolved);
+      if (!m.empty()) return m;
+    }
+  }
+  return DeviceWalk(path);
+}
+
+namespace {
+
+std::string DeviceWalk(const std::string& path) {
   std::string cur = path;
   while (cur.size() > 1 && cur.back() == '/') cur.pop_back();
   struct stat st;
@@ -24,6 +91,8 @@ std::string MountPointOf(const std::string& path) {
   }
   return cur;
 }
+
+}  // namespace
 
 std::optional<DriveFigures> ReadDriveFigures(const std::string& folder, std::string* error) {
   if (folder.empty()) return std::nullopt;

@@ -18,9 +18,12 @@ struct DriveFigures {
   uint64_t UsedBytes() const { return TotalBytes() - FreeBytes(); }
 };
 
-// The mount point holding path: the last folder on the way up that is on
-// the same device.
+// The mount point holding path: the longest mount point of the process's
+// mount table that contains the path with its links resolved; without the
+// table, the last folder on the way up that is on the same device.
 std::string MountPointOf(const std::string& path);
+// The same over the text of /proc/self/mountinfo and a resolved path.
+std::string MountPointFromTable(const std::string& mountinfo, const std::string& resolvedPath);
 
 // Figures for the mount holding folder. Empty folder: nothing (the window
 // does not open). When statvfs fails or reports no blocks, *error says why.

@@ -220,6 +220,22 @@ TEST(DriveInfo, StatvfsOfARealFolderAndOfMountsItCannotRead) {
   EXPECT_EQ(MountPointOf("/"), "/");
 }
 
+TEST(DriveInfo, TheMountIsTheLongestMountPointHoldingThePath) {
+  const std::string table =
+      "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+      "30 22 8:2 / /home rw - ext4 /dev/sda2 rw\n"
+      "31 30 8:3 / /home/taro/My\\040Disk rw - vfat /dev/sdb1 rw\n"
+      "32 22 0:5 / /ho rw - tmpfs tmpfs rw\n"
+      "33 30 8:4 / /home rw - ext4 /dev/sdc1 rw\n";
+  EXPECT_EQ(MountPointFromTable(table, "/home/taro/doc"), "/home");
+  EXPECT_EQ(MountPointFromTable(table, "/home/taro/My Disk/a"), "/home/taro/My Disk");
+  EXPECT_EQ(MountPointFromTable(table, "/home/taro/My Diskette"), "/home");
+  EXPECT_EQ(MountPointFromTable(table, "/hom"), "/");
+  EXPECT_EQ(MountPointFromTable(table, "/ho/x"), "/ho");
+  EXPECT_EQ(MountPointFromTable("garbage\n\n", "/x"), "");
+  EXPECT_EQ(MountPointFromTable("", "/x"), "");
+}
+
 TEST(UrlCandidate, TheCaretLineNeedsSchemeAndSkipsDoubleByteCharacters) {
   // "あい" then the address and more text.
   EXPECT_EQ(UrlCandidateFromLine("\x82\xa0\x82\xa2http://example.jp/a?b=1 \x82\xa0"), "http://example.jp/a?b=1");
