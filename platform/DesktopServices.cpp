@@ -39,7 +39,7 @@ std::string NotAnOption(const std::string& path) {
 }
 
 // One value of an INI-style file (mimeapps.list, desktop entries); the
-// first occurrence counts, as the desktop specifications say.
+// first occurrence counts, as freedesktop.org's entry format has it.
 bool ReadIniValue(const std::string& path, const std::string& section, const std::string& key, std::string& out) {
   std::ifstream in(path);
   if (!in) return false;

@@ -32,6 +32,9 @@ void TPrintSettingsModel::Open(const TIniFile& ini, const PrinterMetrics& m, std
   for (int f = mfTop; f <= mfBottom; ++f) {
     // An absent key leaves the field empty, which an empty field turns into "0".
     std::string v = ini.ReadString(kSection, kKeys[f], "");
+    // Blanks around a stored number do not make it another number.
+    size_t b = v.find_first_not_of(' '), e = v.find_last_not_of(' ');
+    v = b == std::string::npos ? std::string() : v.substr(b, e - b + 1);
     if (v.empty() || !SetField(static_cast<MarginField>(f), v)) fields_[f] = "0";
   }
   ApplyRanges();

@@ -122,9 +122,11 @@ TEST(PrintSettings, EmptyAndNonNumericFieldsChangeNothingBad) {
   EXPECT_TRUE(d.SetField(mfLeft, ""));
   EXPECT_EQ(d.Field(mfLeft), "0");
   // A stored value that is not a number opens as the minimum.
-  ini.Parse("[Print]\nYohaku_L=twenty\n");
+  ini.Parse("[Print]\nYohaku_L=twenty\nYohaku_T= 12 \n");
   d.Open(ini, A4At600(), 9, 96);
   EXPECT_EQ(d.Field(mfLeft), "4");
+  EXPECT_EQ(d.Field(mfTop), "12");  // the same number the print job reads
+  EXPECT_EQ(StoredMargins(ini).top, 12);
 }
 
 TEST(PrintSettings, OkStoresTheRangedTextsAndCancelStoresNothing) {
