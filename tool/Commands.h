@@ -23,5 +23,6 @@ int CmdDecode(int argc, char** argv);
 int CmdWidth(int argc, char** argv);
 int CmdLines(int argc, char** argv);
 int CmdUntag(int argc, char** argv);
+int CmdSysinfo(int argc, char** argv);
 
 }  // namespace navirt::tool

@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
     {"lines", CmdLines, "lines [--sjis-args] COMMAND [ARGS] [FILE]  pane line commands (lines --help)"},
     {"untag", CmdUntag, "untag html|html-tab-trim-empty|html-tab-empty|html-empty|tex [FILE]  markup to text"},
+    {"sysinfo", CmdSysinfo, "sysinfo report|drive|date|about|url  system report, drive figures, date window, URL rule"},
     {"width", CmdWidth, "width h2z|z2h|kana|space [FILE]   half-/full-width conversions"},
 };
 

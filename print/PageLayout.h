@@ -1,0 +1,23 @@
+#pragma once
+// Which lines of the pane go on which page. The window lays the text out in
+// the pane's fonts and hands over the height of every laid-out line (a
+// wrapped line counts once per visual line); this decides the pages.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace navirt {
+
+struct PageSpan {
+  size_t first = 0;  // index of the first line on the page
+  size_t count = 0;  // lines on the page
+  bool operator==(const PageSpan&) const = default;
+};
+
+// Each page starts with the first line that did not fit on the one before.
+// A line taller than the page gets a page of its own (the printer clips it)
+// so the layout always moves on. No lines at all still make one empty
+// page: printing an empty pane gives a blank sheet, as it always did.
+std::vector<PageSpan> LayoutPages(const std::vector<int64_t>& lineHeights, int64_t pageHeight);
+
+}  // namespace navirt

@@ -1,0 +1,95 @@
+// navirt-tool sysinfo: the system report, drive figures, the date window,
+// the About text and the URL candidate rule from a shell.
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "platform/Cp932.h"
+#include "sysinfo/About.h"
+#include "sysinfo/DateWindow.h"
+#include "sysinfo/DriveInfo.h"
+#include "sysinfo/SystemReport.h"
+#include "sysinfo/UrlCandidate.h"
+#include "tool/Commands.h"
+#include "tool/ToolIo.h"
+
+namespace navirt::tool {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: navirt-tool sysinfo report          the system report (UTF-8)\n"
+    "       navirt-tool sysinfo drive [FOLDER]  figures of the mount holding FOLDER (default .)\n"
+    "       navirt-tool sysinfo date [YYYY-MM-DD]  the date window's text\n"
+    "       navirt-tool sysinfo about           name, versions and loaded libraries\n"
+    "       navirt-tool sysinfo url line|selection [FILE]  the URL candidate of CP932 text\n";
+
+int Usage() {
+  std::fputs(kUsage, stderr);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int CmdSysinfo(int argc, char** argv) {
+  if (argc < 1) return Usage();
+  std::string what = argv[0];
+  if (what == "report" && argc == 1) {
+    std::string out;
+    for (const auto& l : BuildSystemReport(CollectSystemFacts())) out += Cp932ToUtf8(l) + "\n";
+    return WriteOutput(out) ? kExitOk : kExitUsage;
+  }
+  if (what == "drive" && argc <= 2) {
+    std::string err;
+    auto f = ReadDriveFigures(argc == 2 ? argv[1] : ".", &err);
+    if (!f) return Fail(err.empty() ? "no folder" : err);
+    DriveInfoTexts t = BuildDriveInfoTexts(*f);
+    PieAngles a = PieAnglesOf(f->UsedBytes(), f->FreeBytes());
+    std::printf("%s\n%s\n%s\npie %d %d\n", t.chartTitle.c_str(), t.summary.c_str(), t.blocksLabel.c_str(), a.used,
+                a.free);
+    return kExitOk;
+  }
+  if (what == "date" && argc <= 2) {
+    LocalDate d = ToLocalDate(std::time(nullptr));
+    if (argc == 2) {
+      int y, m, day;
+      if (std::sscanf(argv[1], "%d-%d-%d", &y, &m, &day) != 3 || m < 1 || m > 12 || day < 1 || day > 31)
+        return Fail("not a date: " + std::string(argv[1]));
+      std::tm tm{};
+      tm.tm_year = y - 1900;
+      tm.tm_mon = m - 1;
+      tm.tm_mday = day;
+      tm.tm_hour = 12;
+      std::time_t t = std::mktime(&tm);
+      d = ToLocalDate(t);
+      if (d.year != y || d.month != m || d.day != day) return Fail("not a date: " + std::string(argv[1]));
+      d.hour = d.minute = d.second = 0;
+    }
+    std::printf("%s\n%s\n", MnowCaption(d).c_str(), DateWindowText(d).c_str());
+    return kExitOk;
+  }
+  if (what == "about" && argc == 1) {
+    AboutFacts f;
+    f.version = NAVIRT_VERSION;
+    f.icuVersion = IcuVersion();
+    f.libraries = LoadedLibraries();
+    std::fputs(BuildAboutText(f).c_str(), stdout);
+    return kExitOk;
+  }
+  if (what == "url" && (argc == 2 || argc == 3)) {
+    std::string mode = argv[1], text;
+    if (mode != "line" && mode != "selection") return Usage();
+    if (!ReadInput(argc == 3 ? argv[2] : "", text)) return kExitUsage;
+    if (mode == "line") {
+      // The first line of the input, as the caret's line.
+      size_t end = text.find_first_of("\r\n");
+      if (end != std::string::npos) text.resize(end);
+    }
+    std::string cand = mode == "line" ? UrlCandidateFromLine(text) : UrlCandidateFromSelection(text);
+    if (cand.empty()) return kExitNoMatch;
+    return WriteOutput(cand + "\n") ? kExitOk : kExitUsage;
+  }
+  return Usage();
+}
+
+}  // namespace navirt::tool
