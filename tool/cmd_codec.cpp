@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "codec/CodeConvert.h"
 #include "codec/TransferEncoding.h"
+#include "codec/UnicodeConvert.h"
 #include "codec/WidthConvert.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
@@ -234,6 +236,19 @@ int LineEndArg(const char* s, bool allowAuto) {
   return 0;
 }
 
+// UTF-8 to Shift_JIS a piece at a time: only the first piece may start
+// with the mark (a later line may begin with U+FEFF as a character).
+Fn Utf8ToSjisPieces() {
+  auto first = std::make_shared<bool>(true);
+  return [first](std::string_view t) {
+    if (*first) {
+      *first = false;
+      return Utf8ToSjis(t);
+    }
+    return Utf8ToSjis(t, false);
+  };
+}
+
 }  // namespace
 
 int CmdConv(int argc, char** argv) {
@@ -248,7 +263,13 @@ int CmdConv(int argc, char** argv) {
                    {"euc2sjis", EucToSjis, Pieces::AfterLineEnds},
                    {"euc2jis", EucToJis, Pieces::AfterLineEnds},
                    {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
-                   {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds}});
+                   {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds},
+                   {"utf8-sjis", Utf8ToSjisPieces(), Pieces::AfterLineEnds},
+                   {"sjis-utf8", SjisToUtf8, Pieces::AfterLineEnds},
+                   {"utf16-sjis", Utf16ToSjis},
+                   {"euc-utf8", EucToUtf8, Pieces::AfterLineEnds},
+                   {"jis-utf8", JisToUtf8},
+                   {"auto-utf8", AutoToUtf8}});
 }
 
 int CmdEol(int argc, char** argv) {
