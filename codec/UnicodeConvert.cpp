@@ -71,8 +71,8 @@ const char* Utf16Order(std::string_view& s) {
 
 }  // namespace
 
-std::string Utf8ToSjis(std::string_view utf8, bool dropMark) {
-  return Convert("UTF-8", kSjis, dropMark ? WithoutMark(utf8, "\xEF\xBB\xBF") : utf8, 1);
+std::string Utf8ToSjis(std::string_view utf8) {
+  return Convert("UTF-8", kSjis, WithoutMark(utf8, "\xEF\xBB\xBF"), 1);
 }
 
 // Shift_JIS to UTF-8 through the tables ICU's CP932 converter gave

@@ -1,16 +1,15 @@
 #pragma once
 // Conversions between Shift_JIS, EUC-JP, JIS and the Unicode forms, through
 // ICU's code pages. Characters the target lacks become "?", bytes the source
-// cannot decode become U+FFFD (or "?" in Shift_JIS). A byte-order mark at
-// the start of a Unicode source is dropped; UTF-8 results carry none.
+// cannot decode become U+FFFD (or "?" in Shift_JIS); invisible characters
+// CP932 lacks (U+FEFF, variation selectors) are left out. A byte-order mark
+// at the start of a Unicode source is dropped; UTF-8 results carry none.
 #include <string>
 #include <string_view>
 
 namespace navirt {
 
-// dropMark false: a leading U+FEFF is a character like any other (for a
-// piece of a text that does not start the text).
-std::string Utf8ToSjis(std::string_view utf8, bool dropMark = true);
+std::string Utf8ToSjis(std::string_view utf8);
 std::string SjisToUtf8(std::string_view sjis);
 // UTF-16 after its mark (FF FE little-endian, FE FF big-endian); without a
 // mark it is read as little-endian. An odd last byte becomes "?".

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "codec/CodeConvert.h"
@@ -236,19 +235,6 @@ int LineEndArg(const char* s, bool allowAuto) {
   return 0;
 }
 
-// UTF-8 to Shift_JIS a piece at a time: only the first piece may start
-// with the mark (a later line may begin with U+FEFF as a character).
-Fn Utf8ToSjisPieces() {
-  auto first = std::make_shared<bool>(true);
-  return [first](std::string_view t) {
-    if (*first) {
-      *first = false;
-      return Utf8ToSjis(t);
-    }
-    return Utf8ToSjis(t, false);
-  };
-}
-
 }  // namespace
 
 int CmdConv(int argc, char** argv) {
@@ -264,7 +250,7 @@ int CmdConv(int argc, char** argv) {
                    {"euc2jis", EucToJis, Pieces::AfterLineEnds},
                    {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
                    {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds},
-                   {"utf8-sjis", Utf8ToSjisPieces(), Pieces::AfterLineEnds},
+                   {"utf8-sjis", [](std::string_view t) { return Utf8ToSjis(t); }, Pieces::AfterLineEnds},
                    {"sjis-utf8", SjisToUtf8, Pieces::AfterLineEnds},
                    {"utf16-sjis", Utf16ToSjis},
                    {"euc-utf8", EucToUtf8, Pieces::AfterLineEnds},
