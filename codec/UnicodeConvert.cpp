@@ -2,6 +2,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -81,48 +82,59 @@ std::string Utf8ToSjis(std::string_view utf8) {
 // are ICU's.
 std::optional<std::string> SjisToUtf8ByTable(std::string_view sjis) {
   const Cp932Maps& m = Cp932Tables();
-  std::string out(sjis.size() * 3 + 16, '\0');
-  char* o = out.data();
+  // Japanese text grows by half; the room is checked a slice at a time, so
+  // that the result is neither cleared at three times the input nor
+  // checked at every character.
+  constexpr size_t kSlice = 4096;
+  std::string out(sjis.size() + sjis.size() / 2 + 3 * kSlice, '\0');
+  size_t used = 0;
   const char* p = sjis.data();
   const char* const e = p + sjis.size();
-  auto put = [&o](char16_t u) {
-    if (u < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (u >> 6));
-      *o++ = static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-      *o++ = static_cast<char>(0xE0 | (u >> 12));
-      *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      *o++ = static_cast<char>(0x80 | (u & 0x3F));
-    }
-  };
   while (p < e) {
-    while (e - p >= 8) {
-      uint64_t w;
-      std::memcpy(&w, p, 8);
-      if (w & 0x8080808080808080ull) break;
-      std::memcpy(o, p, 8);
-      o += 8;
-      p += 8;
+    if (out.size() - used < 3 * kSlice + 8) out.resize(out.size() * 2);
+    char* o = out.data() + used;
+    const char* const sliceEnd = e - p > static_cast<ptrdiff_t>(kSlice) ? p + kSlice : e;
+    auto put = [&o](char16_t u) {
+      if (u < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (u >> 6));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+      } else {
+        *o++ = static_cast<char>(0xE0 | (u >> 12));
+        *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+      }
+    };
+    while (p < sliceEnd) {
+      if (sliceEnd - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (!(w & 0x8080808080808080ull)) {
+          std::memcpy(o, p, 8);
+          o += 8;
+          p += 8;
+          continue;
+        }
+      }
+      const unsigned char c = static_cast<unsigned char>(*p);
+      if (c < 0x80) {
+        *o++ = static_cast<char>(c);
+        ++p;
+      } else if (IsSjisLead(c)) {
+        if (e - p < 2) return std::nullopt;
+        const char16_t u = m.pair[(c << 8) | static_cast<unsigned char>(p[1])];
+        if (u == 0) return std::nullopt;
+        put(u);
+        p += 2;  // may step one byte past the slice: the room allows it
+      } else {
+        const char16_t u = m.single[c];
+        if (u == 0) return std::nullopt;
+        put(u);
+        ++p;
+      }
     }
-    if (p >= e) break;
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-      ++p;
-    } else if (IsSjisLead(c)) {
-      if (e - p < 2) return std::nullopt;
-      const char16_t u = m.pair[(c << 8) | static_cast<unsigned char>(p[1])];
-      if (u == 0) return std::nullopt;
-      put(u);
-      p += 2;
-    } else {
-      const char16_t u = m.single[c];
-      if (u == 0) return std::nullopt;
-      put(u);
-      ++p;
-    }
+    used = static_cast<size_t>(o - out.data());
   }
-  out.resize(static_cast<size_t>(o - out.data()));
+  out.resize(used);
   return out;
 }
 

@@ -43,6 +43,25 @@ TEST(UnicodeConvert, BetweenShiftJisAndUtf8) {
   EXPECT_EQ(SjisToUtf8(""), "");
 }
 
+// Every character of CP932 by the fast tables and by ICU itself (a text
+// with one unreadable byte at its end goes wholly through ICU).
+TEST(UnicodeConvert, ShiftJisTablesAgreeWithIcu) {
+  std::string all;
+  for (int c = 0x20; c < 0x100; ++c)
+    if (c != 0x7F && !IsSjisLead(static_cast<unsigned char>(c)) && c != 0x80 && c != 0xA0 && c < 0xFD) all += char(c);
+  const Cp932Maps& m = Cp932Tables();
+  for (int code = 0x8140; code <= 0xFCFC; ++code)
+    if (IsSjisLead(static_cast<unsigned char>(code >> 8)) && m.pair[code]) {
+      all += static_cast<char>(code >> 8);
+      all += static_cast<char>(code & 0xFF);
+    }
+  const std::string fast = SjisToUtf8(all);
+  const std::string icu = SjisToUtf8(all + B({0x81}));
+  ASSERT_GT(icu.size(), fast.size());
+  EXPECT_TRUE(icu.compare(0, fast.size(), fast) == 0);
+  EXPECT_GT(fast.size(), 20000u);
+}
+
 TEST(UnicodeConvert, Utf16EucAndJis) {
   const std::string sjis = Utf8ToCp932(kText);
   EXPECT_EQ(Hex(Utf16ToSjis(B({0xFF, 0xFE}) + Le16(kText))), Hex(sjis));
