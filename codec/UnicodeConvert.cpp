@@ -38,7 +38,7 @@ constexpr const char* kSjis = "windows-31j";
 
 // One pass through ICU's pivot; maxGrowth bounds the result's size per
 // input byte, so the result is written once and never reallocated.
-std::string Convert(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
+std::string ConvertRaw(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
   if (in.empty()) return {};
   Converter src = Open(from, false);
   Converter dst = Open(to, std::string_view(to) == kSjis);
@@ -53,6 +53,29 @@ std::string Convert(const char* from, const char* to, std::string_view in, size_
                  &pivotSource, &pivotTarget, pivot + 4096, true, true, &err);
   if (U_FAILURE(err)) throw std::runtime_error(std::string("ICU cannot convert: ") + u_errorName(err));
   out.resize(static_cast<size_t>(target - out.data()));
+  return out;
+}
+
+// ICU's CP932 swaps three control codes (0x1A, 0x1C, 0x7F) as IBM's code
+// pages do; Windows, iconv and the rest of this program keep them as they
+// are. In Shift_JIS and UTF-8 results those bytes are always single
+// characters, so ICU's images are mapped back byte by byte.
+std::string Convert(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
+  std::string out = ConvertRaw(from, to, in, maxGrowth);
+  const std::string_view f(from), t(to);
+  if ((t != kSjis && t != "UTF-8") || out.find_first_of(std::string_view("\x1A\x1C\x7F", 3)) == std::string::npos)
+    return out;
+  const std::string_view controls = f == "UTF-16LE"   ? std::string_view("\x1A\0\x1C\0\x7F\0", 6)
+                                    : f == "UTF-16BE" ? std::string_view("\0\x1A\0\x1C\0\x7F", 6)
+                                                      : std::string_view("\x1A\x1C\x7F", 3);
+  const std::string image = ConvertRaw(from, to, controls, 1);
+  if (image.size() != 3) return out;
+  unsigned char back[256];
+  for (int b = 0; b < 256; ++b) back[b] = static_cast<unsigned char>(b);
+  back[static_cast<unsigned char>(image[0])] = 0x1A;
+  back[static_cast<unsigned char>(image[1])] = 0x1C;
+  back[static_cast<unsigned char>(image[2])] = 0x7F;
+  for (char& c : out) c = static_cast<char>(back[static_cast<unsigned char>(c)]);
   return out;
 }
 
@@ -72,8 +95,56 @@ const char* Utf16Order(std::string_view& s) {
 
 }  // namespace
 
+// UTF-8 to Shift_JIS through the CP932 tables: every character must have
+// the code ICU gives it (the exact table holds just those); a text with a
+// character the table lacks, or a malformed byte, goes through ICU itself.
+std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
+  const Cp932Maps& m = Cp932Tables();
+  std::string out(utf8.size(), '\0');  // never longer than the UTF-8
+  char* o = out.data();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const e = p + utf8.size();
+  while (p < e) {
+    if (e - p >= 8) {
+      uint64_t w;
+      std::memcpy(&w, p, 8);
+      if (!(w & 0x8080808080808080ull)) {
+        std::memcpy(o, p, 8);
+        o += 8;
+        p += 8;
+        continue;
+      }
+    }
+    const unsigned c = *p;
+    char32_t cp;
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      ++p;
+      continue;
+    }
+    if (c >= 0xE1 && c <= 0xEC && e - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);  // most kana and kanji
+      p += 3;
+    } else {
+      const size_t at = static_cast<size_t>(p - reinterpret_cast<const unsigned char*>(utf8.data()));
+      const size_t len = Utf8SequenceLength(utf8, at);
+      if (len == 0 || len == 4) return std::nullopt;  // CP932 has nothing beyond the BMP
+      cp = len == 2 ? ((c & 0x1F) << 6) | (p[1] & 0x3F) : ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+      p += len;
+    }
+    const uint16_t code = m.exact[cp];
+    if (code == 0) return std::nullopt;
+    if (code >= 0x100) *o++ = static_cast<char>(code >> 8);
+    *o++ = static_cast<char>(code & 0xFF);
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
+}
+
 std::string Utf8ToSjis(std::string_view utf8) {
-  return Convert("UTF-8", kSjis, WithoutMark(utf8, "\xEF\xBB\xBF"), 1);
+  utf8 = WithoutMark(utf8, "\xEF\xBB\xBF");
+  if (auto fast = Utf8ToSjisByTable(utf8)) return std::move(*fast);
+  return Convert("UTF-8", kSjis, utf8, 1);
 }
 
 // Shift_JIS to UTF-8 through the tables ICU's CP932 converter gave

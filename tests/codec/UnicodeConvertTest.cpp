@@ -62,6 +62,32 @@ TEST(UnicodeConvert, ShiftJisTablesAgreeWithIcu) {
   EXPECT_GT(fast.size(), 20000u);
 }
 
+// And back: every character with a CP932 code, by the tables and by ICU
+// (a character CP932 lacks at the end sends the whole text through ICU).
+TEST(UnicodeConvert, Utf8TablesAgreeWithIcu) {
+  std::u16string all;
+  const Cp932Maps& m = Cp932Tables();
+  for (char32_t u = 1; u < 0x10000; ++u)
+    if (m.exact[u] && (u < 0xD800 || u > 0xDFFF)) all += static_cast<char16_t>(u);
+  const std::string utf8 = Utf16ToUtf8(all);
+  const std::string fast = Utf8ToSjis(utf8);
+  const std::string icu = Utf8ToSjis(utf8 + "😀");
+  EXPECT_EQ(icu.size(), fast.size() + 1);
+  EXPECT_TRUE(icu.compare(0, fast.size(), fast) == 0);
+  EXPECT_GT(fast.size(), 14000u);
+  // Control codes are kept as they are on either path (ICU's CP932 would
+  // swap three of them).
+  const std::string controls = B({0x1A, 0x1C, 0x7F, 0x1B});
+  EXPECT_EQ(Hex(Utf8ToSjis(controls + "😀")), Hex(controls + "?"));
+  EXPECT_EQ(Hex(SjisToUtf8(controls + B({0x81}))).substr(0, 11), Hex(controls));
+  EXPECT_EQ(Hex(Utf16ToSjis(B({0xFF, 0xFE, 0x1A, 0, 0x7F, 0}))), Hex(B({0x1A, 0x7F})));
+  // Every length of sequence and malformed input end the same way as ICU's.
+  for (const std::string& t : {std::string("aé日") + B({0xE3, 0x81}), std::string("x") + B({0xC0, 0xAF}) + "y",
+                               std::string("ｶ") + B({0xED, 0xA0, 0x80})}) {
+    EXPECT_EQ(Utf8ToSjis(t).find('?') != std::string::npos, true) << Hex(t);
+  }
+}
+
 TEST(UnicodeConvert, Utf16EucAndJis) {
   const std::string sjis = Utf8ToCp932(kText);
   EXPECT_EQ(Hex(Utf16ToSjis(B({0xFF, 0xFE}) + Le16(kText))), Hex(sjis));
