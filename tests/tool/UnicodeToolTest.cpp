@@ -100,6 +100,23 @@ TEST_F(UnicodeTool, ConvModes) {
   EXPECT_NE(Tool("conv utf9-sjis " + File("g", text), out), 0);
 }
 
+// A mark with nothing after it, an odd byte count, a lone surrogate:
+// clear results, no failure, the input file untouched.
+TEST_F(UnicodeTool, BadUnicodeInput) {
+  std::string out;
+  const std::string markOnly = File("m", "\xFF\xFE");
+  EXPECT_EQ(Tool("detect --unicode " + markOnly, out), 0);
+  EXPECT_EQ(out, "UTF-16LE\n");
+  EXPECT_EQ(Tool("conv utf16-sjis " + markOnly, out), 0);
+  EXPECT_EQ(out, "");
+  const std::string odd = File("o", std::string("\xFE\xFF\0a\xD8\x3D\0b\x01", 9));
+  EXPECT_EQ(Tool("conv utf16-sjis " + odd, out), 0);
+  EXPECT_EQ(out, "a?b?");
+  EXPECT_EQ(Read(odd), std::string("\xFE\xFF\0a\xD8\x3D\0b\x01", 9));
+  EXPECT_EQ(Tool("conv auto-utf8 " + odd, out), 0);
+  EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+}
+
 // One file in each code holding the same word: --auto finds it in every
 // one and reports the line in Shift_JIS; without it only the Shift_JIS and
 // (by accident of bytes) nothing else matches.
