@@ -6,8 +6,8 @@ bin=$root/build/bin
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 for b in "$bin"/bench_*; do
   [ -x "$b" ] || continue
-  # bench_codec runs from bench_codec.sh, on the corpus that script builds.
-  case "$(basename "$b")" in bench_pane_steps | bench_codec) continue ;; esac
+  # bench_codec and bench_unicode run from their scripts, on the corpora those build.
+  case "$(basename "$b")" in bench_pane_steps | bench_codec | bench_unicode) continue ;; esac
   echo "== $(basename "$b")"
   "$b" 2>&1 | grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR'
 done

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "codec/DetectUnicode.h"
+
 namespace navirt {
 
 enum class CodeCommand {
@@ -53,5 +55,37 @@ std::string ApplyWidthCommand(WidthCommand cmd, std::string_view paneText);
 // The enabled state of every item of "文字コード変換(&J)" for the pane's
 // current text, indexed by CodeCommand.
 std::bitset<kCodeCommandCount> CodeMenuEnabling(std::string_view paneText);
+
+// The items of "文字コード変換(&J)" that go through Unicode.
+enum class UnicodeCommand {
+  Utf8ToSjis,   // "UTF-8->Shift+JIS"
+  SjisToUtf8,   // "Shift+JIS->UTF-8"
+  Utf16ToSjis,  // "UTF-16->Shift+JIS"
+  EucToUtf8,    // "EUC->UTF-8"
+};
+constexpr int kUnicodeCommandCount = 4;
+const char* UnicodeCommandCaption(UnicodeCommand cmd);
+const char* UnicodeCommandHint(UnicodeCommand cmd);
+
+// The enabled state of the four items, indexed by UnicodeCommand. fileCode
+// is the code of the file the pane shows (DetectUnicode of its bytes; None
+// for a Shift_JIS pane or a conversion result): a UTF-8 file enables
+// UTF-8->Shift+JIS, a UTF-16 file UTF-16->Shift+JIS; otherwise the pane's
+// DetectCode decides as for the other items: ASCII enables all four but
+// UTF-16, Shift_JIS the one from Shift_JIS, EUC the one from EUC, undecided
+// both. An empty pane enables none.
+std::bitset<kUnicodeCommandCount> UnicodeMenuEnabling(std::string_view paneText, UnicodeCode fileCode);
+
+// What a Unicode item shows: the converted text and the code it is in
+// (None: Shift_JIS for the pane as it is; Utf8: to be shown through the
+// lossless UTF-8 pane mapping).
+struct UnicodeCommandResult {
+  std::string bytes;
+  UnicodeCode code = UnicodeCode::None;
+};
+// The conversion of the file's bytes: lines joined with CR LF as for the
+// other code items (after decoding, for UTF-16).
+UnicodeCommandResult ApplyUnicodeCommand(UnicodeCommand cmd, std::string_view fileBytes);
+std::optional<UnicodeCommandResult> RunUnicodeCommandOnFile(UnicodeCommand cmd, const std::string& path);
 
 }  // namespace navirt

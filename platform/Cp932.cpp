@@ -139,6 +139,22 @@ const Tables& T() {
   return t;
 }
 
+struct ExactTable {
+  std::vector<uint16_t> exact;
+  Cp932Maps maps{};
+  ExactTable() : exact(65536, 0) {
+    const Tables& t = T();
+    for (unsigned u = 1; u < 0x80; ++u) exact[u] = static_cast<uint16_t>(u);
+    for (unsigned u = 0x80; u < 0x10000; ++u) {
+      const uint16_t code = t.encode[u];
+      if (code == 0) continue;
+      const bool back = code < 0x100 ? t.single[code] == u : t.pair[code] == u && t.altPair[code] == 0;
+      if (back) exact[u] = code;
+    }
+    maps = Cp932Maps{t.single.data(), t.pair.data(), exact.data()};
+  }
+};
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -179,6 +195,11 @@ char32_t NextUtf8(std::string_view s, size_t& i) {
 }
 
 }  // namespace
+
+const Cp932Maps& Cp932Tables() {
+  static const ExactTable e;
+  return e.maps;
+}
 
 std::u16string DecodeCp932Lossless(std::string_view bytes) {
   const Tables& t = T();

@@ -22,6 +22,17 @@ constexpr char16_t kPlaceholderBase = 0xF700;
 constexpr char16_t kAltPairMark = 0xFE00;
 
 std::u16string DecodeCp932Lossless(std::string_view bytes);
+
+// The tables behind the mappings, for converters that go a character at a
+// time. exact[u] is the code (one byte below 0x100, else lead<<8|trail) that
+// decodes to exactly the BMP character u and nothing else, 0 when CP932 has
+// none; exact[0] is 0 too, though byte 0 stands for U+0000.
+struct Cp932Maps {
+  const char16_t* single;  // 256 entries: byte -> character, 0 none (lead bytes 0)
+  const char16_t* pair;    // 65536 entries: lead<<8|trail -> character, 0 none
+  const uint16_t* exact;   // 65536 entries
+};
+const Cp932Maps& Cp932Tables();
 std::string EncodeCp932Lossless(std::u16string_view text);
 
 // Text from the system (file names, paths, report lines) into the pane and

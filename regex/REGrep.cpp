@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #if defined(__SSE2__)
@@ -110,7 +111,8 @@ class NeedleFinder {
 
 // ------------------------------------------------------------------ TTxtFile
 
-TTxtFile::TTxtFile(const std::string& path, std::atomic<bool>& cancel, std::function<void()> processMessages)
+TTxtFile::TTxtFile(const std::string& path, std::atomic<bool>& cancel, std::function<void()> processMessages,
+                   const Converter& convert)
     : cancel_(cancel), processMessages_(std::move(processMessages)) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) OpenError(path, errno);
@@ -123,6 +125,20 @@ TTxtFile::TTxtFile(const std::string& path, std::atomic<bool>& cancel, std::func
   raw_.resize(kBlockSize);
   data_.reserve(kBlockSize + 100);
   try {
+    if (convert) {
+      std::string bytes;
+      for (;;) {
+        const size_t old = bytes.size();
+        bytes.resize(old + kBlockSize);
+        const ssize_t r = ::read(fd_, bytes.data() + old, kBlockSize);
+        bytes.resize(old + (r > 0 ? size_t(r) : 0));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) throw EFileNotFound(std::string("read error: ") + std::strerror(errno));
+        if (r == 0) break;
+      }
+      converted_ = convert(bytes);
+      fromMemory_ = true;
+    }
     if (!Fill()) throw EEndOfFile();
   } catch (...) {
     ::close(fd_);
@@ -143,7 +159,13 @@ void TTxtFile::Poll() {
 bool TTxtFile::Fill() {
   if (eof_) return false;
   size_t n = 0;
-  while (n < kBlockSize) {
+  if (fromMemory_) {
+    n = std::min(kBlockSize, converted_.size() - convertedPos_);
+    std::memcpy(raw_.data(), converted_.data() + convertedPos_, n);
+    convertedPos_ += n;
+    if (convertedPos_ == converted_.size()) eof_ = true;
+  }
+  while (!fromMemory_ && n < kBlockSize) {
     ssize_t r = ::read(fd_, raw_.data() + n, kBlockSize - n);
     if (r < 0) {
       if (errno == EINTR) continue;
@@ -309,7 +331,7 @@ void TGrep::Grep(const std::string& path) {
   Cancel = false;
   std::unique_ptr<TTxtFile> f;
   try {
-    f = std::make_unique<TTxtFile>(path, Cancel, OnProcessMessages);
+    f = std::make_unique<TTxtFile>(path, Cancel, OnProcessMessages, ConvertText);
   } catch (const EEndOfFile&) {
     return;  // an empty file
   }

@@ -462,8 +462,12 @@ class TTxtFile {
   static constexpr uint32_t kNoChar = 0x10000;  // read past the end
 
   // Opens and reads the first block; raises EFileNotFound, or EEndOfFile
-  // for an empty file.
-  TTxtFile(const std::string& path, std::atomic<bool>& cancel, std::function<void()> processMessages = {});
+  // for an empty file. With convert, the file is read whole and the stream
+  // is what convert makes of its bytes (a text in another code read as
+  // Shift_JIS).
+  using Converter = std::function<std::string(std::string_view)>;
+  TTxtFile(const std::string& path, std::atomic<bool>& cancel, std::function<void()> processMessages = {},
+           const Converter& convert = {});
   ~TTxtFile();
   TTxtFile(const TTxtFile&) = delete;
   TTxtFile& operator=(const TTxtFile&) = delete;
@@ -498,6 +502,9 @@ class TTxtFile {
   size_t scan_ = 0, ahead_ = 0;
   size_t countPos_ = 0;  // LFs before countPos_ are counted in lfCount_
   int64_t lfCount_ = 0;
+  bool fromMemory_ = false;  // the converted text below, not the file
+  std::string converted_;
+  size_t convertedPos_ = 0;
 };
 
 class TGrep : public TRegularExpression {
@@ -517,6 +524,9 @@ class TGrep : public TRegularExpression {
   std::function<void()> OnProcessMessages;
   // The character-by-character scans only (for comparisons).
   bool UseReferenceScan = false;
+  // When set, each file is read whole and scanned as what this makes of it
+  // (the automatic code detection turns JIS, EUC and Unicode into Shift_JIS).
+  TTxtFile::Converter ConvertText;
 
   enum ScanKind { scan_Literal, scan_Automaton };
   ScanKind ChosenScan() const { return scanKind_; }

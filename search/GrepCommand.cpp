@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/History.h"
+#include "codec/UnicodeConvert.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 
@@ -35,6 +36,7 @@ void TGrepDialogModel::ChooseSelected(bool selected) {
 
 void TGrepDialogModel::LoadHistory(const TIniFile& ini) {
   history = LoadHistoryList(ini, kGrepSection);
+  autoDetectCode = ini.ReadBool(kGrepSection, kGrepAutoCodeKey, false);
   if (expression.empty() && !history.empty()) expression = history.front();
 }
 
@@ -48,6 +50,7 @@ std::string TGrepDialogModel::Accept(TIniFile& ini) {
     ++written;
   }
   ini.WriteInteger(kGrepSection, "DriveCount", written);
+  ini.WriteBool(kGrepSection, kGrepAutoCodeKey, autoDetectCode);
   if (history.size() > size_t(kGrepHistoryCap)) history.resize(kGrepHistoryCap);
   return expression;
 }
@@ -59,6 +62,11 @@ int TGrepDialogModel::ToggleTokenPanel() {
   }
   tokenPanelHeight = 0;
   return -kGrepTokenPanelHeight;
+}
+
+void SetGrepAutoDetectCode(TGrep& grep, bool on) {
+  if (on) grep.ConvertText = [](std::string_view bytes) { return AnyToSjis(bytes); };
+  else grep.ConvertText = nullptr;
 }
 
 std::string TGrepRun::HeadingLine(const std::string& expressionSjis) {

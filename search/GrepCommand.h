@@ -13,6 +13,8 @@ namespace navirt {
 constexpr const char* kGrepSection = "Grep";
 constexpr int kGrepHistoryCap = 10;
 constexpr int kGrepTokenPanelHeight = 220;
+// "文字コード自動判別": remembered in the grep section under this key.
+constexpr const char* kGrepAutoCodeKey = "AutoCode";
 
 // The dialog TForm9 ("Grepの実行") as a model.
 class TGrepDialogModel {
@@ -24,9 +26,10 @@ class TGrepDialogModel {
   // The group "ファイル": true for "選択したﾌｧｲﾙ", false for "全ファイル".
   void ChooseSelected(bool selected);
 
+  // The history and the "文字コード自動判別" flag.
   void LoadHistory(const TIniFile& ini);
   // OK: the expression goes to the top of the history when new, the
-  // history is written. Returns the answer (the expression).
+  // history and the flag are written. Returns the answer (the expression).
   std::string Accept(TIniFile& ini);
   // "正規表現文字表示": shows or hides the token panel; returns the change
   // of the dialog's height.
@@ -38,6 +41,7 @@ class TGrepDialogModel {
   bool showFileNames = true;          // "検索ﾌｧｨﾙ名の表示(&K)"
   bool showLineNumbers = true;        // "行数の表示(&L)"
   bool selectedGroup = false;         // "選択したﾌｧｲﾙ" chosen
+  bool autoDetectCode = false;        // "文字コード自動判別"
   bool groupEnabled = false;
   std::vector<std::string> files;     // UTF-8 paths in the read-only list
   std::string directoryLabel;         // Ldirectory
@@ -49,6 +53,10 @@ class TGrepDialogModel {
   std::string folder_;
   std::vector<std::string> all_, selected_;
 };
+
+// Each file read in its own code (JIS, EUC, UTF-8, UTF-16 turned into
+// Shift_JIS before matching) when on; the bytes as they are when off.
+void SetGrepAutoDetectCode(TGrep& grep, bool on);
 
 // What a grep run ended with.
 enum class GrepOutcome { Done, Cancelled, Failed };

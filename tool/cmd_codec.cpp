@@ -14,6 +14,7 @@
 
 #include "codec/CodeConvert.h"
 #include "codec/TransferEncoding.h"
+#include "codec/UnicodeConvert.h"
 #include "codec/WidthConvert.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
@@ -248,7 +249,13 @@ int CmdConv(int argc, char** argv) {
                    {"euc2sjis", EucToSjis, Pieces::AfterLineEnds},
                    {"euc2jis", EucToJis, Pieces::AfterLineEnds},
                    {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
-                   {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds}});
+                   {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds},
+                   {"utf8-sjis", [](std::string_view t) { return Utf8ToSjis(t); }, Pieces::AfterLineEnds},
+                   {"sjis-utf8", SjisToUtf8, Pieces::AfterLineEnds},
+                   {"utf16-sjis", Utf16ToSjis},
+                   {"euc-utf8", EucToUtf8, Pieces::AfterLineEnds},
+                   {"jis-utf8", JisToUtf8},
+                   {"auto-utf8", AutoToUtf8}});
 }
 
 int CmdEol(int argc, char** argv) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/UnicodeConvert.h"
 #include "platform/Cp932.h"
 #include "regex/bmRegExp.h"
 #include "tool/Commands.h"
@@ -14,7 +15,7 @@ namespace navirt::tool {
 namespace {
 
 struct RegexArgs {
-  bool lineNumbers = false, fuzzy = false, utf8Out = false, sjisArgs = false;
+  bool lineNumbers = false, fuzzy = false, utf8Out = false, sjisArgs = false, autoCode = false;
   std::vector<std::string> rest;
   std::string error;
 };
@@ -32,6 +33,8 @@ RegexArgs ParseArgs(int argc, char** argv, bool grepOptions) {
       a.sjisArgs = true;
     } else if (options && grepOptions && s == "-n") {
       a.lineNumbers = true;
+    } else if (options && grepOptions && s == "--auto") {
+      a.autoCode = true;
     } else if (options && grepOptions && s == "-u") {
       a.utf8Out = true;
     } else if (options && s.size() > 1 && s[0] == '-' && s != "-") {
@@ -71,8 +74,9 @@ class OutBuffer {
 int CmdGrep(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, true);
   if (!a.error.empty()) return Fail(a.error);
-  if (a.rest.size() < 2) return Fail("usage: grep [-n] [--fuzzy] [-u] [--sjis-args] EXPR FILE...");
+  if (a.rest.size() < 2) return Fail("usage: grep [-n] [--fuzzy] [-u] [--auto] [--sjis-args] EXPR FILE...");
   TGrep grep;
+  if (a.autoCode) grep.ConvertText = [](std::string_view bytes) { return AnyToSjis(bytes); };
   try {
     grep.SetUseFuzzyCharDic(a.fuzzy);
     grep.SetRegExp(Arg(a, a.rest[0]));

@@ -13,12 +13,12 @@ namespace {
 // One line per subcommand; each subsystem adds its own.
 const Command kCommands[] = {
     {"arc", CmdArchive, "arc list|preview|extract|create|check ARCHIVE [-o DIR | FILE...]  archives"},
-    {"detect", CmdDetect, "detect [FILE...]            print the detected character code"},
-    {"grep", CmdGrep, "grep [-n] [--fuzzy] [-u] EXPR FILE...  lines matching a regular expression"},
+    {"detect", CmdDetect, "detect [--unicode] [FILE...]  print the detected character code (--unicode: UTF-8/UTF-16 labels first)"},
+    {"grep", CmdGrep, "grep [-n] [--fuzzy] [-u] [--auto] EXPR FILE...  lines matching a regular expression (--auto: each file in its detected code)"},
     {"match", CmdMatch, "match [--fuzzy] EXPR [FILE]  position and length of the first match"},
     {"gsub", CmdGsub, "gsub [--fuzzy] EXPR TEMPLATE [FILE]  replace every match (count on stderr)"},
     {"hexdump", CmdHexdump, "hexdump [FILE]              the standard hexadecimal dump (heading and data lines)"},
-    {"conv", CmdConv, "conv MODE [FILE]            code conversion; MODE auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc"},
+    {"conv", CmdConv, "conv MODE [FILE]            code conversion; MODE auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc|utf8-sjis|sjis-utf8|utf16-sjis|euc-utf8|jis-utf8|auto-utf8"},
     {"eol", CmdEol, "eol FROM TO [FILE]          line ends; FROM auto|crlf|cr|lf, TO crlf|cr|lf"},
     {"encode", CmdEncode, "encode base64|mime|uu|binhex [FILE]"},
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},

@@ -1,0 +1,261 @@
+#include "codec/UnicodeConvert.h"
+
+#include <unicode/ucnv.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "codec/CodeConvert.h"
+#include "codec/DetectCode.h"
+#include "codec/DetectUnicode.h"
+#include "platform/Cp932.h"
+
+namespace navirt {
+
+namespace {
+
+struct CloseConverter {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, CloseConverter>;
+
+Converter Open(const char* name, bool sjisTarget) {
+  UErrorCode err = U_ZERO_ERROR;
+  Converter c(ucnv_open(name, &err));
+  if (U_FAILURE(err) || !c) throw std::runtime_error(std::string("ICU has no converter ") + name);
+  if (sjisTarget) {
+    err = U_ZERO_ERROR;
+    ucnv_setSubstChars(c.get(), "?", 1, &err);
+  }
+  return c;
+}
+
+constexpr const char* kSjis = "windows-31j";
+
+// One pass through ICU's pivot; maxGrowth bounds the result's size per
+// input byte, so the result is written once and never reallocated.
+std::string ConvertRaw(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
+  if (in.empty()) return {};
+  Converter src = Open(from, false);
+  Converter dst = Open(to, std::string_view(to) == kSjis);
+  std::string out(in.size() * maxGrowth + 16, '\0');
+  char* target = out.data();
+  const char* source = in.data();
+  UChar pivot[4096];
+  UChar* pivotSource = pivot;
+  UChar* pivotTarget = pivot;
+  UErrorCode err = U_ZERO_ERROR;
+  ucnv_convertEx(dst.get(), src.get(), &target, out.data() + out.size(), &source, in.data() + in.size(), pivot,
+                 &pivotSource, &pivotTarget, pivot + 4096, true, true, &err);
+  if (U_FAILURE(err)) throw std::runtime_error(std::string("ICU cannot convert: ") + u_errorName(err));
+  out.resize(static_cast<size_t>(target - out.data()));
+  return out;
+}
+
+// ICU's CP932 swaps three control codes (0x1A, 0x1C, 0x7F) as IBM's code
+// pages do; Windows, iconv and the rest of this program keep them as they
+// are. In Shift_JIS and UTF-8 results those bytes are always single
+// characters, so ICU's images are mapped back byte by byte.
+std::string Convert(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
+  std::string out = ConvertRaw(from, to, in, maxGrowth);
+  const std::string_view f(from), t(to);
+  if ((t != kSjis && t != "UTF-8") || out.find_first_of(std::string_view("\x1A\x1C\x7F", 3)) == std::string::npos)
+    return out;
+  const std::string_view controls = f == "UTF-16LE"   ? std::string_view("\x1A\0\x1C\0\x7F\0", 6)
+                                    : f == "UTF-16BE" ? std::string_view("\0\x1A\0\x1C\0\x7F", 6)
+                                                      : std::string_view("\x1A\x1C\x7F", 3);
+  const std::string image = ConvertRaw(from, to, controls, 1);
+  if (image.size() != 3) return out;
+  unsigned char back[256];
+  for (int b = 0; b < 256; ++b) back[b] = static_cast<unsigned char>(b);
+  back[static_cast<unsigned char>(image[0])] = 0x1A;
+  back[static_cast<unsigned char>(image[1])] = 0x1C;
+  back[static_cast<unsigned char>(image[2])] = 0x7F;
+  for (char& c : out) c = static_cast<char>(back[static_cast<unsigned char>(c)]);
+  return out;
+}
+
+std::string_view WithoutMark(std::string_view s, std::string_view mark) {
+  return s.substr(0, mark.size()) == mark ? s.substr(mark.size()) : s;
+}
+
+// UTF-16 as ICU should read it: the mark decides the order and is dropped.
+const char* Utf16Order(std::string_view& s) {
+  if (s.substr(0, 2) == "\xFE\xFF") {
+    s.remove_prefix(2);
+    return "UTF-16BE";
+  }
+  s = WithoutMark(s, "\xFF\xFE");
+  return "UTF-16LE";
+}
+
+}  // namespace
+
+// UTF-8 to Shift_JIS through the CP932 tables: every character must have
+// the code ICU gives it (the exact table holds just those); a text with a
+// character the table lacks, or a malformed byte, goes through ICU itself.
+std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
+  const Cp932Maps& m = Cp932Tables();
+  std::string out(utf8.size(), '\0');  // never longer than the UTF-8
+  char* o = out.data();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const e = p + utf8.size();
+  while (p < e) {
+    if (e - p >= 8) {
+      uint64_t w;
+      std::memcpy(&w, p, 8);
+      if (!(w & 0x8080808080808080ull)) {
+        std::memcpy(o, p, 8);
+        o += 8;
+        p += 8;
+        continue;
+      }
+    }
+    const unsigned c = *p;
+    char32_t cp;
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      ++p;
+      continue;
+    }
+    if (c >= 0xE1 && c <= 0xEC && e - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);  // most kana and kanji
+      p += 3;
+    } else {
+      const size_t at = static_cast<size_t>(p - reinterpret_cast<const unsigned char*>(utf8.data()));
+      const size_t len = Utf8SequenceLength(utf8, at);
+      if (len == 0 || len == 4) return std::nullopt;  // CP932 has nothing beyond the BMP
+      cp = len == 2 ? ((c & 0x1F) << 6) | (p[1] & 0x3F) : ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+      p += len;
+    }
+    const uint16_t code = m.exact[cp];
+    if (code == 0) return std::nullopt;
+    if (code >= 0x100) *o++ = static_cast<char>(code >> 8);
+    *o++ = static_cast<char>(code & 0xFF);
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
+}
+
+std::string Utf8ToSjis(std::string_view utf8) {
+  utf8 = WithoutMark(utf8, "\xEF\xBB\xBF");
+  if (auto fast = Utf8ToSjisByTable(utf8)) return std::move(*fast);
+  return Convert("UTF-8", kSjis, utf8, 1);
+}
+
+// Shift_JIS to UTF-8 through the tables ICU's CP932 converter gave
+// (platform/Cp932), a character at a time; a text with a unit those tables
+// have no character for goes through ICU itself, so that its substitutions
+// are ICU's.
+std::optional<std::string> SjisToUtf8ByTable(std::string_view sjis) {
+  const Cp932Maps& m = Cp932Tables();
+  // Japanese text grows by half; the room is checked a slice at a time, so
+  // that the result is neither cleared at three times the input nor
+  // checked at every character.
+  constexpr size_t kSlice = 4096;
+  std::string out(sjis.size() + sjis.size() / 2 + 3 * kSlice, '\0');
+  size_t used = 0;
+  const char* p = sjis.data();
+  const char* const e = p + sjis.size();
+  while (p < e) {
+    if (out.size() - used < 3 * kSlice + 8) out.resize(out.size() * 2);
+    char* o = out.data() + used;
+    const char* const sliceEnd = e - p > static_cast<ptrdiff_t>(kSlice) ? p + kSlice : e;
+    auto put = [&o](char16_t u) {
+      if (u < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (u >> 6));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+      } else {
+        *o++ = static_cast<char>(0xE0 | (u >> 12));
+        *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (u & 0x3F));
+      }
+    };
+    while (p < sliceEnd) {
+      if (sliceEnd - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (!(w & 0x8080808080808080ull)) {
+          std::memcpy(o, p, 8);
+          o += 8;
+          p += 8;
+          continue;
+        }
+      }
+      const unsigned char c = static_cast<unsigned char>(*p);
+      if (c < 0x80) {
+        *o++ = static_cast<char>(c);
+        ++p;
+      } else if (IsSjisLead(c)) {
+        if (e - p < 2) return std::nullopt;
+        const char16_t u = m.pair[(c << 8) | static_cast<unsigned char>(p[1])];
+        if (u == 0) return std::nullopt;
+        put(u);
+        p += 2;  // may step one byte past the slice: the room allows it
+      } else {
+        const char16_t u = m.single[c];
+        if (u == 0) return std::nullopt;
+        put(u);
+        ++p;
+      }
+    }
+    used = static_cast<size_t>(o - out.data());
+  }
+  out.resize(used);
+  return out;
+}
+
+std::string SjisToUtf8(std::string_view sjis) {
+  if (auto fast = SjisToUtf8ByTable(sjis)) return std::move(*fast);
+  return Convert(kSjis, "UTF-8", sjis, 3);
+}
+
+std::string Utf16ToSjis(std::string_view utf16) {
+  const char* order = Utf16Order(utf16);
+  return Convert(order, kSjis, utf16, 2);
+}
+
+std::string Utf16ToUtf8(std::string_view utf16) {
+  const char* order = Utf16Order(utf16);
+  return Convert(order, "UTF-8", utf16, 3);
+}
+
+std::string EucToUtf8(std::string_view euc) { return Convert("EUC-JP", "UTF-8", euc, 3); }
+
+std::string JisToUtf8(std::string_view jis) { return Convert("ISO_2022,locale=ja,version=4", "UTF-8", jis, 3); }
+
+std::string AutoToUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  switch (DetectUnicode(text)) {
+    case UnicodeCode::Utf16Le:
+    case UnicodeCode::Utf16Be: return Utf16ToUtf8(text);
+    case UnicodeCode::Utf8:
+    case UnicodeCode::Utf8Bom: return std::string(text);
+    case UnicodeCode::None: break;
+  }
+  switch (DetectCode(text)) {
+    case CodeJis83:
+    case CodeJis78: return JisToUtf8(text);
+    case CodeEuc: return EucToUtf8(text);
+    case CodeSjis: return SjisToUtf8(text);
+    default: return std::string(text);
+  }
+}
+
+std::string AnyToSjis(std::string_view text) {
+  if (text.empty()) return {};
+  switch (DetectUnicode(text)) {
+    case UnicodeCode::Utf16Le:
+    case UnicodeCode::Utf16Be: return Utf16ToSjis(text);
+    case UnicodeCode::Utf8:
+    case UnicodeCode::Utf8Bom: return Utf8ToSjis(text);
+    case UnicodeCode::None: break;
+  }
+  return ConvertToCode(text, CodeSjis);
+}
+
+}  // namespace navirt
