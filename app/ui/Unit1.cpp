@@ -73,6 +73,7 @@ std::string S(const QString& s) { return s.toStdString(); }
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Form1");
   setWindowTitle("Navirt");
+  commands_ = std::make_unique<TCommandRegistry>(*this, this);
   ProgramFolder = WithTrailingSlash(ExecutableDir());
   SettingsPath = SettingsFilePath();
   BuildLayout();
@@ -302,32 +303,63 @@ void TForm1::BuildToolBars() {
   connect(ToolButton39, &QAction::toggled, this, [this](bool on) { RichEdit1->SetWordWrap(on); });
 }
 
-QAction* TForm1::AddCommand(QMenu* menu, const char* name, const QString& caption, std::function<void()> handler,
+QAction* TForm1::AddCommand(QMenu* menu, CommandName name, const QString& caption, std::function<void()> handler,
                             const QKeySequence& shortcut) {
-  auto* a = new QAction(caption, this);
-  a->setObjectName(name);
+  CommandRow row;
+  row.name = name;
+  const QByteArray text = caption.toUtf8();
+  row.caption = text.constData();
+  if (handler) row.run = [handler = std::move(handler)](IHost&) { handler(); };
+  QAction* a = commands_->Install(row, menu);
   if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-  connect(a, &QAction::triggered, this, [handler = std::move(handler)] {
-    if (handler) handler();
-  });
-  if (menu) menu->addAction(a);
+  // Commands added here are built: a null handler means "does nothing yet"
+  // only for rows that say so through the table.
+  a->setEnabled(true);
   return a;
 }
 
-QAction* TForm1::AddOption(QMenu* menu, const char* name, const QString& caption, bool checked,
+QAction* TForm1::AddOption(QMenu* menu, CommandName name, const QString& caption, bool checked,
                            std::function<void(bool)> onToggle) {
-  auto* a = new QAction(caption, this);
-  a->setObjectName(name);
-  a->setCheckable(true);
-  a->setChecked(checked);
-  connect(a, &QAction::toggled, this, [onToggle = std::move(onToggle)](bool on) {
-    if (onToggle) onToggle(on);
-  });
-  if (menu) menu->addAction(a);
-  return a;
+  CommandRow row;
+  row.name = name;
+  const QByteArray text = caption.toUtf8();
+  row.caption = text.constData();
+  row.checkable = true;
+  row.checked = checked;
+  if (onToggle) row.toggled = [onToggle = std::move(onToggle)](IHost&, bool on) { onToggle(on); };
+  return commands_->Install(row, menu);
 }
 
-QAction* TForm1::FindAction(const QString& name) const { return findChild<QAction*>(name); }
+QAction* TForm1::FindAction(CommandName name) const { return commands_->Action(name); }
+
+QAction* TForm1::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
+
+std::string TForm1::PaneText() const { return RichEdit1->Text(); }
+
+std::vector<std::string> TForm1::PaneLines() const { return RichEdit1->Lines(); }
+
+void TForm1::SetPaneText(std::string_view bytes, TColor marker) {
+  RichEdit1->setUpdatesEnabled(false);
+  RichEdit1->SetText(bytes);
+  RichEdit1->setUpdatesEnabled(true);
+  // A change of the file's text counts as an edit; program output does not.
+  RichEdit1->SetModified(marker == clRed);
+  SetInfoColor(marker);
+}
+
+void TForm1::SetPaneLines(const std::vector<std::string>& lines, TColor marker) {
+  RichEdit1->setUpdatesEnabled(false);
+  RichEdit1->SetLines(lines);
+  RichEdit1->setUpdatesEnabled(true);
+  RichEdit1->SetModified(marker == clRed);
+  SetInfoColor(marker);
+}
+
+std::vector<std::string> TForm1::HostSelectedPaths() const {
+  std::vector<std::string> out;
+  for (int r : SelectedFileRows(FileView1->selectionModel())) out.push_back(FileModel->PathOf(r));
+  return out;
+}
 
 void TForm1::SplitHints() {
   // A hint "short|long": the tool tip shows the short text, the status
@@ -362,16 +394,16 @@ void TForm1::BuildMenus() {
   Mnow = MainMenu1->addAction(Q(FormatMenuDate(std::time(nullptr))));
   Mnow->setObjectName("Mnow");
 
-  Mexit = AddCommand(Mfile, "Mexit", "終了(&X)", [this] { close(); });
+  Mexit = AddCommand(Mfile, cmd::Mexit, "終了(&X)", [this] { close(); });
 
-  Mtextnewview = AddCommand(Mview, "Mtextnewview", "ファイルを再表示(&T)", [this] {
+  Mtextnewview = AddCommand(Mview, cmd::Mtextnewview, "ファイルを再表示(&T)", [this] {
     PreviewEnabled = true;
     Mdisp->setChecked(true);  // real-time mode, its check and its panel together
     RealTimeMode = true;
     if (!SelectedPath.empty()) PreviewSelectedFile();
     QApplication::restoreOverrideCursor();
   });
-  Mtextrepaint1 = AddCommand(Mview, "Mtextrepaint1", "テキストを再表示(&B)", [this] {
+  Mtextrepaint1 = AddCommand(Mview, cmd::Mtextrepaint1, "テキストを再表示(&B)", [this] {
     QApplication::restoreOverrideCursor();
     // The refill forgets the selection: take the file along so it is
     // shown again rather than an empty pane.
@@ -383,10 +415,10 @@ void TForm1::BuildMenus() {
     if (!name.empty()) SelectFileByName(name);
   });
   connect(ToolButton17, &QAction::triggered, Mtextrepaint1, &QAction::trigger);
-  MeditView1 = AddCommand(Mview, "MeditView1", "テキスト表示を隠す(&I)", [this] { ToggleEditView(); });
+  MeditView1 = AddCommand(Mview, cmd::MeditView1, "テキスト表示を隠す(&I)", [this] { ToggleEditView(); });
   MeditView1->setStatusTip("テキスト表示を隠します。");
-  Mwordwrap = AddCommand(Mview, "Mwordwrap", "右で折り返す(&R)", [this] { ToolButton39->toggle(); });
-  Mv = AddCommand(nullptr, "Mv", "&V テキストを表示", [this] {
+  Mwordwrap = AddCommand(Mview, cmd::Mwordwrap, "右で折り返す(&R)", [this] { ToolButton39->toggle(); });
+  Mv = AddCommand(nullptr, cmd::Mv, "&V テキストを表示", [this] {
     if (RealTimeMode) {
       if (paneHidden_) ToggleEditView();
       RichEdit1->setFocus();
@@ -401,47 +433,47 @@ void TForm1::BuildMenus() {
     Mwordwrap->setText(RichEdit1->WordWrap() ? "右で折り返さない(&R)" : "右で折り返す(&R)");
   });
 
-  Mdisp = AddOption(Moption, "Mdisp", "テキスト瞬時表示(&T)", true, [this](bool on) {
+  Mdisp = AddOption(Moption, cmd::Mdisp, "テキスト瞬時表示(&T)", true, [this](bool on) {
     RealTimeMode = on;
     SetSBarRPanel(4, on ? "ﾘｱﾙﾓｰﾄﾞ" : "Vﾓｰﾄﾞ");
   });
-  Mmousepoint = AddOption(Moption, "Mmousepoint", "マウスポインタ表示(&H)", false, [this](bool on) {
+  Mmousepoint = AddOption(Moption, cmd::Mmousepoint, "マウスポインタ表示(&H)", false, [this](bool on) {
     Settings.hottrack = on;
     FileView1->setAttribute(Qt::WA_Hover, on);
     SetSBarRPanel(5, on ? "MP" : "");
   });
-  Mtoolbar = AddOption(Moption, "Mtoolbar", "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
-  Msubtoolbar1 = AddOption(Moption, "Msubtoolbar1", "テキストツールバー表示", true, [this](bool) {
+  Mtoolbar = AddOption(Moption, cmd::Mtoolbar, "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
+  Msubtoolbar1 = AddOption(Moption, cmd::Msubtoolbar1, "テキストツールバー表示", true, [this](bool) {
     ApplyToolbarLayout();
   });
-  Mcloseinitview1 = AddOption(Moption, "Mcloseinitview1", "終了時ファイル未選択(&I)", true, nullptr);
+  Mcloseinitview1 = AddOption(Moption, cmd::Mcloseinitview1, "終了時ファイル未選択(&I)", true, nullptr);
   Moption->addSeparator();
   Mfont = Moption->addMenu("フォント(&O)");
   Mfont->setObjectName("Mfont");
-  Mfonttext = AddCommand(Mfont, "Mfonttext", "テキスト(&T)", [this] {
+  Mfonttext = AddCommand(Mfont, cmd::Mfonttext, "テキスト(&T)", [this] {
     TFontColorDialog dlg(this, "テキストのフォント", RichEdit1->font(),
                          QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
     if (ExecDialog(dlg) != QDialog::Accepted) return;
     Settings.fontR = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
     ApplyFonts();
   });
-  Mfontfile = AddCommand(Mfont, "Mfontfile", "ファイル名(&F)", [this] {
+  Mfontfile = AddCommand(Mfont, cmd::Mfontfile, "ファイル名(&F)", [this] {
     TFontColorDialog dlg(this, "ファイル名のフォント", FileView1->font(),
                          QColorFromTColor(Settings.fontF.color, palette().color(QPalette::Text)));
     if (ExecDialog(dlg) != QDialog::Accepted) return;
     Settings.fontF = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
     ApplyFonts();
   });
-  Mtabset1 = AddCommand(Moption, "Mtabset1", "TAB位置設定", [this] {
+  Mtabset1 = AddCommand(Moption, cmd::Mtabset1, "TAB位置設定", [this] {
     if (!InputQuery("TAB位置設定", "TABの文字数", "", "", "8")) return;
     TabWidth = ParseTabWidth(S(DialogAnswer));
     RichEdit1->SetTabWidth(TabWidth);
   });
-  Mchartset = AddCommand(Moption, "Mchartset", "テキストの文字種類(&C)", [this] {
+  Mchartset = AddCommand(Moption, cmd::Mchartset, "テキストの文字種類(&C)", [this] {
     TForm8 dlg(this, RichEdit1);
     ExecDialog(dlg);
   });
-  MstreamRead1 = AddCommand(Moption, "MstreamRead1", "Stream読み込みの設定(&M)", [this] {
+  MstreamRead1 = AddCommand(Moption, cmd::MstreamRead1, "Stream読み込みの設定(&M)", [this] {
     TIniFile ini = OpenSettings();
     TForm26 dlg(this, TReadSettingDialogModel::ForStreamRead(ini));
     if (ExecDialog(dlg) != QDialog::Accepted) return;
@@ -449,7 +481,7 @@ void TForm1::BuildMenus() {
     dlg.Model().Accept(fresh);
     WriteSettings(fresh);
   });
-  Mreadmax1 = AddCommand(Moption, "Mreadmax1", "読み込み制限の設定(&Y)", [this] {
+  Mreadmax1 = AddCommand(Moption, cmd::Mreadmax1, "読み込み制限の設定(&Y)", [this] {
     TIniFile ini = OpenSettings();
     TForm26 dlg(this, TReadSettingDialogModel::ForReadMax(ini));
     if (ExecDialog(dlg) != QDialog::Accepted) return;
@@ -458,7 +490,7 @@ void TForm1::BuildMenus() {
     WriteSettings(fresh);
   });
   Moption->addSeparator();
-  Minitdirectry1 = AddCommand(Moption, "Minitdirectry1", "起動時フォルダー指定", [this] {
+  Minitdirectry1 = AddCommand(Moption, cmd::Minitdirectry1, "起動時フォルダー指定", [this] {
     TIniFile ini = OpenSettings();
     TForm4 dlg(this, "起動時フォルダー指定", "起動時のフォルダーを指定して下さい。",
                Q(ini.ReadString("InitFolder", "InitFolderName", "")));
@@ -467,7 +499,7 @@ void TForm1::BuildMenus() {
     fresh.WriteString("InitFolder", "InitFolderName", S(dlg.FolderText()));
     WriteSettings(fresh);
   });
-  Minifileclear1 = AddCommand(Moption, "Minifileclear1", "INIファイル削除･初期化", [this] { ResetSettingsFile(); });
+  Minifileclear1 = AddCommand(Moption, cmd::Minifileclear1, "INIファイル削除･初期化", [this] { ResetSettingsFile(); });
 
   // A menu takes the keyboard: the release of the Alt that opened it never
   // reaches the list.
@@ -551,10 +583,10 @@ void TForm1::ResetLayout() {
                            "Msubfolderview1", "Mgazodisp1", "Mgazostrech1"})
     Settings.menu[item] = true;
   for (QAction* a : {Mdisp, Mtoolbar, Mcloseinitview1, Msubtoolbar1}) a->setChecked(true);
-  for (const char* item : {"Msubfolderview1", "Mgazodisp1", "Mgazostrech1"})
+  for (CommandName item : {cmd::Msubfolderview1, cmd::Mgazodisp1, cmd::Mgazostrech1})
     if (QAction* a = FindAction(item); a && a->isCheckable()) a->setChecked(true);
   FileModel->SetMask(FileMask{});
-  if (QAction* b = FindAction("ToolButton12")) b->setChecked(false);
+  if (QAction* b = ActionNamed("ToolButton12")) b->setChecked(false);
   ApplyFonts();
 }
 
@@ -612,15 +644,15 @@ bool TForm1::LoadSettings() {
   // Options of every subsystem are found by name; their effects are
   // applied below or at the next command that reads them.
   for (const auto& o : MenuOptions()) {
-    if (QAction* a = FindAction(o.item); a && a->isCheckable()) {
+    if (QAction* a = ActionNamed(QString::fromStdString(o.item)); a && a->isCheckable()) {
       QSignalBlocker block(a);
       a->setChecked(Settings.Menu(o.item));
     }
   }
   for (const auto& [name, visible] : Settings.toolbar1)
-    if (QAction* a = FindAction(QString::fromStdString(name))) a->setVisible(visible);
+    if (QAction* a = ActionNamed(QString::fromStdString(name))) a->setVisible(visible);
   for (const auto& [name, visible] : Settings.toolbar2)
-    if (QAction* a = FindAction(QString::fromStdString(name))) a->setVisible(visible);
+    if (QAction* a = ActionNamed(QString::fromStdString(name))) a->setVisible(visible);
 
   // Hot tracking decides the pointer option.
   {
@@ -666,7 +698,7 @@ void TForm1::SaveSettings() {
   Settings.wordWrap = RichEdit1->WordWrap();
   Settings.tabWidth = TabWidth;
   for (const auto& o : MenuOptions()) {
-    if (QAction* a = FindAction(o.item); a && a->isCheckable()) Settings.menu[o.item] = a->isChecked();
+    if (QAction* a = ActionNamed(QString::fromStdString(o.item)); a && a->isCheckable()) Settings.menu[o.item] = a->isChecked();
   }
   SaveContext ctx;
   ctx.now = std::time(nullptr);
@@ -768,7 +800,7 @@ void TForm1::ResetSettingsFile() {
   if (paneHidden_) ToggleEditView();
   // Back to browsing, with the edit button, the mode panel and the marker
   // saying so.
-  if (QAction* edit = FindAction("ToolButton7"); edit && edit->isChecked()) edit->setChecked(false);
+  if (QAction* edit = ActionNamed("ToolButton7"); edit && edit->isChecked()) edit->setChecked(false);
   RichEdit1->SetEditMode(false);
   SetSBarRPanel(2, "閲覧");
   RichEdit1->show();
@@ -840,7 +872,7 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
   // Both ways read the whole file; a buffered read differs only in how.
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return;
-  QAction* rtf = FindAction("Mrtf");
+  QAction* rtf = FindAction(cmd::Mrtf);
   RichEdit1->SetRichMode(rtf && rtf->isChecked());
   RichEdit1->setUpdatesEnabled(false);
   if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) RichEdit1->SetRich(ReadRtf(bytes));
@@ -860,7 +892,7 @@ void TForm1::PreviewSelectedFile() {
   ApplyFonts();
   bool editMode = !RichEdit1->isReadOnly();
   SetInfoLine(Q(pieces), editMode ? clRed : clBlack);
-  QAction* pictures = FindAction("Mgazodisp1");
+  QAction* pictures = FindAction(cmd::Mgazodisp1);
   bool picture = IsPictureFile(SelectedPath) && (!pictures || pictures->isChecked());
   ReleasePicture();
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -894,7 +926,7 @@ void TForm1::ReleasePicture() {
 }
 
 bool TForm1::ShowPicture() {
-  QAction* stretchItem = FindAction("Mgazostrech1");
+  QAction* stretchItem = FindAction(cmd::Mgazostrech1);
   bool stretchOption = !stretchItem || stretchItem->isChecked();
   QSize pane = PanelRBB->size();
   int zoom = Settings.zoom;
@@ -1148,7 +1180,7 @@ int TForm1::QueryLhaVersion() {
 }
 
 void TForm1::ApplyLhaAvailability() {
-  for (const char* name : {"MlhaU", "MlhaP", "Mlhalist", "Mlhacommand"})
+  for (CommandName name : {cmd::MlhaU, cmd::MlhaP, cmd::Mlhalist, cmd::Mlha_V, cmd::Mlha_E})
     if (QAction* a = FindAction(name)) a->setEnabled(LhaVersion != 0);
 }
 

@@ -12,6 +12,9 @@
 #include "app/Colors.h"
 #include "app/IniFile.h"
 #include "app/MainSettings.h"
+#include "host/ui/AllCommands.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
 #include "preview/FolderSummary.h"
 
 class QAction;
@@ -33,10 +36,7 @@ class QFutureWatcher;
 class TRichEdit;
 class TFileListModel;
 
-enum class TMsgKind { Information, Warning, Error, Confirmation };
-enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
-
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public IHost {
   Q_OBJECT
  public:
   explicit TForm1(QWidget* parent = nullptr);
@@ -134,8 +134,8 @@ class TForm1 : public QMainWindow {
   void ResetLayout();
   bool LoadSettings();
   void SaveSettings();
-  void RefreshViews();
-  void RefreshAll();
+  void RefreshViews() override;
+  void RefreshAll() override;
   void ClearPreview();
   void FormCreate();
   void HandleCommandLine(const std::string& path);
@@ -149,12 +149,12 @@ class TForm1 : public QMainWindow {
   std::function<bool()> SavePaneCommand;
 
   // Goes to a folder: tree, list, summary; the pane is cleared.
-  void GoToFolder(const std::string& folder);
+  void GoToFolder(const std::string& folder) override;
   // Selects and focuses the list item of that name (case ignored) and
   // previews it; false when there is none.
-  bool SelectFileByName(const std::string& name);
+  bool SelectFileByName(const std::string& name) override;
   void FileView1Change();
-  void PreviewSelectedFile();
+  void PreviewSelectedFile() override;
   void ShowSelectedFile();
   void ShowFileInfo();
   void ShowFolderSummary(bool withBlanks);
@@ -165,9 +165,9 @@ class TForm1 : public QMainWindow {
   void ReleasePicture();
 
   // The information line and its marker colour.
-  void SetInfoLine(const QString& text, navirt::TColor color);
-  void SetInfoColor(navirt::TColor color);
-  QString InfoLine() const;
+  void SetInfoLine(const QString& text, navirt::TColor color) override;
+  void SetInfoColor(navirt::TColor color) override;
+  QString InfoLine() const override;
   void SetSBarRPanel(int panel, const QString& text);
   QString SBarRPanel(int panel) const;
   void SetStatusPanel(int panel, const QString& text);
@@ -175,11 +175,29 @@ class TForm1 : public QMainWindow {
 
   // Adds a named command to a menu; the whole-menu pop-up shows the same
   // item. Options are checkable and keep their check in their twin.
-  QAction* AddCommand(QMenu* menu, const char* name, const QString& caption, std::function<void()> handler,
+  QAction* AddCommand(QMenu* menu, CommandName name, const QString& caption, std::function<void()> handler,
                       const QKeySequence& shortcut = {});
-  QAction* AddOption(QMenu* menu, const char* name, const QString& caption, bool checked,
+  QAction* AddOption(QMenu* menu, CommandName name, const QString& caption, bool checked,
                      std::function<void(bool)> onToggle);
-  QAction* FindAction(const QString& name) const;
+  // The action of a command; null while the subsystem owning it is not built.
+  QAction* FindAction(CommandName name) const;
+  // Any action by its object name (toolbar buttons, settings keys, tests).
+  QAction* ActionNamed(const QString& name) const;
+
+  // ---- the host interface the subsystems' window code sees ----
+  QWidget* HostWindow() override { return this; }
+  TCommandRegistry& Commands() override { return *commands_; }
+  TRichEdit* Pane() override { return RichEdit1; }
+  std::string PaneText() const override;
+  std::vector<std::string> PaneLines() const override;
+  void SetPaneText(std::string_view bytes, navirt::TColor marker) override;
+  void SetPaneLines(const std::vector<std::string>& lines, navirt::TColor marker) override;
+  navirt::TColor InfoLineColor() const override { return InfoColor; }
+  std::string HostFolder() const override { return CurrentFolder; }
+  std::string HostSelectedPath() const override { return SelectedPath; }
+  std::vector<std::string> HostSelectedPaths() const override;
+  bool OptionChecked(CommandName option, bool def) const override { return commands_->Checked(option, def); }
+  QString Answer() const override { return DialogAnswer; }
   // Hints "short|long" become a short tool tip and a long status tip.
   void SplitHints();
   // Loads the LHA library for its version; 0 when it is missing.
@@ -190,16 +208,16 @@ class TForm1 : public QMainWindow {
   // them without a modal loop.
   std::function<int(QDialog&)> dialogHook;
   std::function<int(const QString& text, const QString& caption, TMsgKind kind, int buttons)> messageHook;
-  int ExecDialog(QDialog& dialog);
-  int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK);
+  int ExecDialog(QDialog& dialog) override;
+  int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK) override;
   // The input dialog TForm33; on OK the answer is in DialogAnswer.
   bool InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
-                  const QString& preset);
+                  const QString& preset) override;
 
   // Opens and writes the settings file (falls back to the per-user file
   // when the chosen place cannot be written).
-  navirt::TIniFile OpenSettings() const;
-  bool WriteSettings(const navirt::TIniFile& ini);
+  navirt::TIniFile OpenSettings() const override;
+  bool WriteSettings(const navirt::TIniFile& ini) override;
 
   // The summary walk, for tests and benchmarks.
   bool SummaryRunning() const;
@@ -238,6 +256,7 @@ class TForm1 : public QMainWindow {
   void SyncHeldKeys(Qt::KeyboardModifiers mods);
   void SyncHeldKeysWithKeyboard();
 
+  std::unique_ptr<TCommandRegistry> commands_;
   QLabel* sbarR_[7] = {};
   QLabel* status_[5] = {};
   QString infoText_;

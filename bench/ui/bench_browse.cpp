@@ -129,7 +129,7 @@ void BM_StandardDumpOf10MiBInThePane(benchmark::State& state) {
   form.SelectFileByName("random.bin");
   for (auto _ : state) {
     auto t0 = Clock::now();
-    form.FindAction("Mdump1a1")->trigger();
+    form.ActionNamed("Mdump1a1")->trigger();
     QApplication::processEvents();
     double s = Since(t0);
     if (form.RichEdit1->LineCount() != 4 + (10 << 20) / 16) state.SkipWithError("incomplete dump");
@@ -162,7 +162,7 @@ void BM_Save10MiBAfterOneCharacter(benchmark::State& state) {
   form.resize(1200, 800);
   form.show();
   form.GoToFolder(dir);
-  form.FindAction("Mbackup1")->setChecked(false);
+  form.ActionNamed("Mbackup1")->setChecked(false);
   for (auto _ : state) {
     state.PauseTiming();
     form.SelectFileByName("small.txt");

@@ -27,6 +27,8 @@
 #include "browse/CopyInto.h"
 #include "browse/Drives.h"
 #include "browse/ui/FileListModel.h"
+#include "host/ui/AllCommands.h"
+#include "host/ui/CommandTable.h"
 #include "browse/ui/Unit10.h"
 #include "browse/ui/Unit15.h"
 #include "edit/ui/RichEdit.h"
@@ -41,22 +43,11 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-QAction* Find(TForm1* f, const char* name) { return f->FindAction(name); }
+QAction* Find(TForm1* f, CommandName name) { return f->FindAction(name); }
 
-bool Checked(TForm1* f, const char* name, bool def) {
+bool Checked(TForm1* f, CommandName name, bool def) {
   QAction* a = f->FindAction(name);
   return a ? a->isChecked() : def;
-}
-
-// Commands other parts of the program own, by the names they may carry.
-bool TriggerFirst(TForm1* f, std::initializer_list<const char*> names) {
-  for (const char* n : names) {
-    if (QAction* a = f->FindAction(n)) {
-      if (a->isEnabled()) a->trigger();
-      return true;
-    }
-  }
-  return false;
 }
 
 std::vector<std::string> DrivePaths() {
@@ -112,7 +103,7 @@ class DragDropFilter : public QObject {
         auto* m = static_cast<QMouseEvent*>(e);
         // Shift starts a drag to the tree; without Shift, files go to other
         // programs while drag and drop is on.
-        bool allow = (m->modifiers() & Qt::ShiftModifier) || Checked(f_, "Mdragdrop1", false);
+        bool allow = (m->modifiers() & Qt::ShiftModifier) || Checked(f_, cmd::Mdragdrop1, false);
         f_->FileView1->setDragEnabled(allow);
         if (f_->FileIconView1) f_->FileIconView1->setDragEnabled(allow);
       }
@@ -154,13 +145,13 @@ class DragDropFilter : public QObject {
     switch (e->type()) {
       case QEvent::DragEnter: {
         auto* d = static_cast<QDragEnterEvent*>(e);
-        if (Checked(f_, "Mdragdrop1", false) && d->mimeData()->hasUrls() && !FromList(d)) d->acceptProposedAction();
+        if (Checked(f_, cmd::Mdragdrop1, false) && d->mimeData()->hasUrls() && !FromList(d)) d->acceptProposedAction();
         else d->ignore();
         return true;
       }
       case QEvent::Drop: {
         auto* d = static_cast<QDropEvent*>(e);
-        if (!Checked(f_, "Mdragdrop1", false) || FromList(d)) return true;
+        if (!Checked(f_, cmd::Mdragdrop1, false) || FromList(d)) return true;
         std::vector<std::string> paths;
         for (const QUrl& u : d->mimeData()->urls())
           if (u.isLocalFile()) paths.push_back(S(u.toLocalFile()));
@@ -253,7 +244,7 @@ void CopyDroppedFiles(TForm1* f, const std::vector<std::string>& paths, const st
   QApplication::restoreOverrideCursor();
   f->RefreshAll();
   if (r.failed == 0 && r.copied > 0) {
-    if (Checked(f, "Mdialogdisp1", true))
+    if (Checked(f, cmd::Mdialogdisp1, true))
       f->MessageDlg(QString("%1個のファイルをコピーしました。").arg(paths.size()), "", TMsgKind::Information);
   } else {
     QString text = "コピーできませんでした。";
@@ -293,14 +284,14 @@ void ApplyFileViewStyle(TForm1* f, int style) {
     f->FileView1->hide();
     v->show();
   }
-  const char* items[] = {"Micon1", "Micon2", "Micon3", "Micon4"};
+  const CommandName items[] = {cmd::Micon1, cmd::Micon2, cmd::Micon3, cmd::Micon4};
   const char* buttons[] = {"ToolButton13", "ToolButton22", "ToolButton27", "ToolButton28"};
   for (int i = 0; i < 4; ++i) {
     if (QAction* a = f->FindAction(items[i])) {
       QSignalBlocker b(a);
       a->setChecked(i + 1 == style);
     }
-    if (QAction* a = f->FindAction(buttons[i])) {
+    if (QAction* a = f->ActionNamed(buttons[i])) {
       QSignalBlocker b(a);
       a->setChecked(i + 1 == style);
     }
@@ -310,41 +301,58 @@ void ApplyFileViewStyle(TForm1* f, int style) {
   if (cur.isValid()) ActiveFileView(f)->scrollTo(cur);
 }
 
+namespace {
+
+// The key map: a letter and the command it runs. Letters whose work is
+// the browser's own (Q, V, Z, "\\", ";") have no command.
+struct KeyCommand {
+  char letter;
+  const CommandName* command;
+};
+const KeyCommand kKeyCommands[] = {
+    {'A', &cmd::Mpropaty},  {'B', &cmd::Mdump1a1},   {'C', &cmd::Mfilecopy},  {'D', &cmd::Mfiledelete},
+    {'E', &cmd::Mediter},   {'F', &cmd::Mserch},     {'G', &cmd::Mfolderreg}, {'H', &cmd::Mhelpcontents},
+    {'I', &cmd::Mlhalist},  {'J', &cmd::Mjump},      {'K', &cmd::Mmkdir},     {'L', &cmd::Mfolderm},
+    {'M', &cmd::Mfilemove}, {'N', &cmd::Minitview},  {'O', &cmd::Mdrivem},    {'P', &cmd::MlhaP},
+    {'R', &cmd::Mrename},   {'S', &cmd::Mfilesort1}, {'T', &cmd::Mcodeauto},  {'U', &cmd::MlhaU},
+    {'W', &cmd::Mmask},     {'X', &cmd::Mfileexe},
+};
+
+}  // namespace
+
+const CommandName* KeyLetterCommand(char letter) {
+  for (const KeyCommand& k : kKeyCommands)
+    if (k.letter == letter) return k.command;
+  return nullptr;
+}
+
+bool RunKeyCommand(TForm1* f, CommandName name) {
+  if (f->Commands().Trigger(name)) return true;
+  // A key never does nothing without a word: say why.
+  QApplication::beep();
+  const QAction* a = f->Commands().Action(name);
+  f->SetStatusPanel(4, a ? QString("「%1」は今は使えません。").arg(a->text().remove('&'))
+                         : QString("このキーのコマンドはまだありません。"));
+  return false;
+}
+
 void RunKeyLetter(TForm1* f, char letter) {
   switch (letter) {
     case ';': {
-      QAction* show = Find(f, "Mlhashow");
-      if (!show) return;
+      QAction* show = f->FindAction(cmd::Mlhashow);
+      if (!show) {
+        RunKeyCommand(f, cmd::Mlhashow);
+        return;
+      }
       show->toggle();
-      if (show->isChecked()) TriggerFirst(f, {"Mlhalist"});
+      if (show->isChecked()) RunKeyCommand(f, cmd::Mlhalist);
       return;
     }
-    case 'A': TriggerFirst(f, {"Mattribute", "Mattrib", "Mfileattrib", "Mfileattribute", "Mzokusei"}); return;
-    case 'B': TriggerFirst(f, {"Mdump1a1"}); return;
-    case 'C': TriggerFirst(f, {"Mfilecopy"}); return;
-    case 'D': TriggerFirst(f, {"Mfiledelete"}); return;
-    case 'E': TriggerFirst(f, {"Mediter"}); return;
     case 'F':
-      if (f->RichEdit1->LineCount() > 0) TriggerFirst(f, {"Mserch", "Msearch1", "Mkensaku"});
+      if (f->RichEdit1->LineCount() > 0) RunKeyCommand(f, cmd::Mserch);
       return;
-    case 'G': TriggerFirst(f, {"Mfolderreg", "Mregfolder", "ToolButton11"}); return;
-    case 'H': TriggerFirst(f, {"Mhelpcontents", "Mhelp1", "Mhelptopic"}); return;
-    case 'I': TriggerFirst(f, {"Mlhalist"}); return;
-    case 'J': TriggerFirst(f, {"Mjump"}); return;
-    case 'K': TriggerFirst(f, {"Mmkdir"}); return;
-    case 'L': TriggerFirst(f, {"Mfolderm"}); return;
-    case 'M': TriggerFirst(f, {"Mfilemove"}); return;
-    case 'N': TriggerFirst(f, {"Minitview"}); return;
-    case 'O': TriggerFirst(f, {"Mdrivem"}); return;
-    case 'P': TriggerFirst(f, {"MlhaP"}); return;
     case 'Q': f->close(); return;
-    case 'R': TriggerFirst(f, {"Mrename"}); return;
-    case 'S': TriggerFirst(f, {"Mfilesort1"}); return;
-    case 'T': TriggerFirst(f, {"Mautoconv", "Mcodeauto", "Mautocode", "MjisAuto"}); return;
-    case 'U': TriggerFirst(f, {"MlhaU"}); return;
     case 'V': f->ShowSelectedFile(); return;
-    case 'W': TriggerFirst(f, {"Mmask"}); return;
-    case 'X': TriggerFirst(f, {"Mfileexe", "Mexe", "Mexedo"}); return;
     case 'Z': {
       // At the larger of the right panel's left edge and the window's left,
       // and of a quarter of the height and the window's top.
@@ -354,7 +362,9 @@ void RunKeyLetter(TForm1* f, char letter) {
       return;
     }
     case '\\': GoRoot(f); return;
-    default: return;
+    default:
+      if (const CommandName* c = KeyLetterCommand(letter)) RunKeyCommand(f, *c);
+      return;
   }
 }
 
@@ -386,8 +396,7 @@ bool BrowseKeyPress(TForm1* f, QObject* target, QKeyEvent* k) {
       f->PreviewEnabled = mods != Qt::ShiftModifier;
       return false;
     case Qt::Key_Delete:
-      if (mods == Qt::ShiftModifier) TriggerFirst(f, {"Mfiledelete2", "Mfiledeletenow", "Mfiledelete"});
-      else TriggerFirst(f, {"Mfiledelete"});
+      RunKeyCommand(f, mods == Qt::ShiftModifier ? cmd::Mfiledelete2 : cmd::Mfiledelete);
       return true;
     default: break;
   }
@@ -441,7 +450,7 @@ void InstallBrowseCommands(TForm1* f) {
   QMenu* view = f->Mview;
   view->addSeparator();
   auto* viewGroup = new QActionGroup(f);
-  const char* items[] = {"Micon1", "Micon2", "Micon3", "Micon4"};
+  const CommandName items[] = {cmd::Micon1, cmd::Micon2, cmd::Micon3, cmd::Micon4};
   const char* captions[] = {"大きいアイコン(&B)", "小さいアイコン(&S)", "一覧(&I)", "詳細(&R)"};
   const char* buttons[] = {"ToolButton13", "ToolButton22", "ToolButton27", "ToolButton28"};
   const char* hints[] = {"大きいアイコン(1)", "小さいアイコン(2)", "一覧(3)", "詳細(4)"};
@@ -455,30 +464,31 @@ void InstallBrowseCommands(TForm1* f) {
     viewGroup->addAction(a);
     QAction* b = f->ToolBar1->addAction(style->standardIcon(icons[i]), hints[i]);
     b->setObjectName(buttons[i]);
+    b->setProperty("navirtCommand", items[i].text);
     b->setCheckable(true);
     buttonGroup->addAction(b);
     QObject::connect(b, &QAction::triggered, f, [f, s] { ApplyFileViewStyle(f, s); });
   }
   QMenu* widths = view->addMenu("ファイル情報幅(&C)");
   widths->setObjectName("Mcolumnwidth");
-  f->AddCommand(widths, "Mcolumninit", "初期値(&Z)", [f] {
+  f->AddCommand(widths, cmd::Mcolumninit, "初期値(&Z)", [f] {
     QHeaderView* h = f->FileView1->header();
     for (int c = 0; c < 4; ++c) h->resizeSection(c, std::max(h->sectionSizeHint(c), 40));
   });
-  f->AddCommand(widths, "Mcolumnauto", "自動幅(&X)", [f] {
+  f->AddCommand(widths, cmd::Mcolumnauto, "自動幅(&X)", [f] {
     for (int c = 1; c < 4; ++c) f->FileView1->resizeColumnToContents(c);
   });
-  f->AddCommand(widths, "Mcolumnname", "ファイル名自動幅(&E)", [f] { f->FileView1->resizeColumnToContents(0); });
+  f->AddCommand(widths, cmd::Mcolumnname, "ファイル名自動幅(&E)", [f] { f->FileView1->resizeColumnToContents(0); });
   QObject::connect(view, &QMenu::aboutToShow, f, [f, widths] { widths->menuAction()->setEnabled(f->Settings.icon == 4); });
   view->addSeparator();
-  QAction* root = f->AddCommand(view, "Mrootfolder", "ルートフォルダーを表示(&D)", [f] { GoRoot(f); });
+  QAction* root = f->AddCommand(view, cmd::Mrootfolder, "ルートフォルダーを表示(&D)", [f] { GoRoot(f); });
   (void)root;
-  QAction* refresh = f->AddCommand(view, "Minitview", "最新の情報に更新(&A)", [f] { f->RefreshAll(); });
+  QAction* refresh = f->AddCommand(view, cmd::Minitview, "最新の情報に更新(&A)", [f] { f->RefreshAll(); });
   (void)refresh;
 
   // ---- dialogs ----
   QMenu* file = f->Mfile;
-  QAction* drive = f->AddCommand(file, "Mdrivem", "ドライブの指定(&V)", [f] {
+  QAction* drive = f->AddCommand(file, cmd::Mdrivem, "ドライブの指定(&V)", [f] {
     if (f->CurrentFolder.empty()) return;
     std::vector<DriveInfo> drives = ListDrives();
     std::vector<std::string> mounts;
@@ -497,7 +507,7 @@ void InstallBrowseCommands(TForm1* f) {
     if (!NavigateTo(f, d->mountPoint)) NavigateTo(f, previous);
     QApplication::restoreOverrideCursor();
   });
-  QAction* folder = f->AddCommand(file, "Mfolderm", "フォルダーの指定(&F)", [f] {
+  QAction* folder = f->AddCommand(file, cmd::Mfolderm, "フォルダーの指定(&F)", [f] {
     if (!f->InputQuery("フォルダーの指定", "フォルダーの指定　例)　a:\\navir", "", "FolderSet", Q(f->CurrentFolder)))
       return;
     std::string answer = S(f->DialogAnswer);
@@ -515,20 +525,20 @@ void InstallBrowseCommands(TForm1* f) {
     QApplication::restoreOverrideCursor();
   });
   QAction* maskButton = nullptr;
-  QAction* mask = f->AddCommand(file, "Mmask", "拡張子の指定(&W)", [f] {
+  QAction* mask = f->AddCommand(file, cmd::Mmask, "拡張子の指定(&W)", [f] {
     if (!f->InputQuery("拡張子の指定", "拡張子を指定します。例) txt;bmp", "", "Ext", "*")) return;
     FileMask m = ParseMask(S(f->DialogAnswer));
     f->FileModel->SetMask(m);
-    if (QAction* b = f->FindAction("ToolButton12")) b->setChecked(!m.all);
+    if (QAction* b = f->ActionNamed("ToolButton12")) b->setChecked(!m.all);
     f->RefreshViews();
     SelectFirstItem(f);
   });
-  QAction* sort = f->AddCommand(file, "Mfilesort1", "ファイルの並び替え(&S)", [f] {
+  QAction* sort = f->AddCommand(file, cmd::Mfilesort1, "ファイルの並び替え(&S)", [f] {
     TForm15 dlg(f);
     if (f->ExecDialog(dlg) != QDialog::Accepted) return;
     f->FileModel->SortByCode(dlg.Code());
   });
-  QAction* props = f->AddCommand(file, "Mpropaty", "ファイルのプロパティ(&F)", [f] { ShowProperties(f); });
+  QAction* props = f->AddCommand(file, cmd::Mpropaty, "ファイルのプロパティ(&F)", [f] { ShowProperties(f); });
   (void)props;
 
   // Toolbar buttons of these commands.
@@ -536,6 +546,7 @@ void InstallBrowseCommands(TForm1* f) {
                     bool checkable = false) {
     QAction* b = f->ToolBar1->addAction(style->standardIcon(icon), hint);
     b->setObjectName(name);
+    b->setProperty("navirtCommand", target->objectName());
     b->setCheckable(checkable);
     QObject::connect(b, &QAction::triggered, target, [target, b, checkable] {
       target->trigger();
@@ -544,7 +555,7 @@ void InstallBrowseCommands(TForm1* f) {
     });
     return b;
   };
-  QAction* upCmd = f->AddCommand(nullptr, "Mup", "上へ", [f] { GoUp(f); });
+  QAction* upCmd = f->AddCommand(nullptr, cmd::Mup, "上へ", [f] { GoUp(f); });
   button("ToolButton38", QStyle::SP_DriveHDIcon, "ドライブ(O)", drive);
   button("ToolButton55", QStyle::SP_FileDialogToParent, "上へ(BS)", upCmd);
   button("ToolButton46", QStyle::SP_ArrowDown, "並び替え(S)", sort);
@@ -559,7 +570,7 @@ void InstallBrowseCommands(TForm1* f) {
   // The view-style buttons follow the folder buttons, as in the toolbar's
   // order.
   for (const char* name : buttons) {
-    if (QAction* b = f->FindAction(name)) {
+    if (QAction* b = f->ActionNamed(name)) {
       f->ToolBar1->removeAction(b);
       f->ToolBar1->addAction(b);
     }
@@ -568,19 +579,19 @@ void InstallBrowseCommands(TForm1* f) {
   // ---- file-name listings ----
   QMenu* names = f->Minfo->addMenu("ファイル名表示(&G)");
   names->setObjectName("Mfilenameview");
-  f->AddCommand(names, "Mfilenameonly", "ファイル名-ファイル名のみ(&N)", [f] {
+  f->AddCommand(names, cmd::Mfilenameonly, "ファイル名-ファイル名のみ(&N)", [f] {
     std::vector<std::string> lines;
     for (int r = 0; r < f->FileModel->rowCount(); ++r) lines.push_back(f->FileModel->Entry(r).name);
     f->RichEdit1->Clear();
     WriteListing(f, lines);
   });
-  f->AddCommand(names, "Mfilenamefull", "ファイル名-フルパス(&P)", [f] {
+  f->AddCommand(names, cmd::Mfilenamefull, "ファイル名-フルパス(&P)", [f] {
     std::vector<std::string> lines;
     for (int r = 0; r < f->FileModel->rowCount(); ++r) lines.push_back(f->CurrentFolder + f->FileModel->Entry(r).name);
     f->RichEdit1->Clear();
     WriteListing(f, lines);
   });
-  QAction* current = f->AddCommand(names, "Mfilenamecurrent", "ファイル名-現在表示のファイル(&C)", [f] {
+  QAction* current = f->AddCommand(names, cmd::Mfilenamecurrent, "ファイル名-現在表示のファイル(&C)", [f] {
     QString info = f->InfoLine();
     f->RichEdit1->Clear();
     if (!info.isEmpty()) {
@@ -595,20 +606,20 @@ void InstallBrowseCommands(TForm1* f) {
 
   // ---- options ----
   QMenu* opt = f->Moption;
-  if (!f->FindAction("Mdragdrop1")) f->AddOption(opt, "Mdragdrop1", "ドラッグ&&ドロップ使用", false, nullptr);
-  QAction* dd = f->FindAction("Mdragdrop1");
+  if (!f->FindAction(cmd::Mdragdrop1)) f->AddOption(opt, cmd::Mdragdrop1, "ドラッグ&&ドロップ使用", false, nullptr);
+  QAction* dd = f->FindAction(cmd::Mdragdrop1);
   // The window always takes drags; the option decides in the drop handler,
   // so a setting read at start applies without a toggle.
   (void)dd;
   f->setAcceptDrops(true);
-  if (!f->FindAction("Msubfolderview1"))
-    f->AddOption(opt, "Msubfolderview1", "サブフォルダーを展開", true, nullptr);
+  if (!f->FindAction(cmd::Msubfolderview1))
+    f->AddOption(opt, cmd::Msubfolderview1, "サブフォルダーを展開", true, nullptr);
 
   // ---- the tree: expansion, renaming, drops ----
   QObject::connect(f->FolderView1->selectionModel(), &QItemSelectionModel::currentChanged, f,
                    [f](const QModelIndex& idx) {
                      if (!idx.isValid() || !f->PreviewEnabled) return;
-                     if (Checked(f, "Msubfolderview1", true) && !f->FolderView1->isExpanded(idx))
+                     if (Checked(f, cmd::Msubfolderview1, true) && !f->FolderView1->isExpanded(idx))
                        f->FolderView1->expand(idx);
                      f->FolderView1->scrollTo(idx);
                    });
@@ -667,10 +678,10 @@ void InstallBrowseCommands(TForm1* f) {
   QObject::connect(iconView, &QAbstractItemView::doubleClicked, f, doubleClick);
   auto* listMenu = new QMenu(f);
   listMenu->setObjectName("FileContextMenu");
-  f->AddCommand(listMenu, "Mcontextopen", "開く(&O)", [f] {
+  f->AddCommand(listMenu, cmd::Mcontextopen, "開く(&O)", [f] {
     for (const auto& p : SelectedPaths(f)) OpenWithDesktop(p);
   });
-  f->AddCommand(listMenu, "Mcontextopenwith", "プログラムから開く(&W)...", [f] {
+  f->AddCommand(listMenu, cmd::Mcontextopenwith, "プログラムから開く(&W)...", [f] {
     std::vector<std::string> paths = SelectedPaths(f);
     if (paths.empty()) return;
     if (!f->InputQuery("プログラムから開く", "プログラム名を入力して下さい", "", "OpenWith", "")) return;
@@ -682,8 +693,8 @@ void InstallBrowseCommands(TForm1* f) {
     if (!QProcess::startDetached(program, words))
       f->MessageDlg(program + "\n起動できませんでした。", "", TMsgKind::Error);
   });
-  f->AddCommand(listMenu, "Mcontextfolder", "フォルダーを開く(&F)", [f] { OpenWithDesktop(f->CurrentFolder); });
-  f->AddCommand(listMenu, "Mcontextprops", "プロパティ(&R)", [f] { ShowProperties(f); });
+  f->AddCommand(listMenu, cmd::Mcontextfolder, "フォルダーを開く(&F)", [f] { OpenWithDesktop(f->CurrentFolder); });
+  f->AddCommand(listMenu, cmd::Mcontextprops, "プロパティ(&R)", [f] { ShowProperties(f); });
   listMenu->addSeparator();
   listMenu->addMenu(f->PopupMenu1)->setText("メニュー(&M)");
   for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(f->FileView1), static_cast<QAbstractItemView*>(iconView)}) {
@@ -697,8 +708,8 @@ void InstallBrowseCommands(TForm1* f) {
   // The tree's own menu: the folder under the mouse, except the top node.
   auto* treeMenu = new QMenu(f);
   treeMenu->setObjectName("FolderContextMenu");
-  f->AddCommand(treeMenu, "Mtreeopen", "開く(&O)", [f] { OpenWithDesktop(f->CurrentFolder); });
-  f->AddCommand(treeMenu, "Mtreerename", "名前の変更(&M)", [f] { f->FolderView1->edit(f->FolderView1->currentIndex()); });
+  f->AddCommand(treeMenu, cmd::Mtreeopen, "開く(&O)", [f] { OpenWithDesktop(f->CurrentFolder); });
+  f->AddCommand(treeMenu, cmd::Mtreerename, "名前の変更(&M)", [f] { f->FolderView1->edit(f->FolderView1->currentIndex()); });
   f->FolderView1->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(f->FolderView1, &QWidget::customContextMenuRequested, f, [f, treeMenu](const QPoint& p) {
     QModelIndex idx = f->FolderView1->indexAt(p);
@@ -736,6 +747,9 @@ void InstallBrowseCommands(TForm1* f) {
     a->setObjectName(QString("Mkey_%1").arg(letter == '\\' ? QString("root") : letter == ';' ? QString("semi")
                                                                                                : QString(QChar(letter))));
     if (letter != 'Y') QObject::connect(a, &QAction::triggered, f, [f, letter] { RunKeyLetter(f, letter); });
+    // An entry whose command is not built yet shows disabled.
+    const CommandName* c = KeyLetterCommand(letter);
+    if (letter == 'Y' || (c && !f->Commands().Has(*c))) a->setEnabled(false);
   }
   const char* styleItems[] = {"&1 大きいアイコンで表示", "&2 小さいアイコンで表示", "&3 一覧で表示", "&4 詳細で表示"};
   for (int i = 0; i < 4; ++i) {
@@ -748,12 +762,27 @@ void InstallBrowseCommands(TForm1* f) {
   });
   QObject::connect(keys->addAction("BS 一つ上のディレクトリへ移動"), &QAction::triggered, f, [f] { GoUp(f); });
   QObject::connect(keys->addAction("HOME 一番上のファイル"), &QAction::triggered, f, [f] { SelectFirstItem(f); });
-  QObject::connect(keys->addAction("SHIFT+DEL ファイルの削除"), &QAction::triggered, f,
-                   [f] { TriggerFirst(f, {"Mfiledelete2", "Mfiledeletenow", "Mfiledelete"}); });
-  QObject::connect(keys->addAction("F3 下へ検索"), &QAction::triggered, f,
-                   [f] { TriggerFirst(f, {"MserchNext", "Mserchnext"}); });
-  QObject::connect(keys->addAction("SHIFT+F3 上へ検索"), &QAction::triggered, f,
-                   [f] { TriggerFirst(f, {"Mserchnextup1", "Mserchnextup"}); });
+  const struct {
+    const char* caption;
+    const CommandName* command;
+  } commandKeys[] = {{"SHIFT+DEL ファイルの削除", &cmd::Mfiledelete2},
+                     {"F3 下へ検索", &cmd::MserchNext},
+                     {"SHIFT+F3 上へ検索", &cmd::Mserchnextup1}};
+  for (const auto& k : commandKeys) {
+    CommandName name = *k.command;
+    QAction* a = keys->addAction(k.caption);
+    QObject::connect(a, &QAction::triggered, f, [f, name] { RunKeyCommand(f, name); });
+    if (!f->Commands().Has(name)) a->setEnabled(false);
+  }
+  // Commands installed after this menu (the later subsystems) enable theirs.
+  QObject::connect(keys, &QMenu::aboutToShow, f, [f, keys] {
+    for (QAction* a : keys->actions()) {
+      QString n = a->objectName();
+      if (!n.startsWith("Mkey_") || n.size() != 6) continue;
+      char letter = n.at(5).toLatin1();
+      if (const CommandName* c = KeyLetterCommand(letter)) a->setEnabled(f->Commands().Has(*c));
+    }
+  });
   f->PopupMenu1->addSeparator();
   QObject::connect(f->PopupMenu1->addAction("Navirtの終了(&Q)"), &QAction::triggered, f, [f] { f->close(); });
   QObject::connect(f->PopupMenu1->addAction("メニューを閉じる(&Z)"), &QAction::triggered, f, [f] { f->PopupMenu1->close(); });

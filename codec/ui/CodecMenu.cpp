@@ -24,44 +24,44 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 struct Item {
-  const char* name;
+  CommandName name;
   const char* caption;
   const char* hint;
 };
 
 // In CodeCommand order.
 const Item kCodeItems[kCodeCommandCount] = {
-    {"Mcodeauto", "文字コード自動変換(&A)", "文字コードを自動変換します。"},
-    {"Mjis2sjis", "JIS->Shift+JIS(&J)", "JIS->Shift+JISに変換します。"},
-    {"Meuc2sjis", "EUC->Shift+JIS(&E)", "EUC->Shift+JISに変換します。"},
-    {"Msjis2jis", "Shift+JIS->JIS(&I)", "Shift+JIS->JIS変換します。"},
-    {"Meuc2jis", "EUC->JIS(&U)", "EUC->JIS変換します。"},
-    {"Msjis2euc", "Shift+JIS->EUC(&C)", "Shift+JIS->EUC変換します。"},
-    {"Mjis2euc", "JIS->EUC(&S)", "JIS->EUC変換します。"},
-    {"Mbase64enc", "->Base64(&B)", "Base64に変換します。"},
-    {"Mbase64dec", "Base64->", "Base64をSJISに変換します。"},
-    {"Mmimeenc", "->Mailヘッダー形式(&M)", "->Mailヘッダー形式に変換します。"},
-    {"Mmimedec", "Mailヘッダー形式->", "Mailヘッダー形式をSJISに変換します。"},
-    {"Muuenc", "->Unicode", "Unicode形式に変換します。"},
-    {"Muudec", "Unicode->", "Unicode形式からSJISに変換します。"},
-    {"Mbinhexenc", "->BinHex", "BinHexに変換します。"},
-    {"Mbinhexdec", "BinHex->", "BinHexからSJISに変換します。"},
+    {cmd::Mcodeauto, "文字コード自動変換(&A)", "文字コードを自動変換します。"},
+    {cmd::Mjis2sjis, "JIS->Shift+JIS(&J)", "JIS->Shift+JISに変換します。"},
+    {cmd::Meuc2sjis, "EUC->Shift+JIS(&E)", "EUC->Shift+JISに変換します。"},
+    {cmd::Msjis2jis, "Shift+JIS->JIS(&I)", "Shift+JIS->JIS変換します。"},
+    {cmd::Meuc2jis, "EUC->JIS(&U)", "EUC->JIS変換します。"},
+    {cmd::Msjis2euc, "Shift+JIS->EUC(&C)", "Shift+JIS->EUC変換します。"},
+    {cmd::Mjis2euc, "JIS->EUC(&S)", "JIS->EUC変換します。"},
+    {cmd::Mbase64enc, "->Base64(&B)", "Base64に変換します。"},
+    {cmd::Mbase64dec, "Base64->", "Base64をSJISに変換します。"},
+    {cmd::Mmimeenc, "->Mailヘッダー形式(&M)", "->Mailヘッダー形式に変換します。"},
+    {cmd::Mmimedec, "Mailヘッダー形式->", "Mailヘッダー形式をSJISに変換します。"},
+    {cmd::Muuenc, "->Unicode", "Unicode形式に変換します。"},
+    {cmd::Muudec, "Unicode->", "Unicode形式からSJISに変換します。"},
+    {cmd::Mbinhexenc, "->BinHex", "BinHexに変換します。"},
+    {cmd::Mbinhexdec, "BinHex->", "BinHexからSJISに変換します。"},
 };
 
 // In LineEndCommand order; the first is the automatic one.
 const Item kLineEndItems[] = {
-    {"Mcrlfauto", "改行コード自動変換", nullptr}, {"Mcr2crlf", "CR->CR+LF", nullptr},
-    {"Mlf2crlf", "LF->CR+LF", nullptr},         {"Mcrlf2cr", "CR+LF->CR", nullptr},
-    {"Mlf2cr", "LF->CR", nullptr},              {"Mcrlf2lf", "CR+LF->LF", nullptr},
-    {"Mcr2lf", "CR->LF", nullptr},
+    {cmd::Mcrlfauto, "改行コード自動変換", nullptr}, {cmd::Mcr2crlf, "CR->CR+LF", nullptr},
+    {cmd::Mlf2crlf, "LF->CR+LF", nullptr},         {cmd::Mcrlf2cr, "CR+LF->CR", nullptr},
+    {cmd::Mlf2cr, "LF->CR", nullptr},              {cmd::Mcrlf2lf, "CR+LF->LF", nullptr},
+    {cmd::Mcr2lf, "CR->LF", nullptr},
 };
 
 // In WidthCommand order.
 const Item kWidthItems[] = {
-    {"Mhan2zen", "半角->全角", "半角を全角に変換します。"},
-    {"Mzen2han", "全角->半角", "全角を半角に変換します。"},
-    {"Mhankana2zen", "半角ｶﾅ->全角カナ", "半角ｶﾅ->全角カナに変換します。"},
-    {"Mzenspace2han", "2バイト空白->1バイト", "2バイト空白->1バイトに変換します。"},
+    {cmd::Mhan2zen, "半角->全角", "半角を全角に変換します。"},
+    {cmd::Mzen2han, "全角->半角", "全角を半角に変換します。"},
+    {cmd::Mhankana2zen, "半角ｶﾅ->全角カナ", "半角ｶﾅ->全角カナに変換します。"},
+    {cmd::Mzenspace2han, "2バイト空白->1バイト", "2バイト空白->1バイトに変換します。"},
 };
 
 // The converted text becomes the pane's text, with the information line in
@@ -161,7 +161,7 @@ void InstallCodecCommands(TForm1* f) {
 
   // PopupMenu3: "自動変換(&A)" and the same conversion and encoding items.
   QMenu* popup = f->PopupMenu3;
-  QAction* popupAuto = f->AddCommand(popup, "MpopupCodeAuto", "自動変換(&A)", [f] { RunCodeCommand(f, CodeCommand::Auto); });
+  QAction* popupAuto = f->AddCommand(popup, cmd::MpopupCodeAuto, "自動変換(&A)", [f] { RunCodeCommand(f, CodeCommand::Auto); });
   popupAuto->setStatusTip(QString::fromUtf8(kCodeItems[0].hint));
   for (int i = 1; i < kCodeCommandCount; ++i) {
     if (i == static_cast<int>(CodeCommand::Base64Encode)) popup->addSeparator();
@@ -177,8 +177,8 @@ void InstallCodecCommands(TForm1* f) {
   button->setMenu(popup);
   QObject::connect(button, &QAction::triggered, f, [f] { RunCodeCommand(f, CodeCommand::Auto); });
   // Its place: after "html->txt" (ToolButton51), before the edit-mode button.
-  QAction* before = f->FindAction("ToolButton7");
-  if (QAction* html = f->FindAction("ToolButton51")) {
+  QAction* before = f->ActionNamed("ToolButton7");
+  if (QAction* html = f->ActionNamed("ToolButton51")) {
     const QList<QAction*> all = tb->actions();
     const qsizetype i = all.indexOf(html);
     if (i >= 0 && i + 1 < all.size()) before = all[i + 1];

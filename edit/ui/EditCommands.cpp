@@ -13,6 +13,7 @@
 #include "edit/EditRules.h"
 #include "edit/Rtf.h"
 #include "edit/SaveText.h"
+#include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
@@ -25,12 +26,12 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-QAction* Option(TForm1* f, QMenu* menu, const char* name, const QString& caption, bool def) {
+QAction* Option(TForm1* f, QMenu* menu, CommandName name, const QString& caption, bool def) {
   if (QAction* a = f->FindAction(name)) return a;
   return f->AddOption(menu, name, caption, def, nullptr);
 }
 
-bool Checked(TForm1* f, const char* name, bool def) {
+bool Checked(TForm1* f, CommandName name, bool def) {
   QAction* a = f->FindAction(name);
   return a ? a->isChecked() : def;
 }
@@ -47,7 +48,7 @@ void UpdateCaretPanels(TForm1* f) {
 
 void SetEditMode(TForm1* f, bool on) {
   f->RichEdit1->SetEditMode(on);
-  if (QAction* b = f->FindAction("ToolButton7")) {
+  if (QAction* b = f->ActionNamed("ToolButton7")) {
     QSignalBlocker block(b);
     b->setChecked(on);
   }
@@ -64,15 +65,15 @@ std::string PaneContent(TForm1* f, bool rich) {
 }
 
 bool WritePane(TForm1* f, const std::string& target) {
-  bool rich = SaveAsRich(target, Checked(f, "Mrtf", false));
+  bool rich = SaveAsRich(target, Checked(f, cmd::Mrtf, false));
   std::string content = PaneContent(f, rich);
-  SaveResult r = SaveTextFile(target, content, Checked(f, "Mbackup1", true));
+  SaveResult r = SaveTextFile(target, content, Checked(f, cmd::Mbackup1, true));
   if (!r.ok) {
     f->MessageDlg(Q(target) + "\n" + Q(r.error), "", TMsgKind::Error);
     return false;
   }
   f->RichEdit1->SetModified(false);
-  f->RichEdit1->SetRichMode(Checked(f, "Mrtf", false));
+  f->RichEdit1->SetRichMode(Checked(f, cmd::Mrtf, false));
   return true;
 }
 
@@ -100,7 +101,7 @@ bool SavePaneAs(TForm1* f, const std::string& given) {
   std::string folder = FolderPart(target);
   f->Settings.fileSave = target;
   f->Settings.fileDir = folder;
-  if (Checked(f, "Mtodiropen1", false) && WithTrailingSlash(folder) != f->CurrentFolder) f->GoToFolder(folder);
+  if (Checked(f, cmd::Mtodiropen1, false) && WithTrailingSlash(folder) != f->CurrentFolder) f->GoToFolder(folder);
   f->SetInfoColor(clBlack);
   f->RefreshViews();
   f->SelectFileByName(FileNamePart(target));
@@ -120,7 +121,7 @@ bool SavePaneOver(TForm1* f) {
   }
   if (!WritePane(f, target)) return false;
   f->SetInfoColor(clBlack);
-  if (Checked(f, "Mbackup1", true)) {
+  if (Checked(f, cmd::Mbackup1, true)) {
     f->RefreshViews();
     f->SelectFileByName(FileNamePart(target));
   } else {
@@ -133,37 +134,37 @@ bool SavePaneOver(TForm1* f) {
 void InstallEditCommands(TForm1* f) {
   TRichEdit* pane = f->RichEdit1;
   QMenu* m = f->Medit;
-  QAction* undo = f->AddCommand(m, "Mundo", "元に戻す(&U)", [pane] { pane->undo(); });
+  QAction* undo = f->AddCommand(m, cmd::Mundo, "元に戻す(&U)", [pane] { pane->undo(); });
   m->addSeparator();
-  QAction* cut = f->AddCommand(m, "Mcut", "テキスト　切り取り(&X)", [f, pane] {
+  QAction* cut = f->AddCommand(m, cmd::Mcut, "テキスト　切り取り(&X)", [f, pane] {
     // A browse pane changes nothing, so the marker stays as it is.
     if (!pane->EditMode() || !pane->textCursor().hasSelection()) return;
     pane->cut();
     f->SetInfoColor(clRed);
   });
-  QAction* copy = f->AddCommand(m, "Mcopy", "テキスト　コピー(&C)", [pane] {
+  QAction* copy = f->AddCommand(m, cmd::Mcopy, "テキスト　コピー(&C)", [pane] {
     if (!pane->textCursor().hasSelection()) return;
     pane->copy();
     QTextCursor c = pane->textCursor();
     c.clearSelection();
     pane->setTextCursor(c);
   });
-  QAction* paste = f->AddCommand(m, "Mpaste", "テキスト　貼り付け(&V)", [f, pane] {
+  QAction* paste = f->AddCommand(m, cmd::Mpaste, "テキスト　貼り付け(&V)", [f, pane] {
     if (!ClipboardHasText()) return;
     // The pane takes the paste also in browse mode, as its Part says.
     QTextCursor c = pane->textCursor();
     c.insertText(QApplication::clipboard()->text());
     f->SetInfoColor(clRed);
   });
-  QAction* del = f->AddCommand(m, "Mtextdelete", "テキスト　削除(&D)", [f, pane] {
+  QAction* del = f->AddCommand(m, cmd::Mtextdelete, "テキスト　削除(&D)", [f, pane] {
     if (!pane->EditMode() || !pane->textCursor().hasSelection()) return;
     pane->textCursor().removeSelectedText();
     f->SetInfoColor(clRed);
   });
-  f->AddCommand(m, "Mallselect", "テキスト　すべてを選択(&L)", [pane] { pane->selectAll(); });
+  f->AddCommand(m, cmd::Mallselect, "テキスト　すべてを選択(&L)", [pane] { pane->selectAll(); });
   m->addSeparator();
-  QAction* mode = f->AddCommand(m, "Mkanihensyu", "簡易編集する(&R)", [f, pane] { SetEditMode(f, !pane->EditMode()); });
-  QAction* jump = f->AddCommand(m, "Mjump", "←指定行へ移動(&J)", [f, pane] {
+  QAction* mode = f->AddCommand(m, cmd::Mkanihensyu, "簡易編集する(&R)", [f, pane] { SetEditMode(f, !pane->EditMode()); });
+  QAction* jump = f->AddCommand(m, cmd::Mjump, "←指定行へ移動(&J)", [f, pane] {
     if (!f->InputQuery("指定行へジャンプ", "行番号を入力して下さい", "", "", "")) return;
     pane->GoToLine(JumpTargetLine(S(f->DialogAnswer).c_str(), pane->LineCount()));
     pane->setFocus();
@@ -188,8 +189,8 @@ void InstallEditCommands(TForm1* f) {
   f->SavePaneCommand = [f] { return SavePaneOver(f); };
   QMenu* file = f->Mfile;
   QAction* first = file->actions().isEmpty() ? nullptr : file->actions().first();
-  QAction* saveAs = f->AddCommand(nullptr, "Msaveas", "テキスト 名前を付けて保存(&W)...", [f] { SavePaneAs(f); });
-  QAction* save = f->AddCommand(nullptr, "Msave", "テキスト　上書き保存(&V)", [f] { SavePaneOver(f); },
+  QAction* saveAs = f->AddCommand(nullptr, cmd::Msaveas, "テキスト 名前を付けて保存(&W)...", [f] { SavePaneAs(f); });
+  QAction* save = f->AddCommand(nullptr, cmd::Msave, "テキスト　上書き保存(&V)", [f] { SavePaneOver(f); },
                                 QKeySequence("Ctrl+S"));
   save->setShortcutContext(Qt::WindowShortcut);
   file->insertAction(first, saveAs);
@@ -197,9 +198,9 @@ void InstallEditCommands(TForm1* f) {
   file->insertSeparator(first);
 
   QMenu* opt = f->Moption;
-  Option(f, opt, "Mbackup1", "保存時バックアップ作成", true);
-  Option(f, opt, "Mtodiropen1", "処理先フォルダー表示(&F)", false);
-  QAction* rtf = Option(f, opt, "Mrtf", "RTF形式(&R)", false);
+  Option(f, opt, cmd::Mbackup1, "保存時バックアップ作成", true);
+  Option(f, opt, cmd::Mtodiropen1, "処理先フォルダー表示(&F)", false);
+  QAction* rtf = Option(f, opt, cmd::Mrtf, "RTF形式(&R)", false);
   QObject::connect(rtf, &QAction::toggled, f, [f, pane](bool on) {
     pane->SetRichMode(on);
     f->SetSBarRPanel(3, on ? "RTF" : "");
@@ -212,6 +213,7 @@ void InstallEditCommands(TForm1* f) {
                     QAction* target) {
     QAction* b = new QAction(style->standardIcon(icon), text, f);
     b->setObjectName(name);
+    b->setProperty("navirtCommand", target->objectName());
     b->setToolTip(hint);
     QObject::connect(b, &QAction::triggered, target, &QAction::trigger);
     tb->insertAction(f->ToolButton39, b);
@@ -224,20 +226,24 @@ void InstallEditCommands(TForm1* f) {
   button("ToolButton54", QStyle::SP_DialogSaveButton, "上書き保存", "上書保存|上書き保存します。", save);
   button("ToolButton20", QStyle::SP_DriveFDIcon, "名前をつけて保存", "保存|テキストを名前を付けて保存します。",
          saveAs);
-  auto caretButton = [&](const char* name, QStyle::StandardPixmap icon, const QString& text, bool end) {
-    QAction* b = new QAction(style->standardIcon(icon), text, f);
-    b->setObjectName(name);
-    QObject::connect(b, &QAction::triggered, f, [f, pane, end] {
+  auto caretButton = [&](const char* name, CommandName command, QStyle::StandardPixmap icon, const QString& text,
+                         bool end) {
+    QAction* go = f->AddCommand(nullptr, command, text, [f, pane, end] {
       pane->SetCaretOffset(end ? TextEndOffset(static_cast<int>(pane->Text().size())) : 0);
       pane->setFocus();
       UpdateCaretPanels(f);
     });
+    QAction* b = new QAction(style->standardIcon(icon), text, f);
+    b->setObjectName(name);
+    b->setProperty("navirtCommand", go->objectName());
+    QObject::connect(b, &QAction::triggered, go, &QAction::trigger);
     tb->insertAction(f->ToolButton39, b);
   };
-  caretButton("ToolButton25", QStyle::SP_MediaSkipBackward, "文頭", false);
-  caretButton("ToolButton26", QStyle::SP_MediaSkipForward, "文末", true);
+  caretButton("ToolButton25", cmd::Mtexttop, QStyle::SP_MediaSkipBackward, "文頭", false);
+  caretButton("ToolButton26", cmd::Mtextend, QStyle::SP_MediaSkipForward, "文末", true);
   QAction* editButton = new QAction(style->standardIcon(QStyle::SP_FileDialogListView), "簡易編集", f);
   editButton->setObjectName("ToolButton7");
+  editButton->setProperty("navirtCommand", mode->objectName());
   editButton->setCheckable(true);
   editButton->setToolTip("簡易編集|簡易編集ﾓｰﾄﾞのｵﾝｵﾌです。");
   QObject::connect(editButton, &QAction::toggled, f, [f](bool on) { SetEditMode(f, on); });

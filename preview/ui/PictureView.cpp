@@ -219,15 +219,18 @@ int ZoomOfItem(int index) {
 void InstallPictureCommands(TForm1* f) {
   QMenu* opt = f->Moption;
   opt->addSeparator();
-  f->AddOption(opt, "Mgazodisp1", "画像表示(&G)", true, nullptr);
-  f->AddOption(opt, "Mgazostrech1", "画像拡大縮小表示(&O)", true, nullptr);
+  f->AddOption(opt, cmd::Mgazodisp1, "画像表示(&G)", true, nullptr);
+  f->AddOption(opt, cmd::Mgazostrech1, "画像拡大縮小表示(&O)", true, nullptr);
   static const char* captions[] = {"全体表示", " 50%", " 75%", "100%　(等倍)", "125%", "150%", "200%", "300%"};
   QMenu* zoom = opt->addMenu("画像表示倍率の指定");
   zoom->setObjectName("Mgazokakudai");
   auto* group = new QActionGroup(f);
   std::vector<QAction*> items;
   for (int i = 0; i < 8; ++i) {
-    QAction* a = f->AddCommand(zoom, QString("Mgazokakudai%1").arg(i).toLatin1().constData(), captions[i],
+    static const CommandName names[] = {cmd::Mgazokakudai0, cmd::Mgazokakudai1, cmd::Mgazokakudai2,
+                                        cmd::Mgazokakudai3, cmd::Mgazokakudai4, cmd::Mgazokakudai5,
+                                        cmd::Mgazokakudai6, cmd::Mgazokakudai7};
+    QAction* a = f->AddCommand(zoom, names[i], captions[i],
                                [f, i] { f->Settings.zoom = ZoomOfItem(i); });
     a->setCheckable(true);
     group->addAction(a);

@@ -139,6 +139,6 @@ void BelowLineHexDump(TForm1* f) {
 void InstallHexDumpCommands(TForm1* f) {
   QMenu* sub = f->Mconvert->addMenu("16進表示(&P)");
   sub->setObjectName("Mdump1");
-  f->AddCommand(sub, "Mdump1a1", "標準表示", [f] { StandardHexDump(f); });
-  f->AddCommand(sub, "Mdump1b1", "行下表示", [f] { BelowLineHexDump(f); });
+  f->AddCommand(sub, cmd::Mdump1a1, "標準表示", [f] { StandardHexDump(f); });
+  f->AddCommand(sub, cmd::Mdump1b1, "行下表示", [f] { BelowLineHexDump(f); });
 }

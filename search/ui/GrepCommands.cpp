@@ -78,8 +78,8 @@ void TGrepController::MgrepClick() {
   f->RichEdit1->SetModified(false);
 
   running_ = true;
-  if (QAction* stop = f->FindAction("Mgrep2")) stop->setEnabled(true);
-  if (QAction* start = f->FindAction("Mgrep")) start->setEnabled(false);
+  if (QAction* stop = f->FindAction(cmd::Mgrep2)) stop->setEnabled(true);
+  if (QAction* start = f->FindAction(cmd::Mgrep)) start->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
 
   // Lines gather here and reach the pane now and then while the run goes
@@ -116,8 +116,8 @@ void TGrepController::MgrepClick() {
   QApplication::restoreOverrideCursor();
   running_ = false;
   if (!alive) return;
-  if (QAction* stop = f->FindAction("Mgrep2")) stop->setEnabled(false);
-  if (QAction* start = f->FindAction("Mgrep")) start->setEnabled(true);
+  if (QAction* stop = f->FindAction(cmd::Mgrep2)) stop->setEnabled(false);
+  if (QAction* start = f->FindAction(cmd::Mgrep)) start->setEnabled(true);
   f->SetStatusPanel(0, QString());
 
   if (r.outcome == GrepOutcome::Cancelled) {
@@ -144,7 +144,7 @@ void InstallGrepCommands(TForm1* form) {
   auto* c = new TGrepController(form);
   QMenu* menu = form->Msearch;
   if (menu && !menu->actions().isEmpty()) menu->addSeparator();
-  form->AddCommand(menu, "Mgrep", "Grepの実行(&G)", [c] { c->MgrepClick(); });
-  QAction* stop = form->AddCommand(menu, "Mgrep2", "Grepの中止(&Q)", [c] { c->Stop(); });
+  form->AddCommand(menu, cmd::Mgrep, "Grepの実行(&G)", [c] { c->MgrepClick(); });
+  QAction* stop = form->AddCommand(menu, cmd::Mgrep2, "Grepの中止(&Q)", [c] { c->Stop(); });
   stop->setEnabled(false);
 }

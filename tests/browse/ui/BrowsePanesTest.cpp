@@ -91,19 +91,19 @@ class BrowsePanesTest : public QObject {
     auto f = Open();
     QCOMPARE(f->Settings.icon, 3);  // the list style by default
     QVERIFY(f->FileIconView1->isVisible());
-    QVERIFY(f->FindAction("ToolButton27")->isChecked());
-    f->FindAction("Micon4")->trigger();
+    QVERIFY(f->ActionNamed("ToolButton27")->isChecked());
+    f->ActionNamed("Micon4")->trigger();
     QVERIFY(f->FileView1->isVisible());
     QVERIFY(!f->FileIconView1->isVisible());
-    QVERIFY(f->FindAction("ToolButton28")->isChecked());
-    QVERIFY(!f->FindAction("ToolButton27")->isChecked());
-    QVERIFY(f->FindAction("Micon4")->isChecked());
+    QVERIFY(f->ActionNamed("ToolButton28")->isChecked());
+    QVERIFY(!f->ActionNamed("ToolButton27")->isChecked());
+    QVERIFY(f->ActionNamed("Micon4")->isChecked());
     // Keypad 1 from the list: large icons.
     QTest::keyClick(f->FileView1, Qt::Key_1, Qt::KeypadModifier);
     QCOMPARE(f->Settings.icon, 1);
     QCOMPARE(f->FileIconView1->viewMode(), QListView::IconMode);
-    QVERIFY(f->FindAction("Micon1")->isChecked());
-    QVERIFY(!f->FindAction("Micon4")->isChecked());
+    QVERIFY(f->ActionNamed("Micon1")->isChecked());
+    QVERIFY(!f->ActionNamed("Micon4")->isChecked());
     // The list's texts and headings.
     QCOMPARE(f->FileModel->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString("ｻｲｽﾞ"));
     int row = f->FileModel->RowOfName("b.txt", false);
@@ -114,14 +114,14 @@ class BrowsePanesTest : public QObject {
   void maskListsFoldersAndMatchingFiles() {
     auto f = Open();
     Answer(f.get(), "txt;bmp");
-    f->FindAction("Mmask")->trigger();
+    f->ActionNamed("Mmask")->trigger();
     QCOMPARE(dialogs_.value(0), QString("拡張子の指定"));
     QCOMPARE(Names(f.get()), QStringList({"zfolder", "a.BMP", "b.txt"}));
-    QVERIFY(f->FindAction("ToolButton12")->isChecked());
+    QVERIFY(f->ActionNamed("ToolButton12")->isChecked());
     Answer(f.get(), "*");
-    f->FindAction("Mmask")->trigger();
+    f->ActionNamed("Mmask")->trigger();
     QCOMPARE(Names(f.get()).size(), 5);
-    QVERIFY(!f->FindAction("ToolButton12")->isChecked());
+    QVERIFY(!f->ActionNamed("ToolButton12")->isChecked());
   }
 
   void sortBySizeDescendingAndCancel() {
@@ -133,12 +133,12 @@ class BrowsePanesTest : public QObject {
       s->CheckBox1->setChecked(true);
       return int(QDialog::Accepted);
     };
-    f->FindAction("Mfilesort1")->trigger();
+    f->ActionNamed("Mfilesort1")->trigger();
     // Right-aligned size texts: 1,000 > 100 > 13 > 9; the folder's empty
     // size text sorts last when descending.
     QCOMPARE(Names(f.get()), QStringList({"b.txt", "noext", "a.BMP", "c.jpg", "zfolder"}));
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    f->FindAction("Mfilesort1")->trigger();
+    f->ActionNamed("Mfilesort1")->trigger();
     QCOMPARE(Names(f.get()).first(), QString("b.txt"));
   }
 
@@ -196,14 +196,14 @@ class BrowsePanesTest : public QObject {
     auto f = Open();
     // A folder that does not exist: the previous folder stays.
     Answer(f.get(), QString::fromStdString(folder_ + "missing"));
-    f->FindAction("Mfolderm")->trigger();
+    f->ActionNamed("Mfolderm")->trigger();
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
     Answer(f.get(), QString::fromStdString(folder_ + "zfolder"));
-    f->FindAction("Mfolderm")->trigger();
+    f->ActionNamed("Mfolderm")->trigger();
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "zfolder/"));
     // The single letter A is the first drive, the root.
     Answer(f.get(), "a");
-    f->FindAction("Mfolderm")->trigger();
+    f->ActionNamed("Mfolderm")->trigger();
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
     // The drive dialog: choosing a drive's button answers at once.
     f->dialogHook = [](QDialog& d) {
@@ -214,7 +214,7 @@ class BrowsePanesTest : public QObject {
       return dlg->result();
     };
     NavigateTo(f.get(), folder_);
-    f->FindAction("Mdrivem")->trigger();
+    f->ActionNamed("Mdrivem")->trigger();
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
   }
 
@@ -254,10 +254,10 @@ class BrowsePanesTest : public QObject {
       QDropEvent ev(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(f.get(), &ev);
     };
-    f->FindAction("Mdragdrop1")->setChecked(false);
+    f->ActionNamed("Mdragdrop1")->setChecked(false);
     drop();
     QVERIFY(!fs::exists(folder_ + "dropped.txt"));
-    f->FindAction("Mdragdrop1")->setChecked(true);
+    f->ActionNamed("Mdragdrop1")->setChecked(true);
     drop();
     QVERIFY(fs::exists(folder_ + "dropped.txt"));
     QCOMPARE(messages_.value(0), QString("1個のファイルをコピーしました。"));
@@ -274,10 +274,10 @@ class BrowsePanesTest : public QObject {
     // "cp -t DIR": the program gets the selected file's path as its last
     // argument, without a shell in between.
     Answer(f.get(), QString("cp -t \"%1\"").arg(tmp_.path()));
-    f->FindAction("Mcontextopenwith")->trigger();
+    f->ActionNamed("Mcontextopenwith")->trigger();
     QTRY_VERIFY(fs::exists(tmp_.path().toStdString() + "/b.txt"));
     Answer(f.get(), "/nonexistent/program");
-    f->FindAction("Mcontextopenwith")->trigger();
+    f->ActionNamed("Mcontextopenwith")->trigger();
     QVERIFY(messages_.value(0).endsWith("起動できませんでした。"));
   }
 
@@ -297,11 +297,11 @@ class BrowsePanesTest : public QObject {
 
   void listingsAndDrops() {
     auto f = Open();
-    f->FindAction("Mfilenameonly")->trigger();
+    f->ActionNamed("Mfilenameonly")->trigger();
     QCOMPARE(f->RichEdit1->LineCount(), 5);
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(0)), QString("zfolder"));
     QCOMPARE(f->InfoColor, navirt::clBlue);
-    f->FindAction("Mfilenamefull")->trigger();
+    f->ActionNamed("Mfilenamefull")->trigger();
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(1)), QString::fromStdString(folder_ + "a.BMP"));
     // Files dropped on the window are copied into the folder shown.
     std::string outside = tmp_.path().toStdString() + "/outside.txt";

@@ -36,7 +36,7 @@ class CodecMenuTest : public QObject {
     return f;
   }
   static QAction* Action(TForm1* f, const char* name) {
-    QAction* a = f->FindAction(name);
+    QAction* a = f->ActionNamed(name);
     if (!a) qFatal("no action %s", name);
     return a;
   }

@@ -53,7 +53,7 @@ class EditSaveTest : public QObject {
   }
   // Types text at the start of a line (0-based), in edit mode.
   static void TypeAtLine(TForm1* f, int line, const QString& text) {
-    if (!f->RichEdit1->EditMode()) f->FindAction("ToolButton7")->trigger();
+    if (!f->RichEdit1->EditMode()) f->ActionNamed("ToolButton7")->trigger();
     f->RichEdit1->GoToLine(line);
     f->RichEdit1->setFocus();
     QTest::keyClicks(f->RichEdit1, text);
@@ -80,8 +80,8 @@ class EditSaveTest : public QObject {
     TypeAtLine(f.get(), 3, "X");
     QCOMPARE(f->InfoColor, navirt::clRed);
     QVERIFY(f->RichEdit1->Modified());
-    QVERIFY(f->FindAction("Msave")->shortcut() == QKeySequence("Ctrl+S"));
-    f->FindAction("Msave")->trigger();
+    QVERIFY(f->ActionNamed("Msave")->shortcut() == QKeySequence("Ctrl+S"));
+    f->ActionNamed("Msave")->trigger();
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
     std::string expect = text;
     expect.insert(expect.find("edit me"), "X");
@@ -98,7 +98,7 @@ class EditSaveTest : public QObject {
     std::string text = "one\ntwo\nthree\n";
     Write("lf.txt", text);
     auto f = Open("lf.txt");
-    f->FindAction("Mbackup1")->setChecked(false);
+    f->ActionNamed("Mbackup1")->setChecked(false);
     TypeAtLine(f.get(), 1, "2");
     QTest::keyClick(f->RichEdit1, Qt::Key_Return);
     QVERIFY(SavePaneOver(f.get()));
@@ -133,14 +133,14 @@ class EditSaveTest : public QObject {
   void saveAsRtfWritesRichTextAndReadsBack() {
     Write("plain.txt", "\x82\xa0\x82\xa2 rich\r\nsecond");
     auto f = Open("plain.txt");
-    QVERIFY(!f->FindAction("Mrtf")->isChecked());
+    QVERIFY(!f->ActionNamed("Mrtf")->isChecked());
     QVERIFY(SavePaneAs(f.get(), folder_ + "out.RTF"));
     std::string rtf = Read("out.RTF");
     QVERIFY(navirt::LooksLikeRtf(rtf));
     QCOMPARE(navirt::ReadRtf(rtf).PlainText(), std::string("\x82\xa0\x82\xa2 rich\r\nsecond"));
     QVERIFY(!f->RichEdit1->RichMode());
     // With RTF on, the file is rendered: bold survives the trip.
-    f->FindAction("Mrtf")->setChecked(true);
+    f->ActionNamed("Mrtf")->setChecked(true);
     QCOMPARE(f->SBarRPanel(3), QString("RTF"));
     Write("styled.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs30 plain \\b bold\\b0\\par next}");
     f->RefreshViews();
@@ -162,7 +162,7 @@ class EditSaveTest : public QObject {
     Write("src.txt", "text\r\n");
     fs::create_directories(folder_ + "other");
     auto f = Open("src.txt");
-    f->FindAction("Mtodiropen1")->setChecked(true);
+    f->ActionNamed("Mtodiropen1")->setChecked(true);
     QVERIFY(SavePaneAs(f.get(), folder_ + "other/copy.txt"));
     QCOMPARE(Read("other/copy.txt"), std::string("text\r\n"));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "other/"));
@@ -191,49 +191,49 @@ class EditSaveTest : public QObject {
       };
     };
     answer("abc");
-    f->FindAction("Mjump")->trigger();
+    f->ActionNamed("Mjump")->trigger();
     QCOMPARE(f->RichEdit1->CaretLine(), 1);
     answer("99999");
-    f->FindAction("Mjump")->trigger();
+    f->ActionNamed("Mjump")->trigger();
     QCOMPARE(f->RichEdit1->CaretLine(), 10);
     QCOMPARE(f->SBarRPanel(0), QString("10行 1列"));
     answer("4");
-    f->FindAction("Mjump")->trigger();
+    f->ActionNamed("Mjump")->trigger();
     QCOMPARE(f->RichEdit1->CaretLine(), 4);
-    f->FindAction("ToolButton26")->trigger();  // 文末
+    f->ActionNamed("ToolButton26")->trigger();  // 文末
     QCOMPARE(f->RichEdit1->CaretLine(), 10);
     QCOMPARE(f->RichEdit1->CaretColumn(), 7);  // before the last byte
-    f->FindAction("ToolButton25")->trigger();  // 文頭
+    f->ActionNamed("ToolButton25")->trigger();  // 文頭
     QCOMPARE(f->RichEdit1->CaretLine(), 1);
     QCOMPARE(f->RichEdit1->CaretColumn(), 1);
 
     // Cut with nothing selected changes nothing, not even the marker.
     navirt::TColor before = f->InfoColor;
-    f->FindAction("Mcut")->trigger();
+    f->ActionNamed("Mcut")->trigger();
     QCOMPARE(f->InfoColor, before);
     QCOMPARE(f->RichEdit1->Text(), text.substr(0, text.size() - 2));
     // Delete works in edit mode only.
     f->RichEdit1->selectAll();
-    f->FindAction("Mtextdelete")->trigger();
+    f->ActionNamed("Mtextdelete")->trigger();
     QCOMPARE(f->RichEdit1->LineCount(), 10);
     // Copy then paste at the end: marker red.
     QTextCursor c = f->RichEdit1->textCursor();
     c.setPosition(0);
     c.setPosition(4, QTextCursor::KeepAnchor);
     f->RichEdit1->setTextCursor(c);
-    f->FindAction("Mcopy")->trigger();
+    f->ActionNamed("Mcopy")->trigger();
     QVERIFY(!f->RichEdit1->textCursor().hasSelection());
     QCOMPARE(QApplication::clipboard()->text(), QString("line"));
-    f->FindAction("Mpaste")->trigger();
+    f->ActionNamed("Mpaste")->trigger();
     QCOMPARE(f->InfoColor, navirt::clRed);
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(0)), QString("lineline 1"));
     // The edit menu's mode caption follows the mode.
-    f->FindAction("Mkanihensyu")->trigger();
+    f->ActionNamed("Mkanihensyu")->trigger();
     QVERIFY(f->RichEdit1->EditMode());
     QCOMPARE(f->SBarRPanel(2), QString("編集"));
     emit f->Medit->aboutToShow();
-    QCOMPARE(f->FindAction("Mkanihensyu")->text(), QString("簡易編集を解除(&R)"));
-    f->FindAction("Mkanihensyu")->trigger();
+    QCOMPARE(f->ActionNamed("Mkanihensyu")->text(), QString("簡易編集を解除(&R)"));
+    f->ActionNamed("Mkanihensyu")->trigger();
     QCOMPARE(f->SBarRPanel(2), QString("閲覧"));
     QCOMPARE(f->InfoColor, navirt::clBlack);
   }

@@ -106,13 +106,13 @@ class PicturePreviewTest : public QObject {
     QMenu* zoomMenu = f->Moption->findChild<QMenu*>("Mgazokakudai");
     QVERIFY(zoomMenu);
     emit zoomMenu->aboutToShow();
-    QVERIFY(f->FindAction("Mgazokakudai6")->isChecked());
+    QVERIFY(f->ActionNamed("Mgazokakudai6")->isChecked());
     // Scaling off: the picture at its own size.
-    f->FindAction("Mgazostrech1")->setChecked(false);
+    f->ActionNamed("Mgazostrech1")->setChecked(false);
     QVERIFY(f->SelectFileByName("picture_sunset.jpg"));
     QCOMPARE(f->Image1->size(), QSize(320, 200));
     // Pictures off: a ".bmp" is text with its type label.
-    f->FindAction("Mgazodisp1")->setChecked(false);
+    f->ActionNamed("Mgazodisp1")->setChecked(false);
     QVERIFY(f->SelectFileByName("picture_sunset.bmp"));
     QVERIFY(!f->ScrollBox1->isVisible());
     QVERIFY2(f->InfoLine().contains("[ﾋﾞｯﾄﾏｯﾌﾟ]"), qPrintable(f->InfoLine()));
@@ -122,7 +122,7 @@ class PicturePreviewTest : public QObject {
   void standardDumpOfSeventeenBytes() {
     auto f = Open("a17.bin");
     QString info = f->InfoLine();
-    f->FindAction("Mdump1a1")->trigger();
+    f->ActionNamed("Mdump1a1")->trigger();
     QCOMPARE(f->RichEdit1->LineCount(), 6);
     QCOMPARE(TRichEdit::ToScreen(f->RichEdit1->Line(0)), info);  // the pane holds CP932
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(4)),
@@ -133,7 +133,7 @@ class PicturePreviewTest : public QObject {
     QVERIFY(f->DialogAnswer.isEmpty());
     // Below-line dump of the dump's own first row.
     f->RichEdit1->SetText("AB");
-    f->FindAction("Mdump1b1")->trigger();
+    f->ActionNamed("Mdump1b1")->trigger();
     QCOMPARE(f->RichEdit1->LineCount(), 5);
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(2)), QString("AB"));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(3)), QString("44"));
@@ -152,7 +152,7 @@ class PicturePreviewTest : public QObject {
       QCOMPARE(w->Ldump1->text(), QString::fromStdString(folder_ + "big.bin"));
       w->Button1->click();
     };
-    f->FindAction("Mdump1a1")->trigger();
+    f->ActionNamed("Mdump1a1")->trigger();
     hexDumpProgressHook = nullptr;
     int lines = f->RichEdit1->LineCount();
     QVERIFY2(lines > 4 && lines < 4 + 4096, qPrintable(QString::number(lines)));

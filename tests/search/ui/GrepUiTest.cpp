@@ -76,7 +76,7 @@ class GrepUiTest : public QObject {
     fs::create_directory(folder_ + "sub");
     auto f = NewForm();
     Answer(f.get(), "abc|漢字");
-    f->FindAction("Mgrep")->trigger();
+    f->ActionNamed("Mgrep")->trigger();
     QStringList lines = PaneUtf8(f.get()).split("\r\n");
     QCOMPARE(lines.value(0), QString("Grepの実行　検索正規表現 = abc|漢字"));
     QCOMPARE(lines.value(1), QString());
@@ -98,15 +98,15 @@ class GrepUiTest : public QObject {
     auto f = NewForm();
     f->RichEdit1->SetText("keep");
     Answer(f.get(), "(abc");
-    f->FindAction("Mgrep")->trigger();
+    f->ActionNamed("Mgrep")->trigger();
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0], QString("右(閉じ)括弧が必要です"));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("keep"));
     // Cancel, or an empty expression, does nothing.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    f->FindAction("Mgrep")->trigger();
+    f->ActionNamed("Mgrep")->trigger();
     Answer(f.get(), "");
-    f->FindAction("Mgrep")->trigger();
+    f->ActionNamed("Mgrep")->trigger();
     QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("keep"));
   }
 
@@ -120,17 +120,17 @@ class GrepUiTest : public QObject {
     bool stopEnabled = false;
     // Events reach the window while the grep runs: the stop command works.
     QTimer::singleShot(0, f.get(), [&] {
-      stopEnabled = f->FindAction("Mgrep2")->isEnabled();
-      f->FindAction("Mgrep2")->trigger();
+      stopEnabled = f->ActionNamed("Mgrep2")->isEnabled();
+      f->ActionNamed("Mgrep2")->trigger();
     });
-    f->FindAction("Mgrep")->trigger();
+    f->ActionNamed("Mgrep")->trigger();
     QVERIFY(stopEnabled);
     QCOMPARE(messages_, QStringList{"Grepを中止しました。"});
     QStringList lines = PaneUtf8(f.get()).split("\r\n");
     QCOMPARE(lines.last(), QString("[Grepを中止]"));
     QVERIFY(lines.size() < 400004);
-    QVERIFY(!f->FindAction("Mgrep2")->isEnabled());
-    QVERIFY(f->FindAction("Mgrep")->isEnabled());
+    QVERIFY(!f->ActionNamed("Mgrep2")->isEnabled());
+    QVERIFY(f->ActionNamed("Mgrep")->isEnabled());
   }
 
   void dialogTokensAndFileGroup() {

@@ -1,0 +1,70 @@
+#pragma once
+// What a subsystem's window code may use of the main window: the pane and
+// its lines, the information line and its marker, the selection and the
+// current folder, refresh, settings, messages and dialogs, and the command
+// registry. The main window implements it; tests may implement it too.
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Colors.h"
+#include "app/IniFile.h"
+#include "host/ui/CommandName.h"
+
+class QAction;
+class QDialog;
+class QWidget;
+class TRichEdit;
+class TCommandRegistry;
+
+enum class TMsgKind { Information, Warning, Error, Confirmation };
+enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
+
+class IHost {
+ public:
+  virtual ~IHost() = default;
+
+  virtual QWidget* HostWindow() = 0;
+  virtual TCommandRegistry& Commands() = 0;
+
+  // ---- the pane (Shift_JIS bytes, lines split at CR LF, CR or LF) ----
+  virtual TRichEdit* Pane() = 0;
+  virtual std::string PaneText() const = 0;
+  virtual std::vector<std::string> PaneLines() const = 0;
+  // Replaces the pane's text; the marker takes the colour given (blue for
+  // program output, red for a change of the file's text).
+  virtual void SetPaneText(std::string_view bytes, navirt::TColor marker) = 0;
+  virtual void SetPaneLines(const std::vector<std::string>& lines, navirt::TColor marker) = 0;
+
+  // ---- the information line ----
+  virtual QString InfoLine() const = 0;
+  virtual void SetInfoLine(const QString& text, navirt::TColor color) = 0;
+  virtual void SetInfoColor(navirt::TColor color) = 0;
+  virtual navirt::TColor InfoLineColor() const = 0;
+
+  // ---- selection and folder (UTF-8 paths) ----
+  virtual std::string HostFolder() const = 0;        // trailing '/'
+  virtual std::string HostSelectedPath() const = 0;  // empty when none
+  virtual std::vector<std::string> HostSelectedPaths() const = 0;
+  virtual void RefreshAll() = 0;
+  virtual void RefreshViews() = 0;
+  virtual void GoToFolder(const std::string& folder) = 0;
+  virtual bool SelectFileByName(const std::string& name) = 0;
+  virtual void PreviewSelectedFile() = 0;
+
+  // ---- settings ----
+  virtual navirt::TIniFile OpenSettings() const = 0;
+  virtual bool WriteSettings(const navirt::TIniFile& ini) = 0;
+  // The check of an option item; def when the item does not exist.
+  virtual bool OptionChecked(CommandName option, bool def) const = 0;
+
+  // ---- messages and dialogs (tests answer them through hooks) ----
+  virtual int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK) = 0;
+  virtual int ExecDialog(QDialog& dialog) = 0;
+  // The input dialog; on OK the answer is in Answer().
+  virtual bool InputQuery(const QString& caption, const QString& prompt, const QString& note,
+                          const std::string& section, const QString& preset) = 0;
+  virtual QString Answer() const = 0;
+};
