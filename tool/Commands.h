@@ -22,5 +22,7 @@ int CmdEncode(int argc, char** argv);
 int CmdDecode(int argc, char** argv);
 int CmdWidth(int argc, char** argv);
 int CmdLines(int argc, char** argv);
+int CmdSplit(int argc, char** argv);
+int CmdMerge(int argc, char** argv);
 
 }  // namespace navirt::tool

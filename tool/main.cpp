@@ -23,6 +23,8 @@ const Command kCommands[] = {
     {"encode", CmdEncode, "encode base64|mime|uu|binhex [FILE]"},
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
     {"lines", CmdLines, "lines [--sjis-args] COMMAND [ARGS] [FILE]  pane line commands (lines --help)"},
+    {"split", CmdSplit, "split FILE SIZE             pieces FILE.001... and the FILE.bat that joins them"},
+    {"merge", CmdMerge, "merge TARGET FILE...        join FILEs into TARGET, record TARGET.bat"},
     {"width", CmdWidth, "width h2z|z2h|kana|space [FILE]   half-/full-width conversions"},
 };
 
