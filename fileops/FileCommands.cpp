@@ -39,13 +39,13 @@ CommandReport Failure(const std::string& message, MessageKind kind = MessageKind
 
 // Copy and move share everything but their texts and the first-item rule.
 CommandReport Transfer(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
-                       const std::string& target, bool move) {
+                       const std::string& target, bool move, bool dropped = false) {
   const char* failText = move ? msg::kMoveFailed : msg::kCopyFailed;
   CommandReport r;
   if (sources.empty()) return r;
   std::string first = FileNamePart(Tidy(sources.front()));
   r.selectName = first;
-  if (SameFolder(target, ctx.currentFolder)) {
+  if (!dropped && SameFolder(target, ctx.currentFolder)) {
     r.kind = MessageKind::Warning;
     r.message = failText;
     return r;
@@ -124,7 +124,7 @@ CommandReport RunDrop(TSHFOP& op, const FileCommandContext& ctx, const std::vect
   op.Options |= ALLOWUNDO;
   FileCommandContext c = ctx;
   c.todiropen = false;
-  return Transfer(op, c, dropped, ctx.currentFolder, false);
+  return Transfer(op, c, dropped, ctx.currentFolder, false, true);
 }
 
 CommandReport RunRename(const FileCommandContext& ctx, const std::string& oldName, const std::string& newName) {
