@@ -105,7 +105,11 @@ std::vector<Entry> ReadEntries(const std::string& folder, bool withDots) {
 
 bool Matches(const std::string& pattern, const std::string& name) {
   if (pattern == "*" || pattern == "*.*") return true;
-  return ::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+  if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) return true;
+  // As the old command did, "x.*" also takes a name without extension.
+  if (pattern.size() > 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 && name.find('.') == std::string::npos)
+    return ::fnmatch(pattern.substr(0, pattern.size() - 2).c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+  return false;
 }
 
 bool AttrsPass(const DirOptions& o, const Entry& e) {
@@ -145,7 +149,8 @@ void SortEntries(std::vector<Entry>& v, const DirOptions& o) {
       if (k.reverse) c = -c;
       if (c != 0) return c < 0;
     }
-    return false;
+    // Equal keys: by name, so the order never depends on the folder's own.
+    return ::strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
   });
 }
 
@@ -357,8 +362,9 @@ bool ParseDirArgs(const std::vector<std::string>& args, DirOptions& o, std::stri
       continue;
     }
     if (ParseSwitch(a, o)) continue;
+    // "/X" or "/A:Q" cannot be meant as a path; longer words are paths.
     struct stat st;
-    if (a.size() >= 2 && a[0] == '/' && a.find('/', 1) == std::string::npos && ::lstat(a.c_str(), &st) != 0) {
+    if ((a.size() == 2 || (a.size() > 2 && a[2] == ':')) && a[0] == '/' && ::lstat(a.c_str(), &st) != 0) {
       error = "スイッチが無効です - " + a;
       return false;
     }
