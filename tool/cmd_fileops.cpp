@@ -56,3 +56,67 @@ int CmdMerge(int argc, char** argv) {
 }
 
 }  // namespace navirt::tool
+
+// navirt-tool fileop: copy, move, trash, delete and the name list from a
+// shell, through the same job the window runs.
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "fileops/DirListing.h"
+#include "fileops/SHFOP.h"
+#include "platform/Trash.h"
+
+namespace navirt::tool {
+
+int CmdFileop(int argc, char** argv) {
+  const char* usage =
+      "usage: fileop copy|move [--overwrite|--keep-both] SOURCE... FOLDER | fileop trash|delete PATH... |"
+      " fileop names [--full] FOLDER OUTPUT";
+  if (argc < 2) return Fail(usage);
+  std::string verb = argv[0];
+  std::vector<std::string> args;
+  TfFlagsOptions flags = NOCONFIRMMKDIR;
+  bool full = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--overwrite") flags |= NOCONFIRMATION;
+    else if (a == "--keep-both") flags |= RENAMEONCOLLISION;
+    else if (a == "--full") full = true;
+    else args.push_back(a);
+  }
+  if (verb == "names") {
+    if (args.size() != 2) return Fail(usage);
+    std::vector<std::string> names;
+    DIR* d = ::opendir(args[0].c_str());
+    if (!d) return Fail("cannot read " + args[0] + ": " + std::strerror(errno));
+    while (dirent* e = ::readdir(d))
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.emplace_back(e->d_name);
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    std::string message;
+    if (!SaveListText(args[1], FileNamesText(args[0], names, full), message)) return Fail(message);
+    return kExitOk;
+  }
+  TSHFOP op;
+  FreedesktopTrash trash;
+  op.hooks.trash = &trash;
+  op.Options = flags;
+  if (verb == "copy" || verb == "move") {
+    if (args.size() < 2) return Fail(usage);
+    op.OperationF = verb == "copy" ? wCOPY : wMOVE;
+    op.ToFolder = args.back();
+    args.pop_back();
+  } else if (verb == "trash" || verb == "delete") {
+    op.OperationF = wDELETE;
+    if (verb == "trash") op.Options |= ALLOWUNDO;
+  } else {
+    return Fail(usage);
+  }
+  op.FromFFList = args;
+  if (!op.Execute()) return Fail(op.ErrorText().empty() ? std::string("stopped") : op.ErrorText());
+  return kExitOk;
+}
+
+}  // namespace navirt::tool
