@@ -325,5 +325,29 @@ TEST(FreedesktopTrashTest, FilesInfoAndUniqueNames) {
   EXPECT_EQ(TrashInfoEscape("/a b/日.txt"), "/a%20b/%E6%97%A5.txt");
 }
 
+TEST(FreedesktopTrashTest, OtherMountsUseTheirOwnTrash) {
+  struct stat shm, tmp;
+  std::string uid = std::to_string(::getuid());
+  std::string own = "/dev/shm/.Trash-" + uid;
+  if (::stat("/dev/shm", &shm) != 0 || ::stat("/tmp", &tmp) != 0 || shm.st_dev == tmp.st_dev ||
+      ::access("/dev/shm", W_OK) != 0 || Exists(own) || Exists("/dev/shm/.Trash"))
+    GTEST_SKIP() << "no separate writable mount without a trash of its own";
+  ScratchDir home;
+  ScratchDir there("/dev/shm");
+  WriteFile(there / "gone.txt", "g");
+  FreedesktopTrash trash(home / "Trash");
+  std::string error;
+  bool ok = trash.MoveToTrash(there / "gone.txt", &error);
+  std::string info = ReadFile(own + "/info/gone.txt.trashinfo");
+  std::string kept = ReadFile(own + "/files/gone.txt");
+  std::filesystem::remove_all(own);
+  ASSERT_TRUE(ok) << error;
+  // Relative to the mount's top, and nothing in the home trash.
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + there.path().substr(std::string("/dev/shm/").size()) + "/gone.txt\n", 0), 0u)
+      << info;
+  EXPECT_EQ(kept, "g");
+  EXPECT_FALSE(Exists(home / "Trash/files/gone.txt"));
+}
+
 }  // namespace
 }  // namespace navirt

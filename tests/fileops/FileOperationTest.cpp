@@ -45,6 +45,7 @@ TEST(CopyOperation, KeepsBytesTimesModesAndLinks) {
   WriteFile(d / "src/tree/.hidden", "h");
   ::symlink("inner/deep.txt", (d / "src/tree/link").c_str());
   ::symlink("/nonexistent/target", (d / "src/tree/dangling").c_str());
+  WriteFile(d / "src/tree/inner/\xff\xfe latin1 \xe9.txt", "not UTF-8");
   SetMtime(d / "src/tree/inner", 1100000000);
   std::filesystem::create_directories(d / "dst");
 
@@ -61,6 +62,7 @@ TEST(CopyOperation, KeepsBytesTimesModesAndLinks) {
   EXPECT_EQ(st.st_mtime, 1000000000);
   EXPECT_EQ(ReadFile(d / "dst/tree/inner/deep.txt"), "deep\n");
   EXPECT_EQ(ReadFile(d / "dst/tree/.hidden"), "h");
+  EXPECT_EQ(ReadFile(d / "dst/tree/inner/\xff\xfe latin1 \xe9.txt"), "not UTF-8");
   ASSERT_EQ(::lstat((d / "dst/tree/link").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_EQ(std::filesystem::read_symlink(d / "dst/tree/link").string(), "inner/deep.txt");
@@ -70,14 +72,14 @@ TEST(CopyOperation, KeepsBytesTimesModesAndLinks) {
   EXPECT_TRUE(NoTemporaries(d / "dst"));
   // Progress: five files, the bytes of the two regular ones, and the count at the end.
   ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen.back().filesTotal, 5u);
-  EXPECT_EQ(seen.back().filesDone, 5u);
-  EXPECT_EQ(seen.back().bytesTotal, bin.size() + 6);
-  EXPECT_EQ(seen.back().bytesDone, bin.size() + 6);
+  EXPECT_EQ(seen.back().filesTotal, 6u);
+  EXPECT_EQ(seen.back().filesDone, 6u);
+  EXPECT_EQ(seen.back().bytesTotal, bin.size() + 15);
+  EXPECT_EQ(seen.back().bytesDone, bin.size() + 15);
   EXPECT_EQ(op.Written(), (std::vector<std::string>{d / "dst/data.bin", d / "dst/tree"}));
   // The sources are untouched.
   EXPECT_EQ(ReadFile(d / "src/data.bin"), bin);
-  EXPECT_EQ(op.CollectedFiles().size(), 7u);  // data.bin, tree and its five entries
+  EXPECT_EQ(op.CollectedFiles().size(), 8u);  // data.bin, tree and its six entries
 }
 
 TEST(CopyOperation, ConflictAnsweredEachWay) {
