@@ -478,7 +478,12 @@ std::string DirResultLabel(const std::string& arguments) { return "dir   " + arg
 
 std::string ListingTempPath(const std::string& exePath, bool exeDirWritable, const std::string& cacheHome,
                             const std::string& home) {
-  if (exeDirWritable) return exePath + ".tmp";
+  if (exeDirWritable) {
+    std::string name = FileNamePart(exePath);
+    auto dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? exePath + ".tmp"
+                                                : exePath.substr(0, exePath.size() - (name.size() - dot)) + ".tmp";
+  }
   std::string cache = !cacheHome.empty() ? cacheHome : (home.empty() ? std::string("/tmp") : home + "/.cache");
   return WithTrailingSlash(cache) + "navirt/navirt.tmp";
 }
@@ -488,7 +493,7 @@ std::string ListingTempPath() {
   const char* home = std::getenv("HOME");
   std::string exe = ExecutablePath();
   std::string p = ListingTempPath(exe, ::access(ExecutableDir().c_str(), W_OK) == 0, xdg ? xdg : "", home ? home : "");
-  if (p != exe + ".tmp") ::mkdir(FolderPart(p).c_str(), 0700);
+  if (FolderPart(p) != FolderPart(exe)) ::mkdir(FolderPart(p).c_str(), 0700);
   return p;
 }
 

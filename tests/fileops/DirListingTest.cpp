@@ -250,6 +250,7 @@ TEST(DirCommands, ArgumentsTempPathDirectDialogAndSaving) {
   EXPECT_EQ(SplitArguments("\"/a b/c\"  /S /O:-N "), (std::vector<std::string>{"/a b/c", "/S", "/O:-N"}));
   EXPECT_EQ(SplitArguments("\"\""), (std::vector<std::string>{""}));
   EXPECT_EQ(ListingTempPath("/opt/navirt/navirt", true, "/c", "/h"), "/opt/navirt/navirt.tmp");
+  EXPECT_EQ(ListingTempPath("/opt/nav.d/navirt.bin", true, "/c", "/h"), "/opt/nav.d/navirt.tmp");
   EXPECT_EQ(ListingTempPath("/usr/bin/navirt", false, "/c", "/h"), "/c/navirt/navirt.tmp");
   EXPECT_EQ(ListingTempPath("/usr/bin/navirt", false, "", "/h"), "/h/.cache/navirt/navirt.tmp");
   TInputDialogModel m = DirectListingDialog("/home/u");
