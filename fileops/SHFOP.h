@@ -54,6 +54,8 @@ struct ConflictReply {
   bool applyToAll = false;
 };
 
+// Every hook is called on the thread that runs Execute; a question blocks
+// the job until it is answered.
 struct FileOpHooks {
   std::function<void(const FileOpProgress&)> progress;
   // Without it an existing target is skipped.

@@ -142,6 +142,9 @@ TEST(RenameCommand, SameNameSlashAndExistingNames) {
   r = RunRename(ctx, "a.txt", "b.txt");
   EXPECT_EQ(r.message, msg::kNameExists);
   EXPECT_EQ(ReadFile(d / "b.txt"), "b");
+  r = RunRename(ctx, "a.txt", std::string(300, 'n'));  // longer than a name may be
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(ReadFile(d / "a.txt"), "a");
   r = RunRename(ctx, "a.txt", "c.txt");
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.selectName, "c.txt");
@@ -169,6 +172,9 @@ TEST(DuplicateCommand, CopiesBinaryAndLfFilesByteForByte) {
   EXPECT_EQ(r.message, msg::kNameExists);
   EXPECT_EQ(RunDuplicate(ctx, "bin.dat", "x/y").message, msg::kSlashInName);
   EXPECT_FALSE(RunDuplicate(ctx, "bin.dat", "bin.dat").ok);
+  r = RunDuplicate(ctx, "bin.dat", std::string(300, 'n'));
+  EXPECT_EQ(r.kind, MessageKind::Error);
+  EXPECT_EQ(r.message, "File name too long");
   EXPECT_EQ(Names(d.path()), (std::vector<std::string>{"bin.dat", "copy.dat"}));
 }
 
