@@ -1,5 +1,5 @@
 #pragma once
-// Deleting to the Trash, as the freedesktop.org trash specification lays it
+// Deleting to the Trash the way freedesktop.org desktops lay it
 // out: the item moves to files/NAME and info/NAME.trashinfo records where it
 // came from and when. Items on the home file system go to the home trash
 // ($XDG_DATA_HOME/Trash); items on other mounts go to that mount's
@@ -39,7 +39,7 @@ class FreedesktopTrash : public ITrash {
   std::map<dev_t, Where> byDevice_;
 };
 
-// "%"-escapes a path for the Path= line (RFC 2396 as the specification asks:
+// "%"-escapes a path for the Path= line (RFC 2396 escaping:
 // everything but unreserved characters and "/").
 std::string TrashInfoEscape(const std::string& path);
 std::string TrashInfoText(const std::string& pathForInfo, time_t when);
