@@ -24,5 +24,8 @@ int CmdWidth(int argc, char** argv);
 int CmdLines(int argc, char** argv);
 int CmdUntag(int argc, char** argv);
 int CmdSysinfo(int argc, char** argv);
+int CmdSplit(int argc, char** argv);
+int CmdMerge(int argc, char** argv);
+int CmdFileop(int argc, char** argv);
 
 }  // namespace navirt::tool
