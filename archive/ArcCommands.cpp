@@ -119,7 +119,7 @@ std::string ResultCodeMessage(int code) { return ArchiveResultMessage(code); }
 
 std::string ResultCodeLine(int code) { return "Result code = " + std::to_string(code); }
 
-std::string ChangeFileExt(const std::string& name, const std::string& ext) {
+static std::string ArcNameWithExt(const std::string& name, const std::string& ext) {
   size_t slash = name.find_last_of("/\\");
   size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ext;
@@ -147,7 +147,7 @@ TInputDialogModel LhaCreateDialog(const TArcSelection& sel, const TIniFile& ini)
   m.caption = "ＬＨＡファイルに圧縮";
   m.prompt = "圧縮ファイル名を指定します。　ex) navir.lzh";
   m.note = "";
-  m.text = ChangeFileExt(FileNamePart(sel.selectedPath), ".lzh");
+  m.text = ArcNameWithExt(FileNamePart(sel.selectedPath), ".lzh");
   m.LoadHistory(ini, kLhaPackSection);
   return m;
 }
@@ -156,7 +156,7 @@ TInputDialogModel ArcCreateDialog(const TArcSelection& sel, const TIniFile& ini)
   TInputDialogModel m;
   m.caption = "書庫ファイルを作成";
   m.prompt = "圧縮ファイル名 拡張子指定。ex)navirt.zip";
-  m.text = ChangeFileExt(FileNamePart(sel.selectedPath), ".lzh");
+  m.text = ArcNameWithExt(FileNamePart(sel.selectedPath), ".lzh");
   m.LoadHistory(ini, kArcPackSection);
   return m;
 }
@@ -168,7 +168,7 @@ std::string LhaArchivePath(const std::string& entered, const std::string& curren
     message = kBadName;
     return "";
   }
-  std::string name = Lower(UpperExt(entered)) == ".lzh" ? entered : ChangeFileExt(entered, ".lzh");
+  std::string name = Lower(UpperExt(entered)) == ".lzh" ? entered : ArcNameWithExt(entered, ".lzh");
   return JoinFolder(currentFolder, name);
 }
 

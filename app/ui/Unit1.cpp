@@ -334,6 +334,25 @@ QAction* TForm1::FindAction(CommandName name) const { return commands_->Action(n
 
 QAction* TForm1::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
 
+QMenu* TForm1::Menu(HostMenu which) {
+  switch (which) {
+    case HostMenu::File: return Mfile;
+    case HostMenu::Edit: return Medit;
+    case HostMenu::Delete: return Mdelete;
+    case HostMenu::Search: return Msearch;
+    case HostMenu::View: return Mview;
+    case HostMenu::Convert: return Mconvert;
+    case HostMenu::Archive: return Marchive;
+    case HostMenu::Info: return Minfo;
+    case HostMenu::App: return Mapp;
+    case HostMenu::Option: return Moption;
+    case HostMenu::Help: return Mhelp;
+    case HostMenu::FileListPopup: return FileListPopup;
+    case HostMenu::PanePopup: return PopupMenu1;
+  }
+  return nullptr;
+}
+
 std::string TForm1::PaneText() const { return RichEdit1->Text(); }
 
 std::vector<std::string> TForm1::PaneLines() const { return RichEdit1->Lines(); }

@@ -187,6 +187,11 @@ class TForm1 : public QMainWindow, public IHost {
   // ---- the host interface the subsystems' window code sees ----
   QWidget* HostWindow() override { return this; }
   TCommandRegistry& Commands() override { return *commands_; }
+  QMenu* Menu(HostMenu which) override;
+  QToolBar* MainToolBar() override { return ToolBar1; }
+  QToolBar* TextToolBar() override { return ToolBar2; }
+  // The file list's pop-up menu (commands on the selected files).
+  QMenu* FileListPopup = nullptr;
   TRichEdit* Pane() override { return RichEdit1; }
   std::string PaneText() const override;
   std::vector<std::string> PaneLines() const override;

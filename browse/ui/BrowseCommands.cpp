@@ -678,6 +678,7 @@ void InstallBrowseCommands(TForm1* f) {
   QObject::connect(iconView, &QAbstractItemView::doubleClicked, f, doubleClick);
   auto* listMenu = new QMenu(f);
   listMenu->setObjectName("FileContextMenu");
+  f->FileListPopup = listMenu;
   f->AddCommand(listMenu, cmd::Mcontextopen, "開く(&O)", [f] {
     for (const auto& p : SelectedPaths(f)) OpenWithDesktop(p);
   });

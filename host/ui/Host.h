@@ -15,6 +15,8 @@
 
 class QAction;
 class QDialog;
+class QMenu;
+class QToolBar;
 class QWidget;
 class TRichEdit;
 class TCommandRegistry;
@@ -22,12 +24,22 @@ class TCommandRegistry;
 enum class TMsgKind { Information, Warning, Error, Confirmation };
 enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
 
+// The window's menus a subsystem adds its rows to.
+enum class HostMenu {
+  File, Edit, Delete, Search, View, Convert, Archive, Info, App, Option, Help,
+  FileListPopup,  // the file list's own pop-up (PopupMenu2's place in the list)
+  PanePopup,      // the whole-menu pop-up PopupMenu1
+};
+
 class IHost {
  public:
   virtual ~IHost() = default;
 
   virtual QWidget* HostWindow() = 0;
   virtual TCommandRegistry& Commands() = 0;
+  virtual QMenu* Menu(HostMenu which) = 0;
+  virtual QToolBar* MainToolBar() = 0;  // ToolBar1
+  virtual QToolBar* TextToolBar() = 0;  // ToolBar2
 
   // ---- the pane (Shift_JIS bytes, lines split at CR LF, CR or LF) ----
   virtual TRichEdit* Pane() = 0;
