@@ -40,6 +40,7 @@
 #include "app/ui/FontColorDialog.h"
 #include "app/ui/FontUtil.h"
 #include "app/ui/Icons.h"
+#include "host/ui/Job.h"
 #include "app/ui/Unit33.h"
 #include "app/ui/Unit4.h"
 #include "browse/ui/BrowseCommands.h"
@@ -519,6 +520,13 @@ void TForm1::BuildMenus() {
     WriteSettings(fresh);
   });
   Minifileclear1 = AddCommand(Moption, cmd::Minifileclear1, "INIファイル削除･初期化", [this] { ResetSettingsFile(); });
+
+  // The text toolbar's buttons and "終了" run these commands.
+  ToolButton2->setProperty("navirtCommand", cmd::Mexit.text);
+  SBeditview->setProperty("navirtCommand", cmd::MeditView1.text);
+  ToolButton49->setProperty("navirtCommand", cmd::Mv.text);
+  ToolButton17->setProperty("navirtCommand", cmd::Mtextrepaint1.text);
+  ToolButton39->setProperty("navirtCommand", cmd::Mwordwrap.text);
 
   // A menu takes the keyboard: the release of the Alt that opened it never
   // reaches the list.
@@ -1231,6 +1239,12 @@ bool TForm1::ConfirmCloseWithEdits() {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+  if (JobRunning()) {
+    // The job stops first; the window closes once it has.
+    CancelRunningJobAndClose();
+    e->ignore();
+    return;
+  }
   if (!ConfirmCloseWithEdits()) {
     e->ignore();
     return;

@@ -2,6 +2,8 @@
 // Browsing: view styles, navigation, the drive, folder, mask and sort
 // dialogs, file-name listings, the key map, drag and drop.
 #include <string>
+
+#include "host/ui/CommandName.h"
 #include <vector>
 
 class QAbstractItemView;
@@ -28,6 +30,11 @@ void FitFileColumns(TForm1* form);
 bool BrowseKeyPress(TForm1* form, QObject* target, QKeyEvent* key);
 // Runs the command of a key-list letter ('A'..'Z', ';', '\\').
 void RunKeyLetter(TForm1* form, char letter);
+// The command a letter of the key map runs; null for the browser's own keys.
+const CommandName* KeyLetterCommand(char letter);
+// Runs a command for a key; a command not built or not usable now beeps
+// and says so in the status bar instead of doing nothing silently.
+bool RunKeyCommand(TForm1* form, CommandName name);
 
 // Copies paths into a folder as a drop does, with its messages.
 void CopyDroppedFiles(TForm1* form, const std::vector<std::string>& paths, const std::string& target);

@@ -21,6 +21,7 @@
 #include "host/ui/Host.h"
 
 std::function<void(QDialog&)> jobWindowHook;
+int jobShowAfterMsOverride = -1;
 
 namespace {
 
@@ -183,7 +184,8 @@ JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBat
   tick.setInterval(30);
   QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
     drain();
-    if (!window->isVisible() && !shared->finished && clock.elapsed() >= spec.showAfterMs) {
+    const int showAfter = jobShowAfterMsOverride >= 0 ? jobShowAfterMsOverride : spec.showAfterMs;
+    if (!window->isVisible() && !shared->finished && clock.elapsed() >= showAfter) {
       window->show();
       if (jobWindowHook) jobWindowHook(*window);
     }

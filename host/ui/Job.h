@@ -53,5 +53,8 @@ bool JobRunning();
 // once the job has ended.
 void CancelRunningJobAndClose();
 
+// Tests show the window at once (milliseconds; negative: as the job says).
+extern int jobShowAfterMsOverride;
+
 // Tests watch a job's window through this (it is called once the window shows).
 extern std::function<void(class QDialog&)> jobWindowHook;

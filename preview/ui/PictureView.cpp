@@ -251,6 +251,7 @@ void InstallPictureCommands(TForm1* f) {
   for (int i = 0; i < 8; ++i) {
     QAction* t = new QAction(captions[i], f);
     t->setObjectName(QString("PMgazokakudai%1").arg(i));
+    t->setProperty("navirtCommand", items[static_cast<size_t>(i)]->objectName());
     t->setCheckable(true);
     pgroup->addAction(t);
     popupZoom->addAction(t);

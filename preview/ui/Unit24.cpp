@@ -12,6 +12,7 @@
 #include <new>
 
 #include "app/ui/Unit1.h"
+#include "host/ui/Job.h"
 #include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/FileInfo.h"
@@ -21,42 +22,26 @@ using namespace navirt;
 
 std::function<void()> hexDumpProgressHook;
 
-TForm24::TForm24(TForm1* owner, const QString& path) : QDialog(owner) {
-  setObjectName("Form24");
-  setWindowTitle("16進表示中");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
-  setModal(false);
-  auto* v = new QVBoxLayout(this);
-  Ldump2 = new QLabel("16進表示中．．．", this);
-  Ldump2->setObjectName("Ldump2");
-  QPalette pal = Ldump2->palette();
-  pal.setColor(QPalette::WindowText, Qt::blue);
-  Ldump2->setPalette(pal);
-  Ldump1 = new QLabel(path, this);
-  Ldump1->setObjectName("Ldump1");
-  Button1 = new QPushButton("キャンセル", this);
-  Button1->setObjectName("Button1");
-  v->addWidget(Ldump2);
-  v->addWidget(Ldump1);
-  v->addWidget(Button1, 0, Qt::AlignHCenter);
-  connect(Button1, &QPushButton::clicked, this, [this, owner] {
-    owner->DialogAnswer = "EXIT";
-    close();
-  });
-}
-
 namespace {
 
-// Events are processed every few thousand bytes rather than per byte: the
-// window stays responsive and a 10 MiB file dumps in well under a second.
+// The work checks for Cancel every few thousand bytes rather than per byte.
 constexpr size_t kCheckEveryBytes = 4096;
 constexpr size_t kCheckEveryLines = 64;
 
-KeepGoing Checker(TForm1* f) {
-  return [f] {
+JobSpec DumpJob(const std::string& path) {
+  JobSpec spec;
+  spec.title = "16進表示中";
+  spec.heading = "16進表示中．．．";
+  spec.detail = QString::fromStdString(path);
+  return spec;
+}
+
+KeepGoing Checker(TJobContext& job, uint64_t step) {
+  return [&job, step, done = uint64_t{0}]() mutable {
     if (hexDumpProgressHook) hexDumpProgressHook();
-    QApplication::processEvents();
-    return f->DialogAnswer != "EXIT";
+    done += step;
+    job.SetDone(done);
+    return !job.Cancelled();
   };
 }
 
@@ -64,76 +49,46 @@ KeepGoing Checker(TForm1* f) {
 
 void StandardHexDump(TForm1* f) {
   if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
-  f->DialogAnswer.clear();
-  auto* progress = new TForm24(f, QString::fromStdString(f->SelectedPath));
-  progress->show();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  auto finish = [&] {
-    progress->close();
-    delete progress;
-    QApplication::restoreOverrideCursor();
-    f->SetInfoColor(clBlue);
-  };
+  const std::string path = f->SelectedPath;
+  const std::string info = TRichEdit::FromScreen(f->InfoLine());
   f->RichEdit1->Clear();
-  std::string bytes;
-  bool read = false;
-  int err = ENOMEM;
-  try {
-    read = ReadWholeFile(f->SelectedPath, bytes);
-    if (!read) err = errno;
-  } catch (const std::bad_alloc&) {
-    read = false;
-  }
-  if (!read) {
-    finish();
-    f->MessageDlg(QString::fromStdString(f->SelectedPath) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "",
+  std::string text;
+  bool readFailed = false;
+  int err = 0;
+  JobOutcome outcome = RunJob(*f, DumpJob(path), [&](TJobContext& job) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+      readFailed = true;
+      err = errno;
+      return;
+    }
+    job.SetTotal(bytes.size());
+    // The dump is about four times the file: a file too large for memory
+    // ends the job with a message instead of ending the program.
+    text = HexDumpPane(bytes, info, Checker(job, kCheckEveryBytes), kCheckEveryBytes);
+  });
+  if (readFailed) {
+    f->MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "",
                   TMsgKind::Error);
     return;
   }
-  QApplication::processEvents();
-  if (f->DialogAnswer == "EXIT") {
-    finish();
-    f->DialogAnswer.clear();
-    return;
-  }
-  std::string info = TRichEdit::FromScreen(f->InfoLine());
-  // The dump is about four times the file: a file too large for memory
-  // gets a message instead of ending the program.
-  try {
-    std::string text = HexDumpPane(bytes, info, Checker(f), kCheckEveryBytes);
-    std::string().swap(bytes);
-    f->RichEdit1->setUpdatesEnabled(false);
-    f->RichEdit1->SetText(text);
-    f->RichEdit1->setUpdatesEnabled(true);
-  } catch (const std::bad_alloc&) {
-    f->RichEdit1->setUpdatesEnabled(true);
-    f->RichEdit1->Clear();
-    finish();
-    f->DialogAnswer.clear();
-    f->MessageDlg(QString::fromStdString(f->SelectedPath) + "\n" + QString::fromLocal8Bit(std::strerror(ENOMEM)), "",
-                  TMsgKind::Error);
-    return;
-  }
-  finish();
-  f->DialogAnswer.clear();
+  if (outcome.failed) return;  // the job showed its message; the pane stays empty
+  f->SetPaneText(text, clBlue);
 }
 
 void BelowLineHexDump(TForm1* f) {
   if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
-  f->DialogAnswer.clear();
-  auto* progress = new TForm24(f, QString::fromStdString(f->SelectedPath));
-  progress->show();
   std::vector<std::string> lines = f->RichEdit1->Lines();
-  f->RichEdit1->Clear();
+  const std::string info = TRichEdit::FromScreen(f->InfoLine());
+  std::vector<std::string> out;
   bool stopped = false;
-  std::vector<std::string> out =
-      BelowLineDump(lines, TRichEdit::FromScreen(f->InfoLine()), Checker(f), kCheckEveryLines, &stopped);
-  f->RichEdit1->setUpdatesEnabled(false);
-  f->RichEdit1->SetText(JoinLines(out));
-  f->RichEdit1->setUpdatesEnabled(true);
-  progress->close();
-  delete progress;
-  if (!stopped) f->SetInfoColor(clBlue);
+  JobOutcome outcome = RunJob(*f, DumpJob(f->SelectedPath), [&](TJobContext& job) {
+    job.SetTotal(lines.size());
+    out = BelowLineDump(lines, info, Checker(job, kCheckEveryLines), kCheckEveryLines, &stopped);
+  });
+  if (outcome.failed) return;
+  const TColor marker = f->InfoColor;
+  f->SetPaneLines(out, stopped ? marker : clBlue);
 }
 
 void InstallHexDumpCommands(TForm1* f) {

@@ -8,12 +8,17 @@
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <thread>
+
 #include <QTimer>
 
 #include <filesystem>
 #include <fstream>
 
 #include "app/ui/Unit1.h"
+#include "host/ui/Job.h"
 #include "edit/ui/RichEdit.h"
 #include "preview/HexDump.h"
 #include "preview/ui/Unit24.h"
@@ -142,22 +147,26 @@ class PicturePreviewTest : public QObject {
 
   void cancelLeavesWhatWasWritten() {
     auto f = Open("big.bin");
-    int checks = 0;
-    // The progress window's Cancel is pressed at the third check.
-    hexDumpProgressHook = [&] {
-      if (++checks != 3) return;
-      auto* w = f->findChild<TForm24*>();
-      QVERIFY(w);
-      QCOMPARE(w->windowTitle(), QString("16進表示中"));
-      QCOMPARE(w->Ldump1->text(), QString::fromStdString(folder_ + "big.bin"));
-      w->Button1->click();
+    // The dump is slowed down so the progress window shows mid-way; its
+    // Cancel is pressed as soon as it does.
+    hexDumpProgressHook = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
+    jobShowAfterMsOverride = 60;
+    QString title, detail;
+    jobWindowHook = [&](QDialog& w) {
+      title = w.windowTitle();
+      detail = w.findChild<QLabel*>("JobDetail")->text();
+      w.findChild<QPushButton*>("Button1")->click();
     };
     f->ActionNamed("Mdump1a1")->trigger();
     hexDumpProgressHook = nullptr;
+    jobWindowHook = nullptr;
+    jobShowAfterMsOverride = -1;
+    QCOMPARE(title, QString("16進表示中"));
+    QCOMPARE(detail, QString::fromStdString(folder_ + "big.bin"));
     int lines = f->RichEdit1->LineCount();
     QVERIFY2(lines > 4 && lines < 4 + 4096, qPrintable(QString::number(lines)));
     QCOMPARE(f->RichEdit1->Line(lines - 1), std::string(navirt::kHexDumpStopped));
-    QVERIFY(f->findChild<TForm24*>() == nullptr);
+    QVERIFY(!f->Commands().Busy());
     QVERIFY(f->DialogAnswer.isEmpty());
   }
 };
