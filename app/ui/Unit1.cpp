@@ -222,6 +222,10 @@ void TForm1::BuildLayout() {
   Splitter3->addWidget(PanelRT);
   Splitter3->addWidget(PanelRB);
   Splitter3->setSizes({200, 300});
+  // The list takes what the window gains or loses: the pane keeps the
+  // height the user gave it.
+  Splitter3->setStretchFactor(0, 1);
+  Splitter3->setStretchFactor(1, 0);
 
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName("StatusBar1");
@@ -1278,6 +1282,13 @@ void TForm1::ApplyPaneSizes() {
   // the whole height would be shrunk, the stored height a little at every
   // start.
   int prh = std::max(0, PanelRHeight() - Splitter3->handleWidth());
+  if (isVisible()) {
+    // Shown, the panes share exactly what their current sizes add up to.
+    const QList<int> now = Splitter3->sizes();
+    int sum = 0;
+    for (int s : now) sum += s;
+    if (sum > 0) prh = sum;
+  }
   int rb = (Settings.panelRBHeight >= 0 && Settings.panelRBHeight <= prh) ? Settings.panelRBHeight : prh / 3 * 2;
   Splitter3->setSizes({std::max(0, prh - rb), rb});
 }
