@@ -7,6 +7,7 @@
 #include "app/IniFile.h"
 #include "app/MainSettings.h"
 #include "app/StartupPath.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -44,9 +45,8 @@ TEST(IniFile, RepeatedSectionContinuesTheFirstAndValuesStayOneLine) {
 }
 
 TEST(IniFile, SaveIsAtomicAndFailsCleanlyWhenTheFolderIsAFile) {
-  auto dir = std::filesystem::temp_directory_path() / "navirt_ini_test";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  UniqueTempDir tmp("navirt-ini");
+  const std::filesystem::path& dir = tmp.path();
   std::string path = (dir / "navirt.ini").string();
   TIniFile ini;
   ini.WriteString("Form", "Left", "1");
@@ -60,7 +60,6 @@ TEST(IniFile, SaveIsAtomicAndFailsCleanlyWhenTheFolderIsAFile) {
   EXPECT_FALSE(err.empty());
   TIniFile still(path);
   EXPECT_EQ(still.ReadString("Form", "Left", ""), "1");
-  std::filesystem::remove_all(dir);
 }
 
 TEST(History, CapBlanksAndOrder) {
@@ -179,7 +178,8 @@ TEST(Colors, NamesAndHexBothWays) {
 }
 
 TEST(StartupPath, ArgumentsJoinIntoOnePathWithBlanks) {
-  auto dir = std::filesystem::temp_directory_path() / "navirt start test";
+  UniqueTempDir tmp("navirt start test");
+  const std::filesystem::path& dir = tmp.path();
   std::filesystem::create_directories(dir / "sub dir");
   std::ofstream(dir / "sub dir" / "My File.txt") << "x";
   std::string joined = JoinArguments({(dir / "sub").string(), "dir/My", "File.txt"});
@@ -200,7 +200,6 @@ TEST(StartupPath, ArgumentsJoinIntoOnePathWithBlanks) {
   EXPECT_EQ(t.name, "");
   EXPECT_TRUE(t.folderOnly);
   EXPECT_FALSE(ResolveStartupPath("", "/").valid);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

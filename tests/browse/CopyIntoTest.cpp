@@ -7,6 +7,7 @@
 
 #include "browse/CopyInto.h"
 #include "platform/FileInfo.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -14,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(CopyInto, CopiesWithoutEverOverwriting) {
-  fs::path d = fs::temp_directory_path() / ("navirt-copy-" + std::to_string(::getpid()));
-  fs::remove_all(d);
+  UniqueTempDir tmp("navirt-copy");
+  const fs::path& d = tmp.path();
   fs::create_directories(d / "src/sub");
   fs::create_directories(d / "dst");
   std::ofstream(d / "src/a.txt") << "A";
@@ -39,7 +40,6 @@ TEST(CopyInto, CopiesWithoutEverOverwriting) {
   r = CopyInto({(d / "src").string()}, (d / "src/sub").string());
   EXPECT_EQ(r.failed, 1);
   EXPECT_FALSE(fs::exists(d / "src/sub/src"));
-  fs::remove_all(d);
 }
 
 }  // namespace

@@ -62,7 +62,9 @@ TEST(UnicodePane, LoadEditElsewhereSaveIsByteExact) {
     const UnicodeCode code = c.utf16 ? (c.bigEndian ? UnicodeCode::Utf16Be : UnicodeCode::Utf16Le)
                                      : c.mark.empty() ? UnicodeCode::Utf8 : UnicodeCode::Utf8Bom;
     // Malformed UTF-8 this early is not recognised; the mapping copes all the same.
-    if (std::string(c.name) != "utf8 malformed") EXPECT_EQ(DetectUnicode(file), code);
+    if (std::string(c.name) != "utf8 malformed") {
+      EXPECT_EQ(DetectUnicode(file), code);
+    }
     PaneLoad load{"", TUnicodePane(code)};
     load.text = load.unicode->Decode(file);
     EXPECT_EQ(Hex(load.unicode->Encode(load.text)), Hex(file));  // untouched: the same bytes

@@ -12,6 +12,7 @@
 #include "edit/SaveText.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -103,15 +104,8 @@ TEST(PaneBytes, LineEndConversionResultIsKept) {
 
 class SaveTextTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("navirt-save-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    ::chmod(dir_.c_str(), 0755);
-    std::filesystem::remove_all(dir_);
-  }
+  UniqueTempDir tmp_{"navirt-save"};
+  const std::filesystem::path& dir_ = tmp_.path();
   std::string P(const std::string& n) const { return (dir_ / n).string(); }
   static void Put(const std::string& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
   static std::string Get(const std::string& p) {
@@ -119,7 +113,6 @@ class SaveTextTest : public ::testing::Test {
     ReadWholeFile(p, s);
     return s;
   }
-  std::filesystem::path dir_;
 };
 
 TEST(SaveRules, BackupNameAndRichOrPlain) {

@@ -1,7 +1,5 @@
 // Random expressions over random texts: Match, GSub and grep's fast scans,
 // which must report what the character-by-character scans report.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,10 +7,12 @@
 #include <vector>
 
 #include "regex/bmRegExp.h"
+#include "tests/UniqueTempDir.h"
 
 namespace {
 std::string TempPath() {
-  static std::string path = "/tmp/navirt-fuzz-grep-" + std::to_string(getpid());
+  static UniqueTempDir dir("navirt-fuzz-grep");
+  static std::string path = dir.File("text");
   return path;
 }
 

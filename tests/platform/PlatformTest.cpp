@@ -8,6 +8,7 @@
 #include "platform/DynLib.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -71,9 +72,8 @@ TEST(Format, NumbersAndDates) {
 }
 
 TEST(FileInfo, AttributesAndSizes) {
-  auto dir = std::filesystem::temp_directory_path() / "navirt_attr_test";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  UniqueTempDir tmp("navirt-attr");
+  const std::filesystem::path& dir = tmp.path();
   auto file = dir / ".hidden";
   std::ofstream(file) << "12345";
   FileStat st = StatPath(file.string());
@@ -105,7 +105,6 @@ TEST(FileInfo, AttributesAndSizes) {
   auto big = dir / "big";
   std::filesystem::resize_file((std::ofstream(big), big), 5ull << 30);
   EXPECT_EQ(StatPath(big.string()).size, 5ull << 30);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(FileInfo, PathParts) {

@@ -6,6 +6,7 @@
 
 #include "edit/PaneText.h"
 #include "preview/HexDump.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -87,7 +88,8 @@ TEST(HexDump, BelowLineDigitsStandUnderTheirBytes) {
 TEST(HexDump, ToolPrintsHeadingAndRowsWithLfEnds) {
   const char* tool = std::getenv("NAVIRT_TOOL");
   if (!tool) GTEST_SKIP() << "NAVIRT_TOOL not set";
-  std::string path = ::testing::TempDir() + "/hexdump-in.bin";
+  UniqueTempDir tmp("navirt-hexdump");
+  std::string path = tmp.File("in.bin");
   std::ofstream(path, std::ios::binary) << std::string("0123456789abcdefX");
   std::string cmd = std::string(tool) + " hexdump '" + path + "'";
   FILE* p = ::popen(cmd.c_str(), "r");

@@ -8,6 +8,7 @@
 #include "preview/InfoLine.h"
 #include "preview/ReadRule.h"
 #include "preview/ReadSettingDialog.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -113,8 +114,8 @@ TEST(ReadSettingDialog, CharsetsAndTabWidth) {
 }
 
 TEST(FolderSummary, CountsEveryFileBelowAndStopsWhenCancelled) {
-  auto dir = std::filesystem::temp_directory_path() / "navirt_summary_test";
-  std::filesystem::remove_all(dir);
+  UniqueTempDir tmp("navirt-summary");
+  const std::filesystem::path& dir = tmp.path();
   std::filesystem::create_directories(dir / "a" / "b");
   std::ofstream(dir / "one") << "12345";
   std::ofstream(dir / "a" / "two") << "123";
@@ -129,7 +130,6 @@ TEST(FolderSummary, CountsEveryFileBelowAndStopsWhenCancelled) {
   EXPECT_FALSE(WalkFolder(dir.string(), cancel).complete);
   EXPECT_EQ(FolderCountText(12345), "12,345 個");
   EXPECT_EQ(FolderBytesText(3ull << 32), "12,884,901,888 byte");
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

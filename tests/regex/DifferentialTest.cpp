@@ -11,6 +11,7 @@
 #include <set>
 
 #include "regex/bmRegExp.h"
+#include "tests/UniqueTempDir.h"
 
 using namespace navirt;
 
@@ -81,9 +82,8 @@ bool Nullable(const std::string& expr) {
 
 class Differential : public ::testing::Test {
  protected:
-  void SetUp() override { path_ = "/tmp/navirt-diff-" + std::to_string(getpid()) + ".txt"; }
-  void TearDown() override { unlink(path_.c_str()); }
-  std::string path_;
+  UniqueTempDir tmp_{"navirt-diff"};
+  std::string path_ = tmp_.File("text.txt");
 };
 
 TEST_F(Differential, GrepReportsTheLinesOfPosixGrep) {

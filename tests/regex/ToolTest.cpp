@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tests/regex/RegexTestUtil.h"
+#include "tests/UniqueTempDir.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ struct Result {
 
 Result Tool(const std::string& args, const std::string& input = "") {
   const char* tool = std::getenv("NAVIRT_TOOL");
-  std::string in = "/tmp/navirt-tooltest-in-" + std::to_string(getpid());
+  UniqueTempDir tmp("navirt-tooltest");
+  std::string in = tmp.File("in");
   std::ofstream(in, std::ios::binary) << input;
   Result r;
   FILE* p = popen(("'" + std::string(tool ? tool : "navirt-tool") + "' " + args + " < " + in + " 2>&1").c_str(), "r");
@@ -27,7 +29,6 @@ Result Tool(const std::string& args, const std::string& input = "") {
   while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
   int st = pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  unlink(in.c_str());
   return r;
 }
 
@@ -35,11 +36,10 @@ class ToolRegex : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("NAVIRT_TOOL")) GTEST_SKIP() << "NAVIRT_TOOL not set";
-    path_ = "/tmp/navirt-tooltest-" + std::to_string(getpid()) + ".txt";
     std::ofstream(path_, std::ios::binary) << "xabc\r\nabc\n" << S("漢字abc\n");
   }
-  void TearDown() override { unlink(path_.c_str()); }
-  std::string path_;
+  UniqueTempDir tmp_{"navirt-tooltest"};
+  std::string path_ = tmp_.File("text.txt");
 };
 
 TEST_F(ToolRegex, GrepLinesNumbersAndStatuses) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include "tests/UniqueTempDir.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ struct ToolRun {
 
 ToolRun Tool(const std::string& args, const std::string& input = "") {
   const char* tool = std::getenv("NAVIRT_TOOL");
-  std::string in = std::filesystem::temp_directory_path() / "navirt_tool_in";
+  UniqueTempDir tmp("navirt-detect");
+  std::string in = tmp.File("in");
   std::ofstream(in, std::ios::binary) << input;
   std::string cmd = std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " < " + in + " 2>&1";
   FILE* p = popen(cmd.c_str(), "r");
