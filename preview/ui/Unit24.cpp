@@ -13,6 +13,10 @@
 
 #include "app/ui/Unit1.h"
 #include "host/ui/Job.h"
+#include "app/ui/FontUtil.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/FileInfo.h"
@@ -89,6 +93,14 @@ void BelowLineHexDump(TForm1* f) {
   if (outcome.failed) return;
   const TColor marker = f->InfoColor;
   f->SetPaneLines(out, stopped ? marker : clBlue);
+  // Each digit stands under its byte only where a full-width character is
+  // exactly two half-width cells: a monospace CJK font.
+  QFont font = f->RichEdit1->font();
+  QFontMetricsF m(font);
+  if (!QFontInfo(font).fixedPitch() || m.horizontalAdvance(QString::fromUtf8("\u3042")) != 2 * m.horizontalAdvance("0")) {
+    font.setFamilies({DefaultPaneFontName()});
+    f->RichEdit1->setFont(font);
+  }
 }
 
 void InstallHexDumpCommands(TForm1* f) {

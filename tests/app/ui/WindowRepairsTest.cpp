@@ -266,6 +266,19 @@ class WindowRepairsTest : public QObject {
     QCOMPARE(f->FileIconView1->textElideMode(), Qt::ElideMiddle);
   }
 
+  void theBelowLineDumpPutsEachDigitUnderItsByte() {
+    auto f = Open(folder_ + "a.txt");
+    // A proportional font chosen for the pane would shift the digits.
+    f->Settings.fontR.name = "Noto Sans CJK JP";
+    f->SelectFileByName("b.txt");
+    f->RichEdit1->SetText("\x82\xa0A");  // あA
+    f->ActionNamed("Mdump1b1")->trigger();
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Line(3)), QString("884"));
+    QFontMetricsF m(f->RichEdit1->font());
+    QCOMPARE(m.horizontalAdvance(QString::fromUtf8("あ")), 2 * m.horizontalAdvance("8"));
+    QCOMPARE(m.horizontalAdvance("A"), m.horizontalAdvance("4"));
+  }
+
   void standardDialogsSpeakJapanese() {
     QVERIFY(InstallJapaneseTranslations(*qApp));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("キャンセル"));
