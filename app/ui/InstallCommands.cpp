@@ -7,6 +7,7 @@
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
 #include "search/ui/GrepCommands.h"
+#include "archive/ui/ArchiveCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
@@ -15,4 +16,5 @@ void TForm1::InstallSubsystemCommands() {
   InstallHexDumpCommands(this);
   InstallPictureCommands(this);
   InstallCodecCommands(this);
+  InstallArchiveCommands(*this);
 }

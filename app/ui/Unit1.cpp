@@ -913,6 +913,7 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
 }
 
 void TForm1::PreviewSelectedFile() {
+  if (PreviewOverride && PreviewOverride()) return;
   if (!RealTimeMode) return;
   SetInfoLine("", clBlack);
   if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;

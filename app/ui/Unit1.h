@@ -155,6 +155,9 @@ class TForm1 : public QMainWindow, public IHost {
   bool SelectFileByName(const std::string& name) override;
   void FileView1Change();
   void PreviewSelectedFile() override;
+  // A subsystem's own preview of the selected file (true: handled).
+  std::function<bool()> PreviewOverride;
+  void SetPreviewOverride(std::function<bool()> override) override { PreviewOverride = std::move(override); }
   void ShowSelectedFile();
   void ShowFileInfo();
   void ShowFolderSummary(bool withBlanks);

@@ -5,6 +5,7 @@
 // registry. The main window implements it; tests may implement it too.
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,9 @@ class IHost {
   virtual void GoToFolder(const std::string& folder) = 0;
   virtual bool SelectFileByName(const std::string& name) = 0;
   virtual void PreviewSelectedFile() = 0;
+  // Asked first whenever the selected file is previewed; true: it showed
+  // the file its own way and the normal preview does not run.
+  virtual void SetPreviewOverride(std::function<bool()> override) = 0;
 
   // ---- settings ----
   virtual navirt::TIniFile OpenSettings() const = 0;

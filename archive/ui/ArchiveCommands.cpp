@@ -1,0 +1,314 @@
+#include "archive/ui/ArchiveCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QWidget>
+
+#include <atomic>
+#include <filesystem>
+#include <optional>
+
+#include "archive/ui/ArcTargetDialog.h"
+#include "archive/ui/ArchiveCommandIds.h"
+#include "host/ui/AllCommands.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
+#include "host/ui/Job.h"
+#include "platform/FileInfo.h"
+#include "preview/InfoLine.h"
+
+using namespace navirt;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool HasDialog(TArcCommand c) {
+  switch (c) {
+    case TArcCommand::MlhaU:
+    case TArcCommand::Mlha_E:
+    case TArcCommand::Marcunpack1:
+    case TArcCommand::MlhaP:
+    case TArcCommand::Marcmake: return true;
+    default: return false;
+  }
+}
+
+JobSpec SpecFor(TArcCommand c) {
+  switch (c) {
+    case TArcCommand::MlhaU:
+    case TArcCommand::Mlha_E:
+    case TArcCommand::Marcunpack1: return {"解凍", "解凍中．．．", ""};
+    case TArcCommand::MlhaP:
+    case TArcCommand::Marcmake: return {"書庫作成", "圧縮中．．．", ""};
+    default: return {"書庫内一覧", "一覧作成中．．．", ""};
+  }
+}
+
+const char* NameSection(TArcCommand c) { return c == TArcCommand::MlhaP ? kLhaPackSection : kArcPackSection; }
+
+TMsgKind MsgKindOf(TArcMessageKind k) {
+  switch (k) {
+    case TArcMessageKind::Warning: return TMsgKind::Warning;
+    case TArcMessageKind::Error: return TMsgKind::Error;
+    default: return TMsgKind::Information;
+  }
+}
+
+// Restores a flag when the scope ends.
+struct FlagScope {
+  bool& flag;
+  bool old;
+  explicit FlagScope(bool& f) : flag(f), old(f) { flag = true; }
+  ~FlagScope() { flag = old; }
+};
+
+const CommandName kLhaNames[] = {cmd::MlhaU, cmd::MlhaP, cmd::Mlhalist, cmd::Mlha_V, cmd::Mlha_E};
+
+}  // namespace
+
+TArchiveController::TArchiveController(IHost& host, QObject* owner)
+    : QObject(owner), host_(host), lha_(std::make_unique<TLhaDirect>()) {
+  setObjectName("ArchiveController");
+}
+
+TArchiveController::~TArchiveController() = default;
+
+int TArchiveController::LhaVersion() const { return lha_->Version(); }
+
+void TArchiveController::UseLhaLibrary(const std::string& winName) {
+  lha_ = std::make_unique<TLhaDirect>(winName);
+  ApplyLhaAvailability();
+}
+
+void TArchiveController::ApplyLhaAvailability() {
+  const bool on = LhaCommandsEnabled(LhaVersion());
+  for (CommandName n : kLhaNames)
+    if (QAction* a = host_.Commands().Action(n)) a->setEnabled(on);
+  if (LhaCommandMenu) LhaCommandMenu->menuAction()->setEnabled(on);
+  for (QAction* b : LhaButtons) b->setEnabled(on);
+}
+
+TArcSelection TArchiveController::Selection() const {
+  TArcSelection sel;
+  sel.selectedPath = host_.HostSelectedPath();
+  sel.currentFolder = host_.HostFolder();
+  for (const std::string& p : host_.HostSelectedPaths()) sel.selectedNames.push_back(FileNamePart(p));
+  // Only whether the list is empty matters here.
+  std::error_code ec;
+  std::filesystem::directory_iterator it(sel.currentFolder, ec);
+  sel.listCount = !sel.selectedNames.empty() || (!ec && it != std::filesystem::directory_iterator()) ? 1 : 0;
+  return sel;
+}
+
+void TArchiveController::Run(TArcCommand command) {
+  const TArcSelection sel = Selection();
+  TIniFile ini = host_.OpenSettings();
+  const bool todirOpen = host_.OptionChecked(cmd::Mtodiropen1, false);
+
+  // The dialogs come first, on the window's thread: the command runs up to
+  // its dialog, the answer is kept, and the job runs it again with that
+  // answer. Nothing is done before a command's dialog.
+  std::optional<TArcTargetModel> target;
+  std::optional<std::string> name;
+  if (HasDialog(command)) {
+    bool asked = false;
+    TArcCommandEnv ask{*lha_, ini, {}, {}, todirOpen, nullptr};
+    ask.askTarget = [&](TArcTargetModel& m) {
+      asked = true;
+      TArcTargetDialog dlg(host_.HostWindow(), m);
+      if (host_.ExecDialog(dlg) != QDialog::Accepted) return false;
+      std::string folder = dlg.FolderText().toStdString();
+      if (folder.empty()) return false;
+      m.answer = WithTrailingSlash(folder);
+      target = m;
+      return false;
+    };
+    ask.askName = [&](TInputDialogModel& m) {
+      asked = true;
+      // The host's input dialog keeps the history of the section.
+      if (!host_.InputQuery(Q(m.caption), Q(m.prompt), Q(m.note), NameSection(command), Q(m.text))) return false;
+      name = host_.Answer().toStdString();
+      return false;
+    };
+    TArcOutcome first = RunArcCommand(command, sel, ask);
+    if (!asked) {
+      // Stopped by its checks before the dialog (a message, or nothing).
+      Apply(first);
+      return;
+    }
+    if (!target && !name) return;  // Cancel
+  }
+
+  TArcOutcome out;
+  JobOutcome job = RunJob(host_, SpecFor(command), [&](TJobContext& ctx) {
+    std::atomic<bool> cancel{false};
+    TArcProgress progress;
+    progress.cancel = &cancel;
+    progress.step = [&](size_t done, const std::string& entry) {
+      if (ctx.Cancelled()) cancel = true;
+      ctx.SetDone(done);
+      if (!entry.empty()) ctx.SetDetail(entry);
+    };
+    TIniFile scratch = ini;  // the history is written by the dialog already
+    TArcCommandEnv env{*lha_, scratch, {}, {}, todirOpen, &progress};
+    env.askTarget = [&](TArcTargetModel& m) {
+      m = *target;
+      return true;
+    };
+    env.askName = [&](TInputDialogModel& m) {
+      m.text = *name;
+      return true;
+    };
+    if (ctx.Cancelled()) cancel = true;
+    out = RunArcCommand(command, sel, env);
+  });
+  if (job.failed) return;  // its error box is shown
+  Apply(out);
+}
+
+void TArchiveController::Apply(const TArcOutcome& out) {
+  if (!out.acted) return;
+  // The previews below are the normal ones, never the listing again.
+  FlagScope scope(applying_);
+  if (out.messageKind != TArcMessageKind::None && !out.message.empty())
+    host_.MessageDlg(Q(out.message), QString(), MsgKindOf(out.messageKind), mbOK);
+  if (!out.jumpFolder.empty()) host_.GoToFolder(out.jumpFolder);
+  if (out.reloadList) {
+    host_.RefreshAll();
+    if (!out.reselect.empty()) host_.SelectFileByName(out.reselect);
+  }
+  if (out.normalPreview) {
+    // The file itself replaces any report (extraction without folders).
+    host_.PreviewSelectedFile();
+  } else {
+    if (out.fileInfo) {
+      const std::string path = host_.HostSelectedPath();
+      const FileStat st = StatPath(path);
+      host_.SetInfoLine(st.found ? Q(InfoLinePieces1To8(path, st)) : QString(), host_.InfoLineColor());
+    }
+    if (out.setPane) host_.SetPaneText(out.paneText, out.labelBlue ? clBlue : host_.InfoLineColor());
+  }
+  if (out.labelText) host_.SetInfoLine(Q(*out.labelText), out.labelBlue ? clBlue : host_.InfoLineColor());
+  else if (out.labelBlue) host_.SetInfoColor(clBlue);
+}
+
+bool TArchiveController::Preview() {
+  if (applying_) return false;
+  const std::string path = host_.HostSelectedPath();
+  if (!PreviewListsArchive(host_.OptionChecked(cmd::Mlhashow, false), path, *lha_)) return false;
+  Apply(LhaPreview(path, *lha_));
+  return true;
+}
+
+TArchiveController* ArchiveControllerOf(QObject* window) {
+  return window->findChild<TArchiveController*>("ArchiveController");
+}
+
+void InstallArchiveCommands(IHost& host) {
+  auto* c = new TArchiveController(host, host.HostWindow());
+  auto run = [c](TArcCommand k) { return [c, k](IHost&) { c->Run(k); }; };
+  auto lhaOn = [c](IHost&) { return LhaCommandsEnabled(c->LhaVersion()); };
+  TCommandRegistry& reg = host.Commands();
+  QMenu* menu = host.Menu(HostMenu::Archive);
+
+  reg.Install({
+                  {cmd::MlhaU, "LHA解凍(&X)", nullptr, run(TArcCommand::MlhaU), lhaOn,
+                   "LHA解凍|選択した書庫を解凍します。"},
+                  {cmd::MlhaP, "LHA作成(&A)", nullptr, run(TArcCommand::MlhaP), lhaOn,
+                   "LHA作成|選択したファイルをLHA書庫にします。"},
+                  {cmd::Mlhalist, "LHA一覧(&L)", nullptr, run(TArcCommand::Mlhalist), lhaOn,
+                   "LHA一覧|選択した書庫の内容を表示します。"},
+              },
+              menu);
+  c->LhaCommandMenu = menu->addMenu("LHAコマンド(&C)");
+  c->LhaCommandMenu->setObjectName("MlhacommandMenu");
+  c->LhaCommandMenu->menuAction()->setObjectName("Mlhacommand");
+  reg.Install({
+                  {cmd::Mlha_V, "LHA一覧-拡張（&V）", nullptr, run(TArcCommand::Mlha_V), lhaOn,
+                   "LHA一覧-拡張|書庫の内容を長い名前で表示します。"},
+                  {cmd::Mlha_E, "LHA解凍-書庫のみ(&E)", nullptr, run(TArcCommand::Mlha_E), lhaOn,
+                   "LHA解凍-書庫のみ|フォルダーを作らずに解凍します。"},
+              },
+              c->LhaCommandMenu);
+  menu->addSeparator();
+  reg.Install({
+                  {cmd::Marcunpack1, "解凍(&U)", nullptr, run(TArcCommand::Marcunpack1), {},
+                   "解凍|選択した書庫を解凍します。"},
+                  {cmd::Marclist1, "一覧(&V)", nullptr, run(TArcCommand::Marclist1), {},
+                   "一覧|選択した書庫の内容を表示します。"},
+                  {cmd::Marcmake, "作成(&M)", nullptr, run(TArcCommand::Marcmake), {},
+                   "作成|選択したファイルを書庫にします。"},
+              },
+              menu);
+  QMenu* sub = c->LhaCommandMenu;
+  QObject::connect(menu, &QMenu::aboutToShow, c,
+                   [c, sub] { sub->menuAction()->setEnabled(LhaCommandsEnabled(c->LhaVersion())); });
+
+  CommandRow show;
+  show.name = cmd::Mlhashow;
+  show.caption = "LHA書庫内容表示(&L)";
+  show.hint = "LHA書庫内容表示|LHA書庫を選ぶと内容を表示します。";
+  show.checkable = true;
+  show.checked = false;
+  reg.Install(show, host.Menu(HostMenu::Option));
+
+  // The same items in the file list's pop-up menu.
+  if (QMenu* popup = host.Menu(HostMenu::FileListPopup)) {
+    popup->addSeparator();
+    for (CommandName n : {cmd::MlhaU, cmd::MlhaP, cmd::Mlhalist}) reg.AddTo(popup, n);
+    popup->addMenu(sub);
+    for (CommandName n : {cmd::Marcunpack1, cmd::Marclist1, cmd::Marcmake}) reg.AddTo(popup, n);
+    QObject::connect(popup, &QMenu::aboutToShow, c, [c, popup, sub, &host] {
+      host.Commands().UpdateEnabling(popup);
+      sub->menuAction()->setEnabled(LhaCommandsEnabled(c->LhaVersion()));
+    });
+    // Keys and buttons ask the rule themselves: the pop-up's verdict must
+    // not stay on the shared actions.
+    QObject::connect(popup, &QMenu::aboutToHide, c, [&host] {
+      for (CommandName n : kLhaNames)
+        if (QAction* a = host.Commands().Action(n)) a->setEnabled(true);
+    });
+  }
+
+  // Toolbar buttons.
+  QToolBar* bar = host.MainToolBar();
+  QStyle* style = host.HostWindow()->style();
+  struct Button {
+    const char* object;
+    const char* text;
+    const char* tip;
+    CommandName command;
+    QStyle::StandardPixmap icon;
+  };
+  const Button buttons[] = {
+      {"ToolButton42", "書庫解凍", "書庫解凍(U)", cmd::MlhaU, QStyle::SP_ArrowDown},
+      {"ToolButton43", "書庫作成", "書庫作成(P)", cmd::MlhaP, QStyle::SP_ArrowUp},
+      {"ToolButton44", "書庫内一覧", "書庫内一覧(I)", cmd::Mlhalist, QStyle::SP_FileDialogDetailedView},
+  };
+  bar->addSeparator();
+  for (const Button& b : buttons) {
+    QAction* a = bar->addAction(style->standardIcon(b.icon), QString::fromUtf8(b.text));
+    a->setObjectName(b.object);
+    a->setToolTip(QString::fromUtf8(b.tip));
+    a->setStatusTip(QString::fromUtf8(b.tip));
+    a->setProperty("navirtCommand", b.command.text);
+    const CommandName target = b.command;
+    IHost* h = &host;
+    QObject::connect(a, &QAction::triggered, c, [h, target] {
+      if (!h->Commands().Trigger(target)) QApplication::beep();
+    });
+    c->LhaButtons.push_back(a);
+  }
+
+  // The key list was drawn before these commands existed.
+  for (const char* key : {"Mkey_I", "Mkey_P", "Mkey_U", "Mkey_semi"})
+    if (QAction* a = host.HostWindow()->findChild<QAction*>(key)) a->setEnabled(true);
+
+  host.SetPreviewOverride([c] { return c->Preview(); });
+  c->ApplyLhaAvailability();
+}

@@ -1,0 +1,330 @@
+// The archive menu on the real main window over a temporary folder, with
+// archives made by navirt-tool.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/IniFile.h"
+#include "app/ui/Unit1.h"
+#include "app/ui/Unit33.h"
+#include "archive/ui/ArcTargetDialog.h"
+#include "archive/ui/ArchiveCommands.h"
+#include "browse/ui/FileListModel.h"
+#include "edit/ui/RichEdit.h"
+#include "platform/Cp932.h"
+
+namespace fs = std::filesystem;
+
+class ArchiveUiTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string iniPath_;
+  std::string folder_;
+  QStringList messages_;
+
+  void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  }
+  // Runs navirt-tool in the folder (names are stored as given).
+  bool Tool(const std::string& args) {
+    std::string tool = std::string(NAVIRT_BINARY_DIR) + "/bin/navirt-tool";
+    std::string cmd = "cd / && cd '" + folder_ + "' && '" + tool + "' " + args + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+  }
+  std::unique_ptr<TForm1> NewForm() {
+    auto f = std::make_unique<TForm1>();
+    f->resize(1000, 700);
+    f->show();
+    QTest::qWait(10);
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      messages_ << text;
+      return int(mbOK);
+    };
+    f->GoToFolder(folder_);
+    return f;
+  }
+  static QString Pane(TForm1* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->PaneText())); }
+  static void Select(TForm1* f, const std::vector<std::string>& names) {
+    auto* sel = f->FileView1->selectionModel();
+    sel->clearSelection();
+    bool first = true;
+    for (const auto& n : names) {
+      int row = f->FileModel->RowOfName(n, true);
+      QVERIFY2(row >= 0, n.c_str());
+      QModelIndex idx = f->FileModel->index(row, 0);
+      if (first) sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      else sel->select(idx, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      first = false;
+    }
+  }
+  static QAction* Act(TForm1* f, CommandName n) { return f->Commands().Action(n); }
+
+ private slots:
+  void init() {
+    iniPath_ = tmp_.path().toStdString() + "/navirt.ini";
+    fs::remove(iniPath_);
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(iniPath_));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp_.path().toStdString() + "/xdg"));
+    folder_ = tmp_.path().toStdString() + "/arc dir/";
+    fs::remove_all(folder_);
+    fs::create_directories(folder_ + "sub");
+    Write(folder_ + "a.txt", "alpha\r\n");
+    Write(folder_ + "b.txt", "bravo\r\n");
+    Write(folder_ + ".hidden.txt", "hidden\r\n");
+    Write(folder_ + "sub/inner.txt", "inner\r\n");
+    Write(folder_ + "plain.exe", "not an archive\r\n");
+    QVERIFY(Tool("arc create pack.zip a.txt b.txt"));
+    QVERIFY(Tool("arc create pack.lzh a.txt b.txt"));
+    messages_.clear();
+  }
+
+  void menuRowsPopupCopiesAndButtons() {
+    auto f = NewForm();
+    QMenu* menu = f->Marchive;
+    QStringList captions;
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator()) captions << a->text();
+    QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&A)", "LHA一覧(&L)", "LHAコマンド(&C)", "解凍(&U)",
+                                    "一覧(&V)", "作成(&M)"}));
+    QVERIFY(menu->menuAction()->isVisible());
+    auto* ctl = ArchiveControllerOf(f.get());
+    QVERIFY(ctl);
+    QStringList sub;
+    for (QAction* a : ctl->LhaCommandMenu->actions()) sub << a->objectName();
+    QCOMPARE(sub, (QStringList{"Mlha_V", "Mlha_E"}));
+    QVERIFY(f->FileListPopup->actions().contains(Act(f.get(), cmd::Marcmake)));
+    QVERIFY(f->FileListPopup->actions().contains(ctl->LhaCommandMenu->menuAction()));
+    QVERIFY(f->Moption->actions().contains(Act(f.get(), cmd::Mlhashow)));
+    QAction* b = f->ActionNamed("ToolButton44");
+    QVERIFY(b && f->ToolBar1->actions().contains(b));
+    QCOMPARE(b->text(), QString("書庫内一覧"));
+    QCOMPARE(b->property("navirtCommand").toString(), QString("Mlhalist"));
+    // The button runs the command: the listing of the selected archive.
+    Select(f.get(), {"pack.zip"});
+    b->trigger();
+    QVERIFY2(Pane(f.get()).contains("Listing of archive : "), qPrintable(Pane(f.get())));
+  }
+
+  void listingGoesToThePaneInBlue() {
+    auto f = NewForm();
+    Select(f.get(), {"pack.zip"});
+    Act(f.get(), cmd::Marclist1)->trigger();
+    QStringList lines = Pane(f.get()).split("\r\n");
+    QVERIFY2(lines.size() > 6, qPrintable(Pane(f.get())));
+    QCOMPARE(lines[1], "Listing of archive : " + QString::fromStdString(folder_ + "pack.zip"));
+    QVERIFY(lines.filter("a.txt").size() == 1 && lines.filter("b.txt").size() == 1);
+    QVERIFY2(Pane(f.get()).contains("     2 files"), qPrintable(Pane(f.get())));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    QVERIFY(!f->PaneHasUnsavedEdits());
+    QVERIFY(messages_.isEmpty());
+
+    // The LHA route for ".lzh": the library's own listing, also blue.
+    Select(f.get(), {"b.txt"});
+    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
+    Select(f.get(), {"pack.lzh"});
+    Act(f.get(), cmd::Mlhalist)->trigger();
+    QVERIFY2(Pane(f.get()).startsWith("Listing of archive : "), qPrintable(Pane(f.get())));
+    QVERIFY(Pane(f.get()).contains("2 file(s)") && Pane(f.get()).contains("b.txt"));
+    QVERIFY(!Pane(f.get()).contains("  Name            Original"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    QVERIFY(f->InfoLine().startsWith("pack.lzh"));
+
+    // Not an archive: nothing but a word, and the pane keeps the file.
+    Select(f.get(), {"a.txt"});
+    Act(f.get(), cmd::Marclist1)->trigger();
+    QCOMPARE(Pane(f.get()), QString("alpha"));
+    QCOMPARE(messages_.size(), 1);
+  }
+
+  void extractionAsksForTheFolder() {
+    auto f = NewForm();
+    const std::string out = tmp_.path().toStdString() + "/out zip";
+    fs::create_directories(out);
+    QStringList seen;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = qobject_cast<TArcTargetDialog*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      seen << dlg->Operation->text() << dlg->Files->item(0)->text() << dlg->FolderText();
+      dlg->SetFolderText(QString::fromStdString(out));
+      return int(QDialog::Accepted);
+    };
+    Select(f.get(), {"pack.zip"});
+    Act(f.get(), cmd::Marcunpack1)->trigger();
+    QCOMPARE(seen.value(0), QString("解凍  1個のファイル"));
+    QCOMPARE(seen.value(1), QString::fromStdString(folder_ + "pack.zip"));
+    QCOMPARE(seen.value(2), QString::fromStdString(folder_));
+    QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("bravo\r\n"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    QVERIFY(messages_.isEmpty());
+
+    // Cancel: nothing is written, the pane keeps what it had.
+    const std::string out2 = tmp_.path().toStdString() + "/out lzh";
+    fs::create_directories(out2);
+    Select(f.get(), {"pack.lzh"});
+    QString before = Pane(f.get());
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    Act(f.get(), cmd::MlhaU)->trigger();
+    QVERIFY(fs::is_empty(out2));
+    QCOMPARE(Pane(f.get()), before);
+
+    // LHA extraction with "処理先フォルダー表示" on moves to the target.
+    Act(f.get(), cmd::Mtodiropen1)->setChecked(true);
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = qobject_cast<TArcTargetDialog*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->SetFolderText(QString::fromStdString(out2));
+      return int(QDialog::Accepted);
+    };
+    Select(f.get(), {"pack.lzh"});
+    Act(f.get(), cmd::MlhaU)->trigger();
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
+    QCOMPARE(Read(out2 + "/a.txt"), std::string("alpha\r\n"));
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(out2 + "/"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+  }
+
+  void creationPacksTheSelectedFiles() {
+    auto f = NewForm();
+    f->dialogHook = [](QDialog& d) {
+      auto* dlg = qobject_cast<TForm33*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->SetAnswerText("made.zip");
+      return int(QDialog::Accepted);
+    };
+    // A folder and a hidden file in the selection contribute nothing.
+    Select(f.get(), {"a.txt", "b.txt", "sub", ".hidden.txt"});
+    Act(f.get(), cmd::Marcmake)->trigger();
+    QVERIFY(fs::exists(folder_ + "made.zip"));
+    QVERIFY2(Pane(f.get()).endsWith("Result code = 0"), qPrintable(Pane(f.get())));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    navirt::TIniFile ini(iniPath_);
+    QCOMPARE(ini.ReadString("ARCpack", "Items_0", ""), std::string("#made.zip#"));
+    // What it holds, as "一覧(&V)" shows it.
+    QVERIFY(f->SelectFileByName("made.zip"));
+    Act(f.get(), cmd::Marclist1)->trigger();
+    QString listing = Pane(f.get());
+    QVERIFY2(listing.contains("a.txt") && listing.contains("b.txt"), qPrintable(listing));
+    QVERIFY(!listing.contains("inner") && !listing.contains("hidden"));
+    QVERIFY(listing.contains("     2 files"));
+
+    // LHA creation: ".lzh" replaces another extension; the label names it.
+    f->dialogHook = [](QDialog& d) {
+      auto* dlg = qobject_cast<TForm33*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->SetAnswerText("made2.txt");
+      return int(QDialog::Accepted);
+    };
+    Select(f.get(), {"a.txt", "b.txt"});
+    Act(f.get(), cmd::MlhaP)->trigger();
+    QVERIFY(fs::exists(folder_ + "made2.lzh"));
+    QVERIFY(!fs::exists(folder_ + "made2.txt"));
+    QCOMPARE(f->InfoLine(), QString::fromStdString(folder_ + "made2.lzh   2個のファイル"));
+
+    // Cancel at the name: no archive, no history.
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    Select(f.get(), {"a.txt"});
+    Act(f.get(), cmd::Marcmake)->trigger();
+    QVERIFY(!fs::exists(folder_ + "a.lzh"));
+    navirt::TIniFile after(iniPath_);
+    QCOMPARE(after.ReadString("ARCpack", "Items_1", ""), std::string());
+  }
+
+  void previewListsLhaArchivesOnlyWithTheOption() {
+    auto f = NewForm();
+    QAction* show = Act(f.get(), cmd::Mlhashow);
+    QVERIFY(!show->isChecked());
+    Select(f.get(), {"pack.lzh"});
+    QVERIFY(!Pane(f.get()).contains("file(s)"));  // the raw bytes of the archive
+    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
+
+    show->setChecked(true);
+    Select(f.get(), {"a.txt"});
+    QCOMPARE(Pane(f.get()), QString("alpha"));
+    Select(f.get(), {"pack.lzh"});
+    QVERIFY2(Pane(f.get()).contains("2 file(s)") && Pane(f.get()).contains("b.txt"), qPrintable(Pane(f.get())));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    QVERIFY(f->InfoLine().startsWith("pack.lzh"));
+    // An ".exe" that is no archive, and a ZIP, keep the normal preview.
+    Select(f.get(), {"plain.exe"});
+    QCOMPARE(Pane(f.get()), QString("not an archive"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
+    Select(f.get(), {"pack.zip"});
+    QVERIFY(!Pane(f.get()).contains("Listing"));
+
+    // Off again: the archive's bytes, not its listing.
+    show->setChecked(false);
+    Select(f.get(), {"pack.lzh"});
+    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
+    QVERIFY(!Pane(f.get()).contains("file(s)"));
+  }
+
+  void keysListAndToggleThePreview() {
+    auto f = NewForm();
+    Select(f.get(), {"pack.zip"});
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_I);
+    QVERIFY2(Pane(f.get()).contains("Listing of archive : "), qPrintable(Pane(f.get())));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    QVERIFY(f->ActionNamed("Mkey_I")->isEnabled());
+
+    // ";" turns the option on and lists the selected archive.
+    Select(f.get(), {"pack.lzh"});
+    QVERIFY(!Pane(f.get()).contains("file(s)"));
+    QTest::keyClick(f->FileView1, Qt::Key_Semicolon);
+    QVERIFY(Act(f.get(), cmd::Mlhashow)->isChecked());
+    QVERIFY2(Pane(f.get()).contains("2 file(s)"), qPrintable(Pane(f.get())));
+    QTest::keyClick(f->FileView1, Qt::Key_Semicolon);
+    QVERIFY(!Act(f.get(), cmd::Mlhashow)->isChecked());
+  }
+
+  void withoutTheLhaLibraryItsItemsAreOff() {
+    auto f = NewForm();
+    auto* ctl = ArchiveControllerOf(f.get());
+    QVERIFY(ctl->LhaVersion() > 0);
+    ctl->UseLhaLibrary("NOSUCHLHA32.DLL");
+    QCOMPARE(ctl->LhaVersion(), 0);
+    emit f->Marchive->aboutToShow();
+    for (CommandName n : {cmd::MlhaU, cmd::MlhaP, cmd::Mlhalist, cmd::Mlha_V, cmd::Mlha_E})
+      QVERIFY2(!Act(f.get(), n)->isEnabled(), n.text);
+    QVERIFY(!ctl->LhaCommandMenu->menuAction()->isEnabled());
+    QVERIFY(Act(f.get(), cmd::Marclist1)->isEnabled());
+    QVERIFY(!f->ActionNamed("ToolButton42")->isEnabled());
+    emit f->Marchive->aboutToHide();
+
+    // Key I says why and leaves the pane alone; the general list still works.
+    Select(f.get(), {"pack.zip"});
+    QString before = Pane(f.get());
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_I);
+    QCOMPARE(Pane(f.get()), before);
+    QVERIFY2(f->StatusPanel(4).contains("LHA一覧"), qPrintable(f->StatusPanel(4)));
+    Act(f.get(), cmd::Marclist1)->trigger();
+    QVERIFY(Pane(f.get()).contains("Listing of archive : "));
+
+    // The preview option alone shows no listing without the library.
+    Act(f.get(), cmd::Mlhashow)->setChecked(true);
+    Select(f.get(), {"pack.lzh"});
+    QVERIFY(!Pane(f.get()).contains("file(s)"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
+    ctl->UseLhaLibrary("UNLHA32.DLL");
+    QVERIFY(f->ActionNamed("ToolButton42")->isEnabled());
+  }
+};
+
+QTEST_MAIN(ArchiveUiTest)
+#include "ArchiveUiTest.moc"
