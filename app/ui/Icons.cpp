@@ -44,6 +44,9 @@ constexpr ButtonIcon kButtonIcons[] = {
     {"ToolButton41", "folder-open", "フ"},
     {"ToolButton12", "view-filter", "拡"},
     {"ToolButton52", "format-text-direction-ltr", "字"},
+    {"ToolButton42", "archive-extract", "解"},
+    {"ToolButton43", "archive-insert", "作"},
+    {"ToolButton44", "package-x-generic", "覧"},
 };
 
 QIcon DrawnIcon(const QString& initial) {
