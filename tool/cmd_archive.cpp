@@ -45,6 +45,15 @@ std::string ToTerminal(const std::string& cp932) {
   return out;
 }
 
+// An archive path that names no file is bad input, not a failed run.
+bool Unusable(const std::string& path, int& rc) {
+  if (IsDirectory(path)) rc = Fail(path + ": is a folder, not an archive");
+  else if (!StatPath(path).found) rc = Fail(path + ": no such file");
+  else if (!IsRegularFile(path)) rc = Fail(path + ": not a regular file");
+  else return false;
+  return true;
+}
+
 int ResultFailure(int rc, TArchiveFile& f) {
   char code[32];
   std::snprintf(code, sizeof code, "0x%04X", rc);
@@ -53,6 +62,7 @@ int ResultFailure(int rc, TArchiveFile& f) {
 }
 
 int List(const std::string& path) {
+  if (int rc; Unusable(path, rc)) return rc;
   TArchiveFile f;
   f.SetFileName(path);
   f.SetOutputSize(8192);
@@ -67,7 +77,7 @@ int List(const std::string& path) {
 }
 
 int Extract(const std::string& path, const std::string& dir) {
-  if (!IsRegularFile(path)) return Failed(path + ": no such file");
+  if (int rc; Unusable(path, rc)) return rc;
   TArchiveFile f;
   f.SetFileName(path);
   f.SetOutputSize(1 << 20);
@@ -83,7 +93,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
     return Failed(path + ": the extension names no archive format");
   bool folders = false;
   for (const auto& f : files) {
-    if (!StatPath(f).found) return Failed(f + ": no such file");
+    if (!StatPath(f).found && f.find_first_of("*?") == std::string::npos) return Failed(f + ": no such file");
     folders = folders || IsDirectory(f);
   }
   // Packed under a temporary name first: a failure keeps the old archive.
@@ -117,7 +127,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
 }
 
 int Check(const std::string& path) {
-  if (!IsRegularFile(path)) return Failed(path + ": no such file");
+  if (int rc; Unusable(path, rc)) return rc;
   TArchiveFile f;
   f.SetFileName(path);
   return f.Check(0, 0) ? kExitOk : Failed(path + ": not recognised as an archive");

@@ -59,12 +59,16 @@ int CmdLines(int argc, char** argv) {
   if (rest.size() < arity || rest.size() > arity + 1)
     return Fail(std::string("lines ") + cmd->name + ": usage: " + cmd->usage);
   LinesCall call;
-  for (std::size_t k = 0; k < arity; ++k) call.args.push_back(sjisArgs ? rest[k] : Utf8ToCp932(rest[k]));
+  for (std::size_t k = 0; k < arity; ++k) {
+    std::string arg = rest[k], error;
+    if (!sjisArgs && !ArgToCp932(rest[k], arg, error)) return Fail(std::string("lines ") + cmd->name + ": " + error);
+    call.args.push_back(std::move(arg));
+  }
   std::string input;
   if (!ReadInput(rest.size() > arity ? rest.back() : std::string(), input)) return kExitUsage;
   call.lines = SplitLines(input);
   if (int rc = cmd->run(call); rc != kExitOk) return rc;
-  if (!WriteOutput(JoinLines(call.lines))) return Fail("write error");
+  if (!WriteOutput(JoinLines(call.lines))) return WriteError();
   return kExitOk;
 }
 
