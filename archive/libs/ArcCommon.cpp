@@ -315,6 +315,7 @@ bool WildMatch(std::string_view pattern, std::string_view path) {
 }
 
 bool DiskWildMatch(std::string_view p, std::string_view s) {
+  if (p == "*.*") return true;  // every name, with an extension or without
   size_t pi = 0, si = 0, starP = std::string_view::npos, starS = 0;
   while (si < s.size()) {
     if (pi < p.size() && p[pi] == '*') {
@@ -921,10 +922,10 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
       return kErrFileOpen;
     }
     std::string s = StoredName(name, baseFolder, storedPaths);
-    // A named link stays a link, unless it names a folder to pack whole:
-    // that folder is the tree the user chose.
+    // A named link stays a link too (callers that mean the folder behind a
+    // link list its files themselves).
     struct stat lst;
-    if (::lstat(disk.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) && !(S_ISDIR(st.st_mode) && recurse)) {
+    if (::lstat(disk.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
       AddLink(disk, s, lst, storeLinks, out, rep);
     } else if (S_ISDIR(st.st_mode)) {
       if (!recurse) {

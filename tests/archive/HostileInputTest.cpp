@@ -228,6 +228,7 @@ TEST(HostileInput, PackingNeverFollowsLinksOutOfTheTreeOrLoops) {
   TempDir tmp;
   WriteFile(tmp / "secret.txt", "outside\n");
   WriteFile(tmp / "tree/in.txt", "inside\n");
+  WriteFile(tmp / "tree/README", "no extension\n");
   ASSERT_EQ(::symlink("..", (tmp / "tree/up").c_str()), 0);
   ASSERT_EQ(::symlink("..", (tmp / "tree/up2").c_str()), 0);
   ASSERT_EQ(::symlink("in.txt", (tmp / "tree/ln.txt").c_str()), 0);
@@ -242,6 +243,7 @@ TEST(HostileInput, PackingNeverFollowsLinksOutOfTheTreeOrLoops) {
       EXPECT_EQ(n.find("up/"), std::string::npos) << n;
     }
     EXPECT_NE(std::find(names.begin(), names.end(), "tree/in.txt"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "tree/README"), names.end());
     EXPECT_LT(names.size(), 8u);
   }
   // Tar keeps the link inside the tree as a link.
