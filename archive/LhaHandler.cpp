@@ -1,5 +1,5 @@
 // The LHA family: TLha32 over UNLHA32, and TArj32, which lists and unpacks
-// through UNARJ32J but writes through UNLHA32 with LHA's switches.
+// through UNARJ32J and refuses to write.
 #include "archive/HandlerBase.h"
 
 namespace navirt::arcimpl {
@@ -119,8 +119,12 @@ class TLha32 : public TDllArchiver {
 class TArj32 : public TLha32 {
  public:
   explicit TArj32(TArchiverContext& ctx) : TLha32(ctx, TWordSet::Arj, "UNARJ32J.DLL", "Unarj", kLoadArj) {}
-  void PrepareToPack() override {
-    if (!EnsureLoaded("UNLHA32.DLL")) throw EArchiver(kLoadLha);
+  // No library here writes ARJ: the LHA library would put an LZH archive
+  // under the ".arj" name.
+  void PrepareToPack() override { throw EArchiver(kMsgPack); }
+  int Pack(void*, const TArchiverOptions&, bool, const std::string&, const std::vector<std::string>&,
+           const std::string&) override {
+    throw EArchiver(kMsgPack);
   }
 };
 

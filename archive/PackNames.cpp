@@ -52,6 +52,10 @@ struct ExpandCtx {
   std::time_t lo, hi;
   const std::function<bool()>& stop;
   bool stopped = false;
+  bool literal = false;  // the mask names a file that exists as given
+  // Names to pack match case-sensitively with "*" and "?" only; exclusions
+  // keep the archivers' looser masks (they can only leave files out).
+  bool diskMasks = true;
 };
 
 // Masks here know only "*" and "?": a "[" in a file name is itself.
@@ -85,12 +89,16 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
     if (n == "." || n == "..") continue;
     std::string full = dir.empty() ? n : (dir.back() == '/' ? dir + n : dir + "/" + n);
     struct stat st;
-    if (::stat(full.c_str(), &st) != 0) continue;
+    // Links are not followed: the library stores or skips them.
+    if (::lstat(full.c_str(), &st) != 0) continue;
     if (S_ISDIR(st.st_mode)) {
       if (recurse && (cx.o.a > 0 || !Hidden(full, n))) subdirs.push_back(n);
       continue;
     }
-    if (!arc::WildMatch(DosMask(mask), n)) continue;
+    if (cx.literal ? n != mask
+        : cx.diskMasks ? !arc::DiskWildMatch(mask, n)
+                       : !arc::WildMatch(DosMask(mask), n))
+      continue;
     if (cx.o.a <= 0 && Hidden(full, n)) continue;
     if (cx.hasLo && st.st_mtime < cx.lo) continue;
     if (cx.hasHi && st.st_mtime > cx.hi) continue;
@@ -109,22 +117,31 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
 void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>& out) {
   std::string folder, mask;
   std::string diskName = name;
-  for (char& ch : diskName)
-    if (ch == '\\') ch = '/';
+  // "\" separates, unless the name exists as given: then it is a
+  // character of that name.
+  struct stat given;
+  const bool asGiven = name.find('\\') != std::string::npos && ::lstat(name.c_str(), &given) == 0;
+  if (!asGiven)
+    for (char& ch : diskName)
+      if (ch == '\\') ch = '/';
+  cx.literal = false;
   if (cx.o.r > 1 && IsDirectory(diskName)) {
     folder = name;
     while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
     mask = "*.*";
   } else {
-    size_t sep = name.find_last_of("/\\");
+    size_t sep = name.find_last_of(asGiven ? "/" : "/\\");
     folder = sep == std::string::npos ? "" : name.substr(0, sep);
     mask = sep == std::string::npos ? name : name.substr(sep + 1);
     if (sep == 0) folder = name.substr(0, 1);
+    struct stat st;
+    cx.literal = cx.diskMasks && ::lstat(diskName.c_str(), &st) == 0;
   }
   std::string dir = folder;
-  for (char& ch : dir)
-    if (ch == '\\') ch = '/';
-  bool wild = mask.find_first_of("*?") != std::string::npos;
+  if (!asGiven)
+    for (char& ch : dir)
+      if (ch == '\\') ch = '/';
+  bool wild = !cx.literal && mask.find_first_of("*?") != std::string::npos;
   bool recurse = cx.o.r > 0 && (cx.o.p <= 0 || wild);
   if (folder == "/" || folder == "\\") {
     // The root keeps its one separator.
@@ -151,6 +168,7 @@ int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& n
   std::vector<std::string> excluded;
   {
     ExpandCtx ex{o, false, false, 0, 0, std::function<bool()>()};
+    ex.diskMasks = false;
     for (const auto& x : o.jx) ExpandOne(ex, x, excluded);
   }
   std::vector<std::string> lowerEx;

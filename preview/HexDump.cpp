@@ -24,7 +24,7 @@ inline char* PutLineNumber(char* p, size_t n) {
 }  // namespace
 
 bool AppendHexDumpRows(std::string_view bytes, std::string& out, std::string_view eol, const KeepGoing& keepGoing,
-                       size_t checkEvery) {
+                       size_t checkEvery, size_t firstLine) {
   const size_t n = bytes.size();
   const size_t fullRows = n / 16;
   const size_t rowLen = 11 + 48 + eol.size();
@@ -34,7 +34,7 @@ bool AppendHexDumpRows(std::string_view bytes, std::string& out, std::string_vie
   size_t base = out.size();
   out.resize(base + (fullRows + 1) * rowLen);
   char* p = out.data() + base;
-  size_t line = 1;
+  size_t line = firstLine;
   size_t row = 0;
   bool stopped = false;
   for (; row < fullRows; ++row) {

@@ -23,8 +23,10 @@ using KeepGoing = std::function<bool()>;
 // "XX " per byte. An empty input gives one line "00000001 : ". When stopped,
 // the rows written so far stay, and a last partial row is still written
 // when the size is not a multiple of 16. Returns false when stopped.
+// firstLine numbers the first row: a file dumped piece by piece, in pieces
+// of a multiple of 16 bytes, gives the rows of the whole.
 bool AppendHexDumpRows(std::string_view bytes, std::string& out, std::string_view eol,
-                       const KeepGoing& keepGoing = {}, size_t checkEvery = 65536);
+                       const KeepGoing& keepGoing = {}, size_t checkEvery = 65536, size_t firstLine = 1);
 
 // The standard dump as the pane shows it: the information line, an empty
 // line, the two heading lines, the rows; "中断しました！" last when stopped.

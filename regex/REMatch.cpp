@@ -33,13 +33,15 @@ inline bool AtEnd(std::string_view t, size_t p) { return p >= t.size() || t[p] =
 
 }  // namespace
 
-size_t TMatchCORE::MatchFrom(std::string_view text, size_t p, int s) const {
+size_t TMatchCORE::MatchFrom(std::string_view text, size_t p, int s, TAttemptMemo* memo) const {
   if (s < 0) return npos;
   const TRE_DFA& dfa = DFA();
   size_t best = npos;
   size_t cpos;
   uint32_t c;
   for (;;) {
+    // Past here an earlier attempt found nothing, the line tail included.
+    if (memo && memo->Passed(p, s)) return best;
     if (dfa.Accepting(s)) best = p;
     cpos = p;
     c = TextChar(text, p);
@@ -53,15 +55,44 @@ size_t TMatchCORE::MatchFrom(std::string_view text, size_t p, int s) const {
   return best;
 }
 
-size_t TMatchCORE::MatchAtLineStart(std::string_view text, size_t p, int s) const {
-  if (!HasLHead()) return MatchFrom(text, p, s);
-  size_t a = MatchFrom(text, p, Step(s, LineHeadChar()));
+size_t TMatchCORE::MatchAtLineStart(std::string_view text, size_t p, int s, TAttemptMemo* memo) const {
+  if (!HasLHead()) return MatchFrom(text, p, s, memo);
+  size_t a = MatchFrom(text, p, Step(s, LineHeadChar()), memo);
   if (a == npos) return npos;
+  // a succeeded, so the places it noted are no failures: no memo here.
   size_t b = MatchFrom(text, p, s);
   return (b != npos && b >= a) ? b : a;
 }
 
 REMatch TMatchCORE::MatchSimple(std::string_view text) const {
+  const TRE_DFA& dfa = DFA();
+  const int init = dfa.InitialState();
+  if (dfa.Accepting(init) && AtEnd(text, 0)) return {true, 0, 0};
+  TAttemptMemo memo(0);
+  for (size_t q = 0; !AtEnd(text, q); q += CharLen(text, q)) {
+    size_t p = q;
+    {
+      size_t probe = q;
+      uint32_t c = TextChar(text, probe);
+      if (!dfa.Accepting(init) && dfa.Step(init, c) < 0) continue;
+    }
+    int s = init;
+    size_t end = npos;
+    for (;;) {
+      // A place a failed attempt passed: nothing more to find from here.
+      if (memo.Passed(p, s)) break;
+      if (dfa.Accepting(s)) end = p;
+      uint32_t c = TextChar(text, p);
+      if (c == 0) break;
+      s = dfa.Step(s, c);
+      if (s < 0) break;
+    }
+    if (end != npos) return {true, q, end};
+  }
+  return {};
+}
+
+REMatch TMatchCORE::MatchSimpleByAttempts(std::string_view text) const {
   const TRE_DFA& dfa = DFA();
   const int init = dfa.InitialState();
   if (dfa.Accepting(init) && AtEnd(text, 0)) return {true, 0, 0};
@@ -88,6 +119,22 @@ REMatch TMatchCORE::MatchSimple(std::string_view text) const {
 }
 
 REMatch TMatchCORE::SearchOnward(std::string_view text) const {
+  const int init = InitialState();
+  TAttemptMemo memo(0);
+  size_t q = 0;
+  for (; !AtEnd(text, q); q += CharLen(text, q)) {
+    size_t e = MatchFrom(text, q, init, &memo);
+    if (e != npos) return {true, q, e};
+    if (text[q] == '\n' && HasLHead()) {
+      e = MatchAtLineStart(text, q + 1, init, &memo);
+      if (e != npos) return {true, q + 1, e};
+    }
+  }
+  if (HasLTail() && Step(init, LineTailChar()) >= 0) return {true, q, q};
+  return {};
+}
+
+REMatch TMatchCORE::SearchOnwardByAttempts(std::string_view text) const {
   const int init = InitialState();
   size_t q = 0;
   for (; !AtEnd(text, q); q += CharLen(text, q)) {

@@ -9,6 +9,7 @@
 //
 // Messages of the engine are UTF-8 (they go to message boxes and terminals);
 // expressions and texts are Shift_JIS bytes.
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -394,13 +395,42 @@ struct REMatch {
   size_t Start = 0, End = 0;
 };
 
+// The places (position, DFA state) that a failed attempt of one search
+// passed through. What follows such a place depends on nothing else, so a
+// later attempt that reaches it will find nothing beyond it either and
+// stops there: each position is then walked a bounded number of times
+// instead of once per start before it. One state per position is kept.
+class TAttemptMemo {
+ public:
+  explicit TAttemptMemo(size_t base) : base_(base) {}
+  // True when a failed attempt stood at p in state s; else notes it.
+  bool Passed(size_t p, int s) {
+    if (s < 0 || s >= 0xFFFF || p < base_) return false;
+    const size_t i = p - base_;
+    if (i >= marks_.size()) marks_.resize(std::max(i + 1, marks_.size() * 2), 0);
+    const uint16_t mark = static_cast<uint16_t>(s + 1);
+    if (marks_[i] == mark) return true;
+    marks_[i] = mark;
+    return false;
+  }
+
+ private:
+  size_t base_;
+  std::vector<uint16_t> marks_;
+};
+
 class TMatchCORE : public TRegularExpression {
  public:
   TMatchCORE_LineSeparator LineSeparator = mcls_CRLF;
 
   // Longest match from offset p in DFA state s; returns the end or npos.
-  size_t MatchFrom(std::string_view text, size_t p, int s) const;
-  size_t MatchAtLineStart(std::string_view text, size_t p, int s) const;
+  // With memo, the attempt notes its places and stops at one a failed
+  // attempt passed (a search returns at its first attempt that succeeds).
+  size_t MatchFrom(std::string_view text, size_t p, int s, TAttemptMemo* memo = nullptr) const;
+  size_t MatchAtLineStart(std::string_view text, size_t p, int s, TAttemptMemo* memo = nullptr) const;
+  // The same searches one attempt at a time, for comparison in tests.
+  REMatch MatchSimpleByAttempts(std::string_view text) const;
+  REMatch SearchOnwardByAttempts(std::string_view text) const;
   REMatch MatchSimple(std::string_view text) const;
   REMatch MatchAnchored(std::string_view text) const;
   REMatch SearchOnward(std::string_view text) const;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 
 namespace navirt::tool {
@@ -65,8 +66,75 @@ std::string_view MappedInput::View() const {
   return map_ ? std::string_view(static_cast<const char*>(map_), size_) : std::string_view(bytes_);
 }
 
+namespace {
+// The reason of the first failed write to standard output (0: none).
+int& OutputErrno() {
+  static int err = 0;
+  return err;
+}
+void NoteOutputError() {
+  if (OutputErrno() == 0) OutputErrno() = errno ? errno : EIO;
+}
+}  // namespace
+
 bool WriteOutput(std::string_view bytes) {
-  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+  errno = 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return true;
+  NoteOutputError();
+  return false;
+}
+
+bool OutputOk() {
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) NoteOutputError();
+  return OutputErrno() == 0;
+}
+
+int WriteError() {
+  static bool told = false;  // said once, however many writes failed
+  OutputOk();
+  if (told) return kExitUsage;
+  told = true;
+  return Fail(std::string("write error: ") + std::strerror(OutputErrno() ? OutputErrno() : EIO));
+}
+
+bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error) {
+  out.clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    bool valid = len > 0 && i + len <= utf8.size() && c < 0xF5;
+    char32_t cp = len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+    for (size_t k = 1; valid && k < len; ++k) {
+      const unsigned char t = static_cast<unsigned char>(utf8[i + k]);
+      valid = (t & 0xC0) == 0x80;
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    valid = valid && !(len == 3 && cp < 0x800) && !(len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) &&
+            !(cp >= 0xD800 && cp <= 0xDFFF);
+    if (!valid) {
+      char buf[96];
+      std::snprintf(buf, sizeof buf, "the argument is not UTF-8 (byte 0x%02X; --sjis-args takes raw bytes)", c);
+      error = buf;
+      return false;
+    }
+    const std::string_view ch = utf8.substr(i, len);
+    std::string enc = Utf8ToCp932(ch);
+    if (enc == "?") {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+      error = "the character '" + std::string(ch) + "' (" + buf + ") has no Shift_JIS form";
+      return false;
+    }
+    out += enc;
+    i += len;
+  }
+  return true;
 }
 
 int Fail(const std::string& message) {

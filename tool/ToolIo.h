@@ -31,8 +31,17 @@ class MappedInput {
   std::string bytes_;
 };
 
-// Writes bytes to standard output unchanged.
+// Writes bytes to standard output unchanged. A failure is kept for
+// CheckOutput and reported once.
 bool WriteOutput(std::string_view bytes);
+// Prints "navirt-tool: write error: reason" and returns kExitUsage.
+int WriteError();
+// Flushes standard output: true when everything written arrived.
+bool OutputOk();
+// A UTF-8 argument as CP932 bytes. A character CP932 lacks, or bytes that
+// are not UTF-8, leave an error naming them (the "?" that would stand in
+// is an operator in expressions).
+bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error);
 // Prints "navirt-tool: message" to standard error and returns kExitUsage.
 int Fail(const std::string& message);
 

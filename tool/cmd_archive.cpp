@@ -46,6 +46,15 @@ std::string ToTerminal(const std::string& cp932) {
   return out;
 }
 
+// An archive path that names no file is bad input, not a failed run.
+bool Unusable(const std::string& path, int& rc) {
+  if (IsDirectory(path)) rc = Fail(path + ": is a folder, not an archive");
+  else if (!StatPath(path).found) rc = Fail(path + ": no such file");
+  else if (!IsRegularFile(path)) rc = Fail(path + ": not a regular file");
+  else return false;
+  return true;
+}
+
 int ResultFailure(int rc, TArchiveFile& f) {
   char code[32];
   std::snprintf(code, sizeof code, "0x%04X", rc);
@@ -55,6 +64,7 @@ int ResultFailure(int rc, TArchiveFile& f) {
 
 // The text "一覧(&V)" puts in the pane.
 int List(const std::string& path) {
+  if (int rc; Unusable(path, rc)) return rc;
   TArcOutcome o = GeneralList(path);
   if (!o.message.empty()) return Failed(path + ": " + o.message);
   if (!o.setPane) return Failed(path + ": not an archive the libraries recognise");
@@ -65,6 +75,7 @@ int List(const std::string& path) {
 // What selecting the file shows with "LHA書庫内容表示(&L)" checked: the LHA
 // listing, or nothing when the normal preview would run.
 int Preview(const std::string& path) {
+  if (int rc; Unusable(path, rc)) return rc;
   TLhaDirect lha;
   if (!PreviewListsArchive(true, path, lha)) return Failed(path + ": shown as it is (no LHA listing)");
   TArcOutcome o = LhaPreview(path, lha);
@@ -74,7 +85,7 @@ int Preview(const std::string& path) {
 }
 
 int Extract(const std::string& path, const std::string& dir) {
-  if (!IsRegularFile(path)) return Failed(path + ": no such file");
+  if (int rc; Unusable(path, rc)) return rc;
   TArchiveFile f;
   f.SetFileName(path);
   f.SetOutputSize(1 << 20);
@@ -90,7 +101,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
     return Failed(path + ": the extension names no archive format");
   bool folders = false;
   for (const auto& f : files) {
-    if (!StatPath(f).found) return Failed(f + ": no such file");
+    if (!StatPath(f).found && f.find_first_of("*?") == std::string::npos) return Failed(f + ": no such file");
     folders = folders || IsDirectory(f);
   }
   // Packed under a temporary name first: a failure keeps the old archive.
@@ -124,7 +135,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
 }
 
 int Check(const std::string& path) {
-  if (!IsRegularFile(path)) return Failed(path + ": no such file");
+  if (int rc; Unusable(path, rc)) return rc;
   TArchiveFile f;
   f.SetFileName(path);
   return f.Check(0, 0) ? kExitOk : Failed(path + ": not recognised as an archive");

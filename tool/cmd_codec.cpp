@@ -13,6 +13,7 @@
 #include <string>
 
 #include "codec/CodeConvert.h"
+#include "codec/PieceCutter.h"
 #include "codec/TransferEncoding.h"
 #include "codec/UnicodeConvert.h"
 #include "codec/WidthConvert.h"
@@ -24,55 +25,6 @@ namespace navirt::tool {
 namespace {
 
 using Fn = std::function<std::string(std::string_view)>;
-
-// How a conversion may be cut into pieces without changing a byte of its
-// result: not at all; after any CR or LF (in Shift_JIS and EUC a CR or LF
-// always ends a unit, and these conversions carry no state past it, the
-// JIS encoders leaving kanji mode there); for JIS text after an escape or
-// a line end outside one, the next piece starting with ESC $ B when kanji
-// mode is on there; or at 3-byte groups.
-enum class Pieces { Whole, AfterLineEnds, AfterJisLineEnds, Triples };
-
-// The place after the last CR or LF of JIS text that is not inside an
-// escape sequence (0: none), and whether kanji mode is on there. Escapes
-// are read as the decoders read them: three bytes from every ESC.
-inline bool HasByte(uint64_t w, uint8_t b) {
-  const uint64_t x = w ^ (0x0101010101010101ull * b);
-  return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
-}
-
-size_t JisCut(std::string_view text, bool& kanjiAtCut) {
-  bool kanji = false;
-  size_t cut = 0;
-  kanjiAtCut = false;
-  const char* const begin = text.data();
-  const char* p = begin;
-  const char* const e = begin + text.size();
-  while (p < e) {
-    // Eight bytes at a time past everything but ESC, CR and LF.
-    while (e - p >= 8) {
-      uint64_t w;
-      std::memcpy(&w, p, 8);
-      if (HasByte(w, 0x1B) || HasByte(w, '\r') || HasByte(w, '\n')) break;
-      p += 8;
-    }
-    if (p >= e) break;
-    const char c = *p;
-    if (c == '\x1b') {
-      if (e - p < 3) break;
-      if (p[1] == '$') kanji = true;
-      else if (p[1] == '(') kanji = false;
-      p += 3;
-      continue;
-    }
-    ++p;
-    if (c == '\r' || c == '\n') {
-      cut = static_cast<size_t>(p - begin);
-      kanjiAtCut = kanji;
-    }
-  }
-  return cut;
-}
 
 struct Mode {
   const char* name;
@@ -119,26 +71,7 @@ class Input {
   std::string bytes_;
 };
 
-// Where a piece of JIS text may end: preferably right after its last
-// kanji-in or kanji-out escape (found from the end, so the text is not
-// scanned), else after its last line end outside an escape. An ESC with no
-// ESC in the two bytes before it always begins an escape.
-size_t JisPieceEnd(std::string_view text, bool& kanjiAtCut) {
-  const char* b = text.data();
-  const size_t n = text.size();
-  size_t end = n;
-  for (int tries = 0; tries < 16 && end > 2; ++tries) {
-    const void* f = ::memrchr(b, 0x1B, end);
-    if (!f) break;
-    const size_t i = static_cast<size_t>(static_cast<const char*>(f) - b);
-    end = i;
-    if (i < 2 || i + 3 > n || b[i - 1] == 0x1B || b[i - 2] == 0x1B) continue;
-    if (b[i + 1] != '$' && b[i + 1] != '(') continue;
-    kanjiAtCut = b[i + 1] == '$';
-    return i + 3;
-  }
-  return JisCut(text, kanjiAtCut);
-}
+
 
 // Runs fn over the input a piece at a time and writes each result at once:
 // memory stays at a piece whatever the input, and the pieces stay in the
@@ -157,6 +90,7 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
     }
   }
   constexpr size_t kPiece = 256 << 10;
+  PieceCutter cutter(how);
   std::string buf;
   bool eof = false;
   int rc = kExitOk;
@@ -181,18 +115,12 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
     size_t cut = buf.size();
     bool kanjiAtCut = false;
     if (!eof) {
-      if (how == Pieces::Triples) {
-        cut = buf.size() / 3 * 3;
-      } else if (how == Pieces::AfterJisLineEnds) {
-        cut = JisPieceEnd(buf, kanjiAtCut);
-      } else {
-        const size_t last = buf.find_last_of("\r\n");
-        cut = last == std::string::npos ? 0 : last + 1;
-      }
+      cut = cutter.Cut(buf);
+      kanjiAtCut = cutter.KanjiAtCut();
       if (cut == 0) continue;  // no place to cut yet: read on
     }
     if (!WriteOutput(fn(std::string_view(buf).substr(0, cut)))) {
-      rc = Fail("cannot write standard output");
+      rc = WriteError();
       break;
     }
     buf.erase(0, cut);
@@ -214,7 +142,7 @@ int RunMode(const char* command, int argc, char** argv, int firstFileArg, const 
     if (!in.Load(path)) return kExitUsage;
     out = fn(in.View());
   }
-  if (!WriteOutput(out)) return Fail("cannot write standard output");
+  if (!WriteOutput(out)) return WriteError();
   return kExitOk;
 }
 

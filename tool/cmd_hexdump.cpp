@@ -1,25 +1,70 @@
 // navirt-tool hexdump [FILE]: the standard dump's heading and data lines.
+// The file is dumped a piece at a time, so memory stays at a piece and its
+// rows whatever the file's size.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string>
 
+#include "platform/FileInfo.h"
 #include "preview/HexDump.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
 
 namespace navirt::tool {
 
+namespace {
+// Reads until buf is full or the input ends; -1 on a read error.
+ssize_t ReadFull(int fd, char* buf, size_t size) {
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, buf + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(got);
+}
+}  // namespace
+
 int CmdHexdump(int argc, char** argv) {
   if (argc > 1) return Fail("usage: navirt-tool hexdump [FILE]");
-  std::string path = argc == 1 ? argv[0] : "";
-  std::string bytes;
-  if (!ReadInput(path, bytes)) return kExitUsage;
-  std::string out;
-  out.reserve(bytes.size() / 16 * 60 + 200);
-  out += kHexDumpHeading;
-  out += '\n';
-  out += kHexDumpRule;
-  out += '\n';
-  AppendHexDumpRows(bytes, out, "\n");
-  return WriteOutput(out) ? kExitOk : kExitUsage;
+  const std::string path = argc == 1 ? argv[0] : "";
+  const bool stdinInput = path.empty() || path == "-";
+  int fd = 0;
+  if (!stdinInput) {
+    if (IsDirectory(path)) return Fail("cannot read " + path + ": is a folder");
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Fail("cannot read " + path + ": " + std::strerror(errno));
+  }
+  constexpr size_t kPiece = 1 << 20;  // a multiple of 16: rows never split
+  std::string piece(kPiece, '\0');
+  std::string out = std::string(kHexDumpHeading) + "\n" + kHexDumpRule + "\n";
+  size_t line = 1;
+  int rc = kExitOk;
+  for (bool first = true;; first = false) {
+    const ssize_t n = ReadFull(fd, piece.data(), kPiece);
+    if (n < 0) {
+      rc = Fail(stdinInput ? std::string("cannot read standard input")
+                           : "cannot read " + path + ": " + std::strerror(errno));
+      break;
+    }
+    // An empty file still has its one empty row.
+    if (n > 0 || first) AppendHexDumpRows(std::string_view(piece.data(), static_cast<size_t>(n)), out, "\n", {},
+                                          65536, line);
+    line += static_cast<size_t>(n) / 16;
+    if (!WriteOutput(out)) {
+      rc = WriteError();
+      break;
+    }
+    out.clear();
+    if (static_cast<size_t>(n) < kPiece) break;
+  }
+  if (!stdinInput) ::close(fd);
+  return rc;
 }
 
 }  // namespace navirt::tool

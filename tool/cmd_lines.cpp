@@ -59,7 +59,11 @@ int CmdLines(int argc, char** argv) {
   if (rest.size() < arity || rest.size() > arity + 1)
     return Fail(std::string("lines ") + cmd->name + ": usage: " + cmd->usage);
   LinesCall call;
-  for (std::size_t k = 0; k < arity; ++k) call.args.push_back(sjisArgs ? rest[k] : Utf8ToCp932(rest[k]));
+  for (std::size_t k = 0; k < arity; ++k) {
+    std::string arg = rest[k], error;
+    if (!sjisArgs && !ArgToCp932(rest[k], arg, error)) return Fail(std::string("lines ") + cmd->name + ": " + error);
+    call.args.push_back(std::move(arg));
+  }
   const std::string path = rest.size() > arity ? rest.back() : std::string();
   if (cmd->runText) {
     MappedInput in;
@@ -69,13 +73,13 @@ int CmdLines(int argc, char** argv) {
       if (!writeFailed && !WriteOutput(piece)) writeFailed = true;
     });
     if (rc != kExitOk) return rc;
-    return writeFailed ? Fail("write error") : kExitOk;
+    return writeFailed ? WriteError() : kExitOk;
   }
   std::string input;
   if (!ReadInput(path, input)) return kExitUsage;
   call.lines = SplitLines(input);
   if (int rc = cmd->run(call); rc != kExitOk) return rc;
-  if (!WriteOutput(JoinLines(call.lines))) return Fail("write error");
+  if (!WriteOutput(JoinLines(call.lines))) return WriteError();
   return kExitOk;
 }
 

@@ -46,7 +46,18 @@ RegexArgs ParseArgs(int argc, char** argv, bool grepOptions) {
   return a;
 }
 
-std::string Arg(const RegexArgs& a, const std::string& s) { return a.sjisArgs ? s : Utf8ToCp932(s); }
+// The argument as the engine's bytes; false (after saying why) when the
+// pane's code cannot hold it.
+bool Arg(const RegexArgs& a, const std::string& s, std::string& out) {
+  if (a.sjisArgs) {
+    out = s;
+    return true;
+  }
+  std::string error;
+  if (ArgToCp932(s, out, error)) return true;
+  Fail(error);
+  return false;
+}
 
 int SyntaxError(const ERegExpParser& e) {
   return Fail(std::string(e.what()) + " (position " + std::to_string(e.ErrorPos) + ")");
@@ -75,11 +86,13 @@ int CmdGrep(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, true);
   if (!a.error.empty()) return Fail(a.error);
   if (a.rest.size() < 2) return Fail("usage: grep [-n] [--fuzzy] [-u] [--auto] [--sjis-args] EXPR FILE...");
+  std::string expr;
+  if (!Arg(a, a.rest[0], expr)) return kExitUsage;
   TGrep grep;
   if (a.autoCode) grep.ConvertText = [](std::string_view bytes) { return AnyToSjis(bytes); };
   try {
     grep.SetUseFuzzyCharDic(a.fuzzy);
-    grep.SetRegExp(Arg(a, a.rest[0]));
+    grep.SetRegExp(expr);
   } catch (const ERegExpParser& e) {
     return SyntaxError(e);
   }
@@ -105,7 +118,9 @@ int CmdGrep(int argc, char** argv) {
       grep.Grep(path);
     } catch (const EFileNotFound& e) {
       out.Flush();
-      Fail(std::string("cannot read ") + e.what());
+      std::string why = e.what();
+      if (why.rfind(path + ": ", 0) != 0) why = path + ": " + why;
+      Fail("cannot read " + why);
       rc = kExitUsage;
     }
   }
@@ -118,10 +133,12 @@ int CmdMatch(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, false);
   if (!a.error.empty()) return Fail(a.error);
   if (a.rest.empty() || a.rest.size() > 2) return Fail("usage: match [--fuzzy] [--sjis-args] EXPR [FILE]");
+  std::string expr;
+  if (!Arg(a, a.rest[0], expr)) return kExitUsage;
   TAWKStr awk;
   try {
     awk.SetUseFuzzyCharDic(a.fuzzy);
-    awk.SetRegExp(Arg(a, a.rest[0]));
+    awk.SetRegExp(expr);
   } catch (const ERegExpParser& e) {
     return SyntaxError(e);
   }
@@ -138,14 +155,16 @@ int CmdGsub(int argc, char** argv) {
   if (!a.error.empty()) return Fail(a.error);
   if (a.rest.size() < 2 || a.rest.size() > 3)
     return Fail("usage: gsub [--fuzzy] [--sjis-args] EXPR TEMPLATE [FILE]");
+  std::string expr, templ;
+  if (!Arg(a, a.rest[0], expr) || !Arg(a, a.rest[1], templ)) return kExitUsage;
   TAWKStr awk;
   std::string text;
   try {
     awk.SetUseFuzzyCharDic(a.fuzzy);
-    awk.SetRegExp(Arg(a, a.rest[0]));
+    awk.SetRegExp(expr);
     if (!ReadInput(a.rest.size() > 2 ? a.rest[2] : "", text)) return kExitUsage;
-    int count = awk.GSub(Arg(a, a.rest[1]), text);
-    if (!WriteOutput(text)) return Fail("cannot write standard output");
+    int count = awk.GSub(templ, text);
+    if (!WriteOutput(text)) return WriteError();
     std::fprintf(stderr, "%d\n", count);
   } catch (const ERegExpParser& e) {
     return SyntaxError(e);

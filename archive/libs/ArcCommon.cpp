@@ -314,6 +314,28 @@ bool WildMatch(std::string_view pattern, std::string_view path) {
   return false;
 }
 
+bool DiskWildMatch(std::string_view p, std::string_view s) {
+  if (p == "*.*") return true;  // every name, with an extension or without
+  size_t pi = 0, si = 0, starP = std::string_view::npos, starS = 0;
+  while (si < s.size()) {
+    if (pi < p.size() && p[pi] == '*') {
+      starP = pi++;
+      starS = si;
+      continue;
+    }
+    if (pi < p.size() && (p[pi] == '?' || p[pi] == s[si])) {
+      ++pi;
+      ++si;
+      continue;
+    }
+    if (starP == std::string_view::npos) return false;
+    pi = starP + 1;
+    si = ++starS;
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
+}
+
 bool MatchesAny(const std::vector<std::string>& patterns, const std::string& path) {
   if (patterns.empty()) return true;
   for (const auto& p : patterns)
@@ -376,12 +398,19 @@ std::string CmdLine::Text(std::string_view name) const {
   return value;
 }
 
-namespace {
-std::string ToPath(std::string s) {
+std::string CommandPath(std::string s) {
+  if (s.find('\\') != std::string::npos) {
+    const bool trailing = s.back() == '\\' || s.back() == '/';
+    std::string given = trailing ? s.substr(0, s.size() - 1) : s;
+    if (!given.empty() && PathExists(given)) return trailing ? given + "/" : given;
+  }
   for (char& c : s)
     if (c == '\\') c = '/';
   return s;
 }
+
+namespace {
+std::string ToPath(std::string s) { return CommandPath(std::move(s)); }
 
 bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) {
   std::string data;
@@ -635,7 +664,8 @@ bool SplitSafe(const std::string& entryPath, std::vector<std::string>& parts, st
 int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool keepPaths, bool isDir,
                   std::string& target, std::string& why) {
   std::vector<std::string> parts;
-  if (!SplitSafe(entryPath, parts, why)) return kErrFileStyle;
+  // An unsafe stored name is a header no sound archive holds.
+  if (!SplitSafe(entryPath, parts, why)) return kErrHeaderBroken;
   if (!keepPaths) {
     if (isDir) {
       why = "folder";
@@ -762,7 +792,29 @@ void AddItem(const std::string& disk, const std::string& stored, const struct st
   if (!it.stored.empty()) out.push_back(std::move(it));
 }
 
-void Walk(const std::string& disk, const std::string& stored, bool includeHidden, std::vector<PackItem>& out) {
+// A symbolic link met while packing: a link item, or a warning.
+void AddLink(const std::string& disk, const std::string& stored, const struct stat& st, bool storeLinks,
+             std::vector<PackItem>& out, Report& rep) {
+  if (!storeLinks) {
+    rep.Utf8Line("Warning: symbolic link skipped: " + stored);
+    return;
+  }
+  std::string target(4096, '\0');
+  ssize_t n = ::readlink(disk.c_str(), target.data(), target.size());
+  if (n <= 0 || static_cast<size_t>(n) >= target.size()) {
+    rep.Utf8Line("Warning: unreadable symbolic link skipped: " + stored);
+    return;
+  }
+  target.resize(static_cast<size_t>(n));
+  AddItem(disk, stored, st, out);
+  if (out.empty() || out.back().disk != disk) return;
+  out.back().isLink = true;
+  out.back().linkTarget = target;
+  out.back().size = 0;
+}
+
+void Walk(const std::string& disk, const std::string& stored, bool includeHidden, bool storeLinks,
+          std::vector<PackItem>& out, Report& rep) {
   DIR* d = ::opendir(disk.c_str());
   if (!d) return;
   std::vector<std::string> names;
@@ -778,11 +830,14 @@ void Walk(const std::string& disk, const std::string& stored, bool includeHidden
     std::string p = disk + "/" + n;
     struct stat st;
     if (::lstat(p.c_str(), &st) != 0) continue;
-    if (S_ISLNK(st.st_mode) && ::stat(p.c_str(), &st) != 0) continue;
     std::string s = stored.empty() ? n : stored + "/" + n;
-    if (S_ISDIR(st.st_mode)) {
+    // A link is never followed: a link to ".." would leave the named
+    // tree, two of them would loop.
+    if (S_ISLNK(st.st_mode)) {
+      AddLink(p, s, st, storeLinks, out, rep);
+    } else if (S_ISDIR(st.st_mode)) {
       AddItem(p, s, st, out);
-      Walk(p, s, includeHidden, out);
+      Walk(p, s, includeHidden, storeLinks, out, rep);
     } else if (S_ISREG(st.st_mode)) {
       AddItem(p, s, st, out);
     }
@@ -815,13 +870,16 @@ std::string StoredName(const std::string& name, const std::string& base, bool st
 }  // namespace
 
 int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths,
-                 bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep) {
+                 bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks) {
   for (const std::string& raw : names) {
     std::string name = raw;
-    for (char& c : name)
-      if (c == '\\') c = '/';
+    const std::string literal = (!raw.empty() && raw[0] == '/') || baseFolder.empty() ? raw : OutputFolder(baseFolder) + raw;
+    if (!PathExists(literal))
+      for (char& c : name)
+        if (c == '\\') c = '/';
     std::string disk = (!name.empty() && name[0] == '/') || baseFolder.empty() ? name : OutputFolder(baseFolder) + name;
-    if (HasWild(name)) {
+    // A name that exists as given is that file, whatever it holds.
+    if (HasWild(name) && !PathExists(disk)) {
       size_t slash = disk.rfind('/');
       std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : disk.substr(0, slash));
       std::string mask = slash == std::string::npos ? disk : disk.substr(slash + 1);
@@ -837,19 +895,21 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
         std::string n = de->d_name;
         if (n == "." || n == "..") continue;
         if (!includeHidden && n[0] == '.') continue;
-        if (WildMatch(mask, n)) found.push_back(n);
+        if (DiskWildMatch(mask, n)) found.push_back(n);
       }
       ::closedir(d);
       std::sort(found.begin(), found.end());
       for (const auto& n : found) {
         std::string p = dir + "/" + n;
         struct stat st;
-        if (::stat(p.c_str(), &st) != 0) continue;
+        if (::lstat(p.c_str(), &st) != 0) continue;
         std::string s = StoredName(storedDir + n, baseFolder, storedPaths);
-        if (S_ISDIR(st.st_mode)) {
+        if (S_ISLNK(st.st_mode)) {
+          AddLink(p, s, st, storeLinks, out, rep);
+        } else if (S_ISDIR(st.st_mode)) {
           if (!recurse) continue;
           AddItem(p, s, st, out);
-          Walk(p, s, includeHidden, out);
+          Walk(p, s, includeHidden, storeLinks, out, rep);
         } else if (S_ISREG(st.st_mode)) {
           AddItem(p, s, st, out);
         }
@@ -857,18 +917,23 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
       continue;
     }
     struct stat st;
-    if (::stat(disk.c_str(), &st) != 0) {
+    if (::stat(disk.c_str(), &st) != 0 && ::lstat(disk.c_str(), &st) != 0) {
       rep.Utf8Line("File not found: " + raw);
       return kErrFileOpen;
     }
     std::string s = StoredName(name, baseFolder, storedPaths);
-    if (S_ISDIR(st.st_mode)) {
+    // A named link stays a link too (callers that mean the folder behind a
+    // link list its files themselves).
+    struct stat lst;
+    if (::lstat(disk.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+      AddLink(disk, s, lst, storeLinks, out, rep);
+    } else if (S_ISDIR(st.st_mode)) {
       if (!recurse) {
         rep.Utf8Line("Folder skipped (no -r): " + raw);
         continue;
       }
       if (!s.empty()) AddItem(disk, s, st, out);
-      Walk(disk, storedPaths ? s : s, includeHidden, out);
+      Walk(disk, s, includeHidden, storeLinks, out, rep);
     } else if (S_ISREG(st.st_mode)) {
       AddItem(disk, s, st, out);
     }

@@ -88,6 +88,7 @@ struct ArcEntry {
   std::string method;        // at most 7 characters
   bool isDir = false;
   bool isLink = false;
+  bool isHardLink = false;   // another name of the earlier entry linkTarget
   std::string linkTarget;    // UTF-8
   bool encrypted = false;
   bool unsupported = false;  // method or variant the reader cannot unpack
@@ -112,6 +113,10 @@ std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback);
 // UTF-8 bytes (ok=false then).
 std::string NameToCp932(std::string_view utf8, bool& ok);
 std::string NameToCp932(std::string_view utf8);
+// A path from a command line: "\" separates as in the libraries' command
+// lines, except in a path that exists as given (ignoring one trailing
+// separator), where it is a character of a name as this system allows.
+std::string CommandPath(std::string path);
 // Collapses "//", strips "./" and a leading "/"; "\" becomes "/".
 std::string NormalizeSlashes(std::string_view path);
 bool IsValidUtf8(std::string_view s);
@@ -129,6 +134,8 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t len);  // zlib's
 // without "/" is tried against the last component too.
 bool WildMatch(std::string_view pattern, std::string_view path);
 bool MatchesAny(const std::vector<std::string>& patterns, const std::string& path);
+// Names on the disk: "*" and "?" only, case-sensitive ("[" is a character).
+bool DiskWildMatch(std::string_view pattern, std::string_view name);
 
 // ---- command lines ---------------------------------------------------
 struct Token {
@@ -249,12 +256,16 @@ struct PackItem {
   std::string disk;    // UTF-8 path on disk
   std::string stored;  // UTF-8 name inside the archive, "/" separated
   bool isDir = false;
+  bool isLink = false;     // a symbolic link, stored as one (linkTarget)
+  std::string linkTarget;
   std::time_t mtime = 0;
   uint64_t size = 0;
   uint32_t attr = kAttrArchive;
 };
+// Symbolic links are never followed: with storeLinks they become link
+// items, otherwise they are left out with a warning in the report.
 int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths,
-                 bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep);
+                 bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks = false);
 
 // Drops the archive itself from the files to pack (a mask such as "*.*"
 // in its own folder finds it).

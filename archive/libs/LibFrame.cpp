@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <exception>
+#include <mutex>
+#include <unordered_map>
 #include <new>
 
 namespace navirt::arc {
@@ -16,7 +18,7 @@ bool ArcLibrary::Check(const std::string& path, int mode) {
   if ((mode & 3) != 2) return true;
   // A full check unpacks every entry and verifies its CRC.
   for (const ArcEntry& e : entries) {
-    if (e.isDir || e.isLink) continue;
+    if (e.isDir || e.isLink || e.isHardLink) continue;
     std::string data;
     ArcEntry found;
     if (ExtractToMemory(path, e.path, data, found, why) != kOk) return false;
@@ -168,6 +170,40 @@ void ExtractStats::Fail(int code) {
   if (result == kOk) result = code;
 }
 
+namespace {
+// A hard link names a file extracted earlier into the same target: link
+// to it there, or copy it where links cannot be made.
+bool PlaceHardLink(const ArcEntry& e, const ExtractJob& job, const std::string& target, std::string& why) {
+  std::string source;
+  if (PrepareTarget(job.outDir, e.linkTarget, job.keepPaths, false, source, why) != kOk) return false;
+  struct stat st;
+  if (::lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = "the linked file " + e.linkTarget + " was not extracted";
+    return false;
+  }
+  if (source == target) return true;
+  std::string tmp = target + ".navirt-link";
+  ::unlink(tmp.c_str());
+  if (::link(source.c_str(), tmp.c_str()) == 0) {
+    if (::rename(tmp.c_str(), target.c_str()) == 0) return true;
+    ::unlink(tmp.c_str());
+  }
+  OutputFile out;
+  std::FILE* in = std::fopen(source.c_str(), "rb");
+  bool ok = in && out.Open(target);
+  char buf[1 << 16];
+  size_t n;
+  while (ok && (n = std::fread(buf, 1, sizeof buf, in)) > 0) ok = out.Write(buf, n);
+  ok = ok && !std::ferror(in);
+  if (in) std::fclose(in);
+  if (!ok || !out.Commit(st.st_mtime, true)) {
+    why = "cannot copy " + e.linkTarget;
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
 void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<int(const Sink&, std::string&)>& unpack,
                 Report& rep, ExtractStats& st) {
   if (st.cancelled || !MatchesAny(job.patterns, e.path)) return;
@@ -200,7 +236,7 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
   }
   if (e.isLink && !LinkStaysInside(e.path, e.linkTarget)) {
     rep.Line("Refused: " + shown + " (link points outside the folder)");
-    st.Fail(kErrFileStyle);
+    st.Fail(kErrHeaderBroken);
     return;
   }
   int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why);
@@ -212,6 +248,16 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
   if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
     rep.Line("Skipped: " + shown + " (" + why + ")");
     ++st.skipped;
+    return;
+  }
+  if (e.isHardLink) {
+    if (!PlaceHardLink(e, job, target, why)) {
+      rep.Line("Cannot link: " + shown + " (" + NameToCp932(why) + ")");
+      st.Fail(kErrCannotWrite);
+      return;
+    }
+    rep.Line("Extracting " + shown + " => " + NameToCp932(e.linkTarget));
+    ++st.done;
     return;
   }
   if (e.isLink) {
@@ -268,20 +314,49 @@ int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, 
 // ---- exported calls ----------------------------------------------------
 
 namespace {
-constexpr uint32_t kHandleMagic = 0x4E415643;  // "NAVC"
-
 struct Handle {
-  uint32_t magic = kHandleMagic;
   std::unique_ptr<EntryCursor> cursor;
   std::string wild;
   bool searching = false;
   ArcEntry current;
 };
 
-Handle* AsHandle(void* h) {
-  Handle* p = static_cast<Handle*>(h);
-  return (p && p->magic == kHandleMagic) ? p : nullptr;
+// The handles given out and not yet closed. A handle is looked up here
+// before it is used, so a stale or foreign one is never read through.
+class HandleTable {
+ public:
+  void* Add(std::unique_ptr<Handle> h) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    void* key = h.get();
+    live_.emplace(key, std::move(h));
+    return key;
+  }
+  Handle* Find(void* key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = live_.find(key);
+    return it == live_.end() ? nullptr : it->second.get();
+  }
+  bool Remove(void* key) {
+    std::unique_ptr<Handle> gone;
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = live_.find(key);
+    if (it == live_.end()) return false;
+    gone = std::move(it->second);
+    live_.erase(it);
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<void*, std::unique_ptr<Handle>> live_;
+};
+
+HandleTable& Handles() {
+  static HandleTable table;
+  return table;
 }
+
+Handle* AsHandle(void* h) { return h ? Handles().Find(h) : nullptr; }
 
 int NextMatch(Handle* h, IndividualInfo* info) {
   while (h->cursor->Next(h->current)) {
@@ -329,7 +404,7 @@ void* ApiOpen(ArcLibrary& lib, const char* file, uint32_t mode) {
     std::string why;
     h->cursor = lib.OpenCursor(file, why);
     if (!h->cursor) return nullptr;
-    return h.release();
+    return Handles().Add(std::move(h));
   } catch (...) {
     return nullptr;
   }
@@ -351,13 +426,7 @@ int ApiFindNext(void* hv, IndividualInfo* info) {
   return NextMatch(h, info);
 }
 
-int ApiClose(void* hv) {
-  Handle* h = AsHandle(hv);
-  if (!h) return kErrHarcIsNotOpened;
-  h->magic = 0;
-  delete h;
-  return 0;
-}
+int ApiClose(void* hv) { return hv && Handles().Remove(hv) ? 0 : kErrHarcIsNotOpened; }
 
 int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t size, std::time_t* time,
                   uint16_t* attr, uint32_t* written) {

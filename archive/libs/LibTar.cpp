@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "archive/libs/LibFrame.h"
+#include "platform/Cp932.h"
 
 namespace navirt::arc {
 namespace {
@@ -35,11 +36,14 @@ Reader OpenReader(const std::string& path, bool raw) {
   return a;
 }
 
+// A warning (a name the C locale cannot hold) still delivers the header.
+bool HeaderRead(int r) { return r == ARCHIVE_OK || r == ARCHIVE_WARN; }
+
 int TypeOf(const std::string& path) {
   {
     Reader a = OpenReader(path, false);
     archive_entry* e;
-    if (a && archive_read_next_header(a.get(), &e) == ARCHIVE_OK) {
+    if (a && HeaderRead(archive_read_next_header(a.get(), &e))) {
       switch (archive_filter_code(a.get(), 0)) {
         case ARCHIVE_FILTER_NONE: return kTar;
         case ARCHIVE_FILTER_GZIP: return kTarGz;
@@ -51,7 +55,7 @@ int TypeOf(const std::string& path) {
   }
   Reader a = OpenReader(path, true);
   archive_entry* e;
-  if (a && archive_read_next_header(a.get(), &e) == ARCHIVE_OK) {
+  if (a && HeaderRead(archive_read_next_header(a.get(), &e))) {
     switch (archive_filter_code(a.get(), 0)) {
       case ARCHIVE_FILTER_GZIP: return kGz;
       case ARCHIVE_FILTER_COMPRESS: return kZ;
@@ -107,13 +111,15 @@ std::string RawName(const std::string& path) {
   return base + ".out";
 }
 
+// A name as stored: pax names are UTF-8 whatever the locale, and the
+// locale's form is missing when the C locale cannot hold them.
+std::string RawPath(const char* mbs, const char* utf8) {
+  if (mbs && *mbs) return mbs;
+  return utf8 ? utf8 : "";
+}
+
 void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
-  const char* p = archive_entry_pathname(ae);
-  std::string raw = p ? p : "";
-  if (raw.empty()) {
-    const char* u = archive_entry_pathname_utf8(ae);
-    raw = u ? u : "";
-  }
+  std::string raw = RawPath(archive_entry_pathname(ae), archive_entry_pathname_utf8(ae));
   bool fb = false;
   // Tar names carry no marker: UTF-8 when they read as UTF-8, else CP932.
   e.path = NameFromArchive(raw, IsValidUtf8(raw), fb);
@@ -129,17 +135,20 @@ void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
   e.attr = e.isDir ? kAttrDir : kAttrArchive;
   if (!(mode & S_IWUSR)) e.attr |= kAttrRO;
   if (e.isLink) {
-    const char* t = archive_entry_symlink(ae);
-    std::string tr = t ? t : "";
+    std::string tr = RawPath(archive_entry_symlink(ae), archive_entry_symlink_utf8(ae));
     e.linkTarget = NameFromArchive(tr, IsValidUtf8(tr), fb);
   }
-  if (archive_entry_hardlink(ae)) {
-    e.unsupported = true;
+  if (archive_entry_hardlink(ae) || archive_entry_hardlink_utf8(ae)) {
+    // Another name of an entry that came earlier in the archive.
+    std::string tr = RawPath(archive_entry_hardlink(ae), archive_entry_hardlink_utf8(ae));
+    e.linkTarget = NameFromArchive(tr, IsValidUtf8(tr), fb);
+    e.isHardLink = true;
+    e.isLink = false;
     e.method = "hlink";
   } else {
     e.method = MethodOf(type);
   }
-  if (!e.isDir && !e.isLink && !S_ISREG(mode) && !e.unsupported) {
+  if (!e.isDir && !e.isLink && !e.isHardLink && !S_ISREG(mode) && !e.unsupported) {
     e.unsupported = true;
     e.method = "special";
   }
@@ -267,11 +276,11 @@ class TarLibrary : public ArcLibrary {
     Reader a = OpenReader(path, IsRaw(type));
     if (!a) return kErrArcFileOpen;
     archive_entry* ae;
-    while (archive_read_next_header(a.get(), &ae) == ARCHIVE_OK) {
+    while (HeaderRead(archive_read_next_header(a.get(), &ae))) {
       ArcEntry e;
       if (IsRaw(type)) e.path = RawName(path);
       else FillEntry(ae, type, e);
-      if (e.isDir || !WildMatch(name, e.path)) continue;
+      if (e.isDir || e.isHardLink || !WildMatch(name, e.path)) continue;
       entry = e;
       data.clear();
       return ReadData(a.get(), [&](const unsigned char* p, size_t n) {
@@ -325,8 +334,7 @@ class TarLibrary : public ArcLibrary {
 
  private:
   static std::string NormalizePath(std::string s) {
-    for (char& c : s)
-      if (c == '\\') c = '/';
+    s = CommandPath(std::move(s));
     while (s.size() > 1 && s.back() == '/') s.pop_back();
     return s;
   }
@@ -406,7 +414,8 @@ class TarLibrary : public ArcLibrary {
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
-    int rc = CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep);
+    int rc = CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep,
+                          true);
     if (rc != kOk) return rc;
     DropArchiveItself(items, cl.archive);
     std::string lower = Lower(cl.archive);
@@ -444,22 +453,26 @@ class TarLibrary : public ArcLibrary {
       }
       archive_entry* ae = archive_entry_new();
       bool ok = true;
+      // CP932 as the other names of this system; a name CP932 cannot
+      // hold keeps its UTF-8 bytes, which tar readers take as they stand.
       std::string name = NameToCp932(it.stored, ok);
-      if (!ok) rep.Line("Warning: name not in CP932, stored as " + name);
+      if (!ok) name = it.stored;
       if (it.isDir) name += '/';
       archive_entry_copy_pathname(ae, name.c_str());
       archive_entry_set_mtime(ae, it.mtime, 0);
-      archive_entry_set_filetype(ae, it.isDir ? AE_IFDIR : AE_IFREG);
-      archive_entry_set_perm(ae, it.isDir ? 0755 : ((it.attr & kAttrRO) ? 0444 : 0644));
-      archive_entry_set_size(ae, it.isDir ? 0 : static_cast<la_int64_t>(it.size));
+      archive_entry_set_filetype(ae, it.isDir ? AE_IFDIR : it.isLink ? AE_IFLNK : AE_IFREG);
+      archive_entry_set_perm(ae, it.isDir || it.isLink ? 0755 : ((it.attr & kAttrRO) ? 0444 : 0644));
+      archive_entry_set_size(ae, it.isDir || it.isLink ? 0 : static_cast<la_int64_t>(it.size));
+      if (it.isLink) archive_entry_copy_symlink(ae, it.linkTarget.c_str());
+      const bool hasData = !it.isDir && !it.isLink;
       InputFile src;
-      if (!it.isDir && !src.Open(it.disk)) {
+      if (hasData && !src.Open(it.disk)) {
         rep.Utf8Line("tar: cannot read " + it.disk);
         archive_entry_free(ae);
         result = kErrFileOpen;
         break;
       }
-      if (!it.isDir) archive_entry_set_size(ae, static_cast<la_int64_t>(src.Size()));
+      if (hasData) archive_entry_set_size(ae, static_cast<la_int64_t>(src.Size()));
       if (archive_write_header(a, ae) != ARCHIVE_OK) {
         rep.Line(std::string("tar: ") + (archive_error_string(a) ? archive_error_string(a) : "write error"));
         archive_entry_free(ae);
@@ -467,12 +480,13 @@ class TarLibrary : public ArcLibrary {
         break;
       }
       archive_entry_free(ae);
-      if (!it.isDir && src.Size() > 0 &&
+      if (hasData && src.Size() > 0 &&
           archive_write_data(a, src.Data(), src.Size()) != static_cast<la_ssize_t>(src.Size())) {
         result = kErrCannotWrite;
         break;
       }
-      rep.Line("a " + NameToCp932(it.stored) + (it.isDir ? "/" : ""));
+      // The report is CP932: a character it lacks shows as "?" there.
+      rep.Line("a " + (ok ? NameToCp932(it.stored) : Utf8ToCp932(it.stored)) + (it.isDir ? "/" : ""));
     }
     if (archive_write_close(a) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
     archive_write_free(a);

@@ -225,7 +225,8 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
           zr = produced > e.size ? Z_DATA_ERROR : Z_ERRNO;
           break;
         }
-      } else if (zs.avail_in == 0 && left == 0) {
+      } else if (zr != Z_STREAM_END && zs.avail_in == 0 && left == 0) {
+        // An empty entry ends its stream without output (03 00).
         zr = Z_DATA_ERROR;
         break;
       }

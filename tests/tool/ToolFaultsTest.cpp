@@ -1,0 +1,163 @@
+// navirt-tool under faults a shell user meets: arguments the pane's code
+// cannot hold, a full disk, too little memory, and asking for help.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out;  // standard output and error together
+};
+
+class ToolFaults : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "navirt-tool-faults-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  void Write(const std::string& name, const std::string& data) const {
+    std::ofstream(Path(name), std::ios::binary) << data;
+  }
+  // A shell line where TOOL stands for navirt-tool.
+  Result Sh(const std::string& line) const {
+    const char* env = std::getenv("NAVIRT_TOOL");
+    std::string tool = env ? env : NAVIRT_BINARY_DIR "/bin/navirt-tool";
+    std::string cmd;
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (line.compare(i, 4, "TOOL") == 0) {
+        cmd += "'" + tool + "'";
+        i += 3;
+      } else {
+        cmd += line[i];
+      }
+    }
+    FILE* p = ::popen(("cd '" + dir_ + "' && { " + cmd + " ; } 2>&1 </dev/null").c_str(), "r");
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    int st = ::pclose(p);
+    return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, out};
+  }
+
+  std::string dir_;
+};
+
+TEST_F(ToolFaults, ArgumentCharactersShiftJisLacksAreRefusedByName) {
+  Write("f.txt", "ca\nabc\n");
+  Result r = Sh("TOOL grep 'caf\xC3\xA9' f.txt");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("\xC3\xA9"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("U+00E9"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("ca\n"), std::string::npos) << r.out;
+  r = Sh("printf ab | TOOL match 'a\xF0\x9F\x98\x80" "b'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("U+1F600"), std::string::npos) << r.out;
+  r = Sh("printf abc | TOOL gsub b 'x\xC3\xA9'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out.find("abc"), std::string::npos) << r.out;
+  // Bytes that are not UTF-8 at all are refused too.
+  r = Sh("TOOL grep $(printf '\\377') f.txt");
+  EXPECT_EQ(r.status, 2);
+  // Characters the code holds still work, and raw bytes pass with --sjis-args.
+  Write("j.txt", "\x95\x5c\x8e\xa6\n");
+  EXPECT_EQ(Sh("TOOL grep '\xE8\xA1\xA8' j.txt").status, 0);
+  EXPECT_EQ(Sh("TOOL grep --sjis-args $(printf '\\225\\134') j.txt").status, 0);
+}
+
+TEST_F(ToolFaults, WriteErrorsAreReportedWithTheReason) {
+  Write("f.txt", "hello\n");
+  for (const char* line : {"TOOL grep hello f.txt", "TOOL detect f.txt", "TOOL match hello f.txt",
+                           "TOOL hexdump f.txt", "TOOL gsub l L f.txt", "TOOL conv sjis2euc f.txt",
+                           "TOOL encode base64 f.txt", "TOOL --help", "TOOL lines trim-lead f.txt",
+                           "TOOL lines sort-asc f.txt", "TOOL untag html f.txt", "TOOL sysinfo about"}) {
+    SCOPED_TRACE(line);
+    Result r = Sh(std::string(line) + " >/dev/full");
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("write error"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("No space left on device"), std::string::npos) << r.out;
+  }
+  ASSERT_EQ(Sh("TOOL arc create a.zip f.txt").status, 0);
+  Result r = Sh("TOOL arc list a.zip >/dev/full");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("write error"), std::string::npos) << r.out;
+  ASSERT_EQ(Sh("TOOL arc create a.lzh f.txt").status, 0);
+  r = Sh("TOOL arc preview a.lzh >/dev/full");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("write error"), std::string::npos) << r.out;
+}
+
+TEST_F(ToolFaults, RunningOutOfMemoryEndsWithAMessage) {
+  // (hexdump streams: it no longer holds its input, see below.)
+  for (const char* cmd : {"detect /dev/zero", "match a /dev/zero", "grep a /dev/zero", "decode base64 /dev/zero",
+                          "conv auto /dev/zero"}) {
+    SCOPED_TRACE(cmd);
+    Result r = Sh(std::string("ulimit -v 600000; TOOL ") + cmd + " >/dev/null");
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("out of memory"), std::string::npos) << r.out;
+  }
+}
+
+TEST_F(ToolFaults, HexdumpMemoryStaysAtAPieceWhateverTheFileSize) {
+  // 64 MiB of zeros: the whole dump (about 240 MiB) never sits in memory.
+  Write("big.bin", "");
+  ASSERT_EQ(::truncate(Path("big.bin").c_str(), 64 << 20), 0);
+  Result r = Sh("ulimit -v 200000; (TOOL hexdump big.bin; echo $? >rc) | tail -n 1; exit $(cat rc)");
+  EXPECT_EQ(r.status, 0) << r.out.substr(0, 200);
+  EXPECT_EQ(r.out, "00400000 : 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 \n");
+  // Pieces join into the rows of the whole, numbered on.
+  Write("odd.bin", std::string((1 << 20) + 17, 'A'));
+  r = Sh("TOOL hexdump odd.bin | tail -n 2");
+  EXPECT_EQ(r.out,
+            "00010001 : 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 \n"
+            "00010002 : 41 \n");
+  Write("empty.bin", "");
+  EXPECT_EQ(Sh("TOOL hexdump empty.bin | tail -n 1").out, "00000001 : \n");
+}
+
+TEST_F(ToolFaults, EveryCommandHasItsOwnHelp) {
+  for (const char* cmd : {"arc", "detect", "grep", "match", "gsub", "hexdump", "conv", "eol", "encode", "decode",
+                          "width", "lines", "untag", "sysinfo", "split", "merge", "fileop"}) {
+    SCOPED_TRACE(cmd);
+    Result r = Sh(std::string("TOOL ") + cmd + " --help");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find(std::string("navirt-tool ") + cmd), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("unknown option"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("cannot read"), std::string::npos) << r.out;
+  }
+  Result r = Sh("TOOL --help");
+  for (const char* cmd : {"grep", "match", "gsub"}) {
+    size_t line = r.out.find(std::string("  ") + cmd + " ");
+    ASSERT_NE(line, std::string::npos) << cmd;
+    EXPECT_NE(r.out.substr(line, r.out.find('\n', line) - line).find("--sjis-args"), std::string::npos) << cmd;
+  }
+  // A file really named --help is still reachable after "--".
+  Write("--help", "\x82\xa0\n");
+  EXPECT_EQ(Sh("TOOL grep -- x ./--help").status, 1);
+}
+
+TEST_F(ToolFaults, ReadErrorsNameThePath) {
+  fs::create_directory(Path("sub"));
+  Result r = Sh("TOOL grep x sub");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("cannot read sub"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("cannot read read error"), std::string::npos) << r.out;
+}
+
+}  // namespace
