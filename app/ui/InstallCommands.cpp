@@ -7,11 +7,13 @@
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
 #include "search/ui/GrepCommands.h"
+#include "fileops/ui/FileOpsCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
+  InstallFileOpsCommands(*this);
   InstallHexDumpCommands(this);
   InstallPictureCommands(this);
   InstallCodecCommands(this);
