@@ -2,6 +2,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QLabel>
 #include <QRadioButton>
 #include <QMenu>
@@ -367,6 +369,37 @@ class FileOpsUiTest : public QObject {
     QCOMPARE(messages_, QStringList{"属性情報取得に失敗しました。"});
     QVERIFY(!hiddenEnabled);
     QCOMPARE(attrs.writes, 0);
+  }
+
+  void mergeJoinsInTheOrderSetInTheDialog() {
+    Write(folder_ + "a.txt", "AAA");
+    Write(folder_ + "b.txt", "BB");
+    Write(folder_ + "c.txt", "C");
+    auto f = Open();
+    bool okBeforeName = true;
+    QString info;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm20*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      okBeforeName = dlg->BOK->isEnabled();
+      dlg->Etarget->setText("all.txt");
+      info = dlg->Linfo->text();
+      dlg->LBfiles->setCurrentRow(0);
+      dlg->BDown->click();  // b a c
+      dlg->LBfiles->setCurrentRow(2);
+      dlg->BDelete->click();  // b a
+      dlg->BOK->click();
+      return d.result();
+    };
+    Select(f.get(), {"a.txt", "b.txt", "c.txt"});
+    f->FindAction(cmd::Mfilemerge)->trigger();
+    QVERIFY(!okBeforeName);
+    QCOMPARE(info, QString("結合情報は all.bat に記録されます。"));
+    QCOMPARE(ReadFile(folder_ + "all.txt"), std::string("BBAAA"));
+    QVERIFY(fs::exists(folder_ + "all.bat"));
+    QCOMPARE(ReadFile(folder_ + "c.txt"), std::string("C"));
+    QCOMPARE(messages_, QStringList{"ファイルを結合しました。"});
+    QCOMPARE(SelectedName(f.get()), QString("all.txt"));
   }
 
   void cancelledSplitLeavesWholePiecesAndNoCommandFile() {
