@@ -8,11 +8,13 @@
 #include "codec/ui/CodecMenu.h"
 #include "search/ui/GrepCommands.h"
 #include "archive/ui/ArchiveCommands.h"
+#include "fileops/ui/FileOpsCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
+  InstallFileOpsCommands(*this);
   InstallHexDumpCommands(this);
   InstallPictureCommands(this);
   InstallCodecCommands(this);

@@ -538,8 +538,8 @@ void InstallBrowseCommands(TForm1* f) {
     if (f->ExecDialog(dlg) != QDialog::Accepted) return;
     f->FileModel->SortByCode(dlg.Code());
   });
-  QAction* props = f->AddCommand(file, cmd::Mpropaty, "ファイルのプロパティ(&F)", [f] { ShowProperties(f); });
-  (void)props;
+  // The system's properties box is the pop-up's Mcontextprops; Mpropaty is
+  // the attribute dialog of the file commands.
 
   // Toolbar buttons of these commands.
   auto button = [&](const char* name, QStyle::StandardPixmap icon, const QString& hint, QAction* target,

@@ -1,0 +1,41 @@
+#pragma once
+// The file commands of the main window: copy, move, delete, rename,
+// duplicate, make folder, attributes, split, merge, listings and the
+// saved name lists, in the File menu and the file list's pop-up.
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+#include "fileops/SHFOP.h"
+#include "platform/DosAttributes.h"
+#include "platform/Trash.h"
+
+class IHost;
+
+// Owns what the commands share: the one TSHFOP whose options carry over
+// from command to command, and the services behind the platform
+// interfaces (tests put fakes in their place).
+class TFileOpsController : public QObject {
+ public:
+  TFileOpsController(IHost& host, QObject* owner);
+
+  navirt::TSHFOP op;
+  navirt::ITrash* trash;
+  navirt::IFileAttributes* attributes;
+  int jobShowAfterMs = 300;  // when the progress window appears
+  // Called on the job's thread at every progress step, before the cancel
+  // flag is read (tests hold a job here until its window is up).
+  std::function<void()> stepHook;
+
+  IHost& host;
+
+ private:
+  std::unique_ptr<navirt::FreedesktopTrash> systemTrash_;
+  navirt::SystemFileAttributes systemAttributes_;
+};
+
+// Found under the main window by its object name.
+TFileOpsController* FileOpsControllerOf(QObject* window);
+
+void InstallFileOpsCommands(IHost& host);
