@@ -7,6 +7,9 @@
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
 #include "search/ui/GrepCommands.h"
+#include "print/ui/PrintCommands.h"
+#include "sysinfo/ui/SysinfoCommands.h"
+#include "app/ui/RegisteredCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
@@ -15,4 +18,7 @@ void TForm1::InstallSubsystemCommands() {
   InstallHexDumpCommands(this);
   InstallPictureCommands(this);
   InstallCodecCommands(this);
+  InstallPrintCommands(*this);
+  InstallSysinfoCommands(*this);
+  InstallRegisteredCommands(*this);
 }
