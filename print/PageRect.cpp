@@ -4,19 +4,19 @@
 
 namespace navirt {
 
-int64_t RoundHalfEven(double v) {
+int64_t RoundToEven(double v) {
   // nearbyint follows the default rounding mode, which is to nearest, ties to even.
   return static_cast<int64_t>(std::nearbyint(v));
 }
 
 int64_t MmToDots(double mm, int dpi) {
   if (dpi <= 0) return 0;
-  return RoundHalfEven(mm / kMmPerInch * dpi);
+  return RoundToEven(mm / kMmPerInch * dpi);
 }
 
 int64_t DotsToMm(double dots, int dpi) {
   if (dpi <= 0) return 0;
-  return RoundHalfEven(dots / dpi * kMmPerInch);
+  return RoundToEven(dots / dpi * kMmPerInch);
 }
 
 namespace {
@@ -25,13 +25,13 @@ double Dots(double mm, int dpi) { return dpi <= 0 ? 0.0 : mm / kMmPerInch * dpi;
 
 PageRect ComputePageRect(const PrinterMetrics& m, const Margins& mm) {
   PageRect r;
-  r.left = RoundHalfEven(Dots(mm.left, m.dpiX) - m.offsetX);
+  r.left = RoundToEven(Dots(mm.left, m.dpiX) - m.offsetX);
   if (r.left < 0) r.left = 0;
-  r.top = RoundHalfEven(Dots(mm.top, m.dpiY) - m.offsetY);
+  r.top = RoundToEven(Dots(mm.top, m.dpiY) - m.offsetY);
   if (r.top < 0) r.top = 0;
-  r.right = RoundHalfEven(m.width - (Dots(mm.right, m.dpiX) - m.RightStrip()));
+  r.right = RoundToEven(m.width - (Dots(mm.right, m.dpiX) - m.RightStrip()));
   if (r.right < 0) r.right = m.width;
-  r.bottom = RoundHalfEven(m.height - (Dots(mm.bottom, m.dpiY) - m.BottomStrip()));
+  r.bottom = RoundToEven(m.height - (Dots(mm.bottom, m.dpiY) - m.BottomStrip()));
   if (r.bottom < 0) r.bottom = m.height;
   return r;
 }

@@ -22,7 +22,7 @@ struct PrinterMetrics {
 };
 
 // Nearest integer, ties to even.
-int64_t RoundHalfEven(double v);
+int64_t RoundToEven(double v);
 // A resolution of 0 or less converts to 0 rather than dividing by it.
 int64_t MmToDots(double mm, int dpi);
 int64_t DotsToMm(double dots, int dpi);

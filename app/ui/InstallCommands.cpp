@@ -9,6 +9,9 @@
 #include "search/ui/GrepCommands.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "fileops/ui/FileOpsCommands.h"
+#include "print/ui/PrintCommands.h"
+#include "sysinfo/ui/SysinfoCommands.h"
+#include "app/ui/RegisteredCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
@@ -19,4 +22,7 @@ void TForm1::InstallSubsystemCommands() {
   InstallPictureCommands(this);
   InstallCodecCommands(this);
   InstallArchiveCommands(*this);
+  InstallPrintCommands(*this);
+  InstallSysinfoCommands(*this);
+  InstallRegisteredCommands(*this);
 }

@@ -31,9 +31,9 @@ TEST(PageRect, TwentyMillimetresAt600DpiAndOffset100Give372) {
   // The constant is 25.39999, not 25.4: 254 mm at 100 dpi is a hair over 1000 dots.
   EXPECT_EQ(MmToDots(254, 100), 1000);
   EXPECT_EQ(MmToDots(25.39999 * 2.5 / 100, 100), 2);  // a tie goes to the even one
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(3.5), 4);
-  EXPECT_EQ(RoundHalfEven(-0.5), 0);
+  EXPECT_EQ(RoundToEven(2.5), 2);
+  EXPECT_EQ(RoundToEven(3.5), 4);
+  EXPECT_EQ(RoundToEven(-0.5), 0);
 }
 
 TEST(PageRect, AllZeroMarginsReachThePaperEdges) {

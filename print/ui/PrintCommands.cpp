@@ -1,0 +1,224 @@
+#include "print/ui/PrintCommands.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QToolBar>
+#include <QIcon>
+#include <QAction>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
+#include "host/ui/Job.h"
+#include "print/PaperNames.h"
+#include "print/PrintSettings.h"
+#include "print/ui/PrintCommandIds.h"
+#include "print/ui/Unit6.h"
+
+using namespace navirt;
+
+namespace {
+
+// The printer lives with the window, so the printer and paper chosen in one
+// dialog hold for the next job.
+class TPrinterHolder : public QObject {
+ public:
+  explicit TPrinterHolder(QObject* parent) : QObject(parent), printer(QPrinter::HighResolution) {
+    setObjectName("NavirtPrinter");
+  }
+  QPrinter printer;
+};
+
+// An empty or inverted rectangle stands for the whole printable area.
+QRectF DrawRect(const PageRect& r, const QPrinter& printer) {
+  QRectF page = printer.pageRect(QPrinter::DevicePixel);
+  if (r.right <= r.left || r.bottom <= r.top) return QRectF(0, 0, page.width(), page.height());
+  return QRectF(double(r.left), double(r.top), double(r.right - r.left), double(r.bottom - r.top));
+}
+
+void SetUpDocument(QTextDocument& doc, const QString& text, const QFont& font, QPrinter& printer, double width) {
+  doc.documentLayout()->setPaintDevice(&printer);
+  doc.setDefaultFont(font);
+  doc.setDocumentMargin(0);
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  doc.setDefaultTextOption(option);
+  doc.setPlainText(text);
+  doc.setTextWidth(width);
+}
+
+PrintPlan Plan(QTextDocument& doc, double pageHeight) {
+  PrintPlan plan;
+  QAbstractTextDocumentLayout* layout = doc.documentLayout();
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    QRectF box = layout->blockBoundingRect(b);
+    QTextLayout* lines = b.layout();
+    for (int i = 0; i < lines->lineCount(); ++i) {
+      QTextLine line = lines->lineAt(i);
+      plan.lineTops.push_back(box.top() + line.y());
+      plan.lineHeights.push_back(line.height());
+    }
+  }
+  // Whole dots, taken from the rounded positions so the pages add up to
+  // the text's height.
+  std::vector<int64_t> heights;
+  for (size_t i = 0; i < plan.lineTops.size(); ++i) {
+    double bottom = i + 1 < plan.lineTops.size() ? plan.lineTops[i + 1] : plan.lineTops[i] + plan.lineHeights[i];
+    heights.push_back(std::llround(bottom) - std::llround(plan.lineTops[i]));
+  }
+  plan.pages = LayoutPages(heights, std::llround(pageHeight));
+  return plan;
+}
+
+}  // namespace
+
+QPrinter& PrinterOf(IHost& host) {
+  QWidget* w = host.HostWindow();
+  auto* holder = w->findChild<TPrinterHolder*>("NavirtPrinter", Qt::FindDirectChildrenOnly);
+  if (!holder) holder = new TPrinterHolder(w);
+  return holder->printer;
+}
+
+PrinterMetrics MetricsOf(const QPrinter& printer) {
+  QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+  QRectF page = printer.pageRect(QPrinter::DevicePixel);
+  PrinterMetrics m;
+  m.dpiX = m.dpiY = printer.resolution();
+  m.offsetX = int(std::lround(page.left() - paper.left()));
+  m.offsetY = int(std::lround(page.top() - paper.top()));
+  m.paperWidth = int(std::lround(paper.width()));
+  m.paperHeight = int(std::lround(paper.height()));
+  m.width = int(std::lround(page.width()));
+  m.height = int(std::lround(page.height()));
+  return m;
+}
+
+PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const PageRect& rect) {
+  QRectF area = DrawRect(rect, printer);
+  QTextDocument doc;
+  SetUpDocument(doc, text, font, printer, area.width());
+  return Plan(doc, area.height());
+}
+
+int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer, const PageRect& rect,
+              const std::function<bool(int, int)>& cancelled) {
+  QRectF area = DrawRect(rect, printer);
+  QTextDocument doc;
+  SetUpDocument(doc, text, font, printer, area.width());
+  PrintPlan plan = Plan(doc, area.height());
+  QPainter painter;
+  if (!painter.begin(&printer)) return -1;
+  QAbstractTextDocumentLayout::PaintContext context;
+  context.palette.setColor(QPalette::Text, color);
+  int printed = 0;
+  for (size_t p = 0; p < plan.pages.size(); ++p) {
+    if (cancelled && cancelled(int(p), int(plan.pages.size()))) {
+      printer.abort();
+      break;
+    }
+    if (p > 0) printer.newPage();
+    const PageSpan& span = plan.pages[p];
+    if (span.count > 0) {
+      size_t last = span.first + span.count - 1;
+      double top = plan.lineTops[span.first];
+      double bottom = plan.lineTops[last] + plan.lineHeights[last];
+      painter.save();
+      painter.setClipRect(area);
+      painter.translate(area.left(), area.top() - top);
+      context.clip = QRectF(0, top, area.width(), bottom - top);
+      doc.documentLayout()->draw(&painter, context);
+      painter.restore();
+    }
+    ++printed;
+  }
+  painter.end();
+  return printed;
+}
+
+namespace {
+
+// The printer dialog; false when it was cancelled.
+bool SetUpPrinter(IHost& host) {
+  QPrintDialog dialog(&PrinterOf(host), host.HostWindow());
+  return host.ExecDialog(dialog) == QDialog::Accepted;
+}
+
+void MprintClick(IHost& host) {
+  if (!SetUpPrinter(host)) return;
+  QPrinter& printer = PrinterOf(host);
+  PageRect rect = StoredPageRect(host.OpenSettings(), MetricsOf(printer));
+  QString title = QFileInfo(QString::fromStdString(host.HostSelectedPath())).fileName();
+  printer.setDocName(title);
+  TRichEdit* pane = host.Pane();
+  QString text = pane->toPlainText();
+  QFont font = pane->font();
+  QColor color = pane->palette().color(QPalette::Text);
+  RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
+    int pages = PrintText(text, font, color, printer, rect, [&job](int page, int total) {
+      job.SetTotal(uint64_t(total));
+      job.SetDone(uint64_t(page));
+      return job.Cancelled();
+    });
+    if (pages < 0) throw std::runtime_error("プリンタを開けません。");
+  });
+}
+
+void MprintsetClick(IHost& host) {
+  QPrinter& printer = PrinterOf(host);
+  TPrintSettingsModel model;
+  std::optional<int> paperCode = PaperCodeOf(static_cast<PageSizeId>(int(printer.pageLayout().pageSize().id())));
+  QScreen* screen = QGuiApplication::primaryScreen();
+  int screenPpi = screen ? int(std::lround(screen->logicalDotsPerInch())) : 96;
+  model.Open(host.OpenSettings(), MetricsOf(printer), paperCode, screenPpi);
+  TForm6 dialog(host.HostWindow(), model);
+  dialog.onRefused = [&host](const QString& message) { host.MessageDlg(message, "印刷設定", TMsgKind::Warning); };
+  if (host.ExecDialog(dialog) != QDialog::Accepted) return;
+  TIniFile ini = host.OpenSettings();
+  model.Accept(ini);
+  host.WriteSettings(ini);
+}
+
+}  // namespace
+
+void InstallPrintCommands(IHost& host) {
+  std::vector<CommandRow> rows = {
+      {cmd::Mprint, "印刷(&P)", nullptr, MprintClick, {}, "印刷|テキストを印刷します。"},
+      {cmd::Mprintset, "印刷設定(&U)", nullptr, MprintsetClick, {}, "印刷設定|印刷の余白を設定します。"},
+      {cmd::Mprinterset, "プリンタの設定(&T)...", nullptr, [](IHost& h) { SetUpPrinter(h); }, {},
+       "プリンタの設定|プリンタを設定します。"},
+  };
+  host.Commands().Install(rows, host.Menu(HostMenu::File));
+
+  // "印刷" and "印刷設定" lead the main toolbar.
+  QToolBar* bar = host.MainToolBar();
+  QAction* first = bar->actions().value(0);
+  IHost* h = &host;
+  struct Button {
+    CommandName name;
+    const char* object;
+    const char* hint;
+    const char* icon;
+  };
+  for (Button b : {Button{cmd::Mprint, "ToolButton36", "印刷", "document-print"},
+                   Button{cmd::Mprintset, "ToolButton35", "印刷設定", "document-page-setup"}}) {
+    auto* a = new QAction(QIcon::fromTheme(b.icon), b.hint, bar);
+    a->setObjectName(b.object);
+    a->setToolTip(b.hint);
+    a->setProperty("navirtCommand", b.name.text);
+    CommandName name = b.name;
+    QObject::connect(a, &QAction::triggered, bar, [h, name] { h->Commands().Trigger(name); });
+    bar->insertAction(first, a);
+  }
+}

@@ -1,0 +1,37 @@
+#pragma once
+// "印刷(&P)", "印刷設定(&U)" and "プリンタの設定(&T)..." in the file menu.
+#include <QFont>
+#include <functional>
+#include <QColor>
+#include <QString>
+
+#include <vector>
+
+#include "print/PageLayout.h"
+#include "print/PageRect.h"
+
+class IHost;
+class QPrinter;
+
+void InstallPrintCommands(IHost& host);
+
+// The window's printer: the one the dialogs set up and the jobs print on.
+QPrinter& PrinterOf(IHost& host);
+
+// The printer's metrics as the margin arithmetic sees them (dots).
+navirt::PrinterMetrics MetricsOf(const QPrinter& printer);
+
+// Where each page's lines lie: the text laid out in the font at the
+// printer's resolution, wrapped at the rectangle's width.
+struct PrintPlan {
+  std::vector<navirt::PageSpan> pages;
+  std::vector<double> lineTops;     // top of every visual line, device dots
+  std::vector<double> lineHeights;  // its height
+};
+PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const navirt::PageRect& rect);
+
+// Prints text page after page into rect; stops between pages when
+// cancelled() says so. Returns the pages printed, or -1 when the printer
+// could not be opened.
+int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer,
+              const navirt::PageRect& rect, const std::function<bool(int page, int pages)>& cancelled);

@@ -1,0 +1,212 @@
+// Printing the pane to a PDF file and the margin dialog, on the main window offscreen.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "app/ui/Unit1.h"
+#include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "print/PrintSettings.h"
+#include "print/ui/PrintCommandIds.h"
+#include "print/ui/PrintCommands.h"
+#include "print/ui/Unit6.h"
+
+class PrintUiTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  QStringList messages_;
+  int printDialogs_ = 0;
+
+  std::unique_ptr<TForm1> NewForm() {
+    auto f = std::make_unique<TForm1>();
+    f->resize(900, 600);
+    f->show();
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      messages_ << text;
+      return int(mbOK);
+    };
+    QTest::qWait(10);
+    return f;
+  }
+  // The printer dialog answered with a PDF file.
+  void PrintTo(TForm1* f, const QString& pdf) {
+    f->dialogHook = [this, pdf](QDialog& d) {
+      auto* p = qobject_cast<QPrintDialog*>(&d);
+      if (!p) return int(QDialog::Rejected);
+      ++printDialogs_;
+      p->printer()->setOutputFormat(QPrinter::PdfFormat);
+      p->printer()->setOutputFileName(pdf);
+      return int(QDialog::Accepted);
+    };
+  }
+  static int PdfPages(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    QByteArray pdf = file.readAll();
+    int pages = 0;
+    for (qsizetype at = pdf.indexOf("/Type /Page"); at >= 0; at = pdf.indexOf("/Type /Page", at + 1)) {
+      char next = at + 11 < pdf.size() ? pdf[at + 11] : ' ';
+      if (next != 's') ++pages;  // "/Type /Pages" is the page tree
+    }
+    return pages;
+  }
+  static std::string Lines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "line " + std::to_string(i + 1) + "\r\n";
+    text.resize(text.size() - 2);
+    return text;
+  }
+  // Lines of this text on a full page, as the printer lays it out.
+  static int LinesPerPage(TForm1* f, const QString& pdf) {
+    QPrinter& printer = PrinterOf(*f);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    auto plan = PlanPages(QString::fromStdString(Lines(1000)), f->RichEdit1->font(), printer,
+                          navirt::StoredPageRect(f->OpenSettings(), MetricsOf(printer)));
+    return plan.pages.size() > 1 ? int(plan.pages[0].count) : 0;
+  }
+
+ private slots:
+  void init() {
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(tmp_.path().toStdString() + "/navirt.ini"));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp_.path().toStdString() + "/xdg"));
+    QFile::remove(tmp_.path() + "/navirt.ini");
+    messages_.clear();
+    printDialogs_ = 0;
+  }
+
+  void pagesFollowTheText() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/out.pdf";
+    int perPage = LinesPerPage(f.get(), pdf);
+    QVERIFY(perPage > 5);
+    PrintTo(f.get(), pdf);
+    // Two full pages and one line more: three pages; exactly two full: two.
+    f->RichEdit1->SetText(Lines(2 * perPage + 1));
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QCOMPARE(printDialogs_, 1);
+    QCOMPARE(PdfPages(pdf), 3);
+    QFile::remove(pdf);
+    f->RichEdit1->SetText(Lines(2 * perPage));
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QCOMPARE(PdfPages(pdf), 2);
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void anEmptyPanePrintsOnePage() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/empty.pdf";
+    f->RichEdit1->Clear();
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QCOMPARE(PdfPages(pdf), 1);
+  }
+
+  void longLinesWrapOntoMorePages() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/wrap.pdf";
+    int perPage = LinesPerPage(f.get(), pdf);
+    // Each line wraps at the margin at least once: more than one page.
+    std::string text;
+    for (int i = 0; i < perPage; ++i) text += std::string(400, 'x') + "\r\n";
+    f->RichEdit1->SetText(text);
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY2(PdfPages(pdf) >= 2, qPrintable(QString::number(PdfPages(pdf))));
+  }
+
+  void storedMarginsShrinkThePage() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/margins.pdf";
+    int perPage = LinesPerPage(f.get(), pdf);
+    navirt::TIniFile ini = f->OpenSettings();
+    ini.WriteString("Print", "Yohaku_T", "100");
+    ini.WriteString("Print", "Yohaku_B", "100");
+    QVERIFY(f->WriteSettings(ini));
+    int narrow = LinesPerPage(f.get(), pdf);
+    QVERIFY2(narrow > 0 && narrow < perPage * 2 / 3, qPrintable(QString("%1 %2").arg(narrow).arg(perPage)));
+    f->RichEdit1->SetText(Lines(perPage));
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(PdfPages(pdf) >= 2);
+  }
+
+  void cancellingThePrinterDialogPrintsNothing() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/cancel.pdf";
+    f->RichEdit1->SetText("text");
+    f->dialogHook = [&](QDialog& d) {
+      if (auto* p = qobject_cast<QPrintDialog*>(&d)) p->printer()->setOutputFileName(pdf);
+      return int(QDialog::Rejected);
+    };
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(!QFile::exists(pdf));
+    // The printer settings item shows the dialog and prints nothing either.
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprinterset));
+    QCOMPARE(printDialogs_, 1);
+    QVERIFY(!QFile::exists(pdf));
+  }
+
+  void marginDialogRefusesLettersAndStoresOnOk() {
+    auto f = NewForm();
+    PrinterOf(*f).setOutputFormat(QPrinter::PdfFormat);
+    QString paper;
+    QStringList seen;
+    f->dialogHook = [&](QDialog& d) {
+      auto* form = qobject_cast<TForm6*>(&d);
+      if (!form) return int(QDialog::Rejected);
+      paper = form->LPaper->text();
+      QLineEdit* top = form->EditT;
+      top->setFocus();
+      top->selectAll();
+      QTest::keyClicks(top, "12");
+      seen << top->text();
+      QTest::keyClicks(top, "a");  // refused: the field keeps its text
+      seen << top->text();
+      form->EditL->selectAll();
+      QTest::keyClick(form->EditL, Qt::Key_Delete);  // emptied: "0" at once
+      seen << form->EditL->text();
+      form->EditB->setText("");
+      QTest::keyClicks(form->EditB, "25");
+      form->BOK->click();
+      return d.result();
+    };
+    QVERIFY(f->Commands().Trigger(cmd::Mprintset));
+    QCOMPARE(seen, QStringList({"12", "12", "0"}));
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(paper.contains("x"));
+    navirt::TIniFile ini = f->OpenSettings();
+    QCOMPARE(QString::fromStdString(ini.ReadString("Print", "Yohaku_T", "")), QString("12"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("Print", "Yohaku_B", "")), QString("25"));
+    QVERIFY(!ini.ReadString("Print", "Yohaku_L", "").empty());
+    QVERIFY(!ini.ReadString("Print", "Yohaku_R", "").empty());
+
+    // Cancel keeps what was stored.
+    f->dialogHook = [&](QDialog& d) {
+      auto* form = qobject_cast<TForm6*>(&d);
+      if (!form) return int(QDialog::Rejected);
+      seen << form->EditT->text();
+      form->EditT->setText("");
+      QTest::keyClicks(form->EditT, "30");
+      form->BCancel->click();
+      return d.result();
+    };
+    seen.clear();
+    QVERIFY(f->Commands().Trigger(cmd::Mprintset));
+    QCOMPARE(seen, QStringList({"12"}));
+    QCOMPARE(QString::fromStdString(f->OpenSettings().ReadString("Print", "Yohaku_T", "")), QString("12"));
+  }
+};
+
+QTEST_MAIN(PrintUiTest)
+#include "PrintUiTest.moc"

@@ -1,0 +1,261 @@
+// The information and help menus on the main window, offscreen. Every
+// desktop call goes to the recording starter: nothing is started, least of
+// all a power service.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTreeView>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/ui/AppCommandIds.h"
+#include "app/ui/Unit1.h"
+#include "app/ui/Unit33.h"
+#include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "platform/Cp932.h"
+#include "platform/FakeProcessStarter.h"
+#include "sysinfo/ui/DriveInfoForm.h"
+#include "sysinfo/ui/SysinfoCommandIds.h"
+#include "sysinfo/ui/SysinfoCommands.h"
+
+namespace fs = std::filesystem;
+using navirt::ProgramCall;
+
+struct Message {
+  QString text;
+  TMsgKind kind;
+  int buttons;
+};
+
+class SysinfoUiTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string folder_;
+  navirt::TRecordingStarter fake_;
+  QList<Message> messages_;
+  int answer_ = mbOK;
+
+  std::unique_ptr<TForm1> NewForm() {
+    auto f = std::make_unique<TForm1>();
+    // Before anything can run: the window's services go to the fake.
+    navirt::DesktopEnv env;
+    env.currentDesktop = "GNOME";
+    env.sessionId = "7";
+    env.user = "someone";
+    ReplaceProcessStarter(*f, fake_, env);
+    f->resize(900, 600);
+    f->show();
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind kind, int buttons) {
+      messages_ << Message{text, kind, buttons};
+      return answer_;
+    };
+    f->GoToFolder(folder_);
+    QTest::qWait(10);
+    return f;
+  }
+  static QString PaneUtf8(TForm1* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->RichEdit1->Text())); }
+
+ private slots:
+  void init() {
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(tmp_.path().toStdString() + "/navirt.ini"));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp_.path().toStdString() + "/xdg"));
+    folder_ = tmp_.path().toStdString() + "/files/";
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fake_ = navirt::TRecordingStarter();
+    messages_.clear();
+    answer_ = mbOK;
+  }
+
+  void shortcutsReachTheDesktopWithTheirArguments() {
+    auto f = NewForm();
+    f->RichEdit1->SetText("first\r\nsecond");
+    struct Case {
+      CommandName command;
+      ProgramCall call;
+    };
+    const Case cases[] = {
+        {cmd::Mgomi, {"nautilus", {"trash:///"}, ""}},
+        {cmd::Mdos, {"x-terminal-emulator", {}, folder_}},
+        {cmd::Mcontrolpanel, {"gnome-control-center", {}, ""}},
+        {cmd::Mdiskcopy1, {"gnome-disks", {}, ""}},
+        {cmd::Mformat, {"gnome-disks", {}, ""}},
+        {cmd::Mssaver, {"xdg-screensaver", {"activate"}, ""}},
+        {cmd::Msend, {"xdg-email", {"--body", "first\r\nsecond"}, ""}},
+        {cmd::Msysstandby1, {"systemctl", {"suspend"}, ""}},
+    };
+    for (const Case& c : cases) {
+      fake_.calls.clear();
+      QVERIFY2(f->Commands().Trigger(c.command), c.command.text);
+      QCOMPARE(fake_.calls.size(), size_t(1));
+      QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString::fromStdString(c.call.program));
+      QVERIFY2(fake_.calls[0] == c.call, c.command.text);
+    }
+    fake_.calls.clear();
+    QVERIFY(f->Commands().Trigger(cmd::Mstart));
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString("gdbus"));
+    QVERIFY(fake_.calls[0].args.back() == "org.gnome.Shell.ShowApplications");
+    // Standby asks nothing; no shortcut showed a message.
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void aMissingProgramIsNamed() {
+    auto f = NewForm();
+    fake_.missing = {"x-terminal-emulator"};
+    QVERIFY(f->Commands().Trigger(cmd::Mdos));
+    QVERIFY(fake_.calls.empty());
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_[0].text.contains("x-terminal-emulator"));
+    QVERIFY(messages_[0].kind == TMsgKind::Error);
+  }
+
+  void powerCommandsAskOnceAndNoDoesNothing() {
+    auto f = NewForm();
+    const CommandName commands[] = {cmd::MexitW, cmd::Msysreboot1, cmd::Msyslogoff1};
+    answer_ = mbNo;
+    for (CommandName c : commands) QVERIFY(f->Commands().Trigger(c));
+    QVERIFY(fake_.calls.empty());
+    QCOMPARE(messages_.size(), 3);
+    for (const Message& m : messages_) {
+      QVERIFY(m.kind == TMsgKind::Confirmation);
+      QCOMPARE(m.buttons, int(mbYes | mbNo));
+    }
+    messages_.clear();
+    answer_ = mbYes;
+    for (CommandName c : commands) QVERIFY(f->Commands().Trigger(c));
+    QCOMPARE(messages_.size(), 3);
+    const std::vector<ProgramCall> expected = {{"systemctl", {"poweroff"}, ""},
+                                               {"systemctl", {"reboot"}, ""},
+                                               {"loginctl", {"terminate-session", "7"}, ""}};
+    QVERIFY(fake_.calls == expected);
+  }
+
+  void systemReportFillsThePaneInBlue() {
+    auto f = NewForm();
+    f->RichEdit1->SetText("old");
+    f->SetInfoLine("file.txt", navirt::clRed);
+    QVERIFY(f->Commands().Trigger(cmd::Msysteminfo1));
+    QStringList lines = PaneUtf8(f.get()).split("\r\n");
+    QVERIFY(lines.size() > 5);
+    QVERIFY(lines[0].startsWith("Windowsﾃﾞｨﾚｸﾄﾘ = "));
+    QVERIFY(lines[2].startsWith("ｶﾚﾝﾄﾃﾞｨﾚｸﾄﾘ = "));
+    QVERIFY(lines.filter("環境変数 = PATH=").size() == 1);
+    QVERIFY(lines.last().startsWith("起動時間 = "));
+    QVERIFY(!lines.contains("old"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+    QVERIFY(f->InfoLine().isEmpty());
+    QVERIFY(!f->RichEdit1->Modified());
+  }
+
+  void urlFromTheCaretLineGoesToTheBrowser() {
+    auto f = NewForm();
+    f->RichEdit1->SetText(navirt::Utf8ToCp932("一行目\r\n見て http://example.com/a?b=1 です"));
+    f->RichEdit1->SetCaretOffset(int(f->RichEdit1->Text().size()));
+    QCOMPARE(f->RichEdit1->CaretLine(), 2);
+    QString offered;
+    f->dialogHook = [&](QDialog& d) {
+      auto* q = qobject_cast<TForm33*>(&d);
+      if (!q) return int(QDialog::Rejected);
+      offered = q->AnswerText();
+      return int(QDialog::Accepted);
+    };
+    QVERIFY(f->Commands().Trigger(cmd::Murl));
+    QCOMPARE(offered, QString("http://example.com/a?b=1"));
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QVERIFY((fake_.calls[0] == ProgramCall{"xdg-open", {"http://example.com/a?b=1"}, ""}));
+    QVERIFY(f->OpenSettings().ReadString("URL", "Items_0", "").find("example.com") != std::string::npos);
+
+    // A selection needs no "://"; the typed address without a scheme is http.
+    fake_.calls.clear();
+    f->RichEdit1->SetText("go www.example.jp/x now");
+    QTextCursor c = f->RichEdit1->textCursor();
+    c.setPosition(3);
+    c.setPosition(20, QTextCursor::KeepAnchor);
+    f->RichEdit1->setTextCursor(c);
+    QCOMPARE(f->RichEdit1->SelLength(), 17);
+    QVERIFY(f->Commands().Trigger(cmd::Murl));
+    QCOMPARE(offered, QString("www.example.jp/x"));
+    QVERIFY((fake_.calls.at(0) == ProgramCall{"xdg-open", {"http://www.example.jp/x"}, ""}));
+
+    // Cancel opens nothing.
+    fake_.calls.clear();
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    QVERIFY(f->Commands().Trigger(cmd::Murl));
+    QVERIFY(fake_.calls.empty());
+  }
+
+  void runFileOpensTheSelectedFile() {
+    std::ofstream(folder_ + "a.txt") << "hello";
+    auto f = NewForm();
+    QVERIFY(f->SelectFileByName("a.txt"));
+    QVERIFY(f->Commands().Trigger(cmd::Mfileexe));
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QVERIFY((fake_.calls[0] == ProgramCall{"xdg-open", {folder_ + "a.txt"}, folder_}));
+    // The same file is selected and shown again.
+    QCOMPARE(QString::fromStdString(f->HostSelectedPath()), QString::fromStdString(folder_ + "a.txt"));
+  }
+
+  void helpOpensTheOwnPagesAndTheKeyHDoesToo() {
+    auto f = NewForm();
+    struct Case {
+      CommandName command;
+      const char* page;
+    };
+    for (Case c : {Case{cmd::Mhelpcontents, "index.html"}, Case{cmd::Mhelpsearch, "keywords.html"},
+                   Case{cmd::Mhelpusage, "usage.html"}}) {
+      fake_.calls.clear();
+      QVERIFY(f->Commands().Trigger(c.command));
+      QCOMPARE(fake_.calls.size(), size_t(1));
+      QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString("xdg-open"));
+      const std::string& url = fake_.calls[0].args.at(0);
+      QVERIFY2(url.rfind("file://", 0) == 0 && url.find(std::string("/docs/help/") + c.page) != std::string::npos,
+               url.c_str());
+    }
+    fake_.calls.clear();
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_H);
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QVERIFY(fake_.calls[0].args.at(0).find("/index.html") != std::string::npos);
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void dateAboutAndDriveWindows() {
+    auto f = NewForm();
+    QAction* now = f->findChild<QAction*>("Mnow");
+    QVERIFY(now);
+    now->trigger();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_[0].text.startsWith("現在\n\n"));
+    QVERIFY(now->text().startsWith(" 20"));
+
+    messages_.clear();
+    QVERIFY(f->Commands().Trigger(cmd::Mabout));
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_[0].text.contains("Navirt"));
+    QVERIFY(messages_[0].text.contains(qVersion()));
+
+    QString summary;
+    int circle = 0;
+    f->dialogHook = [&](QDialog& d) {
+      auto* w = qobject_cast<TDriveInfoForm*>(&d);
+      if (!w) return int(QDialog::Rejected);
+      summary = w->Edit1->text();
+      circle = w->Chart1->Angles().used + w->Chart1->Angles().free;
+      return int(QDialog::Accepted);
+    };
+    QVERIFY(f->Commands().Trigger(cmd::MdriveInfo));
+    QVERIFY2(summary.contains(" 全容量 ") && summary.contains(" byte"), qPrintable(summary));
+    QCOMPARE(circle, 5760);
+  }
+};
+
+QTEST_MAIN(SysinfoUiTest)
+#include "SysinfoUiTest.moc"
