@@ -46,6 +46,7 @@
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
+#include "codec/UnicodePane.h"
 #include "edit/Rtf.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/DynLib.h"
@@ -68,6 +69,14 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
+
+// The code the information line names for the pane's text: a UTF-8 or
+// UTF-16 file's own code, judged on its bytes when it was loaded; else the
+// guess over the text (none for an empty one).
+std::string PaneCodeLabel(const TRichEdit* pane, const std::string& text) {
+  if (const TUnicodePane* u = pane->Unicode()) return UnicodeCodeLabel(u->Code());
+  return text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
+}
 
 }  // namespace
 
@@ -364,7 +373,11 @@ std::vector<std::string> TForm1::PaneLines() const { return RichEdit1->Lines(); 
 
 void TForm1::SetPaneText(std::string_view bytes, TColor marker) {
   RichEdit1->setUpdatesEnabled(false);
-  RichEdit1->SetText(bytes);
+  // A change of a UTF-8 or UTF-16 file's text keeps its mapping so it saves
+  // in its own code; program output is Shift_JIS text of its own.
+  std::optional<TUnicodePane> unicode;
+  if (marker == clRed && RichEdit1->Unicode()) unicode = *RichEdit1->Unicode();
+  RichEdit1->SetText(bytes, std::move(unicode));
   RichEdit1->setUpdatesEnabled(true);
   // A change of the file's text counts as an edit; program output does not.
   RichEdit1->SetModified(marker == clRed);
@@ -373,6 +386,7 @@ void TForm1::SetPaneText(std::string_view bytes, TColor marker) {
 
 void TForm1::SetPaneLines(const std::vector<std::string>& lines, TColor marker) {
   RichEdit1->setUpdatesEnabled(false);
+  if (marker != clRed) RichEdit1->ForgetUnicode();
   RichEdit1->SetLines(lines);
   RichEdit1->setUpdatesEnabled(true);
   RichEdit1->SetModified(marker == clRed);
@@ -906,8 +920,12 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
   QAction* rtf = FindAction(cmd::Mrtf);
   RichEdit1->SetRichMode(rtf && rtf->isChecked());
   RichEdit1->setUpdatesEnabled(false);
-  if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) RichEdit1->SetRich(ReadRtf(bytes));
-  else RichEdit1->SetText(bytes);
+  if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) {
+    RichEdit1->SetRich(ReadRtf(bytes));
+  } else {
+    PaneLoad load = LoadForPane(bytes);
+    RichEdit1->SetText(load.text, std::move(load.unicode));
+  }
   RichEdit1->setUpdatesEnabled(true);
   loaded = true;
 }
@@ -933,10 +951,8 @@ void TForm1::PreviewSelectedFile() {
   std::string text;
   if (!picture) {
     LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
-    if (RichEdit1->LineCount() > 0) {
-      text = RichEdit1->Text();
-      if (!text.empty()) code = TextCodeLabel(DetectCode(text));
-    }
+    if (RichEdit1->LineCount() > 0) text = RichEdit1->Text();
+    code = PaneCodeLabel(RichEdit1, text);
   }
   std::string type = SniffFileType(FirstLine(text), SelectedPath);
   SetInfoLine(Q(pieces + InfoLinePiece9(type, code)), InfoColor);
@@ -1012,7 +1028,7 @@ void TForm1::ShowSelectedFile() {
   // On demand the file is shown whatever the mode: the user asked for it.
   LoadPaneWithFile(SelectedPath, true, loaded);
   std::string text = RichEdit1->LineCount() > 0 ? RichEdit1->Text() : std::string();
-  std::string code = text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
+  std::string code = PaneCodeLabel(RichEdit1, text);
   SetInfoLine(Q(pieces + InfoLinePiece9(SniffFileType(FirstLine(text), SelectedPath), code)), clBlue);
   QApplication::restoreOverrideCursor();
   ShowFolderSummary(false);

@@ -1,4 +1,5 @@
-// Preview speed of the main window, offscreen: a 10 MiB Shift_JIS file,
+// Preview speed of the main window, offscreen: a 10 MiB Shift_JIS file, a
+// 10 MiB UTF-8 file (shown through the lossless mapping),
 // moving through a folder whose subtree holds 100,000 files while the
 // summary walk runs, and start-up to the first file previewed.
 #include <benchmark/benchmark.h>
@@ -17,6 +18,7 @@
 #include "app/ui/Unit1.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
+#include "platform/Cp932.h"
 
 namespace fs = std::filesystem;
 
@@ -47,6 +49,16 @@ std::string SjisText(size_t bytes) {
   return s;
 }
 
+// The same prose in UTF-8, each line with an emoji CP932 lacks, cut at a
+// line end at about the size asked.
+std::string Utf8Text(size_t bytes) {
+  const std::string line = navirt::Cp932ToUtf8(SjisText(80).substr(0, 60)) + "\xF0\x9F\x98\x80 Navirt 2026\n";
+  std::string s;
+  s.reserve(bytes + line.size());
+  while (s.size() + line.size() <= bytes) s += line;
+  return s;
+}
+
 const std::string& BigFileFolder() {
   static std::string dir = [] {
     std::string d = BenchRoot() + "/big/";
@@ -55,6 +67,8 @@ const std::string& BigFileFolder() {
       std::ofstream(d + "big_sjis.txt", std::ios::binary) << SjisText(10u << 20);
       std::ofstream(d + "small.txt", std::ios::binary) << "small\r\n";
     }
+    if (!fs::exists(d + "big_utf8.txt") || fs::file_size(d + "big_utf8.txt") + 200 < (10u << 20))
+      std::ofstream(d + "big_utf8.txt", std::ios::binary) << Utf8Text(10u << 20);
     return d;
   }();
   return dir;
@@ -96,6 +110,24 @@ void BM_Preview10MiBSjis(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Preview10MiBSjis)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_Preview10MiBUtf8(benchmark::State& state) {
+  TForm1 form;
+  form.resize(1200, 800);
+  form.show();
+  const std::string& dir = BigFileFolder();
+  form.GoToFolder(dir);
+  for (auto _ : state) {
+    form.SelectFileByName("small.txt");
+    auto t0 = std::chrono::steady_clock::now();
+    form.SelectFileByName("big_utf8.txt");
+    QApplication::processEvents();  // until the pane has painted
+    auto t1 = std::chrono::steady_clock::now();
+    if (!form.InfoLine().endsWith("UTF-8") || !form.RichEdit1->Unicode()) state.SkipWithError("preview incomplete");
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  }
+}
+BENCHMARK(BM_Preview10MiBUtf8)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PreviewStepWhileSummaryWalks(benchmark::State& state) {
   TForm1 form;

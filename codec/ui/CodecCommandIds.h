@@ -12,6 +12,10 @@
   X(Meuc2jis) \
   X(Msjis2euc) \
   X(Mjis2euc) \
+  X(Mutf82sjis) \
+  X(Msjis2utf8) \
+  X(Mutf162sjis) \
+  X(Meuc2utf8) \
   X(Mbase64enc) \
   X(Mbase64dec) \
   X(Mmimeenc) \

@@ -12,6 +12,7 @@
 
 #include "app/ui/Unit1.h"
 #include "codec/DetectCode.h"
+#include "codec/UnicodePane.h"
 #include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/FileInfo.h"
@@ -48,6 +49,10 @@ const Item kCodeItems[kCodeCommandCount] = {
     {cmd::Mbinhexdec, "BinHex->", "BinHexからSJISに変換します。"},
 };
 
+// In UnicodeCommand order; captions and hints are the core's.
+const CommandName kUnicodeNames[kUnicodeCommandCount] = {cmd::Mutf82sjis, cmd::Msjis2utf8, cmd::Mutf162sjis,
+                                                         cmd::Meuc2utf8};
+
 // In LineEndCommand order; the first is the automatic one.
 const Item kLineEndItems[] = {
     {cmd::Mcrlfauto, "改行コード自動変換", nullptr}, {cmd::Mcr2crlf, "CR->CR+LF", nullptr},
@@ -77,6 +82,24 @@ void ShowConverted(TForm1* f, const std::string& text) {
                  clBlue);
 }
 
+// A result in UTF-8 is shown through the pane's UTF-8 mapping, so it reads
+// as itself and a save writes it as UTF-8.
+void ShowUnicodeConverted(TForm1* f, const UnicodeCommandResult& r) {
+  if (r.code == UnicodeCode::None) {
+    ShowConverted(f, r.bytes);
+    return;
+  }
+  TUnicodePane unicode(r.code);
+  std::string text = unicode.Decode(r.bytes);
+  f->RichEdit1->setUpdatesEnabled(false);
+  f->RichEdit1->SetText(text, std::move(unicode));
+  f->RichEdit1->setUpdatesEnabled(true);
+  const FileStat st = StatPath(f->SelectedPath);
+  f->SetInfoLine(Q(InfoLinePieces1To8(f->SelectedPath, st) +
+                   InfoLinePiece9(SniffFileType(FirstLine(text), f->SelectedPath), UnicodeCodeLabel(r.code))),
+                 clBlue);
+}
+
 template <class Run>
 void ConvertSelectedFile(TForm1* f, Run run) {
   if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
@@ -96,6 +119,14 @@ QAction* AddItem(TForm1* f, QMenu* menu, const Item& item, std::function<void()>
 
 void RunCodeCommand(TForm1* f, CodeCommand cmd) {
   ConvertSelectedFile(f, [cmd](const std::string& path) { return RunCodeCommandOnFile(cmd, path); });
+}
+
+void RunUnicodeCommand(TForm1* f, UnicodeCommand cmd) {
+  if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  std::optional<UnicodeCommandResult> out = RunUnicodeCommandOnFile(cmd, f->SelectedPath);
+  if (out) ShowUnicodeConverted(f, *out);
+  QApplication::restoreOverrideCursor();
 }
 
 void RunLineEndCommand(TForm1* f, LineEndCommand cmd) {
@@ -128,20 +159,36 @@ void InstallCodecCommands(TForm1* f) {
   if (f->Mview) QObject::connect(f->Mview, &QMenu::aboutToShow, f, needFile);
   QObject::connect(convert, &QMenu::aboutToShow, f, needFile);
   std::vector<QAction*> codeActions;
+  std::vector<QAction*> unicodeActions;
   for (int i = 0; i < kCodeCommandCount; ++i) {
-    if (i == static_cast<int>(CodeCommand::Base64Encode)) codes->addSeparator();
+    if (i == static_cast<int>(CodeCommand::Base64Encode)) {
+      // The conversions through Unicode follow the Japanese ones.
+      for (int k = 0; k < kUnicodeCommandCount; ++k) {
+        const auto cmd = static_cast<UnicodeCommand>(k);
+        const Item item{kUnicodeNames[k], UnicodeCommandCaption(cmd), UnicodeCommandHint(cmd)};
+        unicodeActions.push_back(AddItem(f, codes, item, [f, cmd] { RunUnicodeCommand(f, cmd); }));
+      }
+      codes->addSeparator();
+    }
     const auto cmd = static_cast<CodeCommand>(i);
     codeActions.push_back(AddItem(f, codes, kCodeItems[i], [f, cmd] { RunCodeCommand(f, cmd); }));
   }
   // Items are enabled by the code of the pane's text when the menu opens;
   // everything is enabled again when it closes, for the button's pop-up
-  // shares the items.
-  QObject::connect(codes, &QMenu::aboutToShow, f, [f, codeActions] {
-    const auto on = CodeMenuEnabling(f->RichEdit1->Text());
+  // shares the items. A UTF-8 or UTF-16 file shown as stored (not a
+  // conversion's result, which has the blue marker) counts by its own code.
+  QObject::connect(codes, &QMenu::aboutToShow, f, [f, codeActions, unicodeActions] {
+    const std::string text = f->RichEdit1->Text();
+    const auto on = CodeMenuEnabling(text);
     for (int i = 0; i < kCodeCommandCount; ++i) codeActions[i]->setEnabled(on[i]);
+    const TUnicodePane* u = f->RichEdit1->Unicode();
+    const UnicodeCode fileCode = u && f->InfoColor != clBlue ? u->Code() : UnicodeCode::None;
+    const auto onU = UnicodeMenuEnabling(text, fileCode);
+    for (int i = 0; i < kUnicodeCommandCount; ++i) unicodeActions[i]->setEnabled(onU[i]);
   });
-  QObject::connect(codes, &QMenu::aboutToHide, f, [codeActions] {
+  QObject::connect(codes, &QMenu::aboutToHide, f, [codeActions, unicodeActions] {
     for (QAction* a : codeActions) a->setEnabled(true);
+    for (QAction* a : unicodeActions) a->setEnabled(true);
   });
 
   // Line ends: read from the file's bytes as stored.

@@ -4,7 +4,8 @@
 // enabling of "文字コード変換(&J)" when it opens.
 //
 // Action names, for the key list and for tests: Mcodeauto, Mjis2sjis,
-// Meuc2sjis, Msjis2jis, Meuc2jis, Msjis2euc, Mjis2euc, Mbase64enc,
+// Meuc2sjis, Msjis2jis, Meuc2jis, Msjis2euc, Mjis2euc, Mutf82sjis,
+// Msjis2utf8, Mutf162sjis, Meuc2utf8, Mbase64enc,
 // Mbase64dec, Mmimeenc, Mmimedec, Muuenc, Muudec, Mbinhexenc, Mbinhexdec;
 // Mcrlfauto, Mcr2crlf, Mlf2crlf, Mcrlf2cr, Mlf2cr, Mcrlf2lf, Mcr2lf;
 // Mhan2zen, Mzen2han, Mhankana2zen, Mzenspace2han.
@@ -16,5 +17,6 @@ void InstallCodecCommands(TForm1* form);
 
 // What the items do, callable without a menu.
 void RunCodeCommand(TForm1* form, navirt::CodeCommand cmd);
+void RunUnicodeCommand(TForm1* form, navirt::UnicodeCommand cmd);
 void RunLineEndCommand(TForm1* form, navirt::LineEndCommand cmd);
 void RunWidthCommand(TForm1* form, navirt::WidthCommand cmd);

@@ -13,6 +13,7 @@
 #include "edit/EditRules.h"
 #include "edit/Rtf.h"
 #include "edit/SaveText.h"
+#include "edit/SaveUnicode.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
@@ -67,7 +68,9 @@ std::string PaneContent(TForm1* f, bool rich) {
 bool WritePane(TForm1* f, const std::string& target) {
   bool rich = SaveAsRich(target, Checked(f, cmd::Mrtf, false));
   std::string content = PaneContent(f, rich);
-  SaveResult r = SaveTextFile(target, content, Checked(f, cmd::Mbackup1, true));
+  // A UTF-8 or UTF-16 file goes back in its own code, to this name or another.
+  const TUnicodePane* unicode = rich ? nullptr : f->RichEdit1->Unicode();
+  SaveResult r = SavePaneText(target, content, unicode, Checked(f, cmd::Mbackup1, true));
   if (!r.ok) {
     f->MessageDlg(Q(target) + "\n" + Q(r.error), "", TMsgKind::Error);
     return false;

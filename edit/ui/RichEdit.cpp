@@ -62,8 +62,20 @@ std::string TRichEdit::FromScreen(const QString& text) {
   return navirt::EncodeCp932Lossless(u);
 }
 
+QString TRichEdit::PaneToScreen(std::string_view bytes) const {
+  if (!unicode_) return ToScreen(bytes);
+  std::u16string u = unicode_->ToScreen(bytes);
+  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+std::string TRichEdit::PaneFromScreen(const QString& text) const {
+  if (!unicode_) return FromScreen(text);
+  std::u16string_view u(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+  return unicode_->FromScreen(u);
+}
+
 void TRichEdit::SetScreenText(const std::string& lfText) {
-  QString screen = ToScreen(lfText);
+  QString screen = PaneToScreen(lfText);
   GroupLines(screen);
   setPlainText(screen);
 }
@@ -94,14 +106,15 @@ namespace {
 
 // Appends the pane lines of one block: its original lines while untouched,
 // else its screen text re-encoded line by line.
-void AppendBlockLines(const QTextBlock& b, const navirt::TPaneBytes& original, std::vector<navirt::PaneLine>& out) {
+void AppendBlockLines(const TRichEdit* edit, const QTextBlock& b, const navirt::TPaneBytes& original,
+                      std::vector<navirt::PaneLine>& out) {
   int st = b.userState();
   int n = LinesInBlock(b);
   if (st >= 0 && static_cast<size_t>(st) + static_cast<size_t>(n) <= original.LineCount()) {
     for (int i = 0; i < n; ++i) out.push_back(navirt::PaneLine{st + i, {}});
     return;
   }
-  for (const QString& line : BlockLines(b)) out.push_back(navirt::PaneLine{-1, TRichEdit::FromScreen(line)});
+  for (const QString& line : BlockLines(b)) out.push_back(navirt::PaneLine{-1, edit->PaneFromScreen(line)});
 }
 
 }  // namespace
@@ -125,7 +138,7 @@ std::string TRichEdit::Text() const {
     for (const QString& line : BlockLines(b)) {
       if (!first) out += "\r\n";
       first = false;
-      out += FromScreen(line);
+      out += PaneFromScreen(line);
     }
   }
   return out;
@@ -135,12 +148,15 @@ std::string TRichEdit::Bytes() const {
   if (document()->isEmpty() && original_.LineCount() == 0) return {};
   std::vector<navirt::PaneLine> lines;
   lines.reserve(original_.LineCount() + 16);
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) AppendBlockLines(b, original_, lines);
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) AppendBlockLines(this, b, original_, lines);
   return original_.Assemble(lines);
 }
 
-void TRichEdit::SetText(std::string_view bytes) {
+void TRichEdit::SetText(std::string_view bytes) { SetText(bytes, std::nullopt); }
+
+void TRichEdit::SetText(std::string_view bytes, std::optional<navirt::TUnicodePane> unicode) {
   loading_ = true;
+  unicode_ = std::move(unicode);
   original_ = navirt::TPaneBytes(std::string(bytes));
   std::string norm = navirt::NormalizeLineEnds(bytes);
   // A final line end opens no empty last line in the pane.
@@ -154,6 +170,7 @@ void TRichEdit::SetText(std::string_view bytes) {
 void TRichEdit::Clear() {
   loading_ = true;
   original_ = navirt::TPaneBytes();
+  unicode_.reset();
   clear();
   document()->setModified(false);
   loading_ = false;
@@ -162,7 +179,7 @@ void TRichEdit::Clear() {
 std::vector<std::string> TRichEdit::Lines() const {
   if (document()->isEmpty()) return {};
   std::vector<navirt::PaneLine> lines;
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) AppendBlockLines(b, original_, lines);
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) AppendBlockLines(this, b, original_, lines);
   std::vector<std::string> out;
   out.reserve(lines.size());
   for (auto& l : lines) {
@@ -198,7 +215,7 @@ std::string TRichEdit::Line(int index) const {
       int st = b.userState();
       if (st >= 0 && static_cast<size_t>(st) + static_cast<size_t>(n) <= original_.LineCount())
         return std::string(original_.Line(static_cast<size_t>(st + index)));
-      return FromScreen(BlockLines(b).value(index));
+      return PaneFromScreen(BlockLines(b).value(index));
     }
     index -= n;
   }
@@ -209,7 +226,7 @@ std::string TRichEdit::SelText() const {
   QString s = textCursor().selectedText();
   s.replace(QChar::ParagraphSeparator, QChar('\n'));
   s.replace(kLineSep, QChar('\n'));
-  std::string bytes = FromScreen(s);
+  std::string bytes = PaneFromScreen(s);
   std::string out;
   for (char c : bytes) {
     if (c == '\n') out += "\r\n";
@@ -220,29 +237,30 @@ std::string TRichEdit::SelText() const {
 
 void TRichEdit::SetSelText(std::string_view bytes) {
   std::string norm = navirt::NormalizeLineEnds(bytes);
-  textCursor().insertText(ToScreen(norm));
+  textCursor().insertText(PaneToScreen(norm));
 }
 
 namespace {
 // Bytes a piece of a block's screen text stands for in Text().
-int ScreenBytes(const QString& s) {
+int ScreenBytes(const TRichEdit* edit, const QString& s) {
   QString t = s;
   int seps = static_cast<int>(t.count(kLineSep));
   t.remove(kLineSep);
-  return static_cast<int>(TRichEdit::FromScreen(t).size()) + 2 * seps;
+  return static_cast<int>(edit->PaneFromScreen(t).size()) + 2 * seps;
 }
 // Bytes of Text() before a character position of the document.
-int ByteOffsetOf(const QTextDocument* doc, int pos) {
+int ByteOffsetOf(const TRichEdit* edit, int pos) {
+  const QTextDocument* doc = edit->document();
   QTextBlock b = doc->findBlock(pos);
   int bytes = 0;
-  for (QTextBlock x = doc->begin(); x.isValid() && x != b; x = x.next()) bytes += ScreenBytes(x.text()) + 2;
-  return bytes + ScreenBytes(b.text().left(pos - b.position()));
+  for (QTextBlock x = doc->begin(); x.isValid() && x != b; x = x.next()) bytes += ScreenBytes(edit, x.text()) + 2;
+  return bytes + ScreenBytes(edit, b.text().left(pos - b.position()));
 }
 }  // namespace
 
-int TRichEdit::SelStart() const { return ByteOffsetOf(document(), textCursor().selectionStart()); }
+int TRichEdit::SelStart() const { return ByteOffsetOf(this, textCursor().selectionStart()); }
 
-int TRichEdit::SelLength() const { return ByteOffsetOf(document(), textCursor().selectionEnd()) - SelStart(); }
+int TRichEdit::SelLength() const { return ByteOffsetOf(this, textCursor().selectionEnd()) - SelStart(); }
 
 bool TRichEdit::Modified() const { return document()->isModified(); }
 void TRichEdit::SetModified(bool modified) { document()->setModified(modified); }
@@ -256,6 +274,7 @@ void TRichEdit::SetEditMode(bool on) {
 
 void TRichEdit::SetRich(const navirt::RtfDocument& rtf) {
   loading_ = true;
+  unicode_.reset();
   clear();
   QTextCursor c(document());
   bool firstPara = true;
@@ -341,7 +360,7 @@ int TRichEdit::CaretColumn() const {
   QString before = c.block().text().left(c.positionInBlock());
   qsizetype sep = before.lastIndexOf(kLineSep);
   if (sep >= 0) before = before.mid(sep + 1);
-  return static_cast<int>(FromScreen(before).size()) + 1;
+  return static_cast<int>(PaneFromScreen(before).size()) + 1;
 }
 
 void TRichEdit::SetCaretOffset(int offset) {
@@ -352,13 +371,15 @@ void TRichEdit::SetCaretOffset(int offset) {
     int charBase = 0;
     for (int li = 0; li < lines.size(); ++li) {
       const QString& t = lines[li];
-      int len = static_cast<int>(FromScreen(t).size());
+      int len = static_cast<int>(PaneFromScreen(t).size());
       bool lastLine = li + 1 == lines.size() && !b.next().isValid();
       if (left <= len || lastLine) {
         int chars = 0, bytes = 0;
         while (chars < t.size() && bytes < left) {
-          bytes += static_cast<int>(FromScreen(t.mid(chars, 1)).size());
-          ++chars;
+          // A character outside the BMP is two units: step over it whole.
+          int units = t[chars].isHighSurrogate() && chars + 1 < t.size() && t[chars + 1].isLowSurrogate() ? 2 : 1;
+          bytes += static_cast<int>(PaneFromScreen(t.mid(chars, units)).size());
+          chars += units;
         }
         QTextCursor c(b);
         c.setPosition(b.position() + charBase + chars);

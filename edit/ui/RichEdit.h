@@ -1,16 +1,19 @@
 #pragma once
 // The preview and edit pane. It holds CP932 bytes; the screen shows them
-// through the lossless decoder. The text put in is kept with its own line
+// through the lossless decoder, or, for a UTF-8 or UTF-16 file, through the
+// mapping the file was loaded with (kept until other text replaces it). The text put in is kept with its own line
 // ends; each block remembers which original lines it shows until the user
 // touches it, so saving rewrites only the lines that changed.
 // Lines are grouped into blocks of the text document for speed (see the
 // .cpp): count lines with LineCount()/Line()/CaretLine(), never blocks.
 #include <QPlainTextEdit>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "codec/UnicodePane.h"
 #include "edit/PaneBytes.h"
 #include "edit/Rtf.h"
 
@@ -26,8 +29,15 @@ class TRichEdit : public QPlainTextEdit {
   std::string Bytes() const;
   // Replaces the text; bytes are split into lines at CR LF, CR or LF and
   // their ends kept for saving. Clears the modified flag and the undo
-  // history.
+  // history. Text set this way is Shift_JIS: a Unicode mapping is dropped.
   void SetText(std::string_view bytes);
+  // The pane text of a UTF-8 or UTF-16 file with the mapping it was decoded
+  // with (none: as SetText above).
+  void SetText(std::string_view bytes, std::optional<navirt::TUnicodePane> unicode);
+  // The mapping of the file the pane shows, or null for Shift_JIS text.
+  const navirt::TUnicodePane* Unicode() const { return unicode_ ? &*unicode_ : nullptr; }
+  // Text that replaces the file's (program output) is Shift_JIS again.
+  void ForgetUnicode() { unicode_.reset(); }
   void Clear();
   std::vector<std::string> Lines() const;
   // Lines written back by a command: joined by CR LF from now on. Keeps the
@@ -71,8 +81,14 @@ class TRichEdit : public QPlainTextEdit {
   void SetCaretOffset(int offset);
   void GoToLine(int index);
 
+  // CP932 bytes <-> screen text, for any bytes (names, messages).
   static QString ToScreen(std::string_view bytes);
   static std::string FromScreen(const QString& text);
+  // The same for the pane's own text: through the Unicode mapping when the
+  // pane shows a UTF-8 or UTF-16 file. Text typed that CP932 lacks may grow
+  // the mapping's table, hence mutable.
+  QString PaneToScreen(std::string_view bytes) const;
+  std::string PaneFromScreen(const QString& text) const;
 
  signals:
   // The user changed the text (typing, cut, paste, delete, undo).
@@ -87,4 +103,5 @@ class TRichEdit : public QPlainTextEdit {
   bool rich_ = false;
   bool loading_ = false;
   navirt::TPaneBytes original_;
+  mutable std::optional<navirt::TUnicodePane> unicode_;
 };

@@ -67,6 +67,7 @@ void TGrepController::MgrepClick() {
   const std::string expr = Utf8ToCp932(model.expression);
   try {
     Grep1.SetUseFuzzyCharDic(model.useFuzzy);
+    SetGrepAutoDetectCode(Grep1, model.autoDetectCode);
     Grep1.SetRegExp(expr);
   } catch (const std::exception& e) {
     f->MessageDlg(QString::fromStdString(e.what()), QString(), TMsgKind::Error);

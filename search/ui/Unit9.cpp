@@ -54,10 +54,15 @@ TForm9::TForm9(QWidget* parent, TGrepDialogModel& model) : QDialog(parent), mode
   CBusefuzzy->setChecked(model_.useFuzzy);
   CBfilename->setChecked(model_.showFileNames);
   CBlinenumber->setChecked(model_.showLineNumbers);
+  CBautocode = new QCheckBox("文字コード自動判別", this);
+  CBautocode->setObjectName("CBautocode");
+  CBautocode->setToolTip("JIS・EUC・UTF-8・UTF-16のファイルもShift_JISにして検索します。");
+  CBautocode->setChecked(model_.autoDetectCode);
   auto* checks = new QHBoxLayout;
   checks->addWidget(CBusefuzzy);
   checks->addWidget(CBfilename);
   checks->addWidget(CBlinenumber);
+  checks->addWidget(CBautocode);
   root->addLayout(checks);
 
   GroupFiles = new QGroupBox("ファイル", this);
@@ -136,6 +141,7 @@ void TForm9::OkClick(TIniFile& ini) {
   model_.useFuzzy = CBusefuzzy->isChecked();
   model_.showFileNames = CBfilename->isChecked();
   model_.showLineNumbers = CBlinenumber->isChecked();
+  model_.autoDetectCode = CBautocode->isChecked();
   model_.Accept(ini);
   accept();
 }

@@ -35,6 +35,7 @@ class TForm9 : public QDialog {
   QCheckBox* CBusefuzzy = nullptr;
   QCheckBox* CBfilename = nullptr;
   QCheckBox* CBlinenumber = nullptr;
+  QCheckBox* CBautocode = nullptr;  // "文字コード自動判別"
   QGroupBox* GroupFiles = nullptr;
   QRadioButton* RBselected = nullptr;
   QRadioButton* RBall = nullptr;
