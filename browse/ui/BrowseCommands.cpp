@@ -43,8 +43,6 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-QAction* Find(TForm1* f, CommandName name) { return f->FindAction(name); }
-
 bool Checked(TForm1* f, CommandName name, bool def) {
   QAction* a = f->FindAction(name);
   return a ? a->isChecked() : def;
