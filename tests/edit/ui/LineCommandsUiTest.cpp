@@ -159,6 +159,10 @@ class LineCommandsUiTest : public QObject {
     QVERIFY(button);
     QVERIFY(f->ToolBar2->actions().contains(button));
     QCOMPARE(button->toolTip(), QString("htmlタグ削除"));
+    // Its place: before the code-conversion and edit-mode buttons.
+    const QList<QAction*> bar = f->ToolBar2->actions();
+    QVERIFY(bar.indexOf(button) < bar.indexOf(f->ActionNamed("ToolButton52")));
+    QVERIFY(bar.indexOf(f->ActionNamed("ToolButton52")) < bar.indexOf(f->ActionNamed("ToolButton7")));
   }
 
   // Sorting keeps browse mode; numbering first switches to edit mode and
