@@ -4,6 +4,7 @@
 #include "preview/ui/Unit24.h"
 #include "preview/ui/PictureView.h"
 #include "edit/ui/EditCommands.h"
+#include "edit/ui/LineCommandsUi.h"
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
 #include "search/ui/GrepCommands.h"
@@ -15,6 +16,7 @@
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
+  InstallLineCommands(*this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
   InstallFileOpsCommands(*this);

@@ -1,0 +1,376 @@
+// The line commands and the markup removals driven through their menu
+// actions on the real main window: what goes into the pane, what comes out,
+// the marker, the questions and their answers.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QToolBar>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/ui/Unit1.h"
+#include "app/ui/Unit33.h"
+#include "edit/LineCommandTable.h"
+#include "edit/ui/ColumnDialog.h"
+#include "edit/ui/EditCommandIds.h"
+#include "edit/ui/LineCommandsUi.h"
+#include "edit/ui/RichEdit.h"
+#include "host/ui/Job.h"
+#include "platform/Cp932.h"
+
+namespace fs = std::filesystem;
+using navirt::clBlack;
+using navirt::clRed;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// One scripted answer per dialog, in the order the dialogs come.
+struct Answer {
+  bool ok = true;
+  QString text;       // input dialog
+  int start = 0;      // column dialog (0: leave the preset)
+  int width = 0;
+};
+
+QMenu* SubMenu(QMenu* menu, const QString& title) {
+  for (QAction* a : menu->actions())
+    if (a->menu() && a->text() == title) return a->menu();
+  return nullptr;
+}
+
+QAction* Item(QMenu* menu, const QString& caption) {
+  if (!menu) return nullptr;
+  for (QAction* a : menu->actions())
+    if (!a->menu() && a->text() == caption) return a;
+  return nullptr;
+}
+
+}  // namespace
+
+class LineCommandsUiTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string folder_;
+  QStringList messages_;
+  QStringList titles_;       // every dialog's caption, in order
+  QStringList presets_;      // input dialogs' preset answers
+  std::vector<TForm30*> columnDialogs_;
+  bool widthShown_ = false;
+  int presetStart_ = 0, presetWidth_ = 0;
+  std::vector<Answer> script_;
+
+  std::unique_ptr<TForm1> Open(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ + name, std::ios::binary) << bytes;
+    auto f = std::make_unique<TForm1>();
+    f->resize(1000, 700);
+    f->show();
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      messages_ << text;
+      return int(mbOK);
+    };
+    f->dialogHook = [this](QDialog& d) {
+      titles_ << d.windowTitle();
+      if (script_.empty()) return int(QDialog::Rejected);
+      Answer a = script_.front();
+      script_.erase(script_.begin());
+      if (auto* in = qobject_cast<TForm33*>(&d)) {
+        presets_ << in->AnswerText();
+        if (!a.text.isNull()) in->SetAnswerText(a.text);
+      } else if (auto* col = qobject_cast<TForm30*>(&d)) {
+        widthShown_ = !col->SpinEdit2->isHidden();
+        presetStart_ = col->SpinEdit1->value();
+        presetWidth_ = col->SpinEdit2->value();
+        if (a.start) col->SpinEdit1->setValue(a.start);
+        if (a.width) col->SpinEdit2->setValue(a.width);
+      }
+      return int(a.ok ? QDialog::Accepted : QDialog::Rejected);
+    };
+    f->HandleCommandLine(folder_ + name);
+    return f;
+  }
+  static void Run(TForm1* f, CommandName name) {
+    QAction* a = f->Commands().Action(name);
+    QVERIFY2(a, name.text);
+    a->trigger();
+  }
+  // Lines shown as one readable string in a failure.
+  static QString J(const Lines& lines) {
+    QStringList out;
+    for (const std::string& l : lines) out << Sjis(l);
+    return out.join(" | ");
+  }
+  static QString Sjis(const std::string& cp932) { return QString::fromStdString(navirt::Cp932ToUtf8(cp932)); }
+
+ private slots:
+  void init() {
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(tmp_.path().toStdString() + "/navirt.ini"));
+    folder_ = tmp_.path().toStdString() + "/work/";
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    messages_.clear();
+    titles_.clear();
+    presets_.clear();
+    script_.clear();
+    jobWindowHook = nullptr;
+  }
+
+  // Every command of the table stands under the menu path it belongs to,
+  // and the pop-up and the toolbar carry their copies.
+  void everyCommandIsInItsMenus() {
+    auto f = Open("a.txt", "a\r\n");
+    auto top = [&](const char* title) {
+      for (QAction* a : f->MainMenu1->actions())
+        if (a->menu() && a->text().startsWith(QString::fromUtf8(title))) return a->menu();
+      return static_cast<QMenu*>(nullptr);
+    };
+    for (const navirt::TLineCommandInfo& c : navirt::LineCommandTable()) {
+      QStringList paths = QString::fromUtf8(c.menu).split(" and ");
+      for (const QString& path : paths) {
+        QStringList parts = path.split(" / ");
+        QMenu* m = top(parts[0].toUtf8().constData());
+        if (parts.size() > 1) m = m ? SubMenu(m, parts[1]) : nullptr;
+        QVERIFY2(Item(m, QString::fromUtf8(c.caption)), qPrintable(path + " : " + QString::fromUtf8(c.caption)));
+      }
+    }
+    QMenu* conv = SubMenu(top("変換"), "html->テキスト(&L)");
+    QMenu* del = SubMenu(top("削除"), "htmlタグ削除");
+    for (const char* c : {"html->テキスト(&L)", "html->テキスト抽出(＋TAB，行頭空白，空行削除)",
+                          "html->テキスト抽出(＋TAB，空行削除)", "html->テキスト抽出(＋空行削除)", "TeX->テキスト"})
+      QVERIFY2(Item(conv, QString::fromUtf8(c)), c);
+    for (const char* c : {"標準削除", "html->テキスト抽出(＋空行削除)", "TeXタグ削除"}) QVERIFY2(Item(del, QString::fromUtf8(c)), c);
+    QVERIFY(Item(top("削除"), "選択範囲削除(&D)"));
+    QVERIFY(Item(top("編集"), "↑先頭行へ移動(&T)"));
+    // The extract item of both menus is one command.
+    QCOMPARE(Item(top("削除"), "桁抽出"), f->Commands().Action(cmd::Mcolumnextract));
+    QMenu* popupSort = SubMenu(f->PopupMenu1, "行の並び替え");
+    QCOMPARE(Item(popupSort, "降順"), f->Commands().Action(cmd::Msortdesc));
+    QAction* button = f->ActionNamed("ToolButton51");
+    QVERIFY(button);
+    QVERIFY(f->ToolBar2->actions().contains(button));
+    QCOMPARE(button->toolTip(), QString("htmlタグ削除"));
+    // Its place: before the code-conversion and edit-mode buttons.
+    const QList<QAction*> bar = f->ToolBar2->actions();
+    QVERIFY(bar.indexOf(button) < bar.indexOf(f->ActionNamed("ToolButton52")));
+    QVERIFY(bar.indexOf(f->ActionNamed("ToolButton52")) < bar.indexOf(f->ActionNamed("ToolButton7")));
+  }
+
+  // Sorting keeps browse mode; numbering first switches to edit mode and
+  // keeps the word wrap the user chose; both leave the marker red.
+  void sortThenNumberEditModeAndWrap() {
+    auto f = Open("s.txt", "b\r\nA\r\nc\r\na\r\n");
+    QCOMPARE(f->InfoLineColor(), clBlack);
+    QVERIFY(!f->RichEdit1->EditMode());
+    Run(f.get(), cmd::Msortdesc);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"c", "b", "A", "a"}));
+    QCOMPARE(f->InfoLineColor(), clRed);
+    QVERIFY(!f->RichEdit1->EditMode());
+    Run(f.get(), cmd::Msortasc);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"A", "a", "b", "c"}));
+
+    f->ToolButton39->setChecked(true);
+    QVERIFY(f->RichEdit1->WordWrap());
+    Run(f.get(), cmd::Mnumbertailcomma);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"A,1", "a,2", "b,3", "c,4"}));
+    QVERIFY(f->RichEdit1->EditMode());
+    QVERIFY(f->ActionNamed("ToolButton7")->isChecked());
+    QCOMPARE(f->SBarRPanel(2).trimmed(), QString("編集"));
+    QVERIFY(f->RichEdit1->WordWrap());
+    QCOMPARE(f->InfoLineColor(), clRed);
+    QVERIFY(titles_.isEmpty());
+  }
+
+  // The column dialog: its caption, the caret column and the selection
+  // length as presets, the width field only where it counts.
+  void columnDialogPresetsAndAnswers() {
+    auto f = Open("c.txt", "abcdefghij\r\n0123456789\r\n");
+    f->RichEdit1->GoToLine(1);
+    QTextCursor cur = f->RichEdit1->textCursor();
+    // "234" selected from its end, so the caret stands in column 3.
+    cur.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 5);
+    cur.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, 3);
+    f->RichEdit1->setTextCursor(cur);
+    script_ = {{true, {}, 0, 4}};
+    Run(f.get(), cmd::Mcolumnextract);
+    QCOMPARE(titles_, QStringList{"桁抽出"});
+    QVERIFY(widthShown_);
+    QCOMPARE(presetStart_, 3);
+    QCOMPARE(presetWidth_, 3);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"cdef", "2345"}));  // from the caret column 3, 4 wide
+
+    script_ = {{true, {}, 3, 0}};
+    f->RichEdit1->SetCaretOffset(0);
+    Run(f.get(), cmd::Mcutatcolumn);
+    QCOMPARE(titles_.last(), QString("指定位置で改行"));
+    QVERIFY(!widthShown_);
+    QCOMPARE(presetStart_, 1);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"cde", "f", "234", "5"}));
+    QCOMPARE(f->InfoLineColor(), clRed);
+  }
+
+  // Text questions: titles, the caret column preset, a Japanese answer
+  // reaching the lines as Shift_JIS, the selected lines only.
+  void questionsAndAnswers() {
+    auto f = Open("q.txt", "one\r\ntwo\r\nthree\r\nfour\r\n");
+    // Lines 2 and 3 selected.
+    f->RichEdit1->GoToLine(1);
+    QTextCursor cur = f->RichEdit1->textCursor();
+    cur.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor);
+    cur.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 2);
+    f->RichEdit1->setTextCursor(cur);
+    script_ = {{true, "番00"}, {true, "9"}};
+    Run(f.get(), cmd::Mserialnumber);
+    QCOMPARE(titles_, (QStringList{"連番の書式入力", "連番の初期数値"}));
+    std::string ban = navirt::Utf8ToCp932("番");
+    QCOMPARE(J(f->PaneLines()), J(Lines{"one", ban + "09 two", ban + "10 three", "four"}));
+
+    titles_.clear();
+    f->RichEdit1->SetCaretOffset(2);  // column 3 of the first line
+    script_ = {{true, "-"}, {true, {}, 2, 0}};
+    Run(f.get(), cmd::Mcutappend);
+    QCOMPARE(titles_, (QStringList{"指定桁位置に文字＋改行を挿入", "指定桁位置に文字＋改行を挿入"}));
+    QCOMPARE(presetStart_, 3);
+    QCOMPARE(f->PaneLines()[0], std::string("on-"));
+    QCOMPARE(f->PaneLines()[1], std::string("e"));
+
+    f->SetPaneLines({"ab1", "ab2", "ac3"}, clBlack);
+    f->RichEdit1->SetCaretOffset(2);
+    script_ = {{true, QString()}};  // keep the preset
+    Run(f.get(), cmd::Mdelsamekeys);
+    QCOMPARE(presets_.last(), QString("3"));
+    QCOMPARE(J(f->PaneLines()), J(Lines{"ab1", "ac3"}));
+    QVERIFY(f->RichEdit1->EditMode());
+  }
+
+  // A refused number shows its message and changes nothing, and the next
+  // question is not asked; Cancel at any question changes nothing.
+  void refusedAnswersAndCancelChangeNothing() {
+    auto f = Open("r.txt", "x\r\ny\r\nz\r\n");
+    const Lines before = f->PaneLines();
+    script_ = {{true, "100"}, {true, "1"}};
+    Run(f.get(), cmd::Mcsvhex);
+    QCOMPARE(titles_.size(), 1);
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(!messages_[0].isEmpty());
+    QCOMPARE(J(f->PaneLines()), J(before));
+    QCOMPARE(f->InfoLineColor(), clBlack);
+
+    script_ = {{true, "abc"}};
+    Run(f.get(), cmd::Mdelsamekeys);
+    QCOMPARE(messages_.size(), 2);
+    QCOMPARE(messages_[1], QString::fromStdString(navirt::InvalidIntegerMessage("abc")));
+    QCOMPARE(J(f->PaneLines()), J(before));
+    QVERIFY(!f->RichEdit1->EditMode());
+
+    script_ = {{true, "0"}};
+    Run(f.get(), cmd::Mcsvnone);
+    QCOMPARE(messages_.size(), 3);
+    QCOMPARE(J(f->PaneLines()), J(before));
+
+    script_ = {{true, "X", 0, 0}, {false, {}, 0, 0}};
+    Run(f.get(), cmd::Minsertatcolumn);
+    script_ = {{false, {}, 0, 0}};
+    Run(f.get(), cmd::Mserialnumber);
+    script_ = {{false, {}, 0, 0}};
+    Run(f.get(), cmd::Mcolumndelete);
+    QCOMPARE(titles_.size(), 7);
+    QCOMPARE(messages_.size(), 3);
+    QCOMPARE(J(f->PaneLines()), J(before));
+    QCOMPARE(f->InfoLineColor(), clBlack);
+
+    // The answer that is read works: records of two.
+    script_ = {{true, "2"}};
+    Run(f.get(), cmd::Mcsvnone);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"xy", "z"}));
+    QCOMPARE(f->InfoLineColor(), clRed);
+  }
+
+  // Commands at the caret line, an empty pane, the selection delete alias.
+  void caretLineCommandsAndEmptyPane() {
+    auto f = Open("l.txt", "a\r\nb\r\nc\r\n");
+    f->RichEdit1->GoToLine(1);
+    Run(f.get(), cmd::Mlinecopydown);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"a", "b", "b", "c"}));
+    QCOMPARE(f->RichEdit1->CaretLine(), 2);
+    Run(f.get(), cmd::Mdelcaretline);
+    Run(f.get(), cmd::Mdelcaretline);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"a", "c"}));
+
+    f->SetPaneText("", clBlack);
+    for (CommandName c : {cmd::Msortasc, cmd::Mserialnumber, cmd::Mcolumnextract, cmd::Mtrimlead, cmd::Mhtml,
+                          cmd::Mtex})
+      Run(f.get(), c);
+    QVERIFY(titles_.isEmpty());
+    QVERIFY(f->PaneText().empty());
+    QCOMPARE(f->InfoLineColor(), clBlack);
+    QVERIFY(!f->RichEdit1->EditMode());
+  }
+
+  // HTML removal as a job, through the menu item, its 削除 copy and the
+  // toolbar button.
+  void htmlRemovalFinishes() {
+    auto f = Open("p.html", "a<BR>b\r\nc</P>\r\n<LI>x</LI>\r\ntail &AMP; end");
+    Run(f.get(), cmd::Mhtml);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"a", "", "bc", "", "\x81\x45" "xtail & end"}));
+    QCOMPARE(f->InfoLineColor(), clRed);
+    QVERIFY(!f->RichEdit1->EditMode());
+
+    f->SetPaneLines({"a<BR>", "", "b<P>c"}, clBlack);
+    Run(f.get(), cmd::Mhtmldelempty);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"a", "b", "c"}));
+
+    f->SetPaneLines({"<p>q\t<br>"}, clBlack);
+    f->ActionNamed("ToolButton51")->trigger();
+    QCOMPARE(J(f->PaneLines()), J(Lines{"", "", "q\t"}));
+    QCOMPARE(f->InfoLineColor(), clRed);
+  }
+
+  // Cancel in the progress window keeps the output so far and says so.
+  void htmlRemovalCancelled() {
+    auto f = Open("big.html", "x");
+    Lines big(600000, "x<BR>");
+    f->SetPaneLines(big, clBlack);
+    auto* ui = f->findChild<TLineCommandsUi*>("LineCommandsUi");
+    QVERIFY(ui);
+    ui->jobShowAfterMs = 0;
+    QString title, heading, detail;
+    jobWindowHook = [&](QDialog& d) {
+      title = d.windowTitle();
+      heading = d.findChild<QLabel*>("JobHeading")->text();
+      detail = d.findChild<QLabel*>("JobDetail")->text();
+      d.findChild<QPushButton*>("Button1")->click();
+    };
+    Run(f.get(), cmd::Mhtmldel);
+    QCOMPARE(title, QString("html->テキスト"));
+    QCOMPARE(heading, QString("htmlをテキストに変換中．．．"));
+    QCOMPARE(detail, QString("big.html"));
+    Lines out = f->PaneLines();
+    QVERIFY(out.size() >= 1 && out.size() < big.size());
+    QCOMPARE(Sjis(out.back()), QString("中断しました！"));
+    for (size_t i = 0; i + 1 < out.size(); ++i) QCOMPARE(out[i], std::string("x"));
+    QCOMPARE(f->InfoLineColor(), clRed);
+    QVERIFY(!f->Commands().Busy());
+  }
+
+  // TeX removal through the window's engine object, in edit mode.
+  void texRemoval() {
+    auto f = Open("t.tex", "\\section{Intro} % note\r\n\\documentclass[a4j]{jarticle}\r\nplain{}[]");
+    Run(f.get(), cmd::Mtexdel);
+    QCOMPARE(J(f->PaneLines()), J(Lines{"{Intro} ", "", "plain"}));
+    QVERIFY(f->RichEdit1->EditMode());
+    QCOMPARE(f->InfoLineColor(), clRed);
+  }
+};
+
+QTEST_MAIN(LineCommandsUiTest)
+#include "LineCommandsUiTest.moc"
