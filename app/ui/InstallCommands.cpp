@@ -7,9 +7,11 @@
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
 #include "search/ui/GrepCommands.h"
+#include "search/ui/SearchCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
+  InstallSearchCommands(*this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
   InstallHexDumpCommands(this);
