@@ -17,6 +17,11 @@
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
   InstallLineCommands(*this);
+#include "search/ui/SearchCommands.h"
+
+void TForm1::InstallSubsystemCommands() {
+  InstallEditCommands(this);
+  InstallSearchCommands(*this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
   InstallFileOpsCommands(*this);

@@ -15,17 +15,12 @@
 
 #include "platform/Cp932.h"
 #include "search/RegexTokens.h"
+#include "search/ui/TokenPanel.h"
 
 using namespace navirt;
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// Caret positions: characters on the screen, bytes in Shift_JIS.
-int BytesOf(const QString& s, int chars) { return static_cast<int>(Utf8ToCp932(s.left(chars).toStdString()).size()); }
-int CharsOf(const std::string& sjis, int bytes) {
-  return QString::fromStdString(Cp932ToUtf8(sjis.substr(0, size_t(bytes)))).size();
-}
 }  // namespace
 
 TForm9::TForm9(QWidget* parent, TGrepDialogModel& model) : QDialog(parent), model_(model) {
@@ -94,22 +89,7 @@ TForm9::TForm9(QWidget* parent, TGrepDialogModel& model) : QDialog(parent), mode
 
   BtokenPanel = new QPushButton("正規表現文字表示", this);
   root->addWidget(BtokenPanel, 0, Qt::AlignLeft);
-  PanelTokens = new QWidget(this);
-  PanelTokens->setObjectName("PanelTokens");
-  auto* grid = new QGridLayout(PanelTokens);
-  grid->setContentsMargins(0, 0, 0, 0);
-  int i = 0;
-  auto addToken = [&](const RegexToken& t) {
-    auto* b = new QPushButton(QString::fromUtf8(t.caption), PanelTokens);
-    b->setFocusPolicy(Qt::NoFocus);  // the combo box keeps the focus and its caret
-    if (*t.hint) b->setToolTip(QString::fromUtf8(t.hint).section('|', -1));
-    connect(b, &QPushButton::clicked, this, [this, &t] { TokenClick(t); });
-    grid->addWidget(b, i / 6, i % 6);
-    ++i;
-  };
-  for (const RegexToken& t : RegexTokenButtons()) addToken(t);
-  addToken(kTokenLineHead);
-  addToken(kTokenLineTail);
+  PanelTokens = MakeTokenPanel(this, [this](const RegexToken& t) { TokenClick(t); });
   PanelTokens->setFixedHeight(model_.tokenPanelHeight);
   PanelTokens->setVisible(model_.tokenPanelHeight > 0);
   root->addWidget(PanelTokens);
@@ -152,16 +132,4 @@ void TForm9::TokenClick(const RegexToken& token) {
   ApplyToken(token);
 }
 
-void TForm9::ApplyToken(const RegexToken& token) {
-  QLineEdit* edit = CBRegExp->lineEdit();
-  const QString text = edit->text();
-  int selStart = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
-  int selLen = edit->hasSelectedText() ? edit->selectedText().size() : 0;
-  const std::string sjis = Utf8ToCp932(text.toStdString());
-  TokenEdit e;
-  if (&token == &kTokenLineHead) e = PrependLineHead(sjis);
-  else if (&token == &kTokenLineTail) e = AppendLineTail(sjis);
-  else e = InsertToken(sjis, BytesOf(text, selStart), BytesOf(text.mid(selStart), selLen), token);
-  edit->setText(Q(Cp932ToUtf8(e.text)));
-  edit->setCursorPosition(CharsOf(e.text, e.caret));
-}
+void TForm9::ApplyToken(const RegexToken& token) { ApplyTokenToCombo(CBRegExp, token); }

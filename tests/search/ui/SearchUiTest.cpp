@@ -1,0 +1,340 @@
+// Finding, replacing and deleting by a search in the main window, offscreen.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/Colors.h"
+#include "app/ui/Unit1.h"
+#include "app/ui/Unit33.h"
+#include "edit/ui/RichEdit.h"
+#include "platform/Cp932.h"
+#include "search/ui/ReplaceDialog.h"
+#include "search/ui/SearchCommandIds.h"
+#include "search/ui/Unit25.h"
+#include "search/ui/Unit31.h"
+#include "search/ui/Unit32.h"
+
+namespace fs = std::filesystem;
+
+class SearchUiTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string folder_;
+  QStringList messages_;
+
+  // A window showing doc.txt (selected in the file list) in its pane.
+  std::unique_ptr<TForm1> FormShowing(const std::string& bytes) {
+    std::ofstream(folder_ + "doc.txt", std::ios::binary) << bytes;
+    auto f = std::make_unique<TForm1>();
+    f->resize(1000, 700);
+    f->show();
+    f->activateWindow();
+    if (!QTest::qWaitForWindowActive(f.get())) return nullptr;
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      messages_ << text;
+      return int(mbOK);
+    };
+    f->GoToFolder(folder_);
+    QTest::qWait(10);
+    if (!f->SelectFileByName("doc.txt")) return nullptr;
+    f->PreviewSelectedFile();
+    return f;
+  }
+  static std::string Pane(TForm1* f) { return f->RichEdit1->Text(); }
+  static QString Sel(TForm1* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->RichEdit1->SelText())); }
+  static void Key(TForm1* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    f->RichEdit1->setFocus();
+    QTest::keyClick(f->RichEdit1, key, mods);
+  }
+  // Answers the input dialog with a text.
+  static void AnswerInput(TForm1* f, const QString& text) {
+    f->dialogHook = [text](QDialog& d) {
+      auto* input = qobject_cast<TForm33*>(&d);
+      if (!input) return int(QDialog::Rejected);
+      input->SetAnswerText(text);
+      return int(QDialog::Accepted);
+    };
+  }
+  // Answers the regular-expression dialog.
+  static void AnswerRegex(TForm1* f, const QString& expr, const QString& with) {
+    f->dialogHook = [expr, with](QDialog& d) {
+      auto* r = qobject_cast<TForm25*>(&d);
+      if (!r) return int(QDialog::Rejected);
+      r->CBRegExp->setEditText(expr);
+      r->ComboBox1->setEditText(with);
+      r->BOK->click();
+      return d.result();
+    };
+  }
+
+ private slots:
+  void init() {
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(tmp_.path().toStdString() + "/navirt.ini"));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp_.path().toStdString() + "/xdg"));
+    fs::remove(tmp_.path().toStdString() + "/navirt.ini");
+    folder_ = tmp_.path().toStdString() + "/files/";
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    messages_.clear();
+  }
+
+  void findDownAndUpThroughKeys() {
+    // 表 is 0x95 0x5C: a search for "\" must pass over its second byte.
+    auto f = FormShowing("xxab\r\n\x95\x5c\\ab end");
+    QVERIFY(f);
+    f->dialogHook = [](QDialog& d) {
+      auto* s = qobject_cast<TForm32*>(&d);
+      if (!s) return int(QDialog::Rejected);
+      s->ComboBox1->setEditText("ab");
+      s->BFind->click();
+      return d.result();
+    };
+    Key(f.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(f->RichEdit1->SelStart(), 2);
+    QCOMPARE(Sel(f.get()), QString("ab"));
+    Key(f.get(), Qt::Key_F3);
+    QCOMPARE(f->RichEdit1->SelStart(), 9);
+    QCOMPARE(f->RichEdit1->SelLength(), 2);
+    Key(f.get(), Qt::Key_F3);
+    QCOMPARE(messages_, QStringList{"ab 見つかりませんでした"});
+    QCOMPARE(f->RichEdit1->SelStart(), 9);
+    Key(f.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(f->RichEdit1->SelStart(), 2);
+    Key(f.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(messages_.size(), 2);
+
+    // The dialog shows the selection; the last search is kept in the settings.
+    QString shown;
+    f->dialogHook = [&shown](QDialog& d) {
+      auto* s = qobject_cast<TForm32*>(&d);
+      if (!s) return int(QDialog::Rejected);
+      shown = s->ComboBox1->currentText();
+      s->ComboBox1->setEditText("\\");
+      s->BFind->click();
+      return d.result();
+    };
+    Key(f.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(shown, QString("ab"));
+    QCOMPARE(f->RichEdit1->SelStart(), 8);
+    QCOMPARE(Sel(f.get()), QString("\\"));
+    navirt::TIniFile ini = f->OpenSettings();
+    QCOMPARE(QString::fromStdString(ini.ReadString("FindDialogEx", "Items_0", "")), QString("#\\#"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("FindDialogEx", "Items_1", "")), QString("#ab#"));
+
+    // A typed change reaches the next search (the pane's bytes are read again).
+    f->dialogHook = [](QDialog& d) {
+      auto* s = qobject_cast<TForm32*>(&d);
+      if (!s) return int(QDialog::Rejected);
+      s->ComboBox1->setEditText("ab");
+      s->BFind->click();
+      return d.result();
+    };
+    Key(f.get(), Qt::Key_F, Qt::ControlModifier);  // down from the "\": the "ab" at 9
+    QCOMPARE(f->RichEdit1->SelStart(), 9);
+    f->RichEdit1->SetEditMode(true);
+    f->RichEdit1->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(f->RichEdit1, "ab ");
+    Key(f.get(), Qt::Key_F3);
+    QCOMPARE(f->RichEdit1->SelStart(), 5);
+    QCOMPARE(Sel(f.get()), QString("ab"));
+  }
+
+  void keysNeedASelectedFileAndAText() {
+    auto f = FormShowing("abc");
+    QVERIFY(f);
+    // No search text yet: F3 opens the dialog; cancel changes nothing.
+    int opened = 0;
+    f->dialogHook = [&opened](QDialog& d) {
+      if (qobject_cast<TForm32*>(&d)) ++opened;
+      return int(QDialog::Rejected);
+    };
+    Key(f.get(), Qt::Key_F3);
+    QCOMPARE(opened, 1);
+    QCOMPARE(f->RichEdit1->SelLength(), 0);
+    // With no file selected the search items are off.
+    f->SelectedPath.clear();
+    QVERIFY(!f->Commands().Trigger(cmd::Mserch));
+    QVERIFY(!f->Commands().Trigger(cmd::MserchNext));
+    QVERIFY(f->Commands().Trigger(cmd::Mserchnextup1));  // not one of the items that follow the list
+    QCOMPARE(opened, 2);
+    QCOMPARE(Pane(f.get()), std::string("abc"));
+  }
+
+  void replaceDialogAndReplaceAll() {
+    auto f = FormShowing("aaa\r\nbab\r\nC:\\temp\\n");
+    QVERIFY(f);
+    QVERIFY(f->Commands().Trigger(cmd::Mreplace1));
+    auto* r = f->findChild<TReplaceDialog1*>();
+    QVERIFY(r && r->isVisible());
+    QCOMPARE(f->InfoLineColor(), navirt::clRed);
+    r->EditFind->setText("a");
+    r->EditReplace->setText("xy");
+    r->BFindNext->click();
+    QCOMPARE(f->RichEdit1->SelStart(), 0);
+    QCOMPARE(f->RichEdit1->SelLength(), 1);
+    r->BReplace->click();
+    QCOMPARE(Pane(f.get()), std::string("xyaa\r\nbab\r\nC:\\temp\\n"));
+    QCOMPARE(f->RichEdit1->SelStart(), 2);  // the next "a", after the inserted text
+    r->BReplaceAll->click();
+    QCOMPARE(Pane(f.get()), std::string("xyxyxy\r\nbxyb\r\nC:\\temp\\n"));
+    QCOMPARE(messages_, QStringList{"3 個置換！"});
+    QVERIFY(f->RichEdit1->Modified());
+    // A replacement holding the find text ends too.
+    r->EditFind->setText("xy");
+    r->EditReplace->setText("xyxy");
+    r->BReplaceAll->click();
+    QCOMPARE(Pane(f.get()), std::string("xyxyxyxyxyxy\r\nbxyxyb\r\nC:\\temp\\n"));
+    QCOMPARE(messages_.last(), QString("4 個置換！"));
+    r->EditFind->setText("none");
+    r->BFindNext->click();
+    QCOMPARE(messages_.last(), QString("見つかりませんでした！"));
+    r->close();
+  }
+
+  void regexReplaceKeepsThePaneOnASyntaxError() {
+    const std::string text = "a1b22\r\nc\\n333";
+    auto f = FormShowing(text);
+    QVERIFY(f);
+    const navirt::TColor before = f->InfoLineColor();
+    AnswerRegex(f.get(), "(ab", "x");
+    QVERIFY(f->Commands().Trigger(cmd::MreplaceGrep1));
+    QCOMPARE(messages_, QStringList{"右(閉じ)括弧が必要です"});
+    QCOMPARE(Pane(f.get()), text);
+    QCOMPARE(f->InfoLineColor(), before);
+    QVERIFY(!f->RichEdit1->Modified());
+
+    messages_.clear();
+    AnswerRegex(f.get(), "[0-9]+", "#");
+    QVERIFY(f->Commands().Trigger(cmd::MreplaceGrep1));
+    QCOMPARE(messages_, QStringList{"置換回数 = 3"});
+    QCOMPARE(Pane(f.get()), std::string("a#b#\r\nc\\n#"));  // the "\n" of the text stays
+    QCOMPARE(f->InfoLineColor(), navirt::clRed);
+    navirt::TIniFile ini = f->OpenSettings();
+    QCOMPARE(QString::fromStdString(ini.ReadString("GrepR", "Items_0", "")), QString("#[0-9]+#"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("GrepR", "Items2_0", "")), QString("###"));
+
+    // "置換　一括": plain, case-sensitive; no message.
+    messages_.clear();
+    f->dialogHook = [](QDialog& d) {
+      auto* r = qobject_cast<TForm25*>(&d);
+      if (!r || r->PanelTokens->isVisibleTo(r) || r->CBusefuzzy->isVisibleTo(r)) return int(QDialog::Rejected);
+      r->CBRegExp->setEditText("#");
+      r->ComboBox1->setEditText("[n]");
+      r->BOK->click();
+      return d.result();
+    };
+    QVERIFY(f->Commands().Trigger(cmd::Mreplaceall1));
+    QCOMPARE(Pane(f.get()), std::string("a[n]b[n]\r\nc\\n[n]"));
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void tokenButtonsInsertIntoTheFocusedBox() {
+    navirt::TRegexDialogModel model;
+    TForm25 d(nullptr, model);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.ComboBox1->setFocus();
+    d.ComboBox1->setEditText("ab");
+    d.ComboBox1->lineEdit()->setCursorPosition(1);
+    auto buttons = d.PanelTokens->findChildren<QPushButton*>();
+    QPushButton* digits = nullptr;
+    for (QPushButton* b : buttons)
+      if (b->text() == "[0-9]") digits = b;
+    QVERIFY(digits);
+    QCOMPARE(digits->toolTip(), QString("数字(1ﾊﾞｲﾄ)"));  // the short hint only
+    digits->click();
+    QCOMPARE(d.ComboBox1->currentText(), QString("a[0-9]b"));
+    QCOMPARE(d.ComboBox1->lineEdit()->cursorPosition(), 6);
+    QCOMPARE(d.CBRegExp->currentText(), QString());
+  }
+
+  void deleteAndPickLinesBySearch() {
+    auto f = FormShowing("ax\r\nb\r\nxx\r\n12\r\nq\\x");
+    QVERIFY(f);
+    AnswerInput(f.get(), "x");
+    QVERIFY(f->Commands().Trigger(cmd::Mdeleteline1));
+    QCOMPARE(Pane(f.get()), std::string("b\r\n12"));
+    QCOMPARE(messages_, QStringList{"3　行削除しました！"});
+    QCOMPARE(f->InfoLineColor(), navirt::clRed);
+    // Cancel changes nothing.
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    QVERIFY(f->Commands().Trigger(cmd::Mpickupline1));
+    QCOMPARE(Pane(f.get()), std::string("b\r\n12"));
+    // Extraction by an expression.
+    f->dialogHook = [](QDialog& d) {
+      auto* r = qobject_cast<TForm25*>(&d);
+      if (!r || r->ComboBox1->isVisibleTo(r) || r->BOK->text() != "検索(&S)") return int(QDialog::Rejected);
+      r->CBRegExp->setEditText("^[0-9]+$");
+      r->BOK->click();
+      return d.result();
+    };
+    QVERIFY(f->Commands().Trigger(cmd::MpickuplineSEIKI1));
+    QCOMPARE(Pane(f.get()), std::string("12"));
+    QCOMPARE(messages_.size(), 1);
+  }
+
+  void termListDrivesLineDeletionAndKeepsItsFile() {
+    auto f = FormShowing("xa\r\nyb\r\nz");
+    QVERIFY(f);
+    const QString listFile = QString::fromStdString(folder_ + "terms.txt");
+    const QString missing = QString::fromStdString(folder_ + "missing.txt");
+    QString caption;
+    QStringList afterReload;
+    int listAfterFailure = -1;
+    f->dialogHook = [&](QDialog& d) {
+      auto* t = qobject_cast<TForm31*>(&d);
+      if (!t) return int(QDialog::Rejected);
+      caption = t->windowTitle();
+      QString answer = listFile;
+      // The file dialogs of load and save are answered with a path.
+      t->execDialog = [&answer](QDialog& fd) {
+        auto* files = qobject_cast<QFileDialog*>(&fd);
+        if (!files) return int(QDialog::Rejected);
+        files->selectFile(answer);
+        return int(QDialog::Accepted);
+      };
+      for (const char* term : {"a", "b", "c"}) {
+        t->Edit1->setText(term);
+        t->BAdd->click();
+      }
+      t->ListBox1->setCurrentRow(2);
+      t->BRemove->click();
+      t->BSave->click();
+      t->BClearList->click();
+      t->BLoad->click();
+      for (int i = 0; i < t->ListBox1->count(); ++i) afterReload << t->ListBox1->item(i)->text();
+      answer = missing;
+      t->BLoad->click();
+      listAfterFailure = t->ListBox1->count();
+      t->BExecute->click();
+      return d.result();
+    };
+    QVERIFY(f->Commands().Trigger(cmd::Mrenzokudeleteline1));
+    QCOMPARE(caption, QString("検索行削除 連続"));
+    QCOMPARE(afterReload, (QStringList{"a", "b"}));
+    QCOMPARE(listAfterFailure, 2);
+    QCOMPARE(messages_.size(), 1);  // the load failure's system message
+    QCOMPARE(Pane(f.get()), std::string("z"));
+    std::ifstream in(listFile.toStdString(), std::ios::binary);
+    std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QCOMPARE(saved, std::string("a\r\nb\r\n"));
+    navirt::TIniFile ini = f->OpenSettings();
+    QCOMPARE(ini.ReadInteger("RenzokuDelete", "ListCount", 0), int64_t(2));
+    QCOMPARE(QString::fromStdString(ini.ReadString("RenzokuDelete", "Items_1", "")), QString("#b#"));
+  }
+};
+
+QTEST_MAIN(SearchUiTest)
+#include "SearchUiTest.moc"
