@@ -1,26 +1,23 @@
 // Each subsystem adds its menu commands to the main window here, in menu
 // order. One line per subsystem: its Install function and its header.
 #include "app/ui/Unit1.h"
-#include "preview/ui/Unit24.h"
-#include "preview/ui/PictureView.h"
-#include "edit/ui/EditCommands.h"
-#include "edit/ui/LineCommandsUi.h"
+#include "app/ui/RegisteredCommands.h"
+#include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
-#include "search/ui/GrepCommands.h"
-#include "archive/ui/ArchiveCommands.h"
+#include "edit/ui/EditCommands.h"
+#include "edit/ui/LineCommandsUi.h"
 #include "fileops/ui/FileOpsCommands.h"
+#include "preview/ui/PictureView.h"
+#include "preview/ui/Unit24.h"
 #include "print/ui/PrintCommands.h"
+#include "search/ui/GrepCommands.h"
+#include "search/ui/SearchCommands.h"
 #include "sysinfo/ui/SysinfoCommands.h"
-#include "app/ui/RegisteredCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(this);
   InstallLineCommands(*this);
-#include "search/ui/SearchCommands.h"
-
-void TForm1::InstallSubsystemCommands() {
-  InstallEditCommands(this);
   InstallSearchCommands(*this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
