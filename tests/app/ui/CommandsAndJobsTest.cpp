@@ -130,16 +130,23 @@ class CommandsAndJobsTest : public QObject {
     // A fresh registry over the same window, so the row cannot clash.
     TCommandRegistry registry(*f, f.get());
     int ran = 0;
-    QAction* unbuilt = registry.Install(CommandRow{cmd::Mprint, "印刷(&P)"});
-    QAction* built = registry.Install(CommandRow{cmd::Mprintset, "印刷設定(&U)", nullptr, [&](IHost&) { ++ran; },
-                                                 [](IHost&) { return false; }});
+    CommandRow unbuiltRow;
+    unbuiltRow.name = cmd::Mprint;
+    unbuiltRow.caption = "印刷(&P)";
+    QAction* unbuilt = registry.Install(unbuiltRow);
+    CommandRow builtRow;
+    builtRow.name = cmd::Mprintset;
+    builtRow.caption = "印刷設定(&U)";
+    builtRow.run = [&](IHost&) { ++ran; };
+    builtRow.enabled = [](IHost&) { return false; };
+    QAction* built = registry.Install(builtRow);
     QVERIFY(!unbuilt->isEnabled());
     QVERIFY(!registry.Trigger(cmd::Mprint));
     QVERIFY(!registry.Trigger(cmd::Mprintset));  // its rule says no
     QCOMPARE(ran, 0);
     bool threw = false;
     try {
-      registry.Install(CommandRow{cmd::Mprint, "again"});
+      registry.Install(unbuiltRow);
     } catch (const std::logic_error&) {
       threw = true;
     }
