@@ -96,7 +96,11 @@ TEST(Safety, ZipSlipAbsoluteAndDrivePathsAreRefused) {
   EXPECT_FALSE(Exists(absolute));
   EXPECT_FALSE(Exists(tmp / "out/C:"));
   EXPECT_EQ(ReadFile(tmp / "out/ok/fine.txt"), "fine");
-  EXPECT_EQ(std::count(report.begin(), report.end(), 'R'), 4) << report;  // four "Refused" lines
+  // Four refusals; counted by word, since the temporary folder's random
+  // name in the absolute entry may hold any letter.
+  size_t refused = 0;
+  for (size_t at = report.find("Refused"); at != std::string::npos; at = report.find("Refused", at + 1)) ++refused;
+  EXPECT_EQ(refused, 4u) << report;
 }
 
 TEST(Safety, SymlinksOutsideAndPathsThroughLinksAreRefused) {
