@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/Colors.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/History.h"
-#include "app/IniFile.h"
+#include "settings/History.h"
+#include "settings/IniFile.h"
 #include "archive/ArcJob.h"
 #include "archive/LhaDirect.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/NumberedMenu.h"
 #include "app/RegisterDialogs.h"
 #include "app/Registered.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/History.h"
-#include "app/IniFile.h"
+#include "settings/History.h"
+#include "settings/IniFile.h"
 #include "fileops/SHFOP.h"
 #include "platform/DosAttributes.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/History.h"
-#include "app/IniFile.h"
+#include "settings/History.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

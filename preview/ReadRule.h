@@ -2,7 +2,7 @@
 // How much of a file the preview loads, from the read settings.
 #include <cstdint>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

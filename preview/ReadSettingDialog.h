@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "print/PageRect.h"
 
 namespace navirt {

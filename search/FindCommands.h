@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "search/PlainFind.h"
 #include "search/SearchOutcome.h"
 

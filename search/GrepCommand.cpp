@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/History.h"
+#include "settings/History.h"
 #include "codec/UnicodeConvert.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "regex/bmRegExp.h"
 #include "search/RegexTokens.h"
 #include "search/SearchOutcome.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/History.h"
-#include "app/IniFile.h"
+#include "settings/History.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

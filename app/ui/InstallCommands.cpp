@@ -9,7 +9,7 @@
 #include "edit/ui/LineCommandsUi.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "preview/ui/PictureView.h"
-#include "preview/ui/Unit24.h"
+#include "preview/ui/HexDumpDialog.h"
 #include "print/ui/PrintCommands.h"
 #include "search/ui/GrepCommands.h"
 #include "search/ui/SearchCommands.h"

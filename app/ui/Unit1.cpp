@@ -41,8 +41,8 @@
 #include "app/ui/FontUtil.h"
 #include "app/ui/Icons.h"
 #include "host/ui/Job.h"
-#include "app/ui/Unit33.h"
-#include "app/ui/Unit4.h"
+#include "app/ui/InputDialog.h"
+#include "app/ui/FolderDialog.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
@@ -58,8 +58,8 @@
 #include "preview/ui/PictureView.h"
 #include "preview/ReadRule.h"
 #include "preview/ReadSettingDialog.h"
-#include "preview/ui/Unit26.h"
-#include "preview/ui/Unit8.h"
+#include "preview/ui/ReadSettingDialog.h"
+#include "preview/ui/CharsetDialog.h"
 
 using namespace navirt;
 

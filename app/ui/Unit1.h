@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/Colors.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/MainSettings.h"
 #include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"

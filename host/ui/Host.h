@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/Colors.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "host/ui/CommandName.h"
 
 class QAction;

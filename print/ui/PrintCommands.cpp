@@ -25,7 +25,7 @@
 #include "print/PaperNames.h"
 #include "print/PrintSettings.h"
 #include "print/ui/PrintCommandIds.h"
-#include "print/ui/Unit6.h"
+#include "print/ui/PrintSettingsDialog.h"
 
 using namespace navirt;
 

@@ -17,7 +17,7 @@
 #include "platform/FileInfo.h"
 #include "search/GrepCommand.h"
 #include "search/ui/GrepController.h"
-#include "search/ui/Unit9.h"
+#include "search/ui/GrepDialog.h"
 
 using namespace navirt;
 

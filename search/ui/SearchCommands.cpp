@@ -23,9 +23,9 @@
 #include "search/RegexReplace.h"
 #include "search/ui/ReplaceDialog.h"
 #include "search/ui/SearchCommandIds.h"
-#include "search/ui/Unit25.h"
-#include "search/ui/Unit31.h"
-#include "search/ui/Unit32.h"
+#include "search/ui/RegexDialog.h"
+#include "search/ui/TermListDialog.h"
+#include "search/ui/SearchDialog.h"
 
 using namespace navirt;
 

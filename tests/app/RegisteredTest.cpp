@@ -7,7 +7,7 @@
 #include <fstream>
 #include <set>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/MainSettings.h"
 #include "app/NumberedMenu.h"
 #include "app/RegisterDialogs.h"

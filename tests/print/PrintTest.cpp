@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "print/PageLayout.h"
 #include "print/PageRect.h"
 #include "print/PaperNames.h"

@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/StartupPath.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
 

@@ -19,16 +19,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ui/FontColorDialog.h"
 #include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
-#include "preview/ui/Unit8.h"
+#include "preview/ui/CharsetDialog.h"
 
 namespace fs = std::filesystem;
 

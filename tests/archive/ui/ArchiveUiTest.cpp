@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "archive/ui/ArcTargetDialog.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/FileListModel.h"

@@ -25,11 +25,11 @@
 #include <fstream>
 
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
-#include "browse/ui/Unit10.h"
-#include "browse/ui/Unit15.h"
+#include "browse/ui/DriveDialog.h"
+#include "browse/ui/SortDialog.h"
 #include "edit/ui/RichEdit.h"
 
 namespace fs = std::filesystem;

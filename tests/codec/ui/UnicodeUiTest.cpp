@@ -18,7 +18,7 @@
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
-#include "search/ui/Unit9.h"
+#include "search/ui/GrepDialog.h"
 
 namespace fs = std::filesystem;
 

@@ -17,7 +17,7 @@
 #include <fstream>
 
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "edit/Rtf.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"

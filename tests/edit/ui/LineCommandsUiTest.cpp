@@ -18,7 +18,7 @@
 #include <fstream>
 
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "edit/LineCommandTable.h"
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"

@@ -22,9 +22,9 @@
 #include <sstream>
 #include <thread>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "fileops/ui/FileOpsCommands.h"

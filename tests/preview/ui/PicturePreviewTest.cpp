@@ -21,7 +21,7 @@
 #include "host/ui/Job.h"
 #include "edit/ui/RichEdit.h"
 #include "preview/HexDump.h"
-#include "preview/ui/Unit24.h"
+#include "preview/ui/HexDumpDialog.h"
 
 namespace fs = std::filesystem;
 

@@ -17,7 +17,7 @@
 #include "print/PrintSettings.h"
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
-#include "print/ui/Unit6.h"
+#include "print/ui/PrintSettingsDialog.h"
 
 class PrintUiTest : public QObject {
   Q_OBJECT

@@ -20,7 +20,7 @@
 #include "search/RegexTokens.h"
 #include "search/ui/GrepController.h"
 #include "search/ui/GrepCommands.h"
-#include "search/ui/Unit9.h"
+#include "search/ui/GrepDialog.h"
 
 namespace fs = std::filesystem;
 

@@ -16,14 +16,14 @@
 
 #include "app/Colors.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
 #include "search/ui/ReplaceDialog.h"
 #include "search/ui/SearchCommandIds.h"
-#include "search/ui/Unit25.h"
-#include "search/ui/Unit31.h"
-#include "search/ui/Unit32.h"
+#include "search/ui/RegexDialog.h"
+#include "search/ui/TermListDialog.h"
+#include "search/ui/SearchDialog.h"
 
 namespace fs = std::filesystem;
 

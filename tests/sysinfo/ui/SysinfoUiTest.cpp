@@ -15,7 +15,7 @@
 
 #include "app/ui/AppCommandIds.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "platform/Cp932.h"

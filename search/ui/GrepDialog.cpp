@@ -1,4 +1,4 @@
-#include "search/ui/Unit9.h"
+#include "search/ui/GrepDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

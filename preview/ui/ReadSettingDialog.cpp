@@ -1,4 +1,4 @@
-#include "preview/ui/Unit26.h"
+#include "preview/ui/ReadSettingDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

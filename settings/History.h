@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

@@ -1,4 +1,4 @@
-#include "browse/ui/Unit15.h"
+#include "browse/ui/SortDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

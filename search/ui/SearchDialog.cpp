@@ -1,4 +1,4 @@
-#include "search/ui/Unit32.h"
+#include "search/ui/SearchDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "preview/ui/Unit24.h"
+#include "preview/ui/HexDumpDialog.h"
 
 #include <QAction>
 #include <QApplication>

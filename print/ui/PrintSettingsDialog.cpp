@@ -1,4 +1,4 @@
-#include "print/ui/Unit6.h"
+#include "print/ui/PrintSettingsDialog.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "search/ui/Unit31.h"
+#include "search/ui/TermListDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -3,7 +3,7 @@
 // its history. The logic lives in TInputDialogModel.
 #include <QDialog>
 
-#include "app/History.h"
+#include "settings/History.h"
 
 class QComboBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "app/ui/Unit4.h"
+#include "app/ui/FolderDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFileSystemModel>

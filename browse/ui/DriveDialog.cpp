@@ -1,4 +1,4 @@
-#include "browse/ui/Unit10.h"
+#include "browse/ui/DriveDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFileIconProvider>

@@ -1,4 +1,4 @@
-#include "app/ui/Unit33.h"
+#include "app/ui/InputDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "search/ui/Unit25.h"
+#include "search/ui/RegexDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

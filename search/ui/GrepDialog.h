@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "search/GrepCommand.h"
 #include "search/RegexTokens.h"
 

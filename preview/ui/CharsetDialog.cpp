@@ -1,4 +1,4 @@
-#include "preview/ui/Unit8.h"
+#include "preview/ui/CharsetDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
