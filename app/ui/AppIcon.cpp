@@ -4,7 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "app/ui/FontUtil.h"
+#include "host/ui/FontUtil.h"
 
 QPixmap NavirtIconPixmap(int size) {
   QPixmap pm(size, size);

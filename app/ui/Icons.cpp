@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/ui/FontUtil.h"
+#include "host/ui/FontUtil.h"
 
 namespace {
 

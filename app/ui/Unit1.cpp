@@ -38,7 +38,7 @@
 
 #include "app/StartupPath.h"
 #include "app/ui/FontColorDialog.h"
-#include "app/ui/FontUtil.h"
+#include "host/ui/FontUtil.h"
 #include "app/ui/Icons.h"
 #include "host/ui/Job.h"
 #include "app/ui/InputDialog.h"

@@ -9,7 +9,7 @@
 
 #include "app/StartupPath.h"
 #include "app/ui/AppIcon.h"
-#include "app/ui/FontUtil.h"
+#include "host/ui/FontUtil.h"
 #include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
 

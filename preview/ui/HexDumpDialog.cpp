@@ -13,7 +13,7 @@
 
 #include "app/ui/Unit1.h"
 #include "host/ui/Job.h"
-#include "app/ui/FontUtil.h"
+#include "host/ui/FontUtil.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

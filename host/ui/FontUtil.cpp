@@ -1,4 +1,4 @@
-#include "app/ui/FontUtil.h"
+#include "host/ui/FontUtil.h"
 
 #include <QApplication>
 #include <QPalette>
