@@ -11,6 +11,24 @@
 
 TCommandRegistry::TCommandRegistry(IHost& host, QObject* owner) : host_(host), owner_(owner) {}
 
+bool RunGuarded(IHost& host, const std::function<void()>& work) {
+  // An exception must not cross Qt's event loop: the command stops with a
+  // message, and what it had not yet put in the pane or the files stays out.
+  QString message;
+  try {
+    work();
+    return true;
+  } catch (const std::bad_alloc&) {
+    message = "メモリが不足しています。";
+  } catch (const std::exception& e) {
+    message = QString::fromUtf8(e.what());
+  } catch (...) {
+    message = "処理中にエラーが発生しました。";
+  }
+  host.MessageDlg(message, "", TMsgKind::Error);
+  return false;
+}
+
 QAction* TCommandRegistry::Install(const CommandRow& row, QMenu* menu) {
   const std::string key = row.name.text;
   if (actions_.count(key)) throw std::logic_error("command installed twice: " + key);
@@ -37,7 +55,7 @@ QAction* TCommandRegistry::Install(const CommandRow& row, QMenu* menu) {
     auto run = row.run;
     QObject::connect(a, &QAction::triggered, owner_, [this, run] {
       if (busy_) return;  // a job is running
-      run(host_);
+      RunGuarded(host_, [&] { run(host_); });
     });
   } else if (!row.checkable) {
     // Declared, not built yet: shown, never doing nothing without a word.

@@ -33,6 +33,10 @@ struct CommandRow {
   std::function<void(IHost&, bool)> toggled = {};  // options
 };
 
+// Runs a command's work; an exception (running out of memory among them)
+// ends it with an error box instead of leaving the window. False then.
+bool RunGuarded(IHost& host, const std::function<void()>& work);
+
 class TCommandRegistry {
  public:
   TCommandRegistry(IHost& host, QObject* owner);

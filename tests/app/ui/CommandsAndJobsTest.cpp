@@ -191,6 +191,17 @@ class CommandsAndJobsTest : public QObject {
     QCOMPARE(got, std::string("done"));
   }
 
+  void aCommandRunningOutOfMemoryShowsAMessageAndLeavesThePaneAlone() {
+    auto f = NewForm();
+    f->SetPaneText("unchanged", navirt::clBlack);
+    const CommandName name{"TestOutOfMemory"};
+    f->Commands().Install(CommandRow{name, "試験", nullptr, [](IHost&) { throw std::bad_alloc(); }});
+    QVERIFY(f->Commands().Trigger(name));  // the key and the menu item take this path
+    QCOMPARE(messages_, QStringList{"メモリが不足しています。"});
+    QCOMPARE(f->PaneText(), std::string("unchanged"));
+    QVERIFY(f->Commands().Trigger(cmd::Mtextrepaint1));
+  }
+
   void noOtherCommandStartsWhileAJobRuns() {
     auto f = NewForm();
     std::atomic<bool> release{false};
