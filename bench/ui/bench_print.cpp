@@ -45,9 +45,9 @@ void BM_Print10MiBToPdf(benchmark::State& state) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath("out.pdf"));
-    QFont font("Monospace", 9);
+    QFont font("Noto Sans Mono CJK JP", 9);
     auto t0 = std::chrono::steady_clock::now();
-    int pages = PrintText(text, font, Qt::black, printer, navirt::PageRect{}, [](int, int) { return false; });
+    int pages = PrintText(text, font, Qt::black, printer, navirt::PageRect{}, [](qsizetype, qsizetype) { return false; });
     auto t1 = std::chrono::steady_clock::now();
     state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
     state.counters["pages"] = pages;
@@ -55,6 +55,23 @@ void BM_Print10MiBToPdf(benchmark::State& state) {
   state.counters["text_MiB"] = double(text.size()) * 2 / (1 << 20);
   state.counters["rss_growth_MiB"] = double(PeakRssKiB() - before) / 1024;
 }
+// The layout alone: where the pages break.
+void BM_Plan10MiB(benchmark::State& state) {
+  QString text = Text(10u << 20);
+  QTemporaryDir dir;
+  for (auto _ : state) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("plan.pdf"));
+    auto t0 = std::chrono::steady_clock::now();
+    PrintPlan plan = PlanPages(text, QFont("Noto Sans Mono CJK JP", 9), printer, navirt::PageRect{});
+    auto t1 = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    state.counters["pages"] = double(plan.pages.size());
+  }
+}
+BENCHMARK(BM_Plan10MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
 BENCHMARK(BM_Print10MiBToPdf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
