@@ -54,8 +54,13 @@ QRectF DrawRect(const PageRect& r, const QPrinter& printer) {
 // Only one piece lives at a time, so a long pane costs little more memory
 // than its text, and each line is laid out once.
 template <class Visit>
-bool ForEachLine(const QString& text, const QFont& font, QPaintDevice* device, double width, Visit&& visit) {
+bool ForEachLine(const QString& text, const QFont& paneFont, QPaintDevice* device, double width, Visit&& visit) {
   constexpr qsizetype kPiece = 16384;
+  // Plain text needs no ligatures or kerning; glyphs straight from the
+  // character map save most of the shaping.
+  QFont font = paneFont;
+  font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+  font.setKerning(false);
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   // Tabs every eight blanks at the printer's resolution, not at 80 dots.
