@@ -2,24 +2,31 @@
 
 namespace navirt {
 
+bool TPageBreaker::Place(int64_t lineHeight) {
+  int64_t h = lineHeight < 0 ? 0 : lineHeight;
+  bool breaks = lines_ > 0 && used_ + h > pageHeight_;
+  if (breaks) {
+    ++pages_;
+    lines_ = 0;
+    used_ = 0;
+  }
+  ++lines_;
+  used_ += h;
+  return breaks;
+}
+
 std::vector<PageSpan> LayoutPages(const std::vector<int64_t>& lineHeights, int64_t pageHeight) {
   std::vector<PageSpan> pages;
-  if (lineHeights.empty()) {
-    pages.push_back({0, 0});
-    return pages;
-  }
   PageSpan cur{0, 0};
-  int64_t used = 0;
+  TPageBreaker breaker(pageHeight);
   for (size_t i = 0; i < lineHeights.size(); ++i) {
-    int64_t h = lineHeights[i] < 0 ? 0 : lineHeights[i];
-    if (cur.count > 0 && used + h > pageHeight) {
+    if (breaker.Place(lineHeights[i])) {
       pages.push_back(cur);
       cur = {i, 0};
-      used = 0;
     }
     ++cur.count;
-    used += h;
   }
+  // No lines at all still make one empty page.
   pages.push_back(cur);
   return pages;
 }

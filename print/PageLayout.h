@@ -20,4 +20,20 @@ struct PageSpan {
 // page: printing an empty pane gives a blank sheet, as it always did.
 std::vector<PageSpan> LayoutPages(const std::vector<int64_t>& lineHeights, int64_t pageHeight);
 
+// The same decision one line at a time, for printing as the text is laid
+// out, without keeping every line's height.
+class TPageBreaker {
+ public:
+  explicit TPageBreaker(int64_t pageHeight) : pageHeight_(pageHeight) {}
+  // True when the line starts a new page (never the first line).
+  bool Place(int64_t lineHeight);
+  size_t Pages() const { return pages_; }
+
+ private:
+  int64_t pageHeight_;
+  int64_t used_ = 0;
+  size_t lines_ = 0;  // on the current page
+  size_t pages_ = 1;
+};
+
 }  // namespace navirt

@@ -50,6 +50,15 @@ constexpr ButtonIcon kButtonIcons[] = {
     {"ToolButton42", "archive-extract", "解"},
     {"ToolButton43", "archive-insert", "作"},
     {"ToolButton44", "package-x-generic", "覧"},
+    {"ToolButton11", "folder-bookmark", "登"},
+    {"ToolButton30", "accessories-text-editor", "エ"},
+    {"ToolButton34", "system-run", "実"},
+    {"ToolButton4", "edit-copy", "複"},
+    {"ToolButton5", "go-jump", "移"},
+    {"ToolButton3", "edit-delete", "削"},
+    {"ToolButton6", "edit-rename", "名"},
+    {"ToolButton40", "document-properties", "属"},
+    {"ToolButton47", "view-list-text", "D"},
 };
 
 QIcon DrawnIcon(const QString& initial) {

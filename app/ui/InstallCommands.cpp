@@ -1,6 +1,7 @@
 // Each subsystem adds its menu commands to the main window here, in menu
 // order. One line per subsystem: its Install function and its header.
 #include "app/ui/Unit1.h"
+#include "app/ui/MainToolBar.h"
 #include "app/ui/RegisteredCommands.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/BrowseCommands.h"
@@ -29,4 +30,5 @@ void TForm1::InstallSubsystemCommands() {
   InstallPrintCommands(*this);
   InstallSysinfoCommands(*this);
   InstallRegisteredCommands(*this);
+  CompleteMainToolBar(*this);
 }

@@ -2,14 +2,23 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
+#include <QToolBar>
 
 #include <filesystem>
 
+#include "app/RegisterDialogs.h"
 #include "app/Registered.h"
+#include "app/ToolButtonSettings.h"
 #include "app/ui/AppCommandIds.h"
+#include "app/ui/ApplicationDialog.h"
+#include "app/ui/FolderDialog.h"
+#include "app/ui/MenuMaintenance.h"
+#include "app/ui/ToolButtonDialog.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 #include "platform/Programs.h"
+#include "sysinfo/ui/SysinfoCommandIds.h"
 #include "sysinfo/ui/SysinfoCommands.h"
 
 using namespace navirt;
@@ -17,19 +26,7 @@ using namespace navirt;
 namespace {
 
 QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
-
-void Fill(IHost& host, QMenu* menu, const std::vector<MenuItemSpec>& items, void (*clicked)(IHost&, int)) {
-  menu->clear();
-  IHost* h = &host;
-  for (const MenuItemSpec& item : items) {
-    QAction* a = menu->addAction(Q(item.caption));
-    a->setStatusTip(Q(item.hint));
-    a->setToolTip(Q(item.hint));
-    a->setData(item.tag);
-    int tag = item.tag;
-    QObject::connect(a, &QAction::triggered, menu, [h, clicked, tag] { clicked(*h, tag); });
-  }
-}
+std::string S(const QString& text) { return text.toStdString(); }
 
 bool IsFolder(const std::string& path) {
   std::error_code ec;
@@ -59,11 +56,35 @@ void FolderClicked(IHost& host, int tag) {
   host.GoToFolder(c.path);
 }
 
-void ShowFolderPopup(IHost& host) {
+// What the registration lives on for the window's lifetime: the numbered
+// menus the dialogs keep up to date and which toolbar buttons are hidden.
+class TRegistered : public QObject {
+ public:
+  TRegistered(IHost& host, QMenu* apps, QMenu* folders)
+      : QObject(host.HostWindow()),
+        appMenu({apps}, [&host](int tag) { ApplicationClicked(host, tag); }),
+        folderMenu({folders}, [&host](int tag) { FolderClicked(host, tag); }),
+        buttons(ToolButtonStateAtStart(host.OpenSettings())) {
+    setObjectName("NavirtRegistered");
+  }
+  TQtNumberedMenu appMenu;
+  TQtNumberedMenu folderMenu;
+  ToolButtonState buttons;
+};
+
+TRegistered& StateOf(IHost& host) {
+  return *host.HostWindow()->findChild<TRegistered*>("NavirtRegistered", Qt::FindDirectChildrenOnly);
+}
+
+// From the menu or key G the pop-up opens at the right panel's corner,
+// from the button under the button.
+void ShowFolderPopup(IHost& host, QWidget* button) {
   RebuildRegisteredMenus(host);
   QWidget* w = host.HostWindow();
   QWidget* panel = w->findChild<QWidget*>("PanelR");
-  QPoint at = panel ? panel->mapTo(w, QPoint(4, 2)) : QPoint(4, 2);
+  QPoint corner = panel ? panel->mapTo(w, QPoint(0, 0)) : QPoint(0, 0);
+  QPoint at = corner + QPoint(4, 2);
+  if (button) at = QPoint(button->mapTo(w, QPoint(0, 0)).x(), corner.y() + 2);
   FolderPopupOf(host)->popup(w->mapToGlobal(at));
 }
 
@@ -73,6 +94,90 @@ void EditClick(IHost& host) {
   if (!r.ok) host.MessageDlg(Q(r.message), QString(), TMsgKind::Error);
 }
 
+// The dialogs write the settings file when they close, however they close.
+void ApplicationSetClick(IHost& host) {
+  TAppDialogModel model(StateOf(host).appMenu, IsExecutableFile);
+  model.Open(host.OpenSettings());
+  TForm22 dialog(host.HostWindow(), model,
+                 [&host](const QString& text) { host.MessageDlg(text, "ｱﾌﾟﾘｹｰｼｮﾝの設定", TMsgKind::Warning); });
+  host.ExecDialog(dialog);
+  TIniFile ini = host.OpenSettings();
+  model.Close(ini);
+  host.WriteSettings(ini);
+}
+
+void FolderSetClick(IHost& host) {
+  TFolderDialogModel model(StateOf(host).folderMenu);
+  model.Open(host.OpenSettings());
+  TForm23 dialog(host.HostWindow(), model);
+  host.ExecDialog(dialog);
+  TIniFile ini = host.OpenSettings();
+  model.Close(ini);
+  host.WriteSettings(ini);
+}
+
+void EditorSetClick(IHost& host) {
+  TEditorDialogModel model(IsExecutableFile);
+  model.Open(host.OpenSettings());
+  TForm4 dialog(host.HostWindow(), "ｴﾃﾞｨﾀｰの設定", "ｴﾃﾞｨﾀｰの実行ﾌｧｲﾙをﾌﾙﾊﾟｽで指定して下さい。", Q(model.field),
+                Q(model.PreviousText()), [&model](const QString& text) {
+                  model.field = S(text);
+                  return model.OkEnabled();
+                });
+  if (host.ExecDialog(dialog) != QDialog::Accepted) return;
+  model.field = S(dialog.FolderText());
+  TIniFile ini = host.OpenSettings();
+  if (model.Accept(ini)) host.WriteSettings(ini);
+}
+
+void ToolButtonSetClick(IHost& host) {
+  TToolButtonDialogModel model;
+  model.Open(host.OpenSettings());
+  TForm21 dialog(host.HostWindow(), model);
+  if (host.ExecDialog(dialog) != QDialog::Accepted) return;
+  TIniFile ini = host.OpenSettings();
+  std::vector<ToolButtonChange> changes = model.Accept(ini, StateOf(host).buttons);
+  host.WriteSettings(ini);
+  QWidget* w = host.HostWindow();
+  for (const ToolButtonChange& c : changes) {
+    QAction* a = w->findChild<QAction*>(Q(c.button));
+    if (!a) continue;
+    a->setVisible(c.visible);
+    if (!c.visible) continue;
+    // The toolbar is hidden and shown around the button so it lays out anew.
+    for (QToolBar* bar : {host.MainToolBar(), host.TextToolBar()}) {
+      if (!bar->actions().contains(a) || !bar->isVisible()) continue;
+      bar->hide();
+      bar->show();
+    }
+  }
+  host.MainToolBar()->update();
+  host.TextToolBar()->update();
+}
+
+QAction* ButtonNamed(QToolBar* bar, const char* name) {
+  for (QAction* a : bar->actions())
+    if (a->objectName() == QLatin1String(name)) return a;
+  return nullptr;
+}
+
+// A toolbar button in its place on the main toolbar: before the first of
+// the buttons named that is there, else at the end.
+QAction* AddButton(IHost& host, const char* name, const QString& text, const QString& tip, CommandName command,
+                   std::initializer_list<const char*> before) {
+  QToolBar* bar = host.MainToolBar();
+  QAction* next = nullptr;
+  for (const char* b : before)
+    if ((next = ButtonNamed(bar, b))) break;
+  auto* a = new QAction(text, bar);
+  a->setObjectName(name);
+  a->setToolTip(tip);
+  a->setStatusTip(tip);
+  a->setProperty("navirtCommand", command.text);
+  bar->insertAction(next, a);
+  return a;
+}
+
 }  // namespace
 
 QMenu* ApplicationMenuOf(IHost& host) { return host.HostWindow()->findChild<QMenu*>("Mexedo"); }
@@ -80,8 +185,9 @@ QMenu* FolderPopupOf(IHost& host) { return host.HostWindow()->findChild<QMenu*>(
 
 void RebuildRegisteredMenus(IHost& host) {
   TIniFile ini = host.OpenSettings();
-  if (QMenu* apps = ApplicationMenuOf(host)) Fill(host, apps, ApplicationMenu(LoadApplications(ini)), ApplicationClicked);
-  if (QMenu* folders = FolderPopupOf(host)) Fill(host, folders, FolderMenu(LoadFolders(ini)), FolderClicked);
+  TRegistered& state = StateOf(host);
+  state.appMenu.Rebuild(ApplicationMenu(LoadApplications(ini)));
+  state.folderMenu.Rebuild(FolderMenu(LoadFolders(ini)));
 }
 
 void InstallRegisteredCommands(IHost& host) {
@@ -89,16 +195,44 @@ void InstallRegisteredCommands(IHost& host) {
   QMenu* app = host.Menu(HostMenu::App);
   QMenu* apps = app->addMenu("実行(&G)");
   apps->setObjectName("Mexedo");
-  auto* folders = new QMenu(w);
-  folders->setObjectName("PopupMenu2");
+  // The window may already hold the pop-up; one menu under that name.
+  QMenu* folders = FolderPopupOf(host);
+  if (!folders) {
+    folders = new QMenu(w);
+    folders->setObjectName("PopupMenu2");
+  }
+  new TRegistered(host, apps, folders);
   IHost* h = &host;
   QObject::connect(app, &QMenu::aboutToShow, apps, [h] { RebuildRegisteredMenus(*h); });
   RebuildRegisteredMenus(host);
 
   std::vector<CommandRow> rows = {
-      {cmd::Mfolderreg, "登録フォルダーを表示(&K)", nullptr, ShowFolderPopup, {},
+      {cmd::Mexeset, "設定(&O)..", nullptr, ApplicationSetClick, {},
+       "アプリケーションの設定|実行するアプリケーションを登録します。"},
+      {cmd::Mfolderreg, "登録フォルダーを表示(&K)", nullptr, [](IHost& h) { ShowFolderPopup(h, nullptr); }, {},
        "登録フォルダー|登録フォルダーの一覧を表示します。"},
       {cmd::Mediter, "エディターで編集(&T)", nullptr, EditClick, {}, "エディター|エディターで編集します。"},
   };
   host.Commands().Install(rows, app);
+  std::vector<CommandRow> options = {
+      {cmd::Mfolderregset, "登録フォルダーの設定(&K)", nullptr, FolderSetClick, {},
+       "登録フォルダーの設定|登録フォルダーを設定します。"},
+      {cmd::MediterSet, "エディタの設定(&S)", nullptr, EditorSetClick, {}, "エディタの設定|エディターを設定します。"},
+      {cmd::Mtoolbarset, "ツールボタンの設定(&E)", nullptr, ToolButtonSetClick, {},
+       "ツールボタンの設定|表示するツールボタンを選択します。"},
+  };
+  host.Commands().Install(options, host.Menu(HostMenu::Option));
+
+  // The buttons stand where the main toolbar's order puts them.
+  QAction* folderButton = AddButton(host, "ToolButton11", "登録フォルダー(G)", "登録フォルダー(G)", cmd::Mfolderreg,
+                                    {"ToolButton41", "ToolButton12", "ToolButton13"});
+  QToolBar* bar = host.MainToolBar();
+  QObject::connect(folderButton, &QAction::triggered, bar,
+                   [h, bar, folderButton] { ShowFolderPopup(*h, bar->widgetForAction(folderButton)); });
+  QAction* editButton = AddButton(host, "ToolButton30", "エディター(E)", "エディター(E)", cmd::Mediter,
+                                  {"ToolButton42", "ToolButton43", "ToolButton44", "ToolButton8", "ToolButton2"});
+  QObject::connect(editButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mediter); });
+  QAction* runButton = AddButton(host, "ToolButton34", "実行(X)", "実行(X)", cmd::Mfileexe,
+                                 {"ToolButton42", "ToolButton43", "ToolButton44", "ToolButton8", "ToolButton2"});
+  QObject::connect(runButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mfileexe); });
 }

@@ -1,15 +1,13 @@
 #include "print/ui/PrintCommands.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTextLayout>
 #include <QToolBar>
 #include <QIcon>
@@ -48,39 +46,55 @@ QRectF DrawRect(const PageRect& r, const QPrinter& printer) {
   return QRectF(double(r.left), double(r.top), double(r.right - r.left), double(r.bottom - r.top));
 }
 
-void SetUpDocument(QTextDocument& doc, const QString& text, const QFont& font, QPrinter& printer, double width) {
-  doc.documentLayout()->setPaintDevice(&printer);
-  doc.setDefaultFont(font);
-  doc.setDocumentMargin(0);
+// The text laid out a few thousand characters at a time at the printer's
+// resolution, wrapped at width; each visual line goes to visit with its
+// top in the whole text (device dots) and how far the text is laid out.
+// The paragraphs of a piece share one layout, joined by line separators:
+// a layout of its own for each short line costs more than the line.
+// Only one piece lives at a time, so a long pane costs little more memory
+// than its text, and each line is laid out once.
+template <class Visit>
+bool ForEachLine(const QString& text, const QFont& paneFont, QPaintDevice* device, double width, Visit&& visit) {
+  constexpr qsizetype kPiece = 16384;
+  // Plain text needs no ligatures or kerning; glyphs straight from the
+  // character map save most of the shaping.
+  QFont font = paneFont;
+  font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+  font.setKerning(false);
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  doc.setDefaultTextOption(option);
-  doc.setPlainText(text);
-  doc.setTextWidth(width);
+  // Tabs every eight blanks at the printer's resolution, not at 80 dots.
+  option.setTabStopDistance(QFontMetricsF(font, device).horizontalAdvance(QLatin1Char(' ')) * 8);
+  double top = 0;
+  qsizetype start = 0;
+  for (;;) {
+    qsizetype end = start + kPiece >= text.size() ? -1 : text.indexOf(QLatin1Char('\n'), start + kPiece);
+    if (end < 0) end = text.size();
+    QString piece = text.mid(start, end - start);
+    piece.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(piece, font, device);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    double y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      line.setPosition(QPointF(0, y));
+      y += line.height();
+    }
+    layout.endLayout();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+      QTextLine line = layout.lineAt(i);
+      if (!visit(line, top + line.y(), start + line.textStart() + line.textLength())) return false;
+    }
+    top += y;
+    if (end >= text.size()) return true;
+    start = end + 1;
+  }
 }
 
-PrintPlan Plan(QTextDocument& doc, double pageHeight) {
-  PrintPlan plan;
-  QAbstractTextDocumentLayout* layout = doc.documentLayout();
-  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-    QRectF box = layout->blockBoundingRect(b);
-    QTextLayout* lines = b.layout();
-    for (int i = 0; i < lines->lineCount(); ++i) {
-      QTextLine line = lines->lineAt(i);
-      plan.lineTops.push_back(box.top() + line.y());
-      plan.lineHeights.push_back(line.height());
-    }
-  }
-  // Whole dots, taken from the rounded positions so the pages add up to
-  // the text's height.
-  std::vector<int64_t> heights;
-  for (size_t i = 0; i < plan.lineTops.size(); ++i) {
-    double bottom = i + 1 < plan.lineTops.size() ? plan.lineTops[i + 1] : plan.lineTops[i] + plan.lineHeights[i];
-    heights.push_back(std::llround(bottom) - std::llround(plan.lineTops[i]));
-  }
-  plan.pages = LayoutPages(heights, std::llround(pageHeight));
-  return plan;
-}
+// Whole dots, from the rounded positions so the pages add up to the
+// text's height.
+int64_t DotHeight(double top, double height) { return std::llround(top + height) - std::llround(top); }
 
 }  // namespace
 
@@ -107,44 +121,47 @@ PrinterMetrics MetricsOf(const QPrinter& printer) {
 
 PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const PageRect& rect) {
   QRectF area = DrawRect(rect, printer);
-  QTextDocument doc;
-  SetUpDocument(doc, text, font, printer, area.width());
-  return Plan(doc, area.height());
+  PrintPlan plan;
+  std::vector<int64_t> heights;
+  ForEachLine(text, font, &printer, area.width(), [&](const QTextLine& line, double top, qsizetype) {
+    plan.lineTops.push_back(top);
+    plan.lineHeights.push_back(line.height());
+    heights.push_back(DotHeight(top, line.height()));
+    return true;
+  });
+  plan.pages = LayoutPages(heights, std::llround(area.height()));
+  return plan;
 }
 
 int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer, const PageRect& rect,
-              const std::function<bool(int, int)>& cancelled) {
+              const std::function<bool(qsizetype, qsizetype)>& cancelled) {
   QRectF area = DrawRect(rect, printer);
-  QTextDocument doc;
-  SetUpDocument(doc, text, font, printer, area.width());
-  PrintPlan plan = Plan(doc, area.height());
   QPainter painter;
   if (!painter.begin(&printer)) return -1;
-  QAbstractTextDocumentLayout::PaintContext context;
-  context.palette.setColor(QPalette::Text, color);
-  int printed = 0;
-  for (size_t p = 0; p < plan.pages.size(); ++p) {
-    if (cancelled && cancelled(int(p), int(plan.pages.size()))) {
-      printer.abort();
-      break;
-    }
-    if (p > 0) printer.newPage();
-    const PageSpan& span = plan.pages[p];
-    if (span.count > 0) {
-      size_t last = span.first + span.count - 1;
-      double top = plan.lineTops[span.first];
-      double bottom = plan.lineTops[last] + plan.lineHeights[last];
-      painter.save();
+  painter.setPen(color);
+  painter.setClipRect(area);
+  TPageBreaker pages(std::llround(area.height()));
+  double pageTop = 0;  // where the page's first line lies in the whole text
+  bool first = true, stopped = false;
+  ForEachLine(text, font, &printer, area.width(), [&](const QTextLine& line, double top, qsizetype done) {
+    if (pages.Place(DotHeight(top, line.height())) || first) {
+      // Between pages: progress, and the chance to stop.
+      if (cancelled && cancelled(done, text.size())) {
+        stopped = true;
+        return false;
+      }
+      if (!first) printer.newPage();
       painter.setClipRect(area);
-      painter.translate(area.left(), area.top() - top);
-      context.clip = QRectF(0, top, area.width(), bottom - top);
-      doc.documentLayout()->draw(&painter, context);
-      painter.restore();
+      pageTop = top;
+      first = false;
     }
-    ++printed;
-  }
+    // draw() adds the line's own place in its paragraph.
+    line.draw(&painter, QPointF(area.left(), area.top() + (top - pageTop) - line.y()));
+    return true;
+  });
+  if (stopped) printer.abort();
   painter.end();
-  return printed;
+  return stopped ? int(pages.Pages()) - 1 : int(pages.Pages());
 }
 
 namespace {
@@ -166,9 +183,9 @@ void MprintClick(IHost& host) {
   QFont font = pane->font();
   QColor color = pane->palette().color(QPalette::Text);
   RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
-    int pages = PrintText(text, font, color, printer, rect, [&job](int page, int total) {
+    int pages = PrintText(text, font, color, printer, rect, [&job](qsizetype done, qsizetype total) {
       job.SetTotal(uint64_t(total));
-      job.SetDone(uint64_t(page));
+      job.SetDone(uint64_t(done));
       return job.Cancelled();
     });
     if (pages < 0) throw std::runtime_error("プリンタを開けません。");

@@ -30,8 +30,9 @@ struct PrintPlan {
 };
 PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const navirt::PageRect& rect);
 
-// Prints text page after page into rect; stops between pages when
-// cancelled() says so. Returns the pages printed, or -1 when the printer
-// could not be opened.
+// Prints text page after page into rect, laying it out as it goes. Before
+// each page cancelled(done, total) hears how far the text is printed
+// (characters) and may stop the job. Returns the pages printed, or -1
+// when the printer could not be opened.
 int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer,
-              const navirt::PageRect& rect, const std::function<bool(int page, int pages)>& cancelled);
+              const navirt::PageRect& rect, const std::function<bool(qsizetype done, qsizetype total)>& cancelled);

@@ -14,6 +14,7 @@
 #include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
+#include "host/ui/Job.h"
 #include "print/PrintSettings.h"
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
@@ -100,6 +101,62 @@ class PrintUiTest : public QObject {
     QVERIFY(f->Commands().Trigger(cmd::Mprint));
     QCOMPARE(PdfPages(pdf), 2);
     QVERIFY(messages_.isEmpty());
+  }
+
+  // Printing lays the text out as it goes; its pages must be the ones the
+  // plan counts, with wrapped lines, blank lines, tabs and a CR LF mix.
+  void printedPagesAgreeWithThePlanAndProgressRuns() {
+    auto f = NewForm();
+    QString text;
+    for (int i = 0; i < 700; ++i) {
+      text += QString::number(i) + (i % 7 == 0 ? QString(300, QChar(0x3042)) : QString("\tx"));
+      text += i % 11 == 0 ? "\n\n" : "\n";
+    }
+    QPrinter& printer = PrinterOf(*f);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(tmp_.path() + "/plan.pdf");
+    navirt::PageRect rect = navirt::StoredPageRect(f->OpenSettings(), MetricsOf(printer));
+    PrintPlan plan = PlanPages(text, f->RichEdit1->font(), printer, rect);
+    QVERIFY(plan.pages.size() > 3);
+    std::vector<qsizetype> done;
+    int pages = PrintText(text, f->RichEdit1->font(), Qt::black, printer, rect, [&](qsizetype d, qsizetype total) {
+      if (total != text.size()) done.push_back(-1);
+      done.push_back(d);
+      return false;
+    });
+    QCOMPARE(pages, int(plan.pages.size()));
+    QCOMPARE(PdfPages(tmp_.path() + "/plan.pdf"), pages);
+    QCOMPARE(done.size(), plan.pages.size());
+    QVERIFY(std::is_sorted(done.begin(), done.end()));
+    QVERIFY(done.front() > 0 && done.back() <= text.size());
+
+    // Stopping before the third page leaves two printed.
+    printer.setOutputFileName(tmp_.path() + "/stop.pdf");
+    int asked = 0;
+    pages = PrintText(text, f->RichEdit1->font(), Qt::black, printer, rect,
+                      [&](qsizetype, qsizetype) { return ++asked == 3; });
+    QCOMPARE(pages, 2);
+  }
+
+  void cancelStopsThePrintJob() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/cancelled.pdf";
+    PrintTo(f.get(), pdf);
+    f->RichEdit1->SetText(Lines(200000));
+    jobShowAfterMsOverride = 0;
+    bool shown = false;
+    jobWindowHook = [&](QDialog& d) {
+      shown = true;
+      d.findChild<QPushButton*>("Button1")->click();
+    };
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    jobWindowHook = nullptr;
+    jobShowAfterMsOverride = -1;
+    QVERIFY(shown);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!f->Commands().Busy());
+    // Far fewer pages than the text's thousands, or no file at all.
+    QVERIFY(PdfPages(pdf) < 100);
   }
 
   void anEmptyPanePrintsOnePage() {

@@ -1,0 +1,362 @@
+// The registration dialogs and the toolbar-button dialog on the main
+// window, offscreen: each is driven through the dialog hook as a user
+// would click it; the settings file and the menus are checked while the
+// dialog is open and after it closes. Programs go to the recording starter.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/MainSettings.h"
+#include "app/Registered.h"
+#include "app/ToolButtonSettings.h"
+#include "app/ui/AppCommandIds.h"
+#include "app/ui/ApplicationDialog.h"
+#include "app/ui/FolderDialog.h"
+#include "app/ui/RegisteredCommands.h"
+#include "app/ui/ToolButtonDialog.h"
+#include "app/ui/Unit1.h"
+#include "host/ui/CommandTable.h"
+#include "platform/FakeProcessStarter.h"
+#include "sysinfo/ui/SysinfoCommands.h"
+
+namespace fs = std::filesystem;
+using navirt::ProgramCall;
+
+class RegisterDialogsUiTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir tmp_;
+  std::string root_;
+  navirt::TRecordingStarter fake_;
+  QStringList messages_;
+
+  std::string Program(const std::string& name) {
+    std::string p = root_ + "bin/" + name;
+    std::ofstream(p) << "#!/bin/sh\n";
+    fs::permissions(p, fs::perms::owner_all);
+    return p;
+  }
+  std::unique_ptr<TForm1> NewForm() {
+    auto f = std::make_unique<TForm1>();
+    ReplaceProcessStarter(*f, fake_, navirt::DesktopEnv{});
+    f->resize(1200, 600);
+    f->show();
+    f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      messages_ << text;
+      return int(mbOK);
+    };
+    f->GoToFolder(root_ + "work/");
+    QTest::qWait(10);
+    return f;
+  }
+  void Store(TForm1* f, const std::function<void(navirt::TIniFile&)>& change) {
+    navirt::TIniFile ini = f->OpenSettings();
+    change(ini);
+    QVERIFY(f->WriteSettings(ini));
+  }
+  static QStringList Captions(QMenu* m) {
+    QStringList c;
+    for (QAction* a : m->actions()) c << a->text();
+    return c;
+  }
+  static QStringList Rows(QListWidget* list) {
+    QStringList r;
+    for (int i = 0; i < list->count(); ++i) r << list->item(i)->text();
+    return r;
+  }
+  static QString U(const std::string& s) { return QString::fromStdString(s); }
+  // Runs the command; the hook plays the user's part on the dialog of type D.
+  template <class D>
+  bool Run(TForm1* f, CommandName command, std::function<int(D&)> play) {
+    bool seen = false;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dialog = qobject_cast<D*>(&d);
+      if (!dialog) return int(QDialog::Rejected);
+      seen = true;
+      return play(*dialog);
+    };
+    f->Commands().Trigger(command);
+    f->dialogHook = nullptr;
+    return seen;
+  }
+
+ private slots:
+  void init() {
+    qputenv("NAVIRT_INI", QByteArray::fromStdString(tmp_.path().toStdString() + "/navirt.ini"));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tmp_.path().toStdString() + "/xdg"));
+    root_ = tmp_.path().toStdString() + "/r/";
+    fs::remove_all(root_);
+    fs::remove(tmp_.path().toStdString() + "/navirt.ini");
+    for (const char* d : {"bin", "work", "a", "b", "c"}) fs::create_directories(root_ + d);
+    fake_ = navirt::TRecordingStarter();
+    messages_.clear();
+  }
+
+  void applicationDialogMovesTheThirdUpAndTheMenusFollow() {
+    std::string one = Program("one"), two = Program("two"), three = Program("three"), four = Program("four.sh");
+    auto f = NewForm();
+    Store(f.get(), [&](navirt::TIniFile& ini) {
+      navirt::SaveApplications(ini, {{one, "One"}, {root_ + "bin/gone", "Gone"}, {two, "Two"}, {three, "Three"}});
+    });
+    QMenu* apps = ApplicationMenuOf(*f);
+    bool seen = Run<TForm22>(f.get(), cmd::Mexeset, [&](TForm22& d) {
+      [&] {
+        QCOMPARE(d.windowTitle(), QString("ｱﾌﾟﾘｹｰｼｮﾝの設定"));
+        // The program that is gone is left out, of the list and the menu.
+        QCOMPARE(Rows(d.ListBox1), QStringList({"One", "Two", "Three"}));
+        QCOMPARE(Captions(apps), QStringList({"&1 One", "&2 Two", "&3 Three"}));
+        QVERIFY(!d.Button1->isEnabled());
+        QVERIFY(!d.Button2->isEnabled());
+        d.ListBox1->setCurrentRow(2);
+        QCOMPARE(d.Edit1->text(), U(three));
+        QCOMPARE(d.Edit2->text(), QString("Three"));
+        QVERIFY(d.Button2->isEnabled());
+        d.Button3->click();
+        QCOMPARE(Rows(d.ListBox1), QStringList({"One", "Three", "Two"}));
+        QCOMPARE(d.ListBox1->currentRow(), 1);
+        QCOMPARE(Captions(apps), QStringList({"&1 One", "&2 Three", "&3 Two"}));
+        // A path that names no program is refused and changes nothing.
+        d.Edit1->setText(U(root_ + "bin/nothing"));
+        d.Button1->click();
+        QCOMPARE(messages_, QStringList{U(root_ + "bin/nothing") + " は設定できませんでした。"});
+        QCOMPARE(d.ListBox1->count(), 3);
+        QCOMPARE(apps->actions().size(), 3);
+        // A typed path and name register as the fourth entry.
+        d.Edit1->setText(U(four));
+        d.Edit2->setText("Four");
+        d.Button1->click();
+        QCOMPARE(Captions(apps).last(), QString("&4 Four"));
+        // Deleting the first leaves no selection and empty fields.
+        d.ListBox1->setCurrentRow(0);
+        d.Button5->click();
+        QCOMPARE(Rows(d.ListBox1), QStringList({"Three", "Two", "Four"}));
+        QCOMPARE(Captions(apps), QStringList({"&1 Three", "&2 Two", "&3 Four"}));
+        QVERIFY(d.Edit1->text().isEmpty());
+        QVERIFY(!d.Button1->isEnabled());
+        // Updating renames the entry and its item.
+        d.ListBox1->setCurrentRow(2);
+        d.Edit2->setText("Vier");
+        d.Button2->click();
+        QCOMPARE(Captions(apps).last(), QString("&3 Vier"));
+        // Nothing is written while the dialog is open.
+        QCOMPARE(navirt::LoadApplications(f->OpenSettings()).size(), size_t(4));
+      }();
+      return int(QDialog::Accepted);
+    });
+    QVERIFY(seen);
+    auto stored = navirt::LoadApplications(f->OpenSettings());
+    QVERIFY((stored == std::vector<navirt::AppEntry>{{three, "Three"}, {two, "Two"}, {four, "Vier"}}));
+    // Item 1 now starts the former third program, read from the file.
+    emit f->Menu(HostMenu::App)->aboutToShow();
+    apps->actions()[0]->trigger();
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QVERIFY((fake_.calls[0] == ProgramCall{three, {}, root_ + "work/"}));
+  }
+
+  void folderDialogRegistersOnceAndClosesTheGap() {
+    std::string a = root_ + "a", b = root_ + "b", c = root_ + "c";
+    auto f = NewForm();
+    Store(f.get(), [&](navirt::TIniFile& ini) { navirt::SaveFolders(ini, {a, "", b}); });
+    RebuildRegisteredMenus(*f);
+    QMenu* popup = FolderPopupOf(*f);
+    QCOMPARE(Captions(popup), QStringList({U("&1 " + a), U("&3 " + b)}));
+    bool seen = Run<TForm23>(f.get(), cmd::Mfolderregset, [&](TForm23& d) {
+      [&] {
+        QCOMPARE(d.windowTitle(), QString("登録ﾌｫﾙﾀﾞｰの設定"));
+        QCOMPARE(Rows(d.ListBox1), QStringList({U(a), "", U(b)}));
+        QVERIFY(!d.Button1->isEnabled());
+        QVERIFY(!d.Button5->isEnabled());
+        // The same folder twice is registered once.
+        d.Edit1->setText(U(a));
+        QVERIFY(d.Button1->isEnabled());
+        d.Button1->click();
+        QCOMPARE(d.ListBox1->count(), 3);
+        d.Edit1->setText(U(c));
+        d.Button1->click();
+        QCOMPARE(Rows(d.ListBox1), QStringList({U(a), "", U(b), U(c)}));
+        QCOMPARE(Captions(popup).last(), U("&4 " + c));
+        d.ListBox1->setCurrentRow(3);
+        QVERIFY(d.Button5->isEnabled());
+        QCOMPARE(d.Edit1->text(), U(c));
+        d.Button3->click();
+        QCOMPARE(Rows(d.ListBox1), QStringList({U(a), "", U(c), U(b)}));
+        QCOMPARE(Captions(popup).mid(2), QStringList({U("&3 " + c), U("&4 " + b)}));
+      }();
+      return int(QDialog::Rejected);  // the window's close box closes it too
+    });
+    QVERIFY(seen);
+    // The empty entry is gone and the menu numbered anew.
+    QVERIFY((navirt::LoadFolders(f->OpenSettings()) == std::vector<std::string>{a, c, b}));
+    QCOMPARE(Captions(popup), QStringList({U("&1 " + a), U("&2 " + c), U("&3 " + b)}));
+    popup->actions()[1]->trigger();
+    QCOMPARE(U(f->HostFolder()), U(c + "/"));
+  }
+
+  void editorDialogTakesOnlyAProgram() {
+    std::string editor = Program("myedit");
+    std::ofstream(root_ + "bin/notes.txt") << "x";
+    std::ofstream(root_ + "work/note.txt") << "x";
+    auto f = NewForm();
+    bool seen = Run<TForm4>(f.get(), cmd::MediterSet, [&](TForm4& d) {
+      [&] {
+        QCOMPARE(d.windowTitle(), QString("ｴﾃﾞｨﾀｰの設定"));
+        QCOMPARE(d.Label1->text(), QString("ｴﾃﾞｨﾀｰの実行ﾌｧｲﾙをﾌﾙﾊﾟｽで指定して下さい。"));
+        QCOMPARE(d.Label2->text(), QString("以前の設定："));
+        // Empty: the desktop's own editor.
+        QVERIFY(d.Edit1->text().isEmpty());
+        QVERIFY(d.OkButton()->isEnabled());
+        d.Edit1->setText(U(root_ + "bin/notes.txt"));
+        QVERIFY(!d.OkButton()->isEnabled());
+        d.Edit1->setText(U(root_ + "bin"));
+        QVERIFY(!d.OkButton()->isEnabled());
+        d.Edit1->setText(U(editor));
+        QVERIFY(d.OkButton()->isEnabled());
+      }();
+      return int(QDialog::Accepted);
+    });
+    QVERIFY(seen);
+    QCOMPARE(U(f->OpenSettings().ReadString("Editer", "Editer", "")), U(editor));
+    // The stored editor is shown as before, and key E uses it.
+    seen = Run<TForm4>(f.get(), cmd::MediterSet, [&](TForm4& d) {
+      [&] {
+        QCOMPARE(d.Label2->text(), U("以前の設定:" + editor));
+        QCOMPARE(d.Edit1->text(), U(editor));
+        d.Edit1->setText(U(root_ + "bin/notes.txt"));
+      }();
+      return int(QDialog::Accepted);  // forced past a disabled OK: refused
+    });
+    QVERIFY(seen);
+    QCOMPARE(U(f->OpenSettings().ReadString("Editer", "Editer", "")), U(editor));
+    QVERIFY(f->SelectFileByName("note.txt"));
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_E);
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QVERIFY((fake_.calls[0] == ProgramCall{editor, {root_ + "work/note.txt"}, root_ + "work/"}));
+  }
+
+  void toolButtonDialogHidesAtOnceAndShowsWhatItHid() {
+    // A button switched off in the file stays hidden this run.
+    {
+      navirt::TIniFile ini;
+      ini.WriteBool("ToolBar1", "ToolButton30", false);
+      QVERIFY(ini.SaveAs(tmp_.path().toStdString() + "/navirt.ini"));
+    }
+    auto f = NewForm();
+    QAction* exit = f->ActionNamed("ToolButton2");
+    QAction* edit = f->ActionNamed("ToolButton30");
+    QVERIFY(exit && edit);
+    QVERIFY(exit->isVisible());
+    QVERIFY(!edit->isVisible());
+    auto uncheck = [&](TForm21& d, const QString& caption, bool on) {
+      for (QListWidget* list : {d.CheckListBox1, d.CheckListBox2})
+        for (QListWidgetItem* item : list->findItems(caption, Qt::MatchExactly))
+          item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    };
+    bool seen = Run<TForm21>(f.get(), cmd::Mtoolbarset, [&](TForm21& d) {
+      [&] {
+        QCOMPARE(d.windowTitle(), QString("ツールボタンの設定"));
+        QCOMPARE(d.PageControl1->currentIndex(), 0);
+        QCOMPARE(d.PageControl1->tabText(0), QString("メイン"));
+        QCOMPARE(d.CheckListBox1->count(), 24);
+        QCOMPARE(d.CheckListBox2->count(), 17);
+        QCOMPARE(d.CheckListBox1->item(17)->text(), QString("エディター"));
+        QCOMPARE(d.CheckListBox1->item(17)->checkState(), Qt::Unchecked);
+        QCOMPARE(d.CheckListBox1->item(23)->checkState(), Qt::Checked);
+        uncheck(d, "終了", false);
+        uncheck(d, "折り返し", false);
+      }();
+      return int(QDialog::Accepted);
+    });
+    QVERIFY(seen);
+    QVERIFY(!exit->isVisible());
+    QVERIFY(!f->ActionNamed("ToolButton39")->isVisible());
+    navirt::TIniFile ini = f->OpenSettings();
+    QVERIFY(!ini.ReadBool("ToolBar1", "ToolButton2", true));
+    QVERIFY(!ini.ReadBool("ToolBar2", "ToolButton39", true));
+    QVERIFY(ini.ReadBool("ToolBar1", "ToolButton36", false));  // all 41 keys written
+    QVERIFY(ini.ReadBool("ToolBar2", "ToolButton49", false));
+
+    // Cancel changes nothing, though every entry was checked.
+    seen = Run<TForm21>(f.get(), cmd::Mtoolbarset, [&](TForm21& d) {
+      d.Button1->click();
+      return int(QDialog::Rejected);
+    });
+    QVERIFY(seen);
+    QVERIFY(!exit->isVisible());
+    QVERIFY(!f->OpenSettings().ReadBool("ToolBar1", "ToolButton2", true));
+
+    // "全て表示(&A)": what the dialog hid comes back at once; the button
+    // hidden since start waits for the next start.
+    seen = Run<TForm21>(f.get(), cmd::Mtoolbarset, [&](TForm21& d) {
+      [&] {
+        QCOMPARE(d.CheckListBox1->item(23)->checkState(), Qt::Unchecked);
+        d.Button1->click();
+        QCOMPARE(d.CheckListBox1->item(23)->checkState(), Qt::Checked);
+        QCOMPARE(d.CheckListBox2->item(16)->checkState(), Qt::Checked);
+        QCOMPARE(d.CheckListBox1->item(17)->checkState(), Qt::Checked);
+      }();
+      return int(QDialog::Accepted);
+    });
+    QVERIFY(seen);
+    QVERIFY(exit->isVisible());
+    QVERIFY(f->ActionNamed("ToolButton39")->isVisible());
+    QVERIFY(!edit->isVisible());
+    QVERIFY(f->OpenSettings().ReadBool("ToolBar1", "ToolButton30", false));
+  }
+
+  void mainToolbarHoldsEveryButtonInOrder() {
+    std::string editor = Program("myedit");
+    std::ofstream(root_ + "work/note.txt") << "x";
+    auto f = NewForm();
+    Store(f.get(), [&](navirt::TIniFile& ini) {
+      navirt::StoreEditor(ini, editor);
+      navirt::SaveFolders(ini, {root_ + "a"});
+    });
+    const auto& order = navirt::ToolBar1Buttons();
+    QStringList expected, present;
+    for (const std::string& b : order) expected << U(b);
+    expected.insert(expected.indexOf("ToolButton12") + 1, "ToolButton47");  // not configurable
+    for (QAction* a : f->MainToolBar()->actions())
+      if (!a->isSeparator()) present << a->objectName();
+    QCOMPARE(present.join(" "), expected.join(" "));
+    for (const QString& b : expected) {
+      QAction* a = f->ActionNamed(b);
+      QVERIFY(a);
+      QVERIFY(!a->icon().isNull());
+      QVERIFY(!a->toolTip().isEmpty());
+    }
+    QCOMPARE(f->ActionNamed("ToolButton30")->toolTip(), QString("エディター(E)"));
+
+    QVERIFY(f->SelectFileByName("note.txt"));
+    f->ActionNamed("ToolButton30")->trigger();
+    QCOMPARE(fake_.calls.size(), size_t(1));
+    QVERIFY((fake_.calls[0] == ProgramCall{editor, {root_ + "work/note.txt"}, root_ + "work/"}));
+    // "実行": the file with the program the desktop gives it.
+    f->ActionNamed("ToolButton34")->trigger();
+    QCOMPARE(fake_.calls.size(), size_t(2));
+    QVERIFY(fake_.calls[1].args == std::vector<std::string>{root_ + "work/note.txt"});
+    // "登録フォルダー": the pop-up under the button.
+    f->ActionNamed("ToolButton11")->trigger();
+    QMenu* popup = FolderPopupOf(*f);
+    QTRY_VERIFY(popup->isVisible());
+    QWidget* button = f->MainToolBar()->widgetForAction(f->ActionNamed("ToolButton11"));
+    QCOMPARE(popup->pos().x(), button->mapToGlobal(QPoint(0, 0)).x());
+    QCOMPARE(Captions(popup), QStringList{U("&1 " + root_ + "a")});
+    popup->hide();
+  }
+};
+
+QTEST_MAIN(RegisterDialogsUiTest)
+#include "RegisterDialogsUiTest.moc"
