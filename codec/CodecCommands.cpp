@@ -49,10 +49,21 @@ std::string ApplyCodeCommand(CodeCommand cmd, std::string_view text) {
   return std::string(text);
 }
 
+std::string CodeCommandInput(std::string_view fileBytes) {
+  switch (DetectUnicode(fileBytes)) {
+    case UnicodeCode::Utf8:
+    case UnicodeCode::Utf8Bom: return ApplyUnicodeCommand(UnicodeCommand::Utf8ToSjis, fileBytes).bytes;
+    case UnicodeCode::Utf16Le:
+    case UnicodeCode::Utf16Be: return ApplyUnicodeCommand(UnicodeCommand::Utf16ToSjis, fileBytes).bytes;
+    case UnicodeCode::None: break;
+  }
+  return JoinLinesWithCrLf(fileBytes);
+}
+
 std::optional<std::string> RunCodeCommandOnFile(CodeCommand cmd, const std::string& path) {
   std::string bytes;
   if (path.empty() || !IsRegularFile(path) || !ReadWholeFile(path, bytes)) return std::nullopt;
-  return ApplyCodeCommand(cmd, JoinLinesWithCrLf(bytes));
+  return ApplyCodeCommand(cmd, CodeCommandInput(bytes));
 }
 
 std::string ApplyLineEndCommand(LineEndCommand cmd, std::string_view bytes) {
@@ -72,6 +83,14 @@ std::optional<std::string> RunLineEndCommandOnFile(LineEndCommand cmd, const std
   std::string bytes;
   if (path.empty() || !IsRegularFile(path) || !ReadWholeFile(path, bytes)) return std::nullopt;
   return ApplyLineEndCommand(cmd, bytes);
+}
+
+PaneLoad LineEndCommandForPane(LineEndCommand cmd, std::string_view fileBytes) {
+  // The pane form keeps every line end as a single-byte CR or LF and puts
+  // no CR or LF byte inside a character, so the byte rules apply to it.
+  PaneLoad load = LoadForPane(fileBytes);
+  load.text = ApplyLineEndCommand(cmd, load.text);
+  return load;
 }
 
 std::string ApplyWidthCommand(WidthCommand cmd, std::string_view paneText) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "codec/DetectUnicode.h"
+#include "codec/UnicodePane.h"
 
 namespace navirt {
 
@@ -42,13 +43,24 @@ std::string JoinLinesWithCrLf(std::string_view bytes);
 // uuencode and BinHex encoders get the separator CR.
 std::string ApplyCodeCommand(CodeCommand cmd, std::string_view text);
 
-// Reads the file and runs the command; nullopt when the file cannot be
-// read (the command then does nothing).
+// The text the code items read from a file's bytes: a UTF-8 or UTF-16 file
+// decoded to Shift_JIS ("?" for what CP932 lacks), as "UTF-8->Shift+JIS"
+// gives it, so its characters are never taken for Shift_JIS or EUC bytes;
+// any other file as JoinLinesWithCrLf.
+std::string CodeCommandInput(std::string_view fileBytes);
+
+// Reads the file and runs the command on CodeCommandInput; nullopt when the
+// file cannot be read (the command then does nothing).
 std::optional<std::string> RunCodeCommandOnFile(CodeCommand cmd, const std::string& path);
 
 // Line-end commands work on the file's bytes as stored.
 std::string ApplyLineEndCommand(LineEndCommand cmd, std::string_view bytes);
 std::optional<std::string> RunLineEndCommandOnFile(LineEndCommand cmd, const std::string& path);
+// What a line-end item shows for a file's bytes: a UTF-8 or UTF-16 file is
+// converted on its characters (a UTF-16 unit is never split) and stays in
+// its code through the pane mapping, so it reads as itself and saves back
+// in its code; any other file as ApplyLineEndCommand.
+PaneLoad LineEndCommandForPane(LineEndCommand cmd, std::string_view fileBytes);
 
 std::string ApplyWidthCommand(WidthCommand cmd, std::string_view paneText);
 

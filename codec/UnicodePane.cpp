@@ -11,11 +11,18 @@ namespace {
 constexpr unsigned char kSpareLeads[15] = {0x85, 0x86, 0xEB, 0xEC, 0xEF, 0xF0, 0xF1, 0xF2,
                                            0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9};
 
-int SpareLeadIndex(unsigned char lead) {
-  for (int k = 0; k < 15; ++k)
-    if (kSpareLeads[k] == lead) return k;
-  return -1;
-}
+// Lead byte -> its index among kSpareLeads, -1 for the others: asked for
+// every two-byte code shown or decoded, so a table rather than a search.
+struct SpareLeadTable {
+  signed char index[256];
+  constexpr SpareLeadTable() : index() {
+    for (int b = 0; b < 256; ++b) index[b] = -1;
+    for (int k = 0; k < 15; ++k) index[kSpareLeads[k]] = static_cast<signed char>(k);
+  }
+};
+constexpr SpareLeadTable kSpareLeadTable;
+
+int SpareLeadIndex(unsigned char lead) { return kSpareLeadTable.index[lead]; }
 
 bool IsSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDFFF; }
 
@@ -133,6 +140,19 @@ std::string TUnicodePane::Decode(std::string_view file) {
       pane.append(p + i, j - i);
       i = j;
       if (i >= n) break;
+      // Three-byte sequences (kana and kanji, nearly every non-ASCII
+      // character of a Japanese text) are checked and decoded here; the
+      // leads E0 and ED, with narrower second bytes, go the general way.
+      const unsigned c = static_cast<unsigned char>(p[i]);
+      if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
+          (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
+        const char32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(p[i + 1]) & 0x3F) << 6) |
+                            (static_cast<unsigned char>(p[i + 2]) & 0x3F);
+        if (const uint16_t code = ExactCode(m, cp)) AppendCode(pane, code);
+        else AppendChar(pane, cp, file.substr(i, 3));
+        i += 3;
+        continue;
+      }
       const size_t len = Utf8SequenceLength(file, i);
       if (len == 0) {
         AppendCode(pane, SpareCode(static_cast<unsigned char>(p[i])));

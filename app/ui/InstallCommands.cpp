@@ -17,15 +17,15 @@
 #include "sysinfo/ui/SysinfoCommands.h"
 
 void TForm1::InstallSubsystemCommands() {
-  InstallEditCommands(this);
+  InstallEditCommands(*this);
   InstallLineCommands(*this);
   InstallSearchCommands(*this);
   InstallGrepCommands(this);
   InstallBrowseCommands(this);
   InstallFileOpsCommands(*this);
-  InstallHexDumpCommands(this);
-  InstallPictureCommands(this);
-  InstallCodecCommands(this);
+  InstallHexDumpCommands(*this);
+  InstallPictureCommands(*this);
+  InstallCodecCommands(*this);
   InstallArchiveCommands(*this);
   InstallPrintCommands(*this);
   InstallSysinfoCommands(*this);

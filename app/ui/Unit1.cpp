@@ -363,11 +363,17 @@ QMenu* TForm1::Menu(HostMenu which) {
     case HostMenu::Help: return Mhelp;
     case HostMenu::FileListPopup: return FileListPopup;
     case HostMenu::PanePopup: return PopupMenu1;
+    case HostMenu::CodePopup: return PopupMenu3;
   }
   return nullptr;
 }
 
 std::string TForm1::PaneText() const { return RichEdit1->Text(); }
+
+void TForm1::NoteSavedFile(const std::string& path) {
+  Settings.fileSave = path;
+  Settings.fileDir = FolderPart(path);
+}
 
 std::vector<std::string> TForm1::PaneLines() const { return RichEdit1->Lines(); }
 

@@ -206,6 +206,12 @@ class TForm1 : public QMainWindow, public IHost {
   std::vector<std::string> HostSelectedPaths() const override;
   bool OptionChecked(CommandName option, bool def) const override { return commands_->Checked(option, def); }
   QString Answer() const override { return DialogAnswer; }
+  void SetPaneStatus(int panel, const QString& text) override { SetSBarRPanel(panel, text); }
+  void SetSavePaneCommand(std::function<bool()> save) override { SavePaneCommand = std::move(save); }
+  std::string LastSaveFolder() const override { return Settings.fileDir; }
+  void NoteSavedFile(const std::string& path) override;
+  int PictureZoom() const override { return Settings.zoom; }
+  void SetPictureZoom(int percent) override { Settings.zoom = percent; }
   // Hints "short|long" become a short tool tip and a long status tip.
   void SplitHints();
   // Loads the LHA library for its version; 0 when it is missing.

@@ -10,11 +10,13 @@
 #include <optional>
 #include <vector>
 
-#include "app/ui/Unit1.h"
 #include "codec/DetectCode.h"
 #include "codec/UnicodePane.h"
+#include "codec/ui/CodecCommandIds.h"
 #include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
 #include "platform/FileInfo.h"
 #include "preview/InfoLine.h"
 
@@ -27,7 +29,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 struct Item {
   CommandName name;
   const char* caption;
-  const char* hint;
+  const char* hint;  // the status-bar text
 };
 
 // In CodeCommand order.
@@ -69,168 +71,221 @@ const Item kWidthItems[] = {
     {cmd::Mzenspace2han, "2バイト空白->1バイト", "2バイト空白->1バイトに変換します。"},
 };
 
-// The converted text becomes the pane's text, with the information line in
-// blue: the pane no longer shows the file as stored.
-void ShowConverted(TForm1* f, const std::string& text) {
-  f->RichEdit1->setUpdatesEnabled(false);
-  f->RichEdit1->SetText(text);
-  f->RichEdit1->setUpdatesEnabled(true);
-  const FileStat st = StatPath(f->SelectedPath);
-  const std::string code = text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
-  f->SetInfoLine(Q(InfoLinePieces1To8(f->SelectedPath, st) +
-                   InfoLinePiece9(SniffFileType(FirstLine(text), f->SelectedPath), code)),
-                 clBlue);
-}
-
-// A result in UTF-8 is shown through the pane's UTF-8 mapping, so it reads
-// as itself and a save writes it as UTF-8.
-void ShowUnicodeConverted(TForm1* f, const UnicodeCommandResult& r) {
-  if (r.code == UnicodeCode::None) {
-    ShowConverted(f, r.bytes);
-    return;
-  }
-  TUnicodePane unicode(r.code);
-  std::string text = unicode.Decode(r.bytes);
-  f->RichEdit1->setUpdatesEnabled(false);
-  f->RichEdit1->SetText(text, std::move(unicode));
-  f->RichEdit1->setUpdatesEnabled(true);
-  const FileStat st = StatPath(f->SelectedPath);
-  f->SetInfoLine(Q(InfoLinePieces1To8(f->SelectedPath, st) +
-                   InfoLinePiece9(SniffFileType(FirstLine(text), f->SelectedPath), UnicodeCodeLabel(r.code))),
-                 clBlue);
-}
-
-template <class Run>
-void ConvertSelectedFile(TForm1* f, Run run) {
-  if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  std::optional<std::string> out = run(f->SelectedPath);
-  if (out) ShowConverted(f, *out);
-  QApplication::restoreOverrideCursor();
-}
-
-QAction* AddItem(TForm1* f, QMenu* menu, const Item& item, std::function<void()> handler) {
-  QAction* a = f->AddCommand(menu, item.name, QString::fromUtf8(item.caption), std::move(handler));
-  if (item.hint) a->setStatusTip(QString::fromUtf8(item.hint));
-  return a;
-}
-
-}  // namespace
-
-void RunCodeCommand(TForm1* f, CodeCommand cmd) {
-  ConvertSelectedFile(f, [cmd](const std::string& path) { return RunCodeCommandOnFile(cmd, path); });
-}
-
-void RunUnicodeCommand(TForm1* f, UnicodeCommand cmd) {
-  if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  std::optional<UnicodeCommandResult> out = RunUnicodeCommandOnFile(cmd, f->SelectedPath);
-  if (out) ShowUnicodeConverted(f, *out);
-  QApplication::restoreOverrideCursor();
-}
-
-void RunLineEndCommand(TForm1* f, LineEndCommand cmd) {
-  ConvertSelectedFile(f, [cmd](const std::string& path) { return RunLineEndCommandOnFile(cmd, path); });
-}
-
-void RunWidthCommand(TForm1* f, WidthCommand cmd) {
-  TRichEdit* pane = f->RichEdit1;
-  if (pane->LineCount() == 0) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::string out = ApplyWidthCommand(cmd, pane->Text());
+// A result becomes the pane's text, with the information line in blue: the
+// pane no longer shows the file as stored. A result in UTF-8 or UTF-16 is
+// shown through the pane mapping, so it reads as itself, is labelled by its
+// code and saves back in it.
+void ShowResult(IHost& h, std::string text, std::optional<TUnicodePane> unicode) {
+  const std::string path = h.HostSelectedPath();
+  const std::string code = unicode         ? std::string(UnicodeCodeLabel(unicode->Code()))
+                           : text.empty() ? std::string()
+                                          : TextCodeLabel(DetectCode(text));
+  TRichEdit* pane = h.Pane();
   pane->setUpdatesEnabled(false);
-  pane->SetLines(SplitLines(out));
+  pane->SetText(text, std::move(unicode));
   pane->setUpdatesEnabled(true);
-  f->SetInfoColor(clRed);
-  QApplication::restoreOverrideCursor();
+  const FileStat st = StatPath(path);
+  h.SetInfoLine(Q(InfoLinePieces1To8(path, st) + InfoLinePiece9(SniffFileType(FirstLine(text), path), code)),
+                clBlue);
 }
 
-void InstallCodecCommands(TForm1* f) {
-  QMenu* convert = f->Mconvert;
+// The output of a code or encoding item, which a decoder may give in UTF-8.
+void ShowConverted(IHost& h, const std::string& bytes) {
+  PaneLoad load = LoadForPane(bytes);
+  ShowResult(h, std::move(load.text), std::move(load.unicode));
+}
 
-  // "文字コード変換(&J)": the code conversions, then the transfer encodings.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+bool HasFile(IHost& h) {
+  const std::string path = h.HostSelectedPath();
+  return !path.empty() && IsRegularFile(path);
+}
+
+CommandRow Row(const Item& item, std::function<void(IHost&)> run) {
+  CommandRow r;
+  r.name = item.name;
+  r.caption = item.caption;
+  r.run = std::move(run);
+  return r;
+}
+
+// Rows whose hint is only a status-bar text, as these items have.
+void InstallWithStatusTips(TCommandRegistry& reg, const std::vector<std::pair<CommandRow, const char*>>& rows,
+                           QMenu* menu) {
+  for (const auto& [row, tip] : rows) {
+    QAction* a = reg.Install(row, menu);
+    if (tip) a->setStatusTip(QString::fromUtf8(tip));
+  }
+}
+
+QAction* WindowAction(IHost& h, const char* objectName) {
+  return h.HostWindow()->findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+// "文字コード変換(&J)": the code conversions, those through Unicode, then
+// the transfer encodings. Returns the submenu.
+QMenu* InstallCodeMenu(IHost& host) {
+  TCommandRegistry& reg = host.Commands();
+  QMenu* convert = host.Menu(HostMenu::Convert);
+  QWidget* w = host.HostWindow();
   QMenu* codes = convert->addMenu("文字コード変換(&J)");
   codes->setObjectName("Mcodeconvert");
   codes->menuAction()->setObjectName("McodeconvertItem");
   // The submenu works on the selected file: without one it is disabled.
   // The state is set when "表示(&D)" opens, and also when "変換(&C)" does,
   // so it is right whenever the submenu can be reached.
-  auto needFile = [f, codes] { codes->menuAction()->setEnabled(!f->SelectedPath.empty()); };
-  if (f->Mview) QObject::connect(f->Mview, &QMenu::aboutToShow, f, needFile);
-  QObject::connect(convert, &QMenu::aboutToShow, f, needFile);
-  std::vector<QAction*> codeActions;
-  std::vector<QAction*> unicodeActions;
-  for (int i = 0; i < kCodeCommandCount; ++i) {
-    if (i == static_cast<int>(CodeCommand::Base64Encode)) {
-      // The conversions through Unicode follow the Japanese ones.
-      for (int k = 0; k < kUnicodeCommandCount; ++k) {
-        const auto cmd = static_cast<UnicodeCommand>(k);
-        const Item item{kUnicodeNames[k], UnicodeCommandCaption(cmd), UnicodeCommandHint(cmd)};
-        unicodeActions.push_back(AddItem(f, codes, item, [f, cmd] { RunUnicodeCommand(f, cmd); }));
-      }
-      codes->addSeparator();
-    }
-    const auto cmd = static_cast<CodeCommand>(i);
-    codeActions.push_back(AddItem(f, codes, kCodeItems[i], [f, cmd] { RunCodeCommand(f, cmd); }));
-  }
-  // Items are enabled by the code of the pane's text when the menu opens;
-  // everything is enabled again when it closes, for the button's pop-up
-  // shares the items. A UTF-8 or UTF-16 file shown as stored (not a
-  // conversion's result, which has the blue marker) counts by its own code.
-  QObject::connect(codes, &QMenu::aboutToShow, f, [f, codeActions, unicodeActions] {
-    const std::string text = f->RichEdit1->Text();
-    const auto on = CodeMenuEnabling(text);
-    for (int i = 0; i < kCodeCommandCount; ++i) codeActions[i]->setEnabled(on[i]);
-    const TUnicodePane* u = f->RichEdit1->Unicode();
-    const UnicodeCode fileCode = u && f->InfoColor != clBlue ? u->Code() : UnicodeCode::None;
-    const auto onU = UnicodeMenuEnabling(text, fileCode);
-    for (int i = 0; i < kUnicodeCommandCount; ++i) unicodeActions[i]->setEnabled(onU[i]);
-  });
-  QObject::connect(codes, &QMenu::aboutToHide, f, [codeActions, unicodeActions] {
-    for (QAction* a : codeActions) a->setEnabled(true);
-    for (QAction* a : unicodeActions) a->setEnabled(true);
-  });
+  IHost* hp = &host;
+  auto needFile = [hp, codes] { codes->menuAction()->setEnabled(!hp->HostSelectedPath().empty()); };
+  if (QMenu* view = host.Menu(HostMenu::View)) QObject::connect(view, &QMenu::aboutToShow, w, needFile);
+  QObject::connect(convert, &QMenu::aboutToShow, w, needFile);
 
-  // Line ends: read from the file's bytes as stored.
-  AddItem(f, convert, kLineEndItems[0], [f] { RunLineEndCommand(f, LineEndCommand::Auto); });
+  std::vector<std::pair<CommandRow, const char*>> japanese, unicode, transfer;
+  for (int i = 0; i < kCodeCommandCount; ++i) {
+    const auto c = static_cast<CodeCommand>(i);
+    auto& list = i < static_cast<int>(CodeCommand::Base64Encode) ? japanese : transfer;
+    list.emplace_back(Row(kCodeItems[i], [c](IHost& h) { RunCodeCommand(h, c); }), kCodeItems[i].hint);
+  }
+  for (int k = 0; k < kUnicodeCommandCount; ++k) {
+    const auto c = static_cast<UnicodeCommand>(k);
+    const Item item{kUnicodeNames[k], UnicodeCommandCaption(c), UnicodeCommandHint(c)};
+    unicode.emplace_back(Row(item, [c](IHost& h) { RunUnicodeCommand(h, c); }), item.hint);
+  }
+  InstallWithStatusTips(reg, japanese, codes);
+  InstallWithStatusTips(reg, unicode, codes);
+  codes->addSeparator();
+  InstallWithStatusTips(reg, transfer, codes);
+
+  // Items are enabled by the code of the pane's text when the menu opens
+  // (read once for all of them); everything is enabled again when it
+  // closes, for the button's pop-up shares the items. A UTF-8 or UTF-16
+  // file shown as stored (not a conversion's result, which has the blue
+  // marker) counts by its own code.
+  QObject::connect(codes, &QMenu::aboutToShow, w, [hp] {
+    const std::string text = hp->Pane()->Text();
+    const auto on = CodeMenuEnabling(text);
+    for (int i = 0; i < kCodeCommandCount; ++i) hp->Commands().Action(kCodeItems[i].name)->setEnabled(on[i]);
+    const TUnicodePane* u = hp->Pane()->Unicode();
+    const UnicodeCode fileCode = u && hp->InfoLineColor() != clBlue ? u->Code() : UnicodeCode::None;
+    const auto onU = UnicodeMenuEnabling(text, fileCode);
+    for (int i = 0; i < kUnicodeCommandCount; ++i) hp->Commands().Action(kUnicodeNames[i])->setEnabled(onU[i]);
+  });
+  QObject::connect(codes, &QMenu::aboutToHide, w, [hp] {
+    for (const Item& item : kCodeItems) hp->Commands().Action(item.name)->setEnabled(true);
+    for (CommandName name : kUnicodeNames) hp->Commands().Action(name)->setEnabled(true);
+  });
+  return codes;
+}
+
+// Line ends, read from the file as stored; then the width conversions of
+// the pane's text.
+void InstallLineEndAndWidthItems(IHost& host) {
+  TCommandRegistry& reg = host.Commands();
+  QMenu* convert = host.Menu(HostMenu::Convert);
+  reg.Install(Row(kLineEndItems[0], [](IHost& h) { RunLineEndCommand(h, LineEndCommand::Auto); }), convert);
   QMenu* ends = convert->addMenu("改行コード変換");
   ends->setObjectName("Mcrlfconvert");
+  std::vector<CommandRow> endRows;
   for (int i = 1; i < 7; ++i) {
-    const auto cmd = static_cast<LineEndCommand>(i);
-    AddItem(f, ends, kLineEndItems[i], [f, cmd] { RunLineEndCommand(f, cmd); });
+    const auto c = static_cast<LineEndCommand>(i);
+    endRows.push_back(Row(kLineEndItems[i], [c](IHost& h) { RunLineEndCommand(h, c); }));
   }
+  reg.Install(endRows, ends);
 
   convert->addSeparator();
+  std::vector<std::pair<CommandRow, const char*>> widthRows;
   for (int i = 0; i < 4; ++i) {
-    const auto cmd = static_cast<WidthCommand>(i);
-    AddItem(f, convert, kWidthItems[i], [f, cmd] { RunWidthCommand(f, cmd); });
+    const auto c = static_cast<WidthCommand>(i);
+    widthRows.emplace_back(Row(kWidthItems[i], [c](IHost& h) { RunWidthCommand(h, c); }), kWidthItems[i].hint);
   }
+  InstallWithStatusTips(reg, widthRows, convert);
+}
 
-  // PopupMenu3: "自動変換(&A)" and the same conversion and encoding items.
-  QMenu* popup = f->PopupMenu3;
-  QAction* popupAuto = f->AddCommand(popup, cmd::MpopupCodeAuto, "自動変換(&A)", [f] { RunCodeCommand(f, CodeCommand::Auto); });
-  popupAuto->setStatusTip(QString::fromUtf8(kCodeItems[0].hint));
+// PopupMenu3: "自動変換(&A)" and the same conversion and encoding items;
+// ToolButton52: a click converts automatically, its arrow opens PopupMenu3.
+void InstallCodeButton(IHost& host) {
+  TCommandRegistry& reg = host.Commands();
+  QMenu* popup = host.Menu(HostMenu::CodePopup);
+  CommandRow autoRow;
+  autoRow.name = cmd::MpopupCodeAuto;
+  autoRow.caption = "自動変換(&A)";
+  autoRow.run = [](IHost& h) { RunCodeCommand(h, CodeCommand::Auto); };
+  InstallWithStatusTips(reg, {{autoRow, kCodeItems[0].hint}}, popup);
   for (int i = 1; i < kCodeCommandCount; ++i) {
     if (i == static_cast<int>(CodeCommand::Base64Encode)) popup->addSeparator();
-    popup->addAction(codeActions[i]);
+    reg.AddTo(popup, kCodeItems[i].name);
   }
 
-  // ToolButton52: a click converts automatically, its arrow opens PopupMenu3.
-  QToolBar* tb = f->ToolBar2;
-  auto* button = new QAction(f->style()->standardIcon(QStyle::SP_CommandLink), "文字コード", f);
+  QWidget* w = host.HostWindow();
+  QToolBar* tb = host.TextToolBar();
+  auto* button = new QAction(w->style()->standardIcon(QStyle::SP_CommandLink), "文字コード", w);
   button->setObjectName("ToolButton52");
   button->setToolTip("文字コード(T)");
   button->setStatusTip("文字コード変換をします。");
   button->setMenu(popup);
-  QObject::connect(button, &QAction::triggered, f, [f] { RunCodeCommand(f, CodeCommand::Auto); });
+  QObject::connect(button, &QAction::triggered, w, [hp = &host] { RunCodeCommand(*hp, CodeCommand::Auto); });
   // Its place: after "html->txt" (ToolButton51), before the edit-mode button.
-  QAction* before = f->ActionNamed("ToolButton7");
-  if (QAction* html = f->ActionNamed("ToolButton51")) {
+  QAction* before = WindowAction(host, "ToolButton7");
+  if (QAction* html = WindowAction(host, "ToolButton51")) {
     const QList<QAction*> all = tb->actions();
     const qsizetype i = all.indexOf(html);
     if (i >= 0 && i + 1 < all.size()) before = all[i + 1];
   }
-  tb->insertAction(before ? before : f->ToolButton39, button);
+  tb->insertAction(before ? before : WindowAction(host, "ToolButton39"), button);
   if (auto* tool = qobject_cast<QToolButton*>(tb->widgetForAction(button)))
     tool->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+}  // namespace
+
+void RunCodeCommand(IHost& h, CodeCommand c) {
+  if (!HasFile(h)) return;
+  WaitCursor wait;
+  if (std::optional<std::string> out = RunCodeCommandOnFile(c, h.HostSelectedPath())) ShowConverted(h, *out);
+}
+
+void RunUnicodeCommand(IHost& h, UnicodeCommand c) {
+  if (!HasFile(h)) return;
+  WaitCursor wait;
+  std::optional<UnicodeCommandResult> out = RunUnicodeCommandOnFile(c, h.HostSelectedPath());
+  if (!out) return;
+  if (out->code == UnicodeCode::None) {
+    ShowConverted(h, out->bytes);
+    return;
+  }
+  TUnicodePane unicode(out->code);
+  std::string text = unicode.Decode(out->bytes);
+  ShowResult(h, std::move(text), std::move(unicode));
+}
+
+void RunLineEndCommand(IHost& h, LineEndCommand c) {
+  if (!HasFile(h)) return;
+  WaitCursor wait;
+  std::string bytes;
+  if (!ReadWholeFile(h.HostSelectedPath(), bytes)) return;
+  PaneLoad out = LineEndCommandForPane(c, bytes);
+  ShowResult(h, std::move(out.text), std::move(out.unicode));
+}
+
+void RunWidthCommand(IHost& h, WidthCommand c) {
+  TRichEdit* pane = h.Pane();
+  if (pane->LineCount() == 0) return;
+  WaitCursor wait;
+  const std::string out = ApplyWidthCommand(c, pane->Text());
+  pane->setUpdatesEnabled(false);
+  pane->SetLines(SplitLines(out));
+  pane->setUpdatesEnabled(true);
+  h.SetInfoColor(clRed);
+}
+
+void InstallCodecCommands(IHost& host) {
+  InstallCodeMenu(host);
+  InstallLineEndAndWidthItems(host);
+  InstallCodeButton(host);
 }

@@ -11,12 +11,12 @@
 // Mhan2zen, Mzen2han, Mhankana2zen, Mzenspace2han.
 #include "codec/CodecCommands.h"
 
-class TForm1;
+class IHost;
 
-void InstallCodecCommands(TForm1* form);
+void InstallCodecCommands(IHost& host);
 
 // What the items do, callable without a menu.
-void RunCodeCommand(TForm1* form, navirt::CodeCommand cmd);
-void RunUnicodeCommand(TForm1* form, navirt::UnicodeCommand cmd);
-void RunLineEndCommand(TForm1* form, navirt::LineEndCommand cmd);
-void RunWidthCommand(TForm1* form, navirt::WidthCommand cmd);
+void RunCodeCommand(IHost& host, navirt::CodeCommand cmd);
+void RunUnicodeCommand(IHost& host, navirt::UnicodeCommand cmd);
+void RunLineEndCommand(IHost& host, navirt::LineEndCommand cmd);
+void RunWidthCommand(IHost& host, navirt::WidthCommand cmd);

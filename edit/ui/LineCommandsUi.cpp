@@ -274,9 +274,7 @@ void InstallDeleteMenu(IHost& host, TLineCommandsUi* ui) {
   TCommandRegistry& reg = host.Commands();
   QMenu* del = host.Menu(HostMenu::Delete);
   if (!del->isEmpty()) del->addSeparator();
-  reg.Install({Alias(cmd::Mselectiondelete, "選択範囲削除(&D)", cmd::Mtextdelete),
-               Line(cmd::Mdelcaretline, LineCmd::DeleteLine)},
-              del);
+  // In the order of the line-command table; the selection item last.
   reg.AddTo(del, cmd::Mcolumnextract);
   reg.Install({Line(cmd::Mcolumndelete, LineCmd::DeleteColumns)}, del);
   reg.Install({Line(cmd::Mtrimlead, LineCmd::TrimLeading), Line(cmd::Mtrimtrail, LineCmd::TrimTrailing),
@@ -285,7 +283,9 @@ void InstallDeleteMenu(IHost& host, TLineCommandsUi* ui) {
   reg.Install({Line(cmd::Mdeltabs, LineCmd::DeleteTabs), Line(cmd::Mdelleadtabs, LineCmd::DeleteLeadingTabs)},
               Sub(del, "TAB文字を削除", "Mdeltab"));
   reg.Install({Line(cmd::Mdellineends, LineCmd::DeleteLineEnds), Line(cmd::Mdelemptylines, LineCmd::DeleteEmpty),
-               Line(cmd::Mdelsamelines, LineCmd::DeleteRepeated), Line(cmd::Mdelsamekeys, LineCmd::DeleteRepeatedKeys)},
+               Line(cmd::Mdelsamelines, LineCmd::DeleteRepeated), Line(cmd::Mdelcaretline, LineCmd::DeleteLine),
+               Line(cmd::Mdelsamekeys, LineCmd::DeleteRepeatedKeys),
+               Alias(cmd::Mselectiondelete, "選択範囲削除(&D)", cmd::Mtextdelete)},
               del);
   reg.Install({Html(cmd::Mhtmldel, "標準削除", ui, HtmlVariant::Plain),
                Html(cmd::Mhtmldeltabtrimempty, kHtmlTabTrimEmpty, ui, HtmlVariant::TabTrimEmpty),

@@ -30,6 +30,7 @@ enum class HostMenu {
   File, Edit, Delete, Search, View, Convert, Archive, Info, App, Option, Help,
   FileListPopup,  // the file list's own pop-up (PopupMenu2's place in the list)
   PanePopup,      // the whole-menu pop-up PopupMenu1
+  CodePopup,      // PopupMenu3, the menu of the code button ToolButton52
 };
 
 class IHost {
@@ -83,4 +84,19 @@ class IHost {
   virtual bool InputQuery(const QString& caption, const QString& prompt, const QString& note,
                           const std::string& section, const QString& preset) = 0;
   virtual QString Answer() const = 0;
+
+  // ---- the pane's status bar, saving, the picture zoom ----
+  // A panel of the pane's status bar SBarR: 0 caret, 1 line count, 2 mode,
+  // 3 "RTF", 4 real-time mode, 5 pointer, 6 picture size.
+  virtual void SetPaneStatus(int panel, const QString& text) = 0;
+  // The overwrite save that closing runs after "変更を保存しますか？";
+  // false when nothing was saved.
+  virtual void SetSavePaneCommand(std::function<bool()> save) = 0;
+  // Where the last save under a name went (the settings file keeps it), and
+  // noting a new one.
+  virtual std::string LastSaveFolder() const = 0;
+  virtual void NoteSavedFile(const std::string& path) = 0;
+  // The picture zoom in percent, 0 for the whole picture.
+  virtual int PictureZoom() const = 0;
+  virtual void SetPictureZoom(int percent) = 0;
 };

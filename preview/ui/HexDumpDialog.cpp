@@ -11,16 +11,18 @@
 #include <cstring>
 #include <new>
 
-#include "app/ui/Unit1.h"
-#include "host/ui/Job.h"
-#include "host/ui/FontUtil.h"
-
 #include <QFontInfo>
 #include <QFontMetricsF>
+
 #include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/FontUtil.h"
+#include "host/ui/Host.h"
+#include "host/ui/Job.h"
 #include "platform/FileInfo.h"
 #include "preview/HexDump.h"
+#include "preview/ui/PreviewCommandIds.h"
 
 using namespace navirt;
 
@@ -51,15 +53,15 @@ KeepGoing Checker(TJobContext& job, uint64_t step) {
 
 }  // namespace
 
-void StandardHexDump(TForm1* f) {
-  if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
-  const std::string path = f->SelectedPath;
-  const std::string info = TRichEdit::FromScreen(f->InfoLine());
-  f->RichEdit1->Clear();
+void StandardHexDump(IHost& f) {
+  const std::string path = f.HostSelectedPath();
+  if (path.empty() || !IsRegularFile(path)) return;
+  const std::string info = TRichEdit::FromScreen(f.InfoLine());
+  f.Pane()->Clear();
   std::string text;
   bool readFailed = false;
   int err = 0;
-  JobOutcome outcome = RunJob(*f, DumpJob(path), [&](TJobContext& job) {
+  JobOutcome outcome = RunJob(f, DumpJob(path), [&](TJobContext& job) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
       readFailed = true;
@@ -72,40 +74,62 @@ void StandardHexDump(TForm1* f) {
     text = HexDumpPane(bytes, info, Checker(job, kCheckEveryBytes), kCheckEveryBytes);
   });
   if (readFailed) {
-    f->MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "",
+    f.MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "",
                   TMsgKind::Error);
     return;
   }
   if (outcome.failed) return;  // the job showed its message; the pane stays empty
-  f->SetPaneText(text, clBlue);
+  f.SetPaneText(text, clBlue);
 }
 
-void BelowLineHexDump(TForm1* f) {
-  if (f->SelectedPath.empty() || !IsRegularFile(f->SelectedPath)) return;
-  std::vector<std::string> lines = f->RichEdit1->Lines();
-  const std::string info = TRichEdit::FromScreen(f->InfoLine());
+void BelowLineHexDump(IHost& f) {
+  const std::string path = f.HostSelectedPath();
+  if (path.empty() || !IsRegularFile(path)) return;
+  TRichEdit* pane = f.Pane();
+  std::vector<std::string> lines = pane->Lines();
+  const std::string info = TRichEdit::FromScreen(f.InfoLine());
   std::vector<std::string> out;
   bool stopped = false;
-  JobOutcome outcome = RunJob(*f, DumpJob(f->SelectedPath), [&](TJobContext& job) {
+  JobOutcome outcome = RunJob(f, DumpJob(path), [&](TJobContext& job) {
     job.SetTotal(lines.size());
     out = BelowLineDump(lines, info, Checker(job, kCheckEveryLines), kCheckEveryLines, &stopped);
   });
   if (outcome.failed) return;
-  const TColor marker = f->InfoColor;
-  f->SetPaneLines(out, stopped ? marker : clBlue);
+  const TColor marker = f.InfoLineColor();
+  const TColor color = stopped ? marker : clBlue;
+  if (const TUnicodePane* unicode = pane->Unicode(); unicode && color != clRed) {
+    // The digits are those of the codes the pane holds for a UTF-8 or
+    // UTF-16 file; its lines are shown through the file's mapping so they
+    // still read as themselves (the information line is CP932 text, which
+    // the mapping shows as it is).
+    TUnicodePane keep = *unicode;
+    pane->setUpdatesEnabled(false);
+    pane->SetText(JoinLines(out, "\r\n"), std::move(keep));
+    pane->setUpdatesEnabled(true);
+    pane->SetModified(false);
+    f.SetInfoColor(color);
+  } else {
+    f.SetPaneLines(out, color);
+  }
   // Each digit stands under its byte only where a full-width character is
   // exactly two half-width cells: a monospace CJK font.
-  QFont font = f->RichEdit1->font();
+  QFont font = pane->font();
   QFontMetricsF m(font);
   if (!QFontInfo(font).fixedPitch() || m.horizontalAdvance(QString::fromUtf8("\u3042")) != 2 * m.horizontalAdvance("0")) {
     font.setFamilies({DefaultPaneFontName()});
-    f->RichEdit1->setFont(font);
+    pane->setFont(font);
   }
 }
 
-void InstallHexDumpCommands(TForm1* f) {
-  QMenu* sub = f->Mconvert->addMenu("16進表示(&P)");
+void InstallHexDumpCommands(IHost& host) {
+  QMenu* sub = host.Menu(HostMenu::Convert)->addMenu("16進表示(&P)");
   sub->setObjectName("Mdump1");
-  f->AddCommand(sub, cmd::Mdump1a1, "標準表示", [f] { StandardHexDump(f); });
-  f->AddCommand(sub, cmd::Mdump1b1, "行下表示", [f] { BelowLineHexDump(f); });
+  CommandRow standard, below;
+  standard.name = cmd::Mdump1a1;
+  standard.caption = "標準表示";
+  standard.run = [](IHost& h) { StandardHexDump(h); };
+  below.name = cmd::Mdump1b1;
+  below.caption = "行下表示";
+  below.run = [](IHost& h) { BelowLineHexDump(h); };
+  host.Commands().Install({standard, below}, sub);
 }

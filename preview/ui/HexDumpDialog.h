@@ -3,12 +3,12 @@
 
 #include <functional>
 
-class TForm1;
+class IHost;
 
-// The two dump commands; they act on SelectedPath and the pane.
-void StandardHexDump(TForm1* form);
-void BelowLineHexDump(TForm1* form);
-void InstallHexDumpCommands(TForm1* form);
+// The two dump commands; they act on the selected file and the pane.
+void StandardHexDump(IHost& host);
+void BelowLineHexDump(IHost& host);
+void InstallHexDumpCommands(IHost& host);
 
 // Tests watch the dump's progress checks through this hook (worker thread).
 extern std::function<void()> hexDumpProgressHook;

@@ -10,11 +10,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
 #include "platform/FileInfo.h"
 #include "preview/InfoLine.h"
 #include "preview/Picture.h"
+#include "preview/ui/PreviewCommandIds.h"
 
 using namespace navirt;
 
@@ -216,49 +218,68 @@ int ZoomOfItem(int index) {
   return index >= 0 && index < 8 ? zooms[index] : 0;
 }
 
-void InstallPictureCommands(TForm1* f) {
-  QMenu* opt = f->Moption;
+void InstallPictureCommands(IHost& host) {
+  TCommandRegistry& reg = host.Commands();
+  QWidget* w = host.HostWindow();
+  QMenu* opt = host.Menu(HostMenu::Option);
   opt->addSeparator();
-  f->AddOption(opt, cmd::Mgazodisp1, "画像表示(&G)", true, nullptr);
-  f->AddOption(opt, cmd::Mgazostrech1, "画像拡大縮小表示(&O)", true, nullptr);
+  CommandRow show, stretch;
+  show.name = cmd::Mgazodisp1;
+  show.caption = "画像表示(&G)";
+  show.checkable = show.checked = true;
+  stretch.name = cmd::Mgazostrech1;
+  stretch.caption = "画像拡大縮小表示(&O)";
+  stretch.checkable = stretch.checked = true;
+  reg.Install({show, stretch}, opt);
+
   static const char* captions[] = {"全体表示", " 50%", " 75%", "100%　(等倍)", "125%", "150%", "200%", "300%"};
+  static const CommandName names[] = {cmd::Mgazokakudai0, cmd::Mgazokakudai1, cmd::Mgazokakudai2,
+                                      cmd::Mgazokakudai3, cmd::Mgazokakudai4, cmd::Mgazokakudai5,
+                                      cmd::Mgazokakudai6, cmd::Mgazokakudai7};
   QMenu* zoom = opt->addMenu("画像表示倍率の指定");
   zoom->setObjectName("Mgazokakudai");
-  auto* group = new QActionGroup(f);
-  std::vector<QAction*> items;
+  std::vector<CommandRow> rows;
   for (int i = 0; i < 8; ++i) {
-    static const CommandName names[] = {cmd::Mgazokakudai0, cmd::Mgazokakudai1, cmd::Mgazokakudai2,
-                                        cmd::Mgazokakudai3, cmd::Mgazokakudai4, cmd::Mgazokakudai5,
-                                        cmd::Mgazokakudai6, cmd::Mgazokakudai7};
-    QAction* a = f->AddCommand(zoom, names[i], captions[i],
-                               [f, i] { f->Settings.zoom = ZoomOfItem(i); });
+    CommandRow r;
+    r.name = names[i];
+    r.caption = captions[i];
+    r.run = [i](IHost& h) { h.SetPictureZoom(ZoomOfItem(i)); };
+    rows.push_back(r);
+  }
+  reg.Install(rows, zoom);
+  // One check among the eight: the group, with the zoom the settings hold.
+  auto* group = new QActionGroup(w);
+  std::vector<QAction*> items;
+  for (CommandName name : names) {
+    QAction* a = reg.Action(name);
     a->setCheckable(true);
     group->addAction(a);
     items.push_back(a);
   }
-  auto sync = [f, items] {
+  IHost* hp = &host;
+  auto sync = [hp, items] {
     for (int i = 0; i < 8; ++i) {
       QSignalBlocker b(items[static_cast<size_t>(i)]);
-      items[static_cast<size_t>(i)]->setChecked(ZoomOfItem(i) == f->Settings.zoom);
+      items[static_cast<size_t>(i)]->setChecked(ZoomOfItem(i) == hp->PictureZoom());
     }
   };
-  QObject::connect(zoom, &QMenu::aboutToShow, f, sync);
+  QObject::connect(zoom, &QMenu::aboutToShow, w, sync);
   // The pop-up's own copy: its items take their twins' checks when it opens.
-  QMenu* popupZoom = f->PopupMenu1->addMenu("画像表示倍率の指定");
+  QMenu* popupZoom = host.Menu(HostMenu::PanePopup)->addMenu("画像表示倍率の指定");
   popupZoom->setObjectName("PMgazokakudai");
-  auto* pgroup = new QActionGroup(f);
+  auto* pgroup = new QActionGroup(w);
   std::vector<QAction*> twins;
   for (int i = 0; i < 8; ++i) {
-    QAction* t = new QAction(captions[i], f);
+    QAction* t = new QAction(captions[i], w);
     t->setObjectName(QString("PMgazokakudai%1").arg(i));
-    t->setProperty("navirtCommand", items[static_cast<size_t>(i)]->objectName());
+    t->setProperty("navirtCommand", QString::fromLatin1(names[i].text));
     t->setCheckable(true);
     pgroup->addAction(t);
     popupZoom->addAction(t);
     QObject::connect(t, &QAction::triggered, items[static_cast<size_t>(i)], &QAction::trigger);
     twins.push_back(t);
   }
-  QObject::connect(popupZoom, &QMenu::aboutToShow, f, [sync, items, twins] {
+  QObject::connect(popupZoom, &QMenu::aboutToShow, w, [sync, items, twins] {
     sync();
     for (int i = 0; i < 8; ++i) twins[static_cast<size_t>(i)]->setChecked(items[static_cast<size_t>(i)]->isChecked());
   });

@@ -7,7 +7,7 @@
 
 #include "preview/Wmf.h"
 
-class TForm1;
+class IHost;
 
 // Loads a picture file. fullSize is the picture's own size; fit, when
 // valid, is the size it will be shown at, so a large JPEG may be decoded
@@ -18,6 +18,6 @@ bool LoadPictureImage(const std::string& path, QSize fit, QImage& image, QSize& 
 QImage RenderWmf(const navirt::WmfPicture& wmf, QSize size);
 
 // "画像表示(&G)", "画像拡大縮小表示(&O)", the zoom items and their pop-up copy.
-void InstallPictureCommands(TForm1* form);
+void InstallPictureCommands(IHost& host);
 // The zoom of a zoom item's caption order: 0, 50, 75, 100, 125, 150, 200, 300.
 int ZoomOfItem(int index);

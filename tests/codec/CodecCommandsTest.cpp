@@ -64,6 +64,36 @@ TEST(LineEndCommands, ReadTheBytesAsStored) {
   EXPECT_FALSE(RunLineEndCommandOnFile(LineEndCommand::Auto, dir.path() + "/missing"));
 }
 
+// UTF-8 and UTF-16 files reach the code items as their Shift_JIS text and
+// the line-end items as their characters, never as bytes taken for Shift_JIS.
+// A literal with its zero bytes.
+template <size_t N>
+std::string L(const char (&s)[N]) {
+  return std::string(s, N - 1);
+}
+
+TEST(CodeCommands, UnicodeFilesAreReadDecoded) {
+  const std::string sjis = "\x93\xfa\x96\x7b\r\nabc\r\n";  // 日本, abc
+  EXPECT_EQ(CodeCommandInput("\xE6\x97\xA5\xE6\x9C\xAC\nabc"), sjis);
+  EXPECT_EQ(CodeCommandInput("\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\nabc\n"), sjis);
+  EXPECT_EQ(CodeCommandInput(L("\xFF\xFE\xE5\x65\x2C\x67\n\0a\0b\0c\0")), sjis);
+  EXPECT_EQ(CodeCommandInput(L("\xFE\xFF\x65\xE5\x67\x2C\0\r\0\n\0a\0b\0c")), sjis);
+  EXPECT_EQ(CodeCommandInput("\x93\xfa\x96\x7b\nabc"), sjis);  // Shift_JIS as before
+  EXPECT_EQ(ApplyCodeCommand(C::Auto, CodeCommandInput("\xE6\x97\xA5\xE6\x9C\xAC\nabc")), sjis);
+
+  // CR to CR LF in UTF-16LE: 0D 00 becomes 0D 00 0A 00, never 0D 0A 00.
+  const std::string le = L("\xFF\xFE" "a\0\r\0\x3D\xD8\x00\xDE\r\0");  // a CR 😀 CR
+  PaneLoad out = LineEndCommandForPane(LineEndCommand::CrToCrLf, le);
+  ASSERT_TRUE(out.unicode.has_value());
+  EXPECT_EQ(out.unicode->Encode(out.text), L("\xFF\xFE" "a\0\r\0\n\0\x3D\xD8\x00\xDE\r\0\n\0"));
+  out = LineEndCommandForPane(LineEndCommand::Auto, "\xE6\x97\xA5\n\xF0\x9F\x98\x80\n");
+  ASSERT_TRUE(out.unicode.has_value());
+  EXPECT_EQ(out.unicode->Encode(out.text), "\xE6\x97\xA5\r\n\xF0\x9F\x98\x80\r\n");
+  out = LineEndCommandForPane(LineEndCommand::CrToLf, "a\rb\r");
+  EXPECT_FALSE(out.unicode.has_value());
+  EXPECT_EQ(out.text, "a\nb\n");
+}
+
 TEST(WidthCommands, WholeTextAndLineByLine) {
   EXPECT_EQ(ApplyWidthCommand(WidthCommand::HalfToFull, "A\r\nB"), "\x82\x60\r\n\x82\x61");
   EXPECT_EQ(ApplyWidthCommand(WidthCommand::FullToHalf, "\x82\x60\r\n\x82\x61"), "A\r\nB");

@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "app/ui/Unit1.h"
+#include "codec/CodeConvert.h"
+#include "codec/TransferEncoding.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
@@ -268,6 +270,83 @@ class UnicodeUiTest : public QObject {
     Action(f.get(), "Mgrep")->trigger();
     QVERIFY(boxWasChecked);
     QVERIFY(messages_.isEmpty());
+  }
+
+  // The older code items read a UTF-8 or UTF-16 file as its characters in
+  // Shift_JIS, as the pane shows it, never its bytes as Shift_JIS.
+  void codeItemsReadUnicodeFilesDecoded() {
+    auto f = NewForm();
+    const std::string sjis = navirt::Utf8ToCp932("日本語\r\nabc\r\n");
+    f->HandleCommandLine(Write("u8.txt", "日本語\nabc\n"));
+    Action(f.get(), "Msjis2jis")->trigger();
+    QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(navirt::SjisToJis(sjis)));
+    QCOMPARE(f->InfoColor, navirt::clBlue);
+    f->HandleCommandLine(folder_ + "u8.txt");
+    Action(f.get(), "ToolButton52")->trigger();  // automatic conversion
+    QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(sjis));
+    QVERIFY2(f->InfoLine().endsWith("ｼﾌﾄJIS"), qPrintable(f->InfoLine()));
+    // UTF-16 holds zero bytes: read as bytes, the file ended at the first.
+    f->HandleCommandLine(Write("le.txt", "\xFF\xFE" + Utf16("日本語\r\nabc\r\n", true)));
+    Action(f.get(), "Mbase64enc")->trigger();
+    QCOMPARE(f->RichEdit1->Bytes(), navirt::Base64Encode(sjis));
+    f->HandleCommandLine(Write("be.txt", "\xFE\xFF" + Utf16("日本語\nabc\n", false)));
+    Action(f.get(), "Msjis2euc")->trigger();
+    QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(navirt::SjisToEuc(sjis)));
+    QCOMPARE(Read("be.txt"), "\xFE\xFF" + Utf16("日本語\nabc\n", false));  // untouched
+  }
+
+  // A decoder whose result is UTF-8 shows it readably, labelled UTF-8.
+  void decodedUtf8ResultsAreShownAsUtf8() {
+    auto f = NewForm();
+    f->HandleCommandLine(Write("b64.txt", navirt::Base64Encode("😀漢字\r\n") + "\r\n"));
+    Action(f.get(), "Mbase64dec")->trigger();
+    QCOMPARE(Screen(f.get()), QString("😀漢字"));
+    QVERIFY(f->RichEdit1->Unicode() != nullptr);
+    QVERIFY2(f->InfoLine().endsWith("UTF-8"), qPrintable(f->InfoLine()));
+    QCOMPARE(f->InfoColor, navirt::clBlue);
+    QVERIFY(SavePaneAs(f.get(), folder_ + "decoded.txt"));
+    QCOMPARE(Read("decoded.txt"), std::string("😀漢字\r\n"));
+  }
+
+  // Line ends of a UTF-16 file are converted on its characters; the result
+  // reads as itself and saves in the file's code.
+  void lineEndItemsKeepUnicodeFilesInTheirCode() {
+    auto f = NewForm();
+    f->HandleCommandLine(Write("cr16.txt", "\xFF\xFE" + Utf16("か\rb😀\r", true)));
+    Action(f.get(), "Mcr2crlf")->trigger();
+    QCOMPARE(Screen(f.get()), QString("か\nb😀"));
+    QVERIFY2(f->InfoLine().endsWith("UTF-16LE"), qPrintable(f->InfoLine()));
+    QCOMPARE(f->InfoColor, navirt::clBlue);
+    QVERIFY(SavePaneAs(f.get(), folder_ + "crlf16.txt"));
+    QCOMPARE(Hex(Read("crlf16.txt")), Hex("\xFF\xFE" + Utf16("か\r\nb😀\r\n", true)));
+    f->HandleCommandLine(Write("crlf8.txt", "漢字\r\n😀\r\n"));
+    Action(f.get(), "Mcrlfauto")->trigger();  // nothing to do: CR LF already
+    Action(f.get(), "Mcrlf2lf")->trigger();
+    QCOMPARE(Screen(f.get()), QString("漢字\n😀"));
+    QVERIFY(SavePaneAs(f.get(), folder_ + "lf8.txt"));
+    QCOMPARE(Read("lf8.txt"), std::string("漢字\n😀\n"));
+  }
+
+  // Width conversions and the dump below the lines work on the characters
+  // and keep what CP932 lacks readable.
+  void widthAndBelowLineDumpOnUtf8() {
+    auto f = NewForm();
+    f->ActionNamed("Mbackup1")->setChecked(false);
+    f->HandleCommandLine(Write("w8.txt", "ＡＢ😀\n"));
+    Action(f.get(), "Mzen2han")->trigger();
+    QCOMPARE(Screen(f.get()), QString("AB😀"));
+    QCOMPARE(f->InfoColor, navirt::clRed);
+    QVERIFY(SavePaneOver(f.get()));
+    // Lines a command wrote back are joined by CR LF, without a last one.
+    QCOMPARE(Hex(Read("w8.txt")), Hex("AB😀"));
+    f->HandleCommandLine(Write("d8.txt", "a😀\n"));
+    Action(f.get(), "Mdump1b1")->trigger();
+    const QStringList lines = Screen(f.get()).split('\n');
+    QVERIFY2(lines.size() == 5, qPrintable(lines.join('|')));
+    QCOMPARE(lines[2], QString("a😀"));
+    QCOMPARE(lines[3].left(1), QString("6"));  // 'a' is 0x61
+    QCOMPARE(lines[4].left(1), QString("1"));
+    QCOMPARE(f->InfoColor, navirt::clBlue);
   }
 
   void programOutputDropsTheFilesMapping() {

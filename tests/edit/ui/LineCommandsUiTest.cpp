@@ -165,6 +165,42 @@ class LineCommandsUiTest : public QObject {
     QVERIFY(bar.indexOf(f->ActionNamed("ToolButton52")) < bar.indexOf(f->ActionNamed("ToolButton7")));
   }
 
+  // The line commands stand in each menu in the order of the command
+  // table ("menu / submenu / caption" in table order), the selection
+  // deletion after the line commands of 削除, the caret moves last in 編集.
+  void menuOrderFollowsTheTable() {
+    auto f = Open("a.txt", "a\r\n");
+    auto top = [&](const QString& title) {
+      for (QAction* a : f->MainMenu1->actions())
+        if (a->menu() && a->text().startsWith(title)) return a->menu();
+      return static_cast<QMenu*>(nullptr);
+    };
+    for (const char* title : {"編集", "削除", "変換"}) {
+      const QString menu = QString::fromUtf8(title);
+      QStringList expected;
+      for (const navirt::TLineCommandInfo& c : navirt::LineCommandTable())
+        for (const QString& path : QString::fromUtf8(c.menu).split(" and "))
+          if (path.split(" / ").first() == menu) expected << path + " / " + QString::fromUtf8(c.caption);
+      if (menu == "削除") expected << "削除 / 選択範囲削除(&D)";
+      if (menu == "編集") expected << "編集 / ↑先頭行へ移動(&T)" << "編集 / ↓最終行へ移動(&B)";
+      QStringList shown;
+      QMenu* m = top(menu);
+      QVERIFY(m);
+      for (QAction* a : m->actions()) {
+        if (a->isSeparator()) continue;
+        if (!a->menu()) {
+          shown << menu + " / " + a->text();
+          continue;
+        }
+        for (QAction* sub : a->menu()->actions()) shown << menu + " / " + a->text() + " / " + sub->text();
+      }
+      QStringList lineItems;
+      for (const QString& s : shown)
+        if (expected.contains(s)) lineItems << s;
+      QCOMPARE(lineItems, expected);
+    }
+  }
+
   // Sorting keeps browse mode; numbering first switches to edit mode and
   // keeps the word wrap the user chose; both leave the marker red.
   void sortThenNumberEditModeAndWrap() {

@@ -1,0 +1,125 @@
+// The line commands in the main window, offscreen, on a 10 MiB Shift_JIS
+// pane: from the menu item's trigger (questions answered at once) to the
+// pane refilled and painted. The file is loaded again before each round,
+// outside the time.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QSpinBox>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
+#include "edit/ui/ColumnDialog.h"
+#include "edit/ui/EditCommandIds.h"
+#include "edit/ui/RichEdit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// About 80-byte lines: leading blanks, a number, a TAB, Japanese prose,
+// trailing blanks on some, and every tenth line repeating the one before.
+std::string LinesText(size_t bytes) {
+  const std::string prose =
+      "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42"
+      "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x91\x49\x82\xd4\x82\xc6\x81\x41"
+      "\x82\xb7\x82\xae\x82\xc9\x92\x86\x90\x67\x82\xaa\x95\x5c\x8e\xa6 Navirt";
+  std::string s, last;
+  s.reserve(bytes + 200);
+  for (unsigned i = 0; s.size() < bytes; ++i) {
+    std::string line = i % 10 == 9 ? last
+                                   : std::string(i % 3, ' ') + std::to_string((i * 7919u) % 100003u) + "\t" + prose +
+                                         (i % 5 == 0 ? "  " : "");
+    s += line + "\r\n";
+    last = line;
+  }
+  return s;
+}
+
+const std::string& BigFile() {
+  static std::string path = [] {
+    std::string dir = (fs::temp_directory_path() / "navirt_bench_line_window").string();
+    fs::create_directories(dir);
+    setenv("NAVIRT_INI", (dir + "/navirt.ini").c_str(), 1);
+    std::string p = dir + "/lines_10MiB.txt";
+    if (!fs::exists(p) || fs::file_size(p) < (10u << 20)) std::ofstream(p, std::ios::binary) << LinesText(10u << 20);
+    return p;
+  }();
+  return path;
+}
+
+// Answers every question as a user would at once: "3" to a text question,
+// column 10 and width 20 to the column dialog.
+int Answer(QDialog& d) {
+  if (auto* in = qobject_cast<TForm33*>(&d)) in->SetAnswerText("3");
+  if (auto* col = qobject_cast<TForm30*>(&d)) {
+    col->SpinEdit1->setValue(10);
+    col->SpinEdit2->setValue(20);
+  }
+  return QDialog::Accepted;
+}
+
+void RunCommand(benchmark::State& state, CommandName name) {
+  TForm1 form;
+  form.resize(1200, 800);
+  form.show();
+  form.dialogHook = Answer;
+  form.messageHook = [](const QString&, const QString&, TMsgKind, int) { return int(mbOK); };
+  const std::string& path = BigFile();
+  size_t lines = 0;
+  for (auto _ : state) {
+    form.HandleCommandLine(path);
+    QApplication::processEvents();
+    if (form.RichEdit1->LineCount() < 100000) state.SkipWithError("file not loaded");
+    auto t0 = std::chrono::steady_clock::now();
+    form.Commands().Action(name)->trigger();
+    QApplication::processEvents();  // until the pane has painted
+    auto t1 = std::chrono::steady_clock::now();
+    if (form.InfoLineColor() != navirt::clRed) state.SkipWithError("the command changed nothing");
+    lines = static_cast<size_t>(form.RichEdit1->LineCount());
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  }
+  state.counters["lines_after"] = static_cast<double>(lines);
+}
+
+#define LINE_BENCH(name)                                                         \
+  void BM_##name(benchmark::State& state) { RunCommand(state, cmd::name); }      \
+  BENCHMARK(BM_##name)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+LINE_BENCH(Msortasc)
+LINE_BENCH(Msortdesc)
+LINE_BENCH(Mnumberhead)
+LINE_BENCH(Mnumbertailcomma)
+LINE_BENCH(Mserialnumber)
+LINE_BENCH(Mreverse)
+LINE_BENCH(Mcutatcolumn)
+LINE_BENCH(Minsertatcolumn)
+LINE_BENCH(Mcolumnextract)
+LINE_BENCH(Mcolumndelete)
+LINE_BENCH(Mtrimlead)
+LINE_BENCH(Mtrimtrail)
+LINE_BENCH(Mdelblanks)
+LINE_BENCH(Mdeltabs)
+LINE_BENCH(Mdellineends)
+LINE_BENCH(Mdelemptylines)
+LINE_BENCH(Mdelsamelines)
+LINE_BENCH(Mdelsamekeys)
+LINE_BENCH(Mcsvdquote)
+LINE_BENCH(Mtabtospace)
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
