@@ -50,6 +50,12 @@ constexpr ButtonIcon kButtonIcons[] = {
     {"ToolButton42", "archive-extract", "解"},
     {"ToolButton43", "archive-insert", "作"},
     {"ToolButton44", "package-x-generic", "覧"},
+    {"ToolButton4", "edit-copy", "コ"},
+    {"ToolButton5", "go-next", "移"},
+    {"ToolButton3", "user-trash", "捨"},
+    {"ToolButton6", "edit-rename", "改"},
+    {"ToolButton40", "document-properties", "属"},
+    {"ToolButton47", "utilities-terminal", "Ｄ"},
 };
 
 QIcon DrawnIcon(const QString& initial) {
