@@ -127,6 +127,12 @@ CommandReport RunDrop(TSHFOP& op, const FileCommandContext& ctx, const std::vect
   return Transfer(op, c, dropped, ctx.currentFolder, false, true);
 }
 
+CommandReport RunTransferInto(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
+                              const std::string& folder, bool move) {
+  if (!move) op.Options |= ALLOWUNDO;
+  return Transfer(op, ctx, sources, folder, move, true);
+}
+
 CommandReport RunRename(const FileCommandContext& ctx, const std::string& oldName, const std::string& newName) {
   CommandReport r;
   r.selectName = oldName;
@@ -215,7 +221,7 @@ void TFileOpDialogModel::Open(const TIniFile& ini, const std::string& currentFol
   RGfile = choice;
   Memo1 = sources;
   Lfiles = std::to_string(sources.size()) + msg::kFiles;
-  CBdir = history.empty() ? std::string() : history.front();
+  CBdir = choice == Extract ? currentFolder : history.empty() ? std::string() : history.front();
 }
 
 void TFileOpDialogModel::ChooseFolder(const std::string& folder) {

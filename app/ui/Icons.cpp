@@ -53,12 +53,12 @@ constexpr ButtonIcon kButtonIcons[] = {
     {"ToolButton11", "folder-bookmark", "登"},
     {"ToolButton30", "accessories-text-editor", "エ"},
     {"ToolButton34", "system-run", "実"},
-    {"ToolButton4", "edit-copy", "複"},
-    {"ToolButton5", "go-jump", "移"},
-    {"ToolButton3", "edit-delete", "削"},
-    {"ToolButton6", "edit-rename", "名"},
+    {"ToolButton4", "edit-copy", "コ"},
+    {"ToolButton5", "go-next", "移"},
+    {"ToolButton3", "user-trash", "捨"},
+    {"ToolButton6", "edit-rename", "改"},
     {"ToolButton40", "document-properties", "属"},
-    {"ToolButton47", "view-list-text", "D"},
+    {"ToolButton47", "utilities-terminal", "Ｄ"},
 };
 
 QIcon DrawnIcon(const QString& initial) {

@@ -1,28 +1,12 @@
 #include "app/ui/MainToolBar.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QToolBar>
 
 #include "app/MainSettings.h"
-#include "fileops/ui/FileOpsCommandIds.h"
-#include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 
 namespace {
-
-struct ButtonRow {
-  const char* object;
-  const char* tip;  // the hint's title, also the button's text
-  CommandName command;
-};
-
-// File commands whose buttons the toolbar list names.
-const ButtonRow kFileButtons[] = {
-    {"ToolButton4", "コピー(C)", cmd::Mfilecopy},   {"ToolButton5", "移動(M)", cmd::Mfilemove},
-    {"ToolButton3", "削除(D)", cmd::Mfiledelete},   {"ToolButton6", "名前の変更(R)", cmd::Mrename},
-    {"ToolButton40", "属性変更(A)", cmd::Mpropaty}, {"ToolButton47", "dirコマンド", cmd::Mdircommand2},
-};
 
 QAction* Named(QToolBar* bar, const QString& name) {
   for (QAction* a : bar->actions())
@@ -34,21 +18,6 @@ QAction* Named(QToolBar* bar, const QString& name) {
 
 void CompleteMainToolBar(IHost& host) {
   QToolBar* bar = host.MainToolBar();
-  IHost* h = &host;
-  for (const ButtonRow& b : kFileButtons) {
-    if (Named(bar, b.object)) continue;
-    auto* a = new QAction(QString::fromUtf8(b.tip), bar);
-    a->setObjectName(b.object);
-    a->setToolTip(QString::fromUtf8(b.tip));
-    a->setStatusTip(QString::fromUtf8(b.tip));
-    a->setProperty("navirtCommand", b.command.text);
-    CommandName command = b.command;
-    QObject::connect(a, &QAction::triggered, bar, [h, command] {
-      if (!h->Commands().Trigger(command)) QApplication::beep();
-    });
-    bar->addAction(a);
-  }
-
   // The list's order; "dirコマンド" (not in the settings) after the mask.
   std::vector<std::string> order = navirt::ToolBar1Buttons();
   for (size_t i = 0; i < order.size(); ++i)

@@ -1,7 +1,7 @@
 #pragma once
 // The main toolbar in its final order, once every subsystem has installed
-// its commands: buttons for commands that have none of their own yet, and
-// every button in the order of the toolbar list, in groups.
+// its commands and buttons: every button in the order of the toolbar list,
+// in groups.
 class IHost;
 
 void CompleteMainToolBar(IHost& host);

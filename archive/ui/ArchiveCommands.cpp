@@ -12,8 +12,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "archive/ui/ArcTargetDialog.h"
 #include "archive/ui/ArchiveCommandIds.h"
+#include "fileops/FileCommands.h"
+#include "fileops/ui/FileOpsDialogs.h"
 #include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
@@ -120,9 +121,15 @@ void TArchiveController::Run(TArcCommand command) {
     TArcCommandEnv ask{*lha_, ini, {}, {}, todirOpen, nullptr};
     ask.askTarget = [&](TArcTargetModel& m) {
       asked = true;
-      TArcTargetDialog dlg(host_.HostWindow(), m);
+      // The file-operation dialog with "解凍" chosen; its folder box keeps
+      // the history the copy and move targets keep.
+      TFileOpDialogModel model;
+      model.Open(host_.OpenSettings(), m.folder, TFileOpDialogModel::Extract, m.files);
+      TForm2 dlg(host_.HostWindow(), model);
       if (host_.ExecDialog(dlg) != QDialog::Accepted) return false;
-      std::string folder = dlg.FolderText().toStdString();
+      TIniFile settings = host_.OpenSettings();
+      std::string folder = model.Accept(settings);
+      host_.WriteSettings(settings);
       if (folder.empty()) return false;
       m.answer = WithTrailingSlash(folder);
       target = m;
@@ -150,6 +157,7 @@ void TArchiveController::Run(TArcCommand command) {
     TArcProgress progress;
     progress.cancel = &cancel;
     progress.step = [&](size_t done, const std::string& entry) {
+      if (stepHook) stepHook();
       if (ctx.Cancelled()) cancel = true;
       ctx.SetDone(done);
       if (!entry.empty()) ctx.SetDetail(entry);

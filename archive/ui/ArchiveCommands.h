@@ -4,6 +4,7 @@
 // "LHA書庫内容表示(&L)" and the LHA listing in place of the preview.
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ class TArchiveController : public QObject {
   void UseLhaLibrary(const std::string& winName);
   // The LHA items, their submenu and buttons follow the version.
   void ApplyLhaAvailability();
+
+  // Called on the job's thread at every entry, before the cancel flag is
+  // read (tests hold a job here until its window is up).
+  std::function<void()> stepHook;
 
   QMenu* LhaCommandMenu = nullptr;  // "LHAコマンド(&C)"
   std::vector<QAction*> LhaButtons;

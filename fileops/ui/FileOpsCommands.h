@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "fileops/SHFOP.h"
 #include "platform/DosAttributes.h"
@@ -39,3 +41,11 @@ class TFileOpsController : public QObject {
 TFileOpsController* FileOpsControllerOf(QObject* window);
 
 void InstallFileOpsCommands(IHost& host);
+
+// Copies (move: moves) paths into folder as a job, with progress, Cancel
+// and the question about names that exist there; then reloads, selects the
+// first item and reports as "ファイル　コピー(&C)" does. For files dropped on
+// the window and drags onto the folder tree; folder may be the one shown.
+// True when every item was done.
+bool TransferPathsInto(IHost& host, const std::vector<std::string>& paths, const std::string& folder,
+                       bool move = false);

@@ -2,7 +2,11 @@
 // archives made by navirt-tool.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -11,17 +15,21 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "settings/IniFile.h"
 #include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
-#include "archive/ui/ArcTargetDialog.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
+#include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/Job.h"
 #include "platform/Cp932.h"
 
 namespace fs = std::filesystem;
@@ -150,51 +158,125 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(messages_.size(), 1);
   }
 
-  void extractionAsksForTheFolder() {
+  void extractionAsksForTheFolderInTheFileOperationDialog() {
     auto f = NewForm();
     const std::string out = tmp_.path().toStdString() + "/out zip";
     fs::create_directories(out);
     QStringList seen;
+    bool extractChosen = false;
     f->dialogHook = [&](QDialog& d) {
-      auto* dlg = qobject_cast<TArcTargetDialog*>(&d);
+      auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
-      seen << dlg->Operation->text() << dlg->Files->item(0)->text() << dlg->FolderText();
-      dlg->SetFolderText(QString::fromStdString(out));
-      return int(QDialog::Accepted);
+      seen << dlg->windowTitle() << dlg->Lfiles->text() << dlg->Memo1->toPlainText() << dlg->CBdir->currentText()
+           << dlg->LDirectory->text();
+      extractChosen = dlg->RGfile[2]->isChecked() && dlg->RGfile[2]->text() == "解凍";
+      dlg->CBdir->setEditText(QString::fromStdString(out));
+      dlg->BOK->click();
+      return d.result();
     };
     Select(f.get(), {"pack.zip"});
     Act(f.get(), cmd::Marcunpack1)->trigger();
-    QCOMPARE(seen.value(0), QString("解凍  1個のファイル"));
-    QCOMPARE(seen.value(1), QString::fromStdString(folder_ + "pack.zip"));
-    QCOMPARE(seen.value(2), QString::fromStdString(folder_));
+    QCOMPARE(seen.value(0), QString("ファイル操作"));
+    QCOMPARE(seen.value(1), QString("1個のファイル"));
+    QCOMPARE(seen.value(2), QString::fromStdString(folder_ + "pack.zip"));
+    QCOMPARE(seen.value(3), QString::fromStdString(folder_));
+    QCOMPARE(seen.value(4), QString::fromStdString(folder_));
+    QVERIFY(extractChosen);
     QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
     QCOMPARE(Read(out + "/b.txt"), std::string("bravo\r\n"));
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
     QVERIFY(messages_.isEmpty());
+    // The target heads the dialog's history, the one copy and move share.
+    QCOMPARE(navirt::TIniFile(iniPath_).ReadString("File", "Items_0", ""), "#" + out + "#");
 
     // Cancel: nothing is written, the pane keeps what it had.
     const std::string out2 = tmp_.path().toStdString() + "/out lzh";
     fs::create_directories(out2);
     Select(f.get(), {"pack.lzh"});
     QString before = Pane(f.get());
-    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    f->dialogHook = [&](QDialog& d) {
+      seen.clear();
+      if (auto* dlg = dynamic_cast<TForm2*>(&d)) seen << dlg->CBdir->currentText();
+      return int(QDialog::Rejected);
+    };
     Act(f.get(), cmd::MlhaU)->trigger();
+    // Again at the folder shown, not at the last target.
+    QCOMPARE(seen, QStringList{QString::fromStdString(folder_)});
     QVERIFY(fs::is_empty(out2));
     QCOMPARE(Pane(f.get()), before);
 
     // LHA extraction with "処理先フォルダー表示" on moves to the target.
     Act(f.get(), cmd::Mtodiropen1)->setChecked(true);
     f->dialogHook = [&](QDialog& d) {
-      auto* dlg = qobject_cast<TArcTargetDialog*>(&d);
+      auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
-      dlg->SetFolderText(QString::fromStdString(out2));
-      return int(QDialog::Accepted);
+      dlg->CBdir->setEditText(QString::fromStdString(out2));
+      dlg->BOK->click();
+      return d.result();
     };
     Select(f.get(), {"pack.lzh"});
     Act(f.get(), cmd::MlhaU)->trigger();
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
     QCOMPARE(Read(out2 + "/a.txt"), std::string("alpha\r\n"));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(out2 + "/"));
+    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+  }
+
+  void cancelledExtractionKeepsWholeEntriesOnly() {
+    // Entries big enough that each one is real work, all different.
+    const int entries = 40;
+    std::string names;
+    for (int i = 0; i < entries; ++i) {
+      std::string body;
+      for (int k = 0; k < 20000; ++k) body += char('a' + (i * 7 + k) % 26);
+      Write(folder_ + "e" + std::to_string(i) + ".txt", body);
+      names += " e" + std::to_string(i) + ".txt";
+    }
+    QVERIFY(Tool("arc create many.zip" + names));
+    const std::string out = tmp_.path().toStdString() + "/out cancel/";
+    fs::remove_all(out);
+    fs::create_directories(out);
+    auto f = NewForm();
+    auto* ctl = ArchiveControllerOf(f.get());
+    std::atomic<bool> cancelled{false};
+    std::atomic<int> steps{0};
+    // The job waits at its third entry until its window is up and Cancel pressed.
+    ctl->stepHook = [&] {
+      if (++steps != 3) return;
+      for (int i = 0; i < 5000 && !cancelled; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    jobShowAfterMsOverride = 0;
+    QString jobTitle;
+    jobWindowHook = [&](QDialog& w) {
+      jobTitle = w.windowTitle();
+      w.findChild<QPushButton*>("Button1")->click();
+      cancelled = true;
+    };
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm2*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->CBdir->setEditText(QString::fromStdString(out));
+      dlg->BOK->click();
+      return d.result();
+    };
+    Select(f.get(), {"many.zip"});
+    Act(f.get(), cmd::Marcunpack1)->trigger();
+    jobWindowHook = nullptr;
+    jobShowAfterMsOverride = -1;
+    ctl->stepHook = nullptr;
+    QVERIFY(cancelled);
+    QCOMPARE(jobTitle, QString("解凍"));
+    // Every file there is whole and has its entry's bytes; no half-written
+    // file under any name; the later entries were never started.
+    int kept = 0;
+    for (const auto& e : fs::directory_iterator(out)) {
+      std::string name = e.path().filename().string();
+      QVERIFY2(name.size() > 1 && name[0] == 'e', name.c_str());
+      QCOMPARE(Read(out + name), Read(folder_ + name));
+      ++kept;
+    }
+    QVERIFY2(kept >= 1 && kept < entries, qPrintable(QString::number(kept)));
+    QVERIFY2(Pane(f.get()).contains("ユーザーによって処理を中断されました。"), qPrintable(Pane(f.get())));
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
   }
 

@@ -1,16 +1,21 @@
 // The file commands in the main window, offscreen, over a temporary folder.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <atomic>
@@ -22,6 +27,8 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include "settings/IniFile.h"
 #include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
@@ -30,6 +37,7 @@
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "host/ui/Job.h"
+#include "platform/Cp932.h"
 
 namespace fs = std::filesystem;
 using namespace navirt;
@@ -120,6 +128,33 @@ class FileOpsUiTest : public QObject {
   static void Key(TForm1* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::keyClick(ActiveFileView(f), key, mods);
   }
+  static QString Pane(TForm1* f) { return QString::fromStdString(Cp932ToUtf8(f->PaneText())); }
+  // Answers the input box with text, remembering its caption, prompt and preset.
+  void AnswerInput(TForm1* f, const QString& text, QStringList* seen) {
+    f->dialogHook = [text, seen](QDialog& d) {
+      auto* dlg = qobject_cast<TForm33*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      if (seen) *seen << d.windowTitle() << dlg->Label1->text() << dlg->ComboBox1->currentText();
+      dlg->SetAnswerText(text);
+      return int(QDialog::Accepted);
+    };
+  }
+  // Answers the save dialog with path (empty: Cancel), remembering its title,
+  // folder and proposed name.
+  void AnswerSave(TForm1* f, const std::string& path, QStringList* seen) {
+    f->dialogHook = [path, seen](QDialog& d) {
+      auto* dlg = qobject_cast<QFileDialog*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      if (seen) {
+        auto* name = dlg->findChild<QLineEdit*>("fileNameEdit");
+        *seen << dlg->windowTitle() << dlg->directory().absolutePath() << (name ? name->text() : QString());
+      }
+      if (path.empty()) return int(QDialog::Rejected);
+      dlg->selectFile(QString::fromStdString(path));
+      static_cast<QDialog*>(dlg)->accept();  // QFileDialog's own accept takes the name
+      return d.result();
+    };
+  }
   static QString SelectedName(TForm1* f) {
     return QString::fromStdString(fs::path(f->SelectedPath).filename().string());
   }
@@ -189,6 +224,236 @@ class FileOpsUiTest : public QObject {
     int entries = 0;
     for (auto& e : fs::directory_iterator(folder_)) (void)e, ++entries;
     QCOMPARE(entries, 2);
+  }
+
+  void toolbarButtonsRunTheFileCommands() {
+    Write(folder_ + "a.txt", "a");
+    // A button hidden by the toolbar settings leaves its menu item alone.
+    {
+      TIniFile ini(tmp_.path().toStdString() + "/navirt.ini");
+      ini.WriteBool("ToolBar1", "ToolButton6", false);
+      QVERIFY(ini.Save());
+    }
+    auto f = Open();
+    QList<QAction*> bar = f->ToolBar1->actions();
+    auto at = [&](const char* name) {
+      for (int i = 0; i < bar.size(); ++i)
+        if (bar[i]->objectName() == name) return i;
+      return -1;
+    };
+    const std::pair<const char*, const char*> buttons[] = {
+        {"ToolButton4", "Mfilecopy"}, {"ToolButton5", "Mfilemove"},   {"ToolButton3", "Mfiledelete"},
+        {"ToolButton6", "Mrename"},   {"ToolButton40", "Mpropaty"}, {"ToolButton47", "Mdircommand2"}};
+    int previous = -1;
+    for (const auto& [name, command] : buttons) {
+      QAction* b = f->ActionNamed(name);
+      QVERIFY2(b && at(name) >= 0, name);
+      QCOMPARE(b->property("navirtCommand").toString(), QString(command));
+      QVERIFY2(!b->icon().isNull(), name);
+      if (QByteArray(name) != "ToolButton47") QVERIFY2(at(name) > previous, name);
+      previous = at(name);
+    }
+    QCOMPARE(f->ActionNamed("ToolButton4")->text(), QString("コピー(C)"));
+    QCOMPARE(f->ActionNamed("ToolButton40")->text(), QString("属性変更(A)"));
+    // In the toolbar's order: the file buttons before the drive button,
+    // "dirコマンド" right after the mask button.
+    QVERIFY(at("ToolButton40") < at("ToolButton38"));
+    QCOMPARE(at("ToolButton47"), at("ToolButton12") + 1);
+    QVERIFY(!f->ActionNamed("ToolButton6")->isVisible());
+    QVERIFY(f->FindAction(cmd::Mrename)->isVisible());
+
+    // The delete button sends the selection to the Trash.
+    FakeTrash trash(tmp_.path().toStdString() + "/bin/");
+    FileOpsControllerOf(f.get())->trash = &trash;
+    Select(f.get(), {"a.txt"});
+    f->ActionNamed("ToolButton3")->trigger();
+    QCOMPARE(trash.trashed, std::vector<std::string>{folder_ + "a.txt"});
+    // "dirコマンド" opens the listing dialog.
+    QString caption;
+    f->dialogHook = [&](QDialog& d) {
+      caption = d.windowTitle();
+      return int(QDialog::Rejected);
+    };
+    f->ActionNamed("ToolButton47")->trigger();
+    QCOMPARE(caption, QString("dirｺﾏﾝﾄﾞ結果表示"));
+  }
+
+  void duplicateCopiesTheBytesUnderTheNewName() {
+    const char raw[] = "text\nwith LF\0and a zero\r\n\x82\xa0";
+    const std::string bytes(raw, sizeof raw - 1);
+    Write(folder_ + "a.bin", bytes);
+    ::chmod((folder_ + "a.bin").c_str(), 0640);
+    Write(folder_ + "taken.bin", "other");
+    auto f = Open();
+    QStringList seen;
+    AnswerInput(f.get(), "copy.bin", &seen);
+    Select(f.get(), {"a.bin"});
+    f->FindAction(cmd::Mfilefukusei)->trigger();
+    QCOMPARE(seen, (QStringList{"ファイル別名複製", "a.bin ->新しい名前？", "a.bin"}));
+    QCOMPARE(ReadFile(folder_ + "copy.bin"), bytes);
+    QCOMPARE(ReadFile(folder_ + "a.bin"), bytes);
+    struct stat st;
+    QCOMPARE(::stat((folder_ + "copy.bin").c_str(), &st), 0);
+    QCOMPARE(int(st.st_mode & 0777), 0640);
+    QCOMPARE(SelectedName(f.get()), QString("copy.bin"));
+    QVERIFY(f->FileModel->RowOfName("copy.bin", false) >= 0);
+    QVERIFY(messages_.isEmpty());
+
+    // An existing name is refused and keeps its bytes; the same name and
+    // Cancel do nothing.
+    AnswerInput(f.get(), "taken.bin", nullptr);
+    Select(f.get(), {"a.bin"});
+    f->FindAction(cmd::Mfilefukusei)->trigger();
+    QCOMPARE(messages_, QStringList{"同じ名前のファイルが既にあります。"});
+    QCOMPARE(ReadFile(folder_ + "taken.bin"), std::string("other"));
+    AnswerInput(f.get(), "a.bin", nullptr);
+    f->FindAction(cmd::Mfilefukusei)->trigger();
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    f->FindAction(cmd::Mfilefukusei)->trigger();
+    int entries = 0;
+    for (auto& e : fs::directory_iterator(folder_)) (void)e, ++entries;
+    QCOMPARE(entries, 3);
+  }
+
+  void listingsShowTheDirectoryOutputInThePane() {
+    Write(folder_ + "a.txt", "12345");
+    Write(folder_ + "b.txt", std::string(1234, 'b'));
+    fs::create_directories(folder_ + "sub");
+    auto f = Open();
+    // The direct listing: the folder as typed, the "DirSet" history.
+    QStringList seen;
+    AnswerInput(f.get(), QString::fromStdString(folder_), &seen);
+    f->FindAction(cmd::Mdircommand1)->trigger();
+    QCOMPARE(seen.value(0), QString("フォルダーの指定"));
+    QCOMPARE(seen.value(2), QString::fromStdString(folder_));
+    QString pane = Pane(f.get());
+    QStringList lines = pane.split("\r\n");
+    QVERIFY2(lines.contains(" " + QString::fromStdString(folder_.substr(0, folder_.size() - 1)) + " のディレクトリ") ||
+                 lines.contains(" " + QString::fromStdString(folder_) + " のディレクトリ"),
+             qPrintable(pane));
+    QVERIFY2(!lines.filter(QRegularExpression("^\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d +1,234 b\\.txt$")).isEmpty(),
+             qPrintable(pane));
+    QVERIFY2(!lines.filter(QRegularExpression("<DIR> +sub$")).isEmpty(), qPrintable(pane));
+    QVERIFY2(!lines.filter(QRegularExpression("^ +2 個のファイル +1,239 バイト$")).isEmpty(), qPrintable(pane));
+    QVERIFY(pane.contains("バイトの空き領域"));
+    QCOMPARE(f->InfoLine(), "dir   " + QString::fromStdString(folder_) + "   の結果");
+    QCOMPARE(f->InfoLineColor(), clBlue);
+    QCOMPARE(TIniFile(tmp_.path().toStdString() + "/navirt.ini").ReadString("DirSet", "Items_0", ""), "#" + folder_ + "#");
+
+    // The listing dialog: names only, reversed; the command line it shows is
+    // the one run.
+    QString command;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm7*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->CBpath->setEditText(QString::fromStdString(folder_));
+      dlg->CBsort->setCurrentIndex(dlg->CBsort->findText("-N 名前－逆順"));
+      dlg->CBformat->setCurrentIndex(dlg->CBformat->findText("名前のみ(/B)"));
+      command = dlg->Ecommand->text();
+      dlg->BOK->click();
+      return d.result();
+    };
+    f->FindAction(cmd::Mdircommand2)->trigger();
+    QCOMPARE(command, "\"" + QString::fromStdString(folder_) + "\"  /O:-N  /B ");
+    QCOMPARE(Pane(f.get()), QString("sub\r\nb.txt\r\na.txt"));
+    QCOMPARE(f->InfoLine(), "dir   " + command + "    の結果");
+    QCOMPARE(TIniFile(tmp_.path().toStdString() + "/navirt.ini").ReadString("LHA", "Items_0", ""), "#" + folder_ + "#");
+
+    // Cancel leaves the pane as it was.
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    f->FindAction(cmd::Mdircommand2)->trigger();
+    f->FindAction(cmd::Mdircommand1)->trigger();
+    QCOMPARE(Pane(f.get()), QString("sub\r\nb.txt\r\na.txt"));
+  }
+
+  void nameSavesWriteTheListTheTreeAndThePath() {
+    Write(folder_ + "b.txt", "b");
+    Write(folder_ + "a.txt", "a");
+    fs::create_directories(folder_ + "sub");
+    auto f = Open();
+    QStringList shown;
+    for (int r = 0; r < f->FileModel->rowCount(); ++r) shown << QString::fromStdString(f->FileModel->Entry(r).name);
+    QCOMPARE(shown.size(), 3);
+    const std::string out = tmp_.path().toStdString() + "/names.txt";
+    QStringList seen;
+    AnswerSave(f.get(), out, &seen);
+    Select(f.get(), {"a.txt"});  // all items are written, not only the selected
+    f->FindAction(cmd::Mfilenamesave1)->trigger();
+    QCOMPARE(seen.value(0), QString("現在表示のﾌｫﾙﾀﾞｰのファイル名を保存"));
+    QCOMPARE(seen.value(1) + "/", QString::fromStdString(folder_));
+    QCOMPARE(seen.value(2), QString("list.txt"));
+    QCOMPARE(QString::fromStdString(ReadFile(out)), shown.join("\r\n") + "\r\n");
+    QCOMPARE(messages_, QStringList{QString::fromStdString(out) + " に保存しました。"});
+
+    messages_.clear();
+    fs::remove(out);  // the save dialog would ask before replacing it
+    AnswerSave(f.get(), out, nullptr);
+    f->FindAction(cmd::Mfilenamesave2)->trigger();
+    QStringList full;
+    for (const QString& n : shown) full << QString::fromStdString(folder_) + n;
+    QCOMPARE(QString::fromStdString(ReadFile(out)), full.join("\r\n") + "\r\n");
+
+    // Cancel writes nothing and says nothing.
+    messages_.clear();
+    fs::remove(out);
+    AnswerSave(f.get(), "", nullptr);
+    f->FindAction(cmd::Mfilenamesave1)->trigger();
+    f->FindAction(cmd::Mfoldersave)->trigger();
+    QVERIFY(!fs::exists(out));
+    QVERIFY(messages_.isEmpty());
+
+    // The folder tree: one line per node, a tab per level below the top; the
+    // folder shown is in it at its depth.
+    seen.clear();
+    AnswerSave(f.get(), out, &seen);
+    f->FindAction(cmd::Mfoldersave)->trigger();
+    QCOMPARE(seen.value(0), QString("現在表示のフォルダーツリー名を保存"));
+    QString tree = QString::fromStdString(ReadFile(out));
+    QStringList parts = QString::fromStdString(folder_).split('/', Qt::SkipEmptyParts);
+    QVERIFY2(tree.startsWith("/\r\n"), qPrintable(tree));
+    QVERIFY2(tree.contains("\r\n" + QString(parts.size(), '\t') + "list\r\n"), qPrintable(tree));
+    QVERIFY2(tree.contains("\r\n" + QString(parts.size() - 1, '\t') + parts[parts.size() - 2] + "\r\n"),
+             qPrintable(tree));
+
+    // The path of the selected file to the clipboard.
+    QApplication::clipboard()->setText("before");
+    Select(f.get(), {"b.txt"});
+    f->FindAction(cmd::Mfilenamecopy1)->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(folder_ + "b.txt"));
+  }
+
+  void draggedPathsAreCopiedAsAJobWithTheQuestion() {
+    const std::string outside = tmp_.path().toStdString() + "/outside/";
+    fs::remove_all(outside);
+    fs::create_directories(outside);
+    Write(outside + "a.txt", "new a");
+    Write(outside + "c.txt", "new c");
+    Write(folder_ + "a.txt", "old a");
+    auto f = Open();
+    QStringList asked;
+    f->dialogHook = [&](QDialog& d) {
+      auto* c = dynamic_cast<TConflictDialog*>(&d);
+      if (!c) return int(QDialog::Rejected);
+      asked << c->findChild<QLabel*>("Ltext")->text();
+      c->BOverwrite->click();
+      return d.result();
+    };
+    QVERIFY(TransferPathsInto(*f, {outside + "a.txt", outside + "c.txt"}, folder_));
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(ReadFile(folder_ + "a.txt"), std::string("new a"));
+    QCOMPARE(ReadFile(folder_ + "c.txt"), std::string("new c"));
+    QVERIFY(fs::exists(outside + "a.txt"));
+    QCOMPARE(messages_, QStringList{"2個のファイルをコピーしました。"});
+    QCOMPARE(SelectedName(f.get()), QString("a.txt"));
+    QVERIFY(f->FileModel->RowOfName("c.txt", false) >= 0);
+
+    // A move onto a folder of the tree: the sources leave the list.
+    messages_.clear();
+    QVERIFY(TransferPathsInto(*f, {folder_ + "c.txt"}, dest_, true));
+    QCOMPARE(ReadFile(dest_ + "c.txt"), std::string("new c"));
+    QVERIFY(!fs::exists(folder_ + "c.txt"));
+    QVERIFY(f->FileModel->RowOfName("c.txt", false) < 0);
+    QCOMPARE(messages_, QStringList{"1個のファイルを移動しました。"});
   }
 
   void existingTargetsAskSkipKeepBothOrOverwrite() {
