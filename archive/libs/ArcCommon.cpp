@@ -589,6 +589,28 @@ bool OutputFile::Write(const void* data, size_t len) {
   return !failed_;
 }
 
+bool OutputFile::Patch(uint64_t off, std::string_view bytes) {
+  if (!f_ || failed_) return false;
+  if (off > written_ || bytes.size() > written_ - off || std::fflush(f_) != 0) return failed_ = true, false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::pwrite(::fileno(f_), bytes.data() + done, bytes.size() - done, static_cast<off_t>(off + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return failed_ = true, false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::Truncate(uint64_t off) {
+  if (!f_ || failed_ || off > written_) return false;
+  if (std::fflush(f_) != 0 || ::ftruncate(::fileno(f_), static_cast<off_t>(off)) != 0 ||
+      ::fseeko(f_, static_cast<off_t>(off), SEEK_SET) != 0)
+    return failed_ = true, false;
+  written_ = off;
+  return true;
+}
+
 bool OutputFile::Commit(std::time_t mtime, bool setTime) {
   if (!f_) return false;
   bool ok = !failed_ && std::fflush(f_) == 0;
@@ -615,6 +637,80 @@ void OutputFile::Abort() {
     ::unlink(temp_.c_str());
     temp_.clear();
   }
+}
+
+// ---- files to pack, streamed -------------------------------------------
+
+SourceFile::~SourceFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool SourceFile::Open(const std::string& path) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  size_ = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+int SourceFile::Stream(const Sink& sink) {
+  if (fd_ < 0) return kErrCannotRead;
+  piece_.resize(kPiece);
+  for (off_t pos = 0;;) {
+    ssize_t n = ::pread(fd_, piece_.data(), piece_.size(), pos);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return kErrCannotRead;
+    if (n == 0) return kOk;
+    if (!sink(reinterpret_cast<const unsigned char*>(piece_.data()), static_cast<size_t>(n))) return kErrCannotWrite;
+    pos += n;
+  }
+}
+
+int DeflateFile(SourceFile& src, int level, int windowBits, const Sink& sink, uint32_t& crc, uint64_t& size) {
+  z_stream zs{};
+  if (deflateInit2(&zs, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK) return kErrMoreHeapMemory;
+  crc = 0;
+  size = 0;
+  std::string buf(1 << 18, '\0');
+  bool sinkFailed = false;
+  auto pump = [&](const unsigned char* p, size_t n, int flush) {
+    zs.next_in = const_cast<Bytef*>(p);
+    zs.avail_in = static_cast<uInt>(n);
+    int r;
+    do {
+      zs.next_out = reinterpret_cast<Bytef*>(buf.data());
+      zs.avail_out = static_cast<uInt>(buf.size());
+      r = deflate(&zs, flush);
+      size_t got = buf.size() - zs.avail_out;
+      if (got && !sink(reinterpret_cast<const unsigned char*>(buf.data()), got)) return sinkFailed = true, false;
+    } while (r == Z_OK && (zs.avail_out == 0 || (flush == Z_FINISH)));
+    return r == Z_OK || r == Z_STREAM_END || r == Z_BUF_ERROR;
+  };
+  int rc = src.Stream([&](const unsigned char* p, size_t n) {
+    crc = Crc32(crc, p, n);
+    size += n;
+    return pump(p, n, Z_NO_FLUSH);
+  });
+  if (rc == kOk && !pump(nullptr, 0, Z_FINISH)) rc = sinkFailed ? kErrCannotWrite : kErrMoreHeapMemory;
+  if (rc == kErrCannotWrite && !sinkFailed) rc = kErrMoreHeapMemory;
+  deflateEnd(&zs);
+  return rc;
+}
+
+int StoreFile(SourceFile& src, const Sink& sink, uint32_t& crc, uint64_t& size) {
+  crc = 0;
+  size = 0;
+  return src.Stream([&](const unsigned char* p, size_t n) {
+    crc = Crc32(crc, p, n);
+    size += n;
+    return sink(p, n);
+  });
 }
 
 // ---- extraction targets ------------------------------------------------

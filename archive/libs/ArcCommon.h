@@ -221,6 +221,11 @@ class OutputFile {
   bool Write(const void* data, size_t len);
   bool Write(std::string_view s) { return Write(s.data(), s.size()); }
   uint64_t Written() const { return written_; }
+  // Overwrites bytes already written at off: a header whose sizes are
+  // known only after its data was streamed.
+  bool Patch(uint64_t off, std::string_view bytes);
+  // Drops everything written from off on (data that packed worse than stored).
+  bool Truncate(uint64_t off);
   bool Commit(std::time_t mtime = 0, bool setTime = false);
   void Abort();
   const std::string& Target() const { return target_; }
@@ -231,6 +236,34 @@ class OutputFile {
   uint64_t written_ = 0;
   bool failed_ = false;
 };
+
+// A file to pack, read a piece at a time, so packing holds one piece of
+// it whatever its size.
+class SourceFile {
+ public:
+  static constexpr size_t kPiece = 1 << 20;
+  SourceFile() = default;
+  ~SourceFile();
+  SourceFile(const SourceFile&) = delete;
+  SourceFile& operator=(const SourceFile&) = delete;
+  bool Open(const std::string& path);  // a regular file
+  uint64_t Size() const { return size_; }  // as it was at Open
+  // Hands the file from its start to sink, piece by piece: kOk, or
+  // kErrCannotRead, or kErrCannotWrite when sink said stop. Each pass
+  // reads the file again.
+  int Stream(const Sink& sink);
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  std::string piece_;
+};
+
+// Deflates src into sink a piece at a time (windowBits as zlib takes them:
+// -15 raw, 31 gzip). crc and size describe the bytes read.
+int DeflateFile(SourceFile& src, int level, int windowBits, const Sink& sink, uint32_t& crc, uint64_t& size);
+// Copies src into sink unchanged, with its CRC-32 and size.
+int StoreFile(SourceFile& src, const Sink& sink, uint32_t& crc, uint64_t& size);
 
 enum class Overwrite { Always, Never, IfNewer };
 

@@ -165,59 +165,47 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
   return kOk;
 }
 
-int MakeRecord(const PackItem& item, bool bzip2, int level, std::string& record, Report& rep) {
-  if (!NotifyPacking(item)) {
-    rep.Line("Stopped.");
-    return kErrUserCancel;
-  }
-  std::string data;
-  if (!ReadFileBytes(item.disk, data)) {
-    rep.Utf8Line("Cannot read " + item.disk);
-    return kErrFileOpen;
-  }
-  if (data.size() >= 0xFFFFFFFFull) {
-    rep.Utf8Line("File too large: " + item.disk);
-    return kErrNotSupport;
-  }
-  std::string packed;
-  if (level != 0 && !data.empty()) {
-    if (bzip2) {
-      unsigned n = static_cast<unsigned>(data.size() + data.size() / 100 + 600);
-      packed.resize(n);
-      if (BZ2_bzBuffToBuffCompress(packed.data(), &n, data.data(), static_cast<unsigned>(data.size()), 9, 0, 0) == BZ_OK)
-        packed.resize(n);
-      else
-        packed.clear();
-    } else {
-      z_stream zs{};
-      deflateInit2(&zs, level < 0 ? 6 : std::min(level, 9), Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-      packed.resize(deflateBound(&zs, static_cast<uLong>(data.size())) + 32);
-      zs.next_in = reinterpret_cast<Bytef*>(data.data());
-      zs.avail_in = static_cast<uInt>(data.size());
-      zs.next_out = reinterpret_cast<Bytef*>(packed.data());
-      zs.avail_out = static_cast<uInt>(packed.size());
-      if (deflate(&zs, Z_FINISH) == Z_STREAM_END) packed.resize(zs.total_out);
-      else packed.clear();
-      deflateEnd(&zs);
+namespace {
+// bzip2 of a whole file, a piece at a time.
+int BzipFile(SourceFile& src, const Sink& sink, uint64_t& size) {
+  bz_stream bs{};
+  if (BZ2_bzCompressInit(&bs, 9, 0, 0) != BZ_OK) return kErrMoreHeapMemory;
+  std::string buf(1 << 18, '\0');
+  size = 0;
+  bool sinkFailed = false;
+  auto pump = [&](const unsigned char* p, size_t n, int action) {
+    bs.next_in = const_cast<char*>(reinterpret_cast<const char*>(p));
+    bs.avail_in = static_cast<unsigned>(n);
+    for (;;) {
+      bs.next_out = buf.data();
+      bs.avail_out = static_cast<unsigned>(buf.size());
+      int r = BZ2_bzCompress(&bs, action);
+      size_t got = buf.size() - bs.avail_out;
+      if (got && !sink(reinterpret_cast<const unsigned char*>(buf.data()), got)) return sinkFailed = true, false;
+      if (r == BZ_STREAM_END) return true;
+      if (r != BZ_RUN_OK && r != BZ_FINISH_OK) return false;
+      if (action == BZ_RUN && bs.avail_in == 0) return true;
     }
-  }
-  bool stored = packed.empty() || packed.size() >= data.size();
-  const std::string& body = stored ? data : packed;
-  bool ok = true;
-  std::string name = NameToCp932(item.stored, ok);
-  if (!ok) rep.Line("Warning: name not in CP932, stored as " + name);
-  size_t slash = name.rfind('/');
-  std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
-  std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
-  for (char& c : dir)
-    if (c == '/') c = '\\';
+  };
+  int rc = src.Stream([&](const unsigned char* p, size_t n) {
+    size += n;
+    return pump(p, n, BZ_RUN);
+  });
+  if (rc == kOk && !pump(nullptr, 0, BZ_FINISH)) rc = kErrCannotWrite;
+  if (rc == kErrCannotWrite && !sinkFailed) rc = kErrMoreHeapMemory;
+  BZ2_bzCompressEnd(&bs);
+  return rc;
+}
+
+std::string RecordHeader(const std::string& dir, const std::string& file, bool bzip2, uint64_t packed, uint64_t size,
+                         const PackItem& item, bool stored) {
   uint16_t date, time;
   UnixToDos(item.mtime, date, time);
   std::string h;
   Put32(h, 0);
   h += bzip2 ? std::string("BZ2\0", 4) : std::string("GZIP");
-  Put32(h, static_cast<uint32_t>(body.size()));
-  Put32(h, static_cast<uint32_t>(data.size()));
+  Put32(h, static_cast<uint32_t>(packed));
+  Put32(h, static_cast<uint32_t>(size));
   Put16(h, date);
   Put16(h, time);
   h += static_cast<char>(item.attr & 0x27);
@@ -228,9 +216,59 @@ int MakeRecord(const PackItem& item, bool bzip2, int level, std::string& record,
   h += dir + file;
   uint32_t sum = HeaderSum(reinterpret_cast<const unsigned char*>(h.data()), h.size());
   for (int i = 0; i < 4; ++i) h[i] = static_cast<char>((sum >> (8 * i)) & 0xFF);
-  record = h + body;
+  return h;
+}
+}  // namespace
+
+int WriteRecord(const PackItem& item, bool bzip2, int level, OutputFile& out, Report& rep) {
+  if (!NotifyPacking(item)) {
+    rep.Line("Stopped.");
+    return kErrUserCancel;
+  }
+  SourceFile src;
+  if (!src.Open(item.disk)) {
+    rep.Utf8Line("Cannot read " + item.disk);
+    return kErrFileOpen;
+  }
+  if (src.Size() >= 0xFFFFFFFFull) {
+    rep.Utf8Line("File too large: " + item.disk);
+    return kErrNotSupport;
+  }
+  bool ok = true;
+  std::string name = NameToCp932(item.stored, ok);
+  if (!ok) rep.Line("Warning: name not in CP932, stored as " + name);
+  size_t slash = name.rfind('/');
+  std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+  std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+  for (char& c : dir)
+    if (c == '/') c = '\\';
+  // The header carries the sizes: it goes out first with a guess and is
+  // mended once the data is through, so the file is never held whole.
+  const uint64_t start = out.Written();
+  bool stored = level == 0 || src.Size() == 0;
+  std::string h = RecordHeader(dir, file, bzip2, 0, 0, item, stored);
+  if (!out.Write(h)) return kErrCannotWrite;
+  const uint64_t dataStart = out.Written();
+  Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
+  uint32_t crc = 0;
+  uint64_t size = 0;
+  int rc = stored ? StoreFile(src, sink, crc, size)
+         : bzip2  ? BzipFile(src, sink, size)
+                  : DeflateFile(src, level < 0 ? 6 : std::min(level, 9), 31, sink, crc, size);
+  if (rc == kOk && !stored && out.Written() - dataStart >= size) {
+    stored = true;
+    rc = out.Truncate(dataStart) ? StoreFile(src, sink, crc, size) : kErrCannotWrite;
+  }
+  if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + item.disk);
+  if (rc != kOk) return rc;
+  const uint64_t packed = out.Written() - dataStart;
+  if (size >= 0xFFFFFFFFull || packed >= 0xFFFFFFFFull) {
+    rep.Utf8Line("File too large: " + item.disk);
+    return kErrNotSupport;
+  }
+  if (!out.Patch(start, RecordHeader(dir, file, bzip2, packed, size, item, stored))) return kErrCannotWrite;
   char buf[32];
-  std::snprintf(buf, sizeof buf, " (%.1f%%)", data.empty() ? 0.0 : body.size() * 100.0 / data.size());
+  std::snprintf(buf, sizeof buf, " (%.1f%%)", size == 0 ? 0.0 : packed * 100.0 / size);
   rep.Line("Adding " + NameToCp932(item.stored) + buf);
   return kOk;
 }

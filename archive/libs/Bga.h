@@ -11,7 +11,8 @@ namespace navirt::arc::bga {
 int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why);
 int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string& why);
 
-// One header + name + data record for a file (bzip2 picks the .bza kind).
-int MakeRecord(const PackItem& item, bool bzip2, int level, std::string& record, Report& rep);
+// Appends one header + name + data record for a file to out (bzip2 picks
+// the .bza kind), streaming the data.
+int WriteRecord(const PackItem& item, bool bzip2, int level, OutputFile& out, Report& rep);
 
 }  // namespace navirt::arc::bga

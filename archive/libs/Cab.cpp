@@ -333,102 +333,84 @@ int Unpacker::Unpack(size_t idx, const Sink& sink, std::string& why) {
 
 // ---- writer ------------------------------------------------------------
 
-int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std::vector<PackItem>& items,
-          Report& rep) {
-  struct FileRec {
-    std::string name;
-    uint32_t size, offset;
-    uint16_t date, time, attr;
-  };
-  std::vector<FileRec> files;
-  std::string folderData;  // uncompressed stream of the single folder
-  for (const KeptEntry& k : kept) {
-    FileRec r;
-    bool ok = true;
-    std::string name = NameToCp932(k.entry.path, ok);
-    r.attr = static_cast<uint16_t>(k.entry.attr & 0x27);
-    if (!ok) {
-      name = k.entry.path;
-      r.attr |= 0x80;
+namespace {
+// The folder's data as CFDATA blocks of 32 KiB, each an independent deflate
+// stream after "CK", written as soon as a block is full.
+class BlockWriter {
+ public:
+  explicit BlockWriter(OutputFile& out) : out_(out) { block_.reserve(kBlock); }
+  bool Add(const unsigned char* p, size_t n) {
+    while (n > 0) {
+      size_t take = std::min(n, kBlock - block_.size());
+      block_.append(reinterpret_cast<const char*>(p), take);
+      p += take;
+      n -= take;
+      if (block_.size() == kBlock && !Flush()) return false;
     }
-    for (char& c : name)
-      if (c == '/') c = '\\';
-    r.name = name;
-    r.size = static_cast<uint32_t>(k.data.size());
-    r.offset = static_cast<uint32_t>(folderData.size());
-    r.date = k.entry.dosDate;
-    r.time = k.entry.dosTime;
-    files.push_back(r);
-    folderData += k.data;
+    return true;
   }
-  for (const PackItem& it : items) {
-    if (it.isDir) continue;
-    if (!NotifyPacking(it)) {
-      rep.Line("Stopped.");
-      return kErrUserCancel;
-    }
-    std::string data;
-    if (!ReadFileBytes(it.disk, data)) {
-      rep.Utf8Line("Cannot read " + it.disk);
-      return kErrFileOpen;
-    }
-    if (folderData.size() + data.size() > 0x7FFF0000u) {
-      rep.Line("Cabinet too large.");
-      return kErrNotSupport;
-    }
-    FileRec r;
-    bool ok = true;
-    std::string name = NameToCp932(it.stored, ok);
-    r.attr = static_cast<uint16_t>(it.attr & 0x27);
-    if (!ok) {
-      name = it.stored;  // UTF-8, marked as such
-      r.attr |= 0x80;
-    }
-    for (char& c : name)
-      if (c == '/') c = '\\';
-    r.name = name;
-    r.size = static_cast<uint32_t>(data.size());
-    r.offset = static_cast<uint32_t>(folderData.size());
-    UnixToDos(it.mtime, r.date, r.time);
-    files.push_back(r);
-    folderData += data;
-    rep.Line("Adding " + NameToCp932(it.stored));
-  }
-  if (files.size() > 0xFFFF) {
-    rep.Line("Too many files for one cabinet.");
-    return kErrNotSupport;
-  }
-  // Blocks of 32 KiB, each an independent deflate stream after "CK".
-  std::string blocks;
-  unsigned nBlocks = 0;
-  for (size_t off = 0; off < folderData.size(); off += 32768) {
-    size_t n = std::min<size_t>(32768, folderData.size() - off);
-    const unsigned char* src = reinterpret_cast<const unsigned char*>(folderData.data()) + off;
-    std::string packed = "CK";
+  bool Flush() {
+    if (block_.empty()) return true;
+    if (++blocks_ >= 0xFFFF) return tooMany_ = true, false;
     z_stream zs{};
-    deflateInit2(&zs, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string tmp(deflateBound(&zs, static_cast<uLong>(n)) + 16, '\0');
-    zs.next_in = const_cast<Bytef*>(src);
-    zs.avail_in = static_cast<uInt>(n);
-    zs.next_out = reinterpret_cast<Bytef*>(tmp.data());
-    zs.avail_out = static_cast<uInt>(tmp.size());
-    deflate(&zs, Z_FINISH);
-    tmp.resize(zs.total_out);
+    if (deflateInit2(&zs, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    std::string packed(deflateBound(&zs, static_cast<uLong>(block_.size())) + 16, '\0');
+    zs.next_in = reinterpret_cast<Bytef*>(block_.data());
+    zs.avail_in = static_cast<uInt>(block_.size());
+    zs.next_out = reinterpret_cast<Bytef*>(packed.data());
+    zs.avail_out = static_cast<uInt>(packed.size());
+    int r = deflate(&zs, Z_FINISH);
+    packed.resize(zs.total_out);
     deflateEnd(&zs);
-    packed += tmp;
+    if (r != Z_STREAM_END) return false;
+    packed.insert(0, "CK");
     std::string hdr;
     Put16(hdr, static_cast<uint16_t>(packed.size()));
-    Put16(hdr, static_cast<uint16_t>(n));
+    Put16(hdr, static_cast<uint16_t>(block_.size()));
     uint32_t csum = Checksum(reinterpret_cast<const unsigned char*>(hdr.data()), 4,
                              Checksum(reinterpret_cast<const unsigned char*>(packed.data()), packed.size(), 0));
-    Put32(blocks, csum);
-    blocks += hdr + packed;
-    ++nBlocks;
-    if (nBlocks >= 0xFFFF) {
-      rep.Line("Cabinet too large.");
-      return kErrNotSupport;
-    }
+    std::string rec;
+    Put32(rec, csum);
+    rec += hdr;
+    rec += packed;
+    block_.clear();
+    return out_.Write(rec);
   }
+  unsigned Blocks() const { return blocks_; }
+  bool TooMany() const { return tooMany_; }
+
+ private:
+  static constexpr size_t kBlock = 32768;
+  OutputFile& out_;
+  std::string block_;
+  unsigned blocks_ = 0;
+  bool tooMany_ = false;
+};
+
+struct FileRec {
+  std::string name;
+  uint32_t size = 0, offset = 0;
+  uint16_t date = 0, time = 0, attr = 0;
+};
+
+FileRec MakeRec(const std::string& path, uint32_t attr) {
+  FileRec r;
+  bool ok = true;
+  std::string name = NameToCp932(path, ok);
+  r.attr = static_cast<uint16_t>(attr & 0x27);
+  if (!ok) {
+    name = path;  // UTF-8, marked as such
+    r.attr |= 0x80;
+  }
+  for (char& c : name)
+    if (c == '/') c = '\\';
+  r.name = name;
+  return r;
+}
+
+// Header, folder and file table; written first with the sizes as far as
+// known and again when the data is through (its length never changes).
+std::string CabHead(const std::vector<FileRec>& files, unsigned nBlocks, uint32_t total) {
   std::string fileTable;
   for (const FileRec& r : files) {
     Put32(fileTable, r.size);
@@ -442,7 +424,6 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
   }
   uint32_t coffFiles = 36 + 8;
   uint32_t coffData = coffFiles + static_cast<uint32_t>(fileTable.size());
-  uint32_t total = coffData + static_cast<uint32_t>(blocks.size());
   std::string out = "MSCF";
   Put32(out, 0);
   Put32(out, total);
@@ -460,13 +441,90 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
   Put16(out, static_cast<uint16_t>(nBlocks));
   Put16(out, 1);  // MSZIP
   out += fileTable;
-  out += blocks;
+  return out;
+}
+}  // namespace
+
+int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std::vector<PackItem>& items,
+          Report& rep) {
+  std::vector<FileRec> files;
+  std::vector<const PackItem*> sources;
+  for (const KeptEntry& k : kept) {
+    FileRec r = MakeRec(k.entry.path, k.entry.attr);
+    r.date = k.entry.dosDate;
+    r.time = k.entry.dosTime;
+    files.push_back(r);
+  }
+  for (const PackItem& it : items) {
+    if (it.isDir) continue;
+    FileRec r = MakeRec(it.stored, it.attr);
+    UnixToDos(it.mtime, r.date, r.time);
+    files.push_back(r);
+    sources.push_back(&it);
+  }
+  if (files.size() > 0xFFFF) {
+    rep.Line("Too many files for one cabinet.");
+    return kErrNotSupport;
+  }
   OutputFile of;
   if (!of.Open(path)) {
     rep.Line("Cannot create a work file.");
     return kErrTmpOpen;
   }
-  if (!of.Write(out) || !of.Commit()) {
+  if (!of.Write(CabHead(files, 0, 0))) {
+    rep.Line("Cannot write the cabinet.");
+    return kErrCannotWrite;
+  }
+  BlockWriter blocks(of);
+  uint64_t folderSize = 0;
+  bool tooLarge = false;
+  Sink sink = [&](const unsigned char* p, size_t n) {
+    folderSize += n;
+    if (folderSize > 0x7FFF0000u) return tooLarge = true, false;
+    return blocks.Add(p, n);
+  };
+  auto fail = [&](int rc) -> int {
+    of.Abort();
+    if (tooLarge || blocks.TooMany()) {
+      rep.Line("Cabinet too large.");
+      return kErrNotSupport;
+    }
+    return rc;
+  };
+  size_t f = 0;
+  for (const KeptEntry& k : kept) {
+    FileRec& r = files[f++];
+    r.offset = static_cast<uint32_t>(folderSize);
+    std::string why;
+    int rc = k.unpack(sink, why);
+    if (rc != kOk) {
+      rep.Utf8Line(k.entry.path + ": " + why);
+      return fail(rc);
+    }
+    r.size = static_cast<uint32_t>(folderSize - r.offset);
+  }
+  for (const PackItem* it : sources) {
+    FileRec& r = files[f++];
+    if (!NotifyPacking(*it)) {
+      rep.Line("Stopped.");
+      return fail(kErrUserCancel);
+    }
+    SourceFile src;
+    if (!src.Open(it->disk)) {
+      rep.Utf8Line("Cannot read " + it->disk);
+      return fail(kErrFileOpen);
+    }
+    r.offset = static_cast<uint32_t>(folderSize);
+    int rc = src.Stream(sink);
+    if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + it->disk);
+    if (rc != kOk) return fail(rc);
+    r.size = static_cast<uint32_t>(folderSize - r.offset);
+    rep.Line("Adding " + NameToCp932(it->stored));
+  }
+  if (!blocks.Flush()) return fail(kErrCannotWrite);
+  const uint64_t total = of.Written();
+  if (total > 0x7FFFFFFFu) return tooLarge = true, fail(kErrNotSupport);
+  if (!of.Patch(0, CabHead(files, blocks.Blocks(), static_cast<uint32_t>(total))) || !of.Commit()) {
     rep.Line("Cannot write the cabinet.");
     return kErrCannotWrite;
   }

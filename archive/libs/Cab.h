@@ -1,6 +1,7 @@
 #pragma once
 // Microsoft cabinets: CFFILE walker, MSZIP and stored folders unpacked
 // here (LZX and Quantum through libarchive), and an MSZIP writer.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,10 +24,11 @@ class Unpacker {
   std::unique_ptr<Impl> impl_;
 };
 
-// An entry of an existing cabinet carried over into a new one.
+// An entry of an existing cabinet carried over into a new one: unpack
+// hands its data over when the new cabinet is written.
 struct KeptEntry {
   ArcEntry entry;
-  std::string data;
+  std::function<int(const Sink&, std::string&)> unpack;
 };
 // A cabinet of the kept entries and the given files in one MSZIP folder.
 int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std::vector<PackItem>& items,

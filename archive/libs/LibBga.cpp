@@ -129,14 +129,12 @@ class BgaLibrary : public ArcLibrary {
       if (!out.Write(in.View(e.headerOffset, e.headerSize + e.packed))) return kErrCannotWrite;
     }
     for (const PackItem& it : items) {
-      std::string rec;
-      int rc = bga::MakeRecord(it, bz, level, rec, rep);
+      int rc = bga::WriteRecord(it, bz, level, out, rep);
       if (rc != kOk) {
         out.Abort();
         rep.Line("Archive left unchanged.");
         return rc;
       }
-      if (!out.Write(rec)) return kErrCannotWrite;
     }
     if (cl.command == "d" && deleted == 0) {
       out.Abort();

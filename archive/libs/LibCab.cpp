@@ -102,20 +102,13 @@ class CabLibrary : public ArcLibrary {
         rep.Utf8Line(cl.archive + ": " + why);
         return rc;
       }
-      cab::Unpacker up(in, cl.archive, entries);
+      // The old cabinet is read while the new one is written beside it.
+      auto up = std::make_shared<cab::Unpacker>(in, cl.archive, entries);
       for (size_t i = 0; i < entries.size(); ++i) {
         if (incoming.count(entries[i].path)) continue;
-        cab::KeptEntry k{entries[i], {}};
-        rc = up.Unpack(i, [&](const unsigned char* p, size_t n) {
-          k.data.append(reinterpret_cast<const char*>(p), n);
-          return true;
-        }, why);
-        if (rc != kOk) {
-          rep.Utf8Line(entries[i].path + ": " + why);
-          return rc;
-        }
-        kept.push_back(std::move(k));
+        kept.push_back({entries[i], [up, i](const Sink& sink, std::string& reason) { return up->Unpack(i, sink, reason); }});
       }
+      return cab::Write(cl.archive, kept, items, rep);
     }
     return cab::Write(cl.archive, kept, items, rep);
   }

@@ -465,7 +465,7 @@ class TarLibrary : public ArcLibrary {
       archive_entry_set_size(ae, it.isDir || it.isLink ? 0 : static_cast<la_int64_t>(it.size));
       if (it.isLink) archive_entry_copy_symlink(ae, it.linkTarget.c_str());
       const bool hasData = !it.isDir && !it.isLink;
-      InputFile src;
+      SourceFile src;
       if (hasData && !src.Open(it.disk)) {
         rep.Utf8Line("tar: cannot read " + it.disk);
         archive_entry_free(ae);
@@ -480,10 +480,20 @@ class TarLibrary : public ArcLibrary {
         break;
       }
       archive_entry_free(ae);
-      if (hasData && src.Size() > 0 &&
-          archive_write_data(a, src.Data(), src.Size()) != static_cast<la_ssize_t>(src.Size())) {
-        result = kErrCannotWrite;
-        break;
+      if (hasData) {
+        // A piece at a time, and exactly the size the header gave.
+        uint64_t left = src.Size();
+        int rc = src.Stream([&](const unsigned char* p, size_t n) {
+          n = static_cast<size_t>(std::min<uint64_t>(n, left));
+          left -= n;
+          return n == 0 || archive_write_data(a, p, n) == static_cast<la_ssize_t>(n);
+        });
+        if (rc == kOk && left > 0) rc = kErrCannotRead;  // the file shrank meanwhile
+        if (rc == kErrCannotRead) rep.Utf8Line("tar: cannot read " + it.disk);
+        if (rc != kOk) {
+          result = rc;
+          break;
+        }
       }
       // The report is CP932: a character it lacks shows as "?" there.
       rep.Line("a " + (ok ? NameToCp932(it.stored) : Utf8ToCp932(it.stored)) + (it.isDir ? "/" : ""));

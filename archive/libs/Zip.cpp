@@ -297,20 +297,6 @@ struct Central {
   std::string record;  // the central entry, offset patched on write
 };
 
-bool Deflate(const unsigned char* data, size_t n, int level, std::string& out) {
-  z_stream zs{};
-  if (deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-  out.resize(deflateBound(&zs, static_cast<uLong>(n)) + 16);
-  zs.next_in = const_cast<Bytef*>(data);
-  zs.avail_in = static_cast<uInt>(n);
-  zs.next_out = reinterpret_cast<Bytef*>(out.data());
-  zs.avail_out = static_cast<uInt>(out.size());
-  int r = deflate(&zs, Z_FINISH);
-  out.resize(zs.total_out);
-  deflateEnd(&zs);
-  return r == Z_STREAM_END;
-}
-
 }  // namespace
 
 int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& items,
@@ -387,26 +373,6 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
       rep.Line("Warning: name stored as UTF-8: " + NameToCp932(it.stored));
     }
     if (it.isDir) name += '/';
-    std::string packed;
-    uint32_t crc = 0;
-    uint16_t method = 0;
-    uint64_t size = 0;
-    InputFile src;
-    if (!it.isDir) {
-      if (!src.Open(it.disk)) {
-        rep.Utf8Line("Cannot read " + it.disk);
-        return kErrFileOpen;
-      }
-      size = src.Size();
-      if (size >= 0xFFFFFFFFull) {
-        rep.Utf8Line("File too large: " + it.disk);
-        return kErrNotSupport;
-      }
-      crc = Crc32(0, src.Data(), size);
-      if (opt.level > 0 && size > 0 && Deflate(src.Data(), size, opt.level, packed) && packed.size() < size)
-        method = 8;
-    }
-    uint64_t psize = method == 8 ? packed.size() : size;
     uint16_t date, time;
     UnixToDos(it.mtime, date, time);
     uint64_t offset = out.Written();
@@ -414,6 +380,20 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
       rep.Line("Archive too large.");
       return kErrNotSupport;
     }
+    SourceFile src;
+    if (!it.isDir) {
+      if (!src.Open(it.disk)) {
+        rep.Utf8Line("Cannot read " + it.disk);
+        return kErrFileOpen;
+      }
+      if (src.Size() >= 0xFFFFFFFFull) {
+        rep.Utf8Line("File too large: " + it.disk);
+        return kErrNotSupport;
+      }
+    }
+    uint16_t method = !it.isDir && opt.level > 0 && src.Size() > 0 ? 8 : 0;
+    // The sizes and CRC are known once the data is through: the header goes
+    // out with zeros and is mended afterwards, so no file is held whole.
     std::string lh;
     Put32(lh, kLocalSig);
     Put16(lh, 20);
@@ -421,14 +401,44 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     Put16(lh, method);
     Put16(lh, time);
     Put16(lh, date);
-    Put32(lh, crc);
-    Put32(lh, static_cast<uint32_t>(psize));
-    Put32(lh, static_cast<uint32_t>(size));
+    Put32(lh, 0);
+    Put32(lh, 0);
+    Put32(lh, 0);
     Put16(lh, static_cast<uint16_t>(name.size()));
     Put16(lh, 0);
     lh += name;
-    bool ok = out.Write(lh) && (method == 8 ? out.Write(packed) : out.Write(src.Data(), size));
-    if (!ok) return kErrCannotWrite;
+    if (!out.Write(lh)) return kErrCannotWrite;
+    const uint64_t dataStart = out.Written();
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    if (!it.isDir) {
+      Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
+      int rc = method == 8 ? DeflateFile(src, opt.level, -15, sink, crc, size) : StoreFile(src, sink, crc, size);
+      if (rc == kOk && method == 8 && out.Written() - dataStart >= size) {
+        // Packing did not pay: the same bytes stored instead.
+        method = 0;
+        rc = out.Truncate(dataStart) ? StoreFile(src, sink, crc, size) : kErrCannotWrite;
+      }
+      if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + it.disk);
+      if (rc != kOk) return rc;
+      if (size >= 0xFFFFFFFFull) {
+        rep.Utf8Line("File too large: " + it.disk);
+        return kErrNotSupport;
+      }
+    }
+    const uint64_t psize = out.Written() - dataStart;
+    if (psize >= 0xFFFFFFFFull) {
+      rep.Line("Archive too large.");
+      return kErrNotSupport;
+    }
+    std::string fix;
+    Put16(fix, method);
+    Put16(fix, time);
+    Put16(fix, date);
+    Put32(fix, crc);
+    Put32(fix, static_cast<uint32_t>(psize));
+    Put32(fix, static_cast<uint32_t>(size));
+    if (!out.Patch(offset + 8, fix)) return kErrCannotWrite;
     std::string ce;
     Put32(ce, kCentralSig);
     Put16(ce, 20);  // made by MS-DOS, version 2.0
