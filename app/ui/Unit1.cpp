@@ -43,7 +43,6 @@
 #include "host/ui/Job.h"
 #include "app/ui/InputDialog.h"
 #include "app/ui/FolderDialog.h"
-#include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
 #include "codec/UnicodePane.h"
@@ -176,6 +175,19 @@ void TForm1::BuildLayout() {
   FileView1->setAllColumnsShowFocus(true);
   FileView1->setMouseTracking(true);
   rtl->addWidget(FileView1);
+  // The icons and list styles: the same model and selection.
+  FileIconView1 = new QListView(PanelRT);
+  FileIconView1->setObjectName("FileIconView1");
+  FileIconView1->setModel(FileModel);
+  FileIconView1->setSelectionModel(FileView1->selectionModel());
+  FileIconView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Whole rows, as in the details view: after a view change the details
+  // view shows the same selection across all its columns.
+  FileIconView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  FileIconView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  FileIconView1->setMouseTracking(true);
+  FileIconView1->hide();
+  rtl->addWidget(FileIconView1);
 
   PanelRB = new QWidget(Splitter3);
   PanelRB->setObjectName("PanelRB");
@@ -271,6 +283,8 @@ void TForm1::BuildLayout() {
 
   FileView1->installEventFilter(this);
   FileView1->viewport()->installEventFilter(this);
+  FileIconView1->installEventFilter(this);
+  FileIconView1->viewport()->installEventFilter(this);
   FolderView1->installEventFilter(this);
 
   NewSummaryWatcher();
@@ -477,7 +491,9 @@ void TForm1::BuildMenus() {
   });
   Mmousepoint = AddOption(Moption, cmd::Mmousepoint, "マウスポインタ表示(&H)", false, [this](bool on) {
     Settings.hottrack = on;
+    // Hot tracking covers both views.
     FileView1->setAttribute(Qt::WA_Hover, on);
+    FileIconView1->setAttribute(Qt::WA_Hover, on);
     SetSBarRPanel(5, on ? "MP" : "");
   });
   Mtoolbar = AddOption(Moption, cmd::Mtoolbar, "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
@@ -563,6 +579,9 @@ void TForm1::BuildMenus() {
   PopupMenu2->setObjectName("PopupMenu2");
   PopupMenu3 = new QMenu(this);
   PopupMenu3->setObjectName("PopupMenu3");
+  // The browse subsystem fills the file list's pop-up.
+  FileListPopup = new QMenu(this);
+  FileListPopup->setObjectName("FileContextMenu");
   RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(RichEdit1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(p)); });
@@ -602,7 +621,9 @@ void TForm1::ApplyFonts() {
 
 void TForm1::ApplyViewStyle(int style) {
   Settings.icon = (style >= 1 && style <= 4) ? style : 3;
-  ApplyFileViewStyle(this, Settings.icon);
+  // The browse subsystem's style command sets the views, check and button.
+  const CommandName styles[] = {cmd::Micon1, cmd::Micon2, cmd::Micon3, cmd::Micon4};
+  commands_->Trigger(styles[Settings.icon - 1]);
 }
 
 // ---------------------------------------------------------------- state
@@ -706,6 +727,7 @@ bool TForm1::LoadSettings() {
   }
   Settings.menu["Mmousepoint"] = Settings.hottrack;
   FileView1->setAttribute(Qt::WA_Hover, Settings.hottrack);
+  FileIconView1->setAttribute(Qt::WA_Hover, Settings.hottrack);
   SetSBarRPanel(5, Settings.hottrack ? "MP" : "");
   SetSBarRPanel(3, Settings.Menu("Mrtf") ? "RTF" : "");
   RealTimeMode = Mdisp->isChecked();
@@ -888,7 +910,8 @@ bool TForm1::SelectFileByName(const std::string& name) {
   int row = FileModel->RowOfName(name, true);
   if (row < 0) return false;
   QModelIndex idx = FileModel->index(row, 0);
-  QAbstractItemView* view = ActiveFileView(this);
+  QAbstractItemView* view = FileIconView1->isVisible() ? static_cast<QAbstractItemView*>(FileIconView1)
+                                                       : static_cast<QAbstractItemView*>(FileView1);
   view->setFocus();
   FileView1->selectionModel()->setCurrentIndex(
       idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -1350,13 +1373,13 @@ void TForm1::SyncHeldKeys(Qt::KeyboardModifiers mods) {
 void TForm1::SyncHeldKeysWithKeyboard() { SyncHeldKeys(QGuiApplication::queryKeyboardModifiers()); }
 
 bool TForm1::eventFilter(QObject* obj, QEvent* e) {
-  const bool listPort = obj == FileView1->viewport() || (FileIconView1 && obj == FileIconView1->viewport());
+  const bool listPort = obj == FileView1->viewport() || obj == FileIconView1->viewport();
   if (listPort && (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick)) {
     // A click says what is held now, whatever key events went elsewhere.
     SyncHeldKeys(static_cast<QMouseEvent*>(e)->modifiers());
     return false;
   }
-  if (obj == FileView1 || obj == FolderView1 || (FileIconView1 && obj == FileIconView1)) {
+  if (obj == FileView1 || obj == FolderView1 || obj == FileIconView1) {
     if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
       // A modifier released while a menu or another window had the
       // keyboard sends its release elsewhere.
@@ -1370,7 +1393,7 @@ bool TForm1::eventFilter(QObject* obj, QEvent* e) {
       } else if (k->modifiers() == Qt::NoModifier && k->key() == Qt::Key_Escape) {
         close();
         return true;
-      } else if (BrowseKeyPress(this, obj, k)) {
+      } else if (paneKeyHandler_ && paneKeyHandler_(obj, k)) {
         return true;
       }
     } else if (e->type() == QEvent::KeyRelease) {

@@ -180,6 +180,21 @@ void Transfer(IHost& h, bool move) {
   Apply(h, r);
 }
 
+// ---- drops ----
+
+// A drop reloads the list and tells; the selection and the folder stay.
+void CopyAsDrop(IHost& h, const std::function<CommandReport(TSHFOP&)>& run) {
+  CommandReport r;
+  if (!RunFileOpJob(h, "ファイルのコピー", run, r)) {
+    h.RefreshAll();
+    return;
+  }
+  if (!r.ok && r.kind == MessageKind::None) return;  // an ignored drop changes nothing
+  r.gotoFolder.clear();
+  r.selectName.clear();
+  Apply(h, r);
+}
+
 // ---- delete ----
 
 void Delete(IHost& h, bool forGood) {
@@ -447,6 +462,18 @@ void CopyPath(IHost& h) {
 }
 
 }  // namespace
+
+void CopyFilesInto(IHost& h, const std::vector<std::string>& sources, const std::string& target) {
+  if (sources.empty()) return;
+  FileCommandContext ctx = Context(h);
+  CopyAsDrop(h, [&](TSHFOP& op) { return RunCopy(op, ctx, sources, target); });
+}
+
+void CopyDroppedFiles(IHost& h, const std::vector<std::string>& dropped) {
+  FileCommandContext ctx = Context(h);
+  if (!ctx.dragdrop || dropped.empty()) return;
+  CopyAsDrop(h, [&](TSHFOP& op) { return RunDrop(op, ctx, dropped); });
+}
 
 TFileOpsController::TFileOpsController(IHost& h, QObject* owner)
     : QObject(owner), host(h), systemTrash_(std::make_unique<FreedesktopTrash>()) {

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "fileops/SHFOP.h"
 #include "platform/DosAttributes.h"
@@ -39,3 +41,11 @@ class TFileOpsController : public QObject {
 TFileOpsController* FileOpsControllerOf(QObject* window);
 
 void InstallFileOpsCommands(IHost& host);
+
+// Copies files into a folder as the copy command does (a job with its
+// progress and its question for existing names, then its messages); the
+// list is reloaded and the folder shown stays.
+void CopyFilesInto(IHost& host, const std::vector<std::string>& sources, const std::string& target);
+// Files dropped on the window: copied into the folder shown the same way,
+// unless the drop option is off or the first already lies there.
+void CopyDroppedFiles(IHost& host, const std::vector<std::string>& dropped);

@@ -115,10 +115,10 @@ class FileOpsUiTest : public QObject {
       QModelIndex i = f->FileModel->index(r, 0);
       sel->setCurrentIndex(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    ActiveFileView(f)->setFocus();
+    ActiveFileView(*f)->setFocus();
   }
   static void Key(TForm1* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(ActiveFileView(f), key, mods);
+    QTest::keyClick(ActiveFileView(*f), key, mods);
   }
   static QString SelectedName(TForm1* f) {
     return QString::fromStdString(fs::path(f->SelectedPath).filename().string());
