@@ -21,7 +21,7 @@ void TForm1::InstallSubsystemCommands() {
   InstallLineCommands(*this);
   InstallSearchCommands(*this);
   InstallGrepCommands(this);
-  InstallBrowseCommands(this);
+  InstallBrowseCommands(*this);
   InstallFileOpsCommands(*this);
   InstallHexDumpCommands(*this);
   InstallPictureCommands(*this);

@@ -158,9 +158,9 @@ class TForm1 : public QMainWindow, public IHost {
   // A subsystem's own preview of the selected file (true: handled).
   std::function<bool()> PreviewOverride;
   void SetPreviewOverride(std::function<bool()> override) override { PreviewOverride = std::move(override); }
-  void ShowSelectedFile();
+  void ShowSelectedFile() override;
   void ShowFileInfo();
-  void ShowFolderSummary(bool withBlanks);
+  void ShowFolderSummary(bool withBlanks) override;
   void ToggleEditView();  // MeditView1 / SBeditview
   // The picture of SelectedPath in the preview area; false when it does
   // not decode. ReleasePicture lets the pane fill the area again.
@@ -173,7 +173,7 @@ class TForm1 : public QMainWindow, public IHost {
   QString InfoLine() const override;
   void SetSBarRPanel(int panel, const QString& text);
   QString SBarRPanel(int panel) const;
-  void SetStatusPanel(int panel, const QString& text);
+  void SetStatusPanel(int panel, const QString& text) override;
   QString StatusPanel(int panel) const;
 
   // Adds a named command to a menu; the whole-menu pop-up shows the same
@@ -212,6 +212,19 @@ class TForm1 : public QMainWindow, public IHost {
   void NoteSavedFile(const std::string& path) override;
   int PictureZoom() const override { return Settings.zoom; }
   void SetPictureZoom(int percent) override { Settings.zoom = percent; }
+  QComboBox* DriveCombo() override { return ComboView1; }
+  QTreeView* FolderTree() override { return FolderView1; }
+  QFileSystemModel* FolderTreeModel() override { return FolderModel; }
+  QTreeView* FileListView() override { return FileView1; }
+  QListView* FileIconView() override { return FileIconView1; }
+  TFileListModel* FileListModel() override { return FileModel; }
+  bool IsPreviewEnabled() const override { return PreviewEnabled; }
+  void SetPreviewEnabled(bool on) override { PreviewEnabled = on; }
+  int FileViewStyle() const override { return Settings.icon; }
+  void RememberFileViewStyle(int style) override { Settings.icon = style; }
+  void SetPaneKeyHandler(std::function<bool(QObject*, QKeyEvent*)> handler) override {
+    paneKeyHandler_ = std::move(handler);
+  }
   // Hints "short|long" become a short tool tip and a long status tip.
   void SplitHints();
   // Loads the LHA library for its version; 0 when it is missing.
@@ -271,6 +284,7 @@ class TForm1 : public QMainWindow, public IHost {
   void SyncHeldKeysWithKeyboard();
 
   std::unique_ptr<TCommandRegistry> commands_;
+  std::function<bool(QObject*, QKeyEvent*)> paneKeyHandler_;
   QLabel* sbarR_[7] = {};
   QLabel* status_[5] = {};
   QString infoText_;

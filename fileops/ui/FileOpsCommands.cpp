@@ -198,6 +198,21 @@ bool TransferInto(IHost& h, const std::vector<std::string>& paths, const std::st
   return r.ok;
 }
 
+// ---- drops ----
+
+// A drop reloads the list and tells; the selection and the folder stay.
+void CopyAsDrop(IHost& h, const std::function<CommandReport(TSHFOP&)>& run) {
+  CommandReport r;
+  if (!RunFileOpJob(h, "ファイルのコピー", run, r)) {
+    h.RefreshAll();
+    return;
+  }
+  if (!r.ok && r.kind == MessageKind::None) return;  // an ignored drop changes nothing
+  r.gotoFolder.clear();
+  r.selectName.clear();
+  Apply(h, r);
+}
+
 // ---- delete ----
 
 void Delete(IHost& h, bool forGood) {
@@ -517,6 +532,18 @@ void AddButtons(IHost& host) {
 
 bool TransferPathsInto(IHost& host, const std::vector<std::string>& paths, const std::string& folder, bool move) {
   return TransferInto(host, paths, folder, move);
+}
+
+void CopyFilesInto(IHost& h, const std::vector<std::string>& sources, const std::string& target) {
+  if (sources.empty()) return;
+  FileCommandContext ctx = Context(h);
+  CopyAsDrop(h, [&](TSHFOP& op) { return RunCopy(op, ctx, sources, target); });
+}
+
+void CopyDroppedFiles(IHost& h, const std::vector<std::string>& dropped) {
+  FileCommandContext ctx = Context(h);
+  if (!ctx.dragdrop || dropped.empty()) return;
+  CopyAsDrop(h, [&](TSHFOP& op) { return RunDrop(op, ctx, dropped); });
 }
 
 TFileOpsController::TFileOpsController(IHost& h, QObject* owner)

@@ -49,3 +49,10 @@ void InstallFileOpsCommands(IHost& host);
 // True when every item was done.
 bool TransferPathsInto(IHost& host, const std::vector<std::string>& paths, const std::string& folder,
                        bool move = false);
+// Copies files into a folder as the copy command does (a job with its
+// progress and its question for existing names, then its messages); the
+// list is reloaded and the folder shown stays.
+void CopyFilesInto(IHost& host, const std::vector<std::string>& sources, const std::string& target);
+// Files dropped on the window: copied into the folder shown the same way,
+// unless the drop option is off or the first already lies there.
+void CopyDroppedFiles(IHost& host, const std::vector<std::string>& dropped);

@@ -21,6 +21,13 @@ class QToolBar;
 class QWidget;
 class TRichEdit;
 class TCommandRegistry;
+class QComboBox;
+class QFileSystemModel;
+class QKeyEvent;
+class QListView;
+class QObject;
+class QTreeView;
+class TFileListModel;
 
 enum class TMsgKind { Information, Warning, Error, Confirmation };
 enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
@@ -99,4 +106,25 @@ class IHost {
   // The picture zoom in percent, 0 for the whole picture.
   virtual int PictureZoom() const = 0;
   virtual void SetPictureZoom(int percent) = 0;
+  // ---- the browsing panes: the main window owns the widgets, the browse
+  // subsystem their behaviour ----
+  virtual QComboBox* DriveCombo() = 0;                // ComboView1
+  virtual QTreeView* FolderTree() = 0;                // FolderView1
+  virtual QFileSystemModel* FolderTreeModel() = 0;
+  virtual QTreeView* FileListView() = 0;              // FileView1, the details view
+  virtual QListView* FileIconView() = 0;              // FileIconView1: icons and list styles
+  virtual TFileListModel* FileListModel() = 0;        // both list views show it
+  // Off while a navigation or Shift+arrows moves the selection: the list's
+  // selection changes do not preview.
+  virtual bool IsPreviewEnabled() const = 0;
+  virtual void SetPreviewEnabled(bool on) = 0;
+  // 1 large icons, 2 small icons, 3 list, 4 details; kept for the settings file.
+  virtual int FileViewStyle() const = 0;
+  virtual void RememberFileViewStyle(int style) = 0;
+  virtual void ShowSelectedFile() = 0;                // the file whatever the mode
+  virtual void ShowFolderSummary(bool withBlanks) = 0;
+  virtual void SetStatusPanel(int panel, const QString& text) = 0;  // StatusBar1
+  // A key in the folder tree or the file list, after the window's own keys
+  // (held modifiers, Escape); true: consumed.
+  virtual void SetPaneKeyHandler(std::function<bool(QObject* view, QKeyEvent* key)> handler) = 0;
 };

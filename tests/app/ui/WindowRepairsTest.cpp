@@ -80,8 +80,8 @@ class WindowRepairsTest : public QObject {
   void keysMoveAndPreviewInEveryViewStyle() {
     auto f = Open(folder_);
     for (int style = 1; style <= 4; ++style) {
-      ApplyFileViewStyle(f.get(), style);
-      QAbstractItemView* v = ActiveFileView(f.get());
+      ApplyFileViewStyle(*f, style);
+      QAbstractItemView* v = ActiveFileView(*f);
       v->setFocus();
       QTest::keyClick(v, Qt::Key_Home);
       // The first item is the folder: selected, nothing to preview.
@@ -104,7 +104,7 @@ class WindowRepairsTest : public QObject {
 
   void aMenuOpenedWithAltDoesNotStopPreviews() {
     auto f = Open(folder_ + "a.txt");
-    QAbstractItemView* v = ActiveFileView(f.get());
+    QAbstractItemView* v = ActiveFileView(*f);
     v->setFocus();
     QTest::keyPress(v, Qt::Key_Alt, Qt::AltModifier);
     QVERIFY(f->AltHeld);
@@ -254,7 +254,7 @@ class WindowRepairsTest : public QObject {
     auto f = Open(folder_);
     QCOMPARE(f->minimumSize(), QSize(640, 420));
     QCOMPARE(f->ToolBar1->actions().last()->objectName(), QString("ToolButton2"));
-    ApplyFileViewStyle(f.get(), 4);
+    ApplyFileViewStyle(*f, 4);
     QTest::qWait(10);
     QHeaderView* h = f->FileView1->header();
     const QFontMetrics fm(f->FileView1->font());

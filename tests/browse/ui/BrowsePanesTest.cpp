@@ -31,8 +31,11 @@
 #include "browse/ui/DriveDialog.h"
 #include "browse/ui/SortDialog.h"
 #include "edit/ui/RichEdit.h"
+#include "fileops/ui/FileOpsCommands.h"
+#include "fileops/ui/FileOpsDialogs.h"
 
 namespace fs = std::filesystem;
+using navirt::ConflictAnswer;
 
 class BrowsePanesTest : public QObject {
   Q_OBJECT
@@ -60,6 +63,24 @@ class BrowsePanesTest : public QObject {
     QStringList out;
     for (int r = 0; r < f->FileModel->rowCount(); ++r) out << QString::fromStdString(f->FileModel->Entry(r).name);
     return out;
+  }
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  }
+  // Answers the question about an existing name; counts the questions.
+  void AnswerConflicts(TForm1* f, ConflictAnswer& answer, int& asked) {
+    f->dialogHook = [&answer, &asked](QDialog& d) {
+      auto* c = dynamic_cast<TConflictDialog*>(&d);
+      if (!c) return int(QDialog::Rejected);
+      ++asked;
+      QPushButton* b = answer == ConflictAnswer::Skip       ? c->BSkip
+                       : answer == ConflictAnswer::KeepBoth ? c->BKeepBoth
+                       : answer == ConflictAnswer::Overwrite ? c->BOverwrite
+                                                             : c->BCancel;
+      b->click();
+      return d.result();
+    };
   }
   // Answers the input dialog with a text and remembers its caption.
   void Answer(TForm1* f, const QString& text) {
@@ -144,23 +165,23 @@ class BrowsePanesTest : public QObject {
 
   void upRootAndEnterWithTheKeys() {
     auto f = Open();
-    QAbstractItemView* list = ActiveFileView(f.get());
+    QAbstractItemView* list = ActiveFileView(*f);
     QVERIFY(f->SelectFileByName("zfolder"));
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "zfolder/"));
     // The first item is selected and focused after going there.
     QCOMPARE(QString::fromStdString(f->SelectedPath), QString::fromStdString(folder_ + "zfolder/deeper"));
-    QTest::keyClick(ActiveFileView(f.get()), Qt::Key_Backspace);
+    QTest::keyClick(ActiveFileView(*f), Qt::Key_Backspace);
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
     // Enter on a file is passed on: the folder stays.
     QVERIFY(f->SelectFileByName("b.txt"));
-    QTest::keyClick(ActiveFileView(f.get()), Qt::Key_Return);
+    QTest::keyClick(ActiveFileView(*f), Qt::Key_Return);
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
     // Root, then up from the root stays at the root.
-    QTest::keyClicks(ActiveFileView(f.get()), "\\");
+    QTest::keyClicks(ActiveFileView(*f), "\\");
     QCOMPARE(f->CurrentFolder.substr(0, 1), std::string("/"));
-    NavigateTo(f.get(), "/");
-    GoUp(f.get());
+    NavigateTo(*f, "/");
+    GoUp(*f);
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
   }
 
@@ -171,15 +192,15 @@ class BrowsePanesTest : public QObject {
     Answer(f.get(), "3");
     // ﾏ (CF) typed in kana mode is J: jump to a line.
     QKeyEvent kana(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0xFF8F)));
-    QApplication::sendEvent(ActiveFileView(f.get()), &kana);
+    QApplication::sendEvent(ActiveFileView(*f), &kana);
     QCOMPARE(dialogs_.value(0), QString("指定行へジャンプ"));
     QCOMPARE(f->RichEdit1->CaretLine(), 3);
     // W and ﾃ (C3) both open the mask dialog; Y does nothing.
     Answer(f.get(), "*");
-    QTest::keyClicks(ActiveFileView(f.get()), "w");
+    QTest::keyClicks(ActiveFileView(*f), "w");
     QKeyEvent kanaW(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0xFF83)));
-    QApplication::sendEvent(ActiveFileView(f.get()), &kanaW);
-    QTest::keyClicks(ActiveFileView(f.get()), "y");
+    QApplication::sendEvent(ActiveFileView(*f), &kanaW);
+    QTest::keyClicks(ActiveFileView(*f), "y");
     QCOMPARE(dialogs_.size(), 3);
     QCOMPARE(dialogs_.value(2), QString("拡張子の指定"));
     // The key list of the pop-up carries the same commands.
@@ -213,7 +234,7 @@ class BrowsePanesTest : public QObject {
       dlg->DriveButtons.front()->click();
       return dlg->result();
     };
-    NavigateTo(f.get(), folder_);
+    NavigateTo(*f, folder_);
     f->ActionNamed("Mdrivem")->trigger();
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
   }
@@ -228,7 +249,7 @@ class BrowsePanesTest : public QObject {
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QCOMPARE(f->RichEdit1->Text(), std::string("content"));
     // Renaming the folder being shown in the tree: the folder follows.
-    NavigateTo(f.get(), folder_ + "zfolder");
+    NavigateTo(*f, folder_ + "zfolder");
     QModelIndex node = f->FolderModel->index(QString::fromStdString(folder_ + "zfolder"));
     QVERIFY(node.isValid());
     QVERIFY(f->FolderModel->setData(node, "yfolder"));
@@ -304,18 +325,76 @@ class BrowsePanesTest : public QObject {
     f->ActionNamed("Mfilenamefull")->trigger();
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(1)), QString::fromStdString(folder_ + "a.BMP"));
     // Files dropped on the window are copied into the folder shown.
+    f->ActionNamed("Mdragdrop1")->setChecked(true);
     std::string outside = tmp_.path().toStdString() + "/outside.txt";
     std::ofstream(outside) << "dropped";
-    CopyDroppedFiles(f.get(), {outside}, f->CurrentFolder);
+    CopyDroppedFiles(*f, {outside});
     QVERIFY(fs::exists(folder_ + "outside.txt"));
     QCOMPARE(messages_.value(0), QString("1個のファイルをコピーしました。"));
-    // Again: the name exists, nothing is overwritten.
+    // Again: the name exists and the copy asks, as the copy command does.
+    // Cancel: nothing is overwritten.
     std::ofstream(outside) << "changed";
-    CopyDroppedFiles(f.get(), {outside}, f->CurrentFolder);
+    ConflictAnswer answer = ConflictAnswer::Cancel;
+    int asked = 0;
+    AnswerConflicts(f.get(), answer, asked);
+    CopyDroppedFiles(*f, {outside});
+    QCOMPARE(asked, 1);
     QVERIFY(messages_.value(1).startsWith("コピーできませんでした。"));
-    std::ifstream in(folder_ + "outside.txt");
-    std::string kept((std::istreambuf_iterator<char>(in)), {});
-    QCOMPARE(QString::fromStdString(kept), QString("dropped"));
+    QCOMPARE(ReadFile(folder_ + "outside.txt"), std::string("dropped"));
+    // Keep both: the dropped file arrives under a new name.
+    answer = ConflictAnswer::KeepBoth;
+    CopyDroppedFiles(*f, {outside});
+    QCOMPARE(asked, 2);
+    QCOMPARE(ReadFile(folder_ + "outside.txt"), std::string("dropped"));
+    QCOMPARE(ReadFile(folder_ + "outside (2).txt"), std::string("changed"));
+  }
+
+  void listSelectionDraggedToATreeFolderIsCopiedThere() {
+    Write("zfolder/b.txt", "older b");
+    auto f = Open();
+    QItemSelectionModel* sel = f->FileView1->selectionModel();
+    sel->clearSelection();
+    for (const char* name : {"b.txt", "c.jpg"})
+      sel->select(f->FileModel->index(f->FileModel->RowOfName(name, false), 0),
+                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ConflictAnswer answer = ConflictAnswer::Skip;
+    int asked = 0;
+    AnswerConflicts(f.get(), answer, asked);
+    DropSelectionOnFolder(*f, folder_ + "zfolder/");
+    // b.txt exists there: asked and skipped; c.jpg copied. The folder shown
+    // and the tree's selection stay.
+    QCOMPARE(asked, 1);
+    QCOMPARE(ReadFile(folder_ + "zfolder/b.txt"), std::string("older b"));
+    QCOMPARE(ReadFile(folder_ + "zfolder/c.jpg"), std::string(9, 'c'));
+    QCOMPARE(messages_.value(0), QString("2個のファイルをコピーしました。"));
+    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    QCOMPARE(f->FolderModel->filePath(f->FolderView1->currentIndex()) + "/", QString::fromStdString(folder_));
+    // On the folder shown, or beside every node: nothing copied, a warning.
+    messages_.clear();
+    QVERIFY(f->SelectFileByName("noext"));
+    DropSelectionOnFolder(*f, folder_);
+    DropSelectionOnFolder(*f, "");
+    QCOMPARE(messages_, QStringList({"コピーできませんでした。", "コピーできませんでした。"}));
+    QVERIFY(!fs::exists(folder_ + "zfolder/noext"));
+    // A drag from another program over a node of the tree is the window's
+    // drop: the file goes to the folder shown, not to the node's folder.
+    f->ActionNamed("Mdragdrop1")->setChecked(true);
+    std::string outside = tmp_.path().toStdString() + "/over-tree.txt";
+    std::ofstream(outside) << "x";
+    QModelIndex node = f->FolderModel->index(QString::fromStdString(folder_ + "zfolder"));
+    f->FolderView1->expand(f->FolderView1->currentIndex());
+    QTRY_VERIFY(!f->FolderView1->visualRect(node).isEmpty());
+    QPoint at = f->FolderView1->visualRect(node).center();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(outside))});
+    QWidget* port = f->FolderView1->viewport();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(port, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(port, &drop);
+    QVERIFY(!fs::exists(folder_ + "zfolder/over-tree.txt"));
+    QVERIFY(fs::exists(folder_ + "over-tree.txt"));
+    QCOMPARE(messages_.value(2), QString("1個のファイルをコピーしました。"));
   }
 };
 

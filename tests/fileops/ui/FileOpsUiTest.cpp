@@ -123,10 +123,10 @@ class FileOpsUiTest : public QObject {
       QModelIndex i = f->FileModel->index(r, 0);
       sel->setCurrentIndex(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    ActiveFileView(f)->setFocus();
+    ActiveFileView(*f)->setFocus();
   }
   static void Key(TForm1* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(ActiveFileView(f), key, mods);
+    QTest::keyClick(ActiveFileView(*f), key, mods);
   }
   static QString Pane(TForm1* f) { return QString::fromStdString(Cp932ToUtf8(f->PaneText())); }
   // Answers the input box with text, remembering its caption, prompt and preset.

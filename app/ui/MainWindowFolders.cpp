@@ -1,0 +1,187 @@
+// The main window's folders: the tree and list refills, going to a folder,
+// selecting a file, and the folder summary walked off the window's thread.
+#include "app/ui/Unit1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QFutureWatcher>
+#include <QListView>
+#include <QTreeView>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "browse/ui/FileListModel.h"
+#include "edit/ui/RichEdit.h"
+#include "platform/FileInfo.h"
+#include "platform/Paths.h"
+#include "preview/InfoLine.h"
+
+using namespace navirt;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+}  // namespace
+
+void TForm1::NewSummaryWatcher() {
+  summaryWatcher_ = new QFutureWatcher<FolderFigures>(this);
+  connect(summaryWatcher_, &QFutureWatcherBase::finished, this, [this] {
+    FolderFigures f = summaryWatcher_->result();
+    if (!f.complete) return;
+    summaryFigures_ = f;
+    summaryReady_ = true;
+    if (summaryPending_) {
+      summaryPending_ = false;
+      ShowSummaryFigures(f, summaryWithBlanks_);
+    }
+  });
+}
+
+std::vector<std::string> TForm1::HostSelectedPaths() const {
+  std::vector<std::string> out;
+  for (int r : SelectedFileRows(FileView1->selectionModel())) out.push_back(FileModel->PathOf(r));
+  return out;
+}
+
+void TForm1::RefreshViews() {
+  bool was = PreviewEnabled;
+  PreviewEnabled = false;
+  std::string keep = CurrentFolder;
+  FileModel->SetFolder(keep);
+  ShowCurrentFolderInTree();
+  ComboView1->setEditText(Q(keep));
+  SelectedPath.clear();
+  // A refill drops the selection without a selection change.
+  SetStatusPanel(3, QString("%1 個選択").arg(SelectedFileRows(FileView1->selectionModel()).size()));
+  // What the folder holds may have changed (a save, a copy).
+  if (summaryFolder_ == CurrentFolder && !SummaryRunning()) {
+    summaryReady_ = false;
+    summaryFolder_.clear();
+  }
+  (void)was;
+  PreviewEnabled = true;
+}
+
+void TForm1::ShowCurrentFolderInTree() {
+  const std::string& f = CurrentFolder;
+  QModelIndex idx = FolderModel->index(Q(f.size() > 1 && f.back() == '/' ? f.substr(0, f.size() - 1) : f));
+  if (!idx.isValid()) return;
+  navigating_ = true;
+  FolderView1->setCurrentIndex(idx);
+  FolderView1->selectionModel()->select(idx, QItemSelectionModel::ClearAndSelect);
+  FolderView1->scrollTo(idx);
+  navigating_ = false;
+}
+
+void TForm1::RefreshAll() {
+  PreviewEnabled = true;
+  RealTimeMode = Mdisp->isChecked();
+  ShiftHeld = false;
+  summaryReady_ = false;  // the folder's content may have changed
+  summaryFolder_.clear();
+  RefreshViews();
+  ClearPreview();
+}
+
+void TForm1::ClearPreview() {
+  RichEdit1->Clear();
+  SetInfoLine("", InfoColor);
+}
+
+// ---------------------------------------------------------------- folders
+
+void TForm1::GoToFolder(const std::string& folder) {
+  std::string f = WithTrailingSlash(folder);
+  if (f != summaryFolder_) {
+    if (summaryCancel_) summaryCancel_->store(true);
+    summaryReady_ = false;
+    summaryPending_ = false;
+    summaryFolder_.clear();
+  }
+  bool was = PreviewEnabled;
+  PreviewEnabled = false;
+  CurrentFolder = f;
+  RefreshViews();
+  ReleasePicture();
+  ClearPreview();
+  ShowFolderSummary(false);
+  PreviewEnabled = was;
+}
+
+void TForm1::OnFolderTreeChanged() {
+  if (navigating_) return;
+  QModelIndex idx = FolderView1->currentIndex();
+  if (!idx.isValid()) return;
+  std::string path = S(FolderModel->filePath(idx));
+  if (path.empty()) return;
+  if (WithTrailingSlash(path) == CurrentFolder) return;
+  GoToFolder(path);
+}
+
+bool TForm1::SelectFileByName(const std::string& name) {
+  int row = FileModel->RowOfName(name, true);
+  if (row < 0) return false;
+  QModelIndex idx = FileModel->index(row, 0);
+  QAbstractItemView* view = FileIconView1->isVisible() ? static_cast<QAbstractItemView*>(FileIconView1)
+                                                       : static_cast<QAbstractItemView*>(FileView1);
+  view->setFocus();
+  FileView1->selectionModel()->setCurrentIndex(
+      idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view->scrollTo(idx);
+  return true;
+}
+
+void TForm1::ShowFolderSummary(bool withBlanks) {
+  if (CurrentFolder.empty()) return;
+  SetStatusPanel(0, Q(CurrentFolder));
+  if (!withBlanks) SetCurrentDirectory(CurrentFolder);
+  if (summaryFolder_ == CurrentFolder && summaryReady_) {
+    ShowSummaryFigures(summaryFigures_, withBlanks);
+    return;
+  }
+  summaryPending_ = true;
+  summaryWithBlanks_ = withBlanks;
+  if (summaryFolder_ == CurrentFolder && summaryWatcher_->isRunning()) return;
+  StartSummaryWalk();
+}
+
+void TForm1::StartSummaryWalk() {
+  if (summaryCancel_) summaryCancel_->store(true);
+  summaryCancel_ = std::make_shared<std::atomic<bool>>(false);
+  summaryFolder_ = CurrentFolder;
+  summaryReady_ = false;
+  auto cancel = summaryCancel_;
+  std::string folder = CurrentFolder;
+  // A cancelled walk still finishes its future; the new one waits for no one.
+  if (summaryWatcher_->isRunning()) {
+    summaryWatcher_->disconnect(this);
+    auto* old = summaryWatcher_;
+    connect(old, &QFutureWatcherBase::finished, old, &QObject::deleteLater);
+    NewSummaryWatcher();
+  }
+  summaryWatcher_->setFuture(QtConcurrent::run([folder, cancel] { return WalkFolder(folder, *cancel); }));
+}
+
+void TForm1::ShowSummaryFigures(const FolderFigures& f, bool withBlanks) {
+  QString count = Q(FolderCountText(f.count));
+  QString bytes = Q(FolderBytesText(f.bytes));
+  if (withBlanks) {
+    count = " " + count + " ";
+    bytes = " " + bytes + " ";
+  }
+  SetStatusPanel(1, count);
+  SetStatusPanel(2, bytes);
+  if (onSummaryShown) onSummaryShown();
+}
+
+bool TForm1::SummaryRunning() const { return summaryWatcher_ && summaryWatcher_->isRunning(); }
+
+void TForm1::WaitForSummary() {
+  while (SummaryRunning() || summaryPending_) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!SummaryRunning() && summaryPending_ && summaryReady_) break;
+  }
+  QApplication::processEvents();
+}

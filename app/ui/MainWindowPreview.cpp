@@ -1,0 +1,292 @@
+// The main window's preview: the selected file into the pane or the picture
+// area, the pane's text, the information line and the status panels.
+#include "app/ui/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+
+#include "app/ui/Icons.h"
+#include "browse/ui/FileListModel.h"
+#include "codec/DetectCode.h"
+#include "codec/UnicodePane.h"
+#include "edit/Rtf.h"
+#include "edit/ui/RichEdit.h"
+#include "host/ui/FontUtil.h"
+#include "platform/FileInfo.h"
+#include "preview/InfoLine.h"
+#include "preview/Picture.h"
+#include "preview/ReadRule.h"
+#include "preview/ui/PictureView.h"
+
+using namespace navirt;
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The code the information line names for the pane's text: a UTF-8 or
+// UTF-16 file's own code, judged on its bytes when it was loaded; else the
+// guess over the text (none for an empty one).
+std::string PaneCodeLabel(const TRichEdit* pane, const std::string& text) {
+  if (const TUnicodePane* u = pane->Unicode()) return UnicodeCodeLabel(u->Code());
+  return text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
+}
+
+}  // namespace
+
+std::string TForm1::PaneText() const { return RichEdit1->Text(); }
+
+void TForm1::NoteSavedFile(const std::string& path) {
+  Settings.fileSave = path;
+  Settings.fileDir = FolderPart(path);
+}
+
+std::vector<std::string> TForm1::PaneLines() const { return RichEdit1->Lines(); }
+
+void TForm1::SetPaneText(std::string_view bytes, TColor marker) {
+  RichEdit1->setUpdatesEnabled(false);
+  // A change of a UTF-8 or UTF-16 file's text keeps its mapping so it saves
+  // in its own code; program output is Shift_JIS text of its own.
+  std::optional<TUnicodePane> unicode;
+  if (marker == clRed && RichEdit1->Unicode()) unicode = *RichEdit1->Unicode();
+  RichEdit1->SetText(bytes, std::move(unicode));
+  RichEdit1->setUpdatesEnabled(true);
+  // A change of the file's text counts as an edit; program output does not.
+  RichEdit1->SetModified(marker == clRed);
+  SetInfoColor(marker);
+}
+
+void TForm1::SetPaneLines(const std::vector<std::string>& lines, TColor marker) {
+  RichEdit1->setUpdatesEnabled(false);
+  if (marker != clRed) RichEdit1->ForgetUnicode();
+  RichEdit1->SetLines(lines);
+  RichEdit1->setUpdatesEnabled(true);
+  RichEdit1->SetModified(marker == clRed);
+  SetInfoColor(marker);
+}
+
+// ---------------------------------------------------------------- preview
+
+void TForm1::FileView1Change() {
+  // The pane fills the preview area again; no picture stays.
+  ReleasePicture();
+  std::vector<int> rows = SelectedFileRows(FileView1->selectionModel());
+  SelectedPath = rows.empty() ? std::string() : FileModel->PathOf(rows.front());
+  if (PreviewEnabled && !ShiftHeld && !AltHeld) PreviewSelectedFile();
+  SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
+}
+
+void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded) {
+  loaded = false;
+  TIniFile ini = OpenSettings();
+  ReadSettings rs = LoadReadSettings(ini);
+  FileStat st = StatPath(path);
+  ReadMode mode = ChooseReadMode(rs, st.size, realTime);
+  if (mode == ReadMode::None) return;
+  // Both ways read the whole file; a buffered read differs only in how.
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return;
+  QAction* rtf = FindAction(cmd::Mrtf);
+  RichEdit1->SetRichMode(rtf && rtf->isChecked());
+  RichEdit1->setUpdatesEnabled(false);
+  if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) {
+    RichEdit1->SetRich(ReadRtf(bytes));
+  } else {
+    PaneLoad load = LoadForPane(bytes);
+    RichEdit1->SetText(load.text, std::move(load.unicode));
+  }
+  RichEdit1->setUpdatesEnabled(true);
+  loaded = true;
+}
+
+void TForm1::PreviewSelectedFile() {
+  if (PreviewOverride && PreviewOverride()) return;
+  if (!RealTimeMode) return;
+  SetInfoLine("", clBlack);
+  if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  FileStat st = StatPath(SelectedPath);
+  if (!st.found) return;
+  std::string pieces = InfoLinePieces1To8(SelectedPath, st);
+  RichEdit1->Clear();
+  ApplyFonts();
+  bool editMode = !RichEdit1->isReadOnly();
+  SetInfoLine(Q(pieces), editMode ? clRed : clBlack);
+  QAction* pictures = FindAction(cmd::Mgazodisp1);
+  bool picture = IsPictureFile(SelectedPath) && (!pictures || pictures->isChecked());
+  ReleasePicture();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool loaded = false;
+  std::string code;
+  std::string text;
+  if (!picture) {
+    LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
+    if (RichEdit1->LineCount() > 0) text = RichEdit1->Text();
+    code = PaneCodeLabel(RichEdit1, text);
+  }
+  std::string type = SniffFileType(FirstLine(text), SelectedPath);
+  SetInfoLine(Q(pieces + InfoLinePiece9(type, code)), InfoColor);
+  QApplication::restoreOverrideCursor();
+  ShowFolderSummary(true);
+  if (picture && !ShowPicture()) {
+    // A picture that does not decode is shown as text.
+    ReleasePicture();
+    LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
+  }
+}
+
+void TForm1::ReleasePicture() {
+  Image1->clear();
+  ScrollBox1->hide();
+  RichEdit1->setVisible(!paneHidden_);
+  PanelRBB->setAutoFillBackground(false);
+  SetSBarRPanel(6, "");
+}
+
+bool TForm1::ShowPicture() {
+  QAction* stretchItem = FindAction(cmd::Mgazostrech1);
+  bool stretchOption = !stretchItem || stretchItem->isChecked();
+  QSize pane = PanelRBB->size();
+  int zoom = Settings.zoom;
+  // A whole-picture view never needs more pixels than the pane has.
+  QSize fit = zoom == 0 && stretchOption ? pane : QSize();
+  QImage image;
+  QSize full;
+  if (!LoadPictureImage(SelectedPath, fit, image, full) || image.isNull()) return false;
+  PictureLayout l = ComputePictureLayout(full.width(), full.height(), pane.width(), pane.height(), zoom,
+                                         stretchOption, pictureStretch_);
+  if (l.width <= 0 || l.height <= 0) return false;
+  pictureStretch_ = l.stretch;
+  RichEdit1->hide();
+  QPalette pal = PanelRBB->palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  PanelRBB->setPalette(pal);
+  PanelRBB->setAutoFillBackground(true);
+  ScrollBox1->setWidgetResizable(false);
+  ScrollBox1->setBackgroundRole(QPalette::Base);
+  ScrollBox1->show();
+  if (l.autoSize) {
+    Image1->setScaledContents(false);
+    Image1->setPixmap(QPixmap::fromImage(image.size() == full ? image : image.scaled(full)));
+    Image1->resize(full);
+  } else if (l.stretch) {
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap::fromImage(image.scaled(l.width, l.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    Image1->setGeometry(l.left, l.top, l.width, l.height);
+  } else {
+    Image1->setScaledContents(false);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(QPixmap::fromImage(image.size() == full ? image : image.scaled(full)));
+    Image1->setGeometry(l.left, l.top, l.width, l.height);
+  }
+  ScrollBox1->horizontalScrollBar()->setValue(0);
+  ScrollBox1->verticalScrollBar()->setValue(0);
+  SetSBarRPanel(6, Q(PictureSizeText(full.width(), full.height())));
+  return true;
+}
+
+void TForm1::ShowSelectedFile() {
+  if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  SetInfoLine("", clBlue);
+  FileStat st = StatPath(SelectedPath);
+  std::string pieces = InfoLinePieces1To8(SelectedPath, st);
+  ApplyFonts();
+  RichEdit1->Clear();
+  SetInfoLine(Q(pieces), clBlue);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool loaded = false;
+  // On demand the file is shown whatever the mode: the user asked for it.
+  LoadPaneWithFile(SelectedPath, true, loaded);
+  std::string text = RichEdit1->LineCount() > 0 ? RichEdit1->Text() : std::string();
+  std::string code = PaneCodeLabel(RichEdit1, text);
+  SetInfoLine(Q(pieces + InfoLinePiece9(SniffFileType(FirstLine(text), SelectedPath), code)), clBlue);
+  QApplication::restoreOverrideCursor();
+  ShowFolderSummary(false);
+}
+
+void TForm1::ShowFileInfo() {
+  RichEdit1->Clear();
+  SetInfoLine("", InfoColor);
+  if (SelectedPath.empty()) return;
+  FileStat st = StatPath(SelectedPath);
+  if (!st.found) return;
+  SetInfoLine(Q(InfoLinePieces1To8(SelectedPath, st)), InfoColor);
+  ShowFolderSummary(false);
+}
+
+// ---------------------------------------------------------------- pane
+
+int TForm1::PaneHeight() const { return RichEdit1->height(); }
+
+void TForm1::ToggleEditView() {
+  if (!paneHidden_) {
+    rememberedPaneHeight_ = PanelRB->height() - PanelRBT->height() - SBarR->height();
+    RichEdit1->hide();
+    paneHidden_ = true;
+    int prbh = PanelRBT->height() + SBarR->height();
+    int total = Splitter3->height();
+    Splitter3->setSizes({total - prbh, prbh});
+    SBeditview->setText("表示する");
+    SBeditview->setToolTip("テキスト表示部分を表示します。");
+    SBeditview->setIcon(CommandIcon("view-reveal", "表"));
+    MeditView1->setText("テキスト表示を表示する(&I)");
+    MeditView1->setStatusTip("テキスト表示を表示します。");
+    if (FileView1->isVisible() && FileView1->isEnabled()) FileView1->setFocus();
+    else FolderView1->setFocus();
+  } else {
+    RichEdit1->show();
+    paneHidden_ = false;
+    int prbh = PanelRBT->height() + rememberedPaneHeight_ + SBarR->height();
+    int total = Splitter3->height();
+    Splitter3->setSizes({std::max(0, total - prbh), prbh});
+    SBeditview->setText("隠す");
+    SBeditview->setToolTip("テキスト表示部分を隠します。");
+    SBeditview->setIcon(CommandIcon("view-conceal", "隠"));
+    MeditView1->setText("テキスト表示を隠す(&I)");
+    MeditView1->setStatusTip("テキスト表示を隠します。");
+  }
+}
+
+// ---------------------------------------------------------------- labels
+
+void TForm1::SetInfoLine(const QString& text, TColor color) {
+  infoText_ = text;
+  LFilestring->setText(text);
+  SetInfoColor(color);
+}
+
+void TForm1::SetInfoColor(TColor color) {
+  InfoColor = color;
+  QPalette pal = LFilestring->palette();
+  pal.setColor(QPalette::WindowText, QColorFromTColor(color, Qt::black));
+  LFilestring->setPalette(pal);
+}
+
+QString TForm1::InfoLine() const { return infoText_; }
+
+void TForm1::FitPanel(QLabel* label, const QString& text) {
+  int w = label->fontMetrics().horizontalAdvance(" " + text + " ");
+  label->setMinimumWidth(w);
+}
+
+void TForm1::SetSBarRPanel(int panel, const QString& text) {
+  if (panel < 0 || panel > 6) return;
+  sbarR_[panel]->setText(text);
+  if (panel >= 1 && panel <= 5) FitPanel(sbarR_[panel], text);
+}
+
+QString TForm1::SBarRPanel(int panel) const { return panel >= 0 && panel <= 6 ? sbarR_[panel]->text() : QString(); }
+
+void TForm1::SetStatusPanel(int panel, const QString& text) {
+  if (panel < 0 || panel > 4) return;
+  status_[panel]->setText(text);
+  if (panel >= 1 && panel <= 3) FitPanel(status_[panel], text);
+}
+
+QString TForm1::StatusPanel(int panel) const { return panel >= 0 && panel <= 4 ? status_[panel]->text() : QString(); }

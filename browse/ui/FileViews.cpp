@@ -1,0 +1,140 @@
+#include "browse/ui/FileViews.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QHeaderView>
+#include <QListView>
+#include <QTreeView>
+#include <QUrl>
+
+#include <algorithm>
+
+#include "browse/ui/BrowseCommandIds.h"
+#include "browse/ui/FileListModel.h"
+#include "browse/ui/Navigation.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
+#include "platform/FileInfo.h"
+
+namespace {
+
+// Keeps the name column filling the details view as it resizes.
+class ColumnFitFilter : public QObject {
+ public:
+  ColumnFitFilter(IHost& h, QObject* owner) : QObject(owner), h_(h) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize || e->type() == QEvent::Show) FitFileColumns(h_);
+    return false;
+  }
+
+ private:
+  IHost& h_;
+};
+
+void SetIconStyle(QListView* v, int style) {
+  if (style == 1) {
+    v->setViewMode(QListView::IconMode);
+    v->setIconSize(QSize(32, 32));
+    v->setFlow(QListView::LeftToRight);
+    v->setGridSize(QSize(96, 72));
+    v->setWordWrap(true);
+  } else {
+    v->setViewMode(QListView::ListMode);
+    v->setIconSize(QSize(16, 16));
+    v->setGridSize(QSize());
+    v->setWordWrap(false);
+    // Small icons flow in rows, the list in columns.
+    v->setFlow(style == 2 ? QListView::LeftToRight : QListView::TopToBottom);
+  }
+  v->setWrapping(true);
+  v->setResizeMode(QListView::Adjust);
+  v->setUniformItemSizes(true);
+}
+
+// Exactly one style item checked, exactly one style button pressed.
+void ShowStyleChecked(IHost& h, int style) {
+  const CommandName items[] = {cmd::Micon1, cmd::Micon2, cmd::Micon3, cmd::Micon4};
+  const char* buttons[] = {"ToolButton13", "ToolButton22", "ToolButton27", "ToolButton28"};
+  for (int i = 0; i < 4; ++i) {
+    for (QAction* a : {h.Commands().Action(items[i]), h.HostWindow()->findChild<QAction*>(buttons[i])}) {
+      if (!a) continue;
+      QSignalBlocker b(a);
+      a->setChecked(i + 1 == style);
+    }
+  }
+}
+
+void OpenWithDesktop(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+}  // namespace
+
+void FitFileColumns(IHost& h) {
+  QTreeView* v = h.FileListView();
+  TFileListModel* model = h.FileListModel();
+  if (!v->isVisible() || model->rowCount() == 0) return;
+  QHeaderView* header = v->header();
+  int others = 0;
+  for (int c = 1; c < model->columnCount(); ++c) {
+    v->resizeColumnToContents(c);
+    others += header->sectionSize(c);
+  }
+  // The name takes what the others leave, and never less than it needs.
+  int spare = v->viewport()->width() - others;
+  v->resizeColumnToContents(0);
+  header->resizeSection(0, std::max(header->sectionSize(0), spare));
+}
+
+void ApplyFileViewStyle(IHost& h, int style) {
+  if (style < 1 || style > 4) style = 3;
+  h.RememberFileViewStyle(style);
+  QListView* icons = h.FileIconView();
+  QTreeView* details = h.FileListView();
+  if (!icons) return;
+  bool hadFocus = ActiveFileView(h)->hasFocus();
+  if (style == 4) {
+    icons->hide();
+    details->show();
+    FitFileColumns(h);
+  } else {
+    SetIconStyle(icons, style);
+    details->hide();
+    icons->show();
+  }
+  ShowStyleChecked(h, style);
+  if (hadFocus) ActiveFileView(h)->setFocus();
+  QModelIndex cur = details->selectionModel()->currentIndex();
+  if (cur.isValid()) ActiveFileView(h)->scrollTo(cur);
+}
+
+void SetUpFileViews(IHost& h) {
+  QTreeView* details = h.FileListView();
+  QListView* icons = h.FileIconView();
+  QObject* owner = h.HostWindow();
+  // Names alike at their start ("picture_sunset.bmp", ".gif", ".jpg")
+  // stay apart when the middle gives way.
+  icons->setTextElideMode(Qt::ElideMiddle);
+  details->setTextElideMode(Qt::ElideMiddle);
+  details->header()->setStretchLastSection(false);
+  QObject::connect(h.FileListModel(), &QAbstractItemModel::modelReset, owner, [&h] { FitFileColumns(h); });
+  details->viewport()->installEventFilter(new ColumnFitFilter(h, owner));
+  // Drags start only as the drag-and-drop rules allow (see DragDrop).
+  icons->setDragDropMode(QAbstractItemView::DragOnly);
+  details->setDragDropMode(QAbstractItemView::DragOnly);
+  details->setDragEnabled(false);
+  details->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+  // A folder opens in the tree; anything else with the desktop's program.
+  auto doubleClick = [&h](const QModelIndex& idx) {
+    if (!idx.isValid()) return;
+    std::string path = h.FileListModel()->PathOf(idx.row());
+    if (navirt::IsDirectory(path)) NavigateTo(h, path);
+    else OpenWithDesktop(path);
+  };
+  QObject::connect(details, &QAbstractItemView::doubleClicked, owner, doubleClick);
+  QObject::connect(icons, &QAbstractItemView::doubleClicked, owner, doubleClick);
+}
