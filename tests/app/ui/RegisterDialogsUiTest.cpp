@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <filesystem>
@@ -338,6 +339,17 @@ class RegisterDialogsUiTest : public QObject {
       QVERIFY(!a->toolTip().isEmpty());
     }
     QCOMPARE(f->ActionNamed("ToolButton30")->toolTip(), QString("エディター(E)"));
+    // The text toolbar likewise, after the pane's show/hide switch.
+    QStringList text{"SBeditview"}, onBar;
+    for (const std::string& b : navirt::ToolBar2Buttons()) text << U(b);
+    for (QAction* a : f->TextToolBar()->actions())
+      if (!a->isSeparator()) onBar << a->objectName();
+    QCOMPARE(onBar.join(" "), text.join(" "));
+    for (const QString& b : text) QVERIFY2(!f->ActionNamed(b)->icon().isNull(), qPrintable(b));
+    // Putting the buttons in order keeps the code button's own menu arrow.
+    auto* code = qobject_cast<QToolButton*>(f->TextToolBar()->widgetForAction(f->ActionNamed("ToolButton52")));
+    QVERIFY(code);
+    QCOMPARE(code->popupMode(), QToolButton::MenuButtonPopup);
 
     QVERIFY(f->SelectFileByName("note.txt"));
     f->ActionNamed("ToolButton30")->trigger();
