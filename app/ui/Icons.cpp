@@ -59,6 +59,9 @@ constexpr ButtonIcon kButtonIcons[] = {
     {"ToolButton6", "edit-rename", "改"},
     {"ToolButton40", "document-properties", "属"},
     {"ToolButton47", "utilities-terminal", "Ｄ"},
+    {"ToolButton33", "edit-find", "検"},
+    {"ToolButton53", "edit-find-replace", "置"},
+    {"ToolButton48", "applications-internet", "U"},
 };
 
 QIcon DrawnIcon(const QString& initial) {

@@ -1,7 +1,7 @@
 #pragma once
-// The main toolbar in its final order, once every subsystem has installed
-// its commands and buttons: every button in the order of the toolbar list,
-// in groups.
+// Both toolbars in their final order, once every subsystem has installed
+// its commands: buttons for commands that have none of their own yet, and
+// every button in the order of the toolbar lists, in groups.
 class IHost;
 
-void CompleteMainToolBar(IHost& host);
+void CompleteToolBars(IHost& host);

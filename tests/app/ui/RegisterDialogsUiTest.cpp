@@ -3,6 +3,7 @@
 // would click it; the settings file and the menus are checked while the
 // dialog is open and after it closes. Programs go to the recording starter.
 #include <QAction>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <filesystem>
@@ -25,6 +27,7 @@
 #include "app/ui/ApplicationDialog.h"
 #include "app/ui/FolderDialog.h"
 #include "app/ui/RegisteredCommands.h"
+#include "app/ui/ShellTree.h"
 #include "app/ui/ToolButtonDialog.h"
 #include "app/ui/Unit1.h"
 #include "host/ui/CommandTable.h"
@@ -133,8 +136,14 @@ class RegisterDialogsUiTest : public QObject {
         QCOMPARE(messages_, QStringList{U(root_ + "bin/nothing") + " は設定できませんでした。"});
         QCOMPARE(d.ListBox1->count(), 3);
         QCOMPARE(apps->actions().size(), 3);
-        // A typed path and name register as the fourth entry.
-        d.Edit1->setText(U(four));
+        // A program picked in the tree fills both fields: its path, and
+        // its name without the extension.
+        auto* tree = qobject_cast<QFileSystemModel*>(d.ShellTreeView1->model());
+        QVERIFY(tree);
+        d.ShellTreeView1->setCurrentIndex(tree->index(U(four)));
+        QCOMPARE(d.Edit1->text(), U(four));
+        QCOMPARE(d.Edit2->text(), QString("four"));
+        // The name may be typed over before registering.
         d.Edit2->setText("Four");
         d.Button1->click();
         QCOMPARE(Captions(apps).last(), QString("&4 Four"));
@@ -338,6 +347,17 @@ class RegisterDialogsUiTest : public QObject {
       QVERIFY(!a->toolTip().isEmpty());
     }
     QCOMPARE(f->ActionNamed("ToolButton30")->toolTip(), QString("エディター(E)"));
+    // The text toolbar likewise, after the pane's show/hide switch.
+    QStringList text{"SBeditview"}, onBar;
+    for (const std::string& b : navirt::ToolBar2Buttons()) text << U(b);
+    for (QAction* a : f->TextToolBar()->actions())
+      if (!a->isSeparator()) onBar << a->objectName();
+    QCOMPARE(onBar.join(" "), text.join(" "));
+    for (const QString& b : text) QVERIFY2(!f->ActionNamed(b)->icon().isNull(), qPrintable(b));
+    // Putting the buttons in order keeps the code button's own menu arrow.
+    auto* code = qobject_cast<QToolButton*>(f->TextToolBar()->widgetForAction(f->ActionNamed("ToolButton52")));
+    QVERIFY(code);
+    QCOMPARE(code->popupMode(), QToolButton::MenuButtonPopup);
 
     QVERIFY(f->SelectFileByName("note.txt"));
     f->ActionNamed("ToolButton30")->trigger();
