@@ -132,82 +132,104 @@ int TRE_DFA::StepByList(int s, uint32_t c) const {
   return -1;
 }
 
-void TRE_DFA::Build(const TRE_NFA& nfa) {
-  const int n = nfa.StateCount();
+// The NFA's conditions (code ranges) cut the code range into intervals,
+// the input classes, whose codes behave alike everywhere. Leaf refinement
+// already made the leaves disjoint; the cut also covers anchor characters
+// that overlap a class.
+struct TREInputConditions {
+  std::vector<std::pair<int, int>> classes;  // per condition: first and last class
+  std::vector<int> ofTransition;             // per NFA transition: its condition, -1 for an e-move
+};
 
-  // Input classes: the NFA's conditions cut the code range into intervals
-  // whose codes behave alike. Leaf refinement already made the leaves
-  // disjoint; the cut also covers anchor characters that overlap a class.
+// The subset construction in four steps: the input classes, the reachable
+// sets of NFA states (each a DFA state with its table row), the sorted
+// transition lists read off the table, and the code-to-class rows.
+void TRE_DFA::Build(const TRE_NFA& nfa) {
+  const TREInputConditions conditions = CutInputClasses(nfa);
+  ConstructStates(nfa, conditions);
+  ListTransitions();
+  BuildClassRows();
+}
+
+TREInputConditions TRE_DFA::CutInputClasses(const TRE_NFA& nfa) {
+  const int n = nfa.StateCount();
+  auto isEpsilon = [](const RE_NFATransition& tr) { return tr.Low == kREEpsilon && tr.High == kREEpsilon; };
   std::map<std::pair<REChar, REChar>, int> condId;
   std::vector<std::pair<REChar, REChar>> conds;
-  std::vector<int> transCond;
   std::vector<uint32_t> cuts{0};
   for (int s = 0; s < n; ++s) {
     for (int t = nfa.FirstTransition(s); t >= 0; t = nfa.Transition(t).Next) {
       const RE_NFATransition& tr = nfa.Transition(t);
-      if (tr.Low == kREEpsilon && tr.High == kREEpsilon) continue;
-      auto key = std::make_pair(tr.Low, tr.High);
-      if (!condId.count(key)) {
-        condId[key] = static_cast<int>(conds.size());
-        conds.push_back(key);
-        cuts.push_back(tr.Low);
-        if (tr.High < 0xFFFF) cuts.push_back(tr.High + 1u);
-      }
+      if (isEpsilon(tr)) continue;
+      auto [it, added] = condId.emplace(std::make_pair(tr.Low, tr.High), static_cast<int>(conds.size()));
+      if (!added) continue;
+      conds.push_back(it->first);
+      cuts.push_back(tr.Low);
+      if (tr.High < 0xFFFF) cuts.push_back(tr.High + 1u);
     }
   }
   std::sort(cuts.begin(), cuts.end());
   cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
   classStarts_ = cuts;
   nclasses_ = static_cast<int>(classStarts_.size());
-  std::vector<std::pair<int, int>> condClasses(conds.size());
-  for (size_t i = 0; i < conds.size(); ++i) {
-    int lo = static_cast<int>(ClassBySearch(conds[i].first));
-    int hi = static_cast<int>(ClassBySearch(conds[i].second));
-    condClasses[i] = {lo, hi};
-  }
-  // Transition index -> condition id (or -1 for an e-move).
-  std::vector<int> condOfTrans;
+
+  TREInputConditions out;
+  for (const auto& [low, high] : conds)
+    out.classes.emplace_back(static_cast<int>(ClassBySearch(low)), static_cast<int>(ClassBySearch(high)));
   for (int s = 0; s < n; ++s)
     for (int t = nfa.FirstTransition(s); t >= 0; t = nfa.Transition(t).Next) {
-      if (size_t(t) >= condOfTrans.size()) condOfTrans.resize(size_t(t) + 1, -1);
+      if (size_t(t) >= out.ofTransition.size()) out.ofTransition.resize(size_t(t) + 1, -1);
       const RE_NFATransition& tr = nfa.Transition(t);
-      condOfTrans[t] = (tr.Low == kREEpsilon && tr.High == kREEpsilon) ? -1 : condId[{tr.Low, tr.High}];
+      out.ofTransition[t] = isEpsilon(tr) ? -1 : condId[{tr.Low, tr.High}];
     }
+  return out;
+}
 
-  size_t work = 0;
-  auto members = [&](const TRE_NFAStateSet& set, std::vector<int>& out) {
+namespace {
+
+// The sets of NFA states met so far, each a DFA state, and the work done:
+// closing a set under e-moves, finding a set again by its bits.
+class TSubsetStates {
+ public:
+  TSubsetStates(const TRE_NFA& nfa, const TREInputConditions& conditions, std::vector<RE_DFAState>& states,
+                std::vector<int32_t>& table, int nclasses)
+      : nfa_(nfa), conditions_(conditions), states_(states), table_(table), nclasses_(nclasses) {}
+
+  // The members of a set, appended to out.
+  void Members(const TRE_NFAStateSet& set, std::vector<int>& out) {
     const std::vector<uint8_t>& bytes = set.Bytes();
-    work += bytes.size() / 16;
+    work_ += bytes.size() / 16;
     for (size_t b = 0; b < bytes.size(); ++b) {
       if (!bytes[b]) continue;
       for (int bit = 0; bit < 8; ++bit)
         if (bytes[b] & (1u << bit)) out.push_back(static_cast<int>(b * 8 + bit));
     }
-  };
-  auto closure = [&](TRE_NFAStateSet& set) {
+  }
+
+  void Close(TRE_NFAStateSet& set) {
     std::vector<int> stack;
-    members(set, stack);
+    Members(set, stack);
     while (!stack.empty()) {
       int u = stack.back();
       stack.pop_back();
-      for (int t = nfa.FirstTransition(u); t >= 0; t = nfa.Transition(t).Next) {
-        if (++work > kMaxSubsetWork) TooComplex();
-        if (condOfTrans[t] >= 0) continue;
-        int v = nfa.Transition(t).Target;
+      for (int t = nfa_.FirstTransition(u); t >= 0; t = nfa_.Transition(t).Next) {
+        Spend(1);
+        if (conditions_.ofTransition[t] >= 0) continue;
+        int v = nfa_.Transition(t).Target;
         if (!set.Has(v)) {
           set.Include(v);
           stack.push_back(v);
         }
       }
     }
-  };
+  }
 
-  std::vector<TRE_NFAStateSet> sets;
-  std::unordered_map<std::string, int> index;
-  auto findOrAdd = [&](TRE_NFAStateSet&& set) {
+  // The DFA state of a closed set: the one met before, else a new one
+  // with an empty table row.
+  int FindOrAdd(TRE_NFAStateSet&& set) {
     std::string key(set.Bytes().begin(), set.Bytes().end());
-    auto it = index.find(key);
-    if (it != index.end()) return it->second;
+    auto it = index_.find(key);
+    if (it != index_.end()) return it->second;
     if (states_.size() >= size_t(kREMaxDFAStates)) TooComplex();
     if ((states_.size() + 1) * size_t(nclasses_) > kREMaxDFACells) TooComplex();
     if ((states_.size() + 1) * set.Bytes().size() > (size_t(64) << 20)) TooComplex();
@@ -215,41 +237,20 @@ void TRE_DFA::Build(const TRE_NFA& nfa) {
     RE_DFAState st;
     st.Accepting = set.Has(TRE_NFA::kFinal);
     states_.push_back(std::move(st));
-    sets.push_back(std::move(set));
-    index.emplace(std::move(key), id);
+    sets_.push_back(std::move(set));
+    index_.emplace(std::move(key), id);
     table_.resize(states_.size() * size_t(nclasses_), -1);
     return id;
-  };
-
-  {
-    TRE_NFAStateSet start(n);
-    start.Include(TRE_NFA::kEntry);
-    closure(start);
-    initial_ = findOrAdd(std::move(start));
   }
 
-  std::vector<std::vector<int>> moves(conds.size());
-  std::vector<int> used;
-  for (size_t k = 0; k < states_.size(); ++k) {
-    states_[k].Marked = true;
-    used.clear();
-    std::vector<int> in;
-    members(sets[k], in);
-    for (int i : in) {
-      for (int t = nfa.FirstTransition(i); t >= 0; t = nfa.Transition(t).Next) {
-        ++work;
-        int c = condOfTrans[t];
-        if (c < 0) continue;
-        if (moves[c].empty()) used.push_back(c);
-        moves[c].push_back(nfa.Transition(t).Target);
-      }
-    }
-    if (work > kMaxSubsetWork) TooComplex();
-    // Segments of classes with the same covering conditions.
+  // One state's row: the classes are cut into segments covered by the same
+  // conditions; each segment goes to the closed union of its conditions'
+  // moves (segments with one signature share that target).
+  void FillRow(size_t k, const std::vector<int>& used, const std::vector<std::vector<int>>& moves) {
     std::vector<int> bounds;
     for (int c : used) {
-      bounds.push_back(condClasses[c].first);
-      bounds.push_back(condClasses[c].second + 1);
+      bounds.push_back(conditions_.classes[c].first);
+      bounds.push_back(conditions_.classes[c].second + 1);
     }
     std::sort(bounds.begin(), bounds.end());
     bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
@@ -258,7 +259,7 @@ void TRE_DFA::Build(const TRE_NFA& nfa) {
       int s0 = bounds[b], s1 = bounds[b + 1];
       std::vector<int> sig;
       for (int c : used)
-        if (condClasses[c].first <= s0 && condClasses[c].second >= s1 - 1) sig.push_back(c);
+        if (conditions_.classes[c].first <= s0 && conditions_.classes[c].second >= s1 - 1) sig.push_back(c);
       if (sig.empty()) continue;
       std::sort(sig.begin(), sig.end());
       int target;
@@ -266,20 +267,78 @@ void TRE_DFA::Build(const TRE_NFA& nfa) {
       if (it != bySignature.end()) {
         target = it->second;
       } else {
-        TRE_NFAStateSet next(n);
+        TRE_NFAStateSet next(nfa_.StateCount());
         for (int c : sig)
           for (int v : moves[c]) next.Include(v);
-        closure(next);
-        target = findOrAdd(std::move(next));
+        Close(next);
+        target = FindOrAdd(std::move(next));
         bySignature.emplace(sig, target);
       }
+      // FindOrAdd may have grown the table: take the row afterwards.
       int32_t* row = &table_[k * size_t(nclasses_)];
       for (int x = s0; x < s1; ++x) row[x] = target;
     }
-    for (int c : used) moves[c].clear();
   }
 
-  // Sorted transition lists: runs of classes with one target.
+  const TRE_NFAStateSet& Set(size_t k) const { return sets_[k]; }
+  void Spend(size_t steps) {
+    work_ += steps;
+    if (work_ > kMaxSubsetWork) TooComplex();
+  }
+
+ private:
+  const TRE_NFA& nfa_;
+  const TREInputConditions& conditions_;
+  std::vector<RE_DFAState>& states_;
+  std::vector<int32_t>& table_;
+  int nclasses_;
+  size_t work_ = 0;
+  std::vector<TRE_NFAStateSet> sets_;
+  std::unordered_map<std::string, int> index_;
+};
+
+}  // namespace
+
+// Every reachable set, in the order met; each state's row of the table is
+// filled as the state is taken up, so the loop ends when no new set
+// appears.
+void TRE_DFA::ConstructStates(const TRE_NFA& nfa, const TREInputConditions& conditions) {
+  const int n = nfa.StateCount();
+  TSubsetStates subsets(nfa, conditions, states_, table_, nclasses_);
+  {
+    TRE_NFAStateSet start(n);
+    start.Include(TRE_NFA::kEntry);
+    subsets.Close(start);
+    initial_ = subsets.FindOrAdd(std::move(start));
+  }
+
+  // moves[c]: the NFA states the set reaches on condition c; used lists
+  // the conditions with moves.
+  std::vector<std::vector<int>> moves(conditions.classes.size());
+  std::vector<int> used;
+  for (size_t k = 0; k < states_.size(); ++k) {
+    states_[k].Marked = true;
+    used.clear();
+    std::vector<int> in;
+    subsets.Members(subsets.Set(k), in);
+    size_t steps = 0;
+    for (int i : in) {
+      for (int t = nfa.FirstTransition(i); t >= 0; t = nfa.Transition(t).Next) {
+        ++steps;
+        int c = conditions.ofTransition[t];
+        if (c < 0) continue;
+        if (moves[c].empty()) used.push_back(c);
+        moves[c].push_back(nfa.Transition(t).Target);
+      }
+    }
+    subsets.Spend(steps);
+    subsets.FillRow(k, used, moves);
+    for (int c : used) moves[c].clear();
+  }
+}
+
+// Sorted transition lists: runs of classes with one target.
+void TRE_DFA::ListTransitions() {
   for (size_t k = 0; k < states_.size(); ++k) {
     const int32_t* row = &table_[k * size_t(nclasses_)];
     auto& list = states_[k].Transitions;
@@ -295,9 +354,11 @@ void TRE_DFA::Build(const TRE_NFA& nfa) {
       x = y;
     }
   }
+}
 
-  // Code -> class tables: the single bytes, and one row per high byte;
-  // rows that lie in one class are shared.
+// Code -> class tables: the single bytes, and one row per high byte;
+// rows that lie in one class are shared.
+void TRE_DFA::BuildClassRows() {
   auto fillRow = [&](uint32_t base, uint16_t* row) {
     size_t cls = ClassBySearch(base);
     for (uint32_t t = 0; t < 256; ++t) {

@@ -270,6 +270,7 @@ struct RE_DFAState {
 };
 
 class TREScanAutomaton;
+struct TREInputConditions;
 
 class TRE_DFA {
  public:
@@ -317,6 +318,10 @@ class TRE_DFA {
 
  private:
   void Build(const TRE_NFA& nfa);
+  TREInputConditions CutInputClasses(const TRE_NFA& nfa);
+  void ConstructStates(const TRE_NFA& nfa, const TREInputConditions& conditions);
+  void ListTransitions();
+  void BuildClassRows();
   void DetectLiteral();
 
   std::vector<RE_DFAState> states_;
