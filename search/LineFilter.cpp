@@ -11,24 +11,24 @@ namespace {
 // Walks the lines; `matches` decides for a line that holds `must` (every
 // line when must is empty).
 template <class Matches>
-int Filter(std::string_view text, std::string_view must, bool keep, std::string& out, Matches matches) {
-  out.clear();
-  out.reserve(keep ? text.size() / 16 : text.size() + text.size() / 32);
+int Filter(std::string_view text, std::string_view must, bool keep, TLineJoiner& out, Matches matches) {
   const char* b = text.data();
   const size_t n = text.size();
   size_t nextMust = 0;  // first occurrence of must at or after the line, or npos
   bool mustValid = false;
-  bool first = true;
+  auto findMust = [&](size_t p) {
+    if (!mustValid || (nextMust != std::string_view::npos && nextMust < p)) {
+      const void* hit = memmem(b + p, n - p, must.data(), must.size());
+      nextMust = hit ? static_cast<size_t>(static_cast<const char*>(hit) - b) : std::string_view::npos;
+      mustValid = true;
+    }
+  };
   int count = 0;
   for (size_t p = 0; p < n;) {
     if (keep && !must.empty()) {
       // Lines before the next occurrence of must are neither kept nor
       // counted: go straight to the line that holds it.
-      if (!mustValid || (nextMust != std::string_view::npos && nextMust < p)) {
-        const void* hit = memmem(b + p, n - p, must.data(), must.size());
-        nextMust = hit ? static_cast<size_t>(static_cast<const char*>(hit) - b) : std::string_view::npos;
-        mustValid = true;
-      }
+      findMust(p);
       if (nextMust == std::string_view::npos) break;
       size_t start = nextMust;
       while (start > p && b[start - 1] != '\n' && b[start - 1] != '\r') --start;
@@ -43,37 +43,81 @@ int Filter(std::string_view text, std::string_view must, bool keep, std::string&
 
     bool candidate = true;
     if (!must.empty()) {
-      if (!mustValid || (nextMust != std::string_view::npos && nextMust < p)) {
-        const void* hit = memmem(b + p, n - p, must.data(), must.size());
-        nextMust = hit ? static_cast<size_t>(static_cast<const char*>(hit) - b) : std::string_view::npos;
-        mustValid = true;
-      }
+      findMust(p);
       candidate = nextMust != std::string_view::npos && nextMust + must.size() <= e;
     }
     bool matched = candidate && matches(text.substr(p, e - p));
     if (matched) ++count;
-    if (matched == keep) {
-      if (!first) out += "\r\n";
-      out.append(b + p, e - p);
-      first = false;
-    }
+    if (matched == keep) out.Next().append(b + p, e - p);
     p = next;
   }
   return count;
 }
 
-}  // namespace
-
-int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, std::string& out) {
-  return Filter(text, awk.DFA().MustLiteral, keep, out,
-                [&](std::string_view line) { return awk.Search(line).Found; });
+template <class F>
+int IntoString(std::string& out, F f) {
+  out.clear();
+  TLineJoiner j(out);
+  int n = f(j);
+  j.Finish();
+  return n;
 }
 
-int FilterTextLinesPlain(std::string_view text, std::string_view term, bool keep, std::string& out) {
+}  // namespace
+
+int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, TLineJoiner& out) {
+  return Filter(text, awk.DFA().MustLiteral, keep, out, [&](std::string_view line) { return awk.Search(line).Found; });
+}
+
+int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, std::string& out) {
+  out.reserve(keep ? text.size() / 16 : text.size() + text.size() / 32);
+  return IntoString(out, [&](TLineJoiner& j) { return FilterTextLines(text, awk, keep, j); });
+}
+
+int FilterTextLinesPlain(std::string_view text, std::string_view term, bool keep, TLineJoiner& out) {
   // An empty term touches nothing: every line stays.
   if (term.empty()) return Filter(text, {}, false, out, [](std::string_view) { return false; });
   TPlainFinder finder(term);
   return Filter(text, term, keep, out, [&](std::string_view line) { return finder.FoundIn(line); });
+}
+
+int FilterTextLinesPlain(std::string_view text, std::string_view term, bool keep, std::string& out) {
+  out.reserve(keep ? text.size() / 16 : text.size() + text.size() / 32);
+  return IntoString(out, [&](TLineJoiner& j) { return FilterTextLinesPlain(text, term, keep, j); });
+}
+
+int ReplaceTextLines(std::string_view text, const TPlainFinder& finder, std::string_view with, TLineJoiner& out) {
+  const size_t m = finder.Size();
+  const char* b = text.data();
+  int count = 0;
+  // The next match in the whole text: a match holds no line end, so it
+  // lies inside one line, and the lines before it are copied whole. The
+  // character starts are those of the line too: a line end is no lead byte.
+  size_t next = finder.FindFrom(text, 0);
+  ForEachLine(text, [&](std::string_view line) {
+    std::string& o = out.Next();
+    const size_t start = static_cast<size_t>(line.data() - b), end = start + line.size();
+    // A finder holding a line end matched across lines: look again here.
+    if (next != TPlainFinder::npos && next < start) next = finder.FindFrom(text, start);
+    size_t p = start;
+    while (next != TPlainFinder::npos && next + m <= end) {
+      o.append(b + p, next - p);
+      o.append(with);
+      p = next + m;
+      ++count;
+      next = finder.FindFrom(text, p);
+    }
+    o.append(b + p, end - p);
+  });
+  return count;
+}
+
+std::string JoinedLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  TLineJoiner j(out);
+  ForEachLine(text, [&](std::string_view line) { j.Next().append(line); });
+  return out;
 }
 
 }  // namespace navirt

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "edit/LineStream.h"
 #include "edit/PaneText.h"
 #include "regex/bmRegExp.h"
 #include "search/DeleteBySearch.h"
+#include "search/LineFilter.h"
 #include "search/PlainFind.h"
 #include "search/RegexReplace.h"
 #include "tool/LinesFace.h"
@@ -126,18 +128,88 @@ int ReplaceRe(LinesCall& call) {
   return Count(n);
 }
 
+// Whole-text forms: the same results with no string per line, the lines
+// written in pieces as they are found.
+template <class F>
+int Pieces(const LinesWriteFn& write, F f) {
+  std::string buf;
+  TLineJoiner j(buf, write);
+  int n = f(j);
+  j.Finish();
+  return Count(n);
+}
+
+template <bool keep>
+int MatchText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  int rc;
+  if (BadText(keep ? "keep-match" : "del-match", args[0], rc)) return rc;
+  return Pieces(write, [&](TLineJoiner& j) { return FilterTextLinesPlain(text, args[0], keep, j); });
+}
+
+template <bool keep>
+int MatchReText(const std::vector<std::string>& given, std::string_view text, const LinesWriteFn& write) {
+  const char* name = keep ? "keep-match-re" : "del-match-re";
+  std::vector<std::string> args = given;
+  bool fuzzy = TakeFuzzy(args);
+  if (keep && args[0].empty()) return Fail("lines keep-match-re: the expression is empty");
+  TAWKStr awk;
+  int rc;
+  if (!Compile(name, awk, args[0], fuzzy, rc)) return rc;
+  return Pieces(write, [&](TLineJoiner& j) { return FilterTextLines(text, awk, keep, j); });
+}
+
+int ReplaceWith(const char* name, const std::string& what, const std::string& with, std::string_view text,
+                const LinesWriteFn& write) {
+  int rc;
+  if (BadText(name, what, rc)) return rc;
+  TPlainFinder finder(what);
+  return Pieces(write, [&](TLineJoiner& j) { return ReplaceTextLines(text, finder, with, j); });
+}
+
+int DelPhraseText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  return ReplaceWith("del-phrase", args[0], std::string(), text, write);
+}
+
+int ReplaceText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  return ReplaceWith("replace", args[0], args[1], text, write);
+}
+
+int ReplaceReText(const std::vector<std::string>& given, std::string_view input, const LinesWriteFn& write) {
+  std::vector<std::string> args = given;
+  bool fuzzy = TakeFuzzy(args);
+  if (args[0].empty()) return Fail("lines replace-re: the expression is empty");
+  TAWKStr awk;
+  int rc;
+  if (!Compile("replace-re", awk, args[0], fuzzy, rc)) return rc;
+  // The whole text, as the pane holds it: an expression may match line ends.
+  std::string text = JoinedLines(input);
+  int n;
+  try {
+    n = RegexReplaceText(awk, text, args[1]);
+  } catch (const ERegExpParser& e) {
+    return Fail(std::string("lines replace-re: ") + e.what());
+  }
+  // A template may hold line ends: they become the pane's lines too.
+  if (n > 0) text = JoinedLines(text);
+  write(text);
+  return Count(n);
+}
+
 }  // namespace
 
 const LinesCommand kSearchLinesCommands[] = {
-    {"del-match", 1, nullptr, DelMatch, "del-match TEXT           delete the lines holding TEXT"},
-    {"keep-match", 1, nullptr, KeepMatch, "keep-match TEXT          keep only the lines holding TEXT"},
+    {"del-match", 1, nullptr, DelMatch, "del-match TEXT           delete the lines holding TEXT", MatchText<false>},
+    {"keep-match", 1, nullptr, KeepMatch, "keep-match TEXT          keep only the lines holding TEXT",
+     MatchText<true>},
     {"del-match-re", 1, OneOrFuzzy, DelMatchRe,
-     "del-match-re [--fuzzy] EXPR   delete the lines EXPR matches (an empty EXPR: every line)"},
-    {"keep-match-re", 1, OneOrFuzzy, KeepMatchRe, "keep-match-re [--fuzzy] EXPR  keep only the lines EXPR matches"},
-    {"del-phrase", 1, nullptr, DelPhrase, "del-phrase TEXT          remove every occurrence of TEXT"},
-    {"replace", 2, nullptr, Replace, "replace TEXT NEW         replace every occurrence of TEXT (case-sensitive)"},
+     "del-match-re [--fuzzy] EXPR   delete the lines EXPR matches (an empty EXPR: every line)", MatchReText<false>},
+    {"keep-match-re", 1, OneOrFuzzy, KeepMatchRe, "keep-match-re [--fuzzy] EXPR  keep only the lines EXPR matches",
+     MatchReText<true>},
+    {"del-phrase", 1, nullptr, DelPhrase, "del-phrase TEXT          remove every occurrence of TEXT", DelPhraseText},
+    {"replace", 2, nullptr, Replace, "replace TEXT NEW         replace every occurrence of TEXT (case-sensitive)",
+     ReplaceText},
     {"replace-re", 2, TwoOrFuzzy, ReplaceRe,
-     "replace-re [--fuzzy] EXPR TEMPLATE  replace every match (& the match, \\& a literal &)"},
+     "replace-re [--fuzzy] EXPR TEMPLATE  replace every match (& the match, \\& a literal &)", ReplaceReText},
 };
 const std::size_t kSearchLinesCommandCount = sizeof kSearchLinesCommands / sizeof kSearchLinesCommands[0];
 

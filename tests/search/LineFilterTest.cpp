@@ -5,6 +5,7 @@
 #include "edit/PaneText.h"
 #include "search/DeleteBySearch.h"
 #include "search/LineFilter.h"
+#include "search/PlainFind.h"
 
 using namespace navirt;
 
@@ -55,5 +56,33 @@ TEST(LineFilter, SameBytesAsTheLinePath) {
         }
       }
     }
+  }
+}
+
+// Replacing over the whole text gives the bytes of replacing line by line,
+// also where a term's bytes stand across a character or a line end.
+TEST(LineFilter, ReplaceSameBytesAsTheLinePath) {
+  const char* pieces[] = {"ab", "\x95\x5c", "\\", "\r\n", "\n", "\r", "a", "\x83\x5c\x5c", " ", ""};
+  const char* terms[] = {"a", "\\", "ab", "\x5c\x5c", "\x95", "\n", "a\r"};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 600; ++round) {
+    std::string text;
+    int n = int(rng() % 10);
+    for (int i = 0; i < n; ++i) text += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    for (const char* term : terms) {
+      for (const char* with : {"", "X", "aa"}) {
+        TPlainFinder finder(term);
+        std::string out;
+        TLineJoiner j(out);
+        int count = ReplaceTextLines(text, finder, with, j);
+        j.Finish();
+        std::vector<std::string> lines = SplitLines(text);
+        int want = 0;
+        for (std::string& l : lines) want += finder.ReplaceIn(l, with);
+        ASSERT_EQ(out, JoinLines(lines)) << round << " '" << term << "'";
+        ASSERT_EQ(count, want);
+      }
+    }
+    ASSERT_EQ(JoinedLines(text), JoinLines(SplitLines(text)));
   }
 }
