@@ -399,6 +399,19 @@ std::vector<std::string> TForm1::HostSelectedPaths() const {
   return out;
 }
 
+std::vector<std::string> TForm1::HostListedPaths() const {
+  std::vector<std::string> out;
+  for (int r = 0; r < FileModel->rowCount(); ++r) out.push_back(FileModel->PathOf(r));
+  return out;
+}
+
+void TForm1::CommandRefused(CommandName name) {
+  QApplication::beep();
+  const QAction* a = commands_->Action(name);
+  SetStatusPanel(4, a ? QString("「%1」は今は使えません。").arg(a->text().remove('&'))
+                      : QString("このキーのコマンドはまだありません。"));
+}
+
 void TForm1::SplitHints() {
   // A hint "short|long": the tool tip shows the short text, the status
   // bar's hint panel the long one.

@@ -69,6 +69,8 @@ class IHost {
   // Asked first whenever the selected file is previewed; true: it showed
   // the file its own way and the normal preview does not run.
   virtual void SetPreviewOverride(std::function<bool()> override) = 0;
+  // Every item of the file list, in the list's order (UTF-8 paths).
+  virtual std::vector<std::string> HostListedPaths() const = 0;
 
   // ---- settings ----
   virtual navirt::TIniFile OpenSettings() const = 0;
@@ -83,4 +85,7 @@ class IHost {
   virtual bool InputQuery(const QString& caption, const QString& prompt, const QString& note,
                           const std::string& section, const QString& preset) = 0;
   virtual QString Answer() const = 0;
+  // A key or button whose command cannot run now: a beep, and the status
+  // bar says so.
+  virtual void CommandRefused(CommandName name) = 0;
 };
