@@ -38,9 +38,33 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+}  // namespace
+
+// The first line of every block, counted once per change of the pane's
+// text: a find near the end of a large pane then converts only its block.
+void TBlockLineIndex::Build(const QTextDocument* doc) {
+  firstLine_.clear();
+  int line = 0;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+    firstLine_.push_back(line);
+    line += static_cast<int>(b.text().count(QChar(0x2028))) + 1;
+  }
+  valid_ = true;
+}
+
+QTextBlock TBlockLineIndex::Find(const QTextDocument* doc, int line, int* within) {
+  if (!valid_) Build(doc);
+  auto it = std::upper_bound(firstLine_.begin(), firstLine_.end(), line);
+  const int k = std::max(0, static_cast<int>(it - firstLine_.begin()) - 1);
+  *within = firstLine_.empty() ? 0 : line - firstLine_[size_t(k)];
+  return doc->findBlockByNumber(k);
+}
+
+namespace {
+
 // The document position of a byte offset of text: the line is found in the
 // bytes, only the line's part before the offset is converted.
-int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset) {
+int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset, TBlockLineIndex* index) {
   offset = std::min(offset, text.size());
   size_t lineStart = 0;
   if (offset > 0) {
@@ -49,21 +73,20 @@ int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset) {
   }
   const int line = LineOfOffset(text, lineStart);
   QTextDocument* doc = pane->document();
-  int pos = 0, left = line;
-  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+  int pos = 0;
+  int left = line;
+  QTextBlock b;
+  TBlockLineIndex local;
+  b = (index ? index : &local)->Find(doc, line, &left);
+  if (b.isValid()) {
     const QString t = b.text();
-    int inBlock = static_cast<int>(t.count(QChar(0x2028))) + 1;
-    if (left < inBlock || !b.next().isValid()) {
-      int at = 0;
-      for (int i = 0; i < left; ++i) {
-        int sep = static_cast<int>(t.indexOf(QChar(0x2028), at));
-        if (sep < 0) break;
-        at = sep + 1;
-      }
-      pos = b.position() + at;
-      break;
+    int at = 0;
+    for (int i = 0; i < left; ++i) {
+      int sep = static_cast<int>(t.indexOf(QChar(0x2028), at));
+      if (sep < 0) break;
+      at = sep + 1;
     }
-    left -= inBlock;
+    pos = b.position() + at;
   }
   return pos + static_cast<int>(TRichEdit::ToScreen(text.substr(lineStart, offset - lineStart)).size());
 }
@@ -82,12 +105,12 @@ struct WaitCursor {
 
 }  // namespace
 
-void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel) {
-  const int anchor = DocumentPosition(pane, text, sel.start);
+void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel, TBlockLineIndex* index) {
+  const int anchor = DocumentPosition(pane, text, sel.start, index);
   const std::string_view picked = text.substr(std::min(sel.start, text.size()), sel.length);
   const int end = picked.find_first_of("\r\n") == std::string_view::npos
                       ? anchor + static_cast<int>(TRichEdit::ToScreen(picked).size())
-                      : DocumentPosition(pane, text, sel.start + sel.length);
+                      : DocumentPosition(pane, text, sel.start + sel.length, index);
   QTextCursor c(pane->document());
   c.setPosition(anchor);
   c.setPosition(end, QTextCursor::KeepAnchor);
@@ -102,13 +125,13 @@ void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel) 
   bar->setValue(bar->value() + CentreScrollLines(0, distance));
 }
 
-void ApplySearchOutcome(IHost& host, const SearchOutcome& o, std::string_view paneBytes) {
+void ApplySearchOutcome(IHost& host, const SearchOutcome& o, std::string_view paneBytes, TBlockLineIndex* index) {
   TRichEdit* pane = host.Pane();
   const TColor marker = o.markerRed ? clRed : host.InfoLineColor();
   std::string changed;  // the text after a range replacement
   std::string_view now = paneBytes;
   if (o.replaceRange) {
-    SelectPaneBytes(pane, paneBytes, o.range);
+    SelectPaneBytes(pane, paneBytes, o.range, index);
     pane->SetSelText(o.replacement);
     changed = WithRangeReplaced(paneBytes, o);
     now = changed;
@@ -127,7 +150,9 @@ void ApplySearchOutcome(IHost& host, const SearchOutcome& o, std::string_view pa
       changed = host.PaneText();
       now = changed;
     }
-    SelectPaneBytes(pane, now, o.selection);
+    // The text changed since the index was made (it follows the pane's
+    // textChanged): it is made again.
+    SelectPaneBytes(pane, now, o.selection, index);
     pane->setFocus();
   }
   if (o.kind != SearchMsg::None) {
@@ -147,7 +172,10 @@ class TSearchController : public QObject {
   explicit TSearchController(IHost& host) : QObject(host.HostWindow()), host_(host) {
     setObjectName("SearchController");
     if (TRichEdit* pane = host.Pane())
-      connect(pane, &QPlainTextEdit::textChanged, this, [this] { mirrorValid_ = false; });
+      connect(pane, &QPlainTextEdit::textChanged, this, [this] {
+        mirrorValid_ = false;
+        blocks_.Invalidate();
+      });
   }
 
   // The pane's bytes, converted once per change of its text.
@@ -179,7 +207,7 @@ class TSearchController : public QObject {
 
   void Apply(const SearchOutcome& o) {
     const std::string& text = Mirror();
-    ApplySearchOutcome(host_, o, text);
+    ApplySearchOutcome(host_, o, text, &blocks_);
     if (o.select && !o.replaceRange && !o.textChanged && !o.linesChanged) {
       QTextCursor c = host_.Pane()->textCursor();
       mirrorSelection_ = o.selection;
@@ -342,6 +370,7 @@ class TSearchController : public QObject {
   TAWKStr AWKStr1;
   std::string mirror_;
   bool mirrorValid_ = false;
+  TBlockLineIndex blocks_;
   std::optional<TextSelection> mirrorSelection_;
   int setAnchor_ = -1, setPosition_ = -1;
 };
