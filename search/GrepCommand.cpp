@@ -86,7 +86,8 @@ const char* TGrepRun::CancelLine() { return "[Grepを中止]"; }
 
 GrepRunResult TGrepRun::Run(TGrep& grep, const std::string& expressionSjis, const std::vector<std::string>& paths,
                             bool showFileNames, bool showLineNumbers,
-                            const std::function<void(const std::string&)>& addLine) {
+                            const std::function<void(const std::string&)>& addLine,
+                            const std::function<void(size_t index)>& onFile) {
   GrepRunResult result;
   addLine(HeadingLine(expressionSjis));
   addLine("");
@@ -97,7 +98,9 @@ GrepRunResult TGrepRun::Run(TGrep& grep, const std::string& expressionSjis, cons
     addLine(MatchLine(current, info, showLineNumbers));
   };
   try {
-    for (const std::string& path : paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+      const std::string& path = paths[i];
+      if (onFile) onFile(i);
       current = path;
       if (showFileNames) addLine(FileLine(path));
       grep.Grep(path);

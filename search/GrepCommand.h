@@ -78,10 +78,12 @@ class TGrepRun {
   static std::string MatchLine(const std::string& path, const RE_LineInfo_t& info, bool withLineNumber);
   static const char* CancelLine();  // "[Grepを中止]" (UTF-8)
 
-  // Runs grep over the paths; addLine receives every pane line in order.
+  // Runs grep over the paths; addLine receives every pane line in order,
+  // onFile (when set) the index of each file as its search begins.
   static GrepRunResult Run(TGrep& grep, const std::string& expressionSjis, const std::vector<std::string>& paths,
                            bool showFileNames, bool showLineNumbers,
-                           const std::function<void(const std::string&)>& addLine);
+                           const std::function<void(const std::string&)>& addLine,
+                           const std::function<void(size_t index)>& onFile = {});
 };
 
 }  // namespace navirt

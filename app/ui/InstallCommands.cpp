@@ -20,7 +20,7 @@ void TForm1::InstallSubsystemCommands() {
   InstallEditCommands(*this);
   InstallLineCommands(*this);
   InstallSearchCommands(*this);
-  InstallGrepCommands(this);
+  InstallGrepCommands(*this);
   InstallBrowseCommands(*this);
   InstallFileOpsCommands(*this);
   InstallHexDumpCommands(*this);

@@ -45,6 +45,12 @@ std::vector<std::string> TForm1::HostSelectedPaths() const {
   return out;
 }
 
+std::vector<std::string> TForm1::HostListedPaths() const {
+  std::vector<std::string> out;
+  for (int r = 0; r < FileModel->rowCount(); ++r) out.push_back(FileModel->PathOf(r));
+  return out;
+}
+
 void TForm1::RefreshViews() {
   bool was = PreviewEnabled;
   PreviewEnabled = false;

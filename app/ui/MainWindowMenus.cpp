@@ -83,6 +83,13 @@ QMenu* TForm1::Menu(HostMenu which) {
   return nullptr;
 }
 
+void TForm1::CommandRefused(CommandName name) {
+  QApplication::beep();
+  const QAction* a = commands_->Action(name);
+  SetStatusPanel(4, a ? QString("「%1」は今は使えません。").arg(a->text().remove('&'))
+                      : QString("このキーのコマンドはまだありません。"));
+}
+
 void TForm1::SplitHints() {
   // A hint "short|long": the tool tip shows the short text, the status
   // bar's hint panel the long one.

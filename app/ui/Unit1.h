@@ -204,6 +204,8 @@ class TForm1 : public QMainWindow, public IHost {
   std::string HostFolder() const override { return CurrentFolder; }
   std::string HostSelectedPath() const override { return SelectedPath; }
   std::vector<std::string> HostSelectedPaths() const override;
+  std::vector<std::string> HostListedPaths() const override;
+  void CommandRefused(CommandName name) override;
   bool OptionChecked(CommandName option, bool def) const override { return commands_->Checked(option, def); }
   QString Answer() const override { return DialogAnswer; }
   void SetPaneStatus(int panel, const QString& text) override { SetSBarRPanel(panel, text); }

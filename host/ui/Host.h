@@ -77,6 +77,8 @@ class IHost {
   // Asked first whenever the selected file is previewed; true: it showed
   // the file its own way and the normal preview does not run.
   virtual void SetPreviewOverride(std::function<bool()> override) = 0;
+  // Every item of the file list, in the list's order (UTF-8 paths).
+  virtual std::vector<std::string> HostListedPaths() const = 0;
 
   // ---- settings ----
   virtual navirt::TIniFile OpenSettings() const = 0;
@@ -127,4 +129,7 @@ class IHost {
   // A key in the folder tree or the file list, after the window's own keys
   // (held modifiers, Escape); true: consumed.
   virtual void SetPaneKeyHandler(std::function<bool(QObject* view, QKeyEvent* key)> handler) = 0;
+  // A key or button whose command cannot run now: a beep, and the status
+  // bar says so.
+  virtual void CommandRefused(CommandName name) = 0;
 };

@@ -201,6 +201,7 @@ JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBat
   g_running = nullptr;
   QApplication::restoreOverrideCursor();
   commands.SetBusy(false);
+  const bool closing = g_closeRequested;
   if (g_closeRequested) {
     // The main window was closed during the job: close it now it is done.
     g_closeRequested = false;
@@ -209,6 +210,7 @@ JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBat
 
   JobOutcome out;
   out.cancelled = shared->cancel;
+  out.windowClosing = closing;
   if (shared->error) {
     out.failed = true;
     try {

@@ -39,6 +39,7 @@ struct JobOutcome {
   bool cancelled = false;  // the user pressed Cancel (or the window closed)
   bool failed = false;     // the work threw; message holds its text
   QString message;
+  bool windowClosing = false;  // the main window was closed during the job and closes now
 };
 
 using JobWork = std::function<void(TJobContext&)>;

@@ -1,151 +1,208 @@
+// "Grepの実行(&G)": the dialog on the window's thread, the search as a job
+// on a worker thread. The lines reach the pane in batches, in the order of
+// the files; the progress window's Cancel stops the search at its next
+// block or reported line, and the lines found so far stay.
 #include "search/ui/GrepCommands.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QElapsedTimer>
+#include <QDialog>
 #include <QMenu>
-#include <QPointer>
-#include <QTreeView>
+#include <QObject>
 
-#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <vector>
 
-#include "app/ui/Unit1.h"
-#include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/CommandTable.h"
+#include "host/ui/Host.h"
+#include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 #include "search/GrepCommand.h"
-#include "search/ui/GrepController.h"
 #include "search/ui/GrepDialog.h"
+#include "search/ui/SearchCommandIds.h"
 
 using namespace navirt;
 
-TGrepController::TGrepController(TForm1* form) : QObject(form), form_(form) {
-  setObjectName("Grep1Controller");
-  form->installEventFilter(this);
+namespace {
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool TGrepController::eventFilter(QObject* obj, QEvent* e) {
-  // Closing while a grep runs: stop it first, close when it has ended.
-  if (obj == form_ && e->type() == QEvent::Close && running_) {
-    Grep1.Cancel = true;
-    closeAfterRun_ = true;
-    e->ignore();
-    return true;
+// The worker's lines, joined by CR LF, leave for the window in batches: when
+// a batch is large, or a moment has passed since the last one.
+class TLineBatches {
+ public:
+  explicit TLineBatches(TJobContext& job) : job_(job), last_(Clock::now()) {}
+  void Add(const std::string& line) {
+    if (any_) batch_ += "\r\n";
+    any_ = true;
+    pending_ = true;
+    batch_ += line;
+    SendWhenDue();
   }
-  return QObject::eventFilter(obj, e);
-}
+  void SendWhenDue() {
+    if (pending_ && (batch_.size() >= kBatchBytes || Clock::now() - last_ >= kInterval)) Send();
+  }
+  void Send() {
+    if (pending_) job_.Emit(std::move(batch_));
+    batch_.clear();
+    pending_ = false;
+    last_ = Clock::now();
+  }
 
-void TGrepController::Stop() {
-  if (running_) Grep1.Cancel = true;
-}
+ private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr size_t kBatchBytes = 256 * 1024;
+  static constexpr std::chrono::milliseconds kInterval{100};
+  TJobContext& job_;
+  std::string batch_;
+  bool any_ = false, pending_ = false;
+  Clock::time_point last_;
+};
 
-void TGrepController::MgrepClick() {
-  TForm1* f = form_;
-  if (running_) return;
-  TFileListModel* list = f->FileModel;
-  if (!list || list->rowCount() == 0) return;
-  const std::string folder = WithTrailingSlash(f->CurrentFolder);
+// The main window's grep component Grep1 and the run of "Grepの実行(&G)".
+class TGrepController : public QObject {
+ public:
+  explicit TGrepController(IHost& host) : QObject(host.HostWindow()), host_(host) {
+    setObjectName("Grep1Controller");
+  }
 
+  void MgrepClick();
+  // "Grepの中止(&Q)": a running search stops at its next block or line.
+  void Mgrep2Click() { stop_ = true; }
+  bool Running() const { return running_; }
+
+ private:
+  bool AskAndCompile(TGrepDialogModel& model, std::string& expr);
+
+  IHost& host_;
+  TGrep Grep1;
+  bool running_ = false;
+  std::atomic<bool> stop_{false};
+};
+
+// Steps 1 to 4: the file list, the dialog, the expression; false ends the
+// command with the pane untouched.
+bool TGrepController::AskAndCompile(TGrepDialogModel& model, std::string& expr) {
+  const std::vector<std::string> listed = host_.HostListedPaths();
+  if (listed.empty()) return false;
   std::vector<std::string> all, selected;
-  for (int r = 0; r < list->rowCount(); ++r) all.push_back(list->Entry(r).name);
-  for (int r : SelectedFileRows(f->FileView1->selectionModel())) selected.push_back(list->Entry(r).name);
-
-  TGrepDialogModel model;
-  model.Setup(folder, all, selected);
-  model.directoryLabel = f->CurrentFolder;
-  TIniFile ini = f->OpenSettings();
+  for (const std::string& p : listed) all.push_back(NameOf(p));
+  for (const std::string& p : host_.HostSelectedPaths()) selected.push_back(NameOf(p));
+  const std::string folder = host_.HostFolder();
+  model.Setup(WithTrailingSlash(folder), all, selected);
+  model.directoryLabel = folder;
+  TIniFile ini = host_.OpenSettings();
   model.LoadHistory(ini);
-  TForm9 dialog(f, model);
+  TForm9 dialog(host_.HostWindow(), model);
   dialog.onOk = [&] {
     dialog.OkClick(ini);
-    f->WriteSettings(ini);
+    host_.WriteSettings(ini);
   };
-  if (f->ExecDialog(dialog) != QDialog::Accepted || model.expression.empty()) return;
-
-  const std::string expr = Utf8ToCp932(model.expression);
+  if (host_.ExecDialog(dialog) != QDialog::Accepted || model.expression.empty()) return false;
+  expr = Utf8ToCp932(model.expression);
   try {
     Grep1.SetUseFuzzyCharDic(model.useFuzzy);
     SetGrepAutoDetectCode(Grep1, model.autoDetectCode);
     Grep1.SetRegExp(expr);
   } catch (const std::exception& e) {
-    f->MessageDlg(QString::fromStdString(e.what()), QString(), TMsgKind::Error);
-    return;
+    host_.MessageDlg(QString::fromStdString(e.what()), QString(), TMsgKind::Error);
+    return false;
   }
-
-  f->SetInfoLine(QString(), f->InfoColor);
-  f->RichEdit1->Clear();
-  f->RichEdit1->SetModified(false);
-
-  running_ = true;
-  if (QAction* stop = f->FindAction(cmd::Mgrep2)) stop->setEnabled(true);
-  if (QAction* start = f->FindAction(cmd::Mgrep)) start->setEnabled(false);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-
-  // Lines gather here and reach the pane now and then while the run goes
-  // on, and at its end.
-  std::vector<std::string> lines;
-  size_t shown = 0;
-  QPointer<TForm1> alive(f);
-  auto showLines = [&] {
-    if (!alive || shown == lines.size()) return;
-    std::string text;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (i) text += "\r\n";
-      text += lines[i];
-    }
-    f->RichEdit1->SetText(text);
-    shown = lines.size();
-  };
-  QElapsedTimer sinceEvents, sinceShown;
-  sinceEvents.start();
-  sinceShown.start();
-  Grep1.OnProcessMessages = [&] {
-    if (sinceEvents.elapsed() < 20) return;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-    sinceEvents.restart();
-    if (lines.size() < 20000 && sinceShown.elapsed() > 500) {
-      showLines();
-      sinceShown.restart();
-    }
-    f->SetStatusPanel(0, QString("Grep: %1").arg(lines.size() > 2 ? lines.size() - 2 : 0));
-  };
-  GrepRunResult r = TGrepRun::Run(Grep1, expr, model.files, model.showFileNames, model.showLineNumbers,
-                                  [&](const std::string& l) { lines.push_back(l); });
-  Grep1.OnProcessMessages = nullptr;
-  QApplication::restoreOverrideCursor();
-  running_ = false;
-  if (!alive) return;
-  if (QAction* stop = f->FindAction(cmd::Mgrep2)) stop->setEnabled(false);
-  if (QAction* start = f->FindAction(cmd::Mgrep)) start->setEnabled(true);
-  f->SetStatusPanel(0, QString());
-
-  if (r.outcome == GrepOutcome::Cancelled) {
-    // The stop's line is the last one; the message comes first.
-    std::string last = lines.back();
-    lines.pop_back();
-    showLines();
-    if (!closeAfterRun_) f->MessageDlg("Grepを中止しました。", QString(), TMsgKind::Warning);
-    lines.push_back(last);
-  }
-  showLines();
-  f->RichEdit1->SetModified(false);
-  if (r.outcome == GrepOutcome::Failed && !closeAfterRun_)
-    f->MessageDlg(QString::fromStdString(r.error), QString(), TMsgKind::Error);
-  if (closeAfterRun_) {
-    closeAfterRun_ = false;
-    f->close();
-  }
+  return true;
 }
 
-TGrepController* GrepControllerOf(TForm1* form) { return form->findChild<TGrepController*>("Grep1Controller"); }
+void TGrepController::MgrepClick() {
+  if (running_) return;
+  TGrepDialogModel model;
+  std::string expr;
+  if (!AskAndCompile(model, expr)) return;
 
-void InstallGrepCommands(TForm1* form) {
-  auto* c = new TGrepController(form);
-  QMenu* menu = form->Msearch;
+  TRichEdit* pane = host_.Pane();
+  host_.SetInfoLine(QString(), host_.InfoLineColor());
+  pane->Clear();
+  pane->SetModified(false);
+
+  // The pane follows the batches while the text is small enough to set
+  // again and again; at the end it gets the whole text once.
+  std::string text;
+  size_t shown = 0;
+  auto lastShown = std::chrono::steady_clock::now();
+  auto show = [&] {
+    if (shown == text.size()) return;
+    pane->SetText(text);
+    shown = text.size();
+  };
+  auto onBatch = [&](std::string&& batch) {
+    text += batch;
+    constexpr size_t kFollowBytes = 2u << 20;
+    auto now = std::chrono::steady_clock::now();
+    if (text.size() < kFollowBytes && now - lastShown >= std::chrono::milliseconds(500)) {
+      show();
+      lastShown = now;
+    }
+  };
+
+  running_ = true;
+  stop_ = false;
+  GrepRunResult result;
+  const std::vector<std::string>& files = model.files;
+  JobOutcome job = RunJob(
+      host_, JobSpec{"Grepの実行", "Grep実行中．．．", QString()},
+      [&](TJobContext& ctx) {
+        TLineBatches batches(ctx);
+        ctx.SetTotal(files.size());
+        Grep1.OnProcessMessages = [&] {
+          if (ctx.Cancelled() || stop_) Grep1.Cancel = true;
+          batches.SendWhenDue();
+        };
+        result = TGrepRun::Run(
+            Grep1, expr, files, model.showFileNames, model.showLineNumbers,
+            [&](const std::string& line) { batches.Add(line); },
+            [&](size_t i) {
+              ctx.SetDone(i);
+              ctx.SetDetail(files[i]);
+            });
+        Grep1.OnProcessMessages = nullptr;
+        batches.Send();
+      },
+      onBatch);
+  Grep1.OnProcessMessages = nullptr;
+  running_ = false;
+
+  const bool quiet = job.windowClosing;
+  if (result.outcome == GrepOutcome::Cancelled && !quiet) {
+    // The message comes while the pane shows the lines found; the stop's
+    // line follows it.
+    const std::string stopLine = "\r\n" + Utf8ToCp932(TGrepRun::CancelLine());
+    if (text.size() >= stopLine.size() && text.compare(text.size() - stopLine.size(), stopLine.size(), stopLine) == 0) {
+      pane->SetText(std::string_view(text).substr(0, text.size() - stopLine.size()));
+      shown = text.size() - stopLine.size();
+    }
+    host_.MessageDlg("Grepを中止しました。", QString(), TMsgKind::Warning);
+  }
+  show();
+  pane->SetModified(false);
+  if (result.outcome == GrepOutcome::Failed && !quiet)
+    host_.MessageDlg(QString::fromStdString(result.error), QString(), TMsgKind::Error);
+}
+
+}  // namespace
+
+void InstallGrepCommands(IHost& host) {
+  auto* c = new TGrepController(host);
+  QMenu* menu = host.Menu(HostMenu::Search);
+  std::vector<CommandRow> rows = {
+      {cmd::Mgrep, "Grepの実行(&G)", nullptr, [c](IHost&) { c->MgrepClick(); }},
+      // While a search runs its progress window holds the input, and its
+      // Cancel is the way to stop it; the item shows whether one runs.
+      {cmd::Mgrep2, "Grepの中止(&Q)", nullptr, [c](IHost&) { c->Mgrep2Click(); },
+       [c](IHost&) { return c->Running(); }},
+  };
   if (menu && !menu->actions().isEmpty()) menu->addSeparator();
-  form->AddCommand(menu, cmd::Mgrep, "Grepの実行(&G)", [c] { c->MgrepClick(); });
-  QAction* stop = form->AddCommand(menu, cmd::Mgrep2, "Grepの中止(&Q)", [c] { c->Stop(); });
-  stop->setEnabled(false);
+  host.Commands().Install(rows, menu);
 }

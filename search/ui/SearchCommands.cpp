@@ -3,13 +3,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolBar>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,9 +38,33 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+}  // namespace
+
+// The first line of every block, counted once per change of the pane's
+// text: a find near the end of a large pane then converts only its block.
+void TBlockLineIndex::Build(const QTextDocument* doc) {
+  firstLine_.clear();
+  int line = 0;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+    firstLine_.push_back(line);
+    line += static_cast<int>(b.text().count(QChar(0x2028))) + 1;
+  }
+  valid_ = true;
+}
+
+QTextBlock TBlockLineIndex::Find(const QTextDocument* doc, int line, int* within) {
+  if (!valid_) Build(doc);
+  auto it = std::upper_bound(firstLine_.begin(), firstLine_.end(), line);
+  const int k = std::max(0, static_cast<int>(it - firstLine_.begin()) - 1);
+  *within = firstLine_.empty() ? 0 : line - firstLine_[size_t(k)];
+  return doc->findBlockByNumber(k);
+}
+
+namespace {
+
 // The document position of a byte offset of text: the line is found in the
 // bytes, only the line's part before the offset is converted.
-int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset) {
+int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset, TBlockLineIndex* index) {
   offset = std::min(offset, text.size());
   size_t lineStart = 0;
   if (offset > 0) {
@@ -44,21 +73,20 @@ int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset) {
   }
   const int line = LineOfOffset(text, lineStart);
   QTextDocument* doc = pane->document();
-  int pos = 0, left = line;
-  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+  int pos = 0;
+  int left = line;
+  QTextBlock b;
+  TBlockLineIndex local;
+  b = (index ? index : &local)->Find(doc, line, &left);
+  if (b.isValid()) {
     const QString t = b.text();
-    int inBlock = static_cast<int>(t.count(QChar(0x2028))) + 1;
-    if (left < inBlock || !b.next().isValid()) {
-      int at = 0;
-      for (int i = 0; i < left; ++i) {
-        int sep = static_cast<int>(t.indexOf(QChar(0x2028), at));
-        if (sep < 0) break;
-        at = sep + 1;
-      }
-      pos = b.position() + at;
-      break;
+    int at = 0;
+    for (int i = 0; i < left; ++i) {
+      int sep = static_cast<int>(t.indexOf(QChar(0x2028), at));
+      if (sep < 0) break;
+      at = sep + 1;
     }
-    left -= inBlock;
+    pos = b.position() + at;
   }
   return pos + static_cast<int>(TRichEdit::ToScreen(text.substr(lineStart, offset - lineStart)).size());
 }
@@ -77,12 +105,12 @@ struct WaitCursor {
 
 }  // namespace
 
-void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel) {
-  const int anchor = DocumentPosition(pane, text, sel.start);
+void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel, TBlockLineIndex* index) {
+  const int anchor = DocumentPosition(pane, text, sel.start, index);
   const std::string_view picked = text.substr(std::min(sel.start, text.size()), sel.length);
   const int end = picked.find_first_of("\r\n") == std::string_view::npos
                       ? anchor + static_cast<int>(TRichEdit::ToScreen(picked).size())
-                      : DocumentPosition(pane, text, sel.start + sel.length);
+                      : DocumentPosition(pane, text, sel.start + sel.length, index);
   QTextCursor c(pane->document());
   c.setPosition(anchor);
   c.setPosition(end, QTextCursor::KeepAnchor);
@@ -97,13 +125,13 @@ void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel) 
   bar->setValue(bar->value() + CentreScrollLines(0, distance));
 }
 
-void ApplySearchOutcome(IHost& host, const SearchOutcome& o, std::string_view paneBytes) {
+void ApplySearchOutcome(IHost& host, const SearchOutcome& o, std::string_view paneBytes, TBlockLineIndex* index) {
   TRichEdit* pane = host.Pane();
   const TColor marker = o.markerRed ? clRed : host.InfoLineColor();
   std::string changed;  // the text after a range replacement
   std::string_view now = paneBytes;
   if (o.replaceRange) {
-    SelectPaneBytes(pane, paneBytes, o.range);
+    SelectPaneBytes(pane, paneBytes, o.range, index);
     pane->SetSelText(o.replacement);
     changed = WithRangeReplaced(paneBytes, o);
     now = changed;
@@ -122,7 +150,9 @@ void ApplySearchOutcome(IHost& host, const SearchOutcome& o, std::string_view pa
       changed = host.PaneText();
       now = changed;
     }
-    SelectPaneBytes(pane, now, o.selection);
+    // The text changed since the index was made (it follows the pane's
+    // textChanged): it is made again.
+    SelectPaneBytes(pane, now, o.selection, index);
     pane->setFocus();
   }
   if (o.kind != SearchMsg::None) {
@@ -142,7 +172,10 @@ class TSearchController : public QObject {
   explicit TSearchController(IHost& host) : QObject(host.HostWindow()), host_(host) {
     setObjectName("SearchController");
     if (TRichEdit* pane = host.Pane())
-      connect(pane, &QPlainTextEdit::textChanged, this, [this] { mirrorValid_ = false; });
+      connect(pane, &QPlainTextEdit::textChanged, this, [this] {
+        mirrorValid_ = false;
+        blocks_.Invalidate();
+      });
   }
 
   // The pane's bytes, converted once per change of its text.
@@ -174,7 +207,7 @@ class TSearchController : public QObject {
 
   void Apply(const SearchOutcome& o) {
     const std::string& text = Mirror();
-    ApplySearchOutcome(host_, o, text);
+    ApplySearchOutcome(host_, o, text, &blocks_);
     if (o.select && !o.replaceRange && !o.textChanged && !o.linesChanged) {
       QTextCursor c = host_.Pane()->textCursor();
       mirrorSelection_ = o.selection;
@@ -337,31 +370,95 @@ class TSearchController : public QObject {
   TAWKStr AWKStr1;
   std::string mirror_;
   bool mirrorValid_ = false;
+  TBlockLineIndex blocks_;
   std::optional<TextSelection> mirrorSelection_;
   int setAnchor_ = -1, setPosition_ = -1;
 };
 
 }  // namespace
 
+namespace {
+
+// "←指定行へ移動(&J)" of the edit menu stands in the search menu too, after
+// "上へ検索(&T)", and follows the search menu's rule there.
+void AddJumpCopy(IHost& host, QMenu* searchMenu, TSearchController* c) {
+  QAction* jump = host.Commands().Action(cmd::Mjump);
+  QAction* replace = host.Commands().Action(cmd::Mreplace1);
+  if (!jump || !searchMenu) return;
+  searchMenu->insertAction(replace, jump);
+  QObject::connect(searchMenu, &QMenu::aboutToShow, c, [jump, c] { jump->setEnabled(c->Follows()); });
+  QObject::connect(searchMenu, &QMenu::aboutToHide, c, [jump] { jump->setEnabled(true); });
+}
+
+// The text toolbar's "検索" and "置換" buttons, before the URL button.
+void AddToolButtons(IHost& host) {
+  QToolBar* bar = host.TextToolBar();
+  if (!bar) return;
+  QAction* before = nullptr;
+  for (const char* name : {"ToolButton48", "ToolButton51", "ToolButton52", "ToolButton7", "ToolButton39"}) {
+    for (QAction* a : bar->actions())
+      if (!before && a->objectName() == QLatin1String(name)) before = a;
+  }
+  struct Button {
+    const char* name;
+    CommandName command;
+    const char* text;
+    const char* icon;
+  };
+  for (const Button& b : {Button{"ToolButton33", cmd::Mserch, "検索", "edit-find"},
+                          Button{"ToolButton53", cmd::Mreplace1, "置換", "edit-find-replace"}}) {
+    QAction* target = host.Commands().Action(b.command);
+    const QIcon fallback = bar->style()->standardIcon(QStyle::SP_FileDialogContentsView);
+    auto* a = new QAction(QIcon::fromTheme(b.icon, fallback), QString::fromUtf8(b.text), bar);
+    a->setObjectName(b.name);
+    a->setProperty("navirtCommand", b.command.text);
+    if (target) {
+      a->setToolTip(target->toolTip());
+      a->setStatusTip(target->statusTip());
+    }
+    const CommandName command = b.command;
+    QObject::connect(a, &QAction::triggered, bar, [&host, command] {
+      if (!host.Commands().Trigger(command)) host.CommandRefused(command);
+    });
+    bar->insertAction(before, a);
+  }
+}
+
+}  // namespace
+
 void InstallSearchCommands(IHost& host) {
   auto* c = new TSearchController(host);
   auto follows = [c](IHost&) { return c->Follows(); };
+  // The menu asks the rule when it opens; a shortcut (Ctrl+F, F3) reaches
+  // the command past the menu, so the command asks it again and a refused
+  // key says so.
+  auto guarded = [c](CommandName name, std::function<void()> run) {
+    return [c, name, run = std::move(run)](IHost& h) {
+      if (!c->Follows()) {
+        h.CommandRefused(name);
+        return;
+      }
+      run();
+    };
+  };
   std::vector<CommandRow> search = {
-      {cmd::Mserch, "テキストの検索(&F)..", "Ctrl+F", [c](IHost&) { c->MserchClick(); }, follows,
+      {cmd::Mserch, "テキストの検索(&F)..", "Ctrl+F", guarded(cmd::Mserch, [c] { c->MserchClick(); }), follows,
        "検索|テキストを検索します。"},
-      {cmd::MserchNext, "下へ検索(&N)", "F3", [c](IHost&) { c->FindNext(true); }, follows,
+      {cmd::MserchNext, "下へ検索(&N)", "F3", guarded(cmd::MserchNext, [c] { c->FindNext(true); }), follows,
        "下へ検索|次を下へ検索します。"},
       {cmd::Mserchnextup1, "上へ検索(&T)", "Shift+F3", [c](IHost&) { c->FindNext(false); }, {},
        "上へ検索|次を上へ検索します。"},
-      {cmd::Mreplace1, "置換(&R)", nullptr, [c](IHost&) { c->Mreplace1Click(); }, follows,
+      {cmd::Mreplace1, "置換(&R)", nullptr, guarded(cmd::Mreplace1, [c] { c->Mreplace1Click(); }), follows,
        "置換|テキストを置換します。"},
-      {cmd::MreplaceGrep1, "置換　正規表現(&P)", nullptr, [c](IHost&) { c->MreplaceGrep1Click(); }, follows,
-       "正規表現置換|正規表現でテキストを置換します。"},
+      {cmd::MreplaceGrep1, "置換　正規表現(&P)", nullptr, guarded(cmd::MreplaceGrep1, [c] { c->MreplaceGrep1Click(); }),
+       follows, "正規表現置換|正規表現でテキストを置換します。"},
       {cmd::Mreplaceall1, "置換　一括(&I)", nullptr, [c](IHost&) { c->Mreplaceall1Click(); }, {},
        "一括置換|テキストをすべて置換します。"},
   };
   QMenu* searchMenu = host.Menu(HostMenu::Search);
   host.Commands().Install(search, searchMenu);
+  AddJumpCopy(host, searchMenu, c);
+  AddToolButtons(host);
 
   std::vector<CommandRow> deletion = {
       {cmd::Mdeleteline1, "検索行削除(&L)", nullptr, [c](IHost&) { c->LinesByText(false); }},

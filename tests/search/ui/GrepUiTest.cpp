@@ -1,8 +1,11 @@
-// "Grepの実行(&G)" and "Grepの中止(&Q)" in the main window, offscreen.
+// "Grepの実行(&G)" and "Grepの中止(&Q)" in the main window, offscreen: the
+// search runs as a job with its progress window.
 #include <QAction>
+#include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,9 +21,12 @@
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
 #include "search/RegexTokens.h"
-#include "search/ui/GrepController.h"
-#include "search/ui/GrepCommands.h"
+#include "edit/PaneText.h"
+#include "host/ui/Job.h"
+#include "platform/FileInfo.h"
+#include "search/GrepCommand.h"
 #include "search/ui/GrepDialog.h"
+#include "search/ui/SearchCommandIds.h"
 
 namespace fs = std::filesystem;
 
@@ -110,27 +116,91 @@ class GrepUiTest : public QObject {
     QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("keep"));
   }
 
-  void stopDuringALongGrep() {
-    std::string big;
-    for (int i = 0; i < 200000; ++i) big += "line " + std::to_string(i) + " match\n";
-    Write("a.txt", big);
-    Write("b.txt", big);
+  // What the run itself gives for the files of the list, in its order:
+  // the text the pane must show.
+  static std::string Expected(TForm1* f, const std::string& expr, bool lineNumbers) {
+    std::vector<std::string> files;
+    for (const std::string& p : f->HostListedPaths())
+      if (navirt::IsRegularFile(p)) files.push_back(p);
+    navirt::TGrep grep;
+    grep.SetRegExp(navirt::Utf8ToCp932(expr));
+    std::vector<std::string> lines;
+    navirt::TGrepRun::Run(grep, navirt::Utf8ToCp932(expr), files, true, lineNumbers,
+                          [&](const std::string& l) { lines.push_back(l); });
+    return navirt::JoinLines(lines);
+  }
+  // Files large enough that a search is still running when its window shows.
+  void WriteLongFiles(int files, int lines) {
+    for (int k = 0; k < files; ++k) {
+      std::string big;
+      for (int i = 0; i < lines; ++i) big += "line " + std::to_string(i) + (i % 3 ? " match\n" : " other\n");
+      Write(std::string(1, char('a' + k)) + ".txt", big);
+    }
+  }
+
+  void outputOnATreeIsTheRunsOutput() {
+    // Several files, one holding no match, one in a folder of its own (left
+    // out), and enough lines for many batches.
+    WriteLongFiles(3, 40000);
+    Write("d.txt", navirt::Utf8ToCp932("なし\r\n漢字 match\r\n"));
+    Write("e.txt", "nothing here\n");
+    fs::create_directory(folder_ + "sub");
+    Write("sub/f.txt", "match\n");
     auto f = NewForm();
-    Answer(f.get(), "match", false);
-    bool stopEnabled = false;
-    // Events reach the window while the grep runs: the stop command works.
-    QTimer::singleShot(0, f.get(), [&] {
-      stopEnabled = f->ActionNamed("Mgrep2")->isEnabled();
-      f->ActionNamed("Mgrep2")->trigger();
-    });
+    Answer(f.get(), "match|漢字");
     f->ActionNamed("Mgrep")->trigger();
-    QVERIFY(stopEnabled);
+    const std::string want = Expected(f.get(), "match|漢字", true);
+    QVERIFY(want.size() > 1000000);
+    QVERIFY(f->RichEdit1->Text() == want);
+    QVERIFY(!f->RichEdit1->Modified());
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!f->Commands().Busy());
+  }
+
+  void cancelKeepsTheOutputSoFarInOrder() {
+    WriteLongFiles(4, 300000);
+    auto f = NewForm();
+    Answer(f.get(), "match", true);
+    int dialogs = 0;
+    bool secondGrepRan = true, busy = false;
+    QString heading;
+    jobShowAfterMsOverride = 0;
+    jobWindowHook = [&](QDialog& w) {
+      heading = w.findChild<QLabel*>("JobHeading")->text();
+      busy = f->Commands().Busy();
+      // No other command starts meanwhile: neither a second grep nor a key.
+      f->dialogHook = [&dialogs](QDialog&) {
+        ++dialogs;
+        return int(QDialog::Rejected);
+      };
+      secondGrepRan = f->Commands().Trigger(cmd::Mgrep);
+      QTest::keyClick(f->RichEdit1, Qt::Key_F, Qt::ControlModifier);
+      w.findChild<QPushButton*>("Button1")->click();
+    };
+    f->ActionNamed("Mgrep")->trigger();
+    jobWindowHook = nullptr;
+    jobShowAfterMsOverride = -1;
+    QCOMPARE(heading, QString("Grep実行中．．．"));
+    QVERIFY(busy);
+    QVERIFY(!secondGrepRan);
+    QCOMPARE(dialogs, 0);
     QCOMPARE(messages_, QStringList{"Grepを中止しました。"});
-    QStringList lines = PaneUtf8(f.get()).split("\r\n");
-    QCOMPARE(lines.last(), QString("[Grepを中止]"));
-    QVERIFY(lines.size() < 400004);
-    QVERIFY(!f->ActionNamed("Mgrep2")->isEnabled());
-    QVERIFY(f->ActionNamed("Mgrep")->isEnabled());
+    // The lines found so far, as the whole run begins, then the stop's line.
+    const std::string text = f->RichEdit1->Text();
+    const std::string stop = "\r\n" + navirt::Utf8ToCp932("[Grepを中止]");
+    QVERIFY(text.size() > stop.size() && text.compare(text.size() - stop.size(), stop.size(), stop) == 0);
+    const std::string kept = text.substr(0, text.size() - stop.size());
+    const std::string full = Expected(f.get(), "match", true);
+    QVERIFY(kept.size() < full.size());
+    QVERIFY(full.compare(0, kept.size(), kept) == 0);
+    QVERIFY(full.size() == kept.size() || full.compare(kept.size(), 2, "\r\n") == 0);
+    QVERIFY(!f->RichEdit1->Modified());
+    // The window is free again.
+    QVERIFY(!f->Commands().Busy());
+    emit f->Msearch->aboutToShow();
+    QVERIFY(!f->FindAction(cmd::Mgrep2)->isEnabled());
+    QVERIFY(f->FindAction(cmd::Mgrep)->isEnabled());
+    emit f->Msearch->aboutToHide();
   }
 
   void dialogTokensAndFileGroup() {

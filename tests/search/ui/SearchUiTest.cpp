@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include "app/Colors.h"
 #include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
 #include "search/ui/ReplaceDialog.h"
@@ -170,6 +172,69 @@ class SearchUiTest : public QObject {
     QVERIFY(f->Commands().Trigger(cmd::Mserchnextup1));  // not one of the items that follow the list
     QCOMPARE(opened, 2);
     QCOMPARE(Pane(f.get()), std::string("abc"));
+  }
+
+  // The search menu's rule holds for the keys, the copies and the buttons:
+  // with no file selected Ctrl+F and F3 do nothing to the pane and say so.
+  void searchRuleHoldsForKeysCopiesAndButtons() {
+    auto f = FormShowing("ab ab");
+    QVERIFY(f);
+    int opened = 0;
+    f->dialogHook = [&opened](QDialog& d) {
+      auto* s = qobject_cast<TForm32*>(&d);
+      if (!s) return int(QDialog::Rejected);
+      ++opened;
+      s->ComboBox1->setEditText("ab");
+      s->BFind->click();
+      return d.result();
+    };
+    Key(f.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(opened, 1);
+    QCOMPARE(f->RichEdit1->SelStart(), 0);
+
+    const std::string selected = f->SelectedPath;
+    f->SelectedPath.clear();
+    Key(f.get(), Qt::Key_F3);
+    QCOMPARE(f->RichEdit1->SelStart(), 0);  // not moved on to the second "ab"
+    QCOMPARE(f->StatusPanel(4), QString("「下へ検索(N)」は今は使えません。"));
+    Key(f.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(opened, 1);
+    QCOMPARE(f->StatusPanel(4), QString("「テキストの検索(F)..」は今は使えません。"));
+    QVERIFY(messages_.isEmpty());
+    // Shift+F3 is not one of the items the rule names: it runs (nothing
+    // lies above the first "ab").
+    Key(f.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(messages_, QStringList{"ab 見つかりませんでした"});
+
+    // The menu and its copy in the whole-menu pop-up: one menu, and the
+    // jump item stands in it under the same rule.
+    QVERIFY(f->PopupMenu1->actions().contains(f->Msearch->menuAction()));
+    QAction* jump = f->FindAction(cmd::Mjump);
+    QVERIFY(jump && f->Msearch->actions().contains(jump));
+    emit f->Msearch->aboutToShow();
+    QVERIFY(!jump->isEnabled());
+    QVERIFY(!f->FindAction(cmd::Mserch)->isEnabled());
+    QVERIFY(!f->FindAction(cmd::MreplaceGrep1)->isEnabled());
+    QVERIFY(f->FindAction(cmd::Mreplaceall1)->isEnabled());
+    emit f->Msearch->aboutToHide();
+    QVERIFY(jump->isEnabled());
+
+    // The toolbar's buttons run the same commands under the same rule.
+    QAction* find = f->ActionNamed("ToolButton33");
+    QAction* replace = f->ActionNamed("ToolButton53");
+    QVERIFY(find && replace);
+    QCOMPARE(find->property("navirtCommand").toString(), QString("Mserch"));
+    QCOMPARE(replace->property("navirtCommand").toString(), QString("Mreplace1"));
+    find->trigger();
+    QCOMPARE(opened, 1);
+    QCOMPARE(f->StatusPanel(4), QString("「テキストの検索(F)..」は今は使えません。"));
+    f->SelectedPath = selected;
+    find->trigger();
+    QCOMPARE(opened, 2);
+    emit f->Msearch->aboutToShow();
+    QVERIFY(jump->isEnabled());
+    QVERIFY(f->FindAction(cmd::Mserch)->isEnabled());
+    emit f->Msearch->aboutToHide();
   }
 
   void replaceDialogAndReplaceAll() {
