@@ -41,7 +41,7 @@ class LhaLibrary : public ArcLibrary {
     InputFile in;
     if (!in.Open(path)) return kErrArcFileOpen;
     return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return lzh::Unpack(in, entries[i], sink, w);
+      return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), w);
     }, data, entry, why);
   }
 
@@ -100,7 +100,7 @@ class LhaLibrary : public ArcLibrary {
     job.overwrite = cl.Number("c") > 0 ? Overwrite::Always : Overwrite::IfNewer;
     job.patterns = cl.names;
     return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& why) {
-      return lzh::Unpack(in, entries[i], sink, why);
+      return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), why);
     }, rep);
   }
 

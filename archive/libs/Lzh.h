@@ -17,8 +17,9 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
 std::string EncodeLh5(const unsigned char* data, size_t n);
 
 // A level-2 header for an entry; method is "-lh5-", "-lh0-" or "-lhd-".
-// Names are CP932 (a %XX stand-in when a character has no CP932 form,
-// nameOk=false then).
+// Names are CP932; a name CP932 cannot hold is written in UTF-8 with the
+// code-page header (65001). Only bytes that are not UTF-8 either become a
+// %XX stand-in (nameOk=false then).
 std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed,
                         uint64_t size, uint16_t crc, std::time_t mtime, uint32_t attr, bool& nameOk);
 
