@@ -625,8 +625,20 @@ void EncodeBlock(BitWriter& bw, const Block& b) {
 
 std::string EncodeLh5(const unsigned char* data, size_t n) {
   std::string out;
-  out.reserve(n / 2 + 64);
+  EncodeLh5(data, n, [&out](const unsigned char* p, size_t k) {
+    out.append(reinterpret_cast<const char*>(p), k);
+    return true;
+  }, nullptr);
+  return out;
+}
+
+bool EncodeLh5(const unsigned char* data, size_t n, const Sink& sink, const std::function<void()>& consumed) {
+  constexpr size_t kOutPiece = 1 << 20;
+  constexpr size_t kConsumedStep = 16u << 20;
+  std::string out;
+  out.reserve(kOutPiece + (1 << 16));
   BitWriter bw(out);
+  size_t reported = 0;
   std::vector<int32_t> head(1 << kHashBits, -1);
   std::vector<int32_t> prev(kDicSize, -1);
   auto hash = [&](size_t i) {
@@ -710,11 +722,21 @@ std::string EncodeLh5(const unsigned char* data, size_t n) {
       EncodeBlock(bw, blk);
       blk.sym.clear();
       blk.dist.clear();
+      // Whole bytes go on as they come; the bits of a byte not yet full
+      // stay in the writer.
+      if (out.size() >= kOutPiece) {
+        if (!sink(reinterpret_cast<const unsigned char*>(out.data()), out.size())) return false;
+        out.clear();
+      }
+      if (consumed && i - reported >= kConsumedStep) {
+        consumed();
+        reported = i;
+      }
     }
   }
   if (!blk.sym.empty()) EncodeBlock(bw, blk);
   bw.Flush();
-  return out;
+  return out.empty() || sink(reinterpret_cast<const unsigned char*>(out.data()), out.size());
 }
 
 std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed,

@@ -1,6 +1,7 @@
 #pragma once
 // LHA archives: header walker (levels 0 to 3), unpacking through liblhasa's
 // decoders, the -lh5- encoder and a level-2 header writer.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
 
 // Raw -lh5- bit stream of data (no header).
 std::string EncodeLh5(const unsigned char* data, size_t n);
+// The same handed to sink a piece at a time (false when sink failed);
+// consumed is called after every few MiB of data read.
+bool EncodeLh5(const unsigned char* data, size_t n, const Sink& sink, const std::function<void()>& consumed);
 
 // A level-2 header for an entry; method is "-lh5-", "-lh0-" or "-lhd-".
 // Names are CP932; a name CP932 cannot hold is written in UTF-8 with the
