@@ -120,7 +120,7 @@ std::string ResultCodeMessage(int code) { return ArchiveResultMessage(code); }
 std::string ResultCodeLine(int code) { return "Result code = " + std::to_string(code); }
 
 static std::string ArcNameWithExt(const std::string& name, const std::string& ext) {
-  size_t slash = name.find_last_of("/\\");
+  size_t slash = name.rfind('/');
   size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ext;
   return name.substr(0, dot) + ext;
@@ -130,8 +130,8 @@ static std::string ArcNameWithExt(const std::string& name, const std::string& ex
 
 std::string TArcTargetModel::TargetFolder() const {
   if (answer.empty()) return "";
-  if (answer.back() == '\\' || answer.back() == '/') return answer;
-  return answer + "\\";
+  if (answer.back() == '/') return answer;
+  return answer + "/";
 }
 
 TArcTargetModel ExtractDialog(const TArcSelection& sel) {
@@ -283,7 +283,7 @@ TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, b
   }
   if (todirOpen) {
     out.jumpFolder = folder;
-    while (out.jumpFolder.size() > 1 && (out.jumpFolder.back() == '\\' || out.jumpFolder.back() == '/'))
+    while (out.jumpFolder.size() > 1 && out.jumpFolder.back() == '/')
       out.jumpFolder.pop_back();
   }
   out.labelBlue = true;

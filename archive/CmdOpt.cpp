@@ -51,8 +51,8 @@ void TCmdOpt::Quoted(const std::string& name, const std::string& value, bool tar
 
 void TCmdOpt::Folder(const std::string& name, const std::string& folder, bool tarStyle) {
   if (folder.empty()) return;
-  // Paths here are UTF-8, where a 0x5C byte is always the character itself.
-  std::string f = folder.back() == '\\' ? folder : folder + "\\";
+  // Paths here are this system's: "/" ends a folder, "\" is a character.
+  std::string f = folder.back() == '/' ? folder : folder + "/";
   Quoted(name, f, tarStyle);
 }
 

@@ -106,44 +106,35 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
       cx.stopped = true;
       return;
     }
-    out.push_back(shownDir.empty() ? n : shownDir + "\\" + n);
+    out.push_back(shownDir.empty() ? n : shownDir + "/" + n);
   }
   for (const std::string& s : subdirs) {
     std::string full = dir.empty() ? s : (dir.back() == '/' ? dir + s : dir + "/" + s);
-    SearchFolder(cx, full, shownDir.empty() ? s : shownDir + "\\" + s, mask, recurse, out);
+    SearchFolder(cx, full, shownDir.empty() ? s : shownDir + "/" + s, mask, recurse, out);
   }
 }
 
 void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>& out) {
   std::string folder, mask;
-  std::string diskName = name;
-  // "\" separates, unless the name exists as given: then it is a
-  // character of that name.
-  struct stat given;
-  const bool asGiven = name.find('\\') != std::string::npos && ::lstat(name.c_str(), &given) == 0;
-  if (!asGiven)
-    for (char& ch : diskName)
-      if (ch == '\\') ch = '/';
+  // A name of this system: "/" separates, "\" is a character.
+  const std::string& diskName = name;
   cx.literal = false;
   if (cx.o.r > 1 && IsDirectory(diskName)) {
     folder = name;
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
     mask = "*.*";
   } else {
-    size_t sep = name.find_last_of(asGiven ? "/" : "/\\");
+    size_t sep = name.rfind('/');
     folder = sep == std::string::npos ? "" : name.substr(0, sep);
     mask = sep == std::string::npos ? name : name.substr(sep + 1);
     if (sep == 0) folder = name.substr(0, 1);
     struct stat st;
     cx.literal = cx.diskMasks && ::lstat(diskName.c_str(), &st) == 0;
   }
-  std::string dir = folder;
-  if (!asGiven)
-    for (char& ch : dir)
-      if (ch == '\\') ch = '/';
+  const std::string& dir = folder;
   bool wild = !cx.literal && mask.find_first_of("*?") != std::string::npos;
   bool recurse = cx.o.r > 0 && (cx.o.p <= 0 || wild);
-  if (folder == "/" || folder == "\\") {
+  if (folder == "/") {
     // The root keeps its one separator.
     std::vector<std::string> tmp;
     SearchFolder(cx, "/", "", mask, recurse, tmp);

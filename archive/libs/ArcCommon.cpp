@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "platform/Cp932.h"
 
@@ -398,19 +399,10 @@ std::string CmdLine::Text(std::string_view name) const {
   return value;
 }
 
-std::string CommandPath(std::string s) {
-  if (s.find('\\') != std::string::npos) {
-    const bool trailing = s.back() == '\\' || s.back() == '/';
-    std::string given = trailing ? s.substr(0, s.size() - 1) : s;
-    if (!given.empty() && PathExists(given)) return trailing ? given + "/" : given;
-  }
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
-}
-
 namespace {
-std::string ToPath(std::string s) { return CommandPath(std::move(s)); }
+// Paths on a command line are this system's: "/" separates, and "\" is a
+// character of a name like any other.
+std::string ToPath(std::string s) { return s; }
 
 bool ReadResponseFile(const std::string& path, std::vector<std::string>& names) {
   std::string data;
@@ -522,6 +514,57 @@ bool InputFile::Open(const std::string& path) {
   map_ = m;
   data_ = static_cast<const char*>(m);
   return true;
+}
+
+void InputFile::DropPages() const {
+  if (map_) ::madvise(map_, size_, MADV_DONTNEED);
+}
+
+namespace {
+constexpr size_t kSinkPiece = 1 << 20;
+constexpr uint64_t kDropEvery = 16u << 20;
+}  // namespace
+
+Sink TrimmingSink(const InputFile& in, const Sink& sink) {
+  auto passed = std::make_shared<uint64_t>(0);
+  return [&in, sink, passed](const unsigned char* p, size_t n) {
+    while (n > 0) {
+      size_t k = std::min(n, kSinkPiece);
+      if (!sink(p, k)) return false;
+      p += k;
+      n -= k;
+      *passed += k;
+      if (*passed >= kDropEvery) {
+        *passed = 0;
+        in.DropPages();
+      }
+    }
+    return true;
+  };
+}
+
+uint32_t Crc32Of(const InputFile& in, const unsigned char* p, uint64_t n) {
+  uint32_t crc = 0;
+  while (n > 0) {
+    size_t k = static_cast<size_t>(std::min<uint64_t>(n, kDropEvery));
+    crc = Crc32(crc, p, k);
+    p += k;
+    n -= k;
+    if (n > 0) in.DropPages();
+  }
+  return crc;
+}
+
+uint16_t Crc16Of(const InputFile& in, const unsigned char* p, uint64_t n) {
+  uint16_t crc = 0;
+  while (n > 0) {
+    size_t k = static_cast<size_t>(std::min<uint64_t>(n, kDropEvery));
+    crc = Crc16(crc, p, k);
+    p += k;
+    n -= k;
+    if (n > 0) in.DropPages();
+  }
+  return crc;
 }
 
 bool ReadFileBytes(const std::string& path, std::string& out) {
@@ -969,10 +1012,6 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
                  bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks) {
   for (const std::string& raw : names) {
     std::string name = raw;
-    const std::string literal = (!raw.empty() && raw[0] == '/') || baseFolder.empty() ? raw : OutputFolder(baseFolder) + raw;
-    if (!PathExists(literal))
-      for (char& c : name)
-        if (c == '\\') c = '/';
     std::string disk = (!name.empty() && name[0] == '/') || baseFolder.empty() ? name : OutputFolder(baseFolder) + name;
     // A name that exists as given is that file, whatever it holds.
     if (HasWild(name) && !PathExists(disk)) {

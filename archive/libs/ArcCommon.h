@@ -4,7 +4,7 @@
 // checksums, report text and safe extraction into a target folder.
 //
 // Paths handed to a library (command lines, file names) are UTF-8 as the
-// system holds them; "\" is taken as a separator. Names inside archives are
+// system holds them: "/" separates and "\" is a character of a name. Names inside archives are
 // CP932 unless the format marks them UTF-8. Report text and the names in
 // entry records are CP932, ready for the preview pane.
 #include <cstdint>
@@ -113,10 +113,6 @@ std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback);
 // UTF-8 bytes (ok=false then).
 std::string NameToCp932(std::string_view utf8, bool& ok);
 std::string NameToCp932(std::string_view utf8);
-// A path from a command line: "\" separates as in the libraries' command
-// lines, except in a path that exists as given (ignoring one trailing
-// separator), where it is a character of a name as this system allows.
-std::string CommandPath(std::string path);
 // Collapses "//", strips "./" and a leading "/"; "\" becomes "/".
 std::string NormalizeSlashes(std::string_view path);
 bool IsValidUtf8(std::string_view s);
@@ -192,6 +188,9 @@ class InputFile {
   uint64_t Size() const { return size_; }
   bool Has(uint64_t off, uint64_t len) const { return off <= size_ && len <= size_ - off; }
   std::string_view View(uint64_t off, uint64_t len) const { return {data_ + off, len}; }
+  // Lets go of the pages read so far; they come back from the file when
+  // touched again. Reading a large archive thus never holds it whole.
+  void DropPages() const;
 
  private:
   const char* data_ = nullptr;
@@ -210,6 +209,13 @@ inline void Put16(std::string& s, uint16_t v) {
 inline void Put32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
 }
+
+// A sink that hands data on a piece at a time and lets go of in's pages
+// every few pieces: unpacking an entry of any size holds little of it.
+Sink TrimmingSink(const InputFile& in, const Sink& sink);
+// CRCs of a stretch of in, letting go of its pages as they are read.
+uint32_t Crc32Of(const InputFile& in, const unsigned char* p, uint64_t n);
+uint16_t Crc16Of(const InputFile& in, const unsigned char* p, uint64_t n);
 
 // ---- writing ---------------------------------------------------------
 // A file written under a temporary name in the target's folder and renamed

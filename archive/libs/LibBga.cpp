@@ -22,7 +22,7 @@ class BgaLibrary : public ArcLibrary {
     int rc = bga::List(in, entries, why);
     if (rc != kOk) return rc;
     return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return bga::Unpack(in, entries[i], sink, w);
+      return bga::Unpack(in, entries[i], TrimmingSink(in, sink), w);
     }, data, entry, why);
   }
 
@@ -76,7 +76,7 @@ class BgaLibrary : public ArcLibrary {
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
     return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) {
-      return bga::Unpack(in, entries[i], sink, w);
+      return bga::Unpack(in, entries[i], TrimmingSink(in, sink), w);
     }, rep);
   }
 

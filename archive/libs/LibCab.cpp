@@ -22,7 +22,7 @@ class CabLibrary : public ArcLibrary {
     if (rc != kOk) return rc;
     cab::Unpacker up(in, path, entries);
     return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return up.Unpack(i, sink, w);
+      return up.Unpack(i, TrimmingSink(in, sink), w);
     }, data, entry, why);
   }
 
@@ -74,7 +74,7 @@ class CabLibrary : public ArcLibrary {
     job.keepPaths = !cl.HasSwitch("j");
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
-    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, sink, w); },
+    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, TrimmingSink(in, sink), w); },
                           rep);
   }
 

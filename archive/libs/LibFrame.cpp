@@ -438,9 +438,10 @@ int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t
   // An optional command word comes first.
   if (plain.size() == 3) plain.erase(plain.begin());
   if (plain.size() != 2) return kErrNotFileName;
-  for (auto& p : plain)
-    for (char& c : p)
-      if (c == '\\') c = '/';
+  // The archive is a path of this system; the entry's name is the
+  // archive's, where "\" separates.
+  for (char& c : plain[1])
+    if (c == '\\') c = '/';
   std::string data, why;
   ArcEntry e;
   int rc;

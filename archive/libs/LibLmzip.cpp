@@ -58,7 +58,7 @@ class UnzipSide : public ArcLibrary {
     int rc = zip::List(in, entries, why);
     if (rc != kOk) return rc;
     return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return zip::Unpack(in, entries[i], sink, w);
+      return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
     }, data, entry, why);
   }
 
@@ -102,7 +102,7 @@ class UnzipSide : public ArcLibrary {
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
     return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) {
-      return zip::Unpack(in, entries[i], sink, w);
+      return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
     }, rep);
   }
 };

@@ -334,7 +334,6 @@ class TarLibrary : public ArcLibrary {
 
  private:
   static std::string NormalizePath(std::string s) {
-    s = CommandPath(std::move(s));
     while (s.size() > 1 && s.back() == '/') s.pop_back();
     return s;
   }

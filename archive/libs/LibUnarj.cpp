@@ -10,7 +10,7 @@ ReadOnlyLibrary g_arj(
       return arj::List(in, out, why);
     },
     [](const InputFile& in, const std::string&, const std::vector<ArcEntry>& entries) -> UnpackFn {
-      return [&in, &entries](size_t i, const Sink& sink, std::string& why) { return arj::Unpack(in, entries[i], sink, why); };
+      return [&in, &entries](size_t i, const Sink& sink, std::string& why) { return arj::Unpack(in, entries[i], TrimmingSink(in, sink), why); };
     },
     {{"x"}, {"e"}, {"l", "v"}, {"t"}}, true);
 

@@ -41,7 +41,7 @@ class LhaLibrary : public ArcLibrary {
     InputFile in;
     if (!in.Open(path)) return kErrArcFileOpen;
     return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return lzh::Unpack(in, entries[i], sink, w);
+      return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), w);
     }, data, entry, why);
   }
 
@@ -100,7 +100,7 @@ class LhaLibrary : public ArcLibrary {
     job.overwrite = cl.Number("c") > 0 ? Overwrite::Always : Overwrite::IfNewer;
     job.patterns = cl.names;
     return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& why) {
-      return lzh::Unpack(in, entries[i], sink, why);
+      return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), why);
     }, rep);
   }
 
@@ -251,17 +251,27 @@ class LhaLibrary : public ArcLibrary {
       why = "file too large for this header";
       return kErrNotSupport;
     }
-    uint16_t crc = Crc16(0, src.Data(), size);
-    std::string packed;
-    std::string method = "-lh0-";
-    if (size > 0) {
-      packed = lzh::EncodeLh5(src.Data(), size);
-      if (packed.size() < size) method = "-lh5-";
-    }
-    uint64_t psize = method == "-lh5-" ? packed.size() : size;
-    std::string h = lzh::BuildHeader(it.stored, false, method, psize, size, crc, it.mtime, it.attr, nameOk);
+    uint16_t crc = Crc16Of(src, src.Data(), size);
+    std::string method = size > 0 ? "-lh5-" : "-lh0-";
+    // The header goes out first and is mended once the packed size is
+    // known: neither the file nor its packed form is ever held whole.
+    const uint64_t start = out.Written();
+    std::string h = lzh::BuildHeader(it.stored, false, method, 0, size, crc, it.mtime, it.attr, nameOk);
     if (!nameOk) rep.Line("Warning: name not in CP932, stored as " + NameToCp932(it.stored));
-    bool ok = out.Write(h) && (method == "-lh5-" ? out.Write(packed) : out.Write(src.Data(), size));
+    if (!out.Write(h)) return kErrCannotWrite;
+    const uint64_t dataStart = out.Written();
+    Sink toArchive = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
+    bool ok = true;
+    if (method == "-lh5-") {
+      ok = lzh::EncodeLh5(src.Data(), size, toArchive, [&src] { src.DropPages(); });
+      if (ok && out.Written() - dataStart >= size) {
+        method = "-lh0-";  // packing did not pay
+        ok = out.Truncate(dataStart);
+      }
+    }
+    if (ok && method == "-lh0-" && size > 0) ok = TrimmingSink(src, toArchive)(src.Data(), size);
+    const uint64_t psize = out.Written() - dataStart;
+    ok = ok && out.Patch(start, lzh::BuildHeader(it.stored, false, method, psize, size, crc, it.mtime, it.attr, nameOk));
     char buf[32];
     std::snprintf(buf, sizeof buf, " (%.1f%%)", size ? psize * 100.0 / size : 0.0);
     rep.Line("Adding " + NameToCp932(it.stored) + buf);

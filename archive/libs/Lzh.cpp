@@ -11,6 +11,9 @@
 namespace navirt::arc::lzh {
 namespace {
 
+// The code page the 0x46 extended header names for UTF-8 names.
+constexpr uint32_t kUtf8CodePage = 65001;
+
 uint32_t OsNumber(unsigned char id) {
   switch (id) {
     case 'M': return 0;
@@ -63,6 +66,7 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
   e.size = Le32(h + 11);
   std::string rawName, rawDir, utfName, utfDir;
   bool haveUtfName = false, haveUtfDir = false;
+  bool utf8Names = false;  // the code-page header says 65001
   uint64_t extStart = 0;
   uint32_t extSizeWidth = 2;
   uint64_t firstExt = 0;
@@ -178,6 +182,9 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
           utfDir = Utf16LeToUtf8(d, dn);
           haveUtfDir = true;
           break;
+        case 0x46:
+          if (dn >= 4) utf8Names = Le32(d) == kUtf8CodePage;
+          break;
         case 0x54:
           if (dn >= 4) {
             unixTime = static_cast<std::time_t>(Le32(d));
@@ -218,13 +225,13 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
       size_t end = rawDir.find('\xFF', start);
       if (end == std::string::npos) end = rawDir.size();
       bool fb = false;
-      std::string part = NameFromArchive(std::string_view(rawDir).substr(start, end - start), false, fb);
+      std::string part = NameFromArchive(std::string_view(rawDir).substr(start, end - start), utf8Names, fb);
       fb2 = fb2 || fb;
       if (!part.empty()) dir += (dir.empty() ? "" : "/") + part;
       start = end + 1;
     }
   }
-  std::string name = haveUtfName ? utfName : NameFromArchive(rawName, false, fb1);
+  std::string name = haveUtfName ? utfName : NameFromArchive(rawName, utf8Names, fb1);
   for (char& c : name)
     if (c == '\\') c = '/';
   e.nameFallback = fb1 || fb2;
@@ -315,7 +322,7 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
       why = "stored entry has mismatched sizes";
       return kErrHeaderBroken;
     }
-    crc = Crc16(0, src, e.size);
+    crc = Crc16Of(in, src, e.size);
     if (crc != static_cast<uint16_t>(e.crc)) {
       why = "CRC mismatch";
       return kErrFileCrc;
@@ -618,8 +625,20 @@ void EncodeBlock(BitWriter& bw, const Block& b) {
 
 std::string EncodeLh5(const unsigned char* data, size_t n) {
   std::string out;
-  out.reserve(n / 2 + 64);
+  EncodeLh5(data, n, [&out](const unsigned char* p, size_t k) {
+    out.append(reinterpret_cast<const char*>(p), k);
+    return true;
+  }, nullptr);
+  return out;
+}
+
+bool EncodeLh5(const unsigned char* data, size_t n, const Sink& sink, const std::function<void()>& consumed) {
+  constexpr size_t kOutPiece = 1 << 20;
+  constexpr size_t kConsumedStep = 16u << 20;
+  std::string out;
+  out.reserve(kOutPiece + (1 << 16));
   BitWriter bw(out);
+  size_t reported = 0;
   std::vector<int32_t> head(1 << kHashBits, -1);
   std::vector<int32_t> prev(kDicSize, -1);
   auto hash = [&](size_t i) {
@@ -703,16 +722,33 @@ std::string EncodeLh5(const unsigned char* data, size_t n) {
       EncodeBlock(bw, blk);
       blk.sym.clear();
       blk.dist.clear();
+      // Whole bytes go on as they come; the bits of a byte not yet full
+      // stay in the writer.
+      if (out.size() >= kOutPiece) {
+        if (!sink(reinterpret_cast<const unsigned char*>(out.data()), out.size())) return false;
+        out.clear();
+      }
+      if (consumed && i - reported >= kConsumedStep) {
+        consumed();
+        reported = i;
+      }
     }
   }
   if (!blk.sym.empty()) EncodeBlock(bw, blk);
   bw.Flush();
-  return out;
+  return out.empty() || sink(reinterpret_cast<const unsigned char*>(out.data()), out.size());
 }
 
 std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed,
                         uint64_t size, uint16_t crc, std::time_t mtime, uint32_t attr, bool& nameOk) {
   std::string cp = NameToCp932(path, nameOk);
+  // A name CP932 cannot hold goes out as UTF-8 under the code-page header,
+  // which readers that know it take as such; nothing is lost to %XX.
+  const bool utf8 = !nameOk && IsValidUtf8(path);
+  if (utf8) {
+    cp = path;
+    nameOk = true;
+  }
   std::string dir, name;
   if (isDir) {
     dir = cp;
@@ -754,6 +790,11 @@ std::string BuildHeader(const std::string& path, bool isDir, const std::string& 
   std::string a;
   Put16(a, static_cast<uint16_t>(attr));
   addExt(0x40, a);
+  if (utf8) {
+    std::string cpId;
+    Put32(cpId, kUtf8CodePage);
+    addExt(0x46, cpId);
+  }
   Put16(h, 0);  // no more extended headers
   if ((h.size() & 0xFF) == 0) h += '\0';
   h[0] = static_cast<char>(h.size() & 0xFF);

@@ -348,7 +348,7 @@ int Unpacker::Unpack(size_t idx, const Sink& sink, std::string& why) {
       return kErrHeaderBroken;
     }
     const unsigned char* src = impl_->in.Data() + e.dataOffset;
-    if (e.crc && Crc32(0, src, e.size) != e.crc) {
+    if (e.crc && Crc32Of(impl_->in, src, e.size) != e.crc) {
       why = "CRC mismatch";
       return kErrFileCrc;
     }

@@ -187,7 +187,7 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
       why = "stored sizes differ";
       return kErrHeaderBroken;
     }
-    crc = Crc32(0, src, e.size);
+    crc = Crc32Of(in, src, e.size);
     if (crc != e.crc) {
       why = "CRC mismatch";
       return kErrFileCrc;

@@ -160,7 +160,7 @@ TEST(Behaviour, FlatExtractionAndSelectedNames) {
   // LHA "e" drops folders too.
   TArchiveFile l;
   Make(l, tmp / "t.lzh");
-  ASSERT_EQ(InFolder(tmp / "src", [&] { return l.Pack(nullptr, nullptr, {"sub\\*.*"}, ""); }), 0);
+  ASSERT_EQ(InFolder(tmp / "src", [&] { return l.Pack(nullptr, nullptr, {"sub/*.*"}, ""); }), 0);
   EXPECT_EQ(EntryNames(tmp / "t.lzh"), (std::vector<std::string>{"sub/" + kJpName}));
   TArchiverOptions lflat;
   lflat.x = 0;

@@ -295,7 +295,7 @@ TEST(ArcCommands, CreateNamesAndDialogPresets) {
   EXPECT_EQ(t.operation, "解凍");
   EXPECT_EQ(t.countText, "1個のファイル");
   EXPECT_EQ(t.files, std::vector<std::string>{"/d/a.zip"});
-  EXPECT_EQ(t.TargetFolder(), "/d\\");
+  EXPECT_EQ(t.TargetFolder(), "/d/");
   t.answer = "/e/";
   EXPECT_EQ(t.TargetFolder(), "/e/");
   EXPECT_EQ(ResultCodeLine(32800), "Result code = 32800");
@@ -604,11 +604,11 @@ TEST(PackNames, BracketsInNamesAreNoSets) {
   std::vector<std::string> out;
   TArchiverOptions o;
   ASSERT_EQ(ExpandPackNames(o, {tmp / "a[1].txt"}, out, {}), 0);
-  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "\\a[1].txt"});
+  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "/a[1].txt"});
   ASSERT_EQ(ExpandPackNames(o, {tmp / "b[*"}, out, {}), 0);
-  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "\\b[x]y.txt"});
+  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "/b[x]y.txt"});
   ASSERT_EQ(ExpandPackNames(o, {tmp / "a?.txt"}, out, {}), 0);
-  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "\\a1.txt"});
+  EXPECT_EQ(out, std::vector<std::string>{tmp.Path() + "/a1.txt"});
 }
 
 }  // namespace

@@ -22,12 +22,13 @@ TEST(Parser, CommandWordsSwitchesQuotesFoldersAndResponseFiles) {
   WriteFile(tmp / "resp.txt", "\"b c.txt\"\r\n\"d\\e.txt\"\r\nplain.txt\r\n");
   CmdLine cl;
   std::string err;
-  std::string line = "x -+ -x1 \"-jo030101\"  \"C:\\a b.lzh\" \"D:\\out\\\" \"first.txt\" \"@" + (tmp / "resp.txt") + "\" ";
+  // Paths are this system's: "/" ends the folder, "\" is a character.
+  std::string line = "x -+ -x1 \"-jo030101\"  \"/c/a\\b c.lzh\" \"/d/out\\/\" \"first.txt\" \"@" + (tmp / "resp.txt") + "\" ";
   ASSERT_EQ(ParseCommandLine(line, {"x", "l"}, {}, cl, err), kOk);
   EXPECT_EQ(cl.command, "x");
-  EXPECT_EQ(cl.archive, "C:/a b.lzh");
-  EXPECT_EQ(cl.folder, "D:/out/");
-  EXPECT_EQ(cl.names, (std::vector<std::string>{"first.txt", "b c.txt", "d/e.txt", "plain.txt"}));
+  EXPECT_EQ(cl.archive, "/c/a\\b c.lzh");
+  EXPECT_EQ(cl.folder, "/d/out\\/");
+  EXPECT_EQ(cl.names, (std::vector<std::string>{"first.txt", "b c.txt", "d\\e.txt", "plain.txt"}));
   EXPECT_EQ(cl.Number("x"), 1);
   EXPECT_EQ(cl.Number("c"), -1);
   EXPECT_EQ(cl.Text("jo"), "030101");

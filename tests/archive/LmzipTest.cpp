@@ -48,7 +48,7 @@ TEST(Lmzip32, PacksListsUnpacksAndDeletesThroughTheLibrary) {
   std::string out(4096, '\0');
   std::string archive = tmp / "a.zip";
   // "-ru": names as they are on disk, folders walked.
-  std::string cmd = "-ru  \"" + archive + "\" \"" + tmp / "src" + "\\\" \"[x].txt\" \"d\" ";
+  std::string cmd = "-ru  \"" + archive + "\" \"" + tmp / "src" + "/\" \"[x].txt\" \"d\" ";
   ASSERT_EQ(zip(nullptr, cmd.c_str(), out.data(), 4096), 0) << out.c_str();
   std::vector<std::string> names = EntryNames(archive);
   std::sort(names.begin(), names.end());
@@ -64,7 +64,7 @@ TEST(Lmzip32, PacksListsUnpacksAndDeletesThroughTheLibrary) {
   EXPECT_EQ(first(h, "*.txt", &info), 0);
   EXPECT_EQ(close(h), 0);
 
-  cmd = "-x \"" + archive + "\" \"" + tmp / "out" + "\\\" \"[[]x].txt\" ";
+  cmd = "-x \"" + archive + "\" \"" + tmp / "out" + "/\" \"[[]x].txt\" ";
   ASSERT_EQ(unzip(nullptr, cmd.c_str(), out.data(), 4096), 0) << out.c_str();
   EXPECT_EQ(ReadFile(tmp / "out/[x].txt"), "bracket");
   EXPECT_FALSE(Exists(tmp / "out/d/deep.txt"));
@@ -104,7 +104,7 @@ TEST(LmzipOnly, CreateDeletesFirstThenListsAndUnpacksByLoweredNames) {
   f.Options().x = 1;
   f.Options().PackFilter = pfArchiver;
   ASSERT_EQ(f.Pack(nullptr, nullptr, {"old.txt"}, tmp / "src"), 0) << f.OutputText();
-  EXPECT_EQ(f.CommandLine(), "-ru  \"" + tmp / "a.zip" + "\" \"" + tmp / "src" + "\\\" \"old.txt\" ");
+  EXPECT_EQ(f.CommandLine(), "-ru  \"" + tmp / "a.zip" + "\" \"" + tmp / "src" + "/\" \"old.txt\" ");
   // A second pack starts from no archive: the old entry is gone.
   ASSERT_EQ(f.Pack(nullptr, nullptr, {"new[1].txt"}, tmp / "src"), 0) << f.OutputText();
   EXPECT_NE(f.CommandLine().find("\"new[1].txt\""), std::string::npos);
