@@ -16,7 +16,7 @@ struct FontSpec {
   std::string name;
   int style = 0;  // 1 bold, 2 italic, 4 underline, 8 strike-out
   TColor color = clWindowText;
-  int size = 9;   // points
+  int size = 9;  // points
 };
 
 // Option items of the settings menu, the key each is stored under and the

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "app/NumberedMenu.h"
 #include "app/Registered.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

@@ -86,8 +86,10 @@ ItemClick ApplicationClick(const TIniFile& ini, int tag, const std::function<boo
   ItemClick c;
   std::string p = ApplicationForTag(ini, tag);
   if (p.empty()) return c;
-  if (isProgram(p)) c.path = p;
-  else c.message = MissingApplicationMessage(p);
+  if (isProgram(p))
+    c.path = p;
+  else
+    c.message = MissingApplicationMessage(p);
   return c;
 }
 
@@ -95,8 +97,10 @@ ItemClick FolderClick(const TIniFile& ini, int tag, const std::function<bool(con
   ItemClick c;
   std::string p = FolderForTag(ini, tag);
   if (p.empty()) return c;
-  if (isFolder(p)) c.path = p;
-  else c.message = MissingFolderMessage(p);
+  if (isFolder(p))
+    c.path = p;
+  else
+    c.message = MissingFolderMessage(p);
   return c;
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "app/NumberedMenu.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

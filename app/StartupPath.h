@@ -6,9 +6,9 @@
 namespace navirt {
 
 struct StartupTarget {
-  std::string folder;  // with trailing '/'
-  std::string name;    // entry to select; empty when nothing was found
-  bool valid = false;  // false: no argument at all
+  std::string folder;       // with trailing '/'
+  std::string name;         // entry to select; empty when nothing was found
+  bool valid = false;       // false: no argument at all
   bool folderOnly = false;  // the path named a folder ("dir/"): show its first file
 };
 

@@ -28,7 +28,8 @@ std::string UpperExt(const std::string& path) {
   size_t dot = name.rfind('.');
   if (dot == std::string::npos) return "";
   std::string ext = name.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return ext;
 }
 
@@ -84,7 +85,8 @@ std::string TemporaryPackName(const std::string& target) {
   std::string folder = FolderPart(target), base = FileNamePart(target);
   auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   for (unsigned long long n = stamp;; ++n) {
-    std::string name = folder + ".navirt-pack-" + std::to_string(::getpid()) + "-" + std::to_string(n % 1000000) + "-" + base;
+    std::string name =
+        folder + ".navirt-pack-" + std::to_string(::getpid()) + "-" + std::to_string(n % 1000000) + "-" + base;
     struct stat st;
     if (::lstat(name.c_str(), &st) != 0) return name;
   }
@@ -283,8 +285,7 @@ TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, b
   }
   if (todirOpen) {
     out.jumpFolder = folder;
-    while (out.jumpFolder.size() > 1 && out.jumpFolder.back() == '/')
-      out.jumpFolder.pop_back();
+    while (out.jumpFolder.size() > 1 && out.jumpFolder.back() == '/') out.jumpFolder.pop_back();
   }
   out.labelBlue = true;
   return out;
@@ -431,14 +432,18 @@ TArcOutcome RunArcCommand(TArcCommand cmd, const TArcSelection& sel, TArcCommand
       if (path.empty()) return {};
       return RouteByExtension(path, env.lha) == TArcRoute::Lha ? LhaList(path, env.lha, false)
                                                                : GeneralList(path, env.progress);
-    case TArcCommand::Mlha_V: return LhaList(path, env.lha, true);
-    case TArcCommand::Marclist1: return GeneralList(path, env.progress);
+    case TArcCommand::Mlha_V:
+      return LhaList(path, env.lha, true);
+    case TArcCommand::Marclist1:
+      return GeneralList(path, env.progress);
     case TArcCommand::MlhaU:
       if (path.empty()) return {};
       return RouteByExtension(path, env.lha) == TArcRoute::Lha ? LhaExtractCommand(sel, env, false)
                                                                : GeneralExtractCommand(sel, env);
-    case TArcCommand::Mlha_E: return LhaExtractCommand(sel, env, true);
-    case TArcCommand::Marcunpack1: return GeneralExtractCommand(sel, env);
+    case TArcCommand::Mlha_E:
+      return LhaExtractCommand(sel, env, true);
+    case TArcCommand::Marcunpack1:
+      return GeneralExtractCommand(sel, env);
     case TArcCommand::MlhaP: {
       if (!LhaCommandsEnabled(env.lha.Version())) return {};
       TInputDialogModel m = LhaCreateDialog(sel, env.ini);

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/History.h"
-#include "settings/IniFile.h"
 #include "archive/ArcJob.h"
 #include "archive/LhaDirect.h"
+#include "settings/History.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 
@@ -82,11 +82,11 @@ std::string ChangeFileExt(const std::string& name, const std::string& ext);
 
 // The file-operation dialog as the extractions open it.
 struct TArcTargetModel {
-  std::string folder;                    // tree, heading and folder box
+  std::string folder;  // tree, heading and folder box
   std::string operation = "解凍";
   std::string countText = "1個のファイル";
-  std::vector<std::string> files;        // the archive
-  std::string answer;                    // the folder box after OK
+  std::vector<std::string> files;  // the archive
+  std::string answer;              // the folder box after OK
   // The answer with one trailing separator, as command lines take it.
   std::string TargetFolder() const;
 };
@@ -132,7 +132,7 @@ TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePa
 
 // ---- whole commands ------------------------------------------------------
 
-using TAskTarget = std::function<bool(TArcTargetModel&)>;   // false on Cancel
+using TAskTarget = std::function<bool(TArcTargetModel&)>;  // false on Cancel
 using TAskName = std::function<bool(TInputDialogModel&)>;  // false on Cancel
 
 enum class TArcCommand { Mlhalist, Mlha_V, MlhaU, Mlha_E, MlhaP, Marclist1, Marcunpack1, Marcmake };

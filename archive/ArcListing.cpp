@@ -135,42 +135,81 @@ std::vector<TIndividualInfo> ReadArchiveEntries(TArchiveFile& file, const std::s
 
 std::string ArchiveResultMessage(int code) {
   switch (code) {
-    case 0x8005: return "ディスクの空きが足りません。格納時はエラーとなりますが，展開時は当該格納ファイルの展開をスキップして次のファイルの展開に移ります。";
-    case 0x8006: return "展開先のファイルはリードオンリーです。";
-    case 0x8007: return "ユーザーによって処理がスキップされました。";
-    case 0x800C: return "格納ファイルのチェックサムが合っていません。";
-    case 0x800D: return "ファイルを開けませんでした。";
-    case 0x800E: return "より新しいファイルが展開先に存在しています。";
-    case 0x800F: return "ファイルは展開先に存在していません。";
-    case 0x8010: return "ファイルは既に存在しています。";
-    case 0x8012: return "ディレクトリが作成できません。";
-    case 0x8013: return "書き込みエラーが生じました。";
-    case 0x8014: return "格納ファイルのハフマンコードが壊れています。";
-    case 0x8016: return "書庫のヘッダのチェックサムが合っていません。";
-    case 0x8017: return "書庫のヘッダが壊れています。";
-    case 0x8018: return "書庫を開く事が出来ません。";
-    case 0x8019: return "書庫のファイル名が指定されていません。";
-    case 0x801A: return "ファイルの読み込み時にエラーが生じました。";
-    case 0x801B: return "指定されたファイルは有効な LZH 書庫ではありません。";
-    case 0x801C: return "コマンド指定が間違っています。";
-    case 0x801D: return "作業用のためのヒープメモリが不足しています。実際には BC++ のランタイムである malloc() がエラーとなったときにこのエラーとなります。";
-    case 0x801E: return "グローバルメモリが不足しています。";
-    case 0x801F: return "既に UNLHA32.DLL が動作中です。";
-    case 0x8020: return "ユーザーによって処理を中断されました。";
-    case 0x8021: return "UnlhaOpenArchive()  で書庫とハンドルを関連付ける前に UnlhaFindFirst() 等の API が使用されました。";
-    case 0x8022: return "UnlhaFindFirst() を使用する前に UnlhaFindNext() が呼ばれた。または，これらを呼び出す前に  UnlhaGet-FileName() 等の API が呼ばれました。";
-    case 0x8023: return "UNLHA32.DLL  でサポートされていない API が使用されました。";
-    case 0x8024: return "日付及び時間の指定形式が間違っています。";
-    case 0x8025: return "作業ファイルが作成できません。";
-    case 0x8026: return "ディレクトリのパスが長すぎます。";
-    case 0x8027: return "書き込み専用属性の書庫に対する操作はできません。";
-    case 0x8028: return "すでに同じ名前のファイルが書庫に格納されています。";
-    case 0x8029: return "指定されたディレクトリには書庫がありませんでした。";
-    case 0x802A: return "レスポンスファイルの読み込み時にエラーが生じました。";
-    case 0x802B: return "ファイル名の指定が必要です。";
-    case 0x802C: return "作業ファイルの書庫への書き戻しができませんでした。";
-    case 0x802D: return "書庫のデータが欠落しています。";
-    default: return "";
+    case 0x8005:
+      return "ディスクの空きが足りません。格納時はエラーとなりますが，展開時は当該格納ファイルの展開をスキップして次の"
+             "ファイルの展開に移ります。";
+    case 0x8006:
+      return "展開先のファイルはリードオンリーです。";
+    case 0x8007:
+      return "ユーザーによって処理がスキップされました。";
+    case 0x800C:
+      return "格納ファイルのチェックサムが合っていません。";
+    case 0x800D:
+      return "ファイルを開けませんでした。";
+    case 0x800E:
+      return "より新しいファイルが展開先に存在しています。";
+    case 0x800F:
+      return "ファイルは展開先に存在していません。";
+    case 0x8010:
+      return "ファイルは既に存在しています。";
+    case 0x8012:
+      return "ディレクトリが作成できません。";
+    case 0x8013:
+      return "書き込みエラーが生じました。";
+    case 0x8014:
+      return "格納ファイルのハフマンコードが壊れています。";
+    case 0x8016:
+      return "書庫のヘッダのチェックサムが合っていません。";
+    case 0x8017:
+      return "書庫のヘッダが壊れています。";
+    case 0x8018:
+      return "書庫を開く事が出来ません。";
+    case 0x8019:
+      return "書庫のファイル名が指定されていません。";
+    case 0x801A:
+      return "ファイルの読み込み時にエラーが生じました。";
+    case 0x801B:
+      return "指定されたファイルは有効な LZH 書庫ではありません。";
+    case 0x801C:
+      return "コマンド指定が間違っています。";
+    case 0x801D:
+      return "作業用のためのヒープメモリが不足しています。実際には BC++ のランタイムである malloc() "
+             "がエラーとなったときにこのエラーとなります。";
+    case 0x801E:
+      return "グローバルメモリが不足しています。";
+    case 0x801F:
+      return "既に UNLHA32.DLL が動作中です。";
+    case 0x8020:
+      return "ユーザーによって処理を中断されました。";
+    case 0x8021:
+      return "UnlhaOpenArchive()  で書庫とハンドルを関連付ける前に UnlhaFindFirst() 等の API が使用されました。";
+    case 0x8022:
+      return "UnlhaFindFirst() を使用する前に UnlhaFindNext() が呼ばれた。または，これらを呼び出す前に  "
+             "UnlhaGet-FileName() 等の API が呼ばれました。";
+    case 0x8023:
+      return "UNLHA32.DLL  でサポートされていない API が使用されました。";
+    case 0x8024:
+      return "日付及び時間の指定形式が間違っています。";
+    case 0x8025:
+      return "作業ファイルが作成できません。";
+    case 0x8026:
+      return "ディレクトリのパスが長すぎます。";
+    case 0x8027:
+      return "書き込み専用属性の書庫に対する操作はできません。";
+    case 0x8028:
+      return "すでに同じ名前のファイルが書庫に格納されています。";
+    case 0x8029:
+      return "指定されたディレクトリには書庫がありませんでした。";
+    case 0x802A:
+      return "レスポンスファイルの読み込み時にエラーが生じました。";
+    case 0x802B:
+      return "ファイル名の指定が必要です。";
+    case 0x802C:
+      return "作業ファイルの書庫への書き戻しができませんでした。";
+    case 0x802D:
+      return "書庫のデータが欠落しています。";
+    default:
+      return "";
   }
 }
 

@@ -46,14 +46,18 @@ TArchiverType ArchiverTypeFromContent(const std::string& path) {
   TArchiverType tarAnswer = atNone;
   if (auto tt = reinterpret_cast<TarTypeFn>(Lookup("tar32.dll", "TarGetArchiveType"))) {
     int t = tt(path.c_str());
-    if (t == 1) tarAnswer = atTar;
-    else if (t >= 2 && t <= 5) tarAnswer = atTgz;
-    else if (t == 6 || t == 7) tarAnswer = atBZ2;
+    if (t == 1)
+      tarAnswer = atTar;
+    else if (t >= 2 && t <= 5)
+      tarAnswer = atTgz;
+    else if (t == 6 || t == 7)
+      tarAnswer = atBZ2;
   }
   bool exists = IsRegularFile(path);
   // LHA first: its check must pass before the open.
   if (auto check = reinterpret_cast<CheckFn>(Lookup("UNLHA32.DLL", "UnlhaCheckArchive"))) {
-    if (check(path.c_str(), 16) && OpenProbe("UNLHA32.DLL", "UnlhaOpenArchive", "UnlhaCloseArchive", path)) return atLha;
+    if (check(path.c_str(), 16) && OpenProbe("UNLHA32.DLL", "UnlhaOpenArchive", "UnlhaCloseArchive", path))
+      return atLha;
   }
   if (OpenProbe("CAB32.DLL", "CabOpenArchive", "CabCloseArchive", path)) return atCab;
   if (exists && OpenProbe("BGA32.DLL", "BgaOpenArchive", "BgaCloseArchive", path)) return atBga;
@@ -71,16 +75,26 @@ TArchiverType ArchiverTypeFromContent(const std::string& path) {
 
 std::unique_ptr<TArchiver> MakeArchiver(TArchiverType type, TArchiverContext& ctx) {
   switch (type) {
-    case atLha: return MakeLha32(ctx);
-    case atZip: return MakeZip32(ctx);
-    case atCab: return MakeCab32(ctx);
-    case atArj: return MakeArj32(ctx);
-    case atTar: return MakeTar32(ctx, 0);
-    case atTgz: return MakeTar32(ctx, 1);
-    case atBZ2: return MakeTar32(ctx, 2);
-    case atRar: return MakeRar32(ctx);
-    case atBga: return MakeBga32(ctx);
-    default: return nullptr;
+    case atLha:
+      return MakeLha32(ctx);
+    case atZip:
+      return MakeZip32(ctx);
+    case atCab:
+      return MakeCab32(ctx);
+    case atArj:
+      return MakeArj32(ctx);
+    case atTar:
+      return MakeTar32(ctx, 0);
+    case atTgz:
+      return MakeTar32(ctx, 1);
+    case atBZ2:
+      return MakeTar32(ctx, 2);
+    case atRar:
+      return MakeRar32(ctx);
+    case atBga:
+      return MakeBga32(ctx);
+    default:
+      return nullptr;
   }
 }
 
@@ -100,9 +114,7 @@ void TArchiveFile::SetFileName(const std::string& name) {
   fileName_ = name;
 }
 
-void TArchiveFile::SetOutputSize(int size) {
-  ctx_.output.assign(static_cast<size_t>(std::max(0, size)), 0);
-}
+void TArchiveFile::SetOutputSize(int size) { ctx_.output.assign(static_cast<size_t>(std::max(0, size)), 0); }
 
 void TArchiveFile::SetArchiverType(TArchiverType type) {
   if (type == atNone) return;

@@ -139,7 +139,8 @@ class TArchiveFile {
   int FindFirst(const std::string& wild, TIndividualInfo& info);
   int FindNext(TIndividualInfo& info);
   void Close();
-  int Extract(void* wnd, const TArchiverOptions* opts, const std::vector<std::string>& names, const std::string& folder);
+  int Extract(void* wnd, const TArchiverOptions* opts, const std::vector<std::string>& names,
+              const std::string& folder);
   int Pack(void* wnd, const TArchiverOptions* opts, const std::vector<std::string>& names, const std::string& base);
   int RemoveItems(void* wnd, const TArchiverOptions* opts, const std::vector<std::string>& names);
   int Update(void* wnd, const TArchiverOptions* opts, const std::vector<std::string>& names, const std::string& base);

@@ -45,8 +45,10 @@ void TCmdOpt::Quoted(const std::string& name, const std::string& value, bool tar
     return;
   }
   std::string sw = name[0] == ' ' ? name.substr(1) : "-" + name;
-  if (tarStyle) Fixed(sw + " \"" + value + "\"");
-  else Fixed("\"" + sw + value + "\"");
+  if (tarStyle)
+    Fixed(sw + " \"" + value + "\"");
+  else
+    Fixed("\"" + sw + value + "\"");
 }
 
 void TCmdOpt::Folder(const std::string& name, const std::string& folder, bool tarStyle) {

@@ -190,9 +190,9 @@ std::string LowerExt(const std::string& name) {
   size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
   std::string ext = name.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext;
 }
-
 
 }  // namespace navirt::arcimpl

@@ -102,8 +102,8 @@ class TLha32 : public TDllArchiver {
     return Run(nullptr, word + c.Text());
   }
   // The same through UNLHA32 itself (ARJ's writing goes there too).
-  int LhaCommand(void* wnd, const std::string& word, const TArchiverOptions& o, bool useRes,
-                 const std::string& archive, const std::string& folder, const std::vector<std::string>& names) {
+  int LhaCommand(void* wnd, const std::string& word, const TArchiverOptions& o, bool useRes, const std::string& archive,
+                 const std::string& folder, const std::vector<std::string>& names) {
     if (!EnsureLoaded("UNLHA32.DLL")) throw EArchiver(kLoadLha);
     void* p = Lookup("UNLHA32.DLL", "Unlha");
     if (!p) throw EArchiver(LoadedPath("UNLHA32.DLL") + " に Unlha" + kEntryMissing);

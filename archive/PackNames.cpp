@@ -62,8 +62,10 @@ struct ExpandCtx {
 std::string DosMask(const std::string& mask) {
   std::string out;
   for (char c : mask) {
-    if (c == '[') out += "[[]";
-    else out += c;
+    if (c == '[')
+      out += "[[]";
+    else
+      out += c;
   }
   return out;
 }
@@ -95,9 +97,7 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
       if (recurse && (cx.o.a > 0 || !Hidden(full, n))) subdirs.push_back(n);
       continue;
     }
-    if (cx.literal ? n != mask
-        : cx.diskMasks ? !arc::DiskWildMatch(mask, n)
-                       : !arc::WildMatch(DosMask(mask), n))
+    if (cx.literal ? n != mask : cx.diskMasks ? !arc::DiskWildMatch(mask, n) : !arc::WildMatch(DosMask(mask), n))
       continue;
     if (cx.o.a <= 0 && Hidden(full, n)) continue;
     if (cx.hasLo && st.st_mtime < cx.lo) continue;

@@ -17,8 +17,10 @@ constexpr const char* kLmzip32 = "LMZIP32.DLL";
 std::string ZipNameFilter(const std::string& name) {
   std::string out;
   for (char c : name) {
-    if (c == '[') out += "[[]";
-    else out += c;
+    if (c == '[')
+      out += "[[]";
+    else
+      out += c;
   }
   return out;
 }

@@ -16,7 +16,9 @@ using namespace navirt;
 
 namespace {
 
-std::string Data(const std::string& name) { return std::string(NAVIRT_BINARY_DIR) + "/bench-data/arc-commands/" + name; }
+std::string Data(const std::string& name) {
+  return std::string(NAVIRT_BINARY_DIR) + "/bench-data/arc-commands/" + name;
+}
 
 void BM_GeneralList(benchmark::State& state, const char* name) {
   std::string path = Data(name);

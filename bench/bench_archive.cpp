@@ -56,8 +56,9 @@ void BM_Lh5Decode(benchmark::State& state) {
   const std::string& c = Corpus();
   std::string packed = lzh::EncodeLh5(reinterpret_cast<const unsigned char*>(c.data()), c.size());
   bool ok;
-  std::string archive = lzh::BuildHeader("c.txt", false, "-lh5-", packed.size(), c.size(), Crc16(0, c.data(), c.size()),
-                                         0, 0x20, ok) + packed + std::string(1, '\0');
+  std::string archive =
+      lzh::BuildHeader("c.txt", false, "-lh5-", packed.size(), c.size(), Crc16(0, c.data(), c.size()), 0, 0x20, ok) +
+      packed + std::string(1, '\0');
   InputFile in;
   in.OpenMemory(archive);
   std::vector<ArcEntry> entries;
@@ -65,10 +66,13 @@ void BM_Lh5Decode(benchmark::State& state) {
   lzh::List(in, entries, why);
   for (auto _ : state) {
     size_t n = 0;
-    int rc = lzh::Unpack(in, entries.at(0), [&](const unsigned char*, size_t len) {
-      n += len;
-      return true;
-    }, why);
+    int rc = lzh::Unpack(
+        in, entries.at(0),
+        [&](const unsigned char*, size_t len) {
+          n += len;
+          return true;
+        },
+        why);
     if (rc != kOk || n != c.size()) state.SkipWithError("decode failed");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.size()));

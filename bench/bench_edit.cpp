@@ -32,7 +32,8 @@ void BM_AssembleAfterOneEdit(benchmark::State& state) {
 BENCHMARK(BM_AssembleAfterOneEdit)->Unit(benchmark::kMillisecond);
 
 void BM_SaveTextFile10MiBWithBackup(benchmark::State& state) {
-  std::string dir = (std::filesystem::temp_directory_path() / ("navirt-bench-save-" + std::to_string(::getpid()))).string();
+  std::string dir =
+      (std::filesystem::temp_directory_path() / ("navirt-bench-save-" + std::to_string(::getpid()))).string();
   std::filesystem::create_directories(dir);
   std::string text = Text10MiB();
   std::string path = dir + "/big.txt";

@@ -23,7 +23,8 @@ void BM_HexDumpPane10MiB(benchmark::State& state) {
   const std::string& b = TenMiB();
   int checks = 0;
   for (auto _ : state) {
-    std::string out = navirt::HexDumpPane(b, "info", [&] { return ++checks > 0; }, 4096);
+    std::string out = navirt::HexDumpPane(
+        b, "info", [&] { return ++checks > 0; }, 4096);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(b.size()));

@@ -38,8 +38,8 @@ const LineList& HtmlLines() {
     size_t total = 0;
     for (size_t i = 0; total < (10u << 20); ++i) {
       const std::string& l = src[i % src.size()];
-      std::string s = i % 7 == 0   ? "<h2 class=\"s\">" + l + "</h2>"
-                      : i % 5 == 0 ? "<li><a href=\"#n\">" + l + "</a> &amp; more</li>"
+      std::string s = i % 7 == 0    ? "<h2 class=\"s\">" + l + "</h2>"
+                      : i % 5 == 0  ? "<li><a href=\"#n\">" + l + "</a> &amp; more</li>"
                       : i % 11 == 0 ? "<!-- note -->" + l + "<br>"
                                     : "<p>" + l + " <b>x</b></p>";
       total += s.size() + 2;

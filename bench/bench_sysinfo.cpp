@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "app/NumberedMenu.h"
 #include "app/RegisterDialogs.h"
 #include "app/Registered.h"
 #include "app/ToolButtonSettings.h"
 #include "platform/Programs.h"
 #include "print/PageLayout.h"
+#include "settings/IniFile.h"
 #include "sysinfo/SystemReport.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/Format.h"
 #include "platform/FileInfo.h"
+#include "platform/Format.h"
 
 namespace navirt {
 
@@ -121,34 +121,62 @@ char KeyListLetter(char32_t ch) {
   if (ch >= 'A' && ch <= 'Z') return ch == 'Y' ? 0 : static_cast<char>(ch);
   if (ch == ';' || ch == '\\') return static_cast<char>(ch);
   switch (HalfWidthKanaByte(ch)) {
-    case 0xDA: return ';';
-    case 0xC1: return 'A';
-    case 0xBA: return 'B';
-    case 0xBF: return 'C';
-    case 0xBC: return 'D';
-    case 0xB2: return 'E';
-    case 0xCA: return 'F';
-    case 0xB7: return 'G';
-    case 0xB8: return 'H';
-    case 0xC6: return 'I';
-    case 0xCF: return 'J';
-    case 0xC9: return 'K';
-    case 0xD8: return 'L';
-    case 0xD3: return 'M';
-    case 0xD0: return 'N';
-    case 0xD7: return 'O';
-    case 0xBE: return 'P';
-    case 0xC0: return 'Q';
-    case 0xBD: return 'R';
-    case 0xC4: return 'S';
-    case 0xB6: return 'T';
-    case 0xC5: return 'U';
-    case 0xCB: return 'V';
-    case 0xC3: return 'W';
-    case 0xBB: return 'X';
-    case 0xC2: return 'Z';
-    case 0xB0: return '\\';
-    default: return 0;
+    case 0xDA:
+      return ';';
+    case 0xC1:
+      return 'A';
+    case 0xBA:
+      return 'B';
+    case 0xBF:
+      return 'C';
+    case 0xBC:
+      return 'D';
+    case 0xB2:
+      return 'E';
+    case 0xCA:
+      return 'F';
+    case 0xB7:
+      return 'G';
+    case 0xB8:
+      return 'H';
+    case 0xC6:
+      return 'I';
+    case 0xCF:
+      return 'J';
+    case 0xC9:
+      return 'K';
+    case 0xD8:
+      return 'L';
+    case 0xD3:
+      return 'M';
+    case 0xD0:
+      return 'N';
+    case 0xD7:
+      return 'O';
+    case 0xBE:
+      return 'P';
+    case 0xC0:
+      return 'Q';
+    case 0xBD:
+      return 'R';
+    case 0xC4:
+      return 'S';
+    case 0xB6:
+      return 'T';
+    case 0xC5:
+      return 'U';
+    case 0xCB:
+      return 'V';
+    case 0xC3:
+      return 'W';
+    case 0xBB:
+      return 'X';
+    case 0xC2:
+      return 'Z';
+    case 0xB0:
+      return '\\';
+    default:
+      return 0;
   }
 }
 

@@ -13,8 +13,8 @@ namespace navirt {
 
 // ---- mask ----
 struct FileMask {
-  bool all = true;                  // "*" or empty: every file
-  std::vector<std::string> exts;    // each beginning with "."
+  bool all = true;                // "*" or empty: every file
+  std::vector<std::string> exts;  // each beginning with "."
 };
 // "txt;BMP" -> {".txt", ".BMP"}; "*" or "" -> all; an empty part gives ".";
 // parts with a "." are kept as typed (so "*.txt" matches nothing).

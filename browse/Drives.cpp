@@ -52,7 +52,8 @@ std::vector<DriveInfo> ParseMounts(const std::string& table) {
     d.mountPoint = WithTrailingSlash(mnt);
     d.device = Unescape(dev);
     d.type = type;
-    bool dup = std::any_of(found.begin(), found.end(), [&](const DriveInfo& x) { return x.mountPoint == d.mountPoint; });
+    bool dup =
+        std::any_of(found.begin(), found.end(), [&](const DriveInfo& x) { return x.mountPoint == d.mountPoint; });
     if (!dup) found.push_back(d);
   }
   std::sort(found.begin(), found.end(),

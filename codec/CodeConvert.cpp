@@ -263,8 +263,10 @@ void EucToSjisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t e
 // Returns false when the sequence is cut off by the end.
 inline bool TakeEscape(const uint8_t*& p, const uint8_t* e, bool& kanji) {
   if (e - p < 3) return false;
-  if (p[1] == '$') kanji = true;
-  else if (p[1] == '(') kanji = false;
+  if (p[1] == '$')
+    kanji = true;
+  else if (p[1] == '(')
+    kanji = false;
   p += 3;
   return true;
 }
@@ -333,15 +335,11 @@ BytePair HalfKanaPair(uint8_t kana) {
 
 // Estimates: JIS adds escapes at every change of mode (about 7% on prose),
 // EUC grows only by half-width kana; the decoders never lengthen a text.
-std::string SjisToJis(std::string_view text) {
-  return Convert(text, text.size() + text.size() / 8 + 64, SjisToJisRun);
-}
+std::string SjisToJis(std::string_view text) { return Convert(text, text.size() + text.size() / 8 + 64, SjisToJisRun); }
 std::string SjisToEuc(std::string_view text) {
   return Convert(text, text.size() + text.size() / 64 + 64, SjisToEucRun);
 }
-std::string EucToJis(std::string_view text) {
-  return Convert(text, text.size() + text.size() / 8 + 64, EucToJisRun);
-}
+std::string EucToJis(std::string_view text) { return Convert(text, text.size() + text.size() / 8 + 64, EucToJisRun); }
 std::string EucToSjis(std::string_view text) { return Convert(text, text.size() + 8, EucToSjisRun); }
 std::string JisToEuc(std::string_view text) { return Convert(text, text.size() + 8, JisToEucRun); }
 std::string JisToSjis(std::string_view text) { return Convert(text, text.size() + 8, JisToSjisRun); }
@@ -381,10 +379,14 @@ LineEndKind DetectLineEnd(std::string_view text) {
 namespace {
 std::string_view LineEndBytes(int kind) {
   switch (kind) {
-    case LineEndCrLf: return "\r\n";
-    case LineEndCr: return "\r";
-    case LineEndLf: return "\n";
-    default: return "";
+    case LineEndCrLf:
+      return "\r\n";
+    case LineEndCr:
+      return "\r";
+    case LineEndLf:
+      return "\n";
+    default:
+      return "";
   }
 }
 }  // namespace

@@ -30,21 +30,36 @@ std::string JoinLinesWithCrLf(std::string_view bytes) {
 
 std::string ApplyCodeCommand(CodeCommand cmd, std::string_view text) {
   switch (cmd) {
-    case CodeCommand::Auto: return ConvertToCode(text, CodeSjis);
-    case CodeCommand::JisToSjis: return JisToSjis(text);
-    case CodeCommand::EucToSjis: return EucToSjis(text);
-    case CodeCommand::SjisToJis: return SjisToJis(text);
-    case CodeCommand::EucToJis: return EucToJis(text);
-    case CodeCommand::SjisToEuc: return SjisToEuc(text);
-    case CodeCommand::JisToEuc: return JisToEuc(text);
-    case CodeCommand::Base64Encode: return Base64Encode(text);
-    case CodeCommand::Base64Decode: return Base64Decode(text);
-    case CodeCommand::MimeEncode: return MimeHeaderEncode(text);
-    case CodeCommand::MimeDecode: return MimeHeaderDecode(text);
-    case CodeCommand::UuEncode: return UuEncode(text, "\r");
-    case CodeCommand::UuDecode: return UuDecode(text);
-    case CodeCommand::BinHexEncode: return BinHexEncode(text, "\r");
-    case CodeCommand::BinHexDecode: return BinHexDecode(text);
+    case CodeCommand::Auto:
+      return ConvertToCode(text, CodeSjis);
+    case CodeCommand::JisToSjis:
+      return JisToSjis(text);
+    case CodeCommand::EucToSjis:
+      return EucToSjis(text);
+    case CodeCommand::SjisToJis:
+      return SjisToJis(text);
+    case CodeCommand::EucToJis:
+      return EucToJis(text);
+    case CodeCommand::SjisToEuc:
+      return SjisToEuc(text);
+    case CodeCommand::JisToEuc:
+      return JisToEuc(text);
+    case CodeCommand::Base64Encode:
+      return Base64Encode(text);
+    case CodeCommand::Base64Decode:
+      return Base64Decode(text);
+    case CodeCommand::MimeEncode:
+      return MimeHeaderEncode(text);
+    case CodeCommand::MimeDecode:
+      return MimeHeaderDecode(text);
+    case CodeCommand::UuEncode:
+      return UuEncode(text, "\r");
+    case CodeCommand::UuDecode:
+      return UuDecode(text);
+    case CodeCommand::BinHexEncode:
+      return BinHexEncode(text, "\r");
+    case CodeCommand::BinHexDecode:
+      return BinHexDecode(text);
   }
   return std::string(text);
 }
@@ -52,10 +67,13 @@ std::string ApplyCodeCommand(CodeCommand cmd, std::string_view text) {
 std::string CodeCommandInput(std::string_view fileBytes) {
   switch (DetectUnicode(fileBytes)) {
     case UnicodeCode::Utf8:
-    case UnicodeCode::Utf8Bom: return ApplyUnicodeCommand(UnicodeCommand::Utf8ToSjis, fileBytes).bytes;
+    case UnicodeCode::Utf8Bom:
+      return ApplyUnicodeCommand(UnicodeCommand::Utf8ToSjis, fileBytes).bytes;
     case UnicodeCode::Utf16Le:
-    case UnicodeCode::Utf16Be: return ApplyUnicodeCommand(UnicodeCommand::Utf16ToSjis, fileBytes).bytes;
-    case UnicodeCode::None: break;
+    case UnicodeCode::Utf16Be:
+      return ApplyUnicodeCommand(UnicodeCommand::Utf16ToSjis, fileBytes).bytes;
+    case UnicodeCode::None:
+      break;
   }
   return JoinLinesWithCrLf(fileBytes);
 }
@@ -68,13 +86,20 @@ std::optional<std::string> RunCodeCommandOnFile(CodeCommand cmd, const std::stri
 
 std::string ApplyLineEndCommand(LineEndCommand cmd, std::string_view bytes) {
   switch (cmd) {
-    case LineEndCommand::Auto: return ConvertLineEnds(bytes, DetectLineEnd(bytes), LineEndCrLf);
-    case LineEndCommand::CrToCrLf: return ConvertLineEnds(bytes, LineEndCr, LineEndCrLf);
-    case LineEndCommand::LfToCrLf: return ConvertLineEnds(bytes, LineEndLf, LineEndCrLf);
-    case LineEndCommand::CrLfToCr: return ConvertLineEnds(bytes, LineEndCrLf, LineEndCr);
-    case LineEndCommand::LfToCr: return ConvertLineEnds(bytes, LineEndLf, LineEndCr);
-    case LineEndCommand::CrLfToLf: return ConvertLineEnds(bytes, LineEndCrLf, LineEndLf);
-    case LineEndCommand::CrToLf: return ConvertLineEnds(bytes, LineEndCr, LineEndLf);
+    case LineEndCommand::Auto:
+      return ConvertLineEnds(bytes, DetectLineEnd(bytes), LineEndCrLf);
+    case LineEndCommand::CrToCrLf:
+      return ConvertLineEnds(bytes, LineEndCr, LineEndCrLf);
+    case LineEndCommand::LfToCrLf:
+      return ConvertLineEnds(bytes, LineEndLf, LineEndCrLf);
+    case LineEndCommand::CrLfToCr:
+      return ConvertLineEnds(bytes, LineEndCrLf, LineEndCr);
+    case LineEndCommand::LfToCr:
+      return ConvertLineEnds(bytes, LineEndLf, LineEndCr);
+    case LineEndCommand::CrLfToLf:
+      return ConvertLineEnds(bytes, LineEndCrLf, LineEndLf);
+    case LineEndCommand::CrToLf:
+      return ConvertLineEnds(bytes, LineEndCr, LineEndLf);
   }
   return std::string(bytes);
 }
@@ -95,9 +120,12 @@ PaneLoad LineEndCommandForPane(LineEndCommand cmd, std::string_view fileBytes) {
 
 std::string ApplyWidthCommand(WidthCommand cmd, std::string_view paneText) {
   switch (cmd) {
-    case WidthCommand::HalfToFull: return HalfToFullWidth(paneText);
-    case WidthCommand::FullToHalf: return FullToHalfWidth(paneText);
-    case WidthCommand::HalfKanaToFull: return HalfKanaToFullKana(paneText);
+    case WidthCommand::HalfToFull:
+      return HalfToFullWidth(paneText);
+    case WidthCommand::FullToHalf:
+      return FullToHalfWidth(paneText);
+    case WidthCommand::HalfKanaToFull:
+      return HalfKanaToFullKana(paneText);
     case WidthCommand::WideSpace: {
       // Line by line, so a broken character at a line's end cannot pair
       // with the line end.
@@ -126,15 +154,22 @@ std::bitset<kCodeCommandCount> CodeMenuEnabling(std::string_view paneText) {
   enable({C::Base64Decode, C::MimeDecode, C::UuEncode, C::UuDecode, C::BinHexEncode, C::BinHexDecode});
   if (paneText.empty()) return on;
   switch (DetectCode(paneText)) {
-    case CodeBinary: break;
+    case CodeBinary:
+      break;
     case CodeAscii:
-      enable({C::Auto, C::JisToSjis, C::EucToSjis, C::SjisToJis, C::EucToJis, C::SjisToEuc, C::JisToEuc, C::Base64Encode,
-              C::MimeEncode});
+      enable({C::Auto, C::JisToSjis, C::EucToSjis, C::SjisToJis, C::EucToJis, C::SjisToEuc, C::JisToEuc,
+              C::Base64Encode, C::MimeEncode});
       break;
     case CodeJis83:
-    case CodeJis78: enable({C::Auto, C::JisToSjis, C::JisToEuc, C::Base64Encode}); break;
-    case CodeEuc: enable({C::Auto, C::EucToJis, C::EucToSjis, C::Base64Encode}); break;
-    case CodeSjis: enable({C::Auto, C::SjisToJis, C::SjisToEuc, C::Base64Encode, C::MimeEncode}); break;
+    case CodeJis78:
+      enable({C::Auto, C::JisToSjis, C::JisToEuc, C::Base64Encode});
+      break;
+    case CodeEuc:
+      enable({C::Auto, C::EucToJis, C::EucToSjis, C::Base64Encode});
+      break;
+    case CodeSjis:
+      enable({C::Auto, C::SjisToJis, C::SjisToEuc, C::Base64Encode, C::MimeEncode});
+      break;
     case CodeEucOrSjis:
       enable({C::Auto, C::EucToJis, C::EucToSjis, C::SjisToJis, C::SjisToEuc, C::Base64Encode, C::MimeEncode});
       break;

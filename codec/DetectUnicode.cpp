@@ -45,9 +45,8 @@ namespace {
 // The table check of Keiser and Lemire: every error shows in the first two
 // bytes of a sequence (by three 16-entry lookups) or in a continuation byte
 // that is missing or too many (by the bytes two and three back).
-constexpr uint8_t kTooShort = 1 << 0, kTooLong = 1 << 1, kOverlong3 = 1 << 2, kTooLarge = 1 << 3,
-                  kSurrogate = 1 << 4, kOverlong2 = 1 << 5, kTooLarge1000 = 1 << 6, kOverlong4 = 1 << 6,
-                  kTwoConts = 1 << 7;
+constexpr uint8_t kTooShort = 1 << 0, kTooLong = 1 << 1, kOverlong3 = 1 << 2, kTooLarge = 1 << 3, kSurrogate = 1 << 4,
+                  kOverlong2 = 1 << 5, kTooLarge1000 = 1 << 6, kOverlong4 = 1 << 6, kTwoConts = 1 << 7;
 constexpr uint8_t kCarry = kTooShort | kTooLong | kTwoConts;
 
 __attribute__((target("avx2"))) inline __m256i Lookup16(__m256i idx, const uint8_t (&t)[16]) {
@@ -64,31 +63,61 @@ __attribute__((target("avx2"))) inline __m256i High4(__m256i v) {
   return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F));
 }
 
-constexpr uint8_t kByte1High[16] = {kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
-                                    kTwoConts, kTwoConts, kTwoConts, kTwoConts,
-                                    kTooShort | kOverlong2, kTooShort, kTooShort | kOverlong3 | kSurrogate,
+constexpr uint8_t kByte1High[16] = {kTooLong,
+                                    kTooLong,
+                                    kTooLong,
+                                    kTooLong,
+                                    kTooLong,
+                                    kTooLong,
+                                    kTooLong,
+                                    kTooLong,
+                                    kTwoConts,
+                                    kTwoConts,
+                                    kTwoConts,
+                                    kTwoConts,
+                                    kTooShort | kOverlong2,
+                                    kTooShort,
+                                    kTooShort | kOverlong3 | kSurrogate,
                                     kTooShort | kTooLarge | kTooLarge1000 | kOverlong4};
-constexpr uint8_t kByte1Low[16] = {
-    kCarry | kOverlong3 | kOverlong2 | kOverlong4, kCarry | kOverlong2, kCarry, kCarry,
-    kCarry | kTooLarge, kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
-    kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
-    kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
-    kCarry | kTooLarge | kTooLarge1000 | kSurrogate, kCarry | kTooLarge | kTooLarge1000,
-    kCarry | kTooLarge | kTooLarge1000};
-constexpr uint8_t kByte2High[16] = {
-    kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
-    kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge1000 | kOverlong4,
-    kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge,
-    kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge,
-    kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge,
-    kTooShort, kTooShort, kTooShort, kTooShort};
+constexpr uint8_t kByte1Low[16] = {kCarry | kOverlong3 | kOverlong2 | kOverlong4,
+                                   kCarry | kOverlong2,
+                                   kCarry,
+                                   kCarry,
+                                   kCarry | kTooLarge,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000 | kSurrogate,
+                                   kCarry | kTooLarge | kTooLarge1000,
+                                   kCarry | kTooLarge | kTooLarge1000};
+constexpr uint8_t kByte2High[16] = {kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge1000 | kOverlong4,
+                                    kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge,
+                                    kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge,
+                                    kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort,
+                                    kTooShort};
 
 __attribute__((target("avx2"))) inline __m256i CheckBlock(__m256i input, __m256i prevInput) {
   const __m256i prev1 = Prev<1>(input, prevInput);
-  const __m256i special = _mm256_and_si256(
-      _mm256_and_si256(Lookup16(High4(prev1), kByte1High),
-                       Lookup16(_mm256_and_si256(prev1, _mm256_set1_epi8(0x0F)), kByte1Low)),
-      Lookup16(High4(input), kByte2High));
+  const __m256i special =
+      _mm256_and_si256(_mm256_and_si256(Lookup16(High4(prev1), kByte1High),
+                                        Lookup16(_mm256_and_si256(prev1, _mm256_set1_epi8(0x0F)), kByte1Low)),
+                       Lookup16(High4(input), kByte2High));
   const __m256i third = _mm256_subs_epu8(Prev<2>(input, prevInput), _mm256_set1_epi8(char(0xE0 - 0x80)));
   const __m256i fourth = _mm256_subs_epu8(Prev<3>(input, prevInput), _mm256_set1_epi8(char(0xF0 - 0x80)));
   const __m256i must23 = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(char(0x80)));
@@ -96,9 +125,9 @@ __attribute__((target("avx2"))) inline __m256i CheckBlock(__m256i input, __m256i
 }
 
 __attribute__((target("avx2"))) inline __m256i Incomplete(__m256i input) {
-  const __m256i maxValue = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                            -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, char(0xF0 - 1),
-                                            char(0xE0 - 1), char(0xC0 - 1));
+  const __m256i maxValue =
+      _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                       -1, -1, -1, -1, -1, char(0xF0 - 1), char(0xE0 - 1), char(0xC0 - 1));
   return _mm256_subs_epu8(input, maxValue);
 }
 
@@ -191,22 +220,32 @@ UnicodeCode DetectUnicode(std::string_view text) {
 
 const char* UnicodeCodeLabel(UnicodeCode code) {
   switch (code) {
-    case UnicodeCode::Utf8: return "UTF-8";
-    case UnicodeCode::Utf8Bom: return "UTF-8(BOM)";
-    case UnicodeCode::Utf16Le: return "UTF-16LE";
-    case UnicodeCode::Utf16Be: return "UTF-16BE";
-    case UnicodeCode::None: break;
+    case UnicodeCode::Utf8:
+      return "UTF-8";
+    case UnicodeCode::Utf8Bom:
+      return "UTF-8(BOM)";
+    case UnicodeCode::Utf16Le:
+      return "UTF-16LE";
+    case UnicodeCode::Utf16Be:
+      return "UTF-16BE";
+    case UnicodeCode::None:
+      break;
   }
   return "";
 }
 
 const char* UnicodeCodeName(UnicodeCode code) {
   switch (code) {
-    case UnicodeCode::Utf8: return "Utf8";
-    case UnicodeCode::Utf8Bom: return "Utf8Bom";
-    case UnicodeCode::Utf16Le: return "Utf16Le";
-    case UnicodeCode::Utf16Be: return "Utf16Be";
-    case UnicodeCode::None: break;
+    case UnicodeCode::Utf8:
+      return "Utf8";
+    case UnicodeCode::Utf8Bom:
+      return "Utf8Bom";
+    case UnicodeCode::Utf16Le:
+      return "Utf16Le";
+    case UnicodeCode::Utf16Be:
+      return "Utf16Be";
+    case UnicodeCode::None:
+      break;
   }
   return "None";
 }
@@ -220,10 +259,13 @@ std::string FileCodeLabel(std::string_view text) {
 
 size_t UnicodeMarkLength(UnicodeCode code) {
   switch (code) {
-    case UnicodeCode::Utf8Bom: return 3;
+    case UnicodeCode::Utf8Bom:
+      return 3;
     case UnicodeCode::Utf16Le:
-    case UnicodeCode::Utf16Be: return 2;
-    default: return 0;
+    case UnicodeCode::Utf16Be:
+      return 2;
+    default:
+      return 0;
   }
 }
 

@@ -8,7 +8,6 @@ namespace navirt {
 
 namespace {
 
-
 // The place after the last CR or LF of JIS text that is not inside an
 // escape sequence (0: none), and whether kanji mode is on there. Escapes
 // are read as the decoders read them: three bytes from every ESC.
@@ -38,8 +37,10 @@ void JisCut(std::string_view text, JisScan& scan) {
     const char c = *p;
     if (c == '\x1b') {
       if (e - p < 3) break;
-      if (p[1] == '$') kanji = true;
-      else if (p[1] == '(') kanji = false;
+      if (p[1] == '$')
+        kanji = true;
+      else if (p[1] == '(')
+        kanji = false;
       p += 3;
       continue;
     }
@@ -100,6 +101,5 @@ size_t PieceCutter::Cut(std::string_view buf) {
   }
   return cut;
 }
-
 
 }  // namespace navirt

@@ -8,20 +8,28 @@ namespace navirt {
 
 const char* UnicodeCommandCaption(UnicodeCommand cmd) {
   switch (cmd) {
-    case UnicodeCommand::Utf8ToSjis: return "UTF-8->Shift+JIS";
-    case UnicodeCommand::SjisToUtf8: return "Shift+JIS->UTF-8";
-    case UnicodeCommand::Utf16ToSjis: return "UTF-16->Shift+JIS";
-    case UnicodeCommand::EucToUtf8: return "EUC->UTF-8";
+    case UnicodeCommand::Utf8ToSjis:
+      return "UTF-8->Shift+JIS";
+    case UnicodeCommand::SjisToUtf8:
+      return "Shift+JIS->UTF-8";
+    case UnicodeCommand::Utf16ToSjis:
+      return "UTF-16->Shift+JIS";
+    case UnicodeCommand::EucToUtf8:
+      return "EUC->UTF-8";
   }
   return "";
 }
 
 const char* UnicodeCommandHint(UnicodeCommand cmd) {
   switch (cmd) {
-    case UnicodeCommand::Utf8ToSjis: return "UTF-8->Shift+JISに変換します。";
-    case UnicodeCommand::SjisToUtf8: return "Shift+JIS->UTF-8に変換します。";
-    case UnicodeCommand::Utf16ToSjis: return "UTF-16->Shift+JISに変換します。";
-    case UnicodeCommand::EucToUtf8: return "EUC->UTF-8に変換します。";
+    case UnicodeCommand::Utf8ToSjis:
+      return "UTF-8->Shift+JISに変換します。";
+    case UnicodeCommand::SjisToUtf8:
+      return "Shift+JIS->UTF-8に変換します。";
+    case UnicodeCommand::Utf16ToSjis:
+      return "UTF-16->Shift+JISに変換します。";
+    case UnicodeCommand::EucToUtf8:
+      return "EUC->UTF-8に変換します。";
   }
   return "";
 }
@@ -33,10 +41,15 @@ std::bitset<kUnicodeCommandCount> UnicodeMenuEnabling(std::string_view paneText,
   if (paneText.empty()) return on;
   switch (fileCode) {
     case UnicodeCode::Utf8:
-    case UnicodeCode::Utf8Bom: enable(C::Utf8ToSjis); return on;
+    case UnicodeCode::Utf8Bom:
+      enable(C::Utf8ToSjis);
+      return on;
     case UnicodeCode::Utf16Le:
-    case UnicodeCode::Utf16Be: enable(C::Utf16ToSjis); return on;
-    case UnicodeCode::None: break;
+    case UnicodeCode::Utf16Be:
+      enable(C::Utf16ToSjis);
+      return on;
+    case UnicodeCode::None:
+      break;
   }
   // A pane holding UTF-8 bytes as they are (no pane mapping) counts as UTF-8.
   const UnicodeCode own = DetectUnicode(paneText);
@@ -50,23 +63,32 @@ std::bitset<kUnicodeCommandCount> UnicodeMenuEnabling(std::string_view paneText,
       enable(C::SjisToUtf8);
       enable(C::EucToUtf8);
       break;
-    case CodeSjis: enable(C::SjisToUtf8); break;
-    case CodeEuc: enable(C::EucToUtf8); break;
+    case CodeSjis:
+      enable(C::SjisToUtf8);
+      break;
+    case CodeEuc:
+      enable(C::EucToUtf8);
+      break;
     case CodeEucOrSjis:
       enable(C::SjisToUtf8);
       enable(C::EucToUtf8);
       break;
-    default: break;
+    default:
+      break;
   }
   return on;
 }
 
 UnicodeCommandResult ApplyUnicodeCommand(UnicodeCommand cmd, std::string_view fileBytes) {
   switch (cmd) {
-    case UnicodeCommand::Utf8ToSjis: return {Utf8ToSjis(JoinLinesWithCrLf(fileBytes)), UnicodeCode::None};
-    case UnicodeCommand::SjisToUtf8: return {SjisToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8};
-    case UnicodeCommand::Utf16ToSjis: return {JoinLinesWithCrLf(Utf16ToSjis(fileBytes)), UnicodeCode::None};
-    case UnicodeCommand::EucToUtf8: return {EucToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8};
+    case UnicodeCommand::Utf8ToSjis:
+      return {Utf8ToSjis(JoinLinesWithCrLf(fileBytes)), UnicodeCode::None};
+    case UnicodeCommand::SjisToUtf8:
+      return {SjisToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8};
+    case UnicodeCommand::Utf16ToSjis:
+      return {JoinLinesWithCrLf(Utf16ToSjis(fileBytes)), UnicodeCode::None};
+    case UnicodeCommand::EucToUtf8:
+      return {EucToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8};
   }
   return {};
 }

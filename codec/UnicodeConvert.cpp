@@ -232,17 +232,24 @@ std::string AutoToUtf8(std::string_view text) {
   if (text.empty()) return {};
   switch (DetectUnicode(text)) {
     case UnicodeCode::Utf16Le:
-    case UnicodeCode::Utf16Be: return Utf16ToUtf8(text);
+    case UnicodeCode::Utf16Be:
+      return Utf16ToUtf8(text);
     case UnicodeCode::Utf8:
-    case UnicodeCode::Utf8Bom: return std::string(text);
-    case UnicodeCode::None: break;
+    case UnicodeCode::Utf8Bom:
+      return std::string(text);
+    case UnicodeCode::None:
+      break;
   }
   switch (DetectCode(text)) {
     case CodeJis83:
-    case CodeJis78: return JisToUtf8(text);
-    case CodeEuc: return EucToUtf8(text);
-    case CodeSjis: return SjisToUtf8(text);
-    default: return std::string(text);
+    case CodeJis78:
+      return JisToUtf8(text);
+    case CodeEuc:
+      return EucToUtf8(text);
+    case CodeSjis:
+      return SjisToUtf8(text);
+    default:
+      return std::string(text);
   }
 }
 
@@ -250,10 +257,13 @@ std::string AnyToSjis(std::string_view text) {
   if (text.empty()) return {};
   switch (DetectUnicode(text)) {
     case UnicodeCode::Utf16Le:
-    case UnicodeCode::Utf16Be: return Utf16ToSjis(text);
+    case UnicodeCode::Utf16Be:
+      return Utf16ToSjis(text);
     case UnicodeCode::Utf8:
-    case UnicodeCode::Utf8Bom: return Utf8ToSjis(text);
-    case UnicodeCode::None: break;
+    case UnicodeCode::Utf8Bom:
+      return Utf8ToSjis(text);
+    case UnicodeCode::None:
+      break;
   }
   return ConvertToCode(text, CodeSjis);
 }

@@ -58,10 +58,14 @@ void AppendUnit(std::string& out, char16_t u, bool bigEndian) {
 char32_t Utf8Value(std::string_view s, size_t i, size_t len) {
   auto b = [&](size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[i + k])); };
   switch (len) {
-    case 1: return b(0);
-    case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
-    case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-    default: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
+    case 1:
+      return b(0);
+    case 2:
+      return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+    case 3:
+      return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+    default:
+      return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
   }
 }
 
@@ -148,8 +152,10 @@ std::string TUnicodePane::Decode(std::string_view file) {
           (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
         const char32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(p[i + 1]) & 0x3F) << 6) |
                             (static_cast<unsigned char>(p[i + 2]) & 0x3F);
-        if (const uint16_t code = ExactCode(m, cp)) AppendCode(pane, code);
-        else AppendChar(pane, cp, file.substr(i, 3));
+        if (const uint16_t code = ExactCode(m, cp))
+          AppendCode(pane, code);
+        else
+          AppendChar(pane, cp, file.substr(i, 3));
         i += 3;
         continue;
       }
@@ -160,8 +166,10 @@ std::string TUnicodePane::Decode(std::string_view file) {
         continue;
       }
       const char32_t cp = Utf8Value(file, i, len);
-      if (const uint16_t code = ExactCode(m, cp)) AppendCode(pane, code);
-      else AppendChar(pane, cp, file.substr(i, len));
+      if (const uint16_t code = ExactCode(m, cp))
+        AppendCode(pane, code);
+      else
+        AppendChar(pane, cp, file.substr(i, len));
       i += len;
     }
     return pane;
@@ -183,9 +191,12 @@ std::string TUnicodePane::Decode(std::string_view file) {
         continue;
       }
     }
-    if (const uint16_t code = IsSurrogate(u) || u == 0 ? 0 : ExactCode(m, u)) AppendCode(pane, code);
-    else if (u == 0) pane += '\0';
-    else AppendChar(pane, u, file.substr(i, 2));  // a lone surrogate keeps its unit
+    if (const uint16_t code = IsSurrogate(u) || u == 0 ? 0 : ExactCode(m, u))
+      AppendCode(pane, code);
+    else if (u == 0)
+      pane += '\0';
+    else
+      AppendChar(pane, u, file.substr(i, 2));  // a lone surrogate keeps its unit
     i += 2;
   }
   if (i < n) AppendCode(pane, SpareCode(static_cast<unsigned char>(file[i])));  // an odd last byte
@@ -211,7 +222,8 @@ std::string TUnicodePane::Encode(std::string_view pane) const {
   const bool utf8 = code_ == UnicodeCode::Utf8 || code_ == UnicodeCode::Utf8Bom;
   std::string out;
   out.reserve(pane.size() + pane.size() / 2 + 3);
-  if (mark_) out += code_ == UnicodeCode::Utf16Le ? "\xFF\xFE" : code_ == UnicodeCode::Utf16Be ? "\xFE\xFF" : "\xEF\xBB\xBF";
+  if (mark_)
+    out += code_ == UnicodeCode::Utf16Le ? "\xFF\xFE" : code_ == UnicodeCode::Utf16Be ? "\xFE\xFF" : "\xEF\xBB\xBF";
   const size_t n = pane.size();
   for (size_t i = 0; i < n;) {
     const unsigned char c = static_cast<unsigned char>(pane[i]);
@@ -271,9 +283,12 @@ std::u16string TUnicodePane::ToScreen(std::string_view pane) const {
       const uint16_t code = static_cast<uint16_t>((c << 8) | static_cast<unsigned char>(pane[i + 1]));
       const int k = SpareIndex(code);
       char32_t cp = 0;
-      if (k >= 0 && static_cast<size_t>(k) < kRawByteCodes) cp = kPlaceholderBase + static_cast<char32_t>(k);
-      else if (k >= 0 && static_cast<size_t>(k) - kRawByteCodes < chars_.size()) cp = chars_[static_cast<size_t>(k) - kRawByteCodes];
-      else if (k < 0) cp = m.pair[code];
+      if (k >= 0 && static_cast<size_t>(k) < kRawByteCodes)
+        cp = kPlaceholderBase + static_cast<char32_t>(k);
+      else if (k >= 0 && static_cast<size_t>(k) - kRawByteCodes < chars_.size())
+        cp = chars_[static_cast<size_t>(k) - kRawByteCodes];
+      else if (k < 0)
+        cp = m.pair[code];
       if (cp != 0) {
         if (cp >= 0x10000) {
           out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
@@ -310,8 +325,10 @@ std::string TUnicodePane::FromScreen(std::u16string_view screen) {
       continue;
     }
     if (cp >= kPlaceholderBase && cp <= kPlaceholderBase + 0xFF && !codeOf_.count(cp)) {
-      if (cp == kPlaceholderBase) pane += '\0';
-      else AppendCode(pane, SpareCode(cp - kPlaceholderBase));
+      if (cp == kPlaceholderBase)
+        pane += '\0';
+      else
+        AppendCode(pane, SpareCode(cp - kPlaceholderBase));
       continue;
     }
     if (const uint16_t code = IsSurrogate(cp) ? 0 : ExactCode(m, cp)) {
@@ -319,8 +336,10 @@ std::string TUnicodePane::FromScreen(std::u16string_view screen) {
       continue;
     }
     std::string raw;
-    if (utf8 && IsSurrogate(cp)) AppendUtf8(raw, 0xFFFD);
-    else AppendFileChar(raw, cp);
+    if (utf8 && IsSurrogate(cp))
+      AppendUtf8(raw, 0xFFFD);
+    else
+      AppendFileChar(raw, cp);
     AppendChar(pane, cp, raw);
   }
   return pane;

@@ -19,10 +19,9 @@ using detail::Writer;
 constexpr char kHalfSymbols[] = " !\"#$%&'()=`|-^\\~{@[+*};:]<>?_\xA4\xA1\xA5,./\xB0\xA2\xA3";
 // Shift_JIS trail bytes after the lead 0x81 of
 // "　！”＃＄％＆’（）＝‘｜－＾￥￣｛＠［＋＊｝；：］＜＞？＿、。・，．／ー「」".
-constexpr uint8_t kFullSymbolTrails[] = {0x40, 0x49, 0x68, 0x94, 0x90, 0x93, 0x95, 0x66, 0x69, 0x6A,
-                                         0x81, 0x65, 0x62, 0x7C, 0x4F, 0x8F, 0x50, 0x6F, 0x97, 0x6D,
-                                         0x7B, 0x96, 0x70, 0x47, 0x46, 0x6E, 0x83, 0x84, 0x48, 0x51,
-                                         0x41, 0x42, 0x45, 0x43, 0x44, 0x5E, 0x5B, 0x75, 0x76};
+constexpr uint8_t kFullSymbolTrails[] = {0x40, 0x49, 0x68, 0x94, 0x90, 0x93, 0x95, 0x66, 0x69, 0x6A, 0x81, 0x65, 0x62,
+                                         0x7C, 0x4F, 0x8F, 0x50, 0x6F, 0x97, 0x6D, 0x7B, 0x96, 0x70, 0x47, 0x46, 0x6E,
+                                         0x83, 0x84, 0x48, 0x51, 0x41, 0x42, 0x45, 0x43, 0x44, 0x5E, 0x5B, 0x75, 0x76};
 constexpr uint8_t kSymbolLead = 0x81;
 static_assert(sizeof(kHalfSymbols) - 1 == 39 && sizeof(kFullSymbolTrails) == 39);
 
@@ -43,7 +42,8 @@ struct Tables {
 
   Tables() {
     for (int i = 0; i < 39; ++i) {
-      halfToFull[static_cast<uint8_t>(kHalfSymbols[i])] = static_cast<uint16_t>(kSymbolLead << 8 | kFullSymbolTrails[i]);
+      halfToFull[static_cast<uint8_t>(kHalfSymbols[i])] =
+          static_cast<uint16_t>(kSymbolLead << 8 | kFullSymbolTrails[i]);
       symbolToHalf[kFullSymbolTrails[i]] = static_cast<uint8_t>(kHalfSymbols[i]);
     }
     auto alnum = [&](int from, int to) {
@@ -60,7 +60,8 @@ struct Tables {
       if (k == 0xB0) continue;
       const BytePair j = HalfKanaPair(static_cast<uint8_t>(k));
       kanaToHalf[j.second] = {static_cast<uint8_t>(k), 0};
-      if ((k >= 0xB6 && k <= 0xC4) || (k >= 0xCA && k <= 0xCE)) kanaToHalf[j.second + 1] = {static_cast<uint8_t>(k), kVoiced};
+      if ((k >= 0xB6 && k <= 0xC4) || (k >= 0xCA && k <= 0xCE))
+        kanaToHalf[j.second + 1] = {static_cast<uint8_t>(k), kVoiced};
       if (k >= 0xCA && k <= 0xCE) kanaToHalf[j.second + 2] = {static_cast<uint8_t>(k), kSemiVoiced};
     }
     // Kana without a half-width form of their own.
@@ -114,8 +115,10 @@ template <class Out>
       int add = 0;
       if (p + 1 < e) {
         const uint8_t m = p[1];
-        if (m == kVoiced && ((c >= 0xB6 && c <= 0xC4) || (c >= 0xCA && c <= 0xCE))) add = 1;
-        else if (m == kSemiVoiced && c >= 0xCA && c <= 0xCE) add = 2;
+        if (m == kVoiced && ((c >= 0xB6 && c <= 0xC4) || (c >= 0xCA && c <= 0xCE)))
+          add = 1;
+        else if (m == kSemiVoiced && c >= 0xCA && c <= 0xCE)
+          add = 2;
       }
       PutJisAsSjis(o, j.first, static_cast<uint8_t>(j.second + add));
       p += add ? 2 : 1;
@@ -123,8 +126,10 @@ template <class Out>
       continue;
     }
     if (c == kVoiced || c == kSemiVoiced) {
-      if (afterKana) o.Put2(0x81, c == kVoiced ? kFullVoicedTrail : kFullSemiVoicedTrail);
-      else o.Put(c);
+      if (afterKana)
+        o.Put2(0x81, c == kVoiced ? kFullVoicedTrail : kFullSemiVoicedTrail);
+      else
+        o.Put(c);
       afterKana = false;
       ++p;
       continue;
@@ -133,8 +138,10 @@ template <class Out>
     // Runs of single bytes: letters, digits and symbols double.
     do {
       o.Need(2);
-      if (const uint16_t f = t.halfToFull[*p]) o.Put2(static_cast<uint8_t>(f >> 8), static_cast<uint8_t>(f));
-      else o.Put(*p);
+      if (const uint16_t f = t.halfToFull[*p])
+        o.Put2(static_cast<uint8_t>(f >> 8), static_cast<uint8_t>(f));
+      else
+        o.Put(*p);
       ++p;
     } while (p < e && *p < 0x80);
   }
@@ -163,8 +170,10 @@ void FullToHalfRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t 
       if (j.first == 0x24 || j.first == 0x25) {
         if (j.second <= 0x76) {
           const Tables::KanaHalf h = t.kanaToHalf[j.second];
-          if (h.mark) o.Put2(h.kana, h.mark);
-          else o.Put(h.kana);
+          if (h.mark)
+            o.Put2(h.kana, h.mark);
+          else
+            o.Put(h.kana);
           continue;
         }
       } else if (c == kSymbolLead && t.symbolToHalf[tr]) {
@@ -228,8 +237,9 @@ std::string HalfToFullWidth(std::string_view text) {
 
 std::string FullToHalfWidth(std::string_view text) {
   const Tables& t = T();
-  return detail::Convert(text, text.size() + 8,
-                         [&](const uint8_t* p, const uint8_t* e, std::string& out, size_t est) { FullToHalfRun(p, e, out, est, t); });
+  return detail::Convert(text, text.size() + 8, [&](const uint8_t* p, const uint8_t* e, std::string& out, size_t est) {
+    FullToHalfRun(p, e, out, est, t);
+  });
 }
 
 std::string HalfKanaToFullKana(std::string_view text) {

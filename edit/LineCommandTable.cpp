@@ -35,22 +35,58 @@ std::vector<TLineCommandInfo> BuildTable() {
       {LineCmd::NumberHeadComma, kNumber, "行頭（，）", true, true, false, 1, {}},
       {LineCmd::NumberTail, kNumber, "行末", true, true, false, 1, {}},
       {LineCmd::NumberTailComma, kNumber, "（，）行末", true, true, false, 1, {}},
-      {LineCmd::Serial, kEdit, "連番を追加", false, false, false, 1,
+      {LineCmd::Serial,
+       kEdit,
+       "連番を追加",
+       false,
+       false,
+       false,
+       1,
        {{K::Text, "連番の書式入力", "書式:(文字)+数字 例) X0000", D::Empty, false},
         {K::Integer, "連番の初期数値", "初期数値 例) 1", D::Empty, false}}},
       {LineCmd::Reverse, kEdit, "文字列リバース", false, false, false, 1, {}},
       {LineCmd::DuplicateLine, kEdit, "行を下に複写", false, false, true, 1, {}},
-      {LineCmd::CutAtColumn, kInsertAt, "改行", false, false, false, 1,
+      {LineCmd::CutAtColumn,
+       kInsertAt,
+       "改行",
+       false,
+       false,
+       false,
+       1,
        {{K::Columns, "指定位置で改行", "", D::CaretColumn, false}}},
-      {LineCmd::CutAppend, kInsertAt, "文字＋改行", false, false, false, 1,
+      {LineCmd::CutAppend,
+       kInsertAt,
+       "文字＋改行",
+       false,
+       false,
+       false,
+       1,
        {{K::Text, "指定桁位置に文字＋改行を挿入", kInsertPrompt, D::Empty, false},
         {K::Columns, "指定桁位置に文字＋改行を挿入", "", D::CaretColumn, false}}},
-      {LineCmd::InsertText, kInsertAt, "文字", false, false, false, 1,
+      {LineCmd::InsertText,
+       kInsertAt,
+       "文字",
+       false,
+       false,
+       false,
+       1,
        {{K::Text, "指定桁位置に文字を挿入", kInsertPrompt, D::Empty, false},
         {K::Columns, "指定桁位置に文字を挿入", "", D::CaretColumn, false}}},
-      {LineCmd::ExtractColumns, "編集 and 削除", "桁抽出", false, false, false, 1,
+      {LineCmd::ExtractColumns,
+       "編集 and 削除",
+       "桁抽出",
+       false,
+       false,
+       false,
+       1,
        {{K::Columns, "桁抽出", "", D::CaretColumn, true}}},
-      {LineCmd::DeleteColumns, kDelete, "桁削除", false, false, false, 1,
+      {LineCmd::DeleteColumns,
+       kDelete,
+       "桁削除",
+       false,
+       false,
+       false,
+       1,
        {{K::Columns, "桁削除", "", D::CaretColumn, true}}},
       {LineCmd::TrimLeading, kBlanks, "行頭", true, true, false, 1, {}},
       {LineCmd::TrimTrailing, kBlanks, "行末", true, false, false, 1, {}},
@@ -62,7 +98,13 @@ std::vector<TLineCommandInfo> BuildTable() {
       {LineCmd::DeleteEmpty, kDelete, "空行を削除", true, false, false, 1, {}},
       {LineCmd::DeleteRepeated, kDelete, "同じ行を削除", true, false, true, 2, {}},
       {LineCmd::DeleteLine, kDelete, "１行削除", false, false, true, 1, {}},
-      {LineCmd::DeleteRepeatedKeys, kDelete, "同じ項目を削除", true, false, false, 1,
+      {LineCmd::DeleteRepeatedKeys,
+       kDelete,
+       "同じ項目を削除",
+       true,
+       false,
+       false,
+       1,
        {{K::Integer, "同じ項目削除", "項目：行頭からの桁数(半角での桁数)", D::CaretColumn, false}}},
       {LineCmd::CsvDoubleQuote, kCsv, "\"+,", false, false, false, 1, {kRecordSize}},
       {LineCmd::CsvSingleQuote, kCsv, "'+,", false, false, false, 1, {kRecordSize}},
@@ -70,9 +112,21 @@ std::vector<TLineCommandInfo> BuildTable() {
       {LineCmd::CsvTab, kCsv, "(TAB)", false, false, false, 1, {kRecordSize}},
       {LineCmd::CsvSpace, kCsv, "(空白)", false, false, false, 1, {kRecordSize}},
       {LineCmd::CsvNone, kCsv, "(区切り文字なし)", false, false, false, 1, {kRecordSize}},
-      {LineCmd::CsvAny, kCsv, "(任意の文字)", false, false, false, 1,
+      {LineCmd::CsvAny,
+       kCsv,
+       "(任意の文字)",
+       false,
+       false,
+       false,
+       1,
        {{K::Text, kCsvTitle, "区切り文字", D::Empty, false}, kRecordSize}},
-      {LineCmd::CsvHex, kCsv, "(16進文字)", false, false, false, 1,
+      {LineCmd::CsvHex,
+       kCsv,
+       "(16進文字)",
+       false,
+       false,
+       false,
+       1,
        {{K::HexByte, kCsvTitle, "１６進区切り文字(01-FF)", D::Empty, false}, kRecordSize}},
       {LineCmd::TabToSpace, kTabTo, "空白", false, false, false, 1, {}},
       {LineCmd::TabToComma, kTabTo, "，(ｶﾝﾏ)", false, false, false, 1, {}},
@@ -113,9 +167,12 @@ size_t AnswerCount(LineCmd id) {
 
 std::string AskDefaultText(const TLineAsk& ask, const TLinePaneState& pane) {
   switch (ask.def) {
-    case AskDefault::CaretColumn: return std::to_string(pane.caretColumn);
-    case AskDefault::SelectionLength: return std::to_string(pane.selLength);
-    case AskDefault::Empty: break;
+    case AskDefault::CaretColumn:
+      return std::to_string(pane.caretColumn);
+    case AskDefault::SelectionLength:
+      return std::to_string(pane.selLength);
+    case AskDefault::Empty:
+      break;
   }
   return {};
 }
@@ -157,11 +214,21 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
     const std::string& a = answers[at];
     NumberAnswer n;
     switch (ask.kind) {
-      case AskKind::Text: texts.push_back(a); break;
-      case AskKind::Integer: n = ReadIntAnswer(a); break;
-      case AskKind::HexByte: n = ReadHexSeparatorAnswer(a); break;
-      case AskKind::RecordSize: n = ReadRecordSizeAnswer(a); break;
-      case AskKind::Columns: ReadColumns(ask, answers, at, &start, &width); break;
+      case AskKind::Text:
+        texts.push_back(a);
+        break;
+      case AskKind::Integer:
+        n = ReadIntAnswer(a);
+        break;
+      case AskKind::HexByte:
+        n = ReadHexSeparatorAnswer(a);
+        break;
+      case AskKind::RecordSize:
+        n = ReadRecordSizeAnswer(a);
+        break;
+      case AskKind::Columns:
+        ReadColumns(ask, answers, at, &start, &width);
+        break;
     }
     if (ask.kind == AskKind::Integer || ask.kind == AskKind::HexByte || ask.kind == AskKind::RecordSize) {
       if (!n.ok) return Refuse(n.message);
@@ -172,12 +239,18 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
 
   auto csv = [&](std::string_view q, std::string_view s) { return Done(LinesToCsv(lines, q, s, numbers.back())); };
   switch (id) {
-    case LineCmd::SortAsc: return Done(SortLines(std::move(lines), false));
-    case LineCmd::SortDesc: return Done(SortLines(std::move(lines), true));
-    case LineCmd::NumberHead: return Done(AddLineNumbers(lines, NumberForm::Head));
-    case LineCmd::NumberHeadComma: return Done(AddLineNumbers(lines, NumberForm::HeadComma));
-    case LineCmd::NumberTail: return Done(AddLineNumbers(lines, NumberForm::Tail));
-    case LineCmd::NumberTailComma: return Done(AddLineNumbers(lines, NumberForm::TailComma));
+    case LineCmd::SortAsc:
+      return Done(SortLines(std::move(lines), false));
+    case LineCmd::SortDesc:
+      return Done(SortLines(std::move(lines), true));
+    case LineCmd::NumberHead:
+      return Done(AddLineNumbers(lines, NumberForm::Head));
+    case LineCmd::NumberHeadComma:
+      return Done(AddLineNumbers(lines, NumberForm::HeadComma));
+    case LineCmd::NumberTail:
+      return Done(AddLineNumbers(lines, NumberForm::Tail));
+    case LineCmd::NumberTailComma:
+      return Done(AddLineNumbers(lines, NumberForm::TailComma));
     case LineCmd::Serial: {
       size_t first = 0, last = lines.size() - 1;
       if (pane.selLength > 0) {
@@ -187,40 +260,70 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
       AddSerialNumbers(lines, first, last, texts[0], numbers[0]);
       return Done(std::move(lines));
     }
-    case LineCmd::Reverse: return Done(ReverseLines(lines));
-    case LineCmd::DuplicateLine: DuplicateLine(lines, pane.caretLine); return Done(std::move(lines));
-    case LineCmd::CutAtColumn: return Done(CutAtColumn(lines, start));
-    case LineCmd::CutAppend: return Done(CutAtColumn(lines, start, texts[0]));
-    case LineCmd::InsertText: return Done(InsertAtColumn(lines, texts[0], start));
-    case LineCmd::ExtractColumns: return Done(ExtractColumns(lines, start, width));
-    case LineCmd::DeleteColumns: return Done(DeleteColumns(lines, start, width));
-    case LineCmd::TrimLeading: return Done(TrimLeading(lines));
-    case LineCmd::TrimTrailing: return Done(TrimTrailing(lines));
-    case LineCmd::DeleteBlanks: return Done(DeleteBlanks(lines));
-    case LineCmd::DeleteIdeoSpaces: return Done(DeleteIdeographicSpaces(lines));
-    case LineCmd::DeleteTabs: return Done(DeleteTabs(lines));
-    case LineCmd::DeleteLeadingTabs: return Done(DeleteLeadingTabs(lines));
+    case LineCmd::Reverse:
+      return Done(ReverseLines(lines));
+    case LineCmd::DuplicateLine:
+      DuplicateLine(lines, pane.caretLine);
+      return Done(std::move(lines));
+    case LineCmd::CutAtColumn:
+      return Done(CutAtColumn(lines, start));
+    case LineCmd::CutAppend:
+      return Done(CutAtColumn(lines, start, texts[0]));
+    case LineCmd::InsertText:
+      return Done(InsertAtColumn(lines, texts[0], start));
+    case LineCmd::ExtractColumns:
+      return Done(ExtractColumns(lines, start, width));
+    case LineCmd::DeleteColumns:
+      return Done(DeleteColumns(lines, start, width));
+    case LineCmd::TrimLeading:
+      return Done(TrimLeading(lines));
+    case LineCmd::TrimTrailing:
+      return Done(TrimTrailing(lines));
+    case LineCmd::DeleteBlanks:
+      return Done(DeleteBlanks(lines));
+    case LineCmd::DeleteIdeoSpaces:
+      return Done(DeleteIdeographicSpaces(lines));
+    case LineCmd::DeleteTabs:
+      return Done(DeleteTabs(lines));
+    case LineCmd::DeleteLeadingTabs:
+      return Done(DeleteLeadingTabs(lines));
     case LineCmd::DeleteLineEnds:
       if (pane.selLength == 0) return Done(DeleteLineEnds(lines));
       return Done(SplitLines(DeleteLineEndsInRange(JoinLines(lines), pane.selStart, pane.selLength)));
-    case LineCmd::DeleteEmpty: return Done(DeleteEmptyLines(lines));
-    case LineCmd::DeleteRepeated: DeleteRepeatedLines(lines); return Done(std::move(lines));
-    case LineCmd::DeleteLine: DeleteLine(lines, pane.caretLine); return Done(std::move(lines));
+    case LineCmd::DeleteEmpty:
+      return Done(DeleteEmptyLines(lines));
+    case LineCmd::DeleteRepeated:
+      DeleteRepeatedLines(lines);
+      return Done(std::move(lines));
+    case LineCmd::DeleteLine:
+      DeleteLine(lines, pane.caretLine);
+      return Done(std::move(lines));
     case LineCmd::DeleteRepeatedKeys: {
       int64_t k = numbers[0] - 1;
       return Done(DeleteRepeatedKeys(lines, k < 0 ? 0 : k));
     }
-    case LineCmd::CsvDoubleQuote: return csv("\"", ",");
-    case LineCmd::CsvSingleQuote: return csv("'", ",");
-    case LineCmd::CsvComma: return csv("", ",");
-    case LineCmd::CsvTab: return csv("", "\t");
-    case LineCmd::CsvSpace: return csv("", " ");
-    case LineCmd::CsvNone: return csv("", "");
-    case LineCmd::CsvAny: return csv("", texts[0]);
-    case LineCmd::CsvHex: return csv("", std::string(1, static_cast<char>(numbers[0])));
-    case LineCmd::TabToSpace: return Done(ReplaceTabs(lines, ' '));
-    case LineCmd::TabToComma: return Done(ReplaceTabs(lines, ','));
-    case LineCmd::TabToUnderscore: return Done(ReplaceTabs(lines, '_'));
+    case LineCmd::CsvDoubleQuote:
+      return csv("\"", ",");
+    case LineCmd::CsvSingleQuote:
+      return csv("'", ",");
+    case LineCmd::CsvComma:
+      return csv("", ",");
+    case LineCmd::CsvTab:
+      return csv("", "\t");
+    case LineCmd::CsvSpace:
+      return csv("", " ");
+    case LineCmd::CsvNone:
+      return csv("", "");
+    case LineCmd::CsvAny:
+      return csv("", texts[0]);
+    case LineCmd::CsvHex:
+      return csv("", std::string(1, static_cast<char>(numbers[0])));
+    case LineCmd::TabToSpace:
+      return Done(ReplaceTabs(lines, ' '));
+    case LineCmd::TabToComma:
+      return Done(ReplaceTabs(lines, ','));
+    case LineCmd::TabToUnderscore:
+      return Done(ReplaceTabs(lines, '_'));
   }
   return Refuse("unknown line command");
 }

@@ -13,16 +13,42 @@
 namespace navirt {
 
 enum class LineCmd {
-  SortAsc, SortDesc,
-  NumberHead, NumberHeadComma, NumberTail, NumberTailComma,
-  Serial, Reverse, DuplicateLine,
-  CutAtColumn, CutAppend, InsertText,
-  ExtractColumns, DeleteColumns,
-  TrimLeading, TrimTrailing, DeleteBlanks, DeleteIdeoSpaces,
-  DeleteTabs, DeleteLeadingTabs, DeleteLineEnds,
-  DeleteEmpty, DeleteRepeated, DeleteLine, DeleteRepeatedKeys,
-  CsvDoubleQuote, CsvSingleQuote, CsvComma, CsvTab, CsvSpace, CsvNone, CsvAny, CsvHex,
-  TabToSpace, TabToComma, TabToUnderscore,
+  SortAsc,
+  SortDesc,
+  NumberHead,
+  NumberHeadComma,
+  NumberTail,
+  NumberTailComma,
+  Serial,
+  Reverse,
+  DuplicateLine,
+  CutAtColumn,
+  CutAppend,
+  InsertText,
+  ExtractColumns,
+  DeleteColumns,
+  TrimLeading,
+  TrimTrailing,
+  DeleteBlanks,
+  DeleteIdeoSpaces,
+  DeleteTabs,
+  DeleteLeadingTabs,
+  DeleteLineEnds,
+  DeleteEmpty,
+  DeleteRepeated,
+  DeleteLine,
+  DeleteRepeatedKeys,
+  CsvDoubleQuote,
+  CsvSingleQuote,
+  CsvComma,
+  CsvTab,
+  CsvSpace,
+  CsvNone,
+  CsvAny,
+  CsvHex,
+  TabToSpace,
+  TabToComma,
+  TabToUnderscore,
 };
 
 // One question. Text goes through the input dialog; Columns through TForm30.
@@ -53,12 +79,12 @@ const TLineCommandInfo& LineCommandInfo(LineCmd id);
 
 // The caret and selection as the commands see them.
 struct TLinePaneState {
-  size_t caretLine = 0;      // 0-based
-  int caretColumn = 1;       // 1-based byte column
-  size_t selStart = 0;       // byte offset into the text joined by CR LF
-  size_t selLength = 0;      // bytes
-  size_t selFirstLine = 0;   // line holding the selection start
-  size_t selLastLine = 0;    // line holding the selection end
+  size_t caretLine = 0;     // 0-based
+  int caretColumn = 1;      // 1-based byte column
+  size_t selStart = 0;      // byte offset into the text joined by CR LF
+  size_t selLength = 0;     // bytes
+  size_t selFirstLine = 0;  // line holding the selection start
+  size_t selLastLine = 0;   // line holding the selection end
 };
 
 // The default answer of a question, as the dialog shows it.
@@ -88,7 +114,7 @@ class TForm30Model {
 struct TLineRunResult {
   bool ok = false;
   std::string message;  // UTF-8: the window's message box when !ok
-  LineList lines;          // the pane's new lines when ok
+  LineList lines;       // the pane's new lines when ok
 };
 
 // answers: one per ask, in order; text answers are the pane's CP932 bytes,

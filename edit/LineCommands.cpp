@@ -114,10 +114,18 @@ LineList AddLineNumbers(const LineList& lines, NumberForm form) {
     std::string s;
     s.reserve(l.size() + n.size() + 1);
     switch (form) {
-      case NumberForm::Head: s.append(n).append(1, ' ').append(l); break;
-      case NumberForm::HeadComma: s.append(n).append(1, ',').append(l); break;
-      case NumberForm::Tail: s.append(l).append(1, ' ').append(n); break;
-      case NumberForm::TailComma: s.append(l).append(1, ',').append(n); break;
+      case NumberForm::Head:
+        s.append(n).append(1, ' ').append(l);
+        break;
+      case NumberForm::HeadComma:
+        s.append(n).append(1, ',').append(l);
+        break;
+      case NumberForm::Tail:
+        s.append(l).append(1, ' ').append(n);
+        break;
+      case NumberForm::TailComma:
+        s.append(l).append(1, ',').append(n);
+        break;
     }
     out.push_back(std::move(s));
   }
@@ -278,8 +286,7 @@ std::string TrimTrailingBlanks(std::string_view line) {
   size_t run = 0;
   for (size_t i = 0; i < line.size();) {
     size_t cl = CharLen(line, i);
-    bool blankish = cl == 1 ? static_cast<unsigned char>(line[i]) <= 0x20
-                            : line[i] == '\x81' && line[i + 1] == '\x40';
+    bool blankish = cl == 1 ? static_cast<unsigned char>(line[i]) <= 0x20 : line[i] == '\x81' && line[i + 1] == '\x40';
     i += cl;
     if (!blankish) run = i;
   }

@@ -74,7 +74,7 @@ std::string TrimTrailingBlanks(std::string_view line);
 LineList TrimLeading(const LineList& lines);
 LineList TrimTrailing(const LineList& lines);
 
-LineList DeleteBlanks(const LineList& lines);            // every byte 0x20
+LineList DeleteBlanks(const LineList& lines);             // every byte 0x20
 LineList DeleteIdeographicSpaces(const LineList& lines);  // every character 81 40
 LineList DeleteTabs(const LineList& lines);
 LineList DeleteLeadingTabs(const LineList& lines);

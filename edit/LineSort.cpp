@@ -76,7 +76,8 @@ void TSortKeys::Add(std::string_view line, uint64_t tag) {
   size_t klen = 0;  // with the terminating 0
   if (m.coll) {
     if (m.key.size() < 256) m.key.resize(256);
-    int32_t need = ucol_getSortKey(m.coll.get(), m.folded.data(), flen, m.key.data(), static_cast<int32_t>(m.key.size()));
+    int32_t need =
+        ucol_getSortKey(m.coll.get(), m.folded.data(), flen, m.key.data(), static_cast<int32_t>(m.key.size()));
     if (need > static_cast<int32_t>(m.key.size())) {
       m.key.resize(need);
       need = ucol_getSortKey(m.coll.get(), m.folded.data(), flen, m.key.data(), need);

@@ -226,10 +226,17 @@ THtmlResult StripHtmlVariant(const LineList& lines, HtmlVariant v, const THtmlPr
   THtmlResult r = StripHtml(lines, progress);
   if (r.aborted) return r;
   switch (v) {
-    case HtmlVariant::Plain: break;
-    case HtmlVariant::TabTrimEmpty: r.lines = DeleteEmptyLines(TrimLeading(DeleteTabs(r.lines))); break;
-    case HtmlVariant::TabEmpty: r.lines = DeleteEmptyLines(DeleteTabs(r.lines)); break;
-    case HtmlVariant::Empty: r.lines = DeleteEmptyLines(r.lines); break;
+    case HtmlVariant::Plain:
+      break;
+    case HtmlVariant::TabTrimEmpty:
+      r.lines = DeleteEmptyLines(TrimLeading(DeleteTabs(r.lines)));
+      break;
+    case HtmlVariant::TabEmpty:
+      r.lines = DeleteEmptyLines(DeleteTabs(r.lines));
+      break;
+    case HtmlVariant::Empty:
+      r.lines = DeleteEmptyLines(r.lines);
+      break;
   }
   return r;
 }

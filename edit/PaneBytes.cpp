@@ -6,10 +6,14 @@ namespace navirt {
 
 std::string_view LineEndBytes(LineEnd e) {
   switch (e) {
-    case LineEnd::CrLf: return "\r\n";
-    case LineEnd::Lf: return "\n";
-    case LineEnd::Cr: return "\r";
-    case LineEnd::None: break;
+    case LineEnd::CrLf:
+      return "\r\n";
+    case LineEnd::Lf:
+      return "\n";
+    case LineEnd::Cr:
+      return "\r";
+    case LineEnd::None:
+      break;
   }
   return {};
 }
@@ -36,8 +40,10 @@ TPaneBytes::TPaneBytes(std::string text) : text_(std::move(text)) {
     start = i + 1;
   }
   if (start < n) lines_.push_back(OriginalLine{start, n - start, LineEnd::None});
-  if (counts[1] > counts[0] && counts[1] >= counts[2]) defaultEnd_ = LineEnd::Lf;
-  else if (counts[2] > counts[0] && counts[2] > counts[1]) defaultEnd_ = LineEnd::Cr;
+  if (counts[1] > counts[0] && counts[1] >= counts[2])
+    defaultEnd_ = LineEnd::Lf;
+  else if (counts[2] > counts[0] && counts[2] > counts[1])
+    defaultEnd_ = LineEnd::Cr;
 }
 
 std::string_view TPaneBytes::Line(size_t i) const {
@@ -74,8 +80,10 @@ std::string TPaneBytes::Assemble(const std::vector<PaneLine>& pane) const {
       out.append(line.bytes);
       LineEnd e = defaultEnd_;
       if (replaced > 0) {
-        if (k + 1 == runLen) e = lines_[static_cast<size_t>(firstReplaced + replaced - 1)].end;
-        else if (static_cast<int>(k) < replaced - 1) e = lines_[static_cast<size_t>(firstReplaced) + k].end;
+        if (k + 1 == runLen)
+          e = lines_[static_cast<size_t>(firstReplaced + replaced - 1)].end;
+        else if (static_cast<int>(k) < replaced - 1)
+          e = lines_[static_cast<size_t>(firstReplaced) + k].end;
       } else if (runEnd == pane.size() && k + 1 == runLen) {
         // New lines that end the text: it ends as it did before.
         e = origCount > 0 ? lines_.back().end : LineEnd::None;

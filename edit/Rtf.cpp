@@ -26,8 +26,8 @@ struct CharState {
   int font = -1;
   int halfPoints = 0;
   bool bold = false, italic = false, underline = false;
-  int color = 0;  // index into the colour table, 0 = automatic
-  int uc = 1;     // bytes to skip after \uN
+  int color = 0;      // index into the colour table, 0 = automatic
+  int uc = 1;         // bytes to skip after \uN
   bool skip = false;  // inside a destination we do not show
   enum Dest { Text, FontTable, ColorTable, FontName } dest = Text;
 };
@@ -157,9 +157,12 @@ class Parser {
         Emit(st, std::string(1, c));
         return;
       }
-      if (c == '~') Emit(st, " ");
-      else if (c == '_') Emit(st, "-");
-      else if (c == '\r' || c == '\n') NewParagraph(st);
+      if (c == '~')
+        Emit(st, " ");
+      else if (c == '_')
+        Emit(st, "-");
+      else if (c == '\r' || c == '\n')
+        NewParagraph(st);
       return;
     }
     size_t start = pos_;
@@ -192,20 +195,29 @@ class Parser {
 
   void Apply(CharState& st, const std::string& w, bool hasArg, long arg) {
     bool on = !hasArg || arg != 0;
-    if (w == "par" || w == "line") NewParagraph(st);
-    else if (w == "tab") Emit(st, "\t");
-    else if (w == "b") st.bold = on;
-    else if (w == "i") st.italic = on;
-    else if (w == "ul") st.underline = on;
-    else if (w == "ulnone") st.underline = false;
+    if (w == "par" || w == "line")
+      NewParagraph(st);
+    else if (w == "tab")
+      Emit(st, "\t");
+    else if (w == "b")
+      st.bold = on;
+    else if (w == "i")
+      st.italic = on;
+    else if (w == "ul")
+      st.underline = on;
+    else if (w == "ulnone")
+      st.underline = false;
     else if (w == "plain") {
       st.bold = st.italic = st.underline = false;
       st.halfPoints = 0;
       st.color = 0;
       st.font = defaultFont_;
-    } else if (w == "fs") st.halfPoints = static_cast<int>(std::clamp(arg, 0L, 3276L));
-    else if (w == "cf") st.color = static_cast<int>(std::clamp(arg, 0L, 1000000L));
-    else if (w == "deff") defaultFont_ = static_cast<int>(arg), st.font = defaultFont_;
+    } else if (w == "fs")
+      st.halfPoints = static_cast<int>(std::clamp(arg, 0L, 3276L));
+    else if (w == "cf")
+      st.color = static_cast<int>(std::clamp(arg, 0L, 1000000L));
+    else if (w == "deff")
+      defaultFont_ = static_cast<int>(arg), st.font = defaultFont_;
     else if (w == "f") {
       if (st.dest == CharState::FontTable || st.dest == CharState::FontName) {
         fontNumber_ = static_cast<int>(arg);
@@ -213,7 +225,8 @@ class Parser {
       } else {
         st.font = static_cast<int>(arg);
       }
-    } else if (w == "fonttbl") st.dest = CharState::FontTable;
+    } else if (w == "fonttbl")
+      st.dest = CharState::FontTable;
     else if (w == "colortbl") {
       st.dest = CharState::ColorTable;
     } else if (w == "red" || w == "green" || w == "blue") {
@@ -223,7 +236,8 @@ class Parser {
         curColor_ = (curColor_ & ~(0xFFu << shift)) | (v << shift);
         colorSet_ = true;
       }
-    } else if (w == "uc") st.uc = static_cast<int>(std::clamp(arg, 0L, 16L));
+    } else if (w == "uc")
+      st.uc = static_cast<int>(std::clamp(arg, 0L, 16L));
     else if (w == "u") {
       long v = arg < 0 ? arg + 65536 : arg;
       char16_t ch = static_cast<char16_t>(v & 0xFFFF);
@@ -233,13 +247,15 @@ class Parser {
       // The fallback bytes win when they are the same character: they keep
       // duplicate codes (NEC/IBM) as they were.
       std::u16string back = DecodeCp932Lossless(fallback);
-      if (!fallback.empty() && !back.empty() && back[0] == ch) Emit(st, fallback);
-      else Emit(st, Utf8ToCp932(Utf16ToUtf8(u)));
-    } else if (w == "stylesheet" || w == "info" || w == "pict" || w == "object" || w == "header" ||
-               w == "footer" || w == "headerl" || w == "headerr" || w == "footerl" || w == "footerr" ||
-               w == "footnote" || w == "field" || w == "fldinst" || w == "themedata" || w == "listtable" ||
-               w == "listoverridetable" || w == "revtbl" || w == "rsidtbl" || w == "generator" ||
-               w == "xmlnstbl" || w == "latentstyles" || w == "datastore" || w == "colorschememapping") {
+      if (!fallback.empty() && !back.empty() && back[0] == ch)
+        Emit(st, fallback);
+      else
+        Emit(st, Utf8ToCp932(Utf16ToUtf8(u)));
+    } else if (w == "stylesheet" || w == "info" || w == "pict" || w == "object" || w == "header" || w == "footer" ||
+               w == "headerl" || w == "headerr" || w == "footerl" || w == "footerr" || w == "footnote" ||
+               w == "field" || w == "fldinst" || w == "themedata" || w == "listtable" || w == "listoverridetable" ||
+               w == "revtbl" || w == "rsidtbl" || w == "generator" || w == "xmlnstbl" || w == "latentstyles" ||
+               w == "datastore" || w == "colorschememapping") {
       st.skip = true;
     }
   }

@@ -9,9 +9,9 @@
 namespace navirt {
 
 struct RtfRun {
-  std::string text;     // CP932, no line ends
-  std::string font;     // face name, CP932; empty: the pane's font
-  int halfPoints = 0;   // size in half points; 0: the pane's size
+  std::string text;    // CP932, no line ends
+  std::string font;    // face name, CP932; empty: the pane's font
+  int halfPoints = 0;  // size in half points; 0: the pane's size
   bool bold = false, italic = false, underline = false;
   bool hasColor = false;
   uint32_t color = 0;  // 0xRRGGBB

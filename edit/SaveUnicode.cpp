@@ -6,8 +6,7 @@ std::string PaneFileBytes(std::string_view paneText, const TUnicodePane* unicode
   return unicode ? unicode->Encode(paneText) : std::string(paneText);
 }
 
-SaveResult SavePaneText(const std::string& path, std::string_view paneText, const TUnicodePane* unicode,
-                        bool backup) {
+SaveResult SavePaneText(const std::string& path, std::string_view paneText, const TUnicodePane* unicode, bool backup) {
   return SaveTextFile(path, PaneFileBytes(paneText, unicode), backup);
 }
 

@@ -15,7 +15,6 @@ std::string PaneFileBytes(std::string_view paneText, const TUnicodePane* unicode
 
 // Overwrite save and "名前をつけて保存" alike: the bytes above through
 // SaveTextFile (temporary file first, optional ".$$$" backup).
-SaveResult SavePaneText(const std::string& path, std::string_view paneText, const TUnicodePane* unicode,
-                        bool backup);
+SaveResult SavePaneText(const std::string& path, std::string_view paneText, const TUnicodePane* unicode, bool backup);
 
 }  // namespace navirt

@@ -36,7 +36,8 @@ struct Entry {
   std::string name;
   bool isDir = false;
   uint64_t size = 0;
-  struct timespec mtime {}, atime{};
+  struct timespec mtime {
+  }, atime{};
   uint32_t attrs = 0;
 };
 
@@ -50,11 +51,16 @@ std::string Lower(std::string s) {
 
 uint32_t AttrBit(char letter) {
   switch (Upper(letter)) {
-    case 'D': return faDirectory;
-    case 'R': return faReadOnly;
-    case 'H': return faHidden;
-    case 'S': return faSysFile;
-    case 'A': return faArchive;
+    case 'D':
+      return faDirectory;
+    case 'R':
+      return faReadOnly;
+    case 'H':
+      return faHidden;
+    case 'S':
+      return faSysFile;
+    case 'A':
+      return faArchive;
   }
   return 0;
 }
@@ -139,12 +145,24 @@ void SortEntries(std::vector<Entry>& v, const DirOptions& o) {
     for (const auto& k : keys) {
       int c = 0;
       switch (k.key) {
-        case 'N': c = ::strcasecmp(a.name.c_str(), b.name.c_str()); break;
-        case 'E': c = ::strcasecmp(Extension(a.name).c_str(), Extension(b.name).c_str()); break;
-        case 'S': c = a.size < b.size ? -1 : a.size > b.size ? 1 : 0; break;
-        case 'D': c = CompareTime(a.mtime, b.mtime); break;
-        case 'A': c = CompareTime(a.atime, b.atime); break;
-        case 'G': c = a.isDir == b.isDir ? 0 : a.isDir ? -1 : 1; break;
+        case 'N':
+          c = ::strcasecmp(a.name.c_str(), b.name.c_str());
+          break;
+        case 'E':
+          c = ::strcasecmp(Extension(a.name).c_str(), Extension(b.name).c_str());
+          break;
+        case 'S':
+          c = a.size < b.size ? -1 : a.size > b.size ? 1 : 0;
+          break;
+        case 'D':
+          c = CompareTime(a.mtime, b.mtime);
+          break;
+        case 'A':
+          c = CompareTime(a.atime, b.atime);
+          break;
+        case 'G':
+          c = a.isDir == b.isDir ? 0 : a.isDir ? -1 : 1;
+          break;
       }
       if (k.reverse) c = -c;
       if (c != 0) return c < 0;
@@ -225,9 +243,8 @@ struct Lister {
       std::vector<std::string> subs;
       for (const Entry& e : all)
         if (e.isDir && e.name != "." && e.name != "..") subs.push_back(e.name);
-      std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) {
-        return ::strcasecmp(a.c_str(), b.c_str()) < 0;
-      });
+      std::sort(subs.begin(), subs.end(),
+                [](const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) < 0; });
       for (const std::string& s : subs) Folder(WithTrailingSlash(folder) + s);
     }
   }
@@ -235,8 +252,10 @@ struct Lister {
   void Print(const std::string& folder, const std::vector<Entry>& v) {
     uint64_t files = 0, bytes = 0, dirs = 0;
     for (const Entry& e : v) {
-      if (e.isDir) ++dirs;
-      else ++files, bytes += e.size;
+      if (e.isDir)
+        ++dirs;
+      else
+        ++files, bytes += e.size;
     }
     totalFiles += files;
     totalBytes += bytes;
@@ -343,11 +362,21 @@ bool ParseSwitch(const std::string& a, DirOptions& o) {
   }
   if (!rest.empty()) return false;
   switch (sw) {
-    case 'S': o.recurse = true; return true;
-    case 'B': o.bare = true; return true;
-    case 'W': o.wide = true; return true;
-    case 'V': o.verbose = true; return true;
-    case 'L': o.lower = true; return true;
+    case 'S':
+      o.recurse = true;
+      return true;
+    case 'B':
+      o.bare = true;
+      return true;
+    case 'W':
+      o.wide = true;
+      return true;
+    case 'V':
+      o.verbose = true;
+      return true;
+    case 'L':
+      o.lower = true;
+      return true;
   }
   return false;
 }
@@ -403,7 +432,7 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
   const char* nl = o.sjis ? "\r\n" : "\n";
   std::string folder, pattern;
   std::string path = o.path.empty() ? std::string(".") : o.path;
-  while (path.size() > 1 && path.back() == '/' ) path.pop_back();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (HasWildcard(path)) {
     folder = FolderPart(path);
     pattern = FileNamePart(path);
@@ -522,9 +551,18 @@ const std::vector<std::string>& TDirDialogModel::AttrChoices() {
 }
 
 const std::vector<std::string>& TDirDialogModel::SortChoices() {
-  static const std::vector<std::string> v{"普通",          " N 名前順",        "-N 名前－逆順",     " S サイズ順",
-                                          "-S サイズ－逆順", "E 拡張子順",       "-E 拡張子－逆順",   "D 日付順",
-                                          "-D 日付－逆順",   "G ディレクトリ優先", "-G ディレクトリ後", "A 最終アクセス順",
+  static const std::vector<std::string> v{"普通",
+                                          " N 名前順",
+                                          "-N 名前－逆順",
+                                          " S サイズ順",
+                                          "-S サイズ－逆順",
+                                          "E 拡張子順",
+                                          "-E 拡張子－逆順",
+                                          "D 日付順",
+                                          "-D 日付－逆順",
+                                          "G ディレクトリ優先",
+                                          "-G ディレクトリ後",
+                                          "A 最終アクセス順",
                                           "-A 最終アクセス逆順"};
   return v;
 }

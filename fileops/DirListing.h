@@ -21,9 +21,9 @@ namespace navirt {
 struct DirOptions {
   std::string path;  // may hold wildcards in its name part; empty: "."
   bool sjis = false;
-  bool attrGiven = false;      // /A: without letters lists everything
-  std::string attrRequired;    // letters of D R H S A that must be set
-  std::string attrExcluded;    // and those that must not
+  bool attrGiven = false;    // /A: without letters lists everything
+  std::string attrRequired;  // letters of D R H S A that must be set
+  std::string attrExcluded;  // and those that must not
   struct SortKey {
     char key;  // N S E D G A
     bool reverse;
@@ -80,8 +80,8 @@ class TDirDialogModel {
   std::string pathHint = "ﾜｲﾙﾄﾞｶｰﾄﾞが使えます。例) c:\\navir\\*.*";
 
   std::string path;
-  int attr = 0;    // index into AttrChoices(); 0 is "普通"
-  int sort = 0;    // index into SortChoices(); 0 is "普通"
+  int attr = 0;  // index into AttrChoices(); 0 is "普通"
+  int sort = 0;  // index into SortChoices(); 0 is "普通"
   bool subdirs = false;
   int format = 0;  // index into FormatChoices()
   bool lower = false;

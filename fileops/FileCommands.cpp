@@ -21,7 +21,8 @@ std::string Tidy(std::string p) {
 
 bool SameFolder(const std::string& a, const std::string& b) {
   struct stat sa, sb;
-  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   return Tidy(a) == Tidy(b);
 }
 
@@ -77,8 +78,10 @@ CommandReport Delete(TSHFOP& op, const FileCommandContext& ctx, const std::vecto
   CommandReport r;
   if (sources.empty()) return r;
   op.OperationF = wDELETE;
-  if (undo) op.Options |= ALLOWUNDO;
-  else op.Options &= ~ALLOWUNDO;
+  if (undo)
+    op.Options |= ALLOWUNDO;
+  else
+    op.Options &= ~ALLOWUNDO;
   op.ProgressTitle = "ファイルの削除";
   op.FromFFList = sources;
   op.ToFolder.clear();

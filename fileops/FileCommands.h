@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/History.h"
-#include "settings/IniFile.h"
 #include "fileops/SHFOP.h"
 #include "platform/DosAttributes.h"
+#include "settings/History.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

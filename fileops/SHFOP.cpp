@@ -199,14 +199,19 @@ struct TSHFOP::Run {
     if (::lstat(target.c_str(), &tst) != 0) return true;
     if (tst.st_dev == sst.st_dev && tst.st_ino == sst.st_ino) {
       // The item itself: a copy gets a second name, a move has nothing to do.
-      if (op.OperationF == wMOVE) target.clear();
-      else target = Join(folder, KeepBothName(folder, FileNamePart(target)));
+      if (op.OperationF == wMOVE)
+        target.clear();
+      else
+        target = Join(folder, KeepBothName(folder, FileNamePart(target)));
       return true;
     }
     ConflictReply r;
-    if (haveAll) r = all;
-    else if (op.Options & RENAMEONCOLLISION) r.answer = ConflictAnswer::KeepBoth;
-    else if (op.Options & NOCONFIRMATION) r.answer = ConflictAnswer::Overwrite;
+    if (haveAll)
+      r = all;
+    else if (op.Options & RENAMEONCOLLISION)
+      r.answer = ConflictAnswer::KeepBoth;
+    else if (op.Options & NOCONFIRMATION)
+      r.answer = ConflictAnswer::Overwrite;
     else if (op.hooks.conflict) {
       ConflictQuestion q{src, target, S_ISDIR(sst.st_mode), S_ISDIR(tst.st_mode)};
       r = op.hooks.conflict(q);
@@ -216,15 +221,23 @@ struct TSHFOP::Run {
       }
     }
     switch (r.answer) {
-      case ConflictAnswer::Cancel: cancelled = true; return false;
-      case ConflictAnswer::Skip: target.clear(); return true;
-      case ConflictAnswer::KeepBoth: target = Join(folder, KeepBothName(folder, FileNamePart(target))); return true;
+      case ConflictAnswer::Cancel:
+        cancelled = true;
+        return false;
+      case ConflictAnswer::Skip:
+        target.clear();
+        return true;
+      case ConflictAnswer::KeepBoth:
+        target = Join(folder, KeepBothName(folder, FileNamePart(target)));
+        return true;
       case ConflictAnswer::Overwrite:
-        if (S_ISDIR(sst.st_mode) && S_ISDIR(tst.st_mode)) merge = true;
+        if (S_ISDIR(sst.st_mode) && S_ISDIR(tst.st_mode))
+          merge = true;
         else if (S_ISDIR(sst.st_mode) || S_ISDIR(tst.st_mode))
           // A folder never replaces a file or the other way round: both stay.
           target = Join(folder, KeepBothName(folder, FileNamePart(target)));
-        else replace = true;
+        else
+          replace = true;
         return true;
     }
     return true;
@@ -365,9 +378,12 @@ struct TSHFOP::Run {
     if (S_ISDIR(sst.st_mode)) {
       ok = TransferFolder(src, sst, target, merge, move);
     } else {
-      if (S_ISLNK(sst.st_mode)) ok = CopyLink(src, sst, target, replace, move);
-      else if (S_ISREG(sst.st_mode)) ok = CopyRegular(src, sst, target, replace, move);
-      else return Fail(src, ENOTSUP);
+      if (S_ISLNK(sst.st_mode))
+        ok = CopyLink(src, sst, target, replace, move);
+      else if (S_ISREG(sst.st_mode))
+        ok = CopyRegular(src, sst, target, replace, move);
+      else
+        return Fail(src, ENOTSUP);
       if (!ok) return false;
       ++prog.filesDone;
       Report(src);
@@ -454,8 +470,7 @@ bool TSHFOP::Execute() {
         aborted_ = true;
         return run.Fail(to, ENOTDIR);
       }
-      bool create = (Options & NOCONFIRMMKDIR) ||
-                    (hooks.confirmMkdir && hooks.confirmMkdir(to + msg::kNotExistCreate));
+      bool create = (Options & NOCONFIRMMKDIR) || (hooks.confirmMkdir && hooks.confirmMkdir(to + msg::kNotExistCreate));
       if (!create) {
         aborted_ = true;
         return false;
@@ -506,8 +521,10 @@ bool TSHFOP::Execute() {
         std::string target = WithTrailingSlash(folder.empty() ? "." : folder) + name;
         if (folder.empty()) target = name;
         if (target == s) break;
-        if (!RenameNoReplace(s, target)) ok = run.Fail(target, errno);
-        else written_.push_back(target);
+        if (!RenameNoReplace(s, target))
+          ok = run.Fail(target, errno);
+        else
+          written_.push_back(target);
         break;
       }
     }

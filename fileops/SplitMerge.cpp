@@ -81,8 +81,10 @@ std::string SplitCommandText(const std::string& sourcePath, uint64_t count) {
   std::string out;
   for (uint64_t i = 1; i <= count; ++i) {
     std::string piece = FileNamePart(PieceName(sourcePath, i));
-    if (i == 1) out += "COPY /B " + piece + " " + src + "\r\n";
-    else out += "COPY /B " + src + "+" + piece + " " + src + "\r\n";
+    if (i == 1)
+      out += "COPY /B " + piece + " " + src + "\r\n";
+    else
+      out += "COPY /B " + src + "+" + piece + " " + src + "\r\n";
   }
   return out;
 }
@@ -90,8 +92,10 @@ std::string SplitCommandText(const std::string& sourcePath, uint64_t count) {
 std::string MergeCommandText(const std::string& target, const std::vector<std::string>& files) {
   std::string out;
   for (size_t i = 0; i < files.size(); ++i) {
-    if (i == 0) out += "COPY /B " + (files[0] == target ? target : files[0]) + " " + target + "\r\n";
-    else out += "COPY /B " + target + "+" + files[i] + " " + target + "\r\n";
+    if (i == 0)
+      out += "COPY /B " + (files[0] == target ? target : files[0]) + " " + target + "\r\n";
+    else
+      out += "COPY /B " + target + "+" + files[i] + " " + target + "\r\n";
   }
   return out;
 }

@@ -28,8 +28,10 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
   if (fd < 0) return fail("cannot create a temporary file");
   // Keep the old file's permissions when there is one.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  else ::fchmod(fd, 0644);
+  if (::stat(path.c_str(), &st) == 0)
+    ::fchmod(fd, st.st_mode & 07777);
+  else
+    ::fchmod(fd, 0644);
   size_t done = 0;
   while (done < content.size()) {
     ssize_t n = ::write(fd, content.data() + done, content.size() - done);

@@ -12,10 +12,10 @@ namespace navirt {
 namespace {
 
 struct Tables {
-  std::array<char16_t, 256> single{};          // 0 = no character
-  std::vector<char16_t> pair;                  // index lead<<8|trail, 0 = none
-  std::vector<uint16_t> encode;                // BMP code point -> CP932 code, 0 = none
-  std::vector<uint8_t> altPair;                // pair decodes, but is not canonical
+  std::array<char16_t, 256> single{};                             // 0 = no character
+  std::vector<char16_t> pair;                                     // index lead<<8|trail, 0 = none
+  std::vector<uint16_t> encode;                                   // BMP code point -> CP932 code, 0 = none
+  std::vector<uint8_t> altPair;                                   // pair decodes, but is not canonical
   std::unordered_map<char16_t, std::vector<uint16_t>> altEncode;  // its non-canonical pairs, in code order
 
   Tables() : pair(65536, 0), encode(65536, 0), altPair(65536, 0) {
@@ -322,8 +322,10 @@ std::string Utf8ToCp932(std::string_view utf8) {
       continue;
     }
     uint16_t code = cp < 0x10000 ? t.encode[cp] : 0;
-    if (code == 0) out += '?';
-    else if (code < 0x100) out += static_cast<char>(code);
+    if (code == 0)
+      out += '?';
+    else if (code < 0x100)
+      out += static_cast<char>(code);
     else {
       out += static_cast<char>(code >> 8);
       out += static_cast<char>(code & 0xFF);

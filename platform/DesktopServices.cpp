@@ -136,7 +136,8 @@ std::vector<std::string> ExpandDesktopExec(const std::string& exec, const std::s
     for (size_t i = 0; i < w.size(); ++i) {
       if (w[i] == '%' && i + 1 < w.size()) {
         char code = w[++i];
-        if (code == '%') x += '%';
+        if (code == '%')
+          x += '%';
         else if (code == 'f' || code == 'F' || code == 'u' || code == 'U') {
           x += file;
           placed = true;
@@ -189,8 +190,8 @@ std::string BrowserUrl(const std::string& text) {
   if (!text.empty() && text[0] == '/') return text;  // a local path opens as a file
   size_t i = 0;
   if (!text.empty() && std::isalpha(static_cast<unsigned char>(text[0]))) {
-    while (i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '+' ||
-                               text[i] == '-' || text[i] == '.'))
+    while (i < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '+' || text[i] == '-' || text[i] == '.'))
       ++i;
     // "host:8080/..." is no scheme: a scheme is not followed by a digit right away.
     if (i < text.size() && text[i] == ':' && i + 1 < text.size() &&

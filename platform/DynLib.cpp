@@ -35,9 +35,7 @@ bool TDynamicLibrary::LoadFile(const std::string& path) {
   return handle_ != nullptr;
 }
 
-void* TDynamicLibrary::Symbol(const char* name) const {
-  return handle_ ? ::dlsym(handle_, name) : nullptr;
-}
+void* TDynamicLibrary::Symbol(const char* name) const { return handle_ ? ::dlsym(handle_, name) : nullptr; }
 
 void TDynamicLibrary::Unload() {
   if (handle_) ::dlclose(handle_);

@@ -12,8 +12,8 @@ namespace navirt {
 class TRecordingStarter : public IProcessStarter {
  public:
   std::vector<ProgramCall> calls;
-  std::set<std::string> missing;   // programs Exists denies and Start refuses
-  bool onlyListed = false;         // when set, only `present` exist
+  std::set<std::string> missing;  // programs Exists denies and Start refuses
+  bool onlyListed = false;        // when set, only `present` exist
   std::set<std::string> present;
 
   bool Exists(const std::string& program) const override {

@@ -26,7 +26,9 @@ ByteCopyResult SystemError() {
   return r;
 }
 
-bool FallsBack(int e) { return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP || e == EBADF || e == EPERM; }
+bool FallsBack(int e) {
+  return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP || e == EBADF || e == EPERM;
+}
 
 ByteCopyResult ReadWriteRange(int in, uint64_t offset, uint64_t length, int out, uint64_t done,
                               const std::function<bool(uint64_t)>& onBytes) {

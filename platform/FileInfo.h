@@ -18,7 +18,7 @@ enum FileAttr : uint32_t {
 };
 
 struct FileStat {
-  bool found = false;      // the directory lookup found an entry
+  bool found = false;  // the directory lookup found an entry
   bool isDir = false;
   uint64_t size = 0;
   std::time_t mtime = 0;   // last write, seconds since the epoch

@@ -26,7 +26,8 @@ std::string ExecutableDir() {
 std::string UserSettingsFilePath() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;
-  if (xdg && *xdg) base = xdg;
+  if (xdg && *xdg)
+    base = xdg;
   else {
     const char* home = std::getenv("HOME");
     base = std::string(home && *home ? home : "/tmp") + "/.config";

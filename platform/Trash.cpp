@@ -80,14 +80,15 @@ FreedesktopTrash::FreedesktopTrash(std::string homeTrash) : home_(std::move(home
   if (home_.empty()) {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    if (xdg && *xdg) home_ = std::string(xdg) + "/Trash";
-    else home_ = std::string(home && *home ? home : "/") + "/.local/share/Trash";
+    if (xdg && *xdg)
+      home_ = std::string(xdg) + "/Trash";
+    else
+      home_ = std::string(home && *home ? home : "/") + "/.local/share/Trash";
   }
   while (home_.size() > 1 && home_.back() == '/') home_.pop_back();
 }
 
-std::string FreedesktopTrash::TrashFor(const std::string& absPath, dev_t dev, std::string& topdir,
-                                       std::string* error) {
+std::string FreedesktopTrash::TrashFor(const std::string& absPath, dev_t dev, std::string& topdir, std::string* error) {
   auto it = byDevice_.find(dev);
   if (it != byDevice_.end()) {
     topdir = it->second.topdir;
@@ -149,8 +150,10 @@ bool FreedesktopTrash::MoveToTrash(const std::string& pathIn, std::string* error
   if (path == trash || path.rfind(trash + "/", 0) == 0) return fail(EINVAL);
   // Per-mount trashes record the path relative to the mount's top.
   std::string infoPath = path;
-  if (!topdir.empty() && topdir != "/") infoPath = path.substr(topdir.size() + 1);
-  else if (topdir == "/") infoPath = path.substr(1);
+  if (!topdir.empty() && topdir != "/")
+    infoPath = path.substr(topdir.size() + 1);
+  else if (topdir == "/")
+    infoPath = path.substr(1);
   std::string text = TrashInfoText(infoPath, std::time(nullptr));
   std::string base = FileNamePart(path);
   std::string stem = base, ext;

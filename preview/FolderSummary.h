@@ -8,7 +8,7 @@ namespace navirt {
 
 struct FolderFigures {
   uint64_t count = 0;
-  uint64_t bytes = 0;  // true 64-bit sum
+  uint64_t bytes = 0;     // true 64-bit sum
   bool complete = false;  // false when cancelled
 };
 

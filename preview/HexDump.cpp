@@ -81,8 +81,10 @@ std::string HexDumpPane(std::string_view bytes, std::string_view infoLine, const
   out += kHexDumpRule;
   out += "\r\n";
   bool done = AppendHexDumpRows(bytes, out, "\r\n", keepGoing, checkEvery);
-  if (!done) out += kHexDumpStopped;
-  else out.resize(out.size() - 2);  // lines are joined, not terminated
+  if (!done)
+    out += kHexDumpStopped;
+  else
+    out.resize(out.size() - 2);  // lines are joined, not terminated
   if (stopped) *stopped = !done;
   return out;
 }

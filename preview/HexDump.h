@@ -25,8 +25,8 @@ using KeepGoing = std::function<bool()>;
 // when the size is not a multiple of 16. Returns false when stopped.
 // firstLine numbers the first row: a file dumped piece by piece, in pieces
 // of a multiple of 16 bytes, gives the rows of the whole.
-bool AppendHexDumpRows(std::string_view bytes, std::string& out, std::string_view eol,
-                       const KeepGoing& keepGoing = {}, size_t checkEvery = 65536, size_t firstLine = 1);
+bool AppendHexDumpRows(std::string_view bytes, std::string& out, std::string_view eol, const KeepGoing& keepGoing = {},
+                       size_t checkEvery = 65536, size_t firstLine = 1);
 
 // The standard dump as the pane shows it: the information line, an empty
 // line, the two heading lines, the rows; "中断しました！" last when stopped.

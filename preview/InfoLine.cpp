@@ -37,15 +37,24 @@ std::string SniffFileType(std::string_view line, const std::string& path) {
   if (line.empty() || path.empty()) return {};
   auto starts = [&](std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; };
   const char* label = nullptr;
-  if (starts("MZ")) label = "実行ファイル";
-  else if (starts("BM")) label = "ﾋﾞｯﾄﾏｯﾌﾟ";
-  else if (starts("DCU1")) label = "DEL_U1";
-  else if (starts("HSPP")) label = "DEL_U2";
-  else if (starts(std::string_view("\x41\x86\x51\x44", 4))) label = "DEL_U3";
-  else if (starts("program")) label = "Delphi program";
-  else if (starts("unit")) label = "Delphi unit";
-  else if (starts("{\\rtf")) label = "ﾘｯﾁテキスト";
-  else if (starts("?_") && UpperExtension(path) == ".HLP") label = "Helpファイル";
+  if (starts("MZ"))
+    label = "実行ファイル";
+  else if (starts("BM"))
+    label = "ﾋﾞｯﾄﾏｯﾌﾟ";
+  else if (starts("DCU1"))
+    label = "DEL_U1";
+  else if (starts("HSPP"))
+    label = "DEL_U2";
+  else if (starts(std::string_view("\x41\x86\x51\x44", 4)))
+    label = "DEL_U3";
+  else if (starts("program"))
+    label = "Delphi program";
+  else if (starts("unit"))
+    label = "Delphi unit";
+  else if (starts("{\\rtf"))
+    label = "ﾘｯﾁテキスト";
+  else if (starts("?_") && UpperExtension(path) == ".HLP")
+    label = "Helpファイル";
   if (!label) return {};
   return std::string("[") + label + "]";
 }

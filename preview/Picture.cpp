@@ -1,7 +1,7 @@
 #include "preview/Picture.h"
 
-#include <csetjmp>
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
@@ -42,8 +42,8 @@ constexpr uint64_t kMaxPixels = 1ull << 28;
 
 }  // namespace
 
-bool DecodeJpeg(std::string_view bytes, RgbaImage& out, int* fullWidth, int* fullHeight, int fitWidth,
-                int fitHeight, std::string* error) {
+bool DecodeJpeg(std::string_view bytes, RgbaImage& out, int* fullWidth, int* fullHeight, int fitWidth, int fitHeight,
+                std::string* error) {
   out = RgbaImage{};
   if (bytes.size() < 4) {
     if (error) *error = "not a JPEG file";
@@ -96,8 +96,8 @@ bool DecodeJpeg(std::string_view bytes, RgbaImage& out, int* fullWidth, int* ful
   }
   pixels->resize(count);
   while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels->data() + static_cast<size_t>(cinfo.output_scanline) *
-                                                                   cinfo.output_width);
+    JSAMPROW row =
+        reinterpret_cast<JSAMPROW>(pixels->data() + static_cast<size_t>(cinfo.output_scanline) * cinfo.output_width);
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
   out.width = static_cast<int>(cinfo.output_width);
@@ -249,7 +249,8 @@ PictureLayout ComputePictureLayout(int pw, int ph, int paneW, int paneH, int zoo
 }
 
 std::string PictureSizeText(int width, int height) {
-  return std::to_string(width) + " x " + std::to_string(height) + " \xef\xbe\x8b\xef\xbe\x9f\xef\xbd\xb8\xef\xbd\xbe\xef\xbe\x99";
+  return std::to_string(width) + " x " + std::to_string(height) +
+         " \xef\xbe\x8b\xef\xbe\x9f\xef\xbd\xb8\xef\xbd\xbe\xef\xbe\x99";
 }
 
 }  // namespace navirt

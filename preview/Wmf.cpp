@@ -215,9 +215,15 @@ class Player {
         out_.extX = r.S16();
         haveExt_ = true;
         return true;
-      case kCreatePenIndirect: AddObject(ReadPen(r)); return true;
-      case kCreateBrushIndirect: AddObject(ReadBrush(r)); return true;
-      case kCreateFontIndirect: AddObject(ReadFont(r)); return true;
+      case kCreatePenIndirect:
+        AddObject(ReadPen(r));
+        return true;
+      case kCreateBrushIndirect:
+        AddObject(ReadBrush(r));
+        return true;
+      case kCreateFontIndirect:
+        AddObject(ReadFont(r));
+        return true;
       case kCreatePalette:
       case kCreatePatternBrush:
       case kDibCreatePatternBrush:
@@ -228,7 +234,9 @@ class Player {
         AddObject(o);
         return true;
       }
-      case kSelectObject: Select(r.U16()); return true;
+      case kSelectObject:
+        Select(r.U16());
+        return true;
       case kDeleteObject: {
         uint16_t i = r.U16();
         if (i < objects_.size()) objects_[i] = Object{};
@@ -237,28 +245,56 @@ class Player {
       case kSaveDc:
         if (saved_.size() < kMaxSavedStates) saved_.push_back(st_);
         return true;
-      case kRestoreDc: Restore(r.S16()); return true;
-      case kSetTextColor: st_.textColor = r.ColorRef(); return true;
-      case kSetBkMode: st_.transparent = r.U16() == 1; return true;
-      case kSetPolyFillMode: st_.alternate = r.U16() != 2; return true;
-      case kMoveTo: st_.pos = r.PointYX(); return true;
-      case kLineTo: LineTo(r.PointYX()); return true;
+      case kRestoreDc:
+        Restore(r.S16());
+        return true;
+      case kSetTextColor:
+        st_.textColor = r.ColorRef();
+        return true;
+      case kSetBkMode:
+        st_.transparent = r.U16() == 1;
+        return true;
+      case kSetPolyFillMode:
+        st_.alternate = r.U16() != 2;
+        return true;
+      case kMoveTo:
+        st_.pos = r.PointYX();
+        return true;
+      case kLineTo:
+        LineTo(r.PointYX());
+        return true;
       case kRectangle:
-      case kEllipse: Box(fn == kRectangle ? WmfShape::Rectangle : WmfShape::Ellipse, r); return true;
-      case kRoundRect: RoundRect(r); return true;
-      case kArc: return Curve(WmfShape::Arc, r);
-      case kPie: return Curve(WmfShape::Pie, r);
-      case kChord: return Curve(WmfShape::Chord, r);
-      case kPolygon: return Poly(WmfShape::Polygon, r);
-      case kPolyline: return Poly(WmfShape::Polyline, r);
-      case kPolyPolygon: return PolyPolygon(r);
-      case kSetPixel: Pixel(r); return true;
-      case kTextOut: return TextOut(r);
-      case kExtTextOut: return ExtTextOut(r);
+      case kEllipse:
+        Box(fn == kRectangle ? WmfShape::Rectangle : WmfShape::Ellipse, r);
+        return true;
+      case kRoundRect:
+        RoundRect(r);
+        return true;
+      case kArc:
+        return Curve(WmfShape::Arc, r);
+      case kPie:
+        return Curve(WmfShape::Pie, r);
+      case kChord:
+        return Curve(WmfShape::Chord, r);
+      case kPolygon:
+        return Poly(WmfShape::Polygon, r);
+      case kPolyline:
+        return Poly(WmfShape::Polyline, r);
+      case kPolyPolygon:
+        return PolyPolygon(r);
+      case kSetPixel:
+        Pixel(r);
+        return true;
+      case kTextOut:
+        return TextOut(r);
+      case kExtTextOut:
+        return ExtTextOut(r);
       case kStretchDib:
       case kDibStretchBlt:
-      case kDibBitBlt: return Bitmap(fn, words, r);
-      default: return true;  // records that draw nothing we show
+      case kDibBitBlt:
+        return Bitmap(fn, words, r);
+      default:
+        return true;  // records that draw nothing we show
     }
   }
 
@@ -280,9 +316,12 @@ class Player {
   void Select(uint16_t i) {
     if (i >= objects_.size()) return;
     const Object& o = objects_[i];
-    if (o.kind == Object::Pen) st_.pen = o.pen;
-    else if (o.kind == Object::Brush) st_.brush = o.brush;
-    else if (o.kind == Object::Font) st_.font = o.font;
+    if (o.kind == Object::Pen)
+      st_.pen = o.pen;
+    else if (o.kind == Object::Brush)
+      st_.brush = o.brush;
+    else if (o.kind == Object::Font)
+      st_.font = o.font;
   }
 
   // A negative count goes back that many saved states; anything else one.
@@ -423,8 +462,8 @@ class Player {
   bool Bitmap(uint16_t fn, uint32_t words, Reader& r) {
     size_t fixedWords = fn == kStretchDib ? 11 : fn == kDibStretchBlt ? 10 : 8;
     if (static_cast<size_t>(words) <= 3 + fixedWords) return true;
-    r.U32();                           // raster operation
-    if (fn == kStretchDib) r.U16();    // colour usage
+    r.U32();                         // raster operation
+    if (fn == kStretchDib) r.U16();  // colour usage
     int destH = 0, destW = 0;
     if (fn == kDibBitBlt) {
       r.S16();  // source y

@@ -12,12 +12,12 @@ namespace navirt {
 constexpr double kMmPerInch = 25.39999;
 
 struct PrinterMetrics {
-  int dpiX = 0, dpiY = 0;                // dots per inch
-  int offsetX = 0, offsetY = 0;          // unprintable strip at the left and top
-  int paperWidth = 0, paperHeight = 0;   // physical paper, dots
-  int width = 0, height = 0;             // printable area W and H, dots
+  int dpiX = 0, dpiY = 0;               // dots per inch
+  int offsetX = 0, offsetY = 0;         // unprintable strip at the left and top
+  int paperWidth = 0, paperHeight = 0;  // physical paper, dots
+  int width = 0, height = 0;            // printable area W and H, dots
 
-  int RightStrip() const { return paperWidth - (width + offsetX); }    // Rx
+  int RightStrip() const { return paperWidth - (width + offsetX); }     // Rx
   int BottomStrip() const { return paperHeight - (height + offsetY); }  // Ry
 };
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "print/PageRect.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

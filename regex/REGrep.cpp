@@ -18,9 +18,7 @@ namespace navirt {
 
 namespace {
 
-[[noreturn]] void OpenError(const std::string& path, int err) {
-  throw EFileNotFound(path + ": " + std::strerror(err));
-}
+[[noreturn]] void OpenError(const std::string& path, int err) { throw EFileNotFound(path + ": " + std::strerror(err)); }
 
 const char* FindByte(const char* p, const char* end, char c) {
   return static_cast<const char*>(std::memchr(p, c, size_t(end - p)));
@@ -88,7 +86,8 @@ class NeedleFinder {
     while (p + 16 <= last + 1) {
       __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k1_));
       __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k2_));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x1, b1), _mm_cmpeq_epi8(x2, b2))));
+      unsigned mask =
+          static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x1, b1), _mm_cmpeq_epi8(x2, b2))));
       while (mask) {
         int bit = __builtin_ctz(mask);
         if (std::memcmp(p + bit, needle_.data(), n) == 0) return p + bit;
@@ -200,8 +199,10 @@ bool TTxtFile::Fill() {
     data_.append(in, size_t(runEnd - in));
     in = runEnd;
     if (in == inEnd) break;
-    if (*in == '\r') pendingCR_ = true;
-    else data_ += ' ';
+    if (*in == '\r')
+      pendingCR_ = true;
+    else
+      data_ += ' ';
     ++in;
   }
   if (eof_) {
@@ -346,12 +347,16 @@ void TGrep::Grep(const std::string& path) {
           bytewise = false;
       }
       if (literalCodes_.empty()) return;  // the empty literal matches nothing
-      if (bytewise) FastLiteralScan(*f);
-      else ReferenceLiteralScan(*f);
+      if (bytewise)
+        FastLiteralScan(*f);
+      else
+        ReferenceLiteralScan(*f);
     } else {
       const TREScanAutomaton* a = UseReferenceScan ? nullptr : DFA().ScanAutomaton(LineTailChar());
-      if (a) FastAutomatonScan(*f, *a);
-      else ReferenceAutomatonScan(*f);
+      if (a)
+        FastAutomatonScan(*f, *a);
+      else
+        ReferenceAutomatonScan(*f);
     }
   } catch (const EEndOfFile&) {
   }

@@ -25,8 +25,8 @@ namespace navirt {
 using REChar = uint16_t;
 
 // Pseudo codes and limits.
-constexpr REChar kREEpsilon = 0xFFFF;        // a condition low = high = 0xFFFF is an e-move
-constexpr REChar kREMaxTextChar = 0xFCFC;    // highest code "." and negated classes match
+constexpr REChar kREEpsilon = 0xFFFF;      // a condition low = high = 0xFFFF is an e-move
+constexpr REChar kREMaxTextChar = 0xFCFC;  // highest code "." and negated classes match
 constexpr int kRECacheSize = 30;
 // Beyond these the expression is refused with kMsgTooComplex instead of
 // exhausting memory; ordinary expressions stay far below them.
@@ -35,19 +35,19 @@ constexpr int kREMaxDFAStates = 65536;
 constexpr size_t kREMaxDFACells = size_t(1) << 20;  // DFA states x input classes
 
 // Messages (UTF-8).
-extern const char* const kMsgBadDbcs;         // 不正な２バイト文字コードです。
-extern const char* const kMsgNeedCharAfterBs; // "\"の次には文字が必要です。
-extern const char* const kMsgBadHex;          // 不正な１６進数コード表記です。
-extern const char* const kMsgBadOctal;        // 不正な８進数コード表記です。
-extern const char* const kMsgNeedRBracket;    // 右ブラケット"]"が必要です
-extern const char* const kMsgBadRange;        // 不正なキャラクタ範囲です
-extern const char* const kMsgBadClass;        // 不正なキャラクタクラス指定です。
-extern const char* const kMsgNeedRPar;        // 右(閉じ)括弧が必要です
-extern const char* const kMsgNeedPrimary;     // 普通の文字、または左括弧"("が必要です
-extern const char* const kMsgExtraChars;      // 正規表現に余分な文字があります
-extern const char* const kMsgTooComplex;      // 正規表現が複雑すぎます
-extern const char* const kMsgTreeFatal;       // TREParseTree : 致命的エラー
-extern const char* const kMsgCannotHappen;    // This cannot happen in TRE_NFA.GenerateStateList
+extern const char* const kMsgBadDbcs;          // 不正な２バイト文字コードです。
+extern const char* const kMsgNeedCharAfterBs;  // "\"の次には文字が必要です。
+extern const char* const kMsgBadHex;           // 不正な１６進数コード表記です。
+extern const char* const kMsgBadOctal;         // 不正な８進数コード表記です。
+extern const char* const kMsgNeedRBracket;     // 右ブラケット"]"が必要です
+extern const char* const kMsgBadRange;         // 不正なキャラクタ範囲です
+extern const char* const kMsgBadClass;         // 不正なキャラクタクラス指定です。
+extern const char* const kMsgNeedRPar;         // 右(閉じ)括弧が必要です
+extern const char* const kMsgNeedPrimary;      // 普通の文字、または左括弧"("が必要です
+extern const char* const kMsgExtraChars;       // 正規表現に余分な文字があります
+extern const char* const kMsgTooComplex;       // 正規表現が複雑すぎます
+extern const char* const kMsgTreeFatal;        // TREParseTree : 致命的エラー
+extern const char* const kMsgCannotHappen;     // This cannot happen in TRE_NFA.GenerateStateList
 
 // A syntax error: message and the 1-based byte position where the scanner
 // stood.
@@ -111,7 +111,7 @@ class TREScanner {
 
 // ------------------------------------------------------------- parse tree
 enum REOp : uint8_t {
-  reop_Char = 0,     // leaf: the codes Low..High
+  reop_Char = 0,  // leaf: the codes Low..High
   reop_LHead = 1,
   reop_LTail = 2,
   reop_Concat = 3,
@@ -217,7 +217,7 @@ class TREPreProcessor {
 struct RE_NFATransition {
   REChar Low, High;  // Low == High == kREEpsilon: an e-move
   int Target;
-  int Next;          // index of the next transition of the state, -1 at the end
+  int Next;  // index of the next transition of the state, -1 at the end
 };
 
 class TRE_NFA {
@@ -455,9 +455,7 @@ class TAWKStr : public TMatchCORE {
   // Converts backslash sequences; raises ERegExpParser.
   static std::string ProcessEscSeq(const std::string& text);
   // The chosen search routine.
-  REMatch Search(std::string_view text) const {
-    return anchored_ ? MatchAnchored(text) : MatchSimple(text);
-  }
+  REMatch Search(std::string_view text) const { return anchored_ ? MatchAnchored(text) : MatchSimple(text); }
 
  protected:
   void RegExpChanged() override;
@@ -468,8 +466,8 @@ class TAWKStr : public TMatchCORE {
 
 // -------------------------------------------------------------------- grep
 struct RE_LineInfo_t {
-  std::string Line;     // without its line end
-  int32_t LineNo = 0;   // first line of a file is 1
+  std::string Line;    // without its line end
+  int32_t LineNo = 0;  // first line of a file is 1
 };
 
 class TGrep;
@@ -520,18 +518,18 @@ class TTxtFile {
   bool Fill();                       // false at the end of the file
   bool EnsureAvailable(size_t pos);  // bytes at [pos] valid? reads blocks
   uint32_t ReadAt(size_t& pos);
-  void Compact(size_t keep);         // drops bytes before keep
+  void Compact(size_t keep);  // drops bytes before keep
   int32_t LineNumberAt(size_t lineStart);
   RE_LineInfo_t LineAt(size_t pos, size_t* lineEndLf);
-  void Poll();                       // process messages, honour cancel
+  void Poll();  // process messages, honour cancel
 
   int fd_ = -1;
   std::atomic<bool>& cancel_;
   std::function<void()> processMessages_;
   std::vector<char> raw_;
-  std::string data_;     // normalized stream bytes held now
-  size_t lineEnd_ = 0;   // one past the last LF in data_
-  bool eof_ = false;     // the whole file has been read
+  std::string data_;    // normalized stream bytes held now
+  size_t lineEnd_ = 0;  // one past the last LF in data_
+  bool eof_ = false;    // the whole file has been read
   bool started_ = false;
   bool pendingCR_ = false;
   size_t scan_ = 0, ahead_ = 0;

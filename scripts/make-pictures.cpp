@@ -75,7 +75,7 @@ void WriteJpeg(const std::string& path, int w, int h) {
 void WriteGif(const std::string& path, int w, int h) {
   int err = 0;
   GifFileType* g = EGifOpenFileName(path.c_str(), false, &err);
-  GifColorType colors[8] = {{0, 0, 0},     {255, 210, 60}, {60, 90, 150}, {120, 100, 120},
+  GifColorType colors[8] = {{0, 0, 0},      {255, 210, 60}, {60, 90, 150}, {120, 100, 120},
                             {200, 120, 70}, {20, 70, 170},  {20, 90, 170}, {255, 255, 255}};
   ColorMapObject* map = GifMakeMapObject(8, colors);
   EGifPutScreenDesc(g, w, h, 3, 0, map);
@@ -181,29 +181,30 @@ struct Wmf {
 
 void WriteWmf(const std::string& path) {
   Wmf m;
-  m.Rec(0x020B, {0, 0});        // window origin
-  m.Rec(0x020C, {1000, 1600});  // window extent (y, x)
-  m.Rec(0x02FC, {0, 0xC080, 0x00FF, 0});  // brush: solid sky (BGR)
+  m.Rec(0x020B, {0, 0});                      // window origin
+  m.Rec(0x020C, {1000, 1600});                // window extent (y, x)
+  m.Rec(0x02FC, {0, 0xC080, 0x00FF, 0});      // brush: solid sky (BGR)
   m.Rec(0x02FA, {0, 20, 0, 0x3020, 0x0010});  // pen: dark, width 20
   m.Rec(0x012D, {0});
   m.Rec(0x012D, {1});
-  m.Rec(0x041B, {600, 1600, 0, 0});  // sky rectangle (bottom, right, top, left)
+  m.Rec(0x041B, {600, 1600, 0, 0});       // sky rectangle (bottom, right, top, left)
   m.Rec(0x02FC, {0, 0xD2FF, 0x003C, 0});  // brush: sun
   m.Rec(0x012D, {2});
-  m.Rec(0x0418, {560, 1000, 240, 600});  // sun ellipse
+  m.Rec(0x0418, {560, 1000, 240, 600});   // sun ellipse
   m.Rec(0x02FC, {0, 0x4614, 0x00A0, 0});  // brush: sea
   m.Rec(0x012D, {3});
   m.Rec(0x0324, {4, 0, 600, 1600, 600, 1600, 1000, 0, 1000});  // sea polygon
-  m.Rec(0x0214, {800, 100});  // move to (y, x)
-  m.Rec(0x0213, {800, 1500});  // line to
+  m.Rec(0x0214, {800, 100});                                   // move to (y, x)
+  m.Rec(0x0213, {800, 1500});                                  // line to
   // A font 120 units high, bold.
   std::vector<int> font = {-120, 0, 0, 0, 700, 0, 0, 0};
   const char face[] = "Noto Sans CJK JP";
-  for (size_t i = 0; i < sizeof face; i += 2) font.push_back(uint8_t(face[i]) | (i + 1 < sizeof face ? uint8_t(face[i + 1]) << 8 : 0));
+  for (size_t i = 0; i < sizeof face; i += 2)
+    font.push_back(uint8_t(face[i]) | (i + 1 < sizeof face ? uint8_t(face[i + 1]) << 8 : 0));
   m.Rec(0x02FB, font);
   m.Rec(0x012D, {4});
   m.Rec(0x0209, {0xFFFF, 0x00FF});  // white text
-  m.Rec(0x0102, {1});  // transparent background
+  m.Rec(0x0102, {1});               // transparent background
   std::string text = "Navirt WMF";
   std::vector<int> words = {int(text.size())};
   for (size_t i = 0; i < text.size(); i += 2)
@@ -217,7 +218,8 @@ void WriteWmf(const std::string& path) {
     for (int x = 0; x < 4; x += 2) {
       // Two pixels (6 bytes) per three words: red or white by the square.
       bool a = (x + y) % 2 == 0, b = (x + 1 + y) % 2 == 0;
-      uint8_t px[6] = {uint8_t(a ? 0 : 255), uint8_t(a ? 0 : 255), 255, uint8_t(b ? 0 : 255), uint8_t(b ? 0 : 255), 255};
+      uint8_t px[6] = {uint8_t(a ? 0 : 255), uint8_t(a ? 0 : 255), 255,
+                       uint8_t(b ? 0 : 255), uint8_t(b ? 0 : 255), 255};
       for (int k = 0; k < 6; k += 2) dib.push_back(px[k] | (px[k + 1] << 8));
     }
   std::vector<int> stretch = {0x0020, 0x00CC, 0, 4, 4, 0, 0, 160, 160, 20, 20};  // SRCCOPY, DIB colours

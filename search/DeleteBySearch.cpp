@@ -66,13 +66,15 @@ SearchOutcome SyntaxError(const ERegExpParser& e) {
 int DeleteLinesHolding(std::vector<std::string>& lines, std::string_view term) {
   if (term.empty()) return 0;
   TPlainFinder finder(term);
-  return EraseLines(lines, [&](const std::string& l) { return finder.FoundIn(l); }, true);
+  return EraseLines(
+      lines, [&](const std::string& l) { return finder.FoundIn(l); }, true);
 }
 
 int KeepLinesHolding(std::vector<std::string>& lines, std::string_view term) {
   if (term.empty()) return 0;
   TPlainFinder finder(term);
-  EraseLines(lines, [&](const std::string& l) { return finder.FoundIn(l); }, false);
+  EraseLines(
+      lines, [&](const std::string& l) { return finder.FoundIn(l); }, false);
   return static_cast<int>(lines.size());
 }
 
@@ -336,7 +338,8 @@ void TTermListDialogModel::Execute(TIniFile& ini) {
   int64_t old = ini.ReadInteger(kTermListSection, "ListCount", 0);
   for (int64_t i = static_cast<int64_t>(list.size()); i < old && i < 100000; ++i)
     ini.DeleteKey(kTermListSection, "Items_" + std::to_string(i));
-  for (size_t i = 0; i < list.size(); ++i) ini.WriteString(kTermListSection, "Items_" + std::to_string(i), "#" + list[i] + "#");
+  for (size_t i = 0; i < list.size(); ++i)
+    ini.WriteString(kTermListSection, "Items_" + std::to_string(i), "#" + list[i] + "#");
   ini.WriteInteger(kTermListSection, "ListCount", static_cast<int64_t>(list.size()));
 }
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "regex/bmRegExp.h"
 #include "search/SearchOutcome.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 
@@ -77,12 +77,12 @@ class TTermListDialogModel {
   void Load(const TIniFile& ini, const std::string& programFolder);
   void PresetSelection(std::string_view selectionSjis);
 
-  void Add();         // "リストに追加(&A)": the field's text appended, field cleared
-  void Remove();      // "リストから削除(&D)"
-  void MoveUp();      // "上へ"
-  void MoveDown();    // "下へ"
-  void ClearField();  // "文字列クリア"
-  void ClearList();   // "全削除"
+  void Add();             // "リストに追加(&A)": the field's text appended, field cleared
+  void Remove();          // "リストから削除(&D)"
+  void MoveUp();          // "上へ"
+  void MoveDown();        // "下へ"
+  void ClearField();      // "文字列クリア"
+  void ClearList();       // "全削除"
   void Click(int index);  // a list entry into the field
 
   // "読み込み(&L)" / "保存(&S)": one entry a line, Shift_JIS, CR LF. On
@@ -97,7 +97,7 @@ class TTermListDialogModel {
   std::string field;              // UTF-8, "削除文字列(&C)"
   std::vector<std::string> list;  // UTF-8, "削除文字列リスト(&I)"
   int selected = -1;
-  bool regex = false;             // "正規表現(&S)"
+  bool regex = false;  // "正規表現(&S)"
   std::string openFolder, saveFolder;
   std::string openFileName, saveFileName;
 

@@ -193,8 +193,8 @@ SearchOutcome TReplaceDialogModel::ReplaceAll(std::string_view pane) {
 
 // --------------------------------------------------------------- menu
 
-const char* const kSearchMenuFollowers[5] = {"テキストの検索(&F)..", "下へ検索(&N)", "←指定行へ移動(&J)",
-                                             "置換(&R)", "置換　正規表現(&P)"};
+const char* const kSearchMenuFollowers[5] = {"テキストの検索(&F)..", "下へ検索(&N)", "←指定行へ移動(&J)", "置換(&R)",
+                                             "置換　正規表現(&P)"};
 
 bool SearchMenuItemsEnabled(const std::string& selectedPath) { return !selectedPath.empty(); }
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "search/PlainFind.h"
 #include "search/SearchOutcome.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "settings/History.h"
 #include "codec/UnicodeConvert.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
+#include "settings/History.h"
 
 namespace navirt {
 
@@ -65,8 +65,10 @@ int TGrepDialogModel::ToggleTokenPanel() {
 }
 
 void SetGrepAutoDetectCode(TGrep& grep, bool on) {
-  if (on) grep.ConvertText = [](std::string_view bytes) { return AnyToSjis(bytes); };
-  else grep.ConvertText = nullptr;
+  if (on)
+    grep.ConvertText = [](std::string_view bytes) { return AnyToSjis(bytes); };
+  else
+    grep.ConvertText = nullptr;
 }
 
 std::string TGrepRun::HeadingLine(const std::string& expressionSjis) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "regex/bmRegExp.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 
@@ -35,17 +35,17 @@ class TGrepDialogModel {
   // of the dialog's height.
   int ToggleTokenPanel();
 
-  std::string expression;             // UTF-8, the combo box's text
-  std::vector<std::string> history;   // UTF-8
-  bool useFuzzy = true;               // "文字の同一視(&D)"
-  bool showFileNames = true;          // "検索ﾌｧｨﾙ名の表示(&K)"
-  bool showLineNumbers = true;        // "行数の表示(&L)"
-  bool selectedGroup = false;         // "選択したﾌｧｲﾙ" chosen
-  bool autoDetectCode = false;        // "文字コード自動判別"
+  std::string expression;            // UTF-8, the combo box's text
+  std::vector<std::string> history;  // UTF-8
+  bool useFuzzy = true;              // "文字の同一視(&D)"
+  bool showFileNames = true;         // "検索ﾌｧｨﾙ名の表示(&K)"
+  bool showLineNumbers = true;       // "行数の表示(&L)"
+  bool selectedGroup = false;        // "選択したﾌｧｲﾙ" chosen
+  bool autoDetectCode = false;       // "文字コード自動判別"
   bool groupEnabled = false;
-  std::vector<std::string> files;     // UTF-8 paths in the read-only list
-  std::string directoryLabel;         // Ldirectory
-  std::string filesLabel;             // Lfiles, e.g. "3個のファイル"
+  std::vector<std::string> files;  // UTF-8 paths in the read-only list
+  std::string directoryLabel;      // Ldirectory
+  std::string filesLabel;          // Lfiles, e.g. "3個のファイル"
   int tokenPanelHeight = 0;
 
  private:

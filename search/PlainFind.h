@@ -73,8 +73,6 @@ int LineOfOffset(std::string_view text, size_t offset);
 
 // Centring the find: after the caret is scrolled into view, the pane
 // scrolls down by this many lines (first visible line F, selection line L).
-inline int CentreScrollLines(int firstVisibleLine, int selectionLine) {
-  return (selectionLine - firstVisibleLine) / 2;
-}
+inline int CentreScrollLines(int firstVisibleLine, int selectionLine) { return (selectionLine - firstVisibleLine) / 2; }
 
 }  // namespace navirt

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/IniFile.h"
 #include "regex/bmRegExp.h"
 #include "search/RegexTokens.h"
 #include "search/SearchOutcome.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 
@@ -53,10 +53,10 @@ class TRegexDialogModel {
   std::optional<int> PressLineTail(Field focus);
 
   RegexDialogUse use;
-  std::string caption;       // "正規表現置換", "一括置換", ...
-  std::string okCaption;     // "置換(&R)" or "検索(&S)"
-  bool showNote = true;      // "文字列には正規表現が使えます。"
-  bool showFuzzy = true;     // "文字の同一視(&D)"
+  std::string caption;    // "正規表現置換", "一括置換", ...
+  std::string okCaption;  // "置換(&R)" or "検索(&S)"
+  bool showNote = true;   // "文字列には正規表現が使えます。"
+  bool showFuzzy = true;  // "文字の同一視(&D)"
   bool showTokens = true;
   bool showReplacement = true;
 

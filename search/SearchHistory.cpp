@@ -17,8 +17,8 @@ std::vector<std::string> LoadHistoryItems(const TIniFile& ini, const std::string
   return out;
 }
 
-void SaveHistoryItems(TIniFile& ini, const std::string& section, const std::string& countKey,
-                      const std::string& prefix, const std::vector<std::string>& items, int cap) {
+void SaveHistoryItems(TIniFile& ini, const std::string& section, const std::string& countKey, const std::string& prefix,
+                      const std::vector<std::string>& items, int cap) {
   size_t n = std::min(items.size(), size_t(std::max(cap, 0)));
   for (size_t i = 0; i < n; ++i) ini.WriteString(section, prefix + std::to_string(i), "#" + items[i] + "#");
   ini.WriteInteger(section, countKey, static_cast<int64_t>(n));

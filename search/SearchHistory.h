@@ -13,7 +13,7 @@ namespace navirt {
 std::vector<std::string> LoadHistoryItems(const TIniFile& ini, const std::string& section, const std::string& countKey,
                                           const std::string& prefix);
 // Writes at most cap entries and their number.
-void SaveHistoryItems(TIniFile& ini, const std::string& section, const std::string& countKey,
-                      const std::string& prefix, const std::vector<std::string>& items, int cap);
+void SaveHistoryItems(TIniFile& ini, const std::string& section, const std::string& countKey, const std::string& prefix,
+                      const std::vector<std::string>& items, int cap);
 
 }  // namespace navirt

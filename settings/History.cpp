@@ -4,8 +4,7 @@
 
 namespace navirt {
 
-std::vector<std::string> LoadHistoryList(const TIniFile& ini, const std::string& section,
-                                         const std::string& countKey) {
+std::vector<std::string> LoadHistoryList(const TIniFile& ini, const std::string& section, const std::string& countKey) {
   std::vector<std::string> out;
   int64_t count = ini.ReadInteger(section, countKey, 0);
   if (count < 0) count = 0;

@@ -1,7 +1,7 @@
 #include "settings/IniFile.h"
 
-#include <charconv>
 #include <strings.h>
+#include <charconv>
 
 #include "platform/AtomicFile.h"
 #include "platform/FileInfo.h"
@@ -50,7 +50,8 @@ void TIniFile::Parse(const std::string& text) {
     if (!t.empty() && t.front() == '[' && t.back() == ']') {
       std::string name = t.substr(1, t.size() - 2);
       // A repeated section continues the first one.
-      if (Section* s = Find(name)) cur = s - sections_.data();
+      if (Section* s = Find(name))
+        cur = s - sections_.data();
       else {
         sections_.push_back({name, {}});
         cur = sections_.size() - 1;
@@ -81,8 +82,10 @@ std::string TIniFile::Text() const {
   for (const auto& s : sections_) {
     out += "[" + s.name + "]\n";
     for (const auto& l : s.lines) {
-      if (l.key.empty()) out += l.value + "\n";
-      else out += l.key + "=" + l.value + "\n";
+      if (l.key.empty())
+        out += l.value + "\n";
+      else
+        out += l.key + "=" + l.value + "\n";
     }
   }
   return out;
@@ -156,9 +159,12 @@ int64_t TIniFile::ReadInteger(const std::string& section, const std::string& key
   const char* e = v.data() + v.size();
   if (*b == '+') ++b;
   std::from_chars_result r;
-  if (e - b > 2 && b[0] == '0' && (b[1] == 'x' || b[1] == 'X')) r = std::from_chars(b + 2, e, out, 16);
-  else if (e - b > 1 && b[0] == '$') r = std::from_chars(b + 1, e, out, 16);
-  else r = std::from_chars(b, e, out, 10);
+  if (e - b > 2 && b[0] == '0' && (b[1] == 'x' || b[1] == 'X'))
+    r = std::from_chars(b + 2, e, out, 16);
+  else if (e - b > 1 && b[0] == '$')
+    r = std::from_chars(b + 1, e, out, 16);
+  else
+    r = std::from_chars(b, e, out, 10);
   if (r.ec != std::errc() || r.ptr != e) return def;
   return out;
 }

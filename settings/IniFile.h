@@ -14,7 +14,7 @@ class TIniFile {
   explicit TIniFile(std::string path);  // loads the file when it exists
 
   const std::string& Path() const { return path_; }
-  bool Load(const std::string& path);   // false when missing or unreadable (then empty)
+  bool Load(const std::string& path);  // false when missing or unreadable (then empty)
   void Parse(const std::string& text);
   std::string Text() const;
   // Atomic: the old file survives a failed write.

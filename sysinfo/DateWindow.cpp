@@ -33,10 +33,10 @@ std::string ZodiacText(int mmdd) {
   // Capricorn alone has an ASCII blank before its Latin name; the others
   // have an ideographic space.
   static const Sign kSigns[] = {
-      {101, 119, "山羊座 Capricorn"},        {120, 218, "水瓶座　Aquarius"},  {219, 320, "魚座　Pisces"},
-      {321, 419, "牡羊座　Aries"},           {420, 520, "牡牛座　Taurus"},    {521, 621, "双子座　Gemini"},
-      {622, 722, "蟹座　Cancer"},            {723, 821, "獅子座　Leo"},       {822, 922, "乙女座　Virgo"},
-      {923, 1023, "天秤座　Libra"},          {1024, 1122, "蠍座　Scorpio"},   {1123, 1221, "射手座　Sagittarius"},
+      {101, 119, "山羊座 Capricorn"},   {120, 218, "水瓶座　Aquarius"}, {219, 320, "魚座　Pisces"},
+      {321, 419, "牡羊座　Aries"},      {420, 520, "牡牛座　Taurus"},   {521, 621, "双子座　Gemini"},
+      {622, 722, "蟹座　Cancer"},       {723, 821, "獅子座　Leo"},      {822, 922, "乙女座　Virgo"},
+      {923, 1023, "天秤座　Libra"},     {1024, 1122, "蠍座　Scorpio"},  {1123, 1221, "射手座　Sagittarius"},
       {1222, 1231, "山羊座 Capricorn"},
   };
   for (const Sign& s : kSigns)
@@ -80,7 +80,8 @@ std::string DateWindowText(const LocalDate& d) {
   std::string western = std::to_string(d.year) + "年 " + ymd + JapaneseWeekday(d.wday) + ")";
   EraDate era = JapaneseEra(d.year, d.month, d.day);
   std::string japanese = era.era + EraYearText(era.year) + "年 " + ymd + kFullWeekday[((d.wday % 7) + 7) % 7] + ")";
-  std::string time = std::to_string(d.hour) + "時 " + std::to_string(d.minute) + "分 " + std::to_string(d.second) + "秒";
+  std::string time =
+      std::to_string(d.hour) + "時 " + std::to_string(d.minute) + "分 " + std::to_string(d.second) + "秒";
   // Two line breaks between the pieces (two carriage returns in the old message box).
   const std::string gap = "\n\n";
   return "現在" + gap + western + gap + japanese + gap + time + gap + ZodiacText(d.month * 100 + d.day);

@@ -19,8 +19,8 @@ namespace {
 std::string UnescapeMount(const std::string& s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' &&
-        s[i + 2] >= '0' && s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
+    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' && s[i + 2] >= '0' && s[i + 2] <= '7' &&
+        s[i + 3] >= '0' && s[i + 3] <= '7') {
       out += static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0'));
       i += 3;
     } else {
@@ -56,7 +56,8 @@ std::string MountPointFromTable(const std::string& mountinfo, const std::string&
     }
     if (pos != std::string::npos) field = line.substr(pos, line.find(' ', pos) - pos);
     std::string mount = UnescapeMount(field);
-    if (!mount.empty() && Contains(mount, resolvedPath) && mount.size() >= best.size()) best = mount;  // a later mount on the same point hides the earlier
+    if (!mount.empty() && Contains(mount, resolvedPath) && mount.size() >= best.size())
+      best = mount;  // a later mount on the same point hides the earlier
   }
   return best;
 }

@@ -9,10 +9,10 @@
 namespace navirt {
 
 struct DriveFigures {
-  std::string root;        // the mount point
-  uint64_t blockSize = 0;  // f_frsize: the unit of the counts
-  uint64_t blocks = 0;     // f_blocks
-  uint64_t freeBlocks = 0; // f_bavail: free to this user
+  std::string root;         // the mount point
+  uint64_t blockSize = 0;   // f_frsize: the unit of the counts
+  uint64_t blocks = 0;      // f_blocks
+  uint64_t freeBlocks = 0;  // f_bavail: free to this user
   uint64_t TotalBytes() const { return blockSize * blocks; }
   uint64_t FreeBytes() const { return blockSize * freeBlocks; }
   uint64_t UsedBytes() const { return TotalBytes() - FreeBytes(); }

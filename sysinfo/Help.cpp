@@ -39,8 +39,8 @@ std::string FindHelpFile(HelpTopic t, const std::string& exeDir) {
 std::string FileUrl(const std::string& path) {
   std::string url = "file://";
   for (unsigned char c : path) {
-    bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
-                c == '-' || c == '_' || c == '.' || c == '~';
+    bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
+                c == '_' || c == '.' || c == '~';
     if (safe) {
       url += static_cast<char>(c);
     } else {

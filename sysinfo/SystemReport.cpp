@@ -43,10 +43,14 @@ size_t Utf8Length(const unsigned char* p, size_t n) {
   size_t len;
   uint32_t cp;
   if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) len = 2, cp = c & 0x1F;
-  else if (c >= 0xE0 && c <= 0xEF) len = 3, cp = c & 0x0F;
-  else if (c >= 0xF0 && c <= 0xF4) len = 4, cp = c & 0x07;
-  else return 0;
+  if (c >= 0xC2 && c <= 0xDF)
+    len = 2, cp = c & 0x1F;
+  else if (c >= 0xE0 && c <= 0xEF)
+    len = 3, cp = c & 0x0F;
+  else if (c >= 0xF0 && c <= 0xF4)
+    len = 4, cp = c & 0x07;
+  else
+    return 0;
   if (n < len) return 0;
   for (size_t i = 1; i < len; ++i) {
     if ((p[i] & 0xC0) != 0x80) return 0;

@@ -13,14 +13,14 @@ namespace navirt {
 
 // Everything the report shows, gathered first so that tests give their own.
 struct SystemFacts {
-  std::string systemDir = "/usr";      // "Windowsﾃﾞｨﾚｸﾄﾘ"
-  std::string programDir = "/usr/bin"; // "Systemﾃﾞｨﾚｸﾄﾘ"
+  std::string systemDir = "/usr";       // "Windowsﾃﾞｨﾚｸﾄﾘ"
+  std::string programDir = "/usr/bin";  // "Systemﾃﾞｨﾚｸﾄﾘ"
   std::string currentDir;
-  std::string osRelease;               // text of /etc/os-release
+  std::string osRelease;  // text of /etc/os-release
   std::string hostName, userName;
   std::string kernelName, kernelRelease, kernelVersion, machine;  // uname
-  std::string cpuInfo;                 // text of /proc/cpuinfo
-  std::vector<std::string> environment;  // "NAME=value" as bytes, in order
+  std::string cpuInfo;                                            // text of /proc/cpuinfo
+  std::vector<std::string> environment;                           // "NAME=value" as bytes, in order
   LocalDate now;
   uint64_t uptimeMs = 0;
 };

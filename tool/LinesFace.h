@@ -12,7 +12,7 @@
 namespace navirt::tool {
 
 struct LinesCall {
-  std::vector<std::string> args;  // CP932 bytes (converted from UTF-8 unless --sjis-args)
+  std::vector<std::string> args;   // CP932 bytes (converted from UTF-8 unless --sjis-args)
   std::vector<std::string> lines;  // in: the input's lines; out: the result
 };
 

@@ -39,8 +39,10 @@ std::string ToTerminal(const std::string& cp932) {
     std::string_view line(cp932.data() + start, end - start);
     bool ascii = true;
     for (char c : line) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) out.append(line);
-    else out += Cp932ToUtf8(line);
+    if (ascii)
+      out.append(line);
+    else
+      out += Cp932ToUtf8(line);
     start = end;
   }
   return out;
@@ -48,10 +50,14 @@ std::string ToTerminal(const std::string& cp932) {
 
 // An archive path that names no file is bad input, not a failed run.
 bool Unusable(const std::string& path, int& rc) {
-  if (IsDirectory(path)) rc = Fail(path + ": is a folder, not an archive");
-  else if (!StatPath(path).found) rc = Fail(path + ": no such file");
-  else if (!IsRegularFile(path)) rc = Fail(path + ": not a regular file");
-  else return false;
+  if (IsDirectory(path))
+    rc = Fail(path + ": is a folder, not an archive");
+  else if (!StatPath(path).found)
+    rc = Fail(path + ": no such file");
+  else if (!IsRegularFile(path))
+    rc = Fail(path + ": not a regular file");
+  else
+    return false;
   return true;
 }
 
@@ -152,8 +158,10 @@ int CmdArchive(int argc, char** argv) {
     if (sub == "preview" && argc == 2) return Preview(path);
     if (sub == "extract") {
       std::string dir;
-      if (argc == 4 && std::string(argv[2]) == "-o") dir = argv[3];
-      else if (argc != 2) return Fail("usage: arc extract ARCHIVE [-o DIR]");
+      if (argc == 4 && std::string(argv[2]) == "-o")
+        dir = argv[3];
+      else if (argc != 2)
+        return Fail("usage: arc extract ARCHIVE [-o DIR]");
       return Extract(path, dir);
     }
     if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc));

@@ -71,8 +71,6 @@ class Input {
   std::string bytes_;
 };
 
-
-
 // Runs fn over the input a piece at a time and writes each result at once:
 // memory stays at a piece whatever the input, and the pieces stay in the
 // cache. A line longer than a piece is read whole.
@@ -131,8 +129,7 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
 }
 
 // Runs fn over the input named by the optional argument after the mode.
-int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn,
-            Pieces pieces = Pieces::Whole) {
+int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn, Pieces pieces = Pieces::Whole) {
   if (argc > firstFileArg + 1) return Fail(std::string(command) + ": too many arguments");
   const std::string path = argc > firstFileArg ? argv[firstFileArg] : "";
   if (pieces != Pieces::Whole) return RunPiecewise(path, fn, pieces);
@@ -192,9 +189,8 @@ int CmdEol(int argc, char** argv) {
   const int to = LineEndArg(argv[1], false);
   if (from == 0) return Fail(std::string("eol: unknown line end '") + argv[0] + "' (auto|crlf|cr|lf)");
   if (to == 0) return Fail(std::string("eol: unknown line end '") + argv[1] + "' (crlf|cr|lf)");
-  return RunMode("eol", argc, argv, 2, [from, to](std::string_view t) {
-    return ConvertLineEnds(t, from < 0 ? DetectLineEnd(t) : from, to);
-  });
+  return RunMode("eol", argc, argv, 2,
+                 [from, to](std::string_view t) { return ConvertLineEnds(t, from < 0 ? DetectLineEnd(t) : from, to); });
 }
 
 int CmdEncode(int argc, char** argv) {

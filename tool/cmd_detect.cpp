@@ -30,8 +30,10 @@ int CmdDetect(int argc, char** argv) {
   bool unicode = false;
   std::vector<const char*> files;
   for (int i = 0; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--unicode") == 0) unicode = true;
-    else files.push_back(argv[i]);
+    if (std::strcmp(argv[i], "--unicode") == 0)
+      unicode = true;
+    else
+      files.push_back(argv[i]);
   }
   if (files.empty()) {
     std::string in;
@@ -46,8 +48,10 @@ int CmdDetect(int argc, char** argv) {
       rc = kExitUsage;
       continue;
     }
-    if (files.size() > 1) std::printf("%s: %s\n", f, Answer(in, unicode).c_str());
-    else std::printf("%s\n", Answer(in, unicode).c_str());
+    if (files.size() > 1)
+      std::printf("%s: %s\n", f, Answer(in, unicode).c_str());
+    else
+      std::printf("%s\n", Answer(in, unicode).c_str());
   }
   return rc;
 }

@@ -21,7 +21,8 @@ std::string Absolute(const std::string& p) {
   // A target that does not exist yet: its folder made absolute.
   auto slash = p.find_last_of('/');
   std::string dir = slash == std::string::npos ? "." : p.substr(0, slash + 1);
-  if (::realpath(dir.c_str(), buf)) return std::string(buf) + "/" + (slash == std::string::npos ? p : p.substr(slash + 1));
+  if (::realpath(dir.c_str(), buf))
+    return std::string(buf) + "/" + (slash == std::string::npos ? p : p.substr(slash + 1));
   return p;
 }
 
@@ -30,7 +31,8 @@ std::string Absolute(const std::string& p) {
 int CmdSplit(int argc, char** argv) {
   if (argc != 2) return Fail("usage: split FILE SIZE");
   uint64_t size = 0;
-  if (!ParsePieceSize(argv[1], size)) return Fail("size must be a positive whole number of bytes: " + std::string(argv[1]));
+  if (!ParsePieceSize(argv[1], size))
+    return Fail("size must be a positive whole number of bytes: " + std::string(argv[1]));
   JobResult r = SplitFile(argv[0], size);
   if (!r.ok) return Fail(r.error);
   for (const std::string& w : r.written) std::printf("%s\n", w.c_str());
@@ -81,10 +83,14 @@ int CmdFileop(int argc, char** argv) {
   bool full = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--overwrite") flags |= NOCONFIRMATION;
-    else if (a == "--keep-both") flags |= RENAMEONCOLLISION;
-    else if (a == "--full") full = true;
-    else args.push_back(a);
+    if (a == "--overwrite")
+      flags |= NOCONFIRMATION;
+    else if (a == "--keep-both")
+      flags |= RENAMEONCOLLISION;
+    else if (a == "--full")
+      full = true;
+    else
+      args.push_back(a);
   }
   if (verb == "names") {
     if (args.size() != 2) return Fail(usage);

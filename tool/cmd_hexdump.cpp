@@ -53,8 +53,8 @@ int CmdHexdump(int argc, char** argv) {
       break;
     }
     // An empty file still has its one empty row.
-    if (n > 0 || first) AppendHexDumpRows(std::string_view(piece.data(), static_cast<size_t>(n)), out, "\n", {},
-                                          65536, line);
+    if (n > 0 || first)
+      AppendHexDumpRows(std::string_view(piece.data(), static_cast<size_t>(n)), out, "\n", {}, 65536, line);
     line += static_cast<size_t>(n) / 16;
     if (!WriteOutput(out)) {
       rc = WriteError();

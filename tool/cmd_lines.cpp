@@ -24,10 +24,11 @@ const LinesCommand* Find(const std::string& name) {
 }
 
 void PrintLinesHelp() {
-  std::printf("Usage: navirt-tool lines [--sjis-args] COMMAND [ARGS] [FILE]\n\n"
-              "Splits the input at CR LF, CR or LF, runs COMMAND over the lines and\n"
-              "writes them joined by CR LF. Text arguments are UTF-8, converted to\n"
-              "Shift_JIS; with --sjis-args they are taken as raw bytes.\n\nCommands:\n");
+  std::printf(
+      "Usage: navirt-tool lines [--sjis-args] COMMAND [ARGS] [FILE]\n\n"
+      "Splits the input at CR LF, CR or LF, runs COMMAND over the lines and\n"
+      "writes them joined by CR LF. Text arguments are UTF-8, converted to\n"
+      "Shift_JIS; with --sjis-args they are taken as raw bytes.\n\nCommands:\n");
   for (const auto& table : {std::span(kEditLinesCommands, kEditLinesCommandCount),
                             std::span(kSearchLinesCommands, kSearchLinesCommandCount)}) {
     for (const LinesCommand& c : table) std::printf("  %s\n", c.usage);

@@ -199,8 +199,7 @@ int ReplaceReText(const std::vector<std::string>& given, std::string_view input,
 
 const LinesCommand kSearchLinesCommands[] = {
     {"del-match", 1, nullptr, DelMatch, "del-match TEXT           delete the lines holding TEXT", MatchText<false>},
-    {"keep-match", 1, nullptr, KeepMatch, "keep-match TEXT          keep only the lines holding TEXT",
-     MatchText<true>},
+    {"keep-match", 1, nullptr, KeepMatch, "keep-match TEXT          keep only the lines holding TEXT", MatchText<true>},
     {"del-match-re", 1, OneOrFuzzy, DelMatchRe,
      "del-match-re [--fuzzy] EXPR   delete the lines EXPR matches (an empty EXPR: every line)", MatchReText<false>},
     {"keep-match-re", 1, OneOrFuzzy, KeepMatchRe, "keep-match-re [--fuzzy] EXPR  keep only the lines EXPR matches",

@@ -153,8 +153,7 @@ int CmdMatch(int argc, char** argv) {
 int CmdGsub(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, false);
   if (!a.error.empty()) return Fail(a.error);
-  if (a.rest.size() < 2 || a.rest.size() > 3)
-    return Fail("usage: gsub [--fuzzy] [--sjis-args] EXPR TEMPLATE [FILE]");
+  if (a.rest.size() < 2 || a.rest.size() > 3) return Fail("usage: gsub [--fuzzy] [--sjis-args] EXPR TEMPLATE [FILE]");
   std::string expr, templ;
   if (!Arg(a, a.rest[0], expr) || !Arg(a, a.rest[1], templ)) return kExitUsage;
   TAWKStr awk;

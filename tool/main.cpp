@@ -14,12 +14,18 @@ namespace {
 // One line per subcommand; each subsystem adds its own.
 const Command kCommands[] = {
     {"arc", CmdArchive, "arc list|preview|extract|create|check ARCHIVE [-o DIR | FILE...]  archives"},
-    {"detect", CmdDetect, "detect [--unicode] [FILE...]  print the detected character code (--unicode: UTF-8/UTF-16 labels first)"},
-    {"grep", CmdGrep, "grep [-n] [--fuzzy] [-u] [--auto] [--sjis-args] EXPR FILE...  lines matching a regular expression (--auto: each file in its detected code)"},
+    {"detect", CmdDetect,
+     "detect [--unicode] [FILE...]  print the detected character code (--unicode: UTF-8/UTF-16 labels first)"},
+    {"grep", CmdGrep,
+     "grep [-n] [--fuzzy] [-u] [--auto] [--sjis-args] EXPR FILE...  lines matching a regular expression (--auto: each "
+     "file in its detected code)"},
     {"match", CmdMatch, "match [--fuzzy] [--sjis-args] EXPR [FILE]  position and length of the first match"},
     {"gsub", CmdGsub, "gsub [--fuzzy] [--sjis-args] EXPR TEMPLATE [FILE]  replace every match (count on stderr)"},
     {"hexdump", CmdHexdump, "hexdump [FILE]              the standard hexadecimal dump (heading and data lines)"},
-    {"conv", CmdConv, "conv MODE [FILE]            code conversion; MODE auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc|utf8-sjis|sjis-utf8|utf16-sjis|euc-utf8|jis-utf8|auto-utf8"},
+    {"conv", CmdConv,
+     "conv MODE [FILE]            code conversion; MODE "
+     "auto|to-jis|to-euc|to-sjis|jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc|utf8-sjis|sjis-utf8|utf16-sjis|"
+     "euc-utf8|jis-utf8|auto-utf8"},
     {"eol", CmdEol, "eol FROM TO [FILE]          line ends; FROM auto|crlf|cr|lf, TO crlf|cr|lf"},
     {"encode", CmdEncode, "encode base64|mime|uu|binhex [FILE]"},
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
@@ -33,21 +39,23 @@ const Command kCommands[] = {
 };
 
 void PrintHelp() {
-  std::printf("Usage: navirt-tool COMMAND [ARGS...]\n\n"
-              "Reads FILE or standard input, writes bytes to standard output.\n"
-              "Exit status: 0 success, 1 no match, 2 bad usage or unreadable input.\n"
-              "Text arguments are UTF-8 and converted to Shift_JIS; --sjis-args takes\n"
-              "them as raw Shift_JIS bytes instead.\n\n"
-              "Commands:\n");
+  std::printf(
+      "Usage: navirt-tool COMMAND [ARGS...]\n\n"
+      "Reads FILE or standard input, writes bytes to standard output.\n"
+      "Exit status: 0 success, 1 no match, 2 bad usage or unreadable input.\n"
+      "Text arguments are UTF-8 and converted to Shift_JIS; --sjis-args takes\n"
+      "them as raw Shift_JIS bytes instead.\n\n"
+      "Commands:\n");
   for (const Command& c : kCommands) std::printf("  %s\n", c.usage);
   std::printf("\n  --help       this text (COMMAND --help: that command's)\n  --version    the version\n");
 }
 
 void PrintCommandHelp(const Command& c) {
-  std::printf("Usage: navirt-tool %s\n\n"
-              "Reads FILE or standard input, writes bytes to standard output.\n"
-              "Exit status: 0 success, 1 no match, 2 bad usage or unreadable input.\n",
-              c.usage);
+  std::printf(
+      "Usage: navirt-tool %s\n\n"
+      "Reads FILE or standard input, writes bytes to standard output.\n"
+      "Exit status: 0 success, 1 no match, 2 bad usage or unreadable input.\n",
+      c.usage);
 }
 
 bool IsHelp(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }

@@ -97,9 +97,18 @@ TForm22::TForm22(QWidget* parent, navirt::TAppDialogModel& model, std::function<
   };
   connect(Button1, &QPushButton::clicked, this, [this, act] { act(model_.Register()); });
   connect(Button2, &QPushButton::clicked, this, [this, act] { act(model_.Update()); });
-  connect(Button3, &QPushButton::clicked, this, [this, act] { model_.MoveUp(); act({}); });
-  connect(Button4, &QPushButton::clicked, this, [this, act] { model_.MoveDown(); act({}); });
-  connect(Button5, &QPushButton::clicked, this, [this, act] { model_.Delete(); act({}); });
+  connect(Button3, &QPushButton::clicked, this, [this, act] {
+    model_.MoveUp();
+    act({});
+  });
+  connect(Button4, &QPushButton::clicked, this, [this, act] {
+    model_.MoveDown();
+    act({});
+  });
+  connect(Button5, &QPushButton::clicked, this, [this, act] {
+    model_.Delete();
+    act({});
+  });
   connect(Button6, &QPushButton::clicked, this, &QDialog::accept);
   Show();
 }
@@ -160,10 +169,22 @@ TForm23::TForm23(QWidget* parent, navirt::TFolderDialogModel& model) : QDialog(p
     Show();
     ShellTreeView1->OpenAt(Q(path));
   });
-  connect(Button1, &QPushButton::clicked, this, [this] { model_.Register(); Show(); });
-  connect(Button3, &QPushButton::clicked, this, [this] { model_.MoveUp(); Show(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { model_.MoveDown(); Show(); });
-  connect(Button5, &QPushButton::clicked, this, [this] { model_.Delete(); Show(); });
+  connect(Button1, &QPushButton::clicked, this, [this] {
+    model_.Register();
+    Show();
+  });
+  connect(Button3, &QPushButton::clicked, this, [this] {
+    model_.MoveUp();
+    Show();
+  });
+  connect(Button4, &QPushButton::clicked, this, [this] {
+    model_.MoveDown();
+    Show();
+  });
+  connect(Button5, &QPushButton::clicked, this, [this] {
+    model_.Delete();
+    Show();
+  });
   connect(Button6, &QPushButton::clicked, this, &QDialog::accept);
   Show();
 }

@@ -1,16 +1,16 @@
 // Each subsystem adds its menu commands to the main window here, in menu
 // order. One line per subsystem: its Install function and its header.
-#include "app/ui/Unit1.h"
 #include "app/ui/MainToolBar.h"
 #include "app/ui/RegisteredCommands.h"
+#include "app/ui/Unit1.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/BrowseCommands.h"
 #include "codec/ui/CodecMenu.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/LineCommandsUi.h"
 #include "fileops/ui/FileOpsCommands.h"
-#include "preview/ui/PictureView.h"
 #include "preview/ui/HexDumpDialog.h"
+#include "preview/ui/PictureView.h"
 #include "print/ui/PrintCommands.h"
 #include "search/ui/GrepCommands.h"
 #include "search/ui/SearchCommands.h"

@@ -8,9 +8,9 @@
 #include <iterator>
 
 #include "app/MainSettings.h"
-#include "sysinfo/ui/SysinfoCommandIds.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "sysinfo/ui/SysinfoCommandIds.h"
 
 namespace {
 
@@ -86,7 +86,8 @@ void Order(QToolBar* bar, const std::vector<std::string>& order, const QStringLi
     if (keep[i]) continue;
     bar->removeAction(want[i]);
     QAction* before = nullptr;
-    if (i > 0) before = After(bar, want[i - 1]);
+    if (i > 0)
+      before = After(bar, want[i - 1]);
     else
       for (size_t j = 1; j < n && !before; ++j)
         if (keep[j]) before = want[j];
@@ -113,6 +114,6 @@ void CompleteToolBars(IHost& host) {
   // The pane's show/hide switch leads the text toolbar; it is not in the settings.
   std::vector<std::string> text = navirt::ToolBar2Buttons();
   text.insert(text.begin(), "SBeditview");
-  Order(host.TextToolBar(), text, {"SBeditview", "ToolButton17", "ToolButton21", "ToolButton20", "ToolButton26",
-                                   "ToolButton48"});
+  Order(host.TextToolBar(), text,
+        {"SBeditview", "ToolButton17", "ToolButton21", "ToolButton20", "ToolButton26", "ToolButton48"});
 }

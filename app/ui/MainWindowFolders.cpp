@@ -133,8 +133,7 @@ bool TForm1::SelectFileByName(const std::string& name) {
   QAbstractItemView* view = FileIconView1->isVisible() ? static_cast<QAbstractItemView*>(FileIconView1)
                                                        : static_cast<QAbstractItemView*>(FileView1);
   view->setFocus();
-  FileView1->selectionModel()->setCurrentIndex(
-      idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  FileView1->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view->scrollTo(idx);
   return true;
 }

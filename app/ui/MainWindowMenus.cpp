@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -65,20 +65,34 @@ QAction* TForm1::ActionNamed(const QString& name) const { return findChild<QActi
 
 QMenu* TForm1::Menu(HostMenu which) {
   switch (which) {
-    case HostMenu::File: return Mfile;
-    case HostMenu::Edit: return Medit;
-    case HostMenu::Delete: return Mdelete;
-    case HostMenu::Search: return Msearch;
-    case HostMenu::View: return Mview;
-    case HostMenu::Convert: return Mconvert;
-    case HostMenu::Archive: return Marchive;
-    case HostMenu::Info: return Minfo;
-    case HostMenu::App: return Mapp;
-    case HostMenu::Option: return Moption;
-    case HostMenu::Help: return Mhelp;
-    case HostMenu::FileListPopup: return FileListPopup;
-    case HostMenu::PanePopup: return PopupMenu1;
-    case HostMenu::CodePopup: return PopupMenu3;
+    case HostMenu::File:
+      return Mfile;
+    case HostMenu::Edit:
+      return Medit;
+    case HostMenu::Delete:
+      return Mdelete;
+    case HostMenu::Search:
+      return Msearch;
+    case HostMenu::View:
+      return Mview;
+    case HostMenu::Convert:
+      return Mconvert;
+    case HostMenu::Archive:
+      return Marchive;
+    case HostMenu::Info:
+      return Minfo;
+    case HostMenu::App:
+      return Mapp;
+    case HostMenu::Option:
+      return Moption;
+    case HostMenu::Help:
+      return Mhelp;
+    case HostMenu::FileListPopup:
+      return FileListPopup;
+    case HostMenu::PanePopup:
+      return PopupMenu1;
+    case HostMenu::CodePopup:
+      return PopupMenu3;
   }
   return nullptr;
 }
@@ -158,9 +172,8 @@ void TForm1::BuildMenus() {
     RealTimeMode = false;
   });
   addAction(Mv);
-  connect(Mview, &QMenu::aboutToShow, this, [this] {
-    Mwordwrap->setText(RichEdit1->WordWrap() ? "右で折り返さない(&R)" : "右で折り返す(&R)");
-  });
+  connect(Mview, &QMenu::aboutToShow, this,
+          [this] { Mwordwrap->setText(RichEdit1->WordWrap() ? "右で折り返さない(&R)" : "右で折り返す(&R)"); });
 
   Mdisp = AddOption(Moption, cmd::Mdisp, "テキスト瞬時表示(&T)", true, [this](bool on) {
     RealTimeMode = on;
@@ -173,10 +186,10 @@ void TForm1::BuildMenus() {
     FileIconView1->setAttribute(Qt::WA_Hover, on);
     SetSBarRPanel(5, on ? "MP" : "");
   });
-  Mtoolbar = AddOption(Moption, cmd::Mtoolbar, "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
-  Msubtoolbar1 = AddOption(Moption, cmd::Msubtoolbar1, "テキストツールバー表示", true, [this](bool) {
-    ApplyToolbarLayout();
-  });
+  Mtoolbar =
+      AddOption(Moption, cmd::Mtoolbar, "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
+  Msubtoolbar1 =
+      AddOption(Moption, cmd::Msubtoolbar1, "テキストツールバー表示", true, [this](bool) { ApplyToolbarLayout(); });
   Mcloseinitview1 = AddOption(Moption, cmd::Mcloseinitview1, "終了時ファイル未選択(&I)", true, nullptr);
   Moption->addSeparator();
   Mfont = Moption->addMenu("フォント(&O)");

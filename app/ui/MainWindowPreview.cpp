@@ -159,8 +159,8 @@ bool TForm1::ShowPicture() {
   QImage image;
   QSize full;
   if (!LoadPictureImage(SelectedPath, fit, image, full) || image.isNull()) return false;
-  PictureLayout l = ComputePictureLayout(full.width(), full.height(), pane.width(), pane.height(), zoom,
-                                         stretchOption, pictureStretch_);
+  PictureLayout l = ComputePictureLayout(full.width(), full.height(), pane.width(), pane.height(), zoom, stretchOption,
+                                         pictureStretch_);
   if (l.width <= 0 || l.height <= 0) return false;
   pictureStretch_ = l.stretch;
   RichEdit1->hide();
@@ -177,7 +177,8 @@ bool TForm1::ShowPicture() {
     Image1->resize(full);
   } else if (l.stretch) {
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap::fromImage(image.scaled(l.width, l.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    Image1->setPixmap(
+        QPixmap::fromImage(image.scaled(l.width, l.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     Image1->setGeometry(l.left, l.top, l.width, l.height);
   } else {
     Image1->setScaledContents(false);
@@ -237,8 +238,10 @@ void TForm1::ToggleEditView() {
     SBeditview->setIcon(CommandIcon("view-reveal", "表"));
     MeditView1->setText("テキスト表示を表示する(&I)");
     MeditView1->setStatusTip("テキスト表示を表示します。");
-    if (FileView1->isVisible() && FileView1->isEnabled()) FileView1->setFocus();
-    else FolderView1->setFocus();
+    if (FileView1->isVisible() && FileView1->isEnabled())
+      FileView1->setFocus();
+    else
+      FolderView1->setFocus();
   } else {
     RichEdit1->show();
     paneHidden_ = false;

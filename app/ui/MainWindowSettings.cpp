@@ -74,8 +74,8 @@ void TForm1::ResetLayout() {
   ApplyPaneSizes();
   ApplyViewStyle(3);
   for (const auto& o : MenuOptions()) Settings.menu[o.item] = false;
-  for (const char* item : {"Mdisp", "Mtoolbar", "Mdialogdisp1", "Mcloseinitview1", "Msubtoolbar1",
-                           "Msubfolderview1", "Mgazodisp1", "Mgazostrech1"})
+  for (const char* item : {"Mdisp", "Mtoolbar", "Mdialogdisp1", "Mcloseinitview1", "Msubtoolbar1", "Msubfolderview1",
+                           "Mgazodisp1", "Mgazostrech1"})
     Settings.menu[item] = true;
   for (QAction* a : {Mdisp, Mtoolbar, Mcloseinitview1, Msubtoolbar1}) a->setChecked(true);
   for (CommandName item : {cmd::Msubfolderview1, cmd::Mgazodisp1, cmd::Mgazostrech1})
@@ -129,8 +129,10 @@ bool TForm1::LoadSettings() {
   ApplyFonts();
   for (int c = 1; c <= 3; ++c) {
     int w = c == 1 ? Settings.colum1 : c == 2 ? Settings.colum2 : Settings.colum3;
-    if (w >= 0) FileView1->header()->resizeSection(c, w);
-    else FileView1->resizeColumnToContents(c);
+    if (w >= 0)
+      FileView1->header()->resizeSection(c, w);
+    else
+      FileView1->resizeColumnToContents(c);
   }
   RichEdit1->SetWordWrap(Settings.wordWrap);
   ToolButton39->setChecked(Settings.wordWrap);
@@ -194,7 +196,8 @@ void TForm1::SaveSettings() {
   Settings.wordWrap = RichEdit1->WordWrap();
   Settings.tabWidth = TabWidth;
   for (const auto& o : MenuOptions()) {
-    if (QAction* a = ActionNamed(QString::fromStdString(o.item)); a && a->isCheckable()) Settings.menu[o.item] = a->isChecked();
+    if (QAction* a = ActionNamed(QString::fromStdString(o.item)); a && a->isCheckable())
+      Settings.menu[o.item] = a->isChecked();
   }
   SaveContext ctx;
   ctx.now = std::time(nullptr);

@@ -207,18 +207,34 @@ void InstallRegisteredCommands(IHost& host) {
   RebuildRegisteredMenus(host);
 
   std::vector<CommandRow> rows = {
-      {cmd::Mexeset, "設定(&O)..", nullptr, ApplicationSetClick, {},
+      {cmd::Mexeset,
+       "設定(&O)..",
+       nullptr,
+       ApplicationSetClick,
+       {},
        "アプリケーションの設定|実行するアプリケーションを登録します。"},
-      {cmd::Mfolderreg, "登録フォルダーを表示(&K)", nullptr, [](IHost& h) { ShowFolderPopup(h, nullptr); }, {},
+      {cmd::Mfolderreg,
+       "登録フォルダーを表示(&K)",
+       nullptr,
+       [](IHost& h) { ShowFolderPopup(h, nullptr); },
+       {},
        "登録フォルダー|登録フォルダーの一覧を表示します。"},
       {cmd::Mediter, "エディターで編集(&T)", nullptr, EditClick, {}, "エディター|エディターで編集します。"},
   };
   host.Commands().Install(rows, app);
   std::vector<CommandRow> options = {
-      {cmd::Mfolderregset, "登録フォルダーの設定(&K)", nullptr, FolderSetClick, {},
+      {cmd::Mfolderregset,
+       "登録フォルダーの設定(&K)",
+       nullptr,
+       FolderSetClick,
+       {},
        "登録フォルダーの設定|登録フォルダーを設定します。"},
       {cmd::MediterSet, "エディタの設定(&S)", nullptr, EditorSetClick, {}, "エディタの設定|エディターを設定します。"},
-      {cmd::Mtoolbarset, "ツールボタンの設定(&E)", nullptr, ToolButtonSetClick, {},
+      {cmd::Mtoolbarset,
+       "ツールボタンの設定(&E)",
+       nullptr,
+       ToolButtonSetClick,
+       {},
        "ツールボタンの設定|表示するツールボタンを選択します。"},
   };
   host.Commands().Install(options, host.Menu(HostMenu::Option));

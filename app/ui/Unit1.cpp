@@ -231,8 +231,7 @@ void TForm1::BuildLayout() {
   connect(FileView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
     // A focus move without a selection change still previews the item.
   });
-  connect(FolderView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { OnFolderTreeChanged(); });
+  connect(FolderView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { OnFolderTreeChanged(); });
   // The tree fills in lazily: show the current folder once its parents are read.
   connect(FolderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
     std::string dir = WithTrailingSlash(S(loaded));
@@ -242,9 +241,8 @@ void TForm1::BuildLayout() {
     std::string p = S(ComboView1->currentText());
     if (IsDirectory(p)) GoToFolder(p);
   });
-  connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn()));
-  });
+  connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this,
+          [this] { SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn())); });
   connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
           [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
 
@@ -311,15 +309,19 @@ int TForm1::MessageDlg(const QString& text, const QString& caption, TMsgKind kin
   if (buttons & mbCancel) box.addButton(QMessageBox::Cancel);
   int r = box.exec();
   switch (r) {
-    case QMessageBox::Ok: return mbOK;
-    case QMessageBox::Yes: return mbYes;
-    case QMessageBox::No: return mbNo;
-    default: return mbCancel;
+    case QMessageBox::Ok:
+      return mbOK;
+    case QMessageBox::Yes:
+      return mbYes;
+    case QMessageBox::No:
+      return mbNo;
+    default:
+      return mbCancel;
   }
 }
 
-bool TForm1::InputQuery(const QString& caption, const QString& prompt, const QString& note,
-                        const std::string& section, const QString& preset) {
+bool TForm1::InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
+                        const QString& preset) {
   TIniFile ini = OpenSettings();
   TInputDialogModel model;
   model.caption = S(caption);
@@ -440,11 +442,16 @@ namespace {
 
 Qt::KeyboardModifier ModifierOfKey(int key) {
   switch (key) {
-    case Qt::Key_Shift: return Qt::ShiftModifier;
-    case Qt::Key_Alt: return Qt::AltModifier;
-    case Qt::Key_Control: return Qt::ControlModifier;
-    case Qt::Key_Meta: return Qt::MetaModifier;
-    default: return Qt::NoModifier;
+    case Qt::Key_Shift:
+      return Qt::ShiftModifier;
+    case Qt::Key_Alt:
+      return Qt::AltModifier;
+    case Qt::Key_Control:
+      return Qt::ControlModifier;
+    case Qt::Key_Meta:
+      return Qt::MetaModifier;
+    default:
+      return Qt::NoModifier;
   }
 }
 

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "app/Colors.h"
-#include "settings/IniFile.h"
 #include "app/MainSettings.h"
 #include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 #include "preview/FolderSummary.h"
+#include "settings/IniFile.h"
 
 class QAction;
 class QComboBox;

@@ -9,9 +9,9 @@
 
 #include "app/StartupPath.h"
 #include "app/ui/AppIcon.h"
-#include "host/ui/FontUtil.h"
 #include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
+#include "host/ui/FontUtil.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

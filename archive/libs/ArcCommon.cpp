@@ -211,7 +211,8 @@ uint16_t Crc16(uint16_t crc, const void* data, size_t len) {
     std::array<std::array<uint16_t, 256>, 4> tab{};
     for (unsigned i = 0; i < 256; ++i) {
       uint16_t c = static_cast<uint16_t>(i);
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? static_cast<uint16_t>((c >> 1) ^ 0xA001) : static_cast<uint16_t>(c >> 1);
+      for (int k = 0; k < 8; ++k)
+        c = (c & 1) ? static_cast<uint16_t>((c >> 1) ^ 0xA001) : static_cast<uint16_t>(c >> 1);
       tab[0][i] = c;
     }
     for (int k = 1; k < 4; ++k)
@@ -1008,8 +1009,8 @@ std::string StoredName(const std::string& name, const std::string& base, bool st
 }
 }  // namespace
 
-int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths,
-                 bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks) {
+int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths, bool recurse,
+                 bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks) {
   for (const std::string& raw : names) {
     std::string name = raw;
     std::string disk = (!name.empty() && name[0] == '/') || baseFolder.empty() ? name : OutputFolder(baseFolder) + name;
@@ -1082,7 +1083,8 @@ void DropArchiveItself(std::vector<PackItem>& items, const std::string& archive)
   items.erase(std::remove_if(items.begin(), items.end(),
                              [&](const PackItem& it) {
                                struct stat st;
-                               return ::stat(it.disk.c_str(), &st) == 0 && st.st_dev == a.st_dev && st.st_ino == a.st_ino;
+                               return ::stat(it.disk.c_str(), &st) == 0 && st.st_dev == a.st_dev &&
+                                      st.st_ino == a.st_ino;
                              }),
               items.end());
 }

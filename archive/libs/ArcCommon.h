@@ -8,8 +8,8 @@
 // CP932 unless the format marks them UTF-8. Report text and the names in
 // entry records are CP932, ready for the preview pane.
 #include <cstdint>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -76,8 +76,8 @@ enum : uint32_t { kAttrRO = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04, kAttrD
 
 // One entry of an archive as the libraries see it.
 struct ArcEntry {
-  std::string path;          // UTF-8, "/" separated, no trailing "/"
-  bool nameFallback = false; // the stored name did not decode; %XX stands in
+  std::string path;           // UTF-8, "/" separated, no trailing "/"
+  bool nameFallback = false;  // the stored name did not decode; %XX stands in
   uint64_t size = 0;
   uint64_t packed = 0;
   uint32_t crc = 0;
@@ -85,11 +85,11 @@ struct ArcEntry {
   std::time_t mtime = 0;
   uint32_t attr = kAttrArchive;
   uint32_t os = 0;
-  std::string method;        // at most 7 characters
+  std::string method;  // at most 7 characters
   bool isDir = false;
   bool isLink = false;
-  bool isHardLink = false;   // another name of the earlier entry linkTarget
-  std::string linkTarget;    // UTF-8
+  bool isHardLink = false;  // another name of the earlier entry linkTarget
+  std::string linkTarget;   // UTF-8
   bool encrypted = false;
   bool unsupported = false;  // method or variant the reader cannot unpack
   // Format-private facts the writers and extractors use.
@@ -141,11 +141,11 @@ struct Token {
 std::vector<Token> Tokenize(std::string_view line);
 
 struct CmdLine {
-  std::string command;                  // lower case, empty when none
-  std::vector<std::string> switches;    // without the leading "-"
-  std::string archive;                  // UTF-8 path, "/" separators
-  std::string folder;                   // ends with "/" or empty
-  std::vector<std::string> names;       // after response files are read
+  std::string command;                // lower case, empty when none
+  std::vector<std::string> switches;  // without the leading "-"
+  std::string archive;                // UTF-8 path, "/" separators
+  std::string folder;                 // ends with "/" or empty
+  std::vector<std::string> names;     // after response files are read
   bool HasSwitch(std::string_view name) const;
   // Value of the switch "name<digits>": -1 absent, 1 when given bare.
   int Number(std::string_view name) const;
@@ -183,7 +183,10 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
   bool Open(const std::string& path);
-  void OpenMemory(std::string_view data) { data_ = data.data(); size_ = data.size(); }
+  void OpenMemory(std::string_view data) {
+    data_ = data.data();
+    size_ = data.size();
+  }
   const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(data_); }
   uint64_t Size() const { return size_; }
   bool Has(uint64_t off, uint64_t len) const { return off <= size_ && len <= size_ - off; }
@@ -252,7 +255,7 @@ class SourceFile {
   ~SourceFile();
   SourceFile(const SourceFile&) = delete;
   SourceFile& operator=(const SourceFile&) = delete;
-  bool Open(const std::string& path);  // a regular file
+  bool Open(const std::string& path);      // a regular file
   uint64_t Size() const { return size_; }  // as it was at Open
   // Hands the file from its start to sink, piece by piece: kOk, or
   // kErrCannotRead, or kErrCannotWrite when sink said stop. Each pass
@@ -295,7 +298,7 @@ struct PackItem {
   std::string disk;    // UTF-8 path on disk
   std::string stored;  // UTF-8 name inside the archive, "/" separated
   bool isDir = false;
-  bool isLink = false;     // a symbolic link, stored as one (linkTarget)
+  bool isLink = false;  // a symbolic link, stored as one (linkTarget)
   std::string linkTarget;
   std::time_t mtime = 0;
   uint64_t size = 0;
@@ -303,8 +306,8 @@ struct PackItem {
 };
 // Symbolic links are never followed: with storeLinks they become link
 // items, otherwise they are left out with a warning in the report.
-int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths,
-                 bool recurse, bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks = false);
+int CollectFiles(const std::vector<std::string>& names, const std::string& baseFolder, bool storedPaths, bool recurse,
+                 bool includeHidden, std::vector<PackItem>& out, Report& rep, bool storeLinks = false);
 
 // Drops the archive itself from the files to pack (a mask such as "*.*"
 // in its own folder finds it).

@@ -45,9 +45,10 @@ int ParseAt(const InputFile& in, uint64_t off, ArcEntry& e) {
   e.isDir = (e.attr & kAttrDir) != 0 || nameLen == 0;
   bool bz = h[4] == 'B';
   std::string lower = e.path;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   static const char* packedExts[] = {".arc", ".arj", ".bz2", ".bza", ".cab", ".gz", ".gza", ".lzh", ".lzs",
-                                     ".pak", ".rar", ".taz", ".tbz", ".tgz", ".z", ".zip", ".zoo"};
+                                     ".pak", ".rar", ".taz", ".tbz", ".tgz", ".z",  ".zip", ".zoo"};
   bool storedExt = false;
   for (const char* x : packedExts) {
     size_t n = std::strlen(x);
@@ -118,8 +119,10 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
   bool ok = false;
   if (e.aux == 1) {
     int bits = -15;
-    if (e.packed >= 2 && src[0] == 0x1F && src[1] == 0x8B) bits = 31;
-    else if (e.packed >= 2 && (src[0] & 0x0F) == 8 && ((src[0] << 8) | src[1]) % 31 == 0) bits = 15;
+    if (e.packed >= 2 && src[0] == 0x1F && src[1] == 0x8B)
+      bits = 31;
+    else if (e.packed >= 2 && (src[0] & 0x0F) == 8 && ((src[0] << 8) | src[1]) % 31 == 0)
+      bits = 15;
     z_stream zs{};
     if (inflateInit2(&zs, bits) != Z_OK) return kErrMoreHeapMemory;
     zs.next_in = const_cast<Bytef*>(src);
@@ -252,9 +255,9 @@ int WriteRecord(const PackItem& item, bool bzip2, int level, OutputFile& out, Re
   Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
   uint32_t crc = 0;
   uint64_t size = 0;
-  int rc = stored ? StoreFile(src, sink, crc, size)
-         : bzip2  ? BzipFile(src, sink, size)
-                  : DeflateFile(src, level < 0 ? 6 : std::min(level, 9), 31, sink, crc, size);
+  int rc = stored  ? StoreFile(src, sink, crc, size)
+           : bzip2 ? BzipFile(src, sink, size)
+                   : DeflateFile(src, level < 0 ? 6 : std::min(level, 9), 31, sink, crc, size);
   if (rc == kOk && !stored && out.Written() - dataStart >= size) {
     stored = true;
     rc = out.Truncate(dataStart) ? StoreFile(src, sink, crc, size) : kErrCannotWrite;

@@ -72,11 +72,16 @@ int ParseLayout(const InputFile& in, Layout& lay, uint64_t& filesOff, unsigned& 
 
 const char* MethodOf(unsigned type) {
   switch (type & 0x0F) {
-    case 0: return "None";
-    case 1: return "MSZIP";
-    case 2: return "Quantum";
-    case 3: return "LZX";
-    default: return "Unknown";
+    case 0:
+      return "None";
+    case 1:
+      return "MSZIP";
+    case 2:
+      return "Quantum";
+    case 3:
+      return "LZX";
+    default:
+      return "Unknown";
   }
 }
 
@@ -89,9 +94,15 @@ uint32_t Checksum(const unsigned char* p, size_t n, uint32_t seed) {
   const unsigned char* r = p + 4 * words;
   uint32_t ul = 0;
   switch (n % 4) {
-    case 3: ul = (uint32_t(r[0]) << 16) | (uint32_t(r[1]) << 8) | r[2]; break;
-    case 2: ul = (uint32_t(r[0]) << 8) | r[1]; break;
-    case 1: ul = r[0]; break;
+    case 3:
+      ul = (uint32_t(r[0]) << 16) | (uint32_t(r[1]) << 8) | r[2];
+      break;
+    case 2:
+      ul = (uint32_t(r[0]) << 8) | r[1];
+      break;
+    case 1:
+      ul = r[0];
+      break;
   }
   return csum ^ ul;
 }

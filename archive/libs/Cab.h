@@ -31,8 +31,7 @@ struct KeptEntry {
   std::function<int(const Sink&, std::string&)> unpack;
 };
 // A cabinet of the kept entries and the given files in one MSZIP folder.
-int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std::vector<PackItem>& items,
-          Report& rep);
+int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std::vector<PackItem>& items, Report& rep);
 // The CFDATA checksum.
 uint32_t Checksum(const unsigned char* p, size_t n, uint32_t seed);
 

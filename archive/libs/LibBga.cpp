@@ -21,9 +21,12 @@ class BgaLibrary : public ArcLibrary {
     std::vector<ArcEntry> entries;
     int rc = bga::List(in, entries, why);
     if (rc != kOk) return rc;
-    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return bga::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, data, entry, why);
+    return ExtractMatchToMemory(
+        entries, name,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return bga::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
@@ -63,7 +66,8 @@ class BgaLibrary : public ArcLibrary {
     if (c == "t") {
       int result = kOk;
       for (const auto& e : entries) {
-        int r = bga::Unpack(in, e, [](const unsigned char*, size_t) { return true; }, why);
+        int r = bga::Unpack(
+            in, e, [](const unsigned char*, size_t) { return true; }, why);
         if (r != kOk && result == kOk) result = r;
         rep.Line("Testing " + NameToCp932(e.path) + (r == kOk ? " OK" : " " + why));
       }
@@ -75,9 +79,12 @@ class BgaLibrary : public ArcLibrary {
     job.keepPaths = c == "x" && !cl.HasSwitch("j");
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
-    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) {
-      return bga::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, rep);
+    return ExtractEntries(
+        entries, job,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return bga::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        rep);
   }
 
  private:
@@ -110,7 +117,8 @@ class BgaLibrary : public ArcLibrary {
       for (const auto& it : items) replaced[it.stored] = true;
     }
     std::string lower = cl.archive;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
     bool bz = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".bza") == 0;
     int level = cl.Number("l");
     OutputFile out;

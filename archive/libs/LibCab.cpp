@@ -21,9 +21,10 @@ class CabLibrary : public ArcLibrary {
     int rc = cab::List(in, entries, why);
     if (rc != kOk) return rc;
     cab::Unpacker up(in, path, entries);
-    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return up.Unpack(i, TrimmingSink(in, sink), w);
-    }, data, entry, why);
+    return ExtractMatchToMemory(
+        entries, name,
+        [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, TrimmingSink(in, sink), w); }, data,
+        entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
@@ -63,7 +64,8 @@ class CabLibrary : public ArcLibrary {
     if (cl.command == "-t") {
       int result = kOk;
       for (size_t i = 0; i < entries.size(); ++i) {
-        int r = up.Unpack(i, [](const unsigned char*, size_t) { return true; }, why);
+        int r = up.Unpack(
+            i, [](const unsigned char*, size_t) { return true; }, why);
         rep.Line("Testing " + NameToCp932(entries[i].path) + (r == kOk ? " OK" : " " + why));
         if (r != kOk && result == kOk) result = r;
       }
@@ -74,8 +76,9 @@ class CabLibrary : public ArcLibrary {
     job.keepPaths = !cl.HasSwitch("j");
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
-    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, TrimmingSink(in, sink), w); },
-                          rep);
+    return ExtractEntries(
+        entries, job,
+        [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, TrimmingSink(in, sink), w); }, rep);
   }
 
  private:
@@ -106,7 +109,8 @@ class CabLibrary : public ArcLibrary {
       auto up = std::make_shared<cab::Unpacker>(in, cl.archive, entries);
       for (size_t i = 0; i < entries.size(); ++i) {
         if (incoming.count(entries[i].path)) continue;
-        kept.push_back({entries[i], [up, i](const Sink& sink, std::string& reason) { return up->Unpack(i, sink, reason); }});
+        kept.push_back(
+            {entries[i], [up, i](const Sink& sink, std::string& reason) { return up->Unpack(i, sink, reason); }});
       }
       return cab::Write(cl.archive, kept, items, rep);
     }

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
-#include <unordered_map>
 #include <new>
+#include <unordered_map>
 
 namespace navirt::arc {
 
@@ -73,10 +73,13 @@ int ExtractMatchToMemory(const std::vector<ArcEntry>& entries, const std::string
     if (e.isDir || !WildMatch(name, e.path)) continue;
     entry = e;
     data.clear();
-    return unpack(i, [&](const unsigned char* p, size_t n) {
-      data.append(reinterpret_cast<const char*>(p), n);
-      return true;
-    }, why);
+    return unpack(
+        i,
+        [&](const unsigned char* p, size_t n) {
+          data.append(reinterpret_cast<const char*>(p), n);
+          return true;
+        },
+        why);
   }
   why = "no such entry";
   return kErrNotExist;
@@ -95,8 +98,8 @@ std::string Pad(const std::string& s, size_t width, bool right) {
 
 std::string DateText(uint16_t d, uint16_t t) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d-%02d-%02d %02d:%02d:%02d", ((d >> 9) + 80) % 100, (d >> 5) & 15, d & 31,
-                t >> 11, (t >> 5) & 63, (t & 31) * 2);
+  std::snprintf(buf, sizeof buf, "%02d-%02d-%02d %02d:%02d:%02d", ((d >> 9) + 80) % 100, (d >> 5) & 15, d & 31, t >> 11,
+                (t >> 5) & 63, (t & 31) * 2);
   return buf;
 }
 }  // namespace
@@ -307,7 +310,8 @@ int FinishExtract(const ExtractStats& st, Report& rep) {
 int ExtractEntries(const std::vector<ArcEntry>& entries, const ExtractJob& job, const UnpackFn& unpack, Report& rep) {
   ExtractStats st;
   for (size_t i = 0; i < entries.size() && !st.cancelled; ++i)
-    ExtractOne(entries[i], job, [&](const Sink& sink, std::string& why) { return unpack(i, sink, why); }, rep, st);
+    ExtractOne(
+        entries[i], job, [&](const Sink& sink, std::string& why) { return unpack(i, sink, why); }, rep, st);
   return FinishExtract(st, rep);
 }
 

@@ -32,8 +32,8 @@ class ArcLibrary {
   // Header walk (mode bit 2 = 0x02 of the low bits asks for data checks).
   virtual bool Check(const std::string& path, int mode);
   // Unpacks one entry into memory; a library without it answers kErrNotSupport.
-  virtual int ExtractToMemory(const std::string& path, const std::string& name, std::string& data,
-                              ArcEntry& entry, std::string& why);
+  virtual int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
+                              std::string& why);
 };
 
 // How one extraction run behaves.
@@ -101,33 +101,33 @@ int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t
 // PrefixOpenArchive, PrefixFindFirst, PrefixFindNext, PrefixCloseArchive,
 // PrefixSetOwnerWindowEx, PrefixKillOwnerWindowEx, PrefixExtractMem,
 // PrefixGetVersion.
-#define NAVIRT_ARC_ENTRY_POINTS(PFX, LIB)                                                                      \
-  NAVIRT_ARC_EXPORT int PFX(void* wnd, const char* cmd, char* out, uint32_t size) {                           \
-    return navirt::arc::ApiRun(LIB, cmd, out, size);                                                           \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT int PFX##CheckArchive(const char* file, int mode) {                                        \
-    return navirt::arc::ApiCheck(LIB, file, mode);                                                             \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT void* PFX##OpenArchive(void* wnd, const char* file, uint32_t mode) {                      \
-    return navirt::arc::ApiOpen(LIB, file, mode);                                                              \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT int PFX##FindFirst(void* h, const char* wild, navirt::arc::IndividualInfo* info) {         \
-    return navirt::arc::ApiFindFirst(h, wild, info);                                                           \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT int PFX##FindNext(void* h, navirt::arc::IndividualInfo* info) {                            \
-    return navirt::arc::ApiFindNext(h, info);                                                                  \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT int PFX##CloseArchive(void* h) { return navirt::arc::ApiClose(h); }                        \
-  NAVIRT_ARC_EXPORT int PFX##SetOwnerWindowEx(void* wnd, navirt::arc::ProgressCallback cb) {                  \
-    navirt::arc::SetProgress(wnd, cb);                                                                         \
-    return 1;                                                                                                  \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT int PFX##KillOwnerWindowEx(void* wnd) {                                                    \
-    navirt::arc::SetProgress(nullptr, nullptr);                                                                \
-    return 1;                                                                                                  \
-  }                                                                                                            \
-  NAVIRT_ARC_EXPORT int PFX##ExtractMem(void* wnd, const char* cmd, unsigned char* buf, uint32_t size,         \
-                                        std::time_t* t, uint16_t* attr, uint32_t* written) {                   \
-    return navirt::arc::ApiExtractMem(LIB, cmd, buf, size, t, attr, written);                                  \
-  }                                                                                                            \
+#define NAVIRT_ARC_ENTRY_POINTS(PFX, LIB)                                                                              \
+  NAVIRT_ARC_EXPORT int PFX(void* wnd, const char* cmd, char* out, uint32_t size) {                                    \
+    return navirt::arc::ApiRun(LIB, cmd, out, size);                                                                   \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT int PFX##CheckArchive(const char* file, int mode) {                                                \
+    return navirt::arc::ApiCheck(LIB, file, mode);                                                                     \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT void* PFX##OpenArchive(void* wnd, const char* file, uint32_t mode) {                               \
+    return navirt::arc::ApiOpen(LIB, file, mode);                                                                      \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT int PFX##FindFirst(void* h, const char* wild, navirt::arc::IndividualInfo* info) {                 \
+    return navirt::arc::ApiFindFirst(h, wild, info);                                                                   \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT int PFX##FindNext(void* h, navirt::arc::IndividualInfo* info) {                                    \
+    return navirt::arc::ApiFindNext(h, info);                                                                          \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT int PFX##CloseArchive(void* h) { return navirt::arc::ApiClose(h); }                                \
+  NAVIRT_ARC_EXPORT int PFX##SetOwnerWindowEx(void* wnd, navirt::arc::ProgressCallback cb) {                           \
+    navirt::arc::SetProgress(wnd, cb);                                                                                 \
+    return 1;                                                                                                          \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT int PFX##KillOwnerWindowEx(void* wnd) {                                                            \
+    navirt::arc::SetProgress(nullptr, nullptr);                                                                        \
+    return 1;                                                                                                          \
+  }                                                                                                                    \
+  NAVIRT_ARC_EXPORT int PFX##ExtractMem(void* wnd, const char* cmd, unsigned char* buf, uint32_t size, std::time_t* t, \
+                                        uint16_t* attr, uint32_t* written) {                                           \
+    return navirt::arc::ApiExtractMem(LIB, cmd, buf, size, t, attr, written);                                          \
+  }                                                                                                                    \
   NAVIRT_ARC_EXPORT uint16_t PFX##GetVersion() { return (LIB).Version(); }

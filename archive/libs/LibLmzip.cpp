@@ -57,9 +57,12 @@ class UnzipSide : public ArcLibrary {
     std::vector<ArcEntry> entries;
     int rc = zip::List(in, entries, why);
     if (rc != kOk) return rc;
-    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, data, entry, why);
+    return ExtractMatchToMemory(
+        entries, name,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
@@ -90,7 +93,8 @@ class UnzipSide : public ArcLibrary {
       int result = kOk;
       for (const auto& e : entries) {
         if (e.isDir || !MatchesAny(cl.names, e.path)) continue;
-        int r = zip::Unpack(in, e, [](const unsigned char*, size_t) { return true; }, why);
+        int r = zip::Unpack(
+            in, e, [](const unsigned char*, size_t) { return true; }, why);
         rep.Line("  testing: " + NameToCp932(e.path) + (r == kOk ? "  OK" : "  " + why));
         if (r != kOk && result == kOk) result = r;
       }
@@ -101,9 +105,12 @@ class UnzipSide : public ArcLibrary {
     job.keepPaths = cl.command != "-e" && cl.Number("j") <= 0;
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
-    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) {
-      return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, rep);
+    return ExtractEntries(
+        entries, job,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        rep);
   }
 };
 
@@ -117,9 +124,12 @@ class ZipSide : public UnzipSide {
     if (cl.HasSwitch("A")) return SfxUnsupported(rep);
     const std::string& c = cl.command;
     zip::WriteMode mode = zip::WriteMode::Add;
-    if (c == "-d") mode = zip::WriteMode::Delete;
-    else if (c == "-f") mode = zip::WriteMode::Freshen;
-    else if (c == "-ru" || c == "-u") mode = zip::WriteMode::Update;
+    if (c == "-d")
+      mode = zip::WriteMode::Delete;
+    else if (c == "-f")
+      mode = zip::WriteMode::Freshen;
+    else if (c == "-ru" || c == "-u")
+      mode = zip::WriteMode::Update;
     zip::WriteOptions opt;
     for (int lv = 0; lv <= 9; ++lv)
       if (cl.HasSwitch(std::to_string(lv))) opt.level = lv;
@@ -142,7 +152,9 @@ class ZipSide : public UnzipSide {
     if (rc == kOk && cl.HasSwitch("o") && !items.empty()) {
       std::time_t newest = 0;
       for (const auto& it : items) newest = std::max(newest, it.mtime);
-      struct utimbuf t{newest, newest};
+      struct utimbuf t {
+        newest, newest
+      };
       ::utime(cl.archive.c_str(), &t);
     }
     return rc;

@@ -45,11 +45,16 @@ int TypeOf(const std::string& path) {
     archive_entry* e;
     if (a && HeaderRead(archive_read_next_header(a.get(), &e))) {
       switch (archive_filter_code(a.get(), 0)) {
-        case ARCHIVE_FILTER_NONE: return kTar;
-        case ARCHIVE_FILTER_GZIP: return kTarGz;
-        case ARCHIVE_FILTER_COMPRESS: return kTarZ;
-        case ARCHIVE_FILTER_BZIP2: return kTarBz2;
-        default: return kUnknown;
+        case ARCHIVE_FILTER_NONE:
+          return kTar;
+        case ARCHIVE_FILTER_GZIP:
+          return kTarGz;
+        case ARCHIVE_FILTER_COMPRESS:
+          return kTarZ;
+        case ARCHIVE_FILTER_BZIP2:
+          return kTarBz2;
+        default:
+          return kUnknown;
       }
     }
   }
@@ -57,10 +62,14 @@ int TypeOf(const std::string& path) {
   archive_entry* e;
   if (a && HeaderRead(archive_read_next_header(a.get(), &e))) {
     switch (archive_filter_code(a.get(), 0)) {
-      case ARCHIVE_FILTER_GZIP: return kGz;
-      case ARCHIVE_FILTER_COMPRESS: return kZ;
-      case ARCHIVE_FILTER_BZIP2: return kBz2;
-      default: return kUnknown;
+      case ARCHIVE_FILTER_GZIP:
+        return kGz;
+      case ARCHIVE_FILTER_COMPRESS:
+        return kZ;
+      case ARCHIVE_FILTER_BZIP2:
+        return kBz2;
+      default:
+        return kUnknown;
     }
   }
   return kUnknown;
@@ -70,10 +79,17 @@ bool IsRaw(int t) { return t == kGz || t == kZ || t == kBz2; }
 
 const char* MethodOf(int t) {
   switch (t) {
-    case kTarGz: case kGz: return "gzip";
-    case kTarZ: case kZ: return "compress";
-    case kTarBz2: case kBz2: return "bzip2";
-    default: return "tar";
+    case kTarGz:
+    case kGz:
+      return "gzip";
+    case kTarZ:
+    case kZ:
+      return "compress";
+    case kTarBz2:
+    case kBz2:
+      return "bzip2";
+    default:
+      return "tar";
   }
 }
 
@@ -212,11 +228,20 @@ class TarLibrary : public ArcLibrary {
       if (r == ARCHIVE_OK || r == ARCHIVE_WARN) {
         int type = kUnknown;
         switch (archive_filter_code(a.get(), 0)) {
-          case ARCHIVE_FILTER_NONE: type = kTar; break;
-          case ARCHIVE_FILTER_GZIP: type = kTarGz; break;
-          case ARCHIVE_FILTER_COMPRESS: type = kTarZ; break;
-          case ARCHIVE_FILTER_BZIP2: type = kTarBz2; break;
-          default: break;
+          case ARCHIVE_FILTER_NONE:
+            type = kTar;
+            break;
+          case ARCHIVE_FILTER_GZIP:
+            type = kTarGz;
+            break;
+          case ARCHIVE_FILTER_COMPRESS:
+            type = kTarZ;
+            break;
+          case ARCHIVE_FILTER_BZIP2:
+            type = kTarBz2;
+            break;
+          default:
+            break;
         }
         if (type != kUnknown) {
           do {
@@ -278,15 +303,20 @@ class TarLibrary : public ArcLibrary {
     archive_entry* ae;
     while (HeaderRead(archive_read_next_header(a.get(), &ae))) {
       ArcEntry e;
-      if (IsRaw(type)) e.path = RawName(path);
-      else FillEntry(ae, type, e);
+      if (IsRaw(type))
+        e.path = RawName(path);
+      else
+        FillEntry(ae, type, e);
       if (e.isDir || e.isHardLink || !WildMatch(name, e.path)) continue;
       entry = e;
       data.clear();
-      return ReadData(a.get(), [&](const unsigned char* p, size_t n) {
-        data.append(reinterpret_cast<const char*>(p), n);
-        return true;
-      }, why);
+      return ReadData(
+          a.get(),
+          [&](const unsigned char* p, size_t n) {
+            data.append(reinterpret_cast<const char*>(p), n);
+            return true;
+          },
+          why);
     }
     why = "no such entry";
     return kErrNotExist;
@@ -394,14 +424,16 @@ class TarLibrary : public ArcLibrary {
       } else {
         FillEntry(ae, type, e);
       }
-      ExtractOne(e, job, [&](const Sink& sink, std::string& why) { return ReadData(a.get(), sink, why); }, rep, st);
+      ExtractOne(
+          e, job, [&](const Sink& sink, std::string& why) { return ReadData(a.get(), sink, why); }, rep, st);
       if (IsRaw(type)) {
         r = ARCHIVE_EOF;
         break;
       }
     }
     if (r != ARCHIVE_EOF) {
-      rep.Line(std::string("tar: ") + (archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
+      rep.Line(std::string("tar: ") +
+               (archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
       st.Fail(kErrHeaderBroken);
     }
     return FinishExtract(st, rep);
@@ -413,8 +445,8 @@ class TarLibrary : public ArcLibrary {
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
-    int rc = CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep,
-                          true);
+    int rc =
+        CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep, true);
     if (rc != kOk) return rc;
     DropArchiveItself(items, cl.archive);
     std::string lower = Lower(cl.archive);
@@ -425,11 +457,16 @@ class TarLibrary : public ArcLibrary {
                    EndsWith(lower, ".tbz") || lower.find(".tar.") != std::string::npos;
     bool single = !tarName && (gz || bz) && items.size() == 1 && !items[0].isDir;
     archive* a = archive_write_new();
-    if (bz) archive_write_add_filter_bzip2(a);
-    else if (compress) archive_write_add_filter_compress(a);
-    else if (gz) archive_write_add_filter_gzip(a);
-    if (single) archive_write_set_format_raw(a);
-    else archive_write_set_format_gnutar(a);
+    if (bz)
+      archive_write_add_filter_bzip2(a);
+    else if (compress)
+      archive_write_add_filter_compress(a);
+    else if (gz)
+      archive_write_add_filter_gzip(a);
+    if (single)
+      archive_write_set_format_raw(a);
+    else
+      archive_write_set_format_gnutar(a);
     OutputFile out;
     if (!out.Open(cl.archive)) {
       archive_write_free(a);

@@ -23,7 +23,10 @@ class LhaLibrary : public ArcLibrary {
       return kErrArcFileOpen;
     }
     if (in.Size() >= 2 && !(in.Data()[0] == 'M' && in.Data()[1] == 'Z') &&
-        !(in.Size() >= 4 && std::memcmp(in.Data(), "\x7F" "ELF", 4) == 0)) {
+        !(in.Size() >= 4 && std::memcmp(in.Data(),
+                                        "\x7F"
+                                        "ELF",
+                                        4) == 0)) {
       // Only self-extracting programs may carry a stub before the first header.
       if (in.Data()[0] != 0 && !(in.Size() >= 7 && in.Data()[2] == '-')) {
         why = "not an LHA archive";
@@ -40,9 +43,12 @@ class LhaLibrary : public ArcLibrary {
     if (rc != kOk) return rc;
     InputFile in;
     if (!in.Open(path)) return kErrArcFileOpen;
-    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, data, entry, why);
+    return ExtractMatchToMemory(
+        entries, name,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
@@ -99,9 +105,12 @@ class LhaLibrary : public ArcLibrary {
     job.keepPaths = keepPaths;
     job.overwrite = cl.Number("c") > 0 ? Overwrite::Always : Overwrite::IfNewer;
     job.patterns = cl.names;
-    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& why) {
-      return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), why);
-    }, rep);
+    return ExtractEntries(
+        entries, job,
+        [&](size_t i, const Sink& sink, std::string& why) {
+          return lzh::Unpack(in, entries[i], TrimmingSink(in, sink), why);
+        },
+        rep);
   }
 
   int DoTest(const CmdLine& cl, Report& rep) {
@@ -114,7 +123,8 @@ class LhaLibrary : public ArcLibrary {
     for (const ArcEntry& e : entries) {
       if (!MatchesAny(cl.names, e.path)) continue;
       std::string why;
-      int r = lzh::Unpack(in, e, [](const unsigned char*, size_t) { return true; }, why);
+      int r = lzh::Unpack(
+          in, e, [](const unsigned char*, size_t) { return true; }, why);
       rep.Line("Testing " + NameToCp932(e.path) + (r == kOk ? " OK" : " " + why));
       if (r != kOk && result == kOk) result = r;
     }
@@ -158,7 +168,8 @@ class LhaLibrary : public ArcLibrary {
         return kOk;
       }
     } else {
-      int rc = CollectFiles(cl.names, cl.folder, cl.Number("x") > 0, cl.Number("r") > 0, cl.Number("a") > 0, items, rep);
+      int rc =
+          CollectFiles(cl.names, cl.folder, cl.Number("x") > 0, cl.Number("r") > 0, cl.Number("a") > 0, items, rep);
       if (rc != kOk) return rc;
       DropArchiveItself(items, cl.archive);
     }
@@ -192,8 +203,10 @@ class LhaLibrary : public ArcLibrary {
     auto writeItem = [&](const PackItem& it) -> int {
       std::string why;
       int r = PackOne(it, out, rep, why);
-      if (r != kOk) rep.Utf8Line("Error: " + it.disk + " (" + why + ")");
-      else ++added;
+      if (r != kOk)
+        rep.Utf8Line("Error: " + it.disk + " (" + why + ")");
+      else
+        ++added;
       return r;
     };
     for (size_t i = 0; i < old.size() && result == kOk; ++i) {
@@ -271,7 +284,8 @@ class LhaLibrary : public ArcLibrary {
     }
     if (ok && method == "-lh0-" && size > 0) ok = TrimmingSink(src, toArchive)(src.Data(), size);
     const uint64_t psize = out.Written() - dataStart;
-    ok = ok && out.Patch(start, lzh::BuildHeader(it.stored, false, method, psize, size, crc, it.mtime, it.attr, nameOk));
+    ok =
+        ok && out.Patch(start, lzh::BuildHeader(it.stored, false, method, psize, size, crc, it.mtime, it.attr, nameOk));
     char buf[32];
     std::snprintf(buf, sizeof buf, " (%.1f%%)", size ? psize * 100.0 / size : 0.0);
     rep.Line("Adding " + NameToCp932(it.stored) + buf);

@@ -22,15 +22,19 @@ class ZipLibrary : public ArcLibrary {
     std::vector<ArcEntry> entries;
     int rc = zip::List(in, entries, why);
     if (rc != kOk) return rc;
-    return ExtractMatchToMemory(entries, name, [&](size_t i, const Sink& sink, std::string& w) {
-      return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, data, entry, why);
+    return ExtractMatchToMemory(
+        entries, name,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        data, entry, why);
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
     CmdLine cl;
     std::string err;
-    std::vector<std::string> words = create_ ? std::vector<std::string>{} : std::vector<std::string>{"-x", "-e", "-l", "-v", "-t"};
+    std::vector<std::string> words =
+        create_ ? std::vector<std::string>{} : std::vector<std::string>{"-x", "-e", "-l", "-v", "-t"};
     int rc = ParseCommandLine(cmdline, words, {}, cl, err);
     if (rc != kOk) {
       rep.Utf8Line(err);
@@ -49,9 +53,12 @@ class ZipLibrary : public ArcLibrary {
     }
     if (cl.HasSwitch("A")) return SfxUnsupported(rep);
     zip::WriteMode mode = zip::WriteMode::Add;
-    if (cl.HasSwitch("d")) mode = zip::WriteMode::Delete;
-    else if (cl.HasSwitch("f")) mode = zip::WriteMode::Freshen;
-    else if (cl.HasSwitch("u")) mode = zip::WriteMode::Update;
+    if (cl.HasSwitch("d"))
+      mode = zip::WriteMode::Delete;
+    else if (cl.HasSwitch("f"))
+      mode = zip::WriteMode::Freshen;
+    else if (cl.HasSwitch("u"))
+      mode = zip::WriteMode::Update;
     zip::WriteOptions opt;
     for (int lv = 0; lv <= 9; ++lv)
       if (cl.HasSwitch(std::to_string(lv))) opt.level = lv;
@@ -111,7 +118,8 @@ class ZipLibrary : public ArcLibrary {
     int result = kOk;
     for (const auto& e : entries) {
       if (e.isDir || !MatchesAny(cl.names, e.path)) continue;
-      int r = zip::Unpack(in, e, [](const unsigned char*, size_t) { return true; }, why);
+      int r = zip::Unpack(
+          in, e, [](const unsigned char*, size_t) { return true; }, why);
       rep.Line("    testing: " + NameToCp932(e.path) + (r == kOk ? "   OK" : "   " + why));
       if (r != kOk && result == kOk) result = r;
     }
@@ -136,9 +144,12 @@ class ZipLibrary : public ArcLibrary {
     job.keepPaths = keepPaths;
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
-    return ExtractEntries(entries, job, [&](size_t i, const Sink& sink, std::string& w) {
-      return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
-    }, rep);
+    return ExtractEntries(
+        entries, job,
+        [&](size_t i, const Sink& sink, std::string& w) {
+          return zip::Unpack(in, entries[i], TrimmingSink(in, sink), w);
+        },
+        rep);
   }
 
   bool create_;

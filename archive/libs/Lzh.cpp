@@ -16,21 +16,36 @@ constexpr uint32_t kUtf8CodePage = 65001;
 
 uint32_t OsNumber(unsigned char id) {
   switch (id) {
-    case 'M': return 0;
-    case '2': return 1;
-    case '9': return 2;
-    case 'K': return 3;
-    case '3': return 4;
-    case 'H': return 5;
-    case 'U': return 6;
-    case 'C': return 7;
-    case 'F': return 8;
-    case 'm': return 9;
-    case 'A': return 10;
-    case 'J': return 11;
-    case 'w': return 12;
-    case 'W': return 13;
-    default: return 14;
+    case 'M':
+      return 0;
+    case '2':
+      return 1;
+    case '9':
+      return 2;
+    case 'K':
+      return 3;
+    case '3':
+      return 4;
+    case 'H':
+      return 5;
+    case 'U':
+      return 6;
+    case 'C':
+      return 7;
+    case 'F':
+      return 8;
+    case 'm':
+      return 9;
+    case 'A':
+      return 10;
+    case 'J':
+      return 11;
+    case 'w':
+      return 12;
+    case 'W':
+      return 13;
+    default:
+      return 14;
   }
 }
 
@@ -169,8 +184,12 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
       const unsigned char* d = x + 1;
       uint64_t dn = next - 1 - extSizeWidth;
       switch (type) {
-        case 0x01: rawName.assign(reinterpret_cast<const char*>(d), dn); break;
-        case 0x02: rawDir.assign(reinterpret_cast<const char*>(d), dn); break;
+        case 0x01:
+          rawName.assign(reinterpret_cast<const char*>(d), dn);
+          break;
+        case 0x02:
+          rawDir.assign(reinterpret_cast<const char*>(d), dn);
+          break;
         case 0x40:
           if (dn >= 2) e.attr = Le16(d);
           break;
@@ -191,7 +210,8 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
             haveUnixTime = true;
           }
           break;
-        default: break;
+        default:
+          break;
       }
       extTotal += next;
       pos += next;
@@ -251,7 +271,8 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
     why = "entry data runs past the end of the archive";
     return -3;
   }
-  static const char* known[] = {"-lh0-", "-lh1-", "-lh4-", "-lh5-", "-lh6-", "-lh7-", "-lhd-", "-lzs-", "-lz4-", "-lz5-", "-lhx-"};
+  static const char* known[] = {"-lh0-", "-lh1-", "-lh4-", "-lh5-", "-lh6-", "-lh7-",
+                                "-lhd-", "-lzs-", "-lz4-", "-lz5-", "-lhx-"};
   e.unsupported = std::none_of(std::begin(known), std::end(known), [&](const char* m) { return e.method == m; });
   return 1;
 }
@@ -493,8 +514,10 @@ void WritePtLen(BitWriter& bw, const std::vector<uint8_t>& ptLen, int nbit, int 
   int i = 0;
   while (i < n) {
     int k = ptLen[i++];
-    if (k <= 6) bw.Put(3, k);
-    else bw.Put(k - 3, (1u << (k - 3)) - 2);
+    if (k <= 6)
+      bw.Put(3, k);
+    else
+      bw.Put(k - 3, (1u << (k - 3)) - 2);
     if (i == special) {
       while (i < 6 && i < n && ptLen[i] == 0) ++i;
       bw.Put(2, (i - 3) & 3);
@@ -548,12 +571,15 @@ void EncodeBlock(BitWriter& bw, const Block& b) {
           ++i;
           ++count;
         }
-        if (count <= 2) tf[0] += count;
-        else if (count <= 18) tf[1]++;
+        if (count <= 2)
+          tf[0] += count;
+        else if (count <= 18)
+          tf[1]++;
         else if (count == 19) {
           tf[0]++;
           tf[1]++;
-        } else tf[2]++;
+        } else
+          tf[2]++;
       } else {
         tf[k + 2]++;
       }
@@ -625,10 +651,13 @@ void EncodeBlock(BitWriter& bw, const Block& b) {
 
 std::string EncodeLh5(const unsigned char* data, size_t n) {
   std::string out;
-  EncodeLh5(data, n, [&out](const unsigned char* p, size_t k) {
-    out.append(reinterpret_cast<const char*>(p), k);
-    return true;
-  }, nullptr);
+  EncodeLh5(
+      data, n,
+      [&out](const unsigned char* p, size_t k) {
+        out.append(reinterpret_cast<const char*>(p), k);
+        return true;
+      },
+      nullptr);
   return out;
 }
 
@@ -739,8 +768,8 @@ bool EncodeLh5(const unsigned char* data, size_t n, const Sink& sink, const std:
   return out.empty() || sink(reinterpret_cast<const unsigned char*>(out.data()), out.size());
 }
 
-std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed,
-                        uint64_t size, uint16_t crc, std::time_t mtime, uint32_t attr, bool& nameOk) {
+std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed, uint64_t size,
+                        uint16_t crc, std::time_t mtime, uint32_t attr, bool& nameOk) {
   std::string cp = NameToCp932(path, nameOk);
   // A name CP932 cannot hold goes out as UTF-8 under the code-page header,
   // which readers that know it take as such; nothing is lost to %XX.

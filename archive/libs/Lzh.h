@@ -24,7 +24,7 @@ bool EncodeLh5(const unsigned char* data, size_t n, const Sink& sink, const std:
 // Names are CP932; a name CP932 cannot hold is written in UTF-8 with the
 // code-page header (65001). Only bytes that are not UTF-8 either become a
 // %XX stand-in (nameOk=false then).
-std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed,
-                        uint64_t size, uint16_t crc, std::time_t mtime, uint32_t attr, bool& nameOk);
+std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed, uint64_t size,
+                        uint16_t crc, std::time_t mtime, uint32_t attr, bool& nameOk);
 
 }  // namespace navirt::arc::lzh

@@ -29,10 +29,13 @@ int ReadOnlyLibrary::ExtractToMemory(const std::string& path, const std::string&
     if (entries[i].isDir || !WildMatch(name, entries[i].path)) continue;
     entry = entries[i];
     data.clear();
-    return unpack(i, [&](const unsigned char* p, size_t n) {
-      data.append(reinterpret_cast<const char*>(p), n);
-      return true;
-    }, why);
+    return unpack(
+        i,
+        [&](const unsigned char* p, size_t n) {
+          data.append(reinterpret_cast<const char*>(p), n);
+          return true;
+        },
+        why);
   }
   why = "no such entry";
   return kErrNotExist;
@@ -40,7 +43,8 @@ int ReadOnlyLibrary::ExtractToMemory(const std::string& path, const std::string&
 
 int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
   std::vector<std::string> all;
-  for (const auto* v : {&words_.extract, &words_.extractFlat, &words_.list, &words_.test}) all.insert(all.end(), v->begin(), v->end());
+  for (const auto* v : {&words_.extract, &words_.extractFlat, &words_.list, &words_.test})
+    all.insert(all.end(), v->begin(), v->end());
   all.push_back("s");
   CmdLine cl;
   std::string err;
@@ -82,7 +86,8 @@ int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
     int result = kOk;
     for (size_t i = 0; i < entries.size(); ++i) {
       if (entries[i].isDir || !MatchesAny(cl.names, entries[i].path)) continue;
-      int r = unpack(i, [](const unsigned char*, size_t) { return true; }, why);
+      int r = unpack(
+          i, [](const unsigned char*, size_t) { return true; }, why);
       rep.Line("Testing " + NameToCp932(entries[i].path) + (r == kOk ? " OK" : " " + why));
       if (r != kOk && result == kOk) result = r;
     }
@@ -93,8 +98,7 @@ int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
   job.keepPaths = !In(words_.extractFlat, cl.command) && !cl.HasSwitch("j");
   // -c (LHA style), -o or -y say: overwrite.
   bool force = cl.Number("c") > 0 || cl.HasSwitch("o") || cl.HasSwitch("y");
-  job.overwrite = force ? Overwrite::Always
-                        : (overwrite_ || cl.HasSwitch("u") ? Overwrite::IfNewer : Overwrite::Never);
+  job.overwrite = force ? Overwrite::Always : (overwrite_ || cl.HasSwitch("u") ? Overwrite::IfNewer : Overwrite::Never);
   job.patterns = cl.names;
   return ExtractEntries(entries, job, unpack, rep);
 }

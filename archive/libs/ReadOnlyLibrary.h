@@ -17,7 +17,10 @@ class ReadOnlyLibrary : public ArcLibrary {
     std::vector<std::string> extract, extractFlat, list, test;
   };
   ReadOnlyLibrary(ListFn list, UnpackerFn unpacker, Words words, bool overwriteByDefault)
-      : list_(std::move(list)), unpacker_(std::move(unpacker)), words_(std::move(words)), overwrite_(overwriteByDefault) {}
+      : list_(std::move(list)),
+        unpacker_(std::move(unpacker)),
+        words_(std::move(words)),
+        overwrite_(overwriteByDefault) {}
 
   int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override;
   int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,

@@ -26,13 +26,20 @@ int64_t FindEnd(const InputFile& in) {
 
 const char* MethodName(unsigned m) {
   switch (m) {
-    case 0: return "Stored";
-    case 8: return "Deflate";
-    case 9: return "Defl64";
-    case 12: return "BZip2";
-    case 14: return "LZMA";
-    case 99: return "AES";
-    default: return nullptr;
+    case 0:
+      return "Stored";
+    case 8:
+      return "Deflate";
+    case 9:
+      return "Defl64";
+    case 12:
+      return "BZip2";
+    case 14:
+      return "LZMA";
+    case 99:
+      return "AES";
+    default:
+      return nullptr;
   }
 }
 
@@ -105,9 +112,18 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
       const unsigned char* d = x + i + 4;
       if (id == 0x0001) {
         unsigned o = 0;
-        if (e.size == 0xFFFFFFFFu && o + 8 <= sz) { e.size = Le32(d + o) | (uint64_t(Le32(d + o + 4)) << 32); o += 8; }
-        if (e.packed == 0xFFFFFFFFu && o + 8 <= sz) { e.packed = Le32(d + o) | (uint64_t(Le32(d + o + 4)) << 32); o += 8; }
-        if (lho == 0xFFFFFFFFu && o + 8 <= sz) { lho = Le32(d + o) | (uint64_t(Le32(d + o + 4)) << 32); o += 8; }
+        if (e.size == 0xFFFFFFFFu && o + 8 <= sz) {
+          e.size = Le32(d + o) | (uint64_t(Le32(d + o + 4)) << 32);
+          o += 8;
+        }
+        if (e.packed == 0xFFFFFFFFu && o + 8 <= sz) {
+          e.packed = Le32(d + o) | (uint64_t(Le32(d + o + 4)) << 32);
+          o += 8;
+        }
+        if (lho == 0xFFFFFFFFu && o + 8 <= sz) {
+          lho = Le32(d + o) | (uint64_t(Le32(d + o + 4)) << 32);
+          o += 8;
+        }
       } else if (id == 0x7075 && sz >= 5 && d[0] == 1) {
         if (Le32(d + 1) == Crc32(0, rawName.data(), rawName.size()))
           unicodePath.assign(reinterpret_cast<const char*>(d + 5), sz - 5);
@@ -117,8 +133,10 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
       i += 4 + sz;
     }
     bool fb = false;
-    if (!unicodePath.empty() && IsValidUtf8(unicodePath)) e.path = NameFromArchive(unicodePath, true, fb);
-    else e.path = NameFromArchive(rawName, (flags & 0x800) != 0, fb);
+    if (!unicodePath.empty() && IsValidUtf8(unicodePath))
+      e.path = NameFromArchive(unicodePath, true, fb);
+    else
+      e.path = NameFromArchive(rawName, (flags & 0x800) != 0, fb);
     e.nameFallback = fb;
     e.isDir = !rawName.empty() && (rawName.back() == '/' || rawName.back() == '\\');
     e.attr = eattr & 0xFF;
@@ -148,10 +166,13 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
   for (ArcEntry& e : out) {
     if (!e.isLink || e.encrypted || e.unsupported || e.size > 4096) continue;
     std::string t, w;
-    if (Unpack(in, e, [&](const unsigned char* p, size_t n) {
-          t.append(reinterpret_cast<const char*>(p), n);
-          return true;
-        }, w) == kOk)
+    if (Unpack(
+            in, e,
+            [&](const unsigned char* p, size_t n) {
+              t.append(reinterpret_cast<const char*>(p), n);
+              return true;
+            },
+            w) == kOk)
       e.linkTarget = t;
   }
   return kOk;

@@ -12,7 +12,7 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why);
 int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string& why);
 
 struct WriteOptions {
-  int level = 6;          // 0 stores everything
+  int level = 6;  // 0 stores everything
   bool dirEntries = true;
 };
 enum class WriteMode { Add, Update, Freshen, Delete };

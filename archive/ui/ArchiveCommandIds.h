@@ -5,14 +5,14 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_ARCHIVE_COMMANDS(X) \
-  X(MlhaU) \
-  X(MlhaP) \
-  X(Mlhalist) \
-  X(Mlha_V) \
-  X(Mlha_E) \
-  X(Marcunpack1) \
-  X(Marclist1) \
-  X(Marcmake) \
+  X(MlhaU)                         \
+  X(MlhaP)                         \
+  X(Mlhalist)                      \
+  X(Mlha_V)                        \
+  X(Mlha_E)                        \
+  X(Marcunpack1)                   \
+  X(Marclist1)                     \
+  X(Marcmake)                      \
   X(Mlhashow)
 
 namespace cmd {

@@ -34,8 +34,10 @@ bool HasDialog(TArcCommand c) {
     case TArcCommand::Mlha_E:
     case TArcCommand::Marcunpack1:
     case TArcCommand::MlhaP:
-    case TArcCommand::Marcmake: return true;
-    default: return false;
+    case TArcCommand::Marcmake:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -43,10 +45,13 @@ JobSpec SpecFor(TArcCommand c) {
   switch (c) {
     case TArcCommand::MlhaU:
     case TArcCommand::Mlha_E:
-    case TArcCommand::Marcunpack1: return {"解凍", "解凍中．．．", ""};
+    case TArcCommand::Marcunpack1:
+      return {"解凍", "解凍中．．．", ""};
     case TArcCommand::MlhaP:
-    case TArcCommand::Marcmake: return {"書庫作成", "圧縮中．．．", ""};
-    default: return {"書庫内一覧", "一覧作成中．．．", ""};
+    case TArcCommand::Marcmake:
+      return {"書庫作成", "圧縮中．．．", ""};
+    default:
+      return {"書庫内一覧", "一覧作成中．．．", ""};
   }
 }
 
@@ -54,9 +59,12 @@ const char* NameSection(TArcCommand c) { return c == TArcCommand::MlhaP ? kLhaPa
 
 TMsgKind MsgKindOf(TArcMessageKind k) {
   switch (k) {
-    case TArcMessageKind::Warning: return TMsgKind::Warning;
-    case TArcMessageKind::Error: return TMsgKind::Error;
-    default: return TMsgKind::Information;
+    case TArcMessageKind::Warning:
+      return TMsgKind::Warning;
+    case TArcMessageKind::Error:
+      return TMsgKind::Error;
+    default:
+      return TMsgKind::Information;
   }
 }
 
@@ -201,8 +209,10 @@ void TArchiveController::Apply(const TArcOutcome& out) {
     }
     if (out.setPane) host_.SetPaneText(out.paneText, out.labelBlue ? clBlue : host_.InfoLineColor());
   }
-  if (out.labelText) host_.SetInfoLine(Q(*out.labelText), out.labelBlue ? clBlue : host_.InfoLineColor());
-  else if (out.labelBlue) host_.SetInfoColor(clBlue);
+  if (out.labelText)
+    host_.SetInfoLine(Q(*out.labelText), out.labelBlue ? clBlue : host_.InfoLineColor());
+  else if (out.labelBlue)
+    host_.SetInfoColor(clBlue);
 }
 
 bool TArchiveController::Preview() {
@@ -224,35 +234,39 @@ void InstallArchiveCommands(IHost& host) {
   TCommandRegistry& reg = host.Commands();
   QMenu* menu = host.Menu(HostMenu::Archive);
 
-  reg.Install({
-                  {cmd::MlhaU, "LHA解凍(&X)", nullptr, run(TArcCommand::MlhaU), lhaOn,
-                   "LHA解凍|選択した書庫を解凍します。"},
-                  {cmd::MlhaP, "LHA作成(&A)", nullptr, run(TArcCommand::MlhaP), lhaOn,
-                   "LHA作成|選択したファイルをLHA書庫にします。"},
-                  {cmd::Mlhalist, "LHA一覧(&L)", nullptr, run(TArcCommand::Mlhalist), lhaOn,
-                   "LHA一覧|選択した書庫の内容を表示します。"},
-              },
-              menu);
+  reg.Install(
+      {
+          {cmd::MlhaU, "LHA解凍(&X)", nullptr, run(TArcCommand::MlhaU), lhaOn, "LHA解凍|選択した書庫を解凍します。"},
+          {cmd::MlhaP, "LHA作成(&A)", nullptr, run(TArcCommand::MlhaP), lhaOn,
+           "LHA作成|選択したファイルをLHA書庫にします。"},
+          {cmd::Mlhalist, "LHA一覧(&L)", nullptr, run(TArcCommand::Mlhalist), lhaOn,
+           "LHA一覧|選択した書庫の内容を表示します。"},
+      },
+      menu);
   c->LhaCommandMenu = menu->addMenu("LHAコマンド(&C)");
   c->LhaCommandMenu->setObjectName("MlhacommandMenu");
   c->LhaCommandMenu->menuAction()->setObjectName("Mlhacommand");
-  reg.Install({
-                  {cmd::Mlha_V, "LHA一覧-拡張（&V）", nullptr, run(TArcCommand::Mlha_V), lhaOn,
-                   "LHA一覧-拡張|書庫の内容を長い名前で表示します。"},
-                  {cmd::Mlha_E, "LHA解凍-書庫のみ(&E)", nullptr, run(TArcCommand::Mlha_E), lhaOn,
-                   "LHA解凍-書庫のみ|フォルダーを作らずに解凍します。"},
-              },
-              c->LhaCommandMenu);
+  reg.Install(
+      {
+          {cmd::Mlha_V, "LHA一覧-拡張（&V）", nullptr, run(TArcCommand::Mlha_V), lhaOn,
+           "LHA一覧-拡張|書庫の内容を長い名前で表示します。"},
+          {cmd::Mlha_E, "LHA解凍-書庫のみ(&E)", nullptr, run(TArcCommand::Mlha_E), lhaOn,
+           "LHA解凍-書庫のみ|フォルダーを作らずに解凍します。"},
+      },
+      c->LhaCommandMenu);
   menu->addSeparator();
-  reg.Install({
-                  {cmd::Marcunpack1, "解凍(&U)", nullptr, run(TArcCommand::Marcunpack1), {},
-                   "解凍|選択した書庫を解凍します。"},
-                  {cmd::Marclist1, "一覧(&V)", nullptr, run(TArcCommand::Marclist1), {},
-                   "一覧|選択した書庫の内容を表示します。"},
-                  {cmd::Marcmake, "作成(&M)", nullptr, run(TArcCommand::Marcmake), {},
-                   "作成|選択したファイルを書庫にします。"},
-              },
-              menu);
+  reg.Install(
+      {
+          {cmd::Marcunpack1, "解凍(&U)", nullptr, run(TArcCommand::Marcunpack1), {}, "解凍|選択した書庫を解凍します。"},
+          {cmd::Marclist1,
+           "一覧(&V)",
+           nullptr,
+           run(TArcCommand::Marclist1),
+           {},
+           "一覧|選択した書庫の内容を表示します。"},
+          {cmd::Marcmake, "作成(&M)", nullptr, run(TArcCommand::Marcmake), {}, "作成|選択したファイルを書庫にします。"},
+      },
+      menu);
   QMenu* sub = c->LhaCommandMenu;
   QObject::connect(menu, &QMenu::aboutToShow, c,
                    [c, sub] { sub->menuAction()->setEnabled(LhaCommandsEnabled(c->LhaVersion())); });

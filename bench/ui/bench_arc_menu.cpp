@@ -91,8 +91,14 @@ void BM_ExtractFromTheMenu(benchmark::State& state, const char* name) {
   state.counters["files"] = static_cast<double>(files);
   fs::remove_all(base);
 }
-BENCHMARK_CAPTURE(BM_ExtractFromTheMenu, zip20k, "e.zip")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_CAPTURE(BM_ExtractFromTheMenu, tar20k, "e.tar")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_ExtractFromTheMenu, zip20k, "e.zip")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(BM_ExtractFromTheMenu, tar20k, "e.tar")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_ListFromTheMenu(benchmark::State& state, const char* name) {
   TForm1& f = Form();

@@ -8,8 +8,8 @@
 #include <QSpinBox>
 
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -100,8 +100,8 @@ void RunCommand(benchmark::State& state, CommandName name) {
   state.counters["cpu_ms"] = cpu * 1000 / static_cast<double>(state.iterations());
 }
 
-#define LINE_BENCH(name)                                                         \
-  void BM_##name(benchmark::State& state) { RunCommand(state, cmd::name); }      \
+#define LINE_BENCH(name)                                                    \
+  void BM_##name(benchmark::State& state) { RunCommand(state, cmd::name); } \
   BENCHMARK(BM_##name)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 LINE_BENCH(Msortasc)

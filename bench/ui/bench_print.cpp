@@ -18,7 +18,8 @@ namespace {
 
 // Japanese prose, lines of about 40 characters (80 bytes in Shift_JIS).
 QString Text(size_t sjisBytes) {
-  const QString line = QString::fromUtf8("日本語の文章です。ファイルを選ぶと、すぐに中身が表示されます。 Navirt 2026\n");
+  const QString line =
+      QString::fromUtf8("日本語の文章です。ファイルを選ぶと、すぐに中身が表示されます。 Navirt 2026\n");
   QString s;
   size_t lines = sjisBytes / 80;
   s.reserve(qsizetype(lines) * line.size());
@@ -47,7 +48,8 @@ void BM_Print10MiBToPdf(benchmark::State& state) {
     printer.setOutputFileName(dir.filePath("out.pdf"));
     QFont font("Noto Sans Mono CJK JP", 9);
     auto t0 = std::chrono::steady_clock::now();
-    int pages = PrintText(text, font, Qt::black, printer, navirt::PageRect{}, [](qsizetype, qsizetype) { return false; });
+    int pages =
+        PrintText(text, font, Qt::black, printer, navirt::PageRect{}, [](qsizetype, qsizetype) { return false; });
     auto t1 = std::chrono::steady_clock::now();
     state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
     state.counters["pages"] = pages;

@@ -12,8 +12,8 @@
 #include <QPushButton>
 
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>

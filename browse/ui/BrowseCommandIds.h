@@ -5,30 +5,30 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_BROWSE_COMMANDS(X) \
-  X(Micon1) \
-  X(Micon2) \
-  X(Micon3) \
-  X(Micon4) \
-  X(Mdrivem) \
-  X(Mfolderm) \
-  X(Mmask) \
-  X(Mfilesort1) \
-  X(Mup) \
-  X(Mrootfolder) \
-  X(Minitview) \
-  X(Mfilenamecurrent) \
-  X(Mfilenamefull) \
-  X(Mfilenameonly) \
-  X(Mcolumnauto) \
-  X(Mcolumninit) \
-  X(Mcolumnname) \
-  X(Mcontextfolder) \
-  X(Mcontextopen) \
-  X(Mcontextopenwith) \
-  X(Mcontextprops) \
-  X(Mtreeopen) \
-  X(Mtreerename) \
-  X(Msubfolderview1) \
+  X(Micon1)                       \
+  X(Micon2)                       \
+  X(Micon3)                       \
+  X(Micon4)                       \
+  X(Mdrivem)                      \
+  X(Mfolderm)                     \
+  X(Mmask)                        \
+  X(Mfilesort1)                   \
+  X(Mup)                          \
+  X(Mrootfolder)                  \
+  X(Minitview)                    \
+  X(Mfilenamecurrent)             \
+  X(Mfilenamefull)                \
+  X(Mfilenameonly)                \
+  X(Mcolumnauto)                  \
+  X(Mcolumninit)                  \
+  X(Mcolumnname)                  \
+  X(Mcontextfolder)               \
+  X(Mcontextopen)                 \
+  X(Mcontextopenwith)             \
+  X(Mcontextprops)                \
+  X(Mtreeopen)                    \
+  X(Mtreerename)                  \
+  X(Msubfolderview1)              \
   X(Mdragdrop1)
 
 namespace cmd {

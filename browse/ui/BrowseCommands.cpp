@@ -114,10 +114,11 @@ void ShowProperties(IHost& h) {
   QString uri = QUrl::fromLocalFile(Q(path)).toString();
   // The desktop's file manager shows its properties window when asked.
   bool started = QProcess::startDetached(
-      "dbus-send", {"--session", "--dest=org.freedesktop.FileManager1", "--type=method_call",
-                    "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1.ShowItemProperties",
-                    "array:string:" + uri, "string:"});
-  if (!started) h.MessageDlg(Q(InfoLinePieces1To8(path, StatPath(path))), "ファイルのプロパティ", TMsgKind::Information);
+      "dbus-send",
+      {"--session", "--dest=org.freedesktop.FileManager1", "--type=method_call", "/org/freedesktop/FileManager1",
+       "org.freedesktop.FileManager1.ShowItemProperties", "array:string:" + uri, "string:"});
+  if (!started)
+    h.MessageDlg(Q(InfoLinePieces1To8(path, StatPath(path))), "ファイルのプロパティ", TMsgKind::Information);
 }
 
 void OpenWithProgram(IHost& h) {
@@ -230,8 +231,8 @@ void InstallPaneMenus(IHost& h) {
       listMenu);
   listMenu->addSeparator();
   listMenu->addMenu(h.Menu(HostMenu::PanePopup))->setText("メニュー(&M)");
-  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(h.FileListView()),
-                               static_cast<QAbstractItemView*>(h.FileIconView())}) {
+  for (QAbstractItemView* v :
+       {static_cast<QAbstractItemView*>(h.FileListView()), static_cast<QAbstractItemView*>(h.FileIconView())}) {
     v->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::disconnect(v, &QWidget::customContextMenuRequested, nullptr, nullptr);
     QObject::connect(v, &QWidget::customContextMenuRequested, window,
@@ -253,7 +254,7 @@ void InstallPaneMenus(IHost& h) {
   QObject::connect(tree, &QWidget::customContextMenuRequested, window, [tree, treeMenu](const QPoint& p) {
     QModelIndex idx = tree->indexAt(p);
     if (!idx.isValid() || !idx.parent().isValid()) return;  // nothing, or the top node
-    tree->setCurrentIndex(idx);  // selects on right-click
+    tree->setCurrentIndex(idx);                             // selects on right-click
     treeMenu->popup(tree->viewport()->mapToGlobal(p));
   });
 }

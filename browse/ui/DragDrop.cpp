@@ -47,8 +47,10 @@ class DragDropFilter : public QObject {
       case QEvent::DragEnter:
       case QEvent::DragMove: {
         auto* d = static_cast<QDropEvent*>(e);
-        if (FromList(d)) d->acceptProposedAction();
-        else d->ignore();
+        if (FromList(d))
+          d->acceptProposedAction();
+        else
+          d->ignore();
         return true;
       }
       case QEvent::Drop: {
@@ -56,20 +58,24 @@ class DragDropFilter : public QObject {
         if (!FromList(d)) return true;
         d->acceptProposedAction();
         QModelIndex node = h_.FolderTree()->indexAt(d->position().toPoint());
-        std::string target =
-            node.isValid() ? navirt::WithTrailingSlash(h_.FolderTreeModel()->filePath(node).toStdString()) : std::string();
+        std::string target = node.isValid()
+                                 ? navirt::WithTrailingSlash(h_.FolderTreeModel()->filePath(node).toStdString())
+                                 : std::string();
         DropSelectionOnFolder(h_, target);
         return true;
       }
-      default: return false;
+      default:
+        return false;
     }
   }
   bool WindowEvent(QEvent* e) {
     switch (e->type()) {
       case QEvent::DragEnter: {
         auto* d = static_cast<QDragEnterEvent*>(e);
-        if (DropOption() && d->mimeData()->hasUrls() && !FromList(d)) d->acceptProposedAction();
-        else d->ignore();
+        if (DropOption() && d->mimeData()->hasUrls() && !FromList(d))
+          d->acceptProposedAction();
+        else
+          d->ignore();
         return true;
       }
       case QEvent::Drop: {
@@ -82,7 +88,8 @@ class DragDropFilter : public QObject {
         CopyDroppedFiles(h_, paths);
         return true;
       }
-      default: return false;
+      default:
+        return false;
     }
   }
 

@@ -21,9 +21,9 @@ TForm10::TForm10(QWidget* parent, std::vector<navirt::DriveInfo> drives, char cu
   grid->setContentsMargins(0, 0, 0, 0);
   QFileIconProvider icons;
   for (const auto& d : drives_) {
-    auto* b = new QPushButton(icons.icon(QFileIconProvider::Drive),
-                              QString("%1  %2").arg(QChar(d.letter)).arg(QString::fromStdString(d.mountPoint)),
-                              DrivePanel1);
+    auto* b =
+        new QPushButton(icons.icon(QFileIconProvider::Drive),
+                        QString("%1  %2").arg(QChar(d.letter)).arg(QString::fromStdString(d.mountPoint)), DrivePanel1);
     b->setObjectName(QString("Drive%1").arg(QChar(d.letter)));
     b->setCheckable(true);
     b->setChecked(d.letter == current);

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
+#include <strings.h>
 #include <QApplication>
 #include <QDateTime>
 #include <QFileIconProvider>
 #include <QMimeData>
 #include <QStyle>
 #include <QUrl>
-#include <strings.h>
 
 #include "platform/FileInfo.h"
 
@@ -63,7 +63,8 @@ QIcon TFileListModel::IconOf(const navirt::DirEntry& e) const {
     icon = provider.icon(QFileIconProvider::Folder);
   } else {
     QMimeType t = mime_.mimeTypeForName(key);
-    icon = QIcon::fromTheme(t.iconName(), QIcon::fromTheme(t.genericIconName(), provider.icon(QFileIconProvider::File)));
+    icon =
+        QIcon::fromTheme(t.iconName(), QIcon::fromTheme(t.genericIconName(), provider.icon(QFileIconProvider::File)));
   }
   icons_.insert(key, icon);
   return icon;
@@ -73,10 +74,14 @@ QString TFileListModel::CellText(int row, int column) const {
   if (row < 0 || row >= static_cast<int>(entries_.size())) return {};
   const navirt::DirEntry& e = entries_[static_cast<size_t>(row)];
   switch (column) {
-    case ColName: return QString::fromStdString(e.name);
-    case ColSize: return e.isDir ? QString() : QString::fromStdString(navirt::ListSizeText(e.size));
-    case ColType: return TypeName(e);
-    case ColDate: return QString::fromStdString(navirt::ListDateText(e.mtime));
+    case ColName:
+      return QString::fromStdString(e.name);
+    case ColSize:
+      return e.isDir ? QString() : QString::fromStdString(navirt::ListSizeText(e.size));
+    case ColType:
+      return TypeName(e);
+    case ColDate:
+      return QString::fromStdString(navirt::ListDateText(e.mtime));
   }
   return {};
 }
@@ -127,10 +132,14 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
 QVariant TFileListModel::headerData(int section, Qt::Orientation o, int role) const {
   if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
-    case ColName: return QStringLiteral("名前");
-    case ColSize: return QStringLiteral("ｻｲｽﾞ");
-    case ColType: return QStringLiteral("ﾌｧｲﾙの種類");
-    case ColDate: return QStringLiteral("更新日時");
+    case ColName:
+      return QStringLiteral("名前");
+    case ColSize:
+      return QStringLiteral("ｻｲｽﾞ");
+    case ColType:
+      return QStringLiteral("ﾌｧｲﾙの種類");
+    case ColDate:
+      return QStringLiteral("更新日時");
   }
   return {};
 }

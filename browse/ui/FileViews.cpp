@@ -132,8 +132,10 @@ void SetUpFileViews(IHost& h) {
   auto doubleClick = [&h](const QModelIndex& idx) {
     if (!idx.isValid()) return;
     std::string path = h.FileListModel()->PathOf(idx.row());
-    if (navirt::IsDirectory(path)) NavigateTo(h, path);
-    else OpenWithDesktop(path);
+    if (navirt::IsDirectory(path))
+      NavigateTo(h, path);
+    else
+      OpenWithDesktop(path);
   };
   QObject::connect(details, &QAbstractItemView::doubleClicked, owner, doubleClick);
   QObject::connect(icons, &QAbstractItemView::doubleClicked, owner, doubleClick);

@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMenu>
 #include <QTreeView>
-#include <QListView>
 
 #include <algorithm>
 
@@ -40,17 +40,34 @@ struct KeyItem {
   char letter;
   const char* caption;
 };
-const KeyItem kKeyItems[] = {
-    {'A', "&A ファイルの属性変更"},   {'B', "&B 16進表示"},         {'C', "&C ファイルのコピー"},
-    {'D', "&D ファイルの削除"},       {'E', "&E エディターで編集"},   {'F', "&F テキストの検索"},
-    {'G', "&G 登録フォルダーを表示"}, {'H', "&H ヘルプ"},             {'I', "&I LHA書庫の一覧表示"},
-    {'J', "&J 指定行へジャンプ"},     {'K', "&K ディレクトリを作成"}, {'L', "&L フォルダーの指定"},
-    {'M', "&M ファイルの移動"},       {'N', "&N 最新の情報に更新"},   {'O', "&O ドライブの指定"},
-    {'P', "&P LHA書庫を作成"},        {'Q', "&Q 終了<ESC>"},          {'R', "&R ファイルの名前の変更"},
-    {'S', "&S ファイル名の並び替え"}, {'T', "&T 文字コード自動変換"}, {'U', "&U LHA書庫を解凍"},
-    {'V', "&V テキストを表示"},       {'W', "&W 拡張子を指定"},       {'X', "&X ファイルを実行"},
-    {'Y', "&Y"},                      {'Z', "&Z メニューを表示/終了"}, {'\\', "&\\ ルートフォルダーに移動"},
-    {';', "&；　LHA書庫内容表示切替"}};
+const KeyItem kKeyItems[] = {{'A', "&A ファイルの属性変更"},
+                             {'B', "&B 16進表示"},
+                             {'C', "&C ファイルのコピー"},
+                             {'D', "&D ファイルの削除"},
+                             {'E', "&E エディターで編集"},
+                             {'F', "&F テキストの検索"},
+                             {'G', "&G 登録フォルダーを表示"},
+                             {'H', "&H ヘルプ"},
+                             {'I', "&I LHA書庫の一覧表示"},
+                             {'J', "&J 指定行へジャンプ"},
+                             {'K', "&K ディレクトリを作成"},
+                             {'L', "&L フォルダーの指定"},
+                             {'M', "&M ファイルの移動"},
+                             {'N', "&N 最新の情報に更新"},
+                             {'O', "&O ドライブの指定"},
+                             {'P', "&P LHA書庫を作成"},
+                             {'Q', "&Q 終了<ESC>"},
+                             {'R', "&R ファイルの名前の変更"},
+                             {'S', "&S ファイル名の並び替え"},
+                             {'T', "&T 文字コード自動変換"},
+                             {'U', "&U LHA書庫を解凍"},
+                             {'V', "&V テキストを表示"},
+                             {'W', "&W 拡張子を指定"},
+                             {'X', "&X ファイルを実行"},
+                             {'Y', "&Y"},
+                             {'Z', "&Z メニューを表示/終了"},
+                             {'\\', "&\\ ルートフォルダーに移動"},
+                             {';', "&；　LHA書庫内容表示切替"}};
 
 // The pop-up at the larger of the right part's left edge and the window's
 // left, and of a quarter of the height and the window's top.
@@ -89,7 +106,8 @@ void AddLetterItems(IHost& h, QMenu* keys) {
     char letter = k.letter;
     QAction* a = keys->addAction(k.caption);
     a->setObjectName(KeyItemName(letter));
-    if (letter != 'Y') QObject::connect(a, &QAction::triggered, h.HostWindow(), [&h, letter] { RunKeyLetter(h, letter); });
+    if (letter != 'Y')
+      QObject::connect(a, &QAction::triggered, h.HostWindow(), [&h, letter] { RunKeyLetter(h, letter); });
     // An entry whose command is not built yet shows disabled.
     const CommandName* c = KeyLetterCommand(letter);
     if (letter == 'Y' || (c && !h.Commands().Has(*c))) a->setEnabled(false);
@@ -141,14 +159,24 @@ bool RunKeyCommand(IHost& h, CommandName name) {
 
 void RunKeyLetter(IHost& h, char letter) {
   switch (letter) {
-    case ';': ToggleArchiveListing(h); return;
+    case ';':
+      ToggleArchiveListing(h);
+      return;
     case 'F':
       if (h.Pane()->LineCount() > 0) RunKeyCommand(h, cmd::Mserch);
       return;
-    case 'Q': h.HostWindow()->close(); return;
-    case 'V': h.ShowSelectedFile(); return;
-    case 'Z': PopUpWholeMenu(h); return;
-    case '\\': GoRoot(h); return;
+    case 'Q':
+      h.HostWindow()->close();
+      return;
+    case 'V':
+      h.ShowSelectedFile();
+      return;
+    case 'Z':
+      PopUpWholeMenu(h);
+      return;
+    case '\\':
+      GoRoot(h);
+      return;
     default:
       if (const CommandName* c = KeyLetterCommand(letter)) RunKeyCommand(h, *c);
       return;
@@ -181,7 +209,8 @@ bool BrowseKeyPress(IHost& h, QObject* target, QKeyEvent* k) {
     case Qt::Key_Delete:
       RunKeyCommand(h, mods == Qt::ShiftModifier ? cmd::Mfiledelete2 : cmd::Mfiledelete);
       return true;
-    default: break;
+    default:
+      break;
   }
   if (keypad && mods == Qt::NoModifier && k->key() >= Qt::Key_1 && k->key() <= Qt::Key_4) {
     ApplyFileViewStyle(h, k->key() - Qt::Key_0);

@@ -25,8 +25,8 @@ void SelectFirstItem(IHost& h) {
   if (model->rowCount() == 0) return;
   QModelIndex first = model->index(0, 0);
   // Both views share the details view's selection.
-  h.FileListView()->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect |
-                                                                 QItemSelectionModel::Rows);
+  h.FileListView()->selectionModel()->setCurrentIndex(first,
+                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   v->scrollTo(first);
 }
 

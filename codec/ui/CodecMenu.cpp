@@ -57,9 +57,12 @@ const CommandName kUnicodeNames[kUnicodeCommandCount] = {cmd::Mutf82sjis, cmd::M
 
 // In LineEndCommand order; the first is the automatic one.
 const Item kLineEndItems[] = {
-    {cmd::Mcrlfauto, "改行コード自動変換", nullptr}, {cmd::Mcr2crlf, "CR->CR+LF", nullptr},
-    {cmd::Mlf2crlf, "LF->CR+LF", nullptr},         {cmd::Mcrlf2cr, "CR+LF->CR", nullptr},
-    {cmd::Mlf2cr, "LF->CR", nullptr},              {cmd::Mcrlf2lf, "CR+LF->LF", nullptr},
+    {cmd::Mcrlfauto, "改行コード自動変換", nullptr},
+    {cmd::Mcr2crlf, "CR->CR+LF", nullptr},
+    {cmd::Mlf2crlf, "LF->CR+LF", nullptr},
+    {cmd::Mcrlf2cr, "CR+LF->CR", nullptr},
+    {cmd::Mlf2cr, "LF->CR", nullptr},
+    {cmd::Mcrlf2lf, "CR+LF->LF", nullptr},
     {cmd::Mcr2lf, "CR->LF", nullptr},
 };
 
@@ -77,7 +80,7 @@ const Item kWidthItems[] = {
 // code and saves back in it.
 void ShowResult(IHost& h, std::string text, std::optional<TUnicodePane> unicode) {
   const std::string path = h.HostSelectedPath();
-  const std::string code = unicode         ? std::string(UnicodeCodeLabel(unicode->Code()))
+  const std::string code = unicode        ? std::string(UnicodeCodeLabel(unicode->Code()))
                            : text.empty() ? std::string()
                                           : TextCodeLabel(DetectCode(text));
   TRichEdit* pane = h.Pane();
@@ -85,8 +88,7 @@ void ShowResult(IHost& h, std::string text, std::optional<TUnicodePane> unicode)
   pane->SetText(text, std::move(unicode));
   pane->setUpdatesEnabled(true);
   const FileStat st = StatPath(path);
-  h.SetInfoLine(Q(InfoLinePieces1To8(path, st) + InfoLinePiece9(SniffFileType(FirstLine(text), path), code)),
-                clBlue);
+  h.SetInfoLine(Q(InfoLinePieces1To8(path, st) + InfoLinePiece9(SniffFileType(FirstLine(text), path), code)), clBlue);
 }
 
 // The output of a code or encoding item, which a decoder may give in UTF-8.

@@ -153,7 +153,8 @@ void InstallEditMenu(IHost& host) {
   QMenu* m = host.Menu(HostMenu::Edit);
   // The selection rules are for the menu; keys and buttons reach the
   // handlers, which check for themselves.
-  reg.Install(Row(cmd::Mundo, "元に戻す(&U)", [](IHost& h) { h.Pane()->undo(); },
+  reg.Install(Row(
+                  cmd::Mundo, "元に戻す(&U)", [](IHost& h) { h.Pane()->undo(); },
                   [](IHost& h) { return h.Pane()->document()->isUndoAvailable(); }),
               m);
   m->addSeparator();
@@ -179,8 +180,10 @@ void InstallSaveCommands(IHost& host) {
   host.SetSavePaneCommand([hp = &host] { return SavePaneOver(hp); });
   QMenu* file = host.Menu(HostMenu::File);
   QAction* first = file->actions().isEmpty() ? nullptr : file->actions().first();
-  QAction* saveAs = reg.Install(Row(cmd::Msaveas, "テキスト 名前を付けて保存(&W)...", [](IHost& h) { SavePaneAs(&h); }));
-  QAction* save = reg.Install(Row(cmd::Msave, "テキスト　上書き保存(&V)", [](IHost& h) { SavePaneOver(&h); }, {}, "Ctrl+S"));
+  QAction* saveAs =
+      reg.Install(Row(cmd::Msaveas, "テキスト 名前を付けて保存(&W)...", [](IHost& h) { SavePaneAs(&h); }));
+  QAction* save = reg.Install(Row(
+      cmd::Msave, "テキスト　上書き保存(&V)", [](IHost& h) { SavePaneOver(&h); }, {}, "Ctrl+S"));
   file->insertAction(first, saveAs);
   file->insertAction(first, save);
   file->insertSeparator(first);

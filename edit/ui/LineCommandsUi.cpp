@@ -103,10 +103,17 @@ TLinePaneState PaneState(IHost& h) {
 std::string NumberRefusal(AskKind kind, const std::string& answer) {
   NumberAnswer n;
   switch (kind) {
-    case AskKind::Integer: n = ReadIntAnswer(answer); break;
-    case AskKind::HexByte: n = ReadHexSeparatorAnswer(answer); break;
-    case AskKind::RecordSize: n = ReadRecordSizeAnswer(answer); break;
-    default: return {};
+    case AskKind::Integer:
+      n = ReadIntAnswer(answer);
+      break;
+    case AskKind::HexByte:
+      n = ReadHexSeparatorAnswer(answer);
+      break;
+    case AskKind::RecordSize:
+      n = ReadRecordSizeAnswer(answer);
+      break;
+    default:
+      return {};
   }
   return n.ok ? std::string() : n.message;
 }
@@ -125,8 +132,7 @@ bool AskAll(IHost& h, const TLineCommandInfo& info, const TLinePaneState& st, st
       answers.push_back(answer.widthText);
       continue;
     }
-    if (!h.InputQuery(U(a.title), U(a.prompt), QString(), std::string(),
-                      QString::fromStdString(AskDefaultText(a, st))))
+    if (!h.InputQuery(U(a.title), U(a.prompt), QString(), std::string(), QString::fromStdString(AskDefaultText(a, st))))
       return false;
     std::string answer = Utf8ToCp932(h.Answer().toStdString());
     std::string refusal = NumberRefusal(a.kind, answer);
@@ -170,7 +176,8 @@ std::string FileName(const std::string& path) { return path.empty() ? std::strin
 void RunHtml(IHost& h, const TLineCommandsUi& ui, HtmlVariant variant) {
   if (PaneEmpty(h)) return;
   const LineList lines = h.PaneLines();
-  JobSpec spec{"html->テキスト", "htmlをテキストに変換中．．．", QString::fromStdString(FileName(h.HostSelectedPath()))};
+  JobSpec spec{"html->テキスト", "htmlをテキストに変換中．．．",
+               QString::fromStdString(FileName(h.HostSelectedPath()))};
   spec.showAfterMs = ui.jobShowAfterMs;
   THtmlResult result;
   JobOutcome out = RunJob(h, spec, [&lines, &result, variant](TJobContext& job) {

@@ -183,8 +183,10 @@ std::vector<std::string> TRichEdit::Lines() const {
   std::vector<std::string> out;
   out.reserve(lines.size());
   for (auto& l : lines) {
-    if (l.original >= 0) out.emplace_back(original_.Line(static_cast<size_t>(l.original)));
-    else out.push_back(std::move(l.bytes));
+    if (l.original >= 0)
+      out.emplace_back(original_.Line(static_cast<size_t>(l.original)));
+    else
+      out.push_back(std::move(l.bytes));
   }
   return out;
 }
@@ -229,8 +231,10 @@ std::string TRichEdit::SelText() const {
   std::string bytes = PaneFromScreen(s);
   std::string out;
   for (char c : bytes) {
-    if (c == '\n') out += "\r\n";
-    else out += c;
+    if (c == '\n')
+      out += "\r\n";
+    else
+      out += c;
   }
   return out;
 }

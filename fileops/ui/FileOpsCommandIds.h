@@ -5,22 +5,22 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_FILEOPS_COMMANDS(X) \
-  X(Mfilecopy) \
-  X(Mfilemove) \
-  X(Mfiledelete) \
-  X(Mfiledelete2) \
-  X(Mrename) \
-  X(Mfilefukusei) \
-  X(Mmkdir) \
-  X(Mpropaty) \
-  X(Mfilediv) \
-  X(Mfilemerge) \
-  X(Mdircommand1) \
-  X(Mdircommand2) \
-  X(Mfilenamesave1) \
-  X(Mfilenamesave2) \
-  X(Mfoldersave) \
-  X(Mfilenamecopy1) \
+  X(Mfilecopy)                     \
+  X(Mfilemove)                     \
+  X(Mfiledelete)                   \
+  X(Mfiledelete2)                  \
+  X(Mrename)                       \
+  X(Mfilefukusei)                  \
+  X(Mmkdir)                        \
+  X(Mpropaty)                      \
+  X(Mfilediv)                      \
+  X(Mfilemerge)                    \
+  X(Mdircommand1)                  \
+  X(Mdircommand2)                  \
+  X(Mfilenamesave1)                \
+  X(Mfilenamesave2)                \
+  X(Mfoldersave)                   \
+  X(Mfilenamecopy1)                \
   X(Mdialogdisp1)
 
 namespace cmd {

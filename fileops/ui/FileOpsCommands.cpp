@@ -56,9 +56,12 @@ bool HasSelection(IHost& h) { return !h.HostSelectedPath().empty(); }
 
 TMsgKind KindOf(MessageKind k) {
   switch (k) {
-    case MessageKind::Information: return TMsgKind::Information;
-    case MessageKind::Error: return TMsgKind::Error;
-    default: return TMsgKind::Warning;
+    case MessageKind::Information:
+      return TMsgKind::Information;
+    case MessageKind::Error:
+      return TMsgKind::Error;
+    default:
+      return TMsgKind::Warning;
   }
 }
 
@@ -103,8 +106,8 @@ std::string Thousands(uint64_t n) {
 }
 
 std::string ProgressDetail(const FileOpProgress& p) {
-  return std::to_string(p.filesDone) + " / " + std::to_string(p.filesTotal) + "  " + FileNamePart(p.current) +
-         "\n" + Thousands(p.bytesDone) + " / " + Thousands(p.bytesTotal) + " byte";
+  return std::to_string(p.filesDone) + " / " + std::to_string(p.filesTotal) + "  " + FileNamePart(p.current) + "\n" +
+         Thousands(p.bytesDone) + " / " + Thousands(p.bytesTotal) + " byte";
 }
 
 // Copy, move and delete as a job: progress, Cancel, and the questions
@@ -172,9 +175,9 @@ void Transfer(IHost& h, bool move) {
   if (target.empty()) return;
   FileCommandContext ctx = Context(h);
   CommandReport r;
-  bool ran = RunFileOpJob(h, move ? "ファイルの移動" : "ファイルのコピー", [&](TSHFOP& op) {
-    return move ? RunMove(op, ctx, sources, target) : RunCopy(op, ctx, sources, target);
-  }, r);
+  bool ran = RunFileOpJob(
+      h, move ? "ファイルの移動" : "ファイルのコピー",
+      [&](TSHFOP& op) { return move ? RunMove(op, ctx, sources, target) : RunCopy(op, ctx, sources, target); }, r);
   if (!ran) {
     h.RefreshAll();
     return;
@@ -187,9 +190,9 @@ bool TransferInto(IHost& h, const std::vector<std::string>& paths, const std::st
   FileCommandContext ctx = Context(h);
   ctx.todiropen = false;
   CommandReport r;
-  bool ran = RunFileOpJob(h, move ? "ファイルの移動" : "ファイルのコピー", [&](TSHFOP& op) {
-    return RunTransferInto(op, ctx, paths, folder, move);
-  }, r);
+  bool ran = RunFileOpJob(
+      h, move ? "ファイルの移動" : "ファイルのコピー",
+      [&](TSHFOP& op) { return RunTransferInto(op, ctx, paths, folder, move); }, r);
   if (!ran) {
     h.RefreshAll();
     return false;
@@ -218,16 +221,17 @@ void CopyAsDrop(IHost& h, const std::function<CommandReport(TSHFOP&)>& run) {
 void Delete(IHost& h, bool forGood) {
   std::vector<std::string> sources = h.HostSelectedPaths();
   if (sources.empty()) return;
-  QString question = forGood ? QString(msg::kDeleteForGood)
-                             : sources.size() == 1 ? Q(Names(sources).front()) + " をごみ箱に移動しますか？"
-                                                   : QString("%1 個の項目をごみ箱に移動しますか？").arg(sources.size());
-  if (h.MessageDlg(question, forGood ? "ファイルの削除" : "ごみ箱へ移動", TMsgKind::Confirmation, mbYes | mbNo) != mbYes)
+  QString question = forGood               ? QString(msg::kDeleteForGood)
+                     : sources.size() == 1 ? Q(Names(sources).front()) + " をごみ箱に移動しますか？"
+                                           : QString("%1 個の項目をごみ箱に移動しますか？").arg(sources.size());
+  if (h.MessageDlg(question, forGood ? "ファイルの削除" : "ごみ箱へ移動", TMsgKind::Confirmation, mbYes | mbNo) !=
+      mbYes)
     return;
   FileCommandContext ctx = Context(h);
   CommandReport r;
-  bool ran = RunFileOpJob(h, "ファイルの削除", [&](TSHFOP& op) {
-    return forGood ? RunPermanentDelete(op, ctx, sources) : RunTrash(op, ctx, sources);
-  }, r);
+  bool ran = RunFileOpJob(
+      h, "ファイルの削除",
+      [&](TSHFOP& op) { return forGood ? RunPermanentDelete(op, ctx, sources) : RunTrash(op, ctx, sources); }, r);
   h.RefreshAll();
   if (ran && r.kind != MessageKind::None) h.MessageDlg(Q(r.message), "", KindOf(r.kind));
 }
@@ -334,8 +338,7 @@ void Split(IHost& h) {
   });
   h.RefreshAll();
   if (out.failed) return;
-  if (!result.ok && !result.cancelled && !result.error.empty())
-    h.MessageDlg(Q(result.error), "", TMsgKind::Error);
+  if (!result.ok && !result.cancelled && !result.error.empty()) h.MessageDlg(Q(result.error), "", TMsgKind::Error);
   if (!result.cancelled) h.SelectFileByName(FileNamePart(path));
 }
 
@@ -453,8 +456,10 @@ void SaveText(IHost& h, const std::string& path, const std::string& text) {
   std::string message;
   bool ok = SaveListText(path, text, message);
   h.RefreshAll();
-  if (!ok) h.MessageDlg(Q(message), "", TMsgKind::Error);
-  else if (h.OptionChecked(cmd::Mdialogdisp1, true)) h.MessageDlg(Q(message), "", TMsgKind::Information);
+  if (!ok)
+    h.MessageDlg(Q(message), "", TMsgKind::Error);
+  else if (h.OptionChecked(cmd::Mdialogdisp1, true))
+    h.MessageDlg(Q(message), "", TMsgKind::Information);
 }
 
 void SaveNames(IHost& h, bool fullPaths) {
@@ -524,7 +529,8 @@ void AddButtons(IHost& host) {
   QAction* drive = ToolBarAction(bar, "ToolButton38");
   for (const Button& b : files) make(b, drive);
   QAction* afterMask = nullptr;
-  if (QAction* mask = ToolBarAction(bar, "ToolButton12")) afterMask = bar->actions().value(bar->actions().indexOf(mask) + 1);
+  if (QAction* mask = ToolBarAction(bar, "ToolButton12"))
+    afterMask = bar->actions().value(bar->actions().indexOf(mask) + 1);
   make(listing, afterMask);
 }
 
@@ -577,7 +583,12 @@ void InstallFileOpsCommands(IHost& host) {
       {cmd::Mfilediv, "ファイル　分割(&S)", nullptr, Split, HasSelection},
       {cmd::Mfilemerge, "ファイル　結合(&B)", nullptr, Merge, HasSelection},
       {cmd::Mdircommand1, "dirコマンド-ダイレクト(&R)", nullptr, DirectListing},
-      {cmd::Mdircommand2, "dirコマンド-詳細(&A)", nullptr, ListingDialog, {}, "dirコマンド|dir コマンドの結果を表示します。"},
+      {cmd::Mdircommand2,
+       "dirコマンド-詳細(&A)",
+       nullptr,
+       ListingDialog,
+       {},
+       "dirコマンド|dir コマンドの結果を表示します。"},
       {cmd::Mfilenamesave1, "名前のみ(&O)", nullptr, [](IHost& h) { SaveNames(h, false); }},
       {cmd::Mfilenamesave2, "フルパス(&T)", nullptr, [](IHost& h) { SaveNames(h, true); }},
       {cmd::Mfoldersave, "フォルダー名の保存(&D)", nullptr, SaveTree},

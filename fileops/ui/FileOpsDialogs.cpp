@@ -169,9 +169,8 @@ TConflictDialog::TConflictDialog(QWidget* parent, const ConflictQuestion& q) : Q
   reply.answer = ConflictAnswer::Cancel;
   auto* v = new QVBoxLayout(this);
   QString what = q.targetIsDir ? "フォルダー" : "ファイル";
-  auto* text = new QLabel(QString("%1 は既にあります。\n%2\n\n元の項目:\n%3")
-                              .arg(what, Q(q.target), Q(q.source)),
-                          this);
+  auto* text =
+      new QLabel(QString("%1 は既にあります。\n%2\n\n元の項目:\n%3").arg(what, Q(q.target), Q(q.source)), this);
   text->setObjectName("Ltext");
   text->setTextInteractionFlags(Qt::TextSelectableByMouse);
   v->addWidget(text);
@@ -185,8 +184,10 @@ TConflictDialog::TConflictDialog(QWidget* parent, const ConflictQuestion& q) : Q
     connect(b, &QPushButton::clicked, this, [this, a] {
       reply.answer = a;
       reply.applyToAll = CBall->isChecked();
-      if (a == ConflictAnswer::Cancel) reject();
-      else accept();
+      if (a == ConflictAnswer::Cancel)
+        reject();
+      else
+        accept();
     });
     h->addWidget(b);
     return b;
@@ -283,8 +284,10 @@ void TForm17::EnterPressed() {
   std::string warning = model_.Enter();
   Show();
   if (!warning.empty() && onWarning) onWarning(warning);
-  if (model_.focusOk) BOK->setFocus();
-  else CBsize->setFocus();
+  if (model_.focusOk)
+    BOK->setFocus();
+  else
+    CBsize->setFocus();
 }
 
 // ---- TForm20 ----

@@ -4,25 +4,19 @@
 #include <iterator>
 
 #include "app/ui/AppCommandIds.h"
+#include "archive/ui/ArchiveCommandIds.h"
 #include "browse/ui/BrowseCommandIds.h"
 #include "codec/ui/CodecCommandIds.h"
 #include "edit/ui/EditCommandIds.h"
-#include "preview/ui/PreviewCommandIds.h"
-#include "search/ui/SearchCommandIds.h"
 #include "fileops/ui/FileOpsCommandIds.h"
-#include "archive/ui/ArchiveCommandIds.h"
-#include "sysinfo/ui/SysinfoCommandIds.h"
+#include "preview/ui/PreviewCommandIds.h"
 #include "print/ui/PrintCommandIds.h"
+#include "search/ui/SearchCommandIds.h"
+#include "sysinfo/ui/SysinfoCommandIds.h"
 
 inline constexpr CommandName kAllCommands[] = {
-    NAVIRT_APP_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_BROWSE_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_CODEC_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_EDIT_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_PREVIEW_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_SEARCH_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_FILEOPS_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_ARCHIVE_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_SYSINFO_COMMANDS(NAVIRT_LIST_COMMAND)
-    NAVIRT_PRINT_COMMANDS(NAVIRT_LIST_COMMAND)
-};
+    NAVIRT_APP_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_BROWSE_COMMANDS(NAVIRT_LIST_COMMAND)
+        NAVIRT_CODEC_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_EDIT_COMMANDS(NAVIRT_LIST_COMMAND)
+            NAVIRT_PREVIEW_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_SEARCH_COMMANDS(NAVIRT_LIST_COMMAND)
+                NAVIRT_FILEOPS_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_ARCHIVE_COMMANDS(NAVIRT_LIST_COMMAND)
+                    NAVIRT_SYSINFO_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_PRINT_COMMANDS(NAVIRT_LIST_COMMAND)};

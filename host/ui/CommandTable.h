@@ -22,14 +22,14 @@ class QToolBar;
 
 struct CommandRow {
   CommandName name;
-  const char* caption = "";  // UTF-8, with its "&" accelerator
-  const char* shortcut = nullptr;  // QKeySequence text ("Ctrl+S", "F3"), or none
+  const char* caption = "";         // UTF-8, with its "&" accelerator
+  const char* shortcut = nullptr;   // QKeySequence text ("Ctrl+S", "F3"), or none
   std::function<void(IHost&)> run;  // the handler
   // The enabling rule, asked when the item's menu opens; none: always enabled.
   std::function<bool(IHost&)> enabled = {};
-  const char* hint = nullptr;  // "short|long": tool tip and status-bar text
-  bool checkable = false;      // option items
-  bool checked = false;        // an option's default
+  const char* hint = nullptr;                      // "short|long": tool tip and status-bar text
+  bool checkable = false;                          // option items
+  bool checked = false;                            // an option's default
   std::function<void(IHost&, bool)> toggled = {};  // options
 };
 

@@ -32,13 +32,22 @@ QColor QColorFromTColor(navirt::TColor c, const QColor& fallback) {
   if (navirt::IsSystemColor(c)) {
     QPalette p = QApplication::palette();
     switch (c & 0xFF) {
-      case 5: return p.color(QPalette::Base);
-      case 7: case 8: case 0x12: return p.color(QPalette::Text);
-      case 0x0D: return p.color(QPalette::Highlight);
-      case 0x0E: return p.color(QPalette::HighlightedText);
-      case 0x0F: return p.color(QPalette::Button);
-      case 0x11: return p.color(QPalette::Disabled, QPalette::Text);
-      default: return fallback;
+      case 5:
+        return p.color(QPalette::Base);
+      case 7:
+      case 8:
+      case 0x12:
+        return p.color(QPalette::Text);
+      case 0x0D:
+        return p.color(QPalette::Highlight);
+      case 0x0E:
+        return p.color(QPalette::HighlightedText);
+      case 0x0F:
+        return p.color(QPalette::Button);
+      case 0x11:
+        return p.color(QPalette::Disabled, QPalette::Text);
+      default:
+        return fallback;
     }
   }
   if ((c & 0xFF000000u) != 0) return fallback;

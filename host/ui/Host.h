@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/Colors.h"
-#include "settings/IniFile.h"
 #include "host/ui/CommandName.h"
+#include "settings/IniFile.h"
 
 class QAction;
 class QDialog;
@@ -34,7 +34,17 @@ enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
 
 // The window's menus a subsystem adds its rows to.
 enum class HostMenu {
-  File, Edit, Delete, Search, View, Convert, Archive, Info, App, Option, Help,
+  File,
+  Edit,
+  Delete,
+  Search,
+  View,
+  Convert,
+  Archive,
+  Info,
+  App,
+  Option,
+  Help,
   FileListPopup,  // the file list's own pop-up (PopupMenu2's place in the list)
   PanePopup,      // the whole-menu pop-up PopupMenu1
   CodePopup,      // PopupMenu3, the menu of the code button ToolButton52
@@ -110,12 +120,12 @@ class IHost {
   virtual void SetPictureZoom(int percent) = 0;
   // ---- the browsing panes: the main window owns the widgets, the browse
   // subsystem their behaviour ----
-  virtual QComboBox* DriveCombo() = 0;                // ComboView1
-  virtual QTreeView* FolderTree() = 0;                // FolderView1
+  virtual QComboBox* DriveCombo() = 0;  // ComboView1
+  virtual QTreeView* FolderTree() = 0;  // FolderView1
   virtual QFileSystemModel* FolderTreeModel() = 0;
-  virtual QTreeView* FileListView() = 0;              // FileView1, the details view
-  virtual QListView* FileIconView() = 0;              // FileIconView1: icons and list styles
-  virtual TFileListModel* FileListModel() = 0;        // both list views show it
+  virtual QTreeView* FileListView() = 0;        // FileView1, the details view
+  virtual QListView* FileIconView() = 0;        // FileIconView1: icons and list styles
+  virtual TFileListModel* FileListModel() = 0;  // both list views show it
   // Off while a navigation or Shift+arrows moves the selection: the list's
   // selection changes do not preview.
   virtual bool IsPreviewEnabled() const = 0;
@@ -123,7 +133,7 @@ class IHost {
   // 1 large icons, 2 small icons, 3 list, 4 details; kept for the settings file.
   virtual int FileViewStyle() const = 0;
   virtual void RememberFileViewStyle(int style) = 0;
-  virtual void ShowSelectedFile() = 0;                // the file whatever the mode
+  virtual void ShowSelectedFile() = 0;  // the file whatever the mode
   virtual void ShowFolderSummary(bool withBlanks) = 0;
   virtual void SetStatusPanel(int panel, const QString& text) = 0;  // StatusBar1
   // A key in the folder tree or the file list, after the window's own keys

@@ -113,7 +113,8 @@ class InputBlocker : public QObject {
         auto* w = qobject_cast<QWidget*>(obj);
         return !(w && (w == allowed_ || allowed_->isAncestorOf(w)));
       }
-      default: return false;
+      default:
+        return false;
     }
   }
 

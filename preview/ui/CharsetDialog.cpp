@@ -15,20 +15,35 @@ namespace {
 // picks the writing system the font is matched for.
 QFontDatabase::WritingSystem WritingSystemOf(int charset) {
   switch (charset) {
-    case 128: return QFontDatabase::Japanese;
-    case 129: case 130: return QFontDatabase::Korean;
-    case 134: return QFontDatabase::SimplifiedChinese;
-    case 136: return QFontDatabase::TraditionalChinese;
-    case 161: return QFontDatabase::Greek;
-    case 162: return QFontDatabase::Latin;
-    case 163: return QFontDatabase::Vietnamese;
-    case 177: return QFontDatabase::Hebrew;
-    case 178: return QFontDatabase::Arabic;
-    case 186: return QFontDatabase::Latin;
-    case 204: return QFontDatabase::Cyrillic;
-    case 222: return QFontDatabase::Thai;
-    case 2: return QFontDatabase::Symbol;
-    default: return QFontDatabase::Any;
+    case 128:
+      return QFontDatabase::Japanese;
+    case 129:
+    case 130:
+      return QFontDatabase::Korean;
+    case 134:
+      return QFontDatabase::SimplifiedChinese;
+    case 136:
+      return QFontDatabase::TraditionalChinese;
+    case 161:
+      return QFontDatabase::Greek;
+    case 162:
+      return QFontDatabase::Latin;
+    case 163:
+      return QFontDatabase::Vietnamese;
+    case 177:
+      return QFontDatabase::Hebrew;
+    case 178:
+      return QFontDatabase::Arabic;
+    case 186:
+      return QFontDatabase::Latin;
+    case 204:
+      return QFontDatabase::Cyrillic;
+    case 222:
+      return QFontDatabase::Thai;
+    case 2:
+      return QFontDatabase::Symbol;
+    default:
+      return QFontDatabase::Any;
   }
 }
 

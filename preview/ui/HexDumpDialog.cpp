@@ -74,8 +74,7 @@ void StandardHexDump(IHost& f) {
     text = HexDumpPane(bytes, info, Checker(job, kCheckEveryBytes), kCheckEveryBytes);
   });
   if (readFailed) {
-    f.MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "",
-                  TMsgKind::Error);
+    f.MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "", TMsgKind::Error);
     return;
   }
   if (outcome.failed) return;  // the job showed its message; the pane stays empty
@@ -115,7 +114,8 @@ void BelowLineHexDump(IHost& f) {
   // exactly two half-width cells: a monospace CJK font.
   QFont font = pane->font();
   QFontMetricsF m(font);
-  if (!QFontInfo(font).fixedPitch() || m.horizontalAdvance(QString::fromUtf8("\u3042")) != 2 * m.horizontalAdvance("0")) {
+  if (!QFontInfo(font).fixedPitch() ||
+      m.horizontalAdvance(QString::fromUtf8("\u3042")) != 2 * m.horizontalAdvance("0")) {
     font.setFamilies({DefaultPaneFontName()});
     pane->setFont(font);
   }

@@ -36,8 +36,7 @@ QPen PenOf(const WmfPen& p) {
   if (p.style == 5) return QPen(Qt::NoPen);
   QPen pen(Color(p.color));
   pen.setWidth(std::max(0, p.width));
-  static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                        Qt::DashDotDotLine};
+  static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
   pen.setStyle(p.style >= 0 && p.style < 5 ? styles[p.style] : Qt::SolidLine);
   return pen;
 }
@@ -100,8 +99,12 @@ QImage RenderWmf(const WmfPicture& wmf, QSize size) {
     for (const auto& pt : s.points) poly << QPoint(pt.x, pt.y);
     switch (s.kind) {
       case WmfShape::Line:
-      case WmfShape::Polyline: p.drawPolyline(poly); break;
-      case WmfShape::Polygon: p.drawPolygon(poly, s.alternateFill ? Qt::OddEvenFill : Qt::WindingFill); break;
+      case WmfShape::Polyline:
+        p.drawPolyline(poly);
+        break;
+      case WmfShape::Polygon:
+        p.drawPolygon(poly, s.alternateFill ? Qt::OddEvenFill : Qt::WindingFill);
+        break;
       case WmfShape::Rectangle:
         if (poly.size() == 2) p.drawRect(QRect(poly[0], poly[1]).normalized());
         break;
@@ -127,8 +130,10 @@ QImage RenderWmf(const WmfPicture& wmf, QSize size) {
         double span = a1 - a0;
         if (span <= 0) span += 360;
         QPainterPath path;
-        if (s.kind == WmfShape::Pie) path.moveTo(c);
-        else path.arcMoveTo(box, a0);
+        if (s.kind == WmfShape::Pie)
+          path.moveTo(c);
+        else
+          path.arcMoveTo(box, a0);
         path.arcTo(box, a0, span);
         if (s.kind != WmfShape::Arc) path.closeSubpath();
         if (s.kind == WmfShape::Arc) p.setBrush(Qt::NoBrush);
@@ -197,8 +202,7 @@ bool LoadPictureImage(const std::string& path, QSize fit, QImage& image, QSize& 
     fullSize = QSize(wmf.width, wmf.height);
     // Drawn at the size it is shown (vector pictures scale cleanly).
     QSize draw = fullSize;
-    if (fit.isValid() && fit.width() > 0 && fit.height() > 0 && fit.width() <= 8000 && fit.height() <= 8000)
-      draw = fit;
+    if (fit.isValid() && fit.width() > 0 && fit.height() > 0 && fit.width() <= 8000 && fit.height() <= 8000) draw = fit;
     image = RenderWmf(wmf, draw);
     return true;
   }
@@ -233,9 +237,8 @@ void InstallPictureCommands(IHost& host) {
   reg.Install({show, stretch}, opt);
 
   static const char* captions[] = {"全体表示", " 50%", " 75%", "100%　(等倍)", "125%", "150%", "200%", "300%"};
-  static const CommandName names[] = {cmd::Mgazokakudai0, cmd::Mgazokakudai1, cmd::Mgazokakudai2,
-                                      cmd::Mgazokakudai3, cmd::Mgazokakudai4, cmd::Mgazokakudai5,
-                                      cmd::Mgazokakudai6, cmd::Mgazokakudai7};
+  static const CommandName names[] = {cmd::Mgazokakudai0, cmd::Mgazokakudai1, cmd::Mgazokakudai2, cmd::Mgazokakudai3,
+                                      cmd::Mgazokakudai4, cmd::Mgazokakudai5, cmd::Mgazokakudai6, cmd::Mgazokakudai7};
   QMenu* zoom = opt->addMenu("画像表示倍率の指定");
   zoom->setObjectName("Mgazokakudai");
   std::vector<CommandRow> rows;

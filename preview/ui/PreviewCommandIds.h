@@ -5,17 +5,17 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_PREVIEW_COMMANDS(X) \
-  X(Mdump1a1) \
-  X(Mdump1b1) \
-  X(Mgazodisp1) \
-  X(Mgazostrech1) \
-  X(Mgazokakudai0) \
-  X(Mgazokakudai1) \
-  X(Mgazokakudai2) \
-  X(Mgazokakudai3) \
-  X(Mgazokakudai4) \
-  X(Mgazokakudai5) \
-  X(Mgazokakudai6) \
+  X(Mdump1a1)                      \
+  X(Mdump1b1)                      \
+  X(Mgazodisp1)                    \
+  X(Mgazostrech1)                  \
+  X(Mgazokakudai0)                 \
+  X(Mgazokakudai1)                 \
+  X(Mgazokakudai2)                 \
+  X(Mgazokakudai3)                 \
+  X(Mgazokakudai4)                 \
+  X(Mgazokakudai5)                 \
+  X(Mgazokakudai6)                 \
   X(Mgazokakudai7)
 
 namespace cmd {

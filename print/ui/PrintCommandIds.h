@@ -5,8 +5,8 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_PRINT_COMMANDS(X) \
-  X(Mprint) \
-  X(Mprintset) \
+  X(Mprint)                      \
+  X(Mprintset)                   \
   X(Mprinterset)
 
 namespace cmd {

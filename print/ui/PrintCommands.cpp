@@ -1,8 +1,10 @@
 #include "print/ui/PrintCommands.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
@@ -10,8 +12,6 @@
 #include <QScreen>
 #include <QTextLayout>
 #include <QToolBar>
-#include <QIcon>
-#include <QAction>
 
 #include <cmath>
 #include <stdexcept>
@@ -213,7 +213,11 @@ void InstallPrintCommands(IHost& host) {
   std::vector<CommandRow> rows = {
       {cmd::Mprint, "印刷(&P)", nullptr, MprintClick, {}, "印刷|テキストを印刷します。"},
       {cmd::Mprintset, "印刷設定(&U)", nullptr, MprintsetClick, {}, "印刷設定|印刷の余白を設定します。"},
-      {cmd::Mprinterset, "プリンタの設定(&T)...", nullptr, [](IHost& h) { SetUpPrinter(h); }, {},
+      {cmd::Mprinterset,
+       "プリンタの設定(&T)...",
+       nullptr,
+       [](IHost& h) { SetUpPrinter(h); },
+       {},
        "プリンタの設定|プリンタを設定します。"},
   };
   host.Commands().Install(rows, host.Menu(HostMenu::File));

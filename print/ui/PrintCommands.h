@@ -1,9 +1,9 @@
 #pragma once
 // "印刷(&P)", "印刷設定(&U)" and "プリンタの設定(&T)..." in the file menu.
-#include <QFont>
-#include <functional>
 #include <QColor>
+#include <QFont>
 #include <QString>
+#include <functional>
 
 #include <vector>
 

@@ -67,10 +67,14 @@ TForm6::TForm6(QWidget* parent, TPrintSettingsModel& model) : QDialog(parent), m
 
 QLineEdit* TForm6::Field(MarginField f) const {
   switch (f) {
-    case mfTop: return EditT;
-    case mfLeft: return EditL;
-    case mfRight: return EditR;
-    case mfBottom: return EditB;
+    case mfTop:
+      return EditT;
+    case mfLeft:
+      return EditL;
+    case mfRight:
+      return EditR;
+    case mfBottom:
+      return EditB;
   }
   return nullptr;
 }

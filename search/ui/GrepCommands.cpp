@@ -67,9 +67,7 @@ class TLineBatches {
 // The main window's grep component Grep1 and the run of "Grepの実行(&G)".
 class TGrepController : public QObject {
  public:
-  explicit TGrepController(IHost& host) : QObject(host.HostWindow()), host_(host) {
-    setObjectName("Grep1Controller");
-  }
+  explicit TGrepController(IHost& host) : QObject(host.HostWindow()), host_(host) { setObjectName("Grep1Controller"); }
 
   void MgrepClick();
   // "Grepの中止(&Q)": a running search stops at its next block or line.
@@ -200,8 +198,7 @@ void InstallGrepCommands(IHost& host) {
       {cmd::Mgrep, "Grepの実行(&G)", nullptr, [c](IHost&) { c->MgrepClick(); }},
       // While a search runs its progress window holds the input, and its
       // Cancel is the way to stop it; the item shows whether one runs.
-      {cmd::Mgrep2, "Grepの中止(&Q)", nullptr, [c](IHost&) { c->Mgrep2Click(); },
-       [c](IHost&) { return c->Running(); }},
+      {cmd::Mgrep2, "Grepの中止(&Q)", nullptr, [c](IHost&) { c->Mgrep2Click(); }, [c](IHost&) { return c->Running(); }},
   };
   if (menu && !menu->actions().isEmpty()) menu->addSeparator();
   host.Commands().Install(rows, menu);

@@ -104,8 +104,10 @@ TForm9::TForm9(QWidget* parent, TGrepDialogModel& model) : QDialog(parent), mode
   BOK = buttons->button(QDialogButtonBox::Ok);
   root->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    if (onOk) onOk();
-    else accept();
+    if (onOk)
+      onOk();
+    else
+      accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   CBRegExp->setFocus();

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "settings/IniFile.h"
 #include "search/GrepCommand.h"
 #include "search/RegexTokens.h"
+#include "settings/IniFile.h"
 
 class QCheckBox;
 class QComboBox;

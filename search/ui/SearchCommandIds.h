@@ -5,20 +5,20 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_SEARCH_COMMANDS(X) \
-  X(Mgrep) \
-  X(Mgrep2) \
-  X(Mserch) \
-  X(MserchNext) \
-  X(Mserchnextup1) \
-  X(Mreplace1) \
-  X(MreplaceGrep1) \
-  X(Mreplaceall1) \
-  X(Mdeleteline1) \
-  X(MdeletelineR1) \
-  X(Mrenzokudeleteline1) \
-  X(Mpickupline1) \
-  X(MpickuplineSEIKI1) \
-  X(Mstringreplace1) \
+  X(Mgrep)                        \
+  X(Mgrep2)                       \
+  X(Mserch)                       \
+  X(MserchNext)                   \
+  X(Mserchnextup1)                \
+  X(Mreplace1)                    \
+  X(MreplaceGrep1)                \
+  X(Mreplaceall1)                 \
+  X(Mdeleteline1)                 \
+  X(MdeletelineR1)                \
+  X(Mrenzokudeleteline1)          \
+  X(Mpickupline1)                 \
+  X(MpickuplineSEIKI1)            \
+  X(Mstringreplace1)              \
   X(Mrenzku1)
 
 namespace cmd {

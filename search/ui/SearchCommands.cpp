@@ -26,11 +26,11 @@
 #include "search/FindCommands.h"
 #include "search/PlainFind.h"
 #include "search/RegexReplace.h"
+#include "search/ui/RegexDialog.h"
 #include "search/ui/ReplaceDialog.h"
 #include "search/ui/SearchCommandIds.h"
-#include "search/ui/RegexDialog.h"
-#include "search/ui/TermListDialog.h"
 #include "search/ui/SearchDialog.h"
+#include "search/ui/TermListDialog.h"
 
 using namespace navirt;
 
@@ -273,8 +273,10 @@ class TSearchController : public QObject {
     model.PresetSelection(SelectedBytes());
     TForm25 dialog(host_.HostWindow(), model);
     const bool ok = host_.ExecDialog(dialog) == QDialog::Accepted;
-    if (ok) model.Accept(ini);
-    else model.Cancel(ini);
+    if (ok)
+      model.Accept(ini);
+    else
+      model.Cancel(ini);
     host_.WriteSettings(ini);
     return ok;
   }
@@ -446,13 +448,21 @@ void InstallSearchCommands(IHost& host) {
        "検索|テキストを検索します。"},
       {cmd::MserchNext, "下へ検索(&N)", "F3", guarded(cmd::MserchNext, [c] { c->FindNext(true); }), follows,
        "下へ検索|次を下へ検索します。"},
-      {cmd::Mserchnextup1, "上へ検索(&T)", "Shift+F3", [c](IHost&) { c->FindNext(false); }, {},
+      {cmd::Mserchnextup1,
+       "上へ検索(&T)",
+       "Shift+F3",
+       [c](IHost&) { c->FindNext(false); },
+       {},
        "上へ検索|次を上へ検索します。"},
       {cmd::Mreplace1, "置換(&R)", nullptr, guarded(cmd::Mreplace1, [c] { c->Mreplace1Click(); }), follows,
        "置換|テキストを置換します。"},
       {cmd::MreplaceGrep1, "置換　正規表現(&P)", nullptr, guarded(cmd::MreplaceGrep1, [c] { c->MreplaceGrep1Click(); }),
        follows, "正規表現置換|正規表現でテキストを置換します。"},
-      {cmd::Mreplaceall1, "置換　一括(&I)", nullptr, [c](IHost&) { c->Mreplaceall1Click(); }, {},
+      {cmd::Mreplaceall1,
+       "置換　一括(&I)",
+       nullptr,
+       [c](IHost&) { c->Mreplaceall1Click(); },
+       {},
        "一括置換|テキストをすべて置換します。"},
   };
   QMenu* searchMenu = host.Menu(HostMenu::Search);

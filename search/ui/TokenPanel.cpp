@@ -48,9 +48,12 @@ void ApplyTokenToCombo(QComboBox* box, const RegexToken& token) {
   int selLen = edit->hasSelectedText() ? static_cast<int>(edit->selectedText().size()) : 0;
   const std::string sjis = Utf8ToCp932(text.toStdString());
   TokenEdit e;
-  if (&token == &kTokenLineHead) e = PrependLineHead(sjis);
-  else if (&token == &kTokenLineTail) e = AppendLineTail(sjis);
-  else e = InsertToken(sjis, BytesOf(text, selStart), BytesOf(text.mid(selStart), selLen), token);
+  if (&token == &kTokenLineHead)
+    e = PrependLineHead(sjis);
+  else if (&token == &kTokenLineTail)
+    e = AppendLineTail(sjis);
+  else
+    e = InsertToken(sjis, BytesOf(text, selStart), BytesOf(text.mid(selStart), selLen), token);
   edit->setText(QString::fromStdString(Cp932ToUtf8(e.text)));
   edit->setCursorPosition(CharsOf(e.text, e.caret));
 }

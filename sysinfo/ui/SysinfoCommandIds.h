@@ -5,22 +5,22 @@
 #include "host/ui/CommandName.h"
 
 #define NAVIRT_SYSINFO_COMMANDS(X) \
-  X(MnowInfo) \
-  X(Msysteminfo1) \
-  X(MdriveInfo) \
-  X(Mgomi) \
-  X(Mdos) \
-  X(Mcontrolpanel) \
-  X(Mdiskcopy1) \
-  X(Mformat) \
-  X(Mssaver) \
-  X(Mstart) \
-  X(Msend) \
-  X(MexitW) \
-  X(Msysreboot1) \
-  X(Msyslogoff1) \
-  X(Msysstandby1) \
-  X(Mfileexe) \
+  X(MnowInfo)                      \
+  X(Msysteminfo1)                  \
+  X(MdriveInfo)                    \
+  X(Mgomi)                         \
+  X(Mdos)                          \
+  X(Mcontrolpanel)                 \
+  X(Mdiskcopy1)                    \
+  X(Mformat)                       \
+  X(Mssaver)                       \
+  X(Mstart)                        \
+  X(Msend)                         \
+  X(MexitW)                        \
+  X(Msysreboot1)                   \
+  X(Msyslogoff1)                   \
+  X(Msysstandby1)                  \
+  X(Mfileexe)                      \
   X(Murl)
 
 namespace cmd {

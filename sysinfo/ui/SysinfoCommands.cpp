@@ -2,22 +2,22 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QMenu>
-#include <QtGlobal>
 #include <QIcon>
+#include <QMenu>
 #include <QToolBar>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <ctime>
 #include <memory>
 
+#include <filesystem>
 #include "app/ui/AppCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
-#include <filesystem>
 #include "sysinfo/About.h"
 #include "sysinfo/DateWindow.h"
 #include "sysinfo/DriveInfo.h"
@@ -38,7 +38,8 @@ QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 class TServicesHolder : public QObject {
  public:
   explicit TServicesHolder(QObject* parent)
-      : QObject(parent), own_(std::make_unique<TSpawnStarter>()),
+      : QObject(parent),
+        own_(std::make_unique<TSpawnStarter>()),
         services_(std::make_unique<TDesktopServices>(*own_, DesktopEnvFromProcess())) {
     setObjectName("NavirtDesktopServices");
   }
@@ -121,8 +122,7 @@ void MurlClick(IHost& host) {
     if (n < lines.size()) candidate = UrlCandidateFromLine(lines[n]);
   }
   TInputDialogModel model = UrlDialogModel(host.OpenSettings(), candidate);
-  if (!host.InputQuery(Q(model.caption), Q(model.prompt), Q(model.note), kUrlHistorySection, Q(model.text)))
-    return;
+  if (!host.InputQuery(Q(model.caption), Q(model.prompt), Q(model.note), kUrlHistorySection, Q(model.text))) return;
   std::string url = host.Answer().toStdString();
   if (url.empty()) return;
   Report(host, DesktopServicesOf(host).OpenUrl(url));
@@ -157,7 +157,11 @@ void ReplaceProcessStarter(IHost& host, IProcessStarter& starter, const DesktopE
 
 void InstallSysinfoCommands(IHost& host) {
   std::vector<CommandRow> info = {
-      {cmd::Msysteminfo1, "システム情報表示(&S)", nullptr, Msysteminfo1Click, {},
+      {cmd::Msysteminfo1,
+       "システム情報表示(&S)",
+       nullptr,
+       Msysteminfo1Click,
+       {},
        "システム情報|システム情報を表示します。"},
       {cmd::MdriveInfo, "ドライブ情報表示(&I)", nullptr, MdriveInfoClick,
        [](IHost& h) { return !h.HostFolder().empty(); }, "ドライブ情報|ドライブの使用量を表示します。"},
@@ -194,7 +198,11 @@ void InstallSysinfoCommands(IHost& host) {
   }
 
   std::vector<CommandRow> help = {
-      {cmd::Mhelpcontents, "目次(&C)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Contents); }, {},
+      {cmd::Mhelpcontents,
+       "目次(&C)",
+       nullptr,
+       [](IHost& h) { HelpClick(h, HelpTopic::Contents); },
+       {},
        "ヘルプ|ヘルプを表示します。"},
       {cmd::Mhelpsearch, "キーワードで検索(&S)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Keywords); }},
       {cmd::Mhelpusage, "使い方(&U)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Usage); }},

@@ -7,13 +7,13 @@
 #include <fstream>
 #include <set>
 
-#include "settings/IniFile.h"
 #include "app/MainSettings.h"
 #include "app/NumberedMenu.h"
 #include "app/RegisterDialogs.h"
 #include "app/Registered.h"
 #include "app/ToolButtonSettings.h"
 #include "platform/Programs.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 namespace {

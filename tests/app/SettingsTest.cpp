@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "settings/IniFile.h"
 #include "app/MainSettings.h"
 #include "app/StartupPath.h"
+#include "settings/IniFile.h"
 #include "tests/UniqueTempDir.h"
 
 namespace navirt {
@@ -13,9 +13,10 @@ namespace {
 
 TEST(MainSettings, OutOfRangeValuesFallBackAsTheWindowRulesSay) {
   TIniFile ini;
-  ini.Parse("[Form]\nLeft=-5\nTop=20\nWidth=5000\nHeight=5000\n[PanelL]\nWidth=99999\n[PanelRB]\nHeight=-1\n"
-            "[FileView]\nColum1=-3\nColum2=-2\nHottrack=0\n[Menu]\nMmousepoint=1\nMgazokakudai=60\n"
-            "[FontR]\nStyle=300\nColor=$000000FF\nSize=0\n[RichEdit]\nrichtabwidth=x\n");
+  ini.Parse(
+      "[Form]\nLeft=-5\nTop=20\nWidth=5000\nHeight=5000\n[PanelL]\nWidth=99999\n[PanelRB]\nHeight=-1\n"
+      "[FileView]\nColum1=-3\nColum2=-2\nHottrack=0\n[Menu]\nMmousepoint=1\nMgazokakudai=60\n"
+      "[FontR]\nStyle=300\nColor=$000000FF\nSize=0\n[RichEdit]\nrichtabwidth=x\n");
   MainSettings s;
   s.panelLWidth = 137;
   s.panelRBHeight = 300;

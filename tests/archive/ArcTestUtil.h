@@ -19,8 +19,8 @@ namespace navirt::arctest {
 namespace fs = std::filesystem;
 
 // 表 (95 5C) and ソ (83 5C) end in a backslash byte in CP932.
-inline const std::string kHyo = "\xE8\xA1\xA8";         // 表
-inline const std::string kSo = "\xE3\x82\xBD";          // ソ
+inline const std::string kHyo = "\xE8\xA1\xA8";  // 表
+inline const std::string kSo = "\xE3\x82\xBD";   // ソ
 inline const std::string kJpName = kHyo + "示" + kSo + ".txt";
 
 class TempDir {

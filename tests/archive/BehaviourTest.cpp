@@ -23,7 +23,9 @@ TArchiveFile* Make(TArchiveFile& f, const std::string& path) {
 }
 
 void Touch(const std::string& path, std::time_t t) {
-  struct utimbuf u{t, t};
+  struct utimbuf u {
+    t, t
+  };
   ::utime(path.c_str(), &u);
 }
 
@@ -41,7 +43,11 @@ TEST(Behaviour, ZipFreshenReplacesOnlyNewerEntriesAndAddsNothing) {
   WriteFile(tmp / "src/b.txt", "new b but older");
   Touch(tmp / "src/b.txt", 1400000000);
   WriteFile(tmp / "src/c.txt", "not in the archive");
-  ASSERT_EQ(InFolder(tmp / "src", [&] { return f.Update(nullptr, nullptr, {"a.txt", "b.txt", "c.txt"}, ""); }), 0)
+  ASSERT_EQ(InFolder(tmp / "src",
+                     [&] {
+                       return f.Update(nullptr, nullptr, {"a.txt", "b.txt", "c.txt"}, "");
+                     }),
+            0)
       << f.CommandLine();
   EXPECT_EQ(f.CommandLine().rfind("-f ", 0), 0u);
   EXPECT_EQ(EntryNames(tmp / "f.zip"), (std::vector<std::string>{"a.txt", "b.txt"}));

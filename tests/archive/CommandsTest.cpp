@@ -121,8 +121,8 @@ struct Env {
   TIniFile ini;
   int asked = 0;
   bool answer = true;
-  std::string target;    // folder box answer; empty keeps the preset
-  std::string name;      // name box answer; empty keeps the preset
+  std::string target;  // folder box answer; empty keeps the preset
+  std::string name;    // name box answer; empty keeps the preset
   TArcCommandEnv env{lha, ini, {}, {}};
   explicit Env(const std::string& lib = "UNLHA32.DLL") : lha(lib) {
     env.askTarget = [this](TArcTargetModel& m) {
@@ -201,8 +201,8 @@ TEST(ArcCommands, NoLhaLibraryDisablesAndSilencesTheLhaCommands) {
   EXPECT_EQ(report, "");
   // An .exe is then listed by the general command, which finds LHA inside.
   EXPECT_EQ(RouteByExtension(tmp / "setup.exe", e.lha), TArcRoute::General);
-  for (TArcCommand c : {TArcCommand::Mlhalist, TArcCommand::Mlha_V, TArcCommand::MlhaU, TArcCommand::Mlha_E,
-                        TArcCommand::MlhaP}) {
+  for (TArcCommand c :
+       {TArcCommand::Mlhalist, TArcCommand::Mlha_V, TArcCommand::MlhaU, TArcCommand::Mlha_E, TArcCommand::MlhaP}) {
     TArcOutcome o = RunArcCommand(c, Select(tmp.Path(), "a.lzh"), e.env);
     EXPECT_FALSE(o.acted) << static_cast<int>(c);
   }
@@ -349,7 +349,8 @@ TEST(ArcCommands, GeneralListingEmptyArchiveAndSubFolderEntries) {
                             "     0 files             0           0   0.0%\r\n");
 
   std::string jp = Utf8ToCp932("表示ソフトのとても長い名前.txt");
-  WriteFile(tmp / "sub.zip", StoredZip({{"top.txt", "1"}, {"dir/deeper/averyveryverylongname.txt", "22"}, {"d/" + jp, "333"}}));
+  WriteFile(tmp / "sub.zip",
+            StoredZip({{"top.txt", "1"}, {"dir/deeper/averyveryverylongname.txt", "22"}, {"d/" + jp, "333"}}));
   o = GeneralList(tmp / "sub.zip");
   std::vector<std::string> lines;
   for (size_t p = 0, q; (q = o.paneText.find("\r\n", p)) != std::string::npos; p = q + 2)
@@ -478,7 +479,8 @@ TEST(ArcCommands, LhaCreateExtractAndFlatExtract) {
 TEST(ArcCommands, ExtractionCancelledMidwayKeepsWholeFilesOnly) {
   TempDir tmp;
   std::vector<std::pair<std::string, std::string>> files;
-  for (int i = 0; i < 40; ++i) files.push_back({"f" + std::to_string(100 + i) + ".txt", std::string(3000 + i, 'a' + i % 26)});
+  for (int i = 0; i < 40; ++i)
+    files.push_back({"f" + std::to_string(100 + i) + ".txt", std::string(3000 + i, 'a' + i % 26)});
   WriteFile(tmp / "many.zip", StoredZip(files));
   std::atomic<bool> cancel{false};
   std::vector<std::string> seen;

@@ -23,7 +23,8 @@ TEST(Parser, CommandWordsSwitchesQuotesFoldersAndResponseFiles) {
   CmdLine cl;
   std::string err;
   // Paths are this system's: "/" ends the folder, "\" is a character.
-  std::string line = "x -+ -x1 \"-jo030101\"  \"/c/a\\b c.lzh\" \"/d/out\\/\" \"first.txt\" \"@" + (tmp / "resp.txt") + "\" ";
+  std::string line =
+      "x -+ -x1 \"-jo030101\"  \"/c/a\\b c.lzh\" \"/d/out\\/\" \"first.txt\" \"@" + (tmp / "resp.txt") + "\" ";
   ASSERT_EQ(ParseCommandLine(line, {"x", "l"}, {}, cl, err), kOk);
   EXPECT_EQ(cl.command, "x");
   EXPECT_EQ(cl.archive, "/c/a\\b c.lzh");
@@ -142,11 +143,13 @@ TEST(Record, LayoutAndFields) {
 std::string Lh5RoundTripOwn(const std::string& in) {
   std::string packed = lzh::EncodeLh5(reinterpret_cast<const unsigned char*>(in.data()), in.size());
   std::string out, why;
-  bool ok = arj::DecodeHuffmanLz(reinterpret_cast<const unsigned char*>(packed.data()), packed.size(), in.size(), 14, 4,
-                                 false, [&](const unsigned char* p, size_t n) {
-                                   out.append(reinterpret_cast<const char*>(p), n);
-                                   return true;
-                                 }, why);
+  bool ok = arj::DecodeHuffmanLz(
+      reinterpret_cast<const unsigned char*>(packed.data()), packed.size(), in.size(), 14, 4, false,
+      [&](const unsigned char* p, size_t n) {
+        out.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      },
+      why);
   return ok ? out : "FAILED: " + why;
 }
 

@@ -110,7 +110,9 @@ TEST(Lha, CreatedArchivesPassLhaAndLibarchiveAndUpdate) {
 
   // Update with a changed file, then delete one entry.
   WriteFile(tmp / "src/a.txt", "changed and longer\n");
-  struct utimbuf t{std::time(nullptr) + 10, std::time(nullptr) + 10};
+  struct utimbuf t {
+    std::time(nullptr) + 10, std::time(nullptr) + 10
+  };
   ::utime((tmp / "src/a.txt").c_str(), &t);
   TArchiveFile f;
   f.SetFileName(arc);
@@ -129,11 +131,15 @@ TEST(Lha, CreatedArchivesPassLhaAndLibarchiveAndUpdate) {
 TEST(Lha, ExistingFilesAreReplacedOnlyByNewerEntries) {
   TempDir tmp;
   WriteFile(tmp / "out/a.txt", "mine");
-  struct utimbuf later{4102444800, 4102444800};  // 2100-01-01
+  struct utimbuf later {
+    4102444800, 4102444800
+  };  // 2100-01-01
   ::utime((tmp / "out/a.txt").c_str(), &later);
   ASSERT_EQ(ExtractAll(Fixture("jlha-l2.lzh"), tmp / "out"), 0);
   EXPECT_EQ(ReadFile(tmp / "out/a.txt"), "mine");  // the disk file is newer
-  struct utimbuf t{1000000000, 1000000000};
+  struct utimbuf t {
+    1000000000, 1000000000
+  };
   ::utime((tmp / "out/a.txt").c_str(), &t);
   ASSERT_EQ(ExtractAll(Fixture("jlha-l2.lzh"), tmp / "out"), 0);
   EXPECT_EQ(ReadFile(tmp / "out/a.txt"), "hello world\n");
@@ -143,8 +149,8 @@ TEST(Zip, BsdtarArchivesWithCp932NamesListAndExtract) {
   TempDir tmp;
   MakeTree(tmp / "src");
   std::string arc = tmp / "b.zip";
-  ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && bsdtar -cf " + Q(arc) + " --format zip --options zip:hdrcharset=CP932 a.txt sub " +
-                Q(kSo + "フト.bin")),
+  ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && bsdtar -cf " + Q(arc) +
+               " --format zip --options zip:hdrcharset=CP932 a.txt sub " + Q(kSo + "フト.bin")),
             0);
   auto names = EntryNames(arc);
   EXPECT_NE(std::find(names.begin(), names.end(), "sub/" + kJpName), names.end());
@@ -180,8 +186,12 @@ TEST(Tar, BsdtarTgzListsAndExtractsAndCreatedTarsRead) {
   for (const char* ext : {"tgz", "tar", "tar.bz2", "taz"}) {
     SCOPED_TRACE(ext);
     std::string arc = tmp / (std::string("b.") + ext);
-    std::string flag = std::string(ext) == "tgz" ? "z" : std::string(ext) == "tar.bz2" ? "j" : std::string(ext) == "taz" ? "Z" : "";
-    ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && bsdtar -c" + flag + "f " + Q(arc) + " a.txt sub " + Q(kSo + "フト.bin")), 0);
+    std::string flag = std::string(ext) == "tgz"       ? "z"
+                       : std::string(ext) == "tar.bz2" ? "j"
+                       : std::string(ext) == "taz"     ? "Z"
+                                                       : "";
+    ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && bsdtar -c" + flag + "f " + Q(arc) + " a.txt sub " + Q(kSo + "フト.bin")),
+              0);
     TempDir out;
     ASSERT_EQ(ExtractAll(arc, out.Path()), 0);
     EXPECT_TRUE(SameTree(tmp / "src", out.Path()));
@@ -222,7 +232,8 @@ TEST(Listing, GeneralListingOfEmptyAndFolderEntries) {
   e.wTime = static_cast<uint16_t>((13 << 11) | (5 << 5) | 7);
   std::memcpy(e.szAttribute, "a---", 4);
   std::memcpy(e.szMode, "-lh5-", 5);
-  EXPECT_EQ(ArchiveListingLine(e), "+ ab.txt              1000         250  25.0% 24-03-09 13:05:14 a--- -lh5- 00AB dir/sub/ab.txt ");
+  EXPECT_EQ(ArchiveListingLine(e),
+            "+ ab.txt              1000         250  25.0% 24-03-09 13:05:14 a--- -lh5- 00AB dir/sub/ab.txt ");
   std::string all = ArchiveListingText("x.lzh", {e, e});
   EXPECT_NE(all.find("     2 files          2000         500  25.0%\r\n"), std::string::npos);
 }

@@ -35,7 +35,8 @@ TEST(CommandLine, LhaQuotedSwitchesAndProgressForcesN) {
   o.w = "/tmp/w";
   o.n = 0;
   f.Extract(nullptr, &o, {"a.txt"}, "/out/");
-  EXPECT_EQ(f.CommandLine(), "x -+ -n0 \"-w/tmp/w/\" \"-jol030101\" \"-jx*.bak\" \"-jxx y\"  \"/t/a.lzh\" \"/out/\" \"a.txt\" ");
+  EXPECT_EQ(f.CommandLine(),
+            "x -+ -n0 \"-w/tmp/w/\" \"-jol030101\" \"-jx*.bak\" \"-jxx y\"  \"/t/a.lzh\" \"/out/\" \"a.txt\" ");
   int calls = 0;
   f.OnProgress = [&](void*, int, const TIndividualInfo*, bool&) { ++calls; };
   f.Extract(nullptr, &o, {"a.txt"}, "");
@@ -204,12 +205,15 @@ TEST(Handlers, UnsupportedOperationsRaiseTheirMessages) {
             "この形式の書庫ではファイルの削除をサポートしておりません。");
   EXPECT_EQ(message([&] { rar->Update(nullptr, o, false, "a.rar", {}, ""); }),
             "この形式の書庫では書庫の更新をサポートしておりません。");
-  EXPECT_EQ(message([&] { rar->MakeSfx(nullptr, o, "a.rar", ""); }), "この形式では自己解凍書庫の作成をサポートしておりません。");
+  EXPECT_EQ(message([&] { rar->MakeSfx(nullptr, o, "a.rar", ""); }),
+            "この形式では自己解凍書庫の作成をサポートしておりません。");
   auto bz = MakeArchiver(atBZ2, ctx);
-  EXPECT_EQ(message([&] { bz->MakeSfx(nullptr, o, "a.bz2", ""); }), "この形式では自己解凍書庫の作成をサポートしておりません。");
+  EXPECT_EQ(message([&] { bz->MakeSfx(nullptr, o, "a.bz2", ""); }),
+            "この形式では自己解凍書庫の作成をサポートしておりません。");
   auto bga = MakeArchiver(atBga, ctx);
   std::string data;
-  EXPECT_EQ(message([&] { bga->ExtractToMemory(nullptr, "a.gza", "x", data); }), "この形式ではメモリへの展開をサポートしておりません。");
+  EXPECT_EQ(message([&] { bga->ExtractToMemory(nullptr, "a.gza", "x", data); }),
+            "この形式ではメモリへの展開をサポートしておりません。");
   TArchiver base(ctx);
   EXPECT_EQ(message([&] { base.LoadDLL(); }), "Abstract method 'TArchiver.LoadDLL' was called");
   EXPECT_EQ(message([&] { base.FreeDLL(); }), "Abstract method 'TArchiver.FreeDLL' was called");
@@ -238,7 +242,9 @@ class Expansion : public ::testing::Test {
     WriteFile(tmp / "old.txt", "o");
     WriteFile(tmp / "sub/c.txt", "c");
     WriteFile(tmp / "sub/deep/d.txt", "d");
-    struct utimbuf t{978307200, 978307200};  // 2001-01-01
+    struct utimbuf t {
+      978307200, 978307200
+    };  // 2001-01-01
     ::utime((tmp / "old.txt").c_str(), &t);
   }
   std::vector<std::string> Expand(const TArchiverOptions& o, const std::vector<std::string>& names) {
@@ -256,8 +262,7 @@ TEST_F(Expansion, MasksHiddenFilesRecursionExclusionsAndTimeLimits) {
   EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{".hidden", "a.txt", "b.log", "old.txt"}));
   o.a = -1;
   o.r = 1;
-  EXPECT_EQ(Expand(o, {"*.txt"}),
-            (std::vector<std::string>{"a.txt", "old.txt", "sub/c.txt", "sub/deep/d.txt"}));
+  EXPECT_EQ(Expand(o, {"*.txt"}), (std::vector<std::string>{"a.txt", "old.txt", "sub/c.txt", "sub/deep/d.txt"}));
   o.jx = {"*.log", "sub/C.TXT"};
   EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{"a.txt", "old.txt", "sub/deep/d.txt"}));
   o.jx.clear();

@@ -24,8 +24,8 @@ struct ToolRun {
 // navirt-tool ARGS run inside dir, standard error joined to the output.
 ToolRun ToolIn(const std::string& dir, const std::string& args) {
   const char* tool = std::getenv("NAVIRT_TOOL");
-  std::string cmd = "cd " + Q(dir) + " && timeout 120 " + std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " +
-                    args + " 2>&1";
+  std::string cmd = "cd " + Q(dir) + " && timeout 120 " +
+                    std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " 2>&1";
   FILE* p = ::popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];
@@ -189,8 +189,10 @@ TEST(HostileInput, NamesCp932LacksKeepTheirCharactersInTar) {
 TEST(HostileInput, NamesCp932LacksKeepTheirCharactersInLzh) {
   TempDir tmp;
   const std::string cafe = "caf\xC3\xA9.txt";
-  const std::string smile = "a\xF0\x9F\x98\x80" "b.txt";  // a😀b.txt
-  const std::string folder = "d\xC3\xA9";                     // dé
+  const std::string smile =
+      "a\xF0\x9F\x98\x80"
+      "b.txt";                             // a😀b.txt
+  const std::string folder = "d\xC3\xA9";  // dé
   WriteFile(tmp / ("src/" + cafe), "c\n");
   WriteFile(tmp / ("src/" + smile), "s\n");
   WriteFile(tmp / ("src/" + folder + "/" + kJpName), "j\n");
@@ -309,7 +311,8 @@ TEST(HostileInput, LargeFilesPackInPiecesAndComeBackWhole) {
   if (Sh("command -v bsdtar > /dev/null") == 0) {
     EXPECT_EQ(Sh("mkdir " + Q(tmp / "bsd") + " && bsdtar -xf " + Q(tmp / "big.zip") + " -C " + Q(tmp / "bsd")), 0);
     EXPECT_TRUE(SameTree(tmp / "src", tmp / "bsd"));
-    EXPECT_EQ(Sh("mkdir " + Q(tmp / "bsdcab") + " && bsdtar -xf " + Q(tmp / "big.cab") + " -C " + Q(tmp / "bsdcab")), 0);
+    EXPECT_EQ(Sh("mkdir " + Q(tmp / "bsdcab") + " && bsdtar -xf " + Q(tmp / "big.cab") + " -C " + Q(tmp / "bsdcab")),
+              0);
     EXPECT_TRUE(SameTree(tmp / "src", tmp / "bsdcab"));
   }
 }

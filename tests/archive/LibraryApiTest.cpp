@@ -24,8 +24,8 @@ using MemFn = int (*)(void*, const char*, unsigned char*, uint32_t, std::time_t*
 
 TEST(LibraryApi, EveryLibraryExportsTheEntryPoints) {
   const std::pair<const char*, const char*> libs[] = {
-      {"UNLHA32.DLL", "Unlha"}, {"UNZIP32.DLL", "UnZip"}, {"ZIP32J.DLL", "Zip"},   {"CAB32.DLL", "Cab"},
-      {"UNARJ32J.DLL", "Unarj"}, {"tar32.dll", "Tar"},    {"UNRAR32.DLL", "Unrar"}, {"BGA32.DLL", "Bga"}};
+      {"UNLHA32.DLL", "Unlha"},  {"UNZIP32.DLL", "UnZip"}, {"ZIP32J.DLL", "Zip"},    {"CAB32.DLL", "Cab"},
+      {"UNARJ32J.DLL", "Unarj"}, {"tar32.dll", "Tar"},     {"UNRAR32.DLL", "Unrar"}, {"BGA32.DLL", "Bga"}};
   for (const auto& [dll, prefix] : libs) {
     SCOPED_TRACE(dll);
     TDynamicLibrary lib;
@@ -70,9 +70,11 @@ TEST(LibraryApi, ListingHandlesSearchOrderAndMisuse) {
 TEST(LibraryApi, TarTypesAndMemoryExtraction) {
   TempDir tmp;
   WriteFile(tmp / "src/f.txt", "tar content\n");
-  ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && bsdtar -cf ../a.tar f.txt && bsdtar -czf ../a.tgz f.txt && bsdtar -cjf ../a.tbz f.txt"
-                " && bsdtar -cZf ../a.taz f.txt && gzip -k f.txt && mv f.txt.gz .. && bzip2 -k f.txt && mv f.txt.bz2 .."),
-            0);
+  ASSERT_EQ(
+      Sh("cd " + Q(tmp / "src") +
+         " && bsdtar -cf ../a.tar f.txt && bsdtar -czf ../a.tgz f.txt && bsdtar -cjf ../a.tbz f.txt"
+         " && bsdtar -cZf ../a.taz f.txt && gzip -k f.txt && mv f.txt.gz .. && bzip2 -k f.txt && mv f.txt.bz2 .."),
+      0);
   TDynamicLibrary lib;
   ASSERT_TRUE(lib.Load("tar32.dll"));
   auto type = reinterpret_cast<TypeFn>(lib.Symbol("TarGetArchiveType"));

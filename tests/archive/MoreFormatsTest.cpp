@@ -50,7 +50,9 @@ TEST(Cab, GcabArchivesAndOwnArchivesBothWays) {
   TempDir tmp;
   MakeTree(tmp / "src");
   std::string g = tmp / "g.cab";
-  ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && gcab -c -z " + Q(g) + " a.txt sub/" + Q(kJpName) + " " + Q(kSo + "フト.bin")), 0);
+  ASSERT_EQ(
+      Sh("cd " + Q(tmp / "src") + " && gcab -c -z " + Q(g) + " a.txt sub/" + Q(kJpName) + " " + Q(kSo + "フト.bin")),
+      0);
   TempDir out;
   ASSERT_EQ(Extract(g, out.Path()), 0);
   EXPECT_TRUE(SameTree(tmp / "src", out.Path()));
@@ -126,7 +128,9 @@ void P16(std::string& s, unsigned v) {
 void P32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
 }
-uint32_t Crc(const std::string& s) { return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(s.data()), s.size())); }
+uint32_t Crc(const std::string& s) {
+  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(s.data()), s.size()));
+}
 
 std::string Rar4Block(unsigned type, unsigned flags, const std::string& body) {
   std::string b;

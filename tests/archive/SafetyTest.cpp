@@ -159,7 +159,8 @@ TEST(Safety, FailedUpdatesKeepTheOldArchive) {
     EXPECT_EQ(ReadFile(arc), before);
     // No temporary file is left next to it.
     size_t count = 0;
-    for (const auto& e : fs::directory_iterator(tmp.Path())) count += e.path().filename().string().find(".navirt-") != std::string::npos;
+    for (const auto& e : fs::directory_iterator(tmp.Path()))
+      count += e.path().filename().string().find(".navirt-") != std::string::npos;
     EXPECT_EQ(count, 0u);
   }
 }

@@ -23,9 +23,9 @@ TEST(CopyInto, CopiesWithoutEverOverwriting) {
   std::ofstream(d / "src/sub/b.txt") << "B";
   std::ofstream(d / "dst/a2.txt") << "keep";
   std::ofstream(d / "src/a2.txt") << "new";
-  CopyIntoResult r = CopyInto({(d / "src/a.txt").string(), (d / "src/sub").string(), (d / "src/a2.txt").string(),
-                               (d / "src/missing").string()},
-                              (d / "dst").string());
+  CopyIntoResult r = CopyInto(
+      {(d / "src/a.txt").string(), (d / "src/sub").string(), (d / "src/a2.txt").string(), (d / "src/missing").string()},
+      (d / "dst").string());
   EXPECT_EQ(r.copied, 2);
   EXPECT_EQ(r.failed, 2);
   EXPECT_FALSE(r.firstError.empty());

@@ -91,7 +91,9 @@ TEST(HalfKana, EucFormNeedsTheWholeMark) {
 
 TEST(SjisToJis, EscapesAroundKanjiAndHalfKana) {
   // 漢字abc CR LF
-  EXPECT_EQ(SjisToJis("\x8a\xbf\x8e\x9a" "abc\r\n"), kEscKanji + "\x34\x41\x3b\x7a" + kEscRoman + "abc\r\n");
+  EXPECT_EQ(SjisToJis("\x8a\xbf\x8e\x9a"
+                      "abc\r\n"),
+            kEscKanji + "\x34\x41\x3b\x7a" + kEscRoman + "abc\r\n");
   EXPECT_EQ(SjisToJis(B({0xB6, 0xDE})), kEscKanji + B({0x25, 0x2C}));
   EXPECT_EQ(SjisToJis(B({0xCA, 0xDF})), kEscKanji + B({0x25, 0x51}));
   EXPECT_EQ(SjisToJis(B({0xB3, 0xDF})), kEscKanji + B({0x25, 0x26, 0x21, 0x2C}));
@@ -114,8 +116,14 @@ TEST(SjisToJis, UnmappableUnitsAreCopiedAndCutUnitsDropped) {
 TEST(SjisEuc, HalfKanaKeepsItsWidth) {
   EXPECT_EQ(SjisToEuc(B({0xB1})), B({0x8E, 0xB1}));
   EXPECT_EQ(EucToSjis(B({0x8E, 0xB1})), B({0xB1}));
-  EXPECT_EQ(SjisToEuc("\x88\x9f" "A"), "\xb0\xa1" "A");
-  EXPECT_EQ(EucToSjis("\xb0\xa1" "A"), "\x88\x9f" "A");
+  EXPECT_EQ(SjisToEuc("\x88\x9f"
+                      "A"),
+            "\xb0\xa1"
+            "A");
+  EXPECT_EQ(EucToSjis("\xb0\xa1"
+                      "A"),
+            "\x88\x9f"
+            "A");
 }
 
 TEST(EucConversions, MalformedUnits) {
@@ -137,14 +145,24 @@ TEST(EucConversions, MalformedUnits) {
 TEST(JisDecoders, EscapesAndModes) {
   const std::string jis83 = kEscKanji + "\x30\x21" + kEscRoman + "a\n";
   const std::string jis78 = "\x1b$@\x30\x21\x1b(Ba\n";
-  EXPECT_EQ(JisToEuc(jis83), "\xb0\xa1" "a\n");
+  EXPECT_EQ(JisToEuc(jis83),
+            "\xb0\xa1"
+            "a\n");
   EXPECT_EQ(JisToEuc(jis78), JisToEuc(jis83));
-  EXPECT_EQ(JisToSjis(jis83), "\x88\x9f" "a\n");
-  EXPECT_EQ(JisToSjis(jis78), "\x88\x9f" "a\n");
+  EXPECT_EQ(JisToSjis(jis83),
+            "\x88\x9f"
+            "a\n");
+  EXPECT_EQ(JisToSjis(jis78),
+            "\x88\x9f"
+            "a\n");
   // ESC ( I only leaves kanji mode.
-  EXPECT_EQ(JisToSjis(kEscKanji + "\x30\x21\x1b(I\x31"), "\x88\x9f" "\x31");
+  EXPECT_EQ(JisToSjis(kEscKanji + "\x30\x21\x1b(I\x31"),
+            "\x88\x9f"
+            "\x31");
   // Unknown escapes are swallowed without changing the mode.
-  EXPECT_EQ(JisToEuc(kEscKanji + "\x1b" "xy\x30\x21"), "\xb0\xa1");
+  EXPECT_EQ(JisToEuc(kEscKanji + "\x1b"
+                                 "xy\x30\x21"),
+            "\xb0\xa1");
   // Escape cut off by the end.
   EXPECT_EQ(JisToSjis("ab\x1b$"), "ab");
   // Half a pair at the end is dropped; a broken pair keeps alignment.
@@ -159,8 +177,12 @@ TEST(JisDecoders, EscapesAndModes) {
 // escape must be read as an escape, not as text.
 TEST(JisDecoders, BackToBackEscapes) {
   const std::string t = "a" + kEscKanji + "\x1b(Bb" + kEscKanji + kEscKanji + "\x30\x21\x1b(Bc";
-  EXPECT_EQ(JisToSjis(t), "ab\x88\x9f" "c");
-  EXPECT_EQ(JisToEuc(t), "ab\xb0\xa1" "c");
+  EXPECT_EQ(JisToSjis(t),
+            "ab\x88\x9f"
+            "c");
+  EXPECT_EQ(JisToEuc(t),
+            "ab\xb0\xa1"
+            "c");
 }
 
 TEST(ConvertToCode, DetectsThenConverts) {
@@ -279,8 +301,12 @@ TEST(RoundTrip, RandomSjisTexts) {
     const int len = rng() % 400;
     for (int i = 0; i < len; ++i) {
       switch (rng() % 4) {
-        case 0: t += static_cast<char>(0x20 + rng() % 0x5F); break;
-        case 1: t += (rng() % 2) ? "\r\n" : "\n"; break;
+        case 0:
+          t += static_cast<char>(0x20 + rng() % 0x5F);
+          break;
+        case 1:
+          t += (rng() % 2) ? "\r\n" : "\n";
+          break;
         default: {
           BytePair s = JisPairToSjis(0x21 + rng() % 94, 0x21 + rng() % 94);
           t += static_cast<char>(s.first);

@@ -34,7 +34,8 @@ TEST(CodeCommands, RunOnFiles) {
             "\x1b$B\x24\x22\x1b(J\r\n");  // closed by the added line end
   // uuencode and BinHex use CR between their lines.
   EXPECT_EQ(RunCodeCommandOnFile(C::UuEncode, dir.File("c.txt", "C")), "#0PT*\r`\r");
-  EXPECT_EQ(*RunCodeCommandOnFile(C::BinHexEncode, dir.File("long.txt", std::string(60, 'x'))), BinHexEncode(std::string(60, 'x') + "\r\n", "\r"));
+  EXPECT_EQ(*RunCodeCommandOnFile(C::BinHexEncode, dir.File("long.txt", std::string(60, 'x'))),
+            BinHexEncode(std::string(60, 'x') + "\r\n", "\r"));
   // Decoding commands see the rejoined lines.
   EXPECT_EQ(RunCodeCommandOnFile(C::UuDecode, dir.File("u.txt", "#0V%T\r`\r")), "Cat");
   EXPECT_EQ(RunCodeCommandOnFile(C::Base64Decode, dir.File("b.txt", "Zm9v\nYmFy\n")), "foobar");
@@ -82,10 +83,13 @@ TEST(CodeCommands, UnicodeFilesAreReadDecoded) {
   EXPECT_EQ(ApplyCodeCommand(C::Auto, CodeCommandInput("\xE6\x97\xA5\xE6\x9C\xAC\nabc")), sjis);
 
   // CR to CR LF in UTF-16LE: 0D 00 becomes 0D 00 0A 00, never 0D 0A 00.
-  const std::string le = L("\xFF\xFE" "a\0\r\0\x3D\xD8\x00\xDE\r\0");  // a CR 😀 CR
+  const std::string le =
+      L("\xFF\xFE"
+        "a\0\r\0\x3D\xD8\x00\xDE\r\0");  // a CR 😀 CR
   PaneLoad out = LineEndCommandForPane(LineEndCommand::CrToCrLf, le);
   ASSERT_TRUE(out.unicode.has_value());
-  EXPECT_EQ(out.unicode->Encode(out.text), L("\xFF\xFE" "a\0\r\0\n\0\x3D\xD8\x00\xDE\r\0\n\0"));
+  EXPECT_EQ(out.unicode->Encode(out.text), L("\xFF\xFE"
+                                             "a\0\r\0\n\0\x3D\xD8\x00\xDE\r\0\n\0"));
   out = LineEndCommandForPane(LineEndCommand::Auto, "\xE6\x97\xA5\n\xF0\x9F\x98\x80\n");
   ASSERT_TRUE(out.unicode.has_value());
   EXPECT_EQ(out.unicode->Encode(out.text), "\xE6\x97\xA5\r\n\xF0\x9F\x98\x80\r\n");
@@ -107,8 +111,8 @@ TEST(CodeMenu, EnablingRule) {
   auto enabled = [](std::string_view text) {
     std::string s;
     auto on = CodeMenuEnabling(text);
-    const char* names[] = {"auto", "j2s", "e2s", "s2j", "e2j", "s2e", "j2e", "b64",
-                           "b64d", "mime", "mimed", "uu", "uud", "bh", "bhd"};
+    const char* names[] = {"auto", "j2s",  "e2s",   "s2j", "e2j", "s2e", "j2e", "b64",
+                           "b64d", "mime", "mimed", "uu",  "uud", "bh",  "bhd"};
     for (int i = 0; i < kCodeCommandCount; ++i)
       if (on[i]) s += std::string(s.empty() ? "" : " ") + names[i];
     return s;

@@ -3,13 +3,13 @@
 // running system programs (iconv, navirt-tool) on bytes.
 #include <unistd.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace navirt::testutil {
 

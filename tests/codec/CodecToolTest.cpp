@@ -95,7 +95,7 @@ TEST(CodecTool, EolEncodeDecodeWidth) {
 TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
   std::mt19937 rng(42);
   std::string t;
-  const char* units[] = {"\x82\xa0", "\x88\x9f", "\xb6", "\xde", "\xdf", "\r", "\n", "\r\n",
+  const char* units[] = {"\x82\xa0", "\x88\x9f", "\xb6", "\xde", "\xdf", "\r",       "\n",           "\r\n",
                          "\x81\x40", "A",        "z",    "\x82", "\x8e", "\xa4\xa2", "\x8f\xb0\xa1", "\x81"};
   while (t.size() < (900u << 10)) t += units[rng() % 16];
   t += std::string(300u << 10, '\x82');  // one line longer than a piece
@@ -105,8 +105,8 @@ TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
   struct Case {
     const char* args;
     std::string (*fn)(std::string_view);
-  } cases[] = {{"conv sjis2euc", SjisToEuc},     {"conv euc2sjis", EucToSjis},       {"encode base64", Base64Encode},
-               {"width h2z", HalfToFullWidth}, {"width z2h", FullToHalfWidth},     {"width kana", HalfKanaToFullKana},
+  } cases[] = {{"conv sjis2euc", SjisToEuc},      {"conv euc2sjis", EucToSjis},   {"encode base64", Base64Encode},
+               {"width h2z", HalfToFullWidth},    {"width z2h", FullToHalfWidth}, {"width kana", HalfKanaToFullKana},
                {"width space", WideSpaceToBlanks}};
   for (const Case& c : cases) {
     std::string out;
@@ -118,8 +118,8 @@ TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
   // JIS text whose kanji mode stays on across line ends, with escapes of
   // every kind, broken ones and ESC bytes inside escapes.
   std::string jis;
-  const char* jisUnits[] = {"\x1b$B", "\x1b(B", "\x1b(J", "\x1b$@", "\x1bxy", "\x1b\x1b$", "0!", "4A", ";z",
-                            "\r",     "\n",     "\r\n",  "a",      "\x1b(I", "\xb1",     "\x1b$\n", "!"};
+  const char* jisUnits[] = {"\x1b$B", "\x1b(B", "\x1b(J", "\x1b$@", "\x1bxy", "\x1b\x1b$", "0!",      "4A", ";z",
+                            "\r",     "\n",     "\r\n",   "a",      "\x1b(I", "\xb1",      "\x1b$\n", "!"};
   // Mostly kanji lines that never leave kanji mode, so pieces start in it.
   while (jis.size() < (900u << 10)) jis += rng() % 8 ? "0!4A;z\n" : jisUnits[rng() % 17];
   const std::string jisFile = dir.File("jis.txt", jis);

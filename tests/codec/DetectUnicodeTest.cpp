@@ -83,10 +83,23 @@ TEST(DetectUnicode, LabelsAndTheInformationLine) {
 // The vectorised validator against the byte-at-a-time one, on texts that
 // put every kind of error at every offset of a 64-byte block.
 TEST(Utf8Validation, FastAgreesWithReference) {
-  const std::string pieces[] = {
-      "a", "é", "あ", "😀", B({0x80}), B({0xC0, 0x80}), B({0xC2}), B({0xE0, 0x80, 0x80}), B({0xE0, 0xA0}),
-      B({0xED, 0xA0, 0x80}), B({0xED, 0x9F, 0xBF}), B({0xF0, 0x8F, 0xBF, 0xBF}), B({0xF4, 0x90, 0x80, 0x80}),
-      B({0xF4, 0x8F, 0xBF, 0xBF}), B({0xF5, 0x80, 0x80, 0x80}), B({0xFF}), B({0xF0, 0x90, 0x80})};
+  const std::string pieces[] = {"a",
+                                "é",
+                                "あ",
+                                "😀",
+                                B({0x80}),
+                                B({0xC0, 0x80}),
+                                B({0xC2}),
+                                B({0xE0, 0x80, 0x80}),
+                                B({0xE0, 0xA0}),
+                                B({0xED, 0xA0, 0x80}),
+                                B({0xED, 0x9F, 0xBF}),
+                                B({0xF0, 0x8F, 0xBF, 0xBF}),
+                                B({0xF4, 0x90, 0x80, 0x80}),
+                                B({0xF4, 0x8F, 0xBF, 0xBF}),
+                                B({0xF5, 0x80, 0x80, 0x80}),
+                                B({0xFF}),
+                                B({0xF0, 0x90, 0x80})};
   for (const std::string& p : pieces) {
     for (size_t at = 0; at < 70; ++at) {
       std::string t = std::string(at, 'x') + p + std::string(80, 'y');

@@ -58,8 +58,8 @@ TEST(MimeHeader, EncodesRunsOfTwoByteCharacters) {
   // x 亜 y
   EXPECT_EQ(MimeHeaderEncode("x\x88\x9fy"), "x=?ISO-2022-JP?B?GyRCMCE=?=y");
   // One word per run, however long; half-width kana and line ends stay.
-  EXPECT_EQ(MimeHeaderEncode("\x82\xa0\x82\xa2\xb1\r\n"), "=?ISO-2022-JP?B?" + Base64Encode("\x1b$B\x24\x22\x24\x24") +
-                                                            "?=\xb1\r\n");
+  EXPECT_EQ(MimeHeaderEncode("\x82\xa0\x82\xa2\xb1\r\n"),
+            "=?ISO-2022-JP?B?" + Base64Encode("\x1b$B\x24\x22\x24\x24") + "?=\xb1\r\n");
   EXPECT_EQ(MimeHeaderEncode("abc"), "abc");
   // A lead byte at the very end is no character: copied.
   EXPECT_EQ(MimeHeaderEncode("a\x82"), "a\x82");
@@ -71,7 +71,9 @@ TEST(MimeHeader, DecodesWordsToJisBytes) {
             "Subject: \x1b$B\x30\x21\x1b(J and \x1b$B\x30\x21\x1b(J");
   // Without a closing "?=" only the opening is removed.
   EXPECT_EQ(MimeHeaderDecode("a=?ISO-2022-JP?B?GyRC"), "aGyRC");
-  EXPECT_EQ(MimeHeaderDecode("=?ISO-2022-JP?B?" "?="), "\x1b(J");
+  EXPECT_EQ(MimeHeaderDecode("=?ISO-2022-JP?B?"
+                             "?="),
+            "\x1b(J");
   // A word whose decoded bytes complete another opening is decoded again,
   // as a search from the start of the text would.
   const std::string inner = "=?ISO-2022-JP?B?" + Base64Encode("\x1b$B\x30\x21") + "?=";
@@ -112,8 +114,7 @@ TEST(Uuencode, LineFramingAtTheBoundaries) {
   EXPECT_EQ(e.substr(123), "\n\n`\n");
   EXPECT_EQ(UuEncode("", "\r"), "\r`\r");
   // Every character is from the alphabet 0x21-0x60.
-  for (char c : UuEncode(Bytes(300), ""))
-    EXPECT_TRUE(c >= 0x21 && c <= 0x60) << int(c);
+  for (char c : UuEncode(Bytes(300), "")) EXPECT_TRUE(c >= 0x21 && c <= 0x60) << int(c);
 }
 
 TEST(Uuencode, DecodesBodies) {
@@ -155,8 +156,7 @@ TEST(BinHex, FramingAndAlphabet) {
   size_t start = 0, lines = 0;
   for (size_t p; (p = e.find('\n', start)) != std::string::npos; start = p + 1, ++lines) EXPECT_EQ(p - start, 64u);
   EXPECT_GT(lines, 40u);
-  for (char c : BinHexEncode(Bytes(500), ""))
-    EXPECT_EQ(std::string("7OWgno").find(c), std::string::npos) << c;
+  for (char c : BinHexEncode(Bytes(500), "")) EXPECT_EQ(std::string("7OWgno").find(c), std::string::npos) << c;
 }
 
 TEST(BinHex, DecoderEndsAtTheClosingColon) {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "codec/CodecCommands.h"
 #include "codec/CodeConvert.h"
+#include "codec/CodecCommands.h"
 #include "codec/DetectCode.h"
 #include "codec/UnicodeConvert.h"
 #include "platform/Cp932.h"
@@ -32,9 +32,14 @@ TEST(UnicodeConvert, BetweenShiftJisAndUtf8) {
   EXPECT_EQ(Hex(Utf8ToSjis(kText)), Hex(sjis));
   EXPECT_EQ(SjisToUtf8(sjis), kText);
   // The mark goes; characters CP932 lacks become "?"; bad bytes too.
-  EXPECT_EQ(Utf8ToSjis("\xEF\xBB\xBF" "a😀é" + B({0xFF}) + "b"), "a???b");
+  EXPECT_EQ(Utf8ToSjis("\xEF\xBB\xBF"
+                       "a😀é" +
+                       B({0xFF}) + "b"),
+            "a???b");
   // ICU leaves out characters meant to be invisible (U+FEFF inside a text).
-  EXPECT_EQ(Utf8ToSjis("a\xEF\xBB\xBF" "b"), "ab");
+  EXPECT_EQ(Utf8ToSjis("a\xEF\xBB\xBF"
+                       "b"),
+            "ab");
   // A Shift_JIS text the tables cannot read wholly goes through ICU, which
   // substitutes and goes on.
   const std::string broken = SjisToUtf8(B({0x82, 0xA0, 0x82}));
@@ -114,9 +119,12 @@ TEST(UnicodeConvert, AutomaticBothWays) {
   const std::string jis = SjisToJis(sjis);
   const std::string fromJis = JisToSjis(jis);
   ASSERT_NE(fromJis, sjis);
-  const std::pair<std::string, std::string> texts[] = {
-      {kText, sjis}, {"\xEF\xBB\xBF" + kText, sjis}, {B({0xFF, 0xFE}) + Le16(kText), sjis},
-      {SjisToEuc(sjis), sjis}, {jis, fromJis}, {sjis, sjis}};
+  const std::pair<std::string, std::string> texts[] = {{kText, sjis},
+                                                       {"\xEF\xBB\xBF" + kText, sjis},
+                                                       {B({0xFF, 0xFE}) + Le16(kText), sjis},
+                                                       {SjisToEuc(sjis), sjis},
+                                                       {jis, fromJis},
+                                                       {sjis, sjis}};
   for (const auto& [t, want] : texts) {
     EXPECT_EQ(Hex(AnyToSjis(t)), Hex(want)) << Hex(t.substr(0, 8));
     const std::string u = AutoToUtf8(t);
@@ -125,7 +133,10 @@ TEST(UnicodeConvert, AutomaticBothWays) {
     EXPECT_EQ(u.substr(u.size() - wantUtf8.size()), wantUtf8) << Hex(t.substr(0, 8));
   }
   // What is already UTF-8, ASCII, binary or undecided stays as it is.
-  EXPECT_EQ(AutoToUtf8("\xEF\xBB\xBF" "x日"), "\xEF\xBB\xBF" "x日");
+  EXPECT_EQ(AutoToUtf8("\xEF\xBB\xBF"
+                       "x日"),
+            "\xEF\xBB\xBF"
+            "x日");
   EXPECT_EQ(AutoToUtf8("ascii"), "ascii");
   EXPECT_EQ(AutoToUtf8(B({0xA4, 0xA2})), B({0xA4, 0xA2}));
   EXPECT_EQ(AnyToSjis(B({1, 2, 3, 0x82})), B({1, 2, 3, 0x82}));

@@ -19,8 +19,7 @@ using testutil::Hex;
 
 // Text holding CP932 characters, emoji, JIS X 0213 kanji (剝, 𩸽, 𠮷),
 // accented Latin and half-width kana, on several lines.
-const std::string kMixed =
-    "一行目：テスト\r\n剝がす𩸽と𠮷野家😀\r\nCafé naïve ｶﾀｶﾅ\r\n最後の行";
+const std::string kMixed = "一行目：テスト\r\n剝がす𩸽と𠮷野家😀\r\nCafé naïve ｶﾀｶﾅ\r\n最後の行";
 
 std::string Utf16(const std::string& utf8, bool bigEndian) {
   std::u16string u = Utf8ToUtf16(utf8);
@@ -59,8 +58,9 @@ TEST(UnicodePane, LoadEditElsewhereSaveIsByteExact) {
   for (const Case& c : Files()) {
     SCOPED_TRACE(c.name);
     const std::string file = c.mark + c.first + c.rest;
-    const UnicodeCode code = c.utf16 ? (c.bigEndian ? UnicodeCode::Utf16Be : UnicodeCode::Utf16Le)
-                                     : c.mark.empty() ? UnicodeCode::Utf8 : UnicodeCode::Utf8Bom;
+    const UnicodeCode code = c.utf16          ? (c.bigEndian ? UnicodeCode::Utf16Be : UnicodeCode::Utf16Le)
+                             : c.mark.empty() ? UnicodeCode::Utf8
+                                              : UnicodeCode::Utf8Bom;
     // Malformed UTF-8 this early is not recognised; the mapping copes all the same.
     if (std::string(c.name) != "utf8 malformed") {
       EXPECT_EQ(DetectUnicode(file), code);
@@ -137,8 +137,9 @@ TEST(UnicodePane, Utf16BadInput) {
     EXPECT_EQ(load.unicode->Encode("a"), f + (f.size() == 3 ? "a" : f[0] == '\xFF' ? B({'a', 0}) : B({0, 'a'})));
   }
   // Odd byte count and lone surrogates, LE and BE.
-  for (const std::string& f : {B({0xFF, 0xFE, 'a', 0, 'b'}), B({0xFE, 0xFF, 0, 'a', 0xD8, 0x00}),
-                               B({0xFF, 0xFE, 0x00, 0xDC, 'a', 0}), B({0xFE, 0xFF, 0xD8, 0x3D, 0xD8, 0x3D, 0xDE, 0x00})}) {
+  for (const std::string& f :
+       {B({0xFF, 0xFE, 'a', 0, 'b'}), B({0xFE, 0xFF, 0, 'a', 0xD8, 0x00}), B({0xFF, 0xFE, 0x00, 0xDC, 'a', 0}),
+        B({0xFE, 0xFF, 0xD8, 0x3D, 0xD8, 0x3D, 0xDE, 0x00})}) {
     PaneLoad load = LoadForPane(f);
     ASSERT_TRUE(load.unicode);
     EXPECT_EQ(Hex(load.unicode->Encode(load.text)), Hex(f));
@@ -148,15 +149,17 @@ TEST(UnicodePane, Utf16BadInput) {
 
 TEST(UnicodePane, AnyBytesComeBackExactly) {
   std::mt19937 rng(1616);
-  const std::string alphabet[] = {"a", "\n", "\r\n", "日", "😀", "é", "ｶ", B({0x80}), B({0xE3}), B({0xF0, 0x9F}),
-                                  B({0xFF}), B({0x00}), B({0xD8}), B({0xDC})};
+  const std::string alphabet[] = {"a",       "\n",      "\r\n",          "日",      "😀",       "é",       "ｶ",
+                                  B({0x80}), B({0xE3}), B({0xF0, 0x9F}), B({0xFF}), B({0x00}), B({0xD8}), B({0xDC})};
   for (UnicodeCode code : {UnicodeCode::Utf8, UnicodeCode::Utf8Bom, UnicodeCode::Utf16Le, UnicodeCode::Utf16Be}) {
     for (int round = 0; round < 400; ++round) {
       std::string file;
       const int n = static_cast<int>(rng() % 60);
       for (int k = 0; k < n; ++k) {
-        if (rng() % 3 == 0) file += static_cast<char>(rng());
-        else file += alphabet[rng() % std::size(alphabet)];
+        if (rng() % 3 == 0)
+          file += static_cast<char>(rng());
+        else
+          file += alphabet[rng() % std::size(alphabet)];
       }
       TUnicodePane pane(code);
       const std::string text = pane.Decode(file);

@@ -27,7 +27,7 @@ TEST(HalfToFull, KanaMarksLettersAndSymbols) {
   EXPECT_EQ(U(HalfToFullWidth(S("ﾊﾟ"))), "パ");
   EXPECT_EQ(U(HalfToFullWidth(S("ｶﾟ"))), "カ゜");
   EXPECT_EQ(U(HalfToFullWidth(S("ｳﾞ"))), "ウ゛");
-  EXPECT_EQ(U(HalfToFullWidth(S("ﾄﾞﾞ"))), "ドﾞ");  // the second mark follows no kana
+  EXPECT_EQ(U(HalfToFullWidth(S("ﾄﾞﾞ"))), "ドﾞ");   // the second mark follows no kana
   EXPECT_EQ(U(HalfToFullWidth(S("ﾞxﾟ"))), "ﾞｘﾟ");  // lone marks stay
   EXPECT_EQ(U(HalfToFullWidth("A1")), "Ａ１");
   EXPECT_EQ(U(HalfToFullWidth("Zz09")), "Ｚｚ０９");

@@ -45,7 +45,7 @@ LineList RefNumbers(const LineList& in, const char* fmt) {
     char num[32];
     std::snprintf(num, sizeof num, "%*zu", w, i + 1);
     std::string f = fmt;
-    out.push_back(f == "h " ? num + std::string(" ") + in[i]
+    out.push_back(f == "h "   ? num + std::string(" ") + in[i]
                   : f == "h," ? num + std::string(",") + in[i]
                   : f == "t " ? in[i] + " " + num
                               : in[i] + "," + num);
@@ -215,8 +215,8 @@ LineList RefSort(const LineList& in, bool desc) {
   LineList out = in;
   std::stable_sort(out.begin(), out.end(), [&](const std::string& a, const std::string& b) {
     std::u16string fa = fold(a), fb = fold(b);
-    UCollationResult r = ucol_strcoll(coll, fa.data(), static_cast<int32_t>(fa.size()), fb.data(),
-                                      static_cast<int32_t>(fb.size()));
+    UCollationResult r =
+        ucol_strcoll(coll, fa.data(), static_cast<int32_t>(fa.size()), fb.data(), static_cast<int32_t>(fb.size()));
     return desc ? r == UCOL_GREATER : r == UCOL_LESS;
   });
   ucol_close(coll);
@@ -230,10 +230,35 @@ class RandomText {
   int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
 
   std::string Unit() {
-    static const char* const kUnits[] = {
-        "a", "B", "z", " ", " ", "\t", "\t", "0", ",", "&", "{", std::string("\0", 1).c_str(),
-        "\x81\x40", "\x81\x40", "\x82\xa0", "\x83\x41", "\x88\x9f", "\x83\x7b", "\x82\x81\x40",
-        "\xb1", "\xdf", "\x80", "\xa0", "\xfd", "\xff", "\x81\x20", "\x81\x09", "\xe0\x40", "\xfc\xfc"};
+    static const char* const kUnits[] = {"a",
+                                         "B",
+                                         "z",
+                                         " ",
+                                         " ",
+                                         "\t",
+                                         "\t",
+                                         "0",
+                                         ",",
+                                         "&",
+                                         "{",
+                                         std::string("\0", 1).c_str(),
+                                         "\x81\x40",
+                                         "\x81\x40",
+                                         "\x82\xa0",
+                                         "\x83\x41",
+                                         "\x88\x9f",
+                                         "\x83\x7b",
+                                         "\x82\x81\x40",
+                                         "\xb1",
+                                         "\xdf",
+                                         "\x80",
+                                         "\xa0",
+                                         "\xfd",
+                                         "\xff",
+                                         "\x81\x20",
+                                         "\x81\x09",
+                                         "\xe0\x40",
+                                         "\xfc\xfc"};
     int i = Int(0, static_cast<int>(std::size(kUnits)) - 1);
     if (i == 11) return std::string("\0", 1);
     return kUnits[i];
@@ -330,7 +355,8 @@ TEST(LineCommandsDifferential, AgreeWithPlainImplementations) {
     EXPECT_EQ(Core(LineCmd::CsvNone, in, {rs}), RefCsv(in, "", "", rec));
     EXPECT_EQ(Core(LineCmd::CsvAny, in, {"\x81\x41", rs}), RefCsv(in, "", "\x81\x41", rec));
     EXPECT_EQ(Core(LineCmd::CsvHex, in, {"7c", rs}), RefCsv(in, "", "|", rec));
-    for (auto [id, by] : {std::pair{LineCmd::TabToSpace, ' '}, {LineCmd::TabToComma, ','}, {LineCmd::TabToUnderscore, '_'}})
+    for (auto [id, by] :
+         {std::pair{LineCmd::TabToSpace, ' '}, {LineCmd::TabToComma, ','}, {LineCmd::TabToUnderscore, '_'}})
       EXPECT_EQ(Core(id, in), Each(in, [by](std::string l) {
                   std::replace(l.begin(), l.end(), '\t', by);
                   return l;
@@ -371,7 +397,8 @@ TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {
     EXPECT_EQ(SortLinesText(text, round % 2), JoinLines(SortLines(in, round % 2)));
     // In small pieces the result is the same bytes.
     std::string pieces, buf;
-    TLineJoiner j(buf, [&](std::string_view p) { pieces += p; }, 7);
+    TLineJoiner j(
+        buf, [&](std::string_view p) { pieces += p; }, 7);
     NumberLinesText(text, NumberForm::Tail, j);
     j.Finish();
     EXPECT_TRUE(buf.empty());

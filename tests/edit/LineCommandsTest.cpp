@@ -78,7 +78,9 @@ TEST(NumberAnswers, WhatTheWindowAccepts) {
 
 TEST(Reverse, DoubleByteCharactersMoveWhole) {
   EXPECT_EQ(ReverseCharacters(S("aあbい")), S("いbあa"));
-  EXPECT_EQ(ReverseCharacters("ab\x82"), "\x82" "ba");  // a lone lead byte at the end is one unit
+  EXPECT_EQ(ReverseCharacters("ab\x82"),
+            "\x82"
+            "ba");  // a lone lead byte at the end is one unit
   EXPECT_EQ(ReverseCharacters(std::string("a\0b", 3)), std::string("b\0a", 3));
 }
 
@@ -191,9 +193,7 @@ TEST(Csv, RecordsOfNLines) {
   EXPECT_EQ(LinesToCsv({"a"}, "", ",", 0), (LineList{"a"}));
 }
 
-TEST(Tabs, ReplacedByOneByte) {
-  EXPECT_EQ(ReplaceTabs({"\ta\t"}, '_'), (LineList{"_a_"}));
-}
+TEST(Tabs, ReplacedByOneByte) { EXPECT_EQ(ReplaceTabs({"\ta\t"}, '_'), (LineList{"_a_"})); }
 
 TEST(Sort, JapaneseOrderCaseIgnoredStable) {
   LineList in = L({"b", "B", "あ", "ア", "a", "亜", "A", "1"});

@@ -111,7 +111,9 @@ TEST(TexStrip, TheSectionExampleAndPreamble) {
       "\\usepackage{graphicx}\r\n"
       "\\pagestyle{empty}\r\n"
       "\\begin{document}\r\n"
-      "\\vspace{3mm}\r\n" + S("本文\\textbf{太字}です。\\日本語命令") + "\r\n"
+      "\\vspace{3mm}\r\n" +
+      S("本文\\textbf{太字}です。\\日本語命令") +
+      "\r\n"
       "50\\% off\r\n"
       "\\end{document}";
   EXPECT_EQ(StripTex(doc), "\r\n\r\n\r\n\r\n\r\n" + S("本文{太字}です。") + "\r\n50\\\r\n");

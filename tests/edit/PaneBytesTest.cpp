@@ -44,16 +44,16 @@ TEST(PaneBytes, SplitsAtEveryLineEndAndKeepsThem) {
 TEST(PaneBytes, OneEditChangesOnlyThatLine) {
   // Mixed ends, an invalid CP932 byte pair, NEC and IBM duplicate codes,
   // a lone lead byte at the very end and no final line end.
-  std::string text = std::string("first\r\n") + "\x87\x90 \xed\x40 \xfa\x54\n" + "bad \x81\x20 \xff\x80\r" +
-                     "mid\r\n" + "last \x82";
+  std::string text =
+      std::string("first\r\n") + "\x87\x90 \xed\x40 \xfa\x54\n" + "bad \x81\x20 \xff\x80\r" + "mid\r\n" + "last \x82";
   TPaneBytes pb(text);
   ASSERT_EQ(pb.LineCount(), 5u);
   EXPECT_EQ(pb.Assemble(Untouched(pb)), text);
 
   auto lines = Untouched(pb);
   lines[3] = Changed("MID");
-  std::string expect = std::string("first\r\n") + "\x87\x90 \xed\x40 \xfa\x54\n" + "bad \x81\x20 \xff\x80\r" +
-                       "MID\r\n" + "last \x82";
+  std::string expect =
+      std::string("first\r\n") + "\x87\x90 \xed\x40 \xfa\x54\n" + "bad \x81\x20 \xff\x80\r" + "MID\r\n" + "last \x82";
   EXPECT_EQ(pb.Assemble(lines), expect);
 
   // The screen round trip of the lossless decoder keeps every byte of the

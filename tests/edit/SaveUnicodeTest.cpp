@@ -59,11 +59,15 @@ TEST_F(SaveUnicode, OverwriteKeepsCodeMarkAndUntouchedLines) {
 }
 
 TEST_F(SaveUnicode, SaveAsKeepsTheCodeAndPlainPanesAreWrittenAsTheyAre) {
-  PaneLoad load = LoadForPane("\xEF\xBB\xBF" "Café\n");
+  PaneLoad load = LoadForPane(
+      "\xEF\xBB\xBF"
+      "Café\n");
   ASSERT_TRUE(load.unicode);
   const std::string other = dir_ + "other.txt";
   ASSERT_TRUE(SavePaneText(other, load.text, &*load.unicode, false).ok);
-  EXPECT_EQ(ReadFile(other), "\xEF\xBB\xBF" "Café\n");
+  EXPECT_EQ(ReadFile(other),
+            "\xEF\xBB\xBF"
+            "Café\n");
   // A Shift_JIS pane: no mapping, the bytes themselves.
   PaneLoad plain = LoadForPane(Utf8ToCp932("かな\n"));
   EXPECT_FALSE(plain.unicode);

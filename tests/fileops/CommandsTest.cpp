@@ -360,7 +360,8 @@ TEST(FreedesktopTrashTest, FilesInfoAndUniqueNames) {
   EXPECT_EQ(ReadFile(d / "Trash/files/sub/inner.txt"), "inner");
   std::string info = ReadFile(d / "Trash/info/report 1.2.txt.trashinfo");
   EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + d.path() + "/docs/report%201.txt\nDeletionDate=", 0), 0u) << info;
-  EXPECT_EQ(info.size(), std::string("[Trash Info]\nPath=" + d.path() + "/docs/report%201.txt\nDeletionDate=").size() + 20);
+  EXPECT_EQ(info.size(),
+            std::string("[Trash Info]\nPath=" + d.path() + "/docs/report%201.txt\nDeletionDate=").size() + 20);
   std::string error;
   EXPECT_FALSE(trash.MoveToTrash(d / "docs/none", &error));
   EXPECT_EQ(error, "No such file or directory");
@@ -386,7 +387,8 @@ TEST(FreedesktopTrashTest, OtherMountsUseTheirOwnTrash) {
   std::filesystem::remove_all(own);
   ASSERT_TRUE(ok) << error;
   // Relative to the mount's top, and nothing in the home trash.
-  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + there.path().substr(std::string("/dev/shm/").size()) + "/gone.txt\n", 0), 0u)
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + there.path().substr(std::string("/dev/shm/").size()) + "/gone.txt\n", 0),
+            0u)
       << info;
   EXPECT_EQ(kept, "g");
   EXPECT_FALSE(Exists(home / "Trash/files/gone.txt"));

@@ -58,44 +58,58 @@ class DirFixture : public ::testing::Test {
   ScratchDir d;
   std::string root;
   bool haveXattr = false;
-  const std::string head = " ドライブ / のボリューム ラベルがありません。\n ボリューム シリアル番号は 1234-5678 です\n\n";
+  const std::string head =
+      " ドライブ / のボリューム ラベルがありません。\n ボリューム シリアル番号は 1234-5678 です\n\n";
 };
 
 TEST_F(DirFixture, PlainListingAsTheCommandPromptWritesIt) {
   int status = -1;
-  EXPECT_EQ(List({root}, &status),
-            head + " " + root + " のディレクトリ\n\n" +
-                "2024/01/01  00:00    <DIR>          .\n"
-                "2024/06/01  12:00    <DIR>          ..\n"
-                "2020/01/02  03:04" + Sp(17) + "6 a.txt\n"
-                "2021/05/06  07:08" + Sp(13) + "1,234 B.doc\n"
-                "2019/12/31  23:59" + Sp(17) + "0 c\n"
-                "2022/02/03  04:05" + Sp(17) + "7 ro.txt\n"
-                "2023/03/04  05:06    <DIR>          sub\n" +
-                Sp(15) + "4 個のファイル " + Sp(14) + "1,247 バイト\n" +
-                Sp(15) + "3 個のディレクトリ " + Sp(2) + "1,234,567,890 バイトの空き領域\n");
+  EXPECT_EQ(List({root}, &status), head + " " + root + " のディレクトリ\n\n" +
+                                       "2024/01/01  00:00    <DIR>          .\n"
+                                       "2024/06/01  12:00    <DIR>          ..\n"
+                                       "2020/01/02  03:04" +
+                                       Sp(17) +
+                                       "6 a.txt\n"
+                                       "2021/05/06  07:08" +
+                                       Sp(13) +
+                                       "1,234 B.doc\n"
+                                       "2019/12/31  23:59" +
+                                       Sp(17) +
+                                       "0 c\n"
+                                       "2022/02/03  04:05" +
+                                       Sp(17) +
+                                       "7 ro.txt\n"
+                                       "2023/03/04  05:06    <DIR>          sub\n" +
+                                       Sp(15) + "4 個のファイル " + Sp(14) + "1,247 バイト\n" + Sp(15) +
+                                       "3 個のディレクトリ " + Sp(2) + "1,234,567,890 バイトの空き領域\n");
   EXPECT_EQ(status, 0);
 }
 
 TEST_F(DirFixture, SubfoldersWithTheGrandTotal) {
-  EXPECT_EQ(List({root, "/S"}),
-            head + " " + root + " のディレクトリ\n\n" +
-                "2024/01/01  00:00    <DIR>          .\n"
-                "2024/06/01  12:00    <DIR>          ..\n"
-                "2020/01/02  03:04" + Sp(17) + "6 a.txt\n"
-                "2021/05/06  07:08" + Sp(13) + "1,234 B.doc\n"
-                "2019/12/31  23:59" + Sp(17) + "0 c\n"
-                "2022/02/03  04:05" + Sp(17) + "7 ro.txt\n"
-                "2023/03/04  05:06    <DIR>          sub\n" +
-                Sp(15) + "4 個のファイル " + Sp(14) + "1,247 バイト\n\n" +
-                " " + root + "/sub のディレクトリ\n\n" +
-                "2023/03/04  05:06    <DIR>          .\n"
-                "2024/01/01  00:00    <DIR>          ..\n"
-                "2018/07/08  09:10" + Sp(16) + "20 d.txt\n" +
-                Sp(15) + "1 個のファイル " + Sp(17) + "20 バイト\n\n" +
-                "     ファイルの総数:\n" +
-                Sp(15) + "5 個のファイル " + Sp(14) + "1,267 バイト\n" +
-                Sp(15) + "5 個のディレクトリ " + Sp(2) + "1,234,567,890 バイトの空き領域\n");
+  EXPECT_EQ(List({root, "/S"}), head + " " + root + " のディレクトリ\n\n" +
+                                    "2024/01/01  00:00    <DIR>          .\n"
+                                    "2024/06/01  12:00    <DIR>          ..\n"
+                                    "2020/01/02  03:04" +
+                                    Sp(17) +
+                                    "6 a.txt\n"
+                                    "2021/05/06  07:08" +
+                                    Sp(13) +
+                                    "1,234 B.doc\n"
+                                    "2019/12/31  23:59" +
+                                    Sp(17) +
+                                    "0 c\n"
+                                    "2022/02/03  04:05" +
+                                    Sp(17) +
+                                    "7 ro.txt\n"
+                                    "2023/03/04  05:06    <DIR>          sub\n" +
+                                    Sp(15) + "4 個のファイル " + Sp(14) + "1,247 バイト\n\n" + " " + root +
+                                    "/sub のディレクトリ\n\n" +
+                                    "2023/03/04  05:06    <DIR>          .\n"
+                                    "2024/01/01  00:00    <DIR>          ..\n"
+                                    "2018/07/08  09:10" +
+                                    Sp(16) + "20 d.txt\n" + Sp(15) + "1 個のファイル " + Sp(17) + "20 バイト\n\n" +
+                                    "     ファイルの総数:\n" + Sp(15) + "5 個のファイル " + Sp(14) + "1,267 バイト\n" +
+                                    Sp(15) + "5 個のディレクトリ " + Sp(2) + "1,234,567,890 バイトの空き領域\n");
   EXPECT_EQ(List({root, "/S", "/B"}), root + "/a.txt\n" + root + "/B.doc\n" + root + "/c\n" + root + "/ro.txt\n" +
                                           root + "/sub\n" + root + "/sub/d.txt\n");
   // Only folders with matches appear under /S with a pattern.
@@ -152,7 +166,8 @@ TEST_F(DirFixture, FormatsLowerCasePatternsAndMissingPaths) {
   EXPECT_EQ(List({root + "/??.txt", "/B"}), "ro.txt\n");
   EXPECT_EQ(List({root + "/ro.txt", "/B"}), "ro.txt\n");
   std::string wide = List({root, "/W"});
-  EXPECT_NE(wide.find("[.]" + Sp(13) + "[..]" + Sp(12) + "a.txt" + Sp(11) + "B.doc" + Sp(11) + "c\n"), std::string::npos)
+  EXPECT_NE(wide.find("[.]" + Sp(13) + "[..]" + Sp(12) + "a.txt" + Sp(11) + "B.doc" + Sp(11) + "c\n"),
+            std::string::npos)
       << wide;
   EXPECT_NE(wide.find("\nro.txt" + Sp(10) + "[sub]\n"), std::string::npos) << wide;
   std::string v = List({root + "/ro.txt", "/V"});

@@ -127,7 +127,8 @@ TEST(CopyOperation, ConflictAnsweredEachWay) {
   asked = 0;
   EXPECT_TRUE(run({{A::KeepBoth, true}}, &asked));
   EXPECT_EQ(asked, 1);
-  EXPECT_EQ(Names(d / "dst"), (std::vector<std::string>{"a (2).txt", "a.txt", "b (2).txt", "b.txt", "c (2).txt", "c.txt"}));
+  EXPECT_EQ(Names(d / "dst"),
+            (std::vector<std::string>{"a (2).txt", "a.txt", "b (2).txt", "b.txt", "c (2).txt", "c.txt"}));
   reset();
   EXPECT_TRUE(run({{A::Overwrite, true}}));
   EXPECT_EQ(ReadFile(d / "dst/b.txt"), "new b");

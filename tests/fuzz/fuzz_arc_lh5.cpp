@@ -17,11 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string packed = lzh::EncodeLh5(reinterpret_cast<const unsigned char*>(input.data()), input.size());
   std::string back;
   std::string why;
-  bool ok = arj::DecodeHuffmanLz(reinterpret_cast<const unsigned char*>(packed.data()), packed.size(), input.size(), 14,
-                                 4, false, [&](const unsigned char* p, size_t n) {
-                                   back.append(reinterpret_cast<const char*>(p), n);
-                                   return true;
-                                 }, why);
+  bool ok = arj::DecodeHuffmanLz(
+      reinterpret_cast<const unsigned char*>(packed.data()), packed.size(), input.size(), 14, 4, false,
+      [&](const unsigned char* p, size_t n) {
+        back.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      },
+      why);
   if (!input.empty() && (!ok || back != input)) std::abort();
   ArcEntry e;
   bool nameOk;
@@ -33,10 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ArcEntry> entries;
   if (lzh::List(in, entries, why) != kOk || entries.size() != 1) std::abort();
   std::string viaLhasa;
-  int rc = lzh::Unpack(in, entries[0], [&](const unsigned char* p, size_t n) {
-    viaLhasa.append(reinterpret_cast<const char*>(p), n);
-    return true;
-  }, why);
+  int rc = lzh::Unpack(
+      in, entries[0],
+      [&](const unsigned char* p, size_t n) {
+        viaLhasa.append(reinterpret_cast<const char*>(p), n);
+        return true;
+      },
+      why);
   if (!input.empty() && (rc != kOk || viaLhasa != input)) std::abort();
   return 0;
 }

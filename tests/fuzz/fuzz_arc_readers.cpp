@@ -25,12 +25,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string why;
   int rc = 0;
   switch (kind) {
-    case 0: rc = lzh::List(in, entries, why); break;
-    case 1: rc = zip::List(in, entries, why); break;
-    case 2: rc = cab::List(in, entries, why); break;
-    case 3: rc = arj::List(in, entries, why); break;
-    case 4: rc = bga::List(in, entries, why); break;
-    default: rc = rar::List(in, entries, why); break;
+    case 0:
+      rc = lzh::List(in, entries, why);
+      break;
+    case 1:
+      rc = zip::List(in, entries, why);
+      break;
+    case 2:
+      rc = cab::List(in, entries, why);
+      break;
+    case 3:
+      rc = arj::List(in, entries, why);
+      break;
+    case 4:
+      rc = bga::List(in, entries, why);
+      break;
+    default:
+      rc = rar::List(in, entries, why);
+      break;
   }
   if (rc != kOk && entries.empty()) return 0;
   Sink discard = [](const unsigned char*, size_t) { return true; };
@@ -41,11 +53,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (e.size > (4u << 20)) continue;  // keep each run short
     std::string w;
     switch (kind) {
-      case 0: lzh::Unpack(in, e, discard, w); break;
-      case 1: zip::Unpack(in, e, discard, w); break;
-      case 2: cabUp.Unpack(i, discard, w); break;
-      case 3: arj::Unpack(in, e, discard, w); break;
-      case 4: bga::Unpack(in, e, discard, w); break;
+      case 0:
+        lzh::Unpack(in, e, discard, w);
+        break;
+      case 1:
+        zip::Unpack(in, e, discard, w);
+        break;
+      case 2:
+        cabUp.Unpack(i, discard, w);
+        break;
+      case 3:
+        arj::Unpack(in, e, discard, w);
+        break;
+      case 4:
+        bga::Unpack(in, e, discard, w);
+        break;
       default:
         if ((e.aux & 1) == 0) rarUp.Unpack(i, discard, w);
         break;

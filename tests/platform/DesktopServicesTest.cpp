@@ -230,7 +230,8 @@ bool WaitForFile(const std::string& path) {
 TEST(SpawnStarter, StartsWithoutAShellInTheFolderAndNamesWhatFails) {
   std::string root = MakeTempDir();
   std::string out = root + "/out.txt";
-  WriteFile(root + "/rec.sh", "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; echo END; } > \"$OUT\"\n", true);
+  WriteFile(root + "/rec.sh", "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; echo END; } > \"$OUT\"\n",
+            true);
   setenv("OUT", out.c_str(), 1);
   fs::create_directories(root + "/work dir");
   TSpawnStarter real;

@@ -53,7 +53,9 @@ TEST(Cp932, NamesToAndFromUtf8) {
     for (auto& c : b) c = static_cast<char>(rng());
     ASSERT_EQ(Cp932ToUtf8(b), Utf16ToUtf8(DecodeCp932Lossless(b)));
   }
-  EXPECT_EQ(Utf8ToCp932("\xff" "b"), "?b");
+  EXPECT_EQ(Utf8ToCp932("\xff"
+                        "b"),
+            "?b");
 }
 
 TEST(Format, NumbersAndDates) {

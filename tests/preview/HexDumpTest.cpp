@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "edit/PaneText.h"
@@ -52,7 +52,8 @@ TEST(HexDump, StopKeepsWhatWasWrittenAndSaysSo) {
   bool stopped = false;
   // Stop at the second check: 4 rows per check, so 4 full rows are written,
   // then the partial last row (the size is no multiple of 16), then the note.
-  auto lines = DumpLines(bytes, &stopped, [&] { return ++calls < 2; }, 64);
+  auto lines = DumpLines(
+      bytes, &stopped, [&] { return ++calls < 2; }, 64);
   EXPECT_TRUE(stopped);
   ASSERT_EQ(lines.size(), 4u + 4 + 1 + 1);
   EXPECT_EQ(lines[7].substr(0, 11), "00000004 : ");
@@ -63,7 +64,8 @@ TEST(HexDump, StopKeepsWhatWasWrittenAndSaysSo) {
   EXPECT_TRUE(stopped);
   ASSERT_EQ(lines.size(), 6u);
   // Running to the end gives the full dump and no note.
-  lines = DumpLines(bytes, &stopped, [] { return true; }, 16);
+  lines = DumpLines(
+      bytes, &stopped, [] { return true; }, 16);
   EXPECT_FALSE(stopped);
   EXPECT_EQ(lines.size(), 4u + 11);
 }
@@ -79,7 +81,8 @@ TEST(HexDump, BelowLineDigitsStandUnderTheirBytes) {
   EXPECT_EQ(out[10], "");
   bool stopped = false;
   int n = 0;
-  out = BelowLineDump({"a", "b", "c"}, "info", [&] { return n++ < 2; }, 1, &stopped);
+  out = BelowLineDump(
+      {"a", "b", "c"}, "info", [&] { return n++ < 2; }, 1, &stopped);
   EXPECT_TRUE(stopped);
   EXPECT_EQ(out.size(), 2u + 6 + 1);
   EXPECT_EQ(out.back(), kHexDumpStopped);

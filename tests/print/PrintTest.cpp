@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "settings/IniFile.h"
 #include "print/PageLayout.h"
 #include "print/PageRect.h"
 #include "print/PaperNames.h"
 #include "print/PrintSettings.h"
+#include "settings/IniFile.h"
 
 namespace navirt {
 namespace {

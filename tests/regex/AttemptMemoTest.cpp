@@ -27,14 +27,18 @@ class Generator {
     return e;
   }
   std::string Text() {
-    static const char* pieces[] = {"a", "b", "c", "aa", "ab", "\n", "\r\n", "\r", "\x82\xa0", "\x95\x5c",
-                                   "x",  "Q", "QQ", "QQQ", std::string("\0", 1).c_str(), "\x82"};
+    static const char* pieces[] = {"a",   "b",    "c",  "aa",       "ab",
+                                   "\n",  "\r\n", "\r", "\x82\xa0", "\x95\x5c",
+                                   "x",   "Q",    "QQ", "QQQ",      std::string("\0", 1).c_str(),
+                                   "\x82"};
     std::string t;
     int n = int(rng_() % 40);
     for (int i = 0; i < n; ++i) {
       unsigned k = rng_() % 16;
-      if (k == 14) t += '\0';
-      else t += pieces[k];
+      if (k == 14)
+        t += '\0';
+      else
+        t += pieces[k];
     }
     return t;
   }
@@ -44,10 +48,14 @@ class Generator {
     static const char* atoms[] = {"a", "b", "Q", ".", "[ab]", "[^a]", "\x82\xa0", "\\n", "x", "[a-c]"};
     std::string p = depth < 2 && rng_() % 6 == 0 ? "(" + Expr(depth + 1) + ")" : atoms[rng_() % 10];
     switch (rng_() % 6) {
-      case 0: return p + "*";
-      case 1: return p + "+";
-      case 2: return p + "?";
-      default: return p;
+      case 0:
+        return p + "*";
+      case 1:
+        return p + "+";
+      case 2:
+        return p + "?";
+      default:
+        return p;
     }
   }
   std::mt19937 rng_;

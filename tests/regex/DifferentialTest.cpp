@@ -60,10 +60,14 @@ class Generator {
     static const char* atoms[] = {"a", "b", "c", ".", "[ab]", "[^a]", "[b-x]"};
     std::string p = depth < 2 && rng_() % 5 == 0 ? "(" + Expr(depth + 1) + ")" : atoms[rng_() % 7];
     switch (rng_() % 5) {
-      case 0: return p + "*";
-      case 1: return p + "+";
-      case 2: return p + "?";
-      default: return p;
+      case 0:
+        return p + "*";
+      case 1:
+        return p + "+";
+      case 2:
+        return p + "?";
+      default:
+        return p;
     }
   }
   std::mt19937 rng_;

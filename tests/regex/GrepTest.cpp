@@ -162,9 +162,10 @@ TEST_F(GrepFiles, ScanChoiceAndFallbacks) {
 // report.
 TEST_F(GrepFiles, FastScansAgreeWithTheReferenceScans) {
   std::mt19937 rng(42);
-  const std::vector<std::string> atoms = {"a", "b", "c", ".", "[ab]", "[^a]", "\\n", S("あ"), S("[ぁ-ん]"), "A", "^", "$", "x"};
-  const std::vector<std::string> pieces = {"a", "b", "c", "x", "A", "\n", "\r", "\r\n", std::string(1, '\0'),
-                                           S("あ"), S("い"), S("ア"), "\x82", " "};
+  const std::vector<std::string> atoms = {"a",     "b",          "c", ".", "[ab]", "[^a]", "\\n",
+                                          S("あ"), S("[ぁ-ん]"), "A", "^", "$",    "x"};
+  const std::vector<std::string> pieces = {
+      "a", "b", "c", "x", "A", "\n", "\r", "\r\n", std::string(1, '\0'), S("あ"), S("い"), S("ア"), "\x82", " "};
   auto pick = [&](const std::vector<std::string>& v) { return v[rng() % v.size()]; };
   for (int round = 0; round < 400; ++round) {
     std::string expr;
@@ -199,11 +200,23 @@ TEST_F(GrepFiles, FastScansAgreeWithTheReferenceScans) {
 // prefilter, all-attempts automaton) against the reference scans.
 TEST_F(GrepFiles, FastScansAgreeAcrossBlocks) {
   std::mt19937 rng(3);
-  const std::vector<std::string> pieces = {"ab", "abc", "x", "\n", "\r\n", "\r", S("漢字"), S("ア"), "\x82", "9.5",
-                                           std::string(1, '\0'), " ", "needle", S("ファイル")};
-  const std::vector<std::string> exprs = {"needle", "^needle", "needle$", "^abc$", S("漢字ア"), "a\\nb",
-                                          "[0-9]+\\.[0-9]+", S("[亜-熙]+ア"), S("ファイル|needle|xx"), "x[^a]*c$",
-                                          "\\nab", S("字"), "A", "c\\n\\n"};
+  const std::vector<std::string> pieces = {
+      "ab", "abc",    "x",          "\n", "\r\n", "\r", S("漢字"), S("ア"), "\x82", "9.5", std::string(1, '\0'),
+      " ",  "needle", S("ファイル")};
+  const std::vector<std::string> exprs = {"needle",
+                                          "^needle",
+                                          "needle$",
+                                          "^abc$",
+                                          S("漢字ア"),
+                                          "a\\nb",
+                                          "[0-9]+\\.[0-9]+",
+                                          S("[亜-熙]+ア"),
+                                          S("ファイル|needle|xx"),
+                                          "x[^a]*c$",
+                                          "\\nab",
+                                          S("字"),
+                                          "A",
+                                          "c\\n\\n"};
   size_t reported = 0;
   for (int round = 0; round < 6; ++round) {
     std::string text;

@@ -141,7 +141,7 @@ TEST(RegexCache, EvictionOrderEntryZeroAndErrors) {
   EXPECT_EQ(awk.RegExp(), "");
   EXPECT_EQ(awk.CurrentIndex(), 0);
   EXPECT_EQ(awk.CacheCount(), before - 1);  // the full cache dropped its oldest first
-  EXPECT_EQ(awk.Match("abc"), 1);  // the empty expression matches at once
+  EXPECT_EQ(awk.Match("abc"), 1);           // the empty expression matches at once
 
   // With a dictionary on, the expansion finds the error before the cache.
   awk.SetRegExp("abc");

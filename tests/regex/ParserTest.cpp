@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "tests/regex/RegexTestUtil.h"
 #include "regex/bmRegExp.h"
+#include "tests/regex/RegexTestUtil.h"
 
 using namespace navirt;
 
@@ -17,27 +17,13 @@ struct ErrorCase {
 
 TEST(RegexParser, EveryMessageWithItsPosition) {
   const ErrorCase cases[] = {
-      {"\x81", kMsgBadDbcs, 1},
-      {"ab\x82", kMsgBadDbcs, 3},
-      {"\\", kMsgNeedCharAfterBs, 2},
-      {"ab\\", kMsgNeedCharAfterBs, 4},
-      {"\\xg", kMsgBadHex, 3},
-      {"\\x", kMsgBadHex, 3},
-      {"\\400000", kMsgBadOctal, 8},
-      {"[", kMsgNeedRBracket, 2},
-      {"[a", kMsgNeedRBracket, 3},
-      {"[a-", kMsgNeedRBracket, 4},
-      {"[ab", kMsgNeedRBracket, 4},
-      {"[z-a]", kMsgBadRange, 5},
-      {"[]", kMsgBadClass, 3},
-      {"[^]", kMsgBadClass, 4},
-      {"[]a]", kMsgBadClass, 3},
-      {"(a", kMsgNeedRPar, 3},
-      {"((a)", kMsgNeedRPar, 5},
-      {"*a", kMsgNeedPrimary, 2},
-      {"a**", kMsgNeedPrimary, 4},
-      {"a+?", kMsgNeedPrimary, 4},
-      {"]", kMsgNeedPrimary, 2},
+      {"\x81", kMsgBadDbcs, 1},         {"ab\x82", kMsgBadDbcs, 3},   {"\\", kMsgNeedCharAfterBs, 2},
+      {"ab\\", kMsgNeedCharAfterBs, 4}, {"\\xg", kMsgBadHex, 3},      {"\\x", kMsgBadHex, 3},
+      {"\\400000", kMsgBadOctal, 8},    {"[", kMsgNeedRBracket, 2},   {"[a", kMsgNeedRBracket, 3},
+      {"[a-", kMsgNeedRBracket, 4},     {"[ab", kMsgNeedRBracket, 4}, {"[z-a]", kMsgBadRange, 5},
+      {"[]", kMsgBadClass, 3},          {"[^]", kMsgBadClass, 4},     {"[]a]", kMsgBadClass, 3},
+      {"(a", kMsgNeedRPar, 3},          {"((a)", kMsgNeedRPar, 5},    {"*a", kMsgNeedPrimary, 2},
+      {"a**", kMsgNeedPrimary, 4},      {"a+?", kMsgNeedPrimary, 4},  {"]", kMsgNeedPrimary, 2},
       {"a)", kMsgExtraChars, 3},
   };
   for (const ErrorCase& c : cases) {
@@ -112,7 +98,8 @@ TEST(RegexParser, NegatedClassOfEverythingMatchesNothing) {
 }
 
 TEST(RegexParser, RefinementMakesLeavesDisjoint) {
-  for (const char* expr : {"[a-m][f-z]", "[a-z]b", "[a-c][a-z]", "[c-f][a-f]", "[a-z][m-z]x[b-y]", "[a-e]|[c-h]|[b-d]"}) {
+  for (const char* expr :
+       {"[a-m][f-z]", "[a-z]b", "[a-c][a-z]", "[c-f][a-f]", "[a-z][m-z]x[b-y]", "[a-e]|[c-h]|[b-d]"}) {
     TREParser p(expr);
     p.Run();
     const auto& leaves = p.ParseTree().Leaves();

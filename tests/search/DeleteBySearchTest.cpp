@@ -74,8 +74,7 @@ TEST(DeleteLines, ByExpression) {
   EXPECT_EQ(PickLinesRegexCommand(awk, wide, "ABC", false).lines, Lines{});
   // Lines that lack the bytes every match needs are never a match, and
   // those that hold them are tried in full.
-  EXPECT_EQ(PickLinesRegexCommand(awk, {"xfooy", "fo", "foo"}, "f(oo|oo)y?$", false).lines,
-            (Lines{"xfooy", "foo"}));
+  EXPECT_EQ(PickLinesRegexCommand(awk, {"xfooy", "fo", "foo"}, "f(oo|oo)y?$", false).lines, (Lines{"xfooy", "foo"}));
 }
 
 TEST(DeleteLines, PhraseKeepsTheTextsBackslashes) {

@@ -35,9 +35,8 @@ TEST(LineFilter, SameBytesAsTheLinePath) {
         std::string out;
         int matched = FilterTextLines(text, awk, keep, out);
         int count = 0;
-        std::string want = ByLines(text, [&](auto& l) {
-          return keep ? KeepLinesMatching(awk, l) : DeleteLinesMatching(awk, l);
-        }, &count);
+        std::string want = ByLines(
+            text, [&](auto& l) { return keep ? KeepLinesMatching(awk, l) : DeleteLinesMatching(awk, l); }, &count);
         ASSERT_EQ(out, want) << round << " " << e << " keep=" << keep;
         ASSERT_EQ(matched, count);  // deleted or kept: the lines that matched
       }
@@ -47,9 +46,8 @@ TEST(LineFilter, SameBytesAsTheLinePath) {
         std::string out;
         int matched = FilterTextLinesPlain(text, term, keep, out);
         int count = 0;
-        std::string want = ByLines(text, [&](auto& l) {
-          return keep ? KeepLinesHolding(l, term) : DeleteLinesHolding(l, term);
-        }, &count);
+        std::string want = ByLines(
+            text, [&](auto& l) { return keep ? KeepLinesHolding(l, term) : DeleteLinesHolding(l, term); }, &count);
         ASSERT_EQ(out, want) << round << " '" << term << "' keep=" << keep;
         if (*term) {
           ASSERT_EQ(matched, count);

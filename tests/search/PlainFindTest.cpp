@@ -72,8 +72,17 @@ TEST(PlainFind, AgreesWithAWalkFromTheStart) {
     for (int i = 0; i < n; ++i) t += char(alphabet[rng() % sizeof alphabet]);
     for (int i = 0; i < m; ++i) w += char(alphabet[rng() % sizeof alphabet]);
     size_t from = rng() % (t.size() + 1);
-    auto hex = [](const std::string& s) { std::string h; char buf[4]; for (unsigned char c : s) { snprintf(buf, sizeof buf, "%02X ", c); h += buf; } return h; };
-    ASSERT_EQ(TPlainFinder(w).FindFrom(t, from), ReferenceFind(t, w, from, false)) << round << " t=" << hex(t) << " w=" << hex(w) << " from=" << from;
+    auto hex = [](const std::string& s) {
+      std::string h;
+      char buf[4];
+      for (unsigned char c : s) {
+        snprintf(buf, sizeof buf, "%02X ", c);
+        h += buf;
+      }
+      return h;
+    };
+    ASSERT_EQ(TPlainFinder(w).FindFrom(t, from), ReferenceFind(t, w, from, false))
+        << round << " t=" << hex(t) << " w=" << hex(w) << " from=" << from;
     ASSERT_EQ(TPlainFinder(w).FindBackFrom(t, from), ReferenceFind(t, w, from, true)) << round;
     std::vector<bool> st = WalkStarts(t);
     for (size_t p = 0; p <= t.size(); ++p) ASSERT_EQ(IsCharStart(t, p), st[p]) << round << " at " << p;
@@ -97,7 +106,7 @@ TEST(PlainFind, WholeWordNeedsDelimitersOnBothSides) {
   EXPECT_EQ(foo.FindFrom("foo", 0), 0u);
   EXPECT_EQ(foo.FindFrom("foobar foo_", 0), 7u);  // "_" is a delimiter
   EXPECT_EQ(foo.FindFrom("xfoo", 0), npos);
-  EXPECT_EQ(foo.FindFrom(S("ｱfooｲ"), 0), 1u);  // half-width katakana delimit
+  EXPECT_EQ(foo.FindFrom(S("ｱfooｲ"), 0), 1u);                         // half-width katakana delimit
   EXPECT_EQ(TPlainFinder("_foo", word).FindFrom(" _foo ", 0), npos);  // a word begins with a word byte
   EXPECT_TRUE(IsWordDelimiter('_'));
   EXPECT_FALSE(IsWordDelimiter('9'));

@@ -80,7 +80,9 @@ TEST(DateWindow, CaptionAndMessageHaveTheirPieces) {
 SystemFacts SampleFacts() {
   SystemFacts f;
   f.currentDir = "/home/taro/文書";
-  f.osRelease = "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nVERSION=\"12 (bookworm)\"\nID=debian\n";
+  f.osRelease =
+      "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nVERSION=\"12 "
+      "(bookworm)\"\nID=debian\n";
   f.hostName = "pc1";
   f.userName = "taro";
   f.kernelName = "Linux";
@@ -139,13 +141,15 @@ TEST(SystemReport, EmptyValuesAndAnEmptyEnvironmentLeaveTheirLinesOut) {
 
 TEST(SystemReport, EnvironmentBytesThatAreNoUtf8StayOneReadableLine) {
   SystemFacts f;
-  f.environment = {std::string("BAD=a\xff\xfe" "b"), "MULTI=one\ntwo\r", "JP=日本", std::string("SJIS=\x93\xfa")};
+  f.environment = {std::string("BAD=a\xff\xfe"
+                               "b"),
+                   "MULTI=one\ntwo\r", "JP=日本", std::string("SJIS=\x93\xfa")};
   std::vector<std::string> got = Utf8Lines(BuildSystemReport(f));
   std::vector<std::string> env;
   for (const auto& l : got)
     if (l.rfind("環境変数", 0) == 0) env.push_back(l);
   EXPECT_EQ(env, (std::vector<std::string>{"環境変数 = BAD=a\\xFF\\xFEb", "環境変数 = MULTI=one\\x0Atwo\\x0D",
-                                            "環境変数 = JP=日本", "環境変数 = SJIS=\\x93\\xFA"}));
+                                           "環境変数 = JP=日本", "環境変数 = SJIS=\\x93\\xFA"}));
   for (const auto& l : BuildSystemReport(f)) EXPECT_EQ(l.find('\n'), std::string::npos);
 }
 
@@ -327,8 +331,9 @@ TEST(About, NamesVersionsAndLoadedLibraries) {
   f.qtVersion = "6.4.2";
   f.icuVersion = "72.1";
   f.libraries = {"libarchive.so.13", "libicuuc.so.72"};
-  EXPECT_EQ(BuildAboutText(f),
-            "Navirt バージョン 5.2\nQt 6.4.2\nICU 72.1\n\n使用しているライブラリ:\n  libarchive.so.13\n  libicuuc.so.72\n");
+  EXPECT_EQ(
+      BuildAboutText(f),
+      "Navirt バージョン 5.2\nQt 6.4.2\nICU 72.1\n\n使用しているライブラリ:\n  libarchive.so.13\n  libicuuc.so.72\n");
 }
 
 TEST(Help, PagesAreFoundFromABuildFolderAndMailBodiesAreUtf8) {

@@ -22,7 +22,8 @@ ToolRun Tool(const std::string& args, const std::string& input = "") {
   int fd = mkstemp(tmpl);
   if (fd >= 0) close(fd);
   std::ofstream(tmpl, std::ios::binary) << input;
-  std::string cmd = std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " < " + tmpl + " 2>&1";
+  std::string cmd =
+      std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " < " + tmpl + " 2>&1";
   FILE* p = popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];

@@ -46,8 +46,9 @@ TEST(ToolSplitMerge, PiecesCommandFileAndJoiningBack) {
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out, t + "/blob.001\n" + t + "/blob.002\n" + t + "/blob.003\n" + t + "/blob.bat\n");
   EXPECT_EQ(Read(t + "/blob.003"), data.substr(2000));
-  EXPECT_EQ(Read(t + "/blob.bat"),
-            "COPY /B blob.001 blob.bin\r\nCOPY /B blob.bin+blob.002 blob.bin\r\nCOPY /B blob.bin+blob.003 blob.bin\r\n");
+  EXPECT_EQ(
+      Read(t + "/blob.bat"),
+      "COPY /B blob.001 blob.bin\r\nCOPY /B blob.bin+blob.002 blob.bin\r\nCOPY /B blob.bin+blob.003 blob.bin\r\n");
   r = RunTool("merge " + t + "/joined.bin " + t + "/blob.001 " + t + "/blob.002 " + t + "/blob.003");
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(Read(t + "/joined.bin"), data);

@@ -69,7 +69,11 @@ TEST_F(LinesTool, TextArgumentsAreUtf8OrRawBytes) {
   // あ is 82 A0 in Shift_JIS.
   EXPECT_EQ(Tool("lines insert 'あ' 1", "xy").out, "\x82\xa0xy");
   EXPECT_EQ(Tool("lines --sjis-args insert \"$(printf '\\202\\240')\" 1", "xy").out, "\x82\xa0xy");
-  EXPECT_EQ(Tool("lines del-ideo-spaces", "a\x81\x40" "b").out, "ab");
+  EXPECT_EQ(Tool("lines del-ideo-spaces",
+                 "a\x81\x40"
+                 "b")
+                .out,
+            "ab");
 }
 
 TEST_F(LinesTool, InvalidNumbersExitTwoWithTheWindowsMessage) {

@@ -66,7 +66,9 @@ TEST_F(ToolFaults, ArgumentCharactersShiftJisLacksAreRefusedByName) {
   EXPECT_NE(r.out.find("\xC3\xA9"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("U+00E9"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("ca\n"), std::string::npos) << r.out;
-  r = Sh("printf ab | TOOL match 'a\xF0\x9F\x98\x80" "b'");
+  r =
+      Sh("printf ab | TOOL match 'a\xF0\x9F\x98\x80"
+         "b'");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.out.find("U+1F600"), std::string::npos) << r.out;
   r = Sh("printf abc | TOOL gsub b 'x\xC3\xA9'");
@@ -83,10 +85,10 @@ TEST_F(ToolFaults, ArgumentCharactersShiftJisLacksAreRefusedByName) {
 
 TEST_F(ToolFaults, WriteErrorsAreReportedWithTheReason) {
   Write("f.txt", "hello\n");
-  for (const char* line : {"TOOL grep hello f.txt", "TOOL detect f.txt", "TOOL match hello f.txt",
-                           "TOOL hexdump f.txt", "TOOL gsub l L f.txt", "TOOL conv sjis2euc f.txt",
-                           "TOOL encode base64 f.txt", "TOOL --help", "TOOL lines trim-lead f.txt",
-                           "TOOL lines sort-asc f.txt", "TOOL untag html f.txt", "TOOL sysinfo about"}) {
+  for (const char* line :
+       {"TOOL grep hello f.txt", "TOOL detect f.txt", "TOOL match hello f.txt", "TOOL hexdump f.txt",
+        "TOOL gsub l L f.txt", "TOOL conv sjis2euc f.txt", "TOOL encode base64 f.txt", "TOOL --help",
+        "TOOL lines trim-lead f.txt", "TOOL lines sort-asc f.txt", "TOOL untag html f.txt", "TOOL sysinfo about"}) {
     SCOPED_TRACE(line);
     Result r = Sh(std::string(line) + " >/dev/full");
     EXPECT_EQ(r.status, 2) << r.out;

@@ -37,8 +37,8 @@ class UnicodeTool : public ::testing::Test {
   // Runs navirt-tool; standard output and the status.
   int Tool(const std::string& args, std::string& out, const std::string& input = "/dev/null") {
     const char* tool = std::getenv("NAVIRT_TOOL");
-    const std::string cmd = std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args +
-                            " > '" + dir_ + "out' 2>/dev/null < '" + input + "'";
+    const std::string cmd = std::string(tool ? tool : NAVIRT_BINARY_DIR "/bin/navirt-tool") + " " + args + " > '" +
+                            dir_ + "out' 2>/dev/null < '" + input + "'";
     const int st = std::system(cmd.c_str());
     out = Read(dir_ + "out");
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
@@ -56,7 +56,10 @@ class UnicodeTool : public ::testing::Test {
 };
 
 TEST_F(UnicodeTool, DetectPrintsTheNewLabels) {
-  const std::string u8 = File("u8", "日本語\n"), bom = File("bom", "\xEF\xBB\xBF" "x"),
+  const std::string u8 = File("u8", "日本語\n"),
+                    bom = File("bom",
+                               "\xEF\xBB\xBF"
+                               "x"),
                     le = File("le", Utf16("x", false)), be = File("be", Utf16("x", true)),
                     sj = File("sj", Utf8ToCp932("日本語\n"));
   std::string out;
@@ -114,7 +117,9 @@ TEST_F(UnicodeTool, BadUnicodeInput) {
   EXPECT_EQ(out, "a?b?");
   EXPECT_EQ(Read(odd), std::string("\xFE\xFF\0a\xD8\x3D\0b\x01", 9));
   EXPECT_EQ(Tool("conv auto-utf8 " + odd, out), 0);
-  EXPECT_EQ(out, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(out,
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
 }
 
 // One file in each code holding the same word: --auto finds it in every
@@ -128,7 +133,10 @@ TEST_F(UnicodeTool, GrepAutoOverAMixedTree) {
       File("euc.txt", "first\n" + SjisToEuc(sjis) + "\n"),
       File("jis.txt", "first\n" + SjisToJis(sjis) + "\n"),
       File("utf8.txt", "first\n" + line + "\n"),
-      File("utf8bom.txt", "\xEF\xBB\xBF" "first\n" + line + "\n"),
+      File("utf8bom.txt",
+           "\xEF\xBB\xBF"
+           "first\n" +
+               line + "\n"),
       File("utf16le.txt", Utf16("first\r\n" + line + "\r\n", false)),
       File("utf16be.txt", Utf16("first\n" + line + "\n", true)),
   };

@@ -108,8 +108,8 @@ class CommandsAndJobsTest : public QObject {
     for (QToolBar* bar : {f->ToolBar1, f->ToolBar2}) {
       for (QAction* a : bar->actions()) {
         if (a->isSeparator() || qobject_cast<QWidgetAction*>(a)) continue;
-        QString command = declared.count(a->objectName().toStdString()) ? a->objectName()
-                                                                         : a->property("navirtCommand").toString();
+        QString command =
+            declared.count(a->objectName().toStdString()) ? a->objectName() : a->property("navirtCommand").toString();
         // The code button opens its pop-up menu: no command of its own.
         if (a->objectName() == "ToolButton52") continue;
         QVERIFY2(declared.count(command.toStdString()),
@@ -185,8 +185,8 @@ class CommandsAndJobsTest : public QObject {
     // The next command and the next job run as usual.
     QVERIFY(f->Commands().Trigger(cmd::Mtextrepaint1));
     std::string got;
-    JobOutcome ok = RunJob(*f, JobSpec{"試験", "", ""}, [](TJobContext& j) { j.Emit("done"); },
-                           [&](std::string&& b) { got += b; });
+    JobOutcome ok = RunJob(
+        *f, JobSpec{"試験", "", ""}, [](TJobContext& j) { j.Emit("done"); }, [&](std::string&& b) { got += b; });
     QVERIFY(!ok.failed && !ok.cancelled);
     QCOMPARE(got, std::string("done"));
   }

@@ -4,21 +4,21 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QSplitter>
 #include <QTreeView>
 
 #include <filesystem>
 #include <fstream>
 
-#include "settings/IniFile.h"
 #include "app/StartupPath.h"
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
+#include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
 
@@ -185,8 +185,8 @@ class MainWindowTest : public QObject {
     QVERIFY(f->RichEdit1->isReadOnly());  // still the view mode of the edit button
     f->close();
     navirt::TIniFile after(iniPath_);
-    for (const char* sec : {"System", "File", "Form", "PanelL", "PanelRB", "FontR", "FontF", "FolderView",
-                            "FileView", "RichEdit", "Menu"})
+    for (const char* sec : {"System", "File", "Form", "PanelL", "PanelRB", "FontR", "FontF", "FolderView", "FileView",
+                            "RichEdit", "Menu"})
       QVERIFY2(after.SectionExists(sec), sec);
     QVERIFY(!after.SectionExists("Mine"));
     QCOMPARE(after.ReadString("Menu", "Mgazokakudai", ""), std::string("0"));

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
@@ -14,21 +15,20 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
-#include <QFileSystemModel>
 
 #include <filesystem>
 #include <fstream>
 
-#include "settings/IniFile.h"
 #include "app/ui/FontColorDialog.h"
+#include "app/ui/InputDialog.h"
 #include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
-#include "app/ui/InputDialog.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
 #include "preview/ui/CharsetDialog.h"
+#include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
 
@@ -91,7 +91,8 @@ class WindowRepairsTest : public QObject {
       const Qt::Key step = style <= 2 ? Qt::Key_Right : Qt::Key_Down;
       QTest::keyClick(v, step);
       QTest::keyClick(v, step);
-      QVERIFY2(Shows(f.get(), "b.txt"), qPrintable(QString("style %1: %2 / %3").arg(style).arg(f->InfoLine(), f->StatusPanel(3))));
+      QVERIFY2(Shows(f.get(), "b.txt"),
+               qPrintable(QString("style %1: %2 / %3").arg(style).arg(f->InfoLine(), f->StatusPanel(3))));
       QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("second"));
       QTest::keyClick(v, Qt::Key_End);
       QVERIFY(Shows(f.get(), "picture_sunset_very_long_name.txt"));
@@ -213,7 +214,8 @@ class WindowRepairsTest : public QObject {
     f->close();
     navirt::TIniFile ini;
     ini.Load(ini_);
-    QCOMPARE(QString::fromStdString(ini.ReadString("File", "Save", "")), QString::fromStdString(folder_ + "sub/new.txt"));
+    QCOMPARE(QString::fromStdString(ini.ReadString("File", "Save", "")),
+             QString::fromStdString(folder_ + "sub/new.txt"));
     QCOMPARE(QString::fromStdString(ini.ReadString("File", "Dir", "")), QString::fromStdString(folder_ + "sub/"));
   }
 
@@ -261,8 +263,9 @@ class WindowRepairsTest : public QObject {
     QVERIFY2(h->sectionSize(0) >= fm.horizontalAdvance("picture_sunset_very_long_name.txt"),
              qPrintable(QString::number(h->sectionSize(0))));
     QVERIFY2(h->sectionSize(3) < 300, qPrintable(QString::number(h->sectionSize(3))));
-    QCOMPARE(f->FileModel->data(f->FileModel->index(f->FileModel->RowOfName("a.txt", false), 0), Qt::ToolTipRole).toString(),
-             QString("a.txt"));
+    QCOMPARE(
+        f->FileModel->data(f->FileModel->index(f->FileModel->RowOfName("a.txt", false), 0), Qt::ToolTipRole).toString(),
+        QString("a.txt"));
     QCOMPARE(f->FileIconView1->textElideMode(), Qt::ElideMiddle);
   }
 
@@ -271,7 +274,9 @@ class WindowRepairsTest : public QObject {
     // A proportional font chosen for the pane would shift the digits.
     f->Settings.fontR.name = "Noto Sans CJK JP";
     f->SelectFileByName("b.txt");
-    f->RichEdit1->SetText("\x82\xa0" "A");  // あA
+    f->RichEdit1->SetText(
+        "\x82\xa0"
+        "A");  // あA
     f->ActionNamed("Mdump1b1")->trigger();
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(3)), QString("8A4"));
     QFontMetricsF m(f->RichEdit1->font());

@@ -4,12 +4,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -22,15 +22,15 @@
 #include <fstream>
 #include <thread>
 
-#include "settings/IniFile.h"
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
+#include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
 
@@ -74,8 +74,10 @@ class ArchiveUiTest : public QObject {
       int row = f->FileModel->RowOfName(n, true);
       QVERIFY2(row >= 0, n.c_str());
       QModelIndex idx = f->FileModel->index(row, 0);
-      if (first) sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-      else sel->select(idx, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      if (first)
+        sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      else
+        sel->select(idx, QItemSelectionModel::Select | QItemSelectionModel::Rows);
       first = false;
     }
   }

@@ -2,33 +2,33 @@
 // the key map with kana, listings, drops.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QDropEvent>
 #include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
-#include <QUrl>
-#include <QDropEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
 
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
-#include "browse/ui/FileListModel.h"
 #include "browse/ui/DriveDialog.h"
+#include "browse/ui/FileListModel.h"
 #include "browse/ui/SortDialog.h"
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommands.h"
@@ -74,8 +74,8 @@ class BrowsePanesTest : public QObject {
       auto* c = dynamic_cast<TConflictDialog*>(&d);
       if (!c) return int(QDialog::Rejected);
       ++asked;
-      QPushButton* b = answer == ConflictAnswer::Skip       ? c->BSkip
-                       : answer == ConflictAnswer::KeepBoth ? c->BKeepBoth
+      QPushButton* b = answer == ConflictAnswer::Skip        ? c->BSkip
+                       : answer == ConflictAnswer::KeepBoth  ? c->BKeepBoth
                        : answer == ConflictAnswer::Overwrite ? c->BOverwrite
                                                              : c->BCancel;
       b->click();
@@ -129,7 +129,8 @@ class BrowsePanesTest : public QObject {
     QCOMPARE(f->FileModel->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString("ｻｲｽﾞ"));
     int row = f->FileModel->RowOfName("b.txt", false);
     QCOMPARE(f->FileModel->CellText(row, 1), QString("           1,000"));
-    QVERIFY(QRegularExpression("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d$").match(f->FileModel->CellText(row, 3)).hasMatch());
+    QVERIFY(
+        QRegularExpression("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d$").match(f->FileModel->CellText(row, 3)).hasMatch());
   }
 
   void maskListsFoldersAndMatchingFiles() {

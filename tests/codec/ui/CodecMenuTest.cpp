@@ -136,16 +136,20 @@ class CodecMenuTest : public QObject {
 
   void widthCommandsChangeThePaneAndMarkItRed() {
     auto f = NewForm();
-    f->HandleCommandLine(Write("w.txt", "\xb6\xde" "A1\r\n\x81\x40x\r\n"));
+    f->HandleCommandLine(Write("w.txt",
+                               "\xb6\xde"
+                               "A1\r\n\x81\x40x\r\n"));
     Action(f.get(), "Mhan2zen")->trigger();
     QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4b\x82\x60\x82\x50\r\n\x81\x40\x82\x98"));
     QCOMPARE(f->InfoColor, navirt::clRed);
     Action(f.get(), "Mzenspace2han")->trigger();
     QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4b\x82\x60\x82\x50\r\n  \x82\x98"));
     Action(f.get(), "Mzen2han")->trigger();
-    QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\xb6\xde" "A1\r\n  x"));
+    QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\xb6\xde"
+                                            "A1\r\n  x"));
     Action(f.get(), "Mhankana2zen")->trigger();
-    QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4a\x81\x4a" "A1\r\n  x"));
+    QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4a\x81\x4a"
+                                            "A1\r\n  x"));
   }
 
   void toolbarButtonConvertsAutomaticallyAndCarriesThePopup() {

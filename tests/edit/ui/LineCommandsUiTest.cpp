@@ -4,8 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "edit/LineCommandTable.h"
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"
@@ -37,8 +37,8 @@ namespace {
 // One scripted answer per dialog, in the order the dialogs come.
 struct Answer {
   bool ok = true;
-  QString text;       // input dialog
-  int start = 0;      // column dialog (0: leave the preset)
+  QString text;   // input dialog
+  int start = 0;  // column dialog (0: leave the preset)
   int width = 0;
 };
 
@@ -63,8 +63,8 @@ class LineCommandsUiTest : public QObject {
   QTemporaryDir tmp_;
   std::string folder_;
   QStringList messages_;
-  QStringList titles_;       // every dialog's caption, in order
-  QStringList presets_;      // input dialogs' preset answers
+  QStringList titles_;   // every dialog's caption, in order
+  QStringList presets_;  // input dialogs' preset answers
   std::vector<TForm30*> columnDialogs_;
   bool widthShown_ = false;
   int presetStart_ = 0, presetWidth_ = 0;
@@ -148,7 +148,8 @@ class LineCommandsUiTest : public QObject {
     for (const char* c : {"html->テキスト(&L)", "html->テキスト抽出(＋TAB，行頭空白，空行削除)",
                           "html->テキスト抽出(＋TAB，空行削除)", "html->テキスト抽出(＋空行削除)", "TeX->テキスト"})
       QVERIFY2(Item(conv, QString::fromUtf8(c)), c);
-    for (const char* c : {"標準削除", "html->テキスト抽出(＋空行削除)", "TeXタグ削除"}) QVERIFY2(Item(del, QString::fromUtf8(c)), c);
+    for (const char* c : {"標準削除", "html->テキスト抽出(＋空行削除)", "TeXタグ削除"})
+      QVERIFY2(Item(del, QString::fromUtf8(c)), c);
     QVERIFY(Item(top("削除"), "選択範囲削除(&D)"));
     QVERIFY(Item(top("編集"), "↑先頭行へ移動(&T)"));
     // The extract item of both menus is one command.
@@ -182,7 +183,9 @@ class LineCommandsUiTest : public QObject {
         for (const QString& path : QString::fromUtf8(c.menu).split(" and "))
           if (path.split(" / ").first() == menu) expected << path + " / " + QString::fromUtf8(c.caption);
       if (menu == "削除") expected << "削除 / 選択範囲削除(&D)";
-      if (menu == "編集") expected << "編集 / ↑先頭行へ移動(&T)" << "編集 / ↓最終行へ移動(&B)";
+      if (menu == "編集")
+        expected << "編集 / ↑先頭行へ移動(&T)"
+                 << "編集 / ↓最終行へ移動(&B)";
       QStringList shown;
       QMenu* m = top(menu);
       QVERIFY(m);
@@ -343,8 +346,8 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(J(f->PaneLines()), J(Lines{"a", "c"}));
 
     f->SetPaneText("", clBlack);
-    for (CommandName c : {cmd::Msortasc, cmd::Mserialnumber, cmd::Mcolumnextract, cmd::Mtrimlead, cmd::Mhtml,
-                          cmd::Mtex})
+    for (CommandName c :
+         {cmd::Msortasc, cmd::Mserialnumber, cmd::Mcolumnextract, cmd::Mtrimlead, cmd::Mhtml, cmd::Mtex})
       Run(f.get(), c);
     QVERIFY(titles_.isEmpty());
     QVERIFY(f->PaneText().empty());
@@ -357,7 +360,9 @@ class LineCommandsUiTest : public QObject {
   void htmlRemovalFinishes() {
     auto f = Open("p.html", "a<BR>b\r\nc</P>\r\n<LI>x</LI>\r\ntail &AMP; end");
     Run(f.get(), cmd::Mhtml);
-    QCOMPARE(J(f->PaneLines()), J(Lines{"a", "", "bc", "", "\x81\x45" "xtail & end"}));
+    QCOMPARE(J(f->PaneLines()), J(Lines{"a", "", "bc", "",
+                                        "\x81\x45"
+                                        "xtail & end"}));
     QCOMPARE(f->InfoLineColor(), clRed);
     QVERIFY(!f->RichEdit1->EditMode());
 

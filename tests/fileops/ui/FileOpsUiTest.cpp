@@ -3,16 +3,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLabel>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -29,15 +29,15 @@
 
 #include <sys/stat.h>
 
-#include "settings/IniFile.h"
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
+#include "settings/IniFile.h"
 
 namespace fs = std::filesystem;
 using namespace navirt;
@@ -242,7 +242,7 @@ class FileOpsUiTest : public QObject {
       return -1;
     };
     const std::pair<const char*, const char*> buttons[] = {
-        {"ToolButton4", "Mfilecopy"}, {"ToolButton5", "Mfilemove"},   {"ToolButton3", "Mfiledelete"},
+        {"ToolButton4", "Mfilecopy"}, {"ToolButton5", "Mfilemove"}, {"ToolButton3", "Mfiledelete"},
         {"ToolButton6", "Mrename"},   {"ToolButton40", "Mpropaty"}, {"ToolButton47", "Mdircommand2"}};
     int previous = -1;
     for (const auto& [name, command] : buttons) {
@@ -338,7 +338,8 @@ class FileOpsUiTest : public QObject {
     QVERIFY(pane.contains("バイトの空き領域"));
     QCOMPARE(f->InfoLine(), "dir   " + QString::fromStdString(folder_) + "   の結果");
     QCOMPARE(f->InfoLineColor(), clBlue);
-    QCOMPARE(TIniFile(tmp_.path().toStdString() + "/navirt.ini").ReadString("DirSet", "Items_0", ""), "#" + folder_ + "#");
+    QCOMPARE(TIniFile(tmp_.path().toStdString() + "/navirt.ini").ReadString("DirSet", "Items_0", ""),
+             "#" + folder_ + "#");
 
     // The listing dialog: names only, reversed; the command line it shows is
     // the one run.
@@ -472,12 +473,11 @@ class FileOpsUiTest : public QObject {
         return d.result();
       }
       if (auto* c = dynamic_cast<TConflictDialog*>(&d)) {
-        asked << QString::fromStdString(fs::path(c->findChild<QLabel*>("Ltext")->text().section('\n', 1, 1).toStdString())
-                                            .filename()
-                                            .string());
+        asked << QString::fromStdString(
+            fs::path(c->findChild<QLabel*>("Ltext")->text().section('\n', 1, 1).toStdString()).filename().string());
         c->CBall->setChecked(all);
-        QPushButton* b = answer == ConflictAnswer::Skip       ? c->BSkip
-                         : answer == ConflictAnswer::KeepBoth ? c->BKeepBoth
+        QPushButton* b = answer == ConflictAnswer::Skip        ? c->BSkip
+                         : answer == ConflictAnswer::KeepBoth  ? c->BKeepBoth
                          : answer == ConflictAnswer::Overwrite ? c->BOverwrite
                                                                : c->BCancel;
         b->click();

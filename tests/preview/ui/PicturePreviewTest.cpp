@@ -18,8 +18,8 @@
 #include <fstream>
 
 #include "app/ui/Unit1.h"
-#include "host/ui/Job.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/Job.h"
 #include "preview/HexDump.h"
 #include "preview/ui/HexDumpDialog.h"
 

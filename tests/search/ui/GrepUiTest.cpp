@@ -1,12 +1,12 @@
 // "Grepの実行(&G)" and "Grepの中止(&Q)" in the main window, offscreen: the
 // search runs as a job with its progress window.
 #include <QAction>
-#include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -18,13 +18,13 @@
 #include <memory>
 
 #include "app/ui/Unit1.h"
-#include "edit/ui/RichEdit.h"
-#include "platform/Cp932.h"
-#include "search/RegexTokens.h"
 #include "edit/PaneText.h"
+#include "edit/ui/RichEdit.h"
 #include "host/ui/Job.h"
+#include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 #include "search/GrepCommand.h"
+#include "search/RegexTokens.h"
 #include "search/ui/GrepDialog.h"
 #include "search/ui/SearchCommandIds.h"
 

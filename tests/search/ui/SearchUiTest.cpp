@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMenu>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,16 +16,16 @@
 #include <memory>
 
 #include "app/Colors.h"
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
+#include "search/ui/RegexDialog.h"
 #include "search/ui/ReplaceDialog.h"
 #include "search/ui/SearchCommandIds.h"
-#include "search/ui/RegexDialog.h"
-#include "search/ui/TermListDialog.h"
 #include "search/ui/SearchDialog.h"
+#include "search/ui/TermListDialog.h"
 
 namespace fs = std::filesystem;
 

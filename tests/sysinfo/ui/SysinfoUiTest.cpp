@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "app/ui/AppCommandIds.h"
-#include "app/ui/Unit1.h"
 #include "app/ui/InputDialog.h"
+#include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "platform/Cp932.h"
@@ -132,9 +132,8 @@ class SysinfoUiTest : public QObject {
     answer_ = mbYes;
     for (CommandName c : commands) QVERIFY(f->Commands().Trigger(c));
     QCOMPARE(messages_.size(), 3);
-    const std::vector<ProgramCall> expected = {{"systemctl", {"poweroff"}, ""},
-                                               {"systemctl", {"reboot"}, ""},
-                                               {"loginctl", {"terminate-session", "7"}, ""}};
+    const std::vector<ProgramCall> expected = {
+        {"systemctl", {"poweroff"}, ""}, {"systemctl", {"reboot"}, ""}, {"loginctl", {"terminate-session", "7"}, ""}};
     QVERIFY(fake_.calls == expected);
   }
 
