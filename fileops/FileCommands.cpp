@@ -130,12 +130,6 @@ CommandReport RunDrop(TSHFOP& op, const FileCommandContext& ctx, const std::vect
   return Transfer(op, c, dropped, ctx.currentFolder, false, true);
 }
 
-CommandReport RunTransferInto(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
-                              const std::string& folder, bool move) {
-  if (!move) op.Options |= ALLOWUNDO;
-  return Transfer(op, ctx, sources, folder, move, true);
-}
-
 CommandReport RunRename(const FileCommandContext& ctx, const std::string& oldName, const std::string& newName) {
   CommandReport r;
   r.selectName = oldName;

@@ -42,11 +42,6 @@ CommandReport RunTrash(TSHFOP& op, const FileCommandContext& ctx, const std::vec
 CommandReport RunPermanentDelete(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources);
 // Files dropped on the window: copied into the folder being shown.
 CommandReport RunDrop(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& dropped);
-// Copy (move) of paths into folder without the dialog: dropped files and
-// drags onto the folder tree. The folder may be the one shown; an item
-// copied onto itself gets a second name, as the conflict rules say.
-CommandReport RunTransferInto(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
-                              const std::string& folder, bool move);
 
 // Rename within the folder. The same name does nothing; a name holding "/"
 // is refused; an existing name is never overwritten.

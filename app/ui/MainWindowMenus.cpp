@@ -32,33 +32,6 @@ std::string S(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
-QAction* TForm1::AddCommand(QMenu* menu, CommandName name, const QString& caption, std::function<void()> handler,
-                            const QKeySequence& shortcut) {
-  CommandRow row;
-  row.name = name;
-  const QByteArray text = caption.toUtf8();
-  row.caption = text.constData();
-  if (handler) row.run = [handler = std::move(handler)](IHost&) { handler(); };
-  QAction* a = commands_->Install(row, menu);
-  if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-  // Commands added here are built: a null handler means "does nothing yet"
-  // only for rows that say so through the table.
-  a->setEnabled(true);
-  return a;
-}
-
-QAction* TForm1::AddOption(QMenu* menu, CommandName name, const QString& caption, bool checked,
-                           std::function<void(bool)> onToggle) {
-  CommandRow row;
-  row.name = name;
-  const QByteArray text = caption.toUtf8();
-  row.caption = text.constData();
-  row.checkable = true;
-  row.checked = checked;
-  if (onToggle) row.toggled = [onToggle = std::move(onToggle)](IHost&, bool on) { onToggle(on); };
-  return commands_->Install(row, menu);
-}
-
 QAction* TForm1::FindAction(CommandName name) const { return commands_->Action(name); }
 
 QAction* TForm1::ActionNamed(const QString& name) const { return findChild<QAction*>(name); }
@@ -137,113 +110,7 @@ void TForm1::BuildMenus() {
   Mnow = MainMenu1->addAction(Q(FormatMenuDate(std::time(nullptr))));
   Mnow->setObjectName("Mnow");
 
-  Mexit = AddCommand(Mfile, cmd::Mexit, "終了(&X)", [this] { close(); });
-
-  Mtextnewview = AddCommand(Mview, cmd::Mtextnewview, "ファイルを再表示(&T)", [this] {
-    PreviewEnabled = true;
-    Mdisp->setChecked(true);  // real-time mode, its check and its panel together
-    RealTimeMode = true;
-    if (!SelectedPath.empty()) PreviewSelectedFile();
-    QApplication::restoreOverrideCursor();
-  });
-  Mtextrepaint1 = AddCommand(Mview, cmd::Mtextrepaint1, "テキストを再表示(&B)", [this] {
-    QApplication::restoreOverrideCursor();
-    // The refill forgets the selection: take the file along so it is
-    // shown again rather than an empty pane.
-    std::string name = SelectedPath.empty() ? std::string() : FileNamePart(SelectedPath);
-    RefreshAll();
-    PreviewEnabled = true;
-    RealTimeMode = true;
-    ShiftHeld = AltHeld = false;
-    if (!name.empty()) SelectFileByName(name);
-  });
-  connect(ToolButton17, &QAction::triggered, Mtextrepaint1, &QAction::trigger);
-  MeditView1 = AddCommand(Mview, cmd::MeditView1, "テキスト表示を隠す(&I)", [this] { ToggleEditView(); });
-  MeditView1->setStatusTip("テキスト表示を隠します。");
-  Mwordwrap = AddCommand(Mview, cmd::Mwordwrap, "右で折り返す(&R)", [this] { ToolButton39->toggle(); });
-  Mv = AddCommand(nullptr, cmd::Mv, "&V テキストを表示", [this] {
-    if (RealTimeMode) {
-      if (paneHidden_) ToggleEditView();
-      RichEdit1->setFocus();
-      return;
-    }
-    RealTimeMode = true;
-    PreviewSelectedFile();
-    RealTimeMode = false;
-  });
-  addAction(Mv);
-  connect(Mview, &QMenu::aboutToShow, this,
-          [this] { Mwordwrap->setText(RichEdit1->WordWrap() ? "右で折り返さない(&R)" : "右で折り返す(&R)"); });
-
-  Mdisp = AddOption(Moption, cmd::Mdisp, "テキスト瞬時表示(&T)", true, [this](bool on) {
-    RealTimeMode = on;
-    SetSBarRPanel(4, on ? "ﾘｱﾙﾓｰﾄﾞ" : "Vﾓｰﾄﾞ");
-  });
-  Mmousepoint = AddOption(Moption, cmd::Mmousepoint, "マウスポインタ表示(&H)", false, [this](bool on) {
-    Settings.hottrack = on;
-    // Hot tracking covers both views.
-    FileView1->setAttribute(Qt::WA_Hover, on);
-    FileIconView1->setAttribute(Qt::WA_Hover, on);
-    SetSBarRPanel(5, on ? "MP" : "");
-  });
-  Mtoolbar =
-      AddOption(Moption, cmd::Mtoolbar, "ツールバー表示(&B)", true, [this](bool on) { ToolBar1->setVisible(on); });
-  Msubtoolbar1 =
-      AddOption(Moption, cmd::Msubtoolbar1, "テキストツールバー表示", true, [this](bool) { ApplyToolbarLayout(); });
-  Mcloseinitview1 = AddOption(Moption, cmd::Mcloseinitview1, "終了時ファイル未選択(&I)", true, nullptr);
-  Moption->addSeparator();
-  Mfont = Moption->addMenu("フォント(&O)");
-  Mfont->setObjectName("Mfont");
-  Mfonttext = AddCommand(Mfont, cmd::Mfonttext, "テキスト(&T)", [this] {
-    TFontColorDialog dlg(this, "テキストのフォント", RichEdit1->font(),
-                         QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
-    if (ExecDialog(dlg) != QDialog::Accepted) return;
-    Settings.fontR = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
-    ApplyFonts();
-  });
-  Mfontfile = AddCommand(Mfont, cmd::Mfontfile, "ファイル名(&F)", [this] {
-    TFontColorDialog dlg(this, "ファイル名のフォント", FileView1->font(),
-                         QColorFromTColor(Settings.fontF.color, palette().color(QPalette::Text)));
-    if (ExecDialog(dlg) != QDialog::Accepted) return;
-    Settings.fontF = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
-    ApplyFonts();
-  });
-  Mtabset1 = AddCommand(Moption, cmd::Mtabset1, "TAB位置設定", [this] {
-    if (!InputQuery("TAB位置設定", "TABの文字数", "", "", "8")) return;
-    TabWidth = ParseTabWidth(S(DialogAnswer));
-    RichEdit1->SetTabWidth(TabWidth);
-  });
-  Mchartset = AddCommand(Moption, cmd::Mchartset, "テキストの文字種類(&C)", [this] {
-    TForm8 dlg(this, RichEdit1);
-    ExecDialog(dlg);
-  });
-  MstreamRead1 = AddCommand(Moption, cmd::MstreamRead1, "Stream読み込みの設定(&M)", [this] {
-    TIniFile ini = OpenSettings();
-    TForm26 dlg(this, TReadSettingDialogModel::ForStreamRead(ini));
-    if (ExecDialog(dlg) != QDialog::Accepted) return;
-    TIniFile fresh = OpenSettings();
-    dlg.Model().Accept(fresh);
-    WriteSettings(fresh);
-  });
-  Mreadmax1 = AddCommand(Moption, cmd::Mreadmax1, "読み込み制限の設定(&Y)", [this] {
-    TIniFile ini = OpenSettings();
-    TForm26 dlg(this, TReadSettingDialogModel::ForReadMax(ini));
-    if (ExecDialog(dlg) != QDialog::Accepted) return;
-    TIniFile fresh = OpenSettings();
-    dlg.Model().Accept(fresh);
-    WriteSettings(fresh);
-  });
-  Moption->addSeparator();
-  Minitdirectry1 = AddCommand(Moption, cmd::Minitdirectry1, "起動時フォルダー指定", [this] {
-    TIniFile ini = OpenSettings();
-    TForm4 dlg(this, "起動時フォルダー指定", "起動時のフォルダーを指定して下さい。",
-               Q(ini.ReadString("InitFolder", "InitFolderName", "")));
-    if (ExecDialog(dlg) != QDialog::Accepted) return;
-    TIniFile fresh = OpenSettings();
-    fresh.WriteString("InitFolder", "InitFolderName", S(dlg.FolderText()));
-    WriteSettings(fresh);
-  });
-  Minifileclear1 = AddCommand(Moption, cmd::Minifileclear1, "INIファイル削除･初期化", [this] { ResetSettingsFile(); });
+  InstallWindowCommands();
 
   // The text toolbar's buttons and "終了" run these commands.
   ToolButton2->setProperty("navirtCommand", cmd::Mexit.text);
@@ -278,6 +145,170 @@ void TForm1::BuildMenus() {
   FileView1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(FileView1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu1->popup(FileView1->viewport()->mapToGlobal(p)); });
+}
+
+// The window's own commands, one table per menu.
+void TForm1::InstallWindowCommands() {
+  const std::vector<CommandRow> file = {
+      {cmd::Mexit, "終了(&X)", nullptr, [this](IHost&) { close(); }},
+  };
+  const std::vector<CommandRow> view = {
+      {cmd::Mtextnewview, "ファイルを再表示(&T)", nullptr,
+       [this](IHost&) {
+         PreviewEnabled = true;
+         Mdisp->setChecked(true);  // real-time mode, its check and its panel together
+         RealTimeMode = true;
+         if (!SelectedPath.empty()) PreviewSelectedFile();
+         QApplication::restoreOverrideCursor();
+       }},
+      {cmd::Mtextrepaint1, "テキストを再表示(&B)", nullptr,
+       [this](IHost&) {
+         QApplication::restoreOverrideCursor();
+         // The refill forgets the selection: take the file along so it is
+         // shown again rather than an empty pane.
+         std::string name = SelectedPath.empty() ? std::string() : FileNamePart(SelectedPath);
+         RefreshAll();
+         PreviewEnabled = true;
+         RealTimeMode = true;
+         ShiftHeld = AltHeld = false;
+         if (!name.empty()) SelectFileByName(name);
+       }},
+      {cmd::MeditView1, "テキスト表示を隠す(&I)", nullptr, [this](IHost&) { ToggleEditView(); }},
+      {cmd::Mwordwrap, "右で折り返す(&R)", nullptr, [this](IHost&) { ToolButton39->toggle(); }},
+  };
+  // Key V only: no menu shows it.
+  const std::vector<CommandRow> keyOnly = {
+      {cmd::Mv, "&V テキストを表示", nullptr,
+       [this](IHost&) {
+         if (RealTimeMode) {
+           if (paneHidden_) ToggleEditView();
+           RichEdit1->setFocus();
+           return;
+         }
+         RealTimeMode = true;
+         PreviewSelectedFile();
+         RealTimeMode = false;
+       }},
+  };
+  auto option = [](CommandName name, const char* caption, bool checked, std::function<void(IHost&, bool)> toggled) {
+    CommandRow row{name, caption, nullptr, {}};
+    row.checkable = true;
+    row.checked = checked;
+    row.toggled = std::move(toggled);
+    return row;
+  };
+  const std::vector<CommandRow> options = {
+      option(cmd::Mdisp, "テキスト瞬時表示(&T)", true,
+             [this](IHost&, bool on) {
+               RealTimeMode = on;
+               SetSBarRPanel(4, on ? "ﾘｱﾙﾓｰﾄﾞ" : "Vﾓｰﾄﾞ");
+             }),
+      option(cmd::Mmousepoint, "マウスポインタ表示(&H)", false,
+             [this](IHost&, bool on) {
+               Settings.hottrack = on;
+               // Hot tracking covers both views.
+               FileView1->setAttribute(Qt::WA_Hover, on);
+               FileIconView1->setAttribute(Qt::WA_Hover, on);
+               SetSBarRPanel(5, on ? "MP" : "");
+             }),
+      option(cmd::Mtoolbar, "ツールバー表示(&B)", true, [this](IHost&, bool on) { ToolBar1->setVisible(on); }),
+      option(cmd::Msubtoolbar1, "テキストツールバー表示", true, [this](IHost&, bool) { ApplyToolbarLayout(); }),
+      option(cmd::Mcloseinitview1, "終了時ファイル未選択(&I)", true, nullptr),
+  };
+  const std::vector<CommandRow> fonts = {
+      {cmd::Mfonttext, "テキスト(&T)", nullptr,
+       [this](IHost&) {
+         TFontColorDialog dlg(this, "テキストのフォント", RichEdit1->font(),
+                              QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
+         if (ExecDialog(dlg) != QDialog::Accepted) return;
+         Settings.fontR = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
+         ApplyFonts();
+       }},
+      {cmd::Mfontfile, "ファイル名(&F)", nullptr,
+       [this](IHost&) {
+         TFontColorDialog dlg(this, "ファイル名のフォント", FileView1->font(),
+                              QColorFromTColor(Settings.fontF.color, palette().color(QPalette::Text)));
+         if (ExecDialog(dlg) != QDialog::Accepted) return;
+         Settings.fontF = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
+         ApplyFonts();
+       }},
+  };
+  auto readSettings = [this](TReadSettingDialogModel (*model)(const TIniFile&)) {
+    TIniFile ini = OpenSettings();
+    TForm26 dlg(this, model(ini));
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    TIniFile fresh = OpenSettings();
+    dlg.Model().Accept(fresh);
+    WriteSettings(fresh);
+  };
+  const std::vector<CommandRow> reading = {
+      {cmd::Mtabset1, "TAB位置設定", nullptr,
+       [this](IHost&) {
+         if (!InputQuery("TAB位置設定", "TABの文字数", "", "", "8")) return;
+         TabWidth = ParseTabWidth(S(DialogAnswer));
+         RichEdit1->SetTabWidth(TabWidth);
+       }},
+      {cmd::Mchartset, "テキストの文字種類(&C)", nullptr,
+       [this](IHost&) {
+         TForm8 dlg(this, RichEdit1);
+         ExecDialog(dlg);
+       }},
+      {cmd::MstreamRead1, "Stream読み込みの設定(&M)", nullptr,
+       [readSettings](IHost&) { readSettings(&TReadSettingDialogModel::ForStreamRead); }},
+      {cmd::Mreadmax1, "読み込み制限の設定(&Y)", nullptr,
+       [readSettings](IHost&) { readSettings(&TReadSettingDialogModel::ForReadMax); }},
+  };
+  const std::vector<CommandRow> startup = {
+      {cmd::Minitdirectry1, "起動時フォルダー指定", nullptr,
+       [this](IHost&) {
+         TIniFile ini = OpenSettings();
+         TForm4 dlg(this, "起動時フォルダー指定", "起動時のフォルダーを指定して下さい。",
+                    Q(ini.ReadString("InitFolder", "InitFolderName", "")));
+         if (ExecDialog(dlg) != QDialog::Accepted) return;
+         TIniFile fresh = OpenSettings();
+         fresh.WriteString("InitFolder", "InitFolderName", S(dlg.FolderText()));
+         WriteSettings(fresh);
+       }},
+      {cmd::Minifileclear1, "INIファイル削除･初期化", nullptr, [this](IHost&) { ResetSettingsFile(); }},
+  };
+
+  commands_->Install(file, Mfile);
+  commands_->Install(view, Mview);
+  commands_->Install(keyOnly, nullptr);
+  commands_->Install(options, Moption);
+  Moption->addSeparator();
+  Mfont = Moption->addMenu("フォント(&O)");
+  Mfont->setObjectName("Mfont");
+  commands_->Install(fonts, Mfont);
+  commands_->Install(reading, Moption);
+  Moption->addSeparator();
+  commands_->Install(startup, Moption);
+
+  Mexit = FindAction(cmd::Mexit);
+  Mtextnewview = FindAction(cmd::Mtextnewview);
+  Mtextrepaint1 = FindAction(cmd::Mtextrepaint1);
+  MeditView1 = FindAction(cmd::MeditView1);
+  Mwordwrap = FindAction(cmd::Mwordwrap);
+  Mv = FindAction(cmd::Mv);
+  Mdisp = FindAction(cmd::Mdisp);
+  Mmousepoint = FindAction(cmd::Mmousepoint);
+  Mtoolbar = FindAction(cmd::Mtoolbar);
+  Msubtoolbar1 = FindAction(cmd::Msubtoolbar1);
+  Mcloseinitview1 = FindAction(cmd::Mcloseinitview1);
+  Mfonttext = FindAction(cmd::Mfonttext);
+  Mfontfile = FindAction(cmd::Mfontfile);
+  Mtabset1 = FindAction(cmd::Mtabset1);
+  Mchartset = FindAction(cmd::Mchartset);
+  MstreamRead1 = FindAction(cmd::MstreamRead1);
+  Mreadmax1 = FindAction(cmd::Mreadmax1);
+  Minitdirectry1 = FindAction(cmd::Minitdirectry1);
+  Minifileclear1 = FindAction(cmd::Minifileclear1);
+
+  connect(ToolButton17, &QAction::triggered, Mtextrepaint1, &QAction::trigger);
+  MeditView1->setStatusTip("テキスト表示を隠します。");
+  addAction(Mv);
+  connect(Mview, &QMenu::aboutToShow, this,
+          [this] { Mwordwrap->setText(RichEdit1->WordWrap() ? "右で折り返さない(&R)" : "右で折り返す(&R)"); });
 }
 
 // ---------------------------------------------------------------- LHA

@@ -176,12 +176,6 @@ class TForm1 : public QMainWindow, public IHost {
   void SetStatusPanel(int panel, const QString& text) override;
   QString StatusPanel(int panel) const;
 
-  // Adds a named command to a menu; the whole-menu pop-up shows the same
-  // item. Options are checkable and keep their check in their twin.
-  QAction* AddCommand(QMenu* menu, CommandName name, const QString& caption, std::function<void()> handler,
-                      const QKeySequence& shortcut = {});
-  QAction* AddOption(QMenu* menu, CommandName name, const QString& caption, bool checked,
-                     std::function<void(bool)> onToggle);
   // The action of a command; null while the subsystem owning it is not built.
   QAction* FindAction(CommandName name) const;
   // Any action by its object name (toolbar buttons, settings keys, tests).
@@ -263,6 +257,7 @@ class TForm1 : public QMainWindow, public IHost {
  private:
   void BuildLayout();
   void BuildMenus();
+  void InstallWindowCommands();
   void BuildToolBars();
   void InstallSubsystemCommands();  // app/ui/InstallCommands.cpp
   void ApplyFonts();

@@ -185,22 +185,6 @@ void Transfer(IHost& h, bool move) {
   Apply(h, r);
 }
 
-bool TransferInto(IHost& h, const std::vector<std::string>& paths, const std::string& folder, bool move) {
-  if (paths.empty() || folder.empty()) return false;
-  FileCommandContext ctx = Context(h);
-  ctx.todiropen = false;
-  CommandReport r;
-  bool ran = RunFileOpJob(
-      h, move ? "ファイルの移動" : "ファイルのコピー",
-      [&](TSHFOP& op) { return RunTransferInto(op, ctx, paths, folder, move); }, r);
-  if (!ran) {
-    h.RefreshAll();
-    return false;
-  }
-  Apply(h, r);
-  return r.ok;
-}
-
 // ---- drops ----
 
 // A drop reloads the list and tells; the selection and the folder stay.
@@ -535,10 +519,6 @@ void AddButtons(IHost& host) {
 }
 
 }  // namespace
-
-bool TransferPathsInto(IHost& host, const std::vector<std::string>& paths, const std::string& folder, bool move) {
-  return TransferInto(host, paths, folder, move);
-}
 
 void CopyFilesInto(IHost& h, const std::vector<std::string>& sources, const std::string& target) {
   if (sources.empty()) return;

@@ -42,13 +42,6 @@ TFileOpsController* FileOpsControllerOf(QObject* window);
 
 void InstallFileOpsCommands(IHost& host);
 
-// Copies (move: moves) paths into folder as a job, with progress, Cancel
-// and the question about names that exist there; then reloads, selects the
-// first item and reports as "ファイル　コピー(&C)" does. For files dropped on
-// the window and drags onto the folder tree; folder may be the one shown.
-// True when every item was done.
-bool TransferPathsInto(IHost& host, const std::vector<std::string>& paths, const std::string& folder,
-                       bool move = false);
 // Copies files into a folder as the copy command does (a job with its
 // progress and its question for existing names, then its messages); the
 // list is reloaded and the folder shown stays.

@@ -125,35 +125,6 @@ TEST(DropCommand, CopiesIntoTheShownFolderUnlessFromThere) {
   EXPECT_EQ(ReadFile(d / "cur/x.txt"), "x");
 }
 
-TEST(TransferIntoCommand, DragsCopyOrMoveWithoutTheDialog) {
-  ScratchDir d;
-  WriteFile(d / "cur/here.txt", "h");
-  WriteFile(d / "cur/sub/in.txt", "i");
-  WriteFile(d / "else/x.txt", "x");
-  TSHFOP op;
-  FileCommandContext ctx{d / "cur"};
-  // A drag onto the folder tree: the target is not the folder shown.
-  CommandReport r = RunTransferInto(op, ctx, {d / "cur/here.txt"}, d / "else", true);
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ(r.message, "1個のファイルを移動しました。");
-  EXPECT_EQ(r.selectName, "here.txt");
-  EXPECT_EQ(ReadFile(d / "else/here.txt"), "h");
-  EXPECT_FALSE(std::filesystem::exists(d / "cur/here.txt"));
-  // Into the folder shown, from the folder shown: a second name, never the
-  // file over itself.
-  r = RunTransferInto(op, ctx, {d / "cur/sub/in.txt"}, d / "cur/sub", false);
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ(ReadFile(d / "cur/sub/in.txt"), "i");
-  EXPECT_EQ(ReadFile(d / "cur/sub/in (2).txt"), "i");
-  // A folder into itself is refused with its reason and the copy's warning.
-  r = RunTransferInto(op, ctx, {d / "cur/sub"}, d / "cur/sub", false);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.kind, MessageKind::Warning);
-  EXPECT_NE(r.message.find(msg::kCopyIntoItself), std::string::npos) << r.message;
-  EXPECT_NE(r.message.find(msg::kCopyFailed), std::string::npos);
-  EXPECT_EQ(Names(d / "cur/sub"), (std::vector<std::string>{"in (2).txt", "in.txt"}));
-}
-
 TEST(RenameCommand, SameNameSlashAndExistingNames) {
   ScratchDir d;
   WriteFile(d / "a.txt", "a");
