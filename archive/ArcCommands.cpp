@@ -121,7 +121,7 @@ std::string ResultCodeMessage(int code) { return ArchiveResultMessage(code); }
 
 std::string ResultCodeLine(int code) { return "Result code = " + std::to_string(code); }
 
-static std::string ArcNameWithExt(const std::string& name, const std::string& ext) {
+std::string ArcNameWithExt(const std::string& name, const std::string& ext) {
   size_t slash = name.rfind('/');
   size_t dot = name.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ext;

@@ -76,7 +76,7 @@ std::string ResultCodeMessage(int code);
 // "Result code = " and the code, as the general creation shows it.
 std::string ResultCodeLine(int code);
 // name with its extension replaced by ext (".lzh").
-std::string ChangeFileExt(const std::string& name, const std::string& ext);
+std::string ArcNameWithExt(const std::string& name, const std::string& ext);
 
 // ---- dialogs ---------------------------------------------------------
 

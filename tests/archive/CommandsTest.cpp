@@ -272,8 +272,8 @@ TEST(ArcCommands, CreateNamesAndDialogPresets) {
   }
   EXPECT_EQ(ArcArchivePath("", "/d", msg), "");
   EXPECT_EQ(msg, "");
-  EXPECT_EQ(ChangeFileExt("a.b.c", ".lzh"), "a.b.lzh");
-  EXPECT_EQ(ChangeFileExt("dir.x/name", ".lzh"), "dir.x/name.lzh");
+  EXPECT_EQ(ArcNameWithExt("a.b.c", ".lzh"), "a.b.lzh");
+  EXPECT_EQ(ArcNameWithExt("dir.x/name", ".lzh"), "dir.x/name.lzh");
 
   TIniFile ini;
   SaveHistoryList(ini, "LHApack", {}, "old.lzh");

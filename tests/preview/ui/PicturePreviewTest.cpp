@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -147,12 +148,17 @@ class PicturePreviewTest : public QObject {
 
   void cancelLeavesWhatWasWritten() {
     auto f = Open("big.bin");
-    // The dump is slowed down so the progress window shows mid-way; its
-    // Cancel is pressed as soon as it does.
-    hexDumpProgressHook = [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); };
+    // The dump waits at its first step until the progress window shows, so
+    // a busy machine cannot let it finish first; Cancel is pressed at once.
+    static std::atomic<bool> shown;
+    shown = false;
+    hexDumpProgressHook = [] {
+      for (int i = 0; i < 500 && !shown; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
     jobShowAfterMsOverride = 60;
     QString title, detail;
     jobWindowHook = [&](QDialog& w) {
+      shown = true;
       title = w.windowTitle();
       detail = w.findChild<QLabel*>("JobDetail")->text();
       w.findChild<QPushButton*>("Button1")->click();
