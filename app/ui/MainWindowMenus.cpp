@@ -215,23 +215,18 @@ void TForm1::InstallWindowCommands() {
       option(cmd::Msubtoolbar1, "テキストツールバー表示", true, [this](IHost&, bool) { ApplyToolbarLayout(); }),
       option(cmd::Mcloseinitview1, "終了時ファイル未選択(&I)", true, nullptr),
   };
+  // The font dialog for one of the two fonts, kept in spec.
+  auto chooseFont = [this](const char* title, const QFont& current, FontSpec& spec) {
+    TFontColorDialog dlg(this, title, current, QColorFromTColor(spec.color, palette().color(QPalette::Text)));
+    if (ExecDialog(dlg) != QDialog::Accepted) return;
+    spec = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
+    ApplyFonts();
+  };
   const std::vector<CommandRow> fonts = {
       {cmd::Mfonttext, "テキスト(&T)", nullptr,
-       [this](IHost&) {
-         TFontColorDialog dlg(this, "テキストのフォント", RichEdit1->font(),
-                              QColorFromTColor(Settings.fontR.color, palette().color(QPalette::Text)));
-         if (ExecDialog(dlg) != QDialog::Accepted) return;
-         Settings.fontR = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
-         ApplyFonts();
-       }},
+       [this, chooseFont](IHost&) { chooseFont("テキストのフォント", RichEdit1->font(), Settings.fontR); }},
       {cmd::Mfontfile, "ファイル名(&F)", nullptr,
-       [this](IHost&) {
-         TFontColorDialog dlg(this, "ファイル名のフォント", FileView1->font(),
-                              QColorFromTColor(Settings.fontF.color, palette().color(QPalette::Text)));
-         if (ExecDialog(dlg) != QDialog::Accepted) return;
-         Settings.fontF = FontSpecFromQFont(dlg.SelectedFont(), TColorFromQColor(dlg.SelectedColor()));
-         ApplyFonts();
-       }},
+       [this, chooseFont](IHost&) { chooseFont("ファイル名のフォント", FileView1->font(), Settings.fontF); }},
   };
   auto readSettings = [this](TReadSettingDialogModel (*model)(const TIniFile&)) {
     TIniFile ini = OpenSettings();
