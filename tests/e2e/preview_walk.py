@@ -57,6 +57,26 @@ def info_line():
     return ""
 
 
+_pane = []
+
+
+def pane_text():
+    # The pane is the window's one multi-line text box; found once, since
+    # walking the whole window is slow.
+    if not _pane:
+        a = app()
+        for role, name, acc in walk(a, []) if a else []:
+            if role == "text" and acc.getState().contains(pyatspi.STATE_MULTI_LINE):
+                _pane.append(acc)
+                break
+    try:
+        t = _pane[0].queryText()
+        return t.getText(0, t.characterCount)
+    except Exception:
+        _pane.clear()
+        return ""
+
+
 def wait_until(pred, timeout=5.0):
     end = time.time() + timeout
     while time.time() < end:
@@ -72,9 +92,12 @@ def key(*keys):
 
 
 def expect(step, name):
-    ok = wait_until(lambda: info_line().startswith(name) and "1 個選択" in labels())
+    # The information line names the file, and the pane holds its text.
+    shown = "テキスト %d" % FILES.index(name)
+    ok = wait_until(lambda: info_line().startswith(name) and "1 個選択" in labels() and shown in pane_text())
     if not ok:
-        failures.append(f"{step}: info line {info_line()!r}, selection {[l for l in labels() if '個選択' in l]}")
+        failures.append(f"{step}: info line {info_line()!r}, selection {[l for l in labels() if '個選択' in l]}, "
+                        f"pane {pane_text()[:40]!r}")
     print(("ok   " if ok else "FAIL ") + step, flush=True)
 
 
