@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "regex/RELineAutomaton.h"
 #include "search/PlainFind.h"
 
 namespace navirt {
@@ -66,7 +67,11 @@ int IntoString(std::string& out, F f) {
 }  // namespace
 
 int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, TLineJoiner& out) {
-  return Filter(text, awk.DFA().MustLiteral, keep, out, [&](std::string_view line) { return awk.Search(line).Found; });
+  const std::string& must = awk.DFA().MustLiteral;
+  // All the attempts of a line at once where the automaton is small enough.
+  if (const auto all = TRELineAutomaton::Build(awk))
+    return Filter(text, must, keep, out, [&](std::string_view line) { return all->Matches(line); });
+  return Filter(text, must, keep, out, [&](std::string_view line) { return awk.Search(line).Found; });
 }
 
 int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, std::string& out) {

@@ -84,3 +84,58 @@ TEST(LineFilter, ReplaceSameBytesAsTheLinePath) {
     ASSERT_EQ(JoinedLines(text), JoinLines(SplitLines(text)));
   }
 }
+
+// Random expressions over random texts with every kind of line end: the
+// whole-text filter (all attempts of a line at once, or line by line when
+// that automaton would be too large) deletes and keeps the lines the pane's
+// line path does, also where a double-byte character ends in "\" or a
+// letter, or where a lead byte stands before a line end.
+TEST(LineFilter, RandomExpressionsSameBytesAsTheLinePath) {
+  const char* pieces[] = {"a",    "b",        "1",        ".",        "\\",       "A",    "\r\n", "\n",
+                          "\r",   "\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95", " ",    "\r\r\n"};
+  const char* atoms[] = {"a",  "b",        "1",        ".",        "[0-9]", "\\\\", "[^a]", "\x95\x5c",
+                         "\\.", "\x83\x41", "A",        "[A-Z]",    "[\x88\x9f-\xea\xa4]"};
+  std::mt19937 rng(99);
+  auto pick = [&](const auto& list) { return std::string(list[rng() % (sizeof list / sizeof *list)]); };
+  auto factor = [&] {
+    std::string f = pick(atoms);
+    switch (rng() % 5) {
+      case 0:
+        return f + "*";
+      case 1:
+        return f + "+";
+      default:
+        return f;
+    }
+  };
+  int compared = 0;
+  TAWKStr awk;
+  for (int round = 0; round < 1500; ++round) {
+    std::string expr;
+    for (int i = 0, n = 1 + int(rng() % 3); i < n; ++i) expr += factor();
+    if (rng() % 4 == 0) expr += "|" + factor() + factor();
+    if (rng() % 5 == 0) expr = "^" + expr;
+    if (rng() % 5 == 0) expr += "$";
+    // Now and then the automaton is too large and the lines go one by one.
+    if (round % 50 == 0) expr = "a[ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab]|" + expr;
+    try {
+      awk.SetRegExp(expr);
+    } catch (const ERegExpParser&) {
+      continue;
+    }
+    std::string text;
+    for (int i = 0, n = int(rng() % 30); i < n; ++i) text += pick(pieces);
+    if (rng() % 6 == 0) text += '\0' + pick(pieces);
+    for (bool keep : {false, true}) {
+      std::string out;
+      int matched = FilterTextLines(text, awk, keep, out);
+      int count = 0;
+      std::string want = ByLines(
+          text, [&](auto& l) { return keep ? KeepLinesMatching(awk, l) : DeleteLinesMatching(awk, l); }, &count);
+      ASSERT_EQ(out, want) << round << " " << expr << " keep=" << keep;
+      ASSERT_EQ(matched, count);
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 2000);
+}
