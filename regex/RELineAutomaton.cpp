@@ -51,7 +51,8 @@ std::unique_ptr<TRELineAutomaton> TRELineAutomaton::Build(const TMatchCORE& re) 
 
   // Byte classes, copied so that the automaton outlives the expression.
   for (int b = 0; b < 256; ++b) {
-    if (b == 0)
+    a->pairs_[b] = b != 0 && b != '\r' && b != '\n';
+    if (!a->pairs_[b])
       a->kind_[b] = kZero;
     else if (IsSjisLead(static_cast<unsigned char>(b)))
       a->kind_[b] = kLead;

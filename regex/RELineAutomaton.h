@@ -5,7 +5,9 @@
 // costs one table step and no attempt is walked twice. Built in full when
 // the expression is compiled into it; too large a set automaton is refused
 // and the caller searches line by line.
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -22,47 +24,74 @@ class TRELineAutomaton {
   // re.Search(line).Found for a line that holds no CR or LF. As the engine
   // reads texts, a zero byte ends the part that is searched.
   bool Matches(std::string_view line) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
-    const auto* end = p + line.size();
-    if (p == end || *p == 0) return emptyFound_;
-    if (allLines_) return true;
+    bool matched;
+    ScanLine(line.data(), line.data() + line.size(), matched);
+    return matched;
+  }
+
+  // Reads the line that begins at p, up to its CR or LF or to end: returns
+  // where the line ends, and in matched whether its search finds a match.
+  const char* ScanLine(const char* from, const char* end, bool& matched) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(from);
+    const auto* e = reinterpret_cast<const unsigned char*>(end);
+    if (p == e || kind_[*p] >= kZero) {
+      matched = emptyFound_;
+      return p < e && *p == 0 ? LineEnd(from + 1, end) : from;
+    }
+    if (allLines_) {
+      matched = true;
+      return LineEnd(from, end);
+    }
     uint32_t st = start_;
-    while (p < end) {
+    while (p < e) {
       const unsigned b = *p;
       uint32_t cls = kind_[b];
       if (cls < kLead) {
         ++p;
       } else if (cls == kLead) {
-        // A lead byte pairs with any following byte but zero; cut by the
-        // end or a zero byte it reads alone.
-        if (p + 1 < end && p[1] != 0) {
+        // A lead byte pairs with the next byte unless the line or the
+        // searched part ends there.
+        if (p + 1 < e && pairs_[p[1]]) {
           cls = leadRow_[b][p[1]];
           p += 2;
         } else {
           cls = lone_[b];
           ++p;
         }
-      } else {  // zero byte
+      } else {  // a zero byte, CR or LF
         break;
       }
-      const uint32_t e = table_[st + cls];
-      if (e & 1) return true;
-      st = e >> 1;
+      const uint32_t t = table_[st + cls];
+      if (t & 1) {
+        matched = true;
+        return LineEnd(reinterpret_cast<const char*>(p), end);
+      }
+      st = t >> 1;
     }
-    return tailAccepts_[st / nclasses_] != 0;
+    matched = tailAccepts_[st / nclasses_] != 0;
+    return p < e && *p == 0 ? LineEnd(reinterpret_cast<const char*>(p), end) : reinterpret_cast<const char*>(p);
+  }
+
+  // The first CR or LF at or after p, or end.
+  static const char* LineEnd(const char* p, const char* end) {
+    const void* lf = std::memchr(p, '\n', size_t(end - p));
+    const char* stop = lf ? static_cast<const char*>(lf) : end;
+    const void* cr = std::memchr(p, '\r', size_t(stop - p));
+    return cr ? static_cast<const char*>(cr) : stop;
   }
 
   int StateCount() const { return static_cast<int>(tailAccepts_.size()); }
 
  private:
   static constexpr uint32_t kLead = 0x10000;
-  static constexpr uint32_t kZero = 0x10001;
+  static constexpr uint32_t kZero = 0x10001;  // a zero byte, CR or LF
 
   uint32_t nclasses_ = 1;
   uint32_t start_ = 0;        // the set at a line's start, times the class count
   bool emptyFound_ = false;   // the result for an empty line
   bool allLines_ = false;     // every non-empty line matches
   uint32_t kind_[256] = {};   // a single byte's class, or kLead / kZero
+  bool pairs_[256] = {};      // may follow a lead byte in a character
   uint32_t lone_[256] = {};   // the class of a lead byte read alone
   const uint16_t* leadRow_[256] = {};  // into rows_
   std::vector<uint16_t> rows_;

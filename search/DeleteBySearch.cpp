@@ -9,6 +9,7 @@
 #include "edit/PaneText.h"
 #include "platform/AtomicFile.h"
 #include "search/FindCommands.h"
+#include "search/LineFilter.h"
 #include "search/PlainFind.h"
 #include "search/RegexReplace.h"
 #include "search/SearchHistory.h"
@@ -29,8 +30,8 @@ int EraseLines(std::vector<std::string>& lines, Pred holds, bool drop) {
 // contains are missing.
 struct LineMatcher {
   const TAWKStr& awk;
-  const std::string& must;
-  explicit LineMatcher(const TAWKStr& a) : awk(a), must(a.DFA().MustLiteral) {}
+  std::string_view must;
+  explicit LineMatcher(const TAWKStr& a) : awk(a), must(LineMust(a)) {}
   bool operator()(const std::string& line) const {
     if (!must.empty() && (line.size() < must.size() || !memmem(line.data(), line.size(), must.data(), must.size())))
       return false;
