@@ -110,6 +110,17 @@ std::unique_ptr<TRELineAutomaton> TRELineAutomaton::Build(const TMatchCORE& re) 
       a->table_[k * size_t(nc) + size_t(x)] = (uint32_t(id) * uint32_t(nc)) << 1 | accept;
     }
   }
+  // Bytes that begin nothing from the empty set (set 0).
+  auto quiet = [&](uint32_t cls) { return a->table_[cls] == 0; };
+  for (int b = 0; b < 256; ++b) {
+    if (a->kind_[b] < kLead) {
+      a->skip_[b] = quiet(a->kind_[b]) ? 1 : 0;
+    } else if (a->kind_[b] == kLead) {
+      bool all = quiet(a->lone_[b]);
+      for (int t = 0; t < 256 && all; ++t) all = quiet(a->leadRow_[b][t]);
+      a->skip_[b] = all ? 2 : 0;
+    }
+  }
   a->tailAccepts_.resize(sets.size(), 0);
   if (anchored)
     for (size_t k = 0; k < sets.size(); ++k)

@@ -44,6 +44,17 @@ class TRELineAutomaton {
     }
     uint32_t st = start_;
     while (p < e) {
+      if (st == 0) {
+        // No attempt runs: characters that begin none are passed over
+        // without the table.
+        for (;;) {
+          const uint8_t k = skip_[*p];
+          if (k == 0) break;
+          p += k == 2 && p + 1 < e && pairs_[p[1]] ? 2 : 1;
+          if (p == e) break;
+        }
+        if (p == e) break;
+      }
       const unsigned b = *p;
       uint32_t cls = kind_[b];
       if (cls < kLead) {
@@ -92,6 +103,9 @@ class TRELineAutomaton {
   bool allLines_ = false;     // every non-empty line matches
   uint32_t kind_[256] = {};   // a single byte's class, or kLead / kZero
   bool pairs_[256] = {};      // may follow a lead byte in a character
+  // With no attempt running: 1 a single byte, 2 a lead byte, that begins
+  // nothing; 0 any other byte.
+  uint8_t skip_[256] = {};
   uint32_t lone_[256] = {};   // the class of a lead byte read alone
   const uint16_t* leadRow_[256] = {};  // into rows_
   std::vector<uint16_t> rows_;
