@@ -121,6 +121,26 @@ std::unique_ptr<TRELineAutomaton> TRELineAutomaton::Build(const TMatchCORE& re) 
       a->skip_[b] = all ? 2 : 0;
     }
   }
+  int ranges = 0;
+  for (int b = 0; b < 256; ++b) {
+    if (a->skip_[b]) continue;
+    if (b > 0 && !a->skip_[b - 1]) {
+      ++a->span_[ranges - 1];
+      continue;
+    }
+    if (ranges == 8) {
+      ranges = 0;  // too many: one byte at a time
+      break;
+    }
+    a->low_[ranges++] = uint8_t(b);
+  }
+  a->ranges_ = ranges;
+#if defined(__SSE2__)
+  for (int i = 0; i < ranges; ++i) {
+    a->lowv_[i] = _mm_set1_epi8(static_cast<char>(a->low_[i]));
+    a->spanv_[i] = _mm_set1_epi8(static_cast<char>(a->span_[i]));
+  }
+#endif
   a->tailAccepts_.resize(sets.size(), 0);
   if (anchored)
     for (size_t k = 0; k < sets.size(); ++k)

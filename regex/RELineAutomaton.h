@@ -11,6 +11,9 @@
 #include <memory>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "regex/bmRegExp.h"
 
@@ -45,14 +48,7 @@ class TRELineAutomaton {
     uint32_t st = start_;
     while (p < e) {
       if (st == 0) {
-        // No attempt runs: characters that begin none are passed over
-        // without the table.
-        for (;;) {
-          const uint8_t k = skip_[*p];
-          if (k == 0) break;
-          p += k == 2 && p + 1 < e && pairs_[p[1]] ? 2 : 1;
-          if (p == e) break;
-        }
+        p = SkipQuiet(p, e);
         if (p == e) break;
       }
       const unsigned b = *p;
@@ -83,6 +79,43 @@ class TRELineAutomaton {
     return p < e && *p == 0 ? LineEnd(reinterpret_cast<const char*>(p), end) : reinterpret_cast<const char*>(p);
   }
 
+  // No attempt runs at p (a character's start): the first character at or
+  // after p that begins one, or a zero byte, CR or LF; else e. Bytes are
+  // looked for one by one, 16 at a time where they fall in a few ranges,
+  // and a hit is taken when it starts a character.
+  const unsigned char* SkipQuiet(const unsigned char* p, const unsigned char* e) const {
+    for (;;) {
+      const unsigned char* x = FindLoud(p, e);
+      if (x == e || kind_[*x] >= kZero) return x;
+      // Bytes before x begin nothing, so a run of lead bytes right before
+      // it pairs off from its first: x is the second byte of a character
+      // when the run is odd.
+      const unsigned char* r = x;
+      while (r > p && kind_[r[-1]] == kLead) --r;
+      if (((x - r) & 1) == 0) return x;
+      p = x + 1;
+      if (p == e) return e;
+    }
+  }
+
+  // The first byte in [p, e) whose skip_ is 0, or e.
+  const unsigned char* FindLoud(const unsigned char* p, const unsigned char* e) const {
+#if defined(__SSE2__)
+    if (ranges_ > 0) {
+      const __m128i zero = _mm_setzero_si128();
+      for (; e - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i m = zero;
+        for (int i = 0; i < ranges_; ++i)
+          m = _mm_or_si128(m, _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(x, lowv_[i]), spanv_[i]), zero));
+        if (const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(m))) return p + __builtin_ctz(bits);
+      }
+    }
+#endif
+    while (p < e && skip_[*p]) ++p;
+    return p;
+  }
+
   // The first CR or LF at or after p, or end.
   static const char* LineEnd(const char* p, const char* end) {
     const void* lf = std::memchr(p, '\n', size_t(end - p));
@@ -106,6 +139,12 @@ class TRELineAutomaton {
   // With no attempt running: 1 a single byte, 2 a lead byte, that begins
   // nothing; 0 any other byte.
   uint8_t skip_[256] = {};
+  // The bytes whose skip_ is 0 as ranges low .. low + span (none: too many).
+  int ranges_ = 0;
+  uint8_t low_[8] = {}, span_[8] = {};
+#if defined(__SSE2__)
+  __m128i lowv_[8] = {}, spanv_[8] = {};
+#endif
   uint32_t lone_[256] = {};   // the class of a lead byte read alone
   const uint16_t* leadRow_[256] = {};  // into rows_
   std::vector<uint16_t> rows_;

@@ -141,3 +141,54 @@ TEST(LineAutomaton, TooLargeIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Long lines of double-byte characters where the bytes an expression starts
+// with also stand as second bytes (表 and ソ end in "\", ア in "A", 亜 in
+// 0x9F), read line after line by ScanLine: each line's end and answer are
+// those of the line split at CR, LF or CR LF and searched on its own.
+TEST(LineAutomaton, ScanLineOverLongLinesOfDoubleByteText) {
+  const char* pieces[] = {"\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95\x95", "\\", "A", "1", ".",
+                          "\x82\xa0", "\x95",     "abc",      " ",        "\r\n",     "\n", "\r", "\x83"};
+  const std::vector<std::string> exprs = {"\\\\", "A", "[0-9]+\\.[0-9]+", S("ソ"), S("表"), S("ア|イ"),
+                                          S("[亜-熙]+ア"), "\\\\$", "^A", "1"};
+  std::mt19937 rng(5150);
+  int lines = 0, matched = 0;
+  for (const std::string& expr : exprs) {
+    TAWKStr awk;
+    awk.SetRegExp(expr);
+    auto a = TRELineAutomaton::Build(awk);
+    ASSERT_TRUE(a) << expr;
+    for (int round = 0; round < 150; ++round) {
+      std::string text;
+      for (int i = 0, n = int(rng() % 300); i < n; ++i) {
+        unsigned k = rng() % 17;
+        // Line ends rarely, so that lines are long.
+        if (k >= 13 && rng() % 8) k = rng() % 13;
+        text += pieces[k];
+      }
+      const char* p = text.data();
+      const char* end = p + text.size();
+      while (p < end) {
+        // The line as the pane splits it.
+        size_t at = size_t(p - text.data());
+        size_t stop = text.find_first_of("\r\n", at);
+        if (stop == std::string::npos) stop = text.size();
+        const std::string line = text.substr(at, stop - at);
+        bool got;
+        const char* e = a->ScanLine(p, end, got);
+        ASSERT_EQ(size_t(e - text.data()), stop) << expr;
+        ASSERT_EQ(got, awk.Search(line).Found) << expr << " / " << testing::PrintToString(line);
+        ++lines;
+        matched += got;
+        p = e < end ? e + 1 + (*e == '\r' && e + 1 < end && e[1] == '\n') : end;
+      }
+    }
+  }
+  EXPECT_GT(lines, 3000);
+  EXPECT_GT(matched, lines / 10);
+  EXPECT_LT(matched, lines * 9 / 10);
+}
+
+}  // namespace
