@@ -130,9 +130,20 @@ TEST(LineFilter, RandomExpressionsSameBytesAsTheLinePath) {
       std::string out;
       int matched = FilterTextLines(text, awk, keep, out);
       int count = 0;
+      // The engine's own search of each line.
       std::string want = ByLines(
-          text, [&](auto& l) { return keep ? KeepLinesMatching(awk, l) : DeleteLinesMatching(awk, l); }, &count);
+          text,
+          [&](std::vector<std::string>& l) {
+            const size_t before = l.size();
+            std::erase_if(l, [&](const std::string& line) { return awk.Search(line).Found != keep; });
+            return keep ? int(l.size()) : int(before - l.size());
+          },
+          &count);
       ASSERT_EQ(out, want) << round << " " << expr << " keep=" << keep << " " << testing::PrintToString(text);
+      // The pane's line path too.
+      std::vector<std::string> lines = SplitLines(text);
+      ASSERT_EQ(keep ? KeepLinesMatching(awk, lines) : DeleteLinesMatching(awk, lines), count);
+      ASSERT_EQ(JoinLines(lines), want);
       ASSERT_EQ(matched, count);
       ++compared;
     }
@@ -156,4 +167,14 @@ TEST(LineFilter, LeadByteAloneBeforeALineEnd) {
   std::vector<std::string> lines = SplitLines(text);
   EXPECT_EQ(DeleteLinesMatching(awk, lines), 1);
   EXPECT_EQ(JoinLines(lines), out);
+}
+
+// A line handed to the pane's path with a CR inside is still searched whole
+// (where "$" also stands before the CR).
+TEST(LineFilter, LinePathSearchesPastACarriageReturn) {
+  TAWKStr awk;
+  awk.SetRegExp("b$");
+  std::vector<std::string> lines = {"a\rb", "ab\rc", "c", "a\rc"};
+  EXPECT_EQ(DeleteLinesMatching(awk, lines), 2);
+  EXPECT_EQ(lines, (std::vector<std::string>{"c", "a\rc"}));
 }
