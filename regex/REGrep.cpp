@@ -12,8 +12,8 @@
 #endif
 
 #include "platform/Cp932.h"
-#include "regex/bmRegExp.h"
 #include "regex/RENeedleFinder.h"
+#include "regex/bmRegExp.h"
 
 namespace navirt {
 

@@ -59,17 +59,16 @@ std::unique_ptr<TRELineAutomaton> TRELineAutomaton::Build(const TMatchCORE& re) 
     else
       a->kind_[b] = dfa.SingleClass()[b];
   }
-  a->rows_.reserve(size_t(256) * 64);
+  size_t rowAt[256] = {};
   for (int b = 0; b < 256; ++b) {
     if (!IsSjisLead(static_cast<unsigned char>(b))) continue;
     a->lone_[b] = dfa.ClassOf(uint32_t(b) << 8);
-    const size_t at = a->rows_.size();
+    rowAt[b] = a->rows_.size();
     const uint16_t* row = dfa.LeadRow(unsigned(b));
     a->rows_.insert(a->rows_.end(), row, row + 256);
-    a->rowAt_[b] = at;
   }
   for (int b = 0; b < 256; ++b)
-    if (IsSjisLead(static_cast<unsigned char>(b))) a->leadRow_[b] = a->rows_.data() + a->rowAt_[b];
+    if (IsSjisLead(static_cast<unsigned char>(b))) a->leadRow_[b] = a->rows_.data() + rowAt[b];
 
   // Subset construction over the running attempts.
   std::map<std::vector<int>, uint32_t> index;
@@ -90,7 +89,6 @@ std::unique_ptr<TRELineAutomaton> TRELineAutomaton::Build(const TMatchCORE& re) 
 
   std::vector<int> next;
   for (size_t k = 0; k < sets.size(); ++k) {
-    a->table_.resize(sets.size() * size_t(nc), 0);
     for (int x = 0; x < nc; ++x) {
       next.clear();
       uint32_t accept = 0;

@@ -2,9 +2,9 @@
 // Whole lines decided in one pass: whether TAWKStr's search finds a match in
 // a line. Every attempt of the line runs at once: a state of this automaton
 // is the set of DFA states the running attempts stand in, so each character
-// costs one table step and no attempt is walked twice. Built in full when
-// the expression is compiled into it; too large a set automaton is refused
-// and the caller searches line by line.
+// costs one table step and no attempt is walked twice. Built in full from
+// the expression's DFA; too large a set automaton is refused and the caller
+// searches line by line.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -24,7 +24,7 @@ class TRELineAutomaton {
   // nullptr when the automaton would exceed its limits.
   static std::unique_ptr<TRELineAutomaton> Build(const TMatchCORE& re);
 
-  // re.Search(line).Found for a line that holds no CR or LF. As the engine
+  // What TAWKStr's Search(line).Found gives for a line holding no CR or LF. As the engine
   // reads texts, a zero byte ends the part that is searched.
   bool Matches(std::string_view line) const {
     bool matched;
@@ -32,7 +32,7 @@ class TRELineAutomaton {
     return matched;
   }
 
-  // Reads the line that begins at p, up to its CR or LF or to end: returns
+  // Reads the line that begins at from, up to its CR or LF or to end: returns
   // where the line ends, and in matched whether its search finds a match.
   const char* ScanLine(const char* from, const char* end, bool& matched) const {
     const auto* p = reinterpret_cast<const unsigned char*>(from);
@@ -124,18 +124,16 @@ class TRELineAutomaton {
     return cr ? static_cast<const char*>(cr) : stop;
   }
 
-  int StateCount() const { return static_cast<int>(tailAccepts_.size()); }
-
  private:
   static constexpr uint32_t kLead = 0x10000;
   static constexpr uint32_t kZero = 0x10001;  // a zero byte, CR or LF
 
   uint32_t nclasses_ = 1;
-  uint32_t start_ = 0;        // the set at a line's start, times the class count
-  bool emptyFound_ = false;   // the result for an empty line
-  bool allLines_ = false;     // every non-empty line matches
-  uint32_t kind_[256] = {};   // a single byte's class, or kLead / kZero
-  bool pairs_[256] = {};      // may follow a lead byte in a character
+  uint32_t start_ = 0;       // the set at a line's start, times the class count
+  bool emptyFound_ = false;  // the result for an empty line
+  bool allLines_ = false;    // every non-empty line matches
+  uint32_t kind_[256] = {};  // a single byte's class, or kLead / kZero
+  bool pairs_[256] = {};     // may follow a lead byte in a character
   // With no attempt running: 1 a single byte, 2 a lead byte, that begins
   // nothing; 0 any other byte.
   uint8_t skip_[256] = {};
@@ -145,10 +143,9 @@ class TRELineAutomaton {
 #if defined(__SSE2__)
   __m128i lowv_[8] = {}, spanv_[8] = {};
 #endif
-  uint32_t lone_[256] = {};   // the class of a lead byte read alone
+  uint32_t lone_[256] = {};            // the class of a lead byte read alone
   const uint16_t* leadRow_[256] = {};  // into rows_
   std::vector<uint16_t> rows_;
-  size_t rowAt_[256] = {};
   // Entry: (target set x class count) << 1 | 1 when an attempt accepts.
   std::vector<uint32_t> table_;
   std::vector<uint8_t> tailAccepts_;  // per set: the line's end completes a match

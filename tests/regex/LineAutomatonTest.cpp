@@ -28,8 +28,8 @@ class Generator {
   }
   std::string Line() {
     // 表 and ソ end in 0x5C, ア in "A"; 0x95 alone before "\" makes 表.
-    static const char* pieces[] = {"a", "b", "Q", "x", "A", "\\", "\x95\x5c", "\x83\x5c", "\x83\x41",
-                                   "\x88\x9f", "\xea\xa4", "\x95", "\x83", " ", "1", "."};
+    static const char* pieces[] = {"a",        "b",        "Q",        "x",    "A",    "\\", "\x95\x5c", "\x83\x5c",
+                                   "\x83\x41", "\x88\x9f", "\xea\xa4", "\x95", "\x83", " ",  "1",        "."};
     std::string t;
     int n = int(rng_() % 14);
     for (int i = 0; i < n; ++i) {
@@ -46,8 +46,9 @@ class Generator {
 
  private:
   std::string Factor(int depth) {
-    static const char* atoms[] = {"a",  "b",         "Q",         ".",      "[ab]",      "[^a]",     "\x95\x5c",
-                                  "\\\\", "\x83\x41", "[\x88\x9f-\xea\xa4]", "A", "[a-c]", "^", "$", "\x83\x5c", "[0-9]"};
+    static const char* atoms[] = {
+        "a", "b",     "Q", ".", "[ab]",     "[^a]", "\x95\x5c", "\\\\", "\x83\x41", "[\x88\x9f-\xea\xa4]",
+        "A", "[a-c]", "^", "$", "\x83\x5c", "[0-9]"};
     constexpr unsigned kAtoms = sizeof atoms / sizeof *atoms;
     std::string p = depth < 2 && rng_() % 6 == 0 ? "(" + Expr(depth + 1) + ")" : atoms[rng_() % kAtoms];
     switch (rng_() % 6) {
@@ -149,10 +150,10 @@ namespace {
 // 0x9F), read line after line by ScanLine: each line's end and answer are
 // those of the line split at CR, LF or CR LF and searched on its own.
 TEST(LineAutomaton, ScanLineOverLongLinesOfDoubleByteText) {
-  const char* pieces[] = {"\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95\x95", "\\", "A", "1", ".",
+  const char* pieces[] = {"\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95\x95", "\\", "A",  "1",   ".",
                           "\x82\xa0", "\x95",     "abc",      " ",        "\r\n",     "\n", "\r", "\x83"};
-  const std::vector<std::string> exprs = {"\\\\", "A", "[0-9]+\\.[0-9]+", S("ソ"), S("表"), S("ア|イ"),
-                                          S("[亜-熙]+ア"), "\\\\$", "^A", "1"};
+  const std::vector<std::string> exprs = {
+      "\\\\", "A", "[0-9]+\\.[0-9]+", S("ソ"), S("表"), S("ア|イ"), S("[亜-熙]+ア"), "\\\\$", "^A", "1"};
   std::mt19937 rng(5150);
   int lines = 0, matched = 0;
   for (const std::string& expr : exprs) {

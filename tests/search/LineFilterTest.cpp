@@ -91,10 +91,22 @@ TEST(LineFilter, ReplaceSameBytesAsTheLinePath) {
 // line path does, also where a double-byte character ends in "\" or a
 // letter, or where a lead byte stands before a line end.
 TEST(LineFilter, RandomExpressionsSameBytesAsTheLinePath) {
-  const char* pieces[] = {"a",    "b",        "1",        ".",        "\\",       "A",    "\r\n", "\n",
-                          "\r",   "\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95", " ",    "\r\r\n"};
-  const char* atoms[] = {"a",  "b",        "1",        ".",        "[0-9]", "\\\\", "[^a]", "\x95\x5c",
-                         "\\.", "\x83\x41", "A",        "[A-Z]",    "[\x88\x9f-\xea\xa4]", "\\x9500"};
+  const char* pieces[] = {"a",  "b",        "1",        ".",        "\\",       "A",    "\r\n", "\n",
+                          "\r", "\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95", " ",    "\r\r\n"};
+  const char* atoms[] = {"a",
+                         "b",
+                         "1",
+                         ".",
+                         "[0-9]",
+                         "\\\\",
+                         "[^a]",
+                         "\x95\x5c",
+                         "\\.",
+                         "\x83\x41",
+                         "A",
+                         "[A-Z]",
+                         "[\x88\x9f-\xea\xa4]",
+                         "\\x9500"};
   std::mt19937 rng(99);
   auto pick = [&](const auto& list) { return std::string(list[rng() % (sizeof list / sizeof *list)]); };
   auto factor = [&] {
