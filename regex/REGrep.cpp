@@ -12,6 +12,7 @@
 #endif
 
 #include "platform/Cp932.h"
+#include "regex/RENeedleFinder.h"
 #include "regex/bmRegExp.h"
 
 namespace navirt {
@@ -57,54 +58,6 @@ size_t CountLf(const char* p, const char* end) {
   for (; p < end; ++p) n += *p == '\n';
   return n;
 }
-
-// Searches a byte string by two of its bytes at once, 16 positions per step:
-// the two bytes that are rarest in a sample of the file, so that few
-// candidates need the full comparison.
-class NeedleFinder {
- public:
-  NeedleFinder(std::string needle, std::string_view sample) : needle_(std::move(needle)) {
-    size_t count[256] = {};
-    for (unsigned char b : sample) ++count[b];
-    auto freq = [&](size_t i) { return count[static_cast<unsigned char>(needle_[i])]; };
-    for (size_t i = 1; i < needle_.size(); ++i)
-      if (freq(i) < freq(k1_)) k1_ = i;
-    k2_ = k1_ == 0 ? 1 : 0;
-    for (size_t i = 0; i < needle_.size(); ++i)
-      if (i != k1_ && freq(i) < freq(k2_)) k2_ = i;
-    if (k2_ < k1_) std::swap(k1_, k2_);
-  }
-
-  const char* Find(const char* p, const char* end) const {
-    const size_t n = needle_.size();
-    if (size_t(end - p) < n) return nullptr;
-    if (n == 1) return FindByte(p, end, needle_[0]);
-    const char* last = end - n;  // the last possible start
-#if defined(__SSE2__)
-    const __m128i b1 = _mm_set1_epi8(needle_[k1_]);
-    const __m128i b2 = _mm_set1_epi8(needle_[k2_]);
-    while (p + 16 <= last + 1) {
-      __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k1_));
-      __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k2_));
-      unsigned mask =
-          static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x1, b1), _mm_cmpeq_epi8(x2, b2))));
-      while (mask) {
-        int bit = __builtin_ctz(mask);
-        if (std::memcmp(p + bit, needle_.data(), n) == 0) return p + bit;
-        mask &= mask - 1;
-      }
-      p += 16;
-    }
-#endif
-    for (; p <= last; ++p)
-      if (p[k1_] == needle_[k1_] && std::memcmp(p, needle_.data(), n) == 0) return p;
-    return nullptr;
-  }
-
- private:
-  std::string needle_;
-  size_t k1_ = 0, k2_ = 1;
-};
 
 }  // namespace
 
@@ -425,7 +378,7 @@ void TGrep::FastLiteralScan(TTxtFile& f) {
   std::string lit;
   for (uint32_t c : literalCodes_) REAppendCode(lit, c);
   const size_t n = lit.size();
-  const NeedleFinder finder(lit, f.data_);
+  const TRENeedleFinder finder(lit, f.data_);
   size_t pos = 0;
   for (;;) {
     const std::string& d = f.data_;
@@ -485,7 +438,7 @@ void TGrep::FastAutomatonScan(TTxtFile& f, const TREScanAutomaton& a) {
   if (must.find_first_not_of('\n') != std::string::npos) {
     // Only lines that hold the bytes every match holds are run.
     const size_t n = must.size();
-    const NeedleFinder finder(must, f.data_);
+    const TRENeedleFinder finder(must, f.data_);
     size_t pos = 0;
     for (;;) {
       const std::string& d = f.data_;

@@ -4,11 +4,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "edit/PaneText.h"
 #include "platform/AtomicFile.h"
+#include "regex/RELineAutomaton.h"
 #include "search/FindCommands.h"
+#include "search/LineFilter.h"
 #include "search/PlainFind.h"
 #include "search/RegexReplace.h"
 #include "search/SearchHistory.h"
@@ -26,14 +29,23 @@ int EraseLines(std::vector<std::string>& lines, Pred holds, bool drop) {
 }
 
 // Match over one line, skipping the engine when the bytes every match
-// contains are missing.
+// contains are missing; all attempts of the line at once when the line
+// automaton is small enough.
 struct LineMatcher {
   const TAWKStr& awk;
-  const std::string& must;
-  explicit LineMatcher(const TAWKStr& a) : awk(a), must(a.DFA().MustLiteral) {}
+  std::string_view must;
+  std::unique_ptr<TRELineAutomaton> all;
+  explicit LineMatcher(const TAWKStr& a) : awk(a), must(LineMust(a)), all(TRELineAutomaton::Build(a)) {}
   bool operator()(const std::string& line) const {
     if (!must.empty() && (line.size() < must.size() || !memmem(line.data(), line.size(), must.data(), must.size())))
       return false;
+    if (all) {
+      // The automaton reads a line up to its CR or LF; a line holding one
+      // goes to the engine.
+      bool matched;
+      const char* end = line.data() + line.size();
+      if (all->ScanLine(line.data(), end, matched) == end) return matched;
+    }
     return awk.Search(line).Found;
   }
 };

@@ -1,7 +1,10 @@
 #include "search/LineFilter.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "regex/RELineAutomaton.h"
+#include "regex/RENeedleFinder.h"
 #include "search/PlainFind.h"
 
 namespace navirt {
@@ -54,6 +57,57 @@ int Filter(std::string_view text, std::string_view must, bool keep, TLineJoiner&
   return count;
 }
 
+// Appends the lines of [p, q) (q a line start or the text's end) unchanged.
+void CopyLines(const char* p, const char* q, TLineJoiner& out) {
+  ForEachLine(std::string_view(p, size_t(q - p)), [&](std::string_view line) { out.Next().append(line); });
+}
+
+// The start of the line holding x, not before p (a line start).
+const char* LineStartOf(const char* p, const char* x) {
+  const void* lf = memrchr(p, '\n', size_t(x - p));
+  const char* from = lf ? static_cast<const char*>(lf) + 1 : p;
+  const void* cr = memrchr(from, '\r', size_t(x - from));
+  return cr ? static_cast<const char*>(cr) + 1 : from;
+}
+
+// The same walk with the line automaton: it finds each line's end as it
+// reads the line, and only lines holding must (when there is one) are read.
+int FilterByAutomaton(std::string_view text, const TRELineAutomaton& a, std::string_view must, bool keep,
+                      TLineJoiner& out) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const std::string_view sample = text.substr(0, size_t(1) << 16);
+  // A single byte common in the text finds a candidate in nearly every
+  // line: the automaton passes over the lines faster without it.
+  if (must.size() == 1 && size_t(std::count(sample.begin(), sample.end(), must[0])) * 32 > sample.size()) must = {};
+  const TRENeedleFinder finder(std::string(must), sample);
+  const char* nextMust = nullptr;
+  bool mustKnown = false;
+  int count = 0;
+  while (p < end) {
+    if (!must.empty()) {
+      if (!mustKnown || (nextMust && nextMust < p)) {
+        nextMust = finder.Find(p, end);
+        mustKnown = true;
+      }
+      if (!nextMust) {
+        // No line further on can match.
+        if (!keep) CopyLines(p, end, out);
+        break;
+      }
+      const char* start = LineStartOf(p, nextMust);
+      if (!keep) CopyLines(p, start, out);
+      p = start;
+    }
+    bool matched;
+    const char* e = a.ScanLine(p, end, matched);
+    if (matched) ++count;
+    if (matched == keep) out.Next().append(p, size_t(e - p));
+    p = e < end ? e + 1 + (*e == '\r' && e + 1 < end && e[1] == '\n') : end;
+  }
+  return count;
+}
+
 template <class F>
 int IntoString(std::string& out, F f) {
   out.clear();
@@ -65,8 +119,17 @@ int IntoString(std::string& out, F f) {
 
 }  // namespace
 
+std::string_view LineMust(const TAWKStr& awk) {
+  std::string_view must = awk.DFA().MustLiteral;
+  if (must.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return {};
+  return must;
+}
+
 int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, TLineJoiner& out) {
-  return Filter(text, awk.DFA().MustLiteral, keep, out, [&](std::string_view line) { return awk.Search(line).Found; });
+  const std::string_view must = LineMust(awk);
+  // All the attempts of a line at once where the automaton is small enough.
+  if (const auto all = TRELineAutomaton::Build(awk)) return FilterByAutomaton(text, *all, must, keep, out);
+  return Filter(text, must, keep, out, [&](std::string_view line) { return awk.Search(line).Found; });
 }
 
 int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, std::string& out) {

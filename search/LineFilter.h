@@ -16,6 +16,12 @@ namespace navirt {
 
 class TPlainFinder;
 
+// Bytes every line awk's expression matches holds (empty when nothing is
+// known): the expression's must literal, unless it holds a line end (it
+// would lie across lines) or a zero byte (a lead byte read alone, before a
+// line end, matches the code lead x 256 without a zero byte in the text).
+std::string_view LineMust(const TAWKStr& awk);
+
 // Keeps the lines awk's expression matches (keep) or those it does not;
 // returns how many lines matched.
 int FilterTextLines(std::string_view text, const TAWKStr& awk, bool keep, std::string& out);

@@ -84,3 +84,109 @@ TEST(LineFilter, ReplaceSameBytesAsTheLinePath) {
     ASSERT_EQ(JoinedLines(text), JoinLines(SplitLines(text)));
   }
 }
+
+// Random expressions over random texts with every kind of line end: the
+// whole-text filter (all attempts of a line at once, or line by line when
+// that automaton would be too large) deletes and keeps the lines the pane's
+// line path does, also where a double-byte character ends in "\" or a
+// letter, or where a lead byte stands before a line end.
+TEST(LineFilter, RandomExpressionsSameBytesAsTheLinePath) {
+  const char* pieces[] = {"a",  "b",        "1",        ".",        "\\",       "A",    "\r\n", "\n",
+                          "\r", "\x95\x5c", "\x83\x5c", "\x83\x41", "\x88\x9f", "\x95", " ",    "\r\r\n"};
+  const char* atoms[] = {"a",
+                         "b",
+                         "1",
+                         ".",
+                         "[0-9]",
+                         "\\\\",
+                         "[^a]",
+                         "\x95\x5c",
+                         "\\.",
+                         "\x83\x41",
+                         "A",
+                         "[A-Z]",
+                         "[\x88\x9f-\xea\xa4]",
+                         "\\x9500"};
+  std::mt19937 rng(99);
+  auto pick = [&](const auto& list) { return std::string(list[rng() % (sizeof list / sizeof *list)]); };
+  auto factor = [&] {
+    std::string f = pick(atoms);
+    switch (rng() % 5) {
+      case 0:
+        return f + "*";
+      case 1:
+        return f + "+";
+      default:
+        return f;
+    }
+  };
+  int compared = 0;
+  TAWKStr awk;
+  for (int round = 0; round < 1500; ++round) {
+    std::string expr;
+    for (int i = 0, n = 1 + int(rng() % 3); i < n; ++i) expr += factor();
+    if (rng() % 4 == 0) expr += "|" + factor() + factor();
+    if (rng() % 5 == 0) expr = "^" + expr;
+    if (rng() % 5 == 0) expr += "$";
+    // Now and then the automaton is too large and the lines go one by one.
+    if (round % 50 == 0) expr = "a[ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab][ab]|" + expr;
+    try {
+      awk.SetRegExp(expr);
+    } catch (const ERegExpParser&) {
+      continue;
+    }
+    std::string text;
+    for (int i = 0, n = int(rng() % 30); i < n; ++i) text += pick(pieces);
+    if (rng() % 6 == 0) text += '\0' + pick(pieces);
+    for (bool keep : {false, true}) {
+      std::string out;
+      int matched = FilterTextLines(text, awk, keep, out);
+      int count = 0;
+      // The engine's own search of each line.
+      std::string want = ByLines(
+          text,
+          [&](std::vector<std::string>& l) {
+            const size_t before = l.size();
+            std::erase_if(l, [&](const std::string& line) { return awk.Search(line).Found != keep; });
+            return keep ? int(l.size()) : int(before - l.size());
+          },
+          &count);
+      ASSERT_EQ(out, want) << round << " " << expr << " keep=" << keep << " " << testing::PrintToString(text);
+      // The pane's line path too.
+      std::vector<std::string> lines = SplitLines(text);
+      ASSERT_EQ(keep ? KeepLinesMatching(awk, lines) : DeleteLinesMatching(awk, lines), count);
+      ASSERT_EQ(JoinLines(lines), want);
+      ASSERT_EQ(matched, count);
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 2000);
+}
+
+// A lead byte before a line end reads alone, as the code lead x 256: an
+// expression naming that code finds the line, though the bytes the code
+// would be written as (lead, zero) are nowhere in the text.
+TEST(LineFilter, LeadByteAloneBeforeALineEnd) {
+  TAWKStr awk;
+  awk.SetRegExp("a\\x8300");
+  const std::string text = "a\x83\r\nb\na\x83\x41\r\x83";
+  std::string out;
+  EXPECT_EQ(FilterTextLines(text, awk, true, out), 1);
+  EXPECT_EQ(out, "a\x83");
+  EXPECT_EQ(FilterTextLines(text, awk, false, out), 1);
+  EXPECT_EQ(out, "b\r\na\x83\x41\r\n\x83");
+  // The pane's line path deletes the same line.
+  std::vector<std::string> lines = SplitLines(text);
+  EXPECT_EQ(DeleteLinesMatching(awk, lines), 1);
+  EXPECT_EQ(JoinLines(lines), out);
+}
+
+// A line handed to the pane's path with a CR inside is still searched whole
+// (where "$" also stands before the CR).
+TEST(LineFilter, LinePathSearchesPastACarriageReturn) {
+  TAWKStr awk;
+  awk.SetRegExp("b$");
+  std::vector<std::string> lines = {"a\rb", "ab\rc", "c", "a\rc"};
+  EXPECT_EQ(DeleteLinesMatching(awk, lines), 2);
+  EXPECT_EQ(lines, (std::vector<std::string>{"c", "a\rc"}));
+}
