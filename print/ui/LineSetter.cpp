@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
 
 namespace {
 
@@ -32,9 +34,10 @@ bool QuickChar(char16_t c) {
 const char16_t kSample[] = u"Aa0.,(あア日。ｱＡ「─→①‥※";
 
 QTextLayout* NewLayout(const QString& text, const QFont& font, QPaintDevice* device, const QTextOption& option,
-                       double width) {
+                       double width, const QList<QTextLayout::FormatRange>& formats = {}) {
   auto* layout = new QTextLayout(text, font, device);
   layout->setTextOption(option);
+  if (!formats.isEmpty()) layout->setFormats(formats);
   layout->beginLayout();
   double y = 0;
   for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
@@ -47,6 +50,23 @@ QTextLayout* NewLayout(const QString& text, const QFont& font, QPaintDevice* dev
 }
 
 }  // namespace
+
+QList<QTextLayout::FormatRange> DocumentFormats(const QTextDocument& document) {
+  static const int kOwn[] = {QTextFormat::FontFamilies, QTextFormat::FontFamily,    QTextFormat::FontPointSize,
+                             QTextFormat::FontPixelSize, QTextFormat::FontWeight,   QTextFormat::FontItalic,
+                             QTextFormat::FontUnderline, QTextFormat::TextUnderlineStyle, QTextFormat::ForegroundBrush};
+  QList<QTextLayout::FormatRange> ranges;
+  for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      QTextFragment frag = it.fragment();
+      if (!frag.isValid()) continue;
+      QTextCharFormat f = frag.charFormat();
+      bool own = false;
+      for (int p : kOwn) own = own || f.hasProperty(p);
+      if (own) ranges.append({frag.position(), frag.length(), f});
+    }
+  return ranges;
+}
 
 // ---------------------------------------------------------------- page
 
@@ -99,6 +119,10 @@ void TSetLine::AddTo(TPageGlyphs& page, QPointF topLeft) const {
     for (qsizetype i = 0; i < n; ++i) positions[i] = QPointF(xs_[from + i], ascent_);
     page.Add(*font_, glyphs_ + from, positions, n, topLeft);
   }
+}
+
+void TSetLine::Draw(QPainter& painter, QPointF topLeft) const {
+  if (line_.isValid()) line_.draw(&painter, topLeft - QPointF(0, line_.y()));
 }
 
 void TSetLine::Glyphs(QList<quint32>& glyphs, QList<double>& xs) const {
@@ -174,15 +198,23 @@ bool TLineSetter::SetQuickly(QStringView paragraph) {
 }
 
 bool TLineSetter::RunFull(const QString& text, qsizetype from, qsizetype to, double& top,
-                          const std::function<bool(const TSetLine&, double)>& visit) {
+                          const std::function<bool(const TSetLine&, double)>& visit,
+                          const QList<QTextLayout::FormatRange>& formats) {
   // The paragraphs of a piece share one layout, joined by line
   // separators: a layout of its own for each short line costs more than
   // the line.
   QString piece = text.mid(from, to - from);
   piece.replace(QLatin1Char('\n'), QChar::LineSeparator);
-  std::unique_ptr<QTextLayout> layout(NewLayout(piece, font_, device_, option_, width_));
+  // The formats that reach into the piece, counted from its start.
+  QList<QTextLayout::FormatRange> own;
+  for (const QTextLayout::FormatRange& r : formats) {
+    qsizetype start = std::max<qsizetype>(r.start, from), end = std::min<qsizetype>(r.start + r.length, to);
+    if (start < end) own.append({int(start - from), int(end - start), r.format});
+  }
+  std::unique_ptr<QTextLayout> layout(NewLayout(piece, font_, device_, option_, width_, own));
   double y = 0;
   TSetLine set;
+  set.formatted_ = !own.isEmpty();
   for (int i = 0; i < layout->lineCount(); ++i) {
     set.line_ = layout->lineAt(i);
     set.height_ = set.line_.height();
@@ -195,16 +227,20 @@ bool TLineSetter::RunFull(const QString& text, qsizetype from, qsizetype to, dou
   return true;
 }
 
-bool TLineSetter::Run(const QString& text, const std::function<bool(const TSetLine&, double)>& visit) {
+bool TLineSetter::Run(const QString& text, const std::function<bool(const TSetLine&, double)>& visit,
+                      const QList<QTextLayout::FormatRange>& formats) {
   double top = 0;
+  qsizetype nextFormat = 0;  // the first range that does not end before the paragraph
   qsizetype waiting = -1;  // first paragraph waiting for the full layout
   qsizetype pos = 0;
   const qsizetype n = text.size();
   for (;;) {
     qsizetype newline = text.indexOf(QLatin1Char('\n'), pos);
     qsizetype end = newline < 0 ? n : newline;
-    if (quick_ && SetQuickly(QStringView(text).mid(pos, end - pos))) {
-      if (waiting >= 0 && !RunFull(text, waiting, pos - 1, top, visit)) return false;
+    while (nextFormat < formats.size() && formats[nextFormat].start + formats[nextFormat].length <= pos) ++nextFormat;
+    bool plain = nextFormat >= formats.size() || formats[nextFormat].start > end;
+    if (quick_ && plain && SetQuickly(QStringView(text).mid(pos, end - pos))) {
+      if (waiting >= 0 && !RunFull(text, waiting, pos - 1, top, visit, formats)) return false;
       waiting = -1;
       TSetLine set;
       set.height_ = lineHeight_;
@@ -219,13 +255,13 @@ bool TLineSetter::Run(const QString& text, const std::function<bool(const TSetLi
     } else {
       if (waiting < 0) waiting = pos;
       if (end - waiting >= kPiece && newline >= 0) {
-        if (!RunFull(text, waiting, end, top, visit)) return false;
+        if (!RunFull(text, waiting, end, top, visit, formats)) return false;
         waiting = -1;
       }
     }
     if (newline < 0) break;
     pos = newline + 1;
   }
-  if (waiting >= 0) return RunFull(text, waiting, n, top, visit);
+  if (waiting >= 0) return RunFull(text, waiting, n, top, visit, formats);
   return true;
 }

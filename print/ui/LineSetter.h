@@ -24,6 +24,11 @@
 
 class QPaintDevice;
 class QPainter;
+class QTextDocument;
+
+// The parts of a pane's document with a font, size, style or colour of
+// their own, as ranges of its plain text.
+QList<QTextLayout::FormatRange> DocumentFormats(const QTextDocument& document);
 
 // The glyphs of one page, drawn as one run per font: far fewer text
 // objects for the printer than a run per line and script.
@@ -52,11 +57,15 @@ class TSetLine {
   void AddTo(TPageGlyphs& page, QPointF topLeft) const;
   // Glyph indexes and x positions from the line's left, for comparing.
   void Glyphs(QList<quint32>& glyphs, QList<double>& xs) const;
+  // A line with fonts or colours of its own is drawn by itself, at once.
+  bool Formatted() const { return formatted_; }
+  void Draw(QPainter& painter, QPointF topLeft) const;
 
  private:
   friend class TLineSetter;
   double height_ = 0;
   qsizetype end_ = 0;
+  bool formatted_ = false;
   // A line of the full layout...
   QTextLine line_;
   // ...or one set from the character map.
@@ -74,7 +83,10 @@ class TLineSetter {
 
   // Visits every visual line in order with its top in the whole text
   // (device dots); stops when visit answers false. False when stopped.
-  bool Run(const QString& text, const std::function<bool(const TSetLine& line, double top)>& visit);
+  // formats (sorted by start) give parts of the text fonts and colours of
+  // their own, as a rich pane shows them.
+  bool Run(const QString& text, const std::function<bool(const TSetLine& line, double top)>& visit,
+           const QList<QTextLayout::FormatRange>& formats = {});
 
   bool Quick() const { return quick_; }
 
@@ -83,7 +95,8 @@ class TLineSetter {
   // wrapping; false when it needs the full layout.
   bool SetQuickly(QStringView paragraph);
   bool RunFull(const QString& text, qsizetype from, qsizetype to, double& top,
-               const std::function<bool(const TSetLine&, double)>& visit);
+               const std::function<bool(const TSetLine&, double)>& visit,
+               const QList<QTextLayout::FormatRange>& formats);
 
   QFont font_;
   QPaintDevice* device_;

@@ -72,7 +72,8 @@ PrinterMetrics MetricsOf(const QPrinter& printer) {
   return m;
 }
 
-PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const PageRect& rect) {
+PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const PageRect& rect,
+                    const QList<QTextLayout::FormatRange>& formats) {
   QRectF area = DrawRect(rect, printer);
   PrintPlan plan;
   std::vector<int64_t> heights;
@@ -82,13 +83,14 @@ PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, c
     plan.lineHeights.push_back(line.Height());
     heights.push_back(DotHeight(top, line.Height()));
     return true;
-  });
+  }, formats);
   plan.pages = LayoutPages(heights, std::llround(area.height()));
   return plan;
 }
 
 int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer, const PageRect& rect,
-              const std::function<bool(qsizetype, qsizetype)>& cancelled) {
+              const std::function<bool(qsizetype, qsizetype)>& cancelled,
+              const QList<QTextLayout::FormatRange>& formats) {
   QRectF area = DrawRect(rect, printer);
   QPainter painter;
   if (!painter.begin(&printer)) return -1;
@@ -114,9 +116,16 @@ int PrintText(const QString& text, const QFont& font, const QColor& color, QPrin
       pageTop = top;
       first = false;
     }
-    line.AddTo(page, QPointF(area.left(), area.top() + (top - pageTop)));
+    QPointF at(area.left(), area.top() + (top - pageTop));
+    if (!line.Formatted()) {
+      line.AddTo(page, at);
+      return true;
+    }
+    // What was gathered goes first, so the page is drawn in the text's order.
+    page.Draw(painter);
+    line.Draw(painter, at);
     return true;
-  });
+  }, formats);
   if (!stopped) page.Draw(painter);
   if (stopped) printer.abort();
   painter.end();
@@ -141,12 +150,13 @@ void MprintClick(IHost& host) {
   QString text = pane->toPlainText();
   QFont font = pane->font();
   QColor color = pane->palette().color(QPalette::Text);
+  QList<QTextLayout::FormatRange> formats = DocumentFormats(*pane->document());
   RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
     int pages = PrintText(text, font, color, printer, rect, [&job](qsizetype done, qsizetype total) {
       job.SetTotal(uint64_t(total));
       job.SetDone(uint64_t(done));
       return job.Cancelled();
-    });
+    }, formats);
     if (pages < 0) throw std::runtime_error("プリンタを開けません。");
   });
 }

@@ -16,6 +16,7 @@
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Job.h"
+#include "edit/Rtf.h"
 #include "print/PrintSettings.h"
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
@@ -223,6 +224,44 @@ class PrintUiTest : public QObject {
     QCOMPARE(qsizetype(plan.pages.size()), pages.size());
     QString firstOnTwo = QString::number(plan.pages[1].first) + QString::fromUtf8("行目");
     QVERIFY2(pages[1].startsWith(firstOnTwo), qPrintable(pages[1].left(20) + " / " + firstOnTwo));
+  }
+
+  // A rich pane prints in its own sizes and colours: big red lines take
+  // more pages than the same text plain, and the red reaches the page.
+  void aRichPanePrintsInItsFontsAndColours() {
+    auto f = NewForm();
+    navirt::RtfDocument doc;
+    for (int i = 0; i < 120; ++i) {
+      navirt::RtfRun big;
+      big.text = "Big " + std::to_string(i);
+      big.halfPoints = 56;
+      big.hasColor = true;
+      big.color = 0xFF0000;
+      navirt::RtfRun plain;
+      plain.text = " plain";
+      doc.paragraphs.push_back({big, plain});
+    }
+    const QString plainPdf = tmp_.path() + "/plain.pdf", richPdf = tmp_.path() + "/rich.pdf";
+    f->RichEdit1->SetText(doc.PlainText());
+    PrintTo(f.get(), plainPdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    f->RichEdit1->SetRich(doc);
+    PrintTo(f.get(), richPdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    int plainPages = PdfPages(plainPdf), richPages = PdfPages(richPdf);
+    QVERIFY2(plainPages >= 1 && richPages > plainPages, qPrintable(QString("%1 %2").arg(plainPages).arg(richPages)));
+    QStringList pages = PdfPageTexts(richPdf);
+    QCOMPARE(pages.join(QString()), Readable(f->RichEdit1->toPlainText()));
+    bool red = false;
+    QFile file(richPdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    for (qsizetype at = bytes.indexOf("stream\n"); at >= 0 && !red; at = bytes.indexOf("stream\n", at + 1)) {
+      qsizetype to = bytes.indexOf("endstream", at);
+      QByteArray data = qUncompress(QByteArray("\x00\x10\x00\x00", 4) + bytes.mid(at + 7, to - at - 7));
+      red = data.contains("1 0 0 scn");
+    }
+    QVERIFY(red);
   }
 
   void cancelStopsThePrintJob() {
