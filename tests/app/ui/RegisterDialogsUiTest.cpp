@@ -4,6 +4,7 @@
 // dialog is open and after it closes. Programs go to the recording starter.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -201,6 +202,33 @@ class RegisterDialogsUiTest : public QObject {
     apps2->actions()[1]->trigger();
     QCOMPARE(fake_.calls.size(), size_t(2));
     QVERIFY((fake_.calls[1] == ProgramCall{two, {}, root_ + "work/"}));
+  }
+
+  // A program is any executable file: the application dialog's tree lists
+  // folders and programs, the folder dialog's folders alone.
+  void treesListProgramsOrFolders() {
+    Program("tool");
+    std::ofstream(root_ + "bin/readme.txt") << "x";
+    fs::create_directories(root_ + "bin/sub");
+    auto f = NewForm();
+    // What the tree's model lets through, read from the folder itself.
+    auto listed = [&](QTreeView* tree) {
+      auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+      QStringList names = model ? QDir(U(root_ + "bin")).entryList(model->filter()) : QStringList();
+      names.sort();
+      return names;
+    };
+    QStringList programs, folders;
+    QVERIFY(Run<TForm22>(f.get(), cmd::Mexeset, [&](TForm22& d) {
+      programs = listed(d.ShellTreeView1);
+      return int(QDialog::Rejected);
+    }));
+    QVERIFY(Run<TForm23>(f.get(), cmd::Mfolderregset, [&](TForm23& d) {
+      folders = listed(d.ShellTreeView1);
+      return int(QDialog::Rejected);
+    }));
+    QCOMPARE(programs, QStringList({"sub", "tool"}));
+    QCOMPARE(folders, QStringList({"sub"}));
   }
 
   void folderDialogRegistersOnceAndClosesTheGap() {

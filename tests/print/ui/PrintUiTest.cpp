@@ -118,6 +118,17 @@ class PrintUiTest : public QObject {
     }
     return pages;
   }
+  static bool PageStreamsContain(const QString& path, const QByteArray& needle) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = file.readAll();
+    for (qsizetype at = bytes.indexOf("stream\n"); at >= 0; at = bytes.indexOf("stream\n", at + 1)) {
+      qsizetype to = bytes.indexOf("endstream", at);
+      QByteArray data = qUncompress(QByteArray("\x00\x10\x00\x00", 4) + bytes.mid(at + 7, to - at - 7));
+      if (data.contains(needle)) return true;
+    }
+    return false;
+  }
   static QString Readable(QString text) {
     text.remove(QRegularExpression("\\s"));
     return text.normalized(QString::NormalizationForm_KC);
@@ -252,16 +263,21 @@ class PrintUiTest : public QObject {
     QVERIFY2(plainPages >= 1 && richPages > plainPages, qPrintable(QString("%1 %2").arg(plainPages).arg(richPages)));
     QStringList pages = PdfPageTexts(richPdf);
     QCOMPARE(pages.join(QString()), Readable(f->RichEdit1->toPlainText()));
-    bool red = false;
-    QFile file(richPdf);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    for (qsizetype at = bytes.indexOf("stream\n"); at >= 0 && !red; at = bytes.indexOf("stream\n", at + 1)) {
-      qsizetype to = bytes.indexOf("endstream", at);
-      QByteArray data = qUncompress(QByteArray("\x00\x10\x00\x00", 4) + bytes.mid(at + 7, to - at - 7));
-      red = data.contains("1 0 0 scn");
-    }
-    QVERIFY(red);
+    QVERIFY(PageStreamsContain(richPdf, "1 0 0 scn"));  // red
+  }
+
+  // The pane's own text colour (the font dialog's) is the ink.
+  void thePanesColourIsTheInk() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/blue.pdf";
+    QPalette pal = f->RichEdit1->palette();
+    pal.setColor(QPalette::Text, Qt::blue);
+    f->RichEdit1->setPalette(pal);
+    f->RichEdit1->SetText(Lines(10));
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(PageStreamsContain(pdf, "0 0 1 scn"));
+    QVERIFY(!PageStreamsContain(pdf, "0 0 0 scn"));
   }
 
   void cancelStopsThePrintJob() {
