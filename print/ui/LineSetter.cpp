@@ -52,8 +52,8 @@ QTextLayout* NewLayout(const QString& text, const QFont& font, QPaintDevice* dev
 }  // namespace
 
 QList<QTextLayout::FormatRange> DocumentFormats(const QTextDocument& document) {
-  static const int kOwn[] = {QTextFormat::FontFamilies, QTextFormat::FontFamily,    QTextFormat::FontPointSize,
-                             QTextFormat::FontPixelSize, QTextFormat::FontWeight,   QTextFormat::FontItalic,
+  static const int kOwn[] = {QTextFormat::FontFamilies,  QTextFormat::FontFamily,         QTextFormat::FontPointSize,
+                             QTextFormat::FontPixelSize, QTextFormat::FontWeight,         QTextFormat::FontItalic,
                              QTextFormat::FontUnderline, QTextFormat::TextUnderlineStyle, QTextFormat::ForegroundBrush};
   QList<QTextLayout::FormatRange> ranges;
   for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
@@ -231,7 +231,7 @@ bool TLineSetter::Run(const QString& text, const std::function<bool(const TSetLi
                       const QList<QTextLayout::FormatRange>& formats) {
   double top = 0;
   qsizetype nextFormat = 0;  // the first range that does not end before the paragraph
-  qsizetype waiting = -1;  // first paragraph waiting for the full layout
+  qsizetype waiting = -1;    // first paragraph waiting for the full layout
   qsizetype pos = 0;
   const qsizetype n = text.size();
   for (;;) {

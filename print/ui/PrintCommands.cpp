@@ -78,12 +78,15 @@ PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, c
   PrintPlan plan;
   std::vector<int64_t> heights;
   TLineSetter setter(font, &printer, area.width());
-  setter.Run(text, [&](const TSetLine& line, double top) {
-    plan.lineTops.push_back(top);
-    plan.lineHeights.push_back(line.Height());
-    heights.push_back(DotHeight(top, line.Height()));
-    return true;
-  }, formats);
+  setter.Run(
+      text,
+      [&](const TSetLine& line, double top) {
+        plan.lineTops.push_back(top);
+        plan.lineHeights.push_back(line.Height());
+        heights.push_back(DotHeight(top, line.Height()));
+        return true;
+      },
+      formats);
   plan.pages = LayoutPages(heights, std::llround(area.height()));
   return plan;
 }
@@ -101,31 +104,34 @@ int PrintText(const QString& text, const QFont& font, const QColor& color, QPrin
   double pageTop = 0;  // where the page's first line lies in the whole text
   bool first = true, stopped = false;
   TLineSetter setter(font, &printer, area.width());
-  setter.Run(text, [&](const TSetLine& line, double top) {
-    if (pages.Place(DotHeight(top, line.Height())) || first) {
-      // Between pages: progress, and the chance to stop.
-      if (cancelled && cancelled(line.End(), text.size())) {
-        stopped = true;
-        return false;
-      }
-      if (!first) {
+  setter.Run(
+      text,
+      [&](const TSetLine& line, double top) {
+        if (pages.Place(DotHeight(top, line.Height())) || first) {
+          // Between pages: progress, and the chance to stop.
+          if (cancelled && cancelled(line.End(), text.size())) {
+            stopped = true;
+            return false;
+          }
+          if (!first) {
+            page.Draw(painter);
+            printer.newPage();
+          }
+          painter.setClipRect(area);
+          pageTop = top;
+          first = false;
+        }
+        QPointF at(area.left(), area.top() + (top - pageTop));
+        if (!line.Formatted()) {
+          line.AddTo(page, at);
+          return true;
+        }
+        // What was gathered goes first, so the page is drawn in the text's order.
         page.Draw(painter);
-        printer.newPage();
-      }
-      painter.setClipRect(area);
-      pageTop = top;
-      first = false;
-    }
-    QPointF at(area.left(), area.top() + (top - pageTop));
-    if (!line.Formatted()) {
-      line.AddTo(page, at);
-      return true;
-    }
-    // What was gathered goes first, so the page is drawn in the text's order.
-    page.Draw(painter);
-    line.Draw(painter, at);
-    return true;
-  }, formats);
+        line.Draw(painter, at);
+        return true;
+      },
+      formats);
   if (!stopped) page.Draw(painter);
   if (stopped) printer.abort();
   painter.end();
@@ -152,11 +158,14 @@ void MprintClick(IHost& host) {
   QColor color = pane->palette().color(QPalette::Text);
   QList<QTextLayout::FormatRange> formats = DocumentFormats(*pane->document());
   RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
-    int pages = PrintText(text, font, color, printer, rect, [&job](qsizetype done, qsizetype total) {
-      job.SetTotal(uint64_t(total));
-      job.SetDone(uint64_t(done));
-      return job.Cancelled();
-    }, formats);
+    int pages = PrintText(
+        text, font, color, printer, rect,
+        [&job](qsizetype done, qsizetype total) {
+          job.SetTotal(uint64_t(total));
+          job.SetDone(uint64_t(done));
+          return job.Cancelled();
+        },
+        formats);
     if (pages < 0) throw std::runtime_error("プリンタを開けません。");
   });
 }

@@ -130,8 +130,7 @@ class RegisterDialogsUiTest : public QObject {
     QCOMPARE(apps2->title(), QString("実行(&G)"));
     auto twins = [&] {
       QCOMPARE(Items(apps2), Items(apps));
-      for (int i = 0; i < apps->actions().size(); ++i)
-        QCOMPARE(apps->actions()[i]->data().toInt(), i + 1);
+      for (int i = 0; i < apps->actions().size(); ++i) QCOMPARE(apps->actions()[i]->data().toInt(), i + 1);
     };
     bool seen = Run<TForm22>(f.get(), cmd::Mexeset, [&](TForm22& d) {
       [&] {
@@ -457,17 +456,39 @@ class RegisterDialogsUiTest : public QObject {
     }
     // Each button's hint title as the toolbar lists give it.
     const std::pair<const char*, const char*> hints[] = {
-        {"ToolButton36", "印刷"},          {"ToolButton35", "印刷設定"},       {"ToolButton4", "コピー(C)"},
-        {"ToolButton5", "移動(M)"},        {"ToolButton3", "削除(D)"},         {"ToolButton6", "名前の変更(R)"},
-        {"ToolButton40", "属性変更(A)"},   {"ToolButton38", "ドライブ(O)"},    {"ToolButton55", "上へ(BS)"},
-        {"ToolButton46", "並び替え(S)"},   {"ToolButton11", "登録フォルダー(G)"}, {"ToolButton41", "フォルダー(L)"},
-        {"ToolButton12", "拡張子(W)"},     {"ToolButton47", "dirコマンド"},    {"ToolButton13", "大きいアイコン(1)"},
-        {"ToolButton22", "小さいアイコン(2)"}, {"ToolButton27", "一覧(3)"},    {"ToolButton28", "詳細(4)"},
-        {"ToolButton30", "エディター(E)"}, {"ToolButton34", "実行(X)"},        {"ToolButton42", "書庫解凍(U)"},
-        {"ToolButton43", "書庫作成(P)"},   {"ToolButton44", "書庫内一覧(I)"},  {"ToolButton8", "ヘルプ(H)"},
-        {"ToolButton2", "終了(Q)"},        {"SBeditview", "隠す"},             {"ToolButton49", "表示"},
-        {"ToolButton17", "テキストの再表示"}, {"ToolButton48", "URL"},        {"ToolButton51", "htmlタグ削除"},
-        {"ToolButton52", "文字コード(T)"}, {"ToolButton7", "簡易編集"},        {"ToolButton39", "折り返し"},
+        {"ToolButton36", "印刷"},
+        {"ToolButton35", "印刷設定"},
+        {"ToolButton4", "コピー(C)"},
+        {"ToolButton5", "移動(M)"},
+        {"ToolButton3", "削除(D)"},
+        {"ToolButton6", "名前の変更(R)"},
+        {"ToolButton40", "属性変更(A)"},
+        {"ToolButton38", "ドライブ(O)"},
+        {"ToolButton55", "上へ(BS)"},
+        {"ToolButton46", "並び替え(S)"},
+        {"ToolButton11", "登録フォルダー(G)"},
+        {"ToolButton41", "フォルダー(L)"},
+        {"ToolButton12", "拡張子(W)"},
+        {"ToolButton47", "dirコマンド"},
+        {"ToolButton13", "大きいアイコン(1)"},
+        {"ToolButton22", "小さいアイコン(2)"},
+        {"ToolButton27", "一覧(3)"},
+        {"ToolButton28", "詳細(4)"},
+        {"ToolButton30", "エディター(E)"},
+        {"ToolButton34", "実行(X)"},
+        {"ToolButton42", "書庫解凍(U)"},
+        {"ToolButton43", "書庫作成(P)"},
+        {"ToolButton44", "書庫内一覧(I)"},
+        {"ToolButton8", "ヘルプ(H)"},
+        {"ToolButton2", "終了(Q)"},
+        {"SBeditview", "隠す"},
+        {"ToolButton49", "表示"},
+        {"ToolButton17", "テキストの再表示"},
+        {"ToolButton48", "URL"},
+        {"ToolButton51", "htmlタグ削除"},
+        {"ToolButton52", "文字コード(T)"},
+        {"ToolButton7", "簡易編集"},
+        {"ToolButton39", "折り返し"},
     };
     QStringList wrong;
     for (const auto& [button, hint] : hints)

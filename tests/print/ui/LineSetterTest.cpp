@@ -77,7 +77,7 @@ class LineSetterTest : public QObject {
     text += QString(19, QChar(0x3042)) + "\n";  // fits
     text += QString(21, QChar(0x3042)) + "\n";  // wraps once
     text += QString(41, 'x') + " " + QString(30, 'y') + "\n";
-    text += QString::fromUtf8("か\u3099が\n");     // a combining sound mark
+    text += QString::fromUtf8("か\u3099が\n");    // a combining sound mark
     text += QString::fromUtf8("emoji 😀 here\n");  // outside the basic plane
     text += QString::fromUtf8("Ελληνικά και русский\n");
     text += QString::fromUtf8("ascii only line\r\n");

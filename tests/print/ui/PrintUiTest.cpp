@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "app/ui/Unit1.h"
+#include "edit/Rtf.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Job.h"
-#include "edit/Rtf.h"
 #include "print/PrintSettings.h"
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
