@@ -234,7 +234,8 @@ void TForm1::ToggleEditView() {
     int total = Splitter3->height();
     Splitter3->setSizes({total - prbh, prbh});
     SBeditview->setText("表示する");
-    SBeditview->setToolTip("テキスト表示部分を表示します。");
+    SBeditview->setToolTip("表示する");
+    SBeditview->setStatusTip("テキスト表示部分を表示します。");
     SBeditview->setIcon(CommandIcon("view-reveal", "表"));
     MeditView1->setText("テキスト表示を表示する(&I)");
     MeditView1->setStatusTip("テキスト表示を表示します。");
@@ -249,7 +250,8 @@ void TForm1::ToggleEditView() {
     int total = Splitter3->height();
     Splitter3->setSizes({std::max(0, total - prbh), prbh});
     SBeditview->setText("隠す");
-    SBeditview->setToolTip("テキスト表示部分を隠します。");
+    SBeditview->setToolTip("隠す");
+    SBeditview->setStatusTip("テキスト表示部分を隠します。");
     SBeditview->setIcon(CommandIcon("view-conceal", "隠"));
     MeditView1->setText("テキスト表示を隠す(&I)");
     MeditView1->setStatusTip("テキスト表示を隠します。");

@@ -60,9 +60,9 @@ void FolderClicked(IHost& host, int tag) {
 // menus the dialogs keep up to date and which toolbar buttons are hidden.
 class TRegistered : public QObject {
  public:
-  TRegistered(IHost& host, QMenu* apps, QMenu* folders)
+  TRegistered(IHost& host, std::vector<QMenu*> apps, QMenu* folders)
       : QObject(host.HostWindow()),
-        appMenu({apps}, [&host](int tag) { ApplicationClicked(host, tag); }),
+        appMenu(std::move(apps), [&host](int tag) { ApplicationClicked(host, tag); }),
         folderMenu({folders}, [&host](int tag) { FolderClicked(host, tag); }),
         buttons(ToolButtonStateAtStart(host.OpenSettings())) {
     setObjectName("NavirtRegistered");
@@ -135,6 +135,7 @@ void ToolButtonSetClick(IHost& host) {
   model.Open(host.OpenSettings());
   TForm21 dialog(host.HostWindow(), model);
   if (host.ExecDialog(dialog) != QDialog::Accepted) return;
+  host.SetAnswer("true");
   TIniFile ini = host.OpenSettings();
   std::vector<ToolButtonChange> changes = model.Accept(ini, StateOf(host).buttons);
   host.WriteSettings(ini);
@@ -181,6 +182,7 @@ QAction* AddButton(IHost& host, const char* name, const QString& text, const QSt
 }  // namespace
 
 QMenu* ApplicationMenuOf(IHost& host) { return host.HostWindow()->findChild<QMenu*>("Mexedo"); }
+QMenu* ApplicationPopupMenuOf(IHost& host) { return host.HostWindow()->findChild<QMenu*>("Mexedo2"); }
 QMenu* FolderPopupOf(IHost& host) { return host.HostWindow()->findChild<QMenu*>("PopupMenu2"); }
 
 void RebuildRegisteredMenus(IHost& host) {
@@ -195,15 +197,20 @@ void InstallRegisteredCommands(IHost& host) {
   QMenu* app = host.Menu(HostMenu::App);
   QMenu* apps = app->addMenu("実行(&G)");
   apps->setObjectName("Mexedo");
+  // Its twin in the pane's pop-up, kept item for item with it.
+  QMenu* popup = host.Menu(HostMenu::PanePopup);
+  QMenu* apps2 = popup ? popup->addMenu("実行(&G)") : nullptr;
+  if (apps2) apps2->setObjectName("Mexedo2");
   // The window may already hold the pop-up; one menu under that name.
   QMenu* folders = FolderPopupOf(host);
   if (!folders) {
     folders = new QMenu(w);
     folders->setObjectName("PopupMenu2");
   }
-  new TRegistered(host, apps, folders);
+  new TRegistered(host, {apps, apps2}, folders);
   IHost* h = &host;
   QObject::connect(app, &QMenu::aboutToShow, apps, [h] { RebuildRegisteredMenus(*h); });
+  if (popup) QObject::connect(popup, &QMenu::aboutToShow, apps, [h] { RebuildRegisteredMenus(*h); });
   RebuildRegisteredMenus(host);
 
   std::vector<CommandRow> rows = {

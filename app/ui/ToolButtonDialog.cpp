@@ -46,8 +46,14 @@ TForm21::TForm21(QWidget* parent, navirt::TToolButtonDialogModel& model) : QDial
   });
   auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   box->addButton(Button1, QDialogButtonBox::ResetRole);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  BOK = box->button(QDialogButtonBox::Ok);
+  BOK->setObjectName("BOK");
+  BOK->setDefault(true);
+  BCancel = box->button(QDialogButtonBox::Cancel);
+  BCancel->setObjectName("BCancel");
+  BCancel->setText("キャンセル");
+  connect(BOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(BCancel, &QPushButton::clicked, this, &QDialog::reject);
   v->addWidget(box);
   Show();
 }

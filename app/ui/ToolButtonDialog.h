@@ -18,6 +18,8 @@ class TForm21 : public QDialog {
   QListWidget* CheckListBox1 = nullptr;  // "メイン"
   QListWidget* CheckListBox2 = nullptr;  // "ビュー"
   QPushButton* Button1 = nullptr;        // "全て表示(&A)"
+  QPushButton* BOK = nullptr;            // accepts: the window hears QDialog::Accepted
+  QPushButton* BCancel = nullptr;        // changes nothing
 
  private:
   void Show();

@@ -269,7 +269,8 @@ void TForm1::BuildToolBars() {
 
   SBeditview = ToolBar2->addAction(icon(QStyle::SP_TitleBarShadeButton), "隠す");
   SBeditview->setObjectName("SBeditview");
-  SBeditview->setToolTip("テキスト表示部分を隠します。");
+  SBeditview->setToolTip("隠す");
+  SBeditview->setStatusTip("テキスト表示部分を隠します。");
   connect(SBeditview, &QAction::triggered, this, [this] { ToggleEditView(); });
   ToolButton49 = ToolBar2->addAction(icon(QStyle::SP_FileDialogContentsView), "表示");
   ToolButton49->setObjectName("ToolButton49");

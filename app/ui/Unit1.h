@@ -202,6 +202,7 @@ class TForm1 : public QMainWindow, public IHost {
   void CommandRefused(CommandName name) override;
   bool OptionChecked(CommandName option, bool def) const override { return commands_->Checked(option, def); }
   QString Answer() const override { return DialogAnswer; }
+  void SetAnswer(const QString& answer) override { DialogAnswer = answer; }
   void SetPaneStatus(int panel, const QString& text) override { SetSBarRPanel(panel, text); }
   void SetSavePaneCommand(std::function<bool()> save) override { SavePaneCommand = std::move(save); }
   std::string LastSaveFolder() const override { return Settings.fileDir; }

@@ -103,6 +103,8 @@ class IHost {
   virtual bool InputQuery(const QString& caption, const QString& prompt, const QString& note,
                           const std::string& section, const QString& preset) = 0;
   virtual QString Answer() const = 0;
+  // A dialog's own answer (a settings dialog's OK leaves "true").
+  virtual void SetAnswer(const QString& answer) = 0;
 
   // ---- the pane's status bar, saving, the picture zoom ----
   // A panel of the pane's status bar SBarR: 0 caret, 1 line count, 2 mode,

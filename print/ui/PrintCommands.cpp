@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPageLayout>
@@ -10,7 +9,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
-#include <QTextLayout>
 #include <QToolBar>
 
 #include <cmath>
@@ -22,6 +20,7 @@
 #include "host/ui/Job.h"
 #include "print/PaperNames.h"
 #include "print/PrintSettings.h"
+#include "print/ui/LineSetter.h"
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintSettingsDialog.h"
 
@@ -44,52 +43,6 @@ QRectF DrawRect(const PageRect& r, const QPrinter& printer) {
   QRectF page = printer.pageRect(QPrinter::DevicePixel);
   if (r.right <= r.left || r.bottom <= r.top) return QRectF(0, 0, page.width(), page.height());
   return QRectF(double(r.left), double(r.top), double(r.right - r.left), double(r.bottom - r.top));
-}
-
-// The text laid out a few thousand characters at a time at the printer's
-// resolution, wrapped at width; each visual line goes to visit with its
-// top in the whole text (device dots) and how far the text is laid out.
-// The paragraphs of a piece share one layout, joined by line separators:
-// a layout of its own for each short line costs more than the line.
-// Only one piece lives at a time, so a long pane costs little more memory
-// than its text, and each line is laid out once.
-template <class Visit>
-bool ForEachLine(const QString& text, const QFont& paneFont, QPaintDevice* device, double width, Visit&& visit) {
-  constexpr qsizetype kPiece = 16384;
-  // Plain text needs no ligatures or kerning; glyphs straight from the
-  // character map save most of the shaping.
-  QFont font = paneFont;
-  font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
-  font.setKerning(false);
-  QTextOption option;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  // Tabs every eight blanks at the printer's resolution, not at 80 dots.
-  option.setTabStopDistance(QFontMetricsF(font, device).horizontalAdvance(QLatin1Char(' ')) * 8);
-  double top = 0;
-  qsizetype start = 0;
-  for (;;) {
-    qsizetype end = start + kPiece >= text.size() ? -1 : text.indexOf(QLatin1Char('\n'), start + kPiece);
-    if (end < 0) end = text.size();
-    QString piece = text.mid(start, end - start);
-    piece.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(piece, font, device);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    double y = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-      line.setLineWidth(width);
-      line.setPosition(QPointF(0, y));
-      y += line.height();
-    }
-    layout.endLayout();
-    for (int i = 0; i < layout.lineCount(); ++i) {
-      QTextLine line = layout.lineAt(i);
-      if (!visit(line, top + line.y(), start + line.textStart() + line.textLength())) return false;
-    }
-    top += y;
-    if (end >= text.size()) return true;
-    start = end + 1;
-  }
 }
 
 // Whole dots, from the rounded positions so the pages add up to the
@@ -119,46 +72,67 @@ PrinterMetrics MetricsOf(const QPrinter& printer) {
   return m;
 }
 
-PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const PageRect& rect) {
+PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const PageRect& rect,
+                    const QList<QTextLayout::FormatRange>& formats) {
   QRectF area = DrawRect(rect, printer);
   PrintPlan plan;
   std::vector<int64_t> heights;
-  ForEachLine(text, font, &printer, area.width(), [&](const QTextLine& line, double top, qsizetype) {
-    plan.lineTops.push_back(top);
-    plan.lineHeights.push_back(line.height());
-    heights.push_back(DotHeight(top, line.height()));
-    return true;
-  });
+  TLineSetter setter(font, &printer, area.width());
+  setter.Run(
+      text,
+      [&](const TSetLine& line, double top) {
+        plan.lineTops.push_back(top);
+        plan.lineHeights.push_back(line.Height());
+        heights.push_back(DotHeight(top, line.Height()));
+        return true;
+      },
+      formats);
   plan.pages = LayoutPages(heights, std::llround(area.height()));
   return plan;
 }
 
 int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer, const PageRect& rect,
-              const std::function<bool(qsizetype, qsizetype)>& cancelled) {
+              const std::function<bool(qsizetype, qsizetype)>& cancelled,
+              const QList<QTextLayout::FormatRange>& formats) {
   QRectF area = DrawRect(rect, printer);
   QPainter painter;
   if (!painter.begin(&printer)) return -1;
   painter.setPen(color);
   painter.setClipRect(area);
   TPageBreaker pages(std::llround(area.height()));
+  TPageGlyphs page;
   double pageTop = 0;  // where the page's first line lies in the whole text
   bool first = true, stopped = false;
-  ForEachLine(text, font, &printer, area.width(), [&](const QTextLine& line, double top, qsizetype done) {
-    if (pages.Place(DotHeight(top, line.height())) || first) {
-      // Between pages: progress, and the chance to stop.
-      if (cancelled && cancelled(done, text.size())) {
-        stopped = true;
-        return false;
-      }
-      if (!first) printer.newPage();
-      painter.setClipRect(area);
-      pageTop = top;
-      first = false;
-    }
-    // draw() adds the line's own place in its paragraph.
-    line.draw(&painter, QPointF(area.left(), area.top() + (top - pageTop) - line.y()));
-    return true;
-  });
+  TLineSetter setter(font, &printer, area.width());
+  setter.Run(
+      text,
+      [&](const TSetLine& line, double top) {
+        if (pages.Place(DotHeight(top, line.Height())) || first) {
+          // Between pages: progress, and the chance to stop.
+          if (cancelled && cancelled(line.End(), text.size())) {
+            stopped = true;
+            return false;
+          }
+          if (!first) {
+            page.Draw(painter);
+            printer.newPage();
+          }
+          painter.setClipRect(area);
+          pageTop = top;
+          first = false;
+        }
+        QPointF at(area.left(), area.top() + (top - pageTop));
+        if (!line.Formatted()) {
+          line.AddTo(page, at);
+          return true;
+        }
+        // What was gathered goes first, so the page is drawn in the text's order.
+        page.Draw(painter);
+        line.Draw(painter, at);
+        return true;
+      },
+      formats);
+  if (!stopped) page.Draw(painter);
   if (stopped) printer.abort();
   painter.end();
   return stopped ? int(pages.Pages()) - 1 : int(pages.Pages());
@@ -182,12 +156,16 @@ void MprintClick(IHost& host) {
   QString text = pane->toPlainText();
   QFont font = pane->font();
   QColor color = pane->palette().color(QPalette::Text);
+  QList<QTextLayout::FormatRange> formats = DocumentFormats(*pane->document());
   RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
-    int pages = PrintText(text, font, color, printer, rect, [&job](qsizetype done, qsizetype total) {
-      job.SetTotal(uint64_t(total));
-      job.SetDone(uint64_t(done));
-      return job.Cancelled();
-    });
+    int pages = PrintText(
+        text, font, color, printer, rect,
+        [&job](qsizetype done, qsizetype total) {
+          job.SetTotal(uint64_t(total));
+          job.SetDone(uint64_t(done));
+          return job.Cancelled();
+        },
+        formats);
     if (pages < 0) throw std::runtime_error("プリンタを開けません。");
   });
 }

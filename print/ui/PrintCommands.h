@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QTextLayout>
 #include <functional>
 
 #include <vector>
@@ -28,11 +29,15 @@ struct PrintPlan {
   std::vector<double> lineTops;     // top of every visual line, device dots
   std::vector<double> lineHeights;  // its height
 };
-PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const navirt::PageRect& rect);
+// formats: parts of the text with fonts and colours of their own (see
+// DocumentFormats), sorted by start.
+PrintPlan PlanPages(const QString& text, const QFont& font, QPrinter& printer, const navirt::PageRect& rect,
+                    const QList<QTextLayout::FormatRange>& formats = {});
 
 // Prints text page after page into rect, laying it out as it goes. Before
 // each page cancelled(done, total) hears how far the text is printed
 // (characters) and may stop the job. Returns the pages printed, or -1
 // when the printer could not be opened.
 int PrintText(const QString& text, const QFont& font, const QColor& color, QPrinter& printer,
-              const navirt::PageRect& rect, const std::function<bool(qsizetype done, qsizetype total)>& cancelled);
+              const navirt::PageRect& rect, const std::function<bool(qsizetype done, qsizetype total)>& cancelled,
+              const QList<QTextLayout::FormatRange>& formats = {});

@@ -254,9 +254,14 @@ class MainWindowTest : public QObject {
     f->MeditView1->trigger();
     QVERIFY(!f->RichEdit1->isVisible());
     QCOMPARE(f->MeditView1->text(), QString("テキスト表示を表示する(&I)"));
+    // The button's hint: the short text as its tip, the long one in the status bar.
+    QCOMPARE(f->SBeditview->toolTip(), QString("表示する"));
+    QCOMPARE(f->SBeditview->statusTip(), QString("テキスト表示部分を表示します。"));
     f->SBeditview->trigger();
     QVERIFY(f->RichEdit1->isVisible());
     QCOMPARE(f->MeditView1->text(), QString("テキスト表示を隠す(&I)"));
+    QCOMPARE(f->SBeditview->toolTip(), QString("隠す"));
+    QCOMPARE(f->SBeditview->statusTip(), QString("テキスト表示部分を隠します。"));
   }
 
   void onDemandDisplayInVMode() {

@@ -3,6 +3,8 @@
 // would click it; the settings file and the menus are checked while the
 // dialog is open and after it closes. Programs go to the recording starter.
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +14,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -74,6 +77,12 @@ class RegisterDialogsUiTest : public QObject {
     for (QAction* a : m->actions()) c << a->text();
     return c;
   }
+  // Caption, hint and tag of each item.
+  static QStringList Items(QMenu* m) {
+    QStringList c;
+    for (QAction* a : m->actions()) c << QString("%1|%2|%3").arg(a->text(), a->statusTip()).arg(a->data().toInt());
+    return c;
+  }
   static QStringList Rows(QListWidget* list) {
     QStringList r;
     for (int i = 0; i < list->count(); ++i) r << list->item(i)->text();
@@ -114,12 +123,22 @@ class RegisterDialogsUiTest : public QObject {
       navirt::SaveApplications(ini, {{one, "One"}, {root_ + "bin/gone", "Gone"}, {two, "Two"}, {three, "Three"}});
     });
     QMenu* apps = ApplicationMenuOf(*f);
+    // The twin is a menu of its own in the pane's pop-up.
+    QMenu* apps2 = ApplicationPopupMenuOf(*f);
+    QVERIFY(apps2 && apps2 != apps);
+    QVERIFY(f->PopupMenu1->actions().contains(apps2->menuAction()));
+    QCOMPARE(apps2->title(), QString("実行(&G)"));
+    auto twins = [&] {
+      QCOMPARE(Items(apps2), Items(apps));
+      for (int i = 0; i < apps->actions().size(); ++i) QCOMPARE(apps->actions()[i]->data().toInt(), i + 1);
+    };
     bool seen = Run<TForm22>(f.get(), cmd::Mexeset, [&](TForm22& d) {
       [&] {
         QCOMPARE(d.windowTitle(), QString("ｱﾌﾟﾘｹｰｼｮﾝの設定"));
         // The program that is gone is left out, of the list and the menu.
         QCOMPARE(Rows(d.ListBox1), QStringList({"One", "Two", "Three"}));
         QCOMPARE(Captions(apps), QStringList({"&1 One", "&2 Two", "&3 Three"}));
+        twins();
         QVERIFY(!d.Button1->isEnabled());
         QVERIFY(!d.Button2->isEnabled());
         d.ListBox1->setCurrentRow(2);
@@ -130,6 +149,7 @@ class RegisterDialogsUiTest : public QObject {
         QCOMPARE(Rows(d.ListBox1), QStringList({"One", "Three", "Two"}));
         QCOMPARE(d.ListBox1->currentRow(), 1);
         QCOMPARE(Captions(apps), QStringList({"&1 One", "&2 Three", "&3 Two"}));
+        twins();
         // A path that names no program is refused and changes nothing.
         d.Edit1->setText(U(root_ + "bin/nothing"));
         d.Button1->click();
@@ -147,11 +167,13 @@ class RegisterDialogsUiTest : public QObject {
         d.Edit2->setText("Four");
         d.Button1->click();
         QCOMPARE(Captions(apps).last(), QString("&4 Four"));
+        twins();
         // Deleting the first leaves no selection and empty fields.
         d.ListBox1->setCurrentRow(0);
         d.Button5->click();
         QCOMPARE(Rows(d.ListBox1), QStringList({"Three", "Two", "Four"}));
         QCOMPARE(Captions(apps), QStringList({"&1 Three", "&2 Two", "&3 Four"}));
+        twins();
         QVERIFY(d.Edit1->text().isEmpty());
         QVERIFY(!d.Button1->isEnabled());
         // Updating renames the entry and its item.
@@ -159,6 +181,7 @@ class RegisterDialogsUiTest : public QObject {
         d.Edit2->setText("Vier");
         d.Button2->click();
         QCOMPARE(Captions(apps).last(), QString("&3 Vier"));
+        twins();
         // Nothing is written while the dialog is open.
         QCOMPARE(navirt::LoadApplications(f->OpenSettings()).size(), size_t(4));
       }();
@@ -172,6 +195,39 @@ class RegisterDialogsUiTest : public QObject {
     apps->actions()[0]->trigger();
     QCOMPARE(fake_.calls.size(), size_t(1));
     QVERIFY((fake_.calls[0] == ProgramCall{three, {}, root_ + "work/"}));
+    // The pop-up's twin starts the same entries.
+    emit f->PopupMenu1->aboutToShow();
+    twins();
+    apps2->actions()[1]->trigger();
+    QCOMPARE(fake_.calls.size(), size_t(2));
+    QVERIFY((fake_.calls[1] == ProgramCall{two, {}, root_ + "work/"}));
+  }
+
+  // A program is any executable file: the application dialog's tree lists
+  // folders and programs, the folder dialog's folders alone.
+  void treesListProgramsOrFolders() {
+    Program("tool");
+    std::ofstream(root_ + "bin/readme.txt") << "x";
+    fs::create_directories(root_ + "bin/sub");
+    auto f = NewForm();
+    // What the tree's model lets through, read from the folder itself.
+    auto listed = [&](QTreeView* tree) {
+      auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+      QStringList names = model ? QDir(U(root_ + "bin")).entryList(model->filter()) : QStringList();
+      names.sort();
+      return names;
+    };
+    QStringList programs, folders;
+    QVERIFY(Run<TForm22>(f.get(), cmd::Mexeset, [&](TForm22& d) {
+      programs = listed(d.ShellTreeView1);
+      return int(QDialog::Rejected);
+    }));
+    QVERIFY(Run<TForm23>(f.get(), cmd::Mfolderregset, [&](TForm23& d) {
+      folders = listed(d.ShellTreeView1);
+      return int(QDialog::Rejected);
+    }));
+    QCOMPARE(programs, QStringList({"sub", "tool"}));
+    QCOMPARE(folders, QStringList({"sub"}));
   }
 
   void folderDialogRegistersOnceAndClosesTheGap() {
@@ -286,7 +342,8 @@ class RegisterDialogsUiTest : public QObject {
         uncheck(d, "終了", false);
         uncheck(d, "折り返し", false);
       }();
-      return int(QDialog::Accepted);
+      d.BOK->click();
+      return d.result();
     });
     QVERIFY(seen);
     QVERIFY(!exit->isVisible());
@@ -297,12 +354,17 @@ class RegisterDialogsUiTest : public QObject {
     QVERIFY(ini.ReadBool("ToolBar1", "ToolButton36", false));  // all 41 keys written
     QVERIFY(ini.ReadBool("ToolBar2", "ToolButton49", false));
 
+    QCOMPARE(f->Answer(), QString("true"));
+
     // Cancel changes nothing, though every entry was checked.
+    f->SetAnswer("before");
     seen = Run<TForm21>(f.get(), cmd::Mtoolbarset, [&](TForm21& d) {
       d.Button1->click();
-      return int(QDialog::Rejected);
+      d.BCancel->click();
+      return d.result();
     });
     QVERIFY(seen);
+    QCOMPARE(f->Answer(), QString("before"));
     QVERIFY(!exit->isVisible());
     QVERIFY(!f->OpenSettings().ReadBool("ToolBar1", "ToolButton2", true));
 
@@ -323,6 +385,52 @@ class RegisterDialogsUiTest : public QObject {
     QVERIFY(f->ActionNamed("ToolButton39")->isVisible());
     QVERIFY(!edit->isVisible());
     QVERIFY(f->OpenSettings().ReadBool("ToolBar1", "ToolButton30", false));
+  }
+
+  // In the dialog's own modal loop: OK ends it accepted and applies the
+  // checks, Cancel and Escape end it refused and apply nothing.
+  void toolButtonDialogAnswersInItsOwnLoop() {
+    auto f = NewForm();
+    QAction* exit = f->ActionNamed("ToolButton2");
+    auto play = [&](std::function<void(TForm21&)> act) {
+      bool played = false;
+      std::function<void()> poll;
+      poll = [&] {
+        auto* d = qobject_cast<TForm21*>(QApplication::activeModalWidget());
+        if (!d) {
+          QTimer::singleShot(10, poll);
+          return;
+        }
+        played = true;
+        act(*d);
+      };
+      QTimer::singleShot(0, poll);
+      f->SetAnswer(QString());
+      f->Commands().Trigger(cmd::Mtoolbarset);
+      return played;
+    };
+    auto exitOff = [](TForm21& d) {
+      d.CheckListBox1->findItems("終了", Qt::MatchExactly).first()->setCheckState(Qt::Unchecked);
+    };
+    QVERIFY(play([&](TForm21& d) {
+      exitOff(d);
+      d.BCancel->click();
+    }));
+    QVERIFY(exit->isVisible());
+    QVERIFY(f->Answer().isEmpty());
+    QVERIFY(play([&](TForm21& d) {
+      exitOff(d);
+      QTest::keyClick(&d, Qt::Key_Escape);
+    }));
+    QVERIFY(exit->isVisible());
+    QVERIFY(f->OpenSettings().ReadBool("ToolBar1", "ToolButton2", true));
+    QVERIFY(play([&](TForm21& d) {
+      exitOff(d);
+      d.BOK->click();
+    }));
+    QVERIFY(!exit->isVisible());
+    QCOMPARE(f->Answer(), QString("true"));
+    QVERIFY(!f->OpenSettings().ReadBool("ToolBar1", "ToolButton2", true));
   }
 
   void mainToolbarHoldsEveryButtonInOrder() {
@@ -346,7 +454,47 @@ class RegisterDialogsUiTest : public QObject {
       QVERIFY(!a->icon().isNull());
       QVERIFY(!a->toolTip().isEmpty());
     }
-    QCOMPARE(f->ActionNamed("ToolButton30")->toolTip(), QString("エディター(E)"));
+    // Each button's hint title as the toolbar lists give it.
+    const std::pair<const char*, const char*> hints[] = {
+        {"ToolButton36", "印刷"},
+        {"ToolButton35", "印刷設定"},
+        {"ToolButton4", "コピー(C)"},
+        {"ToolButton5", "移動(M)"},
+        {"ToolButton3", "削除(D)"},
+        {"ToolButton6", "名前の変更(R)"},
+        {"ToolButton40", "属性変更(A)"},
+        {"ToolButton38", "ドライブ(O)"},
+        {"ToolButton55", "上へ(BS)"},
+        {"ToolButton46", "並び替え(S)"},
+        {"ToolButton11", "登録フォルダー(G)"},
+        {"ToolButton41", "フォルダー(L)"},
+        {"ToolButton12", "拡張子(W)"},
+        {"ToolButton47", "dirコマンド"},
+        {"ToolButton13", "大きいアイコン(1)"},
+        {"ToolButton22", "小さいアイコン(2)"},
+        {"ToolButton27", "一覧(3)"},
+        {"ToolButton28", "詳細(4)"},
+        {"ToolButton30", "エディター(E)"},
+        {"ToolButton34", "実行(X)"},
+        {"ToolButton42", "書庫解凍(U)"},
+        {"ToolButton43", "書庫作成(P)"},
+        {"ToolButton44", "書庫内一覧(I)"},
+        {"ToolButton8", "ヘルプ(H)"},
+        {"ToolButton2", "終了(Q)"},
+        {"SBeditview", "隠す"},
+        {"ToolButton49", "表示"},
+        {"ToolButton17", "テキストの再表示"},
+        {"ToolButton48", "URL"},
+        {"ToolButton51", "htmlタグ削除"},
+        {"ToolButton52", "文字コード(T)"},
+        {"ToolButton7", "簡易編集"},
+        {"ToolButton39", "折り返し"},
+    };
+    QStringList wrong;
+    for (const auto& [button, hint] : hints)
+      if (f->ActionNamed(button)->toolTip() != QString(hint))
+        wrong << QString("%1: %2").arg(button, f->ActionNamed(button)->toolTip());
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("; ")));
     // The text toolbar likewise, after the pane's show/hide switch.
     QStringList text{"SBeditview"}, onBar;
     for (const std::string& b : navirt::ToolBar2Buttons()) text << U(b);

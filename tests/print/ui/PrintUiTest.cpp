@@ -6,12 +6,14 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "app/ui/Unit1.h"
+#include "edit/Rtf.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Job.h"
@@ -59,6 +61,77 @@ class PrintUiTest : public QObject {
       if (next != 's') ++pages;  // "/Type /Pages" is the page tree
     }
     return pages;
+  }
+  // The text of each page as a reader gets it: glyphs of the page streams
+  // through the font's map back to characters, blanks left out, in
+  // compatibility form (the map may name a radical for its kanji).
+  static QStringList PdfPageTexts(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray pdf = file.readAll();
+    QList<QByteArray> streams;
+    for (qsizetype at = pdf.indexOf("stream\n"); at >= 0; at = pdf.indexOf("stream\n", at + 1)) {
+      if (at >= 3 && pdf.mid(at - 3, 3) == "end") continue;
+      qsizetype from = at + 7, to = pdf.indexOf("endstream", from);
+      if (to < 0) break;
+      QByteArray raw = pdf.mid(from, to - from);
+      // qUncompress wants the size first; a guess does, it grows.
+      QByteArray data = qUncompress(QByteArray("\x00\x10\x00\x00", 4) + raw);
+      streams << (data.isEmpty() ? raw : data);
+    }
+    auto chars = [](const QString& hex) {
+      QString s;
+      for (qsizetype i = 0; i + 4 <= hex.size(); i += 4) s += QChar(char16_t(hex.mid(i, 4).toUInt(nullptr, 16)));
+      return s;
+    };
+    QHash<uint, QString> map;
+    static const QRegularExpression range("<([0-9A-Fa-f]+)>\\s*<([0-9A-Fa-f]+)>\\s*(\\[[^\\]]*\\]|<[0-9A-Fa-f]+>)");
+    static const QRegularExpression hexes("<([0-9A-Fa-f]+)>");
+    for (const QByteArray& s : streams) {
+      QString cmap = QString::fromLatin1(s);
+      for (qsizetype at = cmap.indexOf("beginbfrange"); at >= 0; at = cmap.indexOf("beginbfrange", at + 1)) {
+        QString body = cmap.mid(at, cmap.indexOf("endbfrange", at) - at);
+        for (auto m = range.globalMatch(body); m.hasNext();) {
+          auto x = m.next();
+          uint lo = x.captured(1).toUInt(nullptr, 16), hi = x.captured(2).toUInt(nullptr, 16);
+          QStringList targets;
+          for (auto t = hexes.globalMatch(x.captured(3)); t.hasNext();) targets << chars(t.next().captured(1));
+          for (uint g = lo; g <= hi; ++g) {
+            if (targets.size() > 1)
+              map[g] = targets.value(qsizetype(g - lo));
+            else if (!targets.isEmpty() && !targets[0].isEmpty())
+              map[g] = targets[0].left(targets[0].size() - 1) + QChar(char16_t(targets[0].back().unicode() + (g - lo)));
+          }
+        }
+      }
+    }
+    QStringList pages;
+    static const QRegularExpression shown("<([0-9A-Fa-f]+)>\\s*Tj");
+    for (const QByteArray& s : streams) {
+      if (!s.contains(" Tj")) continue;
+      QString text;
+      for (auto m = shown.globalMatch(QString::fromLatin1(s)); m.hasNext();) {
+        QString hex = m.next().captured(1);
+        for (qsizetype i = 0; i + 4 <= hex.size(); i += 4) text += map.value(hex.mid(i, 4).toUInt(nullptr, 16), "?");
+      }
+      pages << Readable(text);
+    }
+    return pages;
+  }
+  static bool PageStreamsContain(const QString& path, const QByteArray& needle) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = file.readAll();
+    for (qsizetype at = bytes.indexOf("stream\n"); at >= 0; at = bytes.indexOf("stream\n", at + 1)) {
+      qsizetype to = bytes.indexOf("endstream", at);
+      QByteArray data = qUncompress(QByteArray("\x00\x10\x00\x00", 4) + bytes.mid(at + 7, to - at - 7));
+      if (data.contains(needle)) return true;
+    }
+    return false;
+  }
+  static QString Readable(QString text) {
+    text.remove(QRegularExpression("\\s"));
+    return text.normalized(QString::NormalizationForm_KC);
   }
   static std::string Lines(int n) {
     std::string text;
@@ -136,6 +209,75 @@ class PrintUiTest : public QObject {
     pages = PrintText(text, f->RichEdit1->font(), Qt::black, printer, rect,
                       [&](qsizetype, qsizetype) { return ++asked == 3; });
     QCOMPARE(pages, 2);
+  }
+
+  // What the printer gets is the pane's text, in order, cut where the
+  // plan cuts it: nothing lost at a page break or on the last page.
+  void printedTextReadsBackPageByPage() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/text.pdf";
+    QString text;
+    for (int i = 0; i < 400; ++i)
+      text += QString::number(i) + QString::fromUtf8("行目：日本語の文章です。ﾌｧｲﾙ\tNavirt") +
+              (i >= 150 && i % 50 == 0 ? QString(200, QChar(0x304B)) : QString()) + "\n";
+    f->RichEdit1->setPlainText(text);
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QStringList pages = PdfPageTexts(pdf);
+    QCOMPARE(pages.size(), PdfPages(pdf));
+    QVERIFY(pages.size() >= 3);
+    QCOMPARE(pages.join(QString()), Readable(f->RichEdit1->toPlainText()));
+    // Page two begins with the first line the plan puts on it (no line
+    // before it wraps).
+    QPrinter& printer = PrinterOf(*f);
+    PrintPlan plan = PlanPages(f->RichEdit1->toPlainText(), f->RichEdit1->font(), printer,
+                               navirt::StoredPageRect(f->OpenSettings(), MetricsOf(printer)));
+    QCOMPARE(qsizetype(plan.pages.size()), pages.size());
+    QString firstOnTwo = QString::number(plan.pages[1].first) + QString::fromUtf8("行目");
+    QVERIFY2(pages[1].startsWith(firstOnTwo), qPrintable(pages[1].left(20) + " / " + firstOnTwo));
+  }
+
+  // A rich pane prints in its own sizes and colours: big red lines take
+  // more pages than the same text plain, and the red reaches the page.
+  void aRichPanePrintsInItsFontsAndColours() {
+    auto f = NewForm();
+    navirt::RtfDocument doc;
+    for (int i = 0; i < 120; ++i) {
+      navirt::RtfRun big;
+      big.text = "Big " + std::to_string(i);
+      big.halfPoints = 56;
+      big.hasColor = true;
+      big.color = 0xFF0000;
+      navirt::RtfRun plain;
+      plain.text = " plain";
+      doc.paragraphs.push_back({big, plain});
+    }
+    const QString plainPdf = tmp_.path() + "/plain.pdf", richPdf = tmp_.path() + "/rich.pdf";
+    f->RichEdit1->SetText(doc.PlainText());
+    PrintTo(f.get(), plainPdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    f->RichEdit1->SetRich(doc);
+    PrintTo(f.get(), richPdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    int plainPages = PdfPages(plainPdf), richPages = PdfPages(richPdf);
+    QVERIFY2(plainPages >= 1 && richPages > plainPages, qPrintable(QString("%1 %2").arg(plainPages).arg(richPages)));
+    QStringList pages = PdfPageTexts(richPdf);
+    QCOMPARE(pages.join(QString()), Readable(f->RichEdit1->toPlainText()));
+    QVERIFY(PageStreamsContain(richPdf, "1 0 0 scn"));  // red
+  }
+
+  // The pane's own text colour (the font dialog's) is the ink.
+  void thePanesColourIsTheInk() {
+    auto f = NewForm();
+    const QString pdf = tmp_.path() + "/blue.pdf";
+    QPalette pal = f->RichEdit1->palette();
+    pal.setColor(QPalette::Text, Qt::blue);
+    f->RichEdit1->setPalette(pal);
+    f->RichEdit1->SetText(Lines(10));
+    PrintTo(f.get(), pdf);
+    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(PageStreamsContain(pdf, "0 0 1 scn"));
+    QVERIFY(!PageStreamsContain(pdf, "0 0 0 scn"));
   }
 
   void cancelStopsThePrintJob() {
