@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "host/ui/Host.h"
 
 std::function<void(QDialog&)> jobWindowHook;
+bool jobHoldUntilShown = false;
 int jobShowAfterMsOverride = -1;
 
 namespace {
@@ -30,7 +32,12 @@ class Shared : public TJobContext {
  public:
   bool Cancelled() const override { return cancel.load(std::memory_order_relaxed); }
   void SetTotal(uint64_t t) override { total.store(t, std::memory_order_relaxed); }
-  void SetDone(uint64_t d) override { done.store(d, std::memory_order_relaxed); }
+  void SetDone(uint64_t d) override {
+    done.store(d, std::memory_order_relaxed);
+    // Tests: the work waits here until its window has shown (at most 10 s).
+    for (int i = 0; i < 1000 && holdUntilShown && !shown; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   void SetDetail(const std::string& utf8) override {
     std::lock_guard<std::mutex> lock(mutex);
     detail = utf8;
@@ -43,6 +50,8 @@ class Shared : public TJobContext {
 
   std::atomic<bool> cancel{false};
   std::atomic<bool> finished{false};
+  bool holdUntilShown = jobHoldUntilShown;
+  std::atomic<bool> shown{false};
   std::atomic<uint64_t> total{0}, done{0};
   std::mutex mutex;
   std::deque<std::string> batches;
@@ -189,6 +198,7 @@ JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBat
     if (!window->isVisible() && !shared->finished && clock.elapsed() >= showAfter) {
       window->show();
       if (jobWindowHook) jobWindowHook(*window);
+      shared->shown = true;
     }
     if (shared->finished) loop.quit();
   });

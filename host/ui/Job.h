@@ -59,3 +59,7 @@ extern int jobShowAfterMsOverride;
 
 // Tests watch a job's window through this (it is called once the window shows).
 extern std::function<void(class QDialog&)> jobWindowHook;
+
+// Tests: the work's first progress step waits until the window has shown
+// (and its hook has run), so a busy machine cannot let the work finish first.
+extern bool jobHoldUntilShown;

@@ -286,6 +286,7 @@ class PrintUiTest : public QObject {
     PrintTo(f.get(), pdf);
     f->RichEdit1->SetText(Lines(200000));
     jobShowAfterMsOverride = 0;
+    jobHoldUntilShown = true;
     bool shown = false;
     jobWindowHook = [&](QDialog& d) {
       shown = true;
@@ -294,6 +295,7 @@ class PrintUiTest : public QObject {
     QVERIFY(f->Commands().Trigger(cmd::Mprint));
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;
+    jobHoldUntilShown = false;
     QVERIFY(shown);
     QVERIFY(messages_.isEmpty());
     QVERIFY(!f->Commands().Busy());
