@@ -29,6 +29,12 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view se
   return out;
 }
 
+std::string JoinCommandLines(const std::vector<std::string>& lines, bool finalEnd) {
+  std::string out = JoinLines(lines, "\r\n");
+  if (finalEnd && !lines.empty()) out += "\r\n";
+  return out;
+}
+
 std::string NormalizeLineEnds(std::string_view text) {
   std::string out;
   out.reserve(text.size());

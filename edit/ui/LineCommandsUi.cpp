@@ -198,6 +198,8 @@ void RunTex(IHost& h, TLineCommandsUi& ui) {
   try {
     WaitCursor wait;
     text = StripTex(h.PaneText(), ui.AWKStr1);
+    // The text's final line end stays, as after the line commands.
+    if (h.Pane()->EndsWithLineEnd() && !text.empty()) text += "\r\n";
   } catch (const std::exception& e) {
     h.MessageDlg(QString::fromUtf8(e.what()), QString(), TMsgKind::Error);
     return;
