@@ -1,6 +1,7 @@
 #include "edit/ui/RichEdit.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -17,23 +18,33 @@
 // Such a block continues the line of the block before it.
 // Every line API below counts lines, never blocks: a line ends at U+2028 or
 // at a block end that is not followed by a continuing block.
-// A block's user state: the index of its first original line while the
-// user has not touched it, kTouched after, kContinues / kContinuesTouched
-// for a continuing block.
+// A block's user state packs the index of its first original line while
+// the user has not touched it, and two flags: the block continues the line
+// before (kContinues) and the next block continues its last line
+// (kContinued). A merge of two blocks keeps the second one's state, a split
+// gives the second half a fresh one; both flags let an edit restore the
+// boundaries around it from the untouched neighbours.
 namespace {
 
 constexpr QChar kLineSep(0x2028);
 constexpr int kLinesPerBlock = 32;
 constexpr int kCharsPerBlock = 8192;
 constexpr qsizetype kLongLine = 1024;
-constexpr int kTouched = -1;
-constexpr int kContinues = -2;
-constexpr int kContinuesTouched = -3;
+constexpr int kContinues = 2;
+constexpr int kContinued = 1;
 
-bool Continues(const QTextBlock& b) {
+int Flags(const QTextBlock& b) {
   const int s = b.userState();
-  return (s == kContinues || s == kContinuesTouched) && b.previous().isValid();
+  return s >= 0 ? s & 3 : -1 - s;
 }
+// The original line index of an untouched block, else -1.
+int Original(const QTextBlock& b) {
+  const int s = b.userState();
+  return s >= 0 ? s >> 2 : -1;
+}
+void SetState(QTextBlock b, int original, int flags) { b.setUserState(original >= 0 ? original * 4 + flags : -1 - flags); }
+
+bool Continues(const QTextBlock& b) { return b.isValid() && (Flags(b) & kContinues) && b.previous().isValid(); }
 
 // LF-separated screen text -> blocks joined by LF, lines inside a block by
 // U+2028; cont gets one entry per block, true for a continuing block.
@@ -110,11 +121,11 @@ QString GroupText(const QTextBlock& first, const QTextBlock& last) {
 
 // The first original line of an untouched group, else -1.
 int GroupOriginal(const QTextBlock& first, const QTextBlock& last) {
-  const int st = first.userState();
+  const int st = Original(first);
   if (st < 0) return -1;
   if (first == last) return st;
   for (QTextBlock b = first.next();; b = b.next()) {
-    if (b.userState() != kContinues) return -1;
+    if (Original(b) < 0) return -1;
     if (b == last) break;
   }
   return st;
@@ -173,11 +184,12 @@ void TRichEdit::MarkOriginalLines(const std::vector<bool>& cont) {
   size_t i = 0;
   const int n = static_cast<int>(original_.LineCount());
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next(), ++i) {
-    if (i < cont.size() && cont[i])
-      b.setUserState(kContinues);
-    else
-      b.setUserState(line < n ? line : kTouched);
-    line += LinesInBlock(b);
+    const bool continues = i < cont.size() && cont[i];
+    const bool continued = i + 1 < cont.size() && cont[i + 1];
+    // A continuing block counts under the line it continues.
+    const int first = continues ? line - 1 : line;
+    SetState(b, first < n ? first : -1, (continues ? kContinues : 0) | (continued ? kContinued : 0));
+    line += static_cast<int>(b.text().count(kLineSep)) + (continues ? 0 : 1);
   }
 }
 
@@ -186,13 +198,35 @@ void TRichEdit::OnContentsChange(int pos, int removed, int added) {
   QTextBlock b = document()->findBlock(pos);
   QTextBlock e = document()->findBlock(pos + added);
   if (!e.isValid()) e = document()->lastBlock();
-  for (; b.isValid(); b = b.next()) {
-    const int st = b.userState();
-    b.setUserState(st == kContinues || st == kContinuesTouched ? kContinuesTouched : kTouched);
-    if (b == e) break;
+  // The boundaries before b and after e lie outside the change: their
+  // neighbours still know them. Boundaries inside it are line ends.
+  for (QTextBlock x = b; x.isValid(); x = x.next()) {
+    int flags = 0;
+    if (x == b && x.previous().isValid() && (Flags(x.previous()) & kContinued)) flags |= kContinues;
+    if (x == e && x.next().isValid() && (Flags(x.next()) & kContinues)) flags |= kContinued;
+    SetState(x, -1, flags);
+    if (x == e) break;
   }
   (void)removed;
   emit userChanged();
+}
+
+void TRichEdit::keyPressEvent(QKeyEvent* e) {
+  QTextCursor c = textCursor();
+  const bool plain = e->modifiers() == Qt::NoModifier && !isReadOnly() && !c.hasSelection();
+  if (plain && e->key() == Qt::Key_Backspace && c.atBlockStart() && Continues(c.block())) {
+    c.movePosition(QTextCursor::PreviousCharacter);
+    c.deletePreviousChar();
+    setTextCursor(c);
+    return;
+  }
+  if (plain && e->key() == Qt::Key_Delete && c.atBlockEnd() && Continues(c.block().next())) {
+    c.movePosition(QTextCursor::NextCharacter);
+    c.deleteChar();
+    setTextCursor(c);
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(e);
 }
 
 bool TRichEdit::ContinuesLine(const QTextBlock& b) { return Continues(b); }

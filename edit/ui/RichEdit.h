@@ -103,6 +103,11 @@ class TRichEdit : public QPlainTextEdit {
   // The user changed the text (typing, cut, paste, delete, undo).
   void userChanged();
 
+ protected:
+  // Backspace and Delete at the edge of a long line's piece delete the
+  // character beside it, as anywhere else in the line.
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   void SetScreenText(const std::string& lfText);
   void MarkOriginalLines(const std::vector<bool>& continues);

@@ -12,14 +12,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QToolBar>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/LineCommandTable.h"
+#include "edit/LineCommands.h"
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/LineCommandsUi.h"
@@ -401,6 +404,64 @@ class LineCommandsUiTest : public QObject {
     for (size_t i = 0; i + 1 < out.size(); ++i) QCOMPARE(out[i], std::string("x"));
     QCOMPARE(f->InfoLineColor(), clRed);
     QVERIFY(!f->Commands().Busy());
+  }
+
+  // Saving after a command writes the lines joined by CR LF and keeps the
+  // file's final line end (a file without one stays without).
+  void saveAfterACommandKeepsTheFinalLineEnd() {
+    struct Case {
+      const char* file;
+      CommandName command;
+      std::string saved;
+    };
+    const Case cases[] = {
+        {"b\r\nA\r\na\r\n", cmd::Msortasc, "A\r\na\r\nb\r\n"},
+        {"x\ny\n", cmd::Mnumberhead, "1 x\r\n2 y\r\n"},
+        {"a\r\nb\r\nc", cmd::Msortdesc, "c\r\nb\r\na"},
+        {"a\r\nb\rc\n", cmd::Mdellineends, "abc\r\n"},
+        {"a\r\n\r\n b\r\n", cmd::Mdelemptylines, "a\r\n b\r\n"},
+        {"a<BR>b\r\n", cmd::Mhtml, "a\r\n\r\nb\r\n"},
+        {"\\section{A}\r\n", cmd::Mtex, "{A}\r\n"},
+    };
+    for (const Case& c : cases) {
+      auto f = Open("s.txt", c.file);
+      f->ActionNamed("Mbackup1")->setChecked(false);
+      Run(f.get(), c.command);
+      QCOMPARE(f->InfoLineColor(), clRed);
+      f->ActionNamed("Msave")->trigger();
+      QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
+      std::string saved;
+      std::ifstream in(folder_ + "s.txt", std::ios::binary);
+      saved.assign(std::istreambuf_iterator<char>(in), {});
+      QCOMPARE(QByteArray::fromStdString(saved), QByteArray::fromStdString(c.saved));
+    }
+  }
+
+  // Deleting the line ends of many lines leaves one line longer than the
+  // pane lays out at once: the pane shows it in pieces, yet its text and
+  // the saved bytes are that one line exactly.
+  void deletingLineEndsMakesOneLongLine() {
+    std::string file, joined;
+    for (int i = 0; i < 3000; ++i) {
+      std::string line = std::to_string(i) + "\x93\xfa\x96\x7b";  // 日本
+      file += line + "\r\n";
+      joined += line;
+    }
+    auto f = Open("long.txt", file);
+    f->ActionNamed("Mbackup1")->setChecked(false);
+    Run(f.get(), cmd::Mdellineends);
+    QCOMPARE(f->RichEdit1->LineCount(), 1);
+    QVERIFY(f->RichEdit1->document()->blockCount() > 10);
+    QVERIFY(f->PaneText() == joined);
+    f->ActionNamed("Msave")->trigger();
+    std::string saved;
+    std::ifstream in(folder_ + "long.txt", std::ios::binary);
+    saved.assign(std::istreambuf_iterator<char>(in), {});
+    QVERIFY(saved == joined + "\r\n");
+    // Line commands read the long line back whole.
+    Run(f.get(), cmd::Mreverse);
+    QCOMPARE(f->RichEdit1->LineCount(), 1);
+    QVERIFY(f->PaneText() == navirt::ReverseCharacters(joined));
   }
 
   // TeX removal through the window's engine object, in edit mode.
