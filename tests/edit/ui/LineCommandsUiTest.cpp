@@ -157,6 +157,9 @@ class LineCommandsUiTest : public QObject {
     QVERIFY(Item(top("編集"), "↑先頭行へ移動(&T)"));
     // The extract item of both menus is one command.
     QCOMPARE(Item(top("削除"), "桁抽出"), f->Commands().Action(cmd::Mcolumnextract));
+    // The pane's pop-up carries the three menus themselves.
+    for (const char* title : {"編集", "削除", "変換"})
+      QVERIFY2(f->PopupMenu1->actions().contains(top(title)->menuAction()), title);
     QMenu* popupSort = SubMenu(f->PopupMenu1, "行の並び替え");
     QCOMPARE(Item(popupSort, "降順"), f->Commands().Action(cmd::Msortdesc));
     QAction* button = f->ActionNamed("ToolButton51");
@@ -403,6 +406,31 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(Sjis(out.back()), QString("中断しました！"));
     for (size_t i = 0; i + 1 < out.size(); ++i) QCOMPARE(out[i], std::string("x"));
     QCOMPARE(f->InfoLineColor(), clRed);
+    QVERIFY(!f->Commands().Busy());
+  }
+
+  // A line command runs as a job: Cancel in its progress window leaves
+  // the pane and the marker as they were.
+  void lineCommandCancelled() {
+    auto f = Open("n.txt", "x");
+    Lines many;
+    for (unsigned i = 0; i < 300000; ++i) many.push_back(std::to_string((i * 7919u) % 300007u));
+    f->SetPaneLines(many, clBlack);
+    QString title;
+    bool shown = false;
+    jobShowAfterMsOverride = 0;
+    jobWindowHook = [&](QDialog& d) {
+      shown = true;
+      title = d.windowTitle();
+      d.findChild<QPushButton*>("Button1")->click();
+    };
+    Run(f.get(), cmd::Msortasc);
+    jobShowAfterMsOverride = -1;
+    QVERIFY(shown);
+    QCOMPARE(title, QString("昇順"));
+    QVERIFY(f->PaneLines() == many);
+    QCOMPARE(f->InfoLineColor(), clBlack);
+    QVERIFY(messages_.isEmpty());
     QVERIFY(!f->Commands().Busy());
   }
 
