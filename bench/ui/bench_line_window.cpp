@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -99,6 +100,7 @@ const std::string& HtmlFile() {
   return path;
 }
 
+
 // Answers every question as a user would at once: "3" to a text question,
 // column 10 and width 20 to the column dialog.
 int Answer(QDialog& d) {
@@ -168,7 +170,7 @@ BENCHMARK(BM_Mhtml)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(
 
 // Cancel pressed as soon as the progress window shows (the window shown at
 // once): the time from the click to the pane showing the output so far and
-// "中断しました！".
+// "中断しました！"; job_end_ms up to the job's end.
 void BM_MhtmlCancel(benchmark::State& state) {
   TForm1 form;
   form.resize(1200, 800);
@@ -176,20 +178,41 @@ void BM_MhtmlCancel(benchmark::State& state) {
   form.messageHook = [](const QString&, const QString&, TMsgKind, int) { return int(mbOK); };
   std::chrono::steady_clock::time_point clicked;
   jobShowAfterMsOverride = 0;
-  jobWindowHook = [&clicked](QDialog& d) {
+  // The progress window hides when the job has ended.
+  std::chrono::steady_clock::time_point hidden;
+  struct HideWatch : QObject {
+    std::chrono::steady_clock::time_point* at;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Hide) *at = std::chrono::steady_clock::now();
+      return false;
+    }
+  } watch;
+  watch.at = &hidden;
+  double jobEnd = 0;
+  bool fired = false;
+  jobWindowHook = [&clicked, &watch, &fired](QDialog& d) {
+    fired = true;
+    d.installEventFilter(&watch);
     clicked = std::chrono::steady_clock::now();
     if (auto* b = d.findChild<QPushButton*>("Button1")) b->click();
   };
   for (auto _ : state) {
-    form.HandleCommandLine(HtmlFile());
-    QApplication::processEvents();
-    form.Commands().Action(cmd::Mhtml)->trigger();
-    QApplication::processEvents();
+    // A round whose job ended before its window showed is run again.
+    fired = false;
+    for (int attempt = 0; attempt < 5 && !fired; ++attempt) {
+      form.HandleCommandLine(HtmlFile());
+      QApplication::processEvents();
+      form.Commands().Action(cmd::Mhtml)->trigger();
+      QApplication::processEvents();
+    }
     auto done = std::chrono::steady_clock::now();
     const std::string last = form.RichEdit1->Line(form.RichEdit1->LineCount() - 1);
     if (last != "\x92\x86\x92\x66\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x49") state.SkipWithError("not cancelled");
     state.SetIterationTime(std::chrono::duration<double>(done - clicked).count());
+    jobEnd += std::chrono::duration<double>(hidden - clicked).count();
   }
+  // From the click to the job's end (its window hidden), before the refill.
+  state.counters["job_end_ms"] = jobEnd * 1000 / static_cast<double>(state.iterations());
   jobWindowHook = nullptr;
   jobShowAfterMsOverride = -1;
 }

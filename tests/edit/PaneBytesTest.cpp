@@ -140,6 +140,21 @@ TEST(PaneBytes, CommandLinesKeepTheFinalLineEnd) {
   EXPECT_EQ(pb.Assemble({PaneLine{0, {}}, Changed("typed")}), "x\r\ntyped\r\n");
 }
 
+// Every line end becomes one LF for the screen; other bytes, NUL and lone
+// lead bytes included, pass as they are.
+TEST(PaneText, NormalizeLineEndsMakesOneLfOfEachEnd) {
+  EXPECT_EQ(NormalizeLineEnds("a\r\nb\rc\nd"), "a\nb\nc\nd");
+  EXPECT_EQ(NormalizeLineEnds("\r\r\n\n\r"), "\n\n\n\n");
+  EXPECT_EQ(NormalizeLineEnds(""), "");
+  EXPECT_EQ(NormalizeLineEnds(std::string("x\0\x82\r\n\x81", 7)), std::string("x\0\x82\n\x81", 6));
+  std::string big, expect;
+  for (int i = 0; i < 5000; ++i) {
+    big += std::to_string(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\r" : "\n");
+    expect += std::to_string(i) + "\n";
+  }
+  EXPECT_EQ(NormalizeLineEnds(big), expect);
+}
+
 TEST(SaveRules, BackupNameAndRichOrPlain) {
   EXPECT_EQ(BackupName("/d/memo.txt"), "/d/memo.$$$");
   EXPECT_EQ(BackupName("/d/memo"), "/d/memo.$$$");
