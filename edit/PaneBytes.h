@@ -38,6 +38,8 @@ class TPaneBytes {
   size_t LineCount() const { return lines_.size(); }
   std::string_view Line(size_t i) const;
   LineEnd End(size_t i) const { return lines_[i].end; }
+  // Whether the text's last line has a line end.
+  bool EndsWithLineEnd() const { return !lines_.empty() && lines_.back().end != LineEnd::None; }
   // The end new lines get: the most common end of the text, CR LF when
   // there is none.
   LineEnd DefaultEnd() const { return defaultEnd_; }

@@ -1,5 +1,7 @@
 #include "edit/PaneText.h"
 
+#include <cstring>
+
 namespace navirt {
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -29,18 +31,30 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view se
   return out;
 }
 
+std::string JoinCommandLines(const std::vector<std::string>& lines, bool finalEnd) {
+  std::string out = JoinLines(lines, "\r\n");
+  if (finalEnd && !lines.empty()) out += "\r\n";
+  return out;
+}
+
 std::string NormalizeLineEnds(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r') {
-      out += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
+  // Runs between CRs are copied whole: this pass sees every byte of a
+  // large pane on each load and refill.
+  std::string out(text.size(), '\0');
+  const char* p = text.data();
+  const size_t n = text.size();
+  size_t o = 0;
+  for (size_t i = 0; i < n;) {
+    const void* cr = std::memchr(p + i, '\r', n - i);
+    const size_t j = cr ? static_cast<size_t>(static_cast<const char*>(cr) - p) : n;
+    std::memcpy(out.data() + o, p + i, j - i);
+    o += j - i;
+    if (j == n) break;
+    out[o++] = '\n';
+    i = j + 1;
+    if (i < n && p[i] == '\n') ++i;
   }
+  out.resize(o);
   return out;
 }
 

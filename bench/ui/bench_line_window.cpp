@@ -5,6 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QPushButton>
 #include <QSpinBox>
 
 #include <chrono>
@@ -19,6 +22,7 @@
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/Job.h"
 
 namespace fs = std::filesystem;
 
@@ -49,17 +53,53 @@ std::string LinesText(size_t bytes) {
   return s;
 }
 
+// The same lines as an HTML page: paragraphs, line breaks, list items,
+// bold words, entities and a comment now and then.
+std::string HtmlText(size_t bytes) {
+  const std::string lines = LinesText(bytes * 3 / 4);
+  std::string s = "<HTML><HEAD><TITLE>bench</TITLE></HEAD><BODY>\r\n";
+  size_t i = 0;
+  for (size_t at = 0; at < lines.size(); ++i) {
+    size_t e = lines.find("\r\n", at);
+    std::string line = lines.substr(at, e - at);
+    at = e + 2;
+    switch (i % 6) {
+      case 0: s += "<P>" + line + "</P>\r\n"; break;
+      case 1: s += "<LI><B>" + line + "</B> &amp; more\r\n"; break;
+      case 2: s += line + "<BR>\r\n"; break;
+      case 3: s += "<!-- note " + std::to_string(i) + " -->" + line + "\r\n"; break;
+      case 4: s += "<A HREF=\"x.html\">" + line + "</A> &lt;tag&gt;<BR>\r\n"; break;
+      default: s += line + "\r\n"; break;
+    }
+  }
+  return s + "</BODY></HTML>\r\n";
+}
+
+std::string BenchDir() {
+  std::string dir = (fs::temp_directory_path() / "navirt_bench_line_window").string();
+  fs::create_directories(dir);
+  setenv("NAVIRT_INI", (dir + "/navirt.ini").c_str(), 1);
+  return dir;
+}
+
 const std::string& BigFile() {
   static std::string path = [] {
-    std::string dir = (fs::temp_directory_path() / "navirt_bench_line_window").string();
-    fs::create_directories(dir);
-    setenv("NAVIRT_INI", (dir + "/navirt.ini").c_str(), 1);
-    std::string p = dir + "/lines_10MiB.txt";
+    std::string p = BenchDir() + "/lines_10MiB.txt";
     if (!fs::exists(p) || fs::file_size(p) < (10u << 20)) std::ofstream(p, std::ios::binary) << LinesText(10u << 20);
     return p;
   }();
   return path;
 }
+
+const std::string& HtmlFile() {
+  static std::string path = [] {
+    std::string p = BenchDir() + "/page_10MiB.html";
+    if (!fs::exists(p) || fs::file_size(p) < (10u << 20)) std::ofstream(p, std::ios::binary) << HtmlText(10u << 20);
+    return p;
+  }();
+  return path;
+}
+
 
 // Answers every question as a user would at once: "3" to a text question,
 // column 10 and width 20 to the column dialog.
@@ -72,13 +112,12 @@ int Answer(QDialog& d) {
   return QDialog::Accepted;
 }
 
-void RunCommand(benchmark::State& state, CommandName name) {
+void RunCommand(benchmark::State& state, CommandName name, const std::string& path = BigFile()) {
   TForm1 form;
   form.resize(1200, 800);
   form.show();
   form.dialogHook = Answer;
   form.messageHook = [](const QString&, const QString&, TMsgKind, int) { return int(mbOK); };
-  const std::string& path = BigFile();
   size_t lines = 0;
   double cpu = 0;
   for (auto _ : state) {
@@ -124,6 +163,60 @@ LINE_BENCH(Mdelsamelines)
 LINE_BENCH(Mdelsamekeys)
 LINE_BENCH(Mcsvdquote)
 LINE_BENCH(Mtabtospace)
+
+// HTML removal of a 10 MiB page, as a job with its progress window.
+void BM_Mhtml(benchmark::State& state) { RunCommand(state, cmd::Mhtml, HtmlFile()); }
+BENCHMARK(BM_Mhtml)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Cancel pressed as soon as the progress window shows (the window shown at
+// once): the time from the click to the pane showing the output so far and
+// "中断しました！"; job_end_ms up to the job's end.
+void BM_MhtmlCancel(benchmark::State& state) {
+  TForm1 form;
+  form.resize(1200, 800);
+  form.show();
+  form.messageHook = [](const QString&, const QString&, TMsgKind, int) { return int(mbOK); };
+  std::chrono::steady_clock::time_point clicked;
+  jobShowAfterMsOverride = 0;
+  // The progress window hides when the job has ended.
+  std::chrono::steady_clock::time_point hidden;
+  struct HideWatch : QObject {
+    std::chrono::steady_clock::time_point* at;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Hide) *at = std::chrono::steady_clock::now();
+      return false;
+    }
+  } watch;
+  watch.at = &hidden;
+  double jobEnd = 0;
+  bool fired = false;
+  jobWindowHook = [&clicked, &watch, &fired](QDialog& d) {
+    fired = true;
+    d.installEventFilter(&watch);
+    clicked = std::chrono::steady_clock::now();
+    if (auto* b = d.findChild<QPushButton*>("Button1")) b->click();
+  };
+  for (auto _ : state) {
+    // A round whose job ended before its window showed is run again.
+    fired = false;
+    for (int attempt = 0; attempt < 5 && !fired; ++attempt) {
+      form.HandleCommandLine(HtmlFile());
+      QApplication::processEvents();
+      form.Commands().Action(cmd::Mhtml)->trigger();
+      QApplication::processEvents();
+    }
+    auto done = std::chrono::steady_clock::now();
+    const std::string last = form.RichEdit1->Line(form.RichEdit1->LineCount() - 1);
+    if (last != "\x92\x86\x92\x66\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x49") state.SkipWithError("not cancelled");
+    state.SetIterationTime(std::chrono::duration<double>(done - clicked).count());
+    jobEnd += std::chrono::duration<double>(hidden - clicked).count();
+  }
+  // From the click to the job's end (its window hidden), before the refill.
+  state.counters["job_end_ms"] = jobEnd * 1000 / static_cast<double>(state.iterations());
+  jobWindowHook = nullptr;
+  jobShowAfterMsOverride = -1;
+}
+BENCHMARK(BM_MhtmlCancel)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -145,6 +145,8 @@ bool AskAll(IHost& h, const TLineCommandInfo& info, const TLinePaneState& st, st
   return true;
 }
 
+std::string FileName(const std::string& path) { return path.empty() ? std::string() : FileNamePart(path); }
+
 void RunLine(IHost& h, LineCmd id) {
   const TLineCommandInfo& info = LineCommandInfo(id);
   if (PaneEmpty(h)) return;
@@ -153,25 +155,29 @@ void RunLine(IHost& h, LineCmd id) {
   std::vector<std::string> answers;
   if (!AskAll(h, info, st, answers)) return;
 
+  LineList lines = h.PaneLines();
+  if (lines.size() < info.minLines) return;
+  // The work runs as a job so the window keeps painting; a long one shows
+  // its progress window, and Cancel there leaves the pane as it was.
   TLineRunResult r;
-  {
-    WaitCursor wait;
-    LineList lines = h.PaneLines();
-    if (lines.size() < info.minLines) return;
+  JobSpec spec{U(info.caption), "処理中．．．", QString::fromStdString(FileName(h.HostSelectedPath()))};
+  spec.showProgressBar = false;
+  JobOutcome out = RunJob(h, spec, [&lines, &r, &answers, &st, id](TJobContext&) {
     r = RunLineCommand(id, std::move(lines), answers, st);
-    if (r.ok) {
-      if (info.switchToEdit) SwitchToEdit(h);
-      WrapOff wrap(pane, info.wrapOff);
-      h.SetPaneLines(r.lines, clRed);
-      // Commands that work where the caret stands leave it there.
-      if (info.inPlace && !r.lines.empty())
-        pane->GoToLine(static_cast<int>(std::min(st.caretLine, r.lines.size() - 1)));
-    }
+  });
+  if (out.cancelled || out.failed) return;
+  if (!r.ok) {
+    h.MessageDlg(QString::fromStdString(r.message), QString(), TMsgKind::Error);
+    return;
   }
-  if (!r.ok) h.MessageDlg(QString::fromStdString(r.message), QString(), TMsgKind::Error);
+  WaitCursor wait;
+  if (info.switchToEdit) SwitchToEdit(h);
+  WrapOff wrap(pane, info.wrapOff);
+  h.SetPaneLines(r.lines, clRed);
+  // Commands that work where the caret stands leave it there.
+  if (info.inPlace && !r.lines.empty())
+    pane->GoToLine(static_cast<int>(std::min(st.caretLine, r.lines.size() - 1)));
 }
-
-std::string FileName(const std::string& path) { return path.empty() ? std::string() : FileNamePart(path); }
 
 void RunHtml(IHost& h, const TLineCommandsUi& ui, HtmlVariant variant) {
   if (PaneEmpty(h)) return;
@@ -198,6 +204,8 @@ void RunTex(IHost& h, TLineCommandsUi& ui) {
   try {
     WaitCursor wait;
     text = StripTex(h.PaneText(), ui.AWKStr1);
+    // The text's final line end stays, as after the line commands.
+    if (h.Pane()->EndsWithLineEnd() && !text.empty()) text += "\r\n";
   } catch (const std::exception& e) {
     h.MessageDlg(QString::fromUtf8(e.what()), QString(), TMsgKind::Error);
     return;

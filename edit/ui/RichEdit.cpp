@@ -1,6 +1,7 @@
 #include "edit/ui/RichEdit.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -11,36 +12,133 @@
 // Display grouping: QTextDocument pays per block, so a large text is put in
 // blocks of several lines joined by U+2028 (a line break inside a block).
 // A 10 MiB text then loads in tens of milliseconds instead of seconds.
-// Every line API below counts lines, never blocks: a line ends at a block
-// end or at U+2028. A block's user state is the index of its first
-// original line while the user has not touched it, else -1.
+// A line longer than kLongLine characters is cut into blocks of its own:
+// laying out one unwrapped line costs far more than linear time in its
+// length, and a 10 MiB line (after deleting the line ends) never finished.
+// Such a block continues the line of the block before it.
+// Every line API below counts lines, never blocks: a line ends at U+2028 or
+// at a block end that is not followed by a continuing block.
+// A block's user state packs the index of its first original line while
+// the user has not touched it, and two flags: the block continues the line
+// before (kContinues) and the next block continues its last line
+// (kContinued). A merge of two blocks keeps the second one's state, a split
+// gives the second half a fresh one; both flags let an edit restore the
+// boundaries around it from the untouched neighbours.
 namespace {
 
 constexpr QChar kLineSep(0x2028);
 constexpr int kLinesPerBlock = 32;
 constexpr int kCharsPerBlock = 8192;
+constexpr qsizetype kLongLine = 1024;
+constexpr int kContinues = 2;
+constexpr int kContinued = 1;
 
-// LF-separated screen text -> the same with most LFs turned into U+2028.
-void GroupLines(QString& s) {
+int Flags(const QTextBlock& b) {
+  const int s = b.userState();
+  return s >= 0 ? s & 3 : -1 - s;
+}
+// The original line index of an untouched block, else -1.
+int Original(const QTextBlock& b) {
+  const int s = b.userState();
+  return s >= 0 ? s >> 2 : -1;
+}
+void SetState(QTextBlock b, int original, int flags) { b.setUserState(original >= 0 ? original * 4 + flags : -1 - flags); }
+
+bool Continues(const QTextBlock& b) { return b.isValid() && (Flags(b) & kContinues) && b.previous().isValid(); }
+
+// LF-separated screen text -> blocks joined by LF, lines inside a block by
+// U+2028; cont gets one entry per block, true for a continuing block.
+QString GroupLines(const QString& s, std::vector<bool>& cont) {
+  QString out;
+  out.reserve(s.size() + s.size() / kLongLine + 16);
+  cont.assign(1, false);
   int lines = 0;
-  qsizetype blockStart = 0;
-  QChar* d = s.data();
-  for (qsizetype i = 0; i < s.size(); ++i) {
-    if (d[i] != QLatin1Char('\n')) continue;
-    ++lines;
-    if (lines % kLinesPerBlock != 0 && i - blockStart < kCharsPerBlock) {
-      d[i] = kLineSep;
-    } else {
-      blockStart = i + 1;
-      lines = 0;
+  qsizetype chars = 0;
+  bool closed = false;  // the block holds the end of a long line: start anew
+  qsizetype at = 0;
+  for (bool first = true;; first = false) {
+    qsizetype e = s.indexOf(QLatin1Char('\n'), at);
+    if (e < 0) e = s.size();
+    const qsizetype len = e - at;
+    const bool longLine = len > kLongLine;
+    if (!first) {
+      if (longLine || closed || lines >= kLinesPerBlock || chars >= kCharsPerBlock) {
+        out += QLatin1Char('\n');
+        cont.push_back(false);
+        lines = 0;
+        chars = 0;
+      } else {
+        out += kLineSep;
+      }
     }
+    if (longLine) {
+      for (qsizetype p = at; p < e;) {
+        qsizetype n = std::min(kLongLine, e - p);
+        // A surrogate pair stays in one block.
+        if (p + n < e && s[p + n - 1].isHighSurrogate()) --n;
+        if (p > at) {
+          out += QLatin1Char('\n');
+          cont.push_back(true);
+        }
+        out += QStringView(s).mid(p, n);
+        p += n;
+      }
+      closed = true;
+    } else {
+      out += QStringView(s).mid(at, len);
+      ++lines;
+      chars += len;
+      closed = false;
+    }
+    if (e >= s.size()) break;
+    at = e + 1;
   }
+  return out;
 }
 
-int LinesInBlock(const QTextBlock& b) { return static_cast<int>(b.text().count(kLineSep)) + 1; }
+// Lines that start in the block (a continuing block's first piece belongs
+// to the line before).
+int LinesInBlock(const QTextBlock& b) {
+  return static_cast<int>(b.text().count(kLineSep)) + (Continues(b) ? 0 : 1);
+}
 
-// The lines of a block's screen text.
-QStringList BlockLines(const QTextBlock& b) { return b.text().split(kLineSep); }
+// The last block of the line group starting at b: b and the continuing
+// blocks after it.
+QTextBlock GroupEnd(QTextBlock b) {
+  for (QTextBlock n = b.next(); n.isValid() && Continues(n); n = n.next()) b = n;
+  return b;
+}
+
+QString GroupText(const QTextBlock& first, const QTextBlock& last) {
+  if (first == last) return first.text();
+  QString s;
+  for (QTextBlock b = first;; b = b.next()) {
+    s += b.text();
+    if (b == last) break;
+  }
+  return s;
+}
+
+// The first original line of an untouched group, else -1.
+int GroupOriginal(const QTextBlock& first, const QTextBlock& last) {
+  const int st = Original(first);
+  if (st < 0) return -1;
+  if (first == last) return st;
+  for (QTextBlock b = first.next();; b = b.next()) {
+    if (Original(b) < 0) return -1;
+    if (b == last) break;
+  }
+  return st;
+}
+
+// The document position of character k of a group's text.
+int GroupPosition(const QTextBlock& first, const QTextBlock& last, qsizetype k) {
+  for (QTextBlock b = first;; b = b.next()) {
+    const qsizetype len = b.length() - 1;
+    if (k <= len || b == last) return b.position() + static_cast<int>(k);
+    k -= len;
+  }
+}
 
 }  // namespace
 
@@ -75,17 +173,23 @@ std::string TRichEdit::PaneFromScreen(const QString& text) const {
 }
 
 void TRichEdit::SetScreenText(const std::string& lfText) {
-  QString screen = PaneToScreen(lfText);
-  GroupLines(screen);
+  std::vector<bool> cont;
+  QString screen = GroupLines(PaneToScreen(lfText), cont);
   setPlainText(screen);
+  MarkOriginalLines(cont);
 }
 
-void TRichEdit::MarkOriginalLines() {
+void TRichEdit::MarkOriginalLines(const std::vector<bool>& cont) {
   int line = 0;
+  size_t i = 0;
   const int n = static_cast<int>(original_.LineCount());
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    b.setUserState(line < n ? line : -1);
-    line += LinesInBlock(b);
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next(), ++i) {
+    const bool continues = i < cont.size() && cont[i];
+    const bool continued = i + 1 < cont.size() && cont[i + 1];
+    // A continuing block counts under the line it continues.
+    const int first = continues ? line - 1 : line;
+    SetState(b, first < n ? first : -1, (continues ? kContinues : 0) | (continued ? kContinued : 0));
+    line += static_cast<int>(b.text().count(kLineSep)) + (continues ? 0 : 1);
   }
 }
 
@@ -94,75 +198,118 @@ void TRichEdit::OnContentsChange(int pos, int removed, int added) {
   QTextBlock b = document()->findBlock(pos);
   QTextBlock e = document()->findBlock(pos + added);
   if (!e.isValid()) e = document()->lastBlock();
-  for (; b.isValid(); b = b.next()) {
-    b.setUserState(-1);
-    if (b == e) break;
+  // The boundaries before b and after e lie outside the change: their
+  // neighbours still know them. Boundaries inside it are line ends.
+  for (QTextBlock x = b; x.isValid(); x = x.next()) {
+    int flags = 0;
+    if (x == b && x.previous().isValid() && (Flags(x.previous()) & kContinued)) flags |= kContinues;
+    if (x == e && x.next().isValid() && (Flags(x.next()) & kContinues)) flags |= kContinued;
+    SetState(x, -1, flags);
+    if (x == e) break;
   }
   (void)removed;
   emit userChanged();
 }
 
+void TRichEdit::keyPressEvent(QKeyEvent* e) {
+  QTextCursor c = textCursor();
+  const bool plain = e->modifiers() == Qt::NoModifier && !isReadOnly() && !c.hasSelection();
+  if (plain && e->key() == Qt::Key_Backspace && c.atBlockStart() && Continues(c.block())) {
+    c.movePosition(QTextCursor::PreviousCharacter);
+    c.deletePreviousChar();
+    setTextCursor(c);
+    return;
+  }
+  if (plain && e->key() == Qt::Key_Delete && c.atBlockEnd() && Continues(c.block().next())) {
+    c.movePosition(QTextCursor::NextCharacter);
+    c.deleteChar();
+    setTextCursor(c);
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(e);
+}
+
+bool TRichEdit::ContinuesLine(const QTextBlock& b) { return Continues(b); }
+
+int TRichEdit::Advance(int pos, int chars) const {
+  QTextBlock b = document()->findBlock(pos);
+  if (!b.isValid()) return pos + chars;
+  int off = pos - b.position();
+  for (QTextBlock n = b.next(); n.isValid() && Continues(n) && off + chars > b.length() - 1; n = n.next()) {
+    chars -= b.length() - 1 - off;
+    off = 0;
+    b = n;
+  }
+  return b.position() + off + chars;
+}
+
 namespace {
 
-// Appends the pane lines of one block: its original lines while untouched,
-// else its screen text re-encoded line by line.
-void AppendBlockLines(const TRichEdit* edit, const QTextBlock& b, const navirt::TPaneBytes& original,
-                      std::vector<navirt::PaneLine>& out) {
-  int st = b.userState();
-  int n = LinesInBlock(b);
+// Appends the pane lines of one line group: its original lines while
+// untouched, else its screen text re-encoded line by line.
+void AppendGroupLines(const TRichEdit* edit, const QTextBlock& first, const QTextBlock& last,
+                      const navirt::TPaneBytes& original, std::vector<navirt::PaneLine>& out) {
+  const QString text = GroupText(first, last);
+  const int st = GroupOriginal(first, last);
+  const int n = static_cast<int>(text.count(kLineSep)) + 1;
   if (st >= 0 && static_cast<size_t>(st) + static_cast<size_t>(n) <= original.LineCount()) {
     for (int i = 0; i < n; ++i) out.push_back(navirt::PaneLine{st + i, {}});
     return;
   }
-  for (const QString& line : BlockLines(b)) out.push_back(navirt::PaneLine{-1, edit->PaneFromScreen(line)});
+  for (const QString& line : text.split(kLineSep)) out.push_back(navirt::PaneLine{-1, edit->PaneFromScreen(line)});
 }
 
 }  // namespace
+
+std::vector<navirt::PaneLine> TRichEdit::PaneLines() const {
+  std::vector<navirt::PaneLine> lines;
+  lines.reserve(original_.LineCount() + 16);
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+    QTextBlock last = GroupEnd(b);
+    AppendGroupLines(this, b, last, original_, lines);
+    b = last;
+  }
+  return lines;
+}
 
 std::string TRichEdit::Text() const {
   if (document()->isEmpty()) return {};
   std::string out;
   out.reserve(original_.Text().size() + original_.LineCount() + 16);
   bool first = true;
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    int st = b.userState();
-    int n = LinesInBlock(b);
-    if (st >= 0 && static_cast<size_t>(st) + static_cast<size_t>(n) <= original_.LineCount()) {
-      for (int i = 0; i < n; ++i) {
-        if (!first) out += "\r\n";
-        first = false;
-        out.append(original_.Line(static_cast<size_t>(st + i)));
-      }
-      continue;
-    }
-    for (const QString& line : BlockLines(b)) {
-      if (!first) out += "\r\n";
-      first = false;
-      out += PaneFromScreen(line);
-    }
+  for (const navirt::PaneLine& l : PaneLines()) {
+    if (!first) out += "\r\n";
+    first = false;
+    if (l.original >= 0)
+      out.append(original_.Line(static_cast<size_t>(l.original)));
+    else
+      out += l.bytes;
   }
   return out;
 }
 
 std::string TRichEdit::Bytes() const {
   if (document()->isEmpty() && original_.LineCount() == 0) return {};
-  std::vector<navirt::PaneLine> lines;
-  lines.reserve(original_.LineCount() + 16);
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) AppendBlockLines(this, b, original_, lines);
-  return original_.Assemble(lines);
+  return original_.Assemble(PaneLines());
 }
 
 void TRichEdit::SetText(std::string_view bytes) { SetText(bytes, std::nullopt); }
+
+namespace {
+// The screen's lines of pane bytes: every line end an LF; a final line end
+// opens no empty last line.
+std::string ScreenLines(std::string_view bytes) {
+  std::string norm = navirt::NormalizeLineEnds(bytes);
+  if (!norm.empty() && norm.back() == '\n') norm.pop_back();
+  return norm;
+}
+}  // namespace
 
 void TRichEdit::SetText(std::string_view bytes, std::optional<navirt::TUnicodePane> unicode) {
   loading_ = true;
   unicode_ = std::move(unicode);
   original_ = navirt::TPaneBytes(std::string(bytes));
-  std::string norm = navirt::NormalizeLineEnds(bytes);
-  // A final line end opens no empty last line in the pane.
-  if (!norm.empty() && norm.back() == '\n') norm.pop_back();
-  SetScreenText(norm);
-  MarkOriginalLines();
+  SetScreenText(ScreenLines(bytes));
   document()->setModified(false);
   loading_ = false;
 }
@@ -178,8 +325,7 @@ void TRichEdit::Clear() {
 
 std::vector<std::string> TRichEdit::Lines() const {
   if (document()->isEmpty()) return {};
-  std::vector<navirt::PaneLine> lines;
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) AppendBlockLines(this, b, original_, lines);
+  std::vector<navirt::PaneLine> lines = PaneLines();
   std::vector<std::string> out;
   out.reserve(lines.size());
   for (auto& l : lines) {
@@ -194,10 +340,10 @@ std::vector<std::string> TRichEdit::Lines() const {
 void TRichEdit::SetLines(const std::vector<std::string>& lines) {
   bool wasModified = document()->isModified();
   loading_ = true;
-  std::string joined = navirt::JoinLines(lines, "\r\n");
-  original_ = navirt::TPaneBytes(joined);
-  SetScreenText(navirt::JoinLines(lines, "\n"));
-  MarkOriginalLines();
+  // Read back as a loaded text would be, so the screen and the saved bytes
+  // agree on the lines; the text's final line end stays.
+  original_ = navirt::TPaneBytes(navirt::JoinCommandLines(lines, original_.EndsWithLineEnd()));
+  SetScreenText(ScreenLines(original_.Text()));
   document()->setModified(wasModified);
   loading_ = false;
 }
@@ -212,29 +358,41 @@ int TRichEdit::LineCount() const {
 std::string TRichEdit::Line(int index) const {
   if (index < 0) return {};
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    int n = LinesInBlock(b);
+    QTextBlock last = GroupEnd(b);
+    const QString text = GroupText(b, last);
+    const int n = static_cast<int>(text.count(kLineSep)) + 1;
     if (index < n) {
-      int st = b.userState();
+      const int st = GroupOriginal(b, last);
       if (st >= 0 && static_cast<size_t>(st) + static_cast<size_t>(n) <= original_.LineCount())
         return std::string(original_.Line(static_cast<size_t>(st + index)));
-      return PaneFromScreen(BlockLines(b).value(index));
+      return PaneFromScreen(text.split(kLineSep).value(index));
     }
     index -= n;
+    b = last;
   }
   return {};
 }
 
 std::string TRichEdit::SelText() const {
-  QString s = textCursor().selectedText();
-  s.replace(QChar::ParagraphSeparator, QChar('\n'));
+  const QTextCursor c = textCursor();
+  const int start = c.selectionStart(), end = c.selectionEnd();
+  if (start == end) return {};
+  // The breaks between a long line's blocks are no line ends.
+  QString s;
+  for (QTextBlock b = document()->findBlock(start); b.isValid() && b.position() <= end; b = b.next()) {
+    if (b.position() > start && !Continues(b)) s += QLatin1Char('\n');
+    const int from = std::max(start - b.position(), 0);
+    const int to = std::min(end - b.position(), b.length() - 1);
+    if (to > from) s += b.text().mid(from, to - from);
+  }
   s.replace(kLineSep, QChar('\n'));
   std::string bytes = PaneFromScreen(s);
   std::string out;
-  for (char c : bytes) {
-    if (c == '\n')
+  for (char ch : bytes) {
+    if (ch == '\n')
       out += "\r\n";
     else
-      out += c;
+      out += ch;
   }
   return out;
 }
@@ -257,7 +415,8 @@ int ByteOffsetOf(const TRichEdit* edit, int pos) {
   const QTextDocument* doc = edit->document();
   QTextBlock b = doc->findBlock(pos);
   int bytes = 0;
-  for (QTextBlock x = doc->begin(); x.isValid() && x != b; x = x.next()) bytes += ScreenBytes(edit, x.text()) + 2;
+  for (QTextBlock x = doc->begin(); x.isValid() && x != b; x = x.next())
+    bytes += ScreenBytes(edit, x.text()) + (Continues(x.next()) ? 0 : 2);
   return bytes + ScreenBytes(edit, b.text().left(pos - b.position()));
 }
 }  // namespace
@@ -297,7 +456,7 @@ void TRichEdit::SetRich(const navirt::RtfDocument& rtf) {
     }
   }
   original_ = navirt::TPaneBytes(rtf.PlainText());
-  MarkOriginalLines();
+  MarkOriginalLines({});
   document()->clearUndoRedoStacks();
   document()->setModified(false);
   loading_ = false;
@@ -308,6 +467,11 @@ navirt::RtfDocument TRichEdit::Rich() const {
   if (document()->isEmpty()) return out;
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
     navirt::RtfParagraph para;
+    // A long line's blocks make one paragraph.
+    if (Continues(b) && !out.paragraphs.empty()) {
+      para = std::move(out.paragraphs.back());
+      out.paragraphs.pop_back();
+    }
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       QTextFragment frag = it.fragment();
       if (!frag.isValid()) continue;
@@ -356,13 +520,21 @@ int TRichEdit::CaretLine() const {
   int line = 0;
   for (QTextBlock b = document()->begin(); b.isValid() && b != c.block(); b = b.next()) line += LinesInBlock(b);
   line += static_cast<int>(c.block().text().left(c.positionInBlock()).count(kLineSep));
-  return line + 1;
+  // Lines started before the caret, the caret's own included.
+  return Continues(c.block()) ? line : line + 1;
 }
 
 int TRichEdit::CaretColumn() const {
   QTextCursor c = textCursor();
-  QString before = c.block().text().left(c.positionInBlock());
+  QTextBlock b = c.block();
+  QString before = b.text().left(c.positionInBlock());
   qsizetype sep = before.lastIndexOf(kLineSep);
+  // The caret's line may have started in blocks before this one.
+  while (sep < 0 && Continues(b)) {
+    b = b.previous();
+    before.prepend(b.text());
+    sep = before.lastIndexOf(kLineSep);
+  }
   if (sep >= 0) before = before.mid(sep + 1);
   return static_cast<int>(PaneFromScreen(before).size()) + 1;
 }
@@ -371,12 +543,14 @@ void TRichEdit::SetCaretOffset(int offset) {
   if (offset < 0) offset = 0;
   int left = offset;
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    QStringList lines = BlockLines(b);
-    int charBase = 0;
+    const QTextBlock last = GroupEnd(b);
+    const QString text = GroupText(b, last);
+    const QStringList lines = text.split(kLineSep);
+    qsizetype charBase = 0;
     for (int li = 0; li < lines.size(); ++li) {
       const QString& t = lines[li];
       int len = static_cast<int>(PaneFromScreen(t).size());
-      bool lastLine = li + 1 == lines.size() && !b.next().isValid();
+      bool lastLine = li + 1 == lines.size() && !last.next().isValid();
       if (left <= len || lastLine) {
         int chars = 0, bytes = 0;
         while (chars < t.size() && bytes < left) {
@@ -385,34 +559,37 @@ void TRichEdit::SetCaretOffset(int offset) {
           bytes += static_cast<int>(PaneFromScreen(t.mid(chars, units)).size());
           chars += units;
         }
-        QTextCursor c(b);
-        c.setPosition(b.position() + charBase + chars);
+        QTextCursor c(document());
+        c.setPosition(GroupPosition(b, last, charBase + chars));
         setTextCursor(c);
         ensureCursorVisible();
         return;
       }
       left -= len + 2;
       if (left < 0) left = 0;
-      charBase += static_cast<int>(t.size()) + 1;
+      charBase += t.size() + 1;
     }
+    b = last;
   }
 }
 
 void TRichEdit::GoToLine(int index) {
   if (index < 0) index = 0;
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    int n = LinesInBlock(b);
-    if (index < n || !b.next().isValid()) {
-      QStringList lines = BlockLines(b);
-      int k = std::min(index, static_cast<int>(lines.size()) - 1);
-      int pos = 0;
-      for (int i = 0; i < k; ++i) pos += static_cast<int>(lines[i].size()) + 1;
-      QTextCursor c(b);
-      c.setPosition(b.position() + pos);
+    const QTextBlock last = GroupEnd(b);
+    const QString text = GroupText(b, last);
+    const int n = static_cast<int>(text.count(kLineSep)) + 1;
+    if (index < n || !last.next().isValid()) {
+      const int k = std::min(index, n - 1);
+      qsizetype pos = 0;
+      for (int i = 0; i < k; ++i) pos = text.indexOf(kLineSep, pos) + 1;
+      QTextCursor c(document());
+      c.setPosition(GroupPosition(b, last, pos));
       setTextCursor(c);
       ensureCursorVisible();
       return;
     }
     index -= n;
+    b = last;
   }
 }

@@ -7,6 +7,7 @@
 // Lines are grouped into blocks of the text document for speed (see the
 // .cpp): count lines with LineCount()/Line()/CaretLine(), never blocks.
 #include <QPlainTextEdit>
+#include <QTextBlock>
 
 #include <optional>
 #include <string>
@@ -40,9 +41,11 @@ class TRichEdit : public QPlainTextEdit {
   void ForgetUnicode() { unicode_.reset(); }
   void Clear();
   std::vector<std::string> Lines() const;
-  // Lines written back by a command: joined by CR LF from now on. Keeps the
-  // modified flag.
+  // Lines written back by a command: joined by CR LF from now on, a final
+  // line end kept. Keeps the modified flag.
   void SetLines(const std::vector<std::string>& lines);
+  // Whether the text as it is to be saved ends with a line end.
+  bool EndsWithLineEnd() const { return original_.EndsWithLineEnd(); }
   int LineCount() const;
   std::string Line(int index) const;
 
@@ -83,6 +86,12 @@ class TRichEdit : public QPlainTextEdit {
 
   // CP932 bytes <-> screen text, for any bytes (names, messages).
   static QString ToScreen(std::string_view bytes);
+  // A line longer than the pane lays out at once is shown in several
+  // blocks; true for a block that continues the line of the one before.
+  static bool ContinuesLine(const QTextBlock& b);
+  // The document position chars characters of text after pos, the breaks
+  // between a long line's blocks not counted.
+  int Advance(int pos, int chars) const;
   static std::string FromScreen(const QString& text);
   // The same for the pane's own text: through the Unicode mapping when the
   // pane shows a UTF-8 or UTF-16 file. Text typed that CP932 lacks may grow
@@ -94,9 +103,15 @@ class TRichEdit : public QPlainTextEdit {
   // The user changed the text (typing, cut, paste, delete, undo).
   void userChanged();
 
+ protected:
+  // Backspace and Delete at the edge of a long line's piece delete the
+  // character beside it, as anywhere else in the line.
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   void SetScreenText(const std::string& lfText);
-  void MarkOriginalLines();
+  void MarkOriginalLines(const std::vector<bool>& continues);
+  std::vector<navirt::PaneLine> PaneLines() const;
   void OnContentsChange(int pos, int removed, int added);
 
   int tabWidth_ = 8;

@@ -47,7 +47,7 @@ void TBlockLineIndex::Build(const QTextDocument* doc) {
   int line = 0;
   for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
     firstLine_.push_back(line);
-    line += static_cast<int>(b.text().count(QChar(0x2028))) + 1;
+    line += static_cast<int>(b.text().count(QChar(0x2028))) + (TRichEdit::ContinuesLine(b) ? 0 : 1);
   }
   valid_ = true;
 }
@@ -78,6 +78,8 @@ int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset, TBlo
   QTextBlock b;
   TBlockLineIndex local;
   b = (index ? index : &local)->Find(doc, line, &left);
+  // A block continuing a long line starts with the end of that line.
+  if (b.isValid() && TRichEdit::ContinuesLine(b)) ++left;
   if (b.isValid()) {
     const QString t = b.text();
     int at = 0;
@@ -88,7 +90,7 @@ int DocumentPosition(TRichEdit* pane, std::string_view text, size_t offset, TBlo
     }
     pos = b.position() + at;
   }
-  return pos + static_cast<int>(TRichEdit::ToScreen(text.substr(lineStart, offset - lineStart)).size());
+  return pane->Advance(pos, static_cast<int>(TRichEdit::ToScreen(text.substr(lineStart, offset - lineStart)).size()));
 }
 
 std::string WithRangeReplaced(std::string_view text, const SearchOutcome& o) {
@@ -109,7 +111,7 @@ void SelectPaneBytes(TRichEdit* pane, std::string_view text, TextSelection sel, 
   const int anchor = DocumentPosition(pane, text, sel.start, index);
   const std::string_view picked = text.substr(std::min(sel.start, text.size()), sel.length);
   const int end = picked.find_first_of("\r\n") == std::string_view::npos
-                      ? anchor + static_cast<int>(TRichEdit::ToScreen(picked).size())
+                      ? pane->Advance(anchor, static_cast<int>(TRichEdit::ToScreen(picked).size()))
                       : DocumentPosition(pane, text, sel.start + sel.length, index);
   QTextCursor c(pane->document());
   c.setPosition(anchor);

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "edit/PaneBytes.h"
+#include "edit/PaneText.h"
 #include "edit/SaveText.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
@@ -114,6 +115,45 @@ class SaveTextTest : public ::testing::Test {
     return s;
   }
 };
+
+// Lines a command writes back keep the final line end of the text they
+// replace, whichever end it was; the lines read back as they were written.
+TEST(PaneBytes, CommandLinesKeepTheFinalLineEnd) {
+  for (const char* before : {"b\r\na\r\n", "b\na\n", "b\ra\r", "b\r\na\n"}) {
+    TPaneBytes pb(before);
+    ASSERT_TRUE(pb.EndsWithLineEnd()) << before;
+    TPaneBytes after(JoinCommandLines(SplitLines("a\nb"), pb.EndsWithLineEnd()));
+    EXPECT_EQ(after.Text(), "a\r\nb\r\n") << before;
+    EXPECT_EQ(after.LineCount(), 2u);
+    EXPECT_EQ(after.Assemble(Untouched(after)), "a\r\nb\r\n");
+  }
+  EXPECT_FALSE(TPaneBytes("b\r\na").EndsWithLineEnd());
+  EXPECT_FALSE(TPaneBytes("").EndsWithLineEnd());
+  EXPECT_EQ(JoinCommandLines({"a", "b"}, false), "a\r\nb");
+  // No lines: no text, not even a line end.
+  EXPECT_EQ(JoinCommandLines({}, true), "");
+  // One empty line with its end is a text of one line end.
+  EXPECT_EQ(JoinCommandLines({""}, true), "\r\n");
+  EXPECT_EQ(TPaneBytes(JoinCommandLines({""}, true)).LineCount(), 1u);
+  // A last line typed after the command's lines ends the text as it ended.
+  TPaneBytes pb(JoinCommandLines({"x"}, true));
+  EXPECT_EQ(pb.Assemble({PaneLine{0, {}}, Changed("typed")}), "x\r\ntyped\r\n");
+}
+
+// Every line end becomes one LF for the screen; other bytes, NUL and lone
+// lead bytes included, pass as they are.
+TEST(PaneText, NormalizeLineEndsMakesOneLfOfEachEnd) {
+  EXPECT_EQ(NormalizeLineEnds("a\r\nb\rc\nd"), "a\nb\nc\nd");
+  EXPECT_EQ(NormalizeLineEnds("\r\r\n\n\r"), "\n\n\n\n");
+  EXPECT_EQ(NormalizeLineEnds(""), "");
+  EXPECT_EQ(NormalizeLineEnds(std::string("x\0\x82\r\n\x81", 7)), std::string("x\0\x82\n\x81", 6));
+  std::string big, expect;
+  for (int i = 0; i < 5000; ++i) {
+    big += std::to_string(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\r" : "\n");
+    expect += std::to_string(i) + "\n";
+  }
+  EXPECT_EQ(NormalizeLineEnds(big), expect);
+}
 
 TEST(SaveRules, BackupNameAndRichOrPlain) {
   EXPECT_EQ(BackupName("/d/memo.txt"), "/d/memo.$$$");

@@ -337,8 +337,9 @@ class UnicodeUiTest : public QObject {
     QCOMPARE(Screen(f.get()), QString("AB😀"));
     QCOMPARE(f->InfoColor, navirt::clRed);
     QVERIFY(SavePaneOver(f.get()));
-    // Lines a command wrote back are joined by CR LF, without a last one.
-    QCOMPARE(Hex(Read("w8.txt")), Hex("AB😀"));
+    // Lines a command wrote back are joined by CR LF; the file's final
+    // line end stays.
+    QCOMPARE(Hex(Read("w8.txt")), Hex("AB😀\r\n"));
     f->HandleCommandLine(Write("d8.txt", "a😀\n"));
     Action(f.get(), "Mdump1b1")->trigger();
     const QStringList lines = Screen(f.get()).split('\n');

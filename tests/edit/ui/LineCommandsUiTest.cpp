@@ -12,14 +12,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QToolBar>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/LineCommandTable.h"
+#include "edit/LineCommands.h"
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/LineCommandsUi.h"
@@ -154,6 +157,9 @@ class LineCommandsUiTest : public QObject {
     QVERIFY(Item(top("編集"), "↑先頭行へ移動(&T)"));
     // The extract item of both menus is one command.
     QCOMPARE(Item(top("削除"), "桁抽出"), f->Commands().Action(cmd::Mcolumnextract));
+    // The pane's pop-up carries the three menus themselves.
+    for (const char* title : {"編集", "削除", "変換"})
+      QVERIFY2(f->PopupMenu1->actions().contains(top(title)->menuAction()), title);
     QMenu* popupSort = SubMenu(f->PopupMenu1, "行の並び替え");
     QCOMPARE(Item(popupSort, "降順"), f->Commands().Action(cmd::Msortdesc));
     QAction* button = f->ActionNamed("ToolButton51");
@@ -401,6 +407,89 @@ class LineCommandsUiTest : public QObject {
     for (size_t i = 0; i + 1 < out.size(); ++i) QCOMPARE(out[i], std::string("x"));
     QCOMPARE(f->InfoLineColor(), clRed);
     QVERIFY(!f->Commands().Busy());
+  }
+
+  // A line command runs as a job: Cancel in its progress window leaves
+  // the pane and the marker as they were.
+  void lineCommandCancelled() {
+    auto f = Open("n.txt", "x");
+    Lines many;
+    for (unsigned i = 0; i < 300000; ++i) many.push_back(std::to_string((i * 7919u) % 300007u));
+    f->SetPaneLines(many, clBlack);
+    QString title;
+    bool shown = false;
+    jobShowAfterMsOverride = 0;
+    jobWindowHook = [&](QDialog& d) {
+      shown = true;
+      title = d.windowTitle();
+      d.findChild<QPushButton*>("Button1")->click();
+    };
+    Run(f.get(), cmd::Msortasc);
+    jobShowAfterMsOverride = -1;
+    QVERIFY(shown);
+    QCOMPARE(title, QString("昇順"));
+    QVERIFY(f->PaneLines() == many);
+    QCOMPARE(f->InfoLineColor(), clBlack);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!f->Commands().Busy());
+  }
+
+  // Saving after a command writes the lines joined by CR LF and keeps the
+  // file's final line end (a file without one stays without).
+  void saveAfterACommandKeepsTheFinalLineEnd() {
+    struct Case {
+      const char* file;
+      CommandName command;
+      std::string saved;
+    };
+    const Case cases[] = {
+        {"b\r\nA\r\na\r\n", cmd::Msortasc, "A\r\na\r\nb\r\n"},
+        {"x\ny\n", cmd::Mnumberhead, "1 x\r\n2 y\r\n"},
+        {"a\r\nb\r\nc", cmd::Msortdesc, "c\r\nb\r\na"},
+        {"a\r\nb\rc\n", cmd::Mdellineends, "abc\r\n"},
+        {"a\r\n\r\n b\r\n", cmd::Mdelemptylines, "a\r\n b\r\n"},
+        {"a<BR>b\r\n", cmd::Mhtml, "a\r\n\r\nb\r\n"},
+        {"\\section{A}\r\n", cmd::Mtex, "{A}\r\n"},
+    };
+    for (const Case& c : cases) {
+      auto f = Open("s.txt", c.file);
+      f->ActionNamed("Mbackup1")->setChecked(false);
+      Run(f.get(), c.command);
+      QCOMPARE(f->InfoLineColor(), clRed);
+      f->ActionNamed("Msave")->trigger();
+      QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
+      std::string saved;
+      std::ifstream in(folder_ + "s.txt", std::ios::binary);
+      saved.assign(std::istreambuf_iterator<char>(in), {});
+      QCOMPARE(QByteArray::fromStdString(saved), QByteArray::fromStdString(c.saved));
+    }
+  }
+
+  // Deleting the line ends of many lines leaves one line longer than the
+  // pane lays out at once: the pane shows it in pieces, yet its text and
+  // the saved bytes are that one line exactly.
+  void deletingLineEndsMakesOneLongLine() {
+    std::string file, joined;
+    for (int i = 0; i < 3000; ++i) {
+      std::string line = std::to_string(i) + "\x93\xfa\x96\x7b";  // 日本
+      file += line + "\r\n";
+      joined += line;
+    }
+    auto f = Open("long.txt", file);
+    f->ActionNamed("Mbackup1")->setChecked(false);
+    Run(f.get(), cmd::Mdellineends);
+    QCOMPARE(f->RichEdit1->LineCount(), 1);
+    QVERIFY(f->RichEdit1->document()->blockCount() > 10);
+    QVERIFY(f->PaneText() == joined);
+    f->ActionNamed("Msave")->trigger();
+    std::string saved;
+    std::ifstream in(folder_ + "long.txt", std::ios::binary);
+    saved.assign(std::istreambuf_iterator<char>(in), {});
+    QVERIFY(saved == joined + "\r\n");
+    // Line commands read the long line back whole.
+    Run(f.get(), cmd::Mreverse);
+    QCOMPARE(f->RichEdit1->LineCount(), 1);
+    QVERIFY(f->PaneText() == navirt::ReverseCharacters(joined));
   }
 
   // TeX removal through the window's engine object, in edit mode.

@@ -5,7 +5,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <string>
+#include <vector>
+
 #include "edit/ui/RichEdit.h"
+#include "search/ui/SearchCommands.h"
 
 class PaneGroupingTest : public QObject {
   Q_OBJECT
@@ -56,6 +60,135 @@ class PaneGroupingTest : public QObject {
     c.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 2);
     pane.setTextCursor(c);
     QCOMPARE(pane.SelText(), std::string("a\r\nbb\r\n"));
+  }
+
+  // A line too long to lay out at once is shown in several blocks; the
+  // pane's lines, bytes, caret and selection still see one line.
+  void longLineInPieces() {
+    std::string kana;
+    for (int i = 0; i < 1500; ++i) kana += "\x82\xa0";  // あ: one character, two bytes
+    std::string digits;
+    for (int i = 0; i < 2500; ++i) digits += char('0' + i % 10);
+    const std::string text = kana + "x\r\nshort\n" + digits;
+    TRichEdit pane;
+    pane.SetText(text);
+    QVERIFY(pane.document()->blockCount() >= 5);
+    QCOMPARE(pane.LineCount(), 3);
+    QCOMPARE(pane.Line(0), kana + "x");
+    QCOMPARE(pane.Line(1), std::string("short"));
+    QCOMPARE(pane.Line(2), digits);
+    QCOMPARE(pane.Lines(), (std::vector<std::string>{kana + "x", "short", digits}));
+    QCOMPARE(pane.Text(), kana + "x\r\nshort\r\n" + digits);
+    QCOMPARE(pane.Bytes(), text);
+
+    // Byte offsets, lines and columns past a piece boundary.
+    pane.SetCaretOffset(2100);  // after 1050 kana: in the second piece
+    QCOMPARE(pane.CaretLine(), 1);
+    QCOMPARE(pane.CaretColumn(), 2101);
+    QCOMPARE(pane.SelStart(), 2100);
+    const size_t line2 = 3001 + 2 + 5 + 2;  // where the digits start
+    pane.SetCaretOffset(static_cast<int>(line2) + 2000);
+    QCOMPARE(pane.CaretLine(), 3);
+    QCOMPARE(pane.CaretColumn(), 2001);
+    pane.GoToLine(2);
+    QCOMPARE(pane.CaretLine(), 3);
+    QCOMPARE(pane.CaretColumn(), 1);
+    pane.GoToLine(1);
+    QCOMPARE(pane.CaretLine(), 2);
+
+    // A selection across a piece boundary is one run of the line.
+    pane.SetCaretOffset(2040);
+    QTextCursor c = pane.textCursor();
+    const int from = c.position();
+    c.setPosition(pane.Advance(from, 10), QTextCursor::KeepAnchor);
+    pane.setTextCursor(c);
+    QCOMPARE(pane.SelText(), kana.substr(0, 20));
+    QCOMPARE(pane.SelStart(), 2040);
+    QCOMPARE(pane.SelLength(), 20);
+    // A selection from inside the long line into the next line.
+    c.setPosition(pane.Advance(from, 484), QTextCursor::KeepAnchor);
+    pane.setTextCursor(c);
+    QCOMPARE(pane.SelText(), kana.substr(2040) + "x\r\nsh");
+
+    // The finder selects a match deep in the long line exactly.
+    TBlockLineIndex index;
+    SelectPaneBytes(&pane, pane.Text(), navirt::TextSelection{line2 + 1500, 3}, &index);
+    QCOMPARE(pane.SelText(), digits.substr(1500, 3));
+    QCOMPARE(pane.SelStart(), static_cast<int>(line2) + 1500);
+  }
+
+  // Typing into a long line's pieces: Backspace and Delete at a piece's
+  // edge delete the character beside it, typing over a selection across
+  // pieces stays in the line, Enter splits the line there, a backspace at
+  // the start of the next line joins the lines.
+  void editingAPiecedLine() {
+    std::string digits;
+    for (int i = 0; i < 2500; ++i) digits += char('0' + i % 10);
+    TRichEdit pane;
+    pane.SetText(digits + "\r\nnext\r\n");
+    pane.SetEditMode(true);
+    QTextBlock second = pane.document()->begin().next();
+    QVERIFY(TRichEdit::ContinuesLine(second));
+
+    std::string d = digits;
+    pane.setTextCursor(QTextCursor(second));
+    QTest::keyClick(&pane, Qt::Key_Backspace);
+    d.erase(1023, 1);
+    QCOMPARE(pane.Text(), d + "\r\nnext");
+    QTextCursor c(pane.document()->begin());
+    c.movePosition(QTextCursor::EndOfBlock);
+    pane.setTextCursor(c);
+    QTest::keyClick(&pane, Qt::Key_Delete);
+    d.erase(1023, 1);
+    QCOMPARE(pane.Text(), d + "\r\nnext");
+    QCOMPARE(pane.LineCount(), 2);
+
+    // "Z" typed over 1010..1030, across the first piece boundary.
+    pane.SetCaretOffset(1010);
+    c = pane.textCursor();
+    c.setPosition(pane.Advance(c.position(), 20), QTextCursor::KeepAnchor);
+    pane.setTextCursor(c);
+    QTest::keyClicks(&pane, "Z");
+    d.replace(1010, 20, "Z");
+    QCOMPARE(pane.Text(), d + "\r\nnext");
+    QCOMPARE(pane.LineCount(), 2);
+
+    pane.SetCaretOffset(1500);
+    QTest::keyClicks(&pane, "AB");
+    QTest::keyClick(&pane, Qt::Key_Return);
+    const std::string split = d.substr(0, 1500) + "AB\r\n" + d.substr(1500) + "\r\nnext";
+    QCOMPARE(pane.Text(), split);
+    QCOMPARE(pane.LineCount(), 3);
+    QCOMPARE(pane.Line(1), d.substr(1500));
+    QCOMPARE(pane.Bytes(), split + "\r\n");  // the final line end stays
+
+    pane.GoToLine(2);
+    QTest::keyClick(&pane, Qt::Key_Backspace);
+    QCOMPARE(pane.Text(), d.substr(0, 1500) + "AB\r\n" + d.substr(1500) + "next");
+    QCOMPARE(pane.LineCount(), 2);
+    QCOMPARE(pane.CaretLine(), 2);
+  }
+
+  // Lines written back by a command keep the text's final line end, and
+  // read back the way a loaded text would be.
+  void setLinesKeepsTheFinalLineEnd() {
+    TRichEdit pane;
+    pane.SetText("b\na\n");
+    pane.SetLines({"a", "b"});
+    QCOMPARE(pane.Bytes(), std::string("a\r\nb\r\n"));
+    QVERIFY(pane.EndsWithLineEnd());
+    pane.SetLines({"c"});
+    QCOMPARE(pane.Bytes(), std::string("c\r\n"));
+    pane.SetText("b\r\na");
+    pane.SetLines({"a", "b"});
+    QCOMPARE(pane.Bytes(), std::string("a\r\nb"));
+    // An empty last line with no end after it reads back as a final end.
+    pane.SetLines({"a", ""});
+    QCOMPARE(pane.LineCount(), 1);
+    QCOMPARE(pane.Bytes(), std::string("a\r\n"));
+    pane.SetLines({});
+    QCOMPARE(pane.Bytes(), std::string());
+    QCOMPARE(pane.LineCount(), 0);
   }
 
   void setLinesKeepsTheModifiedFlag() {
