@@ -11,6 +11,11 @@
 #include <QScreen>
 #include <QToolBar>
 
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <stdexcept>
 
@@ -138,6 +143,30 @@ int PrintText(const QString& text, const QFont& font, const QColor& color, QPrin
   return stopped ? int(pages.Pages()) - 1 : int(pages.Pages());
 }
 
+PaneContent PrintableContent(const TRichEdit& pane) {
+  const QTextDocument& doc = *pane.document();
+  PaneContent out{QString(), DocumentFormats(doc)};
+  // Block start -> characters dropped before it (one per continuing block).
+  std::vector<std::pair<int, int>> dropped;
+  int gone = 0;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    if (b != doc.begin()) {
+      if (TRichEdit::ContinuesLine(b))
+        ++gone;
+      else
+        out.text += QChar('\n');
+    }
+    dropped.emplace_back(b.position(), gone);
+    out.text += b.text();
+  }
+  out.text.replace(QChar::LineSeparator, QChar('\n'));
+  for (QTextLayout::FormatRange& r : out.formats) {
+    auto it = std::upper_bound(dropped.begin(), dropped.end(), std::make_pair(r.start, INT_MAX));
+    if (it != dropped.begin()) r.start -= std::prev(it)->second;
+  }
+  return out;
+}
+
 namespace {
 
 // The printer dialog; false when it was cancelled.
@@ -153,10 +182,9 @@ void MprintClick(IHost& host) {
   QString title = QFileInfo(QString::fromStdString(host.HostSelectedPath())).fileName();
   printer.setDocName(title);
   TRichEdit* pane = host.Pane();
-  QString text = pane->toPlainText();
+  auto [text, formats] = PrintableContent(*pane);
   QFont font = pane->font();
   QColor color = pane->palette().color(QPalette::Text);
-  QList<QTextLayout::FormatRange> formats = DocumentFormats(*pane->document());
   RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
     int pages = PrintText(
         text, font, color, printer, rect,

@@ -13,8 +13,18 @@
 
 class IHost;
 class QPrinter;
+class TRichEdit;
 
 void InstallPrintCommands(IHost& host);
+
+// What the pane prints: its lines as the user sees them (a long line the
+// pane holds in several blocks is one line), and its own fonts and colours
+// as ranges of that text.
+struct PaneContent {
+  QString text;
+  QList<QTextLayout::FormatRange> formats;
+};
+PaneContent PrintableContent(const TRichEdit& pane);
 
 // The window's printer: the one the dialogs set up and the jobs print on.
 QPrinter& PrinterOf(IHost& host);

@@ -325,6 +325,27 @@ class PrintUiTest : public QObject {
     QVERIFY2(PdfPages(pdf) >= 2, qPrintable(QString::number(PdfPages(pdf))));
   }
 
+  // The pane holds a very long line in several blocks; on paper it is one
+  // line, and a colour after it stays on its own characters.
+  void aLongLinePrintsAsOneLine() {
+    auto f = NewForm();
+    f->RichEdit1->SetText(std::string(3000, 'x') + "\r\nend\r\n");
+    QVERIFY(f->RichEdit1->document()->blockCount() > 2);
+    QTextCursor c(f->RichEdit1->document());
+    c.setPosition(f->RichEdit1->Advance(0, 3001));
+    c.setPosition(f->RichEdit1->Advance(0, 3004), QTextCursor::KeepAnchor);
+    QTextCharFormat red;
+    red.setForeground(Qt::red);
+    c.mergeCharFormat(red);
+    PaneContent content = PrintableContent(*f->RichEdit1);
+    QCOMPARE(content.text.size(), 3000 + 4);
+    QCOMPARE(content.text.right(5), QString("x\nend"));
+    QVERIFY(!content.text.left(3000).contains('\n'));
+    QCOMPARE(content.formats.size(), 1);
+    QCOMPARE(content.formats[0].start, 3001);
+    QCOMPARE(content.formats[0].length, 3);
+  }
+
   void storedMarginsShrinkThePage() {
     auto f = NewForm();
     const QString pdf = tmp_.path() + "/margins.pdf";
