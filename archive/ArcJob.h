@@ -8,6 +8,11 @@
 
 namespace navirt {
 
+// The state a library's progress hook passes: an entry begins, or a large
+// entry is still being written.
+inline constexpr int kArcStateEntry = 1;
+inline constexpr int kArcStateInEntry = 2;
+
 struct TArcProgress {
   const std::atomic<bool>* cancel = nullptr;
   // Entries reached so far and the current entry's name (UTF-8).

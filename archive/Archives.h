@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/ArcJob.h"
 #include "archive/libs/ArcCommon.h"
 
 namespace navirt {
@@ -71,6 +72,8 @@ class TCmdOpt {
   std::string text_;
 };
 
+// state: kArcStateEntry as an entry begins; kArcStateInEntry while a large
+// entry is still being written (abort then removes that entry's file).
 using TArchiverProgressEvent = std::function<void(void* sender, int state, const TIndividualInfo* info, bool& abort)>;
 
 class TArchiver;

@@ -20,15 +20,17 @@ struct ProgressState {
   size_t done = 0;
 };
 
-// Called by the library before each entry; 0 stops the run.
-int OnEntry(void* wnd, unsigned, unsigned, void* info) {
+// Called by the library before each entry, and now and then inside a
+// large one (which counts no entry); 0 stops the run.
+int OnEntry(void* wnd, unsigned, unsigned state, void* info) {
   auto* st = static_cast<ProgressState*>(wnd);
   if (!st) return 1;
   if (st->progress->Cancelled()) return 0;
-  ++st->done;
+  const bool inEntry = state == static_cast<unsigned>(kArcStateInEntry);
+  if (!inEntry) ++st->done;
   if (st->progress->step) {
     const auto* rec = static_cast<const arc::IndividualInfo*>(info);
-    st->progress->step(st->done, rec ? Cp932ToUtf8(rec->szFileName) : std::string());
+    st->progress->step(st->done, rec && !inEntry ? Cp932ToUtf8(rec->szFileName) : std::string());
   }
   return st->progress->Cancelled() ? 0 : 1;
 }

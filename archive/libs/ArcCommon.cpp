@@ -614,6 +614,7 @@ bool OutputFile::Open(const std::string& target) {
   if (fd < 0) return false;
   ::fchmod(fd, FileMode());
   temp_ = buf.data();
+  direct_ = false;
   f_ = ::fdopen(fd, "wb");
   if (!f_) {
     ::close(fd);
@@ -624,6 +625,27 @@ bool OutputFile::Open(const std::string& target) {
   written_ = 0;
   failed_ = false;
   return true;
+}
+
+int OutputFile::OpenNew(const std::string& target) {
+  Abort();
+  target_ = target;
+  // The umask applies to the mode here, as it does to any new file.
+  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return errno ? errno : EIO;
+  temp_ = target;
+  direct_ = true;
+  f_ = ::fdopen(fd, "wb");
+  if (!f_) {
+    int err = errno ? errno : ENOMEM;
+    ::close(fd);
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    return err;
+  }
+  written_ = 0;
+  failed_ = false;
+  return 0;
 }
 
 bool OutputFile::Write(const void* data, size_t len) {
@@ -658,21 +680,22 @@ bool OutputFile::Truncate(uint64_t off) {
 bool OutputFile::Commit(std::time_t mtime, bool setTime) {
   if (!f_) return false;
   bool ok = !failed_ && std::fflush(f_) == 0;
-  ok = (std::fclose(f_) == 0) && ok;
-  f_ = nullptr;
   if (ok && setTime) {
     struct timespec ts[2];
     ts[0].tv_sec = ts[1].tv_sec = mtime;
     ts[0].tv_nsec = ts[1].tv_nsec = 0;
-    ::utimensat(AT_FDCWD, temp_.c_str(), ts, 0);
+    ::futimens(::fileno(f_), ts);
   }
-  if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  ok = (std::fclose(f_) == 0) && ok;
+  f_ = nullptr;
+  if (ok && !direct_) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
   temp_.clear();
   return ok;
 }
 
 void OutputFile::Abort() {
+  direct_ = false;
   if (f_) {
     std::fclose(f_);
     f_ = nullptr;
@@ -801,8 +824,17 @@ bool SplitSafe(const std::string& entryPath, std::vector<std::string>& parts, st
 }
 }  // namespace
 
+bool FolderCache::Has(const std::string& folder) const {
+  return std::binary_search(known.begin(), known.end(), folder);
+}
+
+void FolderCache::Add(const std::string& folder) {
+  auto it = std::lower_bound(known.begin(), known.end(), folder);
+  if (it == known.end() || *it != folder) known.insert(it, folder);
+}
+
 int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool keepPaths, bool isDir,
-                  std::string& target, std::string& why) {
+                  std::string& target, std::string& why, FolderCache* cache) {
   std::vector<std::string> parts;
   // An unsafe stored name is a header no sound archive holds.
   if (!SplitSafe(entryPath, parts, why)) return kErrHeaderBroken;
@@ -817,7 +849,8 @@ int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool 
   cur.pop_back();
   if (cur.empty()) cur = "/";
   struct stat st;
-  if (::stat(cur.c_str(), &st) != 0) {
+  const bool outKnown = cache && cache->Has(cur);
+  if (!outKnown && ::stat(cur.c_str(), &st) != 0) {
     // The chosen folder itself may be new.
     std::string acc;
     for (size_t i = 0; i < cur.size(); ++i) {
@@ -831,8 +864,10 @@ int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool 
     }
   }
   size_t dirs = isDir ? parts.size() : parts.size() - 1;
+  if (cache && !outKnown) cache->Add(cur);
   for (size_t i = 0; i < dirs; ++i) {
     cur += "/" + parts[i];
+    if (cache && cache->Has(cur)) continue;
     if (::lstat(cur.c_str(), &st) == 0) {
       if (S_ISLNK(st.st_mode)) {
         why = "path through a symbolic link refused";
@@ -846,12 +881,14 @@ int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool 
       why = "cannot create folder " + parts[i];
       return kErrMakeDirectory;
     }
+    if (cache) cache->Add(cur);
   }
   if (isDir) {
     target = cur;
     return kOk;
   }
   target = cur + "/" + parts.back();
+  if (cache) return kOk;
   if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     why = "a folder of that name exists";
     return kErrCannotWrite;

@@ -223,10 +223,15 @@ uint16_t Crc16Of(const InputFile& in, const unsigned char* p, uint64_t n);
 // ---- writing ---------------------------------------------------------
 // A file written under a temporary name in the target's folder and renamed
 // into place only by Commit, so a failure never leaves half a file.
+// OpenNew writes a name nothing holds yet straight under that name (one
+// directory change instead of three); Abort and a failed Commit remove it.
 class OutputFile {
  public:
   ~OutputFile();
   bool Open(const std::string& target);
+  // 0, or the errno of the create: EEXIST when the name is taken (by
+  // anything, a symbolic link included; nothing is followed).
+  int OpenNew(const std::string& target);
   bool Write(const void* data, size_t len);
   bool Write(std::string_view s) { return Write(s.data(), s.size()); }
   uint64_t Written() const { return written_; }
@@ -241,7 +246,8 @@ class OutputFile {
 
  private:
   std::FILE* f_ = nullptr;
-  std::string target_, temp_;
+  std::string target_, temp_;  // temp_ == target_ after OpenNew
+  bool direct_ = false;
   uint64_t written_ = 0;
   bool failed_ = false;
 };
@@ -276,12 +282,23 @@ int StoreFile(SourceFile& src, const Sink& sink, uint32_t& crc, uint64_t& size);
 
 enum class Overwrite { Always, Never, IfNewer };
 
+// The folders one extraction run has checked (no symbolic link, a real
+// folder) or made. The run never turns a folder into anything else, so
+// later entries under them need not look again.
+struct FolderCache {
+  std::vector<std::string> known;  // sorted
+  bool Has(const std::string& folder) const;
+  void Add(const std::string& folder);
+};
+
 // Resolves an entry path inside outDir. Refuses absolute names, drive
 // prefixes, ".." and paths through symbolic links; creates the folders on
 // the way. keepPaths=false keeps only the last component. Returns 0 or a
-// result code, with a reason for the report.
+// result code, with a reason for the report. With a cache, the folders it
+// holds are not looked at again, and a file's own name is left for the
+// caller's create to test (OutputFile::OpenNew).
 int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool keepPaths, bool isDir,
-                  std::string& target, std::string& why);
+                  std::string& target, std::string& why, FolderCache* cache = nullptr);
 // Decides about an existing file: true to write.
 bool ShouldWrite(const std::string& target, std::time_t entryTime, Overwrite mode, std::string& why);
 // Applies time and read-only bit after a file was placed.

@@ -152,14 +152,22 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
     out.push_back(std::move(e));
     pos = n + 1;
   }
-  // No packed size per file: share each folder's packed bytes out.
+  // No packed size per file: share each folder's packed bytes out. The
+  // walk touches a page in every block, and the kernel maps its
+  // neighbours with it: the pages passed go again every few MiB, or a
+  // large cabinet would sit whole in memory.
+  constexpr uint64_t kDropEvery = 16u << 20;
   for (auto& [idx, sizes] : folderSizes) {
     const Folder& fo = lay.folders[idx];
-    uint64_t p = fo.firstBlock, packed = 0;
+    uint64_t p = fo.firstBlock, packed = 0, dropped = p;
     for (unsigned b = 0; b < fo.blocks && in.Has(p, 8); ++b) {
       unsigned cb = Le16(in.Data() + p + 4);
       packed += cb;
       p += 8 + lay.dataReserve + cb;
+      if (p - dropped >= kDropEvery) {
+        in.DropPages();
+        dropped = p;
+      }
     }
     sizes.second = packed;
   }

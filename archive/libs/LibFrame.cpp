@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -149,11 +150,11 @@ void SetProgress(void* wnd, ProgressCallback cb) {
   g_progressCb = cb;
 }
 
-bool NotifyProgress(const ArcEntry& e) {
+bool NotifyProgress(const ArcEntry& e, unsigned state) {
   if (!g_progressCb) return true;
   IndividualInfo info;
   FillRecord(e, info);
-  return g_progressCb(g_progressWnd, 0, 1, &info) != 0;
+  return g_progressCb(g_progressWnd, 0, state, &info) != 0;
 }
 
 bool NotifyPacking(const PackItem& it) {
@@ -230,7 +231,7 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
   std::string target, why;
   if (e.isDir) {
     if (!job.keepPaths || e.path.empty() || e.path == ".") return;
-    int rc = PrepareTarget(job.outDir, e.path, true, true, target, why);
+    int rc = PrepareTarget(job.outDir, e.path, true, true, target, why, &st.folders);
     if (rc != kOk) {
       rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
       st.Fail(rc);
@@ -242,16 +243,29 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     st.Fail(kErrHeaderBroken);
     return;
   }
-  int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why);
+  int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why, &st.folders);
   if (rc != kOk) {
     rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
     st.Fail(rc);
     return;
   }
-  if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
-    rep.Line("Skipped: " + shown + " (" + why + ")");
-    ++st.skipped;
-    return;
+  // A plain file whose name is free is created in place; anything taken
+  // goes the careful way: an old file is replaced only once the new one
+  // is whole.
+  OutputFile out;
+  int created = e.isHardLink || e.isLink ? EEXIST : out.OpenNew(target);
+  if (created == EEXIST) {
+    struct stat ts;
+    if (::lstat(target.c_str(), &ts) == 0 && S_ISDIR(ts.st_mode)) {
+      rep.Line("Refused: " + shown + " (a folder of that name exists)");
+      st.Fail(kErrCannotWrite);
+      return;
+    }
+    if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
+      rep.Line("Skipped: " + shown + " (" + why + ")");
+      ++st.skipped;
+      return;
+    }
   }
   if (e.isHardLink) {
     if (!PlaceHardLink(e, job, target, why)) {
@@ -276,14 +290,32 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     ++st.done;
     return;
   }
-  OutputFile out;
-  if (!out.Open(target)) {
+  if ((created != 0 && created != EEXIST) || (created == EEXIST && !out.Open(target))) {
     rep.Line("Cannot create: " + shown);
     st.Fail(kErrCannotWrite);
     return;
   }
-  Sink sink = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
+  // A large entry asks the hook now and then, so Cancel need not wait for
+  // its end.
+  uint64_t sinceAsked = 0;
+  bool stopped = false;
+  Sink sink = [&](const unsigned char* p, size_t n) {
+    if (!out.Write(p, n)) return false;
+    sinceAsked += n;
+    if (sinceAsked < kInEntryStep) return true;
+    sinceAsked = 0;
+    if (NotifyProgress(e, kStateInEntry)) return true;
+    stopped = true;
+    return false;
+  };
   rc = unpack(sink, why);
+  if (stopped) {
+    out.Abort();
+    rep.Line("Cancelled: " + shown);
+    st.cancelled = true;
+    st.Fail(kErrUserCancel);
+    return;
+  }
   if (rc != kOk) {
     out.Abort();
     rep.Line("Error: " + shown + " (" + NameToCp932(why) + ")");

@@ -59,6 +59,7 @@ struct ExtractStats {
   size_t done = 0, skipped = 0, failed = 0;
   int result = kOk;
   bool cancelled = false;
+  FolderCache folders;
   void Fail(int code);
 };
 // One entry: select, make a safe target, write through a temporary file,
@@ -76,10 +77,14 @@ void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entr
 int SfxUnsupported(Report& rep);
 
 // The caller's progress hook (SetOwnerWindowEx): called before each entry
-// with state 1 and the entry's record; a zero answer stops the run.
+// with kStateEntry and the entry's record, and again with kStateInEntry
+// after every kInEntryStep bytes written of a large entry; a zero answer
+// stops the run, removing the entry being written.
 using ProgressCallback = int (*)(void* wnd, unsigned msg, unsigned state, void* info);
+enum : unsigned { kStateEntry = 1, kStateInEntry = 2 };
+inline constexpr uint64_t kInEntryStep = 1u << 20;
 void SetProgress(void* wnd, ProgressCallback cb);
-bool NotifyProgress(const ArcEntry& e);
+bool NotifyProgress(const ArcEntry& e, unsigned state = kStateEntry);
 // The same for a file about to be packed.
 bool NotifyPacking(const PackItem& it);
 

@@ -533,6 +533,45 @@ TEST(ArcCommands, ExtractionCancelledMidwayKeepsWholeFilesOnly) {
   for (const auto& f : out) EXPECT_EQ(ReadFile(tmp / "lout/" + f), ReadFile(dir + "/" + f)) << f;
 }
 
+// Cancel pressed while one large entry is being written stops within it:
+// the entries before it stay whole, it leaves no file under any name, and
+// nothing after it is started.
+TEST(ArcCommands, CancelInsideALargeEntryStopsAtOnceAndRemovesIt) {
+  TempDir tmp;
+  std::string big(8u << 20, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 7919) >> 5);
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"a.txt", "first\n"}, {"big.bin", big}, {"z.txt", "last\n"}};
+  WriteFile(tmp / "big.zip", StoredZip(files));
+  std::string dir = tmp / "src";
+  for (const auto& [name, data] : files) WriteFile(dir + "/" + name, data);
+  TLhaDirect lha;
+  std::string report;
+  ASSERT_EQ(lha.Run("a \"" + tmp / "big.lzh" + "\" \"" + dir + "/*.*\"", report), 0) << report;
+
+  for (const char* route : {"zip", "lzh"}) {
+    SCOPED_TRACE(route);
+    std::atomic<bool> cancel{false};
+    int reportsOfBig = 0, reports = 0;
+    TArcProgress progress{&cancel, [&](size_t done, const std::string&) {
+                            ++reports;
+                            // The first report from inside big.bin presses Cancel.
+                            if (done == 2 && ++reportsOfBig == 2) cancel = true;
+                          }};
+    TArcTargetModel target = ExtractDialog(Select(tmp.Path(), "big.zip"));
+    target.answer = tmp / (std::string("out-") + route);
+    TArcOutcome o = std::string(route) == "zip"
+                        ? GeneralExtract(tmp / "big.zip", target, &progress)
+                        : LhaExtract(tmp / "big.lzh", target, false, false, lha, &progress);
+    EXPECT_TRUE(o.cancelled);
+    EXPECT_EQ(reportsOfBig, 2);
+    EXPECT_EQ(reports, 3) << "work went on after Cancel";
+    std::set<std::string> out = FilesUnder(target.answer);
+    EXPECT_EQ(out, std::set<std::string>{"a.txt"});
+    EXPECT_EQ(ReadFile(target.answer + "/a.txt"), "first\n");
+  }
+}
+
 TEST(ArcCommands, BrokenEscapingVanishingArchivesAndReadOnlyTargets) {
   TempDir tmp;
   std::string good = StoredZip({{"a.txt", "alpha"}, {"b.txt", "beta"}});
