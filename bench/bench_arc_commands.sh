@@ -16,7 +16,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NAVIRT_BUILD_DIR:-$root/build}
 tool=$build/bin/navirt-tool
 runs=${NAVIRT_BENCH_RUNS:-5}
-data=$build/bench-data/arc-commands
+# NAVIRT_ARC_BENCH_DATA=/dev/shm/navirt-arc puts the archives and the
+# extracted files on tmpfs: on a shared disk the writing of 20,000 small
+# files swings by several times from run to run, for every program alike.
+data=${NAVIRT_ARC_BENCH_DATA:-$build/bench-data/arc-commands}
+export NAVIRT_ARC_BENCH_DATA=$data
 mkdir -p "$data"
 trap 'rm -rf "$data"/x.* "$data/bench-menu"' EXIT
 [ -x "$tool" ] || { echo "bench_arc_commands.sh: build first ($tool missing)"; exit 2; }
@@ -44,6 +48,7 @@ extract_ms() {
     local dir
     dir=$(mktemp -d "$data/x.XXXXXX")
     local t0 t1 ms
+    sync  # the last run's writes are not this run's cost
     t0=$(date +%s%N)
     (cd "$dir" && "$@" > /dev/null 2>&1)
     t1=$(date +%s%N)
