@@ -18,33 +18,33 @@
 // Such a block continues the line of the block before it.
 // Every line API below counts lines, never blocks: a line ends at U+2028 or
 // at a block end that is not followed by a continuing block.
-// A block's user state packs the index of its first original line while
-// the user has not touched it, and two flags: the block continues the line
-// before (kContinues) and the next block continues its last line
-// (kContinued). A merge of two blocks keeps the second one's state, a split
-// gives the second half a fresh one; both flags let an edit restore the
-// boundaries around it from the untouched neighbours.
+// A block's user state is the index of its first original line while the
+// user has not touched it, else -1. Whether a block continues the line of
+// the block before is a property of its block format: Qt's undo and redo
+// bring formats back with the text, and a user state they would lose.
 namespace {
 
 constexpr QChar kLineSep(0x2028);
 constexpr int kLinesPerBlock = 32;
 constexpr int kCharsPerBlock = 8192;
 constexpr qsizetype kLongLine = 1024;
-constexpr int kContinues = 2;
-constexpr int kContinued = 1;
+constexpr int kContinuesProperty = QTextFormat::UserProperty + 1;
 
-int Flags(const QTextBlock& b) {
-  const int s = b.userState();
-  return s >= 0 ? s & 3 : -1 - s;
-}
 // The original line index of an untouched block, else -1.
-int Original(const QTextBlock& b) {
-  const int s = b.userState();
-  return s >= 0 ? s >> 2 : -1;
-}
-void SetState(QTextBlock b, int original, int flags) { b.setUserState(original >= 0 ? original * 4 + flags : -1 - flags); }
+int Original(const QTextBlock& b) { return b.userState(); }
 
-bool Continues(const QTextBlock& b) { return b.isValid() && (Flags(b) & kContinues) && b.previous().isValid(); }
+bool MarkedContinuing(const QTextBlock& b) { return b.blockFormat().boolProperty(kContinuesProperty); }
+bool Continues(const QTextBlock& b) { return b.isValid() && b.previous().isValid() && MarkedContinuing(b); }
+
+void SetContinuing(QTextCursor& c, const QTextBlock& b, bool on) {
+  c.setPosition(b.position());
+  QTextBlockFormat f = b.blockFormat();
+  if (on)
+    f.setProperty(kContinuesProperty, true);
+  else
+    f.clearProperty(kContinuesProperty);
+  c.setBlockFormat(f);
+}
 
 // LF-separated screen text -> blocks joined by LF, lines inside a block by
 // U+2028; cont gets one entry per block, true for a continuing block.
@@ -148,6 +148,7 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
   setUndoRedoEnabled(true);
   connect(document(), &QTextDocument::contentsChange, this, &TRichEdit::OnContentsChange);
+  connect(document(), &QTextDocument::undoCommandAdded, this, [this] { commandAdded_ = true; });
 }
 
 QString TRichEdit::ToScreen(std::string_view bytes) {
@@ -183,31 +184,53 @@ void TRichEdit::MarkOriginalLines(const std::vector<bool>& cont) {
   int line = 0;
   size_t i = 0;
   const int n = static_cast<int>(original_.LineCount());
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next(), ++i) {
+  QTextDocument* doc = document();
+  // Marks made while loading are no steps to undo.
+  const bool undo = doc->isUndoRedoEnabled();
+  doc->setUndoRedoEnabled(false);
+  QTextCursor c(doc);
+  c.beginEditBlock();
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next(), ++i) {
     const bool continues = i < cont.size() && cont[i];
-    const bool continued = i + 1 < cont.size() && cont[i + 1];
     // A continuing block counts under the line it continues.
     const int first = continues ? line - 1 : line;
-    SetState(b, first < n ? first : -1, (continues ? kContinues : 0) | (continued ? kContinued : 0));
+    b.setUserState(first < n ? first : -1);
+    if (continues != MarkedContinuing(b)) SetContinuing(c, b, continues);
     line += static_cast<int>(b.text().count(kLineSep)) + (continues ? 0 : 1);
   }
+  c.endEditBlock();
+  doc->setUndoRedoEnabled(undo);
 }
 
 void TRichEdit::OnContentsChange(int pos, int removed, int added) {
-  if (loading_) return;
+  (void)removed;
+  if (loading_ || marking_) return;
+  // An edit adds an undo step before it reports the change; an undo or a
+  // redo adds none.
+  const bool edit = commandAdded_;
+  commandAdded_ = false;
   QTextBlock b = document()->findBlock(pos);
   QTextBlock e = document()->findBlock(pos + added);
   if (!e.isValid()) e = document()->lastBlock();
-  // The boundaries before b and after e lie outside the change: their
-  // neighbours still know them. Boundaries inside it are line ends.
+  // The blocks after b up to e were made by the change. An edit's new
+  // blocks are lines of their own, but Qt gives them the format of the
+  // block it split; an undo or a redo brings back the formats they had.
+  std::vector<QTextBlock> made;
   for (QTextBlock x = b; x.isValid(); x = x.next()) {
-    int flags = 0;
-    if (x == b && x.previous().isValid() && (Flags(x.previous()) & kContinued)) flags |= kContinues;
-    if (x == e && x.next().isValid() && (Flags(x.next()) & kContinues)) flags |= kContinued;
-    SetState(x, -1, flags);
+    x.setUserState(-1);
+    if (edit && x != b && MarkedContinuing(x)) made.push_back(x);
     if (x == e) break;
   }
-  (void)removed;
+  if (!made.empty()) {
+    // Part of the same undo step, so undoing the edit undoes these too.
+    marking_ = true;
+    QTextCursor c(document());
+    c.joinPreviousEditBlock();
+    for (const QTextBlock& x : made) SetContinuing(c, x, false);
+    c.endEditBlock();
+    marking_ = false;
+    commandAdded_ = false;
+  }
   emit userChanged();
 }
 

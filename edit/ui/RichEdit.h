@@ -117,6 +117,8 @@ class TRichEdit : public QPlainTextEdit {
   int tabWidth_ = 8;
   bool rich_ = false;
   bool loading_ = false;
+  bool marking_ = false;
+  bool commandAdded_ = false;
   navirt::TPaneBytes original_;
   mutable std::optional<navirt::TUnicodePane> unicode_;
 };

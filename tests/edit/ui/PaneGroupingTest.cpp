@@ -169,6 +169,72 @@ class PaneGroupingTest : public QObject {
     QCOMPARE(pane.CaretLine(), 2);
   }
 
+  // Undo and redo give back a long line whole: the breaks between its
+  // pieces come back as breaks, not as line ends, and a line end typed
+  // inside a piece goes away again.
+  void undoAndRedoKeepALongLine() {
+    std::string digits;
+    for (int i = 0; i < 2500; ++i) digits += char('0' + i % 10);
+    const std::string text = digits + "\r\nnext";
+    TRichEdit pane;
+    pane.SetText(text + "\r\n");
+    pane.SetEditMode(true);
+    pane.setFocus();
+
+    // A selection across the first piece boundary, deleted.
+    pane.SetCaretOffset(1010);
+    QTextCursor c = pane.textCursor();
+    c.setPosition(pane.Advance(c.position(), 20), QTextCursor::KeepAnchor);
+    pane.setTextCursor(c);
+    QTest::keyClick(&pane, Qt::Key_Delete);
+    std::string d = digits;
+    d.erase(1010, 20);
+    QCOMPARE(pane.Text(), d + "\r\nnext");
+    QTest::keySequence(&pane, QKeySequence::Undo);
+    QCOMPARE(pane.Text(), text);
+    QCOMPARE(pane.LineCount(), 2);
+    QCOMPARE(pane.Bytes(), text + "\r\n");
+    QTest::keySequence(&pane, QKeySequence::Redo);
+    QCOMPARE(pane.Text(), d + "\r\nnext");
+    pane.undo();  // the menu's path
+    QCOMPARE(pane.Text(), text);
+
+    // Across two boundaries, replaced by typing; then undone step by step.
+    pane.SetCaretOffset(1000);
+    c = pane.textCursor();
+    c.setPosition(pane.Advance(c.position(), 1100), QTextCursor::KeepAnchor);
+    pane.setTextCursor(c);
+    QTest::keyClicks(&pane, "xy");
+    QCOMPARE(pane.LineCount(), 2);
+    while (pane.document()->isUndoAvailable()) pane.undo();
+    QCOMPARE(pane.Text(), text);
+    QCOMPARE(pane.LineCount(), 2);
+
+    // A line end typed inside the second piece, undone and redone.
+    pane.SetCaretOffset(1500);
+    QTest::keyClick(&pane, Qt::Key_Return);
+    const std::string split = digits.substr(0, 1500) + "\r\n" + digits.substr(1500) + "\r\nnext";
+    QCOMPARE(pane.Text(), split);
+    QTest::keySequence(&pane, QKeySequence::Undo);
+    QCOMPARE(pane.Text(), text);
+    QCOMPARE(pane.LineCount(), 2);
+    QTest::keySequence(&pane, QKeySequence::Redo);
+    QCOMPARE(pane.Text(), split);
+    QCOMPARE(pane.LineCount(), 3);
+    QCOMPARE(pane.Line(1), digits.substr(1500));
+
+    // Text with line ends put inside a piece, then undone.
+    pane.undo();
+    pane.SetCaretOffset(2100);
+    pane.SetSelText("a\r\nb\r\nc");
+    QCOMPARE(pane.LineCount(), 4);
+    QCOMPARE(pane.Line(0), digits.substr(0, 2100) + "a");
+    QCOMPARE(pane.Line(1), std::string("b"));
+    QCOMPARE(pane.Line(2), "c" + digits.substr(2100));
+    pane.undo();
+    QCOMPARE(pane.Text(), text);
+  }
+
   // Lines written back by a command keep the text's final line end, and
   // read back the way a loaded text would be.
   void setLinesKeepsTheFinalLineEnd() {
