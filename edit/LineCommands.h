@@ -100,6 +100,7 @@ LineList ReplaceTabs(const LineList& lines, char by);
 
 // ICU's Japanese collation over the losslessly decoded lines, case
 // ignored; stable in both directions (equal lines keep their order).
-LineList SortLines(LineList lines, bool descending);
+// From sideBySideFrom lines on, the two halves are sorted side by side.
+LineList SortLines(LineList lines, bool descending, size_t sideBySideFrom = 20000);
 
 }  // namespace navirt

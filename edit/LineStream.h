@@ -78,7 +78,8 @@ void DeleteEmptyText(std::string_view text, TLineJoiner& j);
 void ReplaceTabsText(std::string_view text, char by, TLineJoiner& j);
 void DeleteTabsText(std::string_view text, TLineJoiner& j);
 void DeleteBlanksText(std::string_view text, TLineJoiner& j);
-void SortLinesText(std::string_view text, bool descending, TLineJoiner& j);
+// A text from sideBySideFrom bytes on is sorted in two halves side by side.
+void SortLinesText(std::string_view text, bool descending, TLineJoiner& j, size_t sideBySideFrom = 1 << 20);
 
 // The same, the whole result at once.
 std::string NumberLinesText(std::string_view text, NumberForm form);
@@ -91,25 +92,30 @@ std::string DeleteBlanksText(std::string_view text);
 std::string SortLinesText(std::string_view text, bool descending);
 
 // Sort keys of lines, each built once: Add every line with a tag that
-// grows with the line order; Sorted gives the tags in the sorted order
+// grows with the line order, then Sort; Merge walks two sorted sets as one
 // (equal lines keep their order in both directions).
 class TSortKeys {
  public:
+  struct Item {
+    uint64_t head;        // the key's first 8 bytes, big-endian, 0-padded
+    uint64_t head2;       // its next 8 bytes, the same way
+    const uint8_t* rest;  // the key from its 17th byte, 0-terminated
+    uint64_t tag;
+  };
   TSortKeys();
   ~TSortKeys();
   TSortKeys(const TSortKeys&) = delete;
   TSortKeys& operator=(const TSortKeys&) = delete;
   void Reserve(size_t lines);
   void Add(std::string_view line, uint64_t tag);
-  std::vector<uint64_t> Sorted(bool descending);
+  void Sort(bool descending);
+  // Calls emit with the tags of a and b in the order of their keys; both
+  // sorted in that direction, and every tag of b greater than a's.
+  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending,
+                    const std::function<void(uint64_t)>& emit);
 
  private:
   struct Impl;
-  struct Item {
-    uint64_t head;        // the key's first 8 bytes, big-endian, 0-padded
-    const uint8_t* rest;  // the key from its 9th byte, 0-terminated
-    uint64_t tag;
-  };
   std::unique_ptr<Impl> impl_;
   std::vector<Item> items_;
 };

@@ -201,15 +201,15 @@ const Cp932Maps& Cp932Tables() {
   return e.maps;
 }
 
-std::u16string DecodeCp932Lossless(std::string_view bytes) {
+namespace {
+template <class Put>
+void DecodeLossless(std::string_view bytes, Put put) {
   const Tables& t = T();
-  std::u16string out;
-  out.reserve(bytes.size());
   const size_t n = bytes.size();
   for (size_t i = 0; i < n;) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x80 && c != 0) {
-      out += static_cast<char16_t>(c);
+      put(static_cast<char16_t>(c));
       ++i;
       continue;
     }
@@ -217,17 +217,32 @@ std::u16string DecodeCp932Lossless(std::string_view bytes) {
       unsigned code = (c << 8) | static_cast<unsigned char>(bytes[i + 1]);
       char16_t u = t.pair[code];
       if (u != 0) {
-        out += u;
-        if (t.altPair[code]) out += static_cast<char16_t>(kAltPairMark + t.altPair[code] - 1);
+        put(u);
+        if (t.altPair[code]) put(static_cast<char16_t>(kAltPairMark + t.altPair[code] - 1));
         i += 2;
         continue;
       }
     }
     char16_t u = IsSjisLead(c) ? char16_t(0) : t.single[c];
-    out += (u != 0 && c != 0) ? u : static_cast<char16_t>(kPlaceholderBase + c);
+    put((u != 0 && c != 0) ? u : static_cast<char16_t>(kPlaceholderBase + c));
     ++i;
   }
+}
+}  // namespace
+
+std::u16string DecodeCp932Lossless(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  DecodeLossless(bytes, [&](char16_t u) { out += u; });
   return out;
+}
+
+void DecodeCp932LosslessInto(std::string_view bytes, std::u16string& out) {
+  // Never more units than bytes: a pair and its variant mark take two.
+  out.resize(bytes.size());
+  char16_t* o = out.data();
+  DecodeLossless(bytes, [&](char16_t u) { *o++ = u; });
+  out.resize(static_cast<size_t>(o - out.data()));
 }
 
 std::string EncodeCp932Lossless(std::u16string_view text) {

@@ -22,6 +22,8 @@ constexpr char16_t kPlaceholderBase = 0xF700;
 constexpr char16_t kAltPairMark = 0xFE00;
 
 std::u16string DecodeCp932Lossless(std::string_view bytes);
+// The same into a buffer the caller reuses (its old content is dropped).
+void DecodeCp932LosslessInto(std::string_view bytes, std::u16string& out);
 
 // The tables behind the mappings, for converters that go a character at a
 // time. exact[u] is the code (one byte below 0x100, else lead<<8|trail) that

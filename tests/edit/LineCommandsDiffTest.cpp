@@ -395,6 +395,14 @@ TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {
     EXPECT_EQ(DeleteTabsText(text), JoinLines(DeleteTabs(in)));
     EXPECT_EQ(DeleteBlanksText(text), JoinLines(DeleteBlanks(in)));
     EXPECT_EQ(SortLinesText(text, round % 2), JoinLines(SortLines(in, round % 2)));
+    // Sorted in two halves side by side: the same lines in the same order.
+    std::string halves, hbuf;
+    TLineJoiner hj(
+        hbuf, [&](std::string_view p) { halves += p; }, 64);
+    SortLinesText(text, round % 2, hj, 0);
+    hj.Finish();
+    EXPECT_EQ(halves, JoinLines(SortLines(in, round % 2)));
+    EXPECT_EQ(SortLines(in, round % 2, 0), SortLines(in, round % 2));
     // In small pieces the result is the same bytes.
     std::string pieces, buf;
     TLineJoiner j(

@@ -6,6 +6,7 @@
 
 #include "edit/LineCommandTable.h"
 #include "edit/LineCommands.h"
+#include "edit/LineStream.h"
 #include "platform/Cp932.h"
 
 namespace navirt {
@@ -209,6 +210,21 @@ TEST(Sort, JapaneseOrderCaseIgnoredStable) {
   std::sort(s.begin(), s.end());
   std::sort(odd.begin(), odd.end());
   EXPECT_EQ(s, odd);
+}
+
+TEST(Sort, HalvesSortedSideBySideKeepEqualLinesInOrder) {
+  // Equal keys on both sides of the cut, both directions.
+  LineList in{"b", "a", "B", "A", "a"};
+  EXPECT_EQ(SortLines(in, false, 0), (LineList{"a", "A", "a", "b", "B"}));
+  EXPECT_EQ(SortLines(in, true, 0), (LineList{"b", "B", "a", "A", "a"}));
+  // The text is cut after a line end, never inside CR LF.
+  EXPECT_EQ(SortLinesText("b\r\na\r\nB\r\n\r\nA\ra", false), "\r\na\r\nA\r\na\r\nb\r\nB");
+  std::string out, buf;
+  TLineJoiner j(
+      buf, [&](std::string_view p) { out += p; }, 4);
+  SortLinesText("b\r\na\r\nB\r\n\r\nA\ra", false, j, 0);
+  j.Finish();
+  EXPECT_EQ(out, "\r\na\r\nA\r\na\r\nb\r\nB");
 }
 
 TEST(Sort, LongLinesAndSharedKeyHeads) {
