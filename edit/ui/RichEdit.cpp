@@ -204,7 +204,12 @@ void TRichEdit::MarkOriginalLines(const std::vector<bool>& cont) {
 
 void TRichEdit::OnContentsChange(int pos, int removed, int added) {
   (void)removed;
-  if (loading_ || marking_) return;
+  if (marking_) return;
+  if (loading_) {
+    // A load's own steps are none of the next change's business.
+    commandAdded_ = false;
+    return;
+  }
   // An edit adds an undo step before it reports the change; an undo or a
   // redo adds none.
   const bool edit = commandAdded_;
