@@ -3,12 +3,16 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
+#include <queue>
+#include <string>
 
 #include "browse/ui/BrowseCommandIds.h"
 #include "browse/ui/FileListModel.h"
@@ -73,6 +77,75 @@ void OpenWithDesktop(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// A name's width in half-width cells: a character of three or four UTF-8
+// bytes (kana, kanji) takes two.
+int Cells(const std::string& name) {
+  int n = 0;
+  for (unsigned char c : name) {
+    if ((c & 0xC0) == 0x80) continue;
+    n += c >= 0xE0 ? 2 : 1;
+  }
+  return n;
+}
+
+// The list styles give every name the width of the widest, as the columns
+// of a list do, and large icons two lines of name under each. Uniform item
+// sizes, which keep a large folder fast, would otherwise give every item
+// the first name's size and cut the others.
+class TListNameDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void SetWidth(int w) { width_ = w; }
+  void SetIconCell(QSize s) { cell_ = s; }
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (cell_.isValid()) return cell_;
+    QSize s = QStyledItemDelegate::sizeHint(option, index);
+    s.setWidth(std::max(s.width(), width_));
+    return s;
+  }
+
+ private:
+  int width_ = 0;
+  QSize cell_;
+};
+
+void FitListNames(IHost& h) {
+  QListView* v = h.FileIconView();
+  auto* d = v ? dynamic_cast<TListNameDelegate*>(v->itemDelegate()) : nullptr;
+  if (!d) return;
+  TFileListModel* model = h.FileListModel();
+  const int rows = model->rowCount();
+  d->SetWidth(0);
+  d->SetIconCell(QSize());
+  const QFontMetrics fm(v->font());
+  if (v->viewMode() == QListView::IconMode) {
+    const int lines = 2 * fm.lineSpacing();
+    v->setGridSize(QSize(96, v->iconSize().height() + lines + 14));
+    d->SetIconCell(QSize(90, v->iconSize().height() + lines + 8));
+    v->doItemsLayout();
+    return;
+  }
+  if (rows == 0) return;
+  // A large folder measures only the names that count the most cells.
+  constexpr int kMeasured = 64;
+  std::priority_queue<std::pair<int, int>, std::vector<std::pair<int, int>>, std::greater<>> widest;
+  for (int r = 0; r < rows; ++r) {
+    widest.emplace(Cells(model->Entry(r).name), r);
+    if (static_cast<int>(widest.size()) > kMeasured) widest.pop();
+  }
+  int text = 0;
+  for (; !widest.empty(); widest.pop())
+    text = std::max(text, fm.horizontalAdvance(model->CellText(widest.top().second, TFileListModel::ColName)));
+  const QModelIndex first = model->index(0, TFileListModel::ColName);
+  const int frame = v->sizeHintForIndex(first).width() - fm.horizontalAdvance(first.data().toString());
+  d->SetWidth(frame + text);
+  v->doItemsLayout();
+}
+
+}  // namespace
+
 void FitFileColumns(IHost& h) {
   QTreeView* v = h.FileListView();
   TFileListModel* model = h.FileListModel();
@@ -102,6 +175,7 @@ void ApplyFileViewStyle(IHost& h, int style) {
     FitFileColumns(h);
   } else {
     SetIconStyle(icons, style);
+    FitListNames(h);
     details->hide();
     icons->show();
   }
@@ -120,7 +194,11 @@ void SetUpFileViews(IHost& h) {
   icons->setTextElideMode(Qt::ElideMiddle);
   details->setTextElideMode(Qt::ElideMiddle);
   details->header()->setStretchLastSection(false);
-  QObject::connect(h.FileListModel(), &QAbstractItemModel::modelReset, owner, [&h] { FitFileColumns(h); });
+  QObject::connect(h.FileListModel(), &QAbstractItemModel::modelReset, owner, [&h] {
+    FitFileColumns(h);
+    FitListNames(h);
+  });
+  icons->setItemDelegate(new TListNameDelegate(icons));
   details->viewport()->installEventFilter(new ColumnFitFilter(h, owner));
   // Drags start only as the drag-and-drop rules allow (see DragDrop).
   icons->setDragDropMode(QAbstractItemView::DragOnly);

@@ -133,6 +133,31 @@ class BrowsePanesTest : public QObject {
         QRegularExpression("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d$").match(f->FileModel->CellText(row, 3)).hasMatch());
   }
 
+  // Every name shows whole in the list styles, however short the first
+  // one is; large icons give a name two lines.
+  void namesAreNotCutInTheListStyles() {
+    Write("a-much-longer-name-than-the-others.txt", "x");
+    Write("\xE6\xBC\xA2\xE5\xAD\x97\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xAE\xE9\x95\xB7\xE3\x81\x84"
+          "\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB.txt",
+          "y");
+    auto f = Open();
+    QListView* v = f->FileIconView1;
+    for (const char* style : {"Micon3", "Micon2"}) {
+      f->ActionNamed(style)->trigger();
+      QCoreApplication::processEvents();
+      const QFontMetrics fm(v->font());
+      for (int r = 0; r < f->FileModel->rowCount(); ++r) {
+        const QModelIndex i = f->FileModel->index(r, 0);
+        const int text = fm.horizontalAdvance(i.data().toString());
+        QVERIFY2(v->visualRect(i).width() >= text + v->iconSize().width(), qPrintable(i.data().toString()));
+      }
+    }
+    f->ActionNamed("Micon1")->trigger();
+    QCoreApplication::processEvents();
+    const QModelIndex first = f->FileModel->index(0, 0);
+    QVERIFY(v->visualRect(first).height() >= v->iconSize().height() + 2 * v->fontMetrics().lineSpacing());
+  }
+
   void maskListsFoldersAndMatchingFiles() {
     auto f = Open();
     Answer(f.get(), "txt;bmp");
