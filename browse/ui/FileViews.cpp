@@ -124,7 +124,6 @@ void FitListNames(IHost& h) {
     const int lines = 2 * fm.lineSpacing();
     v->setGridSize(QSize(96, v->iconSize().height() + lines + 14));
     d->SetIconCell(QSize(90, v->iconSize().height() + lines + 8));
-    v->doItemsLayout();
     return;
   }
   if (rows == 0) return;
@@ -141,7 +140,7 @@ void FitListNames(IHost& h) {
   const QModelIndex first = model->index(0, TFileListModel::ColName);
   const int frame = v->sizeHintForIndex(first).width() - fm.horizontalAdvance(first.data().toString());
   d->SetWidth(frame + text);
-  v->doItemsLayout();
+  // The view lays its items out again after a reset or a change of style.
 }
 
 }  // namespace
