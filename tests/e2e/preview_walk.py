@@ -93,7 +93,7 @@ def dialog_texts():
     return out
 
 
-def wait_until(pred, timeout=5.0):
+def wait_until(pred, timeout=15.0):  # a loaded machine answers late
     end = time.time() + timeout
     while time.time() < end:
         if pred():
