@@ -16,6 +16,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -152,12 +153,15 @@ void MergeInto(const std::vector<TSortKeys::Item>& a, const std::vector<TSortKey
 // part 1's tags all follow part 0's.
 void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&, int)>& add,
                  const std::function<void(uint64_t)>& emit) {
-  TSortKeys first, second;
+  TSortKeys first;
+  // Each key set opens a collator: the second only when there are halves.
+  std::optional<TSortKeys> second;
+  if (two) second.emplace();
   std::exception_ptr failed;
   auto work = [&] {
     try {
-      add(second, 1);
-      second.Sort(descending);
+      add(*second, 1);
+      second->Sort(descending);
     } catch (...) {
       failed = std::current_exception();
     }
@@ -184,7 +188,10 @@ void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&,
   }
   if (two && !started) work();
   if (failed) std::rethrow_exception(failed);
-  TSortKeys::Merge(first, second, descending, emit);
+  if (second)
+    TSortKeys::Merge(first, *second, descending, emit);
+  else
+    first.ForEach(emit);
 }
 
 }  // namespace
@@ -194,6 +201,10 @@ void TSortKeys::Sort(bool descending) {
     std::sort(items_.begin(), items_.end(), Before<true>);
   else
     std::sort(items_.begin(), items_.end(), Before<false>);
+}
+
+void TSortKeys::ForEach(const std::function<void(uint64_t)>& emit) const {
+  for (const Item& it : items_) emit(it.tag);
 }
 
 void TSortKeys::Merge(const TSortKeys& a, const TSortKeys& b, bool descending,

@@ -43,7 +43,7 @@ void SetIconStyle(QListView* v, int style) {
     v->setViewMode(QListView::IconMode);
     v->setIconSize(QSize(32, 32));
     v->setFlow(QListView::LeftToRight);
-    v->setGridSize(QSize(96, 72));
+    // The grid follows the font: FitListNames.
     v->setWordWrap(true);
   } else {
     v->setViewMode(QListView::ListMode);
@@ -74,10 +74,6 @@ void ShowStyleChecked(IHost& h, int style) {
 void OpenWithDesktop(const std::string& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
-
-}  // namespace
-
-namespace {
 
 // A name's width in half-width cells: a character of three or four UTF-8
 // bytes (kana, kanji) takes two.
