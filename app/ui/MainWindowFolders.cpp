@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QFileSystemWatcher>
 #include <QFutureWatcher>
+#include <QItemSelectionModel>
 #include <QListView>
+#include <QTimer>
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -15,6 +18,8 @@
 #include "platform/FileInfo.h"
 #include "platform/Paths.h"
 #include "preview/InfoLine.h"
+
+#include <set>
 
 using namespace navirt;
 
@@ -56,6 +61,7 @@ void TForm1::RefreshViews() {
   PreviewEnabled = false;
   std::string keep = CurrentFolder;
   FileModel->SetFolder(keep);
+  WatchCurrentFolder();
   ShowCurrentFolderInTree();
   ComboView1->setEditText(Q(keep));
   SelectedPath.clear();
@@ -68,6 +74,56 @@ void TForm1::RefreshViews() {
   }
   (void)was;
   PreviewEnabled = true;
+}
+
+void TForm1::WatchCurrentFolder() {
+  if (!folderWatcher_) {
+    folderWatcher_ = new QFileSystemWatcher(this);
+    folderChanged_ = new QTimer(this);
+    folderChanged_->setSingleShot(true);
+    folderChanged_->setInterval(250);
+    connect(folderWatcher_, &QFileSystemWatcher::directoryChanged, folderChanged_, qOverload<>(&QTimer::start));
+    connect(folderChanged_, &QTimer::timeout, this, [this] { FolderChangedOutside(); });
+  }
+  const QString folder = Q(CurrentFolder);
+  const QStringList watched = folderWatcher_->directories();
+  if (watched.size() == 1 && watched.front() == folder) return;
+  if (!watched.isEmpty()) folderWatcher_->removePaths(watched);
+  if (IsDirectory(CurrentFolder)) folderWatcher_->addPath(folder);
+}
+
+void TForm1::FolderChangedOutside() {
+  if (FileModel->Folder() != WithTrailingSlash(CurrentFolder) || Commands().Busy()) return;
+  // What was selected, by name; the current item too.
+  std::set<std::string> selected;
+  for (int r : SelectedFileRows(FileView1->selectionModel())) selected.insert(FileModel->Entry(r).name);
+  QModelIndex cur = FileView1->selectionModel()->currentIndex();
+  std::string current = cur.isValid() ? FileModel->Entry(cur.row()).name : std::string();
+  const std::string shown = SelectedPath;
+  bool was = PreviewEnabled;
+  PreviewEnabled = false;
+  FileModel->Reload();
+  QItemSelection keep;
+  for (int r = 0; r < FileModel->rowCount(); ++r)
+    if (selected.count(FileModel->Entry(r).name)) keep.select(FileModel->index(r, 0), FileModel->index(r, 0));
+  QItemSelectionModel* sel = FileView1->selectionModel();
+  int row = current.empty() ? -1 : FileModel->RowOfName(current, false);
+  if (row >= 0) sel->setCurrentIndex(FileModel->index(row, 0), QItemSelectionModel::NoUpdate);
+  sel->select(keep, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  std::vector<int> rows = SelectedFileRows(sel);
+  SelectedPath = rows.empty() ? std::string() : FileModel->PathOf(rows.front());
+  SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
+  PreviewEnabled = was;
+  // The file the pane showed is gone: its text no longer stands for a
+  // file, and a save must not bring it back under that name. Typed edits
+  // stay until the user decides.
+  if (!shown.empty() && !StatPath(shown).found && !PaneHasUnsavedEdits()) {
+    ReleasePicture();
+    ClearPreview();
+  }
+  summaryReady_ = false;
+  summaryFolder_.clear();
+  ShowFolderSummary(false);
 }
 
 void TForm1::ShowCurrentFolderInTree() {

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QListView>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -110,7 +111,13 @@ void TForm1::PreviewSelectedFile() {
   if (PreviewOverride && PreviewOverride()) return;
   if (!RealTimeMode) return;
   SetInfoLine("", clBlack);
-  if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  if (SelectedPath.empty()) return;
+  if (!IsRegularFile(SelectedPath)) {
+    // Deleted since the list was read: the previous file's text must not
+    // stay under this name (a save would write it there).
+    if (!StatPath(SelectedPath).found && !PaneHasUnsavedEdits()) RichEdit1->Clear();
+    return;
+  }
   FileStat st = StatPath(SelectedPath);
   if (!st.found) return;
   std::string pieces = InfoLinePieces1To8(SelectedPath, st);
@@ -152,7 +159,9 @@ void TForm1::ReleasePicture() {
 bool TForm1::ShowPicture() {
   QAction* stretchItem = FindAction(cmd::Mgazostrech1);
   bool stretchOption = !stretchItem || stretchItem->isChecked();
-  QSize pane = PanelRBB->size();
+  // The control stands one pixel in from the left: the whole picture fits
+  // in what is left, with no scroll bar.
+  QSize pane = PanelRBB->size() - QSize(1, 0);
   int zoom = Settings.zoom;
   // A whole-picture view never needs more pixels than the pane has.
   QSize fit = zoom == 0 && stretchOption ? pane : QSize();
@@ -239,10 +248,6 @@ void TForm1::ToggleEditView() {
     SBeditview->setIcon(CommandIcon("view-reveal", "表"));
     MeditView1->setText("テキスト表示を表示する(&I)");
     MeditView1->setStatusTip("テキスト表示を表示します。");
-    if (FileView1->isVisible() && FileView1->isEnabled())
-      FileView1->setFocus();
-    else
-      FolderView1->setFocus();
   } else {
     RichEdit1->show();
     paneHidden_ = false;
@@ -256,6 +261,14 @@ void TForm1::ToggleEditView() {
     MeditView1->setText("テキスト表示を隠す(&I)");
     MeditView1->setStatusTip("テキスト表示を隠します。");
   }
+  // The keyboard stays on the file view the style shows (details, or the
+  // icons and list), else on the tree.
+  QAbstractItemView* list = FileIconView1->isVisible() ? static_cast<QAbstractItemView*>(FileIconView1)
+                                                       : static_cast<QAbstractItemView*>(FileView1);
+  if (list->isVisible() && list->isEnabled())
+    list->setFocus();
+  else
+    FolderView1->setFocus();
 }
 
 // ---------------------------------------------------------------- labels

@@ -21,6 +21,7 @@
 #include "browse/ui/BrowseCommandIds.h"
 #include "browse/ui/DriveDialog.h"
 #include "browse/ui/FileListModel.h"
+#include "browse/ui/FileViews.h"
 #include "browse/ui/SortDialog.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
@@ -166,14 +167,15 @@ void InstallViewCommands(IHost& h) {
           {cmd::Mcolumninit, "初期値(&Z)", nullptr,
            [](IHost& h) {
              QHeaderView* header = h.FileListView()->header();
-             for (int c = 0; c < 4; ++c) header->resizeSection(c, std::max(header->sectionSizeHint(c), 40));
+             SetFileColumnWidths(h, -2, -2, -2);
+             SetNameColumnWidth(h, std::max(header->sectionSizeHint(0), 40));
            }},
-          {cmd::Mcolumnauto, "自動幅(&X)", nullptr,
-           [](IHost& h) {
-             for (int c = 1; c < 4; ++c) h.FileListView()->resizeColumnToContents(c);
-           }},
+          {cmd::Mcolumnauto, "自動幅(&X)", nullptr, [](IHost& h) { SetFileColumnWidths(h, -1, -1, -1); }},
           {cmd::Mcolumnname, "ファイル名自動幅(&E)", nullptr,
-           [](IHost& h) { h.FileListView()->resizeColumnToContents(0); }},
+           [](IHost& h) {
+             h.FileListView()->resizeColumnToContents(0);
+             SetNameColumnWidth(h, h.FileListView()->header()->sectionSize(0));
+           }},
       },
       widths);
   // Only the details view has columns.

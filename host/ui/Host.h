@@ -30,7 +30,8 @@ class QTreeView;
 class TFileListModel;
 
 enum class TMsgKind { Information, Warning, Error, Confirmation };
-enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
+// mbDefaultNo: No is the default button (Enter answers No).
+enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8, mbDefaultNo = 16 };
 
 // The window's menus a subsystem adds its rows to.
 enum class HostMenu {

@@ -25,6 +25,7 @@
 #include "sysinfo/PowerCommands.h"
 #include "sysinfo/SystemReport.h"
 #include "sysinfo/UrlCandidate.h"
+#include "sysinfo/ui/AboutDialog.h"
 #include "sysinfo/ui/DriveInfoForm.h"
 #include "sysinfo/ui/SysinfoCommandIds.h"
 
@@ -96,7 +97,8 @@ void MdriveInfoClick(IHost& host) {
 
 void PowerClick(IHost& host, PowerAction action) {
   PowerOutcome out = RunPowerAction(action, DesktopServicesOf(host), [&host](const std::string& question) {
-    return host.MessageDlg(Q(question), "確認", TMsgKind::Confirmation, mbYes | mbNo) == mbYes;
+    // Enter must not end the session: No is the default.
+    return host.MessageDlg(Q(question), "確認", TMsgKind::Confirmation, mbYes | mbNo | mbDefaultNo) == mbYes;
   });
   if (out.ran) Report(host, out.result);
 }
@@ -144,7 +146,8 @@ void MaboutClick(IHost& host) {
   facts.qtVersion = qVersion();
   facts.icuVersion = IcuVersion();
   facts.libraries = LoadedLibraries();
-  host.MessageDlg(Q(BuildAboutText(facts)), "バージョン情報", TMsgKind::Information);
+  TAboutDialog dialog(host.HostWindow(), facts);
+  host.ExecDialog(dialog);
 }
 
 }  // namespace
