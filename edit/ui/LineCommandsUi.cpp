@@ -175,8 +175,7 @@ void RunLine(IHost& h, LineCmd id) {
   WrapOff wrap(pane, info.wrapOff);
   h.SetPaneLines(r.lines, clRed);
   // Commands that work where the caret stands leave it there.
-  if (info.inPlace && !r.lines.empty())
-    pane->GoToLine(static_cast<int>(std::min(st.caretLine, r.lines.size() - 1)));
+  if (info.inPlace && !r.lines.empty()) pane->GoToLine(static_cast<int>(std::min(st.caretLine, r.lines.size() - 1)));
 }
 
 void RunHtml(IHost& h, const TLineCommandsUi& ui, HtmlVariant variant) {

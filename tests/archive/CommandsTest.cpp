@@ -560,9 +560,8 @@ TEST(ArcCommands, CancelInsideALargeEntryStopsAtOnceAndRemovesIt) {
                           }};
     TArcTargetModel target = ExtractDialog(Select(tmp.Path(), "big.zip"));
     target.answer = tmp / (std::string("out-") + route);
-    TArcOutcome o = std::string(route) == "zip"
-                        ? GeneralExtract(tmp / "big.zip", target, &progress)
-                        : LhaExtract(tmp / "big.lzh", target, false, false, lha, &progress);
+    TArcOutcome o = std::string(route) == "zip" ? GeneralExtract(tmp / "big.zip", target, &progress)
+                                                : LhaExtract(tmp / "big.lzh", target, false, false, lha, &progress);
     EXPECT_TRUE(o.cancelled);
     EXPECT_EQ(reportsOfBig, 2);
     EXPECT_EQ(reports, 3) << "work went on after Cancel";
