@@ -51,6 +51,9 @@ class TArchiverOptions {
   TPackFilter PackFilter;
   std::string ResFileName;
   TResFileUsage ResFileUsage;
+  // Zip names beyond ASCII in Shift_JIS (old Japanese tools) instead of
+  // UTF-8 with the language-encoding flag.
+  bool SjisNames;
 };
 
 // Command-line builder: every piece is a blank followed by the piece.
@@ -171,9 +174,10 @@ class TArchiveFile {
 
 // Names to pack, expanded by the object itself (pfComponent): masks,
 // recursion, hidden files, the jo/job time limits and jx exclusions.
-// Returns 0 or 0x8020 when the progress hook asks to stop.
+// Returns 0 or 0x8020 when the progress hook asks to stop. emptyFolders
+// names the empty folders too, for the formats that keep folders.
 int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& names, std::vector<std::string>& out,
-                    const std::function<bool()>& stop);
+                    const std::function<bool()>& stop, bool emptyFolders = false);
 // "l"-prefixed YYMMDD[hhmmss] or YYYYMMDD[hhmmss]; false when no limit.
 bool ParseTimeLimit(const std::string& text, bool upper, std::time_t& limit);
 

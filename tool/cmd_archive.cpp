@@ -102,7 +102,7 @@ int Extract(const std::string& path, const std::string& dir) {
   return kExitOk;
 }
 
-int Create(const std::string& path, const std::vector<std::string>& files) {
+int Create(const std::string& path, const std::vector<std::string>& files, bool sjisNames) {
   if (ArchiverTypeFromName(path) == atNone || ArchiverTypeFromName(path) == atAutoDetect)
     return Failed(path + ": the extension names no archive format");
   bool folders = false;
@@ -120,6 +120,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
   f.SetOutputSize(1 << 20);
   f.Options().x = 1;
   if (folders) f.Options().r = 2;
+  f.Options().SjisNames = sjisNames;
   int rc;
   try {
     rc = f.Pack(nullptr, nullptr, files, "");
@@ -164,7 +165,9 @@ int CmdArchive(int argc, char** argv) {
         return Fail("usage: arc extract ARCHIVE [-o DIR]");
       return Extract(path, dir);
     }
-    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc));
+    if (sub == "create" && path == "--sjis-names" && argc >= 4)
+      return Create(argv[2], std::vector<std::string>(argv + 3, argv + argc), true);
+    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc), false);
   } catch (const EArchiver& e) {
     return Failed(e.what());
   }
