@@ -299,6 +299,8 @@ class TRE_DFA {
   std::vector<REChar> LiteralCodes;  // the chain's codes when IsLiteral()
   // Bytes every match contains, from the parse tree (grep's prefilter).
   std::string MustLiteral;
+  // Strings one of which every match contains (empty: none known).
+  std::vector<std::string> MustSet;
 
   // Input classes: codes with the same transitions everywhere.
   int ClassCount() const { return nclasses_; }
@@ -557,6 +559,10 @@ class TGrep : public TRegularExpression {
   std::function<void()> OnProcessMessages;
   // The character-by-character scans only (for comparisons).
   bool UseReferenceScan = false;
+  // Line numbers in the reported lines (counting costs a pass over the file).
+  bool CountLines = true;
+  // Whether the last Grep scanned its file whole, mapped (tests ask).
+  bool LastScanWasWhole() const { return wholeScanned_; }
   // When set, each file is read whole and scanned as what this makes of it
   // (the automatic code detection turns JIS, EUC and Unicode into Shift_JIS).
   TTxtFile::Converter ConvertText;
@@ -573,8 +579,10 @@ class TGrep : public TRegularExpression {
   void FastLiteralScan(TTxtFile& f);
   void FastAutomatonScan(TTxtFile& f, const TREScanAutomaton& a);
   size_t ReportLine(TTxtFile& f, size_t lineStart);
+  bool WholeFileScan(const std::string& path);  // false: not applicable, nothing done
 
   ScanKind scanKind_ = scan_Literal;
+  bool wholeScanned_ = false;
   std::vector<uint32_t> literalCodes_;
 };
 
@@ -598,5 +606,8 @@ class TREScanAutomaton {
 // A byte string every match of the parsed expression contains (empty when
 // there is none); anchors count as unknown characters.
 std::string REMustLiteral(const RENode* root);
+// Up to eight byte strings one of which every match contains (empty when
+// none is known); REMustSet.cpp.
+std::vector<std::string> REMustSet(const RENode* root);
 
 }  // namespace navirt
