@@ -420,6 +420,20 @@ class TAttemptMemo {
     marks_[i] = mark;
     return false;
   }
+  // Every later attempt starts at p or after: the marks before p can go,
+  // so a search through a long text keeps only the stretch attempts span.
+  void Advance(size_t p) {
+    if (p <= base_) return;
+    const size_t drop = p - base_;
+    if (drop >= marks_.size()) {
+      marks_.clear();
+    } else if (drop >= 4096 && drop * 2 >= marks_.size()) {
+      marks_.erase(marks_.begin(), marks_.begin() + std::ptrdiff_t(drop));
+    } else {
+      return;  // dropped later, in larger steps
+    }
+    base_ = p;
+  }
 
  private:
   size_t base_;
