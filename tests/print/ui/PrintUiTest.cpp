@@ -23,6 +23,7 @@
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
 #include "print/ui/PrintSettingsDialog.h"
+#include "tests/JobInput.h"
 
 class PrintUiTest : public QObject {
   Q_OBJECT
@@ -320,7 +321,7 @@ class PrintUiTest : public QObject {
     bool shown = false;
     jobWindowHook = [&](QDialog& d) {
       shown = true;
-      d.findChild<QPushButton*>("Button1")->click();
+      PressCancel(d, CancelInput::Click);
     };
     QVERIFY(f->Commands().Trigger(cmd::Mprint));
     jobWindowHook = nullptr;
