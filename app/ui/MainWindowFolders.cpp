@@ -19,6 +19,9 @@
 #include "platform/Paths.h"
 #include "preview/InfoLine.h"
 
+#include <dirent.h>
+
+#include <cerrno>
 #include <set>
 
 using namespace navirt;
@@ -27,6 +30,14 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
+
+// A folder the user may not list (no read or search permission).
+bool FolderUnreadable(const std::string& folder) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return errno == EACCES || errno == EPERM;
+  ::closedir(d);
+  return false;
+}
 
 }  // namespace
 
@@ -197,6 +208,14 @@ bool TForm1::SelectFileByName(const std::string& name) {
 void TForm1::ShowFolderSummary(bool withBlanks) {
   if (CurrentFolder.empty()) return;
   SetStatusPanel(0, Q(CurrentFolder));
+  if (FolderUnreadable(CurrentFolder)) {
+    // Not "0 個 0 byte": nothing could be counted.
+    summaryPending_ = false;
+    SetStatusPanel(1, "読み込めません");
+    SetStatusPanel(2, QString());
+    SetInfoLine("このフォルダーは読み込めません（アクセス権がありません）。", clRed);
+    return;
+  }
   if (!withBlanks) SetCurrentDirectory(CurrentFolder);
   if (summaryFolder_ == CurrentFolder && summaryReady_) {
     ShowSummaryFigures(summaryFigures_, withBlanks);

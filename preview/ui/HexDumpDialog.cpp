@@ -73,6 +73,7 @@ void StandardHexDump(IHost& f) {
     // ends the job with a message instead of ending the program.
     text = HexDumpPane(bytes, info, Checker(job, kCheckEveryBytes), kCheckEveryBytes);
   });
+  if (readFailed || outcome.failed) f.SetInfoColor(clBlue);  // blue on the way out, as after a dump
   if (readFailed) {
     f.MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "", TMsgKind::Error);
     return;

@@ -267,13 +267,16 @@ void InstallPrintCommands(IHost& host) {
     CommandName name;
     const char* object;
     const char* hint;
+    const char* tip;
     const char* icon;
   };
-  for (Button b : {Button{cmd::Mprint, "ToolButton36", "印刷", "document-print"},
-                   Button{cmd::Mprintset, "ToolButton35", "印刷設定", "document-page-setup"}}) {
+  for (Button b :
+       {Button{cmd::Mprint, "ToolButton36", "印刷", "テキストを印刷します。", "document-print"},
+        Button{cmd::Mprintset, "ToolButton35", "印刷設定", "印刷の余白を設定します。", "document-page-setup"}}) {
     auto* a = new QAction(QIcon::fromTheme(b.icon), b.hint, bar);
     a->setObjectName(b.object);
     a->setToolTip(b.hint);
+    a->setStatusTip(b.tip);
     a->setProperty("navirtCommand", b.name.text);
     CommandName name = b.name;
     QObject::connect(a, &QAction::triggered, bar, [h, name] { h->Commands().Trigger(name); });

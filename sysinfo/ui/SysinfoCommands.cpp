@@ -82,6 +82,9 @@ void Msysteminfo1Click(IHost& host) {
   host.SetPaneLines(lines, clBlue);
   host.Pane()->SetModified(false);
   host.SetInfoLine(QString(), clBlue);
+  // The folder and its figures do not describe the report.
+  host.SetStatusPanel(0, QString());
+  host.SetStatusPanel(1, QString());
 }
 
 void MdriveInfoClick(IHost& host) {
@@ -220,6 +223,7 @@ void InstallSysinfoCommands(IHost& host) {
     if (a->objectName() == "ToolButton2") exitButton = a;
   auto* helpButton = new QAction(QIcon::fromTheme("help-contents"), "ヘルプ(H)", bar);
   helpButton->setObjectName("ToolButton8");
+  helpButton->setStatusTip("ヘルプを表示します。");
   helpButton->setProperty("navirtCommand", cmd::Mhelpcontents.text);
   IHost* h = &host;
   QObject::connect(helpButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mhelpcontents); });

@@ -15,6 +15,8 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -155,6 +157,30 @@ class WindowPolishTest : public QObject {
     QVERIFY(f->InfoLine().startsWith("a.txt"));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("first"));
     QCOMPARE(f->StatusPanel(3), QString("1 個選択"));
+  }
+
+  // Every button of the main toolbar says what it does in the hint panel.
+  void everyMainButtonHasAHint() {
+    auto f = Open(folder_);
+    for (QAction* a : f->ToolBar1->actions()) {
+      if (a->isSeparator() || !a->isVisible()) continue;
+      QVERIFY2(!a->statusTip().isEmpty(), qPrintable(a->objectName() + " " + a->text()));
+    }
+    QWidget* up = f->ToolBar1->widgetForAction(f->ActionNamed("ToolButton55"));
+    QVERIFY(up);
+    QTest::mouseMove(up);
+    QTRY_COMPARE(f->StatusPanel(4), QString("一つ上のフォルダーへ移動します。"));
+  }
+
+  // A folder that cannot be read says so instead of "0 個 0 byte".
+  void anUnreadableFolderSaysSo() {
+    if (::geteuid() == 0) QSKIP("root reads every folder");
+    fs::create_directories(folder_ + "closed");
+    fs::permissions(folder_ + "closed", fs::perms::none);
+    auto f = Open(folder_ + "closed/");
+    fs::permissions(folder_ + "closed", fs::perms::owner_all);
+    QVERIFY2(f->InfoLine().contains("読み込めません"), qPrintable(f->InfoLine()));
+    QCOMPARE(f->StatusPanel(1), QString("読み込めません"));
   }
 
   // Stored column widths are applied and survive resizes and a restart;

@@ -179,6 +179,9 @@ class SysinfoUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
     QVERIFY(f->InfoLine().isEmpty());
     QVERIFY(!f->RichEdit1->Modified());
+    // The folder panels do not describe the report.
+    QCOMPARE(f->StatusPanel(0), QString());
+    QCOMPARE(f->StatusPanel(1), QString());
   }
 
   void urlFromTheCaretLineGoesToTheBrowser() {
