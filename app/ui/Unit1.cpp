@@ -65,6 +65,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   ToolBar1->removeAction(ToolButton2);
   ToolBar1->addSeparator();
   ToolBar1->addAction(ToolButton2);
+  // The whole-menu pop-up ends with closing the program and the pop-up.
+  for (QAction* a : PopupMenu1->actions()) {
+    if (!a->property("navirtPopupEnd").toBool()) continue;
+    PopupMenu1->removeAction(a);
+    PopupMenu1->addAction(a);
+  }
   // Menus no subsystem has filled are not offered.
   for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp})
     m->menuAction()->setVisible(!m->isEmpty());

@@ -228,12 +228,12 @@ void InstallPaneMenus(IHost& h) {
              for (const auto& p : h.HostSelectedPaths()) OpenWithDesktop(p);
            }},
           {cmd::Mcontextopenwith, "プログラムから開く(&W)...", nullptr, OpenWithProgram},
-          {cmd::Mcontextfolder, "フォルダーを開く(&F)", nullptr, [](IHost& h) { OpenWithDesktop(h.HostFolder()); }},
-          {cmd::Mcontextprops, "プロパティ(&R)", nullptr, ShowProperties},
+          {cmd::Mcontextfolder, "フォルダーを開く(&E)", nullptr, [](IHost& h) { OpenWithDesktop(h.HostFolder()); }},
+          {cmd::Mcontextprops, "ファイルのプロパティ(&F)", nullptr, ShowProperties},
       },
       listMenu);
   listMenu->addSeparator();
-  listMenu->addMenu(h.Menu(HostMenu::PanePopup))->setText("メニュー(&M)");
+  listMenu->addMenu(h.Menu(HostMenu::PanePopup))->setText("メニュー(&Z)");
   for (QAbstractItemView* v :
        {static_cast<QAbstractItemView*>(h.FileListView()), static_cast<QAbstractItemView*>(h.FileIconView())}) {
     v->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -172,6 +172,49 @@ class WindowPolishTest : public QObject {
     QTRY_COMPARE(f->StatusPanel(4), QString("一つ上のフォルダーへ移動します。"));
   }
 
+  // The whole-menu pop-up: one accelerator per item, the key list usable,
+  // and it ends with closing the program and the pop-up; the list's own
+  // pop-up names the file's properties.
+  void popUpMenusReadAsTheyShould() {
+    auto f = Open(folder_);
+    auto accelerators = [](QMenu* m) {
+      QStringList seen, clashes;
+      for (QAction* a : m->actions()) {
+        if (a->isSeparator() || !a->isVisible()) continue;
+        int at = a->text().indexOf('&');
+        if (at < 0 || at + 1 >= a->text().size()) continue;
+        QString key = a->text().mid(at + 1, 1).toUpper();
+        if (seen.contains(key)) clashes << a->text();
+        seen << key;
+      }
+      return clashes;
+    };
+    QVERIFY2(accelerators(f->PopupMenu1).isEmpty(), qPrintable(accelerators(f->PopupMenu1).join(", ")));
+    QList<QAction*> items = f->PopupMenu1->actions();
+    QCOMPARE(items.value(items.size() - 2)->text(), QString("Navirtの終了(&Q)"));
+    QCOMPARE(items.last()->text(), QString("メニューを閉じる(&Z)"));
+    QMenu* keys = f->PopupMenu1->findChild<QMenu*>("Mshortcutkey");
+    QVERIFY(keys);
+    QAbstractItemView* list = ActiveFileView(*f);
+    QTest::keyClick(list, Qt::Key_Z);  // Z opens the whole menu
+    QTRY_VERIFY(f->PopupMenu1->isVisible());
+    f->PopupMenu1->setActiveAction(keys->menuAction());
+    QTest::keyClick(f->PopupMenu1, Qt::Key_Right);
+    QTRY_VERIFY(keys->isVisible());
+    QAction* shiftDel = nullptr;
+    for (QAction* a : keys->actions())
+      if (a->text() == "SHIFT+DEL ファイルの削除") shiftDel = a;
+    QVERIFY(shiftDel);
+    QVERIFY(shiftDel->isEnabled());
+    keys->close();
+    f->PopupMenu1->close();
+    QMenu* fileMenu = f->findChild<QMenu*>("FileContextMenu");
+    QVERIFY(fileMenu);
+    QStringList captions;
+    for (QAction* a : fileMenu->actions()) captions << a->text();
+    QVERIFY2(captions.contains("ファイルのプロパティ(&F)"), qPrintable(captions.join(", ")));
+  }
+
   // A folder that cannot be read says so instead of "0 個 0 byte".
   void anUnreadableFolderSaysSo() {
     if (::geteuid() == 0) QSKIP("root reads every folder");
