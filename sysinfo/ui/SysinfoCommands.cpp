@@ -106,6 +106,16 @@ void PowerClick(IHost& host, PowerAction action) {
   if (out.ran) Report(host, out.result);
 }
 
+// Asks which drive first, with the current folder's file system as the
+// example; the desktop's disk tool does the formatting.
+void MformatClick(IHost& host) {
+  std::string example = MountPointOf(host.HostFolder());
+  if (example.empty()) example = "/";
+  if (!host.InputQuery("ﾃﾞｨｽｸのﾌｫｰﾏｯﾄ", Q("ﾌｫｰﾏｯﾄするﾄﾞﾗｲﾌﾞ (ex." + example + ")"), "", "", Q(example))) return;
+  if (host.Answer().trimmed().isEmpty()) return;
+  Report(host, DesktopServicesOf(host).OpenDiskUtility());
+}
+
 void MfileexeClick(IHost& host) {
   std::string path = host.HostSelectedPath();
   if (path.empty() || !std::filesystem::exists(std::filesystem::u8path(path))) return;
@@ -178,8 +188,7 @@ void InstallSysinfoCommands(IHost& host) {
        Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenSettings(); })},
       {cmd::Mdiskcopy1, "ディスク　コピー(&N)", nullptr,
        Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenDiskUtility(); })},
-      {cmd::Mformat, "ディスク　フォーマット(&F)", nullptr,
-       Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenDiskUtility(); })},
+      {cmd::Mformat, "ディスク　フォーマット(&F)", nullptr, MformatClick},
       {cmd::Mssaver, "スクリーンセーバーを表示(&V)", nullptr,
        Shortcut([](IHost& h) { return DesktopServicesOf(h).ActivateScreenSaver(); })},
       {cmd::Mstart, "スタートメニューを表示(&Y)", nullptr,

@@ -99,6 +99,12 @@ class SysinfoUiTest : public QObject {
         {cmd::Msend, {"xdg-email", {"--body", "first\r\nsecond"}, ""}},
         {cmd::Msysstandby1, {"systemctl", {"suspend"}, ""}},
     };
+    // "ディスク　フォーマット" asks for the drive first: OK with its example.
+    QString formatPrompt;
+    f->dialogHook = [&](QDialog& d) {
+      if (auto* in = qobject_cast<TForm33*>(&d)) formatPrompt = in->windowTitle();
+      return int(QDialog::Accepted);
+    };
     for (const Case& c : cases) {
       fake_.calls.clear();
       QVERIFY2(f->Commands().Trigger(c.command), c.command.text);
@@ -106,6 +112,13 @@ class SysinfoUiTest : public QObject {
       QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString::fromStdString(c.call.program));
       QVERIFY2(fake_.calls[0] == c.call, c.command.text);
     }
+    QCOMPARE(formatPrompt, QString("ﾃﾞｨｽｸのﾌｫｰﾏｯﾄ"));
+    // Cancelled, it starts nothing.
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    fake_.calls.clear();
+    QVERIFY(f->Commands().Trigger(cmd::Mformat));
+    QVERIFY(fake_.calls.empty());
+    f->dialogHook = nullptr;
     fake_.calls.clear();
     QVERIFY(f->Commands().Trigger(cmd::Mstart));
     QCOMPARE(fake_.calls.size(), size_t(1));
