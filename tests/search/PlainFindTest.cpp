@@ -86,6 +86,12 @@ TEST(PlainFind, AgreesWithAWalkFromTheStart) {
     ASSERT_EQ(TPlainFinder(w).FindBackFrom(t, from), ReferenceFind(t, w, from, true)) << round;
     std::vector<bool> st = WalkStarts(t);
     for (size_t p = 0; p <= t.size(); ++p) ASSERT_EQ(IsCharStart(t, p), st[p]) << round << " at " << p;
+    // Told any character start at or before from, the search agrees.
+    for (size_t k = 0; k <= from; ++k) {
+      if (st[k]) {
+        ASSERT_EQ(TPlainFinder(w).FindFrom(t, from, k), ReferenceFind(t, w, from, false)) << round << " k=" << k;
+      }
+    }
   }
 }
 
