@@ -59,6 +59,8 @@ class TLineJoiner {
     any_ = true;
     return out_;
   }
+  // Whether a line was begun.
+  bool Any() const { return any_; }
   void Finish() {
     if (flush_ && !out_.empty()) flush_(out_);
     if (flush_) out_.clear();
@@ -113,8 +115,7 @@ class TSortKeys {
   void ForEach(const std::function<void(uint64_t)>& emit) const;
   // Calls emit with the tags of a and b in the order of their keys; both
   // sorted in that direction, and every tag of b greater than a's.
-  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending,
-                    const std::function<void(uint64_t)>& emit);
+  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending, const std::function<void(uint64_t)>& emit);
 
  private:
   struct Impl;

@@ -32,7 +32,7 @@ int CmdUntag(int argc, char** argv) {
   std::string().swap(input);
   // An empty text stays empty, as the pane does nothing on an empty pane.
   if (!lines.empty()) lines = tex ? StripTex(lines) : StripHtmlVariant(lines, v).lines;
-  if (!WriteOutput(JoinLines(lines))) return WriteError();
+  if (!WriteOutput(JoinLines(lines)) || (!lines.empty() && !WriteOutput("\r\n"))) return WriteError();
   return kExitOk;
 }
 
