@@ -211,8 +211,10 @@ int TArchiveFile::Pack(void* wnd, const TArchiverOptions* opts, const std::vecto
   TArchiverOptions work = o;
   work.ResFileUsage = TArchiverOptions().ResFileUsage;
   std::vector<std::string> list;
+  // Zip and tar keep empty folders; LHA, CAB and the others leave them out.
+  const bool folders = type_ == atZip || type_ == atTar || type_ == atTgz || type_ == atBZ2;
   int rc = ExpandPackNames(
-      work, names, list, [this] { return !ReportProgress(0, nullptr); }, &skipped_);
+      work, names, list, [this] { return !ReportProgress(0, nullptr); }, &skipped_, folders);
   if (rc != 0) return rc;
   if (list.empty()) {
     if (!ctx_.output.empty()) ctx_.output[0] = 0;

@@ -51,6 +51,9 @@ class TArchiverOptions {
   TPackFilter PackFilter;
   std::string ResFileName;
   TResFileUsage ResFileUsage;
+  // Zip names beyond ASCII in Shift_JIS (old Japanese tools) instead of
+  // UTF-8 with the language-encoding flag.
+  bool SjisNames;
 };
 
 // Command-line builder: every piece is a blank followed by the piece.
@@ -177,9 +180,11 @@ class TArchiveFile {
 // Returns 0 or 0x8020 when the progress hook asks to stop. Whatever is
 // left out other than by the user's masks, limits and exclusions (a folder
 // that cannot be opened, a file with the hidden attribute) goes to skipped
-// as "name (reason)".
+// as "name (reason)". emptyFolders names the empty folders too, for the
+// formats that keep folders.
 int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& names, std::vector<std::string>& out,
-                    const std::function<bool()>& stop, std::vector<std::string>* skipped = nullptr);
+                    const std::function<bool()>& stop, std::vector<std::string>* skipped = nullptr,
+                    bool emptyFolders = false);
 // "l"-prefixed YYMMDD[hhmmss] or YYYYMMDD[hhmmss]; false when no limit.
 bool ParseTimeLimit(const std::string& text, bool upper, std::time_t& limit);
 

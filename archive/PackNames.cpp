@@ -63,7 +63,25 @@ struct ExpandCtx {
   void Skip(const std::string& name, const std::string& why) {
     if (skipped) skipped->push_back(name + " (" + why + ")");
   }
+  bool emptyFolders = false;  // the format keeps folders: name the empty ones
 };
+
+bool EmptyFolder(const std::string& path) {
+  DIR* d = ::opendir(path.c_str());
+  if (!d) return false;
+  bool empty = true;
+  while (dirent* de = ::readdir(d)) {
+    std::string n = de->d_name;
+    if (n != "." && n != "..") {
+      empty = false;
+      break;
+    }
+  }
+  ::closedir(d);
+  return empty;
+}
+
+bool EveryName(const std::string& mask) { return mask == "*.*" || mask == "*"; }
 
 // Masks here know only "*" and "?": a "[" in a file name is itself.
 std::string DosMask(const std::string& mask) {
@@ -127,7 +145,9 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
   }
   for (const std::string& s : subdirs) {
     std::string full = dir.empty() ? s : (dir.back() == '/' ? dir + s : dir + "/" + s);
-    SearchFolder(cx, full, shownDir.empty() ? s : shownDir + "/" + s, mask, recurse, out);
+    std::string shown = shownDir.empty() ? s : shownDir + "/" + s;
+    SearchFolder(cx, full, shown, mask, recurse, out);
+    if (cx.emptyFolders && EveryName(mask) && EmptyFolder(full)) out.push_back(shown);
   }
 }
 
@@ -136,7 +156,8 @@ void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>&
   // A name of this system: "/" separates, "\" is a character.
   const std::string& diskName = name;
   cx.literal = false;
-  if (cx.o.r > 1 && IsDirectory(diskName)) {
+  const bool namedFolder = cx.o.r > 1 && IsDirectory(diskName);
+  if (namedFolder) {
     folder = name;
     while (!folder.empty() && folder.back() == '/') folder.pop_back();
     mask = "*.*";
@@ -158,7 +179,11 @@ void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>&
     for (auto& t : tmp) out.push_back("/" + t);
     return;
   }
+  size_t before = out.size();
   SearchFolder(cx, dir, folder, mask, recurse, out);
+  // A named folder with nothing in it is packed as the folder.
+  if (cx.emptyFolders && namedFolder && out.size() == before && !folder.empty() && EmptyFolder(folder))
+    out.push_back(folder);
 }
 
 std::string Lower(std::string s) {
@@ -169,9 +194,10 @@ std::string Lower(std::string s) {
 }  // namespace
 
 int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& names, std::vector<std::string>& out,
-                    const std::function<bool()>& stop, std::vector<std::string>* skipped) {
+                    const std::function<bool()>& stop, std::vector<std::string>* skipped, bool emptyFolders) {
   ExpandCtx cx{o, false, false, 0, 0, stop};
   cx.skipped = skipped;
+  cx.emptyFolders = emptyFolders;
   cx.hasLo = ParseTimeLimit(o.jo, false, cx.lo);
   cx.hasHi = ParseTimeLimit(o.job, true, cx.hi);
   std::vector<std::string> excluded;

@@ -10,6 +10,7 @@
 // /A hidden and system entries are left out, as the command always did.
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,10 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
 // Running it: navirt-dir next to the running program, output into file.
 std::string DirProgramPath();
 // false with the system's message when the process cannot be started.
+// cancelled is asked while the process runs; when it says yes the process
+// is killed at once and the result is false with an empty message.
 bool RunDirProgram(const std::string& program, const std::string& arguments, const std::string& outputFile,
-                   std::string& error);
+                   std::string& error, const std::function<bool()>& cancelled = {});
 // The preview's label after a listing.
 std::string DirResultLabel(const std::string& arguments);
 

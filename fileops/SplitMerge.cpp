@@ -352,7 +352,13 @@ bool TSplitDialogModel::Accept(TIniFile& ini, std::string& answer, std::string& 
   answer.clear();
   warning.clear();
   uint64_t size = 0;
-  if (!ParsePieceSize(sizeText, size)) return false;
+  if (!ParsePieceSize(sizeText, size)) {
+    // Enter would count a non-number as 1; OK says why it cannot split.
+    const uint64_t count = PieceCount(fileSize, 1);
+    warning = count > kMaxPieces ? std::to_string(count) + msg::kCannotSplitInto : msg::kNotAPieceSize;
+    pieceList.clear();
+    return false;
+  }
   uint64_t count = PieceCount(fileSize, size);
   if (count > kMaxPieces) {
     warning = std::to_string(count) + msg::kCannotSplitInto;

@@ -1,3 +1,6 @@
+// The temporary file sits in the target's folder because rename replaces
+// atomically only within one file system, and it is synced before the rename
+// so a power cut cannot leave the new name over empty blocks.
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>

@@ -1,4 +1,7 @@
 #pragma once
+// Files the program rewrites whole (the settings file, folder listings, the
+// split and merge batch files) must survive a crash or a full disk halfway through: the old file
+// stays until a complete new one is renamed over it.
 #include <string>
 #include <string_view>
 

@@ -1,3 +1,5 @@
+// File facts are read in one place so that every window shows the same
+// size, time and attribute letters for a file, whichever asks.
 #include "platform/FileInfo.h"
 
 #include <fcntl.h>

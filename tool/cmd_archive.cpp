@@ -108,7 +108,7 @@ int Extract(const std::string& path, const std::string& dir) {
 
 // Status 0: everything packed; 1: packed, but something was left out (each
 // named on standard error); 2: nothing written.
-int Create(const std::string& path, const std::vector<std::string>& files) {
+int Create(const std::string& path, const std::vector<std::string>& files, bool sjisNames) {
   auto failed = [](const std::string& message, const std::string& report = std::string()) {
     Failed(message, report);
     return kExitUsage;
@@ -130,6 +130,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
   f.SetOutputSize(1 << 20);
   f.Options().x = 1;
   if (folders) f.Options().r = 2;
+  f.Options().SjisNames = sjisNames;
   int rc;
   try {
     rc = f.Pack(nullptr, nullptr, files, "");
@@ -183,7 +184,9 @@ int CmdArchive(int argc, char** argv) {
         return Fail("usage: arc extract ARCHIVE [-o DIR]");
       return Extract(path, dir);
     }
-    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc));
+    if (sub == "create" && path == "--sjis-names" && argc >= 4)
+      return Create(argv[2], std::vector<std::string>(argv + 3, argv + argc), true);
+    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc), false);
   } catch (const EArchiver& e) {
     return Failed(e.what());
   }

@@ -74,11 +74,11 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
-std::string NormalizeSlashes(std::string_view path) {
+std::string NormalizeSlashes(std::string_view path, bool backslashSeparates) {
   std::string out;
   out.reserve(path.size());
   for (char c : path) {
-    if (c == '\\') c = '/';
+    if (c == '\\' && backslashSeparates) c = '/';
     if (c == '/' && (out.empty() || out.back() == '/')) continue;
     out += c;
   }
@@ -88,7 +88,7 @@ std::string NormalizeSlashes(std::string_view path) {
   return out;
 }
 
-std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback) {
+std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback, bool backslashSeparates) {
   fallback = false;
   std::string out;
   bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return (unsigned char)c < 0x80 && c != 0; });
@@ -132,8 +132,9 @@ std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback) {
     }
     out += Utf16ToUtf8(clean);
   }
-  for (char& c : out)
-    if (c == '\\') c = '/';
+  if (backslashSeparates)
+    for (char& c : out)
+      if (c == '\\') c = '/';
   while (!out.empty() && out.back() == '/') out.pop_back();
   while (out.size() >= 2 && out[0] == '.' && out[1] == '/') out.erase(0, 2);
   return out;
@@ -288,7 +289,7 @@ bool Match(std::string_view p, std::string_view s) {
           ++si;
           continue;
         }
-      } else if (Lower(p[pi]) == Lower(s[si])) {
+      } else if (Lower(p[pi]) == Lower(s[si]) || (p[pi] == '\\' && s[si] == '/')) {
         ++pi;
         ++si;
         continue;
@@ -305,7 +306,8 @@ bool Match(std::string_view p, std::string_view s) {
 
 bool WildMatch(std::string_view pattern, std::string_view path) {
   if (pattern == "*.*" || pattern == "*" || pattern.empty()) return true;
-  std::string p = NormalizeSlashes(pattern);
+  // "\\" in a pattern matches a "\\" of a tar name or a separator.
+  std::string p = NormalizeSlashes(pattern, false);
   if (p == "*.*" || p == "*" || p.empty()) return true;
   if (p.size() > 4 && p.compare(p.size() - 4, 4, "/*.*") == 0) p.replace(p.size() - 3, 3, "*");
   if (Match(p, path)) return true;
@@ -979,7 +981,9 @@ bool HasWild(const std::string& s) { return s.find_first_of("*?") != std::string
 void AddItem(const std::string& disk, const std::string& stored, const struct stat& st, std::vector<PackItem>& out) {
   PackItem it;
   it.disk = disk;
-  it.stored = NormalizeSlashes(stored);
+  // A "\\" of a name on disk is a character; formats whose names use it
+  // as a separator read it back as one.
+  it.stored = NormalizeSlashes(stored, false);
   it.isDir = S_ISDIR(st.st_mode);
   it.mtime = st.st_mtime;
   it.size = it.isDir ? 0 : static_cast<uint64_t>(st.st_size);
@@ -1046,13 +1050,13 @@ void Walk(const std::string& disk, const std::string& stored, bool includeHidden
 }
 
 std::string StoredName(const std::string& name, const std::string& base, bool storedPaths) {
-  std::string n = NormalizeSlashes(name);
+  std::string n = NormalizeSlashes(name, false);
   if (!storedPaths) {
     size_t slash = n.rfind('/');
     return slash == std::string::npos ? n : n.substr(slash + 1);
   }
   if (!base.empty() && !name.empty() && name[0] == '/') {
-    std::string b = NormalizeSlashes(base);
+    std::string b = NormalizeSlashes(base, false);
     if (n.compare(0, b.size(), b) == 0 && n.size() > b.size() && n[b.size()] == '/') return n.substr(b.size() + 1);
   }
   // Only a relative form goes into an archive.
@@ -1126,7 +1130,8 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
       AddLink(disk, s, lst, storeLinks, out, rep);
     } else if (S_ISDIR(st.st_mode)) {
       if (!recurse) {
-        rep.Utf8Line("Folder skipped (no -r): " + raw);
+        // Without -r a named folder is the folder alone, as zip packs it.
+        if (!s.empty()) AddItem(disk, s, st, out);
         continue;
       }
       if (!s.empty()) AddItem(disk, s, st, out);

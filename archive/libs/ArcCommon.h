@@ -107,14 +107,16 @@ std::string AttributeText(uint32_t attr);
 
 // ---- names -----------------------------------------------------------
 // Stored name bytes -> UTF-8 path with "/". CP932 unless utf8; backslash
-// splits only after decoding. Undecodable bytes become %XX.
-std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback);
+// splits only after decoding, and only in formats where it separates (not
+// in tar). Undecodable bytes become %XX.
+std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback, bool backslashSeparates = true);
 // UTF-8 path -> CP932 bytes; characters CP932 lacks become %XX of their
 // UTF-8 bytes (ok=false then).
 std::string NameToCp932(std::string_view utf8, bool& ok);
 std::string NameToCp932(std::string_view utf8);
-// Collapses "//", strips "./" and a leading "/"; "\" becomes "/".
-std::string NormalizeSlashes(std::string_view path);
+// Collapses "//", strips "./" and a leading "/"; "\" becomes "/" unless
+// it is a character of a name here (a name on disk).
+std::string NormalizeSlashes(std::string_view path, bool backslashSeparates = true);
 bool IsValidUtf8(std::string_view s);
 
 // ---- times -----------------------------------------------------------

@@ -51,8 +51,8 @@ TEST(DetectCode, EucShiftJisAndUndecided) {
   EXPECT_EQ(DetectCode(B({'a', 0x07, 'b'})), CodeBinary);
   EXPECT_EQ(DetectCode(B({'a', 0x09, 'b'})), CodeAscii);
   // Past the first 512 bytes the walk itself finds it.
-  EXPECT_EQ(DetectCode(std::string(600, 'a') + "\x07b"), CodeBinary);
-  EXPECT_EQ(DetectCode(std::string(600, 'a') + "\x08b"), CodeAscii);
+  EXPECT_EQ(DetectCode(std::string(600, 'a') + "\x07" + "b"), CodeBinary);
+  EXPECT_EQ(DetectCode(std::string(600, 'a') + "\x08" + "b"), CodeAscii);
   EXPECT_EQ(DetectCode(B({0x8E, 0xB1, 0x0A})), CodeEucOrSjis);  // EUC half-width kana or SJIS
   EXPECT_EQ(DetectCode(B({0x8E, 0x41, 0x0A})), CodeSjis);
   EXPECT_EQ(DetectCode(B({0xE0, 0x40, 0x0A})), CodeSjis);

@@ -1,9 +1,13 @@
 // navirt-dir's listings against a fixture tree with known dates, the
 // listing dialog's command line, and saving names and the folder tree.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
+#include <cerrno>
 #include <ctime>
+#include <string>
 
 #include "fileops/DirListing.h"
 #include "platform/Cp932.h"
@@ -272,6 +276,31 @@ TEST_F(DirFixture, ProgramWritesCp932WithCrLf) {
   EXPECT_FALSE(RunDirProgram(d / "no-such-program", "", out, error));
   EXPECT_NE(error.find("No such file or directory"), std::string::npos);
   EXPECT_EQ(DirResultLabel("\"/x\" /S"), "dir   \"/x\" /S   の結果");
+}
+
+TEST_F(DirFixture, ACancelledListingKillsItsProcessAtOnce) {
+  // A listing program that would run for a minute.
+  const std::string program = d / "slow-dir";
+  const std::string pidFile = d / "pid";
+  WriteFile(program, "#!/bin/sh\necho $$ > '" + pidFile + "'\necho partial\nexec sleep 60\n");
+  ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+  std::string out = d / "out.tmp", error = "old";
+  int asked = 0;
+  // Cancelled once the process has said who it is.
+  EXPECT_FALSE(RunDirProgram(program, "", out, error, [&] {
+    ++asked;
+    return !ReadFile(pidFile).empty();
+  }));
+  EXPECT_TRUE(error.empty());
+  EXPECT_GT(asked, 0);
+  const pid_t pid = static_cast<pid_t>(std::stol(ReadFile(pidFile)));
+  // Gone and reaped: no such process any more.
+  EXPECT_NE(::kill(pid, 0), 0);
+  EXPECT_EQ(errno, ESRCH);
+  // A cancel test that never says yes lets the listing finish.
+  EXPECT_TRUE(
+      RunDirProgram(NAVIRT_BINARY_DIR "/bin/navirt-dir", "\"" + root + "\" /B", out, error, [] { return false; }));
+  EXPECT_NE(ReadFile(out).find("a.txt\r\n"), std::string::npos);
 }
 
 TEST(DirDialog, CommandLineForEveryControl) {

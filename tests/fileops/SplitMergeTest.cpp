@@ -268,6 +268,15 @@ TEST(SplitDialog, PresetsEnterOkAndHistory) {
   std::string answer, warning;
   EXPECT_FALSE(m.Accept(ini, answer, warning));
   EXPECT_TRUE(answer.empty());
+  EXPECT_EQ(warning, "2915329個のﾌｧｲﾙに分割できません。");
+  {
+    // A small file: a non-number is still refused through OK, with a word why.
+    TSplitDialogModel small;
+    small.Open(ini, "/d/s.txt", 10);
+    small.sizeText = "1k";
+    EXPECT_FALSE(small.Accept(ini, answer, warning));
+    EXPECT_EQ(warning, "分割するサイズを 1 以上の数値で指定して下さい。");
+  }
   m.sizeText = "2000";  // 1458 pieces: refused through OK as well
   EXPECT_FALSE(m.Accept(ini, answer, warning));
   EXPECT_EQ(warning, "1458個のﾌｧｲﾙに分割できません。");

@@ -51,7 +51,7 @@ TEST_F(LinesTool, EveryLineEndsSoALastEmptyLineIsKept) {
   EXPECT_EQ(Tool("lines sort-asc", "b\na\n\n").out, "\r\na\r\nb\r\n");
   EXPECT_EQ(Tool("lines sort-asc", "").out, "");
   EXPECT_EQ(Tool("lines del-dup", "\n").out, "\r\n");
-  EXPECT_EQ(Tool("lines reverse", "a\nb\n\n").out, "\r\nb\r\na\r\n");
+  EXPECT_EQ(Tool("lines sort-desc", "a\nb\n\n").out, "b\r\na\r\n\r\n");
   EXPECT_EQ(Tool("untag html", "x<br>\n").out, "x\r\n\r\n");
   // A key of no bytes would delete every line: refused, nothing written.
   ToolRun r = Tool("lines del-dup-key 1", "a\nb\n");
