@@ -135,6 +135,7 @@ std::vector<TLineCommandInfo> BuildTable() {
 }
 
 TLineRunResult Refuse(const std::string& message) { return {false, message, {}}; }
+constexpr const char* kEmptyKey = "項目の桁数が 1 以下では、全ての行が同じ項目になります。2 以上を指定して下さい。";
 TLineRunResult Done(LineList lines) { return {true, {}, std::move(lines)}; }
 
 void ReadColumns(const TLineAsk& ask, const std::vector<std::string>& answers, size_t at, int* start, int* width) {
@@ -299,8 +300,10 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
       DeleteLine(lines, pane.caretLine);
       return Done(std::move(lines));
     case LineCmd::DeleteRepeatedKeys: {
+      // A key of no bytes is the same on every line: all but none would go.
       int64_t k = numbers[0] - 1;
-      return Done(DeleteRepeatedKeys(lines, k < 0 ? 0 : k));
+      if (k < 1) return Refuse(kEmptyKey);
+      return Done(DeleteRepeatedKeys(lines, k));
     }
     case LineCmd::CsvDoubleQuote:
       return csv("\"", ",");

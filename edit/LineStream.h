@@ -59,6 +59,8 @@ class TLineJoiner {
     any_ = true;
     return out_;
   }
+  // Whether a line was begun.
+  bool Any() const { return any_; }
   void Finish() {
     if (flush_ && !out_.empty()) flush_(out_);
     if (flush_) out_.clear();

@@ -119,6 +119,7 @@ int Pieces(const LinesWriteFn& write, F f) {
   std::string buf;
   TLineJoiner j(buf, write);
   f(j);
+  if (j.Any()) buf.append("\r\n");  // every line ends, the last one too
   j.Finish();
   return kExitOk;
 }

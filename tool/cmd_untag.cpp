@@ -37,6 +37,7 @@ int CmdUntag(int argc, char** argv) {
       if (!writeFailed && !WriteOutput(piece)) writeFailed = true;
     });
     StripTexText(std::move(input), j);
+    if (j.Any()) buf.append("\r\n");  // every line ends, the last one too
     j.Finish();
     return writeFailed ? WriteError() : kExitOk;
   }
@@ -44,7 +45,7 @@ int CmdUntag(int argc, char** argv) {
   std::string().swap(input);
   // An empty text stays empty, as the pane does nothing on an empty pane.
   if (!lines.empty()) lines = tex ? StripTex(lines) : StripHtmlVariant(lines, v).lines;
-  if (!WriteOutput(JoinLines(lines))) return WriteError();
+  if (!WriteOutput(JoinLines(lines)) || (!lines.empty() && !WriteOutput("\r\n"))) return WriteError();
   return kExitOk;
 }
 

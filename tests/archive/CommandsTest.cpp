@@ -396,6 +396,27 @@ TEST(ArcCommands, GeneralCreatePacksTheSelectedFilesAndNamesTheRest) {
   for (const auto& f : FilesUnder(dir)) EXPECT_EQ(f.find(".navirt-pack"), std::string::npos) << f;
 }
 
+// A report longer than the window's buffer is cut mid-line: the result
+// line still starts a line of its own, ended CR LF as every line.
+TEST(ArcCommands, GeneralCreateEndsACutReportBeforeTheResult) {
+  TempDir tmp;
+  std::string dir = tmp / "shown";
+  std::vector<std::string> names;
+  for (int i = 0; i < 400; ++i) {
+    names.push_back("a-file-with-a-rather-long-name-" + std::to_string(1000 + i) + ".txt");
+    WriteFile(dir + "/" + names.back(), "x");
+  }
+  Env e;
+  e.name = "many.zip";
+  TArcOutcome o = RunArcCommand(TArcCommand::Marcmake, Select(dir, names[0], names), e.env);
+  ASSERT_EQ(o.result, 0) << o.paneText;
+  ASSERT_GT(o.paneText.size(), 4000u);
+  const std::string tail = "Result code = 0";
+  ASSERT_EQ(o.paneText.substr(o.paneText.size() - tail.size()), tail);
+  EXPECT_EQ(o.paneText.substr(o.paneText.size() - tail.size() - 2, 2), "\r\n");
+  EXPECT_EQ(o.paneText.find("\n\r"), std::string::npos);
+}
+
 TEST(ArcCommands, GeneralCreateNeverLosesTheOldArchive) {
   TempDir tmp;
   std::string dir = tmp.Path();

@@ -180,8 +180,14 @@ TEST(Deletes, RepeatedKeysWithEmptyKeys) {
   EXPECT_EQ(DeleteRepeatedKeys(l, 2), (LineList{"ab1", "ac3", "ab5"}));
   // An empty first line has the empty key the first line is compared with.
   EXPECT_EQ(DeleteRepeatedKeys({"", "a", "a", ""}, 1), (LineList{"a", ""}));
-  // A key length of 0 makes every key empty: nothing stays.
-  EXPECT_EQ(DeleteRepeatedKeys({"a", "b"}, 0), LineList{});
+  // A key of no bytes is refused by the command ("同じ項目を削除" with its
+  // caret-column default at a line start): nothing is deleted.
+  for (const char* answer : {"1", "0"}) {
+    TLineRunResult r = RunLineCommand(LineCmd::DeleteRepeatedKeys, {"a", "b", "c"}, {answer});
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("2 以上"), std::string::npos) << r.message;
+  }
+  EXPECT_TRUE(RunLineCommand(LineCmd::DeleteRepeatedKeys, {"a", "b"}, {"2"}).ok);
   // The key is remembered for dropped lines too.
   EXPECT_EQ(DeleteRepeatedKeys({"a1", "b1", "b2", "a2"}, 1), (LineList{"a1", "b1", "a2"}));
 }
@@ -190,8 +196,10 @@ TEST(Csv, RecordsOfNLines) {
   EXPECT_EQ(LinesToCsv({"a", "b", "c", "d"}, "\"", ",", 3), (LineList{"\"a\",\"b\",\"c\"", "\"d\""}));
   EXPECT_EQ(LinesToCsv({"x", "y", "z"}, "", "", 2), (LineList{"xy", "z"}));
   EXPECT_EQ(LinesToCsv({"x", "y"}, "'", ",", 10), (LineList{"'x','y'"}));  // N above the line count
-  // Without quotes an empty first field leaves the record empty: no separator yet.
-  EXPECT_EQ(LinesToCsv({"", "a", "b"}, "", ",", 3), (LineList{"a,b"}));
+  // An empty first field keeps its separator, quoted or not.
+  EXPECT_EQ(LinesToCsv({"", "b", "c"}, "", ",", 3), (LineList{",b,c"}));
+  EXPECT_EQ(LinesToCsv({"", "", "c", "", "e"}, "", ",", 2), (LineList{",", "c,", "e"}));
+  EXPECT_EQ(LinesToCsv({"", "b"}, "\"", ",", 2), (LineList{"\"\",\"b\""}));
   EXPECT_EQ(LinesToCsv({"a"}, "", ",", 0), (LineList{"a"}));
 }
 

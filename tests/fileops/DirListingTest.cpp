@@ -200,14 +200,16 @@ TEST_F(DirFixture, LinksToFoldersAreListedNotEntered) {
   ASSERT_EQ(::symlink(".", (root + "/self").c_str()), 0);
   ASSERT_EQ(::symlink("../sub", (root + "/sub/again").c_str()), 0);
   ASSERT_EQ(::symlink("..", (root + "/sub/up").c_str()), 0);
+  ASSERT_EQ(::symlink("sub", (root + "/tosub").c_str()), 0);  // no loop, still not entered
   int status = -1;
   std::string bare = List({root, "/S", "/B"}, &status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(bare, root + "/a.txt\n" + root + "/B.doc\n" + root + "/c\n" + root + "/ro.txt\n" + root + "/self\n" + root +
-                      "/sub\n" + root + "/sub/again\n" + root + "/sub/d.txt\n" + root + "/sub/up\n");
+                      "/sub\n" + root + "/tosub\n" + root + "/sub/again\n" + root + "/sub/d.txt\n" + root +
+                      "/sub/up\n");
   std::string full = List({root, "/S"});
   EXPECT_EQ(full.find(root + "/self/"), std::string::npos) << full;
-  EXPECT_NE(full.find("8 個のディレクトリ"), std::string::npos) << full;  // with "." and ".."
+  EXPECT_NE(full.find("9 個のディレクトリ"), std::string::npos) << full;  // with "." and ".."
 }
 
 // An existing name is itself ("[" and "\\" included); only "*" and "?" are
@@ -219,6 +221,7 @@ TEST_F(DirFixture, ExistingNamesAreLiteralAndMissingPathsNamed) {
   EXPECT_EQ(List({root + "/a[1].txt", "/B"}), "a[1].txt\n");
   EXPECT_EQ(List({root + "/b\\c.txt", "/B"}), "b\\c.txt\n");
   EXPECT_EQ(List({root + "/a[1]*", "/B"}), "a[1].txt\n");
+  EXPECT_EQ(List({root + "/b\\c*", "/B"}), "b\\c.txt\n");
   EXPECT_EQ(List({root + "/a?.txt", "/B"}), "a1.txt\n");
   EXPECT_EQ(VolumeOf(root + "/nofolder/deeper").mount, VolumeOf(root).mount);
 }

@@ -206,7 +206,11 @@ TEST(SplitFileTest, NeverReplacesItsSourceOrNeighboursUnasked) {
   // The same file under a second name counts as the source too.
   ASSERT_EQ(::link((d / "data.001").c_str(), (d / "h.002").c_str()), 0);
   ASSERT_EQ(::link((d / "data.001").c_str(), (d / "h.txt").c_str()), 0);
-  EXPECT_FALSE(SplitFile(d / "h.txt", 4).ok);
+  JobHooks always;
+  always.replace = [](const std::string&) { return true; };
+  r = SplitFile(d / "h.txt", 4, always);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find(msg::kSplitWouldReplaceSource), std::string::npos) << r.error;
   EXPECT_EQ(ReadFile(d / "data.001"), "0123456789");
   EXPECT_FALSE(Exists(d / "h.001"));
 

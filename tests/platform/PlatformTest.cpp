@@ -9,6 +9,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/DynLib.h"
+#include "platform/FileCopy.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
 #include "tests/UniqueTempDir.h"
@@ -179,6 +180,27 @@ TEST(AtomicFile, KeepsModeOwnerAndLinks) {
   EXPECT_EQ(StatOf(d.File("fresh")).st_mode & 07777, 0600u);
   for (const auto& e : std::filesystem::directory_iterator(d.path()))
     EXPECT_EQ(e.path().filename().string().rfind(".navirt-", 0), std::string::npos) << e.path();
+}
+
+// A rename that must not replace: a name taken meanwhile stays as it is.
+TEST(FileCopy, RenameNoReplaceKeepsWhatIsThere) {
+  UniqueTempDir d;
+  std::ofstream(d.File("new")) << "new";
+  std::ofstream(d.File("taken")) << "taken";
+  EXPECT_FALSE(RenameNoReplace(d.File("new"), d.File("taken")));
+  EXPECT_EQ(Slurp(d.File("taken")), "taken");
+  EXPECT_EQ(Slurp(d.File("new")), "new");
+  EXPECT_TRUE(RenameNoReplace(d.File("new"), d.File("free")));
+  EXPECT_EQ(Slurp(d.File("free")), "new");
+}
+
+// 7F is no second byte of a pair: DEL after a lead byte ends nothing.
+TEST(Cp932, SevenFIsNoTrailByte) {
+  EXPECT_FALSE(IsSjisTrail(0x7F));
+  EXPECT_TRUE(IsSjisTrail(0x7E));
+  EXPECT_TRUE(IsSjisTrail(0x80));
+  EXPECT_TRUE(IsSjisTrail(0x40));
+  EXPECT_FALSE(IsSjisTrail(0x3F));
 }
 
 }  // namespace
