@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "fileops/Messages.h"
+#include "fileops/SHFOP.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCopy.h"
 #include "platform/FileInfo.h"
@@ -214,8 +215,9 @@ JobResult MergeFiles(const std::string& target, const std::vector<std::string>& 
 JobResult PrepareMerge(const std::string& target, const std::vector<std::string>& files) {
   JobResult r;
   std::string error;
+  std::string bak;
   if (!files.empty() && files.front() == target) {
-    std::string bak = ChangeFileExt(target, ".bak");
+    bak = ChangeFileExt(target, ".bak");
     int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return Error(target, errno);
     TempOut out;
@@ -237,6 +239,9 @@ JobResult PrepareMerge(const std::string& target, const std::vector<std::string>
   struct stat st;
   if (::stat(bat.c_str(), &st) == 0) {
     std::string batBak = ChangeFileExt(bat, ".bak");
+    // The first file's backup just made has that name: the command file's
+    // goes to the first free numbered name beside it.
+    if (batBak == bak) batBak = FolderPart(bak) + KeepBothName(FolderPart(bak), FileNamePart(bak));
     // rename replaces an older ".bak" in one step.
     if (::rename(bat.c_str(), batBak.c_str()) != 0) return Error(bat, errno);
   }

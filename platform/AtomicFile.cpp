@@ -25,7 +25,8 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
   }
   std::string tmpl = dir + ".navirt-XXXXXX";
   int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return fail("cannot create a temporary file");
+  // The words go into the window's messages after the name: Japanese.
+  if (fd < 0) return fail("一時ファイルを作成できません");
   // Keep the old file's permissions when there is one.
   struct stat st;
   if (::stat(path.c_str(), &st) == 0)
@@ -41,7 +42,7 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
       ::close(fd);
       ::unlink(tmpl.c_str());
       errno = saved;
-      return fail("write failed");
+      return fail("書き込めません");
     }
     done += static_cast<size_t>(n);
   }
@@ -49,13 +50,13 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
     int saved = errno;
     ::unlink(tmpl.c_str());
     errno = saved;
-    return fail("write failed");
+    return fail("書き込めません");
   }
   if (::rename(tmpl.c_str(), path.c_str()) != 0) {
     int saved = errno;
     ::unlink(tmpl.c_str());
     errno = saved;
-    return fail("rename failed");
+    return fail("名前を変更できません");
   }
   return true;
 }
