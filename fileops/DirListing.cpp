@@ -617,7 +617,8 @@ TInputDialogModel DirectListingDialog(const std::string& currentFolder) {
   m.caption = "フォルダーの指定";
   m.prompt = "フォルダーの指定　例)　a:\\navir";
   m.note = "";
-  m.text = currentFolder;
+  // The answer is split at blanks: a folder with one is quoted.
+  m.text = currentFolder.find_first_of(" \t") == std::string::npos ? currentFolder : "\"" + currentFolder + "\"";
   return m;
 }
 

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "fileops/Messages.h"
+#include "fileops/SHFOP.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCopy.h"
 #include "platform/FileInfo.h"
@@ -239,12 +240,14 @@ JobResult MergeFiles(const std::string& target, const std::vector<std::string>& 
   JobResult r;
   r.written.push_back(target);
   // The command file records a merge that happened. An older one becomes
-  // ".bak", unless that name holds the copy of a target that was the first
-  // file (the data is worth more than the old commands).
+  // ".bak"; when that name holds the copy of a target that was the first
+  // file, the first free numbered name beside it, so both are kept.
   std::string bat = ChangeFileExt(target, ".bat");
   struct stat st;
-  if (::stat(bat.c_str(), &st) == 0 && !(!files.empty() && files.front() == target)) {
+  if (::stat(bat.c_str(), &st) == 0) {
     std::string batBak = ChangeFileExt(bat, ".bak");
+    if (!files.empty() && files.front() == target)
+      batBak = FolderPart(batBak) + KeepBothName(FolderPart(batBak), FileNamePart(batBak));
     // rename replaces an older ".bak" in one step.
     if (::rename(bat.c_str(), batBak.c_str()) != 0) {
       r.error = bat + ": " + std::strerror(errno);

@@ -37,7 +37,8 @@ bool AtomicWriteFile(const std::string& given, std::string_view content, bool ma
   }
   std::string tmpl = dir + ".navirt-XXXXXX";
   int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return fail("cannot create a temporary file");
+  // The words go into the window's messages after the name: Japanese.
+  if (fd < 0) return fail("一時ファイルを作成できません");
   // The old file's mode and, where permitted, owner: a private file stays
   // private. A new file gets what the umask leaves of 0666.
   struct stat st;
@@ -60,7 +61,7 @@ bool AtomicWriteFile(const std::string& given, std::string_view content, bool ma
       ::close(fd);
       ::unlink(tmpl.c_str());
       errno = saved;
-      return fail("write failed");
+      return fail("書き込めません");
     }
     done += static_cast<size_t>(n);
   }
@@ -68,13 +69,13 @@ bool AtomicWriteFile(const std::string& given, std::string_view content, bool ma
     int saved = errno;
     ::unlink(tmpl.c_str());
     errno = saved;
-    return fail("write failed");
+    return fail("書き込めません");
   }
   if (::rename(tmpl.c_str(), path.c_str()) != 0) {
     int saved = errno;
     ::unlink(tmpl.c_str());
     errno = saved;
-    return fail("rename failed");
+    return fail("名前を変更できません");
   }
   return true;
 }

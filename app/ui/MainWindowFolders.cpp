@@ -149,13 +149,30 @@ void TForm1::ShowCurrentFolderInTree() {
 }
 
 void TForm1::RefreshAll() {
+  const std::string edited = SelectedPath;
+  const bool keep = !ConfirmReplacePane();
   PreviewEnabled = true;
   RealTimeMode = Mdisp->isChecked();
   ShiftHeld = false;
   summaryReady_ = false;  // the folder's content may have changed
   summaryFolder_.clear();
   RefreshViews();
+  if (keep) {
+    KeepEditedSelection(edited);
+    return;
+  }
   ClearPreview();
+}
+
+void TForm1::KeepEditedSelection(const std::string& path) {
+  // The view that moved finishes its key or click first (it may select
+  // again); meanwhile its changes are not previewed.
+  keepingSelection_ = true;
+  SelectedPath = path;
+  QTimer::singleShot(0, this, [this, path] {
+    if (path.empty() || !SelectFileByName(FileNamePart(path))) FileView1->selectionModel()->clearSelection();
+    keepingSelection_ = false;
+  });
 }
 
 void TForm1::ClearPreview() {
@@ -167,6 +184,12 @@ void TForm1::ClearPreview() {
 
 void TForm1::GoToFolder(const std::string& folder) {
   std::string f = WithTrailingSlash(folder);
+  if (f != CurrentFolder && !ConfirmReplacePane()) {
+    // キャンセル: the tree shows the folder of the edited file again, once
+    // the click or key that moved it is done.
+    QTimer::singleShot(0, this, [this] { ShowCurrentFolderInTree(); });
+    return;
+  }
   if (f != summaryFolder_) {
     if (summaryCancel_) summaryCancel_->store(true);
     summaryReady_ = false;

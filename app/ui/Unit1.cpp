@@ -379,10 +379,16 @@ bool TForm1::PaneHasUnsavedEdits() const {
   return InfoColor == clRed && RichEdit1->Modified();
 }
 
-bool TForm1::ConfirmCloseWithEdits() {
+bool TForm1::ConfirmCloseWithEdits() { return ConfirmReplacePane(); }
+
+bool TForm1::ConfirmReplacePane() {
   if (!PaneHasUnsavedEdits()) return true;
   int r = MessageDlg("変更を保存しますか？", "", TMsgKind::Confirmation, mbYes | mbNo | mbCancel);
-  if (r == mbNo) return true;
+  if (r == mbNo) {
+    // Dropped: the text still shown asks no more.
+    RichEdit1->SetModified(false);
+    return true;
+  }
   if (r != mbYes) return false;
   return SavePaneCommand && SavePaneCommand();
 }

@@ -147,6 +147,7 @@ class TForm1 : public QMainWindow, public IHost {
   bool PaneHasUnsavedEdits() const;
   // Asks "変更を保存しますか？" when there are such edits; false keeps the window.
   bool ConfirmCloseWithEdits();
+  bool ConfirmReplacePane() override;
   // The overwrite save (the edit commands set it); false when nothing was saved.
   std::function<bool()> SavePaneCommand;
 
@@ -301,6 +302,10 @@ class TForm1 : public QMainWindow, public IHost {
   QSize fitSize_;          // the size the window was given for that
   int rememberedPaneHeight_ = 200;
   bool navigating_ = false;
+  bool keepingSelection_ = false;  // the edited file is selected again
+  // After キャンセル of the question before a replacement: the edited
+  // file is selected again, without a preview.
+  void KeepEditedSelection(const std::string& path);
   bool pictureStretch_ = false;  // the last picture's stretch flag
   QFileSystemWatcher* folderWatcher_ = nullptr;
   QTimer* folderChanged_ = nullptr;  // gathers a burst of changes into one refill

@@ -164,7 +164,6 @@ std::vector<std::string> Names(const std::vector<std::string>& paths) {
 void Transfer(IHost& h, bool move) {
   std::vector<std::string> sources = h.HostSelectedPaths();
   if (sources.empty()) return;
-  if (move && !IsRegularFile(sources.front())) return;
   TFileOpDialogModel model;
   model.Open(h.OpenSettings(), h.HostFolder(), move ? TFileOpDialogModel::Move : TFileOpDialogModel::Copy, sources);
   TForm2 dlg(h.HostWindow(), model);

@@ -114,6 +114,10 @@ class IHost {
   // The overwrite save that closing runs after "変更を保存しますか？";
   // false when nothing was saved.
   virtual void SetSavePaneCommand(std::function<bool()> save) = 0;
+  // Before a command replaces the pane: when it holds edits of the file,
+  // asks "変更を保存しますか？" (はい saves, いいえ drops them); false for
+  // キャンセル or a failed save, and the pane must stay as it is.
+  virtual bool ConfirmReplacePane() = 0;
   // Where the last save under a name went (the settings file keeps it), and
   // noting a new one.
   virtual std::string LastSaveFolder() const = 0;

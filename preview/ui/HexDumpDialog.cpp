@@ -56,6 +56,7 @@ KeepGoing Checker(TJobContext& job, uint64_t step) {
 void StandardHexDump(IHost& f) {
   const std::string path = f.HostSelectedPath();
   if (path.empty() || !IsRegularFile(path)) return;
+  if (!f.ConfirmReplacePane()) return;
   const std::string info = TRichEdit::FromScreen(f.InfoLine());
   f.Pane()->Clear();
   std::string text;

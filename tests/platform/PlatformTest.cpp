@@ -132,6 +132,19 @@ TEST(DynLib, WindowsNamesMapToSharedObjects) {
 }
 
 }  // namespace
+// The reason of a failed write goes into the window's messages after the
+// file's name: it is Japanese.
+TEST(AtomicFile, FailuresAreToldInJapanese) {
+  UniqueTempDir dir;
+  std::string error;
+  EXPECT_FALSE(AtomicWriteFile(dir.path().string() + "/none/tree.txt", "x", false, &error));
+  EXPECT_EQ(error.rfind("一時ファイルを作成できません: ", 0), 0u) << error;
+  std::filesystem::create_directories(dir.path().string() + "/is_a_folder");
+  EXPECT_FALSE(AtomicWriteFile(dir.path().string() + "/is_a_folder", "x", false, &error));
+  EXPECT_EQ(error.rfind("名前を変更できません: ", 0), 0u) << error;
+  EXPECT_TRUE(AtomicWriteFile(dir.path().string() + "/ok.txt", "x", false, &error));
+}
+
 }  // namespace navirt
 
 namespace navirt {

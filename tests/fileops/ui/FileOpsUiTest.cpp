@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -658,6 +659,89 @@ class FileOpsUiTest : public QObject {
     QCOMPARE(messages_, QStringList{"属性情報取得に失敗しました。"});
     QVERIFY(!hiddenEnabled);
     QCOMPARE(attrs.writes, 0);
+  }
+
+  // Copy and move count the files they put in place; M moves a folder; the
+  // dialog's tree opens at the folder shown.
+  void copyAndMoveOfAFolderCountItsFilesFromTheFolderShown() {
+    fs::create_directories(folder_ + "many/deep");
+    for (int i = 0; i < 24; ++i) Write(folder_ + "many/f" + std::to_string(i), "x");
+    Write(folder_ + "many/deep/last", "y");
+    auto f = Open();
+    QString treeAt;
+    bool treeShowsIt = false;
+    std::string target = dest_;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm2*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->show();
+      // The folders load in the background; the tree must still show the
+      // folder once they have come.
+      QTest::qWait(1000);
+      treeAt = dlg->FolderModel->filePath(dlg->FolderView1->currentIndex());
+      treeShowsIt = dlg->FolderView1->viewport()->rect().intersects(
+          dlg->FolderView1->visualRect(dlg->FolderView1->currentIndex()));
+      dlg->CBdir->setEditText(QString::fromStdString(target));
+      dlg->BOK->click();
+      return d.result();
+    };
+    Select(f.get(), {"many"});
+    Key(f.get(), Qt::Key_C);
+    QCOMPARE(treeAt + "/", QString::fromStdString(folder_));
+    QVERIFY(treeShowsIt);
+    QCOMPARE(messages_, QStringList{"25個のファイルをコピーしました。"});
+    QVERIFY(fs::exists(dest_ + "many/deep/last"));
+
+    messages_.clear();
+    target = dest_ + "moved/";
+    fs::create_directories(target);
+    Select(f.get(), {"many"});
+    Key(f.get(), Qt::Key_M);
+    QCOMPARE(messages_, QStringList{"25個のファイルを移動しました。"});
+    QVERIFY(!fs::exists(folder_ + "many"));
+    QVERIFY(fs::exists(target + "many/deep/last"));
+  }
+
+  // The direct listing's preset for a folder with a blank is quoted, so
+  // running it as it stands lists that folder.
+  void directListingOfAFolderWithABlank() {
+    folder_ += "日本 フォルダ/";
+    fs::create_directories(folder_);
+    Write(folder_ + "a.txt", "12345");
+    auto f = Open();
+    QString preset;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = qobject_cast<TForm33*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      preset = dlg->ComboBox1->currentText();
+      return int(QDialog::Accepted);
+    };
+    Select(f.get(), {"a.txt"});
+    f->FindAction(cmd::Mdircommand1)->trigger();
+    QCOMPARE(preset, "\"" + QString::fromStdString(folder_) + "\"");
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
+    QVERIFY2(Pane(f.get()).contains("日本 フォルダ") && Pane(f.get()).contains("a.txt"), qPrintable(Pane(f.get())));
+  }
+
+  // Merging into the first file with an old command file: the first file's
+  // backup and the old command file's are both kept.
+  void mergeIntoTheFirstFileKeepsBothBackups() {
+    Write(folder_ + "x.txt", "XX");
+    Write(folder_ + "y.txt", "YY");
+    Write(folder_ + "x.bat", "old command file");
+    auto f = Open();
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm20*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->Etarget->setText("x.txt");
+      dlg->BOK->click();
+      return d.result();
+    };
+    Select(f.get(), {"x.txt", "y.txt"});
+    f->FindAction(cmd::Mfilemerge)->trigger();
+    QCOMPARE(ReadFile(folder_ + "x.txt"), std::string("XXYY"));
+    QCOMPARE(ReadFile(folder_ + "x.bak"), std::string("XX"));
+    QCOMPARE(ReadFile(folder_ + "x (2).bak"), std::string("old command file"));
   }
 
   void mergeJoinsInTheOrderSetInTheDialog() {

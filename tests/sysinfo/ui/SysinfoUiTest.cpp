@@ -96,7 +96,7 @@ class SysinfoUiTest : public QObject {
         {cmd::Mdiskcopy1, {"gnome-disks", {}, ""}},
         {cmd::Mformat, {"gnome-disks", {}, ""}},
         {cmd::Mssaver, {"xdg-screensaver", {"activate"}, ""}},
-        {cmd::Msend, {"xdg-email", {"--body", "first\r\nsecond"}, ""}},
+        {cmd::Msend, {"xdg-email", {"--body", "first\nsecond"}, ""}},
         {cmd::Msysstandby1, {"systemctl", {"suspend"}, ""}},
     };
     // "ディスク　フォーマット" asks for the drive first: OK with its example.
