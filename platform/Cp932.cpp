@@ -1,3 +1,6 @@
+// The tables are built once from ICU's windows-31j converter, so the
+// mapping is the one Windows uses, and kept in memory so that converting a
+// character is an array look-up rather than a converter call.
 #include "platform/Cp932.h"
 
 #include <unicode/ucnv.h>

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -602,6 +604,8 @@ mode_t FileMode() {
 
 OutputFile::~OutputFile() { Abort(); }
 
+// The temporary name: ".NAME.navirt-PID-XXXXXX" in the target's folder, so
+// a run that was killed can be told from one still writing.
 bool OutputFile::Open(const std::string& target) {
   Abort();
   target_ = target;
@@ -609,7 +613,7 @@ bool OutputFile::Open(const std::string& target) {
   std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.size() > 200) base.resize(200);
-  std::string tmpl = dir + "." + base + ".navirt-XXXXXX";
+  std::string tmpl = dir + "." + base + ".navirt-" + std::to_string(::getpid()) + "-XXXXXX";
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back(0);
   int fd = ::mkstemp(buf.data());
@@ -629,25 +633,40 @@ bool OutputFile::Open(const std::string& target) {
   return true;
 }
 
+// A free name is written under a temporary name too: a run killed half way
+// leaves no half file under the entry's name. The rename at the end never
+// replaces what appeared there meanwhile.
 int OutputFile::OpenNew(const std::string& target) {
-  Abort();
-  target_ = target;
-  // The umask applies to the mode here, as it does to any new file.
-  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return errno ? errno : EIO;
-  temp_ = target;
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0) return EEXIST;
+  if (errno != ENOENT) return errno ? errno : EIO;
+  if (!Open(target)) return errno ? errno : EIO;
   direct_ = true;
-  f_ = ::fdopen(fd, "wb");
-  if (!f_) {
-    int err = errno ? errno : ENOMEM;
-    ::close(fd);
-    ::unlink(temp_.c_str());
-    temp_.clear();
-    return err;
-  }
-  written_ = 0;
-  failed_ = false;
   return 0;
+}
+
+void RemoveStaleTemporaries(const std::string& dir) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return;
+  std::vector<std::string> stale;
+  while (dirent* de = ::readdir(d)) {
+    std::string n = de->d_name;
+    size_t at = n.rfind(".navirt-");
+    if (n.size() < 2 || n[0] != '.' || at == std::string::npos || at == 0) continue;
+    size_t p = at + 8, q = p;
+    while (q < n.size() && n[q] >= '0' && n[q] <= '9') ++q;
+    if (q == p || q + 7 != n.size() || n[q] != '-' || q - p > 9) continue;
+    pid_t pid = static_cast<pid_t>(std::stol(n.substr(p, q - p)));
+    if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    stale.push_back(n);
+  }
+  ::closedir(d);
+  std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+  for (const auto& n : stale) {
+    struct stat st;
+    std::string path = prefix + n;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+  }
 }
 
 bool OutputFile::Write(const void* data, size_t len) {
@@ -690,7 +709,9 @@ bool OutputFile::Commit(std::time_t mtime, bool setTime) {
   }
   ok = (std::fclose(f_) == 0) && ok;
   f_ = nullptr;
-  if (ok && !direct_) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (ok)
+    ok = direct_ ? ::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0
+                 : ::rename(temp_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
   temp_.clear();
   return ok;
@@ -997,7 +1018,10 @@ void AddLink(const std::string& disk, const std::string& stored, const struct st
 void Walk(const std::string& disk, const std::string& stored, bool includeHidden, bool storeLinks,
           std::vector<PackItem>& out, Report& rep) {
   DIR* d = ::opendir(disk.c_str());
-  if (!d) return;
+  if (!d) {
+    rep.Utf8Line("Warning: folder cannot be opened, skipped: " + stored);
+    return;
+  }
   std::vector<std::string> names;
   while (dirent* de = ::readdir(d)) {
     std::string n = de->d_name;

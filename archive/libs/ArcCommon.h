@@ -225,8 +225,8 @@ uint16_t Crc16Of(const InputFile& in, const unsigned char* p, uint64_t n);
 // ---- writing ---------------------------------------------------------
 // A file written under a temporary name in the target's folder and renamed
 // into place only by Commit, so a failure never leaves half a file.
-// OpenNew writes a name nothing holds yet straight under that name (one
-// directory change instead of three); Abort and a failed Commit remove it.
+// OpenNew is for a name nothing holds yet: EEXIST when something does, and
+// Commit then never replaces what appeared there meanwhile.
 class OutputFile {
  public:
   ~OutputFile();
@@ -248,11 +248,15 @@ class OutputFile {
 
  private:
   std::FILE* f_ = nullptr;
-  std::string target_, temp_;  // temp_ == target_ after OpenNew
-  bool direct_ = false;
+  std::string target_, temp_;
+  bool direct_ = false;  // opened by OpenNew
   uint64_t written_ = 0;
   bool failed_ = false;
 };
+
+// Removes the temporary files OutputFile left in dir when its process was
+// killed (the process named in the temporary name is gone).
+void RemoveStaleTemporaries(const std::string& dir);
 
 // A file to pack, read a piece at a time, so packing holds one piece of
 // it whatever its size.

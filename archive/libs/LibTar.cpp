@@ -4,10 +4,12 @@
 #include <archive_entry.h>
 #include <locale.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "archive/libs/LibFrame.h"
 #include "platform/Cp932.h"
@@ -553,11 +555,55 @@ class TarLibrary : public ArcLibrary {
     return kOk;
   }
 
+  // The whole compressed stream read once: gzip checks its CRC only at the
+  // stream's end and bzip2 a block's only after handing out its bytes, while
+  // the tar inside ends earlier. A damaged byte must stop the run before
+  // any file is written.
+  static bool CompressedStreamSound(const std::string& path, int type, std::string& why) {
+    if (type == kTarGz) {
+      // libarchive's gzip reader does not compare the trailer's CRC: zlib does.
+      gzFile g = gzopen(path.c_str(), "rb");
+      if (!g) {
+        why = "cannot read the compressed stream";
+        return false;
+      }
+      std::vector<char> buf(1 << 16);
+      int n;
+      while ((n = gzread(g, buf.data(), static_cast<unsigned>(buf.size()))) > 0) {
+      }
+      int err = Z_OK;
+      if (n < 0) why = std::string("gzip: ") + gzerror(g, &err);
+      gzclose(g);
+      return n == 0;
+    }
+    Reader a = OpenReader(path, true);
+    archive_entry* ae;
+    if (!a || !HeaderRead(archive_read_next_header(a.get(), &ae))) {
+      why = "cannot read the compressed stream";
+      return false;
+    }
+    std::vector<char> buf(1 << 16);
+    la_ssize_t n;
+    while ((n = archive_read_data(a.get(), buf.data(), buf.size())) > 0) {
+    }
+    if (n < 0) why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken compressed data";
+    return n == 0;
+  }
+
   int DoExtract(const CmdLine& cl, Report& rep) {
     int type = TypeOf(cl.archive);
     if (type == kUnknown) {
       rep.Utf8Line(cl.archive + ": not a tar or compressed file");
       return PathExists(cl.archive) ? kErrFileStyle : kErrArcFileOpen;
+    }
+    if (type == kTarGz || type == kTarBz2) {
+      std::string why;
+      if (!CompressedStreamSound(cl.archive, type, why)) {
+        rep.Line("tar: " + why + "; nothing extracted.");
+        ExtractStats st;
+        st.Fail(kErrFileCrc);
+        return FinishExtract(st, rep);
+      }
     }
     Reader a = OpenReader(cl.archive, IsRaw(type));
     if (!a) return kErrArcFileOpen;
