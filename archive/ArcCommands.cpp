@@ -117,7 +117,15 @@ TArcRoute RouteByExtension(const std::string& path, const TLhaDirect& lha) {
 }
 
 bool GeneralExtractAccepts(const std::string& path) {
-  static const char* const kExts[] = {".LZH", ".EXE", ".ZIP", ".ARJ", ".CAB", ".TAR", ".RAR", ".GZ"};
+  static const char* const kExts[] = {".LZH", ".EXE", ".ZIP", ".ARJ", ".CAB",  ".TAR", ".RAR", ".GZ",
+                                      ".7Z",  ".XZ",  ".TXZ", ".ZST", ".TZST", ".ISO", ".LZ4"};
+  std::string ext = UpperExt(path);
+  return std::any_of(std::begin(kExts), std::end(kExts), [&](const char* e) { return ext == e; });
+}
+
+bool PreviewListsGeneral(bool mlhashow, const std::string& path) {
+  if (!mlhashow || path.empty()) return false;
+  static const char* const kExts[] = {".7Z", ".XZ", ".TXZ", ".ZST", ".TZST", ".ISO", ".LZ4"};
   std::string ext = UpperExt(path);
   return std::any_of(std::begin(kExts), std::end(kExts), [&](const char* e) { return ext == e; });
 }

@@ -67,6 +67,9 @@ bool GeneralExtractAccepts(const std::string& path);
 // With "LHA書庫内容表示(&L)" checked, whether selecting path lists it
 // through LHA instead of the normal preview.
 bool PreviewListsArchive(bool mlhashow, const std::string& path, const TLhaDirect& lha);
+// The same for the formats read through libarchive (7z, xz, zstd, lz4,
+// ISO images), which selecting lists with the general listing.
+bool PreviewListsGeneral(bool mlhashow, const std::string& path);
 
 // ---- texts -----------------------------------------------------------
 

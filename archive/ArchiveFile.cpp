@@ -26,6 +26,9 @@ TArchiverType ArchiverTypeFromName(const std::string& fileName) {
   if (ext == ".bz2") return atBZ2;
   if (ext == ".tar") return atTar;
   if (ext == ".z" || ext == ".gz" || ext == ".tgz" || ext == ".taz") return atTgz;
+  // Through the same library (libarchive): xz, zstd and lz4, 7z, ISO images.
+  for (const char* e : {".xz", ".txz", ".zst", ".tzst", ".lz4", ".7z", ".iso"})
+    if (ext == e) return atTgz;
   if (ext == ".exe") return atAutoDetect;
   return atNone;
 }
@@ -48,7 +51,7 @@ TArchiverType ArchiverTypeFromContent(const std::string& path) {
     int t = tt(path.c_str());
     if (t == 1)
       tarAnswer = atTar;
-    else if (t >= 2 && t <= 5)
+    else if ((t >= 2 && t <= 5) || t >= 8)
       tarAnswer = atTgz;
     else if (t == 6 || t == 7)
       tarAnswer = atBZ2;

@@ -194,15 +194,44 @@ bool HasByteAtLeast80(std::string_view s) {
   return false;
 }
 
-// The window cut back to the start of a sequence its edge splits, so that
-// a character on the boundary is not taken for an error.
-std::string_view CutAtSequenceStart(std::string_view text) {
+// A long text (a sample read from a larger file) cut back to the start of
+// a sequence its end splits, so that a character on the edge is not taken
+// for an error.
+std::string_view WithoutCutEnd(std::string_view text) {
   if (text.size() <= kUnicodeWindow) return text;
-  size_t lead = kUnicodeWindow - 1;
+  size_t lead = text.size() - 1;
   for (int k = 0; k < 3 && lead > 0 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80; ++k) --lead;
   const unsigned char c = static_cast<unsigned char>(text[lead]);
   const size_t want = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-  return text.substr(0, lead + want > kUnicodeWindow ? lead : kUnicodeWindow);
+  return text.substr(0, lead + want > text.size() ? lead : text.size());
+}
+
+// A character of a two-byte sequence that UTF-8 text commonly holds:
+// Latin-1 and Latin Extended-A, Greek (not Coptic), Cyrillic, Hebrew and
+// Arabic letters. EUC kanji read as UTF-8 land mostly elsewhere (労働 is
+// Coptic ϫ and Latin Extended-B Ư).
+bool CommonTwoByteCharacter(char32_t cp) {
+  return (cp >= 0xA0 && cp <= 0x17F) || (cp >= 0x370 && cp <= 0x3FF && !(cp >= 0x3E2 && cp <= 0x3EF)) ||
+         (cp >= 0x400 && cp <= 0x6FF);
+}
+
+// EUC-JP words may also be well-formed UTF-8 (a lead C2-DF and a trail
+// A1-BF make a kanji in both). Such a text is EUC unless UTF-8 is clearly
+// more likely: it holds a longer sequence (kana and kanji take three bytes
+// in UTF-8), a byte EUC-JP cannot have there, or mostly common letters.
+bool EucMoreLikely(std::string_view text) {
+  size_t common = 0, rare = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) continue;
+    if (c >= 0xE0 || i + 1 >= text.size()) return false;
+    const unsigned char t = static_cast<unsigned char>(text[i + 1]);
+    if (c < 0xA1 || t < 0xA1) return false;  // not an EUC-JP pair
+    const char32_t cp = ((c & 0x1F) << 6) | (t & 0x3F);
+    ++(CommonTwoByteCharacter(cp) ? common : rare);
+    ++i;
+  }
+  return rare > common;
 }
 
 }  // namespace
@@ -212,9 +241,12 @@ UnicodeCode DetectUnicode(std::string_view text) {
   if (starts("\xEF\xBB\xBF")) return UnicodeCode::Utf8Bom;
   if (starts("\xFF\xFE")) return UnicodeCode::Utf16Le;
   if (starts("\xFE\xFF")) return UnicodeCode::Utf16Be;
-  const std::string_view window = CutAtSequenceStart(text);
-  if (window.find('\0') != std::string_view::npos) return UnicodeCode::None;  // a text holds no zero bytes
-  if (!HasByteAtLeast80(window) || !IsWellFormedUtf8(window)) return UnicodeCode::None;
+  // The whole text is judged: UTF-8 followed by anything else is not
+  // UTF-8. Only a sample cut short may end inside a character.
+  const std::string_view whole = WithoutCutEnd(text);
+  if (whole.find('\0') != std::string_view::npos) return UnicodeCode::None;  // a text holds no zero bytes
+  if (!HasByteAtLeast80(whole) || !IsWellFormedUtf8(whole)) return UnicodeCode::None;
+  if (EucMoreLikely(whole)) return UnicodeCode::None;
   return UnicodeCode::Utf8;
 }
 

@@ -16,12 +16,13 @@ enum class UnicodeCode : int {
   Utf16Be = 4,  // FE FF first
 };
 
-// How much of a text without a mark is judged.
+// A text longer than this may be a sample cut from a larger file: a
+// sequence its end splits counts as whole.
 constexpr size_t kUnicodeWindow = 64 * 1024;
 
-// Marks first; then UTF-8 without one: the first kUnicodeWindow bytes are
-// well-formed (a sequence cut by the window's edge counts as whole when the
-// text goes on), hold a multi-byte sequence and no zero byte.
+// Marks first; then UTF-8 without one: the whole text is well-formed,
+// holds a multi-byte sequence and no zero byte, and is not more likely
+// EUC-JP (short EUC words can be well-formed UTF-8 of rare letters).
 UnicodeCode DetectUnicode(std::string_view text);
 
 // "UTF-8", "UTF-8(BOM)", "UTF-16LE", "UTF-16BE"; empty for None.

@@ -376,6 +376,7 @@ std::string AutoToUtf8(std::string_view text) {
     case CodeJis78:
       return JisToUtf8(text);
     case CodeEuc:
+    case CodeEucOrSjis:  // EUC kanji, or Shift_JIS half-width kana alone
       return EucToUtf8(text);
     case CodeSjis:
       return SjisToUtf8(text);

@@ -38,8 +38,9 @@ std::string EucToUtf8(std::string_view euc);
 std::string JisToUtf8(std::string_view jis);
 
 // The text in UTF-8 whatever its code: DetectUnicode first, then
-// DetectCode. UTF-8 comes back unchanged (its mark too), as do ASCII,
-// binary and undecided EUC/Shift_JIS text.
+// DetectCode. UTF-8 comes back unchanged (its mark too), as do ASCII and
+// binary. A text undecided between EUC and Shift_JIS is read as EUC: the
+// Shift_JIS reading would be half-width kana alone.
 std::string AutoToUtf8(std::string_view text);
 
 // The text in Shift_JIS whatever its code: UTF-8 and UTF-16 through ICU,

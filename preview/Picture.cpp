@@ -17,7 +17,8 @@ namespace navirt {
 
 bool IsPictureFile(const std::string& path) {
   std::string e = UpperExtension(path);
-  return e == ".BMP" || e == ".ICO" || e == ".JPG" || e == ".JPEG" || e == ".GIF" || e == ".WMF";
+  return e == ".BMP" || e == ".ICO" || e == ".JPG" || e == ".JPEG" || e == ".GIF" || e == ".WMF" || e == ".PNG" ||
+         e == ".WEBP" || e == ".TIF" || e == ".TIFF" || e == ".SVG";
 }
 
 // ---------------------------------------------------------------- JPEG

@@ -8,7 +8,8 @@
 
 namespace navirt {
 
-// ".BMP", ".ICO", ".JPG", ".JPEG", ".GIF", ".WMF", compared upper-cased.
+// ".BMP", ".ICO", ".JPG", ".JPEG", ".GIF", ".WMF", and through Qt's image
+// plugins ".PNG", ".WEBP", ".TIF", ".TIFF", ".SVG"; compared upper-cased.
 bool IsPictureFile(const std::string& path);
 
 // 32-bit pixels 0xAARRGGBB, rows top to bottom, no padding.

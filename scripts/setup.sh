@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(
   cmake ninja-build g++ ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev qt6-image-formats-plugins
   libicu-dev libjpeg62-turbo-dev libgif-dev libarchive-dev liblhasa-dev
   zlib1g-dev libbz2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -12,7 +12,7 @@ pkgs=(
   fonts-noto-cjk xdg-utils xvfb xauth qt6-translations-l10n libqt6svg6 adwaita-icon-theme
   xdotool python3-pyatspi at-spi2-core dbus dbus-x11 x11-utils openbox poppler-utils
   nkf
-  libarchive-tools lhasa arj cabextract gcab unzip
+  libarchive-tools lhasa arj cabextract gcab unzip zip 7zip xz-utils zstd lz4
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -86,6 +86,12 @@ int List(const std::string& path) {
 // listing, or nothing when the normal preview would run.
 int Preview(const std::string& path) {
   if (int rc; Unusable(path, rc)) return rc;
+  if (PreviewListsGeneral(true, path)) {
+    TArcOutcome o = GeneralList(path);
+    if (!o.setPane) return Failed(path + ": shown as it is (no listing)");
+    WriteOutput(ToTerminal(o.paneText));
+    return kExitOk;
+  }
   TLhaDirect lha;
   if (!PreviewListsArchive(true, path, lha)) return Failed(path + ": shown as it is (no LHA listing)");
   TArcOutcome o = LhaPreview(path, lha);

@@ -2,6 +2,7 @@
 // compressed files, through libarchive.
 #include <archive.h>
 #include <archive_entry.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -16,7 +17,45 @@
 namespace navirt::arc {
 namespace {
 
-enum TarType { kUnknown = 0, kTar = 1, kTarGz = 2, kTarZ = 3, kGz = 4, kZ = 5, kTarBz2 = 6, kBz2 = 7 };
+// Tar and its compressed forms, single compressed files, and the formats
+// Linux users have beyond them (7z, ISO images), all through libarchive.
+enum TarType {
+  kUnknown = 0,
+  kTar = 1,
+  kTarGz = 2,
+  kTarZ = 3,
+  kGz = 4,
+  kZ = 5,
+  kTarBz2 = 6,
+  kBz2 = 7,
+  kTarXz = 8,
+  kTarZst = 9,
+  kTarLz4 = 10,
+  kXz = 11,
+  kZst = 12,
+  kLz4 = 13,
+  k7z = 14,
+  kIso = 15,
+};
+
+// libarchive turns the UTF-16 names of 7z and ISO images into the
+// thread's locale: under the C locale they would be lost. Each call into
+// the library reads in C.UTF-8 on its own thread, as the window runs.
+class Utf8Locale {
+ public:
+  Utf8Locale() {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (utf8) old_ = uselocale(utf8);
+  }
+  ~Utf8Locale() {
+    if (old_) uselocale(old_);
+  }
+  Utf8Locale(const Utf8Locale&) = delete;
+  Utf8Locale& operator=(const Utf8Locale&) = delete;
+
+ private:
+  locale_t old_ = static_cast<locale_t>(0);
+};
 
 struct ReaderDeleter {
   void operator()(archive* a) const { archive_read_free(a); }
@@ -32,11 +71,17 @@ Reader OpenReader(const std::string& path, bool raw) {
   archive_read_support_filter_gzip(a.get());
   archive_read_support_filter_bzip2(a.get());
   archive_read_support_filter_compress(a.get());
+  archive_read_support_filter_xz(a.get());
+  archive_read_support_filter_lzma(a.get());
+  archive_read_support_filter_zstd(a.get());
+  archive_read_support_filter_lz4(a.get());
   if (raw) {
     archive_read_support_format_raw(a.get());
   } else {
     archive_read_support_format_tar(a.get());
     archive_read_support_format_gnutar(a.get());
+    archive_read_support_format_7zip(a.get());
+    archive_read_support_format_iso9660(a.get());
   }
   if (archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK) return nullptr;
   return a;
@@ -45,43 +90,66 @@ Reader OpenReader(const std::string& path, bool raw) {
 // A warning (a name the C locale cannot hold) still delivers the header.
 bool HeaderRead(int r) { return r == ARCHIVE_OK || r == ARCHIVE_WARN; }
 
+// The kind of an archive whose first header was read.
+int ArchiveKind(archive* a) {
+  const int format = archive_format(a) & ARCHIVE_FORMAT_BASE_MASK;
+  if (format == ARCHIVE_FORMAT_7ZIP) return k7z;
+  if (format == ARCHIVE_FORMAT_ISO9660) return kIso;
+  switch (archive_filter_code(a, 0)) {
+    case ARCHIVE_FILTER_NONE:
+      return kTar;
+    case ARCHIVE_FILTER_GZIP:
+      return kTarGz;
+    case ARCHIVE_FILTER_COMPRESS:
+      return kTarZ;
+    case ARCHIVE_FILTER_BZIP2:
+      return kTarBz2;
+    case ARCHIVE_FILTER_XZ:
+    case ARCHIVE_FILTER_LZMA:
+      return kTarXz;
+    case ARCHIVE_FILTER_ZSTD:
+      return kTarZst;
+    case ARCHIVE_FILTER_LZ4:
+      return kTarLz4;
+    default:
+      return kUnknown;
+  }
+}
+
+// The kind of a single compressed file.
+int RawKind(archive* a) {
+  switch (archive_filter_code(a, 0)) {
+    case ARCHIVE_FILTER_GZIP:
+      return kGz;
+    case ARCHIVE_FILTER_COMPRESS:
+      return kZ;
+    case ARCHIVE_FILTER_BZIP2:
+      return kBz2;
+    case ARCHIVE_FILTER_XZ:
+    case ARCHIVE_FILTER_LZMA:
+      return kXz;
+    case ARCHIVE_FILTER_ZSTD:
+      return kZst;
+    case ARCHIVE_FILTER_LZ4:
+      return kLz4;
+    default:
+      return kUnknown;
+  }
+}
+
 int TypeOf(const std::string& path) {
   {
     Reader a = OpenReader(path, false);
     archive_entry* e;
-    if (a && HeaderRead(archive_read_next_header(a.get(), &e))) {
-      switch (archive_filter_code(a.get(), 0)) {
-        case ARCHIVE_FILTER_NONE:
-          return kTar;
-        case ARCHIVE_FILTER_GZIP:
-          return kTarGz;
-        case ARCHIVE_FILTER_COMPRESS:
-          return kTarZ;
-        case ARCHIVE_FILTER_BZIP2:
-          return kTarBz2;
-        default:
-          return kUnknown;
-      }
-    }
+    if (a && HeaderRead(archive_read_next_header(a.get(), &e))) return ArchiveKind(a.get());
   }
   Reader a = OpenReader(path, true);
   archive_entry* e;
-  if (a && HeaderRead(archive_read_next_header(a.get(), &e))) {
-    switch (archive_filter_code(a.get(), 0)) {
-      case ARCHIVE_FILTER_GZIP:
-        return kGz;
-      case ARCHIVE_FILTER_COMPRESS:
-        return kZ;
-      case ARCHIVE_FILTER_BZIP2:
-        return kBz2;
-      default:
-        return kUnknown;
-    }
-  }
+  if (a && HeaderRead(archive_read_next_header(a.get(), &e))) return RawKind(a.get());
   return kUnknown;
 }
 
-bool IsRaw(int t) { return t == kGz || t == kZ || t == kBz2; }
+bool IsRaw(int t) { return t == kGz || t == kZ || t == kBz2 || t == kXz || t == kZst || t == kLz4; }
 
 const char* MethodOf(int t) {
   switch (t) {
@@ -94,6 +162,19 @@ const char* MethodOf(int t) {
     case kTarBz2:
     case kBz2:
       return "bzip2";
+    case kTarXz:
+    case kXz:
+      return "xz";
+    case kTarZst:
+    case kZst:
+      return "zstd";
+    case kTarLz4:
+    case kLz4:
+      return "lz4";
+    case k7z:
+      return "7z";
+    case kIso:
+      return "iso9660";
     default:
       return "tar";
   }
@@ -128,7 +209,7 @@ std::string RawName(const std::string& path) {
     if (!n.empty() && n != "." && n != "..") return n;
   }
   std::string l = Lower(base);
-  for (const char* ext : {".gz", ".bz2", ".z"})
+  for (const char* ext : {".gz", ".bz2", ".z", ".xz", ".zst", ".lz4"})
     if (EndsWith(l, ext)) return base.substr(0, base.size() - std::strlen(ext));
   return base + ".out";
 }
@@ -174,15 +255,31 @@ bool AllNamesUtf8(const std::string& path) {
   return true;
 }
 
-// Decides the archive's kind at its first name beyond ASCII: archives of
-// ASCII names are never read twice.
+// A three-byte UTF-8 sequence (kana and kanji are such): Shift_JIS names
+// hardly ever form one, so a name holding one is taken for UTF-8 at once.
+bool HasThreeByteSequence(const std::string& s) {
+  for (size_t i = 0; i + 2 < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c >= 0xE0 && c <= 0xEF && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) return true;
+  }
+  return false;
+}
+
+// Decides the archive's kind at its first name beyond ASCII; only a name
+// that leaves doubt (valid UTF-8 of two-byte sequences alone) has the
+// headers read ahead. A name that is not UTF-8 in a UTF-8 archive is read
+// as Shift_JIS.
 class NameKind {
  public:
   explicit NameKind(std::string path) : path_(std::move(path)) {}
   bool Utf8(const RawNames& n) {
     if (n.Ascii()) return true;
-    if (state_ < 0) state_ = AllNamesUtf8(path_) ? 1 : 0;
-    return state_ == 1;
+    const bool utf8 = n.Utf8();
+    if (state_ < 0)
+      state_ = utf8 && (HasThreeByteSequence(n.path) || HasThreeByteSequence(n.symlink)) ? 1
+               : AllNamesUtf8(path_)                                                     ? 1
+                                                                                         : 0;
+    return state_ == 1 && utf8;
   }
 
  private:
@@ -228,11 +325,13 @@ class TarCursor : public EntryCursor {
  public:
   TarCursor(std::string path, int type) : path_(path), type_(type), kind_(std::move(path)) {}
   bool Rewind() override {
+    Utf8Locale utf8;
     reader_ = OpenReader(path_, false);
     return reader_ != nullptr;
   }
   bool Next(ArcEntry& e) override {
     if (!reader_) return false;
+    Utf8Locale utf8;
     archive_entry* ae;
     while (true) {
       int r = archive_read_next_header(reader_.get(), &ae);
@@ -257,6 +356,7 @@ class TarCursor : public EntryCursor {
 class TarLibrary : public ArcLibrary {
  public:
   std::unique_ptr<EntryCursor> OpenCursor(const std::string& path, std::string& why) override {
+    Utf8Locale utf8;
     int type = TypeOf(path);
     if (type == kUnknown) {
       why = "not a tar or compressed file";
@@ -268,34 +368,25 @@ class TarLibrary : public ArcLibrary {
     return c;
   }
 
-  int Type(const std::string& path) { return TypeOf(path); }
+  int Type(const std::string& path) {
+    Utf8Locale utf8;
+    return TypeOf(path);
+  }
 
-  bool Check(const std::string& path, int mode) override { return TypeOf(path) != kUnknown; }
+  bool Check(const std::string& path, int mode) override {
+    Utf8Locale utf8;
+    return TypeOf(path) != kUnknown;
+  }
 
   int List(const std::string& path, std::vector<ArcEntry>& out, std::string& why) override {
+    Utf8Locale utf8;
     // A tar is listed in the same pass that recognises it.
     {
       Reader a = OpenReader(path, false);
       archive_entry* ae;
       int r = a ? archive_read_next_header(a.get(), &ae) : ARCHIVE_FATAL;
       if (r == ARCHIVE_OK || r == ARCHIVE_WARN) {
-        int type = kUnknown;
-        switch (archive_filter_code(a.get(), 0)) {
-          case ARCHIVE_FILTER_NONE:
-            type = kTar;
-            break;
-          case ARCHIVE_FILTER_GZIP:
-            type = kTarGz;
-            break;
-          case ARCHIVE_FILTER_COMPRESS:
-            type = kTarZ;
-            break;
-          case ARCHIVE_FILTER_BZIP2:
-            type = kTarBz2;
-            break;
-          default:
-            break;
-        }
+        const int type = ArchiveKind(a.get());
         if (type != kUnknown) {
           // Read as UTF-8, and read again as Shift_JIS once a name is not.
           std::vector<std::pair<size_t, archive_entry*>> others;
@@ -359,6 +450,7 @@ class TarLibrary : public ArcLibrary {
 
   int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
                       std::string& why) override {
+    Utf8Locale utf8;
     int type = TypeOf(path);
     if (type == kUnknown) return kErrFileStyle;
     Reader a = OpenReader(path, IsRaw(type));
@@ -387,6 +479,7 @@ class TarLibrary : public ArcLibrary {
   }
 
   int Run(const std::string& cmdline, Report& rep) override {
+    Utf8Locale utf8;
     CmdLine cl;
     std::string err;
     int rc = ParseCommandLine(cmdline, {"x", "c", "l", "v", "t", "s"}, {"f", "o"}, cl, err);
@@ -559,12 +652,23 @@ class TarLibrary : public ArcLibrary {
     if (rc != kOk) return rc;
     DropArchiveItself(items, cl.archive);
     std::string lower = Lower(cl.archive);
-    bool gz = cl.Number("z") >= 0 || EndsWith(lower, ".tgz") || EndsWith(lower, ".gz") || EndsWith(lower, ".z");
-    bool bz = cl.Number("B") >= 0 || EndsWith(lower, ".bz2") || EndsWith(lower, ".tbz");
+    // Read, but not written: 7z, ISO images and lz4.
+    for (const char* ext : {".7z", ".iso", ".lz4"})
+      if (EndsWith(lower, ext)) {
+        rep.Utf8Line(std::string("tar: cannot create ") + ext + " archives (.tar.xz and .tar.zst can be made).");
+        return kErrNotSupport;
+      }
+    // The name's own compression first: the handler's -z stands for any.
+    const bool xz = EndsWith(lower, ".xz") || EndsWith(lower, ".txz");
+    const bool zst = EndsWith(lower, ".zst") || EndsWith(lower, ".tzst");
+    bool gz = !xz && !zst &&
+              (cl.Number("z") >= 0 || EndsWith(lower, ".tgz") || EndsWith(lower, ".gz") || EndsWith(lower, ".z"));
+    bool bz = !xz && !zst && (cl.Number("B") >= 0 || EndsWith(lower, ".bz2") || EndsWith(lower, ".tbz"));
     bool compress = EndsWith(lower, ".taz");
     bool tarName = EndsWith(lower, ".tar") || EndsWith(lower, ".tgz") || EndsWith(lower, ".taz") ||
-                   EndsWith(lower, ".tbz") || lower.find(".tar.") != std::string::npos;
-    bool single = !tarName && (gz || bz) && items.size() == 1 && !items[0].isDir;
+                   EndsWith(lower, ".tbz") || EndsWith(lower, ".txz") || EndsWith(lower, ".tzst") ||
+                   lower.find(".tar.") != std::string::npos;
+    bool single = !tarName && (gz || bz || xz || zst) && items.size() == 1 && !items[0].isDir;
     OutputFile out;
     if (!out.Open(cl.archive)) {
       rep.Line("tar: cannot create a work file.");
@@ -578,7 +682,11 @@ class TarLibrary : public ArcLibrary {
     // to whole records instead, as GNU tar pads it; so the tar is written
     // into a second, filtering writer.
     auto addFilter = [&](archive* w) {
-      if (bz)
+      if (xz)
+        archive_write_add_filter_xz(w);
+      else if (zst)
+        archive_write_add_filter_zstd(w);
+      else if (bz)
         archive_write_add_filter_bzip2(w);
       else if (compress)
         archive_write_add_filter_compress(w);
@@ -587,7 +695,7 @@ class TarLibrary : public ArcLibrary {
       archive_write_set_format_raw(w);
       archive_write_set_bytes_in_last_block(w, 1);
     };
-    const bool filtered = gz || bz || compress;
+    const bool filtered = gz || bz || compress || xz || zst;
     WriterPtr filter;
     if (filtered && !single) {
       filter.reset(archive_write_new());

@@ -218,7 +218,16 @@ void TArchiveController::Apply(const TArcOutcome& out) {
 bool TArchiveController::Preview() {
   if (applying_) return false;
   const std::string path = host_.HostSelectedPath();
-  if (!PreviewListsArchive(host_.OptionChecked(cmd::Mlhashow, false), path, *lha_)) return false;
+  const bool show = host_.OptionChecked(cmd::Mlhashow, false);
+  if (PreviewListsGeneral(show, path)) {
+    TArcOutcome o = GeneralList(path);
+    if (o.setPane) {
+      Apply(o);
+      return true;
+    }
+    return false;  // not an archive after all: the normal preview
+  }
+  if (!PreviewListsArchive(show, path, *lha_)) return false;
   Apply(LhaPreview(path, *lha_));
   return true;
 }

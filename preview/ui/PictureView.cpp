@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QBuffer>
 #include <QImageReader>
 #include <QMenu>
 #include <QPainter>
@@ -204,6 +205,24 @@ bool LoadPictureImage(const std::string& path, QSize fit, QImage& image, QSize& 
     QSize draw = fullSize;
     if (fit.isValid() && fit.width() > 0 && fit.height() > 0 && fit.width() <= 8000 && fit.height() <= 8000) draw = fit;
     image = RenderWmf(wmf, draw);
+    return true;
+  }
+  if (ext == ".PNG" || ext == ".WEBP" || ext == ".TIF" || ext == ".TIFF" || ext == ".SVG") {
+    // Through Qt's image plugins (qt6-image-formats-plugins, the SVG module).
+    QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    const QByteArray format = ext == ".PNG" ? "png" : ext == ".WEBP" ? "webp" : ext == ".SVG" ? "svg" : "tiff";
+    QImageReader reader(&buffer, format);
+    const QSize own = reader.size();
+    if (!own.isValid() || own.isEmpty()) return false;
+    fullSize = own;
+    // A drawing is drawn at the size it is shown, as a metafile is.
+    if (ext == ".SVG" && fit.isValid() && fit.width() > 0 && fit.height() > 0 && fit.width() <= 8000 &&
+        fit.height() <= 8000)
+      reader.setScaledSize(own.scaled(fit, Qt::KeepAspectRatio));
+    QImage img = reader.read();
+    if (img.isNull()) return false;
+    image = std::move(img);
     return true;
   }
   if (ext == ".BMP" || ext == ".ICO") {

@@ -125,6 +125,27 @@ TEST(Interop, TarFamilyPackedByBsdtarAndGnuTarUnpacksHere) {
   }
 }
 
+// An old tar with Shift_JIS names: one of them (ﾃｽ, C3 BD) is also valid
+// UTF-8, but the archive holds one that is not, so all are Shift_JIS.
+TEST(Interop, OldShiftJisTarIsDecidedAsAWhole) {
+  TempDir tmp;
+  const std::string kana = Utf8ToCp932("ﾃｽ.txt"), hyo = Utf8ToCp932(kHyo + ".txt");
+  ASSERT_EQ(kana, "\xC3\xBD.txt");
+  WriteFile(tmp / ("src/" + kana), "kana\n");
+  WriteFile(tmp / ("src/" + hyo), "hyo\n");
+  for (const char* flag : {"", "z"}) {
+    SCOPED_TRACE(flag);
+    std::string arc = tmp / (std::string("old.tar") + (*flag ? ".gz" : ""));
+    // The kana name first, so that reading meets it before the other.
+    ASSERT_EQ(Sh("cd " + Q(tmp / "src") + " && bsdtar -c" + flag + "f " + Q(arc) + " " + Q(kana) + " " + Q(hyo)), 0);
+    EXPECT_EQ(EntryNames(arc), (std::vector<std::string>{"ﾃｽ.txt", kHyo + ".txt"}));
+    TempDir out;
+    ASSERT_EQ(Unpack(arc, out.Path()), 0);
+    EXPECT_EQ(ReadFile(out / "ﾃｽ.txt"), "kana\n");
+    EXPECT_EQ(ReadFile(out / (kHyo + ".txt")), "hyo\n");
+  }
+}
+
 TEST(Interop, ZipPackedHereUnpacksWithUnzip7zzAndBsdtar) {
   TempDir tmp;
   MakeExchangeTree(tmp / "src");

@@ -8,6 +8,7 @@
 #include "codec/DetectCode.h"
 #include "codec/DetectUnicode.h"
 #include "codec/UnicodeConvert.h"
+#include "platform/Cp932.h"
 #include "tests/codec/CodecTestUtil.h"
 
 namespace navirt {
@@ -45,23 +46,35 @@ TEST(DetectUnicode, Utf8WithoutMark) {
   EXPECT_EQ(DetectUnicode(std::string("日本\0語", 10)), UnicodeCode::None);
 }
 
-TEST(DetectUnicode, JudgedOnTheFirst64KiB) {
+TEST(DetectUnicode, JudgedOnTheWholeText) {
   std::string text;
   while (text.size() < kUnicodeWindow + 1000) text += "あいうえお\n";
-  // A character cut by the window's edge is whole in the text.
-  for (size_t shift = 0; shift < 3; ++shift) {
-    std::string t = std::string(shift, 'x') + text;
-    EXPECT_EQ(DetectUnicode(t), UnicodeCode::Utf8) << shift;
+  // A long sample may end inside a character: it counts as whole.
+  for (size_t cut = 1; cut < 3; ++cut) {
+    EXPECT_EQ(DetectUnicode(text + std::string("あ").substr(0, cut)), UnicodeCode::Utf8) << cut;
   }
-  // Malformed bytes after the window leave it UTF-8.
-  std::string late = text + B({0x82, 0xA0, 0xFF});
-  EXPECT_EQ(DetectUnicode(late), UnicodeCode::Utf8);
-  // ... but not before it.
+  // Shift_JIS after 64 KiB of UTF-8 makes it no UTF-8 (grep --auto read
+  // the Shift_JIS line as UTF-8 and missed it).
+  std::string late = text + B({0x82, 0xA0, 0x82, 0xA2}) + "\n";
+  EXPECT_EQ(DetectUnicode(late), UnicodeCode::None);
   std::string early = B({0x82, 0xA0}) + text;
   EXPECT_EQ(DetectUnicode(early), UnicodeCode::None);
-  // Multi-byte characters only after the window: ASCII as far as judged.
+  // Multi-byte characters only after 64 KiB of ASCII: UTF-8.
   std::string ascii(kUnicodeWindow, 'a');
-  EXPECT_EQ(DetectUnicode(ascii + "日本"), UnicodeCode::None);
+  EXPECT_EQ(DetectUnicode(ascii + "日本"), UnicodeCode::Utf8);
+}
+
+// Short EUC words that are well-formed UTF-8 of rare letters are EUC; UTF-8
+// that is clearly more likely stays UTF-8.
+TEST(DetectUnicode, ShortEucWordsAreNotUtf8) {
+  for (const char* word : {"労働", "同名", "半分"}) {
+    const std::string euc = SjisToEuc(Utf8ToCp932(word));
+    EXPECT_TRUE(IsWellFormedUtf8(euc)) << word;
+    EXPECT_EQ(DetectUnicode(euc), UnicodeCode::None) << word;
+    EXPECT_EQ(AutoToUtf8(euc), word);
+  }
+  for (const char* utf8 : {"café", "naïve", "Ελληνικά", "Привет", "労働", "ĳssel", "日本"})
+    EXPECT_EQ(DetectUnicode(utf8), UnicodeCode::Utf8) << utf8;
 }
 
 TEST(DetectUnicode, LabelsAndTheInformationLine) {

@@ -132,13 +132,14 @@ TEST(UnicodeConvert, AutomaticBothWays) {
     ASSERT_GE(u.size(), wantUtf8.size());
     EXPECT_EQ(u.substr(u.size() - wantUtf8.size()), wantUtf8) << Hex(t.substr(0, 8));
   }
-  // What is already UTF-8, ASCII, binary or undecided stays as it is.
+  // What is already UTF-8, ASCII or binary stays as it is; undecided
+  // between EUC and Shift_JIS is EUC.
   EXPECT_EQ(AutoToUtf8("\xEF\xBB\xBF"
                        "x日"),
             "\xEF\xBB\xBF"
             "x日");
   EXPECT_EQ(AutoToUtf8("ascii"), "ascii");
-  EXPECT_EQ(AutoToUtf8(B({0xA4, 0xA2})), B({0xA4, 0xA2}));
+  EXPECT_EQ(AutoToUtf8(B({0xA4, 0xA2})), "あ");
   EXPECT_EQ(AnyToSjis(B({1, 2, 3, 0x82})), B({1, 2, 3, 0x82}));
   EXPECT_EQ(AnyToSjis(""), "");
 }

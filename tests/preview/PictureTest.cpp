@@ -18,7 +18,9 @@ TEST(Picture, FilesThatArePictures) {
   EXPECT_TRUE(IsPictureFile("/a/b.JpEg"));
   EXPECT_TRUE(IsPictureFile("/a/b.wmf"));
   EXPECT_TRUE(IsPictureFile("/a/.x/b.ico"));
-  EXPECT_FALSE(IsPictureFile("/a/b.png"));
+  for (const char* name : {"/a/b.png", "/a/b.WebP", "/a/b.tif", "/a/b.tiff", "/a/b.svg"})
+    EXPECT_TRUE(IsPictureFile(name)) << name;
+  EXPECT_FALSE(IsPictureFile("/a/b.svgz"));
   EXPECT_FALSE(IsPictureFile("/a.jpg/b"));
   EXPECT_EQ(UpperExtension("/d/x.tar.gz"), ".GZ");
 }

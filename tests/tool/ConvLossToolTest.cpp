@@ -154,5 +154,22 @@ TEST_F(ConvLoss, UndecodableBytesBecomeReplacementCharacters) {
             "b\xEF\xBF\xBD");
 }
 
+// More than 64 KiB of UTF-8, then a Shift_JIS line: grep --auto finds the
+// line (the file is judged whole, so it is not UTF-8), as plain grep does.
+TEST_F(ConvLoss, GrepAutoJudgesTheWholeFile) {
+  std::string text;
+  while (text.size() < (70u << 10)) text += "ゆにこーど line\n";
+  const std::string line = Utf8ToCp932("検索語の行");
+  const std::string f = File("mixed.txt", text + line + "\n");
+  std::string plain, autoOut;
+  ASSERT_EQ(Tool("grep 検索語 " + f, plain), 0);
+  ASSERT_EQ(Tool("grep --auto 検索語 " + f, autoOut), 0);
+  EXPECT_EQ(autoOut, plain);
+  // Short EUC words come out of auto-utf8 as themselves.
+  std::string out;
+  ASSERT_EQ(Tool("conv auto-utf8 " + File("euc.txt", "\xCF\xAB\xC6\xAF"), out), 0);
+  EXPECT_EQ(out, "労働");
+}
+
 }  // namespace
 }  // namespace navirt

@@ -91,6 +91,45 @@ class PicturePreviewTest : public QObject {
     QCOMPARE(f->SBarRPanel(6), QString());
   }
 
+  // PNG, WebP and TIFF through Qt's image plugins, SVG drawn at the size
+  // shown; the same zoom and fit rules as JPEG; a broken one is text.
+  void pluginFormatsShowWithTheirSize() {
+    QImage sunset(QString::fromStdString(folder_ + "picture_sunset.bmp"));
+    QVERIFY(!sunset.isNull());
+    for (const char* fmt : {"png", "webp", "tiff"})
+      QVERIFY2(sunset.save(QString::fromStdString(folder_ + "plugin." + fmt), fmt), fmt);
+    std::ofstream(folder_ + "plugin.svg")
+        << "<svg xmlns='http://www.w3.org/2000/svg' width='320' height='200'>"
+           "<rect width='320' height='200' fill='#ffffff'/><circle cx='160' cy='100' r='60' fill='#ffcc00'/></svg>";
+    std::ofstream(folder_ + "plugin_broken.png") << "This file is named .png but holds text.\n";
+    auto f = Open("plugin.png");
+    QVERIFY(f->ScrollBox1->isVisible());
+    QCOMPARE(f->SBarRPanel(6), QString("120 x 80 ﾋﾟｸｾﾙ"));
+    QCOMPARE(f->Image1->size(), QSize(120, 80));
+    QVERIFY(f->SelectFileByName("plugin.webp"));
+    QCOMPARE(f->SBarRPanel(6), QString("120 x 80 ﾋﾟｸｾﾙ"));
+    QVERIFY(f->SelectFileByName("plugin.tiff"));
+    QCOMPARE(f->SBarRPanel(6), QString("120 x 80 ﾋﾟｸｾﾙ"));
+    QImage shown = f->Image1->pixmap().toImage();
+    QCOMPARE(shown.pixelColor(60, 40), sunset.pixelColor(60, 40));
+    QVERIFY(f->SelectFileByName("plugin.svg"));
+    QCOMPARE(f->SBarRPanel(6), QString("320 x 200 ﾋﾟｸｾﾙ"));
+    QCOMPARE(f->Image1->size(), QSize(320, 200));
+    QImage drawn = f->Image1->pixmap().toImage();
+    QColor mid = drawn.pixelColor(drawn.width() / 2, drawn.height() / 2);
+    QVERIFY2(mid.red() > 200 && mid.green() > 150 && mid.blue() < 80, qPrintable(mid.name()));
+    // 200 %: the same rule as JPEG's.
+    f->Settings.zoom = 200;
+    QVERIFY(f->SelectFileByName("plugin.png"));
+    QCOMPARE(f->Image1->size(), QSize(240, 160));
+    f->Settings.zoom = 0;
+    QVERIFY(f->SelectFileByName("plugin_broken.png"));
+    QVERIFY(!f->ScrollBox1->isVisible());
+    QVERIFY(f->RichEdit1->isVisible());
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Line(0)), QString("This file is named .png but holds text."));
+    QCOMPARE(f->SBarRPanel(6), QString());
+  }
+
   void brokenPictureFallsBackToText() {
     auto f = Open("picture_broken.jpg");
     QVERIFY(!f->ScrollBox1->isVisible());
