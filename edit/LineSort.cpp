@@ -44,6 +44,12 @@ struct TSortKeys::Impl {
   std::u16string decoded;
   std::u16string folded;
   std::vector<uint8_t> key;
+  // Repeated lines share one copy of their key: an open-addressed table of
+  // item numbers + 1 by the hash of the key's rest. Given up when few keys
+  // repeat, so distinct lines pay nothing for it.
+  std::vector<uint32_t> slots;
+  size_t filled = 0, looked = 0, shared = 0;
+  bool sharing = true;
 
   uint8_t* Room(size_t n) {
     if (n > kBlock / 4) {
@@ -70,6 +76,62 @@ TSortKeys::TSortKeys() : impl_(std::make_unique<Impl>()) {
 }
 
 TSortKeys::~TSortKeys() = default;
+
+namespace {
+uint64_t HashBytes(const uint8_t* p, size_t n) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 29;
+  }
+  uint64_t w = 0;
+  std::memcpy(&w, p, n);
+  h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 32);
+}
+}  // namespace
+
+// The shared copy of a key's rest (n bytes with its 0), or nullptr when
+// it is new: then the caller stores it and the item it lands in becomes
+// the one others share.
+const uint8_t* TSortKeys::SharedRest(const uint8_t* rest, size_t n) {
+  Impl& m = *impl_;
+  if (!m.sharing) return nullptr;
+  if (m.looked == 65536 && m.shared * 8 < m.looked) {
+    // Few repeats: no table.
+    m.sharing = false;
+    std::vector<uint32_t>().swap(m.slots);
+    return nullptr;
+  }
+  ++m.looked;
+  if ((m.filled + 1) * 2 > m.slots.size()) {
+    std::vector<uint32_t> bigger(std::max<size_t>(1024, m.slots.size() * 2), 0);
+    const size_t mask = bigger.size() - 1;
+    for (uint32_t v : m.slots) {
+      if (!v) continue;
+      const uint8_t* r = items_[v - 1].rest;
+      size_t i = HashBytes(r, std::strlen(reinterpret_cast<const char*>(r)) + 1) & mask;
+      while (bigger[i]) i = (i + 1) & mask;
+      bigger[i] = v;
+    }
+    m.slots.swap(bigger);
+  }
+  const size_t mask = m.slots.size() - 1;
+  size_t i = HashBytes(rest, n) & mask;
+  for (; m.slots[i]; i = (i + 1) & mask) {
+    const uint8_t* r = items_[m.slots[i] - 1].rest;
+    if (std::memcmp(r, rest, n) == 0) {
+      ++m.shared;
+      return r;
+    }
+  }
+  if (items_.size() >= 0xFFFFFFFFu) return nullptr;
+  m.slots[i] = static_cast<uint32_t>(items_.size() + 1);  // the item about to be added
+  ++m.filled;
+  return nullptr;
+}
 
 void TSortKeys::Reserve(size_t n) { items_.reserve(n); }
 
@@ -110,9 +172,13 @@ void TSortKeys::Add(std::string_view line, uint64_t tag) {
   for (size_t k = 0; k < 8; ++k) it.head = (it.head << 8) | (k < klen ? m.key[k] : 0);
   for (size_t k = 8; k < 16; ++k) it.head2 = (it.head2 << 8) | (k < klen ? m.key[k] : 0);
   if (klen > 16) {
-    uint8_t* p = m.Room(klen - 16);
-    std::memcpy(p, m.key.data() + 16, klen - 16);
-    it.rest = p;
+    if (const uint8_t* same = SharedRest(m.key.data() + 16, klen - 16)) {
+      it.rest = same;
+    } else {
+      uint8_t* p = m.Room(klen - 16);
+      std::memcpy(p, m.key.data() + 16, klen - 16);
+      it.rest = p;
+    }
   } else {
     it.rest = kEmptyRest;
   }
@@ -121,20 +187,22 @@ void TSortKeys::Add(std::string_view line, uint64_t tag) {
 
 namespace {
 
-bool KeyLess(const TSortKeys::Item& a, const TSortKeys::Item& b) {
-  if (a.head != b.head) return a.head < b.head;
+// Keys compared once, three ways: equal keys (repeated lines) cost one walk
+// over the key, not two.
+int KeyCompare(const TSortKeys::Item& a, const TSortKeys::Item& b) {
+  if (a.head != b.head) return a.head < b.head ? -1 : 1;
   // Keys hold no zero byte but their end: a head ending in 0 is the key.
-  if ((a.head & 0xFF) == 0) return false;
-  if (a.head2 != b.head2) return a.head2 < b.head2;
-  if ((a.head2 & 0xFF) == 0) return false;
-  return std::strcmp(reinterpret_cast<const char*>(a.rest), reinterpret_cast<const char*>(b.rest)) < 0;
+  if ((a.head & 0xFF) == 0) return 0;
+  if (a.head2 != b.head2) return a.head2 < b.head2 ? -1 : 1;
+  if ((a.head2 & 0xFF) == 0 || a.rest == b.rest) return 0;
+  return std::strcmp(reinterpret_cast<const char*>(a.rest), reinterpret_cast<const char*>(b.rest));
 }
 
 // The sorted order: by key, equal keys by tag in both directions.
 template <bool kDescending>
 bool Before(const TSortKeys::Item& a, const TSortKeys::Item& b) {
-  if (kDescending ? KeyLess(b, a) : KeyLess(a, b)) return true;
-  if (kDescending ? KeyLess(a, b) : KeyLess(b, a)) return false;
+  const int c = KeyCompare(a, b);
+  if (c != 0) return kDescending ? c > 0 : c < 0;
   return a.tag < b.tag;
 }
 
@@ -257,8 +325,10 @@ void SortLinesText(std::string_view text, bool descending, TLineJoiner& j, size_
       [&](uint64_t start) {
         // The line runs from its start to the next line end.
         const char* p = text.data() + start;
-        const char* e = p;
-        while (e < end && *e != '\r' && *e != '\n') ++e;
+        const char* e = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (!e) e = end;
+        // A CR before it ends the line sooner (CR LF, or a lone CR).
+        if (const void* cr = std::memchr(p, '\r', static_cast<size_t>(e - p))) e = static_cast<const char*>(cr);
         j.Next().append(p, static_cast<size_t>(e - p));
       });
 }

@@ -113,10 +113,10 @@ class TSortKeys {
   void ForEach(const std::function<void(uint64_t)>& emit) const;
   // Calls emit with the tags of a and b in the order of their keys; both
   // sorted in that direction, and every tag of b greater than a's.
-  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending,
-                    const std::function<void(uint64_t)>& emit);
+  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending, const std::function<void(uint64_t)>& emit);
 
  private:
+  const uint8_t* SharedRest(const uint8_t* rest, size_t n);
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::vector<Item> items_;
