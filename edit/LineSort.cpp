@@ -44,11 +44,13 @@ struct TSortKeys::Impl {
   std::u16string decoded;
   std::u16string folded;
   std::vector<uint8_t> key;
-  // Repeated lines share one copy of their key: an open-addressed table of
-  // item numbers + 1 by the hash of the key's rest. Given up when few keys
-  // repeat, so distinct lines pay nothing for it.
+  // A repeated line takes the key of its first copy, with no collation: an
+  // open-addressed table of numbers + 1 into `firsts` by the hash of the
+  // line's bytes. Given up when few lines repeat, so distinct lines pay
+  // nothing for it.
   std::vector<uint32_t> slots;
-  size_t filled = 0, looked = 0, shared = 0;
+  std::vector<std::pair<std::string_view, uint32_t>> firsts;  // line, its item
+  size_t looked = 0, shared = 0;
   bool sharing = true;
 
   uint8_t* Room(size_t n) {
@@ -93,43 +95,43 @@ uint64_t HashBytes(const uint8_t* p, size_t n) {
 }
 }  // namespace
 
-// The shared copy of a key's rest (n bytes with its 0), or nullptr when
-// it is new: then the caller stores it and the item it lands in becomes
-// the one others share.
-const uint8_t* TSortKeys::SharedRest(const uint8_t* rest, size_t n) {
+// The item of an earlier line with the same bytes, or nullptr (then the
+// item about to be added is noted as that line's first).
+const TSortKeys::Item* TSortKeys::SameLine(std::string_view line) {
   Impl& m = *impl_;
   if (!m.sharing) return nullptr;
   if (m.looked == 65536 && m.shared * 8 < m.looked) {
     // Few repeats: no table.
     m.sharing = false;
     std::vector<uint32_t>().swap(m.slots);
+    std::vector<std::pair<std::string_view, uint32_t>>().swap(m.firsts);
     return nullptr;
   }
   ++m.looked;
-  if ((m.filled + 1) * 2 > m.slots.size()) {
+  auto hash = [](std::string_view l) { return HashBytes(reinterpret_cast<const uint8_t*>(l.data()), l.size()); };
+  if ((m.firsts.size() + 1) * 2 > m.slots.size()) {
     std::vector<uint32_t> bigger(std::max<size_t>(1024, m.slots.size() * 2), 0);
     const size_t mask = bigger.size() - 1;
     for (uint32_t v : m.slots) {
       if (!v) continue;
-      const uint8_t* r = items_[v - 1].rest;
-      size_t i = HashBytes(r, std::strlen(reinterpret_cast<const char*>(r)) + 1) & mask;
+      size_t i = hash(m.firsts[v - 1].first) & mask;
       while (bigger[i]) i = (i + 1) & mask;
       bigger[i] = v;
     }
     m.slots.swap(bigger);
   }
   const size_t mask = m.slots.size() - 1;
-  size_t i = HashBytes(rest, n) & mask;
+  size_t i = hash(line) & mask;
   for (; m.slots[i]; i = (i + 1) & mask) {
-    const uint8_t* r = items_[m.slots[i] - 1].rest;
-    if (std::memcmp(r, rest, n) == 0) {
+    const auto& f = m.firsts[m.slots[i] - 1];
+    if (f.first == line) {
       ++m.shared;
-      return r;
+      return &items_[f.second];
     }
   }
   if (items_.size() >= 0xFFFFFFFFu) return nullptr;
-  m.slots[i] = static_cast<uint32_t>(items_.size() + 1);  // the item about to be added
-  ++m.filled;
+  m.firsts.emplace_back(line, static_cast<uint32_t>(items_.size()));  // the item about to be added
+  m.slots[i] = static_cast<uint32_t>(m.firsts.size());
   return nullptr;
 }
 
@@ -137,6 +139,12 @@ void TSortKeys::Reserve(size_t n) { items_.reserve(n); }
 
 void TSortKeys::Add(std::string_view line, uint64_t tag) {
   Impl& m = *impl_;
+  if (const Item* same = SameLine(line)) {
+    Item it = *same;
+    it.tag = tag;
+    items_.push_back(it);
+    return;
+  }
   const std::u16string& u = m.decoded;
   DecodeCp932LosslessInto(line, m.decoded);
   if (m.folded.size() < u.size() * 3 + 1) m.folded.resize(u.size() * 3 + 1);
@@ -172,13 +180,9 @@ void TSortKeys::Add(std::string_view line, uint64_t tag) {
   for (size_t k = 0; k < 8; ++k) it.head = (it.head << 8) | (k < klen ? m.key[k] : 0);
   for (size_t k = 8; k < 16; ++k) it.head2 = (it.head2 << 8) | (k < klen ? m.key[k] : 0);
   if (klen > 16) {
-    if (const uint8_t* same = SharedRest(m.key.data() + 16, klen - 16)) {
-      it.rest = same;
-    } else {
-      uint8_t* p = m.Room(klen - 16);
-      std::memcpy(p, m.key.data() + 16, klen - 16);
-      it.rest = p;
-    }
+    uint8_t* p = m.Room(klen - 16);
+    std::memcpy(p, m.key.data() + 16, klen - 16);
+    it.rest = p;
   } else {
     it.rest = kEmptyRest;
   }
