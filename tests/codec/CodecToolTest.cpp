@@ -178,8 +178,10 @@ TEST(CodecTool, MappedPiecesEqualTheWholeConversion) {
     const std::string path = dir.File("big.txt", text);
     for (const char* mode : {"sjis2euc", "euc2sjis", "sjis-utf8", "utf8-sjis"}) {
       std::string fromFile, fromStdin;
-      ASSERT_EQ(RunTool(std::string("conv ") + mode + " '" + path + "'", "", fromFile), 0) << mode;
-      ASSERT_EQ(RunTool(std::string("conv ") + mode, text, fromStdin), 0) << mode;
+      // Status 1 when characters had no Shift_JIS form: the same both ways.
+      const int rcFile = RunTool(std::string("conv ") + mode + " '" + path + "'", "", fromFile);
+      ASSERT_TRUE(rcFile == 0 || rcFile == 1) << mode;
+      ASSERT_EQ(RunTool(std::string("conv ") + mode, text, fromStdin), rcFile) << mode;
       EXPECT_TRUE(fromFile == fromStdin) << mode << " round " << round;
       if (std::string(mode) == "sjis2euc") {
         EXPECT_TRUE(fromFile == SjisToEuc(text));
