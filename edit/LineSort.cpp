@@ -44,6 +44,14 @@ struct TSortKeys::Impl {
   std::u16string decoded;
   std::u16string folded;
   std::vector<uint8_t> key;
+  // A repeated line takes the key of its first copy, with no collation: an
+  // open-addressed table of numbers + 1 into `firsts` by the hash of the
+  // line's bytes. Given up when few lines repeat, so distinct lines pay
+  // nothing for it.
+  std::vector<uint32_t> slots;
+  std::vector<std::pair<std::string_view, uint32_t>> firsts;  // line, its item
+  size_t looked = 0, shared = 0;
+  bool sharing = true;
 
   uint8_t* Room(size_t n) {
     if (n > kBlock / 4) {
@@ -71,10 +79,72 @@ TSortKeys::TSortKeys() : impl_(std::make_unique<Impl>()) {
 
 TSortKeys::~TSortKeys() = default;
 
+namespace {
+uint64_t HashBytes(const uint8_t* p, size_t n) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 29;
+  }
+  uint64_t w = 0;
+  std::memcpy(&w, p, n);
+  h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 32);
+}
+}  // namespace
+
+// The item of an earlier line with the same bytes, or nullptr (then the
+// item about to be added is noted as that line's first).
+const TSortKeys::Item* TSortKeys::SameLine(std::string_view line) {
+  Impl& m = *impl_;
+  if (!m.sharing) return nullptr;
+  if (m.looked == 65536 && m.shared * 8 < m.looked) {
+    // Few repeats: no table.
+    m.sharing = false;
+    std::vector<uint32_t>().swap(m.slots);
+    std::vector<std::pair<std::string_view, uint32_t>>().swap(m.firsts);
+    return nullptr;
+  }
+  ++m.looked;
+  auto hash = [](std::string_view l) { return HashBytes(reinterpret_cast<const uint8_t*>(l.data()), l.size()); };
+  if ((m.firsts.size() + 1) * 2 > m.slots.size()) {
+    std::vector<uint32_t> bigger(std::max<size_t>(1024, m.slots.size() * 2), 0);
+    const size_t mask = bigger.size() - 1;
+    for (uint32_t v : m.slots) {
+      if (!v) continue;
+      size_t i = hash(m.firsts[v - 1].first) & mask;
+      while (bigger[i]) i = (i + 1) & mask;
+      bigger[i] = v;
+    }
+    m.slots.swap(bigger);
+  }
+  const size_t mask = m.slots.size() - 1;
+  size_t i = hash(line) & mask;
+  for (; m.slots[i]; i = (i + 1) & mask) {
+    const auto& f = m.firsts[m.slots[i] - 1];
+    if (f.first == line) {
+      ++m.shared;
+      return &items_[f.second];
+    }
+  }
+  if (items_.size() >= 0xFFFFFFFFu) return nullptr;
+  m.firsts.emplace_back(line, static_cast<uint32_t>(items_.size()));  // the item about to be added
+  m.slots[i] = static_cast<uint32_t>(m.firsts.size());
+  return nullptr;
+}
+
 void TSortKeys::Reserve(size_t n) { items_.reserve(n); }
 
 void TSortKeys::Add(std::string_view line, uint64_t tag) {
   Impl& m = *impl_;
+  if (const Item* same = SameLine(line)) {
+    Item it = *same;
+    it.tag = tag;
+    items_.push_back(it);
+    return;
+  }
   const std::u16string& u = m.decoded;
   DecodeCp932LosslessInto(line, m.decoded);
   if (m.folded.size() < u.size() * 3 + 1) m.folded.resize(u.size() * 3 + 1);
@@ -121,20 +191,22 @@ void TSortKeys::Add(std::string_view line, uint64_t tag) {
 
 namespace {
 
-bool KeyLess(const TSortKeys::Item& a, const TSortKeys::Item& b) {
-  if (a.head != b.head) return a.head < b.head;
+// Keys compared once, three ways: equal keys (repeated lines) cost one walk
+// over the key, not two.
+int KeyCompare(const TSortKeys::Item& a, const TSortKeys::Item& b) {
+  if (a.head != b.head) return a.head < b.head ? -1 : 1;
   // Keys hold no zero byte but their end: a head ending in 0 is the key.
-  if ((a.head & 0xFF) == 0) return false;
-  if (a.head2 != b.head2) return a.head2 < b.head2;
-  if ((a.head2 & 0xFF) == 0) return false;
-  return std::strcmp(reinterpret_cast<const char*>(a.rest), reinterpret_cast<const char*>(b.rest)) < 0;
+  if ((a.head & 0xFF) == 0) return 0;
+  if (a.head2 != b.head2) return a.head2 < b.head2 ? -1 : 1;
+  if ((a.head2 & 0xFF) == 0 || a.rest == b.rest) return 0;
+  return std::strcmp(reinterpret_cast<const char*>(a.rest), reinterpret_cast<const char*>(b.rest));
 }
 
 // The sorted order: by key, equal keys by tag in both directions.
 template <bool kDescending>
 bool Before(const TSortKeys::Item& a, const TSortKeys::Item& b) {
-  if (kDescending ? KeyLess(b, a) : KeyLess(a, b)) return true;
-  if (kDescending ? KeyLess(a, b) : KeyLess(b, a)) return false;
+  const int c = KeyCompare(a, b);
+  if (c != 0) return kDescending ? c > 0 : c < 0;
   return a.tag < b.tag;
 }
 
@@ -280,8 +352,10 @@ void SortLinesText(std::string_view text, bool descending, TLineJoiner& j, size_
       [&](uint64_t start) {
         // The line runs from its start to the next line end.
         const char* p = text.data() + start;
-        const char* e = p;
-        while (e < end && *e != '\r' && *e != '\n') ++e;
+        const char* e = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        if (!e) e = end;
+        // A CR before it ends the line sooner (CR LF, or a lone CR).
+        if (const void* cr = std::memchr(p, '\r', static_cast<size_t>(e - p))) e = static_cast<const char*>(cr);
         j.Next().append(p, static_cast<size_t>(e - p));
       });
 }

@@ -94,7 +94,8 @@ std::string DeleteBlanksText(std::string_view text);
 std::string SortLinesText(std::string_view text, bool descending);
 
 // Sort keys of lines, each built once: Add every line with a tag that
-// grows with the line order, then Sort; Merge walks two sorted sets as one
+// grows with the line order (each line's bytes staying valid until the
+// last Add), then Sort; Merge walks two sorted sets as one
 // (equal lines keep their order in both directions).
 class TSortKeys {
  public:
@@ -119,6 +120,7 @@ class TSortKeys {
   static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending, const std::function<void(uint64_t)>& emit);
 
  private:
+  const Item* SameLine(std::string_view line);
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::vector<Item> items_;

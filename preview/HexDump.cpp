@@ -1,5 +1,7 @@
 #include "preview/HexDump.h"
 
+#include "preview/HexRow.h"
+
 namespace navirt {
 
 const char kHexDumpHeading[] = "00000000 : 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F";
@@ -11,10 +13,7 @@ namespace {
 constexpr char kDigits[] = "0123456789ABCDEF";
 
 inline char* PutLineNumber(char* p, size_t n) {
-  for (int k = 7; k >= 0; --k) {
-    p[k] = kDigits[n & 0xF];
-    n >>= 4;
-  }
+  HexNumber8(static_cast<uint32_t>(n), p);
   p[8] = ' ';
   p[9] = ':';
   p[10] = ' ';
@@ -43,13 +42,8 @@ bool AppendHexDumpRows(std::string_view bytes, std::string& out, std::string_vie
       break;
     }
     p = PutLineNumber(p, line++);
-    const unsigned char* b = src + row * 16;
-    for (int k = 0; k < 16; ++k) {
-      p[0] = kDigits[b[k] >> 4];
-      p[1] = kDigits[b[k] & 0xF];
-      p[2] = ' ';
-      p += 3;
-    }
+    HexRow16(src + row * 16, p);
+    p += 48;
     for (char c : eol) *p++ = c;
   }
   // The last row: the rest of the bytes, or an empty row for an empty file

@@ -130,10 +130,57 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
   return rc;
 }
 
+// A regular file cut after line ends runs over its mapped bytes: the same
+// pieces without a read copy. The pages behind each piece are let go, so
+// memory stays at a piece. False when the input is no regular file.
+bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
+  struct stat st;
+  if (path.empty() || path == "-" || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+    return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const size_t size = static_cast<size_t>(st.st_size);
+  void* m = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  if (m == MAP_FAILED) return false;
+  ::madvise(m, size, MADV_SEQUENTIAL);
+  const char* d = static_cast<const char*>(m);
+  constexpr size_t kPiece = 1 << 20;
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  rc = kExitOk;
+  for (size_t pos = 0; pos < size;) {
+    size_t cut = size;
+    if (size - pos > kPiece) {
+      // After the last line end of the piece (LF, else CR), else after the
+      // next one: a longer line is one piece.
+      const void* end = memrchr(d + pos, '\n', kPiece);
+      if (!end) end = memrchr(d + pos, '\r', kPiece);
+      for (size_t at = pos + kPiece; !end && at < size; at += kPiece) {
+        const size_t n = std::min(kPiece, size - at);
+        end = std::memchr(d + at, '\n', n);
+        if (const void* cr =
+                std::memchr(d + at, '\r', end ? static_cast<size_t>(static_cast<const char*>(end) - (d + at)) : n))
+          end = cr;
+      }
+      if (end) cut = static_cast<size_t>(static_cast<const char*>(end) - d) + 1;
+    }
+    if (!WriteOutput(fn(std::string_view(d + pos, cut - pos)))) {
+      rc = WriteError();
+      break;
+    }
+    const size_t done = cut / page * page;
+    if (done > 0) ::madvise(m, done, MADV_DONTNEED);
+    pos = cut;
+  }
+  ::munmap(m, size);
+  return true;
+}
+
 // Runs fn over the input named by the optional argument after the mode.
 int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn, Pieces pieces = Pieces::Whole) {
   if (argc > firstFileArg + 1) return Fail(std::string(command) + ": too many arguments");
   const std::string path = argc > firstFileArg ? argv[firstFileArg] : "";
+  if (int rc = kExitOk; pieces == Pieces::AfterLineEnds && RunMappedLinePieces(path, fn, rc)) return rc;
   if (pieces != Pieces::Whole) return RunPiecewise(path, fn, pieces);
   std::string out;
   {
