@@ -200,11 +200,11 @@ std::string AttrLetters(uint32_t a) {
 size_t Columns(const std::string& utf8) { return Utf8ToCp932(utf8).size(); }
 
 std::string FilesLine(uint64_t files, uint64_t bytes) {
-  return Pad(WithThousands(files), 16) + " 個のファイル " + Pad(WithThousands(bytes), 19) + " バイト";
+  return Tr(msg::kDirFiles, {Pad(WithThousands(files), 16), Pad(WithThousands(bytes), 19)});
 }
 
 std::string DirsLine(uint64_t dirs, uint64_t free) {
-  return Pad(WithThousands(dirs), 16) + " 個のディレクトリ " + Pad(WithThousands(free), 15) + " バイトの空き領域";
+  return Tr(msg::kDirDirs, {Pad(WithThousands(dirs), 16), Pad(WithThousands(free), 15)});
 }
 
 struct Lister {
@@ -236,7 +236,7 @@ struct Lister {
       any = true;
       Print(folder, shown);
     } else if (!o.recurse && !o.bare) {
-      Line(" " + folder + " のディレクトリ");
+      Line(Tr(msg::kDirOf, {folder}));
       Line("");
     }
     if (o.recurse) {
@@ -264,7 +264,7 @@ struct Lister {
       for (const Entry& e : v) Line(o.recurse ? WithTrailingSlash(folder) + Shown(e.name) : Shown(e.name));
       return;
     }
-    Line(" " + folder + " のディレクトリ");
+    Line(Tr(msg::kDirOf, {folder}));
     Line("");
     if (o.wide) {
       size_t widest = 0;
@@ -394,11 +394,11 @@ bool ParseDirArgs(const std::vector<std::string>& args, DirOptions& o, std::stri
     // "/X" or "/A:Q" cannot be meant as a path; longer words are paths.
     struct stat st;
     if ((a.size() == 2 || (a.size() > 2 && a[2] == ':')) && a[0] == '/' && ::lstat(a.c_str(), &st) != 0) {
-      error = "スイッチが無効です - " + a;
+      error = Tr(msg::kDirBadSwitch, {a});
       return false;
     }
     if (havePath) {
-      error = "パラメーターの書式が違います - " + a;
+      error = Tr(msg::kDirBadParameter, {a});
       return false;
     }
     o.path = a;
@@ -448,25 +448,25 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
   VolumeInfo vol = fixedVolume ? *fixedVolume : VolumeOf(shownFolder);
   Lister l{o, pattern, out, nl, 0, 0, 0, false};
   if (!o.bare) {
-    l.Line(" ドライブ " + vol.mount + " のボリューム ラベルがありません。");
+    l.Line(Tr(msg::kDirNoLabel, {vol.mount}));
     char serial[16];
     std::snprintf(serial, sizeof serial, "%04X-%04X", vol.serial >> 16, vol.serial & 0xFFFF);
-    l.Line(std::string(" ボリューム シリアル番号は ") + serial + " です");
+    l.Line(Tr(msg::kDirSerial, {serial}));
     l.Line("");
   }
   if (!IsDirectory(folder)) {
-    l.Line("指定されたパスが見つかりません。");
+    l.Line(Tr(msg::kDirPathNotFound));
     return 1;
   }
   l.Folder(shownFolder);
   if (!l.any) {
     if (!o.bare && o.recurse) l.Line("");
-    l.Line("ファイルが見つかりません");
+    l.Line(Tr(msg::kDirFileNotFound));
     return 1;
   }
   if (o.bare) return 0;
   if (o.recurse) {
-    l.Line("     ファイルの総数:");
+    l.Line(Tr(msg::kDirTotal));
     l.Line(FilesLine(l.totalFiles, l.totalBytes));
   }
   l.Line(DirsLine(l.totalDirs, vol.freeBytes));

@@ -6,6 +6,7 @@
 
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 using namespace navirt::tool;
 
@@ -68,7 +69,7 @@ int RunCommand(const Command& c, int argc, char** argv) {
   try {
     return c.run(argc, argv);
   } catch (const std::bad_alloc&) {
-    return Fail("out of memory");
+    return Fail(Tr(msg::kOutOfMemory));
   }
 }
 
@@ -97,5 +98,5 @@ int main(int argc, char** argv) {
   for (const Command& c : kCommands) {
     if (cmd == c.name) return Finish(RunCommand(c, argc - 2, argv + 2));
   }
-  return Fail("unknown command '" + cmd + "' (see navirt-tool --help)");
+  return Fail(Tr(msg::kUnknownCommand, {cmd}));
 }

@@ -33,6 +33,7 @@
 #include "host/ui/Job.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
+#include "platform/Messages.h"
 #include "platform/Paths.h"
 
 using namespace navirt;
@@ -49,6 +50,9 @@ std::string S(const QString& s) { return s.toStdString(); }
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Form1");
   setWindowTitle("Navirt");
+  // The window is Japanese whatever the locale, and so are the archiver
+  // libraries' reports it shows.
+  SetMessageLanguage(MsgLang::Japanese);
   commands_ = std::make_unique<TCommandRegistry>(*this, this);
   ProgramFolder = WithTrailingSlash(ExecutableDir());
   SettingsPath = SettingsFilePath();

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 #include "platform/Cp932.h"
 
 namespace navirt::arc {
@@ -339,7 +340,7 @@ class TarLibrary : public ArcLibrary {
     std::string o = cl.Text("o");
     if (!o.empty()) cl.folder = NormalizePath(o) + "/";
     if (cl.archive.empty()) {
-      rep.Line("tar: archive name missing.");
+      rep.Line("tar: " + Text932(msg::kArchiveNameMissing));
       return kErrNotArcName;
     }
     if (cl.command == "s") return SfxUnsupported(rep);
@@ -349,7 +350,7 @@ class TarLibrary : public ArcLibrary {
       std::string why;
       rc = List(cl.archive, entries, why);
       if (rc != kOk) {
-        rep.Utf8Line(cl.archive + ": " + why);
+        rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
         return rc;
       }
       std::vector<ArcEntry> shown;
@@ -401,7 +402,7 @@ class TarLibrary : public ArcLibrary {
   int DoExtract(const CmdLine& cl, Report& rep) {
     int type = TypeOf(cl.archive);
     if (type == kUnknown) {
-      rep.Utf8Line(cl.archive + ": not a tar or compressed file");
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason("not a tar or compressed file")});
       return PathExists(cl.archive) ? kErrFileStyle : kErrArcFileOpen;
     }
     Reader a = OpenReader(cl.archive, IsRaw(type));
@@ -432,8 +433,7 @@ class TarLibrary : public ArcLibrary {
       }
     }
     if (r != ARCHIVE_EOF) {
-      rep.Line(std::string("tar: ") +
-               (archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
+      rep.Line("tar: " + Reason932(archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
       st.Fail(kErrHeaderBroken);
     }
     return FinishExtract(st, rep);
@@ -441,7 +441,7 @@ class TarLibrary : public ArcLibrary {
 
   int DoCreate(const CmdLine& cl, Report& rep) {
     if (cl.names.empty()) {
-      rep.Line("tar: file names missing.");
+      rep.Line("tar: " + Text932(msg::kFileNamesMissing));
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
@@ -470,7 +470,7 @@ class TarLibrary : public ArcLibrary {
     OutputFile out;
     if (!out.Open(cl.archive)) {
       archive_write_free(a);
-      rep.Line("tar: cannot create a work file.");
+      rep.Line("tar: " + Text932(msg::kNoWorkFile));
       return kErrTmpOpen;
     }
     auto writeCb = [](archive*, void* user, const void* buf, size_t n) -> la_ssize_t {
@@ -483,7 +483,7 @@ class TarLibrary : public ArcLibrary {
     int result = kOk;
     for (const PackItem& it : items) {
       if (!NotifyPacking(it)) {
-        rep.Line("Stopped.");
+        rep.Say(msg::kStopped);
         result = kErrUserCancel;
         break;
       }
@@ -503,14 +503,14 @@ class TarLibrary : public ArcLibrary {
       const bool hasData = !it.isDir && !it.isLink;
       SourceFile src;
       if (hasData && !src.Open(it.disk)) {
-        rep.Utf8Line("tar: cannot read " + it.disk);
+        rep.Utf8Line("tar: " + Tr(msg::kCannotRead, {it.disk}));
         archive_entry_free(ae);
         result = kErrFileOpen;
         break;
       }
       if (hasData) archive_entry_set_size(ae, static_cast<la_int64_t>(src.Size()));
       if (archive_write_header(a, ae) != ARCHIVE_OK) {
-        rep.Line(std::string("tar: ") + (archive_error_string(a) ? archive_error_string(a) : "write error"));
+        rep.Line("tar: " + Reason932(archive_error_string(a) ? archive_error_string(a) : "write error"));
         archive_entry_free(ae);
         result = kErrCannotWrite;
         break;
@@ -525,20 +525,20 @@ class TarLibrary : public ArcLibrary {
           return n == 0 || archive_write_data(a, p, n) == static_cast<la_ssize_t>(n);
         });
         if (rc == kOk && left > 0) rc = kErrCannotRead;  // the file shrank meanwhile
-        if (rc == kErrCannotRead) rep.Utf8Line("tar: cannot read " + it.disk);
+        if (rc == kErrCannotRead) rep.Utf8Line("tar: " + Tr(msg::kCannotRead, {it.disk}));
         if (rc != kOk) {
           result = rc;
           break;
         }
       }
       // The report is CP932: a character it lacks shows as "?" there.
-      rep.Line("a " + (ok ? NameToCp932(it.stored) : Utf8ToCp932(it.stored)) + (it.isDir ? "/" : ""));
+      rep.Say(msg::kAdding, {(ok ? NameToCp932(it.stored) : Utf8ToCp932(it.stored)) + (it.isDir ? "/" : "")});
     }
     if (archive_write_close(a) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
     archive_write_free(a);
     if (result != kOk) {
       out.Abort();
-      rep.Line("Archive not written.");
+      rep.Say(msg::kNotWritten);
       return result;
     }
     if (!out.Commit()) return kErrTmpCopy;

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 
 namespace navirt::arc::zip {
 namespace {
@@ -326,17 +327,17 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   InputFile in;
   if (PathExists(path)) {
     if (!in.Open(path)) {
-      rep.Utf8Line("Cannot open " + path);
+      rep.SayUtf8(msg::kCannotOpen, {path});
       return kErrArcFileOpen;
     }
     std::string why;
     int rc = List(in, old, why);
     if (rc != kOk) {
-      rep.Utf8Line(path + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {path, Reason(why)});
       return rc;
     }
   } else if (mode == WriteMode::Delete || mode == WriteMode::Freshen) {
-    rep.Utf8Line("Archive not found: " + path);
+    rep.SayUtf8(msg::kArchiveNotFound, {path});
     return kErrArcFileOpen;
   }
   std::map<std::string, size_t> index;
@@ -350,10 +351,10 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
       if (MatchesAny(patterns, old[i].path)) {
         drop[i] = true;
         ++deleted;
-        rep.Line("deleting: " + NameToCp932(old[i].path));
+        rep.Say(msg::kDeleting, {NameToCp932(old[i].path)});
       }
     if (deleted == 0) {
-      rep.Line("zip: nothing to delete; archive unchanged.");
+      rep.Say(msg::kNoMatchUnchanged);
       return kOk;
     }
   } else {
@@ -374,14 +375,14 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   }
   OutputFile out;
   if (!out.Open(path)) {
-    rep.Line("Cannot create a work file.");
+    rep.Say(msg::kNoWorkFile);
     return kErrTmpOpen;
   }
   std::vector<std::string> central;
   int result = kOk;
   auto writeNew = [&](const PackItem& it) -> int {
     if (!NotifyPacking(it)) {
-      rep.Line("Stopped.");
+      rep.Say(msg::kStopped);
       return kErrUserCancel;
     }
     bool nameOk = true;
@@ -391,24 +392,24 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
       // No CP932 form: store UTF-8 and say so in the flags.
       name = it.stored;
       flags |= 0x800;
-      rep.Line("Warning: name stored as UTF-8: " + NameToCp932(it.stored));
+      rep.Say(msg::kNameAsUtf8, {NameToCp932(it.stored)});
     }
     if (it.isDir) name += '/';
     uint16_t date, time;
     UnixToDos(it.mtime, date, time);
     uint64_t offset = out.Written();
     if (offset >= 0xFFFFFFFFull) {
-      rep.Line("Archive too large.");
+      rep.Say(msg::kArchiveTooLarge);
       return kErrNotSupport;
     }
     SourceFile src;
     if (!it.isDir) {
       if (!src.Open(it.disk)) {
-        rep.Utf8Line("Cannot read " + it.disk);
+        rep.SayUtf8(msg::kCannotRead, {it.disk});
         return kErrFileOpen;
       }
       if (src.Size() >= 0xFFFFFFFFull) {
-        rep.Utf8Line("File too large: " + it.disk);
+        rep.SayUtf8(msg::kFileTooLarge, {it.disk});
         return kErrNotSupport;
       }
     }
@@ -440,16 +441,16 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
         method = 0;
         rc = out.Truncate(dataStart) ? StoreFile(src, sink, crc, size) : kErrCannotWrite;
       }
-      if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + it.disk);
+      if (rc == kErrCannotRead) rep.SayUtf8(msg::kCannotRead, {it.disk});
       if (rc != kOk) return rc;
       if (size >= 0xFFFFFFFFull) {
-        rep.Utf8Line("File too large: " + it.disk);
+        rep.SayUtf8(msg::kFileTooLarge, {it.disk});
         return kErrNotSupport;
       }
     }
     const uint64_t psize = out.Written() - dataStart;
     if (psize >= 0xFFFFFFFFull) {
-      rep.Line("Archive too large.");
+      rep.Say(msg::kArchiveTooLarge);
       return kErrNotSupport;
     }
     std::string fix;
@@ -483,7 +484,7 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     char buf[48];
     std::snprintf(buf, sizeof buf, " (%s %d%%)", method == 8 ? "deflated" : "stored",
                   size ? static_cast<int>(100 - psize * 100 / size) : 0);
-    rep.Line("  adding: " + NameToCp932(it.stored) + (it.isDir ? "/" : "") + buf);
+    rep.Line(Text932(msg::kAdding, {NameToCp932(it.stored) + (it.isDir ? "/" : "")}) + buf);
     return kOk;
   };
   for (size_t i = 0; i < old.size() && result == kOk; ++i) {
@@ -527,7 +528,7 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     result = writeNew(items[k]);
   }
   if (result == kOk && central.size() >= 0xFFFF) {
-    rep.Line("Too many entries for a ZIP without Zip64.");
+    rep.Say(msg::kTooManyZipEntries);
     result = kErrNotSupport;
   }
   if (result == kOk) {
@@ -548,11 +549,11 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   }
   if (result != kOk) {
     out.Abort();
-    rep.Line("Archive left unchanged.");
+    rep.Say(msg::kLeftUnchanged);
     return result;
   }
   if (!out.Commit()) {
-    rep.Line("Cannot write the archive back.");
+    rep.Say(msg::kCannotWriteBack);
     return kErrTmpCopy;
   }
   return kOk;
