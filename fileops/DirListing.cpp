@@ -521,7 +521,8 @@ std::string ListingTempPath() {
   const char* xdg = std::getenv("XDG_CACHE_HOME");
   const char* home = std::getenv("HOME");
   std::string exe = ExecutablePath();
-  std::string p = ListingTempPath(exe, ::access(ExecutableDir().c_str(), W_OK) == 0, xdg ? xdg : "", home ? home : "");
+  std::string p = ListingTempPath(exe, !RunsInstalled() && ::access(ExecutableDir().c_str(), W_OK) == 0, xdg ? xdg : "",
+                                  home ? home : "");
   if (FolderPart(p) != FolderPart(exe)) ::mkdir(FolderPart(p).c_str(), 0700);
   return p;
 }

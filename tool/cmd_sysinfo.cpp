@@ -25,7 +25,8 @@ constexpr const char* kUsage =
     "       navirt-tool sysinfo drive [FOLDER]  figures of the mount holding FOLDER (default .)\n"
     "       navirt-tool sysinfo date [YYYY-MM-DD]  the date window's text\n"
     "       navirt-tool sysinfo about           name, versions and loaded libraries\n"
-    "       navirt-tool sysinfo url line|selection [FILE]  the URL candidate of CP932 text\n";
+    "       navirt-tool sysinfo url line|selection [FILE]  the URL candidate of CP932 text\n"
+    "       navirt-tool sysinfo help [contents|keywords|usage]  the help page the window opens\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -91,6 +92,19 @@ int CmdSysinfo(int argc, char** argv) {
     std::string cand = mode == "line" ? UrlCandidateFromLine(text) : UrlCandidateFromSelection(text);
     if (cand.empty()) return kExitNoMatch;
     return WriteOutput(cand + "\n") ? kExitOk : kExitUsage;
+  }
+  if (what == "help" && argc <= 2) {
+    const std::string topic = argc == 2 ? argv[1] : "contents";
+    HelpTopic t = HelpTopic::Contents;
+    if (topic == "keywords")
+      t = HelpTopic::Keywords;
+    else if (topic == "usage")
+      t = HelpTopic::Usage;
+    else if (topic != "contents")
+      return Usage();
+    std::string page = FindHelpFile(t, ExecutableDir());
+    if (page.empty()) return Fail(Tr(msg::kHelpNotInstalled, {HelpFileName(t)}));
+    return WriteOutput(page + "\n") ? kExitOk : kExitUsage;
   }
   return Usage();
 }

@@ -23,6 +23,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <ctime>
 
 #include "app/ui/Icons.h"
@@ -54,7 +55,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   // libraries' reports it shows.
   SetMessageLanguage(MsgLang::Japanese);
   commands_ = std::make_unique<TCommandRegistry>(*this, this);
-  ProgramFolder = WithTrailingSlash(ExecutableDir());
+  // An installed program starts in the home folder rather than in bin/.
+  const char* home = std::getenv("HOME");
+  ProgramFolder = WithTrailingSlash(RunsInstalled() && home && *home ? std::string(home) : ExecutableDir());
   SettingsPath = SettingsFilePath();
   BuildLayout();
   BuildToolBars();

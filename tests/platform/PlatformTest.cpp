@@ -131,6 +131,13 @@ TEST(DynLib, WindowsNamesMapToSharedObjects) {
   EXPECT_NE(lib.Symbol("cos"), nullptr);
 }
 
+TEST(DynLib, InstalledFoldersLieBesideTheProgramFolder) {
+  EXPECT_EQ(InstalledLibraryDir("/opt/x/bin"), "/opt/x/lib/navirt");
+  EXPECT_EQ(InstalledDataDir("/usr/bin"), "/usr/share/navirt");
+  // A build folder's bin/ is no installed program: its data folder is not there.
+  EXPECT_FALSE(RunsInstalled());
+}
+
 TEST(Messages, LanguageFromTheLocaleAndTextsWithTheirArguments) {
   struct Env {
     const char *all, *messages, *lang;
