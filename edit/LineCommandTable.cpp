@@ -200,7 +200,7 @@ int TForm30Model::Start() const { return ReadField(startText, 1); }
 int TForm30Model::Width() const { return ReadField(widthText, 0); }
 
 TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std::string>& answers,
-                              const TLinePaneState& pane) {
+                              const TLinePaneState& pane, const LinesCancelTest& cancelled) {
   const TLineCommandInfo& info = LineCommandInfo(id);
   if (lines.size() < info.minLines) return Done(std::move(lines));
   if (answers.size() < AnswerCount(id)) return Refuse("answers missing");
@@ -240,9 +240,9 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
   auto csv = [&](std::string_view q, std::string_view s) { return Done(LinesToCsv(lines, q, s, numbers.back())); };
   switch (id) {
     case LineCmd::SortAsc:
-      return Done(SortLines(std::move(lines), false));
+      return Done(SortLines(std::move(lines), false, 20000, cancelled));
     case LineCmd::SortDesc:
-      return Done(SortLines(std::move(lines), true));
+      return Done(SortLines(std::move(lines), true, 20000, cancelled));
     case LineCmd::NumberHead:
       return Done(AddLineNumbers(lines, NumberForm::Head));
     case LineCmd::NumberHeadComma:

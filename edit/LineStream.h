@@ -108,13 +108,13 @@ class TSortKeys {
   TSortKeys& operator=(const TSortKeys&) = delete;
   void Reserve(size_t lines);
   void Add(std::string_view line, uint64_t tag);
-  void Sort(bool descending);
+  // cancelled: asked now and then; yes throws TLinesCancelled.
+  void Sort(bool descending, const LinesCancelTest& cancelled = {});
   // Calls emit with the tags in the order of the keys.
   void ForEach(const std::function<void(uint64_t)>& emit) const;
   // Calls emit with the tags of a and b in the order of their keys; both
   // sorted in that direction, and every tag of b greater than a's.
-  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending,
-                    const std::function<void(uint64_t)>& emit);
+  static void Merge(const TSortKeys& a, const TSortKeys& b, bool descending, const std::function<void(uint64_t)>& emit);
 
  private:
   struct Impl;

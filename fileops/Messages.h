@@ -25,6 +25,9 @@ inline constexpr const char* kMoveIntoItself = "移動先のフォルダーは�
 inline constexpr const char* kSlashInName = "ファイル名に / は使えません。";
 inline constexpr const char* kNameExists = "同じ名前のファイルが既にあります。";
 inline constexpr const char* kNoTrash = "ごみ箱が使えません。";
+inline constexpr const char* kNotAPieceSize = "分割するサイズを 1 以上の数値で指定して下さい。";
+inline constexpr const char* kSplitWouldReplaceSource = "分割するファイル自身になるため分割できません。";
+inline constexpr const char* kSplitPieceExists = "既にあります（置き換えるには --force）。";
 
 // The directory listing's words: Japanese in the window and with --sjis,
 // else the locale's language (the English ones of the same listing).
@@ -37,6 +40,7 @@ inline constexpr Msg kDirDirs{"{1} Dir(s) {2} bytes free", "{1} 個のディレ�
 inline constexpr Msg kDirTotal{"     Total Files Listed:", "     ファイルの総数:"};
 inline constexpr Msg kDirPathNotFound{"The system cannot find the path specified.", "指定されたパスが見つかりません。"};
 inline constexpr Msg kDirFileNotFound{"File Not Found", "ファイルが見つかりません"};
+inline constexpr Msg kDirUnreadable{"Cannot read the folder: {1}", "フォルダーを読めません: {1}"};
 inline constexpr Msg kDirBadSwitch{"Invalid switch - {1}", "スイッチが無効です - {1}"};
 inline constexpr Msg kDirBadParameter{"Parameter format not correct - {1}", "パラメーターの書式が違います - {1}"};
 

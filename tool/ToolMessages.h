@@ -46,6 +46,14 @@ inline constexpr Msg kNotRecognised{"{1}: not an archive the libraries recognise
 inline constexpr Msg kShownAsIs{"{1}: shown as it is (no LHA listing)",
                                 "{1}: そのまま表示されます (LHA の一覧はありません)"};
 inline constexpr Msg kNoFormat{"{1}: the extension names no archive format", "{1}: 拡張子が書庫の形式を表していません"};
+// What the library's report says of an entry refused as unsafe, and the
+// result line that then names the cause.
+inline constexpr Msg kUnsafeMarker{" refused as unsafe ", "安全でないため展開しませんでした"};
+inline constexpr Msg kUnsafeRefused{
+    "unsafe entries refused (named above with the reason); nothing was written for them",
+    "安全でない格納ファイルを展開しませんでした (上に理由とともに挙げたもの)。"
+    "それらは何も書き込んでいません"};
+inline constexpr Msg kSkippedName{"skipped: {1}", "スキップしました: {1}"};
 inline constexpr Msg kNothingPacked{"nothing was packed", "何も格納しませんでした"};
 inline constexpr Msg kCannotWriteArchive{"{1}: cannot write the archive", "{1}: 書庫を書き込めません"};
 inline constexpr Msg kNotAnArchive{"{1}: not recognised as an archive", "{1}: 書庫として認識できません"};

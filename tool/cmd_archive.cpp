@@ -112,6 +112,9 @@ int ResultFailure(int rc, TArchiveFile& f) {
   char code[32];
   std::snprintf(code, sizeof code, "0x%04X", rc);
   std::string text = ResultText(rc);
+  // Entries refused as unsafe carry the broken header's code; the report
+  // above names each with its reason.
+  if (f.OutputText().find(Utf8ToCp932(Tr(msg::kUnsafeMarker))) != std::string::npos) text = Tr(msg::kUnsafeRefused);
   return Failed(Tr(msg::kResult, {code + (text.empty() ? "" : " " + text)}), f.OutputText());
 }
 
@@ -149,12 +152,18 @@ int Extract(const std::string& path, const std::string& dir) {
   return kExitOk;
 }
 
-int Create(const std::string& path, const std::vector<std::string>& files) {
+// Status 0: everything packed; 1: packed, but something was left out (each
+// named on standard error); 2: nothing written.
+int Create(const std::string& path, const std::vector<std::string>& files, bool sjisNames) {
+  auto failed = [](const std::string& message, const std::string& report = std::string()) {
+    Failed(message, report);
+    return kExitUsage;
+  };
   if (ArchiverTypeFromName(path) == atNone || ArchiverTypeFromName(path) == atAutoDetect)
-    return Failed(Tr(msg::kNoFormat, {path}));
+    return failed(Tr(msg::kNoFormat, {path}));
   bool folders = false;
   for (const auto& f : files) {
-    if (!StatPath(f).found && f.find_first_of("*?") == std::string::npos) return Failed(Tr(msg::kNoSuchFile, {f}));
+    if (!StatPath(f).found && f.find_first_of("*?") == std::string::npos) return failed(Tr(msg::kNoSuchFile, {f}));
     folders = folders || IsDirectory(f);
   }
   // Packed under a temporary name first: a failure keeps the old archive.
@@ -167,6 +176,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
   f.SetOutputSize(1 << 20);
   f.Options().x = 1;
   if (folders) f.Options().r = 2;
+  f.Options().SjisNames = sjisNames;
   int rc;
   try {
     rc = f.Pack(nullptr, nullptr, files, "");
@@ -174,17 +184,26 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
     ::unlink(temp.c_str());
     throw;
   }
+  std::string skipped;
+  for (const std::string& s : f.Skipped()) skipped += "navirt-tool: " + Tr(msg::kSkippedName, {s}) + "\n";
   if (rc != 0) {
     ::unlink(temp.c_str());
-    return ResultFailure(rc, f);
+    std::fprintf(stderr, "%s", skipped.c_str());
+    ResultFailure(rc, f);
+    return kExitUsage;
   }
-  if (!IsRegularFile(temp)) return Failed(Tr(msg::kNothingPacked));
+  if (!IsRegularFile(temp)) {
+    std::fprintf(stderr, "%s", skipped.c_str());
+    return failed(Tr(msg::kNothingPacked));
+  }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
-    return Failed(Tr(msg::kCannotWriteArchive, {path}));
+    return failed(Tr(msg::kCannotWriteArchive, {path}));
   }
   WriteOutput(ToTerminal(f.OutputText()));
-  return kExitOk;
+  if (skipped.empty()) return kExitOk;
+  std::fprintf(stderr, "%s", skipped.c_str());
+  return kExitFailed;
 }
 
 int Check(const std::string& path) {
@@ -211,7 +230,9 @@ int CmdArchive(int argc, char** argv) {
         return Fail(Tr(msg::kUsage, {"arc extract ARCHIVE [-o DIR]"}));
       return Extract(path, dir);
     }
-    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc));
+    if (sub == "create" && path == "--sjis-names" && argc >= 4)
+      return Create(argv[2], std::vector<std::string>(argv + 3, argv + argc), true);
+    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc), false);
   } catch (const EArchiver& e) {
     return Failed(e.what());
   }

@@ -69,6 +69,7 @@ const Msg kReasons[] = {
     {"central directory out of range", "セントラルディレクトリが範囲外です"},
     {"cannot read", "読み込めません"},
     {"cannot read ", "読み込めません: "},
+    {"cannot read the compressed stream", "圧縮データを読み込めません"},
     {"cannot read the response file ", "レスポンスファイルを読み込めません: "},
     {"cannot copy ", "コピーできません: "},
     {"broken local header", "ローカルヘッダーが壊れています"},

@@ -42,6 +42,10 @@ inline constexpr Msg kEntryError{"Error: {1} ({2})", "エラー: {1} ({2})"};
 inline constexpr Msg kWriteError{"Write error: {1}", "書き込みエラー: {1}"};
 inline constexpr Msg kExtracted{"{1} file(s) extracted, {2} skipped, {3} error(s).",
                                 "{1} 個のファイルを展開しました（スキップ {2} 個、エラー {3} 個）。"};
+inline constexpr Msg kRefusedUnsafe{
+    "{1} entr{2} refused as unsafe (a name or link leading outside the folder).",
+    "{1} 個の格納ファイルは安全でないため展開しませんでした (展開先フォルダーの外に出る名前かリンク)。"};
+inline constexpr Msg kNothingExtracted{"{1}; nothing extracted.", "{1}。何も展開していません。"};
 inline constexpr Msg kOutOfMemory{"Out of memory.", "メモリーが足りません。"};
 inline constexpr Msg kError{"Error: {1}", "エラー: {1}"};
 inline constexpr Msg kNoSfx{"Self-extracting archives cannot be made on this system.",
@@ -74,19 +78,21 @@ inline constexpr Msg kNoMatchUnchanged{"No matching entries; archive unchanged."
                                        "一致する格納ファイルがないため、書庫は変更していません。"};
 inline constexpr Msg kNotWritten{"Archive not written.", "書庫は作成していません。"};
 inline constexpr Msg kArchiveTooLarge{"Archive too large.", "書庫が大きすぎます。"};
-inline constexpr Msg kNameAsUtf8{"Warning: name stored as UTF-8: {1}", "警告: 名前を UTF-8 で格納しました: {1}"};
+inline constexpr Msg kNameAsUtf8{"Warning: no Shift_JIS form, name stored as UTF-8: {1}",
+                                 "警告: Shift_JIS で表せないため、名前を UTF-8 で格納しました: {1}"};
 inline constexpr Msg kTooManyZipEntries{"Too many entries for a ZIP without Zip64.",
                                         "Zip64 を使わない ZIP には格納ファイルが多すぎます。"};
 inline constexpr Msg kTooManyCabFiles{"Too many files for one cabinet.",
                                       "一つのキャビネットにはファイルが多すぎます。"};
 inline constexpr Msg kCannotWriteCabinet{"Cannot write the cabinet.", "キャビネットを書き込めません。"};
 inline constexpr Msg kCabinetTooLarge{"Cabinet too large.", "キャビネットが大きすぎます。"};
+inline constexpr Msg kFolderUnreadable{"Warning: folder cannot be opened, skipped: {1}",
+                                       "警告: 開けないフォルダーは格納しません: {1}"};
 inline constexpr Msg kLinkSkipped{"Warning: symbolic link skipped: {1}", "警告: シンボリックリンクは格納しません: {1}"};
 inline constexpr Msg kUnreadableLinkSkipped{"Warning: unreadable symbolic link skipped: {1}",
                                             "警告: 読めないシンボリックリンクは格納しません: {1}"};
 inline constexpr Msg kCannotOpenFolder{"Cannot open folder: {1}", "フォルダーを開けません: {1}"};
 inline constexpr Msg kFileNotFound{"File not found: {1}", "ファイルが見つかりません: {1}"};
-inline constexpr Msg kFolderSkipped{"Folder skipped (no -r): {1}", "フォルダーは格納しません (-r なし): {1}"};
 }  // namespace msg
 
 }  // namespace navirt::arc

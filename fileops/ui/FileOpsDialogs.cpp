@@ -246,7 +246,9 @@ TForm17::TForm17(QWidget* parent, TSplitDialogModel& model) : QDialog(parent), m
   CBsize->setObjectName("CBsize");
   CBsize->setEditable(true);
   for (const std::string& s : model.sizeItems) CBsize->addItem(Q(s));
-  CBsize->lineEdit()->installEventFilter(new EnterFilter(this, [this] { EnterPressed(); }));
+  // Keys typed into an editable box reach the box itself (its line edit
+  // only through it), so the filter sits there.
+  CBsize->installEventFilter(new EnterFilter(this, [this] { EnterPressed(); }));
   connect(CBsize, &QComboBox::currentTextChanged, this, [this](const QString& t) { model_.sizeText = S(t); });
   v->addWidget(CBsize);
   Lcount = new QLabel(this);

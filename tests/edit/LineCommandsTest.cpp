@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "edit/LineCommandTable.h"
@@ -225,6 +226,22 @@ TEST(Sort, HalvesSortedSideBySideKeepEqualLinesInOrder) {
   SortLinesText("b\r\na\r\nB\r\n\r\nA\ra", false, j, 0);
   j.Finish();
   EXPECT_EQ(out, "\r\na\r\nA\r\na\r\nb\r\nB");
+}
+
+TEST(Sort, ACancelTestEndsItEarlyAndOneSayingNoChangesNothing) {
+  LineList in;
+  for (unsigned i = 0; i < 200000; ++i) in.push_back(std::to_string((i * 7919u) % 200003u));
+  for (size_t sideBySide : {size_t{0}, size_t{1000000}}) {
+    // Asked while keys are built and while they are sorted; the first yes ends it.
+    std::atomic<int> asked{0};
+    EXPECT_THROW(SortLines(in, true, sideBySide, [&] { return ++asked > 20; }), TLinesCancelled);
+    EXPECT_LE(asked.load(), 22 + 2);
+    std::atomic<int> keyAsks{0};
+    EXPECT_THROW(SortLines(in, false, sideBySide, [&] { return ++keyAsks > 60; }), TLinesCancelled);
+    EXPECT_EQ(SortLines(in, false, sideBySide, [] { return false; }), SortLines(in, false, sideBySide));
+  }
+  // Through the line command as well.
+  EXPECT_THROW(RunLineCommand(LineCmd::SortDesc, in, {}, {}, [] { return true; }), TLinesCancelled);
 }
 
 TEST(Sort, LongLinesAndSharedKeyHeads) {

@@ -21,6 +21,7 @@
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
 #include "print/ui/PrintSettingsDialog.h"
+#include "tests/JobInput.h"
 
 class PrintUiTest : public QObject {
   Q_OBJECT
@@ -290,7 +291,7 @@ class PrintUiTest : public QObject {
     bool shown = false;
     jobWindowHook = [&](QDialog& d) {
       shown = true;
-      d.findChild<QPushButton*>("Button1")->click();
+      PressCancel(d, CancelInput::Click);
     };
     QVERIFY(f->Commands().Trigger(cmd::Mprint));
     jobWindowHook = nullptr;
