@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/DynLib.h"
+#include "platform/Messages.h"
 
 namespace navirt::arcimpl {
 
@@ -33,6 +34,9 @@ struct LibSlot {
   TDynamicLibrary lib;
   bool tried = false;
   std::map<std::string, void*> entries;
+  bool langLooked = false;
+  int (*langJa)() = nullptr;  // PrefixSetLangueJapanese / English, when there
+  int (*langEn)() = nullptr;
 };
 
 std::mutex g_libMutex;
@@ -43,6 +47,25 @@ LibSlot& Slot(const std::string& winName) {
   if (!s) s = std::make_unique<LibSlot>();
   return *s;
 }
+
+// The library reports in the caller's language, asked before every use: the
+// setting is the library's own and another caller may have changed it.
+void TellLanguage(LibSlot& s) {
+  if (!s.langLooked) {
+    s.langLooked = true;
+    // One library may answer under several prefixes; they share one setting.
+    for (const char* prefix : {"Unlha", "UnZip", "Unzip", "Zip", "Cab", "Unarj", "Tar", "Unrar", "Bga"}) {
+      void* ja = s.lib.Symbol((std::string(prefix) + "SetLangueJapanese").c_str());
+      void* en = s.lib.Symbol((std::string(prefix) + "SetLangueEnglish").c_str());
+      if (ja && en) {
+        s.langJa = reinterpret_cast<int (*)()>(ja);
+        s.langEn = reinterpret_cast<int (*)()>(en);
+        break;
+      }
+    }
+  }
+  if (auto set = MessageLanguage() == MsgLang::Japanese ? s.langJa : s.langEn) set();
+}
 }  // namespace
 
 bool EnsureLoaded(const std::string& winName) {
@@ -52,6 +75,7 @@ bool EnsureLoaded(const std::string& winName) {
     s.tried = true;
     s.lib.Load(winName);
   }
+  if (s.lib.Loaded()) TellLanguage(s);
   return s.lib.Loaded();
 }
 
@@ -61,6 +85,8 @@ void Unload(const std::string& winName) {
   s.lib.Unload();
   s.entries.clear();
   s.tried = false;
+  s.langLooked = false;
+  s.langJa = s.langEn = nullptr;
 }
 
 // Entry point by name, looked up once; nullptr when absent.

@@ -4,6 +4,7 @@
 
 #include "archive/libs/ArcCommon.h"
 #include "platform/Cp932.h"
+#include "platform/Messages.h"
 
 namespace navirt {
 
@@ -43,6 +44,8 @@ TLhaDirect::TLhaDirect(const std::string& winName) {
   check_ = lib_.Symbol("UnlhaCheckArchive");
   setOwner_ = lib_.Symbol("UnlhaSetOwnerWindowEx");
   killOwner_ = lib_.Symbol("UnlhaKillOwnerWindowEx");
+  langJa_ = lib_.Symbol("UnlhaSetLangueJapanese");
+  langEn_ = lib_.Symbol("UnlhaSetLangueEnglish");
   version_ = getVersion && main_ ? getVersion() : 0;
 }
 
@@ -61,6 +64,8 @@ int TLhaDirect::Run(const std::string& command, std::string& output, const TArcP
   ProgressState st{progress};
   bool hooked = progress && setOwner_ && killOwner_;
   if (hooked) reinterpret_cast<SetOwnerFn>(setOwner_)(&st, &OnEntry);
+  // The report in the program's language (the window's is Japanese).
+  if (void* lang = MessageLanguage() == MsgLang::Japanese ? langJa_ : langEn_) reinterpret_cast<int (*)()>(lang)();
   int rc = reinterpret_cast<MainFn>(main_)(nullptr, command.c_str(), buf.data(), outputSize);
   if (hooked) reinterpret_cast<KillOwnerFn>(killOwner_)(&st);
   buf.back() = 0;

@@ -41,6 +41,8 @@ class TLhaDirect {
   void* check_ = nullptr;
   void* setOwner_ = nullptr;
   void* killOwner_ = nullptr;
+  void* langJa_ = nullptr;  // UnlhaSetLangueJapanese, UnlhaSetLangueEnglish
+  void* langEn_ = nullptr;
 };
 
 // Whether "LHA解凍(&X)", "LHA作成(&A)", "LHA一覧(&L)" and "LHAコマンド(&C)"

@@ -224,11 +224,11 @@ std::string AttrLetters(uint32_t a) {
 size_t Columns(const std::string& utf8) { return Utf8ToCp932(utf8).size(); }
 
 std::string FilesLine(uint64_t files, uint64_t bytes) {
-  return Pad(WithThousands(files), 16) + " 個のファイル " + Pad(WithThousands(bytes), 19) + " バイト";
+  return Tr(msg::kDirFiles, {Pad(WithThousands(files), 16), Pad(WithThousands(bytes), 19)});
 }
 
 std::string DirsLine(uint64_t dirs, uint64_t free) {
-  return Pad(WithThousands(dirs), 16) + " 個のディレクトリ " + Pad(WithThousands(free), 15) + " バイトの空き領域";
+  return Tr(msg::kDirDirs, {Pad(WithThousands(dirs), 16), Pad(WithThousands(free), 15)});
 }
 
 struct Lister {
@@ -277,7 +277,7 @@ struct Lister {
       any = true;
       Print(folder, shown);
     } else if (!o.recurse && !o.bare) {
-      Line(" " + folder + " のディレクトリ");
+      Line(Tr(msg::kDirOf, {folder}));
       Line("");
     }
     if (o.recurse) {
@@ -308,7 +308,7 @@ struct Lister {
       for (const Entry& e : v) Line(o.recurse ? WithTrailingSlash(folder) + Shown(e.name) : Shown(e.name));
       return;
     }
-    Line(" " + folder + " のディレクトリ");
+    Line(Tr(msg::kDirOf, {folder}));
     Line("");
     if (o.wide) {
       size_t widest = 0;
@@ -438,11 +438,11 @@ bool ParseDirArgs(const std::vector<std::string>& args, DirOptions& o, std::stri
     // "/X" or "/A:Q" cannot be meant as a path; longer words are paths.
     struct stat st;
     if ((a.size() == 2 || (a.size() > 2 && a[2] == ':')) && a[0] == '/' && ::lstat(a.c_str(), &st) != 0) {
-      error = "スイッチが無効です - " + a;
+      error = Tr(msg::kDirBadSwitch, {a});
       return false;
     }
     if (havePath) {
-      error = "パラメーターの書式が違います - " + a;
+      error = Tr(msg::kDirBadParameter, {a});
       return false;
     }
     o.path = a;
@@ -501,34 +501,34 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
   Lister l{o, pattern, out, nl, 0, 0, 0, false, {}, {}, false};
   l.literal = exists && !IsDirectory(path);
   if (!o.bare) {
-    l.Line(" ドライブ " + vol.mount + " のボリューム ラベルがありません。");
+    l.Line(Tr(msg::kDirNoLabel, {vol.mount}));
     char serial[16];
     std::snprintf(serial, sizeof serial, "%04X-%04X", vol.serial >> 16, vol.serial & 0xFFFF);
-    l.Line(std::string(" ボリューム シリアル番号は ") + serial + " です");
+    l.Line(Tr(msg::kDirSerial, {serial}));
     l.Line("");
   }
   if (!IsDirectory(folder)) {
-    l.Line("指定されたパスが見つかりません。 - " + (exists || HasWildcard(path) ? folder : path));
+    l.Line(std::string(Tr(msg::kDirPathNotFound)) + " - " + (exists || HasWildcard(path) ? folder : path));
     return 1;
   }
   l.Folder(shownFolder);
   // Folders that could not be read are named (a listing is never shorter
   // than the tree without a word).
   auto tellUnreadable = [&] {
-    for (const std::string& u : l.unreadable) l.Line("フォルダーを読めません: " + u);
+    for (const std::string& u : l.unreadable) l.Line(Tr(msg::kDirUnreadable, {u}));
   };
   if (!l.any) {
     if (!o.bare && o.recurse) l.Line("");
     bool topUnreadable = !l.unreadable.empty() && l.unreadable.front().rfind(shownFolder + ": ", 0) == 0;
     tellUnreadable();
-    if (!topUnreadable) l.Line("ファイルが見つかりません");
+    if (!topUnreadable) l.Line(Tr(msg::kDirFileNotFound));
     return 1;
   }
   tellUnreadable();
   if (!l.unreadable.empty()) {
     if (o.bare) return 1;
     if (o.recurse) {
-      l.Line("     ファイルの総数:");
+      l.Line(Tr(msg::kDirTotal));
       l.Line(FilesLine(l.totalFiles, l.totalBytes));
     }
     l.Line(DirsLine(l.totalDirs, vol.freeBytes));
@@ -536,7 +536,7 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
   }
   if (o.bare) return 0;
   if (o.recurse) {
-    l.Line("     ファイルの総数:");
+    l.Line(Tr(msg::kDirTotal));
     l.Line(FilesLine(l.totalFiles, l.totalBytes));
   }
   l.Line(DirsLine(l.totalDirs, vol.freeBytes));
@@ -607,7 +607,8 @@ std::string ListingTempPath() {
   const char* xdg = std::getenv("XDG_CACHE_HOME");
   const char* home = std::getenv("HOME");
   std::string exe = ExecutablePath();
-  std::string p = ListingTempPath(exe, ::access(ExecutableDir().c_str(), W_OK) == 0, xdg ? xdg : "", home ? home : "");
+  std::string p = ListingTempPath(exe, !RunsInstalled() && ::access(ExecutableDir().c_str(), W_OK) == 0, xdg ? xdg : "",
+                                  home ? home : "");
   if (FolderPart(p) != FolderPart(exe)) ::mkdir(FolderPart(p).c_str(), 0700);
   return p;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The file commands' own texts, UTF-8, exactly as the user sees them.
+#include "platform/Messages.h"
+
 namespace navirt::msg {
 
 inline constexpr const char* kCopied = "個のファイルをコピーしました。";
@@ -26,5 +28,20 @@ inline constexpr const char* kNoTrash = "ごみ箱が使えません。";
 inline constexpr const char* kNotAPieceSize = "分割するサイズを 1 以上の数値で指定して下さい。";
 inline constexpr const char* kSplitWouldReplaceSource = "分割するファイル自身になるため分割できません。";
 inline constexpr const char* kSplitPieceExists = "既にあります（置き換えるには --force）。";
+
+// The directory listing's words: Japanese in the window and with --sjis,
+// else the locale's language (the English ones of the same listing).
+inline constexpr Msg kDirNoLabel{" Volume in drive {1} has no label.",
+                                 " ドライブ {1} のボリューム ラベルがありません。"};
+inline constexpr Msg kDirSerial{" Volume Serial Number is {1}", " ボリューム シリアル番号は {1} です"};
+inline constexpr Msg kDirOf{" Directory of {1}", " {1} のディレクトリ"};
+inline constexpr Msg kDirFiles{"{1} File(s) {2} bytes", "{1} 個のファイル {2} バイト"};
+inline constexpr Msg kDirDirs{"{1} Dir(s) {2} bytes free", "{1} 個のディレクトリ {2} バイトの空き領域"};
+inline constexpr Msg kDirTotal{"     Total Files Listed:", "     ファイルの総数:"};
+inline constexpr Msg kDirPathNotFound{"The system cannot find the path specified.", "指定されたパスが見つかりません。"};
+inline constexpr Msg kDirFileNotFound{"File Not Found", "ファイルが見つかりません"};
+inline constexpr Msg kDirUnreadable{"Cannot read the folder: {1}", "フォルダーを読めません: {1}"};
+inline constexpr Msg kDirBadSwitch{"Invalid switch - {1}", "スイッチが無効です - {1}"};
+inline constexpr Msg kDirBadParameter{"Parameter format not correct - {1}", "パラメーターの書式が違います - {1}"};
 
 }  // namespace navirt::msg

@@ -27,8 +27,13 @@ TDynamicLibrary::~TDynamicLibrary() { Unload(); }
 bool TDynamicLibrary::Load(const std::string& windowsName) {
   Unload();
   std::string soname = MapLibraryName(windowsName);
-  std::string local = WithTrailingSlash(ExecutableDir()) + soname;
-  if (IsRegularFile(local) && LoadFile(local)) return true;
+  // Next to the program (a build folder), then the installed private folder;
+  // never the current folder.
+  const std::string exeDir = ExecutableDir();
+  for (const std::string& dir : {exeDir, InstalledLibraryDir(exeDir)}) {
+    std::string path = WithTrailingSlash(dir) + soname;
+    if (IsRegularFile(path) && LoadFile(path)) return true;
+  }
   return LoadFile(soname);
 }
 

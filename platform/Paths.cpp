@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "platform/FileInfo.h"
@@ -25,6 +26,28 @@ std::string ExecutableDir() {
   return slash == 0 ? "/" : p.substr(0, slash);
 }
 
+// Set by the build from the install folders; the defaults are the usual ones.
+#ifndef NAVIRT_BIN_TO_LIBDIR
+#define NAVIRT_BIN_TO_LIBDIR "../lib/navirt"
+#endif
+#ifndef NAVIRT_BIN_TO_DATADIR
+#define NAVIRT_BIN_TO_DATADIR "../share/navirt"
+#endif
+
+namespace {
+std::string Beside(const std::string& exeDir, const char* rel) {
+  return std::filesystem::path(exeDir + "/" + rel).lexically_normal().string();
+}
+}  // namespace
+
+std::string InstalledLibraryDir(const std::string& exeDir) { return Beside(exeDir, NAVIRT_BIN_TO_LIBDIR); }
+std::string InstalledDataDir(const std::string& exeDir) { return Beside(exeDir, NAVIRT_BIN_TO_DATADIR); }
+
+bool RunsInstalled() {
+  static const bool installed = IsDirectory(InstalledDataDir(ExecutableDir()));
+  return installed;
+}
+
 std::string UserSettingsFilePath() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;
@@ -41,7 +64,8 @@ std::string SettingsFilePath() {
   const char* env = std::getenv("NAVIRT_INI");
   if (env && *env) return env;
   std::string dir = ExecutableDir();
-  if (::access(dir.c_str(), W_OK) == 0) return WithTrailingSlash(dir) + "navirt.ini";
+  // An installed program's folder is the system's (root may write there).
+  if (!RunsInstalled() && ::access(dir.c_str(), W_OK) == 0) return WithTrailingSlash(dir) + "navirt.ini";
   return UserSettingsFilePath();
 }
 

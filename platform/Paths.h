@@ -13,11 +13,19 @@ std::string ExecutableDir();
 std::string ExecutablePath();
 
 // Where the settings live: $NAVIRT_INI when set; else navirt.ini next to
-// the program when that folder is writable; else
+// the program when that folder is writable and not an installed one; else
 // $XDG_CONFIG_HOME/navirt/navirt.ini (~/.config/navirt/navirt.ini).
 std::string SettingsFilePath();
 // The per-user fallback used when the chosen place cannot be written.
 std::string UserSettingsFilePath();
+
+// The installed layout beside a program folder (bin/): the private library
+// folder and the shared data folder, as the build's install rules place them.
+std::string InstalledLibraryDir(const std::string& exeDir);
+std::string InstalledDataDir(const std::string& exeDir);
+// True when the running program is an installed one (its data folder is
+// there); a build folder or a copied bin/ keeps its files next to itself.
+bool RunsInstalled();
 
 std::string CurrentDirectory();
 bool SetCurrentDirectory(const std::string& path);

@@ -13,6 +13,7 @@ pkgs=(
   xdotool python3-pyatspi at-spi2-core dbus dbus-x11 x11-utils openbox poppler-utils
   nkf
   libarchive-tools lhasa arj cabextract gcab unzip zip 7zip xz-utils zstd lz4
+  desktop-file-utils appstream dpkg-dev man-db bash-completion
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -7,6 +7,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
+#include "platform/Paths.h"
 
 namespace navirt {
 
@@ -25,7 +26,9 @@ const char* HelpFileName(HelpTopic t) {
 std::vector<std::string> HelpFolders(const std::string& exeDir) {
   // Lexically: a build folder need not exist for its source tree to be found.
   std::vector<std::string> dirs;
-  for (const char* rel : {"/help", "/../share/navirt/help", "/../../docs/help", "/../docs/help"})
+  dirs.push_back(std::filesystem::path(exeDir + "/help").lexically_normal().string());
+  dirs.push_back(InstalledDataDir(exeDir) + "/help");
+  for (const char* rel : {"/../../docs/help", "/../docs/help"})
     dirs.push_back(std::filesystem::path(exeDir + rel).lexically_normal().string());
   return dirs;
 }

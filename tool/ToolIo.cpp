@@ -12,6 +12,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -22,18 +23,18 @@ bool ReadInput(const std::string& path, std::string& out) {
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) out.append(buf, n);
     if (std::ferror(stdin)) {
-      Fail("cannot read standard input");
+      Fail(Tr(msg::kCannotReadStdin));
       return false;
     }
     return true;
   }
   errno = 0;
   if (IsDirectory(path)) {
-    Fail("cannot read " + path + ": is a folder");
+    Fail(Tr(msg::kCannotRead, {path, Tr(msg::kIsFolder)}));
     return false;
   }
   if (!ReadWholeFile(path, out)) {
-    Fail("cannot read " + path + ": " + std::strerror(errno ? errno : ENOENT));
+    Fail(Tr(msg::kCannotRead, {path, ErrorText(errno ? errno : ENOENT)}));
     return false;
   }
   return true;
@@ -95,7 +96,7 @@ int WriteError() {
   OutputOk();
   if (told) return kExitUsage;
   told = true;
-  return Fail(std::string("write error: ") + std::strerror(OutputErrno() ? OutputErrno() : EIO));
+  return Fail(Tr(msg::kWriteError, {ErrorText(OutputErrno() ? OutputErrno() : EIO)}));
 }
 
 bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error) {
@@ -118,9 +119,9 @@ bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error) {
     valid = valid && !(len == 3 && cp < 0x800) && !(len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) &&
             !(cp >= 0xD800 && cp <= 0xDFFF);
     if (!valid) {
-      char buf[96];
-      std::snprintf(buf, sizeof buf, "the argument is not UTF-8 (byte 0x%02X; --sjis-args takes raw bytes)", c);
-      error = buf;
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "%02X", c);
+      error = Tr(msg::kNotUtf8, {buf});
       return false;
     }
     const std::string_view ch = utf8.substr(i, len);
@@ -135,7 +136,7 @@ bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error) {
       }
       char buf[32];
       std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
-      error = "the character '" + std::string(ch) + "' (" + buf + ") has no Shift_JIS form";
+      error = Tr(msg::kNoShiftJis, {ch, buf});
       return false;
     }
     out += enc;

@@ -21,6 +21,7 @@
 #include "codec/WidthConvert.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -103,8 +104,7 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
       buf.resize(old + (n > 0 ? static_cast<size_t>(n) : 0));
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
-        rc = Fail(stdinInput ? std::string("cannot read standard input")
-                             : "cannot read " + path + ": " + std::strerror(errno));
+        rc = Fail(stdinInput ? Tr(msg::kCannotReadStdin) : Tr(msg::kCannotRead, {path, ErrorText(errno)}));
         eof = true;
         buf.clear();
       } else if (n == 0) {
@@ -178,7 +178,7 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
 
 // Runs fn over the input named by the optional argument after the mode.
 int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn, Pieces pieces = Pieces::Whole) {
-  if (argc > firstFileArg + 1) return Fail(std::string(command) + ": too many arguments");
+  if (argc > firstFileArg + 1) return Fail(Tr(msg::kTooManyArgs, {command}));
   const std::string path = argc > firstFileArg ? argv[firstFileArg] : "";
   if (int rc = kExitOk; pieces == Pieces::AfterLineEnds && RunMappedLinePieces(path, fn, rc)) return rc;
   if (pieces != Pieces::Whole) return RunPiecewise(path, fn, pieces);
@@ -195,10 +195,10 @@ int RunMode(const char* command, int argc, char** argv, int firstFileArg, const 
 int PickMode(const char* command, int argc, char** argv, std::initializer_list<Mode> modes) {
   std::string names;
   for (const Mode& m : modes) names += std::string(names.empty() ? "" : "|") + m.name;
-  if (argc < 1) return Fail(std::string(command) + ": missing mode (" + names + ")");
+  if (argc < 1) return Fail(Tr(msg::kMissingMode, {command, names}));
   for (const Mode& m : modes)
     if (std::strcmp(argv[0], m.name) == 0) return RunMode(command, argc, argv, 1, m.fn, m.pieces);
-  return Fail(std::string(command) + ": unknown mode '" + argv[0] + "' (" + names + ")");
+  return Fail(Tr(msg::kUnknownMode, {command, argv[0], names}));
 }
 
 int LineEndArg(const char* s, bool allowAuto) {
@@ -262,11 +262,11 @@ int CmdConv(int argc, char** argv) {
 }
 
 int CmdEol(int argc, char** argv) {
-  if (argc < 2) return Fail("eol: usage: eol auto|crlf|cr|lf crlf|cr|lf [FILE]");
+  if (argc < 2) return Fail(Tr(msg::kNamedUsage, {"eol", "eol auto|crlf|cr|lf crlf|cr|lf [FILE]"}));
   const int from = LineEndArg(argv[0], true);
   const int to = LineEndArg(argv[1], false);
-  if (from == 0) return Fail(std::string("eol: unknown line end '") + argv[0] + "' (auto|crlf|cr|lf)");
-  if (to == 0) return Fail(std::string("eol: unknown line end '") + argv[1] + "' (crlf|cr|lf)");
+  if (from == 0) return Fail(Tr(msg::kUnknownLineEnd, {argv[0], "auto|crlf|cr|lf"}));
+  if (to == 0) return Fail(Tr(msg::kUnknownLineEnd, {argv[1], "crlf|cr|lf"}));
   return RunMode("eol", argc, argv, 2,
                  [from, to](std::string_view t) { return ConvertLineEnds(t, from < 0 ? DetectLineEnd(t) : from, to); });
 }

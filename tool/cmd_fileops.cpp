@@ -11,6 +11,7 @@
 #include "fileops/SplitMerge.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 namespace {
@@ -35,10 +36,9 @@ int CmdSplit(int argc, char** argv) {
     --argc;
     ++argv;
   }
-  if (argc != 2) return Fail("usage: split [--force] FILE SIZE");
+  if (argc != 2) return Fail(Tr(msg::kUsage, {"split [--force] FILE SIZE"}));
   uint64_t size = 0;
-  if (!ParsePieceSize(argv[1], size))
-    return Fail("size must be a positive whole number of bytes: " + std::string(argv[1]));
+  if (!ParsePieceSize(argv[1], size)) return Fail(Tr(msg::kBadPieceSize, {argv[1]}));
   JobHooks hooks;
   if (force) hooks.replace = [](const std::string&) { return true; };
   JobResult r = SplitFile(argv[0], size, hooks);
@@ -48,12 +48,12 @@ int CmdSplit(int argc, char** argv) {
 }
 
 int CmdMerge(int argc, char** argv) {
-  if (argc < 2) return Fail("usage: merge TARGET FILE...");
+  if (argc < 2) return Fail(Tr(msg::kUsage, {"merge TARGET FILE..."}));
   std::string target = Absolute(argv[0]);
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     struct stat st;
-    if (::stat(argv[i], &st) != 0 || S_ISDIR(st.st_mode)) return Fail(std::string("cannot read ") + argv[i]);
+    if (::stat(argv[i], &st) != 0 || S_ISDIR(st.st_mode)) return Fail(Tr(msg::kCannotReadPath, {argv[i]}));
     files.push_back(Absolute(argv[i]));
   }
   // The sources are checked before the command file or ".bak" is written.
@@ -81,9 +81,8 @@ int CmdMerge(int argc, char** argv) {
 namespace navirt::tool {
 
 int CmdFileop(int argc, char** argv) {
-  const char* usage =
-      "usage: fileop copy|move [--overwrite|--keep-both] SOURCE... FOLDER | fileop trash|delete PATH... |"
-      " fileop names [--full] FOLDER OUTPUT";
+  const std::string usage = Tr(msg::kUsage, {"fileop copy|move [--overwrite|--keep-both] SOURCE... FOLDER | "
+                                             "fileop trash|delete PATH... | fileop names [--full] FOLDER OUTPUT"});
   if (argc < 2) return Fail(usage);
   std::string verb = argv[0];
   std::vector<std::string> args;
@@ -104,7 +103,7 @@ int CmdFileop(int argc, char** argv) {
     if (args.size() != 2) return Fail(usage);
     std::vector<std::string> names;
     DIR* d = ::opendir(args[0].c_str());
-    if (!d) return Fail("cannot read " + args[0] + ": " + std::strerror(errno));
+    if (!d) return Fail(Tr(msg::kCannotRead, {args[0], ErrorText(errno)}));
     while (dirent* e = ::readdir(d))
       if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.emplace_back(e->d_name);
     ::closedir(d);
@@ -129,7 +128,7 @@ int CmdFileop(int argc, char** argv) {
     return Fail(usage);
   }
   op.FromFFList = args;
-  if (!op.Execute()) return Fail(op.ErrorText().empty() ? std::string("stopped") : op.ErrorText());
+  if (!op.Execute()) return Fail(op.ErrorText().empty() ? Tr(msg::kStopped) : op.ErrorText());
   return kExitOk;
 }
 

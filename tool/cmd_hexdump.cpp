@@ -12,6 +12,7 @@
 #include "preview/HexDump.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -31,14 +32,14 @@ ssize_t ReadFull(int fd, char* buf, size_t size) {
 }  // namespace
 
 int CmdHexdump(int argc, char** argv) {
-  if (argc > 1) return Fail("usage: navirt-tool hexdump [FILE]");
+  if (argc > 1) return Fail(Tr(msg::kUsage, {"navirt-tool hexdump [FILE]"}));
   const std::string path = argc == 1 ? argv[0] : "";
   const bool stdinInput = path.empty() || path == "-";
   int fd = 0;
   if (!stdinInput) {
-    if (IsDirectory(path)) return Fail("cannot read " + path + ": is a folder");
+    if (IsDirectory(path)) return Fail(Tr(msg::kCannotRead, {path, Tr(msg::kIsFolder)}));
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Fail("cannot read " + path + ": " + std::strerror(errno));
+    if (fd < 0) return Fail(Tr(msg::kCannotRead, {path, ErrorText(errno)}));
   }
   constexpr size_t kPiece = 1 << 20;  // a multiple of 16: rows never split
   std::string piece(kPiece, '\0');
@@ -48,8 +49,7 @@ int CmdHexdump(int argc, char** argv) {
   for (bool first = true;; first = false) {
     const ssize_t n = ReadFull(fd, piece.data(), kPiece);
     if (n < 0) {
-      rc = Fail(stdinInput ? std::string("cannot read standard input")
-                           : "cannot read " + path + ": " + std::strerror(errno));
+      rc = Fail(stdinInput ? Tr(msg::kCannotReadStdin) : Tr(msg::kCannotRead, {path, ErrorText(errno)}));
       break;
     }
     // An empty file still has its one empty row.

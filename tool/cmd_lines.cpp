@@ -9,6 +9,7 @@
 #include "tool/Commands.h"
 #include "tool/LinesFace.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -52,13 +53,13 @@ int CmdLines(int argc, char** argv) {
     }
     break;
   }
-  if (i >= argc) return Fail("lines: no command (see navirt-tool lines --help)");
+  if (i >= argc) return Fail(Tr(msg::kNoLinesCommand));
   const LinesCommand* cmd = Find(argv[i]);
-  if (!cmd) return Fail(std::string("lines: unknown command '") + argv[i] + "' (see navirt-tool lines --help)");
+  if (!cmd) return Fail(Tr(msg::kUnknownLinesCommand, {argv[i]}));
   std::vector<std::string> rest(argv + i + 1, argv + argc);
   std::size_t arity = cmd->arityOf ? cmd->arityOf(rest) : cmd->arity;
   if (rest.size() < arity || rest.size() > arity + 1)
-    return Fail(std::string("lines ") + cmd->name + ": usage: " + cmd->usage);
+    return Fail(Tr(msg::kNamedUsage, {std::string("lines ") + cmd->name, cmd->usage}));
   LinesCall call;
   for (std::size_t k = 0; k < arity; ++k) {
     std::string arg = rest[k], error;

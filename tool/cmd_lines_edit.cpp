@@ -9,6 +9,7 @@
 #include "edit/LineTextForms.h"
 #include "tool/LinesFace.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -34,7 +35,7 @@ bool Column(const std::string& arg, std::string& out, int& rc) {
 }
 
 int BadWord(const char* cmd, const std::string& word, const char* words) {
-  return Fail(std::string("lines ") + cmd + ": unknown mode '" + word + "' (" + words + ")");
+  return Fail(Tr(msg::kUnknownMode, {std::string("lines ") + cmd, word, words}));
 }
 
 template <LineCmd id>

@@ -14,6 +14,7 @@
 #include "search/RegexReplace.h"
 #include "tool/LinesFace.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -27,11 +28,11 @@ int Count(int n) {
 // A plain text must be something a line can hold.
 bool BadText(const char* command, const std::string& text, int& rc) {
   if (text.empty()) {
-    rc = Fail(std::string("lines ") + command + ": the text is empty");
+    rc = Fail(Tr(msg::kTextEmpty, {command}));
     return true;
   }
   if (text.find_first_of("\r\n") != std::string::npos) {
-    rc = Fail(std::string("lines ") + command + ": the text holds a line break; lines never do");
+    rc = Fail(Tr(msg::kTextHasBreak, {command}));
     return true;
   }
   return false;
@@ -85,7 +86,7 @@ int DelMatchRe(LinesCall& call) {
 
 int KeepMatchRe(LinesCall& call) {
   bool fuzzy = TakeFuzzy(call.args);
-  if (call.args[0].empty()) return Fail("lines keep-match-re: the expression is empty");
+  if (call.args[0].empty()) return Fail(Tr(msg::kExprEmpty, {"keep-match-re"}));
   TAWKStr awk;
   int rc;
   if (!Compile("keep-match-re", awk, call.args[0], fuzzy, rc)) return rc;
@@ -114,7 +115,7 @@ int Replace(LinesCall& call) {
 
 int ReplaceRe(LinesCall& call) {
   bool fuzzy = TakeFuzzy(call.args);
-  if (call.args[0].empty()) return Fail("lines replace-re: the expression is empty");
+  if (call.args[0].empty()) return Fail(Tr(msg::kExprEmpty, {"replace-re"}));
   TAWKStr awk;
   int rc;
   if (!Compile("replace-re", awk, call.args[0], fuzzy, rc)) return rc;
@@ -163,7 +164,7 @@ int MatchReText(const std::vector<std::string>& given, std::string_view text, co
   const char* name = keep ? "keep-match-re" : "del-match-re";
   std::vector<std::string> args = given;
   bool fuzzy = TakeFuzzy(args);
-  if (keep && args[0].empty()) return Fail("lines keep-match-re: the expression is empty");
+  if (keep && args[0].empty()) return Fail(Tr(msg::kExprEmpty, {"keep-match-re"}));
   TAWKStr awk;
   int rc;
   if (!Compile(name, awk, args[0], fuzzy, rc)) return rc;
@@ -197,7 +198,7 @@ int ReplaceText(const std::vector<std::string>& args, std::string_view text, con
 int ReplaceReText(const std::vector<std::string>& given, std::string_view input, const LinesWriteFn& write) {
   std::vector<std::string> args = given;
   bool fuzzy = TakeFuzzy(args);
-  if (args[0].empty()) return Fail("lines replace-re: the expression is empty");
+  if (args[0].empty()) return Fail(Tr(msg::kExprEmpty, {"replace-re"}));
   TAWKStr awk;
   int rc;
   if (!Compile("replace-re", awk, args[0], fuzzy, rc)) return rc;

@@ -9,6 +9,7 @@
 #include "regex/bmRegExp.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -38,7 +39,7 @@ RegexArgs ParseArgs(int argc, char** argv, bool grepOptions) {
     } else if (options && grepOptions && s == "-u") {
       a.utf8Out = true;
     } else if (options && s.size() > 1 && s[0] == '-' && s != "-") {
-      a.error = "unknown option '" + s + "'";
+      a.error = Tr(msg::kUnknownOption, {s});
     } else {
       a.rest.push_back(s);
     }
@@ -59,9 +60,7 @@ bool Arg(const RegexArgs& a, const std::string& s, std::string& out) {
   return false;
 }
 
-int SyntaxError(const ERegExpParser& e) {
-  return Fail(std::string(e.what()) + " (position " + std::to_string(e.ErrorPos) + ")");
-}
+int SyntaxError(const ERegExpParser& e) { return Fail(Tr(msg::kAtPosition, {e.what(), std::to_string(e.ErrorPos)})); }
 
 // Output collected in large pieces; grep output can be big.
 class OutBuffer {
@@ -85,7 +84,7 @@ class OutBuffer {
 int CmdGrep(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, true);
   if (!a.error.empty()) return Fail(a.error);
-  if (a.rest.size() < 2) return Fail("usage: grep [-n] [--fuzzy] [-u] [--auto] [--sjis-args] EXPR FILE...");
+  if (a.rest.size() < 2) return Fail(Tr(msg::kUsage, {"grep [-n] [--fuzzy] [-u] [--auto] [--sjis-args] EXPR FILE..."}));
   std::string expr;
   if (!Arg(a, a.rest[0], expr)) return kExitUsage;
   TGrep grep;
@@ -121,7 +120,7 @@ int CmdGrep(int argc, char** argv) {
       out.Flush();
       std::string why = e.what();
       if (why.rfind(path + ": ", 0) != 0) why = path + ": " + why;
-      Fail("cannot read " + why);
+      Fail(Tr(msg::kCannotReadPath, {why}));
       rc = kExitUsage;
     }
   }
@@ -133,7 +132,7 @@ int CmdGrep(int argc, char** argv) {
 int CmdMatch(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, false);
   if (!a.error.empty()) return Fail(a.error);
-  if (a.rest.empty() || a.rest.size() > 2) return Fail("usage: match [--fuzzy] [--sjis-args] EXPR [FILE]");
+  if (a.rest.empty() || a.rest.size() > 2) return Fail(Tr(msg::kUsage, {"match [--fuzzy] [--sjis-args] EXPR [FILE]"}));
   std::string expr;
   if (!Arg(a, a.rest[0], expr)) return kExitUsage;
   TAWKStr awk;
@@ -154,7 +153,8 @@ int CmdMatch(int argc, char** argv) {
 int CmdGsub(int argc, char** argv) {
   RegexArgs a = ParseArgs(argc, argv, false);
   if (!a.error.empty()) return Fail(a.error);
-  if (a.rest.size() < 2 || a.rest.size() > 3) return Fail("usage: gsub [--fuzzy] [--sjis-args] EXPR TEMPLATE [FILE]");
+  if (a.rest.size() < 2 || a.rest.size() > 3)
+    return Fail(Tr(msg::kUsage, {"gsub [--fuzzy] [--sjis-args] EXPR TEMPLATE [FILE]"}));
   std::string expr, templ;
   if (!Arg(a, a.rest[0], expr) || !Arg(a, a.rest[1], templ)) return kExitUsage;
   TAWKStr awk;

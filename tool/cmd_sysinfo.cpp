@@ -1,17 +1,20 @@
 // navirt-tool sysinfo: the system report, drive figures, the date window,
-// the About text and the URL candidate rule from a shell.
+// the About text, the URL candidate rule and the help page from a shell.
 #include <cstdio>
 #include <ctime>
 #include <string>
 
 #include "platform/Cp932.h"
+#include "platform/Paths.h"
 #include "sysinfo/About.h"
 #include "sysinfo/DateWindow.h"
 #include "sysinfo/DriveInfo.h"
+#include "sysinfo/Help.h"
 #include "sysinfo/SystemReport.h"
 #include "sysinfo/UrlCandidate.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
@@ -22,7 +25,8 @@ constexpr const char* kUsage =
     "       navirt-tool sysinfo drive [FOLDER]  figures of the mount holding FOLDER (default .)\n"
     "       navirt-tool sysinfo date [YYYY-MM-DD]  the date window's text\n"
     "       navirt-tool sysinfo about           name, versions and loaded libraries\n"
-    "       navirt-tool sysinfo url line|selection [FILE]  the URL candidate of CP932 text\n";
+    "       navirt-tool sysinfo url line|selection [FILE]  the URL candidate of CP932 text\n"
+    "       navirt-tool sysinfo help [contents|keywords|usage]  the help page the window opens\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -42,7 +46,7 @@ int CmdSysinfo(int argc, char** argv) {
   if (what == "drive" && argc <= 2) {
     std::string err;
     auto f = ReadDriveFigures(argc == 2 ? argv[1] : ".", &err);
-    if (!f) return Fail(err.empty() ? "no folder" : err);
+    if (!f) return Fail(err.empty() ? Tr(msg::kNoFolder) : err);
     DriveInfoTexts t = BuildDriveInfoTexts(*f);
     PieAngles a = PieAnglesOf(f->UsedBytes(), f->FreeBytes());
     std::printf("%s\n%s\n%s\npie %d %d\n", t.chartTitle.c_str(), t.summary.c_str(), t.blocksLabel.c_str(), a.used,
@@ -54,7 +58,7 @@ int CmdSysinfo(int argc, char** argv) {
     if (argc == 2) {
       int y, m, day;
       if (std::sscanf(argv[1], "%d-%d-%d", &y, &m, &day) != 3 || m < 1 || m > 12 || day < 1 || day > 31)
-        return Fail("not a date: " + std::string(argv[1]));
+        return Fail(Tr(msg::kNotADate, {argv[1]}));
       std::tm tm{};
       tm.tm_year = y - 1900;
       tm.tm_mon = m - 1;
@@ -62,7 +66,7 @@ int CmdSysinfo(int argc, char** argv) {
       tm.tm_hour = 12;
       std::time_t t = std::mktime(&tm);
       d = ToLocalDate(t);
-      if (d.year != y || d.month != m || d.day != day) return Fail("not a date: " + std::string(argv[1]));
+      if (d.year != y || d.month != m || d.day != day) return Fail(Tr(msg::kNotADate, {argv[1]}));
       d.hour = d.minute = d.second = 0;
     }
     std::printf("%s\n%s\n", MnowCaption(d).c_str(), DateWindowText(d).c_str());
@@ -88,6 +92,19 @@ int CmdSysinfo(int argc, char** argv) {
     std::string cand = mode == "line" ? UrlCandidateFromLine(text) : UrlCandidateFromSelection(text);
     if (cand.empty()) return kExitNoMatch;
     return WriteOutput(cand + "\n") ? kExitOk : kExitUsage;
+  }
+  if (what == "help" && argc <= 2) {
+    const std::string topic = argc == 2 ? argv[1] : "contents";
+    HelpTopic t = HelpTopic::Contents;
+    if (topic == "keywords")
+      t = HelpTopic::Keywords;
+    else if (topic == "usage")
+      t = HelpTopic::Usage;
+    else if (topic != "contents")
+      return Usage();
+    std::string page = FindHelpFile(t, ExecutableDir());
+    if (page.empty()) return Fail(Tr(msg::kHelpNotInstalled, {HelpFileName(t)}));
+    return WriteOutput(page + "\n") ? kExitOk : kExitUsage;
   }
   return Usage();
 }

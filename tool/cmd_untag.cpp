@@ -6,11 +6,13 @@
 #include "edit/PaneText.h"
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 namespace navirt::tool {
 
 int CmdUntag(int argc, char** argv) {
-  if (argc < 1 || argc > 2) return Fail("usage: untag html|html-tab-trim-empty|html-tab-empty|html-empty|tex [FILE]");
+  if (argc < 1 || argc > 2)
+    return Fail(Tr(msg::kUsage, {"untag html|html-tab-trim-empty|html-tab-empty|html-empty|tex [FILE]"}));
   std::string mode = argv[0];
   HtmlVariant v = HtmlVariant::Plain;
   bool tex = false;
@@ -25,7 +27,7 @@ int CmdUntag(int argc, char** argv) {
   } else if (mode == "tex") {
     tex = true;
   } else {
-    return Fail("untag: unknown mode '" + mode + "' (html, html-tab-trim-empty, html-tab-empty, html-empty, tex)");
+    return Fail(Tr(msg::kUnknownMode, {"untag", mode, "html, html-tab-trim-empty, html-tab-empty, html-empty, tex"}));
   }
   std::string input;
   if (!ReadInput(argc > 1 ? argv[1] : std::string(), input)) return kExitUsage;

@@ -6,6 +6,7 @@
 
 #include "tool/Commands.h"
 #include "tool/ToolIo.h"
+#include "tool/ToolMessages.h"
 
 using namespace navirt::tool;
 
@@ -31,7 +32,8 @@ const Command kCommands[] = {
     {"decode", CmdDecode, "decode base64|mime|uu|binhex [FILE]"},
     {"lines", CmdLines, "lines [--sjis-args] COMMAND [ARGS] [FILE]  pane line commands (lines --help)"},
     {"untag", CmdUntag, "untag html|html-tab-trim-empty|html-tab-empty|html-empty|tex [FILE]  markup to text"},
-    {"sysinfo", CmdSysinfo, "sysinfo report|drive|date|about|url  system report, drive figures, date window, URL rule"},
+    {"sysinfo", CmdSysinfo,
+     "sysinfo report|drive|date|about|url|help  system report, drive figures, date window, URL rule, help page"},
     {"split", CmdSplit, "split [--force] FILE SIZE   pieces FILE.001... and the FILE.bat that joins them"},
     {"merge", CmdMerge, "merge TARGET FILE...        join FILEs into TARGET, record TARGET.bat"},
     {"fileop", CmdFileop, "fileop copy|move|trash|delete|names ...  file operations (fileop with no arguments: usage)"},
@@ -68,7 +70,7 @@ int RunCommand(const Command& c, int argc, char** argv) {
   try {
     return c.run(argc, argv);
   } catch (const std::bad_alloc&) {
-    return Fail("out of memory");
+    return Fail(Tr(msg::kOutOfMemory));
   }
 }
 
@@ -97,5 +99,5 @@ int main(int argc, char** argv) {
   for (const Command& c : kCommands) {
     if (cmd == c.name) return Finish(RunCommand(c, argc - 2, argv + 2));
   }
-  return Fail("unknown command '" + cmd + "' (see navirt-tool --help)");
+  return Fail(Tr(msg::kUnknownCommand, {cmd}));
 }

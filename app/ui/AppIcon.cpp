@@ -1,34 +1,20 @@
 #include "app/ui/AppIcon.h"
 
 #include <QFont>
-#include <QLinearGradient>
 #include <QPainter>
 
 #include "host/ui/FontUtil.h"
 
 QPixmap NavirtIconPixmap(int size) {
-  QPixmap pm(size, size);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient g(0, 0, 0, size);
-  g.setColorAt(0, QColor(0x2b, 0x6c, 0xb0));
-  g.setColorAt(1, QColor(0x15, 0x3e, 0x75));
-  p.setBrush(g);
-  p.setPen(Qt::NoPen);
-  p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.18, size * 0.18);
-  p.setPen(Qt::white);
-  QFont f(DefaultWindowFontName());
-  f.setPixelSize(static_cast<int>(size * 0.62));
-  f.setBold(true);
-  p.setFont(f);
-  p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, QStringLiteral("文"));
-  return pm;
+  // The icon the desktop's menu shows for Navirt (dist/icons), so the window
+  // and the menu agree.
+  QPixmap pm(size <= 48 ? QStringLiteral(":/navirt/navirt-48.png") : QStringLiteral(":/navirt/navirt-256.png"));
+  return pm.width() == size ? pm : pm.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 QIcon NavirtIcon() {
   QIcon icon;
-  for (int s : {16, 24, 32, 48, 64, 128}) icon.addPixmap(NavirtIconPixmap(s));
+  for (int s : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(NavirtIconPixmap(s));
   return icon;
 }
 

@@ -25,6 +25,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <cstdlib>
 #include <ctime>
 
 #include "app/ui/Icons.h"
@@ -35,6 +36,7 @@
 #include "host/ui/Job.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
+#include "platform/Messages.h"
 #include "platform/Paths.h"
 
 using namespace navirt;
@@ -51,8 +53,13 @@ std::string S(const QString& s) { return s.toStdString(); }
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Form1");
   setWindowTitle("Navirt");
+  // The window is Japanese whatever the locale, and so are the archiver
+  // libraries' reports it shows.
+  SetMessageLanguage(MsgLang::Japanese);
   commands_ = std::make_unique<TCommandRegistry>(*this, this);
-  ProgramFolder = WithTrailingSlash(ExecutableDir());
+  // An installed program starts in the home folder rather than in bin/.
+  const char* home = std::getenv("HOME");
+  ProgramFolder = WithTrailingSlash(RunsInstalled() && home && *home ? std::string(home) : ExecutableDir());
   SettingsPath = SettingsFilePath();
   BuildLayout();
   BuildToolBars();

@@ -130,7 +130,7 @@ class TForm1 : public QMainWindow, public IHost {
   navirt::TColor InfoColor = navirt::clBlack;
   navirt::MainSettings Settings;  // values of the settings file the widgets do not hold
   std::string SettingsPath;
-  std::string ProgramFolder;  // the program's own folder, trailing '/'
+  std::string ProgramFolder;  // the program's own folder (installed: home), trailing '/'
 
   // ---- operations every command uses ----
   void ResetLayout();

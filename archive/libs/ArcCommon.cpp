@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/libs/LibMessages.h"
 #include "platform/Cp932.h"
 
 namespace navirt::arc {
@@ -998,13 +999,13 @@ void AddItem(const std::string& disk, const std::string& stored, const struct st
 void AddLink(const std::string& disk, const std::string& stored, const struct stat& st, bool storeLinks,
              std::vector<PackItem>& out, Report& rep) {
   if (!storeLinks) {
-    rep.Utf8Line("Warning: symbolic link skipped: " + stored);
+    rep.SayUtf8(msg::kLinkSkipped, {stored});
     return;
   }
   std::string target(4096, '\0');
   ssize_t n = ::readlink(disk.c_str(), target.data(), target.size());
   if (n <= 0 || static_cast<size_t>(n) >= target.size()) {
-    rep.Utf8Line("Warning: unreadable symbolic link skipped: " + stored);
+    rep.SayUtf8(msg::kUnreadableLinkSkipped, {stored});
     return;
   }
   target.resize(static_cast<size_t>(n));
@@ -1019,7 +1020,7 @@ void Walk(const std::string& disk, const std::string& stored, bool includeHidden
           std::vector<PackItem>& out, Report& rep) {
   DIR* d = ::opendir(disk.c_str());
   if (!d) {
-    rep.Utf8Line("Warning: folder cannot be opened, skipped: " + stored);
+    rep.SayUtf8(msg::kFolderUnreadable, {stored});
     return;
   }
   std::vector<std::string> names;
@@ -1088,7 +1089,7 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
       std::string storedDir = nslash == std::string::npos ? "" : name.substr(0, nslash + 1);
       DIR* d = ::opendir(dir.c_str());
       if (!d) {
-        rep.Utf8Line("Cannot open folder: " + dir);
+        rep.SayUtf8(msg::kCannotOpenFolder, {dir});
         return kErrFileOpen;
       }
       std::vector<std::string> found;
@@ -1119,7 +1120,7 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
     }
     struct stat st;
     if (::stat(disk.c_str(), &st) != 0 && ::lstat(disk.c_str(), &st) != 0) {
-      rep.Utf8Line("File not found: " + raw);
+      rep.SayUtf8(msg::kFileNotFound, {raw});
       return kErrFileOpen;
     }
     std::string s = StoredName(name, baseFolder, storedPaths);

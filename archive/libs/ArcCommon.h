@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Messages.h"
+
 namespace navirt::arc {
 
 #pragma pack(push, 1)
@@ -167,6 +169,10 @@ class Report {
     text_ += "\r\n";
   }
   void Utf8Line(std::string_view utf8) { Line(NameToCp932(utf8)); }
+  // A message of LibMessages.h in the library's language; the arguments
+  // are CP932 (Say) or UTF-8 (SayUtf8).
+  void Say(const Msg& m, std::initializer_list<std::string_view> cp932Args = {});
+  void SayUtf8(const Msg& m, std::initializer_list<std::string_view> utf8Args = {});
   const std::string& Text() const { return text_; }
   // Copies into a caller's buffer, cut to fit, always zero-terminated.
   void CopyTo(char* buf, uint32_t size) const;

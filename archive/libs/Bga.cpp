@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 
 namespace navirt::arc::bga {
 namespace {
@@ -225,21 +226,21 @@ std::string RecordHeader(const std::string& dir, const std::string& file, bool b
 
 int WriteRecord(const PackItem& item, bool bzip2, int level, OutputFile& out, Report& rep) {
   if (!NotifyPacking(item)) {
-    rep.Line("Stopped.");
+    rep.Say(msg::kStopped);
     return kErrUserCancel;
   }
   SourceFile src;
   if (!src.Open(item.disk)) {
-    rep.Utf8Line("Cannot read " + item.disk);
+    rep.SayUtf8(msg::kCannotRead, {item.disk});
     return kErrFileOpen;
   }
   if (src.Size() >= 0xFFFFFFFFull) {
-    rep.Utf8Line("File too large: " + item.disk);
+    rep.SayUtf8(msg::kFileTooLarge, {item.disk});
     return kErrNotSupport;
   }
   bool ok = true;
   std::string name = NameToCp932(item.stored, ok);
-  if (!ok) rep.Line("Warning: name not in CP932, stored as " + name);
+  if (!ok) rep.Say(msg::kNameFallback, {name});
   size_t slash = name.rfind('/');
   std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
   std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
@@ -262,17 +263,17 @@ int WriteRecord(const PackItem& item, bool bzip2, int level, OutputFile& out, Re
     stored = true;
     rc = out.Truncate(dataStart) ? StoreFile(src, sink, crc, size) : kErrCannotWrite;
   }
-  if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + item.disk);
+  if (rc == kErrCannotRead) rep.SayUtf8(msg::kCannotRead, {item.disk});
   if (rc != kOk) return rc;
   const uint64_t packed = out.Written() - dataStart;
   if (size >= 0xFFFFFFFFull || packed >= 0xFFFFFFFFull) {
-    rep.Utf8Line("File too large: " + item.disk);
+    rep.SayUtf8(msg::kFileTooLarge, {item.disk});
     return kErrNotSupport;
   }
   if (!out.Patch(start, RecordHeader(dir, file, bzip2, packed, size, item, stored))) return kErrCannotWrite;
   char buf[32];
   std::snprintf(buf, sizeof buf, " (%.1f%%)", size == 0 ? 0.0 : packed * 100.0 / size);
-  rep.Line("Adding " + NameToCp932(item.stored) + buf);
+  rep.Line(Text932(msg::kAdding, {NameToCp932(item.stored)}) + buf);
   return kOk;
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 
 namespace navirt::arc::cab {
 namespace {
@@ -482,16 +483,16 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
     sources.push_back(&it);
   }
   if (files.size() > 0xFFFF) {
-    rep.Line("Too many files for one cabinet.");
+    rep.Say(msg::kTooManyCabFiles);
     return kErrNotSupport;
   }
   OutputFile of;
   if (!of.Open(path)) {
-    rep.Line("Cannot create a work file.");
+    rep.Say(msg::kNoWorkFile);
     return kErrTmpOpen;
   }
   if (!of.Write(CabHead(files, 0, 0))) {
-    rep.Line("Cannot write the cabinet.");
+    rep.Say(msg::kCannotWriteCabinet);
     return kErrCannotWrite;
   }
   BlockWriter blocks(of);
@@ -505,7 +506,7 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
   auto fail = [&](int rc) -> int {
     of.Abort();
     if (tooLarge || blocks.TooMany()) {
-      rep.Line("Cabinet too large.");
+      rep.Say(msg::kCabinetTooLarge);
       return kErrNotSupport;
     }
     return rc;
@@ -517,7 +518,7 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
     std::string why;
     int rc = k.unpack(sink, why);
     if (rc != kOk) {
-      rep.Utf8Line(k.entry.path + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {k.entry.path, Reason(why)});
       return fail(rc);
     }
     r.size = static_cast<uint32_t>(folderSize - r.offset);
@@ -525,26 +526,26 @@ int Write(const std::string& path, const std::vector<KeptEntry>& kept, const std
   for (const PackItem* it : sources) {
     FileRec& r = files[f++];
     if (!NotifyPacking(*it)) {
-      rep.Line("Stopped.");
+      rep.Say(msg::kStopped);
       return fail(kErrUserCancel);
     }
     SourceFile src;
     if (!src.Open(it->disk)) {
-      rep.Utf8Line("Cannot read " + it->disk);
+      rep.SayUtf8(msg::kCannotRead, {it->disk});
       return fail(kErrFileOpen);
     }
     r.offset = static_cast<uint32_t>(folderSize);
     int rc = src.Stream(sink);
-    if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + it->disk);
+    if (rc == kErrCannotRead) rep.SayUtf8(msg::kCannotRead, {it->disk});
     if (rc != kOk) return fail(rc);
     r.size = static_cast<uint32_t>(folderSize - r.offset);
-    rep.Line("Adding " + NameToCp932(it->stored));
+    rep.Say(msg::kAdding, {NameToCp932(it->stored)});
   }
   if (!blocks.Flush()) return fail(kErrCannotWrite);
   const uint64_t total = of.Written();
   if (total > 0x7FFFFFFFu) return tooLarge = true, fail(kErrNotSupport);
   if (!of.Patch(0, CabHead(files, blocks.Blocks(), static_cast<uint32_t>(total))) || !of.Commit()) {
-    rep.Line("Cannot write the cabinet.");
+    rep.Say(msg::kCannotWriteCabinet);
     return kErrCannotWrite;
   }
   return kOk;

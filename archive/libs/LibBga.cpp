@@ -4,6 +4,7 @@
 
 #include "archive/libs/Bga.h"
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 
 namespace navirt::arc {
 namespace {
@@ -34,11 +35,11 @@ class BgaLibrary : public ArcLibrary {
     std::string err;
     int rc = ParseCommandLine(cmdline, {"x", "e", "a", "d", "s", "l", "v", "t"}, {}, cl, err);
     if (rc != kOk) {
-      rep.Utf8Line(err);
+      rep.Utf8Line(Reason(err));
       return rc;
     }
     if (cl.archive.empty()) {
-      rep.Line("bga: archive name missing.");
+      rep.Line("bga: " + Text932(msg::kArchiveNameMissing));
       return kErrNotArcName;
     }
     const std::string& c = cl.command;
@@ -46,14 +47,14 @@ class BgaLibrary : public ArcLibrary {
     if (c == "a" || c == "d") return DoWrite(cl, rep);
     InputFile in;
     if (!in.Open(cl.archive)) {
-      rep.Utf8Line("Cannot open " + cl.archive);
+      rep.SayUtf8(msg::kCannotOpen, {cl.archive});
       return kErrArcFileOpen;
     }
     std::vector<ArcEntry> entries;
     std::string why;
     rc = bga::List(in, entries, why);
     if (rc != kOk) {
-      rep.Utf8Line(cl.archive + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
       return rc;
     }
     if (c == "l" || c == "v") {
@@ -69,7 +70,7 @@ class BgaLibrary : public ArcLibrary {
         int r = bga::Unpack(
             in, e, [](const unsigned char*, size_t) { return true; }, why);
         if (r != kOk && result == kOk) result = r;
-        rep.Line("Testing " + NameToCp932(e.path) + (r == kOk ? " OK" : " " + why));
+        rep.Say(msg::kTesting, {NameToCp932(e.path), r == kOk ? "OK" : Reason932(why)});
       }
       return result;
     }
@@ -96,15 +97,15 @@ class BgaLibrary : public ArcLibrary {
       if (!in.Open(cl.archive)) return kErrArcFileOpen;
       int rc = bga::List(in, old, why);
       if (rc != kOk) {
-        rep.Utf8Line(cl.archive + ": " + why);
+        rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
         return rc;
       }
     } else if (cl.command == "d") {
-      rep.Utf8Line("Archive not found: " + cl.archive);
+      rep.SayUtf8(msg::kArchiveNotFound, {cl.archive});
       return kErrArcFileOpen;
     }
     if (cl.names.empty()) {
-      rep.Line("bga: file names missing.");
+      rep.Line("bga: " + Text932(msg::kFileNamesMissing));
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
@@ -123,14 +124,14 @@ class BgaLibrary : public ArcLibrary {
     int level = cl.Number("l");
     OutputFile out;
     if (!out.Open(cl.archive)) {
-      rep.Line("Cannot create a work file.");
+      rep.Say(msg::kNoWorkFile);
       return kErrTmpOpen;
     }
     size_t deleted = 0;
     for (const ArcEntry& e : old) {
       bool drop = cl.command == "d" ? MatchesAny(cl.names, e.path) : replaced.count(e.path) > 0;
       if (drop) {
-        if (cl.command == "d") rep.Line("Deleting " + NameToCp932(e.path));
+        if (cl.command == "d") rep.Say(msg::kDeleting, {NameToCp932(e.path)});
         ++deleted;
         continue;
       }
@@ -140,13 +141,13 @@ class BgaLibrary : public ArcLibrary {
       int rc = bga::WriteRecord(it, bz, level, out, rep);
       if (rc != kOk) {
         out.Abort();
-        rep.Line("Archive left unchanged.");
+        rep.Say(msg::kLeftUnchanged);
         return rc;
       }
     }
     if (cl.command == "d" && deleted == 0) {
       out.Abort();
-      rep.Line("No matching entries; archive unchanged.");
+      rep.Say(msg::kNoMatchUnchanged);
       return kOk;
     }
     if (!out.Commit()) return kErrTmpCopy;

@@ -3,6 +3,7 @@
 
 #include "archive/libs/Cab.h"
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 
 namespace navirt::arc {
 namespace {
@@ -32,25 +33,25 @@ class CabLibrary : public ArcLibrary {
     std::string err;
     int rc = ParseCommandLine(cmdline, {"-x", "-a", "-l", "-v", "-f", "-t"}, {}, cl, err);
     if (rc != kOk) {
-      rep.Utf8Line(err);
+      rep.Utf8Line(Reason(err));
       return rc;
     }
     if (cl.archive.empty()) {
-      rep.Line("cab: archive name missing.");
+      rep.Line("cab: " + Text932(msg::kArchiveNameMissing));
       return kErrNotArcName;
     }
     if (cl.command == "-f") return SfxUnsupported(rep);
     if (cl.command == "-a") return DoAdd(cl, rep);
     InputFile in;
     if (!in.Open(cl.archive)) {
-      rep.Utf8Line("Cannot open " + cl.archive);
+      rep.SayUtf8(msg::kCannotOpen, {cl.archive});
       return kErrArcFileOpen;
     }
     std::vector<ArcEntry> entries;
     std::string why;
     rc = cab::List(in, entries, why);
     if (rc != kOk) {
-      rep.Utf8Line(cl.archive + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
       return rc;
     }
     if (cl.command == "-l" || cl.command == "-v") {
@@ -66,7 +67,7 @@ class CabLibrary : public ArcLibrary {
       for (size_t i = 0; i < entries.size(); ++i) {
         int r = up.Unpack(
             i, [](const unsigned char*, size_t) { return true; }, why);
-        rep.Line("Testing " + NameToCp932(entries[i].path) + (r == kOk ? " OK" : " " + why));
+        rep.Say(msg::kTesting, {NameToCp932(entries[i].path), r == kOk ? "OK" : Reason932(why)});
         if (r != kOk && result == kOk) result = r;
       }
       return result;
@@ -84,7 +85,7 @@ class CabLibrary : public ArcLibrary {
  private:
   int DoAdd(const CmdLine& cl, Report& rep) {
     if (cl.names.empty()) {
-      rep.Line("cab: file names missing.");
+      rep.Line("cab: " + Text932(msg::kFileNamesMissing));
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
@@ -102,7 +103,7 @@ class CabLibrary : public ArcLibrary {
       if (!in.Open(cl.archive)) return kErrArcFileOpen;
       rc = cab::List(in, entries, why);
       if (rc != kOk) {
-        rep.Utf8Line(cl.archive + ": " + why);
+        rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
         return rc;
       }
       // The old cabinet is read while the new one is written beside it.

@@ -10,6 +10,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "archive/libs/LibMessages.h"
+
 namespace navirt::arc {
 
 bool ArcLibrary::Check(const std::string& path, int mode) {
@@ -87,7 +89,7 @@ int ExtractMatchToMemory(const std::vector<ArcEntry>& entries, const std::string
 }
 
 int SfxUnsupported(Report& rep) {
-  rep.Line("Self-extracting archives cannot be made on this system.");
+  rep.Say(msg::kNoSfx);
   return kErrNotSupport;
 }
 
@@ -106,9 +108,9 @@ std::string DateText(uint16_t d, uint16_t t) {
 }  // namespace
 
 void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entries, bool longNames, Report& rep) {
-  rep.Line("Listing of archive : " + NameToCp932(archive));
+  rep.Say(msg::kListingOf, {NameToCp932(archive)});
   rep.Line("");
-  rep.Line(" Original   Packed  Ratio   Date     Time    Attr Method  CRC      Name");
+  rep.Say(msg::kListingHeader);
   const std::string dash = "---------- ---------- ------ -------- -------- ---- ------- -------- ------------";
   rep.Line(dash);
   uint64_t total = 0, packed = 0;
@@ -135,9 +137,9 @@ void ListingReport(const std::string& archive, const std::vector<ArcEntry>& entr
   rep.Line(dash);
   char buf[128];
   unsigned ratio = total ? static_cast<unsigned>(packed * 1000 / total) : 0;
-  std::snprintf(buf, sizeof buf, "%10llu %10llu %3u.%u%%  %zu file(s)", static_cast<unsigned long long>(total),
-                static_cast<unsigned long long>(packed), ratio / 10, ratio % 10, entries.size());
-  rep.Line(buf);
+  std::snprintf(buf, sizeof buf, "%10llu %10llu %3u.%u%%  ", static_cast<unsigned long long>(total),
+                static_cast<unsigned long long>(packed), ratio / 10, ratio % 10);
+  rep.Line(buf + Text932(msg::kFileCount, {std::to_string(entries.size())}));
 }
 
 namespace {
@@ -217,14 +219,14 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     return;
   }
   std::string shown = NameToCp932(e.path);
-  if (e.nameFallback) rep.Line("Warning: name not in CP932, stored as " + shown);
+  if (e.nameFallback) rep.Say(msg::kNameFallback, {shown});
   if (e.encrypted) {
-    rep.Line("Encrypted entry refused: " + shown);
+    rep.Say(msg::kEncryptedRefused, {shown});
     st.Fail(kErrNotSupport);
     return;
   }
   if (e.unsupported) {
-    rep.Line("Unsupported method " + e.method + ": " + shown);
+    rep.Say(msg::kUnsupportedMethod, {e.method, shown});
     st.Fail(kErrNotSupport);
     return;
   }
@@ -233,21 +235,21 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     if (!job.keepPaths || e.path.empty() || e.path == ".") return;
     int rc = PrepareTarget(job.outDir, e.path, true, true, target, why, &st.folders);
     if (rc != kOk) {
-      rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
+      rep.Say(msg::kRefused, {shown, Reason932(why)});
       st.Fail(rc);
       if (rc == kErrHeaderBroken) ++st.refused;
     }
     return;
   }
   if (e.isLink && !LinkStaysInside(e.path, e.linkTarget)) {
-    rep.Line("Refused: " + shown + " (link points outside the folder)");
+    rep.Say(msg::kRefused, {shown, Reason932("link points outside the folder")});
     st.Fail(kErrHeaderBroken);
     ++st.refused;
     return;
   }
   int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why, &st.folders);
   if (rc != kOk) {
-    rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
+    rep.Say(msg::kRefused, {shown, Reason932(why)});
     st.Fail(rc);
     if (rc == kErrHeaderBroken) ++st.refused;
     return;
@@ -264,23 +266,23 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
   if (created == EEXIST) {
     struct stat ts;
     if (::lstat(target.c_str(), &ts) == 0 && S_ISDIR(ts.st_mode)) {
-      rep.Line("Refused: " + shown + " (a folder of that name exists)");
+      rep.Say(msg::kRefused, {shown, Reason932("a folder of that name exists")});
       st.Fail(kErrCannotWrite);
       return;
     }
     if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
-      rep.Line("Skipped: " + shown + " (" + why + ")");
+      rep.Say(msg::kSkipped, {shown, Reason932(why)});
       ++st.skipped;
       return;
     }
   }
   if (e.isHardLink) {
     if (!PlaceHardLink(e, job, target, why)) {
-      rep.Line("Cannot link: " + shown + " (" + NameToCp932(why) + ")");
+      rep.Say(msg::kCannotLink, {shown, Reason932(why)});
       st.Fail(kErrCannotWrite);
       return;
     }
-    rep.Line("Extracting " + shown + " => " + NameToCp932(e.linkTarget));
+    rep.Say(msg::kExtractingHardLink, {shown, NameToCp932(e.linkTarget)});
     ++st.done;
     return;
   }
@@ -289,16 +291,16 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     ::unlink(tmp.c_str());
     if (::symlink(e.linkTarget.c_str(), tmp.c_str()) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
       ::unlink(tmp.c_str());
-      rep.Line("Cannot create link: " + shown);
+      rep.Say(msg::kCannotCreateLink, {shown});
       st.Fail(kErrCannotWrite);
       return;
     }
-    rep.Line("Extracting " + shown + " -> " + NameToCp932(e.linkTarget));
+    rep.Say(msg::kExtractingLink, {shown, NameToCp932(e.linkTarget)});
     ++st.done;
     return;
   }
   if ((created != 0 && created != EEXIST) || (created == EEXIST && !out.Open(target))) {
-    rep.Line("Cannot create: " + shown);
+    rep.Say(msg::kCannotCreate, {shown});
     st.Fail(kErrCannotWrite);
     return;
   }
@@ -318,37 +320,31 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
   rc = unpack(sink, why);
   if (stopped) {
     out.Abort();
-    rep.Line("Cancelled: " + shown);
+    rep.Say(msg::kCancelled, {shown});
     st.cancelled = true;
     st.Fail(kErrUserCancel);
     return;
   }
   if (rc != kOk) {
     out.Abort();
-    rep.Line("Error: " + shown + " (" + NameToCp932(why) + ")");
+    rep.Say(msg::kEntryError, {shown, Reason932(why)});
     st.Fail(rc);
     return;
   }
   if (!out.Commit(e.mtime, e.mtime > 0)) {
-    rep.Line("Write error: " + shown);
+    rep.Say(msg::kWriteError, {shown});
     st.Fail(kErrCannotWrite);
     return;
   }
   ApplyMeta(target, 0, e.attr, false);
-  rep.Line("Extracting " + shown);
+  rep.Say(msg::kExtracting, {shown});
   ++st.done;
 }
 
 int FinishExtract(const ExtractStats& st, Report& rep) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, "%zu file(s) extracted, %zu skipped, %zu error(s).", st.done, st.skipped, st.failed);
-  rep.Line(buf);
+  rep.Say(msg::kExtracted, {std::to_string(st.done), std::to_string(st.skipped), std::to_string(st.failed)});
   // Unsafe entries share the broken header's code: say what it was.
-  if (st.refused) {
-    std::snprintf(buf, sizeof buf, "%zu entr%s refused as unsafe (a name or link leading outside the folder).",
-                  st.refused, st.refused == 1 ? "y" : "ies");
-    rep.Line(buf);
-  }
+  if (st.refused) rep.Say(msg::kRefusedUnsafe, {std::to_string(st.refused), st.refused == 1 ? "y" : "ies"});
   return st.result;
 }
 
@@ -424,10 +420,10 @@ int ApiRun(ArcLibrary& lib, const char* cmd, char* out, uint32_t size) {
   try {
     rc = cmd ? lib.Run(cmd, rep) : kErrCommandName;
   } catch (const std::bad_alloc&) {
-    rep.Line("Out of memory.");
+    rep.Say(msg::kOutOfMemory);
     rc = kErrMoreHeapMemory;
   } catch (const std::exception& e) {
-    rep.Line(std::string("Error: ") + e.what());
+    rep.Say(msg::kError, {Reason932(e.what())});
     rc = kErrHeaderBroken;
   }
   rep.CopyTo(out, size);

@@ -105,11 +105,23 @@ int ApiExtractMem(ArcLibrary& lib, const char* cmd, unsigned char* buf, uint32_t
 
 #define NAVIRT_ARC_EXPORT extern "C" __attribute__((visibility("default")))
 
+// The language of the reports: the locale's until the caller picks one.
+#define NAVIRT_ARC_LANGUAGE_ENTRY_POINTS(PFX)              \
+  NAVIRT_ARC_EXPORT int PFX##SetLangueJapanese() {         \
+    navirt::SetMessageLanguage(navirt::MsgLang::Japanese); \
+    return 0;                                              \
+  }                                                        \
+  NAVIRT_ARC_EXPORT int PFX##SetLangueEnglish() {          \
+    navirt::SetMessageLanguage(navirt::MsgLang::English);  \
+    return 0;                                              \
+  }
+
 // Defines every entry point of one library: Prefix, PrefixCheckArchive,
 // PrefixOpenArchive, PrefixFindFirst, PrefixFindNext, PrefixCloseArchive,
 // PrefixSetOwnerWindowEx, PrefixKillOwnerWindowEx, PrefixExtractMem,
-// PrefixGetVersion.
+// PrefixGetVersion, PrefixSetLangueJapanese, PrefixSetLangueEnglish.
 #define NAVIRT_ARC_ENTRY_POINTS(PFX, LIB)                                                                              \
+  NAVIRT_ARC_LANGUAGE_ENTRY_POINTS(PFX)                                                                                \
   NAVIRT_ARC_EXPORT int PFX(void* wnd, const char* cmd, char* out, uint32_t size) {                                    \
     return navirt::arc::ApiRun(LIB, cmd, out, size);                                                                   \
   }                                                                                                                    \

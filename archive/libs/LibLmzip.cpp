@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 #include "archive/libs/Zip.h"
 
 namespace navirt::arc {
@@ -31,11 +32,11 @@ int Parse(const std::string& cmdline, const std::vector<std::string>& words, Cmd
   std::string err;
   int rc = ParseCommandLine(cmdline, words, {}, cl, err);
   if (rc != kOk) {
-    rep.Utf8Line(err);
+    rep.Utf8Line(Reason(err));
     return rc;
   }
   if (cl.archive.empty()) {
-    rep.Line("lmzip: archive name missing.");
+    rep.Line("lmzip: " + Text932(msg::kArchiveNameMissing));
     return kErrNotArcName;
   }
   return kOk;
@@ -72,14 +73,14 @@ class UnzipSide : public ArcLibrary {
     // Names are patterns here: "[[]" already reads as a literal "[".
     InputFile in;
     if (!in.Open(cl.archive)) {
-      rep.Utf8Line("Cannot open " + cl.archive);
+      rep.SayUtf8(msg::kCannotOpen, {cl.archive});
       return kErrArcFileOpen;
     }
     std::vector<ArcEntry> entries;
     std::string why;
     rc = zip::List(in, entries, why);
     if (rc != kOk) {
-      rep.Utf8Line(cl.archive + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
       return rc;
     }
     if (cl.command == "-l" || cl.command == "-v") {
@@ -95,7 +96,7 @@ class UnzipSide : public ArcLibrary {
         if (e.isDir || !MatchesAny(cl.names, e.path)) continue;
         int r = zip::Unpack(
             in, e, [](const unsigned char*, size_t) { return true; }, why);
-        rep.Line("  testing: " + NameToCp932(e.path) + (r == kOk ? "  OK" : "  " + why));
+        rep.Say(msg::kTesting, {NameToCp932(e.path), r == kOk ? "OK" : Reason932(why)});
         if (r != kOk && result == kOk) result = r;
       }
       return result;
@@ -134,7 +135,7 @@ class ZipSide : public UnzipSide {
     for (int lv = 0; lv <= 9; ++lv)
       if (cl.HasSwitch(std::to_string(lv))) opt.level = lv;
     if (cl.names.empty()) {
-      rep.Line("lmzip: nothing to do.");
+      rep.Line("lmzip: " + Text932(msg::kNothingToDo));
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
@@ -172,3 +173,4 @@ NAVIRT_ARC_EXPORT int Zip(void* wnd, const char* cmd, char* out, uint32_t size) 
   return navirt::arc::ApiRun(navirt::arc::g_zip, cmd, out, size);
 }
 NAVIRT_ARC_EXPORT uint16_t ZipGetVersion() { return navirt::arc::g_zip.Version(); }
+NAVIRT_ARC_LANGUAGE_ENTRY_POINTS(Zip)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 #include "platform/Cp932.h"
 
 namespace navirt::arc {
@@ -496,7 +497,7 @@ class TarLibrary : public ArcLibrary {
     std::string o = cl.Text("o");
     if (!o.empty()) cl.folder = NormalizePath(o) + "/";
     if (cl.archive.empty()) {
-      rep.Line("tar: archive name missing.");
+      rep.Line("tar: " + Text932(msg::kArchiveNameMissing));
       return kErrNotArcName;
     }
     if (cl.command == "s") return SfxUnsupported(rep);
@@ -506,7 +507,7 @@ class TarLibrary : public ArcLibrary {
       std::string why;
       rc = List(cl.archive, entries, why);
       if (rc != kOk) {
-        rep.Utf8Line(cl.archive + ": " + why);
+        rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
         return rc;
       }
       std::vector<ArcEntry> shown;
@@ -593,13 +594,13 @@ class TarLibrary : public ArcLibrary {
   int DoExtract(const CmdLine& cl, Report& rep) {
     int type = TypeOf(cl.archive);
     if (type == kUnknown) {
-      rep.Utf8Line(cl.archive + ": not a tar or compressed file");
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason("not a tar or compressed file")});
       return PathExists(cl.archive) ? kErrFileStyle : kErrArcFileOpen;
     }
     if (type == kTarGz || type == kTarBz2) {
       std::string why;
       if (!CompressedStreamSound(cl.archive, type, why)) {
-        rep.Line("tar: " + why + "; nothing extracted.");
+        rep.Line("tar: " + Text932(msg::kNothingExtracted, {Reason932(why)}));
         ExtractStats st;
         st.Fail(kErrFileCrc);
         return FinishExtract(st, rep);
@@ -634,8 +635,7 @@ class TarLibrary : public ArcLibrary {
       }
     }
     if (r != ARCHIVE_EOF) {
-      rep.Line(std::string("tar: ") +
-               (archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
+      rep.Line("tar: " + Reason932(archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive"));
       st.Fail(kErrHeaderBroken);
     }
     return FinishExtract(st, rep);
@@ -643,7 +643,7 @@ class TarLibrary : public ArcLibrary {
 
   int DoCreate(const CmdLine& cl, Report& rep) {
     if (cl.names.empty()) {
-      rep.Line("tar: file names missing.");
+      rep.Line("tar: " + Text932(msg::kFileNamesMissing));
       return kErrNotFileName;
     }
     std::vector<PackItem> items;
@@ -671,7 +671,7 @@ class TarLibrary : public ArcLibrary {
     bool single = !tarName && (gz || bz || xz || zst) && items.size() == 1 && !items[0].isDir;
     OutputFile out;
     if (!out.Open(cl.archive)) {
-      rep.Line("tar: cannot create a work file.");
+      rep.Line("tar: " + Text932(msg::kNoWorkFile));
       return kErrTmpOpen;
     }
     auto writeCb = [](archive*, void* user, const void* buf, size_t n) -> la_ssize_t {
@@ -722,7 +722,7 @@ class TarLibrary : public ArcLibrary {
     int result = kOk;
     for (const PackItem& it : items) {
       if (!NotifyPacking(it)) {
-        rep.Line("Stopped.");
+        rep.Say(msg::kStopped);
         result = kErrUserCancel;
         break;
       }
@@ -740,14 +740,14 @@ class TarLibrary : public ArcLibrary {
       const bool hasData = !it.isDir && !it.isLink;
       SourceFile src;
       if (hasData && !src.Open(it.disk)) {
-        rep.Utf8Line("tar: cannot read " + it.disk);
+        rep.Utf8Line("tar: " + Tr(msg::kCannotRead, {it.disk}));
         archive_entry_free(ae);
         result = kErrFileOpen;
         break;
       }
       if (hasData) archive_entry_set_size(ae, static_cast<la_int64_t>(src.Size()));
       if (archive_write_header(a, ae) != ARCHIVE_OK) {
-        rep.Line(std::string("tar: ") + (archive_error_string(a) ? archive_error_string(a) : "write error"));
+        rep.Line("tar: " + Reason932(archive_error_string(a) ? archive_error_string(a) : "write error"));
         archive_entry_free(ae);
         result = kErrCannotWrite;
         break;
@@ -762,20 +762,20 @@ class TarLibrary : public ArcLibrary {
           return n == 0 || archive_write_data(a, p, n) == static_cast<la_ssize_t>(n);
         });
         if (rc == kOk && left > 0) rc = kErrCannotRead;  // the file shrank meanwhile
-        if (rc == kErrCannotRead) rep.Utf8Line("tar: cannot read " + it.disk);
+        if (rc == kErrCannotRead) rep.Utf8Line("tar: " + Tr(msg::kCannotRead, {it.disk}));
         if (rc != kOk) {
           result = rc;
           break;
         }
       }
       // The report is CP932: a character it lacks shows as "?" there.
-      rep.Line("a " + Utf8ToCp932(it.stored) + (it.isDir ? "/" : ""));
+      rep.Say(msg::kAdding, {Utf8ToCp932(it.stored) + (it.isDir ? "/" : "")});
     }
     if (archive_write_close(a) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
     if (filter && archive_write_close(filter.get()) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
     if (result != kOk) {
       out.Abort();
-      rep.Line("Archive not written.");
+      rep.Say(msg::kNotWritten);
       return result;
     }
     if (!out.Commit()) return kErrTmpCopy;

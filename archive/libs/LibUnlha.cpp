@@ -5,6 +5,7 @@
 #include <map>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 #include "archive/libs/Lzh.h"
 
 namespace navirt::arc {
@@ -56,15 +57,15 @@ class LhaLibrary : public ArcLibrary {
     std::string err;
     int rc = ParseCommandLine(cmdline, {"l", "v", "x", "e", "t", "a", "u", "f", "d", "m", "s"}, {}, cl, err);
     if (rc != kOk) {
-      rep.Utf8Line(err);
+      rep.Utf8Line(Reason(err));
       return rc;
     }
     if (cl.command.empty()) {
-      rep.Line("Command missing.");
+      rep.Say(msg::kCommandMissing);
       return kErrCommandName;
     }
     if (cl.archive.empty()) {
-      rep.Line("Archive name missing.");
+      rep.Say(msg::kArchiveNameMissing);
       return kErrNotArcName;
     }
     const std::string& c = cl.command;
@@ -79,7 +80,7 @@ class LhaLibrary : public ArcLibrary {
   int Load(const std::string& path, std::vector<ArcEntry>& entries, Report& rep) {
     std::string why;
     int rc = List(path, entries, why);
-    if (rc != kOk) rep.Utf8Line(path + ": " + why);
+    if (rc != kOk) rep.SayUtf8(msg::kNamedReason, {path, Reason(why)});
     return rc;
   }
 
@@ -125,10 +126,10 @@ class LhaLibrary : public ArcLibrary {
       std::string why;
       int r = lzh::Unpack(
           in, e, [](const unsigned char*, size_t) { return true; }, why);
-      rep.Line("Testing " + NameToCp932(e.path) + (r == kOk ? " OK" : " " + why));
+      rep.Say(msg::kTesting, {NameToCp932(e.path), r == kOk ? "OK" : Reason932(why)});
       if (r != kOk && result == kOk) result = r;
     }
-    rep.Line(result == kOk ? "Archive is OK." : "Archive has errors.");
+    rep.Say(result == kOk ? msg::kArchiveOk : msg::kArchiveHasErrors);
     return result;
   }
 
@@ -144,11 +145,11 @@ class LhaLibrary : public ArcLibrary {
       if (rc != kOk) return rc;
       if (!in.Open(cl.archive)) return kErrArcFileOpen;
     } else if (c == "d" || c == "f") {
-      rep.Utf8Line("Archive not found: " + cl.archive);
+      rep.SayUtf8(msg::kArchiveNotFound, {cl.archive});
       return kErrArcFileOpen;
     }
     if (cl.names.empty()) {
-      rep.Line("File names missing.");
+      rep.Say(msg::kFileNamesMissing);
       return kErrNotFileName;
     }
     std::vector<bool> drop(old.size(), false);
@@ -161,10 +162,10 @@ class LhaLibrary : public ArcLibrary {
         if (MatchesAny(cl.names, old[i].path)) {
           drop[i] = true;
           ++n;
-          rep.Line("Deleting " + NameToCp932(old[i].path));
+          rep.Say(msg::kDeleting, {NameToCp932(old[i].path)});
         }
       if (n == 0) {
-        rep.Line("No matching entries; archive unchanged.");
+        rep.Say(msg::kNoMatchUnchanged);
         return kOk;
       }
     } else {
@@ -195,7 +196,7 @@ class LhaLibrary : public ArcLibrary {
     }
     OutputFile out;
     if (!out.Open(cl.archive)) {
-      rep.Line("Cannot create a work file.");
+      rep.Say(msg::kNoWorkFile);
       return kErrTmpOpen;
     }
     int result = kOk;
@@ -204,7 +205,7 @@ class LhaLibrary : public ArcLibrary {
       std::string why;
       int r = PackOne(it, out, rep, why);
       if (r != kOk)
-        rep.Utf8Line("Error: " + it.disk + " (" + why + ")");
+        rep.SayUtf8(msg::kEntryError, {it.disk, Reason(why)});
       else
         ++added;
       return r;
@@ -225,20 +226,18 @@ class LhaLibrary : public ArcLibrary {
     if (result == kOk && !out.Write(std::string(1, '\0'))) result = kErrCannotWrite;
     if (result != kOk) {
       out.Abort();
-      rep.Line("Archive left unchanged.");
+      rep.Say(msg::kLeftUnchanged);
       return result;
     }
     if (!out.Commit()) {
-      rep.Line("Cannot write the archive back.");
+      rep.Say(msg::kCannotWriteBack);
       return kErrTmpCopy;
     }
     if (c == "m") {
       for (const PackItem& it : items)
         if (!it.isDir) ::unlink(it.disk.c_str());
     }
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%zu file(s) packed.", added);
-    if (c != "d") rep.Line(buf);
+    if (c != "d") rep.Say(msg::kPacked, {std::to_string(added)});
     return kOk;
   }
 
@@ -250,8 +249,8 @@ class LhaLibrary : public ArcLibrary {
     bool nameOk = true;
     if (it.isDir) {
       std::string h = lzh::BuildHeader(it.stored, true, "-lhd-", 0, 0, 0, it.mtime, it.attr, nameOk);
-      if (!nameOk) rep.Line("Warning: name not in CP932, stored as " + NameToCp932(it.stored));
-      rep.Line("Adding " + NameToCp932(it.stored) + "/");
+      if (!nameOk) rep.Say(msg::kNameFallback, {NameToCp932(it.stored)});
+      rep.Say(msg::kAdding, {NameToCp932(it.stored) + "/"});
       return out.Write(h) ? kOk : kErrCannotWrite;
     }
     InputFile src;
@@ -270,7 +269,7 @@ class LhaLibrary : public ArcLibrary {
     // known: neither the file nor its packed form is ever held whole.
     const uint64_t start = out.Written();
     std::string h = lzh::BuildHeader(it.stored, false, method, 0, size, crc, it.mtime, it.attr, nameOk);
-    if (!nameOk) rep.Line("Warning: name not in CP932, stored as " + NameToCp932(it.stored));
+    if (!nameOk) rep.Say(msg::kNameFallback, {NameToCp932(it.stored)});
     if (!out.Write(h)) return kErrCannotWrite;
     const uint64_t dataStart = out.Written();
     Sink toArchive = [&out](const unsigned char* p, size_t n) { return out.Write(p, n); };
@@ -288,7 +287,7 @@ class LhaLibrary : public ArcLibrary {
         ok && out.Patch(start, lzh::BuildHeader(it.stored, false, method, psize, size, crc, it.mtime, it.attr, nameOk));
     char buf[32];
     std::snprintf(buf, sizeof buf, " (%.1f%%)", size ? psize * 100.0 / size : 0.0);
-    rep.Line("Adding " + NameToCp932(it.stored) + buf);
+    rep.Line(Text932(msg::kAdding, {NameToCp932(it.stored)}) + buf);
     return ok ? kOk : kErrCannotWrite;
   }
 };

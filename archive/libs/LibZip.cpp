@@ -1,6 +1,7 @@
 // libunzip32.so (extract side, prefix UnZip) and libzip32j.so (create side,
 // prefix Zip, plus the UnZip listing calls). Built twice from this file.
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 #include "archive/libs/Zip.h"
 
 namespace navirt::arc {
@@ -37,11 +38,11 @@ class ZipLibrary : public ArcLibrary {
         create_ ? std::vector<std::string>{} : std::vector<std::string>{"-x", "-e", "-l", "-v", "-t"};
     int rc = ParseCommandLine(cmdline, words, {}, cl, err);
     if (rc != kOk) {
-      rep.Utf8Line(err);
+      rep.Utf8Line(Reason(err));
       return rc;
     }
     if (cl.archive.empty()) {
-      rep.Line("zip: archive name missing.");
+      rep.Line("zip: " + Text932(msg::kArchiveNameMissing));
       return kErrNotArcName;
     }
     // The name filter of the callers escapes "[" as "[[]".
@@ -67,7 +68,7 @@ class ZipLibrary : public ArcLibrary {
     std::vector<PackItem> items;
     if (mode != zip::WriteMode::Delete) {
       if (cl.names.empty()) {
-        rep.Line("zip: nothing to do.");
+        rep.Line("zip: " + Text932(msg::kNothingToDo));
         return kErrNotFileName;
       }
       rc = CollectFiles(cl.names, cl.folder, !cl.HasSwitch("j"), cl.HasSwitch("r"), cl.HasSwitch("S"), items, rep);
@@ -96,7 +97,7 @@ class ZipLibrary : public ArcLibrary {
     std::string why;
     int rc = List(cl.archive, entries, why);
     if (rc != kOk) {
-      rep.Utf8Line(cl.archive + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
       return rc;
     }
     std::vector<ArcEntry> shown;
@@ -113,7 +114,7 @@ class ZipLibrary : public ArcLibrary {
     std::string why;
     int rc = zip::List(in, entries, why);
     if (rc != kOk) {
-      rep.Utf8Line(why);
+      rep.Utf8Line(Reason(why));
       return rc;
     }
     int result = kOk;
@@ -121,7 +122,7 @@ class ZipLibrary : public ArcLibrary {
       if (e.isDir || !MatchesAny(cl.names, e.path)) continue;
       int r = zip::Unpack(
           in, e, [](const unsigned char*, size_t) { return true; }, why);
-      rep.Line("    testing: " + NameToCp932(e.path) + (r == kOk ? "   OK" : "   " + why));
+      rep.Say(msg::kTesting, {NameToCp932(e.path), r == kOk ? "OK" : Reason932(why)});
       if (r != kOk && result == kOk) result = r;
     }
     return result;
@@ -130,14 +131,14 @@ class ZipLibrary : public ArcLibrary {
   int DoExtract(const CmdLine& cl, bool keepPaths, Report& rep) {
     InputFile in;
     if (!in.Open(cl.archive)) {
-      rep.Utf8Line("Cannot open " + cl.archive);
+      rep.SayUtf8(msg::kCannotOpen, {cl.archive});
       return kErrArcFileOpen;
     }
     std::vector<ArcEntry> entries;
     std::string why;
     int rc = zip::List(in, entries, why);
     if (rc != kOk) {
-      rep.Utf8Line(cl.archive + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
       return rc;
     }
     ExtractJob job;
@@ -182,6 +183,7 @@ NAVIRT_ARC_EXPORT int UnZipCloseArchive(void* h) { return navirt::arc::ApiClose(
 NAVIRT_ARC_EXPORT int UnZipCheckArchive(const char* file, int mode) {
   return navirt::arc::ApiCheck(navirt::arc::g_unzip, file, mode);
 }
+NAVIRT_ARC_LANGUAGE_ENTRY_POINTS(UnZip)
 #else
 NAVIRT_ARC_ENTRY_POINTS(UnZip, navirt::arc::g_unzip)
 #endif

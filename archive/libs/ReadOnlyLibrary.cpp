@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "archive/libs/LibMessages.h"
+
 namespace navirt::arc {
 
 bool ReadOnlyLibrary::In(const std::vector<std::string>& v, const std::string& w) {
@@ -50,28 +52,28 @@ int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
   std::string err;
   int rc = ParseCommandLine(cmdline, all, {}, cl, err);
   if (rc != kOk) {
-    rep.Utf8Line(err);
+    rep.Utf8Line(Reason(err));
     return rc;
   }
   if (cl.archive.empty()) {
-    rep.Line("Archive name missing.");
+    rep.Say(msg::kArchiveNameMissing);
     return kErrNotArcName;
   }
   if (cl.command == "s") return SfxUnsupported(rep);
   if (!In(all, cl.command)) {
-    rep.Line("This library only lists and extracts.");
+    rep.Say(msg::kReadOnlyLibrary);
     return kErrCommandName;
   }
   InputFile in;
   if (!in.Open(cl.archive)) {
-    rep.Utf8Line("Cannot open " + cl.archive);
+    rep.SayUtf8(msg::kCannotOpen, {cl.archive});
     return kErrArcFileOpen;
   }
   std::vector<ArcEntry> entries;
   std::string why;
   rc = list_(in, cl.archive, entries, why);
   if (rc != kOk) {
-    rep.Utf8Line(cl.archive + ": " + why);
+    rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason(why)});
     return rc;
   }
   if (In(words_.list, cl.command)) {
@@ -88,7 +90,7 @@ int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
       if (entries[i].isDir || !MatchesAny(cl.names, entries[i].path)) continue;
       int r = unpack(
           i, [](const unsigned char*, size_t) { return true; }, why);
-      rep.Line("Testing " + NameToCp932(entries[i].path) + (r == kOk ? " OK" : " " + why));
+      rep.Say(msg::kTesting, {NameToCp932(entries[i].path), r == kOk ? "OK" : Reason932(why)});
       if (r != kOk && result == kOk) result = r;
     }
     return result;

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "archive/libs/LibFrame.h"
+#include "archive/libs/LibMessages.h"
 #include "platform/Cp932.h"
 
 namespace navirt::arc::zip {
@@ -340,7 +341,7 @@ uint16_t StoredNameOf(const PackItem& it, bool sjis, std::string& name, Report& 
     name = NameToCp932(it.stored, ok);
     if (ok) return 0;
     // The report is Shift_JIS too: characters it lacks show as "?" there.
-    rep.Line("Warning: no Shift_JIS form, name stored as UTF-8: " + Utf8ToCp932(it.stored));
+    rep.Say(msg::kNameAsUtf8, {Utf8ToCp932(it.stored)});
   }
   name = it.stored;
   return 0x800;
@@ -369,17 +370,17 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   InputFile in;
   if (PathExists(path)) {
     if (!in.Open(path)) {
-      rep.Utf8Line("Cannot open " + path);
+      rep.SayUtf8(msg::kCannotOpen, {path});
       return kErrArcFileOpen;
     }
     std::string why;
     int rc = List(in, old, why);
     if (rc != kOk) {
-      rep.Utf8Line(path + ": " + why);
+      rep.SayUtf8(msg::kNamedReason, {path, Reason(why)});
       return rc;
     }
   } else if (mode == WriteMode::Delete || mode == WriteMode::Freshen) {
-    rep.Utf8Line("Archive not found: " + path);
+    rep.SayUtf8(msg::kArchiveNotFound, {path});
     return kErrArcFileOpen;
   }
   std::map<std::string, size_t> index;
@@ -393,10 +394,10 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
       if (MatchesAny(patterns, old[i].path)) {
         drop[i] = true;
         ++deleted;
-        rep.Line("deleting: " + NameToCp932(old[i].path));
+        rep.Say(msg::kDeleting, {NameToCp932(old[i].path)});
       }
     if (deleted == 0) {
-      rep.Line("zip: nothing to delete; archive unchanged.");
+      rep.Say(msg::kNoMatchUnchanged);
       return kOk;
     }
   } else {
@@ -419,14 +420,14 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   }
   OutputFile out;
   if (!out.Open(path)) {
-    rep.Line("Cannot create a work file.");
+    rep.Say(msg::kNoWorkFile);
     return kErrTmpOpen;
   }
   std::vector<std::string> central;
   int result = kOk;
   auto writeNew = [&](const PackItem& it) -> int {
     if (!NotifyPacking(it)) {
-      rep.Line("Stopped.");
+      rep.Say(msg::kStopped);
       return kErrUserCancel;
     }
     std::string name;
@@ -440,17 +441,17 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     UnixToDos(it.mtime, date, time);
     uint64_t offset = out.Written();
     if (offset >= 0xFFFFFFFFull) {
-      rep.Line("Archive too large.");
+      rep.Say(msg::kArchiveTooLarge);
       return kErrNotSupport;
     }
     SourceFile src;
     if (!it.isDir) {
       if (!src.Open(it.disk)) {
-        rep.Utf8Line("Cannot read " + it.disk);
+        rep.SayUtf8(msg::kCannotRead, {it.disk});
         return kErrFileOpen;
       }
       if (src.Size() >= 0xFFFFFFFFull) {
-        rep.Utf8Line("File too large: " + it.disk);
+        rep.SayUtf8(msg::kFileTooLarge, {it.disk});
         return kErrNotSupport;
       }
     }
@@ -482,16 +483,16 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
         method = 0;
         rc = out.Truncate(dataStart) ? StoreFile(src, sink, crc, size) : kErrCannotWrite;
       }
-      if (rc == kErrCannotRead) rep.Utf8Line("Cannot read " + it.disk);
+      if (rc == kErrCannotRead) rep.SayUtf8(msg::kCannotRead, {it.disk});
       if (rc != kOk) return rc;
       if (size >= 0xFFFFFFFFull) {
-        rep.Utf8Line("File too large: " + it.disk);
+        rep.SayUtf8(msg::kFileTooLarge, {it.disk});
         return kErrNotSupport;
       }
     }
     const uint64_t psize = out.Written() - dataStart;
     if (psize >= 0xFFFFFFFFull) {
-      rep.Line("Archive too large.");
+      rep.Say(msg::kArchiveTooLarge);
       return kErrNotSupport;
     }
     std::string fix;
@@ -525,7 +526,7 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     char buf[48];
     std::snprintf(buf, sizeof buf, " (%s %d%%)", method == 8 ? "deflated" : "stored",
                   size ? static_cast<int>(100 - psize * 100 / size) : 0);
-    rep.Line("  adding: " + Utf8ToCp932(it.stored) + (it.isDir ? "/" : "") + buf);
+    rep.Line(Text932(msg::kAdding, {Utf8ToCp932(it.stored) + (it.isDir ? "/" : "")}) + buf);
     return kOk;
   };
   for (size_t i = 0; i < old.size() && result == kOk; ++i) {
@@ -569,7 +570,7 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     result = writeNew(items[k]);
   }
   if (result == kOk && central.size() >= 0xFFFF) {
-    rep.Line("Too many entries for a ZIP without Zip64.");
+    rep.Say(msg::kTooManyZipEntries);
     result = kErrNotSupport;
   }
   if (result == kOk) {
@@ -590,11 +591,11 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
   }
   if (result != kOk) {
     out.Abort();
-    rep.Line("Archive left unchanged.");
+    rep.Say(msg::kLeftUnchanged);
     return result;
   }
   if (!out.Commit()) {
-    rep.Line("Cannot write the archive back.");
+    rep.Say(msg::kCannotWriteBack);
     return kErrTmpCopy;
   }
   return kOk;

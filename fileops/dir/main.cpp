@@ -8,9 +8,14 @@
 
 #include "fileops/DirListing.h"
 #include "platform/Cp932.h"
+#include "platform/Messages.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args) {
+    // What the window runs: its listing is Japanese, as the window is.
+    if (a == "--sjis") navirt::SetMessageLanguage(navirt::MsgLang::Japanese);
+  }
   for (const std::string& a : args) {
     if (a == "--help") {
       std::printf("Usage: navirt-dir [--sjis] [PATH] [/A:[-]D|R|H|S|A] [/O:[-]N|S|E|D|G|A] [/S] [/B] [/W] [/V] [/L]\n");

@@ -30,8 +30,9 @@ TEST(LibraryApi, EveryLibraryExportsTheEntryPoints) {
     SCOPED_TRACE(dll);
     TDynamicLibrary lib;
     ASSERT_TRUE(lib.Load(dll));
-    for (const char* suffix : {"", "CheckArchive", "OpenArchive", "FindFirst", "FindNext", "CloseArchive",
-                               "SetOwnerWindowEx", "KillOwnerWindowEx", "ExtractMem", "GetVersion"})
+    for (const char* suffix :
+         {"", "CheckArchive", "OpenArchive", "FindFirst", "FindNext", "CloseArchive", "SetOwnerWindowEx",
+          "KillOwnerWindowEx", "ExtractMem", "GetVersion", "SetLangueJapanese", "SetLangueEnglish"})
       EXPECT_NE(lib.Symbol((std::string(prefix) + suffix).c_str()), nullptr) << suffix;
   }
   TDynamicLibrary zip;
@@ -41,6 +42,62 @@ TEST(LibraryApi, EveryLibraryExportsTheEntryPoints) {
   TDynamicLibrary lha;
   ASSERT_TRUE(lha.Load("UNLHA32.DLL"));
   EXPECT_GT(reinterpret_cast<VersionFn>(lha.Symbol("UnlhaGetVersion"))(), 0);
+}
+
+// The reports speak the language the caller picks: the window always asks
+// for Japanese, navirt-tool for the locale's.
+TEST(LibraryApi, ReportsInTheLanguageTheCallerPicks) {
+  TempDir tmp;
+  TDynamicLibrary lib;
+  ASSERT_TRUE(lib.Load("UNLHA32.DLL"));
+  auto run = reinterpret_cast<MainFn>(lib.Symbol("Unlha"));
+  auto ja = reinterpret_cast<int (*)()>(lib.Symbol("UnlhaSetLangueJapanese"));
+  auto en = reinterpret_cast<int (*)()>(lib.Symbol("UnlhaSetLangueEnglish"));
+  ASSERT_TRUE(run && ja && en);
+  auto report = [&](const std::string& cmd) {
+    std::vector<char> out(1 << 16, 0);
+    run(nullptr, cmd.c_str(), out.data(), static_cast<uint32_t>(out.size()));
+    return Cp932ToUtf8(out.data());
+  };
+  const std::string arc = "\"" + Fixture("jlha-l1.lzh") + "\" ";
+  ja();
+  std::string x = report("x " + arc + "\"" + tmp / "ja/" + "\"");
+  EXPECT_NE(x.find("展開: a.txt"), std::string::npos) << x;
+  EXPECT_NE(x.find("個のファイルを展開しました（スキップ 0 個、エラー 0 個）。"), std::string::npos) << x;
+  // Again over the same files: each one skipped, its reason in Japanese too.
+  x = report("x " + arc + "\"" + tmp / "ja/" + "\"");
+  EXPECT_NE(x.find("スキップしました: a.txt (同じか新しいファイルがあるため、スキップしました)"), std::string::npos)
+      << x;
+  std::string l = report("l " + arc);
+  EXPECT_EQ(l.rfind("書庫の一覧 : ", 0), 0u) << l;
+  EXPECT_NE(l.find("  4 個のファイル\r\n"), std::string::npos) << l;
+  EXPECT_NE(l.find("  元サイズ     圧縮後 圧縮率 日付     時刻     属性 方式    CRC      名前"), std::string::npos);
+  EXPECT_EQ(l.find("file(s)"), std::string::npos) << l;
+  EXPECT_NE(report("t " + arc).find("書庫は正常です。"), std::string::npos);
+
+  en();
+  x = report("x " + arc + "\"" + tmp / "en/" + "\"");
+  EXPECT_NE(x.find("Extracting a.txt"), std::string::npos) << x;
+  EXPECT_NE(x.find("file(s) extracted, 0 skipped, 0 error(s)."), std::string::npos) << x;
+  EXPECT_EQ(report("l " + arc).rfind("Listing of archive : ", 0), 0u);
+  // A name that leaves the target is refused, the reason in the report's language.
+  ASSERT_EQ(Sh("cd " + Q(tmp.Path()) +
+               " && python3 -c \"import zipfile; z=zipfile.ZipFile('evil.zip','w'); z.writestr('/abs.txt','x'); "
+               "z.writestr('../up.txt','x'); z.close()\""),
+            0);
+  TDynamicLibrary zip;
+  ASSERT_TRUE(zip.Load("UNZIP32.DLL"));
+  auto unzip = reinterpret_cast<MainFn>(zip.Symbol("UnZip"));
+  auto zipJa = reinterpret_cast<int (*)()>(zip.Symbol("UnZipSetLangueJapanese"));
+  ASSERT_TRUE(unzip && zipJa);
+  zipJa();
+  std::vector<char> out(1 << 16, 0);
+  const std::string cmd = "-x \"" + tmp / "evil.zip" + "\" \"" + tmp / "zout/" + "\"";
+  unzip(nullptr, cmd.c_str(), out.data(), static_cast<uint32_t>(out.size()));
+  const std::string z = Cp932ToUtf8(out.data());
+  EXPECT_NE(z.find("展開しません: /abs.txt (絶対パスには展開しません)"), std::string::npos) << z;
+  EXPECT_NE(z.find("パスに \"..\" を含む名前には展開しません"), std::string::npos) << z;
+  reinterpret_cast<int (*)()>(zip.Symbol("UnZipSetLangueEnglish"))();
 }
 
 TEST(LibraryApi, ListingHandlesSearchOrderAndMisuse) {

@@ -6,11 +6,13 @@
 #include <sys/xattr.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
 #include "fileops/DirListing.h"
 #include "platform/Cp932.h"
+#include "platform/Messages.h"
 #include "tests/fileops/FileOpsTestUtil.h"
 
 namespace navirt {
@@ -23,6 +25,8 @@ std::string Sp(int n) { return std::string(static_cast<size_t>(n), ' '); }
 class DirFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The window's language; navirt-dir without --sjis follows the locale.
+    SetMessageLanguage(MsgLang::Japanese);
     ::setenv("TZ", "UTC", 1);
     ::tzset();
     root = d / "fx/root";
@@ -46,7 +50,10 @@ class DirFixture : public ::testing::Test {
     SetMtime(root, 1704067200);
     SetMtime(d / "fx", 1717243200);
   }
-  void TearDown() override { ::unsetenv("TZ"); }
+  void TearDown() override {
+    ::unsetenv("TZ");
+    SetMessageLanguage(LocaleMessageLanguage());
+  }
 
   std::string List(std::vector<std::string> args, int* status = nullptr) {
     DirOptions o;
@@ -247,13 +254,14 @@ TEST_F(DirFixture, UnreadableFoldersAndWriteErrorsAreTold) {
     ::pclose(p);
     return out;
   };
+  // From a shell under the tests' English locale.
   std::string out = run("'" + root + "' /S");
-  EXPECT_NE(out.find("フォルダーを読めません: " + root + "/locked: Permission denied"), std::string::npos) << out;
+  EXPECT_NE(out.find("Cannot read the folder: " + root + "/locked: Permission denied"), std::string::npos) << out;
   EXPECT_NE(out.find("d.txt"), std::string::npos) << out;
   EXPECT_NE(out.find("rc=1"), std::string::npos) << out;
   out = run("'" + root + "/locked'");
-  EXPECT_NE(out.find("フォルダーを読めません: " + root + "/locked: Permission denied"), std::string::npos) << out;
-  EXPECT_EQ(out.find("ファイルが見つかりません"), std::string::npos) << out;
+  EXPECT_NE(out.find("Cannot read the folder: " + root + "/locked: Permission denied"), std::string::npos) << out;
+  EXPECT_EQ(out.find("File Not Found"), std::string::npos) << out;
   EXPECT_NE(out.find("rc=1"), std::string::npos) << out;
   ::chmod((root + "/locked").c_str(), 0755);
   out = run("'" + root + "' >/dev/full");
@@ -276,6 +284,35 @@ TEST_F(DirFixture, ProgramWritesCp932WithCrLf) {
   EXPECT_FALSE(RunDirProgram(d / "no-such-program", "", out, error));
   EXPECT_NE(error.find("No such file or directory"), std::string::npos);
   EXPECT_EQ(DirResultLabel("\"/x\" /S"), "dir   \"/x\" /S   の結果");
+}
+
+// From a shell the listing and its messages follow the locale; --sjis (what
+// the window runs) is Japanese whatever the locale.
+TEST_F(DirFixture, ProgramSpeaksTheLocaleLanguage) {
+  const std::string program = NAVIRT_BINARY_DIR "/bin/navirt-dir";
+  auto run = [&](const std::string& env, const std::string& args) {
+    std::string out;
+    if (FILE* p = ::popen(("env " + env + " TZ=UTC " + program + " " + args + " 2>&1").c_str(), "r")) {
+      char buf[4096];
+      size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+      ::pclose(p);
+    }
+    return out;
+  };
+  const std::string q = "'" + root + "'";
+  std::string en = run("LC_ALL=C.UTF-8", q);
+  EXPECT_NE(en.find(" Directory of " + root + "\n"), std::string::npos) << en;
+  EXPECT_NE(en.find(Sp(15) + "4 File(s) " + Sp(14) + "1,247 bytes\n"), std::string::npos) << en;
+  EXPECT_NE(en.find(" Dir(s) "), std::string::npos) << en;
+  EXPECT_EQ(run("LC_ALL=C.UTF-8", "/X"), "Invalid switch - /X\n");
+  EXPECT_EQ(run("LC_ALL=C.UTF-8", q + "/none.txt").substr(en.find(" Directory")),
+            " Directory of " + root + "\n\nFile Not Found\n");
+  std::string ja = run("LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8", q);
+  EXPECT_NE(ja.find(" " + root + " のディレクトリ\n"), std::string::npos) << ja;
+  EXPECT_EQ(run("LANG=ja_JP.UTF-8 LC_ALL=", "/X"), "スイッチが無効です - /X\n");
+  std::string sjis = run("LC_ALL=C.UTF-8", "--sjis /X");
+  EXPECT_EQ(sjis, Utf8ToCp932("スイッチが無効です - /X\r\n"));
 }
 
 TEST_F(DirFixture, ACancelledListingKillsItsProcessAtOnce) {

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -12,6 +14,8 @@
 #include "platform/FileCopy.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "tests/UniqueTempDir.h"
 
 namespace navirt {
@@ -129,6 +133,51 @@ TEST(DynLib, WindowsNamesMapToSharedObjects) {
   // A real library from the system path loads and finds its symbols.
   ASSERT_TRUE(lib.LoadFile("libm.so.6"));
   EXPECT_NE(lib.Symbol("cos"), nullptr);
+}
+
+TEST(DynLib, InstalledFoldersLieBesideTheProgramFolder) {
+  EXPECT_EQ(InstalledLibraryDir("/opt/x/bin"), "/opt/x/lib/navirt");
+  EXPECT_EQ(InstalledDataDir("/usr/bin"), "/usr/share/navirt");
+  // A build folder's bin/ is no installed program: its data folder is not there.
+  EXPECT_FALSE(RunsInstalled());
+}
+
+TEST(Messages, LanguageFromTheLocaleAndTextsWithTheirArguments) {
+  struct Env {
+    const char *all, *messages, *lang;
+    MsgLang want;
+  } cases[] = {
+      {nullptr, nullptr, "ja_JP.UTF-8", MsgLang::Japanese},
+      {nullptr, nullptr, "C.UTF-8", MsgLang::English},
+      {nullptr, nullptr, nullptr, MsgLang::English},
+      {"C", nullptr, "ja_JP.UTF-8", MsgLang::English},        // LC_ALL first
+      {"", "ja_JP.eucJP", "en_US.UTF-8", MsgLang::Japanese},  // empty counts as unset
+      {nullptr, "en_GB.UTF-8", "ja_JP.UTF-8", MsgLang::English},
+  };
+  for (const Env& e : cases) {
+    for (auto [name, value] : {std::pair{"LC_ALL", e.all}, {"LC_MESSAGES", e.messages}, {"LANG", e.lang}})
+      value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    EXPECT_EQ(LocaleMessageLanguage(), e.want) << (e.lang ? e.lang : "-");
+  }
+  ::setenv("LANG", "C.UTF-8", 1);
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LC_MESSAGES");
+
+  const Msg m{"{1} of {2} copied", "{2} 個中 {1} 個をコピーしました"};
+  const MsgLang before = MessageLanguage();
+  SetMessageLanguage(MsgLang::Japanese);
+  EXPECT_EQ(Tr(m, {"3", "5"}), "5 個中 3 個をコピーしました");
+  EXPECT_EQ(ErrorText(ENOENT), "そのようなファイルやフォルダーはありません");
+  const Msg table[] = {{"cannot open ", "開けません: "}, {"cannot open", "開けません"}, {"broken", "壊れています"}};
+  EXPECT_EQ(TrFrom(table, 3, "cannot open a.lzh"), "開けません: a.lzh");
+  EXPECT_EQ(TrFrom(table, 3, "cannot open"), "開けません");
+  EXPECT_EQ(TrFrom(table, 3, "something else"), "something else");  // kept as given
+  SetMessageLanguage(MsgLang::English);
+  EXPECT_EQ(Tr(m, {"3", "5"}), "3 of 5 copied");
+  EXPECT_EQ(Tr(m, {"3"}), "3 of  copied");  // a missing argument leaves nothing
+  EXPECT_EQ(ErrorText(EACCES), "Permission denied");
+  EXPECT_EQ(TrFrom(table, 3, "cannot open a.lzh"), "cannot open a.lzh");
+  SetMessageLanguage(before);
 }
 
 }  // namespace

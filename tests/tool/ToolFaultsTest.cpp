@@ -173,3 +173,43 @@ TEST_F(ToolFaults, ReadErrorsNameThePath) {
 }
 
 }  // namespace
+
+// Messages follow the locale: Japanese under a Japanese one, English
+// otherwise, the archiver libraries' reports included.
+namespace {
+class ToolLanguage : public ToolFaults {};
+}  // namespace
+
+TEST_F(ToolLanguage, MessagesFollowTheLocale) {
+  const std::string ja = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8 ";
+  const std::string en = "LC_ALL=C.UTF-8 ";
+  Result r = Sh(ja + "TOOL detect no-such.txt");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "navirt-tool: no-such.txt を読み込めません: そのようなファイルやフォルダーはありません\n");
+  r = Sh(en + "TOOL detect no-such.txt");
+  EXPECT_EQ(r.out, "navirt-tool: cannot read no-such.txt: No such file or directory\n");
+  EXPECT_EQ(Sh(ja + "TOOL arc create x.abc a").out, "navirt-tool: x.abc: 拡張子が書庫の形式を表していません\n");
+  EXPECT_EQ(Sh(en + "TOOL arc create x.abc a").out, "navirt-tool: x.abc: the extension names no archive format\n");
+  EXPECT_EQ(Sh(ja + "TOOL nosuch").out, "navirt-tool: コマンド 'nosuch' はありません (navirt-tool --help を参照)\n");
+  EXPECT_EQ(Sh(ja + "TOOL conv").out,
+            "navirt-tool: conv: モードを指定してください (auto|to-jis|to-euc|to-sjis|"
+            "jis2sjis|jis2euc|euc2sjis|euc2jis|sjis2jis|sjis2euc|utf8-sjis|sjis-utf8|"
+            "utf16-sjis|euc-utf8|jis-utf8|auto-utf8)\n");
+
+  // The library's report: an LZH made and extracted twice, the second time
+  // over the same files.
+  Write("a.txt", "alpha\n");
+  ASSERT_EQ(Sh(en + "TOOL arc create p.lzh a.txt").status, 0);
+  r = Sh(en + "TOOL arc extract p.lzh -o en");
+  EXPECT_NE(r.out.find("Extracting a.txt"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1 file(s) extracted"), std::string::npos) << r.out;
+  r = Sh(ja + "TOOL arc extract p.lzh -o ja");
+  EXPECT_NE(r.out.find("展開: a.txt"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1 個のファイルを展開しました"), std::string::npos) << r.out;
+  r = Sh(ja + "TOOL arc list p.lzh");
+  // The general listing keeps its fixed heading in every language.
+  EXPECT_NE(r.out.find("Listing of archive : "), std::string::npos) << r.out;
+  r = Sh(ja + "TOOL arc preview p.lzh");
+  EXPECT_EQ(r.out.rfind("書庫の一覧 : ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("1 個のファイル"), std::string::npos) << r.out;
+}

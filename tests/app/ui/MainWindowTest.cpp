@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSplitter>
@@ -14,6 +15,7 @@
 #include <fstream>
 
 #include "app/StartupPath.h"
+#include "app/ui/AppIcon.h"
 #include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/FileListModel.h"
@@ -54,6 +56,16 @@ class MainWindowTest : public QObject {
     Write("c_euc.txt", "\xa4\xa2\xa4\xf3\n");
     Write("d_empty.txt", "");
     Write("sub/inner.txt", "12345");
+  }
+
+  // The window's icon is the one installed for the desktop's menu.
+  void iconIsTheInstalledOne() {
+    QImage small = NavirtIconPixmap(48).toImage();
+    QImage shipped = QPixmap(QStringLiteral(NAVIRT_SOURCE_DIR "/dist/icons/navirt-48.png")).toImage();
+    QVERIFY(!shipped.isNull());
+    QCOMPARE(small, shipped);
+    QCOMPARE(NavirtIconPixmap(256).size(), QSize(256, 256));
+    QCOMPARE(NavirtIconPixmap(16).size(), QSize(16, 16));
   }
 
   void commandLineWithBlanksOpensFolderAndPreviewsFile() {
