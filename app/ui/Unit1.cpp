@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -243,8 +244,14 @@ void TForm1::BuildLayout() {
   });
   connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this,
           [this] { SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn())); });
-  connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
+  // Counted once the changes of a step are done: a load changes the
+  // document several times, and each count reads the whole text.
+  auto* lineCount = new QTimer(this);
+  lineCount->setSingleShot(true);
+  lineCount->setInterval(0);
+  connect(lineCount, &QTimer::timeout, this,
           [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
+  connect(RichEdit1->document(), &QTextDocument::contentsChanged, lineCount, [lineCount] { lineCount->start(); });
 
   FileView1->installEventFilter(this);
   FileView1->viewport()->installEventFilter(this);
