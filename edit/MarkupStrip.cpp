@@ -55,22 +55,23 @@ bool ReplaceNoCase(std::string& s, std::string_view pat, std::string_view by) {
 }
 
 // Deletes every `pair` that starts on a character boundary: its bytes may
-// also be the second byte of a double-byte character.
-std::string DeletePairs(std::string_view text, char open, char close) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
+// also be the second byte of a double-byte character. In place: the result
+// is never longer.
+void DeletePairs(std::string& text, char open, char close) {
+  size_t w = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n;) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsSjisLead(c) && i + 1 < text.size()) {
-      out.append(text.substr(i, 2));
-      i += 2;
-    } else if (text[i] == open && i + 1 < text.size() && text[i + 1] == close) {
+    if (IsSjisLead(c) && i + 1 < n) {
+      text[w++] = text[i++];
+      text[w++] = text[i++];
+    } else if (text[i] == open && i + 1 < n && text[i + 1] == close) {
       i += 2;
     } else {
-      out += text[i++];
+      text[w++] = text[i++];
     }
   }
-  return out;
+  text.resize(w);
 }
 
 }  // namespace
@@ -241,7 +242,7 @@ THtmlResult StripHtmlVariant(const LineList& lines, HtmlVariant v, const THtmlPr
   return r;
 }
 
-std::string StripTex(std::string_view text, TAWKStr& awk) {
+void StripTexInPlace(std::string& s, TAWKStr& awk) {
   static const char* const kPatterns[] = {
       R"(\\document(class|style)[^{}]*{[^}]*})",
       R"(\\usepackage[^{}]*{[^}]*})",
@@ -253,12 +254,18 @@ std::string StripTex(std::string_view text, TAWKStr& awk) {
       R"(\\[@a-zA-Z０-ω亜-熙]+)",
       R"(%.*$)",
   };
-  std::string s(text);
   for (const char* p : kPatterns) {
     awk.SetRegExp(Utf8ToCp932(p));
     awk.GSub("", s);
   }
-  return DeletePairs(DeletePairs(s, '{', '}'), '[', ']');
+  DeletePairs(s, '{', '}');
+  DeletePairs(s, '[', ']');
+}
+
+std::string StripTex(std::string_view text, TAWKStr& awk) {
+  std::string s(text);
+  StripTexInPlace(s, awk);
+  return s;
 }
 
 std::string StripTex(std::string_view text) {

@@ -47,8 +47,11 @@ struct VolumeInfo {
 VolumeInfo VolumeOf(const std::string& folder);
 
 // The listing as UTF-8 text, lines ended by LF (CR LF with sjis, which the
-// caller then converts). Returns 0, or 1 when nothing matched or the
-// folder does not exist (the message is then part of the text). A fixed
+// caller then converts). Returns 0, or 1 when nothing matched, a folder
+// could not be read or the folder does not exist (the message, naming the
+// folder, is then part of the text). Links to folders are listed, never
+// entered under /S. A name that exists is itself; otherwise only "*" and
+// "?" are wild. A fixed
 // volume makes the output reproducible for tests.
 int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVolume = nullptr);
 

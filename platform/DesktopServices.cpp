@@ -1,3 +1,6 @@
+// The freedesktop.org look-ups (mimeapps.list, desktop entries, XDG
+// variables) are read here by hand, so the core needs no desktop library
+// and every program it starts goes through the one IProcessStarter.
 #include "platform/DesktopServices.h"
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// Linux has no A, S and H bits; keeping them where Samba keeps them means a
+// share served to Windows shows the same attributes the dialog set.
 #include "platform/DosAttributes.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,7 @@
+// The archive handlers load their libraries by the Windows names the
+// settings and command lines use. RTLD_NOW makes a library with a missing
+// symbol fail at load rather than halfway through a command, and
+// RTLD_LOCAL keeps one library's symbols from answering for another's.
 #include "platform/DynLib.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,6 @@
+// Copying is the longest work the file commands do; trying the cheap kernel
+// paths first and falling back per error keeps a copy across file systems
+// working while a copy within one costs almost nothing.
 #include "platform/FileCopy.h"
 
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// File facts are read in one place so that every window shows the same
+// size, time and attribute letters for a file, whichever asks.
 #include "platform/FileInfo.h"
 
 #include <fcntl.h>
@@ -26,6 +28,8 @@ uint32_t ReadDosXattr(const std::string& path) {
 }
 
 }  // namespace
+
+uint32_t DosXattrBits(const std::string& path) { return ReadDosXattr(path) & (faArchive | faSysFile | faHidden); }
 
 uint32_t ReadAttributes(const std::string& path, bool& ok) {
   struct stat st;

@@ -1,3 +1,5 @@
+// Numbers are grouped by hand, not through a locale: the output must not
+// change with the user's LANG, and tests compare it byte for byte.
 #include "platform/Format.h"
 
 #include <cstdio>

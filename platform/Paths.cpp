@@ -1,3 +1,5 @@
+// /proc/self/exe rather than argv[0]: the program is started through
+// links, from menus and from other folders.
 #include "platform/Paths.h"
 
 #include <unistd.h>

@@ -1,4 +1,9 @@
 #pragma once
+// Where the program and its settings live, decided in one place: the
+// archiver libraries and helper programs are looked for next to the
+// executable, and the settings file sits there too when the folder is
+// writable (a copy that carries its settings along) or else in the user's
+// configuration folder.
 #include <string>
 
 namespace navirt {

@@ -1,3 +1,7 @@
+// Programs are started with fork and exec, never through a shell, so a
+// file name is always one argument whatever characters it holds; the child
+// reports a failed exec through a pipe, so a missing program is told apart
+// from one that ran and failed.
 #include "platform/ProcessStarter.h"
 
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// The PATH search is the shell's own rule, done here so that the program
+// can say "not found" before starting anything.
 #include "platform/Programs.h"
 
 #include <sys/stat.h>

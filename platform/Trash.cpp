@@ -1,3 +1,5 @@
+// Deleting to the Trash must be undoable from the desktop's own trash
+// window, so items go exactly where the freedesktop.org layout puts them.
 #include "platform/Trash.h"
 
 #include <fcntl.h>

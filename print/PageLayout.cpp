@@ -1,3 +1,5 @@
+// Page breaking is separate from painting so the print job and the tests
+// get the same pages from the same line heights.
 #include "print/PageLayout.h"
 
 namespace navirt {

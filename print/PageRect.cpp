@@ -1,3 +1,5 @@
+// One rounding rule for every conversion: margins saved, shown and
+// printed must come back as the same whole millimetres.
 #include "print/PageRect.h"
 
 #include <cmath>

@@ -1,3 +1,6 @@
+// The codes are the ones old settings files hold; mapping them here keeps
+// those files' paper choice when the printing library names sizes its own
+// way.
 #include "print/PaperNames.h"
 
 #include <utility>

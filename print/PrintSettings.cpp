@@ -1,3 +1,5 @@
+// The dialog's checks and what OK stores are here, without the widget, so
+// the tests can drive them and the window only shows them.
 #include "print/PrintSettings.h"
 
 #include "print/PaperNames.h"

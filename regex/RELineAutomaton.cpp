@@ -1,3 +1,6 @@
+// Line-wise search (the line filters, delete by search) asks only "does this line match?",
+// which one pass of a set automaton answers without backtracking; this file
+// builds that automaton from the DFA and runs it.
 #include "regex/RELineAutomaton.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@ pkgs=(
   libicu-dev libjpeg62-turbo-dev libgif-dev libarchive-dev liblhasa-dev
   zlib1g-dev libbz2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-noto-cjk xdg-utils xvfb xauth qt6-translations-l10n libqt6svg6 adwaita-icon-theme
   xdotool python3-pyatspi at-spi2-core dbus dbus-x11 x11-utils
   nkf

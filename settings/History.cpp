@@ -1,3 +1,5 @@
+// Every dialog with a drop-down history stores it through these two
+// functions, so the lists read back the same whichever dialog wrote them.
 #include "settings/History.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The parser keeps every line it does not understand, so a settings file
+// edited by hand or written by a newer version loses nothing when the
+// program saves its own keys.
 #include "settings/IniFile.h"
 
 #include <strings.h>

@@ -1,3 +1,5 @@
+// The loaded libraries are read from the running process (dl_iterate_phdr),
+// not from the build, so a bug report names what actually ran.
 #include "sysinfo/About.h"
 
 #include <link.h>

@@ -1,3 +1,5 @@
+// The Japanese era is taken from ICU's calendar rather than a table of
+// start dates, so a new era arrives with an ICU update.
 #include "sysinfo/DateWindow.h"
 
 #include <unicode/calendar.h>

@@ -1,3 +1,6 @@
+// The mount table is parsed here (longest mount point that holds the
+// folder) so the window can say which mount a folder is on without any
+// desktop service.
 #include "sysinfo/DriveInfo.h"
 
 #include <sys/stat.h>

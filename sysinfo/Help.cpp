@@ -1,3 +1,5 @@
+// Help is HTML files shipped with the program and opened in the user's
+// browser: no help viewer to build or keep.
 #include "sysinfo/Help.h"
 
 #include <cstdio>

@@ -1,3 +1,6 @@
+// The power actions are kept apart from the window so the question and the
+// refusal paths are tested with a recording starter; a test can never shut
+// the machine down.
 #include "sysinfo/PowerCommands.h"
 
 namespace navirt {

@@ -1,3 +1,5 @@
+// The report is gathered from /proc, /etc and the C library only, so it
+// works the same on any distribution and in a test without a desktop.
 #include "sysinfo/SystemReport.h"
 
 #include <pwd.h>

@@ -1,3 +1,5 @@
+// Kept as plain byte work over the pane's CP932 text, so the address is
+// found without converting the line, and tested without a window.
 #include "sysinfo/UrlCandidate.h"
 
 #include "platform/Cp932.h"

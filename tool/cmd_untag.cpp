@@ -1,6 +1,7 @@
 // untag: HTML or TeX markup to text, as the pane's commands do it.
 #include <string>
 
+#include "edit/LineTextForms.h"
 #include "edit/MarkupStrip.h"
 #include "edit/PaneText.h"
 #include "tool/Commands.h"
@@ -28,6 +29,17 @@ int CmdUntag(int argc, char** argv) {
   }
   std::string input;
   if (!ReadInput(argc > 1 ? argv[1] : std::string(), input)) return kExitUsage;
+  if (tex) {
+    // Whole text, written in pieces: no string per line.
+    std::string buf;
+    bool writeFailed = false;
+    TLineJoiner j(buf, [&](std::string_view piece) {
+      if (!writeFailed && !WriteOutput(piece)) writeFailed = true;
+    });
+    StripTexText(std::move(input), j);
+    j.Finish();
+    return writeFailed ? WriteError() : kExitOk;
+  }
   LineList lines = SplitLines(input);
   std::string().swap(input);
   // An empty text stays empty, as the pane does nothing on an empty pane.

@@ -64,12 +64,24 @@ std::string HtmlText(size_t bytes) {
     std::string line = lines.substr(at, e - at);
     at = e + 2;
     switch (i % 6) {
-      case 0: s += "<P>" + line + "</P>\r\n"; break;
-      case 1: s += "<LI><B>" + line + "</B> &amp; more\r\n"; break;
-      case 2: s += line + "<BR>\r\n"; break;
-      case 3: s += "<!-- note " + std::to_string(i) + " -->" + line + "\r\n"; break;
-      case 4: s += "<A HREF=\"x.html\">" + line + "</A> &lt;tag&gt;<BR>\r\n"; break;
-      default: s += line + "\r\n"; break;
+      case 0:
+        s += "<P>" + line + "</P>\r\n";
+        break;
+      case 1:
+        s += "<LI><B>" + line + "</B> &amp; more\r\n";
+        break;
+      case 2:
+        s += line + "<BR>\r\n";
+        break;
+      case 3:
+        s += "<!-- note " + std::to_string(i) + " -->" + line + "\r\n";
+        break;
+      case 4:
+        s += "<A HREF=\"x.html\">" + line + "</A> &lt;tag&gt;<BR>\r\n";
+        break;
+      default:
+        s += line + "\r\n";
+        break;
     }
   }
   return s + "</BODY></HTML>\r\n";
@@ -99,7 +111,6 @@ const std::string& HtmlFile() {
   }();
   return path;
 }
-
 
 // Answers every question as a user would at once: "3" to a text question,
 // column 10 and width 20 to the column dialog.

@@ -259,6 +259,8 @@ void RunUnicodeCommand(IHost& h, UnicodeCommand c) {
   if (!out) return;
   if (out->code == UnicodeCode::None) {
     ShowConverted(h, out->bytes);
+    // What could not be converted is said, not only shown as "?".
+    if (out->loss.count > 0) h.SetStatusPanel(4, Q(ConversionLossText(out->loss)));
     return;
   }
   TUnicodePane unicode(out->code);

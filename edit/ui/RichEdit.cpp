@@ -98,9 +98,7 @@ QString GroupLines(const QString& s, std::vector<bool>& cont) {
 
 // Lines that start in the block (a continuing block's first piece belongs
 // to the line before).
-int LinesInBlock(const QTextBlock& b) {
-  return static_cast<int>(b.text().count(kLineSep)) + (Continues(b) ? 0 : 1);
-}
+int LinesInBlock(const QTextBlock& b) { return static_cast<int>(b.text().count(kLineSep)) + (Continues(b) ? 0 : 1); }
 
 // The last block of the line group starting at b: b and the continuing
 // blocks after it.

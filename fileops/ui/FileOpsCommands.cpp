@@ -318,6 +318,20 @@ void Split(IHost& h) {
     JobHooks hooks;
     hooks.cancel = &cancel;
     hooks.progress = [&](const JobProgress& p) { SplitJobProgress(c, job, cancel, p); };
+    // An existing piece or command file: the copy commands' question.
+    bool replaceAll = false;
+    hooks.replace = [&](const std::string& existing) {
+      if (replaceAll) return true;
+      if (job.Cancelled()) return false;
+      ConflictQuestion q{path, existing};
+      ConflictReply r = AskOnWindow<ConflictReply>(&c, [&] {
+        TConflictDialog dlg(QuestionParent(h), q);
+        h.ExecDialog(dlg);
+        return dlg.reply;
+      });
+      replaceAll = r.answer == ConflictAnswer::Overwrite && r.applyToAll;
+      return r.answer == ConflictAnswer::Overwrite;
+    };
     result = SplitFile(path, pieceSize, hooks);
   });
   h.RefreshAll();

@@ -1,3 +1,6 @@
+// One registry so that each command has exactly one QAction: a menu item,
+// its pop-up copy and a key all enable, check and run through it, and a
+// command's exception stops at RunGuarded instead of the event loop.
 #include "host/ui/CommandTable.h"
 
 #include <QAction>

@@ -1,3 +1,6 @@
+// The settings file keeps fonts and colours as the old program wrote them;
+// converting in one place means a font one dialog writes reads back the
+// same in every other.
 #include "host/ui/FontUtil.h"
 
 #include <QApplication>

@@ -1,3 +1,6 @@
+// The window stays responsive during long work only if the work leaves the
+// window's thread; this is the one place where threads meet widgets, so the
+// handing over of progress, batches, Cancel and failures is written once.
 #include "host/ui/Job.h"
 
 #include <QApplication>

@@ -365,7 +365,7 @@ TEST(ArcCommands, GeneralListingEmptyArchiveAndSubFolderEntries) {
   EXPECT_EQ(lines[9], "     3 files             6           6 100.0%");
 }
 
-TEST(ArcCommands, GeneralCreatePacksOnlyTheSelectedVisibleFiles) {
+TEST(ArcCommands, GeneralCreatePacksTheSelectedFilesAndNamesTheRest) {
   TempDir tmp;
   std::string dir = tmp / "shown";
   WriteFile(dir + "/a.txt", "alpha");
@@ -382,7 +382,11 @@ TEST(ArcCommands, GeneralCreatePacksOnlyTheSelectedVisibleFiles) {
     EXPECT_EQ(o.result, 0) << ext << o.paneText;
     std::vector<std::string> names = EntryNames(dir + "/out." + ext);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b[1].bin"})) << ext;
+    // A leading "." is a name, not the hidden attribute: packed. What is
+    // left out is named in the result.
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "a.txt", "b[1].bin"})) << ext;
+    EXPECT_NE(o.paneText.find("Skipped: folder (a folder)\r\n"), std::string::npos) << o.paneText;
+    EXPECT_NE(o.paneText.find("Skipped: gone.txt (cannot read)\r\n"), std::string::npos) << o.paneText;
     EXPECT_TRUE(o.reloadList && o.setPane && o.labelBlue);
     EXPECT_EQ(o.labelText, std::optional<std::string>(""));
     EXPECT_EQ(o.paneText.substr(o.paneText.size() - 17), "\r\nResult code = 0");
@@ -419,10 +423,11 @@ TEST(ArcCommands, GeneralCreateNeverLosesTheOldArchive) {
   EXPECT_EQ(o.result, 0x8020);
   EXPECT_TRUE(o.cancelled);
   EXPECT_EQ(ReadFile(dir + "/keep.zip"), old);
-  // Nothing to pack: result 0, and still the old archive.
+  // Nothing to pack: result 0, and still the old archive; the name that
+  // could not be packed is named.
   e.env.progress = nullptr;
   o = RunArcCommand(TArcCommand::Marcmake, Select(dir, "", {"missing.txt"}), e.env);
-  EXPECT_EQ(o.paneText, "Result code = 0");
+  EXPECT_EQ(o.paneText, "Skipped: missing.txt (cannot read)\r\nResult code = 0");
   EXPECT_EQ(ReadFile(dir + "/keep.zip"), old);
   // A name that leaves the folder is refused.
   e.name = "../escape.zip";
@@ -560,9 +565,8 @@ TEST(ArcCommands, CancelInsideALargeEntryStopsAtOnceAndRemovesIt) {
                           }};
     TArcTargetModel target = ExtractDialog(Select(tmp.Path(), "big.zip"));
     target.answer = tmp / (std::string("out-") + route);
-    TArcOutcome o = std::string(route) == "zip"
-                        ? GeneralExtract(tmp / "big.zip", target, &progress)
-                        : LhaExtract(tmp / "big.lzh", target, false, false, lha, &progress);
+    TArcOutcome o = std::string(route) == "zip" ? GeneralExtract(tmp / "big.zip", target, &progress)
+                                                : LhaExtract(tmp / "big.lzh", target, false, false, lha, &progress);
     EXPECT_TRUE(o.cancelled);
     EXPECT_EQ(reportsOfBig, 2);
     EXPECT_EQ(reports, 3) << "work went on after Cancel";

@@ -137,9 +137,10 @@ class BrowsePanesTest : public QObject {
   // one is; large icons give a name two lines.
   void namesAreNotCutInTheListStyles() {
     Write("a-much-longer-name-than-the-others.txt", "x");
-    Write("\xE6\xBC\xA2\xE5\xAD\x97\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xAE\xE9\x95\xB7\xE3\x81\x84"
-          "\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB.txt",
-          "y");
+    Write(
+        "\xE6\xBC\xA2\xE5\xAD\x97\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xAE\xE9\x95\xB7\xE3\x81\x84"
+        "\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB.txt",
+        "y");
     auto f = Open();
     QListView* v = f->FileIconView1;
     for (const char* style : {"Micon3", "Micon2"}) {
