@@ -234,9 +234,10 @@ void DecodeLossless(std::string_view bytes, Put put) {
 }  // namespace
 
 std::u16string DecodeCp932Lossless(std::string_view bytes) {
+  // Written through a pointer: appending unit by unit cost a third of a
+  // 10 MiB preview's decode.
   std::u16string out;
-  out.reserve(bytes.size());
-  DecodeLossless(bytes, [&](char16_t u) { out += u; });
+  DecodeCp932LosslessInto(bytes, out);
   return out;
 }
 

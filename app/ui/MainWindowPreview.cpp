@@ -40,6 +40,25 @@ std::string PaneCodeLabel(const TRichEdit* pane, const std::string& text) {
   return text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
 }
 
+// The pane's text of a loaded text, as TRichEdit::Text() gives it: lines
+// split at CR LF, CR or LF and joined by CR LF, with no final line end.
+// Read back from the pane it costs a walk over every block of the document.
+std::string PaneTextOfLoaded(std::string_view loaded) {
+  std::string out;
+  out.reserve(loaded.size() + 2);
+  const char* p = loaded.data();
+  const char* end = p + loaded.size();
+  while (p < end) {
+    const char* e = p;
+    while (e < end && *e != '\r' && *e != '\n') ++e;
+    out.append(p, static_cast<size_t>(e - p));
+    if (e == end) break;
+    p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
+    if (p < end) out += "\r\n";
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string TForm1::PaneText() const { return RichEdit1->Text(); }
@@ -96,8 +115,9 @@ void TForm1::FileView1Change() {
   SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
 }
 
-void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded) {
+void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded, std::string* shown) {
   loaded = false;
+  if (shown) shown->clear();
   TIniFile ini = OpenSettings();
   ReadSettings rs = LoadReadSettings(ini);
   FileStat st = StatPath(path);
@@ -113,6 +133,9 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
     RichEdit1->SetRich(ReadRtf(bytes));
   } else {
     PaneLoad load = LoadFileForPane(bytes);
+    // A UTF-8, UTF-16, EUC or JIS file's code is known: the information line needs
+    // only its first line.
+    if (shown) *shown = load.unicode ? std::string(FirstLine(load.text)) : PaneTextOfLoaded(load.text);
     RichEdit1->SetText(load.text, std::move(load.unicode));
   }
   RichEdit1->setUpdatesEnabled(true);
@@ -146,8 +169,8 @@ void TForm1::PreviewSelectedFile() {
   std::string code;
   std::string text;
   if (!picture) {
-    LoadPaneWithFile(SelectedPath, RealTimeMode, loaded);
-    if (RichEdit1->LineCount() > 0) text = RichEdit1->Text();
+    LoadPaneWithFile(SelectedPath, RealTimeMode, loaded, &text);
+    if (loaded && RichEdit1->RichMode() && RichEdit1->LineCount() > 0) text = RichEdit1->Text();
     code = PaneCodeLabel(RichEdit1, text);
   }
   std::string type = SniffFileType(FirstLine(text), SelectedPath);
@@ -226,8 +249,9 @@ void TForm1::ShowSelectedFile() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   bool loaded = false;
   // On demand the file is shown whatever the mode: the user asked for it.
-  LoadPaneWithFile(SelectedPath, true, loaded);
-  std::string text = RichEdit1->LineCount() > 0 ? RichEdit1->Text() : std::string();
+  std::string text;
+  LoadPaneWithFile(SelectedPath, true, loaded, &text);
+  if (loaded && RichEdit1->RichMode() && RichEdit1->LineCount() > 0) text = RichEdit1->Text();
   std::string code = PaneCodeLabel(RichEdit1, text);
   SetInfoLine(Q(pieces + InfoLinePiece9(SniffFileType(FirstLine(text), SelectedPath), code)), clBlue);
   QApplication::restoreOverrideCursor();

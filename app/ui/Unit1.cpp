@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -259,8 +260,15 @@ void TForm1::BuildLayout() {
   });
   connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this,
           [this] { SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn())); });
-  connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] {
-    SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount()));
+  // Counted once the changes of a step are done: a load changes the
+  // document several times, and each count reads the whole text.
+  auto* lineCount = new QTimer(this);
+  lineCount->setSingleShot(true);
+  lineCount->setInterval(0);
+  connect(lineCount, &QTimer::timeout, this,
+          [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
+  connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this, lineCount] {
+    lineCount->start();
     // Text written into the pane (a listing, a dump, a report) is what the
     // user is to see: no picture stays over it.
     if (ScrollBox1->isVisible()) ReleasePicture();

@@ -268,7 +268,10 @@ class TForm1 : public QMainWindow, public IHost {
   void ApplyToolbarLayout();
   void ApplyViewStyle(int style);
   void FitPanel(QLabel* label, const QString& text);
-  void LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded);
+  // shown: when given, what the information line reads of the loaded text:
+  // the pane's text as Text() would give it (for a UTF-8 or UTF-16 file its
+  // first line only); empty for a rendered RTF, whose text the pane makes.
+  void LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded, std::string* shown = nullptr);
   void SetPaneHeight(int h);
   int PaneHeight() const;
   void StartSummaryWalk();

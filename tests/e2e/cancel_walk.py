@@ -1,0 +1,338 @@
+"""Starts long jobs in the real window through its menus and keys and clicks
+キャンセル in each job's progress window with the mouse (xdotool on an X
+display): a descending sort, an HTML tag removal and the copy of a 1 GiB
+file. Each must end at once and leave things as a cancel should: the sort
+leaves the text as it was, the removal keeps the lines so far and ends with
+"中断しました！", the copy says it could not copy and leaves no file behind.
+After each the window must take keys again. Run through
+tests/e2e/xsession.sh."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+NAVIRT = sys.argv[1]
+STOPPED = "中断しました！"
+failures = []
+
+
+def walk(acc, out):
+    try:
+        role = acc.getRoleName()
+        out.append((role, acc.name or "", acc))
+        # The views hold many items; buttons, labels and menus live elsewhere.
+        # An open menu is a "popup menu" under its menu bar item.
+        if role in ("tree", "tree table", "list", "table", "text"):
+            return out
+        if role in ("menu item", "menu", "popup menu") and not acc.getState().contains(pyatspi.STATE_SHOWING):
+            return out
+        n = acc.childCount
+    except Exception:
+        return out
+    for i in range(n):
+        try:
+            child = acc.getChildAtIndex(i)
+        except Exception:
+            continue
+        if child is not None:
+            walk(child, out)
+    return out
+
+
+def app():
+    desk = pyatspi.Registry.getDesktop(0)
+    for i in range(desk.childCount):
+        a = desk.getChildAtIndex(i)
+        if a is not None and (a.name or "").lower().startswith("navirt"):
+            return a
+    return None
+
+
+def everything():
+    a = app()
+    return walk(a, []) if a else []
+
+
+def info_line():
+    for role, name, _ in everything():
+        if role == "label" and " byte" in name and "個" not in name:
+            return name
+    return ""
+
+
+_pane = []
+
+
+def pane():
+    """The window's one multi-line text box (found once)."""
+    if not _pane:
+        a = app()
+        stack = [a] if a else []
+        while stack and not _pane:
+            acc = stack.pop()
+            try:
+                if acc.getRoleName() == "text" and acc.getState().contains(pyatspi.STATE_MULTI_LINE):
+                    _pane.append(acc)
+                    break
+                stack.extend(acc.getChildAtIndex(i) for i in range(acc.childCount))
+            except Exception:
+                continue
+    return _pane[0] if _pane else None
+
+
+def pane_ends(n=200):
+    """The first and the last n characters of the pane (a large text is not
+    read whole through the accessibility bus)."""
+    for _ in range(3):
+        try:
+            t = pane().queryText()
+            count = t.characterCount
+            return t.getText(0, min(n, count)), t.getText(max(0, count - n), count), count
+        except Exception:
+            _pane.clear()
+            time.sleep(0.3)
+    return "", "", 0
+
+
+def dialog_texts():
+    """Labels and edit boxes of the dialogs open at the top of the application."""
+    out = []
+    a = app()
+    for i in range(a.childCount if a else 0):
+        d = a.getChildAtIndex(i)
+        if d is None or d.getRoleName() not in ("dialog", "alert"):
+            continue
+        for role, name, acc in walk(d, []):
+            if role == "label":
+                out.append(name)
+            elif role == "text":
+                try:
+                    t = acc.queryText()
+                    out.append(t.getText(0, t.characterCount))
+                except Exception:
+                    pass
+    return out
+
+
+def wait_until(pred, timeout=20.0):  # a loaded machine answers late
+    end = time.time() + timeout
+    while time.time() < end:
+        if pred():
+            return True
+        time.sleep(0.2)
+    return pred()
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "80", *keys], check=True)
+    time.sleep(0.3)
+
+
+def showing(role_names, name):
+    """Screen extents of the first showing item of that role and name."""
+    for role, n, acc in everything():
+        if role in role_names and n.replace("&", "") == name:
+            try:
+                if not acc.getState().contains(pyatspi.STATE_SHOWING):
+                    continue
+                ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            except Exception:
+                continue
+            if ext.width > 0 and ext.height > 0:
+                return ext
+    return None
+
+
+def click_at(ext):
+    subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2), str(ext.y + ext.height // 2), "click", "1"],
+                   check=True)
+
+
+def menu(*items):
+    """Clicks through the menu bar and the menus to the item."""
+    for item in items:
+        ext = None
+        if wait_until(lambda: showing(("menu item", "menu"), item) is not None, 10):
+            time.sleep(0.5)  # a menu just opened may still be moving into place
+            ext = showing(("menu item", "menu"), item)
+        if ext is None:
+            failures.append(f"no menu item {item!r} among {[n for r, n, _ in everything() if r == 'menu item']}")
+            key("Escape", "Escape", "Escape")
+            return False
+        click_at(ext)
+        time.sleep(0.4)
+    return True
+
+
+def select(name, folder):
+    """Moves the list's cursor to the file by keys and waits for its preview."""
+    names = sorted(os.listdir(folder))
+    key("Home")
+    for _ in range(names.index(name)):
+        key("Down")
+    return wait_until(lambda: info_line().startswith(name), 60)
+
+
+def job_button():
+    """Extents of キャンセル in a progress window: a dialog at the top of the
+    application (looked for there only, so it is found within milliseconds)."""
+    a = app()
+    if a is None:
+        return None
+    try:
+        for i in range(a.childCount):
+            d = a.getChildAtIndex(i)
+            if d is None or d.getRoleName() != "dialog":
+                continue
+            for role, name, acc in walk(d, []):
+                if role == "push button" and name == "キャンセル" and acc.getState().contains(pyatspi.STATE_SHOWING):
+                    ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    if ext.width > 0:
+                        return ext
+    except Exception:
+        return "busy"
+    return None
+
+
+def cancel_job(title):
+    """Waits for the progress window and clicks its キャンセル; the time from
+    the click until the window is seen gone, or None."""
+    ext = None
+    end = time.time() + 20
+    while time.time() < end and (ext is None or ext == "busy"):
+        ext = job_button()
+    if ext is None or ext == "busy":
+        failures.append(f"{title}: no progress window with キャンセル appeared; pane ends {pane_ends(60)[1]!r}")
+        return None
+    click_at(ext)
+    clicked = time.time()
+    while job_button() is not None and time.time() < clicked + 20:
+        time.sleep(0.01)
+    if job_button() is not None:
+        failures.append(f"{title}: the progress window stayed after キャンセル")
+        return None
+    return time.time() - clicked
+
+
+def window_takes_keys(folder, step):
+    # The list answers keys again: End goes to the last file.
+    last = sorted(os.listdir(folder))[-1]
+    key("End")
+    ok = wait_until(lambda: info_line().startswith(last), 60)
+    if not ok:
+        failures.append(f"{step}: the list did not take End afterwards ({info_line()!r})")
+    return ok
+
+
+def check(step, ok, detail=""):
+    print(("ok   " if ok else "FAIL ") + step, flush=True)
+    if not ok:
+        failures.append(f"{step}: {detail}")
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="navirt-cancel-")
+    folder = os.path.join(work, "jobs")
+    os.mkdir(folder)
+    # 10 MiB of numbered lines for the sort, 4,000,000 HTML lines and a
+    # 1 GiB file to copy: each job lasts a few seconds.
+    with open(os.path.join(folder, "a_sort.txt"), "wb") as f:
+        lines, size, i = [], 0, 0
+        while size < 10 << 20:
+            line = b"%08d line\r\n" % ((i * 7919) % 1000003)
+            lines.append(line)
+            size += len(line)
+            i += 1
+        f.write(b"".join(lines))
+    with open(os.path.join(folder, "b_page.html"), "wb") as f:
+        f.write(b"x<BR>\r\n" * 4000000)
+    with open(os.path.join(folder, "c_big.dat"), "wb") as f:
+        block = bytes((i * 131 + 7) & 0xFF for i in range(1 << 20))
+        for _ in range(1024):
+            f.write(block)
+    dest = os.path.join(work, "dest")
+    os.mkdir(dest)
+    # Files up to 64 MiB are previewed; the 1 GiB one shows its
+    # information line only.
+    with open(os.path.join(work, "navirt.ini"), "w") as f:
+        f.write("[ReadMax]\nByte=67108864\n")
+    with open(os.path.join(folder, "d_last.txt"), "wb") as f:
+        f.write(b"last\r\n")
+    env = dict(os.environ, NAVIRT_INI=os.path.join(work, "navirt.ini"))
+    proc = subprocess.Popen([NAVIRT, folder + "/"], env=env)
+    try:
+        if not wait_until(lambda: app() is not None and info_line() != "", 30):
+            print("the window never showed its information line", flush=True)
+            return 1
+
+        # The sort: キャンセル leaves the text as it was.
+        if select("a_sort.txt", folder):
+            head, tail, count = pane_ends()
+            if menu("編集(E)", "行の並び替え", "降順"):
+                took = cancel_job("降順")
+                if took is not None:
+                    print(f"     降順: window seen gone {took * 1000:.0f} ms after the click", flush=True)
+                    h2, t2, c2 = pane_ends()
+                    check("降順: キャンセル leaves the text as it was", (h2, t2, c2) == (head, tail, count),
+                          f"{h2[:30]!r} ... {t2[-30:]!r} ({c2} of {count})")
+                window_takes_keys(folder, "降順")
+        else:
+            failures.append(f"a_sort.txt was never previewed ({info_line()!r})")
+
+        # The HTML removal: the lines so far, then the stop line.
+        if select("b_page.html", folder):
+            if menu("削除(K)", "htmlタグ削除", "標準削除"):
+                took = cancel_job("html->テキスト")
+                if took is not None:
+                    print(f"     html->テキスト: window seen gone {took * 1000:.0f} ms after the click", flush=True)
+                    head, tail, count = pane_ends()
+                    check("html->テキスト: キャンセル keeps the lines so far and says so",
+                          tail.rstrip("\r\n").endswith(STOPPED) and head.startswith("x") and "<BR>" not in head,
+                          f"{head[:20]!r} ... {tail[-30:]!r}")
+                window_takes_keys(folder, "html->テキスト")
+        else:
+            failures.append(f"b_page.html was never previewed ({info_line()!r})")
+
+        # The copy: it says it could not copy, and no file is left behind.
+        if select("c_big.dat", folder):
+            key("c")
+            time.sleep(1)
+            key("alt+t")  # the folder box, by its accelerator
+            key("ctrl+a")
+            subprocess.run(["xdotool", "type", "--delay", "60", dest], check=True)
+            if wait_until(lambda: dest in dialog_texts(), 10):
+                key("Return")
+                took = cancel_job("ファイルのコピー")
+                if took is not None:
+                    print(f"     ファイルのコピー: window seen gone {took * 1000:.0f} ms after the click", flush=True)
+                    said = wait_until(lambda: "コピーできませんでした。" in dialog_texts(), 10)
+                    check("ファイルのコピー: キャンセル says it could not copy", said, f"{dialog_texts()!r}")
+                    key("Return")
+                    check("ファイルのコピー: キャンセル leaves no file behind", os.listdir(dest) == [],
+                          f"{os.listdir(dest)!r}")
+                window_takes_keys(folder, "ファイルのコピー")
+            else:
+                failures.append(f"copy: the folder box did not take the path: {dialog_texts()!r}")
+                key("Escape")
+        else:
+            failures.append(f"c_big.dat was never selected ({info_line()!r})")
+    finally:
+        # Escape in the list closes the window.
+        subprocess.run(["xdotool", "key", "Escape"])
+        try:
+            proc.wait(10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            failures.append("the window did not close on Escape")
+        shutil.rmtree(work, ignore_errors=True)  # a gigabyte of test files
+    for f in failures:
+        print("FAIL", f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
