@@ -43,12 +43,6 @@ struct Entry {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 uint32_t AttrBit(char letter) {
   switch (Upper(letter)) {
     case 'D':
@@ -220,7 +214,7 @@ struct Lister {
     out += nl;
   }
 
-  std::string Shown(const std::string& name) const { return o.lower ? Lower(name) : name; }
+  std::string Shown(const std::string& name) const { return o.lower ? AsciiLower(name) : name; }
 
   void Folder(const std::string& folder) {
     bool atRoot = folder == "/";

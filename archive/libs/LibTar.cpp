@@ -10,6 +10,7 @@
 
 #include "archive/libs/LibFrame.h"
 #include "platform/Cp932.h"
+#include "platform/FileInfo.h"
 
 namespace navirt::arc {
 namespace {
@@ -93,11 +94,6 @@ const char* MethodOf(int t) {
   }
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 bool EndsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
@@ -121,7 +117,7 @@ std::string RawName(const std::string& path) {
     if (slash != std::string::npos) n = n.substr(slash + 1);
     if (!n.empty() && n != "." && n != "..") return n;
   }
-  std::string l = Lower(base);
+  std::string l = AsciiLower(base);
   for (const char* ext : {".gz", ".bz2", ".z"})
     if (EndsWith(l, ext)) return base.substr(0, base.size() - std::strlen(ext));
   return base + ".out";
@@ -449,7 +445,7 @@ class TarLibrary : public ArcLibrary {
         CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep, true);
     if (rc != kOk) return rc;
     DropArchiveItself(items, cl.archive);
-    std::string lower = Lower(cl.archive);
+    std::string lower = AsciiLower(cl.archive);
     bool gz = cl.Number("z") >= 0 || EndsWith(lower, ".tgz") || EndsWith(lower, ".gz") || EndsWith(lower, ".z");
     bool bz = cl.Number("B") >= 0 || EndsWith(lower, ".bz2") || EndsWith(lower, ".tbz");
     bool compress = EndsWith(lower, ".taz");
