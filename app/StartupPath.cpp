@@ -31,6 +31,12 @@ StartupTarget ResolveStartupPath(const std::string& path, const std::string& cur
   // Drop trailing "/." so "dir/." names the folder too.
   while (full.size() > 2 && full.compare(full.size() - 2, 2, "/.") == 0) full.resize(full.size() - 2);
   struct stat st;
+  // A folder, or a link to one, is opened itself, with or without the '/'.
+  if (full != "/" && ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    t.folder = WithTrailingSlash(full);
+    t.folderOnly = true;
+    return t;
+  }
   t.folder = FolderPart(full);
   if (::lstat(full.c_str(), &st) == 0) {
     t.name = FileNamePart(full);

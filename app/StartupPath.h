@@ -9,13 +9,13 @@ struct StartupTarget {
   std::string folder;       // with trailing '/'
   std::string name;         // entry to select; empty when nothing was found
   bool valid = false;       // false: no argument at all
-  bool folderOnly = false;  // the path named a folder ("dir/"): show its first file
+  bool folderOnly = false;  // the path named a folder ("dir" or "dir/"): show its first file
 };
 
 std::string JoinArguments(const std::vector<std::string>& args);
 // Looks the path up as a directory entry (folders and hidden entries
-// included). A path ending in '/' names the folder itself, with nothing
-// selected in it.
+// included). A folder, with or without a trailing '/', names the folder
+// itself; its first file is shown.
 StartupTarget ResolveStartupPath(const std::string& path, const std::string& currentDir);
 
 }  // namespace navirt

@@ -38,12 +38,9 @@ std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 std::string JoinFolder(const std::string& folder, const std::string& name) { return WithTrailingSlash(folder) + name; }
 
-bool IsHiddenFile(const std::string& path, const std::string& name) {
-  if (!name.empty() && name[0] == '.') return true;
-  bool ok = false;
-  uint32_t attrs = ReadAttributes(path, ok);
-  return ok && (attrs & (faHidden | faSysFile));
-}
+// The hidden and system attributes only: a leading "." is a naming habit,
+// packed.
+bool IsHiddenFile(const std::string& path) { return (DosXattrBits(path) & (faHidden | faSysFile)) != 0; }
 
 // A name typed into a dialog that stays a name in the folder being shown.
 bool PlainFileName(const std::string& name) {
@@ -354,13 +351,25 @@ TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePa
   TArcOutcome out;
   if (archivePath.empty()) return out;
   out.acted = true;
-  // Only plain, visible files of the folder being shown.
+  // Only plain files without the hidden attribute; whatever else was
+  // selected is named in the result.
   std::vector<std::string> names;
+  std::string skipped;
   for (const auto& caption : sel.selectedNames) {
     if (!PlainFileName(caption)) continue;
     std::string full = JoinFolder(sel.currentFolder, caption);
     struct stat st;
-    if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IsHiddenFile(full, caption)) continue;
+    const char* why = nullptr;
+    if (::lstat(full.c_str(), &st) != 0)
+      why = "cannot read";
+    else if (!S_ISREG(st.st_mode))
+      why = S_ISDIR(st.st_mode) ? "a folder" : "not a plain file";
+    else if (IsHiddenFile(full))
+      why = "hidden attribute";
+    if (why) {
+      skipped += Utf8ToCp932("Skipped: " + caption + " (" + why + ")") + "\r\n";
+      continue;
+    }
     names.push_back(caption);
   }
   std::sort(names.begin(), names.end());
@@ -393,7 +402,7 @@ TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePa
   ::unlink(temp.c_str());
   out.reloadList = true;
   out.setPane = true;
-  out.paneText = WithLineEnd(report) + ResultCodeLine(out.result);
+  out.paneText = WithLineEnd(report) + skipped + ResultCodeLine(out.result);
   out.labelText = "";
   out.labelBlue = true;
   return out;

@@ -204,13 +204,17 @@ int TArchiveFile::Pack(void* wnd, const TArchiverOptions* opts, const std::vecto
                        const std::string& base) {
   TArchiver& h = Resolve();
   h.PrepareToPack();
+  skipped_.clear();
   const TArchiverOptions& o = opts ? *opts : options_;
   if (o.PackFilter == pfArchiver)
     return WithProgress([&] { return h.Pack(wnd, o, (o.ResFileUsage & ruOnPack) != 0, fileName_, names, base); });
   TArchiverOptions work = o;
   work.ResFileUsage = TArchiverOptions().ResFileUsage;
   std::vector<std::string> list;
-  int rc = ExpandPackNames(work, names, list, [this] { return !ReportProgress(0, nullptr); });
+  // Zip and tar keep empty folders; LHA, CAB and the others leave them out.
+  const bool folders = type_ == atZip || type_ == atTar || type_ == atTgz || type_ == atBZ2;
+  int rc = ExpandPackNames(
+      work, names, list, [this] { return !ReportProgress(0, nullptr); }, &skipped_, folders);
   if (rc != 0) return rc;
   if (list.empty()) {
     if (!ctx_.output.empty()) ctx_.output[0] = 0;

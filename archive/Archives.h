@@ -51,6 +51,9 @@ class TArchiverOptions {
   TPackFilter PackFilter;
   std::string ResFileName;
   TResFileUsage ResFileUsage;
+  // Zip names beyond ASCII in Shift_JIS (old Japanese tools) instead of
+  // UTF-8 with the language-encoding flag.
+  bool SjisNames;
 };
 
 // Command-line builder: every piece is a blank followed by the piece.
@@ -150,6 +153,8 @@ class TArchiveFile {
 
   // The report text of the last command (up to the first zero byte).
   std::string OutputText() const;
+  // What the last Pack left out and why, one "name (reason)" each.
+  const std::vector<std::string>& Skipped() const { return skipped_; }
   const std::string& CommandLine() const { return ctx_.commandLine; }
   TArchiver* Handler() { return handler_.get(); }
 
@@ -167,13 +172,19 @@ class TArchiveFile {
   TArchiverContext ctx_;
   std::unique_ptr<TArchiver> handler_;
   void* handle_ = nullptr;
+  std::vector<std::string> skipped_;
 };
 
 // Names to pack, expanded by the object itself (pfComponent): masks,
 // recursion, hidden files, the jo/job time limits and jx exclusions.
-// Returns 0 or 0x8020 when the progress hook asks to stop.
+// Returns 0 or 0x8020 when the progress hook asks to stop. Whatever is
+// left out other than by the user's masks, limits and exclusions (a folder
+// that cannot be opened, a file with the hidden attribute) goes to skipped
+// as "name (reason)". emptyFolders names the empty folders too, for the
+// formats that keep folders.
 int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& names, std::vector<std::string>& out,
-                    const std::function<bool()>& stop);
+                    const std::function<bool()>& stop, std::vector<std::string>* skipped = nullptr,
+                    bool emptyFolders = false);
 // "l"-prefixed YYMMDD[hhmmss] or YYYYMMDD[hhmmss]; false when no limit.
 bool ParseTimeLimit(const std::string& text, bool upper, std::time_t& limit);
 

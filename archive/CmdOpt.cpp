@@ -28,6 +28,7 @@ void TArchiverOptions::Reset() {
   PackFilter = pfComponent;
   ResFileName.clear();
   ResFileUsage = ruOnPack | ruOnUnpack | ruOnRemoveItem;
+  SjisNames = false;
 }
 
 void TCmdOpt::Num(const std::string& name, int n) {

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "archive/Archives.h"
@@ -56,7 +58,30 @@ struct ExpandCtx {
   // Names to pack match case-sensitively with "*" and "?" only; exclusions
   // keep the archivers' looser masks (they can only leave files out).
   bool diskMasks = true;
+  // Names left out for a reason the user did not ask for, with the reason.
+  std::vector<std::string>* skipped = nullptr;
+  void Skip(const std::string& name, const std::string& why) {
+    if (skipped) skipped->push_back(name + " (" + why + ")");
+  }
+  bool emptyFolders = false;  // the format keeps folders: name the empty ones
 };
+
+bool EmptyFolder(const std::string& path) {
+  DIR* d = ::opendir(path.c_str());
+  if (!d) return false;
+  bool empty = true;
+  while (dirent* de = ::readdir(d)) {
+    std::string n = de->d_name;
+    if (n != "." && n != "..") {
+      empty = false;
+      break;
+    }
+  }
+  ::closedir(d);
+  return empty;
+}
+
+bool EveryName(const std::string& mask) { return mask == "*.*" || mask == "*"; }
 
 // Masks here know only "*" and "?": a "[" in a file name is itself.
 std::string DosMask(const std::string& mask) {
@@ -70,17 +95,17 @@ std::string DosMask(const std::string& mask) {
   return out;
 }
 
-bool Hidden(const std::string& path, const std::string& name) {
-  if (!name.empty() && name[0] == '.') return true;
-  bool ok = false;
-  uint32_t attrs = ReadAttributes(path, ok);
-  return ok && (attrs & (faHidden | faSysFile));
-}
+// Only the hidden and system attributes count: a leading "." is a naming
+// habit here (".git", ".env"), and such files are packed.
+bool Hidden(const std::string& path) { return (DosXattrBits(path) & (faHidden | faSysFile)) != 0; }
 
 void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& shownDir, const std::string& mask,
                   bool recurse, std::vector<std::string>& out) {
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-  if (!d) return;
+  if (!d) {
+    cx.Skip(dir.empty() ? "." : dir, std::string("cannot open the folder: ") + std::strerror(errno));
+    return;
+  }
   std::vector<std::string> names;
   while (dirent* de = ::readdir(d)) names.push_back(de->d_name);
   ::closedir(d);
@@ -92,14 +117,24 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
     std::string full = dir.empty() ? n : (dir.back() == '/' ? dir + n : dir + "/" + n);
     struct stat st;
     // Links are not followed: the library stores or skips them.
-    if (::lstat(full.c_str(), &st) != 0) continue;
+    if (::lstat(full.c_str(), &st) != 0) {
+      cx.Skip(full, std::strerror(errno));
+      continue;
+    }
     if (S_ISDIR(st.st_mode)) {
-      if (recurse && (cx.o.a > 0 || !Hidden(full, n))) subdirs.push_back(n);
+      if (!recurse) continue;
+      if (cx.o.a > 0 || !Hidden(full))
+        subdirs.push_back(n);
+      else
+        cx.Skip(full, "hidden attribute");
       continue;
     }
     if (cx.literal ? n != mask : cx.diskMasks ? !arc::DiskWildMatch(mask, n) : !arc::WildMatch(DosMask(mask), n))
       continue;
-    if (cx.o.a <= 0 && Hidden(full, n)) continue;
+    if (cx.o.a <= 0 && Hidden(full)) {
+      cx.Skip(full, "hidden attribute");
+      continue;
+    }
     if (cx.hasLo && st.st_mtime < cx.lo) continue;
     if (cx.hasHi && st.st_mtime > cx.hi) continue;
     if (cx.stop && cx.stop()) {
@@ -110,7 +145,9 @@ void SearchFolder(ExpandCtx& cx, const std::string& dir, const std::string& show
   }
   for (const std::string& s : subdirs) {
     std::string full = dir.empty() ? s : (dir.back() == '/' ? dir + s : dir + "/" + s);
-    SearchFolder(cx, full, shownDir.empty() ? s : shownDir + "/" + s, mask, recurse, out);
+    std::string shown = shownDir.empty() ? s : shownDir + "/" + s;
+    SearchFolder(cx, full, shown, mask, recurse, out);
+    if (cx.emptyFolders && EveryName(mask) && EmptyFolder(full)) out.push_back(shown);
   }
 }
 
@@ -119,7 +156,8 @@ void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>&
   // A name of this system: "/" separates, "\" is a character.
   const std::string& diskName = name;
   cx.literal = false;
-  if (cx.o.r > 1 && IsDirectory(diskName)) {
+  const bool namedFolder = cx.o.r > 1 && IsDirectory(diskName);
+  if (namedFolder) {
     folder = name;
     while (!folder.empty() && folder.back() == '/') folder.pop_back();
     mask = "*.*";
@@ -141,14 +179,20 @@ void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>&
     for (auto& t : tmp) out.push_back("/" + t);
     return;
   }
+  size_t before = out.size();
   SearchFolder(cx, dir, folder, mask, recurse, out);
+  // A named folder with nothing in it is packed as the folder.
+  if (cx.emptyFolders && namedFolder && out.size() == before && !folder.empty() && EmptyFolder(folder))
+    out.push_back(folder);
 }
 
 }  // namespace
 
 int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& names, std::vector<std::string>& out,
-                    const std::function<bool()>& stop) {
+                    const std::function<bool()>& stop, std::vector<std::string>* skipped, bool emptyFolders) {
   ExpandCtx cx{o, false, false, 0, 0, stop};
+  cx.skipped = skipped;
+  cx.emptyFolders = emptyFolders;
   cx.hasLo = ParseTimeLimit(o.jo, false, cx.lo);
   cx.hasHi = ParseTimeLimit(o.job, true, cx.hi);
   std::vector<std::string> excluded;

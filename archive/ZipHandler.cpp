@@ -97,6 +97,7 @@ class TZip32 : public TLibArchiver {
       c.Flag("k", o.ji > 0);
       if (o.jm != -1) c.Fixed("-" + std::to_string(o.jm));
       c.Flag("J", o.gd > 0);
+      c.Flag("-sjis-names", o.SjisNames);
       if (!Tail(c, o, useRes, archive, base, names, ZipNameFilter)) return kResWriteError;
       return RunWith(fn, wnd, Words(TWordSet::Zip32j).pack + c.Text());
     }

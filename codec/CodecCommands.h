@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "codec/DetectUnicode.h"
+#include "codec/UnicodeConvert.h"
 #include "codec/UnicodePane.h"
 
 namespace navirt {
@@ -94,7 +95,11 @@ std::bitset<kUnicodeCommandCount> UnicodeMenuEnabling(std::string_view paneText,
 struct UnicodeCommandResult {
   std::string bytes;
   UnicodeCode code = UnicodeCode::None;
+  ConversionLoss loss;  // into Shift_JIS: what became "?"
 };
+// The status-bar text for a conversion's losses, empty when none (CP932
+// free: UTF-8, as the window's texts are).
+std::string ConversionLossText(const ConversionLoss& loss);
 // The conversion of the file's bytes: lines joined with CR LF as for the
 // other code items (after decoding, for UTF-16).
 UnicodeCommandResult ApplyUnicodeCommand(UnicodeCommand cmd, std::string_view fileBytes);

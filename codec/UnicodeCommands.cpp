@@ -81,16 +81,28 @@ std::bitset<kUnicodeCommandCount> UnicodeMenuEnabling(std::string_view paneText,
 
 UnicodeCommandResult ApplyUnicodeCommand(UnicodeCommand cmd, std::string_view fileBytes) {
   switch (cmd) {
-    case UnicodeCommand::Utf8ToSjis:
-      return {Utf8ToSjis(JoinLinesWithCrLf(fileBytes)), UnicodeCode::None};
+    case UnicodeCommand::Utf8ToSjis: {
+      UnicodeCommandResult r;
+      r.bytes = Utf8ToSjis(JoinLinesWithCrLf(fileBytes), r.loss);
+      return r;
+    }
     case UnicodeCommand::SjisToUtf8:
-      return {SjisToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8};
-    case UnicodeCommand::Utf16ToSjis:
-      return {JoinLinesWithCrLf(Utf16ToSjis(fileBytes)), UnicodeCode::None};
+      return {SjisToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8, {}};
+    case UnicodeCommand::Utf16ToSjis: {
+      UnicodeCommandResult r;
+      r.bytes = JoinLinesWithCrLf(Utf16ToSjis(fileBytes, r.loss));
+      return r;
+    }
     case UnicodeCommand::EucToUtf8:
-      return {EucToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8};
+      return {EucToUtf8(JoinLinesWithCrLf(fileBytes)), UnicodeCode::Utf8, {}};
   }
   return {};
+}
+
+std::string ConversionLossText(const ConversionLoss& loss) {
+  if (loss.count == 0) return {};
+  return std::to_string(loss.count) + " 文字をShift_JISに変換できず「?」にしました（最初は " +
+         std::to_string(loss.firstLine) + " 行目）。";
 }
 
 std::optional<UnicodeCommandResult> RunUnicodeCommandOnFile(UnicodeCommand cmd, const std::string& path) {

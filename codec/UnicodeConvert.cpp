@@ -1,7 +1,11 @@
 #include "codec/UnicodeConvert.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucnv_err.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,12 +40,49 @@ Converter Open(const char* name, bool sjisTarget) {
 
 constexpr const char* kSjis = "windows-31j";
 
+// A piece the source cannot decode becomes U+FFFD, as Unicode asks (ICU's
+// code pages would give their own substitute, U+001A, instead).
+void DecodeFailureToFffd(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                         UConverterCallbackReason reason, UErrorCode* err) {
+  if (reason > UCNV_IRREGULAR) return;
+  static const UChar kReplacement = 0xFFFD;
+  *err = U_ZERO_ERROR;
+  ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, err);
+}
+
+// Into Shift_JIS: the nine JIS forms, then "?" for what is still missing,
+// counted (characters ICU leaves out silently are not losses).
+void EncodeFailureToSjis(const void* context, UConverterFromUnicodeArgs* args, const UChar* units, int32_t length,
+                         UChar32 cp, UConverterCallbackReason reason, UErrorCode* err) {
+  if (reason > UCNV_IRREGULAR) return;
+  if (reason == UCNV_UNASSIGNED) {
+    if (const uint16_t jis = JisFormOf(static_cast<char32_t>(cp))) {
+      const char bytes[2] = {static_cast<char>(jis >> 8), static_cast<char>(jis & 0xFF)};
+      *err = U_ZERO_ERROR;
+      if (jis >= 0x100)
+        ucnv_cbFromUWriteBytes(args, bytes, 2, 0, err);
+      else
+        ucnv_cbFromUWriteBytes(args, bytes + 1, 1, 0, err);
+      return;
+    }
+  }
+  const char* before = args->target;
+  UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, cp, reason, err);
+  if (context && args->target != before) ++*static_cast<size_t*>(const_cast<void*>(context));
+}
+
 // One pass through ICU's pivot; maxGrowth bounds the result's size per
-// input byte, so the result is written once and never reallocated.
-std::string ConvertRaw(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
+// input byte, so the result is written once and never reallocated. lost
+// counts the "?" a Shift_JIS result got.
+std::string ConvertRaw(const char* from, const char* to, std::string_view in, size_t maxGrowth,
+                       size_t* lost = nullptr) {
   if (in.empty()) return {};
   Converter src = Open(from, false);
-  Converter dst = Open(to, std::string_view(to) == kSjis);
+  const bool sjis = std::string_view(to) == kSjis;
+  Converter dst = Open(to, sjis);
+  UErrorCode cbErr = U_ZERO_ERROR;
+  ucnv_setToUCallBack(src.get(), DecodeFailureToFffd, nullptr, nullptr, nullptr, &cbErr);
+  if (sjis) ucnv_setFromUCallBack(dst.get(), EncodeFailureToSjis, lost, nullptr, nullptr, &cbErr);
   std::string out(in.size() * maxGrowth + 16, '\0');
   char* target = out.data();
   const char* source = in.data();
@@ -60,8 +101,8 @@ std::string ConvertRaw(const char* from, const char* to, std::string_view in, si
 // pages do; Windows, iconv and the rest of this program keep them as they
 // are. In Shift_JIS and UTF-8 results those bytes are always single
 // characters, so ICU's images are mapped back byte by byte.
-std::string Convert(const char* from, const char* to, std::string_view in, size_t maxGrowth) {
-  std::string out = ConvertRaw(from, to, in, maxGrowth);
+std::string Convert(const char* from, const char* to, std::string_view in, size_t maxGrowth, size_t* lost = nullptr) {
+  std::string out = ConvertRaw(from, to, in, maxGrowth, lost);
   const std::string_view f(from), t(to);
   if ((t != kSjis && t != "UTF-8") || out.find_first_of(std::string_view("\x1A\x1C\x7F", 3)) == std::string::npos)
     return out;
@@ -132,7 +173,8 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
       cp = len == 2 ? ((c & 0x1F) << 6) | (p[1] & 0x3F) : ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
       p += len;
     }
-    const uint16_t code = m.exact[cp];
+    uint16_t code = m.exact[cp];
+    if (code == 0) code = JisFormOf(cp);
     if (code == 0) return std::nullopt;
     if (code >= 0x100) *o++ = static_cast<char>(code >> 8);
     *o++ = static_cast<char>(code & 0xFF);
@@ -141,10 +183,90 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+bool CarriedToSjis(char32_t cp) {
+  if (cp < 0x80) return true;
+  if (cp < 0x10000 && Cp932Tables().exact[cp] != 0) return true;
+  return JisFormOf(cp) != 0 || u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+}
+
+// Where the first loss of a UTF-8 text lies (only asked once there is one).
+void LocateUtf8Loss(std::string_view text, size_t base, ConversionLoss& loss) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t len = Utf8SequenceLength(text, i);
+    char32_t cp = 0;
+    if (len > 0) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+      for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    if (len == 0 || !CarriedToSjis(cp)) {
+      loss.firstOffset = base + i;
+      loss.firstLine = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + i, '\n'));
+      return;
+    }
+    i += len;
+  }
+}
+
+// The same for UTF-16 in the given order (little-endian when le).
+void LocateUtf16Loss(std::string_view text, bool le, size_t base, ConversionLoss& loss) {
+  auto unit = [&](size_t i) {
+    const unsigned a = static_cast<unsigned char>(text[i]), b = static_cast<unsigned char>(text[i + 1]);
+    return le ? (b << 8) | a : (a << 8) | b;
+  };
+  for (size_t i = 0; i < text.size();) {
+    size_t len = 2;
+    bool bad = i + 2 > text.size();
+    char32_t cp = bad ? 0 : unit(i);
+    if (!bad && cp >= 0xD800 && cp <= 0xDBFF) {
+      const unsigned lo = i + 4 <= text.size() ? unit(i + 2) : 0;
+      bad = lo < 0xDC00 || lo > 0xDFFF;
+      if (!bad) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+        len = 4;
+      }
+    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      bad = true;
+    }
+    if (bad || !CarriedToSjis(cp)) {
+      // Lines count LF units of this order.
+      loss.firstOffset = base + i;
+      size_t lines = 1;
+      for (size_t k = 0; k + 2 <= i; k += 2)
+        if (unit(k) == 0x0A) ++lines;
+      loss.firstLine = lines;
+      return;
+    }
+    i += len;
+  }
+}
+
+}  // namespace
+
+void ConversionLoss::Add(const ConversionLoss& piece, size_t pieceStart, size_t linesBefore) {
+  if (piece.count == 0) return;
+  if (count == 0) {
+    firstOffset = pieceStart + piece.firstOffset;
+    firstLine = linesBefore + piece.firstLine;
+  }
+  count += piece.count;
+}
+
 std::string Utf8ToSjis(std::string_view utf8) {
-  utf8 = WithoutMark(utf8, "\xEF\xBB\xBF");
+  ConversionLoss unused;
+  return Utf8ToSjis(utf8, unused);
+}
+
+std::string Utf8ToSjis(std::string_view utf8, ConversionLoss& loss) {
+  loss = {};
+  const size_t mark = utf8.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  utf8.remove_prefix(mark);
   if (auto fast = Utf8ToSjisByTable(utf8)) return std::move(*fast);
-  return Convert("UTF-8", kSjis, utf8, 1);
+  std::string out = Convert("UTF-8", kSjis, utf8, 1, &loss.count);
+  if (loss.count > 0) LocateUtf8Loss(utf8, mark, loss);
+  return out;
 }
 
 // Shift_JIS to UTF-8 through the tables ICU's CP932 converter gave
@@ -215,8 +337,17 @@ std::string SjisToUtf8(std::string_view sjis) {
 }
 
 std::string Utf16ToSjis(std::string_view utf16) {
+  ConversionLoss unused;
+  return Utf16ToSjis(utf16, unused);
+}
+
+std::string Utf16ToSjis(std::string_view utf16, ConversionLoss& loss) {
+  loss = {};
+  const size_t size = utf16.size();
   const char* order = Utf16Order(utf16);
-  return Convert(order, kSjis, utf16, 2);
+  std::string out = Convert(order, kSjis, utf16, 2, &loss.count);
+  if (loss.count > 0) LocateUtf16Loss(utf16, std::string_view(order) == "UTF-16LE", size - utf16.size(), loss);
+  return out;
 }
 
 std::string Utf16ToUtf8(std::string_view utf16) {

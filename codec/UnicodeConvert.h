@@ -2,18 +2,35 @@
 // Conversions between Shift_JIS, EUC-JP, JIS and the Unicode forms, through
 // ICU's code pages. Characters the target lacks become "?", bytes the source
 // cannot decode become U+FFFD (or "?" in Shift_JIS); invisible characters
-// CP932 lacks (U+FEFF, variation selectors) are left out. A byte-order mark
-// at the start of a Unicode source is dropped; UTF-8 results carry none.
+// CP932 lacks (U+FEFF, variation selectors) are left out. Nine characters
+// CP932 lacks go to Shift_JIS as iconv and nkf carry them (JisFormOf). A
+// byte-order mark at the start of a Unicode source is dropped; UTF-8
+// results carry none.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace navirt {
 
+// What a conversion into Shift_JIS could not carry: each character CP932
+// lacks and each undecodable piece of the source became one "?". The first
+// is at byte firstOffset of the source, on line firstLine (1-based); both
+// are 0 when count is.
+struct ConversionLoss {
+  size_t count = 0;
+  size_t firstOffset = 0;
+  size_t firstLine = 0;
+  // Adds a later piece's losses; pieceStart and linesBefore place it.
+  void Add(const ConversionLoss& piece, size_t pieceStart, size_t linesBefore);
+};
+
 std::string Utf8ToSjis(std::string_view utf8);
+std::string Utf8ToSjis(std::string_view utf8, ConversionLoss& loss);
 std::string SjisToUtf8(std::string_view sjis);
 // UTF-16 after its mark (FF FE little-endian, FE FF big-endian); without a
 // mark it is read as little-endian. An odd last byte becomes "?".
 std::string Utf16ToSjis(std::string_view utf16);
+std::string Utf16ToSjis(std::string_view utf16, ConversionLoss& loss);
 std::string Utf16ToUtf8(std::string_view utf16);
 // EUC-JP with JIS X 0212 (0x8F) and half-width kana (0x8E).
 std::string EucToUtf8(std::string_view euc);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codec/JapanesePane.h"
 #include "platform/Cp932.h"
 
 namespace navirt {
@@ -77,6 +78,14 @@ int SpareIndex(uint16_t code) {
 
 TUnicodePane::TUnicodePane(UnicodeCode code) : code_(code) {}
 
+TUnicodePane TUnicodePane::ForJapanese(TextCode code) {
+  TUnicodePane p(UnicodeCode::None);
+  p.japanese_ = code;
+  return p;
+}
+
+std::string TUnicodePane::Label() const { return japanese_ >= 0 ? TextCodeLabel(japanese_) : UnicodeCodeLabel(code_); }
+
 bool TUnicodePane::IsSpareAt(std::string_view pane, size_t i) {
   if (i + 1 >= pane.size()) return false;
   const unsigned code = (static_cast<unsigned char>(pane[i]) << 8) | static_cast<unsigned char>(pane[i + 1]);
@@ -101,6 +110,8 @@ void TUnicodePane::AppendChar(std::string& pane, char32_t cp, std::string_view r
 }
 
 std::string TUnicodePane::Decode(std::string_view file) {
+  if (japanese_ == CodeEuc) return DecodeEucForPane(file);
+  if (japanese_ >= 0) return DecodeJisForPane(file, jis_);
   const Cp932Maps& m = Cp932Tables();
   const size_t markLen = UnicodeMarkLength(code_);
   const std::string_view mark = code_ == UnicodeCode::Utf16Le   ? std::string_view("\xFF\xFE")
@@ -200,6 +211,8 @@ void TUnicodePane::AppendFileChar(std::string& out, char32_t cp) const {
 }
 
 std::string TUnicodePane::Encode(std::string_view pane) const {
+  if (japanese_ == CodeEuc) return EncodeEucFromPane(pane);
+  if (japanese_ >= 0) return EncodeJisFromPane(pane, jis_.get(), japanese_ == CodeJis78);
   const Cp932Maps& m = Cp932Tables();
   const bool utf8 = code_ == UnicodeCode::Utf8 || code_ == UnicodeCode::Utf8Bom;
   std::string out;
@@ -250,6 +263,7 @@ std::string TUnicodePane::Encode(std::string_view pane) const {
 }
 
 std::u16string TUnicodePane::ToScreen(std::string_view pane) const {
+  if (japanese_ >= 0) return DecodeCp932Lossless(pane);
   const Cp932Maps& m = Cp932Tables();
   std::u16string out;
   out.reserve(pane.size());
@@ -290,6 +304,7 @@ std::u16string TUnicodePane::ToScreen(std::string_view pane) const {
 }
 
 std::string TUnicodePane::FromScreen(std::u16string_view screen) {
+  if (japanese_ >= 0) return EncodeCp932Lossless(screen);
   const Cp932Maps& m = Cp932Tables();
   const bool utf8 = code_ == UnicodeCode::Utf8 || code_ == UnicodeCode::Utf8Bom;
   std::string pane;
@@ -335,6 +350,16 @@ PaneLoad LoadForPane(std::string_view fileBytes) {
     return load;
   }
   load.unicode.emplace(code);
+  load.text = load.unicode->Decode(fileBytes);
+  return load;
+}
+
+PaneLoad LoadFileForPane(std::string_view fileBytes) {
+  PaneLoad load = LoadForPane(fileBytes);
+  if (load.unicode) return load;
+  const TextCode code = DetectCode(fileBytes);
+  if (code != CodeEuc && code != CodeJis83 && code != CodeJis78) return load;
+  load.unicode = TUnicodePane::ForJapanese(code);
   load.text = load.unicode->Decode(fileBytes);
   return load;
 }

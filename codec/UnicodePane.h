@@ -12,14 +12,19 @@
 // pane object keeps that table. Encode(Decode(file)) == file for any bytes,
 // and since line ends map to line ends, lines left alone come back byte for
 // byte after an edit elsewhere.
+//
+// An EUC-JP or 7-bit JIS file is held the same way (codec/JapanesePane):
+// the pane shows it as Shift_JIS and it is written back in its own code.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "codec/DetectCode.h"
 #include "codec/DetectUnicode.h"
 
 namespace navirt {
@@ -32,12 +37,21 @@ constexpr size_t kRawByteCodes = 256;
 uint16_t SpareCode(size_t k);
 int SpareIndex(uint16_t code);
 
+struct TJisLines;
+
 class TUnicodePane {
  public:
   // code: the file's code as DetectUnicode named it (not None).
   explicit TUnicodePane(UnicodeCode code);
+  // An EUC-JP or JIS file: code is CodeEuc, CodeJis83 or CodeJis78.
+  static TUnicodePane ForJapanese(TextCode code);
 
+  // None for an EUC or JIS file.
   UnicodeCode Code() const { return code_; }
+  // CodeEuc, CodeJis83 or CodeJis78 for such a file, else -1.
+  int JapaneseCode() const { return japanese_; }
+  // The label the information line shows for the file's code.
+  std::string Label() const;
   bool HasMark() const { return mark_; }
 
   // The file's bytes as pane text (Shift_JIS). The mark, when the file
@@ -66,6 +80,8 @@ class TUnicodePane {
   void AppendFileChar(std::string& out, char32_t cp) const;
 
   UnicodeCode code_;
+  int japanese_ = -1;
+  std::shared_ptr<const TJisLines> jis_;  // a JIS file's lines as stored
   bool mark_ = false;
   std::vector<char32_t> chars_;                    // spare index - 256 -> character
   std::unordered_map<char32_t, uint16_t> codeOf_;  // character -> spare code
@@ -79,5 +95,7 @@ struct PaneLoad {
   std::optional<TUnicodePane> unicode;
 };
 PaneLoad LoadForPane(std::string_view fileBytes);
+// The same for a file shown as stored: EUC-JP and JIS files too.
+PaneLoad LoadFileForPane(std::string_view fileBytes);
 
 }  // namespace navirt

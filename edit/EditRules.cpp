@@ -18,8 +18,6 @@ int JumpTargetLine(const std::string& answer, int lineCount) {
   return n - 1 > 0 ? static_cast<int>(n - 1) : 0;
 }
 
-int TextEndOffset(int textLength) { return textLength > 0 ? textLength - 1 : 0; }
-
 const char* ModeWord(bool editMode) { return editMode ? "編集" : "閲覧"; }
 
 const char* ModeCommandCaption(bool editMode) { return editMode ? "簡易編集を解除(&R)" : "簡易編集する(&R)"; }

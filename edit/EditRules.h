@@ -8,9 +8,6 @@ namespace navirt {
 // at most the number of lines; the 0-based line the caret goes to.
 int JumpTargetLine(const std::string& answer, int lineCount);
 
-// "文末": the last offset of the text, never negative.
-int TextEndOffset(int textLength);
-
 // The mode word of the pane's status bar.
 const char* ModeWord(bool editMode);  // "編集" / "閲覧" (UTF-8)
 

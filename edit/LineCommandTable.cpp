@@ -135,6 +135,7 @@ std::vector<TLineCommandInfo> BuildTable() {
 }
 
 TLineRunResult Refuse(const std::string& message) { return {false, message, {}}; }
+constexpr const char* kEmptyKey = "項目の桁数が 1 以下では、全ての行が同じ項目になります。2 以上を指定して下さい。";
 TLineRunResult Done(LineList lines) { return {true, {}, std::move(lines)}; }
 
 void ReadColumns(const TLineAsk& ask, const std::vector<std::string>& answers, size_t at, int* start, int* width) {
@@ -200,7 +201,7 @@ int TForm30Model::Start() const { return ReadField(startText, 1); }
 int TForm30Model::Width() const { return ReadField(widthText, 0); }
 
 TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std::string>& answers,
-                              const TLinePaneState& pane) {
+                              const TLinePaneState& pane, const LinesCancelTest& cancelled) {
   const TLineCommandInfo& info = LineCommandInfo(id);
   if (lines.size() < info.minLines) return Done(std::move(lines));
   if (answers.size() < AnswerCount(id)) return Refuse("answers missing");
@@ -240,9 +241,9 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
   auto csv = [&](std::string_view q, std::string_view s) { return Done(LinesToCsv(lines, q, s, numbers.back())); };
   switch (id) {
     case LineCmd::SortAsc:
-      return Done(SortLines(std::move(lines), false));
+      return Done(SortLines(std::move(lines), false, 20000, cancelled));
     case LineCmd::SortDesc:
-      return Done(SortLines(std::move(lines), true));
+      return Done(SortLines(std::move(lines), true, 20000, cancelled));
     case LineCmd::NumberHead:
       return Done(AddLineNumbers(lines, NumberForm::Head));
     case LineCmd::NumberHeadComma:
@@ -299,8 +300,10 @@ TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std:
       DeleteLine(lines, pane.caretLine);
       return Done(std::move(lines));
     case LineCmd::DeleteRepeatedKeys: {
+      // A key of no bytes is the same on every line: all but none would go.
       int64_t k = numbers[0] - 1;
-      return Done(DeleteRepeatedKeys(lines, k < 0 ? 0 : k));
+      if (k < 1) return Refuse(kEmptyKey);
+      return Done(DeleteRepeatedKeys(lines, k));
     }
     case LineCmd::CsvDoubleQuote:
       return csv("\"", ",");

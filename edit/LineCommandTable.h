@@ -120,8 +120,10 @@ struct TLineRunResult {
 // answers: one per ask, in order; text answers are the pane's CP932 bytes,
 // a Columns answer is two texts (start, width) read as TForm30 reads them.
 // A refused answer gives !ok and no lines: the pane stays as it was.
+// cancelled: asked now and then by the long ones (sorting), which then
+// throw TLinesCancelled.
 TLineRunResult RunLineCommand(LineCmd id, LineList lines, const std::vector<std::string>& answers,
-                              const TLinePaneState& pane = {});
+                              const TLinePaneState& pane = {}, const LinesCancelTest& cancelled = {});
 // How many answer texts a command takes (a Columns ask counts two).
 size_t AnswerCount(LineCmd id);
 

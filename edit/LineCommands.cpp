@@ -428,7 +428,8 @@ LineList LinesToCsv(const LineList& lines, std::string_view quote, std::string_v
   std::string record;
   int64_t inRecord = 0;
   for (const auto& l : lines) {
-    if (!record.empty()) record += separator;
+    // An empty first field keeps its separator: "", b, c is ",b,c".
+    if (inRecord > 0) record += separator;
     record.append(quote).append(l).append(quote);
     if (++inRecord == n) {
       out.push_back(std::move(record));

@@ -7,6 +7,7 @@
 // a line is a character of its own. Bytes a command does not touch pass
 // through unchanged, invalid ones and NUL bytes included.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -98,9 +99,15 @@ LineList LinesToCsv(const LineList& lines, std::string_view quote, std::string_v
 
 LineList ReplaceTabs(const LineList& lines, char by);
 
+// A long line command asks this now and then; when it says yes the
+// command ends by throwing TLinesCancelled.
+using LinesCancelTest = std::function<bool()>;
+struct TLinesCancelled {};
+
 // ICU's Japanese collation over the losslessly decoded lines, case
 // ignored; stable in both directions (equal lines keep their order).
 // From sideBySideFrom lines on, the two halves are sorted side by side.
-LineList SortLines(LineList lines, bool descending, size_t sideBySideFrom = 20000);
+LineList SortLines(LineList lines, bool descending, size_t sideBySideFrom = 20000,
+                   const LinesCancelTest& cancelled = {});
 
 }  // namespace navirt

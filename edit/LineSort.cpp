@@ -138,6 +138,18 @@ bool Before(const TSortKeys::Item& a, const TSortKeys::Item& b) {
   return a.tag < b.tag;
 }
 
+// The sort's comparison, asking the cancel test every few thousand calls
+// (std::sort copies it, so the count lives outside).
+template <bool kDescending>
+struct CancellableBefore {
+  const LinesCancelTest* cancelled;
+  size_t* count;
+  bool operator()(const TSortKeys::Item& a, const TSortKeys::Item& b) const {
+    if ((++*count & 0xFFF) == 0 && (*cancelled)()) throw TLinesCancelled();
+    return Before<kDescending>(a, b);
+  }
+};
+
 template <bool kDescending>
 void MergeInto(const std::vector<TSortKeys::Item>& a, const std::vector<TSortKeys::Item>& b,
                const std::function<void(uint64_t)>& emit) {
@@ -152,7 +164,7 @@ void MergeInto(const std::vector<TSortKeys::Item>& a, const std::vector<TSortKey
 // with every tag in the sorted order. add(keys, k) adds part k's lines;
 // part 1's tags all follow part 0's.
 void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&, int)>& add,
-                 const std::function<void(uint64_t)>& emit) {
+                 const std::function<void(uint64_t)>& emit, const LinesCancelTest& cancelled = {}) {
   TSortKeys first;
   // Each key set opens a collator: the second only when there are halves.
   std::optional<TSortKeys> second;
@@ -161,7 +173,7 @@ void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&,
   auto work = [&] {
     try {
       add(*second, 1);
-      second->Sort(descending);
+      second->Sort(descending, cancelled);
     } catch (...) {
       failed = std::current_exception();
     }
@@ -184,7 +196,7 @@ void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&,
       }
     }
     add(first, 0);
-    first.Sort(descending);
+    first.Sort(descending, cancelled);
   }
   if (two && !started) work();
   if (failed) std::rethrow_exception(failed);
@@ -196,7 +208,15 @@ void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&,
 
 }  // namespace
 
-void TSortKeys::Sort(bool descending) {
+void TSortKeys::Sort(bool descending, const LinesCancelTest& cancelled) {
+  if (cancelled) {
+    size_t count = 0;
+    if (descending)
+      std::sort(items_.begin(), items_.end(), CancellableBefore<true>{&cancelled, &count});
+    else
+      std::sort(items_.begin(), items_.end(), CancellableBefore<false>{&cancelled, &count});
+    return;
+  }
   if (descending)
     std::sort(items_.begin(), items_.end(), Before<true>);
   else
@@ -215,7 +235,7 @@ void TSortKeys::Merge(const TSortKeys& a, const TSortKeys& b, bool descending,
     MergeInto<false>(a.items_, b.items_, emit);
 }
 
-LineList SortLines(LineList lines, bool descending, size_t sideBySideFrom) {
+LineList SortLines(LineList lines, bool descending, size_t sideBySideFrom, const LinesCancelTest& cancelled) {
   if (lines.size() < 2) return lines;
   const size_t n = lines.size();
   const bool two = n >= sideBySideFrom;
@@ -227,9 +247,12 @@ LineList SortLines(LineList lines, bool descending, size_t sideBySideFrom) {
       [&](TSortKeys& keys, int k) {
         const size_t from = k == 0 ? 0 : cut, to = k == 0 ? cut : n;
         keys.Reserve(to - from);
-        for (size_t i = from; i < to; ++i) keys.Add(lines[i], i);
+        for (size_t i = from; i < to; ++i) {
+          if (cancelled && (i & 0xFFF) == 0 && cancelled()) throw TLinesCancelled();
+          keys.Add(lines[i], i);
+        }
       },
-      [&](uint64_t i) { out.push_back(std::move(lines[i])); });
+      [&](uint64_t i) { out.push_back(std::move(lines[i])); }, cancelled);
   return out;
 }
 

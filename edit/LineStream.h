@@ -59,6 +59,8 @@ class TLineJoiner {
     any_ = true;
     return out_;
   }
+  // Whether a line was begun.
+  bool Any() const { return any_; }
   void Finish() {
     if (flush_ && !out_.empty()) flush_(out_);
     if (flush_) out_.clear();
@@ -108,7 +110,8 @@ class TSortKeys {
   TSortKeys& operator=(const TSortKeys&) = delete;
   void Reserve(size_t lines);
   void Add(std::string_view line, uint64_t tag);
-  void Sort(bool descending);
+  // cancelled: asked now and then; yes throws TLinesCancelled.
+  void Sort(bool descending, const LinesCancelTest& cancelled = {});
   // Calls emit with the tags in the order of the keys.
   void ForEach(const std::function<void(uint64_t)>& emit) const;
   // Calls emit with the tags of a and b in the order of their keys; both

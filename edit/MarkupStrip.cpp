@@ -29,48 +29,24 @@ std::string Upper(std::string_view s) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Replaces every occurrence of the lower-case ASCII pattern, in any case.
-bool ReplaceNoCase(std::string& s, std::string_view pat, std::string_view by) {
-  size_t i = s.find(pat[0]);
-  if (i == std::string::npos) return false;
-  std::string out;
-  size_t copied = 0;
-  bool any = false;
-  for (; i != std::string::npos && i + pat.size() <= s.size(); i = s.find(pat[0], i)) {
-    size_t k = 1;
-    while (k < pat.size() && Lower(s[i + k]) == pat[k]) ++k;
-    if (k < pat.size()) {
-      ++i;
-      continue;
-    }
-    out.append(s, copied, i - copied).append(by);
-    i += pat.size();
-    copied = i;
-    any = true;
-  }
-  if (!any) return false;
-  out.append(s, copied, std::string::npos);
-  s = std::move(out);
-  return true;
-}
-
 // Deletes every `pair` that starts on a character boundary: its bytes may
-// also be the second byte of a double-byte character.
-std::string DeletePairs(std::string_view text, char open, char close) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
+// also be the second byte of a double-byte character. In place: the result
+// is never longer.
+void DeletePairs(std::string& text, char open, char close) {
+  size_t w = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n;) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsSjisLead(c) && i + 1 < text.size()) {
-      out.append(text.substr(i, 2));
-      i += 2;
-    } else if (text[i] == open && i + 1 < text.size() && text[i + 1] == close) {
+    if (IsSjisLead(c) && i + 1 < n) {
+      text[w++] = text[i++];
+      text[w++] = text[i++];
+    } else if (text[i] == open && i + 1 < n && text[i + 1] == close) {
       i += 2;
     } else {
-      out += text[i++];
+      text[w++] = text[i++];
     }
   }
-  return out;
+  text.resize(w);
 }
 
 }  // namespace
@@ -208,9 +184,35 @@ void ResolveEntities(LineList& lines) {
       {"&copy;", "(C)"},
       {"&nbsp;", " "},
   }};
-  for (const auto& [pat, by] : kEntities)
-    for (auto& l : lines)
-      if (l.find('&') != std::string::npos) ReplaceNoCase(l, pat, by);
+  // One pass from left to right: what an entity becomes is text, so
+  // "&amp;quot;" is "&quot;", not a quote.
+  for (auto& l : lines) {
+    size_t i = l.find('&');
+    if (i == std::string::npos) continue;
+    std::string out(l, 0, i);
+    while (i < l.size()) {
+      if (l[i] != '&') {
+        size_t next = l.find('&', i);
+        if (next == std::string::npos) next = l.size();
+        out.append(l, i, next - i);
+        i = next;
+        continue;
+      }
+      bool replaced = false;
+      for (const auto& [pat, by] : kEntities) {
+        if (l.size() - i < pat.size()) continue;
+        size_t k = 1;
+        while (k < pat.size() && Lower(l[i + k]) == pat[k]) ++k;
+        if (k < pat.size()) continue;
+        out.append(by);
+        i += pat.size();
+        replaced = true;
+        break;
+      }
+      if (!replaced) out += l[i++];
+    }
+    l = std::move(out);
+  }
 }
 
 THtmlResult StripHtml(const LineList& lines, const THtmlProgress& progress) {
@@ -241,7 +243,32 @@ THtmlResult StripHtmlVariant(const LineList& lines, HtmlVariant v, const THtmlPr
   return r;
 }
 
-std::string StripTex(std::string_view text, TAWKStr& awk) {
+namespace {
+// A "%" starts a comment to the line's end, but "\\%" is a percent sign
+// (a "\\" that is the second byte of a double-byte character escapes
+// nothing).
+std::string CutTexComments(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (IsSjisLead(c) && i + 1 < s.size() && IsSjisTrail(static_cast<unsigned char>(s[i + 1]))) {
+      out.append(s, i, 2);
+      i += 2;
+    } else if (c == '\\' && i + 1 < s.size() && s[i + 1] == '%') {
+      out += '%';
+      i += 2;
+    } else if (c == '%') {
+      while (i < s.size() && s[i] != '\r' && s[i] != '\n') ++i;
+    } else {
+      out += s[i++];
+    }
+  }
+  return out;
+}
+}  // namespace
+
+void StripTexInPlace(std::string& s, TAWKStr& awk) {
   static const char* const kPatterns[] = {
       R"(\\document(class|style)[^{}]*{[^}]*})",
       R"(\\usepackage[^{}]*{[^}]*})",
@@ -251,14 +278,20 @@ std::string StripTex(std::string_view text, TAWKStr& awk) {
       R"(\\[vh]space{.*})",
       R"(\\parbox\[.*\]{.*})",
       R"(\\[@a-zA-Z０-ω亜-熙]+)",
-      R"(%.*$)",
   };
-  std::string s(text);
   for (const char* p : kPatterns) {
     awk.SetRegExp(Utf8ToCp932(p));
     awk.GSub("", s);
   }
-  return DeletePairs(DeletePairs(s, '{', '}'), '[', ']');
+  s = CutTexComments(s);
+  DeletePairs(s, '{', '}');
+  DeletePairs(s, '[', ']');
+}
+
+std::string StripTex(std::string_view text, TAWKStr& awk) {
+  std::string s(text);
+  StripTexInPlace(s, awk);
+  return s;
 }
 
 std::string StripTex(std::string_view text) {

@@ -67,6 +67,7 @@ class TAWKStr;
 // global substitution (the window passes its AWKStr1, whose cache then
 // keeps the compiled expressions); then every "{}" and "[]".
 std::string StripTex(std::string_view text, TAWKStr& awk);
+void StripTexInPlace(std::string& text, TAWKStr& awk);
 std::string StripTex(std::string_view text);
 LineList StripTex(const LineList& lines);
 

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <signal.h>
 #include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -35,6 +36,7 @@ namespace {
 struct Entry {
   std::string name;
   bool isDir = false;
+  bool isLink = false;  // a symbolic link (isDir: to a folder); never entered under /S
   uint64_t size = 0;
   struct timespec mtime {
   }, atime{};
@@ -70,7 +72,9 @@ uint32_t DosBits(const std::string& path) {
 
 bool FillEntry(int dirfd, const std::string& folder, const char* name, Entry& e) {
   struct stat st;
-  if (::fstatat(dirfd, name, &st, 0) != 0 && ::fstatat(dirfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (::fstatat(dirfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  e.isLink = S_ISLNK(st.st_mode);
+  if (e.isLink) ::fstatat(dirfd, name, &st, 0);  // a dangling link keeps its own facts
   e.name = name;
   e.isDir = S_ISDIR(st.st_mode);
   e.size = e.isDir ? 0 : static_cast<uint64_t>(st.st_size);
@@ -84,14 +88,23 @@ bool FillEntry(int dirfd, const std::string& folder, const char* name, Entry& e)
   return true;
 }
 
-std::vector<Entry> ReadEntries(const std::string& folder, bool withDots) {
-  std::vector<Entry> out;
+// The entries, or false with errno set when the folder cannot be read.
+bool ReadEntries(const std::string& folder, bool withDots, std::vector<Entry>& out, struct stat* self = nullptr) {
+  out.clear();
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return out;
+  if (fd < 0) return false;
+  if (self && ::fstat(fd, self) != 0) {
+    int e = errno;
+    ::close(fd);
+    errno = e;
+    return false;
+  }
   DIR* d = ::fdopendir(fd);
   if (!d) {
+    int e = errno;
     ::close(fd);
-    return out;
+    errno = e;
+    return false;
   }
   while (dirent* de = ::readdir(d)) {
     bool dot = std::strcmp(de->d_name, ".") == 0 || std::strcmp(de->d_name, "..") == 0;
@@ -100,15 +113,26 @@ std::vector<Entry> ReadEntries(const std::string& folder, bool withDots) {
     if (FillEntry(fd, folder, de->d_name, e)) out.push_back(std::move(e));
   }
   ::closedir(d);
+  return true;
+}
+
+// Only "*" and "?" are wild: "[" and "\\" in a pattern are themselves.
+std::string OnlyStarAndQuestion(const std::string& pattern) {
+  std::string out;
+  for (char c : pattern) {
+    if (c == '[' || c == ']' || c == '\\') out += '\\';
+    out += c;
+  }
   return out;
 }
 
-bool Matches(const std::string& pattern, const std::string& name) {
-  if (pattern == "*" || pattern == "*.*") return true;
+bool Matches(const std::string& given, const std::string& name) {
+  if (given == "*" || given == "*.*") return true;
+  std::string pattern = OnlyStarAndQuestion(given);
   if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) return true;
   // As the old command did, "x.*" also takes a name without extension.
-  if (pattern.size() > 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0 && name.find('.') == std::string::npos)
-    return ::fnmatch(pattern.substr(0, pattern.size() - 2).c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+  if (given.size() > 2 && given.compare(given.size() - 2, 2, ".*") == 0 && name.find('.') == std::string::npos)
+    return ::fnmatch(OnlyStarAndQuestion(given.substr(0, given.size() - 2)).c_str(), name.c_str(), FNM_CASEFOLD) == 0;
   return false;
 }
 
@@ -216,14 +240,31 @@ struct Lister {
 
   std::string Shown(const std::string& name) const { return o.lower ? AsciiLower(name) : name; }
 
+  // Folders that could not be read, with the reason.
+  std::vector<std::string> unreadable;
+  // The folders being listed, outermost first: a folder met again inside
+  // itself (a bind mount) is not entered twice.
+  std::vector<std::pair<dev_t, ino_t>> path;
+  // An existing name given whole is that name, whatever it holds.
+  bool literal = false;
+
   void Folder(const std::string& folder) {
     bool atRoot = folder == "/";
-    std::vector<Entry> all = ReadEntries(folder, !o.bare && !atRoot);
+    std::vector<Entry> all;
+    struct stat self {};
+    if (!ReadEntries(folder, !o.bare && !atRoot, all, &self)) {
+      unreadable.push_back(folder + ": " + std::strerror(errno));
+      return;
+    }
+    for (const auto& [dev, ino] : path)
+      if (dev == self.st_dev && ino == self.st_ino) return;
+    path.push_back({self.st_dev, self.st_ino});
     std::vector<Entry> shown;
     for (const Entry& e : all) {
       bool dot = e.name == "." || e.name == "..";
       bool everything = pattern == "*" || pattern == "*.*";
-      if ((dot ? everything : Matches(pattern, e.name)) && AttrsPass(o, e)) shown.push_back(e);
+      bool match = literal ? e.name == pattern : Matches(pattern, e.name);
+      if ((dot ? everything : match) && AttrsPass(o, e)) shown.push_back(e);
     }
     SortEntries(shown, o);
     if (!shown.empty()) {
@@ -235,12 +276,15 @@ struct Lister {
     }
     if (o.recurse) {
       std::vector<std::string> subs;
+      // A link to a folder is listed, not entered (as ls -R and find do):
+      // a link to "." or two links to each other would never end.
       for (const Entry& e : all)
-        if (e.isDir && e.name != "." && e.name != "..") subs.push_back(e.name);
+        if (e.isDir && !e.isLink && e.name != "." && e.name != "..") subs.push_back(e.name);
       std::sort(subs.begin(), subs.end(),
                 [](const std::string& a, const std::string& b) { return ::strcasecmp(a.c_str(), b.c_str()) < 0; });
       for (const std::string& s : subs) Folder(WithTrailingSlash(folder) + s);
     }
+    path.pop_back();
   }
 
   void Print(const std::string& folder, const std::vector<Entry>& v) {
@@ -410,6 +454,12 @@ VolumeInfo VolumeOf(const std::string& folder) {
   }
   std::string top = Absolute(folder);
   struct stat st, pst;
+  // A path that does not exist lies on the volume of its nearest folder.
+  while (top != "/" && ::stat(top.c_str(), &st) != 0) {
+    top = FolderPart(top);
+    if (top.size() > 1) top.pop_back();
+    if (top.empty()) top = "/";
+  }
   if (::stat(top.c_str(), &st) == 0) {
     while (top != "/") {
       std::string parent = FolderPart(top);
@@ -427,7 +477,9 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
   std::string folder, pattern;
   std::string path = o.path.empty() ? std::string(".") : o.path;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
-  if (HasWildcard(path)) {
+  struct stat given;
+  bool exists = ::lstat(path.c_str(), &given) == 0;
+  if (HasWildcard(path) && !exists) {
     folder = FolderPart(path);
     pattern = FileNamePart(path);
   } else if (IsDirectory(path)) {
@@ -440,7 +492,8 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
   if (folder.empty()) folder = ".";
   std::string shownFolder = Absolute(folder);
   VolumeInfo vol = fixedVolume ? *fixedVolume : VolumeOf(shownFolder);
-  Lister l{o, pattern, out, nl, 0, 0, 0, false};
+  Lister l{o, pattern, out, nl, 0, 0, 0, false, {}, {}, false};
+  l.literal = exists && !IsDirectory(path);
   if (!o.bare) {
     l.Line(" ドライブ " + vol.mount + " のボリューム ラベルがありません。");
     char serial[16];
@@ -449,13 +502,30 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
     l.Line("");
   }
   if (!IsDirectory(folder)) {
-    l.Line("指定されたパスが見つかりません。");
+    l.Line("指定されたパスが見つかりません。 - " + (exists || HasWildcard(path) ? folder : path));
     return 1;
   }
   l.Folder(shownFolder);
+  // Folders that could not be read are named (a listing is never shorter
+  // than the tree without a word).
+  auto tellUnreadable = [&] {
+    for (const std::string& u : l.unreadable) l.Line("フォルダーを読めません: " + u);
+  };
   if (!l.any) {
     if (!o.bare && o.recurse) l.Line("");
-    l.Line("ファイルが見つかりません");
+    bool topUnreadable = !l.unreadable.empty() && l.unreadable.front().rfind(shownFolder + ": ", 0) == 0;
+    tellUnreadable();
+    if (!topUnreadable) l.Line("ファイルが見つかりません");
+    return 1;
+  }
+  tellUnreadable();
+  if (!l.unreadable.empty()) {
+    if (o.bare) return 1;
+    if (o.recurse) {
+      l.Line("     ファイルの総数:");
+      l.Line(FilesLine(l.totalFiles, l.totalBytes));
+    }
+    l.Line(DirsLine(l.totalDirs, vol.freeBytes));
     return 1;
   }
   if (o.bare) return 0;
@@ -470,7 +540,7 @@ int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVol
 std::string DirProgramPath() { return WithTrailingSlash(ExecutableDir()) + "navirt-dir"; }
 
 bool RunDirProgram(const std::string& program, const std::string& arguments, const std::string& outputFile,
-                   std::string& error) {
+                   std::string& error, const std::function<bool()>& cancelled) {
   std::vector<std::string> words{program, "--sjis"};
   for (std::string& w : SplitArguments(arguments)) words.push_back(std::move(w));
   std::vector<char*> argv;
@@ -488,7 +558,23 @@ bool RunDirProgram(const std::string& program, const std::string& arguments, con
     return false;
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  if (cancelled) {
+    // Polled, so a cancel ends a long listing within a few milliseconds.
+    for (;;) {
+      pid_t got = ::waitpid(pid, &status, WNOHANG);
+      if (got == pid || (got < 0 && errno != EINTR)) break;
+      if (cancelled()) {
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        error.clear();
+        return false;
+      }
+      ::usleep(5000);
+    }
+  } else {
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
   }
   if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
     error = program + ": " + std::strerror(ENOENT);
@@ -525,7 +611,8 @@ TInputDialogModel DirectListingDialog(const std::string& currentFolder) {
   m.caption = "フォルダーの指定";
   m.prompt = "フォルダーの指定　例)　a:\\navir";
   m.note = "";
-  m.text = currentFolder;
+  // The answer is split at blanks: a folder with one is quoted.
+  m.text = currentFolder.find_first_of(" \t") == std::string::npos ? currentFolder : "\"" + currentFolder + "\"";
   return m;
 }
 

@@ -10,6 +10,7 @@
 // /A hidden and system entries are left out, as the command always did.
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,16 +47,21 @@ struct VolumeInfo {
 VolumeInfo VolumeOf(const std::string& folder);
 
 // The listing as UTF-8 text, lines ended by LF (CR LF with sjis, which the
-// caller then converts). Returns 0, or 1 when nothing matched or the
-// folder does not exist (the message is then part of the text). A fixed
+// caller then converts). Returns 0, or 1 when nothing matched, a folder
+// could not be read or the folder does not exist (the message, naming the
+// folder, is then part of the text). Links to folders are listed, never
+// entered under /S. A name that exists is itself; otherwise only "*" and
+// "?" are wild. A fixed
 // volume makes the output reproducible for tests.
 int DirListing(const DirOptions& o, std::string& out, const VolumeInfo* fixedVolume = nullptr);
 
 // Running it: navirt-dir next to the running program, output into file.
 std::string DirProgramPath();
 // false with the system's message when the process cannot be started.
+// cancelled is asked while the process runs; when it says yes the process
+// is killed at once and the result is false with an empty message.
 bool RunDirProgram(const std::string& program, const std::string& arguments, const std::string& outputFile,
-                   std::string& error);
+                   std::string& error, const std::function<bool()>& cancelled = {});
 // The preview's label after a listing.
 std::string DirResultLabel(const std::string& arguments);
 

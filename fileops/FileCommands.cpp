@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <set>
 
 #include "fileops/Messages.h"
 #include "platform/FileCopy.h"
@@ -24,6 +26,25 @@ bool SameFolder(const std::string& a, const std::string& b) {
   if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   return Tidy(a) == Tidy(b);
+}
+
+// The files a copy or move put in place: the written files, and those
+// inside written folders (a folder moved whole is written as one name).
+size_t WrittenFileCount(const std::vector<std::string>& written) {
+  std::set<std::string> files;
+  for (const std::string& w : written) {
+    std::error_code ec;
+    const auto st = std::filesystem::symlink_status(w, ec);
+    if (ec) continue;
+    if (!std::filesystem::is_directory(st)) {
+      files.insert(w);
+      continue;
+    }
+    for (auto it = std::filesystem::recursive_directory_iterator(w, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+      if (!it->is_directory(ec)) files.insert(it->path().string());
+  }
+  return files.size();
 }
 
 bool Exists(const std::string& p) {
@@ -69,7 +90,7 @@ CommandReport Transfer(TSHFOP& op, const FileCommandContext& ctx, const std::vec
   if (ctx.todiropen) r.gotoFolder = target;
   if (ctx.dialogdisp) {
     r.kind = MessageKind::Information;
-    r.message = std::to_string(sources.size()) + (move ? msg::kMoved : msg::kCopied);
+    r.message = std::to_string(WrittenFileCount(op.Written())) + (move ? msg::kMoved : msg::kCopied);
   }
   return r;
 }
@@ -109,7 +130,6 @@ CommandReport RunCopy(TSHFOP& op, const FileCommandContext& ctx, const std::vect
 
 CommandReport RunMove(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
                       const std::string& target) {
-  if (sources.empty() || !IsRegularFile(sources.front())) return {};
   return Transfer(op, ctx, sources, target, true);
 }
 

@@ -33,7 +33,7 @@ struct FileCommandContext {
 // Copy of the selected items (full paths, list order) to target.
 CommandReport RunCopy(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
                       const std::string& target);
-// Move: as copy, but the first item must be an existing file.
+// Move: as copy; folders move with all they hold.
 CommandReport RunMove(TSHFOP& op, const FileCommandContext& ctx, const std::vector<std::string>& sources,
                       const std::string& target);
 // Delete to the Trash (the caller has asked its confirmation).

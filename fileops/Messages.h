@@ -23,5 +23,8 @@ inline constexpr const char* kMoveIntoItself = "移動先のフォルダーは�
 inline constexpr const char* kSlashInName = "ファイル名に / は使えません。";
 inline constexpr const char* kNameExists = "同じ名前のファイルが既にあります。";
 inline constexpr const char* kNoTrash = "ごみ箱が使えません。";
+inline constexpr const char* kNotAPieceSize = "分割するサイズを 1 以上の数値で指定して下さい。";
+inline constexpr const char* kSplitWouldReplaceSource = "分割するファイル自身になるため分割できません。";
+inline constexpr const char* kSplitPieceExists = "既にあります（置き換えるには --force）。";
 
 }  // namespace navirt::msg

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "fileops/Messages.h"
+#include "fileops/SHFOP.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCopy.h"
 #include "platform/FileInfo.h"
@@ -33,7 +34,9 @@ mode_t NewFileMode() {
 bool Cancelled(const JobHooks& h) { return h.cancel && h.cancel->load(std::memory_order_relaxed); }
 
 // Writes one whole file from pieces of others: a temporary file renamed
-// over target when complete.
+// over target when complete. A file replaced keeps its mode and, where
+// allowed, its owner (a private 0600 file stays private); like names the
+// mode and owner of another file.
 struct TempOut {
   std::string tmp, target;
   int fd = -1;
@@ -41,12 +44,19 @@ struct TempOut {
     if (fd >= 0) ::close(fd);
     if (!tmp.empty()) ::unlink(tmp.c_str());
   }
-  bool Open(const std::string& t) {
+  bool Open(const std::string& t, const std::string& like = std::string()) {
     target = t;
     fd = CreateTemporaryIn(FolderPart(t), tmp);
     if (fd < 0) {
       tmp.clear();
       return false;
+    }
+    struct stat st;
+    if (::stat((like.empty() ? t : like).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not permitted for another's file: the mode alone is kept.
+      }
+      return ::fchmod(fd, st.st_mode & 07777) == 0;
     }
     return ::fchmod(fd, NewFileMode()) == 0;
   }
@@ -118,6 +128,29 @@ JobResult SplitFile(const std::string& source, uint64_t pieceSize, const JobHook
     r.error = std::to_string(count) + msg::kCannotSplitInto;
     return r;
   }
+  // No piece or command file may be the source itself, and what exists
+  // already is replaced only when the caller agrees.
+  std::string bat = ChangeFileExt(source, ".bat");
+  std::vector<std::string> outputs;
+  for (uint64_t i = 1; i <= count; ++i) outputs.push_back(PieceName(source, i));
+  outputs.push_back(bat);
+  for (const std::string& o : outputs) {
+    struct stat ot;
+    bool exists = ::stat(o.c_str(), &ot) == 0;
+    if (o == source || (exists && ot.st_dev == st.st_dev && ot.st_ino == st.st_ino)) {
+      ::close(in);
+      JobResult e;
+      e.error = o + ": " + msg::kSplitWouldReplaceSource;
+      return e;
+    }
+    if (exists && !(hooks.replace && hooks.replace(o))) {
+      ::close(in);
+      JobResult e;
+      e.cancelled = static_cast<bool>(hooks.replace);
+      if (!e.cancelled) e.error = o + ": " + msg::kSplitPieceExists;
+      return e;
+    }
+  }
   JobResult r;
   JobProgress p;
   p.steps = count;
@@ -155,7 +188,6 @@ JobResult SplitFile(const std::string& source, uint64_t pieceSize, const JobHook
     }
   }
   ::close(in);
-  std::string bat = ChangeFileExt(source, ".bat");
   std::string error;
   if (!AtomicWriteFile(bat, SplitCommandText(source, count), false, &error)) {
     r.error = bat + ": " + error;
@@ -206,20 +238,40 @@ JobResult MergeFiles(const std::string& target, const std::vector<std::string>& 
   }
   if (!out.Commit()) return Error(target, errno);
   JobResult r;
-  r.ok = true;
   r.written.push_back(target);
+  // The command file records a merge that happened. An older one becomes
+  // ".bak"; when that name holds the copy of a target that was the first
+  // file, the first free numbered name beside it, so both are kept.
+  std::string bat = ChangeFileExt(target, ".bat");
+  struct stat st;
+  if (::stat(bat.c_str(), &st) == 0) {
+    std::string batBak = ChangeFileExt(bat, ".bak");
+    if (!files.empty() && files.front() == target)
+      batBak = FolderPart(batBak) + KeepBothName(FolderPart(batBak), FileNamePart(batBak));
+    // rename replaces an older ".bak" in one step.
+    if (::rename(bat.c_str(), batBak.c_str()) != 0) {
+      r.error = bat + ": " + std::strerror(errno);
+      return r;
+    }
+  }
+  std::string error;
+  if (!AtomicWriteFile(bat, MergeCommandText(target, files), false, &error)) {
+    r.error = bat + ": " + error;
+    return r;
+  }
+  r.written.push_back(bat);
+  r.ok = true;
   return r;
 }
 
 JobResult PrepareMerge(const std::string& target, const std::vector<std::string>& files) {
   JobResult r;
-  std::string error;
   if (!files.empty() && files.front() == target) {
     std::string bak = ChangeFileExt(target, ".bak");
     int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return Error(target, errno);
     TempOut out;
-    if (!out.Open(bak)) {
+    if (!out.Open(bak, target)) {
       int e = errno;
       ::close(in);
       return Error(bak, e);
@@ -233,18 +285,6 @@ JobResult PrepareMerge(const std::string& target, const std::vector<std::string>
     if (!out.Commit()) return Error(bak, errno);
     r.written.push_back(bak);
   }
-  std::string bat = ChangeFileExt(target, ".bat");
-  struct stat st;
-  if (::stat(bat.c_str(), &st) == 0) {
-    std::string batBak = ChangeFileExt(bat, ".bak");
-    // rename replaces an older ".bak" in one step.
-    if (::rename(bat.c_str(), batBak.c_str()) != 0) return Error(bat, errno);
-  }
-  if (!AtomicWriteFile(bat, MergeCommandText(target, files), false, &error)) {
-    r.error = bat + ": " + error;
-    return r;
-  }
-  r.written.push_back(bat);
   r.ok = true;
   return r;
 }
@@ -315,7 +355,13 @@ bool TSplitDialogModel::Accept(TIniFile& ini, std::string& answer, std::string& 
   answer.clear();
   warning.clear();
   uint64_t size = 0;
-  if (!ParsePieceSize(sizeText, size)) return false;
+  if (!ParsePieceSize(sizeText, size)) {
+    // Enter would count a non-number as 1; OK says why it cannot split.
+    const uint64_t count = PieceCount(fileSize, 1);
+    warning = count > kMaxPieces ? std::to_string(count) + msg::kCannotSplitInto : msg::kNotAPieceSize;
+    pieceList.clear();
+    return false;
+  }
   uint64_t count = PieceCount(fileSize, size);
   if (count > kMaxPieces) {
     warning = std::to_string(count) + msg::kCannotSplitInto;

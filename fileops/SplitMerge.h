@@ -37,6 +37,10 @@ struct JobProgress {
 };
 struct JobHooks {
   std::function<void(const JobProgress&)> progress;
+  // Split: asked, before anything is written, for each piece or command
+  // file that exists; false stops the split (cancelled, nothing written).
+  // Without it an existing file stops the split with an error.
+  std::function<bool(const std::string& existing)> replace;
   const std::atomic<bool>* cancel = nullptr;
 };
 struct JobResult {
@@ -46,14 +50,17 @@ struct JobResult {
   std::vector<std::string> written;  // files left complete
 };
 
-// Refuses (nothing written) when the piece size is 0 or more than 1000
-// pieces would result. The command file is written unless cancelled.
+// Refuses (nothing written) when the piece size is 0, more than 1000
+// pieces would result, a piece or the command file would be the source
+// itself, or one exists and hooks.replace does not agree. The command file
+// is written unless cancelled.
 JobResult SplitFile(const std::string& source, uint64_t pieceSize, const JobHooks& hooks = {});
-// Target created anew from the files in order; a cancel or failure leaves
-// the old target as it was.
+// Target created anew from the files in order (keeping an old target's
+// mode), then the command file written; a cancel or failure leaves the
+// old target and command file as they were.
 JobResult MergeFiles(const std::string& target, const std::vector<std::string>& files, const JobHooks& hooks = {});
-// The merge dialog's OK: the ".bak" copy of a target that is the first
-// file, the old command file kept as ".bak", the new command file.
+// The merge dialog's OK: the ".bak" copy (same mode) of a target that is
+// the first file.
 JobResult PrepareMerge(const std::string& target, const std::vector<std::string>& files);
 
 // A positive whole number of bytes, or false.

@@ -15,11 +15,20 @@
 
 namespace navirt {
 
-bool AtomicWriteFile(const std::string& path, std::string_view content, bool makeParents, std::string* error) {
+bool AtomicWriteFile(const std::string& given, std::string_view content, bool makeParents, std::string* error) {
   auto fail = [&](const char* what) {
     if (error) *error = std::string(what) + ": " + std::strerror(errno);
     return false;
   };
+  // A link (a settings file kept elsewhere) stays a link: the file it
+  // names is the one replaced.
+  std::string path = given;
+  {
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::weakly_canonical(given, ec);
+    struct stat lst;
+    if (!ec && ::lstat(given.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) path = real.string();
+  }
   std::string dir = FolderPart(path);
   if (dir.empty()) dir = "./";
   if (makeParents) {
@@ -28,13 +37,21 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
   }
   std::string tmpl = dir + ".navirt-XXXXXX";
   int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return fail("cannot create a temporary file");
-  // Keep the old file's permissions when there is one.
+  // The words go into the window's messages after the name: Japanese.
+  if (fd < 0) return fail("一時ファイルを作成できません");
+  // The old file's mode and, where permitted, owner: a private file stays
+  // private. A new file gets what the umask leaves of 0666.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0)
+  if (::stat(path.c_str(), &st) == 0) {
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+      // Only root may give a file away; the mode below still holds.
+    }
     ::fchmod(fd, st.st_mode & 07777);
-  else
-    ::fchmod(fd, 0644);
+  } else {
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
   size_t done = 0;
   while (done < content.size()) {
     ssize_t n = ::write(fd, content.data() + done, content.size() - done);
@@ -44,7 +61,7 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
       ::close(fd);
       ::unlink(tmpl.c_str());
       errno = saved;
-      return fail("write failed");
+      return fail("書き込めません");
     }
     done += static_cast<size_t>(n);
   }
@@ -52,13 +69,13 @@ bool AtomicWriteFile(const std::string& path, std::string_view content, bool mak
     int saved = errno;
     ::unlink(tmpl.c_str());
     errno = saved;
-    return fail("write failed");
+    return fail("書き込めません");
   }
   if (::rename(tmpl.c_str(), path.c_str()) != 0) {
     int saved = errno;
     ::unlink(tmpl.c_str());
     errno = saved;
-    return fail("rename failed");
+    return fail("名前を変更できません");
   }
   return true;
 }

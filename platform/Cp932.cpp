@@ -310,6 +310,31 @@ bool AllAscii(std::string_view s) {
 }
 }  // namespace
 
+uint16_t JisFormOf(char32_t cp) {
+  switch (cp) {
+    case 0x301C:  // WAVE DASH
+      return 0x8160;
+    case 0x2016:  // DOUBLE VERTICAL LINE
+      return 0x8161;
+    case 0x2212:  // MINUS SIGN
+      return 0x817C;
+    case 0x00A2:  // CENT SIGN
+      return 0x8191;
+    case 0x00A3:  // POUND SIGN
+      return 0x8192;
+    case 0x00AC:  // NOT SIGN
+      return 0x81CA;
+    case 0x2014:  // EM DASH
+      return 0x815C;
+    case 0x00A5:  // YEN SIGN, JIS X 0201's 5C
+      return 0x5C;
+    case 0x203E:  // OVERLINE, JIS X 0201's 7E
+      return 0x7E;
+    default:
+      return 0;
+  }
+}
+
 std::string Utf8ToCp932(std::string_view utf8) {
   if (AllAscii(utf8)) return std::string(utf8);  // most names: nothing to convert
   const Tables& t = T();

@@ -37,6 +37,12 @@ struct Cp932Maps {
 const Cp932Maps& Cp932Tables();
 std::string EncodeCp932Lossless(std::u16string_view text);
 
+// Characters CP932 lacks that the JIS-based converters (iconv, nkf) carry
+// to the JIS character they stand for: U+301C WAVE DASH to 81 60, U+2212
+// MINUS SIGN to 81 7C, U+00A5 YEN SIGN to 5C and so on (nine in all). 0 for
+// any other character. For text only: a file name keeps what it holds.
+uint16_t JisFormOf(char32_t cp);
+
 // Text from the system (file names, paths, report lines) into the pane and
 // back. Characters CP932 lacks become '?'; invalid UTF-8 bytes too.
 std::string Utf8ToCp932(std::string_view utf8);

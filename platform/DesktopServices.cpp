@@ -337,7 +337,7 @@ StartResult TDesktopServices::EditFile(const std::string& editor, const std::str
     for (const auto& w : words) call.args.push_back(w);
     return Run(call);
   }
-  return {false, "テキストエディターが見つかりません。「エディタの設定(&S)」でエディターを指定して下さい。"};
+  return {false, "テキストエディターが見つかりません。「設定」→「エディタの設定」でエディターを指定して下さい。"};
 }
 
 }  // namespace navirt

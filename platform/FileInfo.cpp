@@ -29,6 +29,8 @@ uint32_t ReadDosXattr(const std::string& path) {
 
 }  // namespace
 
+uint32_t DosXattrBits(const std::string& path) { return ReadDosXattr(path) & (faArchive | faSysFile | faHidden); }
+
 uint32_t ReadAttributes(const std::string& path, bool& ok) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) {

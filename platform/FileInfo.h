@@ -33,6 +33,8 @@ bool IsDirectory(const std::string& path);
 
 // Attributes alone (R A S H and directory); ok=false when they cannot be read.
 uint32_t ReadAttributes(const std::string& path, bool& ok);
+// The A S H bits of user.DOSATTRIB alone: a leading "." is not counted.
+uint32_t DosXattrBits(const std::string& path);
 // Sets R (owner write bit), A and S (extended attribute). H follows the name
 // and cannot be set here. Returns false when any part failed.
 bool WriteAttributes(const std::string& path, uint32_t attrs);

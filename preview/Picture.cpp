@@ -1,5 +1,7 @@
 #include "preview/Picture.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -237,12 +239,28 @@ PictureLayout ComputePictureLayout(int pw, int ph, int paneW, int paneH, int zoo
   } else if (zoom == 0) {
     if (ph < l.height) l.height = ph;
     if (pw < l.width) l.width = pw;
+    // The box the whole picture must fit in, both ways: a landscape
+    // picture in a short, wide pane is bounded by the height, not the
+    // width (sizing by the longer side alone would overflow it).
+    const int boxW = l.width, boxH = l.height;
     if (ph > pw) {
       l.width = RoundHalfEven(l.height * r);
       l.stretch = true;
     } else if (pw > ph) {
       l.height = RoundHalfEven(l.width / r);
       l.stretch = true;
+    } else if (boxW != boxH) {
+      // Square, and larger than the pane one way: a square in the box.
+      l.width = l.height = std::min(boxW, boxH);
+      l.stretch = true;
+    }
+    if (l.width > boxW) {
+      l.width = boxW;
+      l.height = std::max(1, RoundHalfEven(boxW / r));
+    }
+    if (l.height > boxH) {
+      l.height = boxH;
+      l.width = std::max(1, RoundHalfEven(boxH * r));
     }
   }
   return l;

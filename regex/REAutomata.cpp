@@ -643,6 +643,7 @@ void TRegularExpression::CompileCurrent() {
   nfa.Run();
   auto dfa = std::make_unique<TRE_DFA>(nfa);
   dfa->MustLiteral = REMustLiteral(parser.Root());
+  dfa->MustSet = REMustSet(parser.Root());
   e.dfa = std::move(dfa);
 }
 

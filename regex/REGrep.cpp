@@ -283,6 +283,8 @@ void TGrep::RegExpChanged() {
 void TGrep::Grep(const std::string& path) {
   if (!OnMatch) return;
   Cancel = false;
+  wholeScanned_ = false;
+  if (!UseReferenceScan && !ConvertText && WholeFileScan(path)) return;
   std::unique_ptr<TTxtFile> f;
   try {
     f = std::make_unique<TTxtFile>(path, Cancel, OnProcessMessages, ConvertText);

@@ -70,6 +70,7 @@ REMatch TMatchCORE::MatchSimple(std::string_view text) const {
   if (dfa.Accepting(init) && AtEnd(text, 0)) return {true, 0, 0};
   TAttemptMemo memo(0);
   for (size_t q = 0; !AtEnd(text, q); q += CharLen(text, q)) {
+    memo.Advance(q);
     size_t p = q;
     {
       size_t probe = q;
@@ -123,6 +124,7 @@ REMatch TMatchCORE::SearchOnward(std::string_view text) const {
   TAttemptMemo memo(0);
   size_t q = 0;
   for (; !AtEnd(text, q); q += CharLen(text, q)) {
+    memo.Advance(q);
     size_t e = MatchFrom(text, q, init, &memo);
     if (e != npos) return {true, q, e};
     if (text[q] == '\n' && HasLHead()) {
@@ -183,6 +185,7 @@ int TAWKStr::GSub(const std::string& templ, std::string& text) const {
     return 1;
   }
   std::string out;
+  out.reserve(text.size());  // the usual result is no longer: no doubling past it
   int count = 0;
   for (;;) {
     out.append(rest.substr(0, m.Start));

@@ -299,6 +299,8 @@ class TRE_DFA {
   std::vector<REChar> LiteralCodes;  // the chain's codes when IsLiteral()
   // Bytes every match contains, from the parse tree (grep's prefilter).
   std::string MustLiteral;
+  // Strings one of which every match contains (empty: none known).
+  std::vector<std::string> MustSet;
 
   // Input classes: codes with the same transitions everywhere.
   int ClassCount() const { return nclasses_; }
@@ -417,6 +419,20 @@ class TAttemptMemo {
     if (marks_[i] == mark) return true;
     marks_[i] = mark;
     return false;
+  }
+  // Every later attempt starts at p or after: the marks before p can go,
+  // so a search through a long text keeps only the stretch attempts span.
+  void Advance(size_t p) {
+    if (p <= base_) return;
+    const size_t drop = p - base_;
+    if (drop >= marks_.size()) {
+      marks_.clear();
+    } else if (drop >= 4096 && drop * 2 >= marks_.size()) {
+      marks_.erase(marks_.begin(), marks_.begin() + std::ptrdiff_t(drop));
+    } else {
+      return;  // dropped later, in larger steps
+    }
+    base_ = p;
   }
 
  private:
@@ -557,6 +573,10 @@ class TGrep : public TRegularExpression {
   std::function<void()> OnProcessMessages;
   // The character-by-character scans only (for comparisons).
   bool UseReferenceScan = false;
+  // Line numbers in the reported lines (counting costs a pass over the file).
+  bool CountLines = true;
+  // Whether the last Grep scanned its file whole, mapped (tests ask).
+  bool LastScanWasWhole() const { return wholeScanned_; }
   // When set, each file is read whole and scanned as what this makes of it
   // (the automatic code detection turns JIS, EUC and Unicode into Shift_JIS).
   TTxtFile::Converter ConvertText;
@@ -573,8 +593,10 @@ class TGrep : public TRegularExpression {
   void FastLiteralScan(TTxtFile& f);
   void FastAutomatonScan(TTxtFile& f, const TREScanAutomaton& a);
   size_t ReportLine(TTxtFile& f, size_t lineStart);
+  bool WholeFileScan(const std::string& path);  // false: not applicable, nothing done
 
   ScanKind scanKind_ = scan_Literal;
+  bool wholeScanned_ = false;
   std::vector<uint32_t> literalCodes_;
 };
 
@@ -598,5 +620,8 @@ class TREScanAutomaton {
 // A byte string every match of the parsed expression contains (empty when
 // there is none); anchors count as unknown characters.
 std::string REMustLiteral(const RENode* root);
+// Up to eight byte strings one of which every match contains (empty when
+// none is known); REMustSet.cpp.
+std::vector<std::string> REMustSet(const RENode* root);
 
 }  // namespace navirt

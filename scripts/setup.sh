@@ -10,7 +10,7 @@ pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-noto-cjk xdg-utils xvfb xauth qt6-translations-l10n libqt6svg6 adwaita-icon-theme
-  xdotool python3-pyatspi at-spi2-core dbus dbus-x11 x11-utils
+  xdotool python3-pyatspi at-spi2-core dbus dbus-x11 x11-utils openbox poppler-utils
   nkf
   libarchive-tools lhasa arj cabextract gcab unzip
 )

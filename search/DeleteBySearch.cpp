@@ -337,7 +337,7 @@ std::optional<std::string> TTermListDialogModel::SaveFile(const std::string& pat
   std::string bytes;
   for (const std::string& t : list) bytes += DialogToPaneText(t) + "\r\n";
   std::string error;
-  if (!AtomicWriteFile(path, bytes, false, &error)) return error.empty() ? std::string("write error") : error;
+  if (!AtomicWriteFile(path, bytes, false, &error)) return error.empty() ? std::string("書き込めません") : error;
   saveFolder = FolderOf(path);
   openFileName = path;
   return std::nullopt;

@@ -170,7 +170,7 @@ SearchOutcome TReplaceDialogModel::ReplaceAll(std::string_view pane) {
   std::string out;
   size_t p = 0, caret = 0;
   int count = 0;
-  for (size_t q = finder.FindFrom(pane, 0); q != TPlainFinder::npos; q = finder.FindFrom(pane, p)) {
+  for (size_t q = finder.FindFrom(pane, 0); q != TPlainFinder::npos; q = finder.FindFrom(pane, p, q)) {
     out.append(pane, p, q - p);
     out += with;
     caret = out.size();

@@ -27,6 +27,8 @@ int Filter(std::string_view text, std::string_view must, bool keep, TLineJoiner&
     }
   };
   int count = 0;
+  size_t nextLf = 0;
+  bool lfKnown = false;
   for (size_t p = 0; p < n;) {
     if (keep && !must.empty()) {
       // Lines before the next occurrence of must are neither kept nor
@@ -37,9 +39,14 @@ int Filter(std::string_view text, std::string_view must, bool keep, TLineJoiner&
       while (start > p && b[start - 1] != '\n' && b[start - 1] != '\r') --start;
       p = start;
     }
-    // The line [p, e) and the start of the next one.
-    const void* lf = std::memchr(b + p, '\n', n - p);
-    size_t e = lf ? static_cast<size_t>(static_cast<const char*>(lf) - b) : n;
+    // The line [p, e) and the start of the next one. The next LF is kept
+    // between lines: text of CR-only lines would send every look to the end.
+    if (!lfKnown || nextLf < p) {
+      lfKnown = true;
+      const void* lf = std::memchr(b + p, '\n', n - p);
+      nextLf = lf ? static_cast<size_t>(static_cast<const char*>(lf) - b) : n;
+    }
+    size_t e = nextLf;
     if (const void* cr = std::memchr(b + p, '\r', e - p)) e = static_cast<size_t>(static_cast<const char*>(cr) - b);
     size_t next = e + 1;
     if (e < n && b[e] == '\r' && e + 1 < n && b[e + 1] == '\n') next = e + 2;
@@ -161,14 +168,14 @@ int ReplaceTextLines(std::string_view text, const TPlainFinder& finder, std::str
     std::string& o = out.Next();
     const size_t start = static_cast<size_t>(line.data() - b), end = start + line.size();
     // A finder holding a line end matched across lines: look again here.
-    if (next != TPlainFinder::npos && next < start) next = finder.FindFrom(text, start);
+    if (next != TPlainFinder::npos && next < start) next = finder.FindFrom(text, start, start);
     size_t p = start;
     while (next != TPlainFinder::npos && next + m <= end) {
       o.append(b + p, next - p);
       o.append(with);
       p = next + m;
       ++count;
-      next = finder.FindFrom(text, p);
+      next = finder.FindFrom(text, p, next);
     }
     o.append(b + p, end - p);
   });

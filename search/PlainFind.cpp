@@ -124,14 +124,14 @@ size_t TPlainFinder::NextByteCandidate(const char* b, size_t n, size_t from) con
   return npos;
 }
 
-size_t TPlainFinder::FindFrom(std::string_view text, size_t from) const {
+size_t TPlainFinder::FindFrom(std::string_view text, size_t from, size_t knownStart) const {
   if (what_.empty()) return npos;
   const char* b = text.data();
   const auto* ub = reinterpret_cast<const unsigned char*>(b);
   const size_t n = text.size();
   if (from > n) return npos;
   // A trail byte at from starts no match, and the byte after it starts a character.
-  size_t floor = IsCharStart(text, from) ? from : from + 1;
+  size_t floor = CharStartAbove(ub, n, std::min(knownStart, from), from) ? from : from + 1;
   for (size_t p = floor;;) {
     size_t q = NextByteCandidate(b, n, p);
     if (q == npos) return npos;
@@ -173,7 +173,7 @@ int TPlainFinder::ReplaceIn(std::string& text, std::string_view with) const {
     out.append(with);
     p = q + what_.size();
     ++count;
-    q = FindFrom(text, p);
+    q = FindFrom(text, p, q);
   }
   out.append(text, p);
   text.swap(out);

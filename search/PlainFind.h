@@ -44,7 +44,11 @@ class TPlainFinder {
   bool BytesMatchAt(std::string_view text, size_t p) const;
   // The first match starting at or after from (a character start or not);
   // npos when none. An empty search text finds nothing.
-  size_t FindFrom(std::string_view text, size_t from) const;
+  size_t FindFrom(std::string_view text, size_t from) const { return FindFrom(text, from, 0); }
+  // The same, told a character start at or before from (the last match, a
+  // line start): whether from starts a character is settled without going
+  // back further, so a scan from match to match stays linear.
+  size_t FindFrom(std::string_view text, size_t from, size_t knownStart) const;
   // The last match starting at or before last; npos when none.
   size_t FindBackFrom(std::string_view text, size_t last) const;
   // Every match replaced, left to right; the scan goes on after each match

@@ -55,9 +55,11 @@ std::string FileUrl(const std::string& path) {
 }
 
 std::string MailBodyFromPane(const std::vector<std::string>& lines) {
+  // xdg-email writes every line break of the body as CR LF itself: a CR of
+  // ours would come out doubled.
   std::string body;
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (i) body += "\r\n";
+    if (i) body += "\n";
     body += Cp932ToUtf8(lines[i]);
   }
   return body;

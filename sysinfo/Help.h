@@ -16,7 +16,8 @@ std::string FindHelpFile(HelpTopic t, const std::string& exeDir);
 // "file://" and the path, with bytes outside the URL's safe set escaped.
 std::string FileUrl(const std::string& path);
 
-// The pane's lines (CP932) joined with CR LF, as UTF-8 for the mail program.
+// The pane's lines (CP932) joined with LF, as UTF-8 for the mail program,
+// which sends each line break as CR LF.
 std::string MailBodyFromPane(const std::vector<std::string>& lines);
 
 }  // namespace navirt

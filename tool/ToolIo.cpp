@@ -126,6 +126,13 @@ bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error) {
     const std::string_view ch = utf8.substr(i, len);
     std::string enc = Utf8ToCp932(ch);
     if (enc == "?") {
+      // As the text conversions carry it (a search for 〜 finds 81 60).
+      if (const uint16_t jis = JisFormOf(cp)) {
+        if (jis >= 0x100) out += static_cast<char>(jis >> 8);
+        out += static_cast<char>(jis & 0xFF);
+        i += len;
+        continue;
+      }
       char buf[32];
       std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
       error = "the character '" + std::string(ch) + "' (" + buf + ") has no Shift_JIS form";

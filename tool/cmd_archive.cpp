@@ -65,6 +65,10 @@ int ResultFailure(int rc, TArchiveFile& f) {
   char code[32];
   std::snprintf(code, sizeof code, "0x%04X", rc);
   std::string msg = ArchiveResultMessage(rc);
+  // Entries refused as unsafe carry the broken header's code; the report
+  // above names each with its reason.
+  if (f.OutputText().find(" refused as unsafe ") != std::string::npos)
+    msg = "unsafe entries refused (named above with the reason); nothing was written for them";
   return Failed(std::string("result ") + code + (msg.empty() ? "" : " " + msg), f.OutputText());
 }
 
@@ -102,12 +106,18 @@ int Extract(const std::string& path, const std::string& dir) {
   return kExitOk;
 }
 
-int Create(const std::string& path, const std::vector<std::string>& files) {
+// Status 0: everything packed; 1: packed, but something was left out (each
+// named on standard error); 2: nothing written.
+int Create(const std::string& path, const std::vector<std::string>& files, bool sjisNames) {
+  auto failed = [](const std::string& message, const std::string& report = std::string()) {
+    Failed(message, report);
+    return kExitUsage;
+  };
   if (ArchiverTypeFromName(path) == atNone || ArchiverTypeFromName(path) == atAutoDetect)
-    return Failed(path + ": the extension names no archive format");
+    return failed(path + ": the extension names no archive format");
   bool folders = false;
   for (const auto& f : files) {
-    if (!StatPath(f).found && f.find_first_of("*?") == std::string::npos) return Failed(f + ": no such file");
+    if (!StatPath(f).found && f.find_first_of("*?") == std::string::npos) return failed(f + ": no such file");
     folders = folders || IsDirectory(f);
   }
   // Packed under a temporary name first: a failure keeps the old archive.
@@ -120,6 +130,7 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
   f.SetOutputSize(1 << 20);
   f.Options().x = 1;
   if (folders) f.Options().r = 2;
+  f.Options().SjisNames = sjisNames;
   int rc;
   try {
     rc = f.Pack(nullptr, nullptr, files, "");
@@ -127,17 +138,26 @@ int Create(const std::string& path, const std::vector<std::string>& files) {
     ::unlink(temp.c_str());
     throw;
   }
+  std::string skipped;
+  for (const std::string& s : f.Skipped()) skipped += "navirt-tool: skipped: " + s + "\n";
   if (rc != 0) {
     ::unlink(temp.c_str());
-    return ResultFailure(rc, f);
+    std::fprintf(stderr, "%s", skipped.c_str());
+    ResultFailure(rc, f);
+    return kExitUsage;
   }
-  if (!IsRegularFile(temp)) return Failed("nothing was packed");
+  if (!IsRegularFile(temp)) {
+    std::fprintf(stderr, "%s", skipped.c_str());
+    return failed("nothing was packed");
+  }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
-    return Failed(path + ": cannot write the archive");
+    return failed(path + ": cannot write the archive");
   }
   WriteOutput(ToTerminal(f.OutputText()));
-  return kExitOk;
+  if (skipped.empty()) return kExitOk;
+  std::fprintf(stderr, "%s", skipped.c_str());
+  return kExitFailed;
 }
 
 int Check(const std::string& path) {
@@ -164,7 +184,9 @@ int CmdArchive(int argc, char** argv) {
         return Fail("usage: arc extract ARCHIVE [-o DIR]");
       return Extract(path, dir);
     }
-    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc));
+    if (sub == "create" && path == "--sjis-names" && argc >= 4)
+      return Create(argv[2], std::vector<std::string>(argv + 3, argv + argc), true);
+    if (sub == "create" && argc >= 3) return Create(path, std::vector<std::string>(argv + 2, argv + argc), false);
   } catch (const EArchiver& e) {
     return Failed(e.what());
   }

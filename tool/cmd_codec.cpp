@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -160,27 +162,56 @@ int LineEndArg(const char* s, bool allowAuto) {
   return 0;
 }
 
+// What the conversions into Shift_JIS could not carry, over all pieces.
+struct LossTally {
+  ConversionLoss total;
+  size_t offset = 0, lines = 0;
+};
+
+// Like iconv -c: the output is written whole, and the losses are told and
+// make the exit status 1.
+int ReportLoss(int rc, const LossTally& tally) {
+  if (rc != kExitOk || tally.total.count == 0) return rc;
+  std::fprintf(stderr,
+               "navirt-tool: conv: %zu character%s without a Shift_JIS form written as \"?\"; the first at line "
+               "%zu (byte %zu)\n",
+               tally.total.count, tally.total.count == 1 ? "" : "s", tally.total.firstLine, tally.total.firstOffset);
+  return 1;
+}
+
 }  // namespace
 
 int CmdConv(int argc, char** argv) {
   auto to = [](int target) { return [target](std::string_view t) { return ConvertToCode(t, target); }; };
-  return PickMode("conv", argc, argv,
-                  {{"auto", to(CodeSjis)},
-                   {"to-jis", to(CodeJis83)},
-                   {"to-euc", to(CodeEuc)},
-                   {"to-sjis", to(CodeSjis)},
-                   {"jis2sjis", JisToSjis, Pieces::AfterJisLineEnds},
-                   {"jis2euc", JisToEuc, Pieces::AfterJisLineEnds},
-                   {"euc2sjis", EucToSjis, Pieces::AfterLineEnds},
-                   {"euc2jis", EucToJis, Pieces::AfterLineEnds},
-                   {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
-                   {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds},
-                   {"utf8-sjis", [](std::string_view t) { return Utf8ToSjis(t); }, Pieces::AfterLineEnds},
-                   {"sjis-utf8", SjisToUtf8, Pieces::AfterLineEnds},
-                   {"utf16-sjis", Utf16ToSjis},
-                   {"euc-utf8", EucToUtf8, Pieces::AfterLineEnds},
-                   {"jis-utf8", JisToUtf8},
-                   {"auto-utf8", AutoToUtf8}});
+  LossTally tally;
+  auto counted = [&tally](std::string (*convert)(std::string_view, ConversionLoss&)) {
+    return [&tally, convert](std::string_view t) {
+      ConversionLoss piece;
+      std::string out = convert(t, piece);
+      tally.total.Add(piece, tally.offset, tally.lines);
+      tally.offset += t.size();
+      tally.lines += static_cast<size_t>(std::count(t.begin(), t.end(), '\n'));
+      return out;
+    };
+  };
+  const int rc = PickMode("conv", argc, argv,
+                          {{"auto", to(CodeSjis)},
+                           {"to-jis", to(CodeJis83)},
+                           {"to-euc", to(CodeEuc)},
+                           {"to-sjis", to(CodeSjis)},
+                           {"jis2sjis", JisToSjis, Pieces::AfterJisLineEnds},
+                           {"jis2euc", JisToEuc, Pieces::AfterJisLineEnds},
+                           {"euc2sjis", EucToSjis, Pieces::AfterLineEnds},
+                           {"euc2jis", EucToJis, Pieces::AfterLineEnds},
+                           {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
+                           {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds},
+                           {"utf8-sjis", counted(Utf8ToSjis), Pieces::AfterLineEnds},
+                           {"sjis-utf8", SjisToUtf8, Pieces::AfterLineEnds},
+                           {"utf16-sjis", counted(Utf16ToSjis)},
+                           {"euc-utf8", EucToUtf8, Pieces::AfterLineEnds},
+                           {"jis-utf8", JisToUtf8},
+                           {"auto-utf8", AutoToUtf8}});
+  return ReportLoss(rc, tally);
 }
 
 int CmdEol(int argc, char** argv) {

@@ -29,11 +29,19 @@ std::string Absolute(const std::string& p) {
 }  // namespace
 
 int CmdSplit(int argc, char** argv) {
-  if (argc != 2) return Fail("usage: split FILE SIZE");
+  // Existing pieces or command file are replaced only with --force.
+  bool force = argc > 0 && std::string(argv[0]) == "--force";
+  if (force) {
+    --argc;
+    ++argv;
+  }
+  if (argc != 2) return Fail("usage: split [--force] FILE SIZE");
   uint64_t size = 0;
   if (!ParsePieceSize(argv[1], size))
     return Fail("size must be a positive whole number of bytes: " + std::string(argv[1]));
-  JobResult r = SplitFile(argv[0], size);
+  JobHooks hooks;
+  if (force) hooks.replace = [](const std::string&) { return true; };
+  JobResult r = SplitFile(argv[0], size, hooks);
   if (!r.ok) return Fail(r.error);
   for (const std::string& w : r.written) std::printf("%s\n", w.c_str());
   return kExitOk;

@@ -80,7 +80,9 @@ int CmdLines(int argc, char** argv) {
   if (!ReadInput(path, input)) return kExitUsage;
   call.lines = SplitLines(input);
   if (int rc = cmd->run(call); rc != kExitOk) return rc;
-  if (!WriteOutput(JoinLines(call.lines))) return WriteError();
+  // Every line ends with CR LF, the last one too, as the pane saves it: a
+  // last empty line is kept.
+  if (!WriteOutput(JoinLines(call.lines)) || (!call.lines.empty() && !WriteOutput("\r\n"))) return WriteError();
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 
 #include "edit/LineCommandTable.h"
 #include "edit/LineStream.h"
+#include "edit/LineTextForms.h"
 #include "tool/LinesFace.h"
 #include "tool/ToolIo.h"
 
@@ -118,6 +119,7 @@ int Pieces(const LinesWriteFn& write, F f) {
   std::string buf;
   TLineJoiner j(buf, write);
   f(j);
+  if (j.Any()) buf.append("\r\n");  // every line ends, the last one too
   j.Finish();
   return kExitOk;
 }
@@ -150,6 +152,34 @@ int TabToText(const std::vector<std::string>& args, std::string_view text, const
   return Pieces(write, [&](TLineJoiner& j) { ReplaceTabsText(text, by, j); });
 }
 
+// The whole-text form with the answers the list form gets.
+int AnswersText(LineCmd id, const std::vector<std::string>& answers, std::string_view text, const LinesWriteFn& write) {
+  return Pieces(write, [&](TLineJoiner& j) { RunLineCommandText(id, text, answers, j); });
+}
+
+int CutText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  std::string n;
+  int rc = kExitOk;
+  if (!Column(args[0], n, rc)) return rc;
+  return AnswersText(LineCmd::CutAtColumn, {n, "0"}, text, write);
+}
+
+template <LineCmd id>
+int TextAtColumnText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  std::string n;
+  int rc = kExitOk;
+  if (!Column(args[1], n, rc)) return rc;
+  return AnswersText(id, {args[0], n, "0"}, text, write);
+}
+
+template <LineCmd id>
+int ColumnsText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
+  std::string start, width;
+  int rc = kExitOk;
+  if (!Column(args[0], start, rc) || !Column(args[1], width, rc)) return rc;
+  return AnswersText(id, {start, width}, text, write);
+}
+
 }  // namespace
 
 const LinesCommand kEditLinesCommands[] = {
@@ -159,14 +189,17 @@ const LinesCommand kEditLinesCommands[] = {
      SortText<true>},
     {"number", 1, nullptr, Number, "number head|head-comma|tail|tail-comma  add line numbers", NumberText},
     {"serial", 2, nullptr, Serial, "serial FORMAT FIRST      serial numbers (FORMAT's trailing 0s pad)"},
-    {"reverse", 0, nullptr, Plain<LineCmd::Reverse>, "reverse                  reverse every line by characters"},
-    {"cut", 1, nullptr, Cut, "cut N                    cut lines into pieces of N bytes"},
+    {"reverse", 0, nullptr, Plain<LineCmd::Reverse>, "reverse                  reverse every line by characters",
+     Text<ReverseLinesText>},
+    {"cut", 1, nullptr, Cut, "cut N                    cut lines into pieces of N bytes", CutText},
     {"cut-append", 2, nullptr, TextAtColumn<LineCmd::CutAppend>,
-     "cut-append TEXT N        as cut, TEXT after every piece but the last"},
-    {"insert", 2, nullptr, TextAtColumn<LineCmd::InsertText>, "insert TEXT N            insert TEXT at column N"},
+     "cut-append TEXT N        as cut, TEXT after every piece but the last", TextAtColumnText<LineCmd::CutAppend>},
+    {"insert", 2, nullptr, TextAtColumn<LineCmd::InsertText>, "insert TEXT N            insert TEXT at column N",
+     TextAtColumnText<LineCmd::InsertText>},
     {"extract", 2, nullptr, Columns<LineCmd::ExtractColumns>,
-     "extract START WIDTH      keep only columns START..START+WIDTH-1"},
-    {"delete-cols", 2, nullptr, Columns<LineCmd::DeleteColumns>, "delete-cols START WIDTH  delete those columns"},
+     "extract START WIDTH      keep only columns START..START+WIDTH-1", ColumnsText<LineCmd::ExtractColumns>},
+    {"delete-cols", 2, nullptr, Columns<LineCmd::DeleteColumns>, "delete-cols START WIDTH  delete those columns",
+     ColumnsText<LineCmd::DeleteColumns>},
     {"trim-lead", 0, nullptr, Plain<LineCmd::TrimLeading>,
      "trim-lead                delete leading blanks and ideographic spaces", Text<TrimLeadingText>},
     {"trim-trail", 0, nullptr, Plain<LineCmd::TrimTrailing>, "trim-trail               delete trailing blanks"},

@@ -107,6 +107,8 @@ int Replace(LinesCall& call) {
   TPlainFinder finder(call.args[0]);
   int n = 0;
   for (std::string& line : call.lines) n += finder.ReplaceIn(line, call.args[1]);
+  // Line ends in NEW become the pane's lines, as replace-re makes them.
+  if (n > 0 && call.args[1].find_first_of("\r\n") != std::string::npos) call.lines = SplitLines(JoinLines(call.lines));
   return Count(n);
 }
 
@@ -128,6 +130,15 @@ int ReplaceRe(LinesCall& call) {
   return Count(n);
 }
 
+// The lines f gives, joined in one string.
+template <class F>
+int IntoJoined(std::string& out, F f) {
+  TLineJoiner j(out);
+  int n = f(j);
+  j.Finish();
+  return n;
+}
+
 // Whole-text forms: the same results with no string per line, the lines
 // written in pieces as they are found.
 template <class F>
@@ -135,6 +146,7 @@ int Pieces(const LinesWriteFn& write, F f) {
   std::string buf;
   TLineJoiner j(buf, write);
   int n = f(j);
+  if (j.Any()) buf.append("\r\n");  // every line ends, the last one too
   j.Finish();
   return Count(n);
 }
@@ -163,7 +175,15 @@ int ReplaceWith(const char* name, const std::string& what, const std::string& wi
   int rc;
   if (BadText(name, what, rc)) return rc;
   TPlainFinder finder(what);
-  return Pieces(write, [&](TLineJoiner& j) { return ReplaceTextLines(text, finder, with, j); });
+  if (with.find_first_of("\r\n") == std::string::npos)
+    return Pieces(write, [&](TLineJoiner& j) { return ReplaceTextLines(text, finder, with, j); });
+  // Line ends in NEW become the pane's lines (CR LF), as replace-re makes them.
+  std::string joined;
+  int n = IntoJoined(joined, [&](TLineJoiner& j) { return ReplaceTextLines(text, finder, with, j); });
+  return Pieces(write, [&](TLineJoiner& j) {
+    ForEachLine(joined, [&](std::string_view line) { j.Next().append(line); });
+    return n;
+  });
 }
 
 int DelPhraseText(const std::vector<std::string>& args, std::string_view text, const LinesWriteFn& write) {
@@ -191,6 +211,8 @@ int ReplaceReText(const std::vector<std::string>& given, std::string_view input,
   }
   // A template may hold line ends: they become the pane's lines too.
   if (n > 0) text = JoinedLines(text);
+  // Every line ends with CR LF, the last one too.
+  if (CountLines(input) > 0 && (n == 0 || !text.empty())) text += "\r\n";
   write(text);
   return Count(n);
 }

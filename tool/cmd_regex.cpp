@@ -89,6 +89,7 @@ int CmdGrep(int argc, char** argv) {
   std::string expr;
   if (!Arg(a, a.rest[0], expr)) return kExitUsage;
   TGrep grep;
+  grep.CountLines = a.lineNumbers;
   if (a.autoCode) grep.ConvertText = [](std::string_view bytes) { return AnyToSjis(bytes); };
   try {
     grep.SetUseFuzzyCharDic(a.fuzzy);

@@ -1,6 +1,7 @@
 // untag: HTML or TeX markup to text, as the pane's commands do it.
 #include <string>
 
+#include "edit/LineTextForms.h"
 #include "edit/MarkupStrip.h"
 #include "edit/PaneText.h"
 #include "tool/Commands.h"
@@ -28,11 +29,23 @@ int CmdUntag(int argc, char** argv) {
   }
   std::string input;
   if (!ReadInput(argc > 1 ? argv[1] : std::string(), input)) return kExitUsage;
+  if (tex) {
+    // Whole text, written in pieces: no string per line.
+    std::string buf;
+    bool writeFailed = false;
+    TLineJoiner j(buf, [&](std::string_view piece) {
+      if (!writeFailed && !WriteOutput(piece)) writeFailed = true;
+    });
+    StripTexText(std::move(input), j);
+    if (j.Any()) buf.append("\r\n");  // every line ends, the last one too
+    j.Finish();
+    return writeFailed ? WriteError() : kExitOk;
+  }
   LineList lines = SplitLines(input);
   std::string().swap(input);
   // An empty text stays empty, as the pane does nothing on an empty pane.
   if (!lines.empty()) lines = tex ? StripTex(lines) : StripHtmlVariant(lines, v).lines;
-  if (!WriteOutput(JoinLines(lines))) return WriteError();
+  if (!WriteOutput(JoinLines(lines)) || (!lines.empty() && !WriteOutput("\r\n"))) return WriteError();
   return kExitOk;
 }
 

@@ -32,7 +32,7 @@ const Command kCommands[] = {
     {"lines", CmdLines, "lines [--sjis-args] COMMAND [ARGS] [FILE]  pane line commands (lines --help)"},
     {"untag", CmdUntag, "untag html|html-tab-trim-empty|html-tab-empty|html-empty|tex [FILE]  markup to text"},
     {"sysinfo", CmdSysinfo, "sysinfo report|drive|date|about|url  system report, drive figures, date window, URL rule"},
-    {"split", CmdSplit, "split FILE SIZE             pieces FILE.001... and the FILE.bat that joins them"},
+    {"split", CmdSplit, "split [--force] FILE SIZE   pieces FILE.001... and the FILE.bat that joins them"},
     {"merge", CmdMerge, "merge TARGET FILE...        join FILEs into TARGET, record TARGET.bat"},
     {"fileop", CmdFileop, "fileop copy|move|trash|delete|names ...  file operations (fileop with no arguments: usage)"},
     {"width", CmdWidth, "width h2z|z2h|kana|space [FILE]   half-/full-width conversions"},

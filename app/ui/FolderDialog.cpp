@@ -45,6 +45,8 @@ void TForm4::Build(const QString& caption, const QString& prompt, const QString&
   v->addWidget(buttons_);
   DirectoryTree->OpenAt(current);
   check(current);
+  // The field has the keyboard first; the tree only answers the user.
+  Edit1->setFocus();
 }
 
 QString TForm4::FolderText() const { return Edit1->text(); }

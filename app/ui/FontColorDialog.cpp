@@ -31,6 +31,11 @@ TFontColorDialog::TFontColorDialog(QWidget* parent, const QString& caption, cons
   v->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  // The embedded chooser is a dialog too: Escape in it (or Enter) would
+  // close only the chooser and leave an empty window. It answers for the
+  // whole dialog instead.
+  connect(FontDialog, &QDialog::rejected, this, &QDialog::reject);
+  connect(FontDialog, &QDialog::accepted, this, &QDialog::accept);
   connect(ColorButton, &QPushButton::clicked, this, [this] {
     QColor c = QColorDialog::getColor(color_, this, "色の設定");
     if (c.isValid()) SetSelectedColor(c);

@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QFileSystemWatcher>
 #include <QFutureWatcher>
+#include <QItemSelectionModel>
 #include <QListView>
+#include <QTimer>
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -16,12 +19,25 @@
 #include "platform/Paths.h"
 #include "preview/InfoLine.h"
 
+#include <dirent.h>
+
+#include <cerrno>
+#include <set>
+
 using namespace navirt;
 
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
+
+// A folder the user may not list (no read or search permission).
+bool FolderUnreadable(const std::string& folder) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return errno == EACCES || errno == EPERM;
+  ::closedir(d);
+  return false;
+}
 
 }  // namespace
 
@@ -56,6 +72,7 @@ void TForm1::RefreshViews() {
   PreviewEnabled = false;
   std::string keep = CurrentFolder;
   FileModel->SetFolder(keep);
+  WatchCurrentFolder();
   ShowCurrentFolderInTree();
   ComboView1->setEditText(Q(keep));
   SelectedPath.clear();
@@ -70,6 +87,56 @@ void TForm1::RefreshViews() {
   PreviewEnabled = true;
 }
 
+void TForm1::WatchCurrentFolder() {
+  if (!folderWatcher_) {
+    folderWatcher_ = new QFileSystemWatcher(this);
+    folderChanged_ = new QTimer(this);
+    folderChanged_->setSingleShot(true);
+    folderChanged_->setInterval(250);
+    connect(folderWatcher_, &QFileSystemWatcher::directoryChanged, folderChanged_, qOverload<>(&QTimer::start));
+    connect(folderChanged_, &QTimer::timeout, this, [this] { FolderChangedOutside(); });
+  }
+  const QString folder = Q(CurrentFolder);
+  const QStringList watched = folderWatcher_->directories();
+  if (watched.size() == 1 && watched.front() == folder) return;
+  if (!watched.isEmpty()) folderWatcher_->removePaths(watched);
+  if (IsDirectory(CurrentFolder)) folderWatcher_->addPath(folder);
+}
+
+void TForm1::FolderChangedOutside() {
+  if (FileModel->Folder() != WithTrailingSlash(CurrentFolder) || Commands().Busy()) return;
+  // What was selected, by name; the current item too.
+  std::set<std::string> selected;
+  for (int r : SelectedFileRows(FileView1->selectionModel())) selected.insert(FileModel->Entry(r).name);
+  QModelIndex cur = FileView1->selectionModel()->currentIndex();
+  std::string current = cur.isValid() ? FileModel->Entry(cur.row()).name : std::string();
+  const std::string shown = SelectedPath;
+  bool was = PreviewEnabled;
+  PreviewEnabled = false;
+  FileModel->Reload();
+  QItemSelection keep;
+  for (int r = 0; r < FileModel->rowCount(); ++r)
+    if (selected.count(FileModel->Entry(r).name)) keep.select(FileModel->index(r, 0), FileModel->index(r, 0));
+  QItemSelectionModel* sel = FileView1->selectionModel();
+  int row = current.empty() ? -1 : FileModel->RowOfName(current, false);
+  if (row >= 0) sel->setCurrentIndex(FileModel->index(row, 0), QItemSelectionModel::NoUpdate);
+  sel->select(keep, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  std::vector<int> rows = SelectedFileRows(sel);
+  SelectedPath = rows.empty() ? std::string() : FileModel->PathOf(rows.front());
+  SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
+  PreviewEnabled = was;
+  // The file the pane showed is gone: its text no longer stands for a
+  // file, and a save must not bring it back under that name. Typed edits
+  // stay until the user decides.
+  if (!shown.empty() && !StatPath(shown).found && !PaneHasUnsavedEdits()) {
+    ReleasePicture();
+    ClearPreview();
+  }
+  summaryReady_ = false;
+  summaryFolder_.clear();
+  ShowFolderSummary(false);
+}
+
 void TForm1::ShowCurrentFolderInTree() {
   const std::string& f = CurrentFolder;
   QModelIndex idx = FolderModel->index(Q(f.size() > 1 && f.back() == '/' ? f.substr(0, f.size() - 1) : f));
@@ -82,13 +149,30 @@ void TForm1::ShowCurrentFolderInTree() {
 }
 
 void TForm1::RefreshAll() {
+  const std::string edited = SelectedPath;
+  const bool keep = !ConfirmReplacePane();
   PreviewEnabled = true;
   RealTimeMode = Mdisp->isChecked();
   ShiftHeld = false;
   summaryReady_ = false;  // the folder's content may have changed
   summaryFolder_.clear();
   RefreshViews();
+  if (keep) {
+    KeepEditedSelection(edited);
+    return;
+  }
   ClearPreview();
+}
+
+void TForm1::KeepEditedSelection(const std::string& path) {
+  // The view that moved finishes its key or click first (it may select
+  // again); meanwhile its changes are not previewed.
+  keepingSelection_ = true;
+  SelectedPath = path;
+  QTimer::singleShot(0, this, [this, path] {
+    if (path.empty() || !SelectFileByName(FileNamePart(path))) FileView1->selectionModel()->clearSelection();
+    keepingSelection_ = false;
+  });
 }
 
 void TForm1::ClearPreview() {
@@ -100,6 +184,12 @@ void TForm1::ClearPreview() {
 
 void TForm1::GoToFolder(const std::string& folder) {
   std::string f = WithTrailingSlash(folder);
+  if (f != CurrentFolder && !ConfirmReplacePane()) {
+    // キャンセル: the tree shows the folder of the edited file again, once
+    // the click or key that moved it is done.
+    QTimer::singleShot(0, this, [this] { ShowCurrentFolderInTree(); });
+    return;
+  }
   if (f != summaryFolder_) {
     if (summaryCancel_) summaryCancel_->store(true);
     summaryReady_ = false;
@@ -141,6 +231,14 @@ bool TForm1::SelectFileByName(const std::string& name) {
 void TForm1::ShowFolderSummary(bool withBlanks) {
   if (CurrentFolder.empty()) return;
   SetStatusPanel(0, Q(CurrentFolder));
+  if (FolderUnreadable(CurrentFolder)) {
+    // Not "0 個 0 byte": nothing could be counted.
+    summaryPending_ = false;
+    SetStatusPanel(1, "読み込めません");
+    SetStatusPanel(2, QString());
+    SetInfoLine("このフォルダーは読み込めません（アクセス権がありません）。", clRed);
+    return;
+  }
   if (!withBlanks) SetCurrentDirectory(CurrentFolder);
   if (summaryFolder_ == CurrentFolder && summaryReady_) {
     ShowSummaryFigures(summaryFigures_, withBlanks);

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QListView>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -31,11 +32,11 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The code the information line names for the pane's text: a UTF-8 or
-// UTF-16 file's own code, judged on its bytes when it was loaded; else the
-// guess over the text (none for an empty one).
+// The code the information line names for the pane's text: a UTF-8,
+// UTF-16, EUC or JIS file's own code, judged on its bytes when it was
+// loaded; else the guess over the text (none for an empty one).
 std::string PaneCodeLabel(const TRichEdit* pane, const std::string& text) {
-  if (const TUnicodePane* u = pane->Unicode()) return UnicodeCodeLabel(u->Code());
+  if (const TUnicodePane* u = pane->Unicode()) return u->Label();
   return text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
 }
 
@@ -50,35 +51,47 @@ void TForm1::NoteSavedFile(const std::string& path) {
 
 std::vector<std::string> TForm1::PaneLines() const { return RichEdit1->Lines(); }
 
+// A change of the file's text (red) is one undo step and counts as an edit;
+// it keeps a UTF-8, UTF-16, EUC or JIS file's mapping so it saves in its own
+// code. Program output is Shift_JIS text of its own, and asks first when it
+// would replace edits.
 void TForm1::SetPaneText(std::string_view bytes, TColor marker) {
+  if (marker != clRed && !ConfirmReplacePane()) return;
   RichEdit1->setUpdatesEnabled(false);
-  // A change of a UTF-8 or UTF-16 file's text keeps its mapping so it saves
-  // in its own code; program output is Shift_JIS text of its own.
-  std::optional<TUnicodePane> unicode;
-  if (marker == clRed && RichEdit1->Unicode()) unicode = *RichEdit1->Unicode();
-  RichEdit1->SetText(bytes, std::move(unicode));
+  if (marker == clRed) {
+    RichEdit1->ReplaceText(bytes);
+  } else {
+    RichEdit1->SetText(bytes);
+    RichEdit1->SetModified(false);
+  }
   RichEdit1->setUpdatesEnabled(true);
-  // A change of the file's text counts as an edit; program output does not.
-  RichEdit1->SetModified(marker == clRed);
   SetInfoColor(marker);
 }
 
 void TForm1::SetPaneLines(const std::vector<std::string>& lines, TColor marker) {
+  if (marker != clRed && !ConfirmReplacePane()) return;
   RichEdit1->setUpdatesEnabled(false);
   if (marker != clRed) RichEdit1->ForgetUnicode();
-  RichEdit1->SetLines(lines);
+  RichEdit1->SetLines(lines, marker == clRed);
   RichEdit1->setUpdatesEnabled(true);
-  RichEdit1->SetModified(marker == clRed);
+  if (marker != clRed) RichEdit1->SetModified(false);
   SetInfoColor(marker);
 }
 
 // ---------------------------------------------------------------- preview
 
 void TForm1::FileView1Change() {
+  if (keepingSelection_) return;
+  std::vector<int> rows = SelectedFileRows(FileView1->selectionModel());
+  std::string next = rows.empty() ? std::string() : FileModel->PathOf(rows.front());
+  // Edits of the file are not dropped by moving on without a word.
+  if (next != SelectedPath && !ConfirmReplacePane()) {
+    KeepEditedSelection(SelectedPath);
+    return;
+  }
   // The pane fills the preview area again; no picture stays.
   ReleasePicture();
-  std::vector<int> rows = SelectedFileRows(FileView1->selectionModel());
-  SelectedPath = rows.empty() ? std::string() : FileModel->PathOf(rows.front());
+  SelectedPath = std::move(next);
   if (PreviewEnabled && !ShiftHeld && !AltHeld) PreviewSelectedFile();
   SetStatusPanel(3, QString("%1 個選択").arg(rows.size()));
 }
@@ -99,7 +112,7 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
   if (RichEdit1->RichMode() && LooksLikeRtf(bytes)) {
     RichEdit1->SetRich(ReadRtf(bytes));
   } else {
-    PaneLoad load = LoadForPane(bytes);
+    PaneLoad load = LoadFileForPane(bytes);
     RichEdit1->SetText(load.text, std::move(load.unicode));
   }
   RichEdit1->setUpdatesEnabled(true);
@@ -107,10 +120,17 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
 }
 
 void TForm1::PreviewSelectedFile() {
+  if (!ConfirmReplacePane()) return;
   if (PreviewOverride && PreviewOverride()) return;
   if (!RealTimeMode) return;
   SetInfoLine("", clBlack);
-  if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  if (SelectedPath.empty()) return;
+  if (!IsRegularFile(SelectedPath)) {
+    // Deleted since the list was read: the previous file's text must not
+    // stay under this name (a save would write it there).
+    if (!StatPath(SelectedPath).found && !PaneHasUnsavedEdits()) RichEdit1->Clear();
+    return;
+  }
   FileStat st = StatPath(SelectedPath);
   if (!st.found) return;
   std::string pieces = InfoLinePieces1To8(SelectedPath, st);
@@ -152,7 +172,9 @@ void TForm1::ReleasePicture() {
 bool TForm1::ShowPicture() {
   QAction* stretchItem = FindAction(cmd::Mgazostrech1);
   bool stretchOption = !stretchItem || stretchItem->isChecked();
-  QSize pane = PanelRBB->size();
+  // The control stands one pixel in from the left: the whole picture fits
+  // in what is left, with no scroll bar.
+  QSize pane = PanelRBB->size() - QSize(1, 0);
   int zoom = Settings.zoom;
   // A whole-picture view never needs more pixels than the pane has.
   QSize fit = zoom == 0 && stretchOption ? pane : QSize();
@@ -194,6 +216,7 @@ bool TForm1::ShowPicture() {
 
 void TForm1::ShowSelectedFile() {
   if (SelectedPath.empty() || !IsRegularFile(SelectedPath)) return;
+  if (!ConfirmReplacePane()) return;
   SetInfoLine("", clBlue);
   FileStat st = StatPath(SelectedPath);
   std::string pieces = InfoLinePieces1To8(SelectedPath, st);
@@ -239,10 +262,6 @@ void TForm1::ToggleEditView() {
     SBeditview->setIcon(CommandIcon("view-reveal", "表"));
     MeditView1->setText("テキスト表示を表示する(&I)");
     MeditView1->setStatusTip("テキスト表示を表示します。");
-    if (FileView1->isVisible() && FileView1->isEnabled())
-      FileView1->setFocus();
-    else
-      FolderView1->setFocus();
   } else {
     RichEdit1->show();
     paneHidden_ = false;
@@ -256,6 +275,14 @@ void TForm1::ToggleEditView() {
     MeditView1->setText("テキスト表示を隠す(&I)");
     MeditView1->setStatusTip("テキスト表示を隠します。");
   }
+  // The keyboard stays on the file view the style shows (details, or the
+  // icons and list), else on the tree.
+  QAbstractItemView* list = FileIconView1->isVisible() ? static_cast<QAbstractItemView*>(FileIconView1)
+                                                       : static_cast<QAbstractItemView*>(FileView1);
+  if (list->isVisible() && list->isEnabled())
+    list->setFocus();
+  else
+    FolderView1->setFocus();
 }
 
 // ---------------------------------------------------------------- labels

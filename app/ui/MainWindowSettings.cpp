@@ -19,6 +19,7 @@
 
 #include "app/StartupPath.h"
 #include "browse/ui/FileListModel.h"
+#include "browse/ui/FileViews.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/FontUtil.h"
 #include "platform/FileInfo.h"
@@ -58,7 +59,15 @@ void TForm1::ApplyViewStyle(int style) {
 // ---------------------------------------------------------------- state
 
 void TForm1::ResetLayout() {
-  if (QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen()) setGeometry(scr->availableGeometry());
+  if (QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    // The frame, title bar included, takes the work area; its size is known
+    // only once the window manager has framed the window (FitFrameToWorkArea).
+    const QRect area = scr->availableGeometry();
+    resize(area.size());
+    move(area.topLeft());
+    fitFrame_ = true;
+    fitSize_ = area.size();
+  }
   ShiftHeld = AltHeld = false;
   RealTimeMode = PreviewEnabled = true;
   DialogAnswer.clear();
@@ -69,6 +78,7 @@ void TForm1::ResetLayout() {
   Settings.fontR = FontSpec{DefaultPaneFontName().toStdString(), 0, clWindowText, 9};
   Settings.fontF = FontSpec{DefaultWindowFontName().toStdString(), 0, clWindowText, 9};
   Settings.colum1 = Settings.colum2 = Settings.colum3 = -1;
+  SetFileColumnWidths(*this, -1, -1, -1);
   Settings.panelLWidth = 137;
   Settings.panelRBHeight = -1;  // two thirds of the right part
   ApplyPaneSizes();
@@ -124,16 +134,14 @@ bool TForm1::LoadSettings() {
   Settings.directory = CurrentFolder;
   ReadMainSettings(ini, Settings, lim);
 
-  setGeometry(Settings.left, Settings.top, Settings.width, Settings.height);
+  // Left and Top are where the frame stands, Width and Height the window's
+  // inside: saved and restored alike, a restart leaves the window in place.
+  resize(Settings.width, Settings.height);
+  move(Settings.left, Settings.top);
+  if (ini.ValueExists("Form", "Height")) fitFrame_ = false;
   ApplyPaneSizes();
   ApplyFonts();
-  for (int c = 1; c <= 3; ++c) {
-    int w = c == 1 ? Settings.colum1 : c == 2 ? Settings.colum2 : Settings.colum3;
-    if (w >= 0)
-      FileView1->header()->resizeSection(c, w);
-    else
-      FileView1->resizeColumnToContents(c);
-  }
+  SetFileColumnWidths(*this, Settings.colum1, Settings.colum2, Settings.colum3);
   RichEdit1->SetWordWrap(Settings.wordWrap);
   ToolButton39->setChecked(Settings.wordWrap);
   TabWidth = Settings.tabWidth;
@@ -189,9 +197,9 @@ void TForm1::SaveSettings() {
   Settings.fontR = FontSpecFromQFont(RichEdit1->font(), Settings.fontR.color);
   Settings.fontF = FontSpecFromQFont(FileView1->font(), Settings.fontF.color);
   Settings.directory = CurrentFolder;
-  Settings.colum1 = FileView1->header()->sectionSize(1);
-  Settings.colum2 = FileView1->header()->sectionSize(2);
-  Settings.colum3 = FileView1->header()->sectionSize(3);
+  Settings.colum1 = FileColumnWidth(*this, 1);
+  Settings.colum2 = FileColumnWidth(*this, 2);
+  Settings.colum3 = FileColumnWidth(*this, 3);
   Settings.hottrack = Mmousepoint->isChecked();
   Settings.wordWrap = RichEdit1->WordWrap();
   Settings.tabWidth = TabWidth;
@@ -230,18 +238,23 @@ void TForm1::HandleCommandLine(const std::string& path) {
   SetInfoLine("", clBlack);
   ShowFolderSummary(false);
   PreviewEnabled = true;
+  // The keys go to the list from the start: Down moves, Alt opens the menus.
+  QAbstractItemView* list =
+      Settings.icon == 4 ? static_cast<QAbstractItemView*>(FileView1) : static_cast<QAbstractItemView*>(FileIconView1);
+  list->setFocus();
   if (!t.name.empty()) {
     SelectFileByName(t.name);
     return;
   }
   if (!t.folderOnly) return;  // a name that is not there selects nothing
-  // A folder alone: show its first file.
+  // A folder alone: show its first file, or stand on its first item.
   for (int r = 0; r < FileModel->rowCount(); ++r) {
     if (!FileModel->Entry(r).isDir) {
       SelectFileByName(FileModel->Entry(r).name);
       return;
     }
   }
+  if (FileModel->rowCount() > 0) SelectFileByName(FileModel->Entry(0).name);
 }
 
 void TForm1::ResetSettingsFile() {

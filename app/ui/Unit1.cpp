@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
@@ -63,6 +65,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   ToolBar1->removeAction(ToolButton2);
   ToolBar1->addSeparator();
   ToolBar1->addAction(ToolButton2);
+  // The whole-menu pop-up ends with closing the program and the pop-up.
+  for (QAction* a : PopupMenu1->actions()) {
+    if (!a->property("navirtPopupEnd").toBool()) continue;
+    PopupMenu1->removeAction(a);
+    PopupMenu1->addAction(a);
+  }
   // Menus no subsystem has filled are not offered.
   for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp})
     m->menuAction()->setVisible(!m->isEmpty());
@@ -190,6 +198,7 @@ void TForm1::BuildLayout() {
   rbbl->setContentsMargins(0, 0, 0, 0);
   ScrollBox1 = new QScrollArea(PanelRBB);
   ScrollBox1->setObjectName("ScrollBox1");
+  ScrollBox1->setFrameShape(QFrame::NoFrame);
   Image1 = new QLabel;
   Image1->setObjectName("Image1");
   ScrollBox1->setWidget(Image1);
@@ -243,8 +252,12 @@ void TForm1::BuildLayout() {
   });
   connect(RichEdit1, &QPlainTextEdit::cursorPositionChanged, this,
           [this] { SetSBarRPanel(0, QString("%1行 %2列").arg(RichEdit1->CaretLine()).arg(RichEdit1->CaretColumn())); });
-  connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
-          [this] { SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount())); });
+  connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] {
+    SetSBarRPanel(1, QString("%1 行").arg(RichEdit1->LineCount()));
+    // Text written into the pane (a listing, a dump, a report) is what the
+    // user is to see: no picture stays over it.
+    if (ScrollBox1->isVisible()) ReleasePicture();
+  });
 
   FileView1->installEventFilter(this);
   FileView1->viewport()->installEventFilter(this);
@@ -306,8 +319,12 @@ int TForm1::MessageDlg(const QString& text, const QString& caption, TMsgKind kin
   QMessageBox box(icon, caption.isEmpty() ? QString("Navirt") : caption, text, QMessageBox::NoButton, this);
   if (buttons & mbOK) box.addButton(QMessageBox::Ok);
   if (buttons & mbYes) box.addButton(QMessageBox::Yes);
-  if (buttons & mbNo) box.addButton(QMessageBox::No);
+  QPushButton* no = (buttons & mbNo) ? box.addButton(QMessageBox::No) : nullptr;
   if (buttons & mbCancel) box.addButton(QMessageBox::Cancel);
+  if (no && (buttons & mbDefaultNo)) {
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+  }
   int r = box.exec();
   switch (r) {
     case QMessageBox::Ok:
@@ -362,10 +379,16 @@ bool TForm1::PaneHasUnsavedEdits() const {
   return InfoColor == clRed && RichEdit1->Modified();
 }
 
-bool TForm1::ConfirmCloseWithEdits() {
+bool TForm1::ConfirmCloseWithEdits() { return ConfirmReplacePane(); }
+
+bool TForm1::ConfirmReplacePane() {
   if (!PaneHasUnsavedEdits()) return true;
   int r = MessageDlg("変更を保存しますか？", "", TMsgKind::Confirmation, mbYes | mbNo | mbCancel);
-  if (r == mbNo) return true;
+  if (r == mbNo) {
+    // Dropped: the text still shown asks no more.
+    RichEdit1->SetModified(false);
+    return true;
+  }
   if (r != mbYes) return false;
   return SavePaneCommand && SavePaneCommand();
 }
@@ -436,7 +459,28 @@ bool TForm1::event(QEvent* e) {
     SetStatusPanel(4, static_cast<QStatusTipEvent*>(e)->tip());
     return true;
   }
-  return QMainWindow::event(e);
+  const bool result = QMainWindow::event(e);
+  if (fitFrame_ && (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show ||
+                    e->type() == QEvent::WindowActivate))
+    FitFrameToWorkArea();
+  return result;
+}
+
+void TForm1::FitFrameToWorkArea() {
+  if (!isVisible() || isMaximized() || isFullScreen()) return;
+  QScreen* scr = screen();
+  if (!scr) return;
+  const QRect frame = frameGeometry(), inside = geometry();
+  // No frame yet (or none at all: no window manager).
+  if (frame == inside) return;
+  fitFrame_ = false;
+  // Sized since (by the settings, the user or the window manager): as given.
+  if (size() != fitSize_) return;
+  const QRect area = scr->availableGeometry();
+  if (area.contains(frame)) return;
+  const QSize margins = frame.size() - inside.size();
+  resize((area.size() - margins).expandedTo(minimumSize()));
+  move(area.topLeft());
 }
 
 namespace {

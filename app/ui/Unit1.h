@@ -21,6 +21,8 @@ class QAction;
 class QComboBox;
 class QDialog;
 class QFileSystemModel;
+class QFileSystemWatcher;
+class QTimer;
 class QLabel;
 class QListView;
 class QMenu;
@@ -145,6 +147,7 @@ class TForm1 : public QMainWindow, public IHost {
   bool PaneHasUnsavedEdits() const;
   // Asks "変更を保存しますか？" when there are such edits; false keeps the window.
   bool ConfirmCloseWithEdits();
+  bool ConfirmReplacePane() override;
   // The overwrite save (the edit commands set it); false when nothing was saved.
   std::function<bool()> SavePaneCommand;
 
@@ -274,9 +277,16 @@ class TForm1 : public QMainWindow, public IHost {
   void NewSummaryWatcher();
   void ShowSummaryFigures(const navirt::FolderFigures& f, bool withBlanks);
   void OnFolderTreeChanged();
+  // The list follows the folder: files made, renamed or deleted by other
+  // programs show at once; the selection stays where its files still are.
+  void WatchCurrentFolder();
+  void FolderChangedOutside();
   // Selects CurrentFolder in the tree and scrolls it into view.
   void ShowCurrentFolderInTree();
   void UpdateNowCaption();
+  // Shrinks a window placed on the whole work area by its frame, once the
+  // window manager has framed it.
+  void FitFrameToWorkArea();
   // ShiftHeld and AltHeld follow the keys really held.
   void SyncHeldKeys(Qt::KeyboardModifiers mods);
   void SyncHeldKeysWithKeyboard();
@@ -288,9 +298,17 @@ class TForm1 : public QMainWindow, public IHost {
   QString infoText_;
   bool paneHidden_ = false;
   bool firstShow_ = true;
+  bool fitFrame_ = false;  // the frame is to fit the work area once it is known
+  QSize fitSize_;          // the size the window was given for that
   int rememberedPaneHeight_ = 200;
   bool navigating_ = false;
+  bool keepingSelection_ = false;  // the edited file is selected again
+  // After キャンセル of the question before a replacement: the edited
+  // file is selected again, without a preview.
+  void KeepEditedSelection(const std::string& path);
   bool pictureStretch_ = false;  // the last picture's stretch flag
+  QFileSystemWatcher* folderWatcher_ = nullptr;
+  QTimer* folderChanged_ = nullptr;  // gathers a burst of changes into one refill
 
   // Folder summary: one walk at a time, cached until the folder changes.
   std::string summaryFolder_;

@@ -32,13 +32,18 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   form.show();
   splash.finish(&form);
+  // The splash had the keyboard: hand it to the main window, so its menus
+  // answer Alt at once.
+  form.raise();
+  form.activateWindow();
   QApplication::restoreOverrideCursor();
   std::string path = navirt::JoinArguments(args);
   // For the start-up benchmark: leave as soon as the first preview is shown.
   const bool quitAfterStart = !qEnvironmentVariableIsEmpty("NAVIRT_QUIT_AFTER_START");
   QTimer::singleShot(0, &form, [&form, path, quitAfterStart] {
     // After the window is shown, so the list has its size when scrolling.
-    if (!path.empty()) form.HandleCommandLine(path);
+    // Without a path the folder of the last session opens the same way.
+    form.HandleCommandLine(path.empty() ? form.CurrentFolder : path);
     if (quitAfterStart) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
   });
   return app.exec();

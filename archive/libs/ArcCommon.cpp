@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -72,11 +74,11 @@ bool IsValidUtf8(std::string_view s) {
   return true;
 }
 
-std::string NormalizeSlashes(std::string_view path) {
+std::string NormalizeSlashes(std::string_view path, bool backslashSeparates) {
   std::string out;
   out.reserve(path.size());
   for (char c : path) {
-    if (c == '\\') c = '/';
+    if (c == '\\' && backslashSeparates) c = '/';
     if (c == '/' && (out.empty() || out.back() == '/')) continue;
     out += c;
   }
@@ -86,7 +88,7 @@ std::string NormalizeSlashes(std::string_view path) {
   return out;
 }
 
-std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback) {
+std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback, bool backslashSeparates) {
   fallback = false;
   std::string out;
   bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return (unsigned char)c < 0x80 && c != 0; });
@@ -130,8 +132,9 @@ std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback) {
     }
     out += Utf16ToUtf8(clean);
   }
-  for (char& c : out)
-    if (c == '\\') c = '/';
+  if (backslashSeparates)
+    for (char& c : out)
+      if (c == '\\') c = '/';
   while (!out.empty() && out.back() == '/') out.pop_back();
   while (out.size() >= 2 && out[0] == '.' && out[1] == '/') out.erase(0, 2);
   return out;
@@ -286,7 +289,7 @@ bool Match(std::string_view p, std::string_view s) {
           ++si;
           continue;
         }
-      } else if (Lower(p[pi]) == Lower(s[si])) {
+      } else if (Lower(p[pi]) == Lower(s[si]) || (p[pi] == '\\' && s[si] == '/')) {
         ++pi;
         ++si;
         continue;
@@ -303,7 +306,8 @@ bool Match(std::string_view p, std::string_view s) {
 
 bool WildMatch(std::string_view pattern, std::string_view path) {
   if (pattern == "*.*" || pattern == "*" || pattern.empty()) return true;
-  std::string p = NormalizeSlashes(pattern);
+  // "\\" in a pattern matches a "\\" of a tar name or a separator.
+  std::string p = NormalizeSlashes(pattern, false);
   if (p == "*.*" || p == "*" || p.empty()) return true;
   if (p.size() > 4 && p.compare(p.size() - 4, 4, "/*.*") == 0) p.replace(p.size() - 3, 3, "*");
   if (Match(p, path)) return true;
@@ -600,6 +604,8 @@ mode_t FileMode() {
 
 OutputFile::~OutputFile() { Abort(); }
 
+// The temporary name: ".NAME.navirt-PID-XXXXXX" in the target's folder, so
+// a run that was killed can be told from one still writing.
 bool OutputFile::Open(const std::string& target) {
   Abort();
   target_ = target;
@@ -607,7 +613,7 @@ bool OutputFile::Open(const std::string& target) {
   std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.size() > 200) base.resize(200);
-  std::string tmpl = dir + "." + base + ".navirt-XXXXXX";
+  std::string tmpl = dir + "." + base + ".navirt-" + std::to_string(::getpid()) + "-XXXXXX";
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back(0);
   int fd = ::mkstemp(buf.data());
@@ -627,25 +633,40 @@ bool OutputFile::Open(const std::string& target) {
   return true;
 }
 
+// A free name is written under a temporary name too: a run killed half way
+// leaves no half file under the entry's name. The rename at the end never
+// replaces what appeared there meanwhile.
 int OutputFile::OpenNew(const std::string& target) {
-  Abort();
-  target_ = target;
-  // The umask applies to the mode here, as it does to any new file.
-  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return errno ? errno : EIO;
-  temp_ = target;
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0) return EEXIST;
+  if (errno != ENOENT) return errno ? errno : EIO;
+  if (!Open(target)) return errno ? errno : EIO;
   direct_ = true;
-  f_ = ::fdopen(fd, "wb");
-  if (!f_) {
-    int err = errno ? errno : ENOMEM;
-    ::close(fd);
-    ::unlink(temp_.c_str());
-    temp_.clear();
-    return err;
-  }
-  written_ = 0;
-  failed_ = false;
   return 0;
+}
+
+void RemoveStaleTemporaries(const std::string& dir) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return;
+  std::vector<std::string> stale;
+  while (dirent* de = ::readdir(d)) {
+    std::string n = de->d_name;
+    size_t at = n.rfind(".navirt-");
+    if (n.size() < 2 || n[0] != '.' || at == std::string::npos || at == 0) continue;
+    size_t p = at + 8, q = p;
+    while (q < n.size() && n[q] >= '0' && n[q] <= '9') ++q;
+    if (q == p || q + 7 != n.size() || n[q] != '-' || q - p > 9) continue;
+    pid_t pid = static_cast<pid_t>(std::stol(n.substr(p, q - p)));
+    if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    stale.push_back(n);
+  }
+  ::closedir(d);
+  std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+  for (const auto& n : stale) {
+    struct stat st;
+    std::string path = prefix + n;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+  }
 }
 
 bool OutputFile::Write(const void* data, size_t len) {
@@ -688,7 +709,9 @@ bool OutputFile::Commit(std::time_t mtime, bool setTime) {
   }
   ok = (std::fclose(f_) == 0) && ok;
   f_ = nullptr;
-  if (ok && !direct_) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (ok)
+    ok = direct_ ? ::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0
+                 : ::rename(temp_.c_str(), target_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
   temp_.clear();
   return ok;
@@ -958,7 +981,9 @@ bool HasWild(const std::string& s) { return s.find_first_of("*?") != std::string
 void AddItem(const std::string& disk, const std::string& stored, const struct stat& st, std::vector<PackItem>& out) {
   PackItem it;
   it.disk = disk;
-  it.stored = NormalizeSlashes(stored);
+  // A "\\" of a name on disk is a character; formats whose names use it
+  // as a separator read it back as one.
+  it.stored = NormalizeSlashes(stored, false);
   it.isDir = S_ISDIR(st.st_mode);
   it.mtime = st.st_mtime;
   it.size = it.isDir ? 0 : static_cast<uint64_t>(st.st_size);
@@ -993,7 +1018,10 @@ void AddLink(const std::string& disk, const std::string& stored, const struct st
 void Walk(const std::string& disk, const std::string& stored, bool includeHidden, bool storeLinks,
           std::vector<PackItem>& out, Report& rep) {
   DIR* d = ::opendir(disk.c_str());
-  if (!d) return;
+  if (!d) {
+    rep.Utf8Line("Warning: folder cannot be opened, skipped: " + stored);
+    return;
+  }
   std::vector<std::string> names;
   while (dirent* de = ::readdir(d)) {
     std::string n = de->d_name;
@@ -1022,13 +1050,13 @@ void Walk(const std::string& disk, const std::string& stored, bool includeHidden
 }
 
 std::string StoredName(const std::string& name, const std::string& base, bool storedPaths) {
-  std::string n = NormalizeSlashes(name);
+  std::string n = NormalizeSlashes(name, false);
   if (!storedPaths) {
     size_t slash = n.rfind('/');
     return slash == std::string::npos ? n : n.substr(slash + 1);
   }
   if (!base.empty() && !name.empty() && name[0] == '/') {
-    std::string b = NormalizeSlashes(base);
+    std::string b = NormalizeSlashes(base, false);
     if (n.compare(0, b.size(), b) == 0 && n.size() > b.size() && n[b.size()] == '/') return n.substr(b.size() + 1);
   }
   // Only a relative form goes into an archive.
@@ -1102,7 +1130,8 @@ int CollectFiles(const std::vector<std::string>& names, const std::string& baseF
       AddLink(disk, s, lst, storeLinks, out, rep);
     } else if (S_ISDIR(st.st_mode)) {
       if (!recurse) {
-        rep.Utf8Line("Folder skipped (no -r): " + raw);
+        // Without -r a named folder is the folder alone, as zip packs it.
+        if (!s.empty()) AddItem(disk, s, st, out);
         continue;
       }
       if (!s.empty()) AddItem(disk, s, st, out);

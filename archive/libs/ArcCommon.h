@@ -107,14 +107,16 @@ std::string AttributeText(uint32_t attr);
 
 // ---- names -----------------------------------------------------------
 // Stored name bytes -> UTF-8 path with "/". CP932 unless utf8; backslash
-// splits only after decoding. Undecodable bytes become %XX.
-std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback);
+// splits only after decoding, and only in formats where it separates (not
+// in tar). Undecodable bytes become %XX.
+std::string NameFromArchive(std::string_view raw, bool utf8, bool& fallback, bool backslashSeparates = true);
 // UTF-8 path -> CP932 bytes; characters CP932 lacks become %XX of their
 // UTF-8 bytes (ok=false then).
 std::string NameToCp932(std::string_view utf8, bool& ok);
 std::string NameToCp932(std::string_view utf8);
-// Collapses "//", strips "./" and a leading "/"; "\" becomes "/".
-std::string NormalizeSlashes(std::string_view path);
+// Collapses "//", strips "./" and a leading "/"; "\" becomes "/" unless
+// it is a character of a name here (a name on disk).
+std::string NormalizeSlashes(std::string_view path, bool backslashSeparates = true);
 bool IsValidUtf8(std::string_view s);
 
 // ---- times -----------------------------------------------------------
@@ -223,8 +225,8 @@ uint16_t Crc16Of(const InputFile& in, const unsigned char* p, uint64_t n);
 // ---- writing ---------------------------------------------------------
 // A file written under a temporary name in the target's folder and renamed
 // into place only by Commit, so a failure never leaves half a file.
-// OpenNew writes a name nothing holds yet straight under that name (one
-// directory change instead of three); Abort and a failed Commit remove it.
+// OpenNew is for a name nothing holds yet: EEXIST when something does, and
+// Commit then never replaces what appeared there meanwhile.
 class OutputFile {
  public:
   ~OutputFile();
@@ -246,11 +248,15 @@ class OutputFile {
 
  private:
   std::FILE* f_ = nullptr;
-  std::string target_, temp_;  // temp_ == target_ after OpenNew
-  bool direct_ = false;
+  std::string target_, temp_;
+  bool direct_ = false;  // opened by OpenNew
   uint64_t written_ = 0;
   bool failed_ = false;
 };
+
+// Removes the temporary files OutputFile left in dir when its process was
+// killed (the process named in the temporary name is gone).
+void RemoveStaleTemporaries(const std::string& dir);
 
 // A file to pack, read a piece at a time, so packing holds one piece of
 // it whatever its size.

@@ -235,23 +235,30 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     if (rc != kOk) {
       rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
       st.Fail(rc);
+      if (rc == kErrHeaderBroken) ++st.refused;
     }
     return;
   }
   if (e.isLink && !LinkStaysInside(e.path, e.linkTarget)) {
     rep.Line("Refused: " + shown + " (link points outside the folder)");
     st.Fail(kErrHeaderBroken);
+    ++st.refused;
     return;
   }
   int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why, &st.folders);
   if (rc != kOk) {
     rep.Line("Refused: " + shown + " (" + NameToCp932(why) + ")");
     st.Fail(rc);
+    if (rc == kErrHeaderBroken) ++st.refused;
     return;
   }
-  // A plain file whose name is free is created in place; anything taken
-  // goes the careful way: an old file is replaced only once the new one
-  // is whole.
+  // A run killed here before left its temporary files: gone now.
+  size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  if (st.swept.insert(folder).second) RemoveStaleTemporaries(folder);
+  // Every file is written under a temporary name and renamed when whole;
+  // an old file is replaced only then, a free name never over something
+  // that appeared meanwhile.
   OutputFile out;
   int created = e.isHardLink || e.isLink ? EEXIST : out.OpenNew(target);
   if (created == EEXIST) {
@@ -336,6 +343,12 @@ int FinishExtract(const ExtractStats& st, Report& rep) {
   char buf[128];
   std::snprintf(buf, sizeof buf, "%zu file(s) extracted, %zu skipped, %zu error(s).", st.done, st.skipped, st.failed);
   rep.Line(buf);
+  // Unsafe entries share the broken header's code: say what it was.
+  if (st.refused) {
+    std::snprintf(buf, sizeof buf, "%zu entr%s refused as unsafe (a name or link leading outside the folder).",
+                  st.refused, st.refused == 1 ? "y" : "ies");
+    rep.Line(buf);
+  }
   return st.result;
 }
 

@@ -2,6 +2,7 @@
 // The frame every archiver library shares: the exported entry points,
 // listing handles, the report of a listing, and the extraction loop.
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,11 @@ int ExtractMatchToMemory(const std::vector<ArcEntry>& entries, const std::string
 
 struct ExtractStats {
   size_t done = 0, skipped = 0, failed = 0;
+  size_t refused = 0;  // unsafe names and links, also counted in failed
   int result = kOk;
   bool cancelled = false;
   FolderCache folders;
+  std::set<std::string> swept;  // folders cleared of killed runs' leftovers
   void Fail(int code);
 };
 // One entry: select, make a safe target, write through a temporary file,

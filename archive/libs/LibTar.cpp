@@ -3,10 +3,12 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "archive/libs/LibFrame.h"
 #include "platform/Cp932.h"
@@ -21,6 +23,10 @@ struct ReaderDeleter {
   void operator()(archive* a) const { archive_read_free(a); }
 };
 using Reader = std::unique_ptr<archive, ReaderDeleter>;
+struct WriterDeleter {
+  void operator()(archive* a) const { archive_write_free(a); }
+};
+using WriterPtr = std::unique_ptr<archive, WriterDeleter>;
 
 Reader OpenReader(const std::string& path, bool raw) {
   Reader a(archive_read_new());
@@ -130,11 +136,61 @@ std::string RawPath(const char* mbs, const char* utf8) {
   return utf8 ? utf8 : "";
 }
 
-void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
-  std::string raw = RawPath(archive_entry_pathname(ae), archive_entry_pathname_utf8(ae));
+bool Ascii(const std::string& s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The stored names of an entry, as bytes.
+struct RawNames {
+  std::string path, symlink, hardlink;
+  bool Ascii() const { return arc::Ascii(path) && arc::Ascii(symlink) && arc::Ascii(hardlink); }
+  bool Utf8() const { return IsValidUtf8(path) && IsValidUtf8(symlink) && IsValidUtf8(hardlink); }
+};
+
+RawNames NamesOf(archive_entry* ae) {
+  RawNames n;
+  n.path = RawPath(archive_entry_pathname(ae), archive_entry_pathname_utf8(ae));
+  if (archive_entry_symlink(ae) || archive_entry_symlink_utf8(ae))
+    n.symlink = RawPath(archive_entry_symlink(ae), archive_entry_symlink_utf8(ae));
+  if (archive_entry_hardlink(ae) || archive_entry_hardlink_utf8(ae))
+    n.hardlink = RawPath(archive_entry_hardlink(ae), archive_entry_hardlink_utf8(ae));
+  return n;
+}
+
+// Tar names carry no marker, and one archive holds one kind: UTF-8 when
+// every name reads as UTF-8, else Shift_JIS (TAR32 and old tools). A
+// Shift_JIS name may happen to be valid UTF-8 (half-width kana), so a
+// single name does not decide.
+bool AllNamesUtf8(const std::string& path) {
+  Reader a = OpenReader(path, false);
+  if (!a) return true;
+  archive_entry* ae;
+  while (HeaderRead(archive_read_next_header(a.get(), &ae)))
+    if (!NamesOf(ae).Utf8()) return false;
+  return true;
+}
+
+// Decides the archive's kind at its first name beyond ASCII: archives of
+// ASCII names are never read twice.
+class NameKind {
+ public:
+  explicit NameKind(std::string path) : path_(std::move(path)) {}
+  bool Utf8(const RawNames& n) {
+    if (n.Ascii()) return true;
+    if (state_ < 0) state_ = AllNamesUtf8(path_) ? 1 : 0;
+    return state_ == 1;
+  }
+
+ private:
+  std::string path_;
+  int state_ = -1;
+};
+
+void FillEntry(archive_entry* ae, int type, ArcEntry& e, bool utf8) {
+  RawNames raw = NamesOf(ae);
   bool fb = false;
-  // Tar names carry no marker: UTF-8 when they read as UTF-8, else CP932.
-  e.path = NameFromArchive(raw, IsValidUtf8(raw), fb);
+  // "\\" is a character of a tar name.
+  e.path = NameFromArchive(raw.path, utf8, fb, false);
   e.nameFallback = fb;
   while (e.path.size() >= 2 && e.path[0] == '.' && e.path[1] == '/') e.path.erase(0, 2);
   e.size = archive_entry_size_is_set(ae) ? static_cast<uint64_t>(archive_entry_size(ae)) : 0;
@@ -146,14 +202,10 @@ void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
   e.isLink = S_ISLNK(mode);
   e.attr = e.isDir ? kAttrDir : kAttrArchive;
   if (!(mode & S_IWUSR)) e.attr |= kAttrRO;
-  if (e.isLink) {
-    std::string tr = RawPath(archive_entry_symlink(ae), archive_entry_symlink_utf8(ae));
-    e.linkTarget = NameFromArchive(tr, IsValidUtf8(tr), fb);
-  }
+  if (e.isLink) e.linkTarget = NameFromArchive(raw.symlink, utf8, fb, false);
   if (archive_entry_hardlink(ae) || archive_entry_hardlink_utf8(ae)) {
     // Another name of an entry that came earlier in the archive.
-    std::string tr = RawPath(archive_entry_hardlink(ae), archive_entry_hardlink_utf8(ae));
-    e.linkTarget = NameFromArchive(tr, IsValidUtf8(tr), fb);
+    e.linkTarget = NameFromArchive(raw.hardlink, utf8, fb, false);
     e.isHardLink = true;
     e.isLink = false;
     e.method = "hlink";
@@ -170,7 +222,7 @@ void FillEntry(archive_entry* ae, int type, ArcEntry& e) {
 // Reads a tar's headers as the listing asks for them.
 class TarCursor : public EntryCursor {
  public:
-  TarCursor(std::string path, int type) : path_(std::move(path)), type_(type) {}
+  TarCursor(std::string path, int type) : path_(path), type_(type), kind_(std::move(path)) {}
   bool Rewind() override {
     reader_ = OpenReader(path_, false);
     return reader_ != nullptr;
@@ -185,7 +237,7 @@ class TarCursor : public EntryCursor {
         return false;
       }
       e = ArcEntry{};
-      FillEntry(ae, type_, e);
+      FillEntry(ae, type_, e, kind_.Utf8(NamesOf(ae)));
       if (e.isDir && (e.path.empty() || e.path == ".")) continue;
       return true;
     }
@@ -194,6 +246,7 @@ class TarCursor : public EntryCursor {
  private:
   std::string path_;
   int type_;
+  NameKind kind_;
   Reader reader_;
 };
 
@@ -240,12 +293,22 @@ class TarLibrary : public ArcLibrary {
             break;
         }
         if (type != kUnknown) {
+          // Read as UTF-8, and read again as Shift_JIS once a name is not.
+          std::vector<std::pair<size_t, archive_entry*>> others;
+          bool utf8 = true;
           do {
+            RawNames raw = NamesOf(ae);
             ArcEntry e;
-            FillEntry(ae, type, e);
+            FillEntry(ae, type, e, true);
             if (e.isDir && (e.path.empty() || e.path == ".")) continue;
+            utf8 = utf8 && raw.Utf8();
+            if (!raw.Ascii()) others.emplace_back(out.size(), archive_entry_clone(ae));
             out.push_back(std::move(e));
           } while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN);
+          for (auto& [i, clone] : others) {
+            if (!utf8) FillEntry(clone, type, out[i], false);
+            archive_entry_free(clone);
+          }
           if (r != ARCHIVE_EOF) {
             why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken archive";
             return kErrHeaderBroken;
@@ -297,12 +360,13 @@ class TarLibrary : public ArcLibrary {
     Reader a = OpenReader(path, IsRaw(type));
     if (!a) return kErrArcFileOpen;
     archive_entry* ae;
+    NameKind kind(path);
     while (HeaderRead(archive_read_next_header(a.get(), &ae))) {
       ArcEntry e;
       if (IsRaw(type))
         e.path = RawName(path);
       else
-        FillEntry(ae, type, e);
+        FillEntry(ae, type, e, kind.Utf8(NamesOf(ae)));
       if (e.isDir || e.isHardLink || !WildMatch(name, e.path)) continue;
       entry = e;
       data.clear();
@@ -394,11 +458,55 @@ class TarLibrary : public ArcLibrary {
     return kOk;
   }
 
+  // The whole compressed stream read once: gzip checks its CRC only at the
+  // stream's end and bzip2 a block's only after handing out its bytes, while
+  // the tar inside ends earlier. A damaged byte must stop the run before
+  // any file is written.
+  static bool CompressedStreamSound(const std::string& path, int type, std::string& why) {
+    if (type == kTarGz) {
+      // libarchive's gzip reader does not compare the trailer's CRC: zlib does.
+      gzFile g = gzopen(path.c_str(), "rb");
+      if (!g) {
+        why = "cannot read the compressed stream";
+        return false;
+      }
+      std::vector<char> buf(1 << 16);
+      int n;
+      while ((n = gzread(g, buf.data(), static_cast<unsigned>(buf.size()))) > 0) {
+      }
+      int err = Z_OK;
+      if (n < 0) why = std::string("gzip: ") + gzerror(g, &err);
+      gzclose(g);
+      return n == 0;
+    }
+    Reader a = OpenReader(path, true);
+    archive_entry* ae;
+    if (!a || !HeaderRead(archive_read_next_header(a.get(), &ae))) {
+      why = "cannot read the compressed stream";
+      return false;
+    }
+    std::vector<char> buf(1 << 16);
+    la_ssize_t n;
+    while ((n = archive_read_data(a.get(), buf.data(), buf.size())) > 0) {
+    }
+    if (n < 0) why = archive_error_string(a.get()) ? archive_error_string(a.get()) : "broken compressed data";
+    return n == 0;
+  }
+
   int DoExtract(const CmdLine& cl, Report& rep) {
     int type = TypeOf(cl.archive);
     if (type == kUnknown) {
       rep.Utf8Line(cl.archive + ": not a tar or compressed file");
       return PathExists(cl.archive) ? kErrFileStyle : kErrArcFileOpen;
+    }
+    if (type == kTarGz || type == kTarBz2) {
+      std::string why;
+      if (!CompressedStreamSound(cl.archive, type, why)) {
+        rep.Line("tar: " + why + "; nothing extracted.");
+        ExtractStats st;
+        st.Fail(kErrFileCrc);
+        return FinishExtract(st, rep);
+      }
     }
     Reader a = OpenReader(cl.archive, IsRaw(type));
     if (!a) return kErrArcFileOpen;
@@ -411,6 +519,7 @@ class TarLibrary : public ArcLibrary {
     ExtractStats st;
     archive_entry* ae;
     int r;
+    NameKind kind(cl.archive);
     while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN) {
       ArcEntry e;
       if (IsRaw(type)) {
@@ -418,7 +527,7 @@ class TarLibrary : public ArcLibrary {
         struct stat sst;
         if (::stat(cl.archive.c_str(), &sst) == 0) e.mtime = sst.st_mtime;
       } else {
-        FillEntry(ae, type, e);
+        FillEntry(ae, type, e, kind.Utf8(NamesOf(ae)));
       }
       ExtractOne(
           e, job, [&](const Sink& sink, std::string& why) { return ReadData(a.get(), sink, why); }, rep, st);
@@ -452,30 +561,52 @@ class TarLibrary : public ArcLibrary {
     bool tarName = EndsWith(lower, ".tar") || EndsWith(lower, ".tgz") || EndsWith(lower, ".taz") ||
                    EndsWith(lower, ".tbz") || lower.find(".tar.") != std::string::npos;
     bool single = !tarName && (gz || bz) && items.size() == 1 && !items[0].isDir;
-    archive* a = archive_write_new();
-    if (bz)
-      archive_write_add_filter_bzip2(a);
-    else if (compress)
-      archive_write_add_filter_compress(a);
-    else if (gz)
-      archive_write_add_filter_gzip(a);
-    if (single)
-      archive_write_set_format_raw(a);
-    else
-      archive_write_set_format_gnutar(a);
     OutputFile out;
     if (!out.Open(cl.archive)) {
-      archive_write_free(a);
       rep.Line("tar: cannot create a work file.");
       return kErrTmpOpen;
     }
     auto writeCb = [](archive*, void* user, const void* buf, size_t n) -> la_ssize_t {
       return static_cast<OutputFile*>(user)->Write(buf, n) ? static_cast<la_ssize_t>(n) : -1;
     };
-    if (archive_write_open(a, &out, nullptr, writeCb, nullptr) != ARCHIVE_OK) {
-      archive_write_free(a);
-      return kErrTmpOpen;
+    // A compressed stream ends where its data ends: zeros after it are
+    // trailing garbage to gzip, bzip2 and 7-Zip. The tar inside is padded
+    // to whole records instead, as GNU tar pads it; so the tar is written
+    // into a second, filtering writer.
+    auto addFilter = [&](archive* w) {
+      if (bz)
+        archive_write_add_filter_bzip2(w);
+      else if (compress)
+        archive_write_add_filter_compress(w);
+      else
+        archive_write_add_filter_gzip(w);
+      archive_write_set_format_raw(w);
+      archive_write_set_bytes_in_last_block(w, 1);
+    };
+    const bool filtered = gz || bz || compress;
+    WriterPtr filter;
+    if (filtered && !single) {
+      filter.reset(archive_write_new());
+      addFilter(filter.get());
+      archive_entry* whole = archive_entry_new();
+      archive_entry_set_filetype(whole, AE_IFREG);
+      bool opened = archive_write_open(filter.get(), &out, nullptr, writeCb, nullptr) == ARCHIVE_OK &&
+                    archive_write_header(filter.get(), whole) == ARCHIVE_OK;
+      archive_entry_free(whole);
+      if (!opened) return kErrTmpOpen;
     }
+    WriterPtr writer(archive_write_new());
+    archive* a = writer.get();
+    if (single)
+      addFilter(a);
+    else
+      archive_write_set_format_gnutar(a);
+    auto intoFilter = [](archive*, void* user, const void* buf, size_t n) -> la_ssize_t {
+      return archive_write_data(static_cast<archive*>(user), buf, n);
+    };
+    if ((filter ? archive_write_open(a, filter.get(), nullptr, intoFilter, nullptr)
+                : archive_write_open(a, &out, nullptr, writeCb, nullptr)) != ARCHIVE_OK)
+      return kErrTmpOpen;
     int result = kOk;
     for (const PackItem& it : items) {
       if (!NotifyPacking(it)) {
@@ -484,11 +615,9 @@ class TarLibrary : public ArcLibrary {
         break;
       }
       archive_entry* ae = archive_entry_new();
-      bool ok = true;
-      // CP932 as the other names of this system; a name CP932 cannot
-      // hold keeps its UTF-8 bytes, which tar readers take as they stand.
-      std::string name = NameToCp932(it.stored, ok);
-      if (!ok) name = it.stored;
+      // UTF-8, as every Linux tool reads tar names (and as GNU tar writes
+      // them); long names go in GNU long-name records.
+      std::string name = it.stored;
       if (it.isDir) name += '/';
       archive_entry_copy_pathname(ae, name.c_str());
       archive_entry_set_mtime(ae, it.mtime, 0);
@@ -528,10 +657,10 @@ class TarLibrary : public ArcLibrary {
         }
       }
       // The report is CP932: a character it lacks shows as "?" there.
-      rep.Line("a " + (ok ? NameToCp932(it.stored) : Utf8ToCp932(it.stored)) + (it.isDir ? "/" : ""));
+      rep.Line("a " + Utf8ToCp932(it.stored) + (it.isDir ? "/" : ""));
     }
     if (archive_write_close(a) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
-    archive_write_free(a);
+    if (filter && archive_write_close(filter.get()) != ARCHIVE_OK && result == kOk) result = kErrCannotWrite;
     if (result != kOk) {
       out.Abort();
       rep.Line("Archive not written.");

@@ -63,6 +63,7 @@ class ZipLibrary : public ArcLibrary {
     for (int lv = 0; lv <= 9; ++lv)
       if (cl.HasSwitch(std::to_string(lv))) opt.level = lv;
     opt.dirEntries = !cl.HasSwitch("D");
+    opt.sjisNames = cl.HasSwitch("-sjis-names");
     std::vector<PackItem> items;
     if (mode != zip::WriteMode::Delete) {
       if (cl.names.empty()) {

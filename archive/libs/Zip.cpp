@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "archive/libs/LibFrame.h"
+#include "platform/Cp932.h"
 
 namespace navirt::arc::zip {
 namespace {
@@ -133,10 +135,16 @@ int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why) {
       i += 4 + sz;
     }
     bool fb = false;
+    // A "\\" is a separator of Windows zips; Unix hosts write it as part
+    // of a name (Info-ZIP, bsdtar and 7-Zip on Linux alike).
+    const bool unixHost = host == 3 || host == 19;
+    // Without the UTF-8 flag a name is Shift_JIS, except from a Unix host
+    // whose name reads as UTF-8 (Info-ZIP on Linux sets no flag).
+    const bool utf8 = (flags & 0x800) != 0 || (unixHost && IsValidUtf8(rawName));
     if (!unicodePath.empty() && IsValidUtf8(unicodePath))
-      e.path = NameFromArchive(unicodePath, true, fb);
+      e.path = NameFromArchive(unicodePath, true, fb, !unixHost);
     else
-      e.path = NameFromArchive(rawName, (flags & 0x800) != 0, fb);
+      e.path = NameFromArchive(rawName, utf8, fb, !unixHost);
     e.nameFallback = fb;
     e.isDir = !rawName.empty() && (rawName.back() == '/' || rawName.back() == '\\');
     e.attr = eattr & 0xFF;
@@ -318,6 +326,41 @@ struct Central {
   std::string record;  // the central entry, offset patched on write
 };
 
+// The name bytes of a new entry and the flags they need: UTF-8 with the
+// language-encoding flag (bit 11) for any name beyond ASCII, which unzip,
+// 7-Zip, bsdtar and current Windows read; Shift_JIS without it when asked.
+uint16_t StoredNameOf(const PackItem& it, bool sjis, std::string& name, Report& rep) {
+  bool ascii = std::all_of(it.stored.begin(), it.stored.end(), [](char c) { return (unsigned char)c < 0x80; });
+  if (ascii) {
+    name = it.stored;
+    return 0;
+  }
+  if (sjis) {
+    bool ok = true;
+    name = NameToCp932(it.stored, ok);
+    if (ok) return 0;
+    // The report is Shift_JIS too: characters it lacks show as "?" there.
+    rep.Line("Warning: no Shift_JIS form, name stored as UTF-8: " + Utf8ToCp932(it.stored));
+  }
+  name = it.stored;
+  return 0x800;
+}
+
+// The folders some item lies in.
+std::set<std::string> FoldersHolding(const std::vector<PackItem>& items) {
+  std::set<std::string> out;
+  for (const PackItem& it : items)
+    for (size_t slash = it.stored.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = it.stored.rfind('/', slash - 1))
+      if (!out.insert(it.stored.substr(0, slash)).second) break;
+  return out;
+}
+
+uint32_t UnixMode(const PackItem& it) {
+  if (it.isDir) return 040755;
+  return (it.attr & kAttrRO) ? 0100444 : 0100644;
+}
+
 }  // namespace
 
 int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& items,
@@ -358,9 +401,11 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     }
   } else {
     std::map<std::string, bool> taken;
+    const std::set<std::string> parents = FoldersHolding(items);
     for (size_t k = 0; k < items.size(); ++k) {
       const PackItem& it = items[k];
-      if (it.isDir && !opt.dirEntries) continue;
+      // Without folder entries, an empty folder still keeps its own.
+      if (it.isDir && !opt.dirEntries && parents.count(it.stored)) continue;
       if (taken[it.stored]) continue;
       taken[it.stored] = true;
       auto f = index.find(it.stored);
@@ -384,16 +429,13 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
       rep.Line("Stopped.");
       return kErrUserCancel;
     }
-    bool nameOk = true;
-    std::string name = NameToCp932(it.stored, nameOk);
-    uint16_t flags = 0;
-    if (!nameOk) {
-      // No CP932 form: store UTF-8 and say so in the flags.
-      name = it.stored;
-      flags |= 0x800;
-      rep.Line("Warning: name stored as UTF-8: " + NameToCp932(it.stored));
-    }
+    std::string name;
+    uint16_t flags = StoredNameOf(it, opt.sjisNames, name, rep);
     if (it.isDir) name += '/';
+    // Made by Unix for UTF-8 names (unzip turns a DOS host's names from
+    // the OEM code page) and for a "\\" in a name (a DOS host's separates;
+    // libarchive takes the host from the local header's version too).
+    const bool unixMade = (flags & 0x800) || it.stored.find('\\') != std::string::npos;
     uint16_t date, time;
     UnixToDos(it.mtime, date, time);
     uint64_t offset = out.Written();
@@ -417,7 +459,7 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     // out with zeros and is mended afterwards, so no file is held whole.
     std::string lh;
     Put32(lh, kLocalSig);
-    Put16(lh, 20);
+    Put16(lh, unixMade ? 0x0314 : 20);
     Put16(lh, flags);
     Put16(lh, method);
     Put16(lh, time);
@@ -462,8 +504,8 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     if (!out.Patch(offset + 8, fix)) return kErrCannotWrite;
     std::string ce;
     Put32(ce, kCentralSig);
-    Put16(ce, 20);  // made by MS-DOS, version 2.0
-    Put16(ce, 20);
+    Put16(ce, unixMade ? 0x0314 : 20);  // made by MS-DOS (or Unix), version 2.0
+    Put16(ce, unixMade ? 0x0314 : 20);
     Put16(ce, flags);
     Put16(ce, method);
     Put16(ce, time);
@@ -476,14 +518,14 @@ int Write(const std::string& path, WriteMode mode, const std::vector<PackItem>& 
     Put16(ce, 0);
     Put16(ce, 0);
     Put16(ce, 0);
-    Put32(ce, it.attr & 0xFF);
+    Put32(ce, (it.attr & 0xFF) | (unixMade ? UnixMode(it) << 16 : 0));
     Put32(ce, static_cast<uint32_t>(offset));
     ce += name;
     central.push_back(std::move(ce));
     char buf[48];
     std::snprintf(buf, sizeof buf, " (%s %d%%)", method == 8 ? "deflated" : "stored",
                   size ? static_cast<int>(100 - psize * 100 / size) : 0);
-    rep.Line("  adding: " + NameToCp932(it.stored) + (it.isDir ? "/" : "") + buf);
+    rep.Line("  adding: " + Utf8ToCp932(it.stored) + (it.isDir ? "/" : "") + buf);
     return kOk;
   };
   for (size_t i = 0; i < old.size() && result == kOk; ++i) {

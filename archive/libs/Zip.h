@@ -14,6 +14,9 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
 struct WriteOptions {
   int level = 6;  // 0 stores everything
   bool dirEntries = true;
+  // Names in Shift_JIS without the UTF-8 flag, for old Japanese tools;
+  // a name Shift_JIS lacks is still written in UTF-8.
+  bool sjisNames = false;
 };
 enum class WriteMode { Add, Update, Freshen, Delete };
 

@@ -21,6 +21,7 @@
 #include "browse/ui/BrowseCommandIds.h"
 #include "browse/ui/DriveDialog.h"
 #include "browse/ui/FileListModel.h"
+#include "browse/ui/FileViews.h"
 #include "browse/ui/SortDialog.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
@@ -59,7 +60,8 @@ void ChooseDrive(IHost& h) {
 }
 
 void ChooseFolder(IHost& h) {
-  if (!h.InputQuery("フォルダーの指定", "フォルダーの指定　例)　a:\\navir", "", "FolderSet", Q(h.HostFolder()))) return;
+  if (!h.InputQuery("フォルダーの指定", "フォルダーの指定　例)　/home/user/navirt", "", "FolderSet", Q(h.HostFolder())))
+    return;
   std::string answer = S(h.Answer());
   if (answer.empty() || answer == h.HostFolder()) return;
   if (answer.size() == 1) {
@@ -166,14 +168,15 @@ void InstallViewCommands(IHost& h) {
           {cmd::Mcolumninit, "初期値(&Z)", nullptr,
            [](IHost& h) {
              QHeaderView* header = h.FileListView()->header();
-             for (int c = 0; c < 4; ++c) header->resizeSection(c, std::max(header->sectionSizeHint(c), 40));
+             SetFileColumnWidths(h, -2, -2, -2);
+             SetNameColumnWidth(h, std::max(header->sectionSizeHint(0), 40));
            }},
-          {cmd::Mcolumnauto, "自動幅(&X)", nullptr,
-           [](IHost& h) {
-             for (int c = 1; c < 4; ++c) h.FileListView()->resizeColumnToContents(c);
-           }},
+          {cmd::Mcolumnauto, "自動幅(&X)", nullptr, [](IHost& h) { SetFileColumnWidths(h, -1, -1, -1); }},
           {cmd::Mcolumnname, "ファイル名自動幅(&E)", nullptr,
-           [](IHost& h) { h.FileListView()->resizeColumnToContents(0); }},
+           [](IHost& h) {
+             h.FileListView()->resizeColumnToContents(0);
+             SetNameColumnWidth(h, h.FileListView()->header()->sectionSize(0));
+           }},
       },
       widths);
   // Only the details view has columns.
@@ -225,12 +228,12 @@ void InstallPaneMenus(IHost& h) {
              for (const auto& p : h.HostSelectedPaths()) OpenWithDesktop(p);
            }},
           {cmd::Mcontextopenwith, "プログラムから開く(&W)...", nullptr, OpenWithProgram},
-          {cmd::Mcontextfolder, "フォルダーを開く(&F)", nullptr, [](IHost& h) { OpenWithDesktop(h.HostFolder()); }},
-          {cmd::Mcontextprops, "プロパティ(&R)", nullptr, ShowProperties},
+          {cmd::Mcontextfolder, "フォルダーを開く(&E)", nullptr, [](IHost& h) { OpenWithDesktop(h.HostFolder()); }},
+          {cmd::Mcontextprops, "ファイルのプロパティ(&F)", nullptr, ShowProperties},
       },
       listMenu);
   listMenu->addSeparator();
-  listMenu->addMenu(h.Menu(HostMenu::PanePopup))->setText("メニュー(&M)");
+  listMenu->addMenu(h.Menu(HostMenu::PanePopup))->setText("メニュー(&Z)");
   for (QAbstractItemView* v :
        {static_cast<QAbstractItemView*>(h.FileListView()), static_cast<QAbstractItemView*>(h.FileIconView())}) {
     v->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -261,9 +264,10 @@ void InstallPaneMenus(IHost& h) {
 
 // ---- toolbar buttons ----
 
-QAction* AddButton(IHost& h, const char* name, QStyle::StandardPixmap icon, const char* hint) {
+QAction* AddButton(IHost& h, const char* name, QStyle::StandardPixmap icon, const char* hint, const char* tip) {
   QAction* b = h.MainToolBar()->addAction(h.HostWindow()->style()->standardIcon(icon), hint);
   b->setObjectName(name);
+  b->setStatusTip(tip);  // the status bar's hint panel
   return b;
 }
 
@@ -273,17 +277,19 @@ void InstallToolButtons(IHost& h) {
     const char* name;
     QStyle::StandardPixmap icon;
     const char* hint;
+    const char* tip;
     CommandName command;
   } buttons[] = {
-      {"ToolButton38", QStyle::SP_DriveHDIcon, "ドライブ(O)", cmd::Mdrivem},
-      {"ToolButton55", QStyle::SP_FileDialogToParent, "上へ(BS)", cmd::Mup},
-      {"ToolButton46", QStyle::SP_ArrowDown, "並び替え(S)", cmd::Mfilesort1},
-      {"ToolButton41", QStyle::SP_DirOpenIcon, "フォルダー(L)", cmd::Mfolderm},
-      {"ToolButton12", QStyle::SP_FileDialogInfoView, "拡張子(W)", cmd::Mmask},
+      {"ToolButton38", QStyle::SP_DriveHDIcon, "ドライブ(O)", "ドライブを指定します。", cmd::Mdrivem},
+      {"ToolButton55", QStyle::SP_FileDialogToParent, "上へ(BS)", "一つ上のフォルダーへ移動します。", cmd::Mup},
+      {"ToolButton46", QStyle::SP_ArrowDown, "並び替え(S)", "ファイルを並び替えます。", cmd::Mfilesort1},
+      {"ToolButton41", QStyle::SP_DirOpenIcon, "フォルダー(L)", "フォルダーを指定して移動します。", cmd::Mfolderm},
+      {"ToolButton12", QStyle::SP_FileDialogInfoView, "拡張子(W)", "表示するファイルの拡張子を指定します。",
+       cmd::Mmask},
   };
   QObject* owner = h.HostWindow();
   for (const auto& b : buttons) {
-    QAction* button = AddButton(h, b.name, b.icon, b.hint);
+    QAction* button = AddButton(h, b.name, b.icon, b.hint, b.tip);
     button->setProperty("navirtCommand", b.command.text);
     QAction* target = h.Commands().Action(b.command);
     QObject::connect(button, &QAction::triggered, target, [target] { target->trigger(); });
@@ -300,16 +306,18 @@ void InstallToolButtons(IHost& h) {
     const char* name;
     QStyle::StandardPixmap icon;
     const char* hint;
+    const char* tip;
     CommandName command;
   } styles[] = {
-      {"ToolButton13", QStyle::SP_FileDialogContentsView, "大きいアイコン(1)", cmd::Micon1},
-      {"ToolButton22", QStyle::SP_FileIcon, "小さいアイコン(2)", cmd::Micon2},
-      {"ToolButton27", QStyle::SP_FileDialogListView, "一覧(3)", cmd::Micon3},
-      {"ToolButton28", QStyle::SP_FileDialogDetailedView, "詳細(4)", cmd::Micon4},
+      {"ToolButton13", QStyle::SP_FileDialogContentsView, "大きいアイコン(1)", "大きいアイコンで表示します。",
+       cmd::Micon1},
+      {"ToolButton22", QStyle::SP_FileIcon, "小さいアイコン(2)", "小さいアイコンで表示します。", cmd::Micon2},
+      {"ToolButton27", QStyle::SP_FileDialogListView, "一覧(3)", "一覧で表示します。", cmd::Micon3},
+      {"ToolButton28", QStyle::SP_FileDialogDetailedView, "詳細(4)", "詳細を表示します。", cmd::Micon4},
   };
   auto* group = new QActionGroup(owner);
   for (int i = 0; i < 4; ++i) {
-    QAction* button = AddButton(h, styles[i].name, styles[i].icon, styles[i].hint);
+    QAction* button = AddButton(h, styles[i].name, styles[i].icon, styles[i].hint, styles[i].tip);
     button->setProperty("navirtCommand", styles[i].command.text);
     button->setCheckable(true);
     group->addAction(button);

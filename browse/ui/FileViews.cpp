@@ -23,7 +23,8 @@
 
 namespace {
 
-// Keeps the name column filling the details view as it resizes.
+// Keeps the name column filling the details view as it resizes; the other
+// columns keep their widths.
 class ColumnFitFilter : public QObject {
  public:
   ColumnFitFilter(IHost& h, QObject* owner) : QObject(owner), h_(h) {}
@@ -141,6 +142,45 @@ void FitListNames(IHost& h) {
 
 }  // namespace
 
+namespace {
+
+// Column c's due fit (-1 content, -2 heading), kept on the header.
+const char* DueFit(int c) {
+  static const char* names[] = {"navirtFit0", "navirtFit1", "navirtFit2", "navirtFit3"};
+  return names[c];
+}
+
+void FitColumn(QTreeView* v, int c, int how) {
+  if (how == -2)
+    v->header()->resizeSection(c, std::max(v->header()->sectionSizeHint(c), 40));
+  else
+    v->resizeColumnToContents(c);
+}
+
+}  // namespace
+
+void SetFileColumnWidths(IHost& h, int size, int type, int date) {
+  QTreeView* v = h.FileListView();
+  const int widths[] = {size, type, date};
+  for (int c = 1; c <= 3; ++c) {
+    const int w = widths[c - 1];
+    v->header()->setProperty(DueFit(c), w < 0 ? QVariant(w == -2 ? -2 : -1) : QVariant());
+    if (w >= 0) v->header()->resizeSection(c, w);
+  }
+  FitFileColumns(h);
+}
+
+int FileColumnWidth(IHost& h, int column) {
+  QHeaderView* header = h.FileListView()->header();
+  QVariant due = header->property(DueFit(column));
+  return due.isValid() ? due.toInt() : header->sectionSize(column);
+}
+
+void SetNameColumnWidth(IHost& h, int width) {
+  h.FileListView()->header()->setProperty("navirtNameWidth", width);
+  FitFileColumns(h);
+}
+
 void FitFileColumns(IHost& h) {
   QTreeView* v = h.FileListView();
   TFileListModel* model = h.FileListModel();
@@ -148,13 +188,23 @@ void FitFileColumns(IHost& h) {
   QHeaderView* header = v->header();
   int others = 0;
   for (int c = 1; c < model->columnCount(); ++c) {
-    v->resizeColumnToContents(c);
+    QVariant due = header->property(DueFit(c));
+    if (due.isValid()) {
+      FitColumn(v, c, due.toInt());
+      header->setProperty(DueFit(c), QVariant());
+    }
     others += header->sectionSize(c);
   }
-  // The name takes what the others leave, and never less than it needs.
-  int spare = v->viewport()->width() - others;
-  v->resizeColumnToContents(0);
-  header->resizeSection(0, std::max(header->sectionSize(0), spare));
+  // The name takes what the others leave, and never less than it was given
+  // (its content, first).
+  QVariant own = header->property("navirtNameWidth");
+  if (!own.isValid()) {
+    v->resizeColumnToContents(0);
+    own = header->sectionSize(0);
+    header->setProperty("navirtNameWidth", own);
+  }
+  const int spare = v->viewport()->width() - others;
+  header->resizeSection(0, std::max(own.toInt(), spare));
 }
 
 void ApplyFileViewStyle(IHost& h, int style) {
@@ -190,6 +240,8 @@ void SetUpFileViews(IHost& h) {
   details->setTextElideMode(Qt::ElideMiddle);
   details->header()->setStretchLastSection(false);
   QObject::connect(h.FileListModel(), &QAbstractItemModel::modelReset, owner, [&h] {
+    // Another folder's names: the name column fits them again.
+    h.FileListView()->header()->setProperty("navirtNameWidth", QVariant());
     FitFileColumns(h);
     FitListNames(h);
   });

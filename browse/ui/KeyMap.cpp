@@ -135,7 +135,8 @@ void AddPaneKeyItems(IHost& h, QMenu* keys) {
     CommandName name = *k.command;
     QAction* a = keys->addAction(k.caption);
     QObject::connect(a, &QAction::triggered, owner, [&h, name] { RunKeyCommand(h, name); });
-    if (!h.Commands().Has(name)) a->setEnabled(false);
+    // Enabled as the menu opens: the file commands are installed later.
+    a->setProperty("navirtKeyCommand", name.text);
   }
 }
 
@@ -227,7 +228,8 @@ bool BrowseKeyPress(IHost& h, QObject* target, QKeyEvent* k) {
 
 void InstallKeyList(IHost& h) {
   QMenu* popup = h.Menu(HostMenu::PanePopup);
-  QMenu* keys = new QMenu("ショートカットキー(&K)", popup);
+  // "&K" is the Delete menu's in the same pop-up.
+  QMenu* keys = new QMenu("ショートカットキー(&Y)", popup);
   keys->setObjectName("Mshortcutkey");
   popup->addMenu(keys);
   AddLetterItems(h, keys);
@@ -240,10 +242,18 @@ void InstallKeyList(IHost& h) {
       char letter = n.at(5).toLatin1();
       if (const CommandName* c = KeyLetterCommand(letter)) a->setEnabled(h.Commands().Has(*c));
     }
+    for (QAction* a : keys->actions()) {
+      const QByteArray name = a->property("navirtKeyCommand").toByteArray();
+      if (!name.isEmpty()) a->setEnabled(h.Commands().Has(CommandName{name.constData()}));
+    }
   });
   popup->addSeparator();
-  QObject::connect(popup->addAction("Navirtの終了(&Q)"), &QAction::triggered, h.HostWindow(),
-                   [&h] { h.HostWindow()->close(); });
-  QObject::connect(popup->addAction("メニューを閉じる(&Z)"), &QAction::triggered, h.HostWindow(),
-                   [popup] { popup->close(); });
+  // These two end the pop-up; the window moves them there once every
+  // subsystem has added its items.
+  QAction* quit = popup->addAction("Navirtの終了(&Q)");
+  quit->setProperty("navirtPopupEnd", true);
+  QObject::connect(quit, &QAction::triggered, h.HostWindow(), [&h] { h.HostWindow()->close(); });
+  QAction* close = popup->addAction("メニューを閉じる(&Z)");
+  close->setProperty("navirtPopupEnd", true);
+  QObject::connect(close, &QAction::triggered, h.HostWindow(), [popup] { popup->close(); });
 }

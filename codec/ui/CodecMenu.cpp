@@ -79,10 +79,9 @@ const Item kWidthItems[] = {
 // shown through the pane mapping, so it reads as itself, is labelled by its
 // code and saves back in it.
 void ShowResult(IHost& h, std::string text, std::optional<TUnicodePane> unicode) {
+  if (!h.ConfirmReplacePane()) return;
   const std::string path = h.HostSelectedPath();
-  const std::string code = unicode        ? std::string(UnicodeCodeLabel(unicode->Code()))
-                           : text.empty() ? std::string()
-                                          : TextCodeLabel(DetectCode(text));
+  const std::string code = unicode ? unicode->Label() : text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
   TRichEdit* pane = h.Pane();
   pane->setUpdatesEnabled(false);
   pane->SetText(text, std::move(unicode));
@@ -170,10 +169,12 @@ QMenu* InstallCodeMenu(IHost& host) {
   // file shown as stored (not a conversion's result, which has the blue
   // marker) counts by its own code.
   QObject::connect(codes, &QMenu::aboutToShow, w, [hp] {
-    const std::string text = hp->Pane()->Text();
+    const TUnicodePane* u = hp->Pane()->Unicode();
+    // An EUC or JIS file shown readably counts by its bytes as stored.
+    std::string text = hp->Pane()->Text();
+    if (u && u->JapaneseCode() >= 0 && hp->InfoLineColor() != clBlue) text = u->Encode(text);
     const auto on = CodeMenuEnabling(text);
     for (int i = 0; i < kCodeCommandCount; ++i) hp->Commands().Action(kCodeItems[i].name)->setEnabled(on[i]);
-    const TUnicodePane* u = hp->Pane()->Unicode();
     const UnicodeCode fileCode = u && hp->InfoLineColor() != clBlue ? u->Code() : UnicodeCode::None;
     const auto onU = UnicodeMenuEnabling(text, fileCode);
     for (int i = 0; i < kUnicodeCommandCount; ++i) hp->Commands().Action(kUnicodeNames[i])->setEnabled(onU[i]);
@@ -259,6 +260,8 @@ void RunUnicodeCommand(IHost& h, UnicodeCommand c) {
   if (!out) return;
   if (out->code == UnicodeCode::None) {
     ShowConverted(h, out->bytes);
+    // What could not be converted is said, not only shown as "?".
+    if (out->loss.count > 0) h.SetStatusPanel(4, Q(ConversionLossText(out->loss)));
     return;
   }
   TUnicodePane unicode(out->code);

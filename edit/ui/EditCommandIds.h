@@ -6,6 +6,7 @@
 
 #define NAVIRT_EDIT_COMMANDS(X) \
   X(Mundo)                      \
+  X(Mredo)                      \
   X(Mcut)                       \
   X(Mcopy)                      \
   X(Mpaste)                     \

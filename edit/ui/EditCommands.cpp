@@ -112,6 +112,19 @@ void DeleteSelection(IHost& h) {
   h.SetInfoColor(clRed);
 }
 
+void UndoRedo(IHost& h, bool redo) {
+  TRichEdit* pane = h.Pane();
+  if (redo ? !pane->document()->isRedoAvailable() : !pane->document()->isUndoAvailable()) return;
+  if (redo)
+    pane->redo();
+  else
+    pane->undo();
+  // The text differs from what was loaded or saved unless the step went
+  // back there.
+  if (pane->Modified()) h.SetInfoColor(clRed);
+  UpdateCaretPanels(h);
+}
+
 void Jump(IHost& h) {
   TRichEdit* pane = h.Pane();
   if (!h.InputQuery("指定行へジャンプ", "行番号を入力して下さい", "", "", "")) return;
@@ -122,7 +135,9 @@ void Jump(IHost& h) {
 
 void CaretTo(IHost& h, bool end) {
   TRichEdit* pane = h.Pane();
-  pane->SetCaretOffset(end ? TextEndOffset(static_cast<int>(pane->Text().size())) : 0);
+  // "文末" goes after the last character, where typing appends.
+  pane->moveCursor(end ? QTextCursor::End : QTextCursor::Start);
+  pane->ensureCursorVisible();
   pane->setFocus();
   UpdateCaretPanels(h);
 }
@@ -153,9 +168,13 @@ void InstallEditMenu(IHost& host) {
   QMenu* m = host.Menu(HostMenu::Edit);
   // The selection rules are for the menu; keys and buttons reach the
   // handlers, which check for themselves.
-  reg.Install(Row(
-                  cmd::Mundo, "元に戻す(&U)", [](IHost& h) { h.Pane()->undo(); },
-                  [](IHost& h) { return h.Pane()->document()->isUndoAvailable(); }),
+  // Every command's change of the text is one step here, as typing is.
+  reg.Install({Row(
+                   cmd::Mundo, "元に戻す(&U)", [](IHost& h) { UndoRedo(h, false); },
+                   [](IHost& h) { return h.Pane()->document()->isUndoAvailable(); }, "Ctrl+Z"),
+               Row(
+                   cmd::Mredo, "やり直し(&Y)", [](IHost& h) { UndoRedo(h, true); },
+                   [](IHost& h) { return h.Pane()->document()->isRedoAvailable(); }, "Ctrl+Shift+Z")},
               m);
   m->addSeparator();
   reg.Install({Row(cmd::Mcut, "テキスト　切り取り(&X)", Cut, HasSelection),
@@ -177,7 +196,7 @@ void InstallEditMenu(IHost& host) {
 
 void InstallSaveCommands(IHost& host) {
   TCommandRegistry& reg = host.Commands();
-  host.SetSavePaneCommand([hp = &host] { return SavePaneOver(hp); });
+  host.SetSavePaneCommand([hp = &host] { return SavePaneInPlace(hp); });
   QMenu* file = host.Menu(HostMenu::File);
   QAction* first = file->actions().isEmpty() ? nullptr : file->actions().first();
   QAction* saveAs =
@@ -272,6 +291,12 @@ bool SavePaneAs(IHost* h, const std::string& given) {
 bool SavePaneOver(IHost* h) {
   const std::string target = h->HostSelectedPath();
   if (target.empty() || !IsRegularFile(target)) return SavePaneAs(h);
+  // The file as it is stored needs no rewrite and no backup; a conversion's
+  // result (blue) is new text and is saved.
+  if (!h->Pane()->Modified() && h->InfoLineColor() != clBlue) {
+    h->SetStatusPanel(4, "変更はありません");
+    return true;
+  }
   // An empty pane over a file with content is most likely a file the read
   // limit kept out of the pane: ask before emptying it.
   FileStat st = StatPath(target);
@@ -289,6 +314,14 @@ bool SavePaneOver(IHost* h) {
     FileStat now = StatPath(target);
     h->SetInfoLine(Q(InfoLinePieces1To8(target, now)), clBlack);
   }
+  return true;
+}
+
+bool SavePaneInPlace(IHost* h) {
+  const std::string target = h->HostSelectedPath();
+  if (target.empty() || !IsRegularFile(target)) return SavePaneAs(h);
+  if (!WritePane(*h, target)) return false;
+  h->SetInfoColor(clBlack);
   return true;
 }
 

@@ -10,3 +10,6 @@ void InstallEditCommands(IHost& host);
 // one is given.
 bool SavePaneAs(IHost* host, const std::string& target = {});
 bool SavePaneOver(IHost* host);
+// The save the question "変更を保存しますか？" runs: over the selected file
+// (else under a name), the views left as they are for what follows.
+bool SavePaneInPlace(IHost* host);

@@ -90,6 +90,11 @@ TLinePaneState PaneState(IHost& h) {
   s.selLength = static_cast<size_t>(std::max(p->SelLength(), 0));
   if (s.selLength > 0) {
     const std::string text = p->Text();
+    // The column counts from the selection's start, whichever end the
+    // caret is at.
+    const size_t at = std::min(s.selStart, text.size());
+    const size_t lineEnd = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+    s.caretColumn = static_cast<int>(at - (lineEnd == std::string::npos ? 0 : lineEnd + 1)) + 1;
     s.selFirstLine = LineOfOffset(text, s.selStart);
     s.selLastLine = LineOfOffset(text, s.selStart + s.selLength);
   } else {
@@ -162,8 +167,12 @@ void RunLine(IHost& h, LineCmd id) {
   TLineRunResult r;
   JobSpec spec{U(info.caption), "処理中．．．", QString::fromStdString(FileName(h.HostSelectedPath()))};
   spec.showProgressBar = false;
-  JobOutcome out = RunJob(h, spec, [&lines, &r, &answers, &st, id](TJobContext&) {
-    r = RunLineCommand(id, std::move(lines), answers, st);
+  JobOutcome out = RunJob(h, spec, [&lines, &r, &answers, &st, id](TJobContext& job) {
+    try {
+      r = RunLineCommand(id, std::move(lines), answers, st, [&job] { return job.Cancelled(); });
+    } catch (const TLinesCancelled&) {
+      // The job reports the cancel; the pane keeps its lines.
+    }
   });
   if (out.cancelled || out.failed) return;
   if (!r.ok) {

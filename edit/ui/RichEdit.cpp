@@ -1,5 +1,6 @@
 #include "edit/ui/RichEdit.h"
 
+#include <QAbstractUndoItem>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -363,7 +364,11 @@ std::vector<std::string> TRichEdit::Lines() const {
   return out;
 }
 
-void TRichEdit::SetLines(const std::vector<std::string>& lines) {
+void TRichEdit::SetLines(const std::vector<std::string>& lines, bool asStep) {
+  if (asStep) {
+    ReplaceAsStep(navirt::TPaneBytes(navirt::JoinCommandLines(lines, original_.EndsWithLineEnd())));
+    return;
+  }
   bool wasModified = document()->isModified();
   loading_ = true;
   // Read back as a loaded text would be, so the screen and the saved bytes
@@ -372,6 +377,68 @@ void TRichEdit::SetLines(const std::vector<std::string>& lines) {
   SetScreenText(ScreenLines(original_.Text()));
   document()->setModified(wasModified);
   loading_ = false;
+}
+
+void TRichEdit::ReplaceText(std::string_view bytes) { ReplaceAsStep(navirt::TPaneBytes(std::string(bytes))); }
+
+// One end of a command's undo step: the edit block [before, the text
+// replaced, after]. Undoing it puts back the bytes from before, redoing it
+// those from after, so the lines keep their own ends. The blocks the step
+// touches then count as changed (their screen text is saved, which maps
+// back to the same bytes).
+class TPaneStep : public QAbstractUndoItem {
+ public:
+  TPaneStep(TRichEdit* edit, std::shared_ptr<const navirt::TPaneBytes> bytes, bool onUndo)
+      : edit_(edit), bytes_(std::move(bytes)), onUndo_(onUndo) {}
+  void undo() override {
+    if (onUndo_) edit_->original_ = *bytes_;
+  }
+  void redo() override {
+    if (!onUndo_) edit_->original_ = *bytes_;
+  }
+
+ private:
+  TRichEdit* edit_;
+  std::shared_ptr<const navirt::TPaneBytes> bytes_;
+  bool onUndo_;
+};
+
+void TRichEdit::MarkStates() {
+  int line = 0;
+  const int n = static_cast<int>(original_.LineCount());
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+    const bool continues = Continues(b);
+    const int first = continues ? line - 1 : line;
+    b.setUserState(first < n ? first : -1);
+    line += static_cast<int>(b.text().count(kLineSep)) + (continues ? 0 : 1);
+  }
+}
+
+void TRichEdit::ReplaceAsStep(navirt::TPaneBytes next) {
+  auto before = std::make_shared<const navirt::TPaneBytes>(std::move(original_));
+  loading_ = true;
+  std::vector<bool> cont;
+  const QString screen = GroupLines(PaneToScreen(ScreenLines(next.Text())), cont);
+  QTextDocument* doc = document();
+  QTextCursor c(doc);
+  c.beginEditBlock();
+  doc->appendUndoItem(new TPaneStep(this, before, true));
+  c.select(QTextCursor::Document);
+  c.removeSelectedText();
+  if (MarkedContinuing(c.block())) SetContinuing(c, c.block(), false);
+  c.insertText(screen);
+  size_t i = 0;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next(), ++i)
+    if (i < cont.size() && cont[i]) SetContinuing(c, b, true);
+  original_ = std::move(next);
+  MarkStates();
+  doc->appendUndoItem(new TPaneStep(this, std::make_shared<const navirt::TPaneBytes>(original_), false));
+  c.endEditBlock();
+  commandAdded_ = false;
+  loading_ = false;
+  // The caret starts at the top, as after a load.
+  QTextCursor top(doc);
+  setTextCursor(top);
 }
 
 int TRichEdit::LineCount() const {

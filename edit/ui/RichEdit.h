@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,12 @@ class TRichEdit : public QPlainTextEdit {
   void Clear();
   std::vector<std::string> Lines() const;
   // Lines written back by a command: joined by CR LF from now on, a final
-  // line end kept. Keeps the modified flag.
-  void SetLines(const std::vector<std::string>& lines);
+  // line end kept. As a step (a command's result) it is one undo step, and
+  // undoing it brings back the text before with its own bytes; otherwise
+  // (program output) the undo history goes and the modified flag stays.
+  void SetLines(const std::vector<std::string>& lines, bool asStep = true);
+  // A command's whole new text, its line ends kept, as one undo step.
+  void ReplaceText(std::string_view bytes);
   // Whether the text as it is to be saved ends with a line end.
   bool EndsWithLineEnd() const { return original_.EndsWithLineEnd(); }
   int LineCount() const;
@@ -111,6 +116,9 @@ class TRichEdit : public QPlainTextEdit {
  private:
   void SetScreenText(const std::string& lfText);
   void MarkOriginalLines(const std::vector<bool>& continues);
+  friend class TPaneStep;
+  void ReplaceAsStep(navirt::TPaneBytes next);
+  void MarkStates();
   std::vector<navirt::PaneLine> PaneLines() const;
   void OnContentsChange(int pos, int removed, int added);
 

@@ -1,6 +1,8 @@
 // navirt-dir: the directory listing Navirt shows in its pane, in the layout
 // of a Japanese command prompt. UTF-8 output, or CP932 with --sjis.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,9 @@ int main(int argc, char** argv) {
   std::string out;
   int status = navirt::DirListing(o, out);
   if (o.sjis) out = navirt::Utf8ToCp932(out);
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) return 2;
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "navirt-dir: write error: %s\n", std::strerror(errno));
+    return 2;
+  }
   return status;
 }

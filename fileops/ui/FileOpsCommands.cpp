@@ -159,7 +159,6 @@ std::vector<std::string> Names(const std::vector<std::string>& paths) {
 void Transfer(IHost& h, bool move) {
   std::vector<std::string> sources = h.HostSelectedPaths();
   if (sources.empty()) return;
-  if (move && !IsRegularFile(sources.front())) return;
   TFileOpDialogModel model;
   model.Open(h.OpenSettings(), h.HostFolder(), move ? TFileOpDialogModel::Move : TFileOpDialogModel::Copy, sources);
   TForm2 dlg(h.HostWindow(), model);
@@ -313,6 +312,20 @@ void Split(IHost& h) {
     JobHooks hooks;
     hooks.cancel = &cancel;
     hooks.progress = [&](const JobProgress& p) { SplitJobProgress(c, job, cancel, p); };
+    // An existing piece or command file: the copy commands' question.
+    bool replaceAll = false;
+    hooks.replace = [&](const std::string& existing) {
+      if (replaceAll) return true;
+      if (job.Cancelled()) return false;
+      ConflictQuestion q{path, existing};
+      ConflictReply r = AskOnWindow<ConflictReply>(&c, [&] {
+        TConflictDialog dlg(QuestionParent(h), q);
+        h.ExecDialog(dlg);
+        return dlg.reply;
+      });
+      replaceAll = r.answer == ConflictAnswer::Overwrite && r.applyToAll;
+      return r.answer == ConflictAnswer::Overwrite;
+    };
     result = SplitFile(path, pieceSize, hooks);
   });
   h.RefreshAll();
@@ -371,12 +384,16 @@ void RunListing(IHost& h, const std::string& arguments) {
   std::filesystem::create_directories(FolderPart(out), ec);
   std::string bytes;
   JobSpec spec{"dirｺﾏﾝﾄﾞ結果表示", Q(DirResultLabel(arguments)), QString(), Ctl(h).jobShowAfterMs, false};
-  JobOutcome o = RunJob(h, spec, [&](TJobContext&) {
+  const std::string program = Ctl(h).dirProgram.empty() ? DirProgramPath() : Ctl(h).dirProgram;
+  JobOutcome o = RunJob(h, spec, [&](TJobContext& job) {
     std::string error;
-    if (!RunDirProgram(DirProgramPath(), arguments, out, error)) throw std::runtime_error(error);
+    if (!RunDirProgram(program, arguments, out, error, [&job] { return job.Cancelled(); })) {
+      if (job.Cancelled()) return;  // the process is gone; the pane stays
+      throw std::runtime_error(error);
+    }
     bytes = ReadWhole(out);
   });
-  if (o.failed) return;
+  if (o.failed || o.cancelled) return;
   h.SetPaneLines(SplitLines(bytes), clBlue);
   h.SetInfoLine(Q(DirResultLabel(arguments)), clBlue);
 }

@@ -29,6 +29,8 @@ class TFileOpsController : public QObject {
   // Called on the job's thread at every progress step, before the cancel
   // flag is read (tests hold a job here until its window is up).
   std::function<void()> stepHook;
+  // The listing program (empty: navirt-dir next to this program).
+  std::string dirProgram;
 
   IHost& host;
 

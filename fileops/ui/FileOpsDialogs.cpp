@@ -19,6 +19,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <memory>
+
 using namespace navirt;
 
 namespace {
@@ -54,11 +56,25 @@ QTreeView* MakeFolderTree(QWidget* parent, const std::string& folder, QFileSyste
   tree->setModel(model);
   for (int c = 1; c < model->columnCount(); ++c) tree->hideColumn(c);
   tree->header()->hide();
-  QModelIndex start = model->index(Q(folder));
-  if (start.isValid()) {
-    tree->setCurrentIndex(start);
-    tree->scrollTo(start);
-  }
+  // The model knows "/a/b", not "/a/b/".
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const QString start = Q(path);
+  auto show = [tree, model, start] {
+    const QModelIndex i = model->index(start);
+    if (!i.isValid()) return;
+    tree->setCurrentIndex(i);
+    tree->scrollTo(i, QAbstractItemView::PositionAtCenter);
+  };
+  show();
+  // The folders come in the background and move the rows: while the
+  // folders above it come in, the tree goes to the folder again.
+  auto conn = std::make_shared<QMetaObject::Connection>();
+  *conn = QObject::connect(model, &QFileSystemModel::directoryLoaded, tree, [show, start, conn](const QString& loaded) {
+    const bool above = loaded == "/" || start.startsWith(loaded + "/");
+    if (above) show();
+    if (!above || loaded == start) QObject::disconnect(*conn);
+  });
   return tree;
 }
 
@@ -246,7 +262,9 @@ TForm17::TForm17(QWidget* parent, TSplitDialogModel& model) : QDialog(parent), m
   CBsize->setObjectName("CBsize");
   CBsize->setEditable(true);
   for (const std::string& s : model.sizeItems) CBsize->addItem(Q(s));
-  CBsize->lineEdit()->installEventFilter(new EnterFilter(this, [this] { EnterPressed(); }));
+  // Keys typed into an editable box reach the box itself (its line edit
+  // only through it), so the filter sits there.
+  CBsize->installEventFilter(new EnterFilter(this, [this] { EnterPressed(); }));
   connect(CBsize, &QComboBox::currentTextChanged, this, [this](const QString& t) { model_.sizeText = S(t); });
   v->addWidget(CBsize);
   Lcount = new QLabel(this);

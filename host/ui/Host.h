@@ -30,7 +30,8 @@ class QTreeView;
 class TFileListModel;
 
 enum class TMsgKind { Information, Warning, Error, Confirmation };
-enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8 };
+// mbDefaultNo: No is the default button (Enter answers No).
+enum TMsgButtons { mbOK = 1, mbCancel = 2, mbYes = 4, mbNo = 8, mbDefaultNo = 16 };
 
 // The window's menus a subsystem adds its rows to.
 enum class HostMenu {
@@ -113,6 +114,10 @@ class IHost {
   // The overwrite save that closing runs after "変更を保存しますか？";
   // false when nothing was saved.
   virtual void SetSavePaneCommand(std::function<bool()> save) = 0;
+  // Before a command replaces the pane: when it holds edits of the file,
+  // asks "変更を保存しますか？" (はい saves, いいえ drops them); false for
+  // キャンセル or a failed save, and the pane must stay as it is.
+  virtual bool ConfirmReplacePane() = 0;
   // Where the last save under a name went (the settings file keeps it), and
   // noting a new one.
   virtual std::string LastSaveFolder() const = 0;

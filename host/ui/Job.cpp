@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <chrono>
 #include <deque>
@@ -83,6 +84,9 @@ class JobWindow : public QDialog {
     bar->setVisible(spec.showProgressBar);
     cancel = new QPushButton("キャンセル", this);
     cancel->setObjectName("Button1");
+    // Space and Return press the focused button, Return also as the default.
+    cancel->setDefault(true);
+    cancel->setFocus();
     v->addWidget(heading);
     v->addWidget(detail);
     v->addWidget(bar);
@@ -122,6 +126,9 @@ class InputBlocker : public QObject {
       case QEvent::MouseButtonDblClick:
       case QEvent::Wheel:
       case QEvent::ContextMenu: {
+        // Input from the window system reaches the window (a QWindow)
+        // before its widgets: the job window's own must pass.
+        if (auto* win = qobject_cast<QWindow*>(obj)) return win != allowed_->windowHandle();
         auto* w = qobject_cast<QWidget*>(obj);
         return !(w && (w == allowed_ || allowed_->isAncestorOf(w)));
       }

@@ -56,6 +56,7 @@ KeepGoing Checker(TJobContext& job, uint64_t step) {
 void StandardHexDump(IHost& f) {
   const std::string path = f.HostSelectedPath();
   if (path.empty() || !IsRegularFile(path)) return;
+  if (!f.ConfirmReplacePane()) return;
   const std::string info = TRichEdit::FromScreen(f.InfoLine());
   f.Pane()->Clear();
   std::string text;
@@ -73,6 +74,7 @@ void StandardHexDump(IHost& f) {
     // ends the job with a message instead of ending the program.
     text = HexDumpPane(bytes, info, Checker(job, kCheckEveryBytes), kCheckEveryBytes);
   });
+  if (readFailed || outcome.failed) f.SetInfoColor(clBlue);  // blue on the way out, as after a dump
   if (readFailed) {
     f.MessageDlg(QString::fromStdString(path) + "\n" + QString::fromLocal8Bit(std::strerror(err)), "", TMsgKind::Error);
     return;

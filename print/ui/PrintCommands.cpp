@@ -1,6 +1,7 @@
 #include "print/ui/PrintCommands.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
 
@@ -26,6 +28,7 @@
 #include "print/PaperNames.h"
 #include "print/PrintSettings.h"
 #include "print/ui/LineSetter.h"
+#include "print/ui/PdfTextMap.h"
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintSettingsDialog.h"
 
@@ -175,6 +178,29 @@ bool SetUpPrinter(IHost& host) {
   return host.ExecDialog(dialog) == QDialog::Accepted;
 }
 
+// "プリンタの設定": the printer and its options, kept for the next print;
+// its button says OK, since nothing is printed here.
+class TPrinterSetupDialog : public QPrintDialog {
+ public:
+  TPrinterSetupDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
+    setObjectName("PrinterSetupDialog");
+    setWindowTitle("プリンタの設定");
+    // Which pages and how many copies belong to a print, not to the setup.
+    setOptions(QAbstractPrintDialog::PrintShowPageSize);
+  }
+  void setVisible(bool visible) override {
+    QPrintDialog::setVisible(visible);
+    if (!visible) return;
+    for (QDialogButtonBox* box : findChildren<QDialogButtonBox*>())
+      if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText("OK");
+  }
+};
+
+void MprintersetClick(IHost& host) {
+  TPrinterSetupDialog dialog(&PrinterOf(host), host.HostWindow());
+  host.ExecDialog(dialog);
+}
+
 void MprintClick(IHost& host) {
   if (!SetUpPrinter(host)) return;
   QPrinter& printer = PrinterOf(host);
@@ -185,7 +211,7 @@ void MprintClick(IHost& host) {
   auto [text, formats] = PrintableContent(*pane);
   QFont font = pane->font();
   QColor color = pane->palette().color(QPalette::Text);
-  RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
+  JobOutcome outcome = RunJob(host, JobSpec{"印刷", "印刷中．．．", title}, [&](TJobContext& job) {
     int pages = PrintText(
         text, font, color, printer, rect,
         [&job](qsizetype done, qsizetype total) {
@@ -196,6 +222,11 @@ void MprintClick(IHost& host) {
         formats);
     if (pages < 0) throw std::runtime_error("プリンタを開けません。");
   });
+  // A PDF's reader must find the pane's text, not the radicals that share
+  // its kanji's glyphs.
+  if (!outcome.cancelled && !outcome.failed && printer.outputFormat() == QPrinter::PdfFormat &&
+      !printer.outputFileName().isEmpty() && QFileInfo::exists(printer.outputFileName()))
+    MendPdfTextMap(printer.outputFileName(), text);
 }
 
 void MprintsetClick(IHost& host) {
@@ -222,7 +253,7 @@ void InstallPrintCommands(IHost& host) {
       {cmd::Mprinterset,
        "プリンタの設定(&T)...",
        nullptr,
-       [](IHost& h) { SetUpPrinter(h); },
+       MprintersetClick,
        {},
        "プリンタの設定|プリンタを設定します。"},
   };
@@ -236,13 +267,16 @@ void InstallPrintCommands(IHost& host) {
     CommandName name;
     const char* object;
     const char* hint;
+    const char* tip;
     const char* icon;
   };
-  for (Button b : {Button{cmd::Mprint, "ToolButton36", "印刷", "document-print"},
-                   Button{cmd::Mprintset, "ToolButton35", "印刷設定", "document-page-setup"}}) {
+  for (Button b :
+       {Button{cmd::Mprint, "ToolButton36", "印刷", "テキストを印刷します。", "document-print"},
+        Button{cmd::Mprintset, "ToolButton35", "印刷設定", "印刷の余白を設定します。", "document-page-setup"}}) {
     auto* a = new QAction(QIcon::fromTheme(b.icon), b.hint, bar);
     a->setObjectName(b.object);
     a->setToolTip(b.hint);
+    a->setStatusTip(b.tip);
     a->setProperty("navirtCommand", b.name.text);
     CommandName name = b.name;
     QObject::connect(a, &QAction::triggered, bar, [h, name] { h->Commands().Trigger(name); });

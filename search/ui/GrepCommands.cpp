@@ -119,6 +119,7 @@ void TGrepController::MgrepClick() {
   TGrepDialogModel model;
   std::string expr;
   if (!AskAndCompile(model, expr)) return;
+  if (!host_.ConfirmReplacePane()) return;
 
   TRichEdit* pane = host_.Pane();
   host_.SetInfoLine(QString(), host_.InfoLineColor());

@@ -25,6 +25,7 @@
 #include "sysinfo/PowerCommands.h"
 #include "sysinfo/SystemReport.h"
 #include "sysinfo/UrlCandidate.h"
+#include "sysinfo/ui/AboutDialog.h"
 #include "sysinfo/ui/DriveInfoForm.h"
 #include "sysinfo/ui/SysinfoCommandIds.h"
 
@@ -81,6 +82,9 @@ void Msysteminfo1Click(IHost& host) {
   host.SetPaneLines(lines, clBlue);
   host.Pane()->SetModified(false);
   host.SetInfoLine(QString(), clBlue);
+  // The folder and its figures do not describe the report.
+  host.SetStatusPanel(0, QString());
+  host.SetStatusPanel(1, QString());
 }
 
 void MdriveInfoClick(IHost& host) {
@@ -96,9 +100,20 @@ void MdriveInfoClick(IHost& host) {
 
 void PowerClick(IHost& host, PowerAction action) {
   PowerOutcome out = RunPowerAction(action, DesktopServicesOf(host), [&host](const std::string& question) {
-    return host.MessageDlg(Q(question), "確認", TMsgKind::Confirmation, mbYes | mbNo) == mbYes;
+    // Enter must not end the session: No is the default.
+    return host.MessageDlg(Q(question), "確認", TMsgKind::Confirmation, mbYes | mbNo | mbDefaultNo) == mbYes;
   });
   if (out.ran) Report(host, out.result);
+}
+
+// Asks which drive first, with the current folder's file system as the
+// example; the desktop's disk tool does the formatting.
+void MformatClick(IHost& host) {
+  std::string example = MountPointOf(host.HostFolder());
+  if (example.empty()) example = "/";
+  if (!host.InputQuery("ﾃﾞｨｽｸのﾌｫｰﾏｯﾄ", Q("ﾌｫｰﾏｯﾄするﾄﾞﾗｲﾌﾞ (ex." + example + ")"), "", "", Q(example))) return;
+  if (host.Answer().trimmed().isEmpty()) return;
+  Report(host, DesktopServicesOf(host).OpenDiskUtility());
 }
 
 void MfileexeClick(IHost& host) {
@@ -144,7 +159,8 @@ void MaboutClick(IHost& host) {
   facts.qtVersion = qVersion();
   facts.icuVersion = IcuVersion();
   facts.libraries = LoadedLibraries();
-  host.MessageDlg(Q(BuildAboutText(facts)), "バージョン情報", TMsgKind::Information);
+  TAboutDialog dialog(host.HostWindow(), facts);
+  host.ExecDialog(dialog);
 }
 
 }  // namespace
@@ -172,8 +188,7 @@ void InstallSysinfoCommands(IHost& host) {
        Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenSettings(); })},
       {cmd::Mdiskcopy1, "ディスク　コピー(&N)", nullptr,
        Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenDiskUtility(); })},
-      {cmd::Mformat, "ディスク　フォーマット(&F)", nullptr,
-       Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenDiskUtility(); })},
+      {cmd::Mformat, "ディスク　フォーマット(&F)", nullptr, MformatClick},
       {cmd::Mssaver, "スクリーンセーバーを表示(&V)", nullptr,
        Shortcut([](IHost& h) { return DesktopServicesOf(h).ActivateScreenSaver(); })},
       {cmd::Mstart, "スタートメニューを表示(&Y)", nullptr,
@@ -217,6 +232,7 @@ void InstallSysinfoCommands(IHost& host) {
     if (a->objectName() == "ToolButton2") exitButton = a;
   auto* helpButton = new QAction(QIcon::fromTheme("help-contents"), "ヘルプ(H)", bar);
   helpButton->setObjectName("ToolButton8");
+  helpButton->setStatusTip("ヘルプを表示します。");
   helpButton->setProperty("navirtCommand", cmd::Mhelpcontents.text);
   IHost* h = &host;
   QObject::connect(helpButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mhelpcontents); });

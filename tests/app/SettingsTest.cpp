@@ -119,6 +119,14 @@ TEST(StartupPath, ArgumentsJoinIntoOnePathWithBlanks) {
   t = ResolveStartupPath((dir / "sub dir").string() + "/", "/");
   EXPECT_EQ(t.name, "");
   EXPECT_TRUE(t.folderOnly);
+  // Without the '/' the folder is opened too, not its parent.
+  t = ResolveStartupPath((dir / "sub dir").string(), "/");
+  EXPECT_EQ(t.folder, (dir / "sub dir").string() + "/");
+  EXPECT_EQ(t.name, "");
+  EXPECT_TRUE(t.folderOnly);
+  t = ResolveStartupPath("sub dir", dir.string());
+  EXPECT_EQ(t.folder, (dir / "sub dir").string() + "/");
+  EXPECT_TRUE(t.folderOnly);
   EXPECT_FALSE(ResolveStartupPath("", "/").valid);
 }
 

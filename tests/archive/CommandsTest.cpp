@@ -365,7 +365,7 @@ TEST(ArcCommands, GeneralListingEmptyArchiveAndSubFolderEntries) {
   EXPECT_EQ(lines[9], "     3 files             6           6 100.0%");
 }
 
-TEST(ArcCommands, GeneralCreatePacksOnlyTheSelectedVisibleFiles) {
+TEST(ArcCommands, GeneralCreatePacksTheSelectedFilesAndNamesTheRest) {
   TempDir tmp;
   std::string dir = tmp / "shown";
   WriteFile(dir + "/a.txt", "alpha");
@@ -382,7 +382,11 @@ TEST(ArcCommands, GeneralCreatePacksOnlyTheSelectedVisibleFiles) {
     EXPECT_EQ(o.result, 0) << ext << o.paneText;
     std::vector<std::string> names = EntryNames(dir + "/out." + ext);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b[1].bin"})) << ext;
+    // A leading "." is a name, not the hidden attribute: packed. What is
+    // left out is named in the result.
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "a.txt", "b[1].bin"})) << ext;
+    EXPECT_NE(o.paneText.find("Skipped: folder (a folder)\r\n"), std::string::npos) << o.paneText;
+    EXPECT_NE(o.paneText.find("Skipped: gone.txt (cannot read)\r\n"), std::string::npos) << o.paneText;
     EXPECT_TRUE(o.reloadList && o.setPane && o.labelBlue);
     EXPECT_EQ(o.labelText, std::optional<std::string>(""));
     EXPECT_EQ(o.paneText.substr(o.paneText.size() - 17), "\r\nResult code = 0");
@@ -390,6 +394,27 @@ TEST(ArcCommands, GeneralCreatePacksOnlyTheSelectedVisibleFiles) {
   }
   // No temporary file stays behind.
   for (const auto& f : FilesUnder(dir)) EXPECT_EQ(f.find(".navirt-pack"), std::string::npos) << f;
+}
+
+// A report longer than the window's buffer is cut mid-line: the result
+// line still starts a line of its own, ended CR LF as every line.
+TEST(ArcCommands, GeneralCreateEndsACutReportBeforeTheResult) {
+  TempDir tmp;
+  std::string dir = tmp / "shown";
+  std::vector<std::string> names;
+  for (int i = 0; i < 400; ++i) {
+    names.push_back("a-file-with-a-rather-long-name-" + std::to_string(1000 + i) + ".txt");
+    WriteFile(dir + "/" + names.back(), "x");
+  }
+  Env e;
+  e.name = "many.zip";
+  TArcOutcome o = RunArcCommand(TArcCommand::Marcmake, Select(dir, names[0], names), e.env);
+  ASSERT_EQ(o.result, 0) << o.paneText;
+  ASSERT_GT(o.paneText.size(), 4000u);
+  const std::string tail = "Result code = 0";
+  ASSERT_EQ(o.paneText.substr(o.paneText.size() - tail.size()), tail);
+  EXPECT_EQ(o.paneText.substr(o.paneText.size() - tail.size() - 2, 2), "\r\n");
+  EXPECT_EQ(o.paneText.find("\n\r"), std::string::npos);
 }
 
 TEST(ArcCommands, GeneralCreateNeverLosesTheOldArchive) {
@@ -419,10 +444,11 @@ TEST(ArcCommands, GeneralCreateNeverLosesTheOldArchive) {
   EXPECT_EQ(o.result, 0x8020);
   EXPECT_TRUE(o.cancelled);
   EXPECT_EQ(ReadFile(dir + "/keep.zip"), old);
-  // Nothing to pack: result 0, and still the old archive.
+  // Nothing to pack: result 0, and still the old archive; the name that
+  // could not be packed is named.
   e.env.progress = nullptr;
   o = RunArcCommand(TArcCommand::Marcmake, Select(dir, "", {"missing.txt"}), e.env);
-  EXPECT_EQ(o.paneText, "Result code = 0");
+  EXPECT_EQ(o.paneText, "Skipped: missing.txt (cannot read)\r\nResult code = 0");
   EXPECT_EQ(ReadFile(dir + "/keep.zip"), old);
   // A name that leaves the folder is refused.
   e.name = "../escape.zip";

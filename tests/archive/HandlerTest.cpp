@@ -1,6 +1,7 @@
 // Command lines the handlers build, options, type detection, name
 // expansion for packing, and the handlers' error messages.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 #include <utime.h>
 
 #include "archive/Archives.h"
@@ -257,14 +258,23 @@ class Expansion : public ::testing::Test {
 
 TEST_F(Expansion, MasksHiddenFilesRecursionExclusionsAndTimeLimits) {
   TArchiverOptions o;
-  EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{"a.txt", "b.log", "old.txt"}));
-  o.a = 1;
+  // A leading "." is a name like any other; the hidden attribute (kept in
+  // user.DOSATTRIB) leaves a file out unless a > 0, and says so.
   EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{".hidden", "a.txt", "b.log", "old.txt"}));
+  if (::setxattr((tmp / "b.log").c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0) {
+    std::vector<std::string> out, skipped;
+    EXPECT_EQ(InFolder(tmp.Path(), [&] { return ExpandPackNames(o, {"*.*"}, out, nullptr, &skipped); }), 0);
+    EXPECT_EQ(out, (std::vector<std::string>{".hidden", "a.txt", "old.txt"}));
+    EXPECT_EQ(skipped, std::vector<std::string>{"b.log (hidden attribute)"});
+    o.a = 1;
+    EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{".hidden", "a.txt", "b.log", "old.txt"}));
+    ::removexattr((tmp / "b.log").c_str(), "user.DOSATTRIB");
+  }
   o.a = -1;
   o.r = 1;
   EXPECT_EQ(Expand(o, {"*.txt"}), (std::vector<std::string>{"a.txt", "old.txt", "sub/c.txt", "sub/deep/d.txt"}));
   o.jx = {"*.log", "sub/C.TXT"};
-  EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{"a.txt", "old.txt", "sub/deep/d.txt"}));
+  EXPECT_EQ(Expand(o, {"*.*"}), (std::vector<std::string>{".hidden", "a.txt", "old.txt", "sub/deep/d.txt"}));
   o.jx.clear();
   o.r = -1;
   o.jo = "l20100101";

@@ -148,6 +148,8 @@ TEST(LibraryApi, ZipNamesWithoutCp932FormAreStoredAsUtf8) {
   f.SetFileName(tmp / "u.zip");
   f.SetOutputSize(4096);
   f.Options().x = 1;
+  // Even where Shift_JIS names are asked for, and the report says so.
+  f.Options().SjisNames = true;
   ASSERT_EQ(InFolder(tmp.Path(), [&] { return f.Pack(nullptr, nullptr, {emoji}, ""); }), 0);
   EXPECT_NE(Cp932ToUtf8(f.OutputText()).find("UTF-8"), std::string::npos);
   EXPECT_NE(RunOutput("bsdtar -tf " + Q(tmp / "u.zip")).find(emoji), std::string::npos);

@@ -104,6 +104,9 @@ TEST(SjisToJis, EscapesAroundKanjiAndHalfKana) {
 TEST(SjisToJis, UnmappableUnitsAreCopiedAndCutUnitsDropped) {
   // A user-defined character (lead 0xF0) is copied whole.
   EXPECT_EQ(SjisToJis(B({0xF0, 0x40, 'a'})), kEscKanji + B({0xF0, 0x40}) + kEscRoman + "a");
+  // ... whatever its second byte (7E is "~" alone), up to the last lead FC.
+  EXPECT_EQ(SjisToJis(B({0xF0, 0x7E, 'a'})), kEscKanji + B({0xF0, 0x7E}) + kEscRoman + "a");
+  EXPECT_EQ(SjisToJis(B({0xFC, 0x40, 'a'})), kEscKanji + B({0xFC, 0x40}) + kEscRoman + "a");
   // A lead byte before a line end is copied alone; the line end still closes.
   EXPECT_EQ(SjisToJis(B({0x82, '\r', '\n'})), kEscKanji + B({0x82}) + kEscRoman + "\r\n");
   // 0x80 and 0xA0 are no lead bytes.

@@ -45,6 +45,14 @@ TEST(DetectCode, EucShiftJisAndUndecided) {
   EXPECT_EQ(DetectCode(B({0xB1, 0x41, 0x0A})), CodeSjis);
   EXPECT_EQ(DetectCode(B({0xE0, 0xA1, 0x0A})), CodeEucOrSjis);
   EXPECT_EQ(DetectCode(B({0xF0, 0xA1, 0x0A})), CodeEuc);
+  // "ゐの記録" in EUC: A4 F0 decides, as a second byte F0 is EUC's alone.
+  EXPECT_EQ(DetectCode(B({0xA4, 0xF0, 0xA4, 0xCE, 0xB5, 0xAD, 0xCF, 0xBF, 0x0A})), CodeEuc);
+  // BEL (07) is binary, TAB (09) is not.
+  EXPECT_EQ(DetectCode(B({'a', 0x07, 'b'})), CodeBinary);
+  EXPECT_EQ(DetectCode(B({'a', 0x09, 'b'})), CodeAscii);
+  // Past the first 512 bytes the walk itself finds it.
+  EXPECT_EQ(DetectCode(std::string(600, 'a') + "\x07" + "b"), CodeBinary);
+  EXPECT_EQ(DetectCode(std::string(600, 'a') + "\x08" + "b"), CodeAscii);
   EXPECT_EQ(DetectCode(B({0x8E, 0xB1, 0x0A})), CodeEucOrSjis);  // EUC half-width kana or SJIS
   EXPECT_EQ(DetectCode(B({0x8E, 0x41, 0x0A})), CodeSjis);
   EXPECT_EQ(DetectCode(B({0xE0, 0x40, 0x0A})), CodeSjis);
@@ -56,6 +64,9 @@ TEST(DetectCode, LookAheadRunAfterAmbiguousPair) {
   // B0 E0: ambiguous pair, then the run decides on a SJIS-only byte.
   EXPECT_EQ(DetectCode(B({0xB0, 0xE0, 0x41, 0x88, 0x0A})), CodeSjis);
   EXPECT_EQ(DetectCode(B({0xB0, 0xE0, 0xC0, 0xFD, 0x0A})), CodeEuc);
+  // 8D (and 81) inside the run are Shift_JIS leads EUC never has.
+  EXPECT_EQ(DetectCode(B({0xB0, 0xE0, 0x8D, 0x0A})), CodeSjis);
+  EXPECT_EQ(DetectCode(B({0xB0, 0xE0, 0x81, 0x0A})), CodeSjis);
   // 0x9D..0x9F do not decide inside the run.
   EXPECT_EQ(DetectCode(B({0xB0, 0xE0, 0x9D, 0x0A})), CodeEucOrSjis);
   // The run ends at a byte below 0x40; the SJIS byte after a blank is a new lead.

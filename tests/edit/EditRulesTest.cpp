@@ -15,8 +15,6 @@ TEST(EditRules, JumpTargets) {
   EXPECT_EQ(JumpTargetLine("12x", 10), 0);
   EXPECT_EQ(JumpTargetLine("99999999999999999999", 10), 0);
   EXPECT_EQ(JumpTargetLine("5", 0), 0);
-  EXPECT_EQ(TextEndOffset(0), 0);
-  EXPECT_EQ(TextEndOffset(10), 9);
   EXPECT_STREQ(ModeCommandCaption(true), "簡易編集を解除(&R)");
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "edit/LineCommandTable.h"
@@ -179,8 +180,14 @@ TEST(Deletes, RepeatedKeysWithEmptyKeys) {
   EXPECT_EQ(DeleteRepeatedKeys(l, 2), (LineList{"ab1", "ac3", "ab5"}));
   // An empty first line has the empty key the first line is compared with.
   EXPECT_EQ(DeleteRepeatedKeys({"", "a", "a", ""}, 1), (LineList{"a", ""}));
-  // A key length of 0 makes every key empty: nothing stays.
-  EXPECT_EQ(DeleteRepeatedKeys({"a", "b"}, 0), LineList{});
+  // A key of no bytes is refused by the command ("同じ項目を削除" with its
+  // caret-column default at a line start): nothing is deleted.
+  for (const char* answer : {"1", "0"}) {
+    TLineRunResult r = RunLineCommand(LineCmd::DeleteRepeatedKeys, {"a", "b", "c"}, {answer});
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("2 以上"), std::string::npos) << r.message;
+  }
+  EXPECT_TRUE(RunLineCommand(LineCmd::DeleteRepeatedKeys, {"a", "b"}, {"2"}).ok);
   // The key is remembered for dropped lines too.
   EXPECT_EQ(DeleteRepeatedKeys({"a1", "b1", "b2", "a2"}, 1), (LineList{"a1", "b1", "a2"}));
 }
@@ -189,8 +196,10 @@ TEST(Csv, RecordsOfNLines) {
   EXPECT_EQ(LinesToCsv({"a", "b", "c", "d"}, "\"", ",", 3), (LineList{"\"a\",\"b\",\"c\"", "\"d\""}));
   EXPECT_EQ(LinesToCsv({"x", "y", "z"}, "", "", 2), (LineList{"xy", "z"}));
   EXPECT_EQ(LinesToCsv({"x", "y"}, "'", ",", 10), (LineList{"'x','y'"}));  // N above the line count
-  // Without quotes an empty first field leaves the record empty: no separator yet.
-  EXPECT_EQ(LinesToCsv({"", "a", "b"}, "", ",", 3), (LineList{"a,b"}));
+  // An empty first field keeps its separator, quoted or not.
+  EXPECT_EQ(LinesToCsv({"", "b", "c"}, "", ",", 3), (LineList{",b,c"}));
+  EXPECT_EQ(LinesToCsv({"", "", "c", "", "e"}, "", ",", 2), (LineList{",", "c,", "e"}));
+  EXPECT_EQ(LinesToCsv({"", "b"}, "\"", ",", 2), (LineList{"\"\",\"b\""}));
   EXPECT_EQ(LinesToCsv({"a"}, "", ",", 0), (LineList{"a"}));
 }
 
@@ -225,6 +234,22 @@ TEST(Sort, HalvesSortedSideBySideKeepEqualLinesInOrder) {
   SortLinesText("b\r\na\r\nB\r\n\r\nA\ra", false, j, 0);
   j.Finish();
   EXPECT_EQ(out, "\r\na\r\nA\r\na\r\nb\r\nB");
+}
+
+TEST(Sort, ACancelTestEndsItEarlyAndOneSayingNoChangesNothing) {
+  LineList in;
+  for (unsigned i = 0; i < 200000; ++i) in.push_back(std::to_string((i * 7919u) % 200003u));
+  for (size_t sideBySide : {size_t{0}, size_t{1000000}}) {
+    // Asked while keys are built and while they are sorted; the first yes ends it.
+    std::atomic<int> asked{0};
+    EXPECT_THROW(SortLines(in, true, sideBySide, [&] { return ++asked > 20; }), TLinesCancelled);
+    EXPECT_LE(asked.load(), 22 + 2);
+    std::atomic<int> keyAsks{0};
+    EXPECT_THROW(SortLines(in, false, sideBySide, [&] { return ++keyAsks > 60; }), TLinesCancelled);
+    EXPECT_EQ(SortLines(in, false, sideBySide, [] { return false; }), SortLines(in, false, sideBySide));
+  }
+  // Through the line command as well.
+  EXPECT_THROW(RunLineCommand(LineCmd::SortDesc, in, {}, {}, [] { return true; }), TLinesCancelled);
 }
 
 TEST(Sort, LongLinesAndSharedKeyHeads) {

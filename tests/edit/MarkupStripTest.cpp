@@ -55,8 +55,9 @@ TEST(HtmlStrip, PreKeepsSourceLines) {
 
 TEST(HtmlStrip, EntitiesInAnyCaseOneAfterTheOther) {
   EXPECT_EQ(Html({"&LT;b&gt; &Amp; &quot;q&QUOT; &reg;&copy;&NbSp;x<br>"}).at(0), "<b> & \"q\" (R)(C) x");
-  // &amp;lt; becomes &lt; and stays: the &lt; pass came first. &amp;quot; does not.
-  EXPECT_EQ(Html({"&amp;lt; &amp;quot;<br>"}).at(0), "&lt; \"");
+  // One pass: what an entity becomes is text, never decoded again.
+  EXPECT_EQ(Html({"&amp;lt; &amp;quot; &amp;amp;<br>"}).at(0), "&lt; &quot; &amp;");
+  EXPECT_EQ(Html({"&&amp;&lt&gt;<br>"}).at(0), "&&&lt>");
   EXPECT_EQ(Html({"&#65; &hellip;<br>"}).at(0), "&#65; &hellip;");
   // The tag characters never occur inside a double-byte character.
   EXPECT_EQ(Html({S("表<b>示</b>ソ&amp;<br>")}).at(0), S("表示ソ&"));
@@ -116,7 +117,11 @@ TEST(TexStrip, TheSectionExampleAndPreamble) {
       "\r\n"
       "50\\% off\r\n"
       "\\end{document}";
-  EXPECT_EQ(StripTex(doc), "\r\n\r\n\r\n\r\n\r\n" + S("本文{太字}です。") + "\r\n50\\\r\n");
+  EXPECT_EQ(StripTex(doc), "\r\n\r\n\r\n\r\n\r\n" + S("本文{太字}です。") + "\r\n50% off\r\n");
+  // "\\%" is a percent sign, not a comment; the second byte of 表 (5C)
+  // escapes nothing.
+  EXPECT_EQ(StripTex("50\\% of it % note\r\nnext"), "50% of it \r\nnext");
+  EXPECT_EQ(StripTex(S("表%comment")), S("表"));
   // The expressions are greedy: from the first brace to the last one of the line.
   EXPECT_EQ(StripTex("\\hspace{1em}x{y} z"), " z");
   EXPECT_EQ(StripTex("a{}b[]c{x}"), "abc{x}");

@@ -13,7 +13,6 @@
 namespace navirt {
 namespace {
 
-
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::ostringstream ss;

@@ -65,17 +65,26 @@ TEST(CopyCommand, MessagesTargetFolderAndSelection) {
   EXPECT_EQ(r.gotoFolder, d / "to2");
   EXPECT_EQ(r.selectName, "a.txt");
 
-  // Move: a folder as the first item does nothing at all.
-  std::filesystem::create_directories(d / "cur/sub");
+  // Move: a folder first moves with what it holds; the count is of files.
+  WriteFile(d / "cur/sub/in1.txt", "1");
+  WriteFile(d / "cur/sub/deeper/in2.txt", "2");
   ctx.dialogdisp = true;
-  r = RunMove(op, ctx, {d / "cur/sub", d / "cur/b.txt"}, d / "to");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.kind, MessageKind::None);
-  EXPECT_TRUE(Exists(d / "cur/sub"));
+  r = RunMove(op, ctx, {d / "cur/sub", d / "cur/b.txt"}, d / "to4");
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.message, "3個のファイルを移動しました。");
+  EXPECT_FALSE(Exists(d / "cur/sub"));
+  EXPECT_FALSE(Exists(d / "cur/b.txt"));
+  EXPECT_TRUE(Exists(d / "to4/sub/deeper/in2.txt"));
+  EXPECT_TRUE(Exists(d / "to4/b.txt"));
+  WriteFile(d / "cur/b.txt", "b");
   r = RunMove(op, ctx, {d / "cur/b.txt"}, d / "to3");
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.message, "1個のファイルを移動しました。");
   EXPECT_FALSE(Exists(d / "cur/b.txt"));
+  // A copy of a folder counts every file it copied.
+  for (int i = 0; i < 30; ++i) WriteFile(d / ("cur/many/f" + std::to_string(i)), "x");
+  r = RunCopy(op, ctx, {d / "cur/many"}, d / "to");
+  EXPECT_EQ(r.message, "30個のファイルをコピーしました。");
 
   // A refusal names its reason above the command's warning.
   r = RunCopy(op, ctx, {d / "cur"}, d / "cur/sub");

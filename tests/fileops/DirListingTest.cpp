@@ -1,9 +1,13 @@
 // navirt-dir's listings against a fixture tree with known dates, the
 // listing dialog's command line, and saving names and the folder tree.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
+#include <cerrno>
 #include <ctime>
+#include <string>
 
 #include "fileops/DirListing.h"
 #include "platform/Cp932.h"
@@ -175,7 +179,8 @@ TEST_F(DirFixture, FormatsLowerCasePatternsAndMissingPaths) {
   int status = 0;
   EXPECT_EQ(List({root + "/none.txt"}, &status), head + " " + root + " のディレクトリ\n\nファイルが見つかりません\n");
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(List({root + "/nofolder/x"}, &status), head + "指定されたパスが見つかりません。\n");
+  EXPECT_EQ(List({root + "/nofolder/x"}, &status),
+            head + "指定されたパスが見つかりません。 - " + root + "/nofolder/x\n");
   EXPECT_EQ(status, 1);
   DirOptions o;
   std::string error;
@@ -187,6 +192,73 @@ TEST_F(DirFixture, FormatsLowerCasePatternsAndMissingPaths) {
   DirOptions p;
   EXPECT_TRUE(ParseDirArgs({"/tmp"}, p, error));
   EXPECT_EQ(p.path, "/tmp");
+}
+
+// Links to folders are listed and never entered: a link to "." or two
+// links to each other end; the listing stays the tree's own.
+TEST_F(DirFixture, LinksToFoldersAreListedNotEntered) {
+  ASSERT_EQ(::symlink(".", (root + "/self").c_str()), 0);
+  ASSERT_EQ(::symlink("../sub", (root + "/sub/again").c_str()), 0);
+  ASSERT_EQ(::symlink("..", (root + "/sub/up").c_str()), 0);
+  ASSERT_EQ(::symlink("sub", (root + "/tosub").c_str()), 0);  // no loop, still not entered
+  int status = -1;
+  std::string bare = List({root, "/S", "/B"}, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(bare, root + "/a.txt\n" + root + "/B.doc\n" + root + "/c\n" + root + "/ro.txt\n" + root + "/self\n" + root +
+                      "/sub\n" + root + "/tosub\n" + root + "/sub/again\n" + root + "/sub/d.txt\n" + root +
+                      "/sub/up\n");
+  std::string full = List({root, "/S"});
+  EXPECT_EQ(full.find(root + "/self/"), std::string::npos) << full;
+  EXPECT_NE(full.find("9 個のディレクトリ"), std::string::npos) << full;  // with "." and ".."
+}
+
+// An existing name is itself ("[" and "\\" included); only "*" and "?" are
+// wild. A missing path is named, and lies on its nearest folder's volume.
+TEST_F(DirFixture, ExistingNamesAreLiteralAndMissingPathsNamed) {
+  WriteFile(root + "/a[1].txt", "x");
+  WriteFile(root + "/a1.txt", "x");
+  WriteFile(root + "/b\\c.txt", "x");
+  EXPECT_EQ(List({root + "/a[1].txt", "/B"}), "a[1].txt\n");
+  EXPECT_EQ(List({root + "/b\\c.txt", "/B"}), "b\\c.txt\n");
+  EXPECT_EQ(List({root + "/a[1]*", "/B"}), "a[1].txt\n");
+  EXPECT_EQ(List({root + "/b\\c*", "/B"}), "b\\c.txt\n");
+  EXPECT_EQ(List({root + "/a?.txt", "/B"}), "a1.txt\n");
+  EXPECT_EQ(VolumeOf(root + "/nofolder/deeper").mount, VolumeOf(root).mount);
+}
+
+// Folders that cannot be read are named, and the status says so; a failed
+// write says so too.
+TEST_F(DirFixture, UnreadableFoldersAndWriteErrorsAreTold) {
+  std::string program = NAVIRT_BINARY_DIR "/bin/navirt-dir";
+  std::string as;
+  if (::geteuid() == 0) {
+    if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "setpriv is needed to drop root";
+    as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    ASSERT_EQ(std::system(("chmod -R a+rwX '" + d.path() + "'").c_str()), 0);
+  }
+  WriteFile(root + "/locked/x.txt", "x");
+  ASSERT_EQ(::chmod((root + "/locked").c_str(), 0), 0);
+  auto run = [&](const std::string& args) {
+    std::string out;
+    FILE* p = ::popen((as + "'" + program + "' 2>&1 " + args + "; echo \"rc=$?\"").c_str(), "r");
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ::pclose(p);
+    return out;
+  };
+  std::string out = run("'" + root + "' /S");
+  EXPECT_NE(out.find("フォルダーを読めません: " + root + "/locked: Permission denied"), std::string::npos) << out;
+  EXPECT_NE(out.find("d.txt"), std::string::npos) << out;
+  EXPECT_NE(out.find("rc=1"), std::string::npos) << out;
+  out = run("'" + root + "/locked'");
+  EXPECT_NE(out.find("フォルダーを読めません: " + root + "/locked: Permission denied"), std::string::npos) << out;
+  EXPECT_EQ(out.find("ファイルが見つかりません"), std::string::npos) << out;
+  EXPECT_NE(out.find("rc=1"), std::string::npos) << out;
+  ::chmod((root + "/locked").c_str(), 0755);
+  out = run("'" + root + "' >/dev/full");
+  EXPECT_NE(out.find("navirt-dir: write error: No space left on device"), std::string::npos) << out;
+  EXPECT_NE(out.find("rc=2"), std::string::npos) << out;
 }
 
 TEST_F(DirFixture, ProgramWritesCp932WithCrLf) {
@@ -204,6 +276,31 @@ TEST_F(DirFixture, ProgramWritesCp932WithCrLf) {
   EXPECT_FALSE(RunDirProgram(d / "no-such-program", "", out, error));
   EXPECT_NE(error.find("No such file or directory"), std::string::npos);
   EXPECT_EQ(DirResultLabel("\"/x\" /S"), "dir   \"/x\" /S   の結果");
+}
+
+TEST_F(DirFixture, ACancelledListingKillsItsProcessAtOnce) {
+  // A listing program that would run for a minute.
+  const std::string program = d / "slow-dir";
+  const std::string pidFile = d / "pid";
+  WriteFile(program, "#!/bin/sh\necho $$ > '" + pidFile + "'\necho partial\nexec sleep 60\n");
+  ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+  std::string out = d / "out.tmp", error = "old";
+  int asked = 0;
+  // Cancelled once the process has said who it is.
+  EXPECT_FALSE(RunDirProgram(program, "", out, error, [&] {
+    ++asked;
+    return !ReadFile(pidFile).empty();
+  }));
+  EXPECT_TRUE(error.empty());
+  EXPECT_GT(asked, 0);
+  const pid_t pid = static_cast<pid_t>(std::stol(ReadFile(pidFile)));
+  // Gone and reaped: no such process any more.
+  EXPECT_NE(::kill(pid, 0), 0);
+  EXPECT_EQ(errno, ESRCH);
+  // A cancel test that never says yes lets the listing finish.
+  EXPECT_TRUE(
+      RunDirProgram(NAVIRT_BINARY_DIR "/bin/navirt-dir", "\"" + root + "\" /B", out, error, [] { return false; }));
+  EXPECT_NE(ReadFile(out).find("a.txt\r\n"), std::string::npos);
 }
 
 TEST(DirDialog, CommandLineForEveryControl) {

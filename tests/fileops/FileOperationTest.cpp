@@ -82,6 +82,43 @@ TEST(CopyOperation, KeepsBytesTimesModesAndLinks) {
   EXPECT_EQ(op.CollectedFiles().size(), 8u);  // data.bin, tree and its six entries
 }
 
+// A file that appears at the target name while the job runs (after the
+// name was found free) is never replaced: a copy takes the next free name,
+// a move fails and leaves the source.
+TEST(CopyOperation, AFileAppearingAtTheTargetMidJobIsKept) {
+  for (bool move : {false, true}) {
+    SCOPED_TRACE(move ? "move" : "copy");
+    ScratchDir d;
+    std::string data = Bytes(200000, 3);
+    WriteFile(d / "src/a.txt", data);
+    std::filesystem::create_directories(d / "dst");
+    TSHFOP op;
+    bool planted = false;
+    op.hooks.progress = [&](const FileOpProgress& p) {
+      if (planted || p.current != d / "src/a.txt") return;
+      planted = true;
+      WriteFile(d / "dst/a.txt", "appeared");
+    };
+    op.FromFFList = {d / "src/a.txt"};
+    op.ToFolder = d / "dst";
+    op.OperationF = move ? wMOVE : wCOPY;
+    bool ok = op.Execute();
+    ASSERT_TRUE(planted);
+    EXPECT_EQ(ReadFile(d / "dst/a.txt"), "appeared");
+    if (move) {
+      EXPECT_EQ(ReadFile(d / "src/a.txt"), data);  // the source stays when the move fails
+      EXPECT_EQ(Names(d / "dst"), (std::vector<std::string>{"a.txt"})) << ok;
+    } else {
+      EXPECT_TRUE(ok) << op.ErrorText();
+      std::vector<std::string> names = Names(d / "dst");
+      ASSERT_EQ(names.size(), 2u);
+      std::string other = names[0] == "a.txt" ? names[1] : names[0];
+      EXPECT_EQ(ReadFile(d / ("dst/" + other)), data);
+    }
+    EXPECT_TRUE(NoTemporaries(d / "dst"));
+  }
+}
+
 TEST(CopyOperation, ConflictAnsweredEachWay) {
   ScratchDir d;
   WriteFile(d / "src/a.txt", "new a");

@@ -4,7 +4,9 @@
 
 #include <csignal>
 
+#include "fileops/Messages.h"
 #include "fileops/SplitMerge.h"
+#include "platform/FileInfo.h"
 #include "tests/fileops/FileOpsTestUtil.h"
 
 namespace navirt {
@@ -126,9 +128,9 @@ TEST(MergeFileTest, TargetAsFirstOrThirdSource) {
   JobResult p = PrepareMerge(d / "a", files);
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(ReadFile(d / "a.bak"), "AAAA");
-  EXPECT_EQ(ReadFile(d / "a.bat"), MergeCommandText(d / "a", files));
   ASSERT_TRUE(MergeFiles(d / "a", files).ok);
   EXPECT_EQ(ReadFile(d / "a"), "AAAABBC");
+  EXPECT_EQ(ReadFile(d / "a.bat"), MergeCommandText(d / "a", files));
 
   // Target third: read whole before it is replaced.
   WriteFile(d / "x", "X1");
@@ -141,11 +143,12 @@ TEST(MergeFileTest, TargetAsFirstOrThirdSource) {
   // before anything is replaced.
   WriteFile(d / "t.bat", "old commands");
   ASSERT_TRUE(PrepareMerge(d / "t", {d / "x", d / "y"}).ok);
-  EXPECT_EQ(ReadFile(d / "t.bak"), "old commands");
-  EXPECT_EQ(ReadFile(d / "t.bat"), MergeCommandText(d / "t", {d / "x", d / "y"}));
   JobResult r = MergeFiles(d / "t", {d / "x", d / "gone"});
   EXPECT_EQ(r.error, d / "gone" + ": No such file or directory");
   EXPECT_EQ(ReadFile(d / "t"), "X1Y2T3");
+  // A failed merge leaves the command file as it was, and no ".bak" of it.
+  EXPECT_EQ(ReadFile(d / "t.bat"), "old commands");
+  EXPECT_FALSE(Exists(d / "t.bak"));
 
   std::atomic<bool> cancel{true};
   JobHooks hooks;
@@ -153,7 +156,92 @@ TEST(MergeFileTest, TargetAsFirstOrThirdSource) {
   r = MergeFiles(d / "t", {d / "x", d / "y"}, hooks);
   EXPECT_TRUE(r.cancelled);
   EXPECT_EQ(ReadFile(d / "t"), "X1Y2T3");
+  EXPECT_EQ(ReadFile(d / "t.bat"), "old commands");
   for (const std::string& n : Names(d.path())) EXPECT_NE(n.rfind(".navirt-part-", 0), 0u) << n;
+  // Done: the old command file becomes ".bak", the new one records it.
+  ASSERT_TRUE(MergeFiles(d / "t", {d / "x", d / "y"}).ok);
+  EXPECT_EQ(ReadFile(d / "t.bak"), "old commands");
+  EXPECT_EQ(ReadFile(d / "t.bat"), MergeCommandText(d / "t", {d / "x", d / "y"}));
+}
+
+mode_t ModeOf(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A private target stays private, and so does its ".bak" copy; the old
+// command file does not take the name that holds the target's copy.
+TEST(MergeFileTest, KeepsThePrivateModeOfTargetAndCopy) {
+  ScratchDir d;
+  WriteFile(d / "p.txt", "secret ");
+  WriteFile(d / "q", "more");
+  WriteFile(d / "p.bat", "old commands");
+  ASSERT_EQ(::chmod((d / "p.txt").c_str(), 0600), 0);
+  std::vector<std::string> files{d / "p.txt", d / "q"};
+  ASSERT_TRUE(PrepareMerge(d / "p.txt", files).ok);
+  ASSERT_TRUE(MergeFiles(d / "p.txt", files).ok);
+  EXPECT_EQ(ReadFile(d / "p.txt"), "secret more");
+  EXPECT_EQ(ModeOf(d / "p.txt"), 0600u);
+  EXPECT_EQ(ReadFile(d / "p.bak"), "secret ");
+  EXPECT_EQ(ModeOf(d / "p.bak"), 0600u);
+  // Another mode, and a new target under the umask.
+  ASSERT_EQ(::chmod((d / "p.txt").c_str(), 0640), 0);
+  ASSERT_TRUE(MergeFiles(d / "p.txt", {d / "q"}).ok);
+  EXPECT_EQ(ModeOf(d / "p.txt"), 0640u);
+  mode_t old = ::umask(027);
+  ASSERT_TRUE(MergeFiles(d / "new", {d / "q"}).ok);
+  ::umask(old);
+  EXPECT_EQ(ModeOf(d / "new"), 0640u);
+}
+
+TEST(SplitFileTest, NeverReplacesItsSourceOrNeighboursUnasked) {
+  ScratchDir d;
+  // "data.001" split: its first piece would be itself.
+  WriteFile(d / "data.001", "0123456789");
+  JobResult r = SplitFile(d / "data.001", 4);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find(msg::kSplitWouldReplaceSource), std::string::npos) << r.error;
+  EXPECT_EQ(ReadFile(d / "data.001"), "0123456789");
+  EXPECT_EQ(Names(d.path()), (std::vector<std::string>{"data.001"}));
+  // The same file under a second name counts as the source too.
+  ASSERT_EQ(::link((d / "data.001").c_str(), (d / "h.002").c_str()), 0);
+  ASSERT_EQ(::link((d / "data.001").c_str(), (d / "h.txt").c_str()), 0);
+  JobHooks always;
+  always.replace = [](const std::string&) { return true; };
+  r = SplitFile(d / "h.txt", 4, always);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find(msg::kSplitWouldReplaceSource), std::string::npos) << r.error;
+  EXPECT_EQ(ReadFile(d / "data.001"), "0123456789");
+  EXPECT_FALSE(Exists(d / "h.001"));
+
+  // Existing neighbours: refused without the question, kept on "no",
+  // replaced on "yes"; each asked about before anything is written.
+  WriteFile(d / "report.txt", "abcdefgh");
+  WriteFile(d / "report.bat", "mine");
+  WriteFile(d / "report.002", "keep");
+  r = SplitFile(d / "report.txt", 3);
+  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.cancelled);
+  EXPECT_NE(r.error.find("report.002"), std::string::npos) << r.error;
+  EXPECT_FALSE(Exists(d / "report.001"));
+  std::vector<std::string> asked;
+  JobHooks no;
+  no.replace = [&](const std::string& p) {
+    asked.push_back(FileNamePart(p));
+    return FileNamePart(p) != "report.bat";
+  };
+  r = SplitFile(d / "report.txt", 3, no);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(asked, (std::vector<std::string>{"report.002", "report.bat"}));
+  EXPECT_EQ(ReadFile(d / "report.bat"), "mine");
+  EXPECT_EQ(ReadFile(d / "report.002"), "keep");
+  EXPECT_FALSE(Exists(d / "report.001"));
+  JobHooks yes;
+  yes.replace = [](const std::string&) { return true; };
+  r = SplitFile(d / "report.txt", 3, yes);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(ReadFile(d / "report.002"), "def");
+  EXPECT_EQ(ReadFile(d / "report.bat"), SplitCommandText(d / "report.txt", 3));
 }
 
 TEST(SplitDialog, PresetsEnterOkAndHistory) {
@@ -180,6 +268,15 @@ TEST(SplitDialog, PresetsEnterOkAndHistory) {
   std::string answer, warning;
   EXPECT_FALSE(m.Accept(ini, answer, warning));
   EXPECT_TRUE(answer.empty());
+  EXPECT_EQ(warning, "2915329個のﾌｧｲﾙに分割できません。");
+  {
+    // A small file: a non-number is still refused through OK, with a word why.
+    TSplitDialogModel small;
+    small.Open(ini, "/d/s.txt", 10);
+    small.sizeText = "1k";
+    EXPECT_FALSE(small.Accept(ini, answer, warning));
+    EXPECT_EQ(warning, "分割するサイズを 1 以上の数値で指定して下さい。");
+  }
   m.sizeText = "2000";  // 1458 pieces: refused through OK as well
   EXPECT_FALSE(m.Accept(ini, answer, warning));
   EXPECT_EQ(warning, "1458個のﾌｧｲﾙに分割できません。");

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/DynLib.h"
+#include "platform/FileCopy.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
 #include "tests/UniqueTempDir.h"
@@ -125,6 +129,91 @@ TEST(DynLib, WindowsNamesMapToSharedObjects) {
   // A real library from the system path loads and finds its symbols.
   ASSERT_TRUE(lib.LoadFile("libm.so.6"));
   EXPECT_NE(lib.Symbol("cos"), nullptr);
+}
+
+}  // namespace
+// The reason of a failed write goes into the window's messages after the
+// file's name: it is Japanese.
+TEST(AtomicFile, FailuresAreToldInJapanese) {
+  UniqueTempDir dir;
+  std::string error;
+  EXPECT_FALSE(AtomicWriteFile(dir.path().string() + "/none/tree.txt", "x", false, &error));
+  EXPECT_EQ(error.rfind("一時ファイルを作成できません: ", 0), 0u) << error;
+  std::filesystem::create_directories(dir.path().string() + "/is_a_folder");
+  EXPECT_FALSE(AtomicWriteFile(dir.path().string() + "/is_a_folder", "x", false, &error));
+  EXPECT_EQ(error.rfind("名前を変更できません: ", 0), 0u) << error;
+  EXPECT_TRUE(AtomicWriteFile(dir.path().string() + "/ok.txt", "x", false, &error));
+}
+
+}  // namespace navirt
+
+namespace navirt {
+namespace {
+
+struct stat StatOf(const std::string& p) {
+  struct stat st {};
+  ::lstat(p.c_str(), &st);
+  return st;
+}
+
+std::string Slurp(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A private settings file stays private (and its owner's) when saved; a
+// link to it stays a link.
+TEST(AtomicFile, KeepsModeOwnerAndLinks) {
+  UniqueTempDir d;
+  std::string ini = d.File("navirt.ini");
+  std::ofstream(ini) << "old";
+  ASSERT_EQ(::chmod(ini.c_str(), 0600), 0);
+  ASSERT_TRUE(AtomicWriteFile(ini, "new"));
+  EXPECT_EQ(Slurp(ini), "new");
+  EXPECT_EQ(StatOf(ini).st_mode & 07777, 0600u);
+  ASSERT_EQ(::chmod(ini.c_str(), 0640), 0);
+  ASSERT_TRUE(AtomicWriteFile(ini, "newer"));
+  EXPECT_EQ(StatOf(ini).st_mode & 07777, 0640u);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(ini.c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(AtomicWriteFile(ini, "theirs"));
+    EXPECT_EQ(StatOf(ini).st_uid, 65534u);
+    EXPECT_EQ(StatOf(ini).st_gid, 65534u);
+  }
+  std::string link = d.File("link.ini");
+  ASSERT_EQ(::symlink("navirt.ini", link.c_str()), 0);
+  ASSERT_TRUE(AtomicWriteFile(link, "through the link"));
+  EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
+  EXPECT_EQ(Slurp(ini), "through the link");
+  EXPECT_EQ(StatOf(ini).st_mode & 07777, 0640u);
+  // A new file: what the umask leaves.
+  mode_t old = ::umask(077);
+  ASSERT_TRUE(AtomicWriteFile(d.File("fresh"), "x"));
+  ::umask(old);
+  EXPECT_EQ(StatOf(d.File("fresh")).st_mode & 07777, 0600u);
+  for (const auto& e : std::filesystem::directory_iterator(d.path()))
+    EXPECT_EQ(e.path().filename().string().rfind(".navirt-", 0), std::string::npos) << e.path();
+}
+
+// A rename that must not replace: a name taken meanwhile stays as it is.
+TEST(FileCopy, RenameNoReplaceKeepsWhatIsThere) {
+  UniqueTempDir d;
+  std::ofstream(d.File("new")) << "new";
+  std::ofstream(d.File("taken")) << "taken";
+  EXPECT_FALSE(RenameNoReplace(d.File("new"), d.File("taken")));
+  EXPECT_EQ(Slurp(d.File("taken")), "taken");
+  EXPECT_EQ(Slurp(d.File("new")), "new");
+  EXPECT_TRUE(RenameNoReplace(d.File("new"), d.File("free")));
+  EXPECT_EQ(Slurp(d.File("free")), "new");
+}
+
+// 7F is no second byte of a pair: DEL after a lead byte ends nothing.
+TEST(Cp932, SevenFIsNoTrailByte) {
+  EXPECT_FALSE(IsSjisTrail(0x7F));
+  EXPECT_TRUE(IsSjisTrail(0x7E));
+  EXPECT_TRUE(IsSjisTrail(0x80));
+  EXPECT_TRUE(IsSjisTrail(0x40));
+  EXPECT_FALSE(IsSjisTrail(0x3F));
 }
 
 }  // namespace

@@ -48,6 +48,23 @@ TEST(Picture, SizingExamples) {
   EXPECT_EQ(l.height, 100);
   EXPECT_TRUE(l.stretch);
   EXPECT_FALSE(ComputePictureLayout(100, 100, 600, 400, 0, true, false).stretch);
+  // The whole picture fits both ways: a landscape picture in a short, wide
+  // pane is bounded by the height (not 1139 x 854 in 1139 x 463), a tall
+  // one in a narrow pane by the width, a large square by the shorter side.
+  l = ComputePictureLayout(1600, 1200, 1139, 463, 0, true, false);
+  EXPECT_EQ(l.width, 617);
+  EXPECT_EQ(l.height, 463);
+  EXPECT_TRUE(l.stretch);
+  l = ComputePictureLayout(300, 1200, 200, 600, 0, true, false);
+  EXPECT_EQ(l.width, 150);
+  EXPECT_EQ(l.height, 600);
+  l = ComputePictureLayout(300, 1200, 100, 600, 0, true, false);
+  EXPECT_EQ(l.width, 100);
+  EXPECT_EQ(l.height, 400);
+  l = ComputePictureLayout(1000, 1000, 1139, 463, 0, true, false);
+  EXPECT_EQ(l.width, 463);
+  EXPECT_EQ(l.height, 463);
+  EXPECT_TRUE(l.stretch);
   // Halves round to even: 75 % of 2 x 6 is 1.5 x 4.5 -> 2 x 4.
   l = ComputePictureLayout(2, 6, 600, 400, 75, true, false);
   EXPECT_EQ(l.width, 2);

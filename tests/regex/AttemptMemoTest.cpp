@@ -164,3 +164,39 @@ TEST(AttemptMemo, LongLinesWhereEveryStartRunsToTheEnd) {
 }
 
 }  // namespace
+
+// Texts far longer than the stretch the memo keeps: the marks behind the
+// attempts are dropped as the search moves on, and the searches still find
+// what every attempt finds.
+TEST(AttemptMemo, LongTextsDropOldMarks) {
+  std::mt19937 rng(5);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a+b", "zab"}, {"[^Q]*QQ$", "QQ\n"}, {"x[ab]*c", "xabac"}, {"a*\\nx[^c]*Q", "\nxaaQ"}, {"(aa|x)+$", "xaa"}};
+  const std::vector<std::string> filler = {"a", "aa", "\n", "\r\n", "x", "\x82\xa0", "\r", std::string(400, 'a')};
+  int compared = 0;
+  for (int round = 0; round < 30; ++round) {
+    const auto& [expr, tail] = cases[size_t(round) % cases.size()];
+    TAWKStr awk;
+    awk.LineSeparator = round % 2 ? mcls_LF : mcls_CRLF;
+    awk.SetRegExp(expr);
+    std::string text;
+    const size_t size = 12000 + rng() % 8000;
+    while (text.size() < size) text += filler[rng() % (rng() % 20 == 0 ? filler.size() : filler.size() - 1)];
+    text += tail + filler[rng() % filler.size()];
+    SCOPED_TRACE("expression " + expr);
+    const REMatch a = awk.SearchOnward(text), b = awk.SearchOnwardByAttempts(text);
+    ASSERT_EQ(a.Found, b.Found);
+    if (a.Found) {
+      ASSERT_EQ(a.Start, b.Start);
+      ASSERT_EQ(a.End, b.End);
+    }
+    const REMatch c = awk.MatchSimple(text), d = awk.MatchSimpleByAttempts(text);
+    ASSERT_EQ(c.Found, d.Found);
+    if (c.Found) {
+      ASSERT_EQ(c.Start, d.Start);
+      ASSERT_EQ(c.End, d.End);
+    }
+    compared += a.Found && a.Start > 8192;
+  }
+  EXPECT_GT(compared, 15);  // matches far from the start, past dropped marks
+}

@@ -48,6 +48,12 @@ std::vector<std::pair<int, int>> Leaves(const std::string& expr) {
   return out;
 }
 
+// A range of one character is a range, not an error.
+TEST(RegexParser, OneCharacterRange) {
+  EXPECT_EQ(Leaves("[a-a]"), (std::vector<std::pair<int, int>>{{'a', 'a'}}));
+  EXPECT_EQ(Leaves("[a-b]"), (std::vector<std::pair<int, int>>{{'a', 'b'}}));
+}
+
 TEST(RegexParser, TreeShapes) {
   for (const char* e : {"", "()"}) {
     TREParser p(e);

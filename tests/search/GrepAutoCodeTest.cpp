@@ -12,7 +12,6 @@
 namespace navirt {
 namespace {
 
-
 TEST(GrepAutoCode, FlagIsRememberedInTheGrepSection) {
   TIniFile ini;
   TGrepDialogModel m;

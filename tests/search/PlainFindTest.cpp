@@ -86,6 +86,12 @@ TEST(PlainFind, AgreesWithAWalkFromTheStart) {
     ASSERT_EQ(TPlainFinder(w).FindBackFrom(t, from), ReferenceFind(t, w, from, true)) << round;
     std::vector<bool> st = WalkStarts(t);
     for (size_t p = 0; p <= t.size(); ++p) ASSERT_EQ(IsCharStart(t, p), st[p]) << round << " at " << p;
+    // Told any character start at or before from, the search agrees.
+    for (size_t k = 0; k <= from; ++k) {
+      if (st[k]) {
+        ASSERT_EQ(TPlainFinder(w).FindFrom(t, from, k), ReferenceFind(t, w, from, false)) << round << " k=" << k;
+      }
+    }
   }
 }
 
@@ -109,6 +115,9 @@ TEST(PlainFind, WholeWordNeedsDelimitersOnBothSides) {
   EXPECT_EQ(foo.FindFrom(S("ｱfooｲ"), 0), 1u);                         // half-width katakana delimit
   EXPECT_EQ(TPlainFinder("_foo", word).FindFrom(" _foo ", 0), npos);  // a word begins with a word byte
   EXPECT_TRUE(IsWordDelimiter('_'));
+  EXPECT_TRUE(IsWordDelimiter('{'));  // the first of 7B-80
+  EXPECT_EQ(foo.FindFrom("{foo}", 0), 1u);
+  EXPECT_FALSE(IsWordDelimiter('z'));
   EXPECT_FALSE(IsWordDelimiter('9'));
   EXPECT_FALSE(IsWordDelimiter(0x81));
   EXPECT_TRUE(IsWordDelimiter(0xFD));
@@ -140,6 +149,7 @@ TEST(PlainFind, LinesAndCentring) {
   EXPECT_EQ(LineOfOffset(t, 5), 2);
   EXPECT_EQ(LineOfOffset(t, 7), 3);
   EXPECT_EQ(LineOfOffset(t, 100), 3);
+  EXPECT_EQ(LineOfOffset("a\r", 2), 1);  // a CR that ends the text ends its line
   EXPECT_EQ(CentreScrollLines(10, 31), 10);
   EXPECT_EQ(CentreScrollLines(10, 10), 0);
 }

@@ -345,7 +345,7 @@ TEST(Help, PagesAreFoundFromABuildFolderAndMailBodiesAreUtf8) {
   }
   EXPECT_EQ(FindHelpFile(HelpTopic::Contents, "/no/such/dir"), "");
   EXPECT_EQ(FileUrl("/a b/ヘルプ.html"), "file:///a%20b/%E3%83%98%E3%83%AB%E3%83%97.html");
-  EXPECT_EQ(MailBodyFromPane({"\x93\xfa\x96\x7b", "", "x"}), "日本\r\n\r\nx");
+  EXPECT_EQ(MailBodyFromPane({"\x93\xfa\x96\x7b", "", "x"}), "日本\n\nx");
   EXPECT_EQ(MailBodyFromPane({}), "");
 }
 

@@ -51,6 +51,15 @@ TEST(ToolSplitMerge, PiecesCommandFileAndJoiningBack) {
   EXPECT_EQ(
       Read(t + "/blob.bat"),
       "COPY /B blob.001 blob.bin\r\nCOPY /B blob.bin+blob.002 blob.bin\r\nCOPY /B blob.bin+blob.003 blob.bin\r\n");
+  // Pieces that exist are replaced only with --force.
+  std::ofstream(t + "/blob.002", std::ios::binary) << "keep";
+  r = RunTool("split " + t + "/blob.bin 1000");
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("blob.001: "), std::string::npos) << r.out;
+  EXPECT_EQ(Read(t + "/blob.002"), "keep");
+  r = RunTool("split --force " + t + "/blob.bin 1000");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(Read(t + "/blob.002"), data.substr(1000, 1000));
   r = RunTool("merge " + t + "/joined.bin " + t + "/blob.001 " + t + "/blob.002 " + t + "/blob.003");
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(Read(t + "/joined.bin"), data);

@@ -45,35 +45,52 @@ class LinesTool : public testing::Test {
   std::string dir_;
 };
 
+// Every line ends with CR LF, the last one too, as the pane saves it: a
+// last empty line survives, and the output reads back as the same lines.
+TEST_F(LinesTool, EveryLineEndsSoALastEmptyLineIsKept) {
+  EXPECT_EQ(Tool("lines sort-asc", "b\na\n\n").out, "\r\na\r\nb\r\n");
+  EXPECT_EQ(Tool("lines sort-asc", "").out, "");
+  EXPECT_EQ(Tool("lines del-dup", "\n").out, "\r\n");
+  EXPECT_EQ(Tool("lines sort-desc", "a\nb\n\n").out, "b\r\na\r\n\r\n");
+  EXPECT_EQ(Tool("untag html", "x<br>\n").out, "x\r\n\r\n");
+  // A key of no bytes would delete every line: refused, nothing written.
+  ToolRun r = Tool("lines del-dup-key 1", "a\nb\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("2 以上"), std::string::npos) << r.out;
+  EXPECT_EQ(Tool("lines csv comma 3", "\nb\nc").out, ",b,c\r\n");
+  EXPECT_EQ(Tool("untag tex", "50\\% of it\n").out, "50% of it\r\n");
+  EXPECT_EQ(Tool("untag html", "&amp;quot;<br>").out, "&quot;\r\n\r\n");
+}
+
 TEST_F(LinesTool, SplitsLikeThePaneAndJoinsWithCrLf) {
-  EXPECT_EQ(Tool("lines sort-desc", "a\r\nc\rb\n").out, "c\r\nb\r\na");
-  EXPECT_EQ(Tool("lines number head", "x\ny\n").out, "1 x\r\n2 y");
-  EXPECT_EQ(Tool("lines number tail-comma", "x").out, "x,1");
-  EXPECT_EQ(Tool("lines del-dup", "a\na\nb\na\n").out, "a\r\nb\r\na");
-  EXPECT_EQ(Tool("lines del-line-ends", "a\nb\n").out, "ab");
-  EXPECT_EQ(Tool("lines tab-to underscore", "a\tb").out, "a_b");
-  EXPECT_EQ(Tool("lines extract 2 2", "abcd\nx").out, "bc\r\n");
-  EXPECT_EQ(Tool("lines delete-cols 2 2", "abcd\nx").out, "ad\r\nx");
-  EXPECT_EQ(Tool("lines cut-append '|' 2", "abcde").out, "ab|\r\ncd|\r\ne");
-  EXPECT_EQ(Tool("lines insert '|' 2", "abc").out, "a|bc");
-  EXPECT_EQ(Tool("lines del-dup-key 2", "ab\nac\nb").out, "ab\r\nb");
-  EXPECT_EQ(Tool("lines csv any ';' 2", "a\nb\nc").out, "a;b\r\nc");
-  EXPECT_EQ(Tool("lines csv hex 2c 5", "a\nb").out, "a,b");
-  EXPECT_EQ(Tool("lines serial X00 8", "a\nb\nc").out, "X08 a\r\nX09 b\r\nX10 c");
-  EXPECT_EQ(Tool("lines trim-lead", "  x").out, "x");
-  EXPECT_EQ(Tool("lines reverse", "abc").out, "cba");
+  EXPECT_EQ(Tool("lines sort-desc", "a\r\nc\rb\n").out, "c\r\nb\r\na\r\n");
+  EXPECT_EQ(Tool("lines number head", "x\ny\n").out, "1 x\r\n2 y\r\n");
+  EXPECT_EQ(Tool("lines number tail-comma", "x").out, "x,1\r\n");
+  EXPECT_EQ(Tool("lines del-dup", "a\na\nb\na\n").out, "a\r\nb\r\na\r\n");
+  EXPECT_EQ(Tool("lines del-line-ends", "a\nb\n").out, "ab\r\n");
+  EXPECT_EQ(Tool("lines tab-to underscore", "a\tb").out, "a_b\r\n");
+  EXPECT_EQ(Tool("lines extract 2 2", "abcd\nx").out, "bc\r\n\r\n");
+  EXPECT_EQ(Tool("lines delete-cols 2 2", "abcd\nx").out, "ad\r\nx\r\n");
+  EXPECT_EQ(Tool("lines cut-append '|' 2", "abcde").out, "ab|\r\ncd|\r\ne\r\n");
+  EXPECT_EQ(Tool("lines insert '|' 2", "abc").out, "a|bc\r\n");
+  EXPECT_EQ(Tool("lines del-dup-key 2", "ab\nac\nb").out, "ab\r\nb\r\n");
+  EXPECT_EQ(Tool("lines csv any ';' 2", "a\nb\nc").out, "a;b\r\nc\r\n");
+  EXPECT_EQ(Tool("lines csv hex 2c 5", "a\nb").out, "a,b\r\n");
+  EXPECT_EQ(Tool("lines serial X00 8", "a\nb\nc").out, "X08 a\r\nX09 b\r\nX10 c\r\n");
+  EXPECT_EQ(Tool("lines trim-lead", "  x").out, "x\r\n");
+  EXPECT_EQ(Tool("lines reverse", "abc").out, "cba\r\n");
   EXPECT_EQ(Tool("lines sort-asc", "").out, "");
 }
 
 TEST_F(LinesTool, TextArgumentsAreUtf8OrRawBytes) {
   // あ is 82 A0 in Shift_JIS.
-  EXPECT_EQ(Tool("lines insert 'あ' 1", "xy").out, "\x82\xa0xy");
-  EXPECT_EQ(Tool("lines --sjis-args insert \"$(printf '\\202\\240')\" 1", "xy").out, "\x82\xa0xy");
+  EXPECT_EQ(Tool("lines insert 'あ' 1", "xy").out, "\x82\xa0xy\r\n");
+  EXPECT_EQ(Tool("lines --sjis-args insert \"$(printf '\\202\\240')\" 1", "xy").out, "\x82\xa0xy\r\n");
   EXPECT_EQ(Tool("lines del-ideo-spaces",
                  "a\x81\x40"
                  "b")
                 .out,
-            "ab");
+            "ab\r\n");
 }
 
 TEST_F(LinesTool, InvalidNumbersExitTwoWithTheWindowsMessage) {
@@ -104,12 +121,12 @@ TEST_F(LinesTool, UnreadableInputChangesNothing) {
 }
 
 TEST_F(LinesTool, Untag) {
-  EXPECT_EQ(Tool("untag html", "a<br>b\nc</p>\n").out, "a\r\n\r\nbc");
-  EXPECT_EQ(Tool("untag html", "<p>\t x\n<p>\n\n<br>end").out, "\r\n\r\n\t x\r\n\r\nend");
-  EXPECT_EQ(Tool("untag html-tab-trim-empty", "<p>\t x\n<p>\n\n<br>end").out, "x\r\nend");
-  EXPECT_EQ(Tool("untag html-tab-empty", "<p>\t x<p>").out, " x");
-  EXPECT_EQ(Tool("untag html-empty", "<p>\t x<p>").out, "\t x");
-  EXPECT_EQ(Tool("untag tex", "\\section{Intro} % comment\n").out, "{Intro} ");
+  EXPECT_EQ(Tool("untag html", "a<br>b\nc</p>\n").out, "a\r\n\r\nbc\r\n");
+  EXPECT_EQ(Tool("untag html", "<p>\t x\n<p>\n\n<br>end").out, "\r\n\r\n\t x\r\n\r\nend\r\n");
+  EXPECT_EQ(Tool("untag html-tab-trim-empty", "<p>\t x\n<p>\n\n<br>end").out, "x\r\nend\r\n");
+  EXPECT_EQ(Tool("untag html-tab-empty", "<p>\t x<p>").out, " x\r\n");
+  EXPECT_EQ(Tool("untag html-empty", "<p>\t x<p>").out, "\t x\r\n");
+  EXPECT_EQ(Tool("untag tex", "\\section{Intro} % comment\n").out, "{Intro} \r\n");
   EXPECT_EQ(Tool("untag html", "").out, "");
   EXPECT_EQ(Tool("untag xml", "a").status, 2);
 }

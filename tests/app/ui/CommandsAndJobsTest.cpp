@@ -25,6 +25,7 @@
 #include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Job.h"
+#include "tests/JobInput.h"
 
 namespace {
 
@@ -154,25 +155,38 @@ class CommandsAndJobsTest : public QObject {
     (void)built;
   }
 
-  void cancelKeepsTheBatchesSoFarInOrder() {
-    auto f = NewForm();
-    std::string got;
-    jobWindowHook = [](QDialog& w) { w.findChild<QPushButton*>("Button1")->click(); };
-    JobSpec spec{"試験", "試験中．．．", "detail"};
-    JobOutcome out = RunJob(
-        *f, spec,
-        [](TJobContext& job) {
-          for (int i = 0; i < 100000 && !job.Cancelled(); ++i) {
-            job.Emit(std::to_string(i % 10));
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          }
-        },
-        [&](std::string&& b) { got += b; });
-    QVERIFY(out.cancelled);
-    QVERIFY(!out.failed);
-    QVERIFY(!got.empty() && got.size() < 100000);
-    for (size_t i = 0; i < got.size(); ++i) QCOMPARE(got[i], char('0' + i % 10));
-    QVERIFY(!f->Commands().Busy());
+  // A click on キャンセル, Space or Return on the focused button and Escape,
+  // all through the window system, end the job; the output so far stays
+  // in order.
+  void cancelByEveryInputKeepsTheBatchesSoFarInOrder() {
+    for (CancelInput how : kCancelInputs) {
+      auto f = NewForm();
+      std::string got;
+      bool shown = false;
+      jobWindowHook = [&](QDialog& w) {
+        shown = true;
+        PressCancel(w, how);
+      };
+      jobHoldUntilShown = true;
+      JobSpec spec{"試験", "試験中．．．", "detail"};
+      JobOutcome out = RunJob(
+          *f, spec,
+          [](TJobContext& job) {
+            for (int i = 0; i < 20000 && !job.Cancelled(); ++i) {
+              job.SetDone(i);
+              job.Emit(std::to_string(i % 10));
+              std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+          },
+          [&](std::string&& b) { got += b; });
+      jobHoldUntilShown = false;
+      QVERIFY2(shown, CancelInputName(how));
+      QVERIFY2(out.cancelled, CancelInputName(how));
+      QVERIFY(!out.failed);
+      QVERIFY2(!got.empty() && got.size() < 20000, CancelInputName(how));
+      for (size_t i = 0; i < got.size(); ++i) QCOMPARE(got[i], char('0' + i % 10));
+      QVERIFY(!f->Commands().Busy());
+    }
   }
 
   void anExceptionEndsTheJobWithItsMessageAndTheWindowStaysUsable() {
@@ -212,6 +226,9 @@ class CommandsAndJobsTest : public QObject {
       // A key in the list does not reach it either.
       before = f->FileView1->currentIndex().row();
       QTest::keyClick(f->FileView1, Qt::Key_End);
+      // Nor one through the window system.
+      f->FileView1->setFocus();
+      QTest::keyClick(f->windowHandle(), Qt::Key_End);
       clickIgnored = f->FileView1->currentIndex().row() == before;
       release = true;
     };

@@ -135,13 +135,15 @@ class MainWindowTest : public QObject {
     QVERIFY(f->InfoLine().endsWith("ｼﾌﾄJIS"));
   }
 
-  void vanishedFileKeepsThePane() {
+  // A file deleted before the list noticed: no information line, and the
+  // previous file's text does not stay under its name.
+  void vanishedFileEmptiesThePane() {
     auto f = NewForm();
     f->HandleCommandLine(folder_ + "b_ascii.txt");
     fs::remove(folder_ + "c_euc.txt");
     f->SelectFileByName("c_euc.txt");
     QCOMPARE(f->InfoLine(), QString());
-    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("hello"));
+    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString());
   }
 
   void settingsSurviveARestartAndBadValuesFallBack() {

@@ -158,9 +158,9 @@ class RegisterDialogsUiTest : public QObject {
         QCOMPARE(apps->actions().size(), 3);
         // A program picked in the tree fills both fields: its path, and
         // its name without the extension.
-        auto* tree = qobject_cast<QFileSystemModel*>(d.ShellTreeView1->model());
-        QVERIFY(tree);
-        d.ShellTreeView1->setCurrentIndex(tree->index(U(four)));
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        QVERIFY(ClickInTree(d.ShellTreeView1, U(four)));
         QCOMPARE(d.Edit1->text(), U(four));
         QCOMPARE(d.Edit2->text(), QString("four"));
         // The name may be typed over before registering.
@@ -205,29 +205,140 @@ class RegisterDialogsUiTest : public QObject {
 
   // A program is any executable file: the application dialog's tree lists
   // folders and programs, the folder dialog's folders alone.
+  // The names under a folder as the shown tree lists them, once read.
+  static QStringList Listed(TShellTree* tree, const QString& folder) {
+    // The folder is read in the background: the names once they stop changing.
+    QStringList names, last;
+    for (int i = 0, same = 0; i < 250 && same < 10; ++i) {
+      QTest::qWait(20);
+      QModelIndex cur = tree->currentIndex();
+      QModelIndex parent = cur.isValid() && tree->PathOf(cur.parent()) == folder ? cur.parent() : QModelIndex();
+      names.clear();
+      if (parent.isValid()) {
+        QAbstractItemModel* m = tree->model();
+        if (m->canFetchMore(parent)) m->fetchMore(parent);
+        for (int r = 0; r < m->rowCount(parent); ++r) names << m->index(r, 0, parent).data().toString();
+      }
+      names.sort();
+      same = !names.isEmpty() && names == last ? same + 1 : 0;
+      last = names;
+    }
+    return names;
+  }
+  // Opens the tree at path and clicks that node where it is shown.
+  static bool ClickInTree(TShellTree* tree, const QString& path) {
+    tree->OpenAt(path);
+    QRect at;
+    for (int i = 0; i < 250; ++i) {
+      QTest::qWait(20);
+      if (tree->PathOf(tree->currentIndex()) != path) continue;
+      tree->scrollTo(tree->currentIndex());
+      at = tree->visualRect(tree->currentIndex());
+      if (at.isValid() && tree->viewport()->rect().contains(at.center())) break;
+    }
+    if (!at.isValid()) return false;
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at.center());
+    return true;
+  }
+  static void ClickRow(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+  }
+
   void treesListProgramsOrFolders() {
-    Program("tool");
+    std::string tool = Program("tool");
     std::ofstream(root_ + "bin/readme.txt") << "x";
     fs::create_directories(root_ + "bin/sub");
     auto f = NewForm();
-    // What the tree's model lets through, read from the folder itself.
-    auto listed = [&](QTreeView* tree) {
-      auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-      QStringList names = model ? QDir(U(root_ + "bin")).entryList(model->filter()) : QStringList();
-      names.sort();
-      return names;
-    };
+    Store(f.get(), [&](navirt::TIniFile& ini) {
+      navirt::SaveFolders(ini, {root_ + "a", root_ + "bin/sub"});
+      ini.WriteInteger("Mexe", "Count", 2);
+      ini.WriteString("Mexe", "File0", Program("first"));
+      ini.WriteString("Mexe", "Name0", "first");
+      ini.WriteString("Mexe", "File1", tool);
+      ini.WriteString("Mexe", "Name1", "tool");
+    });
+    // A click on a list entry opens the tree at its path the first time,
+    // and the tree shows the programs and folders there, not the rest.
     QStringList programs, folders;
+    QString programAt, folderAt;
+    // The tree's current node once it settles (it reads folders lazily).
+    auto settled = [](TShellTree* tree, const QString& want) {
+      for (int i = 0; i < 250 && tree->PathOf(tree->currentIndex()) != want; ++i) QTest::qWait(20);
+      return tree->PathOf(tree->currentIndex());
+    };
     QVERIFY(Run<TForm22>(f.get(), cmd::Mexeset, [&](TForm22& d) {
-      programs = listed(d.ShellTreeView1);
+      d.show();
+      (void)QTest::qWaitForWindowExposed(&d);
+      ClickRow(d.ListBox1, 1);
+      programAt = settled(d.ShellTreeView1, U(tool));
+      programs = Listed(d.ShellTreeView1, U(root_ + "bin"));
       return int(QDialog::Rejected);
     }));
+    QString field;
     QVERIFY(Run<TForm23>(f.get(), cmd::Mfolderregset, [&](TForm23& d) {
-      folders = listed(d.ShellTreeView1);
+      d.show();
+      (void)QTest::qWaitForWindowExposed(&d);
+      ClickRow(d.ListBox1, 1);
+      folderAt = settled(d.ShellTreeView1, U(root_ + "bin/sub"));
+      folders = Listed(d.ShellTreeView1, U(root_ + "bin"));
+      field = d.Edit1->text();
       return int(QDialog::Rejected);
     }));
-    QCOMPARE(programs, QStringList({"sub", "tool"}));
+    // Opening the tree never wrote into the field.
+    QCOMPARE(field, U(root_ + "bin/sub"));
+    QCOMPARE(programAt, U(tool));
+    QCOMPARE(folderAt, U(root_ + "bin/sub"));
+    QCOMPARE(programs, QStringList({"first", "sub", "tool"}));
     QCOMPARE(folders, QStringList({"sub"}));
+  }
+
+  void foldersFormsKeepTheirFieldWhenTheTreeGetsTheKeyboard() {
+    auto f = NewForm();
+    // No editor stored: the field stays empty (the desktop's editor) and
+    // OK stays enabled, whatever the tree chooses as its first node.
+    QString field = "unseen";
+    bool okEnabled = false;
+    bool seen = Run<TForm4>(f.get(), cmd::MediterSet, [&](TForm4& d) {
+      d.show();
+      (void)QTest::qWaitForWindowExposed(&d);
+      QTest::keyClick(d.Edit1, Qt::Key_Tab);  // on to the tree
+      QTest::qWait(300);
+      field = d.Edit1->text();
+      okEnabled = d.OkButton()->isEnabled();
+      QTest::mouseClick(d.OkButton(), Qt::LeftButton);
+      return d.result();
+    });
+    QVERIFY(seen);
+    QCOMPARE(field, QString());
+    QVERIFY(okEnabled);
+    QCOMPARE(U(f->OpenSettings().ReadString("Editer", "Editer", "none")), QString(""));
+    // The start-up folder: OK without a change stores no folder.
+    field = "unseen";
+    seen = Run<TForm4>(f.get(), cmd::Minitdirectry1, [&](TForm4& d) {
+      d.show();
+      (void)QTest::qWaitForWindowExposed(&d);
+      d.DirectoryTree->setFocus();
+      QTest::qWait(300);
+      field = d.Edit1->text();
+      QTest::mouseClick(d.OkButton(), Qt::LeftButton);
+      return d.result();
+    });
+    QVERIFY(seen);
+    QCOMPARE(field, QString());
+    QCOMPARE(U(f->OpenSettings().ReadString("InitFolder", "InitFolderName", "none")), QString(""));
+    // A click in the tree is the user's choice: it goes into the field.
+    field = "unseen";
+    seen = Run<TForm4>(f.get(), cmd::Minitdirectry1, [&](TForm4& d) {
+      d.show();
+      (void)QTest::qWaitForWindowExposed(&d);
+      (void)ClickInTree(d.DirectoryTree, U(root_ + "a"));
+      field = d.Edit1->text();
+      QTest::mouseClick(d.OkButton(), Qt::LeftButton);
+      return d.result();
+    });
+    QVERIFY(seen);
+    QCOMPARE(field, U(root_ + "a"));
+    QCOMPARE(U(f->OpenSettings().ReadString("InitFolder", "InitFolderName", "")), U(root_ + "a"));
   }
 
   void folderDialogRegistersOnceAndClosesTheGap() {

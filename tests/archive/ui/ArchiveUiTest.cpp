@@ -31,6 +31,7 @@
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
+#include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
 
@@ -251,7 +252,7 @@ class ArchiveUiTest : public QObject {
     QString jobTitle;
     jobWindowHook = [&](QDialog& w) {
       jobTitle = w.windowTitle();
-      w.findChild<QPushButton*>("Button1")->click();
+      PressCancel(w, CancelInput::Click);
       cancelled = true;
     };
     f->dialogHook = [&](QDialog& d) {

@@ -202,7 +202,7 @@ class EditSaveTest : public QObject {
     QCOMPARE(f->RichEdit1->CaretLine(), 4);
     f->ActionNamed("ToolButton26")->trigger();  // 文末
     QCOMPARE(f->RichEdit1->CaretLine(), 10);
-    QCOMPARE(f->RichEdit1->CaretColumn(), 7);   // before the last byte
+    QCOMPARE(f->RichEdit1->CaretColumn(), 8);   // after the last byte
     f->ActionNamed("ToolButton25")->trigger();  // 文頭
     QCOMPARE(f->RichEdit1->CaretLine(), 1);
     QCOMPARE(f->RichEdit1->CaretColumn(), 1);

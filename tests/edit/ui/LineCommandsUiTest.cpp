@@ -14,6 +14,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolBar>
+#include <QWindow>
 
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,7 @@
 #include "edit/ui/RichEdit.h"
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
+#include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
 using navirt::clBlack;
@@ -79,6 +81,8 @@ class LineCommandsUiTest : public QObject {
     f->resize(1000, 700);
     f->show();
     f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
+      // New text put in over edits (the cases' own setting up) drops them.
+      if (text == "変更を保存しますか？") return int(mbNo);
       messages_ << text;
       return int(mbOK);
     };
@@ -263,6 +267,37 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), clRed);
   }
 
+  // The column dialog's presets after a selection made with the mouse,
+  // dragged either way: the start column is where the selection starts,
+  // the width its length.
+  void columnDialogPresetsFollowAMouseDragEitherWay() {
+    auto f = Open("d.txt", "abcdefghij\r\n0123456789\r\n");
+    TRichEdit* pane = f->RichEdit1;
+    QWindow* w = f->windowHandle();
+    auto at = [&](int offset) {
+      QTextCursor c(pane->document());
+      c.setPosition(offset);
+      QRect r = pane->cursorRect(c);
+      return pane->viewport()->mapTo(f.get(), QPoint(r.left(), r.center().y()));
+    };
+    const int lineStart = pane->document()->find("0123456789").selectionStart();
+    QVERIFY(lineStart > 0);
+    for (bool forward : {true, false}) {
+      const QPoint from = at(lineStart + (forward ? 2 : 5)), to = at(lineStart + (forward ? 5 : 2));
+      QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+      QTest::mouseMove(w, (from + to) / 2);
+      QTest::mouseMove(w, to);
+      QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+      QCOMPARE(pane->textCursor().selectedText(), QString("234"));
+      script_ = {{false, {}, 0, 0}};
+      Run(f.get(), cmd::Mcolumnextract);
+      QVERIFY2(presetStart_ == 3, forward ? "forward" : "backward");
+      QCOMPARE(presetWidth_, 3);
+      QCOMPARE(J(f->PaneLines()), J(Lines{"abcdefghij", "0123456789"}));
+      QTest::qWait(600);  // the next press is not a double click
+    }
+  }
+
   // Text questions: titles, the caret column preset, a Japanese answer
   // reaching the lines as Shift_JIS, the selected lines only.
   void questionsAndAnswers() {
@@ -395,7 +430,7 @@ class LineCommandsUiTest : public QObject {
       title = d.windowTitle();
       heading = d.findChild<QLabel*>("JobHeading")->text();
       detail = d.findChild<QLabel*>("JobDetail")->text();
-      d.findChild<QPushButton*>("Button1")->click();
+      PressCancel(d, CancelInput::Click);
     };
     Run(f.get(), cmd::Mhtmldel);
     QCOMPARE(title, QString("html->テキスト"));
@@ -409,29 +444,32 @@ class LineCommandsUiTest : public QObject {
     QVERIFY(!f->Commands().Busy());
   }
 
-  // A line command runs as a job: Cancel in its progress window leaves
-  // the pane and the marker as they were.
+  // A line command runs as a job: Cancel in its progress window, by a
+  // click, Space, Return or Escape, leaves the pane and the marker as they
+  // were.
   void lineCommandCancelled() {
     auto f = Open("n.txt", "x");
     Lines many;
     for (unsigned i = 0; i < 300000; ++i) many.push_back(std::to_string((i * 7919u) % 300007u));
     f->SetPaneLines(many, clBlack);
-    QString title;
-    bool shown = false;
-    jobShowAfterMsOverride = 0;
-    jobWindowHook = [&](QDialog& d) {
-      shown = true;
-      title = d.windowTitle();
-      d.findChild<QPushButton*>("Button1")->click();
-    };
-    Run(f.get(), cmd::Msortasc);
-    jobShowAfterMsOverride = -1;
-    QVERIFY(shown);
-    QCOMPARE(title, QString("昇順"));
-    QVERIFY(f->PaneLines() == many);
-    QCOMPARE(f->InfoLineColor(), clBlack);
-    QVERIFY(messages_.isEmpty());
-    QVERIFY(!f->Commands().Busy());
+    for (CancelInput how : kCancelInputs) {
+      QString title;
+      bool shown = false;
+      jobShowAfterMsOverride = 0;
+      jobWindowHook = [&](QDialog& d) {
+        shown = true;
+        title = d.windowTitle();
+        PressCancel(d, how);
+      };
+      Run(f.get(), cmd::Msortdesc);
+      jobShowAfterMsOverride = -1;
+      QVERIFY2(shown, CancelInputName(how));
+      QCOMPARE(title, QString("降順"));
+      QVERIFY2(f->PaneLines() == many, CancelInputName(how));
+      QCOMPARE(f->InfoLineColor(), clBlack);
+      QVERIFY(messages_.isEmpty());
+      QVERIFY(!f->Commands().Busy());
+    }
   }
 
   // Saving after a command writes the lines joined by CR LF and keeps the

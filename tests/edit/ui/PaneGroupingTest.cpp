@@ -261,12 +261,21 @@ class PaneGroupingTest : public QObject {
     TRichEdit pane;
     pane.SetText("x");
     QVERIFY(!pane.Modified());
-    pane.SetLines({"1", "2", "3"});
+    // Program output: no undo step, the flag as it was.
+    pane.SetLines({"1", "2", "3"}, false);
     QVERIFY(!pane.Modified());
+    QVERIFY(!pane.document()->isUndoAvailable());
     QCOMPARE(pane.LineCount(), 3);
     pane.SetModified(true);
-    pane.SetLines({"4"});
+    pane.SetLines({"4"}, false);
     QVERIFY(pane.Modified());
+    // A command's result: one undo step, which the flag follows.
+    pane.SetModified(false);
+    pane.SetLines({"5", "6"});
+    QVERIFY(pane.Modified());
+    pane.undo();
+    QCOMPARE(pane.Text(), std::string("4"));
+    QVERIFY(!pane.Modified());
     pane.Clear();
     QCOMPARE(pane.LineCount(), 0);
     QCOMPARE(pane.Text(), std::string());

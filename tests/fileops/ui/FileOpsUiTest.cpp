@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
+#include <QWindow>
 
 #include <atomic>
 #include <chrono>
@@ -38,6 +40,7 @@
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
+#include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
 using namespace navirt;
@@ -367,6 +370,35 @@ class FileOpsUiTest : public QObject {
     QCOMPARE(Pane(f.get()), QString("sub\r\nb.txt\r\na.txt"));
   }
 
+  // A listing runs as a job: キャンセル, by a click or Escape, ends its
+  // process at once and the pane keeps what it showed.
+  void aListingIsCancelledFromItsWindow() {
+    Write(folder_ + "a.txt", "shown");
+    const std::string slow = tmp_.path().toStdString() + "/slow-dir";
+    Write(slow, "#!/bin/sh\necho partial\nexec sleep 60\n");
+    fs::permissions(slow, fs::perms::owner_all);
+    auto f = Open();
+    TFileOpsController* c = FileOpsControllerOf(f.get());
+    c->dirProgram = slow;
+    c->jobShowAfterMs = 0;
+    for (CancelInput how : {CancelInput::Click, CancelInput::Escape}) {
+      const QString before = Pane(f.get());
+      bool shown = false;
+      jobWindowHook = [&](QDialog& w) {
+        shown = true;
+        PressCancel(w, how);
+      };
+      AnswerInput(f.get(), QString::fromStdString(folder_), nullptr);
+      f->FindAction(cmd::Mdircommand1)->trigger();
+      jobWindowHook = nullptr;
+      QVERIFY2(shown, CancelInputName(how));
+      QCOMPARE(Pane(f.get()), before);
+      QVERIFY(!Pane(f.get()).contains("partial"));
+      QVERIFY(messages_.isEmpty());
+      QVERIFY(!f->Commands().Busy());
+    }
+  }
+
   void nameSavesWriteTheListTheTreeAndThePath() {
     Write(folder_ + "b.txt", "b");
     Write(folder_ + "a.txt", "a");
@@ -629,6 +661,89 @@ class FileOpsUiTest : public QObject {
     QCOMPARE(attrs.writes, 0);
   }
 
+  // Copy and move count the files they put in place; M moves a folder; the
+  // dialog's tree opens at the folder shown.
+  void copyAndMoveOfAFolderCountItsFilesFromTheFolderShown() {
+    fs::create_directories(folder_ + "many/deep");
+    for (int i = 0; i < 24; ++i) Write(folder_ + "many/f" + std::to_string(i), "x");
+    Write(folder_ + "many/deep/last", "y");
+    auto f = Open();
+    QString treeAt;
+    bool treeShowsIt = false;
+    std::string target = dest_;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm2*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->show();
+      // The folders load in the background; the tree must still show the
+      // folder once they have come.
+      QTest::qWait(1000);
+      treeAt = dlg->FolderModel->filePath(dlg->FolderView1->currentIndex());
+      treeShowsIt = dlg->FolderView1->viewport()->rect().intersects(
+          dlg->FolderView1->visualRect(dlg->FolderView1->currentIndex()));
+      dlg->CBdir->setEditText(QString::fromStdString(target));
+      dlg->BOK->click();
+      return d.result();
+    };
+    Select(f.get(), {"many"});
+    Key(f.get(), Qt::Key_C);
+    QCOMPARE(treeAt + "/", QString::fromStdString(folder_));
+    QVERIFY(treeShowsIt);
+    QCOMPARE(messages_, QStringList{"25個のファイルをコピーしました。"});
+    QVERIFY(fs::exists(dest_ + "many/deep/last"));
+
+    messages_.clear();
+    target = dest_ + "moved/";
+    fs::create_directories(target);
+    Select(f.get(), {"many"});
+    Key(f.get(), Qt::Key_M);
+    QCOMPARE(messages_, QStringList{"25個のファイルを移動しました。"});
+    QVERIFY(!fs::exists(folder_ + "many"));
+    QVERIFY(fs::exists(target + "many/deep/last"));
+  }
+
+  // The direct listing's preset for a folder with a blank is quoted, so
+  // running it as it stands lists that folder.
+  void directListingOfAFolderWithABlank() {
+    folder_ += "日本 フォルダ/";
+    fs::create_directories(folder_);
+    Write(folder_ + "a.txt", "12345");
+    auto f = Open();
+    QString preset;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = qobject_cast<TForm33*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      preset = dlg->ComboBox1->currentText();
+      return int(QDialog::Accepted);
+    };
+    Select(f.get(), {"a.txt"});
+    f->FindAction(cmd::Mdircommand1)->trigger();
+    QCOMPARE(preset, "\"" + QString::fromStdString(folder_) + "\"");
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
+    QVERIFY2(Pane(f.get()).contains("日本 フォルダ") && Pane(f.get()).contains("a.txt"), qPrintable(Pane(f.get())));
+  }
+
+  // Merging into the first file with an old command file: the first file's
+  // backup and the old command file's are both kept.
+  void mergeIntoTheFirstFileKeepsBothBackups() {
+    Write(folder_ + "x.txt", "XX");
+    Write(folder_ + "y.txt", "YY");
+    Write(folder_ + "x.bat", "old command file");
+    auto f = Open();
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm20*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      dlg->Etarget->setText("x.txt");
+      dlg->BOK->click();
+      return d.result();
+    };
+    Select(f.get(), {"x.txt", "y.txt"});
+    f->FindAction(cmd::Mfilemerge)->trigger();
+    QCOMPARE(ReadFile(folder_ + "x.txt"), std::string("XXYY"));
+    QCOMPARE(ReadFile(folder_ + "x.bak"), std::string("XX"));
+    QCOMPARE(ReadFile(folder_ + "x (2).bak"), std::string("old command file"));
+  }
+
   void mergeJoinsInTheOrderSetInTheDialog() {
     Write(folder_ + "a.txt", "AAA");
     Write(folder_ + "b.txt", "BB");
@@ -660,6 +775,58 @@ class FileOpsUiTest : public QObject {
     QCOMPARE(SelectedName(f.get()), QString("all.txt"));
   }
 
+  // Enter in the size box, typed as a person types, recounts and lists the
+  // pieces and moves to OK; a size that is not a number gets the warning,
+  // and OK with it neither splits nor closes.
+  void splitDialogEnterChecksTheSizeAndOkRefusesABadOne() {
+    Write(folder_ + "s.dat", std::string(2000, 'x'));
+    auto f = Open();
+    bool openAfterBadEnter = false, openAfterBadOk = false, openAfterEnter = false, okFocused = false;
+    int listAfterBadEnter = -1;
+    QString count;
+    QStringList list, warningsBeforeOk;
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm17*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      d.show();
+      QWindow* w = d.windowHandle();
+      dlg->CBsize->setFocus();
+      auto type = [&](const char* text) {
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        for (const char* c = text; *c; ++c) QTest::keyClick(w, *c);
+      };
+      type("abc");
+      QTest::keyClick(w, Qt::Key_Return);
+      openAfterBadEnter = d.isVisible();
+      listAfterBadEnter = dlg->LBfiles->count();
+      warningsBeforeOk = messages_;
+      QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, dlg->BOK->mapTo(&d, dlg->BOK->rect().center()));
+      openAfterBadOk = d.isVisible();
+      dlg->CBsize->setFocus();
+      type("500");
+      QTest::keyClick(w, Qt::Key_Return);
+      openAfterEnter = d.isVisible();
+      count = dlg->Lcount->text();
+      for (int i = 0; i < dlg->LBfiles->count(); ++i) list << dlg->LBfiles->item(i)->text();
+      okFocused = d.focusWidget() == dlg->BOK;
+      QTest::keyClick(w, Qt::Key_Return);  // now on OK: splits
+      return d.result();
+    };
+    Select(f.get(), {"s.dat"});
+    f->FindAction(cmd::Mfilediv)->trigger();
+    QVERIFY(openAfterBadEnter);
+    QCOMPARE(listAfterBadEnter, 0);
+    QCOMPARE(warningsBeforeOk, QStringList{"2001個のﾌｧｲﾙに分割できません。"});
+    QVERIFY(openAfterBadOk);
+    QCOMPARE(messages_.value(1), QString("2001個のﾌｧｲﾙに分割できません。"));
+    QVERIFY(openAfterEnter);
+    QCOMPARE(count, QString("5 個に分割"));
+    QCOMPARE(list, (QStringList{"s.001", "s.002", "s.003", "s.004", "s.005", "s.bat"}));
+    QVERIFY(okFocused);
+    QCOMPARE(ReadFile(folder_ + "s.001"), std::string(500, 'x'));
+    QVERIFY(fs::exists(folder_ + "s.bat"));
+  }
+
   void cancelledSplitLeavesWholePiecesAndNoCommandFile() {
     const size_t piece = 100, pieces = 50;
     std::string bytes;
@@ -676,7 +843,7 @@ class FileOpsUiTest : public QObject {
       for (int i = 0; i < 5000 && !shown; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
     jobWindowHook = [&](QDialog& w) {
-      w.findChild<QPushButton*>("Button1")->click();
+      PressCancel(w, CancelInput::Click);
       shown = true;
     };
     QString countLine;

@@ -23,6 +23,7 @@
 #include "host/ui/Job.h"
 #include "preview/HexDump.h"
 #include "preview/ui/HexDumpDialog.h"
+#include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
 
@@ -161,7 +162,7 @@ class PicturePreviewTest : public QObject {
       shown = true;
       title = w.windowTitle();
       detail = w.findChild<QLabel*>("JobDetail")->text();
-      w.findChild<QPushButton*>("Button1")->click();
+      PressCancel(w, CancelInput::Click);
     };
     f->ActionNamed("Mdump1a1")->trigger();
     hexDumpProgressHook = nullptr;

@@ -27,6 +27,7 @@
 #include "search/RegexTokens.h"
 #include "search/ui/GrepDialog.h"
 #include "search/ui/SearchCommandIds.h"
+#include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
 
@@ -175,7 +176,7 @@ class GrepUiTest : public QObject {
       };
       secondGrepRan = f->Commands().Trigger(cmd::Mgrep);
       QTest::keyClick(f->RichEdit1, Qt::Key_F, Qt::ControlModifier);
-      w.findChild<QPushButton*>("Button1")->click();
+      PressCancel(w, CancelInput::Click);
     };
     f->ActionNamed("Mgrep")->trigger();
     jobWindowHook = nullptr;

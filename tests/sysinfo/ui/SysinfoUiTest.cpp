@@ -2,11 +2,18 @@
 // desktop call goes to the recording starter: nothing is started, least of
 // all a power service.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <QTreeView>
 
 #include <filesystem>
@@ -20,6 +27,7 @@
 #include "host/ui/CommandTable.h"
 #include "platform/Cp932.h"
 #include "platform/FakeProcessStarter.h"
+#include "sysinfo/ui/AboutDialog.h"
 #include "sysinfo/ui/DriveInfoForm.h"
 #include "sysinfo/ui/SysinfoCommandIds.h"
 #include "sysinfo/ui/SysinfoCommands.h"
@@ -88,8 +96,14 @@ class SysinfoUiTest : public QObject {
         {cmd::Mdiskcopy1, {"gnome-disks", {}, ""}},
         {cmd::Mformat, {"gnome-disks", {}, ""}},
         {cmd::Mssaver, {"xdg-screensaver", {"activate"}, ""}},
-        {cmd::Msend, {"xdg-email", {"--body", "first\r\nsecond"}, ""}},
+        {cmd::Msend, {"xdg-email", {"--body", "first\nsecond"}, ""}},
         {cmd::Msysstandby1, {"systemctl", {"suspend"}, ""}},
+    };
+    // "ディスク　フォーマット" asks for the drive first: OK with its example.
+    QString formatPrompt;
+    f->dialogHook = [&](QDialog& d) {
+      if (auto* in = qobject_cast<TForm33*>(&d)) formatPrompt = in->windowTitle();
+      return int(QDialog::Accepted);
     };
     for (const Case& c : cases) {
       fake_.calls.clear();
@@ -98,6 +112,13 @@ class SysinfoUiTest : public QObject {
       QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString::fromStdString(c.call.program));
       QVERIFY2(fake_.calls[0] == c.call, c.command.text);
     }
+    QCOMPARE(formatPrompt, QString("ﾃﾞｨｽｸのﾌｫｰﾏｯﾄ"));
+    // Cancelled, it starts nothing.
+    f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
+    fake_.calls.clear();
+    QVERIFY(f->Commands().Trigger(cmd::Mformat));
+    QVERIFY(fake_.calls.empty());
+    f->dialogHook = nullptr;
     fake_.calls.clear();
     QVERIFY(f->Commands().Trigger(cmd::Mstart));
     QCOMPARE(fake_.calls.size(), size_t(1));
@@ -126,7 +147,7 @@ class SysinfoUiTest : public QObject {
     QCOMPARE(messages_.size(), 3);
     for (const Message& m : messages_) {
       QVERIFY(m.kind == TMsgKind::Confirmation);
-      QCOMPARE(m.buttons, int(mbYes | mbNo));
+      QCOMPARE(m.buttons, int(mbYes | mbNo | mbDefaultNo));
     }
     messages_.clear();
     answer_ = mbYes;
@@ -135,6 +156,25 @@ class SysinfoUiTest : public QObject {
     const std::vector<ProgramCall> expected = {
         {"systemctl", {"poweroff"}, ""}, {"systemctl", {"reboot"}, ""}, {"loginctl", {"terminate-session", "7"}, ""}};
     QVERIFY(fake_.calls == expected);
+  }
+
+  void enterOrEscapeOnAPowerQuestionAnswersNo() {
+    auto f = NewForm();
+    f->messageHook = nullptr;  // the real box, answered by keys
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+      for (CommandName c : {cmd::MexitW, cmd::Msysreboot1, cmd::Msyslogoff1}) {
+        QString asked;
+        QTimer::singleShot(100, [&asked, key] {
+          QWidget* box = QApplication::activeModalWidget();
+          if (!box) return;
+          asked = box->findChild<QLabel*>("qt_msgbox_label") ? box->findChild<QLabel*>("qt_msgbox_label")->text() : "?";
+          QTest::keyClick(box, key);
+        });
+        QVERIFY(f->Commands().Trigger(c));
+        QVERIFY2(!asked.isEmpty(), c.text);
+      }
+    }
+    QVERIFY(fake_.calls.empty());
   }
 
   void systemReportFillsThePaneInBlue() {
@@ -152,6 +192,9 @@ class SysinfoUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
     QVERIFY(f->InfoLine().isEmpty());
     QVERIFY(!f->RichEdit1->Modified());
+    // The folder panels do not describe the report.
+    QCOMPARE(f->StatusPanel(0), QString());
+    QCOMPARE(f->StatusPanel(1), QString());
   }
 
   void urlFromTheCaretLineGoesToTheBrowser() {
@@ -235,11 +278,37 @@ class SysinfoUiTest : public QObject {
     QVERIFY(messages_[0].text.startsWith("現在\n\n"));
     QVERIFY(now->text().startsWith(" 20"));
 
+    // The version window fits the screen with all its libraries (in a
+    // list that scrolls) and closes with its OK, clicked.
     messages_.clear();
+    QString heading;
+    int libraries = 0, result = -1;
+    QSize size;
+    bool closed = false;
+    f->dialogHook = [&](QDialog& d) {
+      auto* w = qobject_cast<TAboutDialog*>(&d);
+      if (!w) return int(QDialog::Rejected);
+      d.show();
+      (void)QTest::qWaitForWindowExposed(&d);
+      heading = w->Heading->text();
+      libraries = w->Libraries->count();
+      size = d.frameGeometry().size();
+      QTest::mouseClick(w->Buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      closed = !d.isVisible();
+      result = d.result();
+      return result;
+    };
     QVERIFY(f->Commands().Trigger(cmd::Mabout));
-    QCOMPARE(messages_.size(), 1);
-    QVERIFY(messages_[0].text.contains("Navirt"));
-    QVERIFY(messages_[0].text.contains(qVersion()));
+    f->dialogHook = nullptr;
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(heading.contains("Navirt"));
+    QVERIFY(heading.contains(qVersion()));
+    QVERIFY2(libraries > 20, qPrintable(QString::number(libraries)));
+    const QSize screen = f->screen()->availableGeometry().size();
+    QVERIFY2(size.height() < screen.height() && size.width() < screen.width(),
+             qPrintable(QString("%1x%2").arg(size.width()).arg(size.height())));
+    QVERIFY(closed);
+    QCOMPARE(result, int(QDialog::Accepted));
 
     QString summary;
     int circle = 0;
