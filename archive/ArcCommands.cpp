@@ -34,11 +34,6 @@ std::string UpperExt(const std::string& path) {
   return ext;
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 std::string JoinFolder(const std::string& folder, const std::string& name) { return WithTrailingSlash(folder) + name; }
@@ -191,7 +186,7 @@ std::string LhaArchivePath(const std::string& entered, const std::string& curren
     message = kBadName;
     return "";
   }
-  std::string name = Lower(UpperExt(entered)) == ".lzh" ? entered : ArcNameWithExt(entered, ".lzh");
+  std::string name = AsciiLower(UpperExt(entered)) == ".lzh" ? entered : ArcNameWithExt(entered, ".lzh");
   return JoinFolder(currentFolder, name);
 }
 

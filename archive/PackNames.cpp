@@ -186,11 +186,6 @@ void ExpandOne(ExpandCtx& cx, const std::string& name, std::vector<std::string>&
     out.push_back(folder);
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 }  // namespace
 
 int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& names, std::vector<std::string>& out,
@@ -207,7 +202,7 @@ int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& n
     for (const auto& x : o.jx) ExpandOne(ex, x, excluded);
   }
   std::vector<std::string> lowerEx;
-  for (const auto& e : excluded) lowerEx.push_back(Lower(e));
+  for (const auto& e : excluded) lowerEx.push_back(AsciiLower(e));
   std::sort(lowerEx.begin(), lowerEx.end());
   std::vector<std::string> found;
   for (const auto& n : names) {
@@ -216,7 +211,7 @@ int ExpandPackNames(const TArchiverOptions& o, const std::vector<std::string>& n
   }
   out.clear();
   for (auto& f : found)
-    if (!std::binary_search(lowerEx.begin(), lowerEx.end(), Lower(f))) out.push_back(f);
+    if (!std::binary_search(lowerEx.begin(), lowerEx.end(), AsciiLower(f))) out.push_back(f);
   std::sort(out.begin(), out.end());
   out.erase(std::unique(out.begin(), out.end()), out.end());
   return 0;

@@ -45,12 +45,6 @@ struct Entry {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 uint32_t AttrBit(char letter) {
   switch (Upper(letter)) {
     case 'D':
@@ -244,7 +238,7 @@ struct Lister {
     out += nl;
   }
 
-  std::string Shown(const std::string& name) const { return o.lower ? Lower(name) : name; }
+  std::string Shown(const std::string& name) const { return o.lower ? AsciiLower(name) : name; }
 
   // Folders that could not be read, with the reason.
   std::vector<std::string> unreadable;

@@ -123,6 +123,12 @@ std::string WithTrailingSlash(const std::string& path) {
   return path + "/";
 }
 
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& out) {
   out.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

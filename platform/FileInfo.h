@@ -47,6 +47,9 @@ std::string AttributeLetters(const FileStat& st);
 std::string FileNamePart(const std::string& path);
 std::string FolderPart(const std::string& path);  // with trailing '/'
 std::string WithTrailingSlash(const std::string& path);
+// A-Z to a-z and nothing else: names and extensions compare the same
+// whatever the locale, and the bytes of a CP932 or UTF-8 name stay intact.
+std::string AsciiLower(std::string s);
 
 bool ReadWholeFile(const std::string& path, std::string& out);
 

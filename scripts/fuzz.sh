@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
 # scripts/fuzz.sh [SECONDS] - builds every fuzz target with clang, libFuzzer
-# and AddressSanitizer into build/fuzz and runs each for SECONDS (default 5).
+# and AddressSanitizer into build/fuzz (scripts/asan-build.sh) and runs each
+# for SECONDS (default 5).
 # ./test runs the short form; for a longer run: scripts/fuzz.sh 600
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-5}
 dir=${NAVIRT_FUZZ_DIR:-$root/build/fuzz}
-if [ ! -f "$dir/build.ninja" ]; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DNAVIRT_GUI=OFF -DNAVIRT_TESTS=OFF -DNAVIRT_BENCH=OFF -DNAVIRT_FUZZ=ON \
-    -DCMAKE_C_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined" \
-    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-sanitize-recover=undefined" \
-    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-fi
-cmake --build "$dir" -j "$(nproc)" >/dev/null
+"$root/scripts/asan-build.sh"
 status=0
 for f in "$dir"/bin/fuzz_*; do
   [ -x "$f" ] || continue

@@ -6,14 +6,17 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 class UniqueTempDir {
  public:
-  explicit UniqueTempDir(const std::string& prefix = "navirt-test") {
-    std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  // base: another file system when a test needs one (/dev/shm).
+  explicit UniqueTempDir(const std::string& prefix = "navirt-test", const std::filesystem::path& base = {}) {
+    std::string tmpl = ((base.empty() ? std::filesystem::temp_directory_path() : base) / (prefix + "-XXXXXX")).string();
     if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a folder from " + tmpl);
     path_ = tmpl;
   }
@@ -32,6 +35,14 @@ class UniqueTempDir {
   const std::filesystem::path& path() const { return path_; }
   // A name inside the folder, as a string.
   std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // The folder as the program's own paths write one: with a trailing '/'.
+  std::string Folder() const { return path_.string() + "/"; }
+  // Writes a file of the folder (bytes as given) and returns its path.
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    std::string p = File(name);
+    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return p;
+  }
 
  private:
   std::filesystem::path path_;

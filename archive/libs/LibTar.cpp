@@ -14,6 +14,7 @@
 #include "archive/libs/LibFrame.h"
 #include "archive/libs/LibMessages.h"
 #include "platform/Cp932.h"
+#include "platform/FileInfo.h"
 
 namespace navirt::arc {
 namespace {
@@ -181,11 +182,6 @@ const char* MethodOf(int t) {
   }
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 bool EndsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
@@ -209,7 +205,7 @@ std::string RawName(const std::string& path) {
     if (slash != std::string::npos) n = n.substr(slash + 1);
     if (!n.empty() && n != "." && n != "..") return n;
   }
-  std::string l = Lower(base);
+  std::string l = AsciiLower(base);
   for (const char* ext : {".gz", ".bz2", ".z", ".xz", ".zst", ".lz4"})
     if (EndsWith(l, ext)) return base.substr(0, base.size() - std::strlen(ext));
   return base + ".out";
@@ -651,7 +647,7 @@ class TarLibrary : public ArcLibrary {
         CollectFiles(cl.names, cl.folder, cl.Number("use-directory=") != 0, true, cl.Number("a") > 0, items, rep, true);
     if (rc != kOk) return rc;
     DropArchiveItself(items, cl.archive);
-    std::string lower = Lower(cl.archive);
+    std::string lower = AsciiLower(cl.archive);
     // Read, but not written: 7z, ISO images and lz4.
     for (const char* ext : {".7z", ".iso", ".lz4"})
       if (EndsWith(lower, ext)) {

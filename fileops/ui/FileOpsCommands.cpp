@@ -33,6 +33,7 @@
 #include "host/ui/Host.h"
 #include "host/ui/Job.h"
 #include "platform/FileInfo.h"
+#include "platform/Format.h"
 
 using namespace navirt;
 
@@ -99,15 +100,9 @@ QWidget* QuestionParent(IHost& h) {
   return h.HostWindow();
 }
 
-std::string Thousands(uint64_t n) {
-  std::string s = std::to_string(n);
-  for (int i = static_cast<int>(s.size()) - 3; i > 0; i -= 3) s.insert(static_cast<size_t>(i), ",");
-  return s;
-}
-
 std::string ProgressDetail(const FileOpProgress& p) {
   return std::to_string(p.filesDone) + " / " + std::to_string(p.filesTotal) + "  " + FileNamePart(p.current) + "\n" +
-         Thousands(p.bytesDone) + " / " + Thousands(p.bytesTotal) + " byte";
+         WithThousands(p.bytesDone) + " / " + WithThousands(p.bytesTotal) + " byte";
 }
 
 // Copy, move and delete as a job: progress, Cancel, and the questions

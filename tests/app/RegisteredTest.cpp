@@ -14,6 +14,7 @@
 #include "app/ToolButtonSettings.h"
 #include "platform/Programs.h"
 #include "settings/IniFile.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
@@ -29,13 +30,9 @@ std::vector<std::string> Captions(const TNumberedMenu& m) {
 class Programs : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "navirt_reg_XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
     for (const char* n : {"edit.sh", "view", "calc.bin"}) Make(n, true);
     Make("notes.txt", false);
   }
-  void TearDown() override { fs::remove_all(dir); }
   std::string Make(const std::string& name, bool exec) {
     std::string p = dir + "/" + name;
     std::ofstream(p) << "#!/bin/sh\n";
@@ -43,7 +40,8 @@ class Programs : public ::testing::Test {
     return p;
   }
   std::string P(const std::string& name) const { return dir + "/" + name; }
-  std::string dir;
+  UniqueTempDir tmp_{"navirt_reg"};
+  std::string dir = tmp_.path().string();
 };
 
 TEST_F(Programs, MovingTheThirdApplicationUpRenumbersTheMenusAndTheSettings) {

@@ -35,7 +35,7 @@ std::string StoredZip(const std::vector<std::pair<std::string, std::string>>& fi
   for (const auto& [name, data] : files) {
     uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), data.size()));
     uint32_t off = static_cast<uint32_t>(out.size());
-    auto common = [&](std::string& s) {
+    auto common = [&, &name = name, &data = data](std::string& s) {
       P16(s, 0);
       P16(s, 0);
       P16(s, 0);

@@ -12,7 +12,6 @@ namespace navirt {
 namespace {
 
 using testutil::B;
-using testutil::TempDir;
 using C = CodeCommand;
 
 TEST(CodeCommands, FileIsReadAsLinesJoinedWithCrLf) {
@@ -26,33 +25,33 @@ TEST(CodeCommands, FileIsReadAsLinesJoinedWithCrLf) {
 }
 
 TEST(CodeCommands, RunOnFiles) {
-  TempDir dir;
+  UniqueTempDir dir("navirt-codec");
   // The Base64 command on a file holding the line abc encodes a b c CR LF.
-  EXPECT_EQ(RunCodeCommandOnFile(C::Base64Encode, dir.File("abc.txt", "abc")), Base64Encode("abc\r\n"));
-  EXPECT_EQ(RunCodeCommandOnFile(C::Auto, dir.File("euc.txt", "\xa4\xa2\xa4\xf3\n")), "\x82\xa0\x82\xf1\r\n");
-  EXPECT_EQ(RunCodeCommandOnFile(C::SjisToJis, dir.File("s.txt", "\x82\xa0")),
+  EXPECT_EQ(RunCodeCommandOnFile(C::Base64Encode, dir.Write("abc.txt", "abc")), Base64Encode("abc\r\n"));
+  EXPECT_EQ(RunCodeCommandOnFile(C::Auto, dir.Write("euc.txt", "\xa4\xa2\xa4\xf3\n")), "\x82\xa0\x82\xf1\r\n");
+  EXPECT_EQ(RunCodeCommandOnFile(C::SjisToJis, dir.Write("s.txt", "\x82\xa0")),
             "\x1b$B\x24\x22\x1b(J\r\n");  // closed by the added line end
   // uuencode and BinHex use CR between their lines.
-  EXPECT_EQ(RunCodeCommandOnFile(C::UuEncode, dir.File("c.txt", "C")), "#0PT*\r`\r");
-  EXPECT_EQ(*RunCodeCommandOnFile(C::BinHexEncode, dir.File("long.txt", std::string(60, 'x'))),
+  EXPECT_EQ(RunCodeCommandOnFile(C::UuEncode, dir.Write("c.txt", "C")), "#0PT*\r`\r");
+  EXPECT_EQ(*RunCodeCommandOnFile(C::BinHexEncode, dir.Write("long.txt", std::string(60, 'x'))),
             BinHexEncode(std::string(60, 'x') + "\r\n", "\r"));
   // Decoding commands see the rejoined lines.
-  EXPECT_EQ(RunCodeCommandOnFile(C::UuDecode, dir.File("u.txt", "#0V%T\r`\r")), "Cat");
-  EXPECT_EQ(RunCodeCommandOnFile(C::Base64Decode, dir.File("b.txt", "Zm9v\nYmFy\n")), "foobar");
-  EXPECT_EQ(RunCodeCommandOnFile(C::MimeDecode, dir.File("m.txt", "=?ISO-2022-JP?B?GyRCMCE=?=\n")),
+  EXPECT_EQ(RunCodeCommandOnFile(C::UuDecode, dir.Write("u.txt", "#0V%T\r`\r")), "Cat");
+  EXPECT_EQ(RunCodeCommandOnFile(C::Base64Decode, dir.Write("b.txt", "Zm9v\nYmFy\n")), "foobar");
+  EXPECT_EQ(RunCodeCommandOnFile(C::MimeDecode, dir.Write("m.txt", "=?ISO-2022-JP?B?GyRCMCE=?=\n")),
             "\x1b$B\x30\x21\x1b(J\r\n");
   // Missing file, folder, empty path: nothing happens.
-  EXPECT_FALSE(RunCodeCommandOnFile(C::Auto, dir.path() + "/missing"));
-  EXPECT_FALSE(RunCodeCommandOnFile(C::Auto, dir.path()));
+  EXPECT_FALSE(RunCodeCommandOnFile(C::Auto, dir.File("missing")));
+  EXPECT_FALSE(RunCodeCommandOnFile(C::Auto, dir.path().string()));
   EXPECT_FALSE(RunCodeCommandOnFile(C::Auto, ""));
 }
 
 TEST(LineEndCommands, ReadTheBytesAsStored) {
-  TempDir dir;
-  const std::string crOnly = dir.File("cr.txt", "a\rb\rc\r");
+  UniqueTempDir dir("navirt-codec");
+  const std::string crOnly = dir.Write("cr.txt", "a\rb\rc\r");
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::CrToCrLf, crOnly), "a\r\nb\r\nc\r\n");
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::Auto, crOnly), "a\r\nb\r\nc\r\n");
-  const std::string mixed = dir.File("mixed.txt", "a\rb\nc\r\n");
+  const std::string mixed = dir.Write("mixed.txt", "a\rb\nc\r\n");
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::Auto, mixed), "a\r\nb\nc\r\n\n");  // only CR is converted
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::LfToCrLf, mixed), "a\rb\r\nc\r\r\n");
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::CrLfToCr, mixed), "a\rb\nc\r");
@@ -60,9 +59,9 @@ TEST(LineEndCommands, ReadTheBytesAsStored) {
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::CrLfToLf, mixed), "a\rb\nc\n");
   EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::CrToLf, mixed), "a\nb\nc\n\n");
   // NUL bytes are kept: these commands do not split the text.
-  EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::LfToCrLf, dir.File("nul.txt", std::string("a\0\n", 3))),
+  EXPECT_EQ(RunLineEndCommandOnFile(LineEndCommand::LfToCrLf, dir.Write("nul.txt", std::string("a\0\n", 3))),
             std::string("a\0\r\n", 4));
-  EXPECT_FALSE(RunLineEndCommandOnFile(LineEndCommand::Auto, dir.path() + "/missing"));
+  EXPECT_FALSE(RunLineEndCommandOnFile(LineEndCommand::Auto, dir.File("missing")));
 }
 
 // UTF-8 and UTF-16 files reach the code items as their Shift_JIS text and

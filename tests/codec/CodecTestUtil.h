@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by the codec tests: byte literals, temporary files and
+// Helpers shared by the codec tests: byte literals, reading files and
 // running system programs (iconv, navirt-tool) on bytes.
 #include <unistd.h>
 
@@ -10,6 +10,8 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+
+#include "tests/UniqueTempDir.h"
 
 namespace navirt::testutil {
 
@@ -30,24 +32,6 @@ inline std::string Hex(const std::string& s) {
   return h;
 }
 
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/navirt-codec-XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  std::string File(const std::string& name, const std::string& content) const {
-    std::string p = path_ + "/" + name;
-    std::ofstream(p, std::ios::binary) << content;
-    return p;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 inline std::string ReadAll(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::ostringstream ss;
@@ -58,9 +42,9 @@ inline std::string ReadAll(const std::string& path) {
 // Runs a shell command line whose input is `input`; returns its exit status
 // and puts its standard output into out.
 inline int RunWithInput(const std::string& command, const std::string& input, std::string& out) {
-  TempDir dir;
-  std::string in = dir.File("in", input);
-  std::string outPath = dir.path() + "/out";
+  UniqueTempDir dir("navirt-codec");
+  std::string in = dir.Write("in", input);
+  std::string outPath = dir.File("out");
   int rc = std::system((command + " < '" + in + "' > '" + outPath + "' 2>/dev/null").c_str());
   out = ReadAll(outPath);
   return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;

@@ -14,7 +14,6 @@ namespace navirt {
 namespace {
 
 using testutil::RunWithInput;
-using testutil::TempDir;
 
 std::string Tool() {
   const char* t = std::getenv("NAVIRT_TOOL");
@@ -51,8 +50,8 @@ TEST(CodecTool, ConvModesMatchTheFunctions) {
   ASSERT_EQ(RunTool("conv to-sjis", kSjis, out), 0);
   EXPECT_EQ(out, kSjis);
   // FILE instead of standard input.
-  TempDir dir;
-  ASSERT_EQ(RunTool("conv sjis2euc '" + dir.File("in.txt", kSjis) + "'", "", out), 0);
+  UniqueTempDir dir("navirt-codec");
+  ASSERT_EQ(RunTool("conv sjis2euc '" + dir.Write("in.txt", kSjis) + "'", "", out), 0);
   EXPECT_EQ(out, SjisToEuc(kSjis));
 }
 
@@ -100,8 +99,8 @@ TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
   while (t.size() < (900u << 10)) t += units[rng() % 16];
   t += std::string(300u << 10, '\x82');  // one line longer than a piece
   t += "\r\n\xb6\xde";
-  TempDir dir;
-  const std::string file = dir.File("big.txt", t);
+  UniqueTempDir dir("navirt-codec");
+  const std::string file = dir.Write("big.txt", t);
   struct Case {
     const char* args;
     std::string (*fn)(std::string_view);
@@ -122,7 +121,7 @@ TEST(CodecTool, LongInputsGiveTheWholeTextResult) {
                             "\r",     "\n",     "\r\n",   "a",      "\x1b(I", "\xb1",      "\x1b$\n", "!"};
   // Mostly kanji lines that never leave kanji mode, so pieces start in it.
   while (jis.size() < (900u << 10)) jis += rng() % 8 ? "0!4A;z\n" : jisUnits[rng() % 17];
-  const std::string jisFile = dir.File("jis.txt", jis);
+  const std::string jisFile = dir.Write("jis.txt", jis);
   for (const Case& c : {Case{"conv jis2sjis", JisToSjis}, Case{"conv jis2euc", JisToEuc}}) {
     std::string out;
     ASSERT_EQ(RunTool(std::string(c.args) + " '" + jisFile + "'", "", out), 0) << c.args;

@@ -9,14 +9,13 @@
 #include "codec/JapanesePane.h"
 #include "codec/UnicodePane.h"
 #include "platform/Cp932.h"
+#include "tests/SjisText.h"
 #include "tests/codec/CodecTestUtil.h"
 
 namespace navirt {
 namespace {
 
 using testutil::Hex;
-
-std::string S(const char* utf8) { return Utf8ToCp932(utf8); }
 
 // The pane text with its line `index` (lines end in LF) replaced.
 std::string WithLine(const std::string& pane, size_t index, const std::string& line) {

@@ -172,27 +172,27 @@ TEST(UnicodeMenu, EnablingRule) {
 }
 
 TEST(UnicodeMenu, CommandsOnFiles) {
-  testutil::TempDir dir;
-  const std::string u8 = dir.File("u8.txt", "一\n二\r三");
+  UniqueTempDir dir("navirt-codec");
+  const std::string u8 = dir.Write("u8.txt", "一\n二\r三");
   auto r = RunUnicodeCommandOnFile(UnicodeCommand::Utf8ToSjis, u8);
   ASSERT_TRUE(r);
   EXPECT_EQ(Hex(r->bytes), Hex(Utf8ToCp932("一\r\n二\r\n三\r\n")));
   EXPECT_EQ(r->code, UnicodeCode::None);
-  const std::string sj = dir.File("sj.txt", Utf8ToCp932("一\n二"));
+  const std::string sj = dir.Write("sj.txt", Utf8ToCp932("一\n二"));
   r = RunUnicodeCommandOnFile(UnicodeCommand::SjisToUtf8, sj);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->bytes, "一\r\n二\r\n");
   EXPECT_EQ(r->code, UnicodeCode::Utf8);
-  const std::string u16 = dir.File("u16.txt", B({0xFF, 0xFE}) + Le16("一\n二"));
+  const std::string u16 = dir.Write("u16.txt", B({0xFF, 0xFE}) + Le16("一\n二"));
   r = RunUnicodeCommandOnFile(UnicodeCommand::Utf16ToSjis, u16);
   ASSERT_TRUE(r);
   EXPECT_EQ(Hex(r->bytes), Hex(Utf8ToCp932("一\r\n二\r\n")));
-  const std::string euc = dir.File("euc.txt", SjisToEuc(Utf8ToCp932("一\n")));
+  const std::string euc = dir.Write("euc.txt", SjisToEuc(Utf8ToCp932("一\n")));
   r = RunUnicodeCommandOnFile(UnicodeCommand::EucToUtf8, euc);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->bytes, "一\r\n");
-  EXPECT_FALSE(RunUnicodeCommandOnFile(UnicodeCommand::EucToUtf8, dir.path() + "/missing"));
-  EXPECT_FALSE(RunUnicodeCommandOnFile(UnicodeCommand::EucToUtf8, dir.path()));
+  EXPECT_FALSE(RunUnicodeCommandOnFile(UnicodeCommand::EucToUtf8, dir.File("missing")));
+  EXPECT_FALSE(RunUnicodeCommandOnFile(UnicodeCommand::EucToUtf8, dir.path().string()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "codec/CodeConvert.h"
 #include "platform/Cp932.h"
+#include "tests/SjisText.h"
 #include "tests/codec/CodecTestUtil.h"
 
 namespace navirt {
@@ -14,10 +15,6 @@ namespace {
 
 using testutil::Hex;
 using testutil::RunWithInput;
-
-// Readable Shift_JIS literals.
-std::string S(const char* utf8) { return Utf8ToCp932(utf8); }
-std::string U(const std::string& sjis) { return Cp932ToUtf8(sjis); }
 
 const char* kHalfSymbolsUtf8 = " !\"#$%&'()=`|-^\\~{@[+*};:]<>?_､｡･,./ｰ｢｣";
 const char* kFullSymbolsUtf8 = "　！”＃＄％＆’（）＝‘｜－＾￥￣｛＠［＋＊｝；：］＜＞？＿、。・，．／ー「」";

@@ -361,7 +361,7 @@ TEST(LineCommandsDifferential, AgreeWithPlainImplementations) {
     EXPECT_EQ(Core(LineCmd::CsvHex, in, {"7c", rs}), RefCsv(in, "", "|", rec));
     for (auto [id, by] :
          {std::pair{LineCmd::TabToSpace, ' '}, {LineCmd::TabToComma, ','}, {LineCmd::TabToUnderscore, '_'}})
-      EXPECT_EQ(Core(id, in), Each(in, [by](std::string l) {
+      EXPECT_EQ(Core(id, in), Each(in, [by = by](std::string l) {
                   std::replace(l.begin(), l.end(), '\t', by);
                   return l;
                 }));

@@ -9,11 +9,11 @@
 #include "edit/LineCommands.h"
 #include "edit/LineStream.h"
 #include "platform/Cp932.h"
+#include "tests/SjisText.h"
 
 namespace navirt {
 namespace {
 
-std::string S(std::string_view utf8) { return Utf8ToCp932(utf8); }
 LineList L(std::initializer_list<std::string_view> utf8) {
   LineList l;
   for (auto s : utf8) l.push_back(S(s));

@@ -4,11 +4,11 @@
 #include "edit/MarkupStrip.h"
 #include "platform/Cp932.h"
 #include "regex/bmRegExp.h"
+#include "tests/SjisText.h"
 
 namespace navirt {
 namespace {
 
-std::string S(std::string_view utf8) { return Utf8ToCp932(utf8); }
 LineList Html(const LineList& in) { return StripHtml(in).lines; }
 
 TEST(HtmlStrip, BreaksBulletsAndRules) {

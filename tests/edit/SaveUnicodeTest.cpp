@@ -8,11 +8,10 @@
 #include "edit/PaneBytes.h"
 #include "edit/SaveUnicode.h"
 #include "platform/Cp932.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
@@ -32,12 +31,8 @@ std::string Be16(const std::string& utf8) {
 
 class SaveUnicode : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/navirt-saveuni-XXXXXX";
-    dir_ = std::string(mkdtemp(tmpl)) + "/";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string dir_;
+  UniqueTempDir tmp_{"navirt-saveuni"};
+  std::string dir_ = tmp_.Folder();
 };
 
 // Load, change one line in the pane, overwrite with backup: the file keeps

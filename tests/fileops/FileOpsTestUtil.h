@@ -13,28 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/UniqueTempDir.h"
+
 namespace navirt::testing_util {
 
+// A folder of the tests' own (UniqueTempDir), named the way the file
+// operations name folders: a string, joined with "/".
 class ScratchDir {
  public:
-  explicit ScratchDir(const std::string& base = std::filesystem::temp_directory_path().string()) {
-    std::string t = base + "/navirt-fileops-XXXXXX";
-    path_ = ::mkdtemp(t.data()) ? t : std::string();
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (path_.empty()) return;
-    // Undo read-only marks so everything can go.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-      if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0755);
-    }
-    std::filesystem::remove_all(path_, ec);
-  }
+  explicit ScratchDir(const std::string& base = {}) : dir_("navirt-fileops", base), path_(dir_.path().string()) {}
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
  private:
+  UniqueTempDir dir_;
   std::string path_;
 };
 

@@ -11,17 +11,12 @@
 #include "platform/DesktopServices.h"
 #include "platform/FakeProcessStarter.h"
 #include "platform/Programs.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string MakeTempDir() {
-  std::string tmpl = (fs::temp_directory_path() / "navirt_desk_XXXXXX").string();
-  char* d = mkdtemp(tmpl.data());
-  return d ? std::string(d) : std::string();
-}
 
 void WriteFile(const std::string& path, const std::string& text, bool exec = false) {
   fs::create_directories(fs::path(path).parent_path());
@@ -185,8 +180,8 @@ TEST(DesktopEntry, ExecLinesExpandForOneFile) {
 }
 
 TEST(DesktopEntry, TheDefaultTextEditorComesFromTheFirstListThatNamesAnInstalledEntry) {
-  std::string root = MakeTempDir();
-  ASSERT_FALSE(root.empty());
+  UniqueTempDir tmp("navirt_desk");
+  const std::string root = tmp.path().string();
   WriteFile(root + "/cfg/mimeapps.list", "[Default Applications]\ntext/plain=gone.desktop;mine.desktop;\n");
   WriteFile(root + "/data/applications/mine.desktop", "[Desktop Entry]\nName=Mine\nExec=mine --new %F\n");
   WriteFile(root + "/sys/applications/mimeapps.list",
@@ -196,11 +191,11 @@ TEST(DesktopEntry, TheDefaultTextEditorComesFromTheFirstListThatNamesAnInstalled
   fs::remove(root + "/data/applications/mine.desktop");
   EXPECT_EQ(DefaultTextEditorExec(root + "/cfg", {}, root + "/data", {root + "/sys"}), "other %U");
   EXPECT_EQ(DefaultTextEditorExec(root + "/none", {}, root + "/none", {}), "");
-  fs::remove_all(root);
 }
 
 TEST(Programs, AProgramIsAnyExecutableFile) {
-  std::string root = MakeTempDir();
+  UniqueTempDir tmp("navirt_desk");
+  const std::string root = tmp.path().string();
   WriteFile(root + "/bin/tool", "#!/bin/sh\n", true);
   WriteFile(root + "/bin/data.txt", "text");
   fs::create_directories(root + "/bin/dir");
@@ -213,7 +208,6 @@ TEST(Programs, AProgramIsAnyExecutableFile) {
   EXPECT_EQ(FindProgram("data.txt", root + "/bin"), "");
   EXPECT_EQ(FindProgram(root + "/bin/tool", ""), root + "/bin/tool");
   EXPECT_EQ(FindProgram("tool", "/nowhere"), "");
-  fs::remove_all(root);
 }
 
 // Waits for a file another process writes; the test fails, not hangs, when it never comes.
@@ -228,7 +222,8 @@ bool WaitForFile(const std::string& path) {
 }
 
 TEST(SpawnStarter, StartsWithoutAShellInTheFolderAndNamesWhatFails) {
-  std::string root = MakeTempDir();
+  UniqueTempDir tmp("navirt_desk");
+  const std::string root = tmp.path().string();
   std::string out = root + "/out.txt";
   WriteFile(root + "/rec.sh", "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; echo END; } > \"$OUT\"\n",
             true);
@@ -258,7 +253,6 @@ TEST(SpawnStarter, StartsWithoutAShellInTheFolderAndNamesWhatFails) {
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("broken.sh"), std::string::npos);
   unsetenv("OUT");
-  fs::remove_all(root);
 }
 
 }  // namespace

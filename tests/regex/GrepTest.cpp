@@ -6,7 +6,7 @@
 #include <random>
 
 #include "regex/bmRegExp.h"
-#include "tests/regex/RegexTestUtil.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
 

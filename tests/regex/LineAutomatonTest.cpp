@@ -8,7 +8,7 @@
 #include <string>
 
 #include "regex/RELineAutomaton.h"
-#include "tests/regex/RegexTestUtil.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "regex/bmRegExp.h"
-#include "tests/regex/RegexTestUtil.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
 

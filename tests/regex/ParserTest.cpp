@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "regex/bmRegExp.h"
-#include "tests/regex/RegexTestUtil.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "tests/SjisText.h"
 #include "tests/UniqueTempDir.h"
-#include "tests/regex/RegexTestUtil.h"
 
 namespace {
 

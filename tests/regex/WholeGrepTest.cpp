@@ -8,8 +8,8 @@
 
 #include "regex/REMultiFinder.h"
 #include "regex/bmRegExp.h"
+#include "tests/SjisText.h"
 #include "tests/UniqueTempDir.h"
-#include "tests/regex/RegexTestUtil.h"
 
 using namespace navirt;
 

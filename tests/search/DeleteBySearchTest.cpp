@@ -5,14 +5,14 @@
 
 #include "platform/Cp932.h"
 #include "search/DeleteBySearch.h"
+#include "tests/SjisText.h"
+#include "tests/UniqueTempDir.h"
 
 using namespace navirt;
-namespace fs = std::filesystem;
 
 namespace {
 
 using Lines = std::vector<std::string>;
-std::string S(const char* utf8) { return Utf8ToCp932(utf8); }
 
 }  // namespace
 
@@ -114,12 +114,8 @@ TEST(DeleteLines, TermListInOrder) {
 
 class TermList : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/navirt-termlist-XXXXXX";
-    dir_ = std::string(mkdtemp(tmpl)) + "/";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string dir_;
+  UniqueTempDir tmp_{"navirt-termlist"};
+  std::string dir_ = tmp_.Folder();
 };
 
 TEST_F(TermList, EditingTheList) {

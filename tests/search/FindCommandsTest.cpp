@@ -2,12 +2,11 @@
 
 #include "platform/Cp932.h"
 #include "search/FindCommands.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
 
 namespace {
-
-std::string S(const char* utf8) { return Utf8ToCp932(utf8); }
 
 TFindSettings Settings(const std::string& text, bool down = true, bool word = false, bool matchCase = false) {
   return TFindSettings{text, down, word, matchCase};

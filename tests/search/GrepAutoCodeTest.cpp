@@ -7,11 +7,10 @@
 #include "codec/CodeConvert.h"
 #include "platform/Cp932.h"
 #include "search/GrepCommand.h"
+#include "tests/UniqueTempDir.h"
 
 namespace navirt {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(GrepAutoCode, FlagIsRememberedInTheGrepSection) {
   TIniFile ini;
@@ -33,8 +32,8 @@ TEST(GrepAutoCode, FlagIsRememberedInTheGrepSection) {
 }
 
 TEST(GrepAutoCode, RunReadsEachFileInItsCode) {
-  char tmpl[] = "/tmp/navirt-grepauto-XXXXXX";
-  const std::string dir = std::string(mkdtemp(tmpl)) + "/";
+  UniqueTempDir tmp("navirt-grepauto");
+  const std::string dir = tmp.Folder();
   const std::string word = Utf8ToCp932("全角");
   const std::string sjisLine = Utf8ToCp932("行の全角文字");
   auto write = [&](const std::string& name, const std::string& bytes) {
@@ -57,7 +56,6 @@ TEST(GrepAutoCode, RunReadsEachFileInItsCode) {
   SetGrepAutoDetectCode(grep, false);
   r = TGrepRun::Run(grep, word, paths, false, true, [](const std::string&) {});
   EXPECT_EQ(r.matches, 1);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "search/GrepCommand.h"
 #include "search/RegexTokens.h"
+#include "tests/UniqueTempDir.h"
 
 using namespace navirt;
 namespace fs = std::filesystem;
@@ -14,16 +15,12 @@ namespace {
 
 class GrepCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/navirt-grepcmd-XXXXXX";
-    dir_ = std::string(mkdtemp(tmpl)) + "/";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string Write(const std::string& name, const std::string& bytes) {
     std::ofstream(dir_ + name, std::ios::binary) << bytes;
     return dir_ + name;
   }
-  std::string dir_;
+  UniqueTempDir tmp_{"navirt-grepcmd"};
+  std::string dir_ = tmp_.Folder();
 };
 
 TEST_F(GrepCommand, DialogFileGroup) {

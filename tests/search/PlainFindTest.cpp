@@ -4,12 +4,12 @@
 
 #include "platform/Cp932.h"
 #include "search/PlainFind.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
 
 namespace {
 
-std::string S(const char* utf8) { return Utf8ToCp932(utf8); }
 constexpr size_t npos = TPlainFinder::npos;
 
 // Character starts by walking the text from its beginning.

@@ -2,12 +2,9 @@
 
 #include "platform/Cp932.h"
 #include "search/RegexReplace.h"
+#include "tests/SjisText.h"
 
 using namespace navirt;
-
-namespace {
-std::string S(const char* utf8) { return Utf8ToCp932(utf8); }
-}  // namespace
 
 TEST(RegexDialog, HistoriesAndTheFuzzyBox) {
   TIniFile ini;

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/UniqueTempDir.h"
+
 namespace {
 
 struct ToolRun {
@@ -37,8 +39,8 @@ std::string Read(const std::string& p) {
 }
 
 TEST(ToolSplitMerge, PiecesCommandFileAndJoiningBack) {
-  std::string t = std::filesystem::temp_directory_path().string() + "/navirt-tool-split-XXXXXX";
-  ASSERT_NE(::mkdtemp(t.data()), nullptr);
+  UniqueTempDir tmp("navirt-tool-split");
+  const std::string t = tmp.path().string();
   std::string data;
   for (int i = 0; i < 2500; ++i) data += static_cast<char>(i * 7);
   std::ofstream(t + "/blob.bin", std::ios::binary) << data;
@@ -72,7 +74,6 @@ TEST(ToolSplitMerge, PiecesCommandFileAndJoiningBack) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(Read(t + "/joined.bin"), data);
   EXPECT_EQ(RunTool("merge " + t + "/x").status, 2);
-  std::filesystem::remove_all(t);
 }
 
 }  // namespace
