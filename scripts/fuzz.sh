@@ -7,7 +7,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-5}
 dir=${NAVIRT_FUZZ_DIR:-$root/build/fuzz}
-"$root/scripts/asan-build.sh"
+fuzzers=()
+for src in "$root"/tests/fuzz/fuzz_*.cpp; do fuzzers+=("$(basename "$src" .cpp)"); done
+"$root/scripts/asan-build.sh" "${fuzzers[@]}"
 status=0
 for f in "$dir"/bin/fuzz_*; do
   [ -x "$f" ] || continue

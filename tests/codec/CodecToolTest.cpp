@@ -166,7 +166,7 @@ TEST(CodecTool, MappedPiecesEqualTheWholeConversion) {
   const std::vector<std::string> units = {
       "a",    " ",        "\n",       "\r\n",         "\r",           "\x82\xa0", "\x88\x9f", "\xb1",
       "\x82", "\xa4\xa2", "\x8e\xb1", "\xe3\x81\x82", "\xef\xbd\xb1", "\x81\x5c", "\xfc\xfc"};
-  TempDir dir;
+  UniqueTempDir dir("navirt-codec");
   for (int round = 0; round < 3; ++round) {
     std::string text;
     const size_t size = (size_t(2) << 20) + rng() % 700000;
@@ -174,7 +174,7 @@ TEST(CodecTool, MappedPiecesEqualTheWholeConversion) {
       if (rng() % 5000 == 0) text += std::string((size_t(1) << 20) + 3000, round == 2 ? '\r' : 'y');
       text += units[rng() % units.size()];
     }
-    const std::string path = dir.File("big.txt", text);
+    const std::string path = dir.Write("big.txt", text);
     for (const char* mode : {"sjis2euc", "euc2sjis", "sjis-utf8", "utf8-sjis"}) {
       std::string fromFile, fromStdin;
       // Status 1 when characters had no Shift_JIS form: the same both ways.
