@@ -425,6 +425,8 @@ class LineCommandsUiTest : public QObject {
     auto* ui = f->findChild<TLineCommandsUi*>("LineCommandsUi");
     QVERIFY(ui);
     ui->jobShowAfterMs = 0;
+    // A busy machine could otherwise finish the work before the window shows.
+    jobHoldUntilShown = true;
     QString title, heading, detail;
     jobWindowHook = [&](QDialog& d) {
       title = d.windowTitle();
@@ -433,6 +435,7 @@ class LineCommandsUiTest : public QObject {
       PressCancel(d, CancelInput::Click);
     };
     Run(f.get(), cmd::Mhtmldel);
+    jobHoldUntilShown = false;
     QCOMPARE(title, QString("html->テキスト"));
     QCOMPARE(heading, QString("htmlをテキストに変換中．．．"));
     QCOMPARE(detail, QString("big.html"));
