@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -70,11 +71,17 @@ QTreeView* MakeFolderTree(QWidget* parent, const std::string& folder, QFileSyste
   // The folders come in the background and move the rows: while the
   // folders above it come in, the tree goes to the folder again.
   auto conn = std::make_shared<QMetaObject::Connection>();
-  *conn = QObject::connect(model, &QFileSystemModel::directoryLoaded, tree, [show, start, conn](const QString& loaded) {
-    const bool above = loaded == "/" || start.startsWith(loaded + "/");
-    if (above) show();
-    if (!above || loaded == start) QObject::disconnect(*conn);
-  });
+  *conn = QObject::connect(model, &QFileSystemModel::directoryLoaded, tree,
+                           [tree, show, start, conn](const QString& loaded) {
+                             const bool above = loaded == "/" || start.startsWith(loaded + "/");
+                             // Only the view moves back: what the user typed in the field stays.
+                             if (above) {
+                               const QSignalBlocker quiet(tree->selectionModel());
+                               show();
+                               tree->viewport()->update();
+                             }
+                             if (!above || loaded == start) QObject::disconnect(*conn);
+                           });
   return tree;
 }
 
