@@ -684,7 +684,7 @@ class FileOpsUiTest : public QObject {
         if (treeAt + "/" == QString::fromStdString(folder_)) break;
       }
       dlg->CBdir->setEditText(QString::fromStdString(target));
-      dlg->BOK->click();
+      QTest::mouseClick(dlg->BOK, Qt::LeftButton);
       return d.result();
     };
     Select(f.get(), {"many"});
@@ -735,7 +735,9 @@ class FileOpsUiTest : public QObject {
       auto* dlg = dynamic_cast<TForm20*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       dlg->Etarget->setText("x.txt");
-      dlg->BOK->click();
+      dlg->show();
+      (void)QTest::qWaitForWindowExposed(dlg);
+      QTest::mouseClick(dlg->BOK, Qt::LeftButton);
       return d.result();
     };
     Select(f.get(), {"x.txt", "y.txt"});
