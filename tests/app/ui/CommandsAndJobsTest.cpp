@@ -22,7 +22,7 @@
 
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
-#include "host/ui/AllCommands.h"
+#include "app/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Job.h"
 #include "tests/JobInput.h"
