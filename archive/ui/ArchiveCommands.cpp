@@ -13,13 +13,13 @@
 #include <optional>
 
 #include "archive/ui/ArchiveCommandIds.h"
-#include "edit/ui/EditCommandIds.h"
 #include "fileops/FileCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 #include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/FileInfo.h"
 #include "preview/InfoLine.h"
 

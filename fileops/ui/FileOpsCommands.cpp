@@ -21,9 +21,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "browse/ui/BrowseCommandIds.h"
 #include "edit/PaneText.h"
-#include "edit/ui/EditCommandIds.h"
 #include "fileops/DirListing.h"
 #include "fileops/FileCommands.h"
 #include "fileops/Messages.h"
@@ -34,6 +32,7 @@
 #include "host/ui/Host.h"
 #include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
 
