@@ -610,6 +610,7 @@ class TarLibrary : public ArcLibrary {
     job.keepPaths = useDir != 0;
     job.overwrite = Overwrite::Always;
     job.patterns = cl.names;
+    if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     ExtractStats st;
     archive_entry* ae;
     int r;

@@ -45,6 +45,9 @@ class TArchiveController : public QObject {
 
  private:
   navirt::TArcSelection Selection() const;
+  // The questions of the ask step; false on Cancel.
+  bool AskTarget(navirt::TArcTargetModel& m);
+  bool AskReplace(navirt::TArcPlan& plan);
 
   IHost& host_;
   std::unique_ptr<navirt::TLhaDirect> lha_;

@@ -2,6 +2,7 @@
 // archives made by navirt-tool.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "app/ui/InputDialog.h"
@@ -228,6 +230,102 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(Read(out2 + "/a.txt"), std::string("alpha\r\n"));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(out2 + "/"));
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+  }
+
+  // The target dialog answered by a click on its shown OK.
+  static int PressOkWithFolder(QDialog& d, const std::string& folder) {
+    auto* dlg = dynamic_cast<TForm2*>(&d);
+    if (!dlg) return int(QDialog::Rejected);
+    dlg->CBdir->setEditText(QString::fromStdString(folder));
+    dlg->show();
+    (void)QTest::qWaitForWindowExposed(dlg);
+    QTest::mouseClick(dlg->BOK, Qt::LeftButton);
+    return d.result();
+  }
+
+  // The key "U" on the archive in the file list (the list reloads after
+  // each extraction: select it again).
+  static void PressU(TForm1* f, const std::string& archive) {
+    Select(f, {archive});
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_U);
+  }
+
+  void extractionOverExistingFilesAsksForEach() {
+    auto f = NewForm();
+    const std::string out = tmp_.path().toStdString() + "/out over";
+    fs::remove_all(out);
+    fs::create_directories(out);
+    Write(out + "/a.txt", "old a");
+    Write(out + "/b.txt", "old b");
+    // Each question: what it names, and the input it gets.
+    QStringList asked;
+    std::function<void(TConflictDialog*)> answer;
+    f->dialogHook = [&](QDialog& d) {
+      auto* q = dynamic_cast<TConflictDialog*>(&d);
+      if (!q) return PressOkWithFolder(d, out);
+      q->show();
+      (void)QTest::qWaitForWindowExposed(q);
+      asked << q->findChild<QLabel*>("Ltext")->text();
+      if (q->BKeepBoth->isVisible()) asked << "両方残す shown";
+      answer(q);
+      return d.result();
+    };
+    // 上書き for a.txt by mouse, Enter (スキップ, the default) for b.txt.
+    int n = 0;
+    answer = [&](TConflictDialog* q) {
+      if (n++ == 0)
+        QTest::mouseClick(q->BOverwrite, Qt::LeftButton);
+      else
+        QTest::keyClick(q, Qt::Key_Return);
+    };
+    PressU(f.get(), "pack.zip");
+    QCOMPARE(asked.size(), 2);
+    QVERIFY2(asked[0].contains(QString::fromStdString(out + "/a.txt")), qPrintable(asked[0]));
+    QVERIFY2(asked[1].contains(QString::fromStdString(out + "/b.txt")), qPrintable(asked[1]));
+    QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("old b"));
+    QVERIFY2(Pane(f.get()).startsWith("既にあった 1 個のファイルはスキップしました"), qPrintable(Pane(f.get())));
+    QVERIFY(messages_.isEmpty());
+
+    // "残りのすべてに適用" with スキップ: one question for both files.
+    Write(out + "/a.txt", "old a");
+    asked.clear();
+    answer = [&](TConflictDialog* q) {
+      QTest::keyClick(q->CBall, Qt::Key_Space);
+      QTest::mouseClick(q->BSkip, Qt::LeftButton);
+    };
+    PressU(f.get(), "pack.zip");
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(Read(out + "/a.txt"), std::string("old a"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("old b"));
+    QVERIFY2(Pane(f.get()).startsWith("既にあった 2 個のファイルはスキップしました"), qPrintable(Pane(f.get())));
+
+    // Escape at the question: nothing is extracted, not even the free name.
+    fs::remove(out + "/b.txt");
+    Select(f.get(), {"pack.zip"});
+    QString before = Pane(f.get());
+    asked.clear();
+    answer = [&](TConflictDialog* q) { QTest::keyClick(q, Qt::Key_Escape); };
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_U);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(Read(out + "/a.txt"), std::string("old a"));
+    QVERIFY(!fs::exists(out + "/b.txt"));
+    QCOMPARE(Pane(f.get()), before);
+
+    // The LHA route asks the same way: 上書き for all.
+    Write(out + "/b.txt", "old b");
+    asked.clear();
+    answer = [&](TConflictDialog* q) {
+      QTest::keyClick(q->CBall, Qt::Key_Space);
+      QTest::mouseClick(q->BOverwrite, Qt::LeftButton);
+    };
+    PressU(f.get(), "pack.lzh");
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("bravo\r\n"));
+    QVERIFY(messages_.isEmpty());
   }
 
   void cancelledExtractionKeepsWholeEntriesOnly() {
