@@ -59,26 +59,9 @@ std::string Utf16LeToUtf8(const unsigned char* p, size_t n) {
   return Utf16ToUtf8(u);
 }
 
-// Parses one header at off. Returns 1 for an entry, 0 at the end, or a
-// negative number when the header is broken.
-int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why) {
-  if (!in.Has(off, 1) || in.Data()[off] == 0) return 0;
-  if (!in.Has(off, 24)) {
-    why = "truncated header";
-    return -1;
-  }
-  const unsigned char* h = in.Data() + off;
-  if (!IsMethod(h + 2)) {
-    why = "not an LHA header";
-    return -1;
-  }
-  int level = h[20];
-  e = ArcEntry{};
-  e.level = level;
-  e.headerOffset = off;
-  e.method.assign(reinterpret_cast<const char*>(h + 2), 5);
-  uint64_t packed = Le32(h + 7);
-  e.size = Le32(h + 11);
+// What the parts of one header leave for the next step.
+struct RawHeader {
+  uint64_t packed = 0;  // the size field: data, and extended headers at level 1
   std::string rawName, rawDir, utfName, utfDir;
   bool haveUtfName = false, haveUtfDir = false;
   bool utf8Names = false;  // the code-page header says 65001
@@ -88,170 +71,148 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
   uint64_t headerEnd = 0;
   bool haveUnixTime = false;
   std::time_t unixTime = 0;
-  if (level == 0 || level == 1) {
-    uint64_t hsize = h[0] + 2ull;
-    if (!in.Has(off, hsize) || hsize < 24) {
-      why = "truncated header";
-      return -1;
-    }
-    unsigned sum = 0;
-    for (uint64_t i = 2; i < hsize; ++i) sum += h[i];
-    if ((sum & 0xFF) != h[1]) {
-      why = "header checksum mismatch";
-      return -2;
-    }
-    e.dosTime = Le16(h + 15);
-    e.dosDate = Le16(h + 17);
-    e.mtime = DosToUnix(e.dosDate, e.dosTime);
-    unsigned n = h[21];
-    if (22ull + n + 2 > hsize) {
-      why = "name runs past the header";
-      return -1;
-    }
-    rawName.assign(reinterpret_cast<const char*>(h + 22), n);
-    e.crc = Le16(h + 22 + n);
-    if (level == 0) {
-      e.attr = h[19];
-      e.os = OsNumber('M');
-      headerEnd = off + hsize;
-      e.packed = packed;
-    } else {
-      if (22ull + n + 5 > hsize) {
-        why = "truncated level-1 header";
-        return -1;
-      }
-      e.os = OsNumber(h[22 + n + 2]);
-      firstExt = Le16(h + hsize - 2);
-      extStart = off + hsize;
-      e.attr = kAttrArchive;
-    }
-  } else if (level == 2 || level == 3) {
-    uint64_t total;
-    if (level == 2) {
-      if (!in.Has(off, 26)) {
-        why = "truncated header";
-        return -1;
-      }
-      total = Le16(h);
-      firstExt = Le16(h + 24);
-      extStart = off + 26;
-      if (total < 26) {
-        why = "header size too small";
-        return -1;
-      }
-    } else {
-      if (!in.Has(off, 32)) {
-        why = "truncated header";
-        return -1;
-      }
-      total = Le32(h + 24);
-      firstExt = Le32(h + 28);
-      extStart = off + 32;
-      extSizeWidth = 4;
-      if (total < 32) {
-        why = "header size too small";
-        return -1;
-      }
-    }
-    if (!in.Has(off, total)) {
-      why = "truncated header";
-      return -1;
-    }
-    e.crc = Le16(h + 21);
-    e.os = OsNumber(h[23]);
-    e.mtime = static_cast<std::time_t>(Le32(h + 15));
-    UnixToDos(e.mtime, e.dosDate, e.dosTime);
-    headerEnd = off + total;
-    e.packed = packed;
-    e.attr = kAttrArchive;
-  } else {
-    why = "unknown header level";
-    return -1;
+};
+
+int Truncated(std::string& why, const char* what = "truncated header") {
+  why = what;
+  return -1;
+}
+
+// Levels 0 and 1: a checksummed base header with the name in it.
+int ParseLevel01(const InputFile& in, uint64_t off, int level, ArcEntry& e, RawHeader& r, std::string& why) {
+  const unsigned char* h = in.Data() + off;
+  uint64_t hsize = h[0] + 2ull;
+  if (!in.Has(off, hsize) || hsize < 24) return Truncated(why);
+  unsigned sum = 0;
+  for (uint64_t i = 2; i < hsize; ++i) sum += h[i];
+  if ((sum & 0xFF) != h[1]) {
+    why = "header checksum mismatch";
+    return -2;
   }
-  // Extended headers.
-  if (level >= 1) {
-    uint64_t pos = extStart;
-    uint64_t next = firstExt;
-    uint64_t extTotal = 0;
-    int guard = 0;
-    while (next != 0) {
-      if (++guard > 4096 || next < extSizeWidth + 1 || !in.Has(pos, next)) {
-        why = "broken extended header";
-        return -1;
+  e.dosTime = Le16(h + 15);
+  e.dosDate = Le16(h + 17);
+  e.mtime = DosToUnix(e.dosDate, e.dosTime);
+  unsigned n = h[21];
+  if (22ull + n + 2 > hsize) return Truncated(why, "name runs past the header");
+  r.rawName.assign(reinterpret_cast<const char*>(h + 22), n);
+  e.crc = Le16(h + 22 + n);
+  if (level == 0) {
+    e.attr = h[19];
+    e.os = OsNumber('M');
+    r.headerEnd = off + hsize;
+    e.packed = r.packed;
+    return 1;
+  }
+  if (22ull + n + 5 > hsize) return Truncated(why, "truncated level-1 header");
+  e.os = OsNumber(h[22 + n + 2]);
+  r.firstExt = Le16(h + hsize - 2);
+  r.extStart = off + hsize;
+  e.attr = kAttrArchive;
+  return 1;
+}
+
+// Levels 2 and 3: the header's whole size first, names in extended headers.
+int ParseLevel23(const InputFile& in, uint64_t off, int level, ArcEntry& e, RawHeader& r, std::string& why) {
+  const unsigned char* h = in.Data() + off;
+  const uint64_t base = level == 2 ? 26 : 32;
+  if (!in.Has(off, base)) return Truncated(why);
+  uint64_t total = level == 2 ? Le16(h) : Le32(h + 24);
+  r.firstExt = level == 2 ? Le16(h + 24) : Le32(h + 28);
+  r.extStart = off + base;
+  r.extSizeWidth = level == 2 ? 2 : 4;
+  if (total < base) return Truncated(why, "header size too small");
+  if (!in.Has(off, total)) return Truncated(why);
+  e.crc = Le16(h + 21);
+  e.os = OsNumber(h[23]);
+  e.mtime = static_cast<std::time_t>(Le32(h + 15));
+  UnixToDos(e.mtime, e.dosDate, e.dosTime);
+  r.headerEnd = off + total;
+  e.packed = r.packed;
+  e.attr = kAttrArchive;
+  return 1;
+}
+
+// One extended header's content.
+void TakeExtended(unsigned type, const unsigned char* d, uint64_t dn, ArcEntry& e, RawHeader& r) {
+  switch (type) {
+    case 0x01:
+      r.rawName.assign(reinterpret_cast<const char*>(d), dn);
+      break;
+    case 0x02:
+      r.rawDir.assign(reinterpret_cast<const char*>(d), dn);
+      break;
+    case 0x40:
+      if (dn >= 2) e.attr = Le16(d);
+      break;
+    case 0x44:
+      r.utfName = Utf16LeToUtf8(d, dn);
+      r.haveUtfName = true;
+      break;
+    case 0x45:
+      r.utfDir = Utf16LeToUtf8(d, dn);
+      r.haveUtfDir = true;
+      break;
+    case 0x46:
+      if (dn >= 4) r.utf8Names = Le32(d) == kUtf8CodePage;
+      break;
+    case 0x54:
+      if (dn >= 4) {
+        r.unixTime = static_cast<std::time_t>(Le32(d));
+        r.haveUnixTime = true;
       }
-      const unsigned char* x = in.Data() + pos;
-      unsigned type = x[0];
-      const unsigned char* d = x + 1;
-      uint64_t dn = next - 1 - extSizeWidth;
-      switch (type) {
-        case 0x01:
-          rawName.assign(reinterpret_cast<const char*>(d), dn);
-          break;
-        case 0x02:
-          rawDir.assign(reinterpret_cast<const char*>(d), dn);
-          break;
-        case 0x40:
-          if (dn >= 2) e.attr = Le16(d);
-          break;
-        case 0x44:
-          utfName = Utf16LeToUtf8(d, dn);
-          haveUtfName = true;
-          break;
-        case 0x45:
-          utfDir = Utf16LeToUtf8(d, dn);
-          haveUtfDir = true;
-          break;
-        case 0x46:
-          if (dn >= 4) utf8Names = Le32(d) == kUtf8CodePage;
-          break;
-        case 0x54:
-          if (dn >= 4) {
-            unixTime = static_cast<std::time_t>(Le32(d));
-            haveUnixTime = true;
-          }
-          break;
-        default:
-          break;
-      }
-      extTotal += next;
-      pos += next;
-      next = extSizeWidth == 2 ? Le16(x + next - 2) : Le32(x + next - 4);
-    }
-    if (level == 1) {
-      if (extTotal > packed) {
-        why = "extended headers larger than the entry";
-        return -1;
-      }
-      e.packed = packed - extTotal;
-      headerEnd = pos;
-      if (haveUnixTime && e.dosDate == 0) {
-        e.mtime = unixTime;
-        UnixToDos(e.mtime, e.dosDate, e.dosTime);
-      }
+      break;
+    default:
+      break;
+  }
+}
+
+int ReadExtendedHeaders(const InputFile& in, int level, ArcEntry& e, RawHeader& r, std::string& why) {
+  uint64_t pos = r.extStart;
+  uint64_t next = r.firstExt;
+  uint64_t extTotal = 0;
+  int guard = 0;
+  while (next != 0) {
+    if (++guard > 4096 || next < r.extSizeWidth + 1 || !in.Has(pos, next))
+      return Truncated(why, "broken extended header");
+    const unsigned char* x = in.Data() + pos;
+    TakeExtended(x[0], x + 1, next - 1 - r.extSizeWidth, e, r);
+    extTotal += next;
+    pos += next;
+    next = r.extSizeWidth == 2 ? Le16(x + next - 2) : Le32(x + next - 4);
+  }
+  if (level == 1) {
+    if (extTotal > r.packed) return Truncated(why, "extended headers larger than the entry");
+    e.packed = r.packed - extTotal;
+    r.headerEnd = pos;
+    if (r.haveUnixTime && e.dosDate == 0) {
+      e.mtime = r.unixTime;
+      UnixToDos(e.mtime, e.dosDate, e.dosTime);
     }
   }
-  e.dataOffset = headerEnd;
-  e.headerSize = headerEnd - off;
-  // Names: decode first, split after.
+  return 1;
+}
+
+// Names: decoded first, split after; a Unix link is "name|target".
+void DecodeNames(const RawHeader& r, ArcEntry& e) {
   bool fb1 = false, fb2 = false;
   std::string dir;
-  if (haveUtfDir) {
-    dir = utfDir;
+  if (r.haveUtfDir) {
+    dir = r.utfDir;
     for (char& c : dir)
       if (c == '\\' || c == '\xFF') c = '/';
-  } else if (!rawDir.empty()) {
+  } else if (!r.rawDir.empty()) {
     size_t start = 0;
-    while (start < rawDir.size()) {
-      size_t end = rawDir.find('\xFF', start);
-      if (end == std::string::npos) end = rawDir.size();
+    while (start < r.rawDir.size()) {
+      size_t end = r.rawDir.find('\xFF', start);
+      if (end == std::string::npos) end = r.rawDir.size();
       bool fb = false;
-      std::string part = NameFromArchive(std::string_view(rawDir).substr(start, end - start), utf8Names, fb);
+      std::string part = NameFromArchive(std::string_view(r.rawDir).substr(start, end - start), r.utf8Names, fb);
       fb2 = fb2 || fb;
       if (!part.empty()) dir += (dir.empty() ? "" : "/") + part;
       start = end + 1;
     }
   }
-  std::string name = haveUtfName ? utfName : NameFromArchive(rawName, utf8Names, fb1);
+  std::string name = r.haveUtfName ? r.utfName : NameFromArchive(r.rawName, r.utf8Names, fb1);
   for (char& c : name)
     if (c == '\\') c = '/';
   e.nameFallback = fb1 || fb2;
@@ -259,7 +220,6 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
   while (!e.path.empty() && e.path.back() == '/') e.path.pop_back();
   e.isDir = e.method == "-lhd-";
   if (e.isDir) e.attr |= kAttrDir;
-  // A Unix link is stored as "name|target".
   size_t bar = e.path.find('|');
   if (e.isDir && bar != std::string::npos) {
     e.isLink = true;
@@ -267,6 +227,35 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
     e.linkTarget = e.path.substr(bar + 1);
     e.path.resize(bar);
   }
+}
+
+// Parses one header at off. Returns 1 for an entry, 0 at the end, or a
+// negative number when the header is broken.
+int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why) {
+  if (!in.Has(off, 1) || in.Data()[off] == 0) return 0;
+  if (!in.Has(off, 24)) return Truncated(why);
+  const unsigned char* h = in.Data() + off;
+  if (!IsMethod(h + 2)) return Truncated(why, "not an LHA header");
+  const int level = h[20];
+  e = ArcEntry{};
+  e.level = level;
+  e.headerOffset = off;
+  e.method.assign(reinterpret_cast<const char*>(h + 2), 5);
+  RawHeader r;
+  r.packed = Le32(h + 7);
+  e.size = Le32(h + 11);
+  int rc;
+  if (level == 0 || level == 1)
+    rc = ParseLevel01(in, off, level, e, r, why);
+  else if (level == 2 || level == 3)
+    rc = ParseLevel23(in, off, level, e, r, why);
+  else
+    rc = Truncated(why, "unknown header level");
+  if (rc != 1) return rc;
+  if (level >= 1 && (rc = ReadExtendedHeaders(in, level, e, r, why)) != 1) return rc;
+  e.dataOffset = r.headerEnd;
+  e.headerSize = r.headerEnd - off;
+  DecodeNames(r, e);
   if (!in.Has(e.dataOffset, e.packed)) {
     why = "entry data runs past the end of the archive";
     return -3;
