@@ -223,6 +223,10 @@ TInputDialogModel ArcCreateDialog(const TArcSelection& sel, const TIniFile& ini)
   return m;
 }
 
+bool ArcCreateSjisNames(const TIniFile& ini) { return ini.ReadBool(kArcPackSection, "SjisNames", false); }
+
+void SetArcCreateSjisNames(TIniFile& ini, bool on) { ini.WriteBool(kArcPackSection, "SjisNames", on); }
+
 std::string LhaArchivePath(const std::string& entered, const std::string& currentFolder, std::string& message) {
   message.clear();
   if (entered.empty()) return "";
@@ -409,7 +413,8 @@ TArcOutcome LhaCreate(const TArcSelection& sel, const std::string& archivePath, 
   return out;
 }
 
-TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath, const TArcProgress* progress) {
+TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath, const TArcProgress* progress,
+                          bool sjisNames) {
   TArcOutcome out;
   if (archivePath.empty()) return out;
   out.acted = true;
@@ -445,6 +450,7 @@ TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePa
     f.SetOutputSize(kGeneralOutputSize);
     f.Options().x = 1;
     f.Options().PackFilter = pfArchiver;
+    f.Options().SjisNames = sjisNames;
     size_t done = 0;
     HookProgress(f, progress, done);
     if (!names.empty() && !(progress && progress->Cancelled())) {

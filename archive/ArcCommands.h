@@ -101,6 +101,10 @@ TInputDialogModel LhaCreateDialog(const TArcSelection& sel, const TIniFile& ini)
 TInputDialogModel ArcCreateDialog(const TArcSelection& sel, const TIniFile& ini);
 inline constexpr const char* kLhaPackSection = "LHApack";
 inline constexpr const char* kArcPackSection = "ARCpack";
+// The create dialog's setting beside its history: zip names in Shift_JIS
+// for old Japanese tools instead of UTF-8.
+bool ArcCreateSjisNames(const TIniFile& ini);
+void SetArcCreateSjisNames(TIniFile& ini, bool on);
 
 // The LHA archive for an entered name: ".lzh" unless it has it already,
 // put in the folder being shown. Empty when the name is no plain file name
@@ -133,8 +137,9 @@ TArcOutcome LhaCreate(const TArcSelection& sel, const std::string& archivePath, 
 // "作成(&M)": the selected plain files of the folder being shown (no
 // folders, no hidden files) into archivePath, packed under a temporary
 // name and renamed when complete, so a failure keeps an old archive.
+// sjisNames writes a zip's names in Shift_JIS.
 TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath,
-                          const TArcProgress* progress = nullptr);
+                          const TArcProgress* progress = nullptr, bool sjisNames = false);
 
 // ---- a command in three steps -------------------------------------------
 // Ask: the command's checks and the dialog it needs, on the window's
@@ -152,6 +157,7 @@ struct TArcAsk {
   TArcTargetModel target;        // question Target: its answer is the folder
   TInputDialogModel name;        // question Name: its text is the name
   const char* nameSection = "";  // the name's history section
+  bool sjisNames = false;        // "作成(&M)": the dialog's Shift_JIS setting
   bool lhaRoute = false;         // the LHA library does the work
 };
 TArcAsk AskArcCommand(TArcCommand cmd, const TArcSelection& sel, const TLhaDirect& lha, const TIniFile& ini);
@@ -167,6 +173,7 @@ struct TArcPlan {
   TArcTargetModel target;   // extractions
   bool flat = false;        // extraction without folders
   std::string archivePath;  // creations: the archive to write
+  bool sjisNames = false;   // zip names in Shift_JIS
   // Extractions: the existing files entries would land on, in archive
   // order; only those answered Replace are replaced, every other existing
   // file is kept.

@@ -104,9 +104,12 @@ TArcAsk AskArcCommand(TArcCommand cmd, const TArcSelection& sel, const TLhaDirec
     case TArcCommand::MlhaP:
       if (!LhaCommandsEnabled(lha.Version())) return Stop();
       return AskName(LhaCreateDialog(sel, ini), kLhaPackSection);
-    case TArcCommand::Marcmake:
+    case TArcCommand::Marcmake: {
       if (sel.listCount == 0) return Stop();
-      return AskName(ArcCreateDialog(sel, ini), kArcPackSection);
+      TArcAsk a = AskName(ArcCreateDialog(sel, ini), kArcPackSection);
+      a.sjisNames = ArcCreateSjisNames(ini);
+      return a;
+    }
   }
   return Stop();
 }
@@ -172,6 +175,7 @@ TArcPlan PlanArcCommand(TArcCommand cmd, const TArcSelection& sel, const TArcAsk
     return plan;
   }
   if (cmd == TArcCommand::MlhaP || cmd == TArcCommand::Marcmake) {
+    plan.sjisNames = cmd == TArcCommand::Marcmake && ask.sjisNames;
     TInputDialogModel m = ask.name;
     std::string entered = m.Accept(ini, ask.nameSection);
     std::string message;
@@ -211,7 +215,7 @@ TArcOutcome ExecuteArcPlan(const TArcPlan& plan, const TLhaDirect& lha, bool tod
     case TArcCommand::MlhaP:
       return LhaCreate(plan.sel, plan.archivePath, lha);
     case TArcCommand::Marcmake:
-      return GeneralCreate(plan.sel, plan.archivePath, progress);
+      return GeneralCreate(plan.sel, plan.archivePath, progress, plan.sjisNames);
   }
   return {};
 }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "archive/ui/ArcCreateDialog.h"
 #include "archive/ui/ArchiveCommandIds.h"
 #include "fileops/FileCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
@@ -115,6 +116,19 @@ bool TArchiveController::AskTarget(TArcTargetModel& m) {
   return true;
 }
 
+bool TArchiveController::AskCreate(TArcAsk& ask) {
+  // The name and the Shift_JIS setting, kept as the dialog's history is.
+  TArcCreateDialog dlg(host_.HostWindow(), ask.name, ask.sjisNames);
+  if (host_.ExecDialog(dlg) != QDialog::Accepted) return false;
+  ask.name.text = dlg.AnswerText().toStdString();
+  ask.sjisNames = dlg.SjisNames();
+  TIniFile settings = host_.OpenSettings();
+  ask.name.Accept(settings, ask.nameSection);
+  SetArcCreateSjisNames(settings, ask.sjisNames);
+  host_.WriteSettings(settings);
+  return true;
+}
+
 bool TArchiveController::AskReplace(TArcPlan& plan) {
   // The copy commands' question, without "両方残す": an extraction keeps
   // the names its archive holds.
@@ -145,7 +159,9 @@ void TArchiveController::Run(TArcCommand command) {
     return;
   }
   if (ask.question == TArcQuestion::Target && !AskTarget(ask.target)) return;
-  if (ask.question == TArcQuestion::Name) {
+  if (ask.question == TArcQuestion::Name && command == TArcCommand::Marcmake) {
+    if (!AskCreate(ask)) return;
+  } else if (ask.question == TArcQuestion::Name) {
     // The host's input dialog keeps the history of the section.
     if (!host_.InputQuery(Q(ask.name.caption), Q(ask.name.prompt), Q(ask.name.note), ask.nameSection, Q(ask.name.text)))
       return;

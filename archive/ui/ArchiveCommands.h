@@ -47,6 +47,7 @@ class TArchiveController : public QObject {
   navirt::TArcSelection Selection() const;
   // The questions of the ask step; false on Cancel.
   bool AskTarget(navirt::TArcTargetModel& m);
+  bool AskCreate(navirt::TArcAsk& ask);
   bool AskReplace(navirt::TArcPlan& plan);
 
   IHost& host_;

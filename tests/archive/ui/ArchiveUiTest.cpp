@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -22,10 +23,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
+#include "archive/ui/ArcCreateDialog.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
@@ -386,14 +389,62 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
   }
 
+  // The create dialog answered by keys: the name typed over the preset,
+  // Space on the Shift_JIS box when it should change, Enter.
+  static int TypeArchiveName(QDialog& d, const QString& name, std::optional<bool> sjis, bool* wasChecked = nullptr) {
+    auto* dlg = qobject_cast<TArcCreateDialog*>(&d);
+    if (!dlg) return int(QDialog::Rejected);
+    dlg->show();
+    (void)QTest::qWaitForWindowExposed(dlg);
+    if (wasChecked) *wasChecked = dlg->CBsjis->isChecked();
+    if (sjis && dlg->CBsjis->isChecked() != *sjis) QTest::keyClick(dlg->CBsjis, Qt::Key_Space);
+    QLineEdit* edit = dlg->ComboBox1->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, name);
+    QTest::keyClick(edit, Qt::Key_Return);
+    return d.result();
+  }
+
+  // Opens "書庫(&L)" with Alt+L and picks "作成(&M)" with M.
+  static void CreateByMenuKeys(TForm1* f) {
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_L, Qt::AltModifier);
+    QTRY_VERIFY(f->Marchive->isVisible());
+    QTest::keyClick(f->Marchive, Qt::Key_M);
+  }
+
+  void zipNamesInShiftJisWhenTheCreateDialogSaysSo() {
+    const std::string jp = "\xE8\xA1\xA8.txt";  // 表.txt: its second byte in Shift_JIS is "\"
+    Write(folder_ + jp, "hyo\r\n");
+    auto f = NewForm();
+    bool wasChecked = true;
+    f->dialogHook = [&](QDialog& d) { return TypeArchiveName(d, "sj.zip", true, &wasChecked); };
+    Select(f.get(), {jp});
+    CreateByMenuKeys(f.get());
+    QVERIFY(!wasChecked);  // UTF-8 unless asked
+    const std::string sjisName = navirt::Utf8ToCp932(jp);
+    std::string bytes = Read(folder_ + "sj.zip");
+    QVERIFY2(bytes.find(sjisName) != std::string::npos, qPrintable(Pane(f.get())));
+    QVERIFY(bytes.find(jp) == std::string::npos);
+    QVERIFY(navirt::TIniFile(iniPath_).ReadBool("ARCpack", "SjisNames", false));
+
+    // The setting is kept for the next time; turned off, names are UTF-8.
+    f->dialogHook = [&](QDialog& d) { return TypeArchiveName(d, "u8.zip", false, &wasChecked); };
+    Select(f.get(), {jp});
+    CreateByMenuKeys(f.get());
+    QVERIFY(wasChecked);
+    bytes = Read(folder_ + "u8.zip");
+    QVERIFY(bytes.find(jp) != std::string::npos);
+    QVERIFY(bytes.find(sjisName) == std::string::npos);
+    QVERIFY(!navirt::TIniFile(iniPath_).ReadBool("ARCpack", "SjisNames", true));
+    fs::remove(folder_ + jp);
+  }
+
   void creationPacksTheSelectedFiles() {
     auto f = NewForm();
-    f->dialogHook = [](QDialog& d) {
-      auto* dlg = qobject_cast<TForm33*>(&d);
-      if (!dlg) return int(QDialog::Rejected);
-      dlg->SetAnswerText("made.zip");
-      return int(QDialog::Accepted);
-    };
+    f->dialogHook = [](QDialog& d) { return TypeArchiveName(d, "made.zip", {}); };
     // A folder in the selection contributes nothing; a name beginning with
     // "." is an ordinary name here and is packed.
     Select(f.get(), {"a.txt", "b.txt", "sub", ".hidden.txt"});
