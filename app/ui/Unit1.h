@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "app/Colors.h"
 #include "app/MainSettings.h"
-#include "host/ui/AllCommands.h"
+#include "app/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 #include "preview/FolderSummary.h"
+#include "settings/Colors.h"
 #include "settings/IniFile.h"
 
 class QAction;

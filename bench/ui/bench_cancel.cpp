@@ -175,7 +175,7 @@ void BM_CancelCopy1GiB(benchmark::State& state) {
   std::ofstream(BenchRoot() + "/navirt.ini") << "[ReadMax]\nByte=1048576\n";
   auto f = NewForm();
   f->GoToFolder(from);
-  if (auto* c = FileOpsControllerOf(f.get())) c->jobShowAfterMs = 0;
+  if (auto* c = FileOpsControllerOf(*f)) c->jobShowAfterMs = 0;
   f->dialogHook = [&](QDialog& d) {
     auto* dlg = dynamic_cast<TForm2*>(&d);
     if (!dlg) return int(QDialog::Rejected);
