@@ -16,10 +16,11 @@
 #include "archive/ui/ArchiveCommandIds.h"
 #include "fileops/FileCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
-#include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/FileInfo.h"
 #include "preview/InfoLine.h"
 
@@ -234,12 +235,10 @@ bool TArchiveController::Preview() {
   return true;
 }
 
-TArchiveController* ArchiveControllerOf(QObject* window) {
-  return window->findChild<TArchiveController*>("ArchiveController");
-}
+TArchiveController* ArchiveControllerOf(const IHost& host) { return THostPart<TArchiveController>::Of(host); }
 
-void InstallArchiveCommands(IHost& host) {
-  auto* c = new TArchiveController(host, host.HostWindow());
+TArchiveController& InstallArchiveCommands(IHost& host) {
+  auto* c = THostPart<TArchiveController>::Set(host, new TArchiveController(host, host.HostWindow()));
   auto run = [c](TArcCommand k) { return [c, k](IHost&) { c->Run(k); }; };
   auto lhaOn = [c](IHost&) { return LhaCommandsEnabled(c->LhaVersion()); };
   TCommandRegistry& reg = host.Commands();
@@ -338,10 +337,7 @@ void InstallArchiveCommands(IHost& host) {
     c->LhaButtons.push_back(a);
   }
 
-  // The key list was drawn before these commands existed.
-  for (const char* key : {"Mkey_I", "Mkey_P", "Mkey_U", "Mkey_semi"})
-    if (QAction* a = host.HostWindow()->findChild<QAction*>(key)) a->setEnabled(true);
-
   host.SetPreviewOverride([c] { return c->Preview(); });
   c->ApplyLhaAvailability();
+  return *c;
 }

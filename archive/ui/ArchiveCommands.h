@@ -55,6 +55,7 @@ class TArchiveController : public QObject {
   bool applying_ = false;
 };
 
-void InstallArchiveCommands(IHost& host);
-// The controller InstallArchiveCommands put on the window (null before).
-TArchiveController* ArchiveControllerOf(QObject* window);
+// Installs the commands and returns their controller (the window owns it).
+TArchiveController& InstallArchiveCommands(IHost& host);
+// The controller the install handed over for host (null before).
+TArchiveController* ArchiveControllerOf(const IHost& host);

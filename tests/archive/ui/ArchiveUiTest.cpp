@@ -117,7 +117,7 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&A)", "LHA一覧(&L)", "LHAコマンド(&C)", "解凍(&U)",
                                     "一覧(&V)", "作成(&M)"}));
     QVERIFY(menu->menuAction()->isVisible());
-    auto* ctl = ArchiveControllerOf(f.get());
+    auto* ctl = ArchiveControllerOf(*f);
     QVERIFY(ctl);
     QStringList sub;
     for (QAction* a : ctl->LhaCommandMenu->actions()) sub << a->objectName();
@@ -342,7 +342,7 @@ class ArchiveUiTest : public QObject {
     fs::remove_all(out);
     fs::create_directories(out);
     auto f = NewForm();
-    auto* ctl = ArchiveControllerOf(f.get());
+    auto* ctl = ArchiveControllerOf(*f);
     std::atomic<bool> cancelled{false};
     std::atomic<int> steps{0};
     // The job waits at its third entry until its window is up and Cancel pressed.
@@ -533,7 +533,7 @@ class ArchiveUiTest : public QObject {
 
   void withoutTheLhaLibraryItsItemsAreOff() {
     auto f = NewForm();
-    auto* ctl = ArchiveControllerOf(f.get());
+    auto* ctl = ArchiveControllerOf(*f);
     QVERIFY(ctl->LhaVersion() > 0);
     ctl->UseLhaLibrary("NOSUCHLHA32.DLL");
     QCOMPARE(ctl->LhaVersion(), 0);
