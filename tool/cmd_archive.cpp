@@ -26,7 +26,7 @@ std::string ToTerminal(const std::string& cp932);
 
 int Failed(const std::string& message, const std::string& report = std::string()) {
   if (!report.empty()) std::fprintf(stderr, "%s", ToTerminal(report).c_str());
-  std::fprintf(stderr, "navirt-tool: %s\n", message.c_str());
+  std::fprintf(stderr, "navirt-tool: %s\n", InShellLanguage(message).c_str());
   return kExitFailed;
 }
 

@@ -220,10 +220,11 @@ struct LossTally {
 // make the exit status 1.
 int ReportLoss(int rc, const LossTally& tally) {
   if (rc != kExitOk || tally.total.count == 0) return rc;
-  std::fprintf(stderr,
-               "navirt-tool: conv: %zu character%s without a Shift_JIS form written as \"?\"; the first at line "
-               "%zu (byte %zu)\n",
-               tally.total.count, tally.total.count == 1 ? "" : "s", tally.total.firstLine, tally.total.firstOffset);
+  const Msg& text = tally.total.count == 1 ? msg::kConversionLossOne : msg::kConversionLoss;
+  std::fprintf(stderr, "navirt-tool: %s\n",
+               Tr(text, {std::to_string(tally.total.count), std::to_string(tally.total.firstLine),
+                         std::to_string(tally.total.firstOffset)})
+                   .c_str());
   return 1;
 }
 
