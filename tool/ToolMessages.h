@@ -59,6 +59,8 @@ inline constexpr Msg kNotRegularFile{"{1}: not a regular file", "{1}: 通常の�
 inline constexpr Msg kResult{"result {1}", "結果 {1}"};
 inline constexpr Msg kNotRecognised{"{1}: not an archive the libraries recognise",
                                     "{1}: 書庫ライブラリーが扱える書庫ではありません"};
+inline constexpr Msg kShownAsIsNoListing{"{1}: shown as it is (no listing)",
+                                         "{1}: そのまま表示されます (一覧はありません)"};
 inline constexpr Msg kShownAsIs{"{1}: shown as it is (no LHA listing)",
                                 "{1}: そのまま表示されます (LHA の一覧はありません)"};
 inline constexpr Msg kNoFormat{"{1}: the extension names no archive format", "{1}: 拡張子が書庫の形式を表していません"};

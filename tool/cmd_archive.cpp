@@ -134,7 +134,7 @@ int Preview(const std::string& path) {
   if (int rc; Unusable(path, rc)) return rc;
   if (PreviewListsGeneral(true, path)) {
     TArcOutcome o = GeneralList(path);
-    if (!o.setPane) return Failed(path + ": shown as it is (no listing)");
+    if (!o.setPane) return Failed(Tr(msg::kShownAsIsNoListing, {path}));
     WriteOutput(ToTerminal(o.paneText));
     return kExitOk;
   }
