@@ -32,6 +32,7 @@
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
 #include "tests/JobInput.h"
+#include "tests/PressButton.h"
 
 namespace fs = std::filesystem;
 
@@ -176,7 +177,7 @@ class ArchiveUiTest : public QObject {
            << dlg->LDirectory->text();
       extractChosen = dlg->RGfile[2]->isChecked() && dlg->RGfile[2]->text() == "解凍";
       dlg->CBdir->setEditText(QString::fromStdString(out));
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"pack.zip"});
@@ -219,7 +220,7 @@ class ArchiveUiTest : public QObject {
       auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       dlg->CBdir->setEditText(QString::fromStdString(out2));
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"pack.lzh"});
@@ -264,7 +265,7 @@ class ArchiveUiTest : public QObject {
       auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       dlg->CBdir->setEditText(QString::fromStdString(out));
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"many.zip"});

@@ -28,6 +28,7 @@
 #include "search/ui/GrepDialog.h"
 #include "search/ui/SearchCommandIds.h"
 #include "tests/JobInput.h"
+#include "tests/PressButton.h"
 
 namespace fs = std::filesystem;
 
@@ -61,7 +62,7 @@ class GrepUiTest : public QObject {
       if (!g) return int(QDialog::Rejected);
       g->CBRegExp->setEditText(expr);
       g->CBlinenumber->setChecked(lineNumbers);
-      g->BOK->click();
+      PressButton(g->BOK);
       return d.result();
     };
   }
@@ -230,7 +231,7 @@ class GrepUiTest : public QObject {
     QCOMPARE(d.CBRegExp->lineEdit()->cursorPosition(), 10);
     int h = d.PanelTokens->height();
     QCOMPARE(h, 0);
-    d.BtokenPanel->click();
+    PressButton(d.BtokenPanel);
     QCOMPARE(d.PanelTokens->height(), 220);
   }
 };
