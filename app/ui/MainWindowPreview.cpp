@@ -338,6 +338,7 @@ void TForm1::ToggleEditView() {
     int prbh = PanelRBT->height() + rememberedPaneHeight_ + SBarR->height();
     int total = Splitter3->height();
     Splitter3->setSizes({std::max(0, total - prbh), prbh});
+    NotePaneHeight();
     SBeditview->setText("隠す");
     SBeditview->setToolTip("隠す");
     SBeditview->setStatusTip("テキスト表示部分を隠します。");

@@ -33,6 +33,7 @@
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "tests/PressButton.h"
 
 namespace fs = std::filesystem;
 using navirt::ConflictAnswer;
@@ -78,7 +79,7 @@ class BrowsePanesTest : public QObject {
                        : answer == ConflictAnswer::KeepBoth  ? c->BKeepBoth
                        : answer == ConflictAnswer::Overwrite ? c->BOverwrite
                                                              : c->BCancel;
-      b->click();
+      PressButton(b);
       return d.result();
     };
   }
@@ -258,7 +259,7 @@ class BrowsePanesTest : public QObject {
       auto* dlg = qobject_cast<TForm10*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       if (dlg->DriveButtons.empty()) return int(QDialog::Rejected);
-      dlg->DriveButtons.front()->click();
+      PressButton(dlg->DriveButtons.front());
       return dlg->result();
     };
     NavigateTo(*f, folder_);
