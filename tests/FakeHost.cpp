@@ -73,7 +73,7 @@ int TFakeHost::MessageDlg(const QString& text, const QString& caption, TMsgKind 
 int TFakeHost::ExecDialog(QDialog& dialog) { return dialogHook ? dialogHook(dialog) : dialog.exec(); }
 
 bool TFakeHost::InputQuery(const QString& caption, const QString& prompt, const QString&, const std::string&,
-                           const QString& preset) {
+                           const QString& preset, int) {
   QInputDialog dlg(this);
   dlg.setWindowTitle(caption);
   dlg.setLabelText(prompt);

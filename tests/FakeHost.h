@@ -74,7 +74,7 @@ class TFakeHost : public QMainWindow, public IHost {
   int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK) override;
   int ExecDialog(QDialog& dialog) override;
   bool InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
-                  const QString& preset) override;
+                  const QString& preset, int widthPercent = 100) override;
   QString Answer() const override { return answer_; }
   void SetAnswer(const QString& answer) override { answer_ = answer; }
 
