@@ -15,53 +15,15 @@ import time
 
 import pyatspi
 
+from screen import VIEWS, app, check, everything, failures, finish, info_line, key, walk
+from screen import wait_until as wait_briefly
+
 NAVIRT = sys.argv[1]
 STOPPED = "中断しました！"
-failures = []
 
 
-def walk(acc, out):
-    try:
-        role = acc.getRoleName()
-        out.append((role, acc.name or "", acc))
-        # The views hold many items; buttons, labels and menus live elsewhere.
-        # An open menu is a "popup menu" under its menu bar item.
-        if role in ("tree", "tree table", "list", "table", "text"):
-            return out
-        if role in ("menu item", "menu", "popup menu") and not acc.getState().contains(pyatspi.STATE_SHOWING):
-            return out
-        n = acc.childCount
-    except Exception:
-        return out
-    for i in range(n):
-        try:
-            child = acc.getChildAtIndex(i)
-        except Exception:
-            continue
-        if child is not None:
-            walk(child, out)
-    return out
-
-
-def app():
-    desk = pyatspi.Registry.getDesktop(0)
-    for i in range(desk.childCount):
-        a = desk.getChildAtIndex(i)
-        if a is not None and (a.name or "").lower().startswith("navirt"):
-            return a
-    return None
-
-
-def everything():
-    a = app()
-    return walk(a, []) if a else []
-
-
-def info_line():
-    for role, name, _ in everything():
-        if role == "label" and " byte" in name and "個" not in name:
-            return name
-    return ""
+def wait_until(pred, timeout=20.0):  # a job keeps the machine busy: a little longer
+    return wait_briefly(pred, timeout)
 
 
 _pane = []
@@ -106,7 +68,7 @@ def dialog_texts():
         d = a.getChildAtIndex(i)
         if d is None or d.getRoleName() not in ("dialog", "alert"):
             continue
-        for role, name, acc in walk(d, []):
+        for role, name, acc in walk(d, [], VIEWS):
             if role == "label":
                 out.append(name)
             elif role == "text":
@@ -118,23 +80,9 @@ def dialog_texts():
     return out
 
 
-def wait_until(pred, timeout=20.0):  # a loaded machine answers late
-    end = time.time() + timeout
-    while time.time() < end:
-        if pred():
-            return True
-        time.sleep(0.2)
-    return pred()
-
-
-def key(*keys):
-    subprocess.run(["xdotool", "key", "--delay", "80", *keys], check=True)
-    time.sleep(0.3)
-
-
 def showing(role_names, name):
     """Screen extents of the first showing item of that role and name."""
-    for role, n, acc in everything():
+    for role, n, acc in everything(VIEWS):
         if role in role_names and n.replace("&", "") == name:
             try:
                 if not acc.getState().contains(pyatspi.STATE_SHOWING):
@@ -160,7 +108,7 @@ def menu(*items):
             time.sleep(0.5)  # a menu just opened may still be moving into place
             ext = showing(("menu item", "menu"), item)
         if ext is None:
-            failures.append(f"no menu item {item!r} among {[n for r, n, _ in everything() if r == 'menu item']}")
+            failures.append(f"no menu item {item!r} among {[n for r, n, _ in everything(VIEWS) if r == 'menu item']}")
             key("Escape", "Escape", "Escape")
             return False
         click_at(ext)
@@ -188,7 +136,7 @@ def job_button():
             d = a.getChildAtIndex(i)
             if d is None or d.getRoleName() != "dialog":
                 continue
-            for role, name, acc in walk(d, []):
+            for role, name, acc in walk(d, [], VIEWS):
                 if role == "push button" and name == "キャンセル" and acc.getState().contains(pyatspi.STATE_SHOWING):
                     ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                     if ext.width > 0:
@@ -245,7 +193,7 @@ def window_takes_keys(folder, step):
     # A command's output left in the pane is the user's work: moving on asks
     # whether to save it, and いいえ lets it go.
     def no_button():
-        for role, n, acc in everything():
+        for role, n, acc in everything(VIEWS):
             if role == "push button" and n.replace("&", "").startswith(("いいえ", "No")):
                 try:
                     if acc.getState().contains(pyatspi.STATE_SHOWING):
@@ -261,12 +209,6 @@ def window_takes_keys(folder, step):
     if not ok:
         failures.append(f"{step}: the list did not take End afterwards ({info_line()!r})")
     return ok
-
-
-def check(step, ok, detail=""):
-    print(("ok   " if ok else "FAIL ") + step, flush=True)
-    if not ok:
-        failures.append(f"{step}: {detail}")
 
 
 def main():
@@ -374,9 +316,7 @@ def main():
             proc.kill()
             failures.append("the window did not close on Escape")
         shutil.rmtree(work, ignore_errors=True)  # a gigabyte of test files
-    for f in failures:
-        print("FAIL", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -24,6 +24,10 @@ def walk(acc, out=None, skip=()):
         out.append((role, acc.name or "", acc))
         if role in skip:
             return out
+        # A closed menu's items are not on the screen; an open menu is a
+        # "popup menu" under its menu bar item.
+        if role in ("menu item", "menu", "popup menu") and not acc.getState().contains(pyatspi.STATE_SHOWING):
+            return out
         n = acc.childCount
     except Exception:
         return out
