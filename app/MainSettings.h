@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Colors.h"
+#include "app/ToolButtonIds.h"
 #include "settings/IniFile.h"
 
 namespace navirt {
@@ -28,9 +29,14 @@ struct MenuOption {
 };
 const std::vector<MenuOption>& MenuOptions();
 
-// Buttons whose visibility the settings file keeps.
-const std::vector<std::string>& ToolBar1Buttons();
-const std::vector<std::string>& ToolBar2Buttons();
+// A place on a toolbar; the lists give the bars' order.
+struct ToolBarEntry {
+  ToolButtonId button;
+  bool configurable = true;  // the settings file keeps whether it is shown
+  bool groupEnd = false;     // a separator follows it
+};
+const std::vector<ToolBarEntry>& ToolBar1Buttons();
+const std::vector<ToolBarEntry>& ToolBar2Buttons();
 
 constexpr int kZoomLevels[] = {50, 75, 100, 125, 150, 200, 300};
 

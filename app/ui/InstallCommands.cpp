@@ -30,5 +30,5 @@ void TForm1::InstallSubsystemCommands() {
   InstallPrintCommands(*this);
   InstallSysinfoCommands(*this);
   InstallRegisteredCommands(*this);
-  CompleteToolBars(*this);
+  BuildToolBarButtons(*this);
 }

@@ -41,7 +41,6 @@ class TArchiveController : public QObject {
   std::function<void()> stepHook;
 
   QMenu* LhaCommandMenu = nullptr;  // "LHAコマンド(&C)"
-  std::vector<QAction*> LhaButtons;
 
  private:
   navirt::TArcSelection Selection() const;

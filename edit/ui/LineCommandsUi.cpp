@@ -310,7 +310,8 @@ void InstallDeleteMenu(IHost& host, TLineCommandsUi* ui) {
                Line(cmd::Mdelsamekeys, LineCmd::DeleteRepeatedKeys),
                Alias(cmd::Mselectiondelete, "選択範囲削除(&D)", cmd::Mtextdelete)},
               del);
-  reg.Install({Html(cmd::Mhtmldel, "標準削除", ui, HtmlVariant::Plain),
+  reg.Install({WithButton(Html(cmd::Mhtmldel, "標準削除", ui, HtmlVariant::Plain), "html-to-text",
+                          {"html->txt", "htmlタグ削除|htmlのタグを削除してテキストにします。"}),
                Html(cmd::Mhtmldeltabtrimempty, kHtmlTabTrimEmpty, ui, HtmlVariant::TabTrimEmpty),
                Html(cmd::Mhtmldeltabempty, kHtmlTabEmpty, ui, HtmlVariant::TabEmpty),
                Html(cmd::Mhtmldelempty, kHtmlEmpty, ui, HtmlVariant::Empty), Tex(cmd::Mtexdel, "TeXタグ削除", ui)},
@@ -336,27 +337,6 @@ void InstallConvertMenu(IHost& host, TLineCommandsUi* ui) {
               Sub(conv, "html->テキスト(&L)", "Mhtmltext"));
 }
 
-// ToolButton51 runs the plain HTML removal; its place is after the URL
-// button, before the code-conversion and edit-mode buttons.
-void InstallHtmlButton(IHost& host) {
-  QToolBar* tb = host.TextToolBar();
-  QWidget* w = host.HostWindow();
-  auto* b = new QAction(w->style()->standardIcon(QStyle::SP_FileDialogContentsView), "html->txt", w);
-  b->setObjectName("ToolButton51");
-  b->setProperty("navirtCommand", QString::fromLatin1(cmd::Mhtmldel.text));
-  b->setToolTip("htmlタグ削除");
-  b->setStatusTip("htmlのタグを削除してテキストにします。");
-  IHost* hp = &host;
-  QObject::connect(b, &QAction::triggered, w, [hp] { hp->Commands().Trigger(cmd::Mhtmldel); });
-  QAction* before = nullptr;
-  for (const char* name : {"ToolButton52", "ToolButton7", "ToolButton39"}) {
-    for (QAction* a : tb->actions())
-      if (a->objectName() == QLatin1String(name)) before = a;
-    if (before) break;
-  }
-  tb->insertAction(before, b);
-}
-
 }  // namespace
 
 void InstallLineCommands(IHost& host) {
@@ -371,5 +351,4 @@ void InstallLineCommands(IHost& host) {
     host.Commands().AddTo(sort, cmd::Msortasc);
     host.Commands().AddTo(sort, cmd::Msortdesc);
   }
-  InstallHtmlButton(host);
 }

@@ -480,56 +480,6 @@ void CopyPath(IHost& h) {
   QApplication::clipboard()->setText(Q(path));
 }
 
-// ---- toolbar ----
-
-QAction* ToolBarAction(QToolBar* bar, const char* name) {
-  for (QAction* a : bar->actions())
-    if (a->objectName() == QLatin1String(name)) return a;
-  return nullptr;
-}
-
-// The buttons are actions of their own: the toolbar settings hide a button
-// by its name, and that must not hide the menu item.
-void AddButtons(IHost& host) {
-  QToolBar* bar = host.MainToolBar();
-  if (!bar) return;
-  struct Button {
-    const char* object;
-    const char* text;
-    CommandName command;
-    QStyle::StandardPixmap icon;
-  };
-  const Button files[] = {
-      {"ToolButton4", "コピー(C)", cmd::Mfilecopy, QStyle::SP_DialogSaveButton},
-      {"ToolButton5", "移動(M)", cmd::Mfilemove, QStyle::SP_ArrowForward},
-      {"ToolButton3", "削除(D)", cmd::Mfiledelete, QStyle::SP_TrashIcon},
-      {"ToolButton6", "名前の変更(R)", cmd::Mrename, QStyle::SP_FileDialogDetailedView},
-      {"ToolButton40", "属性変更(A)", cmd::Mpropaty, QStyle::SP_FileDialogInfoView},
-  };
-  const Button listing{"ToolButton47", "dirコマンド", cmd::Mdircommand2, QStyle::SP_FileDialogListView};
-  IHost* h = &host;
-  auto make = [&](const Button& b, QAction* before) {
-    auto* a = new QAction(host.HostWindow()->style()->standardIcon(b.icon), QString::fromUtf8(b.text), bar);
-    a->setObjectName(b.object);
-    a->setToolTip(QString::fromUtf8(b.text));
-    if (QAction* c = host.Commands().Action(b.command)) a->setStatusTip(c->statusTip());
-    a->setProperty("navirtCommand", b.command.text);
-    const CommandName target = b.command;
-    QObject::connect(a, &QAction::triggered, bar, [h, target] {
-      if (!h->Commands().Trigger(target)) QApplication::beep();
-    });
-    bar->insertAction(before, a);
-  };
-  // The file buttons come before the drive button, "dirコマンド" after the
-  // mask button (at the end where those are missing).
-  QAction* drive = ToolBarAction(bar, "ToolButton38");
-  for (const Button& b : files) make(b, drive);
-  QAction* afterMask = nullptr;
-  if (QAction* mask = ToolBarAction(bar, "ToolButton12"))
-    afterMask = bar->actions().value(bar->actions().indexOf(mask) + 1);
-  make(listing, afterMask);
-}
-
 }  // namespace
 
 void CopyFilesInto(IHost& h, const std::vector<std::string>& sources, const std::string& target) {
@@ -558,29 +508,35 @@ TFileOpsController* FileOpsControllerOf(QObject* window) {
 void InstallFileOpsCommands(IHost& host) {
   new TFileOpsController(host, host.HostWindow());
   std::vector<CommandRow> rows = {
-      {cmd::Mfilecopy, "ファイル　コピー(&C)", nullptr, [](IHost& h) { Transfer(h, false); }, HasSelection,
-       "コピー|選択したファイルを別のフォルダーにコピーします。"},
-      {cmd::Mfilemove, "ファイル　移動(&M)", nullptr, [](IHost& h) { Transfer(h, true); }, HasSelection,
-       "移動|選択したファイルを別のフォルダーに移動します。"},
-      {cmd::Mfiledelete, "ファイル　削除(&D)", nullptr, [](IHost& h) { Delete(h, false); }, HasSelection,
-       "削除|選択したファイルをごみ箱に移動します。"},
+      WithButton({cmd::Mfilecopy, "ファイル　コピー(&C)", nullptr, [](IHost& h) { Transfer(h, false); }, HasSelection,
+                  "コピー|選択したファイルを別のフォルダーにコピーします。"},
+                 "file-copy", {"コピー(C)"}),
+      WithButton({cmd::Mfilemove, "ファイル　移動(&M)", nullptr, [](IHost& h) { Transfer(h, true); }, HasSelection,
+                  "移動|選択したファイルを別のフォルダーに移動します。"},
+                 "file-move", {"移動(M)"}),
+      WithButton({cmd::Mfiledelete, "ファイル　削除(&D)", nullptr, [](IHost& h) { Delete(h, false); }, HasSelection,
+                  "削除|選択したファイルをごみ箱に移動します。"},
+                 "file-delete", {"削除(D)"}),
       {cmd::Mfiledelete2, "SHIFT+DEL ファイルの削除", nullptr, [](IHost& h) { Delete(h, true); }, HasSelection,
        "完全に削除|選択したファイルを完全に削除します。"},
-      {cmd::Mrename, "ファイル　名前の変更(&R)", nullptr, Rename, HasSelection,
-       "名前の変更|選択したファイルの名前を変更します。"},
+      WithButton({cmd::Mrename, "ファイル　名前の変更(&R)", nullptr, Rename, HasSelection,
+                  "名前の変更|選択したファイルの名前を変更します。"},
+                 "file-rename", {"名前の変更(R)"}),
       {cmd::Mfilefukusei, "ファイル　別名複製", nullptr, Duplicate, HasSelection},
       {cmd::Mmkdir, "ディレクトリ作成(&K)", nullptr, MakeFolder},
-      {cmd::Mpropaty, "ファイル　属性の変更(&A)", nullptr, Attributes, HasSelection,
-       "属性変更|選択したファイルの属性を変更します。"},
+      WithButton({cmd::Mpropaty, "ファイル　属性の変更(&A)", nullptr, Attributes, HasSelection,
+                  "属性変更|選択したファイルの属性を変更します。"},
+                 "file-attributes", {"属性変更(A)"}),
       {cmd::Mfilediv, "ファイル　分割(&S)", nullptr, Split, HasSelection},
       {cmd::Mfilemerge, "ファイル　結合(&B)", nullptr, Merge, HasSelection},
       {cmd::Mdircommand1, "dirコマンド-ダイレクト(&R)", nullptr, DirectListing},
-      {cmd::Mdircommand2,
-       "dirコマンド-詳細(&A)",
-       nullptr,
-       ListingDialog,
-       {},
-       "dirコマンド|dir コマンドの結果を表示します。"},
+      WithButton({cmd::Mdircommand2,
+                  "dirコマンド-詳細(&A)",
+                  nullptr,
+                  ListingDialog,
+                  {},
+                  "dirコマンド|dir コマンドの結果を表示します。"},
+                 "dir-listing", {"dirコマンド"}),
       {cmd::Mfilenamesave1, "名前のみ(&O)", nullptr, [](IHost& h) { SaveNames(h, false); }},
       {cmd::Mfilenamesave2, "フルパス(&T)", nullptr, [](IHost& h) { SaveNames(h, true); }},
       {cmd::Mfoldersave, "フォルダー名の保存(&D)", nullptr, SaveTree},
@@ -612,5 +568,4 @@ void InstallFileOpsCommands(IHost& host) {
                           cmd::Mpropaty, cmd::Mmkdir, cmd::Mfilenamecopy1})
       reg.AddTo(popup, n);
   }
-  AddButtons(host);
 }

@@ -199,9 +199,12 @@ void InstallSysinfoCommands(IHost& host) {
       {cmd::Msysreboot1, "Windowsの再起動(&R)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::Reboot); }},
       {cmd::Msyslogoff1, "Windowsのログオフ(&L)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::LogOff); }},
       {cmd::Msysstandby1, "Windowsのスタンバイ(&S)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::Suspend); }},
-      {cmd::Mfileexe, "ファイル　実行(&E)", nullptr, MfileexeClick,
-       [](IHost& h) { return !h.HostSelectedPath().empty(); }, "実行|選択したファイルを関連付けで開きます。"},
-      {cmd::Murl, "URL先を開く(&H)", nullptr, MurlClick, {}, "URL|URL先をブラウザで開きます。"},
+      WithButton(
+          {cmd::Mfileexe, "ファイル　実行(&E)", nullptr, MfileexeClick,
+           [](IHost& h) { return !h.HostSelectedPath().empty(); }, "実行|選択したファイルを関連付けで開きます。"},
+          "run", {"実行(X)", "実行(X)"}),
+      WithButton({cmd::Murl, "URL先を開く(&H)", nullptr, MurlClick, {}, "URL|URL先をブラウザで開きます。"}, "url",
+                 {"URL", "URL"}),
   };
   host.Commands().Install(info, host.Menu(HostMenu::Info));
 
@@ -213,28 +216,16 @@ void InstallSysinfoCommands(IHost& host) {
   }
 
   std::vector<CommandRow> help = {
-      {cmd::Mhelpcontents,
-       "目次(&C)",
-       nullptr,
-       [](IHost& h) { HelpClick(h, HelpTopic::Contents); },
-       {},
-       "ヘルプ|ヘルプを表示します。"},
+      WithButton({cmd::Mhelpcontents,
+                  "目次(&C)",
+                  nullptr,
+                  [](IHost& h) { HelpClick(h, HelpTopic::Contents); },
+                  {},
+                  "ヘルプ|ヘルプを表示します。"},
+                 "help", {"ヘルプ(H)", "ヘルプ(H)|ヘルプを表示します。"}),
       {cmd::Mhelpsearch, "キーワードで検索(&S)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Keywords); }},
       {cmd::Mhelpusage, "使い方(&U)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Usage); }},
       {cmd::Mabout, "バージョン情報(&A)...", nullptr, MaboutClick},
   };
   host.Commands().Install(help, host.Menu(HostMenu::Help));
-
-  // "ヘルプ(H)" stands just before the toolbar's "終了".
-  QToolBar* bar = host.MainToolBar();
-  QAction* exitButton = nullptr;
-  for (QAction* a : bar->actions())
-    if (a->objectName() == "ToolButton2") exitButton = a;
-  auto* helpButton = new QAction(QIcon::fromTheme("help-contents"), "ヘルプ(H)", bar);
-  helpButton->setObjectName("ToolButton8");
-  helpButton->setStatusTip("ヘルプを表示します。");
-  helpButton->setProperty("navirtCommand", cmd::Mhelpcontents.text);
-  IHost* h = &host;
-  QObject::connect(helpButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mhelpcontents); });
-  bar->insertAction(exitButton, helpButton);
 }

@@ -32,6 +32,7 @@
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
 #include "tests/JobInput.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -120,13 +121,13 @@ class ArchiveUiTest : public QObject {
     QVERIFY(f->FileListPopup->actions().contains(Act(f.get(), cmd::Marcmake)));
     QVERIFY(f->FileListPopup->actions().contains(ctl->LhaCommandMenu->menuAction()));
     QVERIFY(f->Moption->actions().contains(Act(f.get(), cmd::Mlhashow)));
-    QAction* b = f->ActionNamed("ToolButton44");
-    QVERIFY(b && f->ToolBar1->actions().contains(b));
+    QToolButton* b = ToolButtonOf(f.get(), btn::ArcList);
+    QVERIFY(b);
     QCOMPARE(b->text(), QString("書庫内一覧"));
-    QCOMPARE(b->property("navirtCommand").toString(), QString("Mlhalist"));
+    QCOMPARE(f->Commands().Button(cmd::Mlhalist), b);
     // The button runs the command: the listing of the selected archive.
     Select(f.get(), {"pack.zip"});
-    b->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::ArcList));
     QVERIFY2(Pane(f.get()).contains("Listing of archive : "), qPrintable(Pane(f.get())));
   }
 
@@ -395,7 +396,7 @@ class ArchiveUiTest : public QObject {
       QVERIFY2(!Act(f.get(), n)->isEnabled(), n.text);
     QVERIFY(!ctl->LhaCommandMenu->menuAction()->isEnabled());
     QVERIFY(Act(f.get(), cmd::Marclist1)->isEnabled());
-    QVERIFY(!f->ActionNamed("ToolButton42")->isEnabled());
+    QVERIFY(!ToolButtonOf(f.get(), btn::ArcExtract)->isEnabled());
     emit f->Marchive->aboutToHide();
 
     // Key I says why and leaves the pane alone; the general list still works.
@@ -414,7 +415,7 @@ class ArchiveUiTest : public QObject {
     QVERIFY(!Pane(f.get()).contains("個のファイル"));
     QCOMPARE(f->InfoLineColor(), navirt::clBlack);
     ctl->UseLhaLibrary("UNLHA32.DLL");
-    QVERIFY(f->ActionNamed("ToolButton42")->isEnabled());
+    QVERIFY(ToolButtonOf(f.get(), btn::ArcExtract)->isEnabled());
   }
 };
 
