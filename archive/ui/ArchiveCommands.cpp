@@ -247,7 +247,7 @@ void InstallArchiveCommands(IHost& host) {
           WithButton({cmd::MlhaU, "LHA解凍(&X)", nullptr, run(TArcCommand::MlhaU), lhaOn,
                       "LHA解凍|選択した書庫を解凍します。"},
                      "archive-extract", {"書庫解凍", "書庫解凍(U)|書庫解凍(U)"}),
-          WithButton({cmd::MlhaP, "LHA作成(&A)", nullptr, run(TArcCommand::MlhaP), lhaOn,
+          WithButton({cmd::MlhaP, "LHA作成(&P)", nullptr, run(TArcCommand::MlhaP), lhaOn,
                       "LHA作成|選択したファイルをLHA書庫にします。"},
                      "archive-create", {"書庫作成", "書庫作成(P)|書庫作成(P)"}),
           WithButton({cmd::Mlhalist, "LHA一覧(&L)", nullptr, run(TArcCommand::Mlhalist), lhaOn,
@@ -255,7 +255,7 @@ void InstallArchiveCommands(IHost& host) {
                      "archive-list", {"書庫内一覧", "書庫内一覧(I)|書庫内一覧(I)"}),
       },
       menu);
-  c->LhaCommandMenu = menu->addMenu("LHAコマンド(&C)");
+  c->LhaCommandMenu = menu->addMenu("LHAコマンド(&H)");
   c->LhaCommandMenu->setObjectName("MlhacommandMenu");
   c->LhaCommandMenu->menuAction()->setObjectName("Mlhacommand");
   reg.Install(
@@ -276,7 +276,7 @@ void InstallArchiveCommands(IHost& host) {
            run(TArcCommand::Marclist1),
            {},
            "一覧|選択した書庫の内容を表示します。"},
-          {cmd::Marcmake, "作成(&M)", nullptr, run(TArcCommand::Marcmake), {}, "作成|選択したファイルを書庫にします。"},
+          {cmd::Marcmake, "作成(&N)", nullptr, run(TArcCommand::Marcmake), {}, "作成|選択したファイルを書庫にします。"},
       },
       menu);
   QMenu* sub = c->LhaCommandMenu;

@@ -146,12 +146,12 @@ void InstallViewCommands(IHost& h) {
   view->addSeparator();
   h.Commands().Install(
       {
-          StyleRow(cmd::Micon1, "大きいアイコン(&B)", 1, "view-large-icons", "大きいアイコン(1)",
+          StyleRow(cmd::Micon1, "大きいアイコン(&G)", 1, "view-large-icons", "大きいアイコン(1)",
                    "大きいアイコン(1)|大きいアイコンで表示します。"),
           StyleRow(cmd::Micon2, "小さいアイコン(&S)", 2, "view-small-icons", "小さいアイコン(2)",
                    "小さいアイコン(2)|小さいアイコンで表示します。"),
-          StyleRow(cmd::Micon3, "一覧(&I)", 3, "view-list", "一覧(3)", "一覧(3)|一覧で表示します。"),
-          StyleRow(cmd::Micon4, "詳細(&R)", 4, "view-details", "詳細(4)", "詳細(4)|詳細を表示します。"),
+          StyleRow(cmd::Micon3, "一覧(&L)", 3, "view-list", "一覧(3)", "一覧(3)|一覧で表示します。"),
+          StyleRow(cmd::Micon4, "詳細(&E)", 4, "view-details", "詳細(4)", "詳細(4)|詳細を表示します。"),
           {cmd::Mrootfolder, "ルートフォルダーを表示(&D)", nullptr, GoRoot},
           {cmd::Minitview, "最新の情報に更新(&A)", nullptr, [](IHost& h) { h.RefreshAll(); }},
       },

@@ -197,11 +197,11 @@ void InstallSaveCommands(IHost& host) {
   QMenu* file = host.Menu(HostMenu::File);
   QAction* first = file->actions().isEmpty() ? nullptr : file->actions().first();
   QAction* saveAs =
-      reg.Install(WithButton(Row(cmd::Msaveas, "テキスト 名前を付けて保存(&W)...", [](IHost& h) { SavePaneAs(&h); }),
+      reg.Install(WithButton(Row(cmd::Msaveas, "テキスト 名前を付けて保存(&N)...", [](IHost& h) { SavePaneAs(&h); }),
                              "save-as", {"名前をつけて保存", "保存|テキストを名前を付けて保存します。"}));
   QAction* save = reg.Install(
       WithButton(Row(
-                     cmd::Msave, "テキスト　上書き保存(&V)", [](IHost& h) { SavePaneOver(&h); }, {}, "Ctrl+S"),
+                     cmd::Msave, "テキスト　上書き保存(&O)", [](IHost& h) { SavePaneOver(&h); }, {}, "Ctrl+S"),
                  "save", {"上書き保存", "上書保存|上書き保存します。"}));
   file->insertAction(first, saveAs);
   file->insertAction(first, save);

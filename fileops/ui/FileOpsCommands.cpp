@@ -527,7 +527,7 @@ void InstallFileOpsCommands(IHost& host) {
       WithButton({cmd::Mpropaty, "ファイル　属性の変更(&A)", nullptr, Attributes, HasSelection,
                   "属性変更|選択したファイルの属性を変更します。"},
                  "file-attributes", {"属性変更(A)"}),
-      {cmd::Mfilediv, "ファイル　分割(&S)", nullptr, Split, HasSelection},
+      {cmd::Mfilediv, "ファイル　分割(&L)", nullptr, Split, HasSelection},
       {cmd::Mfilemerge, "ファイル　結合(&B)", nullptr, Merge, HasSelection},
       {cmd::Mdircommand1, "dirコマンド-ダイレクト(&R)", nullptr, DirectListing},
       WithButton({cmd::Mdircommand2,
@@ -540,23 +540,25 @@ void InstallFileOpsCommands(IHost& host) {
       {cmd::Mfilenamesave1, "名前のみ(&O)", nullptr, [](IHost& h) { SaveNames(h, false); }},
       {cmd::Mfilenamesave2, "フルパス(&T)", nullptr, [](IHost& h) { SaveNames(h, true); }},
       {cmd::Mfoldersave, "フォルダー名の保存(&D)", nullptr, SaveTree},
-      {cmd::Mfilenamecopy1, "コピー(&C)", nullptr, CopyPath, HasSelection},
+      {cmd::Mfilenamecopy1, "コピー(&Y)", nullptr, CopyPath, HasSelection},
   };
   QMenu* file = host.Menu(HostMenu::File);
   TCommandRegistry& reg = host.Commands();
   if (file && !file->actions().isEmpty()) file->addSeparator();
-  // Rows 0..9 go straight in the menu; the listings and name lists in
-  // their own sub-menus.
+  // Rows 0..9 go straight in the file menu; the listings and name lists
+  // stand in the information menu, after the file-name listings.
   for (size_t i = 0; i < 10; ++i) reg.Install(rows[i], file);
-  QMenu* dir = file ? file->addMenu("dirコマンド(&I)") : nullptr;
+  QMenu* info = host.Menu(HostMenu::Info);
+  QMenu* dir = info ? info->addMenu("dirコマンド(&I)") : nullptr;
   reg.Install(rows[10], dir);
   reg.Install(rows[11], dir);
-  QMenu* names = file ? file->addMenu("ファイル名の保存(&O)") : nullptr;
+  QMenu* names = info ? info->addMenu("ファイル名の保存(&O)") : nullptr;
   reg.Install(rows[12], names);
   reg.Install(rows[13], names);
-  reg.Install(rows[14], file);
-  QMenu* path = file ? file->addMenu("パス名(&P)") : nullptr;
+  reg.Install(rows[14], info);
+  QMenu* path = info ? info->addMenu("パス名(&P)") : nullptr;
   reg.Install(rows[15], path);
+  if (info) info->addSeparator();
 
   if (!reg.Has(cmd::Mdialogdisp1))
     reg.Install(CommandRow{cmd::Mdialogdisp1, "処理後確認表示(&D)", nullptr, {}, {}, nullptr, true, true},

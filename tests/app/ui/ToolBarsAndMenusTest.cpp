@@ -1,6 +1,7 @@
-// The toolbars of the shown window as the user meets them: both bars in the
-// order and groups of their lists, every button with a picture of its own in
-// colour, and a refused button that says why.
+// The toolbars and menus of the shown window as the user meets them: both
+// bars in the order and groups of their lists, every button with a picture
+// of its own in colour, a refused button that says why, no menu with two
+// items on one accelerator, and the listings under "情報(&I)".
 #include <QAction>
 #include <QApplication>
 #include <QColor>
@@ -41,6 +42,29 @@ class ToolBarsAndMenusTest : public QObject {
     (void)QTest::qWaitForWindowActive(f.get());
     f->HandleCommandLine(folder_);
     return f;
+  }
+  // The letter after a single "&", upper-cased; 0 when there is none.
+  static QChar Accelerator(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+      if (text[i] != '&') continue;
+      if (text[i + 1] == '&') {
+        ++i;
+        continue;
+      }
+      return text[i + 1].toUpper();
+    }
+    return QChar();
+  }
+  // Every menu reachable from m, m included.
+  static void Menus(QMenu* m, std::set<QMenu*>& out) {
+    if (!m || !out.insert(m).second) return;
+    for (QAction* a : m->actions()) Menus(a->menu(), out);
+  }
+  static QStringList Captions(QMenu* m) {
+    QStringList out;
+    for (QAction* a : m->actions())
+      if (!a->isSeparator() && a->isVisible()) out << a->text();
+    return out;
   }
 
  private slots:
@@ -116,6 +140,48 @@ class ToolBarsAndMenusTest : public QObject {
     QVERIFY(ClickToolButton(f.get(), btn::FileCopy));
     QCOMPARE(dialogs, 0);
     QCOMPARE(f->StatusPanel(4), QString("「ファイル　コピー(C)」は今は使えません。"));
+  }
+
+  void noMenuHasTwoItemsOnOneAccelerator() {
+    auto f = Open();
+    std::set<QMenu*> menus;
+    for (QAction* top : f->menuBar()->actions()) Menus(top->menu(), menus);
+    for (QMenu* m : {f->PopupMenu1, f->PopupMenu2, f->PopupMenu3, f->FileListPopup}) Menus(m, menus);
+    QVERIFY(menus.size() > 20);
+    QStringList clashes;
+    for (QMenu* m : menus) {
+      emit m->aboutToShow();  // menus that fill or name items when they open
+      std::map<QChar, QString> used;
+      for (QAction* a : m->actions()) {
+        if (a->isSeparator() || !a->isVisible()) continue;
+        const QChar key = Accelerator(a->text());
+        if (key.isNull()) continue;
+        auto [it, fresh] = used.emplace(key, a->text());
+        if (!fresh) clashes << QString("%1: %2 / %3").arg(m->title(), it->second, a->text());
+      }
+      emit m->aboutToHide();
+    }
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join("\n")));
+  }
+
+  // The file menu holds the file commands; the listings and the name lists
+  // stand under "情報(&I)".
+  void listingsAndNameListsStandUnderInfo() {
+    auto f = Open();
+    const QStringList file = Captions(f->Mfile), info = Captions(f->Minfo);
+    for (const char* caption : {"dirコマンド(&I)", "ファイル名の保存(&O)", "フォルダー名の保存(&D)", "パス名(&P)"}) {
+      QVERIFY2(!file.contains(caption), caption);
+    }
+    QCOMPARE(info.mid(0, 5), (QStringList{"ファイル名表示(&G)", "dirコマンド(&I)", "ファイル名の保存(&O)",
+                                          "フォルダー名の保存(&D)", "パス名(&P)"}));
+    for (CommandName n :
+         {cmd::Mdircommand1, cmd::Mdircommand2, cmd::Mfilenamesave1, cmd::Mfoldersave, cmd::Mfilenamecopy1}) {
+      std::set<QMenu*> under;
+      Menus(f->Minfo, under);
+      bool found = false;
+      for (QMenu* m : under) found = found || m->actions().contains(f->Commands().Action(n));
+      QVERIFY2(found, n.text);
+    }
   }
 };
 

@@ -110,8 +110,8 @@ class ArchiveUiTest : public QObject {
     QStringList captions;
     for (QAction* a : menu->actions())
       if (!a->isSeparator()) captions << a->text();
-    QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&A)", "LHA一覧(&L)", "LHAコマンド(&C)", "解凍(&U)",
-                                    "一覧(&V)", "作成(&M)"}));
+    QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&P)", "LHA一覧(&L)", "LHAコマンド(&H)", "解凍(&U)",
+                                    "一覧(&V)", "作成(&N)"}));
     QVERIFY(menu->menuAction()->isVisible());
     auto* ctl = ArchiveControllerOf(f.get());
     QVERIFY(ctl);
