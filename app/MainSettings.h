@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Colors.h"
 #include "app/ToolButtonIds.h"
+#include "settings/Colors.h"
 #include "settings/IniFile.h"
 
 namespace navirt {
-
-struct FontSpec {
-  std::string name;
-  int style = 0;  // 1 bold, 2 italic, 4 underline, 8 strike-out
-  TColor color = clWindowText;
-  int size = 9;  // points
-};
 
 // Option items of the settings menu, the key each is stored under and the
 // value a missing key gives.

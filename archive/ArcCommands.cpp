@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 
 #include "archive/ArcListing.h"
@@ -100,6 +101,49 @@ std::string TemporaryPackName(const std::string& target) {
   }
 }
 
+// The files an extraction may replace, in a private temporary file for the
+// library's run, removed with the object. A name with a line break cannot
+// be listed, and is kept rather than split into other names.
+class ReplaceListFile {
+ public:
+  explicit ReplaceListFile(const std::vector<std::string>* names) {
+    if (!names) return;
+    std::error_code ec;
+    std::string dir = std::filesystem::temp_directory_path(ec).string();
+    if (ec || dir.empty()) dir = "/tmp";
+    std::string name = WithTrailingSlash(dir) + "navirt-replace-XXXXXX";
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+      failed_ = true;
+      return;
+    }
+    path_ = name;
+    std::string body;
+    for (const std::string& n : *names)
+      if (n.find('\n') == std::string::npos) body += n + "\n";
+    size_t done = 0;
+    while (done < body.size()) {
+      ssize_t w = ::write(fd, body.data() + done, body.size() - done);
+      if (w <= 0) break;
+      done += static_cast<size_t>(w);
+    }
+    failed_ = ::close(fd) != 0 || done != body.size();
+  }
+  ~ReplaceListFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  ReplaceListFile(const ReplaceListFile&) = delete;
+  ReplaceListFile& operator=(const ReplaceListFile&) = delete;
+  bool Failed() const { return failed_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool failed_ = false;
+};
+
+const char* const kNoReplaceList = "上書きしてよいファイルの一覧を書けませんでした。何も解凍していません。";
+
 }  // namespace
 
 // ---- dispatch --------------------------------------------------------
@@ -178,6 +222,10 @@ TInputDialogModel ArcCreateDialog(const TArcSelection& sel, const TIniFile& ini)
   m.LoadHistory(ini, kArcPackSection);
   return m;
 }
+
+bool ArcCreateSjisNames(const TIniFile& ini) { return ini.ReadBool(kArcPackSection, "SjisNames", false); }
+
+void SetArcCreateSjisNames(TIniFile& ini, bool on) { ini.WriteBool(kArcPackSection, "SjisNames", on); }
 
 std::string LhaArchivePath(const std::string& entered, const std::string& currentFolder, std::string& message) {
   message.clear();
@@ -274,14 +322,18 @@ TArcOutcome GeneralList(const std::string& path, const TArcProgress* progress) {
 // ---- extraction ------------------------------------------------------
 
 TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, bool flat, bool todirOpen,
-                       const TLhaDirect& lha, const TArcProgress* progress) {
+                       const TLhaDirect& lha, const TArcProgress* progress,
+                       const std::vector<std::string>* replaceOnly) {
   TArcOutcome out;
   std::string folder = target.TargetFolder();
   if (path.empty() || folder.empty() || !LhaCommandsEnabled(lha.Version())) return out;
+  ReplaceListFile list(replaceOnly);
+  if (list.Failed()) return ErrorOutcome(kNoReplaceList);
   out.acted = true;
   out.lastTarget = target.answer;
   std::string report;
   std::string cmd = std::string(flat ? "e" : "x") + " " + Quoted(path) + " " + Quoted(folder);
+  if (replaceOnly) cmd += " " + Quoted("-replace-only=" + list.Path());
   out.result = lha.Run(cmd, report, progress);
   out.cancelled = progress && progress->Cancelled();
   if (out.result != 0) {
@@ -307,13 +359,16 @@ TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, b
   return out;
 }
 
-TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target, const TArcProgress* progress) {
+TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target, const TArcProgress* progress,
+                           const std::vector<std::string>* replaceOnly) {
   TArcOutcome out;
   if (path.empty() || !GeneralExtractAccepts(path)) return out;
   // The folder is always passed: the process's current folder need not be
   // the one shown.
   std::string folder = target.TargetFolder();
   if (folder.empty()) return out;
+  ReplaceListFile list(replaceOnly);
+  if (list.Failed()) return ErrorOutcome(kNoReplaceList);
   out.acted = true;
   out.lastTarget = target.answer;
   try {
@@ -321,13 +376,16 @@ TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& targe
     f.SetFileName(path);
     f.SetOutputSize(kGeneralOutputSize);
     f.Options().x = 1;
+    f.Options().ReplaceList = list.Path();
     size_t done = 0;
     HookProgress(f, progress, done);
     out.result = f.Extract(nullptr, nullptr, {}, folder);
     out.cancelled = progress && progress->Cancelled();
     out.reloadList = true;
     out.setPane = true;
-    out.paneText = Utf8ToCp932(ResultCodeMessage(out.result)) + "\r\n" + f.OutputText();
+    // A result without a message opens with the report itself.
+    const std::string message = ResultCodeMessage(out.result);
+    out.paneText = (message.empty() ? std::string() : Utf8ToCp932(message) + "\r\n") + f.OutputText();
     out.labelBlue = true;
   } catch (const EArchiver& e) {
     return ErrorOutcome(e.what());
@@ -355,7 +413,8 @@ TArcOutcome LhaCreate(const TArcSelection& sel, const std::string& archivePath, 
   return out;
 }
 
-TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath, const TArcProgress* progress) {
+TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath, const TArcProgress* progress,
+                          bool sjisNames) {
   TArcOutcome out;
   if (archivePath.empty()) return out;
   out.acted = true;
@@ -391,6 +450,7 @@ TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePa
     f.SetOutputSize(kGeneralOutputSize);
     f.Options().x = 1;
     f.Options().PackFilter = pfArchiver;
+    f.Options().SjisNames = sjisNames;
     size_t done = 0;
     HookProgress(f, progress, done);
     if (!names.empty() && !(progress && progress->Cancelled())) {
@@ -414,86 +474,6 @@ TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePa
   out.labelText = "";
   out.labelBlue = true;
   return out;
-}
-
-// ---- whole commands ------------------------------------------------------
-
-namespace {
-
-TArcOutcome NotExtracted() {
-  TArcOutcome out;
-  out.acted = true;
-  out.messageKind = TArcMessageKind::Warning;
-  out.message = kNotExtracted;
-  return out;
-}
-
-TArcOutcome BadName(const std::string& message) {
-  TArcOutcome out;
-  out.acted = !message.empty();
-  out.messageKind = message.empty() ? TArcMessageKind::None : TArcMessageKind::Warning;
-  out.message = message;
-  return out;
-}
-
-TArcOutcome LhaExtractCommand(const TArcSelection& sel, TArcCommandEnv& env, bool flat) {
-  if (sel.selectedPath.empty() || !LhaCommandsEnabled(env.lha.Version())) return {};
-  if (!env.lha.Check(sel.selectedPath, 4)) return NotExtracted();
-  TArcTargetModel target = ExtractDialog(sel);
-  if (!env.askTarget || !env.askTarget(target)) return {};
-  return LhaExtract(sel.selectedPath, target, flat, env.todirOpen, env.lha, env.progress);
-}
-
-TArcOutcome GeneralExtractCommand(const TArcSelection& sel, TArcCommandEnv& env) {
-  if (sel.selectedPath.empty() || !GeneralExtractAccepts(sel.selectedPath)) return {};
-  TArcTargetModel target = ExtractDialog(sel);
-  if (!env.askTarget || !env.askTarget(target)) return {};
-  return GeneralExtract(sel.selectedPath, target, env.progress);
-}
-
-}  // namespace
-
-TArcOutcome RunArcCommand(TArcCommand cmd, const TArcSelection& sel, TArcCommandEnv& env) {
-  const std::string& path = sel.selectedPath;
-  switch (cmd) {
-    case TArcCommand::Mlhalist:
-      if (path.empty()) return {};
-      return RouteByExtension(path, env.lha) == TArcRoute::Lha ? LhaList(path, env.lha, false)
-                                                               : GeneralList(path, env.progress);
-    case TArcCommand::Mlha_V:
-      return LhaList(path, env.lha, true);
-    case TArcCommand::Marclist1:
-      return GeneralList(path, env.progress);
-    case TArcCommand::MlhaU:
-      if (path.empty()) return {};
-      return RouteByExtension(path, env.lha) == TArcRoute::Lha ? LhaExtractCommand(sel, env, false)
-                                                               : GeneralExtractCommand(sel, env);
-    case TArcCommand::Mlha_E:
-      return LhaExtractCommand(sel, env, true);
-    case TArcCommand::Marcunpack1:
-      return GeneralExtractCommand(sel, env);
-    case TArcCommand::MlhaP: {
-      if (!LhaCommandsEnabled(env.lha.Version())) return {};
-      TInputDialogModel m = LhaCreateDialog(sel, env.ini);
-      if (!env.askName || !env.askName(m)) return {};
-      std::string entered = m.Accept(env.ini, kLhaPackSection);
-      std::string message;
-      std::string archive = LhaArchivePath(entered, sel.currentFolder, message);
-      if (archive.empty()) return BadName(message);
-      return LhaCreate(sel, archive, env.lha);
-    }
-    case TArcCommand::Marcmake: {
-      if (sel.listCount == 0) return {};
-      TInputDialogModel m = ArcCreateDialog(sel, env.ini);
-      if (!env.askName || !env.askName(m)) return {};
-      std::string entered = m.Accept(env.ini, kArcPackSection);
-      std::string message;
-      std::string archive = ArcArchivePath(entered, sel.currentFolder, message);
-      if (archive.empty()) return BadName(message);
-      return GeneralCreate(sel, archive, env.progress);
-    }
-  }
-  return {};
 }
 
 }  // namespace navirt

@@ -101,6 +101,10 @@ TInputDialogModel LhaCreateDialog(const TArcSelection& sel, const TIniFile& ini)
 TInputDialogModel ArcCreateDialog(const TArcSelection& sel, const TIniFile& ini);
 inline constexpr const char* kLhaPackSection = "LHApack";
 inline constexpr const char* kArcPackSection = "ARCpack";
+// The create dialog's setting beside its history: zip names in Shift_JIS
+// for old Japanese tools instead of UTF-8.
+bool ArcCreateSjisNames(const TIniFile& ini);
+void SetArcCreateSjisNames(TIniFile& ini, bool on);
 
 // The LHA archive for an entered name: ".lzh" unless it has it already,
 // put in the folder being shown. Empty when the name is no plain file name
@@ -120,25 +124,89 @@ TArcOutcome LhaPreview(const std::string& path, const TLhaDirect& lha);
 TArcOutcome GeneralList(const std::string& path, const TArcProgress* progress = nullptr);
 // "LHA解凍(&X)" (flat = false) and "LHA解凍-書庫のみ(&E)" (flat = true) into
 // the chosen folder.
+// With replaceOnly, existing files are replaced only when listed there.
 TArcOutcome LhaExtract(const std::string& path, const TArcTargetModel& target, bool flat, bool todirOpen,
-                       const TLhaDirect& lha, const TArcProgress* progress = nullptr);
+                       const TLhaDirect& lha, const TArcProgress* progress = nullptr,
+                       const std::vector<std::string>* replaceOnly = nullptr);
 // "解凍(&U)" into the chosen folder.
 TArcOutcome GeneralExtract(const std::string& path, const TArcTargetModel& target,
-                           const TArcProgress* progress = nullptr);
+                           const TArcProgress* progress = nullptr,
+                           const std::vector<std::string>* replaceOnly = nullptr);
 // "LHA作成(&A)": the selected items into archivePath.
 TArcOutcome LhaCreate(const TArcSelection& sel, const std::string& archivePath, const TLhaDirect& lha);
 // "作成(&M)": the selected plain files of the folder being shown (no
 // folders, no hidden files) into archivePath, packed under a temporary
 // name and renamed when complete, so a failure keeps an old archive.
+// sjisNames writes a zip's names in Shift_JIS.
 TArcOutcome GeneralCreate(const TArcSelection& sel, const std::string& archivePath,
-                          const TArcProgress* progress = nullptr);
+                          const TArcProgress* progress = nullptr, bool sjisNames = false);
+
+// ---- a command in three steps -------------------------------------------
+// Ask: the command's checks and the dialog it needs, on the window's
+// thread, before any work. Plan: the answer made into the work to do,
+// with a question about each existing file an extraction would replace.
+// Execute: the work alone; it asks nothing and may run on a job's thread.
+
+enum class TArcCommand { Mlhalist, Mlha_V, MlhaU, Mlha_E, MlhaP, Marclist1, Marcunpack1, Marcmake };
+enum class TArcQuestion { None, Target, Name };
+
+struct TArcAsk {
+  bool stop = false;    // the checks ended the command: show stopped
+  TArcOutcome stopped;  // (acted false: nothing at all)
+  TArcQuestion question = TArcQuestion::None;
+  TArcTargetModel target;        // question Target: its answer is the folder
+  TInputDialogModel name;        // question Name: its text is the name
+  const char* nameSection = "";  // the name's history section
+  bool sjisNames = false;        // "作成(&M)": the dialog's Shift_JIS setting
+  bool lhaRoute = false;         // the LHA library does the work
+};
+TArcAsk AskArcCommand(TArcCommand cmd, const TArcSelection& sel, const TLhaDirect& lha, const TIniFile& ini);
+
+enum class TReplaceAnswer { Replace, Keep, Cancel };
+
+struct TArcPlan {
+  TArcCommand command = TArcCommand::Mlhalist;
+  TArcSelection sel;
+  bool lhaRoute = false;
+  bool stop = false;  // a name refused: show stopped
+  TArcOutcome stopped;
+  TArcTargetModel target;   // extractions
+  bool flat = false;        // extraction without folders
+  std::string archivePath;  // creations: the archive to write
+  bool sjisNames = false;   // zip names in Shift_JIS
+  // Extractions: the existing files entries would land on, in archive
+  // order; only those answered Replace are replaced, every other existing
+  // file is kept.
+  std::vector<std::string> existing;
+  std::vector<std::string> replace;
+  size_t kept = 0;
+  bool cancelled = false;
+
+  // The next existing file to ask about; null once all are answered or
+  // the extraction is cancelled.
+  const std::string* Question() const;
+  // The answer for Question(); toAll answers every one after it the same.
+  void Answer(TReplaceAnswer answer, bool toAll);
+
+ private:
+  size_t next_ = 0;
+};
+// The ask's answer into a plan; a typed name's history goes to ini. The
+// existing files an extraction meets are found here.
+TArcPlan PlanArcCommand(TArcCommand cmd, const TArcSelection& sel, const TArcAsk& ask, const TLhaDirect& lha,
+                        TIniFile& ini);
+// The files and links under folder that the archive's file entries would
+// land on (flat: by the last part of their names), each once.
+std::vector<std::string> ExistingTargets(const std::string& archive, const std::string& folder, bool flat);
+TArcOutcome ExecuteArcPlan(const TArcPlan& plan, const TLhaDirect& lha, bool todirOpen,
+                           const TArcProgress* progress = nullptr);
 
 // ---- whole commands ------------------------------------------------------
 
 using TAskTarget = std::function<bool(TArcTargetModel&)>;  // false on Cancel
 using TAskName = std::function<bool(TInputDialogModel&)>;  // false on Cancel
-
-enum class TArcCommand { Mlhalist, Mlha_V, MlhaU, Mlha_E, MlhaP, Marclist1, Marcunpack1, Marcmake };
+// The question about one existing file; toAll answers the rest the same.
+using TAskReplace = std::function<TReplaceAnswer(const std::string& existing, bool& toAll)>;
 
 struct TArcCommandEnv {
   const TLhaDirect& lha;
@@ -147,9 +215,10 @@ struct TArcCommandEnv {
   TAskName askName;
   bool todirOpen = false;  // "処理先フォルダー表示(&F)"
   const TArcProgress* progress = nullptr;
+  TAskReplace askReplace = nullptr;  // none: every existing file is kept
 };
 
-// One command from start to end: its checks, its dialog, its work.
+// One command from start to end, its questions through env's callbacks.
 TArcOutcome RunArcCommand(TArcCommand cmd, const TArcSelection& sel, TArcCommandEnv& env);
 
 }  // namespace navirt

@@ -54,6 +54,10 @@ class TArchiverOptions {
   // Zip names beyond ASCII in Shift_JIS (old Japanese tools) instead of
   // UTF-8 with the language-encoding flag.
   bool SjisNames;
+  // An extraction replaces only the existing files this list names (one
+  // full path a line); it keeps every other one, whatever the format's
+  // own switches say. Empty: the format's own rule.
+  std::string ReplaceList;
 };
 
 // Command-line builder: every piece is a blank followed by the piece.

@@ -29,6 +29,7 @@ void TArchiverOptions::Reset() {
   ResFileName.clear();
   ResFileUsage = ruOnPack | ruOnUnpack | ruOnRemoveItem;
   SjisNames = false;
+  ReplaceList.clear();
 }
 
 void TCmdOpt::Num(const std::string& name, int n) {

@@ -159,6 +159,7 @@ bool TLibArchiver::Tail(TCmdOpt& c, const TArchiverOptions& o, bool useRes, cons
                         const std::string& folder, const std::vector<std::string>& names,
                         const std::function<std::string(const std::string&)>& filter) {
   c.Fixed(o.UserOptions);
+  c.Quoted("replace-only=", o.ReplaceList);
   c.Quoted("", archive);
   c.Folder("", folder);
   if (!c.Files(names, filter, o.ResFileName, useRes && !o.ResFileName.empty())) return false;

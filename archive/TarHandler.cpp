@@ -36,6 +36,7 @@ class TTar32 : public TDllArchiver {
     if (kind_ == 1) c.Fixed(o.jm <= 0 ? "-z" : "-z" + std::to_string(o.jm));
     if (kind_ == 2) c.Fixed(o.jm <= 0 ? "-B" : "-B" + std::to_string(o.jm));
     c.Fixed(o.UserOptions);
+    c.Quoted("replace-only=", o.ReplaceList);
     c.Quoted("f", archive, true);
     c.Folder("o", folder, true);
     if (!c.Files(names, nullptr, o.ResFileName, useRes && !o.ResFileName.empty())) return kResWriteError;

@@ -5,6 +5,10 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -269,60 +273,126 @@ std::string Utf8ToSjis(std::string_view utf8, ConversionLoss& loss) {
   return out;
 }
 
+namespace {
+
+// Every Shift_JIS unit's UTF-8 bytes, ready to store: the bytes first in
+// memory order, their count in the last byte (0: the unit has no
+// character). The 60 lead bytes get a row of 256 trails each (60 KiB, at
+// home in the second-level cache); the single bytes a row of their own.
+struct Utf8Units {
+  uint32_t pair[60 * 256];
+  uint32_t single[256];
+  uint8_t row[256];  // lead byte -> its row in pair
+};
+
+uint32_t PackUtf8(char16_t u) {
+  unsigned char b[4] = {0, 0, 0, 0};
+  if (u == 0) return 0;
+  if (u < 0x80) {
+    b[0] = static_cast<unsigned char>(u);
+    b[3] = 1;
+  } else if (u < 0x800) {
+    b[0] = static_cast<unsigned char>(0xC0 | (u >> 6));
+    b[1] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    b[3] = 2;
+  } else {
+    b[0] = static_cast<unsigned char>(0xE0 | (u >> 12));
+    b[1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+    b[2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    b[3] = 3;
+  }
+  uint32_t v;
+  std::memcpy(&v, b, 4);
+  return v;
+}
+
+inline unsigned UnitLength(uint32_t v) {
+  unsigned char b[4];
+  std::memcpy(b, &v, 4);
+  return b[3];
+}
+
+const Utf8Units& Utf8UnitTable() {
+  static const Utf8Units* const table = [] {
+    auto* t = new Utf8Units{};
+    const Cp932Maps& m = Cp932Tables();
+    unsigned rows = 0;
+    for (unsigned c = 0; c < 256; ++c) {
+      t->single[c] = c < 0x80 ? PackUtf8(static_cast<char16_t>(c == 0 ? 0 : c)) : PackUtf8(m.single[c]);
+      if (!IsSjisLead(static_cast<unsigned char>(c))) continue;
+      t->row[c] = static_cast<uint8_t>(rows);
+      for (unsigned trail = 0; trail < 256; ++trail) t->pair[rows * 256 + trail] = PackUtf8(m.pair[(c << 8) | trail]);
+      ++rows;
+    }
+    // Byte 0 is a character too (U+0000), one byte long.
+    const unsigned char zero[4] = {0, 0, 0, 1};
+    std::memcpy(&t->single[0], zero, 4);
+    return t;
+  }();
+  return *table;
+}
+
+// How many bytes from p on are ASCII, looking at most at n.
+inline size_t AsciiRun(const char* p, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+    if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+  }
+#endif
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
+  while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+  return i;
+}
+
+}  // namespace
+
 // Shift_JIS to UTF-8 through the tables ICU's CP932 converter gave
-// (platform/Cp932), a character at a time; a text with a unit those tables
-// have no character for goes through ICU itself, so that its substitutions
-// are ICU's.
+// (platform/Cp932): ASCII runs are copied sixteen bytes at a time, every
+// other unit is one lookup of its finished UTF-8 bytes and one store. A
+// text with a unit those tables have no character for goes through ICU
+// itself, so that its substitutions are ICU's.
 std::optional<std::string> SjisToUtf8ByTable(std::string_view sjis) {
-  const Cp932Maps& m = Cp932Tables();
+  const Utf8Units& t = Utf8UnitTable();
   // Japanese text grows by half; the room is checked a slice at a time, so
   // that the result is neither cleared at three times the input nor
   // checked at every character.
   constexpr size_t kSlice = 4096;
-  std::string out(sjis.size() + sjis.size() / 2 + 3 * kSlice, '\0');
+  std::string out(sjis.size() + sjis.size() / 2 + 3 * kSlice + 16, '\0');
   size_t used = 0;
   const char* p = sjis.data();
   const char* const e = p + sjis.size();
   while (p < e) {
-    if (out.size() - used < 3 * kSlice + 8) out.resize(out.size() * 2);
+    if (out.size() - used < 3 * kSlice + 16) out.resize(out.size() * 2);
     char* o = out.data() + used;
     const char* const sliceEnd = e - p > static_cast<ptrdiff_t>(kSlice) ? p + kSlice : e;
-    auto put = [&o](char16_t u) {
-      if (u < 0x800) {
-        *o++ = static_cast<char>(0xC0 | (u >> 6));
-        *o++ = static_cast<char>(0x80 | (u & 0x3F));
-      } else {
-        *o++ = static_cast<char>(0xE0 | (u >> 12));
-        *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        *o++ = static_cast<char>(0x80 | (u & 0x3F));
-      }
-    };
     while (p < sliceEnd) {
-      if (sliceEnd - p >= 8) {
-        uint64_t w;
-        std::memcpy(&w, p, 8);
-        if (!(w & 0x8080808080808080ull)) {
-          std::memcpy(o, p, 8);
-          o += 8;
-          p += 8;
-          continue;
+      const size_t ascii = AsciiRun(p, static_cast<size_t>(sliceEnd - p));
+      std::memcpy(o, p, ascii);
+      o += ascii;
+      p += ascii;
+      // Then the run of other units, up to the next ASCII byte.
+      while (p < sliceEnd) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x80) break;
+        uint32_t v;
+        if (IsSjisLead(c)) {
+          if (e - p < 2) return std::nullopt;
+          v = t.pair[t.row[c] * 256u + static_cast<unsigned char>(p[1])];
+          p += 2;  // may step one byte past the slice: the room allows it
+        } else {
+          v = t.single[c];
+          ++p;
         }
-      }
-      const unsigned char c = static_cast<unsigned char>(*p);
-      if (c < 0x80) {
-        *o++ = static_cast<char>(c);
-        ++p;
-      } else if (IsSjisLead(c)) {
-        if (e - p < 2) return std::nullopt;
-        const char16_t u = m.pair[(c << 8) | static_cast<unsigned char>(p[1])];
-        if (u == 0) return std::nullopt;
-        put(u);
-        p += 2;  // may step one byte past the slice: the room allows it
-      } else {
-        const char16_t u = m.single[c];
-        if (u == 0) return std::nullopt;
-        put(u);
-        ++p;
+        const unsigned len = UnitLength(v);
+        if (len == 0) return std::nullopt;
+        std::memcpy(o, &v, 4);  // the room holds the extra byte
+        o += len;
       }
     }
     used = static_cast<size_t>(o - out.data());

@@ -7,6 +7,7 @@
 // byte-order mark at the start of a Unicode source is dropped; UTF-8
 // results carry none.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,11 @@ struct ConversionLoss {
 std::string Utf8ToSjis(std::string_view utf8);
 std::string Utf8ToSjis(std::string_view utf8, ConversionLoss& loss);
 std::string SjisToUtf8(std::string_view sjis);
+// The fast paths of the two above through the CP932 tables alone; nothing
+// when the text needs ICU itself (a unit the tables lack). Tests hold them
+// against ICU.
+std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8);
+std::optional<std::string> SjisToUtf8ByTable(std::string_view sjis);
 // UTF-16 after its mark (FF FE little-endian, FE FF big-endian); without a
 // mark it is read as little-endian. An odd last byte becomes "?".
 std::string Utf16ToSjis(std::string_view utf16);

@@ -6,7 +6,9 @@
 // arena, and the caller's tag (the line's index or offset, which grows
 // with the line order). Comparing the tags last makes the order total, so an
 // in-place sort gives the stable result without a merge buffer: a 64 MiB
-// text sorts in less than three times its size. A large text's two halves
+// text sorts in less than twice its size. In-place radix passes over the
+// keys' first sixteen bytes split the items into buckets before the
+// comparisons, which then rarely reach the rest of a key. A large text's two halves
 // get their keys built and sorted side by side, on two threads, and are
 // merged as the lines are written out.
 #include <unicode/ucol.h>
@@ -278,21 +280,84 @@ void SortInParts(bool two, bool descending, const std::function<void(TSortKeys&,
     first.ForEach(emit);
 }
 
-}  // namespace
-
-void TSortKeys::Sort(bool descending, const LinesCancelTest& cancelled) {
-  if (cancelled) {
-    size_t count = 0;
-    if (descending)
-      std::sort(items_.begin(), items_.end(), CancellableBefore<true>{&cancelled, &count});
-    else
-      std::sort(items_.begin(), items_.end(), CancellableBefore<false>{&cancelled, &count});
+// Sorts [first, last) by the radix of key byte `at` (0-15, in head and
+// head2; an in-place pass: each item is swapped straight into its bucket),
+// then each bucket by the next byte, down to buckets small enough for the
+// comparison sort. Buckets follow the byte order (reversed when
+// descending), and within a bucket less decides as it would have for the
+// whole, so the result is the comparison sort's: equal keys stay in tag
+// order. No memory beyond the items.
+template <bool kDescending, class Less>
+void RadixSort(TSortKeys::Item* first, TSortKeys::Item* last, int at, const Less& less,
+               const LinesCancelTest& cancelled) {
+  constexpr size_t kSmall = 256;
+  const size_t n = static_cast<size_t>(last - first);
+  if (n <= kSmall || at >= 16) {
+    std::sort(first, last, less);
     return;
   }
-  if (descending)
-    std::sort(items_.begin(), items_.end(), Before<true>);
+  if (cancelled && cancelled()) throw TLinesCancelled();
+  const int shift = 56 - 8 * (at % 8);
+  auto digit = [shift, at](const TSortKeys::Item& it) {
+    return static_cast<unsigned>((at < 8 ? it.head : it.head2) >> shift) & 0xFF;
+  };
+  size_t count[256] = {};
+  for (const TSortKeys::Item* p = first; p != last; ++p) ++count[digit(*p)];
+  size_t start[257];
+  size_t next[256];
+  start[0] = 0;
+  for (unsigned k = 0; k < 256; ++k) {
+    const unsigned b = kDescending ? 255 - k : k;
+    next[b] = start[k];
+    start[k + 1] = start[k] + count[b];
+  }
+  for (unsigned k = 0; k < 256; ++k) {
+    const unsigned b = kDescending ? 255 - k : k;
+    const size_t end = start[k + 1];
+    while (next[b] < end) {
+      TSortKeys::Item it = first[next[b]];
+      for (unsigned d = digit(it); d != b; d = digit(it)) std::swap(it, first[next[d]++]);
+      first[next[b]++] = it;
+    }
+  }
+  for (unsigned k = 0; k < 256; ++k) {
+    const unsigned b = kDescending ? 255 - k : k;
+    if (count[b] < 2) continue;
+    TSortKeys::Item* from = first + start[k];
+    // A 0 byte ends the key: the bucket's keys are all equal.
+    if (b == 0)
+      std::sort(from, from + count[b], less);
+    else
+      RadixSort<kDescending>(from, from + count[b], at + 1, less, cancelled);
+  }
+}
+
+template <bool kDescending>
+void SortItems(std::vector<TSortKeys::Item>& items, const LinesCancelTest& cancelled, bool radix) {
+  TSortKeys::Item* first = items.data();
+  TSortKeys::Item* last = first + items.size();
+  if (cancelled) {
+    size_t count = 0;
+    const CancellableBefore<kDescending> less{&cancelled, &count};
+    if (radix)
+      RadixSort<kDescending>(first, last, 0, less, cancelled);
+    else
+      std::sort(first, last, less);
+    return;
+  }
+  if (radix)
+    RadixSort<kDescending>(first, last, 0, Before<kDescending>, cancelled);
   else
-    std::sort(items_.begin(), items_.end(), Before<false>);
+    std::sort(first, last, Before<kDescending>);
+}
+
+}  // namespace
+
+void TSortKeys::Sort(bool descending, const LinesCancelTest& cancelled, bool radix) {
+  if (descending)
+    SortItems<true>(items_, cancelled, radix);
+  else
+    SortItems<false>(items_, cancelled, radix);
 }
 
 void TSortKeys::ForEach(const std::function<void(uint64_t)>& emit) const {

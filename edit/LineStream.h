@@ -111,8 +111,10 @@ class TSortKeys {
   TSortKeys& operator=(const TSortKeys&) = delete;
   void Reserve(size_t lines);
   void Add(std::string_view line, uint64_t tag);
-  // cancelled: asked now and then; yes throws TLinesCancelled.
-  void Sort(bool descending, const LinesCancelTest& cancelled = {});
+  // cancelled: asked now and then; yes throws TLinesCancelled. Radix
+  // passes on the keys' leading bytes first, unless radix is false
+  // (comparisons alone: tests hold the two against each other).
+  void Sort(bool descending, const LinesCancelTest& cancelled = {}, bool radix = true);
   // Calls emit with the tags in the order of the keys.
   void ForEach(const std::function<void(uint64_t)>& emit) const;
   // Calls emit with the tags of a and b in the order of their keys; both

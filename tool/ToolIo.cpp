@@ -1,11 +1,17 @@
 #include "tool/ToolIo.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <iostream>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +89,76 @@ bool WriteOutput(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return true;
   NoteOutputError();
   return false;
+}
+
+struct BackgroundOutput::State {
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<std::string> waiting;
+  bool closing = false;
+  bool failed = false;
+  std::thread writer;
+};
+
+BackgroundOutput::BackgroundOutput() : s_(std::make_unique<State>()) {
+  // Results of a few MiB come and go for every piece: kept in the heap and
+  // reused, rather than mapped fresh each time (the new pages' faults and
+  // clearing cost as much as the work).
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+  if (std::thread::hardware_concurrency() < 2) return;
+  try {
+    s_->writer = std::thread([s = s_.get()] {
+      std::unique_lock lock(s->m);
+      for (;;) {
+        s->cv.wait(lock, [s] { return !s->waiting.empty() || s->closing; });
+        if (s->waiting.empty()) return;
+        std::string bytes = std::move(s->waiting.front());
+        lock.unlock();
+        const bool ok = WriteOutput(bytes);
+        bytes = std::string();  // freed outside the lock
+        lock.lock();
+        s->waiting.pop_front();
+        if (!ok) {
+          s->failed = true;
+          s->waiting.clear();
+        }
+        s->cv.notify_all();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: Put writes itself.
+  }
+}
+
+BackgroundOutput::~BackgroundOutput() { Finish(); }
+
+bool BackgroundOutput::Put(std::string bytes) {
+  State& s = *s_;
+  if (!s.writer.joinable()) {
+    if (!s.failed && !WriteOutput(bytes)) s.failed = true;
+    return !s.failed;
+  }
+  std::unique_lock lock(s.m);
+  // The front is being written; one more may wait behind it.
+  s.cv.wait(lock, [&s] { return s.waiting.size() < 2 || s.failed; });
+  if (s.failed) return false;
+  s.waiting.push_back(std::move(bytes));
+  s.cv.notify_all();
+  return true;
+}
+
+bool BackgroundOutput::Finish() {
+  State& s = *s_;
+  if (s.writer.joinable()) {
+    {
+      std::lock_guard lock(s.m);
+      s.closing = true;
+    }
+    s.cv.notify_all();
+    s.writer.join();
+  }
+  return !s.failed;
 }
 
 bool OutputOk() {

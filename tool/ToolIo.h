@@ -1,5 +1,6 @@
 #pragma once
 // Shared plumbing of navirt-tool's subcommands.
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,25 @@ class MappedInput {
 // Writes bytes to standard output unchanged. A failure is kept for
 // CheckOutput and reported once.
 bool WriteOutput(std::string_view bytes);
+// Writes results on a thread of its own while the caller makes the next
+// ones, so that on two cores the work and the copy into the output
+// overlap. They are written in the order given; at most two wait, so memory
+// stays at a few results. With one core the writes happen in Put.
+class BackgroundOutput {
+ public:
+  BackgroundOutput();
+  BackgroundOutput(const BackgroundOutput&) = delete;
+  BackgroundOutput& operator=(const BackgroundOutput&) = delete;
+  ~BackgroundOutput();  // waits for the writes
+  // False once a write failed (later results are dropped).
+  bool Put(std::string bytes);
+  // Waits for every write: true when all arrived.
+  bool Finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
 // Prints "navirt-tool: write error: reason" and returns kExitUsage.
 int WriteError();
 // Flushes standard output: true when everything written arrived.

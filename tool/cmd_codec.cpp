@@ -132,7 +132,7 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
 
 // A regular file cut after line ends runs over its mapped bytes: the same
 // pieces without a read copy. The pages behind each piece are let go, so
-// memory stays at a piece. False when the input is no regular file.
+// memory stays at a few pieces. False when the input is no regular file.
 bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
   struct stat st;
   if (path.empty() || path == "-" || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
@@ -148,6 +148,8 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
   constexpr size_t kPiece = 1 << 20;
   const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
   rc = kExitOk;
+  // The next piece is converted while the last one is written.
+  BackgroundOutput out;
   for (size_t pos = 0; pos < size;) {
     size_t cut = size;
     if (size - pos > kPiece) {
@@ -164,14 +166,13 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
       }
       if (end) cut = static_cast<size_t>(static_cast<const char*>(end) - d) + 1;
     }
-    if (!WriteOutput(fn(std::string_view(d + pos, cut - pos)))) {
-      rc = WriteError();
-      break;
-    }
+    std::string piece = fn(std::string_view(d + pos, cut - pos));
     const size_t done = cut / page * page;
     if (done > 0) ::madvise(m, done, MADV_DONTNEED);
+    if (!out.Put(std::move(piece))) break;
     pos = cut;
   }
+  if (!out.Finish()) rc = WriteError();
   ::munmap(m, size);
   return true;
 }

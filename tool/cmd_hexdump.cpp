@@ -1,6 +1,6 @@
 // navirt-tool hexdump [FILE]: the standard dump's heading and data lines.
-// The file is dumped a piece at a time, so memory stays at a piece and its
-// rows whatever the file's size.
+// The file is dumped a piece at a time, so memory stays at a few pieces and
+// their rows whatever the file's size.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -41,11 +41,13 @@ int CmdHexdump(int argc, char** argv) {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Fail(Tr(msg::kCannotRead, {path, ErrorText(errno)}));
   }
-  constexpr size_t kPiece = 1 << 20;  // a multiple of 16: rows never split
+  constexpr size_t kPiece = 256 << 10;  // a multiple of 16: rows never split
   std::string piece(kPiece, '\0');
   std::string out = std::string(kHexDumpHeading) + "\n" + kHexDumpRule + "\n";
   size_t line = 1;
   int rc = kExitOk;
+  // The next piece is read and formatted while the last one is written.
+  BackgroundOutput output;
   for (bool first = true;; first = false) {
     const ssize_t n = ReadFull(fd, piece.data(), kPiece);
     if (n < 0) {
@@ -56,13 +58,11 @@ int CmdHexdump(int argc, char** argv) {
     if (n > 0 || first)
       AppendHexDumpRows(std::string_view(piece.data(), static_cast<size_t>(n)), out, "\n", {}, 65536, line);
     line += static_cast<size_t>(n) / 16;
-    if (!WriteOutput(out)) {
-      rc = WriteError();
-      break;
-    }
-    out.clear();
+    if (!output.Put(std::move(out))) break;
+    out = std::string();
     if (static_cast<size_t>(n) < kPiece) break;
   }
+  if (!output.Finish() && rc == kExitOk) rc = WriteError();
   if (!stdinInput) ::close(fd);
   return rc;
 }

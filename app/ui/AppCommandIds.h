@@ -30,11 +30,7 @@
   X(Mfolderreg)                \
   X(Mfolderregset)             \
   X(Mexeset)                   \
-  X(Mtoolbarset)               \
-  X(Mhelpcontents)             \
-  X(Mhelpsearch)               \
-  X(Mhelpusage)                \
-  X(Mabout)
+  X(Mtoolbarset)
 
 namespace cmd {
 NAVIRT_APP_COMMANDS(NAVIRT_DECLARE_COMMAND)

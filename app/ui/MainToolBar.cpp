@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/MainSettings.h"
-#include "host/ui/AllCommands.h"
+#include "app/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 

@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include <cstdio>
+
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
 #include "codec/UnicodePane.h"
@@ -24,6 +26,7 @@
 #include "preview/Picture.h"
 #include "preview/ReadRule.h"
 #include "preview/ui/PictureView.h"
+#include "preview/ui/PreviewLoader.h"
 
 using namespace navirt;
 
@@ -141,6 +144,35 @@ void TForm1::LoadPaneWithFile(const std::string& path, bool realTime, bool& load
   loaded = true;
 }
 
+// Up to this size a file is read and shown at once; a larger one fills the
+// pane in the background.
+constexpr uint64_t kLoadAtOnce = 1u << 20;
+
+bool TForm1::LoadPaneInBackground(const std::string& path, bool realTime,
+                                  std::function<void(const std::string&, const std::string&)> done) {
+  TIniFile ini = OpenSettings();
+  FileStat st = StatPath(path);
+  if (!st.found || st.size <= kLoadAtOnce) return false;
+  if (ChooseReadMode(LoadReadSettings(ini), st.size, realTime) == ReadMode::None) return false;
+  QAction* rtf = FindAction(cmd::Mrtf);
+  RichEdit1->SetRichMode(rtf && rtf->isChecked());
+  if (RichEdit1->RichMode()) {
+    // An RTF file is rendered whole.
+    std::string head(8, '\0');
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    head.resize(std::fread(head.data(), 1, head.size(), f));
+    std::fclose(f);
+    if (LooksLikeRtf(head)) return false;
+  }
+  if (!previewLoader_) previewLoader_ = std::make_unique<TPreviewLoader>();
+  auto feed = std::make_shared<TPaneFeed>(4);
+  RichEdit1->BeginFill(feed);
+  previewLoader_->Start(path, feed, this,
+                        [done = std::move(done)](const TPreviewLoader::Labels& l) { done(l.type, l.code); });
+  return true;
+}
+
 void TForm1::PreviewSelectedFile() {
   if (!ConfirmReplacePane()) return;
   if (PreviewOverride && PreviewOverride()) return;
@@ -167,6 +199,14 @@ void TForm1::PreviewSelectedFile() {
   bool loaded = false;
   std::string code;
   std::string text;
+  if (!picture && LoadPaneInBackground(SelectedPath, RealTimeMode,
+                                       [this, pieces](const std::string& type, const std::string& code) {
+                                         SetInfoLine(Q(pieces + InfoLinePiece9(type, code)), InfoColor);
+                                       })) {
+    QApplication::restoreOverrideCursor();
+    ShowFolderSummary(true);
+    return;
+  }
   if (!picture) {
     LoadPaneWithFile(SelectedPath, RealTimeMode, loaded, &text);
     if (loaded && RichEdit1->RichMode() && RichEdit1->LineCount() > 0) text = RichEdit1->Text();
@@ -245,9 +285,15 @@ void TForm1::ShowSelectedFile() {
   ApplyFonts();
   RichEdit1->Clear();
   SetInfoLine(Q(pieces), clBlue);
+  // On demand the file is shown whatever the mode: the user asked for it.
+  if (LoadPaneInBackground(SelectedPath, true, [this, pieces](const std::string& type, const std::string& code) {
+        SetInfoLine(Q(pieces + InfoLinePiece9(type, code)), clBlue);
+      })) {
+    ShowFolderSummary(false);
+    return;
+  }
   QApplication::setOverrideCursor(Qt::WaitCursor);
   bool loaded = false;
-  // On demand the file is shown whatever the mode: the user asked for it.
   std::string text;
   LoadPaneWithFile(SelectedPath, true, loaded, &text);
   if (loaded && RichEdit1->RichMode() && RichEdit1->LineCount() > 0) text = RichEdit1->Text();

@@ -39,6 +39,7 @@
 #include "platform/Format.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "preview/ui/PreviewLoader.h"
 
 using namespace navirt;
 

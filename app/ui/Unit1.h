@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "app/Colors.h"
 #include "app/MainSettings.h"
-#include "host/ui/AllCommands.h"
+#include "app/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
 #include "preview/FolderSummary.h"
+#include "settings/Colors.h"
 #include "settings/IniFile.h"
 
 class QAction;
@@ -37,6 +37,7 @@ template <typename T>
 class QFutureWatcher;
 class TRichEdit;
 class TFileListModel;
+class TPreviewLoader;
 
 class TForm1 : public QMainWindow, public IHost {
   Q_OBJECT
@@ -267,6 +268,10 @@ class TForm1 : public QMainWindow, public IHost {
   // the pane's text as Text() would give it (for a UTF-8 or UTF-16 file its
   // first line only); empty for a rendered RTF, whose text the pane makes.
   void LoadPaneWithFile(const std::string& path, bool realTime, bool& loaded, std::string* shown = nullptr);
+  // A large file's text goes into the pane off the window's thread; done
+  // gets its file-type and code labels. False: load it at once instead.
+  bool LoadPaneInBackground(const std::string& path, bool realTime,
+                            std::function<void(const std::string& type, const std::string& code)> done);
   void SetPaneHeight(int h);
   int PaneHeight() const;
   void StartSummaryWalk();
@@ -316,6 +321,7 @@ class TForm1 : public QMainWindow, public IHost {
   navirt::FolderFigures summaryFigures_;
   std::shared_ptr<std::atomic<bool>> summaryCancel_;
   QFutureWatcher<navirt::FolderFigures>* summaryWatcher_ = nullptr;
+  std::unique_ptr<TPreviewLoader> previewLoader_;
 };
 
 extern TForm1* Form1;

@@ -311,6 +311,9 @@ struct FolderCache {
 // caller's create to test (OutputFile::OpenNew).
 int PrepareTarget(const std::string& outDir, const std::string& entryPath, bool keepPaths, bool isDir,
                   std::string& target, std::string& why, FolderCache* cache = nullptr);
+// The file an entry lands on, as PrepareTarget names it, without looking
+// at the disk; false for a name PrepareTarget refuses.
+bool ExtractTargetOf(const std::string& outDir, const std::string& entryPath, bool keepPaths, std::string& target);
 // Decides about an existing file: true to write.
 bool ShouldWrite(const std::string& target, std::time_t entryTime, Overwrite mode, std::string& why);
 // Applies time and read-only bit after a file was placed.

@@ -80,6 +80,7 @@ class BgaLibrary : public ArcLibrary {
     job.keepPaths = c == "x" && !cl.HasSwitch("j");
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
+    if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     return ExtractEntries(
         entries, job,
         [&](size_t i, const Sink& sink, std::string& w) {

@@ -77,6 +77,7 @@ class CabLibrary : public ArcLibrary {
     job.keepPaths = !cl.HasSwitch("j");
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
+    if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     return ExtractEntries(
         entries, job,
         [&](size_t i, const Sink& sink, std::string& w) { return up.Unpack(i, TrimmingSink(in, sink), w); }, rep);

@@ -210,72 +210,82 @@ bool PlaceHardLink(const ArcEntry& e, const ExtractJob& job, const std::string& 
 }
 }  // namespace
 
-void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<int(const Sink&, std::string&)>& unpack,
-                Report& rep, ExtractStats& st) {
-  if (st.cancelled || !MatchesAny(job.patterns, e.path)) return;
+namespace {
+// Steps of ExtractOne. Each reports and counts what it refuses and answers
+// false when the entry goes no further.
+
+// The entry is one to write at all: selected, not cancelled, readable.
+bool Admit(const ArcEntry& e, const ExtractJob& job, const std::string& shown, Report& rep, ExtractStats& st) {
+  if (st.cancelled || !MatchesAny(job.patterns, e.path)) return false;
   if (!NotifyProgress(e)) {
     st.cancelled = true;
     st.Fail(kErrUserCancel);
-    return;
+    return false;
   }
-  std::string shown = NameToCp932(e.path);
   if (e.nameFallback) rep.Say(msg::kNameFallback, {shown});
   if (e.encrypted) {
     rep.Say(msg::kEncryptedRefused, {shown});
     st.Fail(kErrNotSupport);
-    return;
+    return false;
   }
   if (e.unsupported) {
     rep.Say(msg::kUnsupportedMethod, {e.method, shown});
     st.Fail(kErrNotSupport);
-    return;
+    return false;
   }
-  std::string target, why;
-  if (e.isDir) {
-    if (!job.keepPaths || e.path.empty() || e.path == ".") return;
-    int rc = PrepareTarget(job.outDir, e.path, true, true, target, why, &st.folders);
-    if (rc != kOk) {
-      rep.Say(msg::kRefused, {shown, Reason932(why)});
-      st.Fail(rc);
-      if (rc == kErrHeaderBroken) ++st.refused;
-    }
-    return;
-  }
+  return true;
+}
+
+void Refuse(const std::string& shown, const std::string& why, int rc, Report& rep, ExtractStats& st) {
+  rep.Say(msg::kRefused, {shown, Reason932(why)});
+  st.Fail(rc);
+  if (rc == kErrHeaderBroken) ++st.refused;
+}
+
+// A safe target for a file entry, its folders made; a run killed there
+// before has its temporary files removed.
+bool Target(const ArcEntry& e, const ExtractJob& job, const std::string& shown, std::string& target, Report& rep,
+            ExtractStats& st) {
+  std::string why;
   if (e.isLink && !LinkStaysInside(e.path, e.linkTarget)) {
-    rep.Say(msg::kRefused, {shown, Reason932("link points outside the folder")});
-    st.Fail(kErrHeaderBroken);
-    ++st.refused;
-    return;
+    Refuse(shown, "link points outside the folder", kErrHeaderBroken, rep, st);
+    return false;
   }
   int rc = PrepareTarget(job.outDir, e.path, job.keepPaths, false, target, why, &st.folders);
   if (rc != kOk) {
-    rep.Say(msg::kRefused, {shown, Reason932(why)});
-    st.Fail(rc);
-    if (rc == kErrHeaderBroken) ++st.refused;
-    return;
+    Refuse(shown, why, rc, rep, st);
+    return false;
   }
-  // A run killed here before left its temporary files: gone now.
   size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   if (st.swept.insert(folder).second) RemoveStaleTemporaries(folder);
-  // Every file is written under a temporary name and renamed when whole;
-  // an old file is replaced only then, a free name never over something
-  // that appeared meanwhile.
-  OutputFile out;
-  int created = e.isHardLink || e.isLink ? EEXIST : out.OpenNew(target);
-  if (created == EEXIST) {
-    struct stat ts;
-    if (::lstat(target.c_str(), &ts) == 0 && S_ISDIR(ts.st_mode)) {
-      rep.Say(msg::kRefused, {shown, Reason932("a folder of that name exists")});
-      st.Fail(kErrCannotWrite);
-      return;
-    }
-    if (!ShouldWrite(target, e.mtime, job.overwrite, why)) {
-      rep.Say(msg::kSkipped, {shown, Reason932(why)});
-      ++st.skipped;
-      return;
-    }
+  return true;
+}
+
+// What stands under the target already: a folder is never replaced; a file
+// only when the job's rule says so.
+bool MayReplace(const ArcEntry& e, const ExtractJob& job, const std::string& shown, const std::string& target,
+                Report& rep, ExtractStats& st) {
+  struct stat ts;
+  if (::lstat(target.c_str(), &ts) != 0) return true;
+  if (S_ISDIR(ts.st_mode)) {
+    Refuse(shown, "a folder of that name exists", kErrCannotWrite, rep, st);
+    return false;
   }
+  std::string why;
+  bool write = job.replaceListed ? job.replace.count(target) > 0 : ShouldWrite(target, e.mtime, job.overwrite, why);
+  if (job.replaceListed && !write) why = "already exists, skipped";
+  if (!write) {
+    rep.Say(msg::kSkipped, {shown, Reason932(why)});
+    ++st.skipped;
+  }
+  return write;
+}
+
+// Links are placed whole under a temporary name and renamed.
+void PlaceLink(const ArcEntry& e, const ExtractJob& job, const std::string& shown, const std::string& target,
+               Report& rep, ExtractStats& st) {
+  std::string why;
   if (e.isHardLink) {
     if (!PlaceHardLink(e, job, target, why)) {
       rep.Say(msg::kCannotLink, {shown, Reason932(why)});
@@ -286,26 +296,22 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     ++st.done;
     return;
   }
-  if (e.isLink) {
-    std::string tmp = target + ".navirt-link";
+  std::string tmp = target + ".navirt-link";
+  ::unlink(tmp.c_str());
+  if (::symlink(e.linkTarget.c_str(), tmp.c_str()) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
     ::unlink(tmp.c_str());
-    if (::symlink(e.linkTarget.c_str(), tmp.c_str()) != 0 || ::rename(tmp.c_str(), target.c_str()) != 0) {
-      ::unlink(tmp.c_str());
-      rep.Say(msg::kCannotCreateLink, {shown});
-      st.Fail(kErrCannotWrite);
-      return;
-    }
-    rep.Say(msg::kExtractingLink, {shown, NameToCp932(e.linkTarget)});
-    ++st.done;
-    return;
-  }
-  if ((created != 0 && created != EEXIST) || (created == EEXIST && !out.Open(target))) {
-    rep.Say(msg::kCannotCreate, {shown});
+    rep.Say(msg::kCannotCreateLink, {shown});
     st.Fail(kErrCannotWrite);
     return;
   }
-  // A large entry asks the hook now and then, so Cancel need not wait for
-  // its end.
+  rep.Say(msg::kExtractingLink, {shown, NameToCp932(e.linkTarget)});
+  ++st.done;
+}
+
+// The file's bytes into out, then into place. A large entry asks the hook
+// now and then, so Cancel need not wait for its end.
+void WriteFile(const ArcEntry& e, OutputFile& out, const std::string& shown, const std::string& target,
+               const std::function<int(const Sink&, std::string&)>& unpack, Report& rep, ExtractStats& st) {
   uint64_t sinceAsked = 0;
   bool stopped = false;
   Sink sink = [&](const unsigned char* p, size_t n) {
@@ -317,7 +323,8 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
     stopped = true;
     return false;
   };
-  rc = unpack(sink, why);
+  std::string why;
+  int rc = unpack(sink, why);
   if (stopped) {
     out.Abort();
     rep.Say(msg::kCancelled, {shown});
@@ -339,6 +346,53 @@ void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<in
   ApplyMeta(target, 0, e.attr, false);
   rep.Say(msg::kExtracting, {shown});
   ++st.done;
+}
+}  // namespace
+
+void ExtractOne(const ArcEntry& e, const ExtractJob& job, const std::function<int(const Sink&, std::string&)>& unpack,
+                Report& rep, ExtractStats& st) {
+  const std::string shown = NameToCp932(e.path);
+  if (!Admit(e, job, shown, rep, st)) return;
+  std::string target, why;
+  if (e.isDir) {
+    if (!job.keepPaths || e.path.empty() || e.path == ".") return;
+    int rc = PrepareTarget(job.outDir, e.path, true, true, target, why, &st.folders);
+    if (rc != kOk) Refuse(shown, why, rc, rep, st);
+    return;
+  }
+  if (!Target(e, job, shown, target, rep, st)) return;
+  // Every file is written under a temporary name and renamed when whole;
+  // an old file is replaced only then, a free name never over something
+  // that appeared meanwhile.
+  OutputFile out;
+  int created = e.isHardLink || e.isLink ? EEXIST : out.OpenNew(target);
+  if (created == EEXIST && !MayReplace(e, job, shown, target, rep, st)) return;
+  if (e.isHardLink || e.isLink) return PlaceLink(e, job, shown, target, rep, st);
+  if ((created != 0 && created != EEXIST) || (created == EEXIST && !out.Open(target))) {
+    rep.Say(msg::kCannotCreate, {shown});
+    st.Fail(kErrCannotWrite);
+    return;
+  }
+  WriteFile(e, out, shown, target, unpack, rep, st);
+}
+
+int ReadReplaceList(const CmdLine& cl, ExtractJob& job, Report& rep) {
+  std::string list = cl.Text("replace-only=");
+  if (list.empty()) return kOk;
+  std::string data;
+  if (!ReadFileBytes(list, data)) {
+    rep.SayUtf8(msg::kNamedReason, {list, "cannot read the list of files to replace"});
+    return kErrResponseRead;
+  }
+  job.replaceListed = true;
+  size_t start = 0;
+  while (start < data.size()) {
+    size_t end = data.find('\n', start);
+    if (end == std::string::npos) end = data.size();
+    if (end > start) job.replace.insert(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return kOk;
 }
 
 int FinishExtract(const ExtractStats& st, Report& rep) {

@@ -43,7 +43,16 @@ struct ExtractJob {
   bool keepPaths = true;
   Overwrite overwrite = Overwrite::Never;
   std::vector<std::string> patterns;
+  // With replaceListed, an existing file is replaced only when its full
+  // path is in replace, whatever overwrite says: the caller asked about
+  // each one before the run, and a file that appeared since is kept.
+  bool replaceListed = false;
+  std::set<std::string> replace;
 };
+// The switch every library's extraction takes, "-replace-only=LIST": LIST
+// names the files that may be replaced, one full path a line. kOk, or
+// kErrResponseRead with a line in rep.
+int ReadReplaceList(const CmdLine& cl, ExtractJob& job, Report& rep);
 
 // Unpacks the entry with index idx into sink (called in rising idx order).
 using UnpackFn = std::function<int(size_t idx, const Sink& sink, std::string& why)>;

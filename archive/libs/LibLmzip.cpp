@@ -106,6 +106,7 @@ class UnzipSide : public ArcLibrary {
     job.keepPaths = cl.command != "-e" && cl.Number("j") <= 0;
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
+    if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     return ExtractEntries(
         entries, job,
         [&](size_t i, const Sink& sink, std::string& w) {

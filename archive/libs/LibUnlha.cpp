@@ -106,6 +106,7 @@ class LhaLibrary : public ArcLibrary {
     job.keepPaths = keepPaths;
     job.overwrite = cl.Number("c") > 0 ? Overwrite::Always : Overwrite::IfNewer;
     job.patterns = cl.names;
+    if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     return ExtractEntries(
         entries, job,
         [&](size_t i, const Sink& sink, std::string& why) {

@@ -146,6 +146,7 @@ class ZipLibrary : public ArcLibrary {
     job.keepPaths = keepPaths;
     job.overwrite = cl.HasSwitch("o") ? Overwrite::Always : Overwrite::Never;
     job.patterns = cl.names;
+    if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     return ExtractEntries(
         entries, job,
         [&](size_t i, const Sink& sink, std::string& w) {

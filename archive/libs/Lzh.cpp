@@ -59,26 +59,9 @@ std::string Utf16LeToUtf8(const unsigned char* p, size_t n) {
   return Utf16ToUtf8(u);
 }
 
-// Parses one header at off. Returns 1 for an entry, 0 at the end, or a
-// negative number when the header is broken.
-int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why) {
-  if (!in.Has(off, 1) || in.Data()[off] == 0) return 0;
-  if (!in.Has(off, 24)) {
-    why = "truncated header";
-    return -1;
-  }
-  const unsigned char* h = in.Data() + off;
-  if (!IsMethod(h + 2)) {
-    why = "not an LHA header";
-    return -1;
-  }
-  int level = h[20];
-  e = ArcEntry{};
-  e.level = level;
-  e.headerOffset = off;
-  e.method.assign(reinterpret_cast<const char*>(h + 2), 5);
-  uint64_t packed = Le32(h + 7);
-  e.size = Le32(h + 11);
+// What the parts of one header leave for the next step.
+struct RawHeader {
+  uint64_t packed = 0;  // the size field: data, and extended headers at level 1
   std::string rawName, rawDir, utfName, utfDir;
   bool haveUtfName = false, haveUtfDir = false;
   bool utf8Names = false;  // the code-page header says 65001
@@ -88,170 +71,148 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
   uint64_t headerEnd = 0;
   bool haveUnixTime = false;
   std::time_t unixTime = 0;
-  if (level == 0 || level == 1) {
-    uint64_t hsize = h[0] + 2ull;
-    if (!in.Has(off, hsize) || hsize < 24) {
-      why = "truncated header";
-      return -1;
-    }
-    unsigned sum = 0;
-    for (uint64_t i = 2; i < hsize; ++i) sum += h[i];
-    if ((sum & 0xFF) != h[1]) {
-      why = "header checksum mismatch";
-      return -2;
-    }
-    e.dosTime = Le16(h + 15);
-    e.dosDate = Le16(h + 17);
-    e.mtime = DosToUnix(e.dosDate, e.dosTime);
-    unsigned n = h[21];
-    if (22ull + n + 2 > hsize) {
-      why = "name runs past the header";
-      return -1;
-    }
-    rawName.assign(reinterpret_cast<const char*>(h + 22), n);
-    e.crc = Le16(h + 22 + n);
-    if (level == 0) {
-      e.attr = h[19];
-      e.os = OsNumber('M');
-      headerEnd = off + hsize;
-      e.packed = packed;
-    } else {
-      if (22ull + n + 5 > hsize) {
-        why = "truncated level-1 header";
-        return -1;
-      }
-      e.os = OsNumber(h[22 + n + 2]);
-      firstExt = Le16(h + hsize - 2);
-      extStart = off + hsize;
-      e.attr = kAttrArchive;
-    }
-  } else if (level == 2 || level == 3) {
-    uint64_t total;
-    if (level == 2) {
-      if (!in.Has(off, 26)) {
-        why = "truncated header";
-        return -1;
-      }
-      total = Le16(h);
-      firstExt = Le16(h + 24);
-      extStart = off + 26;
-      if (total < 26) {
-        why = "header size too small";
-        return -1;
-      }
-    } else {
-      if (!in.Has(off, 32)) {
-        why = "truncated header";
-        return -1;
-      }
-      total = Le32(h + 24);
-      firstExt = Le32(h + 28);
-      extStart = off + 32;
-      extSizeWidth = 4;
-      if (total < 32) {
-        why = "header size too small";
-        return -1;
-      }
-    }
-    if (!in.Has(off, total)) {
-      why = "truncated header";
-      return -1;
-    }
-    e.crc = Le16(h + 21);
-    e.os = OsNumber(h[23]);
-    e.mtime = static_cast<std::time_t>(Le32(h + 15));
-    UnixToDos(e.mtime, e.dosDate, e.dosTime);
-    headerEnd = off + total;
-    e.packed = packed;
-    e.attr = kAttrArchive;
-  } else {
-    why = "unknown header level";
-    return -1;
+};
+
+int Truncated(std::string& why, const char* what = "truncated header") {
+  why = what;
+  return -1;
+}
+
+// Levels 0 and 1: a checksummed base header with the name in it.
+int ParseLevel01(const InputFile& in, uint64_t off, int level, ArcEntry& e, RawHeader& r, std::string& why) {
+  const unsigned char* h = in.Data() + off;
+  uint64_t hsize = h[0] + 2ull;
+  if (!in.Has(off, hsize) || hsize < 24) return Truncated(why);
+  unsigned sum = 0;
+  for (uint64_t i = 2; i < hsize; ++i) sum += h[i];
+  if ((sum & 0xFF) != h[1]) {
+    why = "header checksum mismatch";
+    return -2;
   }
-  // Extended headers.
-  if (level >= 1) {
-    uint64_t pos = extStart;
-    uint64_t next = firstExt;
-    uint64_t extTotal = 0;
-    int guard = 0;
-    while (next != 0) {
-      if (++guard > 4096 || next < extSizeWidth + 1 || !in.Has(pos, next)) {
-        why = "broken extended header";
-        return -1;
+  e.dosTime = Le16(h + 15);
+  e.dosDate = Le16(h + 17);
+  e.mtime = DosToUnix(e.dosDate, e.dosTime);
+  unsigned n = h[21];
+  if (22ull + n + 2 > hsize) return Truncated(why, "name runs past the header");
+  r.rawName.assign(reinterpret_cast<const char*>(h + 22), n);
+  e.crc = Le16(h + 22 + n);
+  if (level == 0) {
+    e.attr = h[19];
+    e.os = OsNumber('M');
+    r.headerEnd = off + hsize;
+    e.packed = r.packed;
+    return 1;
+  }
+  if (22ull + n + 5 > hsize) return Truncated(why, "truncated level-1 header");
+  e.os = OsNumber(h[22 + n + 2]);
+  r.firstExt = Le16(h + hsize - 2);
+  r.extStart = off + hsize;
+  e.attr = kAttrArchive;
+  return 1;
+}
+
+// Levels 2 and 3: the header's whole size first, names in extended headers.
+int ParseLevel23(const InputFile& in, uint64_t off, int level, ArcEntry& e, RawHeader& r, std::string& why) {
+  const unsigned char* h = in.Data() + off;
+  const uint64_t base = level == 2 ? 26 : 32;
+  if (!in.Has(off, base)) return Truncated(why);
+  uint64_t total = level == 2 ? Le16(h) : Le32(h + 24);
+  r.firstExt = level == 2 ? Le16(h + 24) : Le32(h + 28);
+  r.extStart = off + base;
+  r.extSizeWidth = level == 2 ? 2 : 4;
+  if (total < base) return Truncated(why, "header size too small");
+  if (!in.Has(off, total)) return Truncated(why);
+  e.crc = Le16(h + 21);
+  e.os = OsNumber(h[23]);
+  e.mtime = static_cast<std::time_t>(Le32(h + 15));
+  UnixToDos(e.mtime, e.dosDate, e.dosTime);
+  r.headerEnd = off + total;
+  e.packed = r.packed;
+  e.attr = kAttrArchive;
+  return 1;
+}
+
+// One extended header's content.
+void TakeExtended(unsigned type, const unsigned char* d, uint64_t dn, ArcEntry& e, RawHeader& r) {
+  switch (type) {
+    case 0x01:
+      r.rawName.assign(reinterpret_cast<const char*>(d), dn);
+      break;
+    case 0x02:
+      r.rawDir.assign(reinterpret_cast<const char*>(d), dn);
+      break;
+    case 0x40:
+      if (dn >= 2) e.attr = Le16(d);
+      break;
+    case 0x44:
+      r.utfName = Utf16LeToUtf8(d, dn);
+      r.haveUtfName = true;
+      break;
+    case 0x45:
+      r.utfDir = Utf16LeToUtf8(d, dn);
+      r.haveUtfDir = true;
+      break;
+    case 0x46:
+      if (dn >= 4) r.utf8Names = Le32(d) == kUtf8CodePage;
+      break;
+    case 0x54:
+      if (dn >= 4) {
+        r.unixTime = static_cast<std::time_t>(Le32(d));
+        r.haveUnixTime = true;
       }
-      const unsigned char* x = in.Data() + pos;
-      unsigned type = x[0];
-      const unsigned char* d = x + 1;
-      uint64_t dn = next - 1 - extSizeWidth;
-      switch (type) {
-        case 0x01:
-          rawName.assign(reinterpret_cast<const char*>(d), dn);
-          break;
-        case 0x02:
-          rawDir.assign(reinterpret_cast<const char*>(d), dn);
-          break;
-        case 0x40:
-          if (dn >= 2) e.attr = Le16(d);
-          break;
-        case 0x44:
-          utfName = Utf16LeToUtf8(d, dn);
-          haveUtfName = true;
-          break;
-        case 0x45:
-          utfDir = Utf16LeToUtf8(d, dn);
-          haveUtfDir = true;
-          break;
-        case 0x46:
-          if (dn >= 4) utf8Names = Le32(d) == kUtf8CodePage;
-          break;
-        case 0x54:
-          if (dn >= 4) {
-            unixTime = static_cast<std::time_t>(Le32(d));
-            haveUnixTime = true;
-          }
-          break;
-        default:
-          break;
-      }
-      extTotal += next;
-      pos += next;
-      next = extSizeWidth == 2 ? Le16(x + next - 2) : Le32(x + next - 4);
-    }
-    if (level == 1) {
-      if (extTotal > packed) {
-        why = "extended headers larger than the entry";
-        return -1;
-      }
-      e.packed = packed - extTotal;
-      headerEnd = pos;
-      if (haveUnixTime && e.dosDate == 0) {
-        e.mtime = unixTime;
-        UnixToDos(e.mtime, e.dosDate, e.dosTime);
-      }
+      break;
+    default:
+      break;
+  }
+}
+
+int ReadExtendedHeaders(const InputFile& in, int level, ArcEntry& e, RawHeader& r, std::string& why) {
+  uint64_t pos = r.extStart;
+  uint64_t next = r.firstExt;
+  uint64_t extTotal = 0;
+  int guard = 0;
+  while (next != 0) {
+    if (++guard > 4096 || next < r.extSizeWidth + 1 || !in.Has(pos, next))
+      return Truncated(why, "broken extended header");
+    const unsigned char* x = in.Data() + pos;
+    TakeExtended(x[0], x + 1, next - 1 - r.extSizeWidth, e, r);
+    extTotal += next;
+    pos += next;
+    next = r.extSizeWidth == 2 ? Le16(x + next - 2) : Le32(x + next - 4);
+  }
+  if (level == 1) {
+    if (extTotal > r.packed) return Truncated(why, "extended headers larger than the entry");
+    e.packed = r.packed - extTotal;
+    r.headerEnd = pos;
+    if (r.haveUnixTime && e.dosDate == 0) {
+      e.mtime = r.unixTime;
+      UnixToDos(e.mtime, e.dosDate, e.dosTime);
     }
   }
-  e.dataOffset = headerEnd;
-  e.headerSize = headerEnd - off;
-  // Names: decode first, split after.
+  return 1;
+}
+
+// Names: decoded first, split after; a Unix link is "name|target".
+void DecodeNames(const RawHeader& r, ArcEntry& e) {
   bool fb1 = false, fb2 = false;
   std::string dir;
-  if (haveUtfDir) {
-    dir = utfDir;
+  if (r.haveUtfDir) {
+    dir = r.utfDir;
     for (char& c : dir)
       if (c == '\\' || c == '\xFF') c = '/';
-  } else if (!rawDir.empty()) {
+  } else if (!r.rawDir.empty()) {
     size_t start = 0;
-    while (start < rawDir.size()) {
-      size_t end = rawDir.find('\xFF', start);
-      if (end == std::string::npos) end = rawDir.size();
+    while (start < r.rawDir.size()) {
+      size_t end = r.rawDir.find('\xFF', start);
+      if (end == std::string::npos) end = r.rawDir.size();
       bool fb = false;
-      std::string part = NameFromArchive(std::string_view(rawDir).substr(start, end - start), utf8Names, fb);
+      std::string part = NameFromArchive(std::string_view(r.rawDir).substr(start, end - start), r.utf8Names, fb);
       fb2 = fb2 || fb;
       if (!part.empty()) dir += (dir.empty() ? "" : "/") + part;
       start = end + 1;
     }
   }
-  std::string name = haveUtfName ? utfName : NameFromArchive(rawName, utf8Names, fb1);
+  std::string name = r.haveUtfName ? r.utfName : NameFromArchive(r.rawName, r.utf8Names, fb1);
   for (char& c : name)
     if (c == '\\') c = '/';
   e.nameFallback = fb1 || fb2;
@@ -259,7 +220,6 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
   while (!e.path.empty() && e.path.back() == '/') e.path.pop_back();
   e.isDir = e.method == "-lhd-";
   if (e.isDir) e.attr |= kAttrDir;
-  // A Unix link is stored as "name|target".
   size_t bar = e.path.find('|');
   if (e.isDir && bar != std::string::npos) {
     e.isLink = true;
@@ -267,6 +227,35 @@ int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why
     e.linkTarget = e.path.substr(bar + 1);
     e.path.resize(bar);
   }
+}
+
+// Parses one header at off. Returns 1 for an entry, 0 at the end, or a
+// negative number when the header is broken.
+int ParseHeader(const InputFile& in, uint64_t off, ArcEntry& e, std::string& why) {
+  if (!in.Has(off, 1) || in.Data()[off] == 0) return 0;
+  if (!in.Has(off, 24)) return Truncated(why);
+  const unsigned char* h = in.Data() + off;
+  if (!IsMethod(h + 2)) return Truncated(why, "not an LHA header");
+  const int level = h[20];
+  e = ArcEntry{};
+  e.level = level;
+  e.headerOffset = off;
+  e.method.assign(reinterpret_cast<const char*>(h + 2), 5);
+  RawHeader r;
+  r.packed = Le32(h + 7);
+  e.size = Le32(h + 11);
+  int rc;
+  if (level == 0 || level == 1)
+    rc = ParseLevel01(in, off, level, e, r, why);
+  else if (level == 2 || level == 3)
+    rc = ParseLevel23(in, off, level, e, r, why);
+  else
+    rc = Truncated(why, "unknown header level");
+  if (rc != 1) return rc;
+  if (level >= 1 && (rc = ReadExtendedHeaders(in, level, e, r, why)) != 1) return rc;
+  e.dataOffset = r.headerEnd;
+  e.headerSize = r.headerEnd - off;
+  DecodeNames(r, e);
   if (!in.Has(e.dataOffset, e.packed)) {
     why = "entry data runs past the end of the archive";
     return -3;
@@ -392,380 +381,6 @@ int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string
     rc = kErrFileCrc;
   }
   return rc;
-}
-
-// ---- -lh5- encoder -----------------------------------------------------
-
-namespace {
-
-constexpr int kDicBits = 13;
-constexpr int kDicSize = 1 << kDicBits;
-constexpr int kMaxMatch = 256;
-constexpr int kThreshold = 3;
-constexpr int kNC = 510;
-constexpr int kNP = kDicBits + 1;
-constexpr int kNT = 19;
-constexpr int kCBit = 9;
-constexpr int kPBit = 4;
-constexpr int kTBit = 5;
-constexpr int kHashBits = 15;
-constexpr int kChainLimit = 16;
-
-class BitWriter {
- public:
-  explicit BitWriter(std::string& out) : out_(out) {}
-  void Put(int nbits, uint32_t value) {
-    if (nbits == 0) return;
-    acc_ = (acc_ << nbits) | (value & ((1ull << nbits) - 1));
-    n_ += nbits;
-    while (n_ >= 8) {
-      n_ -= 8;
-      out_ += static_cast<char>((acc_ >> n_) & 0xFF);
-    }
-  }
-  void Flush() {
-    if (n_ > 0) out_ += static_cast<char>((acc_ << (8 - n_)) & 0xFF);
-    n_ = 0;
-    acc_ = 0;
-  }
-
- private:
-  std::string& out_;
-  uint64_t acc_ = 0;
-  int n_ = 0;
-};
-
-// Huffman code lengths at most 16 bits; unused symbols get 0.
-void MakeLengths(const std::vector<uint32_t>& freqIn, std::vector<uint8_t>& len) {
-  size_t n = freqIn.size();
-  len.assign(n, 0);
-  std::vector<uint32_t> freq = freqIn;
-  for (;;) {
-    struct Node {
-      uint64_t f;
-      int left, right;
-    };
-    std::vector<Node> nodes;
-    using Item = std::pair<uint64_t, int>;
-    std::priority_queue<Item, std::vector<Item>, std::greater<Item>> heap;
-    for (size_t i = 0; i < n; ++i) {
-      if (freq[i] == 0) continue;
-      nodes.push_back({freq[i], -1, static_cast<int>(i)});
-      heap.push({freq[i], static_cast<int>(nodes.size() - 1)});
-    }
-    if (nodes.size() < 2) {
-      for (auto& nd : nodes) len[nd.right] = 1;
-      return;
-    }
-    while (heap.size() > 1) {
-      Item a = heap.top();
-      heap.pop();
-      Item b = heap.top();
-      heap.pop();
-      nodes.push_back({a.first + b.first, a.second, b.second});
-      heap.push({a.first + b.first, static_cast<int>(nodes.size() - 1)});
-    }
-    // Depths by walking from the root.
-    std::vector<std::pair<int, int>> stack{{heap.top().second, 0}};
-    int maxDepth = 0;
-    std::fill(len.begin(), len.end(), 0);
-    while (!stack.empty()) {
-      auto [idx, depth] = stack.back();
-      stack.pop_back();
-      const Node& nd = nodes[idx];
-      if (nd.left < 0) {
-        len[nd.right] = static_cast<uint8_t>(std::min(depth, 255));
-        maxDepth = std::max(maxDepth, depth);
-      } else {
-        stack.push_back({nd.left, depth + 1});
-        stack.push_back({nd.right, depth + 1});
-      }
-    }
-    if (maxDepth <= 16) return;
-    for (auto& f : freq)
-      if (f) f = (f + 1) / 2;
-  }
-}
-
-void MakeCodes(const std::vector<uint8_t>& len, std::vector<uint16_t>& code) {
-  code.assign(len.size(), 0);
-  uint32_t next = 0;
-  for (int l = 1; l <= 16; ++l) {
-    for (size_t s = 0; s < len.size(); ++s)
-      if (len[s] == l) code[s] = static_cast<uint16_t>(next++);
-    next <<= 1;
-  }
-}
-
-int Used(const std::vector<uint32_t>& f, int& only) {
-  int used = 0;
-  for (size_t i = 0; i < f.size(); ++i)
-    if (f[i]) {
-      ++used;
-      only = static_cast<int>(i);
-    }
-  return used;
-}
-
-void WritePtLen(BitWriter& bw, const std::vector<uint8_t>& ptLen, int nbit, int special) {
-  int n = static_cast<int>(ptLen.size());
-  while (n > 0 && ptLen[n - 1] == 0) --n;
-  bw.Put(nbit, n);
-  int i = 0;
-  while (i < n) {
-    int k = ptLen[i++];
-    if (k <= 6)
-      bw.Put(3, k);
-    else
-      bw.Put(k - 3, (1u << (k - 3)) - 2);
-    if (i == special) {
-      while (i < 6 && i < n && ptLen[i] == 0) ++i;
-      bw.Put(2, (i - 3) & 3);
-    }
-  }
-}
-
-struct Block {
-  std::vector<uint16_t> sym;   // C symbols
-  std::vector<uint16_t> dist;  // distance - 1 for matches
-};
-
-int PSymbol(unsigned d) {
-  int p = 0;
-  while (d) {
-    ++p;
-    d >>= 1;
-  }
-  return p;
-}
-
-void EncodeBlock(BitWriter& bw, const Block& b) {
-  std::vector<uint32_t> cf(kNC, 0), pf(kNP, 0);
-  size_t di = 0;
-  for (uint16_t c : b.sym) {
-    ++cf[c];
-    if (c >= 256) ++pf[PSymbol(b.dist[di++])];
-  }
-  bw.Put(16, static_cast<uint32_t>(b.sym.size()));
-  std::vector<uint8_t> cLen, ptLen;
-  std::vector<uint16_t> cCode, ptCode;
-  int only = 0;
-  if (Used(cf, only) <= 1) {
-    bw.Put(kTBit, 0);
-    bw.Put(kTBit, 0);
-    bw.Put(kCBit, 0);
-    bw.Put(kCBit, only);
-    cLen.assign(kNC, 0);
-    cCode.assign(kNC, 0);
-  } else {
-    MakeLengths(cf, cLen);
-    MakeCodes(cLen, cCode);
-    int n = kNC;
-    while (n > 0 && cLen[n - 1] == 0) --n;
-    std::vector<uint32_t> tf(kNT, 0);
-    for (int i = 0; i < n;) {
-      int k = cLen[i++];
-      if (k == 0) {
-        int count = 1;
-        while (i < n && cLen[i] == 0) {
-          ++i;
-          ++count;
-        }
-        if (count <= 2)
-          tf[0] += count;
-        else if (count <= 18)
-          tf[1]++;
-        else if (count == 19) {
-          tf[0]++;
-          tf[1]++;
-        } else
-          tf[2]++;
-      } else {
-        tf[k + 2]++;
-      }
-    }
-    int tonly = 0;
-    if (Used(tf, tonly) <= 1) {
-      bw.Put(kTBit, 0);
-      bw.Put(kTBit, tonly);
-      ptLen.assign(kNT, 0);
-      ptCode.assign(kNT, 0);
-    } else {
-      MakeLengths(tf, ptLen);
-      MakeCodes(ptLen, ptCode);
-      WritePtLen(bw, ptLen, kTBit, 3);
-    }
-    bw.Put(kCBit, n);
-    for (int i = 0; i < n;) {
-      int k = cLen[i++];
-      if (k == 0) {
-        int count = 1;
-        while (i < n && cLen[i] == 0) {
-          ++i;
-          ++count;
-        }
-        if (count <= 2) {
-          for (int j = 0; j < count; ++j) bw.Put(ptLen[0], ptCode[0]);
-        } else if (count <= 18) {
-          bw.Put(ptLen[1], ptCode[1]);
-          bw.Put(4, count - 3);
-        } else if (count == 19) {
-          bw.Put(ptLen[0], ptCode[0]);
-          bw.Put(ptLen[1], ptCode[1]);
-          bw.Put(4, 15);
-        } else {
-          bw.Put(ptLen[2], ptCode[2]);
-          bw.Put(kCBit, count - 20);
-        }
-      } else {
-        bw.Put(ptLen[k + 2], ptCode[k + 2]);
-      }
-    }
-  }
-  std::vector<uint8_t> pLen;
-  std::vector<uint16_t> pCode;
-  int ponly = 0;
-  if (Used(pf, ponly) <= 1) {
-    bw.Put(kPBit, 0);
-    bw.Put(kPBit, ponly);
-    pLen.assign(kNP, 0);
-    pCode.assign(kNP, 0);
-  } else {
-    MakeLengths(pf, pLen);
-    MakeCodes(pLen, pCode);
-    WritePtLen(bw, pLen, kPBit, -1);
-  }
-  di = 0;
-  for (uint16_t c : b.sym) {
-    bw.Put(cLen[c], cCode[c]);
-    if (c >= 256) {
-      unsigned d = b.dist[di++];
-      int p = PSymbol(d);
-      bw.Put(pLen[p], pCode[p]);
-      if (p > 1) bw.Put(p - 1, d & ((1u << (p - 1)) - 1));
-    }
-  }
-}
-
-}  // namespace
-
-std::string EncodeLh5(const unsigned char* data, size_t n) {
-  std::string out;
-  EncodeLh5(
-      data, n,
-      [&out](const unsigned char* p, size_t k) {
-        out.append(reinterpret_cast<const char*>(p), k);
-        return true;
-      },
-      nullptr);
-  return out;
-}
-
-bool EncodeLh5(const unsigned char* data, size_t n, const Sink& sink, const std::function<void()>& consumed) {
-  constexpr size_t kOutPiece = 1 << 20;
-  constexpr size_t kConsumedStep = 16u << 20;
-  std::string out;
-  out.reserve(kOutPiece + (1 << 16));
-  BitWriter bw(out);
-  size_t reported = 0;
-  std::vector<int32_t> head(1 << kHashBits, -1);
-  std::vector<int32_t> prev(kDicSize, -1);
-  auto hash = [&](size_t i) {
-    uint32_t v = (uint32_t(data[i]) << 16) | (uint32_t(data[i + 1]) << 8) | data[i + 2];
-    return (v * 2654435761u) >> (32 - kHashBits);
-  };
-  auto insert = [&](size_t i) {
-    if (i + 2 >= n) return;
-    uint32_t h = hash(i);
-    prev[i & (kDicSize - 1)] = head[h];
-    head[h] = static_cast<int32_t>(i);
-  };
-  // Length of the common run at a and b, up to max, 8 bytes at a time.
-  auto common = [&](size_t a, size_t b, size_t max) -> size_t {
-    size_t l = 0;
-    while (l + 8 <= max) {
-      uint64_t x, y;
-      std::memcpy(&x, data + a + l, 8);
-      std::memcpy(&y, data + b + l, 8);
-      if (x != y) return l + (__builtin_ctzll(x ^ y) >> 3);
-      l += 8;
-    }
-    while (l < max && data[a + l] == data[b + l]) ++l;
-    return l;
-  };
-  auto longest = [&](size_t i, unsigned& bestDist) -> unsigned {
-    if (i + kThreshold > n) return 0;
-    unsigned best = 0;
-    size_t maxLen = std::min<size_t>(kMaxMatch, n - i);
-    int32_t cand = head[hash(i)];
-    int chain = kChainLimit;
-    while (cand >= 0 && chain-- > 0) {
-      size_t c = static_cast<size_t>(cand);
-      if (c >= i || i - c > kDicSize) break;
-      if (data[c + best] == data[i + best] && data[c] == data[i]) {
-        size_t l = common(c, i, maxLen);
-        if (l > best) {
-          best = static_cast<unsigned>(l);
-          bestDist = static_cast<unsigned>(i - c - 1);
-          if (l == maxLen) break;
-        }
-      }
-      int32_t p = prev[c & (kDicSize - 1)];
-      if (p >= cand) break;
-      cand = p;
-    }
-    return best >= kThreshold ? best : 0;
-  };
-  Block blk;
-  blk.sym.reserve(1 << 15);
-  blk.dist.reserve(1 << 14);
-  const size_t kBlockSyms = 0x7F00;
-  size_t i = 0;
-  unsigned curDist = 0;
-  unsigned curLen = longest(i, curDist);
-  while (i < n) {
-    if (curLen >= kThreshold) {
-      // One step of lazy matching.
-      insert(i);
-      unsigned nextDist = 0;
-      unsigned nextLen = (curLen < 24 && i + 1 < n) ? longest(i + 1, nextDist) : 0;
-      if (nextLen > curLen) {
-        blk.sym.push_back(data[i]);
-        ++i;
-        curLen = nextLen;
-        curDist = nextDist;
-      } else {
-        blk.sym.push_back(static_cast<uint16_t>(curLen + 253));
-        blk.dist.push_back(static_cast<uint16_t>(curDist));
-        for (size_t k = 1; k < curLen; ++k) insert(i + k);
-        i += curLen;
-        curLen = i < n ? longest(i, curDist) : 0;
-      }
-    } else {
-      insert(i);
-      blk.sym.push_back(data[i]);
-      ++i;
-      curLen = i < n ? longest(i, curDist) : 0;
-    }
-    if (blk.sym.size() >= kBlockSyms) {
-      EncodeBlock(bw, blk);
-      blk.sym.clear();
-      blk.dist.clear();
-      // Whole bytes go on as they come; the bits of a byte not yet full
-      // stay in the writer.
-      if (out.size() >= kOutPiece) {
-        if (!sink(reinterpret_cast<const unsigned char*>(out.data()), out.size())) return false;
-        out.clear();
-      }
-      if (consumed && i - reported >= kConsumedStep) {
-        consumed();
-        reported = i;
-      }
-    }
-  }
-  if (!blk.sym.empty()) EncodeBlock(bw, blk);
-  bw.Flush();
-  return out.empty() || sink(reinterpret_cast<const unsigned char*>(out.data()), out.size());
 }
 
 std::string BuildHeader(const std::string& path, bool isDir, const std::string& method, uint64_t packed, uint64_t size,

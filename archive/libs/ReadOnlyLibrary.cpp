@@ -102,6 +102,7 @@ int ReadOnlyLibrary::Run(const std::string& cmdline, Report& rep) {
   bool force = cl.Number("c") > 0 || cl.HasSwitch("o") || cl.HasSwitch("y");
   job.overwrite = force ? Overwrite::Always : (overwrite_ || cl.HasSwitch("u") ? Overwrite::IfNewer : Overwrite::Never);
   job.patterns = cl.names;
+  if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
   return ExtractEntries(entries, job, unpack, rep);
 }
 

@@ -8,7 +8,11 @@
 
 namespace navirt::arc::zip {
 
+inline constexpr uint32_t kLocalSig = 0x04034B50, kCentralSig = 0x02014B50, kEndSig = 0x06054B50;
+
 int List(const InputFile& in, std::vector<ArcEntry>& out, std::string& why);
+// Start of the entry's data, from its local header; false when broken.
+bool DataStart(const InputFile& in, const ArcEntry& e, uint64_t& start);
 int Unpack(const InputFile& in, const ArcEntry& e, const Sink& sink, std::string& why);
 
 struct WriteOptions {

@@ -4,21 +4,23 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolBar>
 #include <QWidget>
 
 #include <atomic>
 #include <filesystem>
-#include <optional>
 
+#include "archive/ui/ArcCreateDialog.h"
 #include "archive/ui/ArchiveCommandIds.h"
 #include "fileops/FileCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
-#include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/FileInfo.h"
 #include "preview/InfoLine.h"
 
@@ -27,19 +29,6 @@ using namespace navirt;
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-bool HasDialog(TArcCommand c) {
-  switch (c) {
-    case TArcCommand::MlhaU:
-    case TArcCommand::Mlha_E:
-    case TArcCommand::Marcunpack1:
-    case TArcCommand::MlhaP:
-    case TArcCommand::Marcmake:
-      return true;
-    default:
-      return false;
-  }
-}
 
 JobSpec SpecFor(TArcCommand c) {
   switch (c) {
@@ -54,8 +43,6 @@ JobSpec SpecFor(TArcCommand c) {
       return {"書庫内一覧", "一覧作成中．．．", ""};
   }
 }
-
-const char* NameSection(TArcCommand c) { return c == TArcCommand::MlhaP ? kLhaPackSection : kArcPackSection; }
 
 TMsgKind MsgKindOf(TArcMessageKind k) {
   switch (k) {
@@ -113,51 +100,77 @@ TArcSelection TArchiveController::Selection() const {
   return sel;
 }
 
+bool TArchiveController::AskTarget(TArcTargetModel& m) {
+  // The file-operation dialog with "解凍" chosen; its folder box keeps the
+  // history the copy and move targets keep.
+  TFileOpDialogModel model;
+  model.Open(host_.OpenSettings(), m.folder, TFileOpDialogModel::Extract, m.files);
+  TForm2 dlg(host_.HostWindow(), model);
+  if (host_.ExecDialog(dlg) != QDialog::Accepted) return false;
+  TIniFile settings = host_.OpenSettings();
+  std::string folder = model.Accept(settings);
+  host_.WriteSettings(settings);
+  if (folder.empty()) return false;
+  m.answer = WithTrailingSlash(folder);
+  return true;
+}
+
+bool TArchiveController::AskCreate(TArcAsk& ask) {
+  // The name and the Shift_JIS setting, kept as the dialog's history is.
+  TArcCreateDialog dlg(host_.HostWindow(), ask.name, ask.sjisNames);
+  if (host_.ExecDialog(dlg) != QDialog::Accepted) return false;
+  ask.name.text = dlg.AnswerText().toStdString();
+  ask.sjisNames = dlg.SjisNames();
+  TIniFile settings = host_.OpenSettings();
+  ask.name.Accept(settings, ask.nameSection);
+  SetArcCreateSjisNames(settings, ask.sjisNames);
+  host_.WriteSettings(settings);
+  return true;
+}
+
+bool TArchiveController::AskReplace(TArcPlan& plan) {
+  // The copy commands' question, without "両方残す": an extraction keeps
+  // the names its archive holds.
+  while (const std::string* existing = plan.Question()) {
+    ConflictQuestion q{plan.sel.selectedPath, *existing};
+    TConflictDialog dlg(host_.HostWindow(), q);
+    dlg.BKeepBoth->hide();
+    host_.ExecDialog(dlg);
+    const ConflictAnswer a = dlg.reply.answer;
+    plan.Answer(a == ConflictAnswer::Overwrite ? TReplaceAnswer::Replace
+                : a == ConflictAnswer::Skip    ? TReplaceAnswer::Keep
+                                               : TReplaceAnswer::Cancel,
+                dlg.reply.applyToAll);
+  }
+  return !plan.cancelled;
+}
+
 void TArchiveController::Run(TArcCommand command) {
   const TArcSelection sel = Selection();
   TIniFile ini = host_.OpenSettings();
   const bool todirOpen = host_.OptionChecked(cmd::Mtodiropen1, false);
 
-  // The dialogs come first, on the window's thread: the command runs up to
-  // its dialog, the answer is kept, and the job runs it again with that
-  // answer. Nothing is done before a command's dialog.
-  std::optional<TArcTargetModel> target;
-  std::optional<std::string> name;
-  if (HasDialog(command)) {
-    bool asked = false;
-    TArcCommandEnv ask{*lha_, ini, {}, {}, todirOpen, nullptr};
-    ask.askTarget = [&](TArcTargetModel& m) {
-      asked = true;
-      // The file-operation dialog with "解凍" chosen; its folder box keeps
-      // the history the copy and move targets keep.
-      TFileOpDialogModel model;
-      model.Open(host_.OpenSettings(), m.folder, TFileOpDialogModel::Extract, m.files);
-      TForm2 dlg(host_.HostWindow(), model);
-      if (host_.ExecDialog(dlg) != QDialog::Accepted) return false;
-      TIniFile settings = host_.OpenSettings();
-      std::string folder = model.Accept(settings);
-      host_.WriteSettings(settings);
-      if (folder.empty()) return false;
-      m.answer = WithTrailingSlash(folder);
-      target = m;
-      return false;
-    };
-    ask.askName = [&](TInputDialogModel& m) {
-      asked = true;
-      // The host's input dialog keeps the history of the section.
-      if (!host_.InputQuery(Q(m.caption), Q(m.prompt), Q(m.note), NameSection(command), Q(m.text))) return false;
-      name = host_.Answer().toStdString();
-      return false;
-    };
-    TArcOutcome first = RunArcCommand(command, sel, ask);
-    if (!asked) {
-      // Stopped by its checks before the dialog (a message, or nothing).
-      Apply(first);
-      return;
-    }
-    if (!target && !name) return;  // Cancel
+  // Ask, on the window's thread: the checks, the command's dialog and, for
+  // an extraction, each file it would replace. Nothing is done before.
+  TArcAsk ask = AskArcCommand(command, sel, *lha_, ini);
+  if (ask.stop) {
+    Apply(ask.stopped);
+    return;
   }
+  if (ask.question == TArcQuestion::Target && !AskTarget(ask.target)) return;
+  if (ask.question == TArcQuestion::Name && command == TArcCommand::Marcmake) {
+    if (!AskCreate(ask)) return;
+  } else if (ask.question == TArcQuestion::Name) {
+    // The host's input dialog keeps the history of the section.
+    if (!host_.InputQuery(Q(ask.name.caption), Q(ask.name.prompt), Q(ask.name.note), ask.nameSection, Q(ask.name.text)))
+      return;
+    ask.name.text = host_.Answer().toStdString();
+  }
+  TIniFile scratch = ini;  // the history is written by the dialog already
+  TArcPlan plan = PlanArcCommand(command, sel, ask, *lha_, scratch);
+  if (!AskReplace(plan)) return;
 
+  // Execute, as a job.
   TArcOutcome out;
   JobOutcome job = RunJob(host_, SpecFor(command), [&](TJobContext& ctx) {
     std::atomic<bool> cancel{false};
@@ -169,18 +182,8 @@ void TArchiveController::Run(TArcCommand command) {
       ctx.SetDone(done);
       if (!entry.empty()) ctx.SetDetail(entry);
     };
-    TIniFile scratch = ini;  // the history is written by the dialog already
-    TArcCommandEnv env{*lha_, scratch, {}, {}, todirOpen, &progress};
-    env.askTarget = [&](TArcTargetModel& m) {
-      m = *target;
-      return true;
-    };
-    env.askName = [&](TInputDialogModel& m) {
-      m.text = *name;
-      return true;
-    };
     if (ctx.Cancelled()) cancel = true;
-    out = RunArcCommand(command, sel, env);
+    out = ExecuteArcPlan(plan, *lha_, todirOpen, &progress);
   });
   if (job.failed) return;  // its error box is shown
   Apply(out);
@@ -231,12 +234,10 @@ bool TArchiveController::Preview() {
   return true;
 }
 
-TArchiveController* ArchiveControllerOf(QObject* window) {
-  return window->findChild<TArchiveController*>("ArchiveController");
-}
+TArchiveController* ArchiveControllerOf(const IHost& host) { return THostPart<TArchiveController>::Of(host); }
 
-void InstallArchiveCommands(IHost& host) {
-  auto* c = new TArchiveController(host, host.HostWindow());
+TArchiveController& InstallArchiveCommands(IHost& host) {
+  auto* c = THostPart<TArchiveController>::Set(host, new TArchiveController(host, host.HostWindow()));
   auto run = [c](TArcCommand k) { return [c, k](IHost&) { c->Run(k); }; };
   auto lhaOn = [c](IHost&) { return LhaCommandsEnabled(c->LhaVersion()); };
   TCommandRegistry& reg = host.Commands();
@@ -309,10 +310,7 @@ void InstallArchiveCommands(IHost& host) {
     });
   }
 
-  // The key list was drawn before these commands existed.
-  for (const char* key : {"Mkey_I", "Mkey_P", "Mkey_U", "Mkey_semi"})
-    if (QAction* a = host.HostWindow()->findChild<QAction*>(key)) a->setEnabled(true);
-
   host.SetPreviewOverride([c] { return c->Preview(); });
   c->ApplyLhaAvailability();
+  return *c;
 }

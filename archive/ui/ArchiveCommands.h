@@ -44,12 +44,17 @@ class TArchiveController : public QObject {
 
  private:
   navirt::TArcSelection Selection() const;
+  // The questions of the ask step; false on Cancel.
+  bool AskTarget(navirt::TArcTargetModel& m);
+  bool AskCreate(navirt::TArcAsk& ask);
+  bool AskReplace(navirt::TArcPlan& plan);
 
   IHost& host_;
   std::unique_ptr<navirt::TLhaDirect> lha_;
   bool applying_ = false;
 };
 
-void InstallArchiveCommands(IHost& host);
-// The controller InstallArchiveCommands put on the window (null before).
-TArchiveController* ArchiveControllerOf(QObject* window);
+// Installs the commands and returns their controller (the window owns it).
+TArchiveController& InstallArchiveCommands(IHost& host);
+// The controller the install handed over for host (null before).
+TArchiveController* ArchiveControllerOf(const IHost& host);

@@ -19,7 +19,6 @@
 #include <memory>
 #include <string>
 
-#include "app/Colors.h"
 #include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
@@ -27,6 +26,7 @@
 #include "search/ui/ReplaceDialog.h"
 #include "search/ui/SearchCommandIds.h"
 #include "search/ui/SearchDialog.h"
+#include "settings/Colors.h"
 
 namespace fs = std::filesystem;
 

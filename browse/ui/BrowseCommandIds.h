@@ -3,6 +3,7 @@
 // map and the settings file know them by. A command whose row is not built
 // yet is still declared here: its key and its key-list entry show disabled.
 #include "host/ui/CommandName.h"
+#include "host/ui/SharedCommandIds.h"
 
 #define NAVIRT_BROWSE_COMMANDS(X) \
   X(Micon1)                       \
@@ -28,8 +29,7 @@
   X(Mcontextprops)                \
   X(Mtreeopen)                    \
   X(Mtreerename)                  \
-  X(Msubfolderview1)              \
-  X(Mdragdrop1)
+  X(Msubfolderview1)
 
 namespace cmd {
 NAVIRT_BROWSE_COMMANDS(NAVIRT_DECLARE_COMMAND)

@@ -9,14 +9,22 @@
 
 #include <algorithm>
 
+#include "app/ui/AppCommandIds.h"
+#include "archive/ui/ArchiveCommandIds.h"
+#include "browse/ui/BrowseCommandIds.h"
 #include "browse/Browse.h"
 #include "browse/ui/FileListModel.h"
 #include "browse/ui/FileViews.h"
 #include "browse/ui/Navigation.h"
+#include "codec/ui/CodecCommandIds.h"
+#include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
-#include "host/ui/AllCommands.h"
+#include "fileops/ui/FileOpsCommandIds.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "preview/ui/PreviewCommandIds.h"
+#include "search/ui/SearchCommandIds.h"
+#include "sysinfo/ui/SysinfoCommandIds.h"
 
 namespace {
 
@@ -108,9 +116,9 @@ void AddLetterItems(IHost& h, QMenu* keys) {
     a->setObjectName(KeyItemName(letter));
     if (letter != 'Y')
       QObject::connect(a, &QAction::triggered, h.HostWindow(), [&h, letter] { RunKeyLetter(h, letter); });
-    // An entry whose command is not built yet shows disabled.
-    const CommandName* c = KeyLetterCommand(letter);
-    if (letter == 'Y' || (c && !h.Commands().Has(*c))) a->setEnabled(false);
+    // An entry whose command is not built shows disabled once the list
+    // opens (later subsystems install theirs after this list is drawn).
+    if (letter == 'Y') a->setEnabled(false);
   }
 }
 

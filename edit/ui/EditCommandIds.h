@@ -3,6 +3,7 @@
 // map and the settings file know them by. A command whose row is not built
 // yet is still declared here: its key and its key-list entry show disabled.
 #include "host/ui/CommandName.h"
+#include "host/ui/SharedCommandIds.h"
 
 #define NAVIRT_EDIT_COMMANDS(X) \
   X(Mundo)                      \
@@ -12,12 +13,9 @@
   X(Mpaste)                     \
   X(Mtextdelete)                \
   X(Mallselect)                 \
-  X(Mkanihensyu)                \
-  X(Mjump)                      \
   X(Msaveas)                    \
   X(Msave)                      \
   X(Mbackup1)                   \
-  X(Mtodiropen1)                \
   X(Mrtf)                       \
   X(Mtexttop)                   \
   X(Mtextend)                   \

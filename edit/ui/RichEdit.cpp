@@ -1,6 +1,7 @@
 #include "edit/ui/RichEdit.h"
 
 #include <QAbstractUndoItem>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -148,6 +149,202 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
   setUndoRedoEnabled(true);
   connect(document(), &QTextDocument::contentsChange, this, &TRichEdit::OnContentsChange);
   connect(document(), &QTextDocument::undoCommandAdded, this, [this] { commandAdded_ = true; });
+  fillTimer_ = new QTimer(this);
+  fillTimer_->setSingleShot(true);
+  fillTimer_->setInterval(0);
+  connect(fillTimer_, &QTimer::timeout, this, &TRichEdit::FillStep);
+}
+
+TRichEdit::~TRichEdit() { AbortFill(); }
+
+const navirt::TUnicodePane* TRichEdit::Unicode() const {
+  CompleteFill();
+  return unicode_ ? &*unicode_ : nullptr;
+}
+
+// ---------------------------------------------------------------- fill
+
+namespace {
+bool IsLeadByte(char c) {
+  const auto b = static_cast<uint8_t>(c);
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+}  // namespace
+
+TPanePiece TRichEdit::MakePiece(const navirt::TPaneBytes& bytes, const navirt::TUnicodePane* unicode, size_t& line,
+                                size_t& offset, size_t budget) {
+  TPanePiece p;
+  if (budget == 0) budget = 1;
+  const size_t n = bytes.LineCount();
+  if (line >= n) return p;
+  const bool continues = offset > 0;
+  const size_t firstLine = line;
+  std::string text;
+  std::string_view rest = bytes.Line(line).substr(offset);
+  if (rest.size() > budget) {
+    // A line longer than a piece is cut between characters; the next piece
+    // continues it.
+    size_t i = 0;
+    while (i < budget) i += IsLeadByte(rest[i]) ? 2 : 1;
+    i = std::min(i, rest.size());
+    text.assign(rest.substr(0, i));
+    offset += i;
+    if (i == rest.size()) {
+      ++line;
+      offset = 0;
+    }
+  } else {
+    text.assign(rest);
+    ++line;
+    offset = 0;
+    // The tail of a cut line stays a piece of its own: a continuing block
+    // holds no line of its own.
+    while (!continues && line < n) {
+      std::string_view next = bytes.Line(line);
+      if (text.size() + 1 + next.size() > budget) break;
+      text += '\n';
+      text.append(next);
+      ++line;
+    }
+  }
+  QString screen;
+  if (unicode) {
+    std::u16string u = unicode->ToScreen(text);
+    screen = QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+  } else {
+    screen = ToScreen(text);
+  }
+  p.text = GroupLines(screen, p.cont);
+  if (continues) p.cont[0] = true;
+  // A later piece opens its first block itself: one insertion per piece.
+  const bool opens = firstLine > 0 || continues;
+  if (opens) p.text.prepend(QLatin1Char('\n'));
+  int at = static_cast<int>(continues ? firstLine + 1 : firstLine);
+  const int start = at;
+  qsizetype from = opens ? 1 : 0;
+  for (size_t b = 0; b < p.cont.size(); ++b) {
+    qsizetype e = p.text.indexOf(QLatin1Char('\n'), from);
+    if (e < 0) e = p.text.size();
+    p.first.push_back(p.cont[b] ? at - 1 : at);
+    at += static_cast<int>(QStringView(p.text).mid(from, e - from).count(kLineSep)) + (p.cont[b] ? 0 : 1);
+    from = e + 1;
+  }
+  p.lines = at - start;
+  return p;
+}
+
+void TRichEdit::BeginFill(std::shared_ptr<TPaneFeed> feed) {
+  AbortFill();
+  loading_ = true;
+  original_ = navirt::TPaneBytes();
+  unicode_.reset();
+  clear();
+  // Pieces put in are no steps to undo; the history starts with the text.
+  document()->setUndoRedoEnabled(false);
+  document()->setModified(false);
+  loading_ = false;
+  feed_ = std::move(feed);
+  fillLines_ = 0;
+  fillBlocks_ = 0;
+  lineCount_ = 0;
+  // Posted from the worker: the window takes the pieces between events.
+  feed_->SetNotify(
+      [this] { QMetaObject::invokeMethod(fillTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection); });
+  fillTimer_->start();
+}
+
+void TRichEdit::AbortFill() {
+  if (!feed_) return;
+  feed_->Cancel();
+  feed_.reset();
+  fillTimer_->stop();
+  document()->setUndoRedoEnabled(true);
+  lineCount_ = -1;
+}
+
+void TRichEdit::InsertPiece(const TPanePiece& piece) {
+  if (piece.cont.empty()) return;
+  QTextDocument* doc = document();
+  loading_ = true;
+  QTextCursor c(doc);
+  c.movePosition(QTextCursor::End);
+  const QTextBlock before = c.block();
+  c.insertText(piece.text);
+  QTextBlock b = fillBlocks_ > 0 ? before.next() : doc->begin();
+  QTextCursor mark(doc);
+  for (size_t i = 0; i < piece.cont.size() && b.isValid(); ++i, b = b.next()) {
+    b.setUserState(piece.first[i]);
+    if (piece.cont[i] != MarkedContinuing(b)) SetContinuing(mark, b, piece.cont[i]);
+  }
+  // The caret stood where the first piece went in and moved past it: back
+  // to the top, where later pieces no longer move it (each move would
+  // count the lines before the caret).
+  if (fillBlocks_ == 0) setTextCursor(QTextCursor(doc));
+  fillBlocks_ += static_cast<int>(piece.cont.size());
+  fillLines_ += piece.lines;
+  doc->setModified(false);
+  loading_ = false;
+  lineCount_ = fillLines_;
+}
+
+void TRichEdit::EndFill(navirt::TPaneBytes bytes, std::optional<navirt::TUnicodePane> unicode) {
+  feed_.reset();
+  original_ = std::move(bytes);
+  unicode_ = std::move(unicode);
+  document()->setUndoRedoEnabled(true);
+  document()->setModified(false);
+  // A failed read leaves the pane empty.
+  if (original_.LineCount() == 0 && !document()->isEmpty()) {
+    loading_ = true;
+    clear();
+    loading_ = false;
+  }
+  // Counted piece by piece: a walk over a huge text would stall the window.
+  lineCount_ = document()->isEmpty() ? 0 : fillLines_;
+  emit fillFinished();
+}
+
+// A slice at a time, so keys and clicks wait at most one slice.
+void TRichEdit::FillStep() {
+  constexpr int kSliceMs = 15;
+  QElapsedTimer t;
+  t.start();
+  TPanePiece piece;
+  navirt::TPaneBytes bytes;
+  std::optional<navirt::TUnicodePane> unicode;
+  while (feed_ && t.elapsed() < kSliceMs) {
+    switch (feed_->Pop(piece, bytes, unicode, false)) {
+      case TPaneFeed::Got::Empty:
+        return;  // the worker notifies when the next piece is there
+      case TPaneFeed::Got::Done:
+        EndFill(std::move(bytes), std::move(unicode));
+        return;
+      case TPaneFeed::Got::Piece:
+        InsertPiece(piece);
+        break;
+    }
+  }
+  if (feed_) fillTimer_->start();
+}
+
+void TRichEdit::CompleteFill() const {
+  auto* self = const_cast<TRichEdit*>(this);
+  TPanePiece piece;
+  navirt::TPaneBytes bytes;
+  std::optional<navirt::TUnicodePane> unicode;
+  while (self->feed_) {
+    switch (self->feed_->Pop(piece, bytes, unicode, true)) {
+      case TPaneFeed::Got::Empty:
+        self->AbortFill();
+        return;
+      case TPaneFeed::Got::Done:
+        self->EndFill(std::move(bytes), std::move(unicode));
+        return;
+      case TPaneFeed::Got::Piece:
+        self->InsertPiece(piece);
+        break;
+    }
+  }
 }
 
 QString TRichEdit::ToScreen(std::string_view bytes) {
@@ -203,6 +400,7 @@ void TRichEdit::MarkOriginalLines(const std::vector<bool>& cont) {
 
 void TRichEdit::OnContentsChange(int pos, int removed, int added) {
   (void)removed;
+  lineCount_ = -1;
   if (marking_) return;
   if (loading_) {
     // A load's own steps are none of the next change's business.
@@ -239,6 +437,8 @@ void TRichEdit::OnContentsChange(int pos, int removed, int added) {
 }
 
 void TRichEdit::keyPressEvent(QKeyEvent* e) {
+  // An edit goes into the whole text, not the part filled so far.
+  if (feed_ && !isReadOnly()) CompleteFill();
   QTextCursor c = textCursor();
   const bool plain = e->modifiers() == Qt::NoModifier && !isReadOnly() && !c.hasSelection();
   if (plain && e->key() == Qt::Key_Backspace && c.atBlockStart() && Continues(c.block())) {
@@ -289,6 +489,7 @@ void AppendGroupLines(const TRichEdit* edit, const QTextBlock& first, const QTex
 }  // namespace
 
 std::vector<navirt::PaneLine> TRichEdit::PaneLines() const {
+  CompleteFill();
   std::vector<navirt::PaneLine> lines;
   lines.reserve(original_.LineCount() + 16);
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
@@ -300,6 +501,7 @@ std::vector<navirt::PaneLine> TRichEdit::PaneLines() const {
 }
 
 std::string TRichEdit::Text() const {
+  CompleteFill();
   if (document()->isEmpty()) return {};
   std::string out;
   out.reserve(original_.Text().size() + original_.LineCount() + 16);
@@ -316,6 +518,7 @@ std::string TRichEdit::Text() const {
 }
 
 std::string TRichEdit::Bytes() const {
+  CompleteFill();
   if (document()->isEmpty() && original_.LineCount() == 0) return {};
   return original_.Assemble(PaneLines());
 }
@@ -333,6 +536,7 @@ std::string ScreenLines(std::string_view bytes) {
 }  // namespace
 
 void TRichEdit::SetText(std::string_view bytes, std::optional<navirt::TUnicodePane> unicode) {
+  AbortFill();
   loading_ = true;
   unicode_ = std::move(unicode);
   original_ = navirt::TPaneBytes(std::string(bytes));
@@ -342,6 +546,7 @@ void TRichEdit::SetText(std::string_view bytes, std::optional<navirt::TUnicodePa
 }
 
 void TRichEdit::Clear() {
+  AbortFill();
   loading_ = true;
   original_ = navirt::TPaneBytes();
   unicode_.reset();
@@ -351,6 +556,7 @@ void TRichEdit::Clear() {
 }
 
 std::vector<std::string> TRichEdit::Lines() const {
+  CompleteFill();
   if (document()->isEmpty()) return {};
   std::vector<navirt::PaneLine> lines = PaneLines();
   std::vector<std::string> out;
@@ -365,6 +571,7 @@ std::vector<std::string> TRichEdit::Lines() const {
 }
 
 void TRichEdit::SetLines(const std::vector<std::string>& lines, bool asStep) {
+  CompleteFill();
   if (asStep) {
     ReplaceAsStep(navirt::TPaneBytes(navirt::JoinCommandLines(lines, original_.EndsWithLineEnd())));
     return;
@@ -379,7 +586,10 @@ void TRichEdit::SetLines(const std::vector<std::string>& lines, bool asStep) {
   loading_ = false;
 }
 
-void TRichEdit::ReplaceText(std::string_view bytes) { ReplaceAsStep(navirt::TPaneBytes(std::string(bytes))); }
+void TRichEdit::ReplaceText(std::string_view bytes) {
+  CompleteFill();
+  ReplaceAsStep(navirt::TPaneBytes(std::string(bytes)));
+}
 
 // One end of a command's undo step: the edit block [before, the text
 // replaced, after]. Undoing it puts back the bytes from before, redoing it
@@ -441,14 +651,18 @@ void TRichEdit::ReplaceAsStep(navirt::TPaneBytes next) {
   setTextCursor(top);
 }
 
+// Counted once per change of the text: the status bar asks after every
+// step of a load.
 int TRichEdit::LineCount() const {
-  if (document()->isEmpty()) return 0;
+  if (lineCount_ >= 0) return lineCount_;
+  if (document()->isEmpty()) return lineCount_ = 0;
   int n = 0;
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) n += LinesInBlock(b);
-  return n;
+  return lineCount_ = n;
 }
 
 std::string TRichEdit::Line(int index) const {
+  CompleteFill();
   if (index < 0) return {};
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
     QTextBlock last = GroupEnd(b);
@@ -491,6 +705,7 @@ std::string TRichEdit::SelText() const {
 }
 
 void TRichEdit::SetSelText(std::string_view bytes) {
+  CompleteFill();
   std::string norm = navirt::NormalizeLineEnds(bytes);
   textCursor().insertText(PaneToScreen(norm));
 }
@@ -529,6 +744,7 @@ void TRichEdit::SetEditMode(bool on) {
 }
 
 void TRichEdit::SetRich(const navirt::RtfDocument& rtf) {
+  AbortFill();
   loading_ = true;
   unicode_.reset();
   clear();
@@ -556,6 +772,7 @@ void TRichEdit::SetRich(const navirt::RtfDocument& rtf) {
 }
 
 navirt::RtfDocument TRichEdit::Rich() const {
+  CompleteFill();
   navirt::RtfDocument out;
   if (document()->isEmpty()) return out;
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {

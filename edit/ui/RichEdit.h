@@ -8,6 +8,7 @@
 // .cpp): count lines with LineCount()/Line()/CaretLine(), never blocks.
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -18,11 +19,13 @@
 #include "codec/UnicodePane.h"
 #include "edit/PaneBytes.h"
 #include "edit/Rtf.h"
+#include "edit/ui/PaneFeed.h"
 
 class TRichEdit : public QPlainTextEdit {
   Q_OBJECT
  public:
   explicit TRichEdit(QWidget* parent = nullptr);
+  ~TRichEdit() override;
 
   // The whole text: lines joined by CR LF, as CP932 bytes.
   std::string Text() const;
@@ -37,7 +40,7 @@ class TRichEdit : public QPlainTextEdit {
   // with (none: as SetText above).
   void SetText(std::string_view bytes, std::optional<navirt::TUnicodePane> unicode);
   // The mapping of the file the pane shows, or null for Shift_JIS text.
-  const navirt::TUnicodePane* Unicode() const { return unicode_ ? &*unicode_ : nullptr; }
+  const navirt::TUnicodePane* Unicode() const;
   // Text that replaces the file's (program output) is Shift_JIS again.
   void ForgetUnicode() { unicode_.reset(); }
   void Clear();
@@ -68,6 +71,19 @@ class TRichEdit : public QPlainTextEdit {
   // Browse (read-only, Tab moves the focus) or edit (Tab inserts).
   void SetEditMode(bool on);
   bool EditMode() const { return !isReadOnly(); }
+
+  // A large text filled in the background: the pane empties, and the
+  // feed's pieces go in a few at a time between events until its end hands
+  // over the text's bytes. Reading the text (Text, Lines, Bytes, Line,
+  // Unicode) or typing into it first completes the fill; putting other
+  // text in abandons it.
+  void BeginFill(std::shared_ptr<TPaneFeed> feed);
+  bool Filling() const { return feed_ != nullptr; }
+  void CompleteFill() const;
+  // Blocks of pane lines from line (and byte offset into it) on, about
+  // budget bytes; the position moves past them. Safe on any thread.
+  static TPanePiece MakePiece(const navirt::TPaneBytes& bytes, const navirt::TUnicodePane* unicode, size_t& line,
+                              size_t& offset, size_t budget);
 
   // Rich text: the pane renders RTF files and its text keeps fonts, sizes,
   // styles and colours.
@@ -107,6 +123,8 @@ class TRichEdit : public QPlainTextEdit {
  signals:
   // The user changed the text (typing, cut, paste, delete, undo).
   void userChanged();
+  // A background fill put in its last piece.
+  void fillFinished();
 
  protected:
   // Backspace and Delete at the edge of a long line's piece delete the
@@ -114,6 +132,10 @@ class TRichEdit : public QPlainTextEdit {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
+  void AbortFill();
+  void FillStep();
+  void InsertPiece(const TPanePiece& piece);
+  void EndFill(navirt::TPaneBytes bytes, std::optional<navirt::TUnicodePane> unicode);
   void SetScreenText(const std::string& lfText);
   void MarkOriginalLines(const std::vector<bool>& continues);
   friend class TPaneStep;
@@ -129,4 +151,9 @@ class TRichEdit : public QPlainTextEdit {
   bool commandAdded_ = false;
   navirt::TPaneBytes original_;
   mutable std::optional<navirt::TUnicodePane> unicode_;
+  std::shared_ptr<TPaneFeed> feed_;
+  QTimer* fillTimer_ = nullptr;
+  int fillLines_ = 0;
+  int fillBlocks_ = 0;
+  mutable int lineCount_ = -1;  // -1: count again
 };

@@ -28,10 +28,11 @@
 #include "fileops/SplitMerge.h"
 #include "fileops/ui/FileOpsCommandIds.h"
 #include "fileops/ui/FileOpsDialogs.h"
-#include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
 
@@ -42,7 +43,7 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-TFileOpsController& Ctl(IHost& h) { return *FileOpsControllerOf(h.HostWindow()); }
+TFileOpsController& Ctl(IHost& h) { return *FileOpsControllerOf(h); }
 
 FileCommandContext Context(IHost& h) {
   FileCommandContext c;
@@ -96,7 +97,7 @@ T AskOnWindow(QObject* receiver, std::function<T()> ask) {
 // The progress window while it exists, so that questions sit above it and
 // take input while the job holds the rest of the window.
 QWidget* QuestionParent(IHost& h) {
-  if (auto* job = h.HostWindow()->findChild<QDialog*>("JobWindow")) return job;
+  if (QWidget* job = RunningJobWindow()) return job;
   return h.HostWindow();
 }
 
@@ -422,7 +423,7 @@ void ListingDialog(IHost& h) {
 // The names the file list shows, in its order.
 std::vector<std::string> ListNames(IHost& h) {
   std::vector<std::string> names;
-  auto* view = h.HostWindow()->findChild<QTreeView*>("FileView1");
+  QTreeView* view = h.FileListView();
   if (!view || !view->model()) return names;
   QAbstractItemModel* m = view->model();
   for (int r = 0; r < m->rowCount(); ++r) names.push_back(S(m->index(r, 0).data(Qt::DisplayRole).toString()));
@@ -467,8 +468,7 @@ void SaveNames(IHost& h, bool fullPaths) {
 
 void SaveTree(IHost& h) {
   std::vector<TreeLine> nodes;
-  if (auto* tree = h.HostWindow()->findChild<QTreeView*>("FolderView1"); tree && tree->model())
-    TreeNodes(tree->model(), tree->rootIndex(), 0, nodes);
+  if (QTreeView* tree = h.FolderTree(); tree && tree->model()) TreeNodes(tree->model(), tree->rootIndex(), 0, nodes);
   std::string path = AskSavePath(h, kSaveTreeTitle);
   if (path.empty()) return;
   SaveText(h, path, FolderTreeText(nodes));
@@ -501,12 +501,10 @@ TFileOpsController::TFileOpsController(IHost& h, QObject* owner)
   attributes = &systemAttributes_;
 }
 
-TFileOpsController* FileOpsControllerOf(QObject* window) {
-  return window->findChild<TFileOpsController*>("FileOpsController");
-}
+TFileOpsController* FileOpsControllerOf(const IHost& host) { return THostPart<TFileOpsController>::Of(host); }
 
-void InstallFileOpsCommands(IHost& host) {
-  new TFileOpsController(host, host.HostWindow());
+TFileOpsController& InstallFileOpsCommands(IHost& host) {
+  auto* controller = THostPart<TFileOpsController>::Set(host, new TFileOpsController(host, host.HostWindow()));
   std::vector<CommandRow> rows = {
       WithButton({cmd::Mfilecopy, "ファイル　コピー(&C)", nullptr, [](IHost& h) { Transfer(h, false); }, HasSelection,
                   "コピー|選択したファイルを別のフォルダーにコピーします。"},
@@ -570,4 +568,5 @@ void InstallFileOpsCommands(IHost& host) {
                           cmd::Mpropaty, cmd::Mmkdir, cmd::Mfilenamecopy1})
       reg.AddTo(popup, n);
   }
+  return *controller;
 }

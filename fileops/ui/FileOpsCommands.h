@@ -39,10 +39,11 @@ class TFileOpsController : public QObject {
   navirt::SystemFileAttributes systemAttributes_;
 };
 
-// Found under the main window by its object name.
-TFileOpsController* FileOpsControllerOf(QObject* window);
+// The controller the install handed over for host (null before).
+TFileOpsController* FileOpsControllerOf(const IHost& host);
 
-void InstallFileOpsCommands(IHost& host);
+// Installs the commands and returns their controller (the window owns it).
+TFileOpsController& InstallFileOpsCommands(IHost& host);
 
 // Copies files into a folder as the copy command does (a job with its
 // progress and its question for existing names, then its messages); the

@@ -3,11 +3,11 @@
 // ("Mfilecopy", "MserchNext"). Names are constants declared in each
 // subsystem's command list (…/ui/*CommandIds.h), so a misspelt name fails to
 // compile and one list answers "which commands exist?".
-#include <cstring>
+#include <string_view>
 
 struct CommandName {
   const char* text;
-  constexpr bool operator==(const CommandName& o) const { return std::strcmp(text, o.text) == 0; }
+  constexpr bool operator==(const CommandName& o) const { return std::string_view(text) == std::string_view(o.text); }
 };
 
 // In a subsystem's list: #define NAVIRT_XXX_COMMANDS(X) X(Mfoo) X(Mbar)

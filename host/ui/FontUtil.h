@@ -4,8 +4,7 @@
 #include <QFont>
 #include <QString>
 
-#include "app/Colors.h"
-#include "app/MainSettings.h"
+#include "settings/Colors.h"
 
 QString DefaultPaneFontName();    // "Noto Sans Mono CJK JP"
 QString DefaultWindowFontName();  // "Noto Sans CJK JP"

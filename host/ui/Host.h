@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Colors.h"
 #include "host/ui/CommandName.h"
+#include "settings/Colors.h"
 #include "settings/IniFile.h"
 
 class QAction;

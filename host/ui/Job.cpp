@@ -142,11 +142,14 @@ class InputBlocker : public QObject {
 };
 
 Shared* g_running = nullptr;
+JobWindow* g_window = nullptr;
 bool g_closeRequested = false;
 
 }  // namespace
 
 bool JobRunning() { return g_running != nullptr; }
+
+QWidget* RunningJobWindow() { return g_window; }
 
 void CancelRunningJobAndClose() {
   if (!g_running) return;
@@ -163,6 +166,7 @@ JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBat
   InputBlocker blocker(window.get());
   qApp->installEventFilter(&blocker);
   g_running = shared.get();
+  g_window = window.get();
   g_closeRequested = false;
 
   std::thread worker([shared, work = std::move(work)] {
@@ -220,6 +224,7 @@ JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBat
   window->hide();
   qApp->removeEventFilter(&blocker);
   g_running = nullptr;
+  g_window = nullptr;
   QApplication::restoreOverrideCursor();
   commands.SetBusy(false);
   const bool closing = g_closeRequested;

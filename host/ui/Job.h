@@ -50,6 +50,9 @@ using JobBatch = std::function<void(std::string&&)>;
 JobOutcome RunJob(IHost& host, const JobSpec& spec, JobWork work, JobBatch onBatch = {}, bool quietFailure = false);
 
 bool JobRunning();
+// The running job's progress window (null when none runs): the
+// parent of questions the work asks, so they take input while it runs.
+class QWidget* RunningJobWindow();
 // For the main window's close: cancels the job, and closes the window again
 // once the job has ended.
 void CancelRunningJobAndClose();

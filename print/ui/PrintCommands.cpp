@@ -24,6 +24,7 @@
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
 #include "print/PaperNames.h"
 #include "print/PrintSettings.h"
@@ -40,9 +41,7 @@ namespace {
 // dialog hold for the next job.
 class TPrinterHolder : public QObject {
  public:
-  explicit TPrinterHolder(QObject* parent) : QObject(parent), printer(QPrinter::HighResolution) {
-    setObjectName("NavirtPrinter");
-  }
+  explicit TPrinterHolder(QObject* parent) : QObject(parent), printer(QPrinter::HighResolution) {}
   QPrinter printer;
 };
 
@@ -60,9 +59,8 @@ int64_t DotHeight(double top, double height) { return std::llround(top + height)
 }  // namespace
 
 QPrinter& PrinterOf(IHost& host) {
-  QWidget* w = host.HostWindow();
-  auto* holder = w->findChild<TPrinterHolder*>("NavirtPrinter", Qt::FindDirectChildrenOnly);
-  if (!holder) holder = new TPrinterHolder(w);
+  auto* holder = THostPart<TPrinterHolder>::Of(host);
+  if (!holder) holder = THostPart<TPrinterHolder>::Set(host, new TPrinterHolder(host.HostWindow()));
   return holder->printer;
 }
 

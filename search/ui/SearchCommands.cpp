@@ -18,10 +18,10 @@
 #include <memory>
 #include <optional>
 
-#include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "host/ui/SharedCommandIds.h"
 #include "search/DeleteBySearch.h"
 #include "search/FindCommands.h"
 #include "search/PlainFind.h"

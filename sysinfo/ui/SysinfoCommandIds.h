@@ -21,7 +21,11 @@
   X(Msyslogoff1)                   \
   X(Msysstandby1)                  \
   X(Mfileexe)                      \
-  X(Murl)
+  X(Murl)                          \
+  X(Mhelpcontents)                 \
+  X(Mhelpsearch)                   \
+  X(Mhelpusage)                    \
+  X(Mabout)
 
 namespace cmd {
 NAVIRT_SYSINFO_COMMANDS(NAVIRT_DECLARE_COMMAND)

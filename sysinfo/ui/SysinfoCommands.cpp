@@ -12,10 +12,10 @@
 #include <memory>
 
 #include <filesystem>
-#include "app/ui/AppCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Host.h"
+#include "host/ui/HostPart.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 #include "sysinfo/About.h"
@@ -41,9 +41,7 @@ class TServicesHolder : public QObject {
   explicit TServicesHolder(QObject* parent)
       : QObject(parent),
         own_(std::make_unique<TSpawnStarter>()),
-        services_(std::make_unique<TDesktopServices>(*own_, DesktopEnvFromProcess())) {
-    setObjectName("NavirtDesktopServices");
-  }
+        services_(std::make_unique<TDesktopServices>(*own_, DesktopEnvFromProcess())) {}
   TDesktopServices& Services() { return *services_; }
   void Replace(IProcessStarter& starter, const DesktopEnv& env) {
     services_ = std::make_unique<TDesktopServices>(starter, env);
@@ -55,9 +53,8 @@ class TServicesHolder : public QObject {
 };
 
 TServicesHolder& HolderOf(IHost& host) {
-  QWidget* w = host.HostWindow();
-  auto* holder = w->findChild<TServicesHolder*>("NavirtDesktopServices", Qt::FindDirectChildrenOnly);
-  if (!holder) holder = new TServicesHolder(w);
+  auto* holder = THostPart<TServicesHolder>::Of(host);
+  if (!holder) holder = THostPart<TServicesHolder>::Set(host, new TServicesHolder(host.HostWindow()));
   return *holder;
 }
 
@@ -73,7 +70,8 @@ std::function<void(IHost&)> Shortcut(StartResult (*call)(IHost&)) {
 
 void MnowClick(IHost& host) {
   LocalDate today = ToLocalDate(std::time(nullptr));
-  if (auto* now = host.HostWindow()->findChild<QAction*>("Mnow")) now->setText(Q(MnowCaption(today)));
+  // The menu bar's date item shows this action's caption.
+  if (QAction* now = host.Commands().Action(cmd::MnowInfo)) now->setText(Q(MnowCaption(today)));
   host.MessageDlg(Q(DateWindowText(today)), "現在日付", TMsgKind::Information);
 }
 
@@ -210,10 +208,6 @@ void InstallSysinfoCommands(IHost& host) {
 
   // The date item of the menu bar shows today and opens the date window.
   host.Commands().Install(CommandRow{cmd::MnowInfo, "現在日付", nullptr, MnowClick});
-  if (auto* now = host.HostWindow()->findChild<QAction*>("Mnow")) {
-    IHost* h = &host;
-    QObject::connect(now, &QAction::triggered, host.HostWindow(), [h] { h->Commands().Trigger(cmd::MnowInfo); });
-  }
 
   std::vector<CommandRow> help = {
       WithButton({cmd::Mhelpcontents,

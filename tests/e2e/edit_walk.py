@@ -8,131 +8,16 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 
-import pyatspi
+from screen import (app, check, click, click_at, failures, finish, info_line, key, labels, pane, pane_text, type_text,
+                    wait_until)
 
 NAVIRT = sys.argv[1]
 ORIGINAL = "pear\r\napple\r\npear\r\n"
-failures = []
-
-
-def walk(acc, out, into_views=True):
-    try:
-        role = acc.getRoleName()
-        out.append((role, acc.name or "", acc))
-        if not into_views and role in ("tree", "tree table", "list", "table", "text", "menu bar"):
-            return out
-        n = acc.childCount
-    except Exception:
-        return out
-    for i in range(n):
-        try:
-            child = acc.getChildAtIndex(i)
-        except Exception:
-            continue
-        if child is not None:
-            walk(child, out, into_views)
-    return out
-
-
-def app():
-    desk = pyatspi.Registry.getDesktop(0)
-    for i in range(desk.childCount):
-        a = desk.getChildAtIndex(i)
-        if a is not None and (a.name or "").lower().startswith("navirt"):
-            return a
-    return None
-
-
-def labels():
-    a = app()
-    return [name for role, name, _ in walk(a, [], False) if role == "label"] if a else []
-
-
-def info_line():
-    for name in labels():
-        if " byte" in name and "個" not in name:
-            return name
-    return ""
-
-
-_pane = []
-
-
-def pane():
-    if not _pane:
-        a = app()
-        for role, name, acc in walk(a, []) if a else []:
-            if role == "text" and acc.getState().contains(pyatspi.STATE_MULTI_LINE):
-                _pane.append(acc)
-                break
-    return _pane[0] if _pane else None
-
-
-def pane_text():
-    try:
-        t = pane().queryText()
-        return t.getText(0, t.characterCount).replace("\u2028", "\n")
-    except Exception:
-        _pane.clear()
-        return ""
-
-
-def wait_until(pred, timeout=15.0):  # a loaded machine answers late
-    end = time.time() + timeout
-    while time.time() < end:
-        if pred():
-            return True
-        time.sleep(0.2)
-    return pred()
-
-
-def key(*keys):
-    subprocess.run(["xdotool", "key", "--delay", "80", *keys], check=True)
-    time.sleep(0.3)
-
-
-def click_at(acc):
-    ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    subprocess.run(["xdotool", "mousemove", str(ext.x + min(ext.width // 2, 20)), str(ext.y + ext.height // 2),
-                    "click", "1"], check=True)
-    time.sleep(0.3)
-
-
-def find_showing(names, roles):
-    a = app()
-    for role, n, acc in walk(a, []) if a else []:
-        if role in roles and any(n.replace("&", "") .startswith(x) for x in names):
-            try:
-                if acc.getState().contains(pyatspi.STATE_SHOWING):
-                    ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                    if ext.width > 0:
-                        return acc
-            except Exception:
-                continue
-    return None
-
-
-def click(names, roles, step):
-    acc = None
-    wait_until(lambda: find_showing(names, roles) is not None, 10)
-    acc = find_showing(names, roles)
-    if acc is None:
-        failures.append(f"{step}: nothing named {names} to click")
-        return False
-    click_at(acc)
-    return True
 
 
 def question_shown():
     return any("変更を保存しますか" in n for n in labels())
-
-
-def check(step, ok, detail=""):
-    print(("ok   " if ok else "FAIL ") + step, flush=True)
-    if not ok:
-        failures.append(f"{step}: {detail}")
 
 
 def main():
@@ -158,7 +43,7 @@ def main():
             return 1
         click_at(pane())
         key("ctrl+Home")
-        subprocess.run(["xdotool", "type", "--delay", "60", "new "], check=True)
+        type_text("new ")
         check("typed into the pane", wait_until(lambda: pane_text().startswith("new pear\napple")), pane_text())
 
         # Down in the list asks; キャンセル keeps the edit and the selection.
@@ -199,9 +84,7 @@ def main():
             failures.append("the window did not close")
     with open(a_txt, "rb") as f:
         check("a.txt is unchanged on disk", f.read() == ORIGINAL.encode())
-    for f in failures:
-        print("FAIL", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

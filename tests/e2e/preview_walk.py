@@ -10,101 +10,11 @@ import sys
 import tempfile
 import time
 
-import pyatspi
+from screen import (app, click_item, edit_texts, failures, finish, info_line, key, labels, pane_text, type_text,
+                    wait_until)
 
 NAVIRT = sys.argv[1]
 FILES = ["a_first.txt", "b_second.txt", "c_third.txt", "d_fourth.txt", "e_fifth.txt"]
-failures = []
-
-
-def walk(acc, out, into_views=True):
-    try:
-        role = acc.getRoleName()
-        out.append((role, acc.name or "", acc))
-        # The folder tree and the list hold many items; labels live elsewhere.
-        if not into_views and role in ("tree", "tree table", "list", "table", "text", "menu bar"):
-            return out
-        n = acc.childCount
-    except Exception:
-        return out
-    for i in range(n):
-        try:
-            child = acc.getChildAtIndex(i)
-        except Exception:
-            continue
-        if child is not None:
-            walk(child, out, into_views)
-    return out
-
-
-def app():
-    desk = pyatspi.Registry.getDesktop(0)
-    for i in range(desk.childCount):
-        a = desk.getChildAtIndex(i)
-        if a is not None and (a.name or "").lower().startswith("navirt"):
-            return a
-    return None
-
-
-def labels():
-    a = app()
-    return [name for role, name, _ in walk(a, [], False) if role == "label"] if a else []
-
-
-def info_line():
-    # The information line is the only label that holds " byte".
-    for name in labels():
-        if " byte" in name and "個" not in name:
-            return name
-    return ""
-
-
-_pane = []
-
-
-def pane_text():
-    # The pane is the window's one multi-line text box; found once, since
-    # walking the whole window is slow.
-    if not _pane:
-        a = app()
-        for role, name, acc in walk(a, []) if a else []:
-            if role == "text" and acc.getState().contains(pyatspi.STATE_MULTI_LINE):
-                _pane.append(acc)
-                break
-    try:
-        t = _pane[0].queryText()
-        return t.getText(0, t.characterCount)
-    except Exception:
-        _pane.clear()
-        return ""
-
-
-def dialog_texts():
-    """The texts of the open dialogs' edit boxes."""
-    out = []
-    a = app()
-    for role, name, acc in walk(a, []) if a else []:
-        if role == "text":
-            try:
-                t = acc.queryText()
-                out.append(t.getText(0, t.characterCount))
-            except Exception:
-                pass
-    return out
-
-
-def wait_until(pred, timeout=15.0):  # a loaded machine answers late
-    end = time.time() + timeout
-    while time.time() < end:
-        if pred():
-            return True
-        time.sleep(0.2)
-    return pred()
-
-
-def key(*keys):
-    subprocess.run(["xdotool", "key", "--delay", "80", *keys], check=True)
-    time.sleep(0.3)
 
 
 def expect(step, name):
@@ -115,28 +25,6 @@ def expect(step, name):
         failures.append(f"{step}: info line {info_line()!r}, selection {[l for l in labels() if '個選択' in l]}, "
                         f"pane {pane_text()[:40]!r}")
     print(("ok   " if ok else "FAIL ") + step, flush=True)
-
-
-def click_item(name):
-    """Clicks the list item of that name where the screen shows it."""
-    a = app()
-    for role, n, acc in walk(a, []):
-        if n == name and role in ("list item", "table cell", "tree item"):
-            try:
-                st = acc.getState()
-                if not st.contains(pyatspi.STATE_SHOWING):
-                    continue
-                ext = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-            except Exception:
-                continue
-            if ext.width <= 0:
-                continue
-            subprocess.run(["xdotool", "mousemove", str(ext.x + min(ext.width // 2, 20)),
-                            str(ext.y + ext.height // 2), "click", "1"], check=True)
-            time.sleep(0.3)
-            return True
-    failures.append(f"no visible item {name!r} to click")
-    return False
 
 
 def main():
@@ -184,7 +72,7 @@ def main():
         key("k")
         time.sleep(1)
         key("ctrl+a")
-        subprocess.run(["xdotool", "type", "--delay", "60", "made"], check=True)
+        type_text("made")
         key("Return")
         made = os.path.join(folder, "made")
         ok = wait_until(lambda: os.path.isdir(made), 10)
@@ -198,13 +86,13 @@ def main():
         time.sleep(1)
         key("alt+t")  # the folder box, by its accelerator
         key("ctrl+a")
-        subprocess.run(["xdotool", "type", "--delay", "60", made], check=True)
+        type_text(made)
         # Only with the path in the box: Return anywhere else could copy
         # into whatever folder the tree's type-ahead chose.
-        if wait_until(lambda: made in dialog_texts(), 5):
+        if wait_until(lambda: made in edit_texts(), 5):
             key("Return")
         else:
-            failures.append(f"C: the folder box did not take the path: {dialog_texts()!r}")
+            failures.append(f"C: the folder box did not take the path: {edit_texts()!r}")
             key("Escape")
         copied = os.path.join(made, FILES[0])
         ok = wait_until(lambda: os.path.isfile(copied), 10)
@@ -223,9 +111,7 @@ def main():
         except subprocess.TimeoutExpired:
             proc.kill()
             failures.append("the window did not close on Escape")
-    for f in failures:
-        print("FAIL", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -14,56 +14,14 @@ import time
 
 import pyatspi
 
+from screen import app, check, everything, finish, info_line, key, wait_until, VIEWS
+
 NAVIRT = sys.argv[1]
 FILES = ["a_first.txt", "b_second.txt", "c_third.txt"]
-failures = []
-
-
-def walk(acc, out):
-    try:
-        role = acc.getRoleName()
-        out.append((role, acc.name or "", acc))
-        # The folder tree and the list hold many items; labels live elsewhere.
-        if role in ("tree", "tree table", "list", "table", "text"):
-            return out
-        n = acc.childCount
-    except Exception:
-        return out
-    for i in range(n):
-        try:
-            child = acc.getChildAtIndex(i)
-        except Exception:
-            continue
-        if child is not None:
-            walk(child, out)
-    return out
-
-
-def app():
-    desk = pyatspi.Registry.getDesktop(0)
-    for i in range(desk.childCount):
-        a = desk.getChildAtIndex(i)
-        if a is not None and (a.name or "").lower().startswith("navirt"):
-            return a
-    return None
-
-
-def labels():
-    a = app()
-    return [name for role, name, _ in walk(a, [])] if a else []
-
-
-def info_line():
-    # The information line is the only label that holds " byte" and no "個".
-    for name in labels():
-        if " byte" in name and "個" not in name:
-            return name
-    return ""
 
 
 def file_menu_open():
-    a = app()
-    for role, name, acc in walk(a, []) if a else []:
+    for role, name, acc in everything(VIEWS):
         if role == "menu item" and name.startswith("終了"):
             try:
                 if acc.getState().contains(pyatspi.STATE_SHOWING):
@@ -71,26 +29,6 @@ def file_menu_open():
             except Exception:
                 pass
     return False
-
-
-def wait_until(pred, timeout=15.0):  # a loaded machine answers late
-    end = time.time() + timeout
-    while time.time() < end:
-        if pred():
-            return True
-        time.sleep(0.2)
-    return pred()
-
-
-def key(*keys):
-    subprocess.run(["xdotool", "key", "--delay", "80", *keys], check=True)
-    time.sleep(0.3)
-
-
-def check(step, ok, detail=""):
-    print(("ok   " if ok else "FAIL ") + step + ("" if ok else f": {detail}"), flush=True)
-    if not ok:
-        failures.append(f"{step}: {detail}")
 
 
 def main_window():
@@ -176,7 +114,7 @@ def run(step, args, env, expect_first):
         except subprocess.TimeoutExpired:
             proc.kill()
             proc.wait()
-            failures.append(f"{step}: the window did not close on Escape")
+            check(f"{step}: the window closes on Escape", False)
     return frame, inside
 
 
@@ -231,9 +169,7 @@ def main():
             wm.wait(5)
         except subprocess.TimeoutExpired:
             wm.kill()
-    for f in failures:
-        print("FAIL", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -370,6 +370,59 @@ TEST(LineCommandsDifferential, AgreeWithPlainImplementations) {
   }
 }
 
+// The radix passes over the keys' leading bytes give the order of the
+// comparison sort alone, ties in line order: thousands of lines sharing
+// long beginnings (so the passes reach the second eight key bytes and
+// beyond), repeats, case and width twins, empty lines, both directions,
+// with and without a cancel test.
+TEST(LineCommandsDifferential, RadixSortEqualsTheComparisonSort) {
+  std::mt19937 rng(31);
+  const std::vector<std::string> starts = {"",
+                                           "abc",
+                                           "ABC ",
+                                           "version 1.",
+                                           "\x82\xa0\x82\xa2",
+                                           "\x83"
+                                           "A\x83"
+                                           "C",
+                                           "\x88\x9f",
+                                           "ａｂ",
+                                           "0"};
+  const std::vector<std::string> units = {"a",        "A",    "b",        "z",        " ",  "1", "9",       "\x82\xa0",
+                                          "\x83\x41", "\xb1", "\x88\x9f", "\x81\x40", "\t", "-", "\x82\x60"};
+  for (int round = 0; round < 12; ++round) {
+    std::vector<std::string> lines(round < 6 ? 300 + rng() % 300 : 3000 + rng() % 3000);
+    for (std::string& l : lines) {
+      // Short lines repeated hundreds of times: whole buckets of equal keys.
+      if (round >= 6 && rng() % 5 == 0) {
+        l = std::vector<std::string>{"", "a", "A", "\x82\xa0"}[rng() % 4];
+        continue;
+      }
+      if (rng() % 10 == 0 && &l != &lines[0]) {
+        l = lines[rng() % static_cast<size_t>(&l - &lines[0])];  // a repeat
+        continue;
+      }
+      l = starts[rng() % starts.size()];
+      for (size_t n = rng() % 6; n > 0; --n) l += starts[rng() % starts.size()];
+      for (size_t n = rng() % 8; n > 0; --n) l += units[rng() % units.size()];
+    }
+    const bool descending = round % 2;
+    const LinesCancelTest never = [] { return false; };
+    std::vector<std::vector<uint64_t>> orders;
+    for (int way = 0; way < 3; ++way) {
+      TSortKeys keys;
+      for (size_t i = 0; i < lines.size(); ++i) keys.Add(lines[i], i);
+      keys.Sort(descending, way == 2 ? never : LinesCancelTest{}, way != 0);
+      orders.emplace_back();
+      keys.ForEach([&](uint64_t tag) { orders.back().push_back(tag); });
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(orders[0].size(), lines.size());
+    EXPECT_TRUE(orders[1] == orders[0]);
+    EXPECT_TRUE(orders[2] == orders[0]);
+  }
+}
+
 // The whole-text forms give what the list forms give, over texts with every
 // kind of line end, empty lines and a missing or present final line end.
 TEST(LineCommandsDifferential, WholeTextFormsEqualTheListForms) {

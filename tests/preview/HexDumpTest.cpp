@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 
 #include "edit/PaneText.h"
 #include "preview/HexDump.h"
@@ -108,6 +109,30 @@ TEST(HexDump, ToolPrintsHeadingAndRowsWithLfEnds) {
   while (std::fread(buf, 1, sizeof buf, p) > 0) {
   }
   EXPECT_EQ(WEXITSTATUS(::pclose(p)), 2);
+}
+
+// A file of several pieces, formatted while earlier ones are written: the
+// dump of the whole, every row in its place.
+TEST(HexDump, ToolDumpOfManyPiecesIsTheWholeDump) {
+  const char* tool = std::getenv("NAVIRT_TOOL");
+  if (!tool) GTEST_SKIP() << "NAVIRT_TOOL not set";
+  UniqueTempDir tmp("navirt-hexdump");
+  std::mt19937 rng(77);
+  std::string bytes((size_t(5) << 20) + 7, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng());
+  const std::string path = tmp.File("big.bin");
+  std::ofstream(path, std::ios::binary) << bytes;
+  FILE* p = ::popen((std::string(tool) + " hexdump '" + path + "'").c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  EXPECT_EQ(::pclose(p), 0);
+  std::string want = std::string(kHexDumpHeading) + "\n" + kHexDumpRule + "\n";
+  AppendHexDumpRows(bytes, want, "\n");
+  ASSERT_EQ(out.size(), want.size());
+  EXPECT_TRUE(out == want);
 }
 
 }  // namespace

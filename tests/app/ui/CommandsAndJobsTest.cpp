@@ -1,6 +1,6 @@
 // Every menu item, toolbar button and key names exactly one declared
-// command; long work runs as a job that can be cancelled, fails cleanly and
-// keeps other commands out while it runs.
+// command; a command out of memory leaves the pane alone; closing the
+// window cancels a running job (the job itself: tests/host/ui/JobTest.cpp).
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -21,12 +21,11 @@
 #include <string>
 #include <thread>
 
+#include "app/ui/AllCommands.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
-#include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "host/ui/Job.h"
-#include "tests/JobInput.h"
 
 namespace {
 
@@ -159,56 +158,6 @@ class CommandsAndJobsTest : public QObject {
     (void)built;
   }
 
-  // A click on キャンセル, Space or Return on the focused button and Escape,
-  // all through the window system, end the job; the output so far stays
-  // in order.
-  void cancelByEveryInputKeepsTheBatchesSoFarInOrder() {
-    for (CancelInput how : kCancelInputs) {
-      auto f = NewForm();
-      std::string got;
-      bool shown = false;
-      jobWindowHook = [&](QDialog& w) {
-        shown = true;
-        PressCancel(w, how);
-      };
-      jobHoldUntilShown = true;
-      JobSpec spec{"試験", "試験中．．．", "detail"};
-      JobOutcome out = RunJob(
-          *f, spec,
-          [](TJobContext& job) {
-            for (int i = 0; i < 20000 && !job.Cancelled(); ++i) {
-              job.SetDone(i);
-              job.Emit(std::to_string(i % 10));
-              std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-          },
-          [&](std::string&& b) { got += b; });
-      jobHoldUntilShown = false;
-      QVERIFY2(shown, CancelInputName(how));
-      QVERIFY2(out.cancelled, CancelInputName(how));
-      QVERIFY(!out.failed);
-      QVERIFY2(!got.empty() && got.size() < 20000, CancelInputName(how));
-      for (size_t i = 0; i < got.size(); ++i) QCOMPARE(got[i], char('0' + i % 10));
-      QVERIFY(!f->Commands().Busy());
-    }
-  }
-
-  void anExceptionEndsTheJobWithItsMessageAndTheWindowStaysUsable() {
-    auto f = NewForm();
-    JobOutcome out = RunJob(*f, JobSpec{"試験", "", ""}, [](TJobContext&) { throw std::runtime_error("壊れた"); });
-    QVERIFY(out.failed);
-    QCOMPARE(out.message, QString("壊れた"));
-    QCOMPARE(messages_, QStringList{"壊れた"});
-    QVERIFY(!f->Commands().Busy());
-    // The next command and the next job run as usual.
-    QVERIFY(f->Commands().Trigger(cmd::Mtextrepaint1));
-    std::string got;
-    JobOutcome ok = RunJob(
-        *f, JobSpec{"試験", "", ""}, [](TJobContext& j) { j.Emit("done"); }, [&](std::string&& b) { got += b; });
-    QVERIFY(!ok.failed && !ok.cancelled);
-    QCOMPARE(got, std::string("done"));
-  }
-
   void aCommandRunningOutOfMemoryShowsAMessageAndLeavesThePaneAlone() {
     auto f = NewForm();
     f->SetPaneText("unchanged", navirt::clBlack);
@@ -217,30 +166,6 @@ class CommandsAndJobsTest : public QObject {
     QVERIFY(f->Commands().Trigger(name));  // the key and the menu item take this path
     QCOMPARE(messages_, QStringList{"メモリが不足しています。"});
     QCOMPARE(f->PaneText(), std::string("unchanged"));
-    QVERIFY(f->Commands().Trigger(cmd::Mtextrepaint1));
-  }
-
-  void noOtherCommandStartsWhileAJobRuns() {
-    auto f = NewForm();
-    std::atomic<bool> release{false};
-    bool refused = false, clickIgnored = false;
-    int before = 0;
-    jobWindowHook = [&](QDialog&) {
-      refused = !f->Commands().Trigger(cmd::Mtextrepaint1);
-      // A key in the list does not reach it either.
-      before = f->FileView1->currentIndex().row();
-      QTest::keyClick(f->FileView1, Qt::Key_End);
-      // Nor one through the window system.
-      f->FileView1->setFocus();
-      QTest::keyClick(f->windowHandle(), Qt::Key_End);
-      clickIgnored = f->FileView1->currentIndex().row() == before;
-      release = true;
-    };
-    RunJob(*f, JobSpec{"試験", "", ""}, [&](TJobContext&) {
-      while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    });
-    QVERIFY(refused);
-    QVERIFY(clickIgnored);
     QVERIFY(f->Commands().Trigger(cmd::Mtextrepaint1));
   }
 

@@ -22,8 +22,8 @@
 #include <set>
 
 #include "app/MainSettings.h"
+#include "app/ui/AllCommands.h"
 #include "app/ui/Unit1.h"
-#include "host/ui/AllCommands.h"
 #include "host/ui/CommandTable.h"
 #include "tests/ToolBarButtons.h"
 

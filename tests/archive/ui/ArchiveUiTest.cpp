@@ -2,9 +2,11 @@
 // archives made by navirt-tool.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -20,10 +22,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
+#include "archive/ui/ArcCreateDialog.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
@@ -113,7 +118,7 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&P)", "LHA一覧(&L)", "LHAコマンド(&H)", "解凍(&U)",
                                     "一覧(&V)", "作成(&N)"}));
     QVERIFY(menu->menuAction()->isVisible());
-    auto* ctl = ArchiveControllerOf(f.get());
+    auto* ctl = ArchiveControllerOf(*f);
     QVERIFY(ctl);
     QStringList sub;
     for (QAction* a : ctl->LhaCommandMenu->actions()) sub << a->objectName();
@@ -231,6 +236,102 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
   }
 
+  // The target dialog answered by a click on its shown OK.
+  static int PressOkWithFolder(QDialog& d, const std::string& folder) {
+    auto* dlg = dynamic_cast<TForm2*>(&d);
+    if (!dlg) return int(QDialog::Rejected);
+    dlg->CBdir->setEditText(QString::fromStdString(folder));
+    dlg->show();
+    (void)QTest::qWaitForWindowExposed(dlg);
+    QTest::mouseClick(dlg->BOK, Qt::LeftButton);
+    return d.result();
+  }
+
+  // The key "U" on the archive in the file list (the list reloads after
+  // each extraction: select it again).
+  static void PressU(TForm1* f, const std::string& archive) {
+    Select(f, {archive});
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_U);
+  }
+
+  void extractionOverExistingFilesAsksForEach() {
+    auto f = NewForm();
+    const std::string out = tmp_.path().toStdString() + "/out over";
+    fs::remove_all(out);
+    fs::create_directories(out);
+    Write(out + "/a.txt", "old a");
+    Write(out + "/b.txt", "old b");
+    // Each question: what it names, and the input it gets.
+    QStringList asked;
+    std::function<void(TConflictDialog*)> answer;
+    f->dialogHook = [&](QDialog& d) {
+      auto* q = dynamic_cast<TConflictDialog*>(&d);
+      if (!q) return PressOkWithFolder(d, out);
+      q->show();
+      (void)QTest::qWaitForWindowExposed(q);
+      asked << q->findChild<QLabel*>("Ltext")->text();
+      if (q->BKeepBoth->isVisible()) asked << "両方残す shown";
+      answer(q);
+      return d.result();
+    };
+    // 上書き for a.txt by mouse, Enter (スキップ, the default) for b.txt.
+    int n = 0;
+    answer = [&](TConflictDialog* q) {
+      if (n++ == 0)
+        QTest::mouseClick(q->BOverwrite, Qt::LeftButton);
+      else
+        QTest::keyClick(q, Qt::Key_Return);
+    };
+    PressU(f.get(), "pack.zip");
+    QCOMPARE(asked.size(), 2);
+    QVERIFY2(asked[0].contains(QString::fromStdString(out + "/a.txt")), qPrintable(asked[0]));
+    QVERIFY2(asked[1].contains(QString::fromStdString(out + "/b.txt")), qPrintable(asked[1]));
+    QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("old b"));
+    QVERIFY2(Pane(f.get()).startsWith("既にあった 1 個のファイルはスキップしました"), qPrintable(Pane(f.get())));
+    QVERIFY(messages_.isEmpty());
+
+    // "残りのすべてに適用" with スキップ: one question for both files.
+    Write(out + "/a.txt", "old a");
+    asked.clear();
+    answer = [&](TConflictDialog* q) {
+      QTest::keyClick(q->CBall, Qt::Key_Space);
+      QTest::mouseClick(q->BSkip, Qt::LeftButton);
+    };
+    PressU(f.get(), "pack.zip");
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(Read(out + "/a.txt"), std::string("old a"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("old b"));
+    QVERIFY2(Pane(f.get()).startsWith("既にあった 2 個のファイルはスキップしました"), qPrintable(Pane(f.get())));
+
+    // Escape at the question: nothing is extracted, not even the free name.
+    fs::remove(out + "/b.txt");
+    Select(f.get(), {"pack.zip"});
+    QString before = Pane(f.get());
+    asked.clear();
+    answer = [&](TConflictDialog* q) { QTest::keyClick(q, Qt::Key_Escape); };
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_U);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(Read(out + "/a.txt"), std::string("old a"));
+    QVERIFY(!fs::exists(out + "/b.txt"));
+    QCOMPARE(Pane(f.get()), before);
+
+    // The LHA route asks the same way: 上書き for all.
+    Write(out + "/b.txt", "old b");
+    asked.clear();
+    answer = [&](TConflictDialog* q) {
+      QTest::keyClick(q->CBall, Qt::Key_Space);
+      QTest::mouseClick(q->BOverwrite, Qt::LeftButton);
+    };
+    PressU(f.get(), "pack.lzh");
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
+    QCOMPARE(Read(out + "/b.txt"), std::string("bravo\r\n"));
+    QVERIFY(messages_.isEmpty());
+  }
+
   void cancelledExtractionKeepsWholeEntriesOnly() {
     // Entries big enough that each one is real work, all different.
     const int entries = 40;
@@ -246,7 +347,7 @@ class ArchiveUiTest : public QObject {
     fs::remove_all(out);
     fs::create_directories(out);
     auto f = NewForm();
-    auto* ctl = ArchiveControllerOf(f.get());
+    auto* ctl = ArchiveControllerOf(*f);
     std::atomic<bool> cancelled{false};
     std::atomic<int> steps{0};
     // The job waits at its third entry until its window is up and Cancel pressed.
@@ -289,14 +390,62 @@ class ArchiveUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
   }
 
+  // The create dialog answered by keys: the name typed over the preset,
+  // Space on the Shift_JIS box when it should change, Enter.
+  static int TypeArchiveName(QDialog& d, const QString& name, std::optional<bool> sjis, bool* wasChecked = nullptr) {
+    auto* dlg = qobject_cast<TArcCreateDialog*>(&d);
+    if (!dlg) return int(QDialog::Rejected);
+    dlg->show();
+    (void)QTest::qWaitForWindowExposed(dlg);
+    if (wasChecked) *wasChecked = dlg->CBsjis->isChecked();
+    if (sjis && dlg->CBsjis->isChecked() != *sjis) QTest::keyClick(dlg->CBsjis, Qt::Key_Space);
+    QLineEdit* edit = dlg->ComboBox1->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, name);
+    QTest::keyClick(edit, Qt::Key_Return);
+    return d.result();
+  }
+
+  // Opens "書庫(&L)" with Alt+L and picks "作成(&N)" with N.
+  static void CreateByMenuKeys(TForm1* f) {
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_L, Qt::AltModifier);
+    QTRY_VERIFY(f->Marchive->isVisible());
+    QTest::keyClick(f->Marchive, Qt::Key_N);
+  }
+
+  void zipNamesInShiftJisWhenTheCreateDialogSaysSo() {
+    const std::string jp = "\xE8\xA1\xA8.txt";  // 表.txt: its second byte in Shift_JIS is "\"
+    Write(folder_ + jp, "hyo\r\n");
+    auto f = NewForm();
+    bool wasChecked = true;
+    f->dialogHook = [&](QDialog& d) { return TypeArchiveName(d, "sj.zip", true, &wasChecked); };
+    Select(f.get(), {jp});
+    CreateByMenuKeys(f.get());
+    QVERIFY(!wasChecked);  // UTF-8 unless asked
+    const std::string sjisName = navirt::Utf8ToCp932(jp);
+    std::string bytes = Read(folder_ + "sj.zip");
+    QVERIFY2(bytes.find(sjisName) != std::string::npos, qPrintable(Pane(f.get())));
+    QVERIFY(bytes.find(jp) == std::string::npos);
+    QVERIFY(navirt::TIniFile(iniPath_).ReadBool("ARCpack", "SjisNames", false));
+
+    // The setting is kept for the next time; turned off, names are UTF-8.
+    f->dialogHook = [&](QDialog& d) { return TypeArchiveName(d, "u8.zip", false, &wasChecked); };
+    Select(f.get(), {jp});
+    CreateByMenuKeys(f.get());
+    QVERIFY(wasChecked);
+    bytes = Read(folder_ + "u8.zip");
+    QVERIFY(bytes.find(jp) != std::string::npos);
+    QVERIFY(bytes.find(sjisName) == std::string::npos);
+    QVERIFY(!navirt::TIniFile(iniPath_).ReadBool("ARCpack", "SjisNames", true));
+    fs::remove(folder_ + jp);
+  }
+
   void creationPacksTheSelectedFiles() {
     auto f = NewForm();
-    f->dialogHook = [](QDialog& d) {
-      auto* dlg = qobject_cast<TForm33*>(&d);
-      if (!dlg) return int(QDialog::Rejected);
-      dlg->SetAnswerText("made.zip");
-      return int(QDialog::Accepted);
-    };
+    f->dialogHook = [](QDialog& d) { return TypeArchiveName(d, "made.zip", {}); };
     // A folder in the selection contributes nothing; a name beginning with
     // "." is an ordinary name here and is packed.
     Select(f.get(), {"a.txt", "b.txt", "sub", ".hidden.txt"});
@@ -387,7 +536,7 @@ class ArchiveUiTest : public QObject {
 
   void withoutTheLhaLibraryItsItemsAreOff() {
     auto f = NewForm();
-    auto* ctl = ArchiveControllerOf(f.get());
+    auto* ctl = ArchiveControllerOf(*f);
     QVERIFY(ctl->LhaVersion() > 0);
     ctl->UseLhaLibrary("NOSUCHLHA32.DLL");
     QCOMPARE(ctl->LhaVersion(), 0);

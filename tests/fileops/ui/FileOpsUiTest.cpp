@@ -268,7 +268,7 @@ class FileOpsUiTest : public QObject {
 
     // The delete button sends the selection to the Trash.
     FakeTrash trash(tmp_.path().toStdString() + "/bin/");
-    FileOpsControllerOf(f.get())->trash = &trash;
+    FileOpsControllerOf(*f)->trash = &trash;
     Select(f.get(), {"a.txt"});
     QVERIFY(ClickToolButton(f.get(), btn::FileDelete));
     QCOMPARE(trash.trashed, std::vector<std::string>{folder_ + "a.txt"});
@@ -379,7 +379,7 @@ class FileOpsUiTest : public QObject {
     Write(slow, "#!/bin/sh\necho partial\nexec sleep 60\n");
     fs::permissions(slow, fs::perms::owner_all);
     auto f = Open();
-    TFileOpsController* c = FileOpsControllerOf(f.get());
+    TFileOpsController* c = FileOpsControllerOf(*f);
     c->dirProgram = slow;
     c->jobShowAfterMs = 0;
     for (CancelInput how : {CancelInput::Click, CancelInput::Escape}) {
@@ -553,7 +553,7 @@ class FileOpsUiTest : public QObject {
     Write(folder_ + "b.txt", "b");
     auto f = Open();
     FakeTrash trash(tmp_.path().toStdString() + "/bin/");
-    FileOpsControllerOf(f.get())->trash = &trash;
+    FileOpsControllerOf(*f)->trash = &trash;
 
     // Declined: nothing moves.
     answer_ = mbNo;
@@ -587,7 +587,7 @@ class FileOpsUiTest : public QObject {
     // Without a trash the delete fails with a message and the file stays.
     Write(folder_ + "c.txt", "c");
     f->RefreshAll();
-    FileOpsControllerOf(f.get())->trash = nullptr;
+    FileOpsControllerOf(*f)->trash = nullptr;
     messages_.clear();
     Select(f.get(), {"c.txt"});
     Key(f.get(), Qt::Key_Delete);
@@ -634,7 +634,7 @@ class FileOpsUiTest : public QObject {
     auto f = Open();
     FakeAttributes attrs;
     attrs.bits[folder_ + "a.txt"] = faReadOnly;
-    FileOpsControllerOf(f.get())->attributes = &attrs;
+    FileOpsControllerOf(*f)->attributes = &attrs;
     bool hiddenEnabled = true, readOnlyShown = false;
     f->dialogHook = [&](QDialog& d) {
       auto* dlg = dynamic_cast<TForm5*>(&d);
@@ -837,7 +837,7 @@ class FileOpsUiTest : public QObject {
     for (size_t i = 0; i < piece * pieces - 7; ++i) bytes += char('a' + i % 26);
     Write(folder_ + "big.dat", bytes);
     auto f = Open();
-    TFileOpsController* c = FileOpsControllerOf(f.get());
+    TFileOpsController* c = FileOpsControllerOf(*f);
     c->jobShowAfterMs = 0;
     std::atomic<bool> shown{false};
     std::atomic<int> steps{0};

@@ -1,5 +1,6 @@
-// "Grepの実行(&G)" and "Grepの中止(&Q)" in the main window, offscreen: the
-// search runs as a job with its progress window.
+// "Grepの実行(&G)" and "Grepの中止(&Q)" on a plain host with the search
+// commands alone, offscreen: the search runs as a job with its progress
+// window.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,11 +14,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
-#include "app/ui/Unit1.h"
 #include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/Job.h"
@@ -25,8 +26,11 @@
 #include "platform/FileInfo.h"
 #include "search/GrepCommand.h"
 #include "search/RegexTokens.h"
+#include "search/ui/GrepCommands.h"
 #include "search/ui/GrepDialog.h"
 #include "search/ui/SearchCommandIds.h"
+#include "search/ui/SearchCommands.h"
+#include "tests/FakePaneHost.h"
 #include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
@@ -42,20 +46,24 @@ class GrepUiTest : public QObject {
     std::ofstream(folder_ + name, std::ios::binary) << bytes;
     return folder_ + name;
   }
-  std::unique_ptr<TForm1> NewForm() {
-    auto f = std::make_unique<TForm1>();
+  // The host shows the folder: its items in name order, as the list shows them.
+  std::unique_ptr<TFakePaneHost> NewForm() {
+    auto f = std::make_unique<TFakePaneHost>();
+    InstallSearchCommands(*f);
+    InstallGrepCommands(*f);
     f->resize(1000, 700);
     f->show();
     f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
       messages_ << text;
       return int(mbOK);
     };
-    f->GoToFolder(folder_);
-    QTest::qWait(10);
+    f->folder = folder_;
+    for (const auto& e : fs::directory_iterator(folder_)) f->listed.push_back(e.path().string());
+    std::sort(f->listed.begin(), f->listed.end());
     return f;
   }
   // Answers the grep dialog with an expression.
-  static void Answer(TForm1* f, const QString& expr, bool lineNumbers = true) {
+  static void Answer(TFakePaneHost* f, const QString& expr, bool lineNumbers = true) {
     f->dialogHook = [expr, lineNumbers](QDialog& d) {
       auto* g = qobject_cast<TForm9*>(&d);
       if (!g) return int(QDialog::Rejected);
@@ -65,7 +73,8 @@ class GrepUiTest : public QObject {
       return d.result();
     };
   }
-  static QString PaneUtf8(TForm1* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->RichEdit1->Text())); }
+  static QString PaneUtf8(TFakePaneHost* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->edit->Text())); }
+  static QAction* Grep(TFakePaneHost* f) { return f->Commands().Action(cmd::Mgrep); }
 
  private slots:
   void init() {
@@ -83,7 +92,7 @@ class GrepUiTest : public QObject {
     fs::create_directory(folder_ + "sub");
     auto f = NewForm();
     Answer(f.get(), "abc|漢字");
-    f->ActionNamed("Mgrep")->trigger();
+    Grep(f.get())->trigger();
     QStringList lines = PaneUtf8(f.get()).split("\r\n");
     QCOMPARE(lines.value(0), QString("Grepの実行　検索正規表現 = abc|漢字"));
     QCOMPARE(lines.value(1), QString());
@@ -93,7 +102,7 @@ class GrepUiTest : public QObject {
     QCOMPARE(lines.value(5), QString::fromStdString("// 検索ファイル [ " + b + " ]"));
     QCOMPARE(lines.value(6), QString::fromStdString(b + "(1) :漢字"));
     QCOMPARE(lines.size(), 7);
-    QVERIFY(!f->RichEdit1->Modified());
+    QVERIFY(!f->edit->Modified());
     QVERIFY(messages_.isEmpty());
     // The history holds the expression.
     navirt::TIniFile ini = f->OpenSettings();
@@ -103,23 +112,23 @@ class GrepUiTest : public QObject {
   void syntaxErrorLeavesThePane() {
     Write("a.txt", "abc");
     auto f = NewForm();
-    f->RichEdit1->SetText("keep");
+    f->edit->SetText("keep");
     Answer(f.get(), "(abc");
-    f->ActionNamed("Mgrep")->trigger();
+    Grep(f.get())->trigger();
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0], QString("右(閉じ)括弧が必要です"));
-    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("keep"));
+    QCOMPARE(QString::fromStdString(f->edit->Text()), QString("keep"));
     // Cancel, or an empty expression, does nothing.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    f->ActionNamed("Mgrep")->trigger();
+    Grep(f.get())->trigger();
     Answer(f.get(), "");
-    f->ActionNamed("Mgrep")->trigger();
-    QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("keep"));
+    Grep(f.get())->trigger();
+    QCOMPARE(QString::fromStdString(f->edit->Text()), QString("keep"));
   }
 
   // What the run itself gives for the files of the list, in its order:
   // the text the pane must show.
-  static std::string Expected(TForm1* f, const std::string& expr, bool lineNumbers) {
+  static std::string Expected(TFakePaneHost* f, const std::string& expr, bool lineNumbers) {
     std::vector<std::string> files;
     for (const std::string& p : f->HostListedPaths())
       if (navirt::IsRegularFile(p)) files.push_back(p);
@@ -149,11 +158,11 @@ class GrepUiTest : public QObject {
     Write("sub/f.txt", "match\n");
     auto f = NewForm();
     Answer(f.get(), "match|漢字");
-    f->ActionNamed("Mgrep")->trigger();
+    Grep(f.get())->trigger();
     const std::string want = Expected(f.get(), "match|漢字", true);
     QVERIFY(want.size() > 1000000);
-    QVERIFY(f->RichEdit1->Text() == want);
-    QVERIFY(!f->RichEdit1->Modified());
+    QVERIFY(f->edit->Text() == want);
+    QVERIFY(!f->edit->Modified());
     QVERIFY(messages_.isEmpty());
     QVERIFY(!f->Commands().Busy());
   }
@@ -175,10 +184,10 @@ class GrepUiTest : public QObject {
         return int(QDialog::Rejected);
       };
       secondGrepRan = f->Commands().Trigger(cmd::Mgrep);
-      QTest::keyClick(f->RichEdit1, Qt::Key_F, Qt::ControlModifier);
+      QTest::keyClick(f->edit, Qt::Key_F, Qt::ControlModifier);
       PressCancel(w, CancelInput::Click);
     };
-    f->ActionNamed("Mgrep")->trigger();
+    Grep(f.get())->trigger();
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;
     QCOMPARE(heading, QString("Grep実行中．．．"));
@@ -187,7 +196,7 @@ class GrepUiTest : public QObject {
     QCOMPARE(dialogs, 0);
     QCOMPARE(messages_, QStringList{"Grepを中止しました。"});
     // The lines found so far, as the whole run begins, then the stop's line.
-    const std::string text = f->RichEdit1->Text();
+    const std::string text = f->edit->Text();
     const std::string stop = "\r\n" + navirt::Utf8ToCp932("[Grepを中止]");
     QVERIFY(text.size() > stop.size() && text.compare(text.size() - stop.size(), stop.size(), stop) == 0);
     const std::string kept = text.substr(0, text.size() - stop.size());
@@ -195,13 +204,14 @@ class GrepUiTest : public QObject {
     QVERIFY(kept.size() < full.size());
     QVERIFY(full.compare(0, kept.size(), kept) == 0);
     QVERIFY(full.size() == kept.size() || full.compare(kept.size(), 2, "\r\n") == 0);
-    QVERIFY(!f->RichEdit1->Modified());
+    QVERIFY(!f->edit->Modified());
     // The window is free again.
     QVERIFY(!f->Commands().Busy());
-    emit f->Msearch->aboutToShow();
-    QVERIFY(!f->FindAction(cmd::Mgrep2)->isEnabled());
-    QVERIFY(f->FindAction(cmd::Mgrep)->isEnabled());
-    emit f->Msearch->aboutToHide();
+    QMenu* search = f->Menu(HostMenu::Search);
+    emit search->aboutToShow();
+    QVERIFY(!f->Commands().Action(cmd::Mgrep2)->isEnabled());
+    QVERIFY(f->Commands().Action(cmd::Mgrep)->isEnabled());
+    emit search->aboutToHide();
   }
 
   void dialogTokensAndFileGroup() {

@@ -15,7 +15,6 @@
 #include <fstream>
 #include <memory>
 
-#include "app/Colors.h"
 #include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/ui/EditCommandIds.h"
@@ -26,6 +25,7 @@
 #include "search/ui/SearchCommandIds.h"
 #include "search/ui/SearchDialog.h"
 #include "search/ui/TermListDialog.h"
+#include "settings/Colors.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;

@@ -1,6 +1,7 @@
 #pragma once
-// Colours as the settings file stores them: a name of the standard table
-// ("clBlack", "clWindowText") or "$00BBGGRR". System colours carry the
+// Colours and fonts as the settings file stores them, below every window
+// library that shows them. A colour is a name of the standard table
+// ("clBlack", "clWindowText") or "$00BBGGRR"; system colours carry the
 // high bit and their index (clWindowText = 0x80000008).
 #include <cstdint>
 #include <optional>
@@ -21,5 +22,12 @@ std::optional<TColor> StringToColor(const std::string& s);
 bool IsSystemColor(TColor c);
 // 0x00RRGGBB of a plain colour.
 uint32_t ColorToRgb(TColor c);
+
+struct FontSpec {
+  std::string name;
+  int style = 0;  // 1 bold, 2 italic, 4 underline, 8 strike-out
+  TColor color = clWindowText;
+  int size = 9;  // points
+};
 
 }  // namespace navirt

@@ -9,6 +9,7 @@
 #include "codec/ui/CodecCommandIds.h"
 #include "edit/ui/EditCommandIds.h"
 #include "fileops/ui/FileOpsCommandIds.h"
+#include "host/ui/SharedCommandIds.h"
 #include "preview/ui/PreviewCommandIds.h"
 #include "print/ui/PrintCommandIds.h"
 #include "search/ui/SearchCommandIds.h"
@@ -19,4 +20,5 @@ inline constexpr CommandName kAllCommands[] = {
         NAVIRT_CODEC_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_EDIT_COMMANDS(NAVIRT_LIST_COMMAND)
             NAVIRT_PREVIEW_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_SEARCH_COMMANDS(NAVIRT_LIST_COMMAND)
                 NAVIRT_FILEOPS_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_ARCHIVE_COMMANDS(NAVIRT_LIST_COMMAND)
-                    NAVIRT_SYSINFO_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_PRINT_COMMANDS(NAVIRT_LIST_COMMAND)};
+                    NAVIRT_SYSINFO_COMMANDS(NAVIRT_LIST_COMMAND) NAVIRT_PRINT_COMMANDS(NAVIRT_LIST_COMMAND)
+                        NAVIRT_SHARED_COMMANDS(NAVIRT_LIST_COMMAND)};

@@ -1,4 +1,4 @@
-#include "app/Colors.h"
+#include "settings/Colors.h"
 
 #include <strings.h>
 #include <cstdio>
