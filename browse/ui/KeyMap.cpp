@@ -11,8 +11,8 @@
 
 #include "app/ui/AppCommandIds.h"
 #include "archive/ui/ArchiveCommandIds.h"
-#include "browse/ui/BrowseCommandIds.h"
 #include "browse/Browse.h"
+#include "browse/ui/BrowseCommandIds.h"
 #include "browse/ui/FileListModel.h"
 #include "browse/ui/FileViews.h"
 #include "browse/ui/Navigation.h"
