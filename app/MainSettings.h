@@ -37,8 +37,8 @@ struct MainSettings {
   std::string fileSave, fileDir;
   int left = 0, top = 0, width = 782, height = 514;
   int pixelsPerInch = 96;
-  int state = 1;  // 1 normal, 2 minimised, 3 maximised
-  int panelLWidth = 137;
+  int state = 1;         // 1 normal, 2 minimised, 3 maximised
+  int panelLWidth = -1;  // none stored: wide enough for a folder name in the window's font
   int panelRBHeight = 300;
   FontSpec fontR, fontF;
   std::string directory;       // FolderView/Directory

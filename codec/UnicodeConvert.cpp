@@ -138,6 +138,24 @@ const char* Utf16Order(std::string_view& s) {
   return "UTF-16LE";
 }
 
+// How many bytes from p on are ASCII, looking at most at n.
+inline size_t AsciiRun(const char* p, size_t n) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+    if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+  }
+#endif
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
+  while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 // UTF-8 to Shift_JIS through the CP932 tables: every character must have
@@ -150,21 +168,13 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const unsigned char* const e = p + utf8.size();
   while (p < e) {
-    if (e - p >= 8) {
-      uint64_t w;
-      std::memcpy(&w, p, 8);
-      if (!(w & 0x8080808080808080ull)) {
-        std::memcpy(o, p, 8);
-        o += 8;
-        p += 8;
-        continue;
-      }
-    }
     const unsigned c = *p;
     char32_t cp;
     if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-      ++p;
+      const size_t ascii = AsciiRun(reinterpret_cast<const char*>(p), static_cast<size_t>(e - p));
+      std::memcpy(o, p, ascii);
+      o += ascii;
+      p += ascii;
       continue;
     }
     if (c >= 0xE1 && c <= 0xEC && e - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
@@ -330,24 +340,6 @@ const Utf8Units& Utf8UnitTable() {
     return t;
   }();
   return *table;
-}
-
-// How many bytes from p on are ASCII, looking at most at n.
-inline size_t AsciiRun(const char* p, size_t n) {
-  size_t i = 0;
-#if defined(__SSE2__)
-  for (; i + 16 <= n; i += 16) {
-    const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
-    if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
-  }
-#endif
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    if (w & 0x8080808080808080ull) break;
-  }
-  while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
-  return i;
 }
 
 }  // namespace

@@ -22,5 +22,6 @@ std::string UrlCandidateFromSelection(std::string_view selection);
 // its captions, the history of the section "URL" and the candidate.
 TInputDialogModel UrlDialogModel(const TIniFile& ini, const std::string& candidate);
 constexpr const char* kUrlHistorySection = "URL";
+constexpr int kUrlDialogWidthPercent = 150;
 
 }  // namespace navirt

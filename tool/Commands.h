@@ -1,5 +1,7 @@
 #pragma once
 // Every subcommand takes the arguments after its own name.
+#include "platform/Messages.h"
+
 namespace navirt::tool {
 
 using CommandFn = int (*)(int argc, char** argv);
@@ -7,7 +9,7 @@ using CommandFn = int (*)(int argc, char** argv);
 struct Command {
   const char* name;
   CommandFn run;
-  const char* usage;  // one line for --help
+  Msg usage;  // one line for --help
 };
 
 int CmdDetect(int argc, char** argv);

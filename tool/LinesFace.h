@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Messages.h"
+
 namespace navirt::tool {
 
 struct LinesCall {
@@ -33,7 +35,7 @@ struct LinesCommand {
   std::size_t arity;     // used when arityOf is null
   LinesArityFn arityOf;  // for commands whose argument count depends on a mode word
   LinesFn run;
-  const char* usage;  // one line for `lines --help`
+  Msg usage;  // one line for `lines --help`
   LinesTextFn runText = nullptr;
 };
 

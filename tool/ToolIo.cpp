@@ -222,7 +222,7 @@ bool ArgToCp932(std::string_view utf8, std::string& out, std::string& error) {
 }
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "navirt-tool: %s\n", message.c_str());
+  std::fprintf(stderr, "navirt-tool: %s\n", InShellLanguage(message).c_str());
   return kExitUsage;
 }
 

@@ -1,7 +1,16 @@
 #pragma once
 // navirt-tool's own messages, English and Japanese (the locale chooses).
 // "{1}", "{2}" stand for the names and values put in.
+#include <string>
+#include <string_view>
+
 #include "platform/Messages.h"
+
+namespace navirt::tool {
+// The core's Japanese texts within text in the process's language: under
+// an English locale the engine's and handlers' messages become English.
+std::string InShellLanguage(std::string_view text);
+}  // namespace navirt::tool
 
 namespace navirt::tool::msg {
 
@@ -35,6 +44,13 @@ inline constexpr Msg kTextHasBreak{"lines {1}: the text holds a line break; line
                                    "lines {1}: 文字列に改行があります (行は改行を含みません)"};
 inline constexpr Msg kExprEmpty{"lines {1}: the expression is empty", "lines {1}: 正規表現が空です"};
 inline constexpr Msg kAtPosition{"{1} (position {2})", "{1} (位置 {2})"};
+// Conversions.
+inline constexpr Msg kConversionLossOne{
+    "conv: {1} character without a Shift_JIS form written as \"?\"; the first at line {2} (byte {3})",
+    "conv: Shift_JIS にない文字 {1} 個を \"?\" にしました。最初は {2} 行目 (先頭から {3} バイトの位置)"};
+inline constexpr Msg kConversionLoss{
+    "conv: {1} characters without a Shift_JIS form written as \"?\"; the first at line {2} (byte {3})",
+    "conv: Shift_JIS にない文字 {1} 個を \"?\" にしました。最初は {2} 行目 (先頭から {3} バイトの位置)"};
 // Archives.
 inline constexpr Msg kIsFolderNotArchive{"{1}: is a folder, not an archive",
                                          "{1}: フォルダーです (書庫ではありません)"};
@@ -43,6 +59,8 @@ inline constexpr Msg kNotRegularFile{"{1}: not a regular file", "{1}: 通常の�
 inline constexpr Msg kResult{"result {1}", "結果 {1}"};
 inline constexpr Msg kNotRecognised{"{1}: not an archive the libraries recognise",
                                     "{1}: 書庫ライブラリーが扱える書庫ではありません"};
+inline constexpr Msg kShownAsIsNoListing{"{1}: shown as it is (no listing)",
+                                         "{1}: そのまま表示されます (一覧はありません)"};
 inline constexpr Msg kShownAsIs{"{1}: shown as it is (no LHA listing)",
                                 "{1}: そのまま表示されます (LHA の一覧はありません)"};
 inline constexpr Msg kNoFormat{"{1}: the extension names no archive format", "{1}: 拡張子が書庫の形式を表していません"};

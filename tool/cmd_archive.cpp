@@ -26,7 +26,7 @@ std::string ToTerminal(const std::string& cp932);
 
 int Failed(const std::string& message, const std::string& report = std::string()) {
   if (!report.empty()) std::fprintf(stderr, "%s", ToTerminal(report).c_str());
-  std::fprintf(stderr, "navirt-tool: %s\n", message.c_str());
+  std::fprintf(stderr, "navirt-tool: %s\n", InShellLanguage(message).c_str());
   return kExitFailed;
 }
 
@@ -134,7 +134,7 @@ int Preview(const std::string& path) {
   if (int rc; Unusable(path, rc)) return rc;
   if (PreviewListsGeneral(true, path)) {
     TArcOutcome o = GeneralList(path);
-    if (!o.setPane) return Failed(path + ": shown as it is (no listing)");
+    if (!o.setPane) return Failed(Tr(msg::kShownAsIsNoListing, {path}));
     WriteOutput(ToTerminal(o.paneText));
     return kExitOk;
   }

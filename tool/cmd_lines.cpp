@@ -24,15 +24,21 @@ const LinesCommand* Find(const std::string& name) {
   return nullptr;
 }
 
+constexpr Msg kLinesHelp{
+    "Usage: navirt-tool lines [--sjis-args] COMMAND [ARGS] [FILE]\n\n"
+    "Splits the input at CR LF, CR or LF, runs COMMAND over the lines and\n"
+    "writes them joined by CR LF. Text arguments are UTF-8, converted to\n"
+    "Shift_JIS; with --sjis-args they are taken as raw bytes.\n\nCommands:\n",
+    "使い方: navirt-tool lines [--sjis-args] COMMAND [ARGS] [FILE]\n\n"
+    "入力を CR LF、CR または LF で行に分け、COMMAND を行に施して、\n"
+    "CR LF でつないで書きます。文字列の引数は UTF-8 で、Shift_JIS に\n"
+    "変換されます。--sjis-args を付けるとバイト列そのままとして扱います。\n\nコマンド:\n"};
+
 void PrintLinesHelp() {
-  std::printf(
-      "Usage: navirt-tool lines [--sjis-args] COMMAND [ARGS] [FILE]\n\n"
-      "Splits the input at CR LF, CR or LF, runs COMMAND over the lines and\n"
-      "writes them joined by CR LF. Text arguments are UTF-8, converted to\n"
-      "Shift_JIS; with --sjis-args they are taken as raw bytes.\n\nCommands:\n");
+  std::fputs(Tr(kLinesHelp), stdout);
   for (const auto& table : {std::span(kEditLinesCommands, kEditLinesCommandCount),
                             std::span(kSearchLinesCommands, kSearchLinesCommandCount)}) {
-    for (const LinesCommand& c : table) std::printf("  %s\n", c.usage);
+    for (const LinesCommand& c : table) std::printf("  %s\n", Tr(c.usage));
   }
 }
 
@@ -59,7 +65,7 @@ int CmdLines(int argc, char** argv) {
   std::vector<std::string> rest(argv + i + 1, argv + argc);
   std::size_t arity = cmd->arityOf ? cmd->arityOf(rest) : cmd->arity;
   if (rest.size() < arity || rest.size() > arity + 1)
-    return Fail(Tr(msg::kNamedUsage, {std::string("lines ") + cmd->name, cmd->usage}));
+    return Fail(Tr(msg::kNamedUsage, {std::string("lines ") + cmd->name, Tr(cmd->usage)}));
   LinesCall call;
   for (std::size_t k = 0; k < arity; ++k) {
     std::string arg = rest[k], error;

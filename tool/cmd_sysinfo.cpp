@@ -20,16 +20,22 @@ namespace navirt::tool {
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr Msg kSysinfoUsage{
     "usage: navirt-tool sysinfo report          the system report (UTF-8)\n"
     "       navirt-tool sysinfo drive [FOLDER]  figures of the mount holding FOLDER (default .)\n"
     "       navirt-tool sysinfo date [YYYY-MM-DD]  the date window's text\n"
     "       navirt-tool sysinfo about           name, versions and loaded libraries\n"
     "       navirt-tool sysinfo url line|selection [FILE]  the URL candidate of CP932 text\n"
-    "       navirt-tool sysinfo help [contents|keywords|usage]  the help page the window opens\n";
+    "       navirt-tool sysinfo help [contents|keywords|usage]  the help page the window opens\n",
+    "使い方: navirt-tool sysinfo report          システム情報 (UTF-8)\n"
+    "        navirt-tool sysinfo drive [FOLDER]  FOLDER を含むマウントの数値 (省略時は .)\n"
+    "        navirt-tool sysinfo date [YYYY-MM-DD]  日付ウィンドウの文字列\n"
+    "        navirt-tool sysinfo about           名前、版、読み込んだライブラリー\n"
+    "        navirt-tool sysinfo url line|selection [FILE]  CP932 テキストの URL 候補\n"
+    "        navirt-tool sysinfo help [contents|keywords|usage]  ウィンドウが開くヘルプのページ\n"};
 
 int Usage() {
-  std::fputs(kUsage, stderr);
+  std::fputs(Tr(kSysinfoUsage), stderr);
   return kExitUsage;
 }
 

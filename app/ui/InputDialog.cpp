@@ -3,7 +3,10 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 TForm33::TForm33(QWidget* parent, const navirt::TInputDialogModel& model) : QDialog(parent) {
   setObjectName("Form33");
@@ -30,6 +33,15 @@ TForm33::TForm33(QWidget* parent, const navirt::TInputDialogModel& model) : QDia
   v->addWidget(ComboBox1);
   v->addWidget(Label2);
   v->addWidget(buttons);
+}
+
+void TForm33::Widen(int percent) {
+  const int dialog = sizeHint().width(), box = ComboBox1->sizeHint().width();
+  int wide = dialog * percent / 100;
+  if (QScreen* s = screen()) wide = std::min(wide, s->availableGeometry().width() * 9 / 10);
+  // The box fills the dialog's width, less the margins it has now.
+  ComboBox1->setMinimumWidth(std::max(box, wide - (dialog - box)));
+  resize(wide, sizeHint().height());
 }
 
 QString TForm33::AnswerText() const { return ComboBox1->currentText(); }

@@ -14,6 +14,9 @@ class TForm33 : public QDialog {
   TForm33(QWidget* parent, const navirt::TInputDialogModel& model);
   QString AnswerText() const;
   void SetAnswerText(const QString& text);
+  // Makes the dialog and its input box percent of their usual width (an
+  // address needs more room than a name), never wider than the screen.
+  void Widen(int percent);
 
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;

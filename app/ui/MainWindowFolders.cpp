@@ -9,6 +9,7 @@
 #include <QFutureWatcher>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
@@ -145,6 +146,15 @@ void TForm1::ShowCurrentFolderInTree() {
   FolderView1->setCurrentIndex(idx);
   FolderView1->selectionModel()->select(idx, QItemSelectionModel::ClearAndSelect);
   FolderView1->scrollTo(idx);
+  // scrollTo brings the row into view, not a deep folder's name right of
+  // its branches: scroll across so the name shows, one level of branch
+  // still in sight.
+  const QRect r = FolderView1->visualRect(idx);
+  const int name = FolderView1->sizeHintForIndex(idx).width();
+  if (r.left() < 0 || r.left() + name > FolderView1->viewport()->width()) {
+    QScrollBar* across = FolderView1->horizontalScrollBar();
+    across->setValue(across->value() + r.left() - FolderView1->indentation());
+  }
   navigating_ = false;
 }
 

@@ -334,6 +334,7 @@ void TForm1::ToggleEditView() {
     int prbh = PanelRBT->height() + rememberedPaneHeight_ + SBarR->height();
     int total = Splitter3->height();
     Splitter3->setSizes({std::max(0, total - prbh), prbh});
+    NotePaneHeight();
     commands_->SetButtonLook(cmd::MeditView1, "隠す", "隠す|テキスト表示部分を隠します。", "pane-hide");
     MeditView1->setText("テキスト表示を隠す(&I)");
     MeditView1->setStatusTip("テキスト表示を隠します。");

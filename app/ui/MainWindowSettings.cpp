@@ -79,7 +79,7 @@ void TForm1::ResetLayout() {
   Settings.fontF = FontSpec{DefaultWindowFontName().toStdString(), 0, clWindowText, 9};
   Settings.colum1 = Settings.colum2 = Settings.colum3 = -1;
   SetFileColumnWidths(*this, -1, -1, -1);
-  Settings.panelLWidth = 137;
+  Settings.panelLWidth = -1;
   Settings.panelRBHeight = -1;  // two thirds of the right part
   ApplyPaneSizes();
   ApplyViewStyle(3);

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QFutureWatcher>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -127,6 +128,10 @@ void TForm1::BuildLayout() {
   FolderView1->setHeaderHidden(true);
   FolderView1->setIndentation(19);
   FolderView1->setRootIsDecorated(true);
+  // The column is as wide as the names shown, so a deep folder's name can
+  // be scrolled to rather than cut at the tree's edge.
+  FolderView1->header()->setStretchLastSection(false);
+  FolderView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   lbl->addWidget(FolderView1);
   lv->addWidget(PanelLT);
   lv->addWidget(PanelLB, 1);
@@ -245,6 +250,7 @@ void TForm1::BuildLayout() {
     // A focus move without a selection change still previews the item.
   });
   connect(FolderView1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { OnFolderTreeChanged(); });
+  connect(Splitter3, &QSplitter::splitterMoved, this, [this] { NotePaneHeight(); });
   // The tree fills in lazily: show the current folder once its parents are read.
   connect(FolderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
     std::string dir = WithTrailingSlash(S(loaded));
@@ -330,7 +336,7 @@ int TForm1::MessageDlg(const QString& text, const QString& caption, TMsgKind kin
 }
 
 bool TForm1::InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
-                        const QString& preset) {
+                        const QString& preset, int widthPercent) {
   TIniFile ini = OpenSettings();
   TInputDialogModel model;
   model.caption = S(caption);
@@ -339,6 +345,7 @@ bool TForm1::InputQuery(const QString& caption, const QString& prompt, const QSt
   if (!section.empty()) model.LoadHistory(ini, section);
   model.text = S(preset);
   TForm33 dlg(this, model);
+  if (widthPercent != 100) dlg.Widen(widthPercent);
   if (ExecDialog(dlg) != QDialog::Accepted) return false;
   model.text = S(dlg.AnswerText());
   if (!section.empty()) {
@@ -417,9 +424,18 @@ int TForm1::PanelRHeight() const {
   return isVisible() ? PanelR->height() : std::max(0, height() - 110);
 }
 
+// Room for the icon, two levels of branches and a name of some twenty
+// characters: a narrower tree shows deep folders as icons only.
+int TForm1::DefaultFolderColumnWidth() const {
+  // Latin letters: a CJK font's average glyph is twice as wide.
+  return 16 + 2 * FolderView1->indentation() +
+         FolderView1->fontMetrics().horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwx"));
+}
+
 void TForm1::ApplyPaneSizes() {
   int total = (isVisible() ? Splitter2->width() : width()) - Splitter2->handleWidth();
-  Splitter2->setSizes({Settings.panelLWidth, std::max(0, total - Settings.panelLWidth)});
+  int left = Settings.panelLWidth >= 0 ? Settings.panelLWidth : std::min(DefaultFolderColumnWidth(), total / 3);
+  Splitter2->setSizes({left, std::max(0, total - left)});
   // The handle takes its pixels out of the two panes: sizes summing to
   // the whole height would be shrunk, the stored height a little at every
   // start.
@@ -433,15 +449,35 @@ void TForm1::ApplyPaneSizes() {
   }
   int rb = (Settings.panelRBHeight >= 0 && Settings.panelRBHeight <= prh) ? Settings.panelRBHeight : prh / 3 * 2;
   Splitter3->setSizes({std::max(0, prh - rb), rb});
+  NotePaneHeight();
+}
+
+void TForm1::NotePaneHeight() {
+  const QList<int> s = Splitter3->sizes();
+  if (s.size() != 2 || paneHidden_ || s[0] + s[1] <= 0) return;
+  paneWanted_ = s[1];
+  paneWantedTotal_ = s[0] + s[1];
+}
+
+// A window made smaller than when the pane got its height takes the room
+// from the list first, but never below a third of the height (or the
+// list's own height then, if it had less): from there the pane gives way
+// too, so neither is squeezed to a few rows. Grown back, the pane has its
+// height again and the list the rest.
+void TForm1::SharePaneHeight() {
+  const QList<int> s = Splitter3->sizes();
+  if (s.size() != 2 || paneHidden_ || paneWanted_ < 0 || paneWantedTotal_ <= 0) return;
+  const int total = s[0] + s[1];
+  if (total <= 0) return;
+  const int listThen = paneWantedTotal_ - paneWanted_;
+  const int list = std::max(total - paneWanted_, std::min(listThen, total / 3));
+  const int pane = std::max(0, total - list);
+  if (pane != s[1]) Splitter3->setSizes({total - pane, pane});
 }
 
 void TForm1::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
-  QList<int> s = Splitter3->sizes();
-  if (s.size() == 2 && PanelR->height() < s[1]) {
-    int half = PanelR->height() / 2;
-    Splitter3->setSizes({PanelR->height() - half, half});
-  }
+  SharePaneHeight();
 }
 
 bool TForm1::event(QEvent* e) {

@@ -235,7 +235,7 @@ class TForm1 : public QMainWindow, public IHost {
   int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK) override;
   // The input dialog TForm33; on OK the answer is in DialogAnswer.
   bool InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
-                  const QString& preset) override;
+                  const QString& preset, int widthPercent = 100) override;
 
   // Opens and writes the settings file (falls back to the per-user file
   // when the chosen place cannot be written).
@@ -277,6 +277,11 @@ class TForm1 : public QMainWindow, public IHost {
   void StartSummaryWalk();
   void ApplyPaneSizes();
   int PanelRHeight() const;
+  int DefaultFolderColumnWidth() const;
+  // The pane's height as the user left it, and the list's and the pane's
+  // share of a smaller window.
+  void NotePaneHeight();
+  void SharePaneHeight();
   void NewSummaryWatcher();
   void ShowSummaryFigures(const navirt::FolderFigures& f, bool withBlanks);
   void OnFolderTreeChanged();
@@ -304,6 +309,7 @@ class TForm1 : public QMainWindow, public IHost {
   bool fitFrame_ = false;  // the frame is to fit the work area once it is known
   QSize fitSize_;          // the size the window was given for that
   int rememberedPaneHeight_ = 200;
+  int paneWanted_ = -1, paneWantedTotal_ = 0;  // the pane's height, and the right part's then
   bool navigating_ = false;
   bool keepingSelection_ = false;  // the edited file is selected again
   // After キャンセル of the question before a replacement: the edited

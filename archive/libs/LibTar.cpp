@@ -13,6 +13,7 @@
 
 #include "archive/libs/LibFrame.h"
 #include "archive/libs/LibMessages.h"
+#include "archive/libs/TarHeaders.h"
 #include "archive/libs/TarRead.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
@@ -54,6 +55,71 @@ class TarCursor : public EntryCursor {
   Reader reader_;
 };
 
+// A plain tar listed from its headers in the mapped file, in one walk. The
+// kind of names is decided as NameKind decides it. Should the walk meet
+// what only libarchive reads, libarchive's cursor takes over after the
+// entries already given, which it reads the same.
+class HeaderCursor : public EntryCursor {
+ public:
+  explicit HeaderCursor(std::string path) : path_(std::move(path)) {}
+  bool Open() { return reader_.Open(path_); }
+  bool Rewind() override {
+    reader_.Rewind();
+    fallback_.reset();
+    given_ = 0;
+    return true;
+  }
+  bool Next(ArcEntry& e) override {
+    if (fallback_) return fallback_->Next(e);
+    TarHeader h;
+    while (reader_.Next(h)) {
+      RawNames n = NamesOf(h);
+      e = ArcEntry{};
+      FillEntryFromHeader(h, Utf8(n), e);
+      if (e.isDir && (e.path.empty() || e.path == ".")) continue;
+      ++given_;
+      return true;
+    }
+    if (!reader_.Unknown()) return false;
+    fallback_ = std::make_unique<TarCursor>(path_, kTar);
+    if (!fallback_->Rewind()) return false;
+    for (size_t i = 0; i < given_; ++i)
+      if (!fallback_->Next(e)) return false;
+    return fallback_->Next(e);
+  }
+
+ private:
+  static RawNames NamesOf(const TarHeader& h) {
+    RawNames n;
+    n.path = h.path;
+    if (h.type == '2') n.symlink = h.linkTarget;
+    if (h.type == '1') n.hardlink = h.linkTarget;
+    return n;
+  }
+  // The first name beyond ASCII decides, when it holds a three-byte UTF-8
+  // sequence; otherwise whether every name is UTF-8 does.
+  bool Utf8(const RawNames& n) {
+    if (n.Ascii()) return true;
+    const bool utf8 = n.Utf8();
+    if (state_ < 0)
+      state_ = utf8 && (HasThreeByteSequence(n.path) || HasThreeByteSequence(n.symlink)) ? 1 : AllUtf8() ? 1 : 0;
+    return state_ == 1 && utf8;
+  }
+  bool AllUtf8() {
+    TarHeaderReader all;
+    TarHeader h;
+    bool utf8 = all.Open(path_);
+    while (utf8 && all.Next(h)) utf8 = NamesOf(h).Utf8();
+    return all.Unknown() ? AllNamesUtf8(path_) : utf8;
+  }
+
+  std::string path_;
+  TarHeaderReader reader_;
+  int state_ = -1;
+  size_t given_ = 0;
+  std::unique_ptr<TarCursor> fallback_;
+};
+
 class TarLibrary : public ArcLibrary {
  public:
   std::unique_ptr<EntryCursor> OpenCursor(const std::string& path, std::string& why) override {
@@ -64,6 +130,10 @@ class TarLibrary : public ArcLibrary {
       return nullptr;
     }
     if (IsRaw(type)) return ArcLibrary::OpenCursor(path, why);
+    if (type == kTar) {
+      auto h = std::make_unique<HeaderCursor>(path);
+      if (h->Open()) return h;
+    }
     auto c = std::make_unique<TarCursor>(path, type);
     if (!c->Rewind()) return nullptr;
     return c;

@@ -1,11 +1,13 @@
 #include "browse/ui/FileViews.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QListView>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QUrl>
@@ -101,6 +103,26 @@ class TListNameDelegate : public QStyledItemDelegate {
     s.setWidth(std::max(s.width(), width_));
     return s;
   }
+  QString Caption(QStyleOptionViewItem option, const QModelIndex& index) const {
+    initStyleOption(&option, index);
+    return option.text;
+  }
+
+ protected:
+  // Under a large icon the name goes on two lines broken where a reader
+  // expects, rather than the style's wrap, which cuts inside a word and
+  // then takes out the middle.
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (!cell_.isValid()) return;
+    const QWidget* w = option->widget;
+    const QStyle* style = w ? w->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+    const int width = (option->rect.width() > 0 ? option->rect.width() : cell_.width()) - 2 * margin;
+    option->text = IconCaptionLines(option->text, option->fontMetrics, width, 2).join(QChar::LineSeparator);
+    option->features &= ~QStyleOptionViewItem::WrapText;
+    option->textElideMode = Qt::ElideRight;
+  }
 
  private:
   int width_ = 0;
@@ -140,6 +162,55 @@ void FitListNames(IHost& h) {
 }
 
 }  // namespace
+
+QStringList IconCaptionLines(const QString& name, const QFontMetrics& fm, int width, int maxLines) {
+  QStringList lines;
+  QString rest = name;
+  while (!rest.isEmpty() && lines.size() < maxLines) {
+    if (fm.horizontalAdvance(rest) <= width) {
+      lines << rest;
+      break;
+    }
+    if (lines.size() == maxLines - 1) {
+      lines << fm.elidedText(rest, Qt::ElideRight, width);
+      break;
+    }
+    // The longest start that fits, a surrogate pair kept whole.
+    int fit = 0;
+    for (int i = 1; i <= rest.size(); ++i) {
+      if (i < rest.size() && rest[i].isLowSurrogate()) continue;
+      if (fm.horizontalAdvance(rest.left(i)) > width) break;
+      fit = i;
+    }
+    if (fit == 0) fit = rest.size() > 1 && rest[0].isHighSurrogate() ? 2 : 1;
+    // After the last separator in reach, unless that leaves the line less
+    // than half full.
+    int cut = fit;
+    for (int i = fit; i > 0; --i) {
+      const QChar c = rest[i - 1];
+      if (c == u' ' || c == u'_' || c == u'-' || c == u'.') {
+        if (fm.horizontalAdvance(rest.left(i)) * 2 >= width) cut = i;
+        break;
+      }
+    }
+    lines << rest.left(cut);
+    rest = rest.mid(cut);
+  }
+  return lines;
+}
+
+QStringList ShownIconCaption(QListView* view, const QModelIndex& index) {
+  auto* d = dynamic_cast<TListNameDelegate*>(view->itemDelegate());
+  if (!d) return {};
+  QStyleOptionViewItem option;
+  option.initFrom(view);
+  option.rect = view->visualRect(index);
+  option.decorationPosition = QStyleOptionViewItem::Top;
+  option.displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+  option.features |= QStyleOptionViewItem::WrapText;
+  option.widget = view;
+  return d->Caption(option, index).split(QChar::LineSeparator);
+}
 
 namespace {
 

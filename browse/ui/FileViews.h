@@ -1,7 +1,12 @@
 #pragma once
 // The file list's two views (details, and icons or list over the same model
 // and selection): their style, their columns and their mouse.
+#include <QStringList>
+
 class IHost;
+class QFontMetrics;
+class QListView;
+class QModelIndex;
 
 // 1 large icons, 2 small icons, 3 list, 4 details: the views, the style's
 // menu check and its pressed button.
@@ -20,3 +25,9 @@ void FitFileColumns(IHost& host);
 void SetNameColumnWidth(IHost& host, int width);
 // Elision, column fitting, double clicks and drag modes of both views.
 void SetUpFileViews(IHost& host);
+// A name under a large icon, as lines of at most width pixels: broken after
+// a space, "_", "-" or "." in reach, else between two characters; what
+// does not fit into maxLines ends in "…" on the last line.
+QStringList IconCaptionLines(const QString& name, const QFontMetrics& fm, int width, int maxLines);
+// The lines the icons view draws under index's icon.
+QStringList ShownIconCaption(QListView* view, const QModelIndex& index);

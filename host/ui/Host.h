@@ -100,9 +100,10 @@ class IHost {
   // ---- messages and dialogs (tests answer them through hooks) ----
   virtual int MessageDlg(const QString& text, const QString& caption, TMsgKind kind, int buttons = mbOK) = 0;
   virtual int ExecDialog(QDialog& dialog) = 0;
-  // The input dialog; on OK the answer is in Answer().
+  // The input dialog, widthPercent of its usual width; on OK the answer is
+  // in Answer().
   virtual bool InputQuery(const QString& caption, const QString& prompt, const QString& note,
-                          const std::string& section, const QString& preset) = 0;
+                          const std::string& section, const QString& preset, int widthPercent = 100) = 0;
   virtual QString Answer() const = 0;
   // A dialog's own answer (a settings dialog's OK leaves "true").
   virtual void SetAnswer(const QString& answer) = 0;

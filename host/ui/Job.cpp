@@ -128,9 +128,12 @@ class InputBlocker : public QObject {
       case QEvent::ContextMenu: {
         // Input from the window system reaches the window (a QWindow)
         // before its widgets: the job window's own must pass.
-        if (auto* win = qobject_cast<QWindow*>(obj)) return win != allowed_->windowHandle();
-        auto* w = qobject_cast<QWidget*>(obj);
-        return !(w && (w == allowed_ || allowed_->isAncestorOf(w)));
+        if (auto* win = qobject_cast<QWindow*>(obj)) {
+          for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == win) return !Allowed(top);
+          return true;
+        }
+        return !Allowed(qobject_cast<QWidget*>(obj));
       }
       default:
         return false;
@@ -138,6 +141,17 @@ class InputBlocker : public QObject {
   }
 
  private:
+  // The job window and a question the job asks: a dialog opened above it
+  // (its parent, across windows) or shown modal while it runs. The main
+  // window is never modal, so it stays held.
+  bool Allowed(QWidget* w) const {
+    if (!w) return false;
+    if (w->window() == QApplication::activeModalWidget()) return true;
+    for (; w; w = w->parentWidget())
+      if (w == allowed_) return true;
+    return false;
+  }
+
   QWidget* allowed_;
 };
 

@@ -5,12 +5,15 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace navirt;
 
 TDriveInfoPie::TDriveInfoPie(QWidget* parent, const QString& title, PieAngles angles)
     : QWidget(parent), title_(title), angles_(angles) {
   setObjectName("Chart1");
-  setMinimumSize(320, 260);
+  // A long mount point widens the chart, so its title is never cut.
+  setMinimumSize(std::max(320, QFontMetrics(font()).horizontalAdvance(title_) + 16), 260);
 }
 
 void TDriveInfoPie::paintEvent(QPaintEvent*) {
@@ -50,6 +53,11 @@ TDriveInfoForm::TDriveInfoForm(QWidget* parent, const DriveFigures& figures) : Q
   Edit1 = new QLineEdit(QString::fromStdString(texts.summary), this);
   Edit1->setObjectName("Edit1");
   Edit1->setReadOnly(true);
+  // The summary is read whole: the box is as wide as its text, and its
+  // usual size hint (room for 17 "x") less that room is its frame.
+  const QFontMetrics fm(Edit1->font());
+  Edit1->setMinimumWidth(Edit1->sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
+                         fm.horizontalAdvance(Edit1->text()) + 2);
   Label1 = new QLabel(QString::fromStdString(texts.blocksLabel), this);
   Label1->setObjectName("Label1");
   auto* box = new QVBoxLayout(this);

@@ -135,7 +135,9 @@ void MurlClick(IHost& host) {
     if (n < lines.size()) candidate = UrlCandidateFromLine(lines[n]);
   }
   TInputDialogModel model = UrlDialogModel(host.OpenSettings(), candidate);
-  if (!host.InputQuery(Q(model.caption), Q(model.prompt), Q(model.note), kUrlHistorySection, Q(model.text))) return;
+  if (!host.InputQuery(Q(model.caption), Q(model.prompt), Q(model.note), kUrlHistorySection, Q(model.text),
+                       kUrlDialogWidthPercent))
+    return;
   std::string url = host.Answer().toStdString();
   if (url.empty()) return;
   Report(host, DesktopServicesOf(host).OpenUrl(url));

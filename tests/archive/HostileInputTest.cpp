@@ -324,7 +324,7 @@ TEST(HostileInput, ArjCannotBeCreated) {
   WriteFile(tmp / "a.txt", "a\n");
   ToolRun r = ToolIn(tmp.Path(), "arc create x.arj a.txt");
   EXPECT_NE(r.status, 0) << r.out;
-  EXPECT_NE(r.out.find("この形式では書庫ファイルの作成をサポートしておりません。"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("this format does not support creating archives"), std::string::npos) << r.out;
   EXPECT_FALSE(Exists(tmp / "x.arj"));
   std::size_t files = 0;
   for (const auto& e : fs::directory_iterator(tmp.Path())) files += e.is_regular_file();

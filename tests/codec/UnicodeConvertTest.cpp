@@ -107,6 +107,33 @@ TEST(UnicodeConvert, ShiftJisTablesAgreeWithIcuOnRandomText) {
   }
 }
 
+// And random UTF-8 of characters CP932 has, ASCII runs of every length
+// between them, by the tables against ICU (a character CP932 lacks at the
+// end sends a text wholly through ICU).
+TEST(UnicodeConvert, Utf8TablesAgreeWithIcuOnRandomText) {
+  const Cp932Maps& m = Cp932Tables();
+  std::vector<char16_t> carried;
+  for (char32_t u = 0x80; u < 0x10000; ++u)
+    if (m.exact[u] && (u < 0xD800 || u > 0xDFFF)) carried.push_back(static_cast<char16_t>(u));
+  std::mt19937 rng(2028);
+  for (int round = 0; round < 40; ++round) {
+    std::u16string text;
+    const size_t size = rng() % (round < 20 ? 100 : 10000);
+    while (text.size() < size) {
+      if (rng() % 2)
+        for (size_t n = rng() % 40; n > 0; --n) text += static_cast<char16_t>(1 + rng() % 0x7F);
+      else
+        for (size_t n = rng() % 20; n > 0; --n) text += carried[rng() % carried.size()];
+    }
+    const std::string utf8 = Utf16ToUtf8(text);
+    const std::optional<std::string> fast = Utf8ToSjisByTable(utf8);
+    ASSERT_TRUE(fast) << "round " << round;
+    const std::string icu = Utf8ToSjis(utf8 + "😀");
+    ASSERT_EQ(icu.size(), fast->size() + 1) << round;
+    ASSERT_TRUE(icu.compare(0, fast->size(), *fast) == 0) << "round " << round;
+  }
+}
+
 // And back: every character with a CP932 code, by the tables and by ICU
 // (a character CP932 lacks at the end sends the whole text through ICU).
 TEST(UnicodeConvert, Utf8TablesAgreeWithIcu) {

@@ -51,7 +51,7 @@ TEST_F(ToolRegex, GrepLinesNumbersAndStatuses) {
   EXPECT_EQ(Tool("grep zzz " + path_).status, 1);
   r = Tool("grep 'a(' " + path_);
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.out.find("右(閉じ)括弧が必要です"), std::string::npos);
+  EXPECT_NE(r.out.find("a closing parenthesis is missing"), std::string::npos) << r.out;
   EXPECT_EQ(Tool("grep abc /nonexistent/file").status, 2);
   // Raw Shift_JIS bytes with --sjis-args; the dictionary with --fuzzy.
   EXPECT_EQ(Tool("grep --sjis-args \"$(printf '\\212\\277')\" " + path_).out, S("漢字abc\n"));

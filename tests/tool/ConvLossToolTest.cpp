@@ -112,11 +112,12 @@ TEST_F(ConvLoss, LossesAreCountedLikeIconv) {
 }
 
 // Large inputs go a piece at a time: the count covers them all and the
-// first loss is placed in the whole text.
+// first loss is placed in the whole text, the lines of the pieces before it
+// counted.
 TEST_F(ConvLoss, PiecesAddUp) {
   std::string big;
   size_t lines = 0;
-  while (big.size() < (600u << 10)) {
+  while (big.size() < (2600u << 10)) {  // the first loss in the third piece
     big += "漢字かな line\n";
     ++lines;
   }

@@ -68,7 +68,7 @@ TEST(ToolSplitMerge, PiecesCommandFileAndJoiningBack) {
                                          "/joined.bin+" + t + "/blob.003 " + t + "/joined.bin\r\n");
   // Bad input changes nothing.
   EXPECT_EQ(RunTool("split " + t + "/blob.bin 0").status, 2);
-  EXPECT_EQ(RunTool("split " + t + "/blob.bin 2").out, "navirt-tool: 1251個のﾌｧｲﾙに分割できません。\n");
+  EXPECT_EQ(RunTool("split " + t + "/blob.bin 2").out, "navirt-tool: cannot split into 1251 files\n");
   EXPECT_EQ(RunTool("split " + t + "/none 10").status, 2);
   r = RunTool("merge " + t + "/joined.bin " + t + "/blob.001 " + t + "/missing");
   EXPECT_EQ(r.status, 2);

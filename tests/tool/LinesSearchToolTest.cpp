@@ -100,7 +100,7 @@ TEST_F(LinesSearchTool, BadInputChangesNothing) {
   LinesRun r = Tool("keep-match-re '(a'", "a\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "navirt-tool: lines keep-match-re: 右(閉じ)括弧が必要です\n");
+  EXPECT_EQ(r.err, "navirt-tool: lines keep-match-re: a closing parenthesis is missing\n");
   r = Tool("replace-re a 'x\\'", "a\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");

@@ -93,13 +93,14 @@ TEST_F(LinesTool, TextArgumentsAreUtf8OrRawBytes) {
             "ab\r\n");
 }
 
+// The window's message, in English under the tests' English locale.
 TEST_F(LinesTool, InvalidNumbersExitTwoWithTheWindowsMessage) {
   ToolRun r = Tool("lines serial X0 one", "a\nb");
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.out, "navirt-tool: 'one' は有効な整数値ではありません\n");
+  EXPECT_EQ(r.out, "navirt-tool: 'one' is not a valid whole number\n");
   r = Tool("lines csv comma 0", "a\nb");
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.out.find("'0' は有効な整数値ではありません"), std::string::npos);
+  EXPECT_NE(r.out.find("'0' is not a valid whole number"), std::string::npos);
   EXPECT_EQ(Tool("lines csv hex 100 2", "a").status, 2);
   EXPECT_EQ(Tool("lines del-dup-key x", "a").status, 2);
   EXPECT_EQ(Tool("lines cut abc", "a").status, 2);

@@ -213,3 +213,45 @@ TEST_F(ToolLanguage, MessagesFollowTheLocale) {
   EXPECT_EQ(r.out.rfind("書庫の一覧 : ", 0), 0u) << r.out;
   EXPECT_NE(r.out.find("1 個のファイル"), std::string::npos) << r.out;
 }
+
+// The help texts and the core's own messages (the expression engine's,
+// the archive handlers', the line commands') follow the locale too, in
+// both shell programs.
+TEST_F(ToolLanguage, HelpAndCoreMessagesFollowTheLocale) {
+  const std::string ja = "LC_ALL=ja_JP.UTF-8 ";
+  const std::string en = "LC_ALL=C ";
+  auto has = [](const Result& r, const std::string& text) {
+    return r.out.find(text) != std::string::npos ? testing::AssertionSuccess()
+                                                 : testing::AssertionFailure() << r.out.substr(0, 2000);
+  };
+  EXPECT_TRUE(has(Sh(ja + "TOOL --help"), "\n  hexdump [FILE]              標準の 16 進ダンプ (見出しとデータ行)\n"));
+  EXPECT_TRUE(has(Sh(ja + "TOOL --help"), "使い方: navirt-tool COMMAND [ARGS...]\n"));
+  EXPECT_TRUE(has(Sh(en + "TOOL --help"), "\n  hexdump [FILE]              the standard hexadecimal dump"));
+  EXPECT_TRUE(has(Sh(ja + "TOOL lines --help"), "\n  sort-asc                 行を昇順に並べ替え"));
+  EXPECT_TRUE(has(Sh(en + "TOOL lines --help"), "\n  sort-asc                 sort lines ascending"));
+  EXPECT_TRUE(has(Sh(ja + "TOOL grep --help"), "使い方: navirt-tool grep "));
+  EXPECT_TRUE(has(Sh(ja + "TOOL sysinfo"), "ウィンドウが開くヘルプのページ"));
+
+  Write("f.txt", "hello\n");
+  EXPECT_EQ(Sh(en + "TOOL grep '[a' f.txt").out, "navirt-tool: a closing bracket \"]\" is missing (position 3)\n");
+  EXPECT_EQ(Sh(ja + "TOOL grep '[a' f.txt").out, "navirt-tool: 右ブラケット\"]\"が必要です (位置 3)\n");
+  EXPECT_EQ(Sh(en + "TOOL lines keep-match-re 'a(' f.txt").out,
+            "navirt-tool: lines keep-match-re: a closing parenthesis is missing\n");
+  EXPECT_EQ(Sh(en + "TOOL arc check f.txt").out, "navirt-tool: cannot tell the archive's format\n");
+  EXPECT_EQ(Sh(ja + "TOOL arc check f.txt").out, "navirt-tool: 書庫の形式を判別できません。\n");
+  EXPECT_EQ(Sh(en + "TOOL lines serial X0 y f.txt").out, "navirt-tool: 'y' is not a valid whole number\n");
+  EXPECT_EQ(Sh(ja + "TOOL lines serial X0 y f.txt").out, "navirt-tool: 'y' は有効な整数値ではありません\n");
+  Write("u.txt", "a\n\xF0\x9F\x98\x80\n");
+  Result r = Sh(en + "TOOL conv utf8-sjis u.txt >/dev/null");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "navirt-tool: conv: 1 character without a Shift_JIS form written as \"?\"; the first at line 2 (byte 2)\n");
+  EXPECT_TRUE(has(Sh(ja + "TOOL conv utf8-sjis u.txt >/dev/null"), "Shift_JIS にない文字 1 個"));
+
+  const std::string dir = "'" NAVIRT_BINARY_DIR "/bin/navirt-dir'";
+  EXPECT_TRUE(has(Sh(ja + dir + " --help"), "使い方: navirt-dir [--sjis] [PATH]"));
+  EXPECT_TRUE(has(Sh(ja + dir + " --help"), "  /S  サブフォルダーも"));
+  EXPECT_TRUE(has(Sh(en + dir + " --help"), "  /S  subfolders too"));
+  EXPECT_TRUE(has(Sh(en + dir + " . >/dev/full"), "navirt-dir: write error: No space left on device"));
+  EXPECT_TRUE(has(Sh(ja + dir + " . >/dev/full"), "navirt-dir: 書き込みエラー: ディスクの空きがありません"));
+}

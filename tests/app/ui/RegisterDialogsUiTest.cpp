@@ -36,6 +36,7 @@
 #include "host/ui/CommandTable.h"
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/SysinfoCommands.h"
+#include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -146,14 +147,14 @@ class RegisterDialogsUiTest : public QObject {
         QCOMPARE(d.Edit1->text(), U(three));
         QCOMPARE(d.Edit2->text(), QString("Three"));
         QVERIFY(d.Button2->isEnabled());
-        d.Button3->click();
+        PressButton(d.Button3);
         QCOMPARE(Rows(d.ListBox1), QStringList({"One", "Three", "Two"}));
         QCOMPARE(d.ListBox1->currentRow(), 1);
         QCOMPARE(Captions(apps), QStringList({"&1 One", "&2 Three", "&3 Two"}));
         twins();
         // A path that names no program is refused and changes nothing.
         d.Edit1->setText(U(root_ + "bin/nothing"));
-        d.Button1->click();
+        PressButton(d.Button1);
         QCOMPARE(messages_, QStringList{U(root_ + "bin/nothing") + " は設定できませんでした。"});
         QCOMPARE(d.ListBox1->count(), 3);
         QCOMPARE(apps->actions().size(), 3);
@@ -166,12 +167,12 @@ class RegisterDialogsUiTest : public QObject {
         QCOMPARE(d.Edit2->text(), QString("four"));
         // The name may be typed over before registering.
         d.Edit2->setText("Four");
-        d.Button1->click();
+        PressButton(d.Button1);
         QCOMPARE(Captions(apps).last(), QString("&4 Four"));
         twins();
         // Deleting the first leaves no selection and empty fields.
         d.ListBox1->setCurrentRow(0);
-        d.Button5->click();
+        PressButton(d.Button5);
         QCOMPARE(Rows(d.ListBox1), QStringList({"Three", "Two", "Four"}));
         QCOMPARE(Captions(apps), QStringList({"&1 Three", "&2 Two", "&3 Four"}));
         twins();
@@ -180,7 +181,7 @@ class RegisterDialogsUiTest : public QObject {
         // Updating renames the entry and its item.
         d.ListBox1->setCurrentRow(2);
         d.Edit2->setText("Vier");
-        d.Button2->click();
+        PressButton(d.Button2);
         QCOMPARE(Captions(apps).last(), QString("&3 Vier"));
         twins();
         // Nothing is written while the dialog is open.
@@ -358,16 +359,16 @@ class RegisterDialogsUiTest : public QObject {
         // The same folder twice is registered once.
         d.Edit1->setText(U(a));
         QVERIFY(d.Button1->isEnabled());
-        d.Button1->click();
+        PressButton(d.Button1);
         QCOMPARE(d.ListBox1->count(), 3);
         d.Edit1->setText(U(c));
-        d.Button1->click();
+        PressButton(d.Button1);
         QCOMPARE(Rows(d.ListBox1), QStringList({U(a), "", U(b), U(c)}));
         QCOMPARE(Captions(popup).last(), U("&4 " + c));
         d.ListBox1->setCurrentRow(3);
         QVERIFY(d.Button5->isEnabled());
         QCOMPARE(d.Edit1->text(), U(c));
-        d.Button3->click();
+        PressButton(d.Button3);
         QCOMPARE(Rows(d.ListBox1), QStringList({U(a), "", U(c), U(b)}));
         QCOMPARE(Captions(popup).mid(2), QStringList({U("&3 " + c), U("&4 " + b)}));
       }();
@@ -454,7 +455,7 @@ class RegisterDialogsUiTest : public QObject {
         uncheck(d, "終了", false);
         uncheck(d, "折り返し", false);
       }();
-      d.BOK->click();
+      PressButton(d.BOK);
       return d.result();
     });
     QVERIFY(seen);
@@ -471,8 +472,8 @@ class RegisterDialogsUiTest : public QObject {
     // Cancel changes nothing, though every entry was checked.
     f->SetAnswer("before");
     seen = Run<TForm21>(f.get(), cmd::Mtoolbarset, [&](TForm21& d) {
-      d.Button1->click();
-      d.BCancel->click();
+      PressButton(d.Button1);
+      PressButton(d.BCancel);
       return d.result();
     });
     QVERIFY(seen);
@@ -485,7 +486,7 @@ class RegisterDialogsUiTest : public QObject {
     seen = Run<TForm21>(f.get(), cmd::Mtoolbarset, [&](TForm21& d) {
       [&] {
         QCOMPARE(d.CheckListBox1->item(23)->checkState(), Qt::Unchecked);
-        d.Button1->click();
+        PressButton(d.Button1);
         QCOMPARE(d.CheckListBox1->item(23)->checkState(), Qt::Checked);
         QCOMPARE(d.CheckListBox2->item(16)->checkState(), Qt::Checked);
         QCOMPARE(d.CheckListBox1->item(17)->checkState(), Qt::Checked);
@@ -526,7 +527,7 @@ class RegisterDialogsUiTest : public QObject {
     };
     QVERIFY(play([&](TForm21& d) {
       exitOff(d);
-      d.BCancel->click();
+      PressButton(d.BCancel);
     }));
     QVERIFY(exit->isVisible());
     QVERIFY(f->Answer().isEmpty());
@@ -538,7 +539,7 @@ class RegisterDialogsUiTest : public QObject {
     QVERIFY(f->OpenSettings().ReadBool("ToolBar1", "ToolButton2", true));
     QVERIFY(play([&](TForm21& d) {
       exitOff(d);
-      d.BOK->click();
+      PressButton(d.BOK);
     }));
     QVERIFY(!exit->isVisible());
     QCOMPARE(f->Answer(), QString("true"));

@@ -181,9 +181,7 @@ class ArchiveUiTest : public QObject {
       seen << dlg->windowTitle() << dlg->Lfiles->text() << dlg->Memo1->toPlainText() << dlg->CBdir->currentText()
            << dlg->LDirectory->text();
       extractChosen = dlg->RGfile[2]->isChecked() && dlg->RGfile[2]->text() == "解凍";
-      dlg->CBdir->setEditText(QString::fromStdString(out));
-      dlg->BOK->click();
-      return d.result();
+      return PressOkWithFolder(d, out);
     };
     Select(f.get(), {"pack.zip"});
     Act(f.get(), cmd::Marcunpack1)->trigger();
@@ -224,9 +222,7 @@ class ArchiveUiTest : public QObject {
     f->dialogHook = [&](QDialog& d) {
       auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
-      dlg->CBdir->setEditText(QString::fromStdString(out2));
-      dlg->BOK->click();
-      return d.result();
+      return PressOkWithFolder(d, out2);
     };
     Select(f.get(), {"pack.lzh"});
     Act(f.get(), cmd::MlhaU)->trigger();
@@ -365,9 +361,7 @@ class ArchiveUiTest : public QObject {
     f->dialogHook = [&](QDialog& d) {
       auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
-      dlg->CBdir->setEditText(QString::fromStdString(out));
-      dlg->BOK->click();
-      return d.result();
+      return PressOkWithFolder(d, out);
     };
     Select(f.get(), {"many.zip"});
     Act(f.get(), cmd::Marcunpack1)->trigger();
@@ -468,8 +462,12 @@ class ArchiveUiTest : public QObject {
     f->dialogHook = [](QDialog& d) {
       auto* dlg = qobject_cast<TForm33*>(&d);
       if (!dlg) return int(QDialog::Rejected);
-      dlg->SetAnswerText("made2.txt");
-      return int(QDialog::Accepted);
+      dlg->show();
+      (void)QTest::qWaitForWindowExposed(dlg);
+      dlg->ComboBox1->lineEdit()->selectAll();
+      QTest::keyClicks(dlg->ComboBox1->lineEdit(), "made2.txt");
+      QTest::keyClick(dlg->ComboBox1->lineEdit(), Qt::Key_Return);
+      return d.result();
     };
     Select(f.get(), {"a.txt", "b.txt"});
     Act(f.get(), cmd::MlhaP)->trigger();

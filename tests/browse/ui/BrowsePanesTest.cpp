@@ -33,6 +33,7 @@
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -79,7 +80,7 @@ class BrowsePanesTest : public QObject {
                        : answer == ConflictAnswer::KeepBoth  ? c->BKeepBoth
                        : answer == ConflictAnswer::Overwrite ? c->BOverwrite
                                                              : c->BCancel;
-      b->click();
+      PressButton(b);
       return d.result();
     };
   }
@@ -259,7 +260,7 @@ class BrowsePanesTest : public QObject {
       auto* dlg = qobject_cast<TForm10*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       if (dlg->DriveButtons.empty()) return int(QDialog::Rejected);
-      dlg->DriveButtons.front()->click();
+      PressButton(dlg->DriveButtons.front());
       return dlg->result();
     };
     NavigateTo(*f, folder_);

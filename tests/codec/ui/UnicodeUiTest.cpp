@@ -21,6 +21,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 #include "search/ui/GrepDialog.h"
+#include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -242,7 +243,7 @@ class UnicodeUiTest : public QObject {
         boxWasChecked = g->CBautocode->isChecked();
         g->CBRegExp->setEditText("漢字");
         g->CBautocode->setChecked(autoCode);
-        g->BOK->click();
+        PressButton(g->BOK);
         return d.result();
       };
     };

@@ -41,6 +41,7 @@
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
 #include "tests/JobInput.h"
+#include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -195,7 +196,7 @@ class FileOpsUiTest : public QObject {
       memo = dlg->Memo1->toPlainText();
       copyChosen = dlg->RGfile[0]->isChecked();
       dlg->CBdir->setEditText(QString::fromStdString(dest_));
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Key(f.get(), Qt::Key_C);
@@ -218,7 +219,7 @@ class FileOpsUiTest : public QObject {
       auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       dlg->CBdir->setEditText(QString::fromStdString(folder_));
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"b.txt"});
@@ -355,7 +356,7 @@ class FileOpsUiTest : public QObject {
       dlg->CBsort->setCurrentIndex(dlg->CBsort->findText("-N 名前－逆順"));
       dlg->CBformat->setCurrentIndex(dlg->CBformat->findText("名前のみ(/B)"));
       command = dlg->Ecommand->text();
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     f->FindAction(cmd::Mdircommand2)->trigger();
@@ -470,7 +471,7 @@ class FileOpsUiTest : public QObject {
       auto* c = dynamic_cast<TConflictDialog*>(&d);
       if (!c) return int(QDialog::Rejected);
       asked << c->findChild<QLabel*>("Ltext")->text();
-      c->BOverwrite->click();
+      PressButton(c->BOverwrite);
       return d.result();
     };
     CopyFilesInto(*f, {outside + "a.txt", outside + "c.txt"}, dest_);
@@ -495,7 +496,7 @@ class FileOpsUiTest : public QObject {
     f->dialogHook = [&](QDialog& d) {
       if (auto* dlg = dynamic_cast<TForm2*>(&d)) {
         dlg->CBdir->setEditText(QString::fromStdString(dest_));
-        dlg->BOK->click();
+        PressButton(dlg->BOK);
         return d.result();
       }
       if (auto* c = dynamic_cast<TConflictDialog*>(&d)) {
@@ -506,7 +507,7 @@ class FileOpsUiTest : public QObject {
                          : answer == ConflictAnswer::KeepBoth  ? c->BKeepBoth
                          : answer == ConflictAnswer::Overwrite ? c->BOverwrite
                                                                : c->BCancel;
-        b->click();
+        PressButton(b);
         return d.result();
       }
       return int(QDialog::Rejected);
@@ -642,7 +643,7 @@ class FileOpsUiTest : public QObject {
       readOnlyShown = dlg->CBreadonly->isChecked();
       hiddenEnabled = dlg->CBhidden->isEnabled();
       dlg->CBarchive->setChecked(true);
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"a.txt"});
@@ -762,10 +763,10 @@ class FileOpsUiTest : public QObject {
       dlg->Etarget->setText("all.txt");
       info = dlg->Linfo->text();
       dlg->LBfiles->setCurrentRow(0);
-      dlg->BDown->click();  // b a c
+      PressButton(dlg->BDown);  // b a c
       dlg->LBfiles->setCurrentRow(2);
-      dlg->BDelete->click();  // b a
-      dlg->BOK->click();
+      PressButton(dlg->BDelete);  // b a
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"a.txt", "b.txt", "c.txt"});
@@ -855,9 +856,11 @@ class FileOpsUiTest : public QObject {
       auto* dlg = dynamic_cast<TForm17*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       dlg->CBsize->setEditText(QString::number(piece));
-      dlg->EnterPressed();
+      ShowOnScreen(&d);
+      dlg->CBsize->setFocus();
+      QTest::keyClick(d.windowHandle(), Qt::Key_Return);
       countLine = dlg->Lcount->text();
-      dlg->BOK->click();
+      PressButton(dlg->BOK);
       return d.result();
     };
     Select(f.get(), {"big.dat"});

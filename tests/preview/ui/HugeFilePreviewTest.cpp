@@ -3,12 +3,14 @@
 // between events, moving on abandons the fill, and the filled pane holds
 // the file's text exactly as a file loaded at once would.
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTreeView>
+#include <QWindow>
 
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,8 @@
 
 #include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
+#include "fileops/ui/FileOpsCommandIds.h"
+#include "fileops/ui/FileOpsDialogs.h"
 
 namespace fs = std::filesystem;
 
@@ -148,6 +152,36 @@ class HugeFilePreviewTest : public QObject {
     QCOMPARE(f->RichEdit1->Line(0), longLine_);
     QCOMPARE(f->RichEdit1->Line(1), std::string("end"));
     QCOMPARE(ScreenOf(f.get()), TRichEdit::ToScreen(longLine_) + QChar(0x2028) + "end");
+  }
+
+  // After a split the source is selected again: its information line at
+  // once, its text filling between events, not before the window is free.
+  void theSplitSourceIsPreviewedWithoutAFreeze() {
+    const std::string sub = folder_ + "split/";
+    fs::create_directories(sub);
+    std::ofstream(sub + "s.bin", std::ios::binary) << bin_;
+    auto f = Open("split/s.bin");
+    QVERIFY(WaitFilled(f.get()));
+    f->messageHook = [](const QString&, const QString&, TMsgKind, int) { return int(mbOK); };
+    f->dialogHook = [&](QDialog& d) {
+      auto* dlg = dynamic_cast<TForm17*>(&d);
+      if (!dlg) return int(QDialog::Rejected);
+      d.show();
+      QWindow* w = d.windowHandle();
+      dlg->CBsize->setFocus();
+      QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+      for (const char* c = "2000000"; *c; ++c) QTest::keyClick(w, *c);
+      QTest::keyClick(w, Qt::Key_Return);  // the piece list
+      QTest::keyClick(w, Qt::Key_Return);  // OK: splits
+      return d.result();
+    };
+    f->FindAction(cmd::Mfilediv)->trigger();
+    f->dialogHook = nullptr;
+    QVERIFY(fs::exists(sub + "s.002"));
+    QVERIFY2(f->InfoLine().startsWith("s.bin"), qPrintable(f->InfoLine()));
+    QVERIFY(f->RichEdit1->Filling());
+    QVERIFY(WaitFilled(f.get()));
+    QCOMPARE(f->RichEdit1->Bytes(), bin_);
   }
 
   // Asking for the text while it fills (a command on the pane) gets all

@@ -24,6 +24,7 @@
 #include "print/ui/PrintCommands.h"
 #include "print/ui/PrintSettingsDialog.h"
 #include "tests/JobInput.h"
+#include "tests/PressButton.h"
 
 class PrintUiTest : public QObject {
   Q_OBJECT
@@ -465,7 +466,7 @@ class PrintUiTest : public QObject {
       seen << form->EditL->text();
       form->EditB->setText("");
       QTest::keyClicks(form->EditB, "25");
-      form->BOK->click();
+      PressButton(form->BOK);
       return d.result();
     };
     QVERIFY(f->Commands().Trigger(cmd::Mprintset));
@@ -485,7 +486,7 @@ class PrintUiTest : public QObject {
       seen << form->EditT->text();
       form->EditT->setText("");
       QTest::keyClicks(form->EditT, "30");
-      form->BCancel->click();
+      PressButton(form->BCancel);
       return d.result();
     };
     seen.clear();

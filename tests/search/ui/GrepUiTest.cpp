@@ -32,6 +32,7 @@
 #include "search/ui/SearchCommands.h"
 #include "tests/FakePaneHost.h"
 #include "tests/JobInput.h"
+#include "tests/PressButton.h"
 
 namespace fs = std::filesystem;
 
@@ -69,7 +70,7 @@ class GrepUiTest : public QObject {
       if (!g) return int(QDialog::Rejected);
       g->CBRegExp->setEditText(expr);
       g->CBlinenumber->setChecked(lineNumbers);
-      g->BOK->click();
+      PressButton(g->BOK);
       return d.result();
     };
   }
@@ -240,7 +241,7 @@ class GrepUiTest : public QObject {
     QCOMPARE(d.CBRegExp->lineEdit()->cursorPosition(), 10);
     int h = d.PanelTokens->height();
     QCOMPARE(h, 0);
-    d.BtokenPanel->click();
+    PressButton(d.BtokenPanel);
     QCOMPARE(d.PanelTokens->height(), 220);
   }
 };

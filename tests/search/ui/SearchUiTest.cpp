@@ -26,6 +26,7 @@
 #include "search/ui/SearchDialog.h"
 #include "search/ui/TermListDialog.h"
 #include "settings/Colors.h"
+#include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -77,7 +78,7 @@ class SearchUiTest : public QObject {
       if (!r) return int(QDialog::Rejected);
       r->CBRegExp->setEditText(expr);
       r->ComboBox1->setEditText(with);
-      r->BOK->click();
+      PressButton(r->BOK);
       return d.result();
     };
   }
@@ -101,7 +102,7 @@ class SearchUiTest : public QObject {
       auto* s = qobject_cast<TForm32*>(&d);
       if (!s) return int(QDialog::Rejected);
       s->ComboBox1->setEditText("ab");
-      s->BFind->click();
+      PressButton(s->BFind);
       return d.result();
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
@@ -125,7 +126,7 @@ class SearchUiTest : public QObject {
       if (!s) return int(QDialog::Rejected);
       shown = s->ComboBox1->currentText();
       s->ComboBox1->setEditText("\\");
-      s->BFind->click();
+      PressButton(s->BFind);
       return d.result();
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
@@ -141,7 +142,7 @@ class SearchUiTest : public QObject {
       auto* s = qobject_cast<TForm32*>(&d);
       if (!s) return int(QDialog::Rejected);
       s->ComboBox1->setEditText("ab");
-      s->BFind->click();
+      PressButton(s->BFind);
       return d.result();
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);  // down from the "\": the "ab" at 9
@@ -186,7 +187,7 @@ class SearchUiTest : public QObject {
       if (!s) return int(QDialog::Rejected);
       ++opened;
       s->ComboBox1->setEditText("ab");
-      s->BFind->click();
+      PressButton(s->BFind);
       return d.result();
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
@@ -247,24 +248,24 @@ class SearchUiTest : public QObject {
     QCOMPARE(f->InfoLineColor(), navirt::clRed);
     r->EditFind->setText("a");
     r->EditReplace->setText("xy");
-    r->BFindNext->click();
+    PressButton(r->BFindNext);
     QCOMPARE(f->RichEdit1->SelStart(), 0);
     QCOMPARE(f->RichEdit1->SelLength(), 1);
-    r->BReplace->click();
+    PressButton(r->BReplace);
     QCOMPARE(Pane(f.get()), std::string("xyaa\r\nbab\r\nC:\\temp\\n"));
     QCOMPARE(f->RichEdit1->SelStart(), 2);  // the next "a", after the inserted text
-    r->BReplaceAll->click();
+    PressButton(r->BReplaceAll);
     QCOMPARE(Pane(f.get()), std::string("xyxyxy\r\nbxyb\r\nC:\\temp\\n"));
     QCOMPARE(messages_, QStringList{"3 個置換！"});
     QVERIFY(f->RichEdit1->Modified());
     // A replacement holding the find text ends too.
     r->EditFind->setText("xy");
     r->EditReplace->setText("xyxy");
-    r->BReplaceAll->click();
+    PressButton(r->BReplaceAll);
     QCOMPARE(Pane(f.get()), std::string("xyxyxyxyxyxy\r\nbxyxyb\r\nC:\\temp\\n"));
     QCOMPARE(messages_.last(), QString("4 個置換！"));
     r->EditFind->setText("none");
-    r->BFindNext->click();
+    PressButton(r->BFindNext);
     QCOMPARE(messages_.last(), QString("見つかりませんでした！"));
     r->close();
   }
@@ -298,7 +299,7 @@ class SearchUiTest : public QObject {
       if (!r || r->PanelTokens->isVisibleTo(r) || r->CBusefuzzy->isVisibleTo(r)) return int(QDialog::Rejected);
       r->CBRegExp->setEditText("#");
       r->ComboBox1->setEditText("[n]");
-      r->BOK->click();
+      PressButton(r->BOK);
       return d.result();
     };
     QVERIFY(f->Commands().Trigger(cmd::Mreplaceall1));
@@ -320,7 +321,7 @@ class SearchUiTest : public QObject {
       if (b->text() == "[0-9]") digits = b;
     QVERIFY(digits);
     QCOMPARE(digits->toolTip(), QString("数字(1ﾊﾞｲﾄ)"));  // the short hint only
-    digits->click();
+    PressButton(digits);
     QCOMPARE(d.ComboBox1->currentText(), QString("a[0-9]b"));
     QCOMPARE(d.ComboBox1->lineEdit()->cursorPosition(), 6);
     QCOMPARE(d.CBRegExp->currentText(), QString());
@@ -343,7 +344,7 @@ class SearchUiTest : public QObject {
       auto* r = qobject_cast<TForm25*>(&d);
       if (!r || r->ComboBox1->isVisibleTo(r) || r->BOK->text() != "検索(&S)") return int(QDialog::Rejected);
       r->CBRegExp->setEditText("^[0-9]+$");
-      r->BOK->click();
+      PressButton(r->BOK);
       return d.result();
     };
     QVERIFY(f->Commands().Trigger(cmd::MpickuplineSEIKI1));
@@ -373,18 +374,18 @@ class SearchUiTest : public QObject {
       };
       for (const char* term : {"a", "b", "c"}) {
         t->Edit1->setText(term);
-        t->BAdd->click();
+        PressButton(t->BAdd);
       }
       t->ListBox1->setCurrentRow(2);
-      t->BRemove->click();
-      t->BSave->click();
-      t->BClearList->click();
-      t->BLoad->click();
+      PressButton(t->BRemove);
+      PressButton(t->BSave);
+      PressButton(t->BClearList);
+      PressButton(t->BLoad);
       for (int i = 0; i < t->ListBox1->count(); ++i) afterReload << t->ListBox1->item(i)->text();
       answer = missing;
-      t->BLoad->click();
+      PressButton(t->BLoad);
       listAfterFailure = t->ListBox1->count();
-      t->BExecute->click();
+      PressButton(t->BExecute);
       return d.result();
     };
     QVERIFY(f->Commands().Trigger(cmd::Mrenzokudeleteline1));

@@ -31,6 +31,7 @@
 #include "sysinfo/ui/DriveInfoForm.h"
 #include "sysinfo/ui/SysinfoCommandIds.h"
 #include "sysinfo/ui/SysinfoCommands.h"
+#include "tests/PressButton.h"
 
 namespace fs = std::filesystem;
 using navirt::ProgramCall;
@@ -203,14 +204,33 @@ class SysinfoUiTest : public QObject {
     f->RichEdit1->SetCaretOffset(int(f->RichEdit1->Text().size()));
     QCOMPARE(f->RichEdit1->CaretLine(), 2);
     QString offered;
+    int width = 0, box = 0, plainWidth = 0, plainBox = 0;
     f->dialogHook = [&](QDialog& d) {
       auto* q = qobject_cast<TForm33*>(&d);
       if (!q) return int(QDialog::Rejected);
       offered = q->AnswerText();
-      return int(QDialog::Accepted);
+      ShowOnScreen(q);
+      width = q->width();
+      box = q->ComboBox1->width();
+      {
+        // The input dialog as other commands show it, with the same texts.
+        navirt::TInputDialogModel m;
+        m.caption = q->windowTitle().toStdString();
+        m.prompt = q->Label1->text().toStdString();
+        m.text = offered.toStdString();
+        TForm33 plain(f.get(), m);
+        ShowOnScreen(&plain);
+        plainWidth = plain.width();
+        plainBox = plain.ComboBox1->width();
+      }
+      PressButton(q->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+      return d.result();
     };
     QVERIFY(f->Commands().Trigger(cmd::Murl));
     QCOMPARE(offered, QString("http://example.com/a?b=1"));
+    // One and a half times as wide, the input box likewise.
+    QVERIFY2(std::abs(width - plainWidth * 3 / 2) <= 2, qPrintable(QString("%1 beside %2").arg(width).arg(plainWidth)));
+    QVERIFY2(box >= plainBox * 3 / 2, qPrintable(QString("box %1 beside %2").arg(box).arg(plainBox)));
     QCOMPARE(fake_.calls.size(), size_t(1));
     QVERIFY((fake_.calls[0] == ProgramCall{"xdg-open", {"http://example.com/a?b=1"}, ""}));
     QVERIFY(f->OpenSettings().ReadString("URL", "Items_0", "").find("example.com") != std::string::npos);
@@ -322,6 +342,43 @@ class SysinfoUiTest : public QObject {
     QVERIFY(f->Commands().Trigger(cmd::MdriveInfo));
     QVERIFY2(summary.contains(" 全容量 ") && summary.contains(" byte"), qPrintable(summary));
     QCOMPARE(circle, 5760);
+  }
+
+  // Shown, the drive window cuts none of its texts: the summary box holds
+  // its whole line, the block label and the chart's title their width,
+  // also for a long mount point and a large disk.
+  void driveWindowShowsItsTextsWhole() {
+    navirt::DriveFigures big;  // a large disk: a summary longer than the other texts
+    big.root = "/";
+    big.blockSize = 1 << 20;
+    big.blocks = 40000000;
+    big.freeBlocks = 12345678;
+    navirt::DriveFigures named = big;  // a long mount point: a long chart title
+    named.root = "/media/someone/とても長い名前のバックアップ用ボリューム_2026";
+    for (const navirt::DriveFigures& figures : {big, named}) {
+      TDriveInfoForm w(nullptr, figures);
+      QVERIFY(ShowOnScreen(&w));
+      QLineEdit* e = w.Edit1;
+      // Where the caret is drawn (painting scrolls the box to it).
+      auto caret = [e] {
+        (void)e->grab();
+        return e->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+      };
+      const QString summary = e->text();
+      e->setCursorPosition(0);
+      const int start = caret().center().x();
+      e->setCursorPosition(int(summary.size()));
+      const int end = caret().center().x();
+      // Unscrolled, the caret at the end stands the text's width right of
+      // the start.
+      QVERIFY2(std::abs(end - start - e->fontMetrics().horizontalAdvance(summary)) <= 1,
+               qPrintable(QString("%1 .. %2 for %3").arg(start).arg(end).arg(summary)));
+      QVERIFY(caret().right() <= e->width());
+      QVERIFY2(w.Label1->width() >= w.Label1->sizeHint().width(), qPrintable(w.Label1->text()));
+      const QString title = QString::fromStdString(navirt::BuildDriveInfoTexts(figures).chartTitle);
+      QVERIFY2(w.Chart1->width() >= w.Chart1->fontMetrics().horizontalAdvance(title),
+               qPrintable(QString("%1 for %2").arg(w.Chart1->width()).arg(title)));
+    }
   }
 };
 
