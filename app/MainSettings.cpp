@@ -33,20 +33,56 @@ std::string MenuKeyOf(const std::string& item) {
   return item;
 }
 
-const std::vector<std::string>& ToolBar1Buttons() {
-  static const std::vector<std::string> b = {
-      "ToolButton36", "ToolButton35", "ToolButton4",  "ToolButton5",  "ToolButton3",  "ToolButton6",
-      "ToolButton40", "ToolButton38", "ToolButton55", "ToolButton46", "ToolButton11", "ToolButton41",
-      "ToolButton12", "ToolButton13", "ToolButton22", "ToolButton27", "ToolButton28", "ToolButton30",
-      "ToolButton34", "ToolButton42", "ToolButton43", "ToolButton44", "ToolButton8",  "ToolButton2"};
+const std::vector<ToolBarEntry>& ToolBar1Buttons() {
+  // "dirコマンド" stands after the mask button; the settings do not know it.
+  static const std::vector<ToolBarEntry> b = {{btn::Print},
+                                              {btn::PrintSetup, true, true},
+                                              {btn::FileCopy},
+                                              {btn::FileMove},
+                                              {btn::FileDelete},
+                                              {btn::Rename},
+                                              {btn::Attributes, true, true},
+                                              {btn::Drive},
+                                              {btn::Up},
+                                              {btn::Sort},
+                                              {btn::RegisteredFolders},
+                                              {btn::Folder},
+                                              {btn::Mask},
+                                              {btn::DirCommand, false, true},
+                                              {btn::LargeIcons},
+                                              {btn::SmallIcons},
+                                              {btn::List},
+                                              {btn::Details, true, true},
+                                              {btn::Editor},
+                                              {btn::Run, true, true},
+                                              {btn::ArcExtract},
+                                              {btn::ArcCreate},
+                                              {btn::ArcList, true, true},
+                                              {btn::Help, true, true},
+                                              {btn::Exit}};
   return b;
 }
 
-const std::vector<std::string>& ToolBar2Buttons() {
-  static const std::vector<std::string> b = {
-      "ToolButton49", "ToolButton17", "ToolButton10", "ToolButton14", "ToolButton19", "ToolButton21",
-      "ToolButton54", "ToolButton20", "ToolButton25", "ToolButton26", "ToolButton33", "ToolButton53",
-      "ToolButton48", "ToolButton51", "ToolButton52", "ToolButton7",  "ToolButton39"};
+const std::vector<ToolBarEntry>& ToolBar2Buttons() {
+  // The pane's show/hide switch leads; the settings do not know it.
+  static const std::vector<ToolBarEntry> b = {{btn::HidePane, false, true},
+                                              {btn::Show},
+                                              {btn::Refresh, true, true},
+                                              {btn::Cut},
+                                              {btn::Copy},
+                                              {btn::Paste},
+                                              {btn::Delete, true, true},
+                                              {btn::Save},
+                                              {btn::SaveAs, true, true},
+                                              {btn::Top},
+                                              {btn::End, true, true},
+                                              {btn::Find},
+                                              {btn::Replace},
+                                              {btn::Url, true, true},
+                                              {btn::HtmlToText},
+                                              {btn::Code},
+                                              {btn::EditMode},
+                                              {btn::WordWrap}};
   return b;
 }
 
@@ -124,8 +160,10 @@ void ReadMainSettings(const TIniFile& ini, MainSettings& s, const ScreenLimits& 
   int zoom = ReadInt(ini, "Menu", "Mgazokakudai", 0);
   s.zoom = std::find(std::begin(kZoomLevels), std::end(kZoomLevels), zoom) != std::end(kZoomLevels) ? zoom : 0;
 
-  for (const auto& b : ToolBar1Buttons()) s.toolbar1[b] = ini.ReadBool("ToolBar1", b, true);
-  for (const auto& b : ToolBar2Buttons()) s.toolbar2[b] = ini.ReadBool("ToolBar2", b, true);
+  for (const auto& e : ToolBar1Buttons())
+    if (e.configurable) s.toolbar1[e.button.key] = ini.ReadBool("ToolBar1", e.button.key, true);
+  for (const auto& e : ToolBar2Buttons())
+    if (e.configurable) s.toolbar2[e.button.key] = ini.ReadBool("ToolBar2", e.button.key, true);
 }
 
 void WriteMainSettings(TIniFile& ini, const MainSettings& s, const SaveContext& ctx) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ToolButtonIds.h"
 #include "settings/Colors.h"
 #include "settings/IniFile.h"
 
@@ -21,9 +22,14 @@ struct MenuOption {
 };
 const std::vector<MenuOption>& MenuOptions();
 
-// Buttons whose visibility the settings file keeps.
-const std::vector<std::string>& ToolBar1Buttons();
-const std::vector<std::string>& ToolBar2Buttons();
+// A place on a toolbar; the lists give the bars' order.
+struct ToolBarEntry {
+  ToolButtonId button;
+  bool configurable = true;  // the settings file keeps whether it is shown
+  bool groupEnd = false;     // a separator follows it
+};
+const std::vector<ToolBarEntry>& ToolBar1Buttons();
+const std::vector<ToolBarEntry>& ToolBar2Buttons();
 
 constexpr int kZoomLevels[] = {50, 75, 100, 125, 150, 200, 300};
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ToolButtonIds.h"
 #include "settings/IniFile.h"
 
 namespace navirt {

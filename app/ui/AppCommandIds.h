@@ -11,6 +11,7 @@
   X(MeditView1)                \
   X(Mwordwrap)                 \
   X(Mv)                        \
+  X(MshowFile)                 \
   X(Mdisp)                     \
   X(Mmousepoint)               \
   X(Mtoolbar)                  \

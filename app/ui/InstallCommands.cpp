@@ -39,5 +39,5 @@ void TForm1::InstallSubsystemCommands() {
     connect(date, &QAction::changed, Mnow, [this, date] { Mnow->setText(date->text()); });
   }
   InstallRegisteredCommands(*this);
-  CompleteToolBars(*this);
+  BuildToolBarButtons(*this);
 }

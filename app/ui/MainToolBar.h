@@ -1,7 +1,7 @@
 #pragma once
-// Both toolbars in their final order, once every subsystem has installed
-// its commands: buttons for commands that have none of their own yet, and
-// every button in the order of the toolbar lists, in groups.
+// Both toolbars, built once every subsystem has installed its commands:
+// each button of the toolbar lists, in their order and groups, is the
+// button of the command that list slot names.
 class IHost;
 
-void CompleteToolBars(IHost& host);
+void BuildToolBarButtons(IHost& host);

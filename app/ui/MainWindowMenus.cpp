@@ -112,13 +112,6 @@ void TForm1::BuildMenus() {
 
   InstallWindowCommands();
 
-  // The text toolbar's buttons and "終了" run these commands.
-  ToolButton2->setProperty("navirtCommand", cmd::Mexit.text);
-  SBeditview->setProperty("navirtCommand", cmd::MeditView1.text);
-  ToolButton49->setProperty("navirtCommand", cmd::Mv.text);
-  ToolButton17->setProperty("navirtCommand", cmd::Mtextrepaint1.text);
-  ToolButton39->setProperty("navirtCommand", cmd::Mwordwrap.text);
-
   // A menu takes the keyboard: the release of the Alt that opened it never
   // reaches the list.
   for (QMenu* m : {Mfile, Medit, Mdelete, Msearch, Mview, Mconvert, Marchive, Minfo, Mapp, Moption, Mhelp}) {
@@ -150,7 +143,7 @@ void TForm1::BuildMenus() {
 // The window's own commands, one table per menu.
 void TForm1::InstallWindowCommands() {
   const std::vector<CommandRow> file = {
-      {cmd::Mexit, "終了(&X)", nullptr, [this](IHost&) { close(); }},
+      WithButton({cmd::Mexit, "終了(&X)", nullptr, [this](IHost&) { close(); }}, "exit", {"終了(Q)", "終了(Q)"}),
   };
   const std::vector<CommandRow> view = {
       {cmd::Mtextnewview, "ファイルを再表示(&T)", nullptr,
@@ -161,20 +154,25 @@ void TForm1::InstallWindowCommands() {
          if (!SelectedPath.empty()) PreviewSelectedFile();
          QApplication::restoreOverrideCursor();
        }},
-      {cmd::Mtextrepaint1, "テキストを再表示(&B)", nullptr,
-       [this](IHost&) {
-         QApplication::restoreOverrideCursor();
-         // The refill forgets the selection: take the file along so it is
-         // shown again rather than an empty pane.
-         std::string name = SelectedPath.empty() ? std::string() : FileNamePart(SelectedPath);
-         RefreshAll();
-         PreviewEnabled = true;
-         RealTimeMode = true;
-         ShiftHeld = AltHeld = false;
-         if (!name.empty()) SelectFileByName(name);
-       }},
-      {cmd::MeditView1, "テキスト表示を隠す(&I)", nullptr, [this](IHost&) { ToggleEditView(); }},
-      {cmd::Mwordwrap, "右で折り返す(&R)", nullptr, [this](IHost&) { ToolButton39->toggle(); }},
+      WithButton({cmd::Mtextrepaint1, "テキストを再表示(&B)", nullptr,
+                  [this](IHost&) {
+                    QApplication::restoreOverrideCursor();
+                    // The refill forgets the selection: take the file along so it is
+                    // shown again rather than an empty pane.
+                    std::string name = SelectedPath.empty() ? std::string() : FileNamePart(SelectedPath);
+                    RefreshAll();
+                    PreviewEnabled = true;
+                    RealTimeMode = true;
+                    ShiftHeld = AltHeld = false;
+                    if (!name.empty()) SelectFileByName(name);
+                  }},
+                 "text-refresh", {"テキストの再表示"}),
+      WithButton({cmd::MeditView1, "テキスト表示を隠す(&I)", nullptr, [this](IHost&) { ToggleEditView(); }},
+                 "pane-hide", {"隠す", "隠す|テキスト表示部分を隠します。"}),
+      // The button shows whether the pane wraps.
+      WithButton({cmd::Mwordwrap, "右で折り返す(&R)", nullptr,
+                  [this](IHost&) { RichEdit1->SetWordWrap(!RichEdit1->WordWrap()); }},
+                 "word-wrap", {"折り返し", nullptr, [this](IHost&) { return RichEdit1->WordWrap(); }}),
   };
   // Key V only: no menu shows it.
   const std::vector<CommandRow> keyOnly = {
@@ -189,6 +187,8 @@ void TForm1::InstallWindowCommands() {
          PreviewSelectedFile();
          RealTimeMode = false;
        }},
+      // The "表示" button: the selected file whatever the mode.
+      WithButton({cmd::MshowFile, "表示", nullptr, [this](IHost&) { ShowSelectedFile(); }}, "file-show", {"表示"}),
   };
   auto option = [](CommandName name, const char* caption, bool checked, std::function<void(IHost&, bool)> toggled) {
     CommandRow row{name, caption, nullptr, {}};
@@ -299,7 +299,6 @@ void TForm1::InstallWindowCommands() {
   Minitdirectry1 = FindAction(cmd::Minitdirectry1);
   Minifileclear1 = FindAction(cmd::Minifileclear1);
 
-  connect(ToolButton17, &QAction::triggered, Mtextrepaint1, &QAction::trigger);
   MeditView1->setStatusTip("テキスト表示を隠します。");
   addAction(Mv);
   connect(Mview, &QMenu::aboutToShow, this,

@@ -15,7 +15,6 @@
 
 #include <cstdio>
 
-#include "app/ui/Icons.h"
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
 #include "codec/UnicodePane.h"
@@ -326,10 +325,7 @@ void TForm1::ToggleEditView() {
     int prbh = PanelRBT->height() + SBarR->height();
     int total = Splitter3->height();
     Splitter3->setSizes({total - prbh, prbh});
-    SBeditview->setText("表示する");
-    SBeditview->setToolTip("表示する");
-    SBeditview->setStatusTip("テキスト表示部分を表示します。");
-    SBeditview->setIcon(CommandIcon("view-reveal", "表"));
+    commands_->SetButtonLook(cmd::MeditView1, "表示する", "表示する|テキスト表示部分を表示します。", "pane-show");
     MeditView1->setText("テキスト表示を表示する(&I)");
     MeditView1->setStatusTip("テキスト表示を表示します。");
   } else {
@@ -339,10 +335,7 @@ void TForm1::ToggleEditView() {
     int total = Splitter3->height();
     Splitter3->setSizes({std::max(0, total - prbh), prbh});
     NotePaneHeight();
-    SBeditview->setText("隠す");
-    SBeditview->setToolTip("隠す");
-    SBeditview->setStatusTip("テキスト表示部分を隠します。");
-    SBeditview->setIcon(CommandIcon("view-conceal", "隠"));
+    commands_->SetButtonLook(cmd::MeditView1, "隠す", "隠す|テキスト表示部分を隠します。", "pane-hide");
     MeditView1->setText("テキスト表示を隠す(&I)");
     MeditView1->setStatusTip("テキスト表示を隠します。");
   }

@@ -91,7 +91,7 @@ void TForm1::ResetLayout() {
   for (CommandName item : {cmd::Msubfolderview1, cmd::Mgazodisp1, cmd::Mgazostrech1})
     if (QAction* a = FindAction(item); a && a->isCheckable()) a->setChecked(true);
   FileModel->SetMask(FileMask{});
-  if (QAction* b = ActionNamed("ToolButton12")) b->setChecked(false);
+  commands_->RefreshButtons();
   ApplyFonts();
 }
 
@@ -143,7 +143,7 @@ bool TForm1::LoadSettings() {
   ApplyFonts();
   SetFileColumnWidths(*this, Settings.colum1, Settings.colum2, Settings.colum3);
   RichEdit1->SetWordWrap(Settings.wordWrap);
-  ToolButton39->setChecked(Settings.wordWrap);
+  commands_->RefreshButtons();
   TabWidth = Settings.tabWidth;
   RichEdit1->SetTabWidth(TabWidth);
   // Options of every subsystem are found by name; their effects are
@@ -267,7 +267,7 @@ void TForm1::ResetSettingsFile() {
   if (paneHidden_) ToggleEditView();
   // Back to browsing, with the edit button, the mode panel and the marker
   // saying so.
-  if (QAction* edit = ActionNamed("ToolButton7"); edit && edit->isChecked()) edit->setChecked(false);
+  if (RichEdit1->EditMode()) commands_->Trigger(cmd::Mkanihensyu);
   RichEdit1->SetEditMode(false);
   SetSBarRPanel(2, "閲覧");
   RichEdit1->show();

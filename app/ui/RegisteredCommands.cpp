@@ -156,29 +156,6 @@ void ToolButtonSetClick(IHost& host) {
   host.TextToolBar()->update();
 }
 
-QAction* ButtonNamed(QToolBar* bar, const char* name) {
-  for (QAction* a : bar->actions())
-    if (a->objectName() == QLatin1String(name)) return a;
-  return nullptr;
-}
-
-// A toolbar button in its place on the main toolbar: before the first of
-// the buttons named that is there, else at the end.
-QAction* AddButton(IHost& host, const char* name, const QString& text, const QString& tip, CommandName command,
-                   std::initializer_list<const char*> before) {
-  QToolBar* bar = host.MainToolBar();
-  QAction* next = nullptr;
-  for (const char* b : before)
-    if ((next = ButtonNamed(bar, b))) break;
-  auto* a = new QAction(text, bar);
-  a->setObjectName(name);
-  a->setToolTip(tip);
-  a->setStatusTip(tip);
-  a->setProperty("navirtCommand", command.text);
-  bar->insertAction(next, a);
-  return a;
-}
-
 }  // namespace
 
 QMenu* ApplicationMenuOf(IHost& host) { return host.HostWindow()->findChild<QMenu*>("Mexedo"); }
@@ -220,13 +197,16 @@ void InstallRegisteredCommands(IHost& host) {
        ApplicationSetClick,
        {},
        "アプリケーションの設定|実行するアプリケーションを登録します。"},
-      {cmd::Mfolderreg,
-       "登録フォルダーを表示(&K)",
-       nullptr,
-       [](IHost& h) { ShowFolderPopup(h, nullptr); },
-       {},
-       "登録フォルダー|登録フォルダーの一覧を表示します。"},
-      {cmd::Mediter, "エディターで編集(&T)", nullptr, EditClick, {}, "エディター|エディターで編集します。"},
+      // From the button the list opens under the button.
+      WithButton({cmd::Mfolderreg,
+                  "登録フォルダーを表示(&K)",
+                  nullptr,
+                  [](IHost& h) { ShowFolderPopup(h, h.Commands().InvokingButton()); },
+                  {},
+                  "登録フォルダー|登録フォルダーの一覧を表示します。"},
+                 "folder-registered", {"登録フォルダー(G)", "登録フォルダー(G)"}),
+      WithButton({cmd::Mediter, "エディターで編集(&T)", nullptr, EditClick, {}, "エディター|エディターで編集します。"},
+                 "editor", {"エディター(E)", "エディター(E)"}),
   };
   host.Commands().Install(rows, app);
   std::vector<CommandRow> options = {
@@ -245,17 +225,4 @@ void InstallRegisteredCommands(IHost& host) {
        "ツールボタンの設定|表示するツールボタンを選択します。"},
   };
   host.Commands().Install(options, host.Menu(HostMenu::Option));
-
-  // The buttons stand where the main toolbar's order puts them.
-  QAction* folderButton = AddButton(host, "ToolButton11", "登録フォルダー(G)", "登録フォルダー(G)", cmd::Mfolderreg,
-                                    {"ToolButton41", "ToolButton12", "ToolButton13"});
-  QToolBar* bar = host.MainToolBar();
-  QObject::connect(folderButton, &QAction::triggered, bar,
-                   [h, bar, folderButton] { ShowFolderPopup(*h, bar->widgetForAction(folderButton)); });
-  QAction* editButton = AddButton(host, "ToolButton30", "エディター(E)", "エディター(E)", cmd::Mediter,
-                                  {"ToolButton42", "ToolButton43", "ToolButton44", "ToolButton8", "ToolButton2"});
-  QObject::connect(editButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mediter); });
-  QAction* runButton = AddButton(host, "ToolButton34", "実行(X)", "実行(X)", cmd::Mfileexe,
-                                 {"ToolButton42", "ToolButton43", "ToolButton44", "ToolButton8", "ToolButton2"});
-  QObject::connect(runButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mfileexe); });
 }

@@ -70,11 +70,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   InstallSubsystemCommands();
   SplitHints();
   ChooseIconTheme();
-  ApplyToolbarIcons(this);
-  // "終了" closes the main toolbar, after every subsystem's buttons.
-  ToolBar1->removeAction(ToolButton2);
-  ToolBar1->addSeparator();
-  ToolBar1->addAction(ToolButton2);
   // The whole-menu pop-up ends with closing the program and the pop-up.
   for (QAction* a : PopupMenu1->actions()) {
     if (!a->property("navirtPopupEnd").toBool()) continue;
@@ -295,27 +290,7 @@ void TForm1::BuildToolBars() {
   ToolBar1->setObjectName("ToolBar1");
   ToolBar1->setMovable(false);
   ToolBar1->setIconSize(QSize(20, 20));
-  auto icon = [this](QStyle::StandardPixmap p) { return style()->standardIcon(p); };
-
-  ToolButton2 = ToolBar1->addAction(icon(QStyle::SP_DialogCloseButton), "終了(Q)");
-  ToolButton2->setObjectName("ToolButton2");
-  ToolButton2->setStatusTip("終了(Q)");
-  connect(ToolButton2, &QAction::triggered, this, &QWidget::close);
-
-  SBeditview = ToolBar2->addAction(icon(QStyle::SP_TitleBarShadeButton), "隠す");
-  SBeditview->setObjectName("SBeditview");
-  SBeditview->setToolTip("隠す");
-  SBeditview->setStatusTip("テキスト表示部分を隠します。");
-  connect(SBeditview, &QAction::triggered, this, [this] { ToggleEditView(); });
-  ToolButton49 = ToolBar2->addAction(icon(QStyle::SP_FileDialogContentsView), "表示");
-  ToolButton49->setObjectName("ToolButton49");
-  connect(ToolButton49, &QAction::triggered, this, [this] { ShowSelectedFile(); });
-  ToolButton17 = ToolBar2->addAction(icon(QStyle::SP_BrowserReload), "テキストの再表示");
-  ToolButton17->setObjectName("ToolButton17");
-  ToolButton39 = ToolBar2->addAction(icon(QStyle::SP_ArrowRight), "折り返し");
-  ToolButton39->setObjectName("ToolButton39");
-  ToolButton39->setCheckable(true);
-  connect(ToolButton39, &QAction::toggled, this, [this](bool on) { RichEdit1->SetWordWrap(on); });
+  // The buttons are the commands' own (BuildToolBarButtons).
 }
 
 // The text toolbar shows while its option is on.

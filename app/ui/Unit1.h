@@ -111,11 +111,6 @@ class TForm1 : public QMainWindow, public IHost {
   QAction* Minitdirectry1 = nullptr;
   QAction* Minifileclear1 = nullptr;
   // Toolbar buttons.
-  QAction* SBeditview = nullptr;
-  QAction* ToolButton49 = nullptr;
-  QAction* ToolButton17 = nullptr;
-  QAction* ToolButton39 = nullptr;
-  QAction* ToolButton2 = nullptr;
 
   // ---- the shared model ----
   std::string CurrentFolder;  // UTF-8, with trailing '/'
@@ -165,7 +160,7 @@ class TForm1 : public QMainWindow, public IHost {
   void ShowSelectedFile() override;
   void ShowFileInfo();
   void ShowFolderSummary(bool withBlanks) override;
-  void ToggleEditView();  // MeditView1 / SBeditview
+  void ToggleEditView();  // MeditView1 and its button
   // The picture of SelectedPath in the preview area; false when it does
   // not decode. ReleasePicture lets the pane fill the area again.
   bool ShowPicture();

@@ -86,7 +86,6 @@ void TArchiveController::ApplyLhaAvailability() {
   for (CommandName n : kLhaNames)
     if (QAction* a = host_.Commands().Action(n)) a->setEnabled(on);
   if (LhaCommandMenu) LhaCommandMenu->menuAction()->setEnabled(on);
-  for (QAction* b : LhaButtons) b->setEnabled(on);
 }
 
 TArcSelection TArchiveController::Selection() const {
@@ -246,14 +245,18 @@ TArchiveController& InstallArchiveCommands(IHost& host) {
 
   reg.Install(
       {
-          {cmd::MlhaU, "LHA解凍(&X)", nullptr, run(TArcCommand::MlhaU), lhaOn, "LHA解凍|選択した書庫を解凍します。"},
-          {cmd::MlhaP, "LHA作成(&A)", nullptr, run(TArcCommand::MlhaP), lhaOn,
-           "LHA作成|選択したファイルをLHA書庫にします。"},
-          {cmd::Mlhalist, "LHA一覧(&L)", nullptr, run(TArcCommand::Mlhalist), lhaOn,
-           "LHA一覧|選択した書庫の内容を表示します。"},
+          WithButton({cmd::MlhaU, "LHA解凍(&X)", nullptr, run(TArcCommand::MlhaU), lhaOn,
+                      "LHA解凍|選択した書庫を解凍します。"},
+                     "archive-extract", {"書庫解凍", "書庫解凍(U)|書庫解凍(U)"}),
+          WithButton({cmd::MlhaP, "LHA作成(&P)", nullptr, run(TArcCommand::MlhaP), lhaOn,
+                      "LHA作成|選択したファイルをLHA書庫にします。"},
+                     "archive-create", {"書庫作成", "書庫作成(P)|書庫作成(P)"}),
+          WithButton({cmd::Mlhalist, "LHA一覧(&L)", nullptr, run(TArcCommand::Mlhalist), lhaOn,
+                      "LHA一覧|選択した書庫の内容を表示します。"},
+                     "archive-list", {"書庫内一覧", "書庫内一覧(I)|書庫内一覧(I)"}),
       },
       menu);
-  c->LhaCommandMenu = menu->addMenu("LHAコマンド(&C)");
+  c->LhaCommandMenu = menu->addMenu("LHAコマンド(&H)");
   c->LhaCommandMenu->setObjectName("MlhacommandMenu");
   c->LhaCommandMenu->menuAction()->setObjectName("Mlhacommand");
   reg.Install(
@@ -274,7 +277,7 @@ TArchiveController& InstallArchiveCommands(IHost& host) {
            run(TArcCommand::Marclist1),
            {},
            "一覧|選択した書庫の内容を表示します。"},
-          {cmd::Marcmake, "作成(&M)", nullptr, run(TArcCommand::Marcmake), {}, "作成|選択したファイルを書庫にします。"},
+          {cmd::Marcmake, "作成(&N)", nullptr, run(TArcCommand::Marcmake), {}, "作成|選択したファイルを書庫にします。"},
       },
       menu);
   QMenu* sub = c->LhaCommandMenu;
@@ -305,36 +308,6 @@ TArchiveController& InstallArchiveCommands(IHost& host) {
       for (CommandName n : kLhaNames)
         if (QAction* a = host.Commands().Action(n)) a->setEnabled(true);
     });
-  }
-
-  // Toolbar buttons.
-  QToolBar* bar = host.MainToolBar();
-  QStyle* style = host.HostWindow()->style();
-  struct Button {
-    const char* object;
-    const char* text;
-    const char* tip;
-    CommandName command;
-    QStyle::StandardPixmap icon;
-  };
-  const Button buttons[] = {
-      {"ToolButton42", "書庫解凍", "書庫解凍(U)", cmd::MlhaU, QStyle::SP_ArrowDown},
-      {"ToolButton43", "書庫作成", "書庫作成(P)", cmd::MlhaP, QStyle::SP_ArrowUp},
-      {"ToolButton44", "書庫内一覧", "書庫内一覧(I)", cmd::Mlhalist, QStyle::SP_FileDialogDetailedView},
-  };
-  bar->addSeparator();
-  for (const Button& b : buttons) {
-    QAction* a = bar->addAction(style->standardIcon(b.icon), QString::fromUtf8(b.text));
-    a->setObjectName(b.object);
-    a->setToolTip(QString::fromUtf8(b.tip));
-    a->setStatusTip(QString::fromUtf8(b.tip));
-    a->setProperty("navirtCommand", b.command.text);
-    const CommandName target = b.command;
-    IHost* h = &host;
-    QObject::connect(a, &QAction::triggered, c, [h, target] {
-      if (!h->Commands().Trigger(target)) QApplication::beep();
-    });
-    c->LhaButtons.push_back(a);
   }
 
   host.SetPreviewOverride([c] { return c->Preview(); });

@@ -40,8 +40,7 @@ class TArchiveController : public QObject {
   // read (tests hold a job here until its window is up).
   std::function<void()> stepHook;
 
-  QMenu* LhaCommandMenu = nullptr;  // "LHAコマンド(&C)"
-  std::vector<QAction*> LhaButtons;
+  QMenu* LhaCommandMenu = nullptr;  // "LHAコマンド(&H)"
 
  private:
   navirt::TArcSelection Selection() const;

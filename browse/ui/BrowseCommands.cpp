@@ -39,8 +39,6 @@ std::string S(const QString& s) { return s.toStdString(); }
 
 void OpenWithDesktop(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path))); }
 
-QAction* ToolButton(IHost& h, const char* name) { return h.HostWindow()->findChild<QAction*>(name); }
-
 // ---- the dialogs of the File menu ----
 
 void ChooseDrive(IHost& h) {
@@ -78,7 +76,6 @@ void ChooseMask(IHost& h) {
   if (!h.InputQuery("拡張子の指定", "拡張子を指定します。例) txt;bmp", "", "Ext", "*")) return;
   FileMask m = ParseMask(S(h.Answer()));
   h.FileListModel()->SetMask(m);
-  if (QAction* b = ToolButton(h, "ToolButton12")) b->setChecked(!m.all);
   h.RefreshViews();
   SelectFirstItem(h);
 }
@@ -137,8 +134,11 @@ void OpenWithProgram(IHost& h) {
 
 // ---- the command tables, one per menu ----
 
-CommandRow StyleRow(CommandName name, const char* caption, int style) {
-  return {name, caption, nullptr, [style](IHost& h) { ApplyFileViewStyle(h, style); }, {}, nullptr, true, false};
+CommandRow StyleRow(CommandName name, const char* caption, int style, const char* icon, const char* button,
+                    const char* hint) {
+  return WithButton(
+      {name, caption, nullptr, [style](IHost& h) { ApplyFileViewStyle(h, style); }, {}, nullptr, true, false}, icon,
+      {button, hint});
 }
 
 void InstallViewCommands(IHost& h) {
@@ -146,10 +146,12 @@ void InstallViewCommands(IHost& h) {
   view->addSeparator();
   h.Commands().Install(
       {
-          StyleRow(cmd::Micon1, "大きいアイコン(&B)", 1),
-          StyleRow(cmd::Micon2, "小さいアイコン(&S)", 2),
-          StyleRow(cmd::Micon3, "一覧(&I)", 3),
-          StyleRow(cmd::Micon4, "詳細(&R)", 4),
+          StyleRow(cmd::Micon1, "大きいアイコン(&G)", 1, "view-large-icons", "大きいアイコン(1)",
+                   "大きいアイコン(1)|大きいアイコンで表示します。"),
+          StyleRow(cmd::Micon2, "小さいアイコン(&S)", 2, "view-small-icons", "小さいアイコン(2)",
+                   "小さいアイコン(2)|小さいアイコンで表示します。"),
+          StyleRow(cmd::Micon3, "一覧(&L)", 3, "view-list", "一覧(3)", "一覧(3)|一覧で表示します。"),
+          StyleRow(cmd::Micon4, "詳細(&E)", 4, "view-details", "詳細(4)", "詳細(4)|詳細を表示します。"),
           {cmd::Mrootfolder, "ルートフォルダーを表示(&D)", nullptr, GoRoot},
           {cmd::Minitview, "最新の情報に更新(&A)", nullptr, [](IHost& h) { h.RefreshAll(); }},
       },
@@ -187,14 +189,22 @@ void InstallViewCommands(IHost& h) {
 void InstallFolderDialogs(IHost& h) {
   h.Commands().Install(
       {
-          {cmd::Mdrivem, "ドライブの指定(&V)", nullptr, ChooseDrive},
-          {cmd::Mfolderm, "フォルダーの指定(&F)", nullptr, ChooseFolder},
-          {cmd::Mmask, "拡張子の指定(&W)", nullptr, ChooseMask},
-          {cmd::Mfilesort1, "ファイルの並び替え(&S)", nullptr, ChooseSort},
+          WithButton({cmd::Mdrivem, "ドライブの指定(&V)", nullptr, ChooseDrive}, "drive",
+                     {"ドライブ(O)", "ドライブ(O)|ドライブを指定します。"}),
+          WithButton({cmd::Mfolderm, "フォルダーの指定(&F)", nullptr, ChooseFolder}, "folder-choose",
+                     {"フォルダー(L)", "フォルダー(L)|フォルダーを指定して移動します。"}),
+          // The mask button shows whether a mask is active.
+          WithButton({cmd::Mmask, "拡張子の指定(&W)", nullptr, ChooseMask}, "mask",
+                     {"拡張子(W)", "拡張子(W)|表示するファイルの拡張子を指定します。",
+                      [](IHost& h) { return !h.FileListModel()->Mask().all; }}),
+          WithButton({cmd::Mfilesort1, "ファイルの並び替え(&S)", nullptr, ChooseSort}, "sort",
+                     {"並び替え(S)", "並び替え(S)|ファイルを並び替えます。"}),
       },
       h.Menu(HostMenu::File));
   // Backspace's command has a button, no menu item.
-  h.Commands().Install({{cmd::Mup, "上へ", nullptr, GoUp}}, nullptr);
+  h.Commands().Install(WithButton({cmd::Mup, "上へ", nullptr, GoUp}, "folder-up",
+                                  {"上へ(BS)", "上へ(BS)|一つ上のフォルダーへ移動します。"}),
+                       nullptr);
 }
 
 void InstallNameListings(IHost& h) {
@@ -262,70 +272,6 @@ void InstallPaneMenus(IHost& h) {
   });
 }
 
-// ---- toolbar buttons ----
-
-QAction* AddButton(IHost& h, const char* name, QStyle::StandardPixmap icon, const char* hint, const char* tip) {
-  QAction* b = h.MainToolBar()->addAction(h.HostWindow()->style()->standardIcon(icon), hint);
-  b->setObjectName(name);
-  b->setStatusTip(tip);  // the status bar's hint panel
-  return b;
-}
-
-// Buttons of the folder dialogs, then the grouped style buttons.
-void InstallToolButtons(IHost& h) {
-  const struct {
-    const char* name;
-    QStyle::StandardPixmap icon;
-    const char* hint;
-    const char* tip;
-    CommandName command;
-  } buttons[] = {
-      {"ToolButton38", QStyle::SP_DriveHDIcon, "ドライブ(O)", "ドライブを指定します。", cmd::Mdrivem},
-      {"ToolButton55", QStyle::SP_FileDialogToParent, "上へ(BS)", "一つ上のフォルダーへ移動します。", cmd::Mup},
-      {"ToolButton46", QStyle::SP_ArrowDown, "並び替え(S)", "ファイルを並び替えます。", cmd::Mfilesort1},
-      {"ToolButton41", QStyle::SP_DirOpenIcon, "フォルダー(L)", "フォルダーを指定して移動します。", cmd::Mfolderm},
-      {"ToolButton12", QStyle::SP_FileDialogInfoView, "拡張子(W)", "表示するファイルの拡張子を指定します。",
-       cmd::Mmask},
-  };
-  QObject* owner = h.HostWindow();
-  for (const auto& b : buttons) {
-    QAction* button = AddButton(h, b.name, b.icon, b.hint, b.tip);
-    button->setProperty("navirtCommand", b.command.text);
-    QAction* target = h.Commands().Action(b.command);
-    QObject::connect(button, &QAction::triggered, target, [target] { target->trigger(); });
-  }
-  // The mask button shows whether a mask is active, not the click.
-  QAction* mask = ToolButton(h, "ToolButton12");
-  mask->setCheckable(true);
-  QObject::connect(mask, &QAction::triggered, owner, [&h, mask] {
-    QSignalBlocker b(mask);
-    mask->setChecked(!h.FileListModel()->Mask().all);
-  });
-
-  const struct {
-    const char* name;
-    QStyle::StandardPixmap icon;
-    const char* hint;
-    const char* tip;
-    CommandName command;
-  } styles[] = {
-      {"ToolButton13", QStyle::SP_FileDialogContentsView, "大きいアイコン(1)", "大きいアイコンで表示します。",
-       cmd::Micon1},
-      {"ToolButton22", QStyle::SP_FileIcon, "小さいアイコン(2)", "小さいアイコンで表示します。", cmd::Micon2},
-      {"ToolButton27", QStyle::SP_FileDialogListView, "一覧(3)", "一覧で表示します。", cmd::Micon3},
-      {"ToolButton28", QStyle::SP_FileDialogDetailedView, "詳細(4)", "詳細を表示します。", cmd::Micon4},
-  };
-  auto* group = new QActionGroup(owner);
-  for (int i = 0; i < 4; ++i) {
-    QAction* button = AddButton(h, styles[i].name, styles[i].icon, styles[i].hint, styles[i].tip);
-    button->setProperty("navirtCommand", styles[i].command.text);
-    button->setCheckable(true);
-    group->addAction(button);
-    int style = i + 1;
-    QObject::connect(button, &QAction::triggered, owner, [&h, style] { ApplyFileViewStyle(h, style); });
-  }
-}
-
 // ---- the tree and the drive combo ----
 
 void SetUpFolderTree(IHost& h) {
@@ -379,7 +325,6 @@ void InstallBrowseCommands(IHost& h) {
   SetUpFileViews(h);
   InstallViewCommands(h);
   InstallFolderDialogs(h);
-  InstallToolButtons(h);
   InstallNameListings(h);
   InstallBrowseOptions(h);
   SetUpFolderTree(h);

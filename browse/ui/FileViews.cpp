@@ -64,14 +64,13 @@ void SetIconStyle(QListView* v, int style) {
 // Exactly one style item checked, exactly one style button pressed.
 void ShowStyleChecked(IHost& h, int style) {
   const CommandName items[] = {cmd::Micon1, cmd::Micon2, cmd::Micon3, cmd::Micon4};
-  const char* buttons[] = {"ToolButton13", "ToolButton22", "ToolButton27", "ToolButton28"};
   for (int i = 0; i < 4; ++i) {
-    for (QAction* a : {h.Commands().Action(items[i]), h.HostWindow()->findChild<QAction*>(buttons[i])}) {
-      if (!a) continue;
+    if (QAction* a = h.Commands().Action(items[i])) {
       QSignalBlocker b(a);
       a->setChecked(i + 1 == style);
     }
   }
+  h.Commands().RefreshButtons();
 }
 
 void OpenWithDesktop(const std::string& path) {

@@ -11,8 +11,8 @@
 
 #include "app/ui/AppCommandIds.h"
 #include "archive/ui/ArchiveCommandIds.h"
-#include "browse/ui/BrowseCommandIds.h"
 #include "browse/Browse.h"
+#include "browse/ui/BrowseCommandIds.h"
 #include "browse/ui/FileListModel.h"
 #include "browse/ui/FileViews.h"
 #include "browse/ui/Navigation.h"
@@ -157,13 +157,8 @@ const CommandName* KeyLetterCommand(char letter) {
 }
 
 bool RunKeyCommand(IHost& h, CommandName name) {
-  if (h.Commands().Trigger(name)) return true;
-  // A key never does nothing without a word: say why.
-  QApplication::beep();
-  const QAction* a = h.Commands().Action(name);
-  h.SetStatusPanel(4, a ? QString("「%1」は今は使えません。").arg(a->text().remove('&'))
-                        : QString("このキーのコマンドはまだありません。"));
-  return false;
+  // A key never does nothing without a word: the registry refuses with one.
+  return h.Commands().Trigger(name);
 }
 
 void RunKeyLetter(IHost& h, char letter) {

@@ -126,10 +126,6 @@ void InstallWithStatusTips(TCommandRegistry& reg, const std::vector<std::pair<Co
   }
 }
 
-QAction* WindowAction(IHost& h, const char* objectName) {
-  return h.HostWindow()->findChild<QAction*>(QString::fromLatin1(objectName));
-}
-
 // "文字コード変換(&J)": the code conversions, those through Unicode, then
 // the transfer encodings. Returns the submenu.
 QMenu* InstallCodeMenu(IHost& host) {
@@ -211,7 +207,7 @@ void InstallLineEndAndWidthItems(IHost& host) {
 }
 
 // PopupMenu3: "自動変換(&A)" and the same conversion and encoding items;
-// ToolButton52: a click converts automatically, its arrow opens PopupMenu3.
+// the code button: a click converts automatically, its arrow opens PopupMenu3.
 void InstallCodeButton(IHost& host) {
   TCommandRegistry& reg = host.Commands();
   QMenu* popup = host.Menu(HostMenu::CodePopup);
@@ -219,30 +215,14 @@ void InstallCodeButton(IHost& host) {
   autoRow.name = cmd::MpopupCodeAuto;
   autoRow.caption = "自動変換(&A)";
   autoRow.run = [](IHost& h) { RunCodeCommand(h, CodeCommand::Auto); };
+  autoRow.icon = "text-code";
+  autoRow.button = {
+      "文字コード", "文字コード(T)|文字コード変換をします。", {}, [](IHost& h) { return h.Menu(HostMenu::CodePopup); }};
   InstallWithStatusTips(reg, {{autoRow, kCodeItems[0].hint}}, popup);
   for (int i = 1; i < kCodeCommandCount; ++i) {
     if (i == static_cast<int>(CodeCommand::Base64Encode)) popup->addSeparator();
     reg.AddTo(popup, kCodeItems[i].name);
   }
-
-  QWidget* w = host.HostWindow();
-  QToolBar* tb = host.TextToolBar();
-  auto* button = new QAction(w->style()->standardIcon(QStyle::SP_CommandLink), "文字コード", w);
-  button->setObjectName("ToolButton52");
-  button->setToolTip("文字コード(T)");
-  button->setStatusTip("文字コード変換をします。");
-  button->setMenu(popup);
-  QObject::connect(button, &QAction::triggered, w, [hp = &host] { RunCodeCommand(*hp, CodeCommand::Auto); });
-  // Its place: after "html->txt" (ToolButton51), before the edit-mode button.
-  QAction* before = WindowAction(host, "ToolButton7");
-  if (QAction* html = WindowAction(host, "ToolButton51")) {
-    const QList<QAction*> all = tb->actions();
-    const qsizetype i = all.indexOf(html);
-    if (i >= 0 && i + 1 < all.size()) before = all[i + 1];
-  }
-  tb->insertAction(before ? before : WindowAction(host, "ToolButton39"), button);
-  if (auto* tool = qobject_cast<QToolButton*>(tb->widgetForAction(button)))
-    tool->setPopupMode(QToolButton::MenuButtonPopup);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The code, transfer-encoding, line-end and width commands of the menu
-// "変換(&C)", the toolbar button ToolButton52 with PopupMenu3, and the
+// "変換(&C)", the code button with PopupMenu3, and the
 // enabling of "文字コード変換(&J)" when it opens.
 //
 // Action names, for the key list and for tests: Mcodeauto, Mjis2sjis,

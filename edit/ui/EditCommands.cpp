@@ -34,10 +34,6 @@ bool ClipboardHasText() {
 
 bool HasSelection(IHost& h) { return h.Pane()->textCursor().hasSelection(); }
 
-QAction* WindowAction(IHost& h, const char* objectName) {
-  return h.HostWindow()->findChild<QAction*>(QString::fromLatin1(objectName));
-}
-
 void UpdateCaretPanels(IHost& h) {
   TRichEdit* pane = h.Pane();
   h.SetPaneStatus(0, QString("%1行 %2列").arg(pane->CaretLine()).arg(pane->CaretColumn()));
@@ -46,10 +42,7 @@ void UpdateCaretPanels(IHost& h) {
 
 void SetEditMode(IHost& h, bool on) {
   h.Pane()->SetEditMode(on);
-  if (QAction* b = WindowAction(h, "ToolButton7")) {
-    QSignalBlocker block(b);
-    b->setChecked(on);
-  }
+  h.Commands().RefreshButtons();
   h.SetPaneStatus(2, on ? "編集" : "閲覧");
   h.SetInfoColor(on ? clRed : clBlack);
 }
@@ -166,8 +159,7 @@ CommandRow Option(CommandName name, const char* caption, bool def, std::function
 void InstallEditMenu(IHost& host) {
   TCommandRegistry& reg = host.Commands();
   QMenu* m = host.Menu(HostMenu::Edit);
-  // The selection rules are for the menu; keys and buttons reach the
-  // handlers, which check for themselves.
+  // A key or a button whose rule says no is refused by the registry.
   // Every command's change of the text is one step here, as typing is.
   reg.Install({Row(
                    cmd::Mundo, "元に戻す(&U)", [](IHost& h) { UndoRedo(h, false); },
@@ -177,16 +169,21 @@ void InstallEditMenu(IHost& host) {
                    [](IHost& h) { return h.Pane()->document()->isRedoAvailable(); }, "Ctrl+Shift+Z")},
               m);
   m->addSeparator();
-  reg.Install({Row(cmd::Mcut, "テキスト　切り取り(&X)", Cut, HasSelection),
-               Row(cmd::Mcopy, "テキスト　コピー(&C)", Copy, HasSelection),
-               Row(cmd::Mpaste, "テキスト　貼り付け(&V)", Paste, [](IHost&) { return ClipboardHasText(); }),
-               Row(cmd::Mtextdelete, "テキスト　削除(&D)", DeleteSelection, HasSelection),
-               Row(cmd::Mallselect, "テキスト　すべてを選択(&L)", [](IHost& h) { h.Pane()->selectAll(); })},
-              m);
+  reg.Install(
+      {WithButton(Row(cmd::Mcut, "テキスト　切り取り(&X)", Cut, HasSelection), "edit-cut", {"切り取り"}),
+       WithButton(Row(cmd::Mcopy, "テキスト　コピー(&C)", Copy, HasSelection), "edit-copy", {"コピー"}),
+       WithButton(Row(cmd::Mpaste, "テキスト　貼り付け(&V)", Paste, [](IHost&) { return ClipboardHasText(); }),
+                  "edit-paste", {"貼り付け"}),
+       WithButton(Row(cmd::Mtextdelete, "テキスト　削除(&D)", DeleteSelection, HasSelection), "edit-delete", {"削除"}),
+       Row(cmd::Mallselect, "テキスト　すべてを選択(&L)", [](IHost& h) { h.Pane()->selectAll(); })},
+      m);
   m->addSeparator();
-  reg.Install({Row(cmd::Mkanihensyu, "簡易編集する(&R)", [](IHost& h) { SetEditMode(h, !h.Pane()->EditMode()); }),
-               Row(cmd::Mjump, "←指定行へ移動(&J)", Jump)},
-              m);
+  reg.Install(
+      {WithButton(Row(cmd::Mkanihensyu, "簡易編集する(&R)", [](IHost& h) { SetEditMode(h, !h.Pane()->EditMode()); }),
+                  "edit-mode",
+                  {"簡易編集", "簡易編集|簡易編集ﾓｰﾄﾞのｵﾝｵﾌです。", [](IHost& h) { return h.Pane()->EditMode(); }}),
+       Row(cmd::Mjump, "←指定行へ移動(&J)", Jump)},
+      m);
   // The mode item names the mode it switches to.
   IHost* hp = &host;
   QAction* mode = reg.Action(cmd::Mkanihensyu);
@@ -200,9 +197,12 @@ void InstallSaveCommands(IHost& host) {
   QMenu* file = host.Menu(HostMenu::File);
   QAction* first = file->actions().isEmpty() ? nullptr : file->actions().first();
   QAction* saveAs =
-      reg.Install(Row(cmd::Msaveas, "テキスト 名前を付けて保存(&W)...", [](IHost& h) { SavePaneAs(&h); }));
-  QAction* save = reg.Install(Row(
-      cmd::Msave, "テキスト　上書き保存(&V)", [](IHost& h) { SavePaneOver(&h); }, {}, "Ctrl+S"));
+      reg.Install(WithButton(Row(cmd::Msaveas, "テキスト 名前を付けて保存(&N)...", [](IHost& h) { SavePaneAs(&h); }),
+                             "save-as", {"名前をつけて保存", "保存|テキストを名前を付けて保存します。"}));
+  QAction* save = reg.Install(
+      WithButton(Row(
+                     cmd::Msave, "テキスト　上書き保存(&O)", [](IHost& h) { SavePaneOver(&h); }, {}, "Ctrl+S"),
+                 "save", {"上書き保存", "上書保存|上書き保存します。"}));
   file->insertAction(first, saveAs);
   file->insertAction(first, save);
   file->insertSeparator(first);
@@ -217,44 +217,12 @@ void InstallSaveCommands(IHost& host) {
               host.Menu(HostMenu::Option));
 }
 
-// The text toolbar's buttons, in its order after the refresh button.
-void InstallTextButtons(IHost& host) {
-  TCommandRegistry& reg = host.Commands();
-  QWidget* w = host.HostWindow();
-  QToolBar* tb = host.TextToolBar();
-  QAction* before = WindowAction(host, "ToolButton39");
-  QStyle* style = w->style();
-  auto button = [&](const char* name, QStyle::StandardPixmap icon, const QString& text, const QString& hint,
-                    CommandName target) {
-    QAction* command = reg.Action(target);
-    QAction* b = new QAction(style->standardIcon(icon), text, w);
-    b->setObjectName(name);
-    b->setProperty("navirtCommand", QString::fromLatin1(target.text));
-    if (!hint.isEmpty()) b->setToolTip(hint);
-    QObject::connect(b, &QAction::triggered, command, &QAction::trigger);
-    tb->insertAction(before, b);
-    return b;
-  };
-  button("ToolButton10", QStyle::SP_DialogDiscardButton, "切り取り", "切り取り", cmd::Mcut);
-  button("ToolButton14", QStyle::SP_FileDialogDetailedView, "コピー", "コピー", cmd::Mcopy);
-  button("ToolButton19", QStyle::SP_DialogApplyButton, "貼り付け", "貼り付け", cmd::Mpaste);
-  button("ToolButton21", QStyle::SP_TrashIcon, "削除", "削除", cmd::Mtextdelete);
-  button("ToolButton54", QStyle::SP_DialogSaveButton, "上書き保存", "上書保存|上書き保存します。", cmd::Msave);
-  button("ToolButton20", QStyle::SP_DriveFDIcon, "名前をつけて保存", "保存|テキストを名前を付けて保存します。",
-         cmd::Msaveas);
-  // The caret buttons' commands have no menu item of their own here.
-  reg.Install({Row(cmd::Mtexttop, "文頭", [](IHost& h) { CaretTo(h, false); }),
-               Row(cmd::Mtextend, "文末", [](IHost& h) { CaretTo(h, true); })},
-              nullptr);
-  button("ToolButton25", QStyle::SP_MediaSkipBackward, "文頭", "", cmd::Mtexttop);
-  button("ToolButton26", QStyle::SP_MediaSkipForward, "文末", "", cmd::Mtextend);
-  QAction* editButton = new QAction(style->standardIcon(QStyle::SP_FileDialogListView), "簡易編集", w);
-  editButton->setObjectName("ToolButton7");
-  editButton->setProperty("navirtCommand", QString::fromLatin1(cmd::Mkanihensyu.text));
-  editButton->setCheckable(true);
-  editButton->setToolTip("簡易編集|簡易編集ﾓｰﾄﾞのｵﾝｵﾌです。");
-  QObject::connect(editButton, &QAction::toggled, w, [hp = &host](bool on) { SetEditMode(*hp, on); });
-  tb->insertAction(before, editButton);
+// The caret buttons' commands have no menu item of their own.
+void InstallCaretCommands(IHost& host) {
+  host.Commands().Install(
+      {WithButton(Row(cmd::Mtexttop, "文頭", [](IHost& h) { CaretTo(h, false); }), "text-top", {"文頭"}),
+       WithButton(Row(cmd::Mtextend, "文末", [](IHost& h) { CaretTo(h, true); }), "text-end", {"文末"})},
+      nullptr);
 }
 
 }  // namespace
@@ -328,7 +296,7 @@ bool SavePaneInPlace(IHost* h) {
 void InstallEditCommands(IHost& host) {
   InstallEditMenu(host);
   InstallSaveCommands(host);
-  InstallTextButtons(host);
+  InstallCaretCommands(host);
   TRichEdit* pane = host.Pane();
   IHost* hp = &host;
   // Typing with the modified flag set turns the marker red.

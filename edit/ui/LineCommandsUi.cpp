@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -271,46 +273,100 @@ constexpr const char* kHtmlTabTrimEmpty = "html->テキスト抽出(＋TAB，行
 constexpr const char* kHtmlTabEmpty = "html->テキスト抽出(＋TAB，空行削除)";
 constexpr const char* kHtmlEmpty = "html->テキスト抽出(＋空行削除)";
 
-void InstallEditMenu(IHost& host) {
+// The command of each row of the line-command table.
+struct LineCommandName {
+  LineCmd id;
+  CommandName name;
+};
+const LineCommandName kLineCommandNames[] = {
+    {LineCmd::SortAsc, cmd::Msortasc},
+    {LineCmd::SortDesc, cmd::Msortdesc},
+    {LineCmd::NumberHead, cmd::Mnumberhead},
+    {LineCmd::NumberHeadComma, cmd::Mnumberheadcomma},
+    {LineCmd::NumberTail, cmd::Mnumbertail},
+    {LineCmd::NumberTailComma, cmd::Mnumbertailcomma},
+    {LineCmd::Serial, cmd::Mserialnumber},
+    {LineCmd::Reverse, cmd::Mreverse},
+    {LineCmd::DuplicateLine, cmd::Mlinecopydown},
+    {LineCmd::CutAtColumn, cmd::Mcutatcolumn},
+    {LineCmd::CutAppend, cmd::Mcutappend},
+    {LineCmd::InsertText, cmd::Minsertatcolumn},
+    {LineCmd::ExtractColumns, cmd::Mcolumnextract},
+    {LineCmd::DeleteColumns, cmd::Mcolumndelete},
+    {LineCmd::TrimLeading, cmd::Mtrimlead},
+    {LineCmd::TrimTrailing, cmd::Mtrimtrail},
+    {LineCmd::DeleteBlanks, cmd::Mdelblanks},
+    {LineCmd::DeleteIdeoSpaces, cmd::Mdelideospaces},
+    {LineCmd::DeleteTabs, cmd::Mdeltabs},
+    {LineCmd::DeleteLeadingTabs, cmd::Mdelleadtabs},
+    {LineCmd::DeleteLineEnds, cmd::Mdellineends},
+    {LineCmd::DeleteEmpty, cmd::Mdelemptylines},
+    {LineCmd::DeleteRepeated, cmd::Mdelsamelines},
+    {LineCmd::DeleteLine, cmd::Mdelcaretline},
+    {LineCmd::DeleteRepeatedKeys, cmd::Mdelsamekeys},
+    {LineCmd::CsvDoubleQuote, cmd::Mcsvdquote},
+    {LineCmd::CsvSingleQuote, cmd::Mcsvsquote},
+    {LineCmd::CsvComma, cmd::Mcsvcomma},
+    {LineCmd::CsvTab, cmd::Mcsvtab},
+    {LineCmd::CsvSpace, cmd::Mcsvspace},
+    {LineCmd::CsvNone, cmd::Mcsvnone},
+    {LineCmd::CsvAny, cmd::Mcsvany},
+    {LineCmd::CsvHex, cmd::Mcsvhex},
+    {LineCmd::TabToSpace, cmd::Mtabtospace},
+    {LineCmd::TabToComma, cmd::Mtabtocomma},
+    {LineCmd::TabToUnderscore, cmd::Mtabtounderscore},
+};
+
+CommandName LineCommandNameOf(LineCmd id) {
+  for (const LineCommandName& l : kLineCommandNames)
+    if (l.id == id) return l.name;
+  throw std::logic_error("a line command without its command name");
+}
+
+// The menus of the line commands, made from the table's paths ("編集 / 行の
+// 並び替え", "編集 and 削除"): a top menu by its title, a submenu made where
+// its first row stands. Each top menu's rows follow a separator.
+void InstallLineMenus(IHost& host) {
   TCommandRegistry& reg = host.Commands();
+  const std::map<QString, HostMenu> tops = {
+      {U("編集"), HostMenu::Edit}, {U("削除"), HostMenu::Delete}, {U("変換"), HostMenu::Convert}};
+  std::map<QString, QMenu*> menus;
+  auto menuOf = [&](const QString& path) {
+    if (auto it = menus.find(path); it != menus.end()) return it->second;
+    const QStringList parts = path.split(" / ");
+    QMenu* top = host.Menu(tops.at(parts[0]));
+    if (!menus.count(parts[0]) && !top->isEmpty()) top->addSeparator();
+    menus[parts[0]] = top;
+    QMenu* m = parts.size() > 1 ? top->addMenu(parts[1]) : top;
+    return menus[path] = m;
+  };
+  for (const TLineCommandInfo& info : LineCommandTable()) {
+    const CommandName name = LineCommandNameOf(info.id);
+    for (const QString& path : U(info.menu).split(" and ")) {
+      QMenu* m = menuOf(path);
+      if (reg.Has(name))
+        reg.AddTo(m, name);
+      else
+        reg.Install(Line(name, info.id), m);
+    }
+  }
+}
+
+void InstallEditMenu(IHost& host) {
   QMenu* edit = host.Menu(HostMenu::Edit);
   edit->addSeparator();
-  reg.Install({Line(cmd::Msortasc, LineCmd::SortAsc), Line(cmd::Msortdesc, LineCmd::SortDesc)},
-              Sub(edit, "行の並び替え", "Msort"));
-  reg.Install({Line(cmd::Mnumberhead, LineCmd::NumberHead), Line(cmd::Mnumberheadcomma, LineCmd::NumberHeadComma),
-               Line(cmd::Mnumbertail, LineCmd::NumberTail), Line(cmd::Mnumbertailcomma, LineCmd::NumberTailComma)},
-              Sub(edit, "行番号を追加", "Mlinenumber"));
-  reg.Install({Line(cmd::Mserialnumber, LineCmd::Serial), Line(cmd::Mreverse, LineCmd::Reverse),
-               Line(cmd::Mlinecopydown, LineCmd::DuplicateLine)},
-              edit);
-  reg.Install({Line(cmd::Mcutatcolumn, LineCmd::CutAtColumn), Line(cmd::Mcutappend, LineCmd::CutAppend),
-               Line(cmd::Minsertatcolumn, LineCmd::InsertText)},
-              Sub(edit, "桁位置に挿入", "Minsertat"));
-  reg.Install({Line(cmd::Mcolumnextract, LineCmd::ExtractColumns)}, edit);
-  edit->addSeparator();
-  reg.Install({Alias(cmd::Mgofirstline, "↑先頭行へ移動(&T)", cmd::Mtexttop),
-               Alias(cmd::Mgolastline, "↓最終行へ移動(&B)", cmd::Mtextend)},
-              edit);
+  host.Commands().Install({Alias(cmd::Mgofirstline, "↑先頭行へ移動(&T)", cmd::Mtexttop),
+                           Alias(cmd::Mgolastline, "↓最終行へ移動(&B)", cmd::Mtextend)},
+                          edit);
 }
 
 void InstallDeleteMenu(IHost& host, TLineCommandsUi* ui) {
   TCommandRegistry& reg = host.Commands();
   QMenu* del = host.Menu(HostMenu::Delete);
-  if (!del->isEmpty()) del->addSeparator();
-  // In the order of the line-command table; the selection item last.
-  reg.AddTo(del, cmd::Mcolumnextract);
-  reg.Install({Line(cmd::Mcolumndelete, LineCmd::DeleteColumns)}, del);
-  reg.Install({Line(cmd::Mtrimlead, LineCmd::TrimLeading), Line(cmd::Mtrimtrail, LineCmd::TrimTrailing),
-               Line(cmd::Mdelblanks, LineCmd::DeleteBlanks), Line(cmd::Mdelideospaces, LineCmd::DeleteIdeoSpaces)},
-              Sub(del, "空白を削除", "Mdelblank"));
-  reg.Install({Line(cmd::Mdeltabs, LineCmd::DeleteTabs), Line(cmd::Mdelleadtabs, LineCmd::DeleteLeadingTabs)},
-              Sub(del, "TAB文字を削除", "Mdeltab"));
-  reg.Install({Line(cmd::Mdellineends, LineCmd::DeleteLineEnds), Line(cmd::Mdelemptylines, LineCmd::DeleteEmpty),
-               Line(cmd::Mdelsamelines, LineCmd::DeleteRepeated), Line(cmd::Mdelcaretline, LineCmd::DeleteLine),
-               Line(cmd::Mdelsamekeys, LineCmd::DeleteRepeatedKeys),
-               Alias(cmd::Mselectiondelete, "選択範囲削除(&D)", cmd::Mtextdelete)},
-              del);
-  reg.Install({Html(cmd::Mhtmldel, "標準削除", ui, HtmlVariant::Plain),
+  // The selection item after the table's rows, then the markup removals.
+  reg.Install({Alias(cmd::Mselectiondelete, "選択範囲削除(&D)", cmd::Mtextdelete)}, del);
+  reg.Install({WithButton(Html(cmd::Mhtmldel, "標準削除", ui, HtmlVariant::Plain), "html-to-text",
+                          {"html->txt", "htmlタグ削除|htmlのタグを削除してテキストにします。"}),
                Html(cmd::Mhtmldeltabtrimempty, kHtmlTabTrimEmpty, ui, HtmlVariant::TabTrimEmpty),
                Html(cmd::Mhtmldeltabempty, kHtmlTabEmpty, ui, HtmlVariant::TabEmpty),
                Html(cmd::Mhtmldelempty, kHtmlEmpty, ui, HtmlVariant::Empty), Tex(cmd::Mtexdel, "TeXタグ削除", ui)},
@@ -318,49 +374,19 @@ void InstallDeleteMenu(IHost& host, TLineCommandsUi* ui) {
 }
 
 void InstallConvertMenu(IHost& host, TLineCommandsUi* ui) {
-  TCommandRegistry& reg = host.Commands();
-  QMenu* conv = host.Menu(HostMenu::Convert);
-  if (!conv->isEmpty()) conv->addSeparator();
-  reg.Install({Line(cmd::Mcsvdquote, LineCmd::CsvDoubleQuote), Line(cmd::Mcsvsquote, LineCmd::CsvSingleQuote),
-               Line(cmd::Mcsvcomma, LineCmd::CsvComma), Line(cmd::Mcsvtab, LineCmd::CsvTab),
-               Line(cmd::Mcsvspace, LineCmd::CsvSpace), Line(cmd::Mcsvnone, LineCmd::CsvNone),
-               Line(cmd::Mcsvany, LineCmd::CsvAny), Line(cmd::Mcsvhex, LineCmd::CsvHex)},
-              Sub(conv, "行->CSVデータ変換", "Mcsv"));
-  reg.Install({Line(cmd::Mtabtospace, LineCmd::TabToSpace), Line(cmd::Mtabtocomma, LineCmd::TabToComma),
-               Line(cmd::Mtabtounderscore, LineCmd::TabToUnderscore)},
-              Sub(conv, "TAB文字->", "Mtabto"));
-  reg.Install({Html(cmd::Mhtml, "html->テキスト(&L)", ui, HtmlVariant::Plain),
-               Html(cmd::Mhtmltabtrimempty, kHtmlTabTrimEmpty, ui, HtmlVariant::TabTrimEmpty),
-               Html(cmd::Mhtmltabempty, kHtmlTabEmpty, ui, HtmlVariant::TabEmpty),
-               Html(cmd::Mhtmlempty, kHtmlEmpty, ui, HtmlVariant::Empty), Tex(cmd::Mtex, "TeX->テキスト", ui)},
-              Sub(conv, "html->テキスト(&L)", "Mhtmltext"));
-}
-
-// ToolButton51 runs the plain HTML removal; its place is after the URL
-// button, before the code-conversion and edit-mode buttons.
-void InstallHtmlButton(IHost& host) {
-  QToolBar* tb = host.TextToolBar();
-  QWidget* w = host.HostWindow();
-  auto* b = new QAction(w->style()->standardIcon(QStyle::SP_FileDialogContentsView), "html->txt", w);
-  b->setObjectName("ToolButton51");
-  b->setProperty("navirtCommand", QString::fromLatin1(cmd::Mhtmldel.text));
-  b->setToolTip("htmlタグ削除");
-  b->setStatusTip("htmlのタグを削除してテキストにします。");
-  IHost* hp = &host;
-  QObject::connect(b, &QAction::triggered, w, [hp] { hp->Commands().Trigger(cmd::Mhtmldel); });
-  QAction* before = nullptr;
-  for (const char* name : {"ToolButton52", "ToolButton7", "ToolButton39"}) {
-    for (QAction* a : tb->actions())
-      if (a->objectName() == QLatin1String(name)) before = a;
-    if (before) break;
-  }
-  tb->insertAction(before, b);
+  host.Commands().Install(
+      {Html(cmd::Mhtml, "html->テキスト(&L)", ui, HtmlVariant::Plain),
+       Html(cmd::Mhtmltabtrimempty, kHtmlTabTrimEmpty, ui, HtmlVariant::TabTrimEmpty),
+       Html(cmd::Mhtmltabempty, kHtmlTabEmpty, ui, HtmlVariant::TabEmpty),
+       Html(cmd::Mhtmlempty, kHtmlEmpty, ui, HtmlVariant::Empty), Tex(cmd::Mtex, "TeX->テキスト", ui)},
+      Sub(host.Menu(HostMenu::Convert), "html->テキスト(&L)", "Mhtmltext"));
 }
 
 }  // namespace
 
 void InstallLineCommands(IHost& host) {
   auto* ui = new TLineCommandsUi(host.HostWindow());
+  InstallLineMenus(host);
   InstallEditMenu(host);
   InstallDeleteMenu(host, ui);
   InstallConvertMenu(host, ui);
@@ -371,5 +397,4 @@ void InstallLineCommands(IHost& host) {
     host.Commands().AddTo(sort, cmd::Msortasc);
     host.Commands().AddTo(sort, cmd::Msortdesc);
   }
-  InstallHtmlButton(host);
 }

@@ -480,56 +480,6 @@ void CopyPath(IHost& h) {
   QApplication::clipboard()->setText(Q(path));
 }
 
-// ---- toolbar ----
-
-QAction* ToolBarAction(QToolBar* bar, const char* name) {
-  for (QAction* a : bar->actions())
-    if (a->objectName() == QLatin1String(name)) return a;
-  return nullptr;
-}
-
-// The buttons are actions of their own: the toolbar settings hide a button
-// by its name, and that must not hide the menu item.
-void AddButtons(IHost& host) {
-  QToolBar* bar = host.MainToolBar();
-  if (!bar) return;
-  struct Button {
-    const char* object;
-    const char* text;
-    CommandName command;
-    QStyle::StandardPixmap icon;
-  };
-  const Button files[] = {
-      {"ToolButton4", "コピー(C)", cmd::Mfilecopy, QStyle::SP_DialogSaveButton},
-      {"ToolButton5", "移動(M)", cmd::Mfilemove, QStyle::SP_ArrowForward},
-      {"ToolButton3", "削除(D)", cmd::Mfiledelete, QStyle::SP_TrashIcon},
-      {"ToolButton6", "名前の変更(R)", cmd::Mrename, QStyle::SP_FileDialogDetailedView},
-      {"ToolButton40", "属性変更(A)", cmd::Mpropaty, QStyle::SP_FileDialogInfoView},
-  };
-  const Button listing{"ToolButton47", "dirコマンド", cmd::Mdircommand2, QStyle::SP_FileDialogListView};
-  IHost* h = &host;
-  auto make = [&](const Button& b, QAction* before) {
-    auto* a = new QAction(host.HostWindow()->style()->standardIcon(b.icon), QString::fromUtf8(b.text), bar);
-    a->setObjectName(b.object);
-    a->setToolTip(QString::fromUtf8(b.text));
-    if (QAction* c = host.Commands().Action(b.command)) a->setStatusTip(c->statusTip());
-    a->setProperty("navirtCommand", b.command.text);
-    const CommandName target = b.command;
-    QObject::connect(a, &QAction::triggered, bar, [h, target] {
-      if (!h->Commands().Trigger(target)) QApplication::beep();
-    });
-    bar->insertAction(before, a);
-  };
-  // The file buttons come before the drive button, "dirコマンド" after the
-  // mask button (at the end where those are missing).
-  QAction* drive = ToolBarAction(bar, "ToolButton38");
-  for (const Button& b : files) make(b, drive);
-  QAction* afterMask = nullptr;
-  if (QAction* mask = ToolBarAction(bar, "ToolButton12"))
-    afterMask = bar->actions().value(bar->actions().indexOf(mask) + 1);
-  make(listing, afterMask);
-}
-
 }  // namespace
 
 void CopyFilesInto(IHost& h, const std::vector<std::string>& sources, const std::string& target) {
@@ -556,49 +506,57 @@ TFileOpsController* FileOpsControllerOf(const IHost& host) { return THostPart<TF
 TFileOpsController& InstallFileOpsCommands(IHost& host) {
   auto* controller = THostPart<TFileOpsController>::Set(host, new TFileOpsController(host, host.HostWindow()));
   std::vector<CommandRow> rows = {
-      {cmd::Mfilecopy, "ファイル　コピー(&C)", nullptr, [](IHost& h) { Transfer(h, false); }, HasSelection,
-       "コピー|選択したファイルを別のフォルダーにコピーします。"},
-      {cmd::Mfilemove, "ファイル　移動(&M)", nullptr, [](IHost& h) { Transfer(h, true); }, HasSelection,
-       "移動|選択したファイルを別のフォルダーに移動します。"},
-      {cmd::Mfiledelete, "ファイル　削除(&D)", nullptr, [](IHost& h) { Delete(h, false); }, HasSelection,
-       "削除|選択したファイルをごみ箱に移動します。"},
+      WithButton({cmd::Mfilecopy, "ファイル　コピー(&C)", nullptr, [](IHost& h) { Transfer(h, false); }, HasSelection,
+                  "コピー|選択したファイルを別のフォルダーにコピーします。"},
+                 "file-copy", {"コピー(C)"}),
+      WithButton({cmd::Mfilemove, "ファイル　移動(&M)", nullptr, [](IHost& h) { Transfer(h, true); }, HasSelection,
+                  "移動|選択したファイルを別のフォルダーに移動します。"},
+                 "file-move", {"移動(M)"}),
+      WithButton({cmd::Mfiledelete, "ファイル　削除(&D)", nullptr, [](IHost& h) { Delete(h, false); }, HasSelection,
+                  "削除|選択したファイルをごみ箱に移動します。"},
+                 "file-delete", {"削除(D)"}),
       {cmd::Mfiledelete2, "SHIFT+DEL ファイルの削除", nullptr, [](IHost& h) { Delete(h, true); }, HasSelection,
        "完全に削除|選択したファイルを完全に削除します。"},
-      {cmd::Mrename, "ファイル　名前の変更(&R)", nullptr, Rename, HasSelection,
-       "名前の変更|選択したファイルの名前を変更します。"},
+      WithButton({cmd::Mrename, "ファイル　名前の変更(&R)", nullptr, Rename, HasSelection,
+                  "名前の変更|選択したファイルの名前を変更します。"},
+                 "file-rename", {"名前の変更(R)"}),
       {cmd::Mfilefukusei, "ファイル　別名複製", nullptr, Duplicate, HasSelection},
       {cmd::Mmkdir, "ディレクトリ作成(&K)", nullptr, MakeFolder},
-      {cmd::Mpropaty, "ファイル　属性の変更(&A)", nullptr, Attributes, HasSelection,
-       "属性変更|選択したファイルの属性を変更します。"},
-      {cmd::Mfilediv, "ファイル　分割(&S)", nullptr, Split, HasSelection},
+      WithButton({cmd::Mpropaty, "ファイル　属性の変更(&A)", nullptr, Attributes, HasSelection,
+                  "属性変更|選択したファイルの属性を変更します。"},
+                 "file-attributes", {"属性変更(A)"}),
+      {cmd::Mfilediv, "ファイル　分割(&L)", nullptr, Split, HasSelection},
       {cmd::Mfilemerge, "ファイル　結合(&B)", nullptr, Merge, HasSelection},
       {cmd::Mdircommand1, "dirコマンド-ダイレクト(&R)", nullptr, DirectListing},
-      {cmd::Mdircommand2,
-       "dirコマンド-詳細(&A)",
-       nullptr,
-       ListingDialog,
-       {},
-       "dirコマンド|dir コマンドの結果を表示します。"},
+      WithButton({cmd::Mdircommand2,
+                  "dirコマンド-詳細(&A)",
+                  nullptr,
+                  ListingDialog,
+                  {},
+                  "dirコマンド|dir コマンドの結果を表示します。"},
+                 "dir-listing", {"dirコマンド"}),
       {cmd::Mfilenamesave1, "名前のみ(&O)", nullptr, [](IHost& h) { SaveNames(h, false); }},
       {cmd::Mfilenamesave2, "フルパス(&T)", nullptr, [](IHost& h) { SaveNames(h, true); }},
       {cmd::Mfoldersave, "フォルダー名の保存(&D)", nullptr, SaveTree},
-      {cmd::Mfilenamecopy1, "コピー(&C)", nullptr, CopyPath, HasSelection},
+      {cmd::Mfilenamecopy1, "コピー(&Y)", nullptr, CopyPath, HasSelection},
   };
   QMenu* file = host.Menu(HostMenu::File);
   TCommandRegistry& reg = host.Commands();
   if (file && !file->actions().isEmpty()) file->addSeparator();
-  // Rows 0..9 go straight in the menu; the listings and name lists in
-  // their own sub-menus.
+  // Rows 0..9 go straight in the file menu; the listings and name lists
+  // stand in the information menu, after the file-name listings.
   for (size_t i = 0; i < 10; ++i) reg.Install(rows[i], file);
-  QMenu* dir = file ? file->addMenu("dirコマンド(&I)") : nullptr;
+  QMenu* info = host.Menu(HostMenu::Info);
+  QMenu* dir = info ? info->addMenu("dirコマンド(&I)") : nullptr;
   reg.Install(rows[10], dir);
   reg.Install(rows[11], dir);
-  QMenu* names = file ? file->addMenu("ファイル名の保存(&O)") : nullptr;
+  QMenu* names = info ? info->addMenu("ファイル名の保存(&O)") : nullptr;
   reg.Install(rows[12], names);
   reg.Install(rows[13], names);
-  reg.Install(rows[14], file);
-  QMenu* path = file ? file->addMenu("パス名(&P)") : nullptr;
+  reg.Install(rows[14], info);
+  QMenu* path = info ? info->addMenu("パス名(&P)") : nullptr;
   reg.Install(rows[15], path);
+  if (info) info->addSeparator();
 
   if (!reg.Has(cmd::Mdialogdisp1))
     reg.Install(CommandRow{cmd::Mdialogdisp1, "処理後確認表示(&D)", nullptr, {}, {}, nullptr, true, true},
@@ -610,6 +568,5 @@ TFileOpsController& InstallFileOpsCommands(IHost& host) {
                           cmd::Mpropaty, cmd::Mmkdir, cmd::Mfilenamecopy1})
       reg.AddTo(popup, n);
   }
-  AddButtons(host);
   return *controller;
 }

@@ -251,7 +251,7 @@ void InstallPictureCommands(IHost& host) {
   show.caption = "画像表示(&G)";
   show.checkable = show.checked = true;
   stretch.name = cmd::Mgazostrech1;
-  stretch.caption = "画像拡大縮小表示(&O)";
+  stretch.caption = "画像拡大縮小表示(&Z)";
   stretch.checkable = stretch.checked = true;
   reg.Install({show, stretch}, opt);
 

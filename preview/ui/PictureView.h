@@ -17,7 +17,7 @@ bool LoadPictureImage(const std::string& path, QSize fit, QImage& image, QSize& 
 // Draws a metafile's shapes into a picture of the given size.
 QImage RenderWmf(const navirt::WmfPicture& wmf, QSize size);
 
-// "画像表示(&G)", "画像拡大縮小表示(&O)", the zoom items and their pop-up copy.
+// "画像表示(&G)", "画像拡大縮小表示(&Z)", the zoom items and their pop-up copy.
 void InstallPictureCommands(IHost& host);
 // The zoom of a zoom item's caption order: 0, 50, 75, 100, 125, 150, 200, 300.
 int ZoomOfItem(int index);

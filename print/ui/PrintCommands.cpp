@@ -246,8 +246,10 @@ void MprintsetClick(IHost& host) {
 
 void InstallPrintCommands(IHost& host) {
   std::vector<CommandRow> rows = {
-      {cmd::Mprint, "印刷(&P)", nullptr, MprintClick, {}, "印刷|テキストを印刷します。"},
-      {cmd::Mprintset, "印刷設定(&U)", nullptr, MprintsetClick, {}, "印刷設定|印刷の余白を設定します。"},
+      WithButton({cmd::Mprint, "印刷(&P)", nullptr, MprintClick, {}, "印刷|テキストを印刷します。"}, "print",
+                 {"印刷", "印刷|テキストを印刷します。"}),
+      WithButton({cmd::Mprintset, "印刷設定(&U)", nullptr, MprintsetClick, {}, "印刷設定|印刷の余白を設定します。"},
+                 "print-setup", {"印刷設定", "印刷設定|印刷の余白を設定します。"}),
       {cmd::Mprinterset,
        "プリンタの設定(&T)...",
        nullptr,
@@ -256,28 +258,4 @@ void InstallPrintCommands(IHost& host) {
        "プリンタの設定|プリンタを設定します。"},
   };
   host.Commands().Install(rows, host.Menu(HostMenu::File));
-
-  // "印刷" and "印刷設定" lead the main toolbar.
-  QToolBar* bar = host.MainToolBar();
-  QAction* first = bar->actions().value(0);
-  IHost* h = &host;
-  struct Button {
-    CommandName name;
-    const char* object;
-    const char* hint;
-    const char* tip;
-    const char* icon;
-  };
-  for (Button b :
-       {Button{cmd::Mprint, "ToolButton36", "印刷", "テキストを印刷します。", "document-print"},
-        Button{cmd::Mprintset, "ToolButton35", "印刷設定", "印刷の余白を設定します。", "document-page-setup"}}) {
-    auto* a = new QAction(QIcon::fromTheme(b.icon), b.hint, bar);
-    a->setObjectName(b.object);
-    a->setToolTip(b.hint);
-    a->setStatusTip(b.tip);
-    a->setProperty("navirtCommand", b.name.text);
-    CommandName name = b.name;
-    QObject::connect(a, &QAction::triggered, bar, [h, name] { h->Commands().Trigger(name); });
-    bar->insertAction(first, a);
-  }
 }

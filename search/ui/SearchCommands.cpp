@@ -394,61 +394,18 @@ void AddJumpCopy(IHost& host, QMenu* searchMenu, TSearchController* c) {
   QObject::connect(searchMenu, &QMenu::aboutToHide, c, [jump] { jump->setEnabled(true); });
 }
 
-// The text toolbar's "検索" and "置換" buttons, before the URL button.
-void AddToolButtons(IHost& host) {
-  QToolBar* bar = host.TextToolBar();
-  if (!bar) return;
-  QAction* before = nullptr;
-  for (const char* name : {"ToolButton48", "ToolButton51", "ToolButton52", "ToolButton7", "ToolButton39"}) {
-    for (QAction* a : bar->actions())
-      if (!before && a->objectName() == QLatin1String(name)) before = a;
-  }
-  struct Button {
-    const char* name;
-    CommandName command;
-    const char* text;
-    const char* icon;
-  };
-  for (const Button& b : {Button{"ToolButton33", cmd::Mserch, "検索", "edit-find"},
-                          Button{"ToolButton53", cmd::Mreplace1, "置換", "edit-find-replace"}}) {
-    QAction* target = host.Commands().Action(b.command);
-    const QIcon fallback = bar->style()->standardIcon(QStyle::SP_FileDialogContentsView);
-    auto* a = new QAction(QIcon::fromTheme(b.icon, fallback), QString::fromUtf8(b.text), bar);
-    a->setObjectName(b.name);
-    a->setProperty("navirtCommand", b.command.text);
-    if (target) {
-      a->setToolTip(target->toolTip());
-      a->setStatusTip(target->statusTip());
-    }
-    const CommandName command = b.command;
-    QObject::connect(a, &QAction::triggered, bar, [&host, command] {
-      if (!host.Commands().Trigger(command)) host.CommandRefused(command);
-    });
-    bar->insertAction(before, a);
-  }
-}
-
 }  // namespace
 
 void InstallSearchCommands(IHost& host) {
   auto* c = new TSearchController(host);
+  // The registry asks the rule when a menu opens and again when a key or a
+  // button reaches the command, and refuses it with a word.
   auto follows = [c](IHost&) { return c->Follows(); };
-  // The menu asks the rule when it opens; a shortcut (Ctrl+F, F3) reaches
-  // the command past the menu, so the command asks it again and a refused
-  // key says so.
-  auto guarded = [c](CommandName name, std::function<void()> run) {
-    return [c, name, run = std::move(run)](IHost& h) {
-      if (!c->Follows()) {
-        h.CommandRefused(name);
-        return;
-      }
-      run();
-    };
-  };
   std::vector<CommandRow> search = {
-      {cmd::Mserch, "テキストの検索(&F)..", "Ctrl+F", guarded(cmd::Mserch, [c] { c->MserchClick(); }), follows,
-       "検索|テキストを検索します。"},
-      {cmd::MserchNext, "下へ検索(&N)", "F3", guarded(cmd::MserchNext, [c] { c->FindNext(true); }), follows,
+      WithButton({cmd::Mserch, "テキストの検索(&F)..", "Ctrl+F", [c](IHost&) { c->MserchClick(); }, follows,
+                  "検索|テキストを検索します。"},
+                 "find", {"検索"}),
+      {cmd::MserchNext, "下へ検索(&N)", "F3", [c](IHost&) { c->FindNext(true); }, follows,
        "下へ検索|次を下へ検索します。"},
       {cmd::Mserchnextup1,
        "上へ検索(&T)",
@@ -456,10 +413,11 @@ void InstallSearchCommands(IHost& host) {
        [c](IHost&) { c->FindNext(false); },
        {},
        "上へ検索|次を上へ検索します。"},
-      {cmd::Mreplace1, "置換(&R)", nullptr, guarded(cmd::Mreplace1, [c] { c->Mreplace1Click(); }), follows,
-       "置換|テキストを置換します。"},
-      {cmd::MreplaceGrep1, "置換　正規表現(&P)", nullptr, guarded(cmd::MreplaceGrep1, [c] { c->MreplaceGrep1Click(); }),
-       follows, "正規表現置換|正規表現でテキストを置換します。"},
+      WithButton({cmd::Mreplace1, "置換(&R)", nullptr, [c](IHost&) { c->Mreplace1Click(); }, follows,
+                  "置換|テキストを置換します。"},
+                 "replace", {"置換"}),
+      {cmd::MreplaceGrep1, "置換　正規表現(&P)", nullptr, [c](IHost&) { c->MreplaceGrep1Click(); }, follows,
+       "正規表現置換|正規表現でテキストを置換します。"},
       {cmd::Mreplaceall1,
        "置換　一括(&I)",
        nullptr,
@@ -470,7 +428,6 @@ void InstallSearchCommands(IHost& host) {
   QMenu* searchMenu = host.Menu(HostMenu::Search);
   host.Commands().Install(search, searchMenu);
   AddJumpCopy(host, searchMenu, c);
-  AddToolButtons(host);
 
   std::vector<CommandRow> deletion = {
       {cmd::Mdeleteline1, "検索行削除(&L)", nullptr, [c](IHost&) { c->LinesByText(false); }},

@@ -179,10 +179,10 @@ void InstallSysinfoCommands(IHost& host) {
        Msysteminfo1Click,
        {},
        "システム情報|システム情報を表示します。"},
-      {cmd::MdriveInfo, "ドライブ情報表示(&I)", nullptr, MdriveInfoClick,
+      {cmd::MdriveInfo, "ドライブ情報表示(&K)", nullptr, MdriveInfoClick,
        [](IHost& h) { return !h.HostFolder().empty(); }, "ドライブ情報|ドライブの使用量を表示します。"},
-      {cmd::Mgomi, "ごみ箱(&G)", nullptr, Shortcut([](IHost& h) { return DesktopServicesOf(h).ShowTrash(); })},
-      {cmd::Mdos, "MS-DOSプロンプト(&P)", nullptr,
+      {cmd::Mgomi, "ごみ箱(&T)", nullptr, Shortcut([](IHost& h) { return DesktopServicesOf(h).ShowTrash(); })},
+      {cmd::Mdos, "MS-DOSプロンプト(&M)", nullptr,
        Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenTerminal(h.HostFolder()); })},
       {cmd::Mcontrolpanel, "コントロールパネルを表示(&J)", nullptr,
        Shortcut([](IHost& h) { return DesktopServicesOf(h).OpenSettings(); })},
@@ -198,10 +198,13 @@ void InstallSysinfoCommands(IHost& host) {
       {cmd::MexitW, "Windowsの終了(&Q)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::PowerOff); }},
       {cmd::Msysreboot1, "Windowsの再起動(&R)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::Reboot); }},
       {cmd::Msyslogoff1, "Windowsのログオフ(&L)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::LogOff); }},
-      {cmd::Msysstandby1, "Windowsのスタンバイ(&S)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::Suspend); }},
-      {cmd::Mfileexe, "ファイル　実行(&E)", nullptr, MfileexeClick,
-       [](IHost& h) { return !h.HostSelectedPath().empty(); }, "実行|選択したファイルを関連付けで開きます。"},
-      {cmd::Murl, "URL先を開く(&H)", nullptr, MurlClick, {}, "URL|URL先をブラウザで開きます。"},
+      {cmd::Msysstandby1, "Windowsのスタンバイ(&B)", nullptr, [](IHost& h) { PowerClick(h, PowerAction::Suspend); }},
+      WithButton(
+          {cmd::Mfileexe, "ファイル　実行(&E)", nullptr, MfileexeClick,
+           [](IHost& h) { return !h.HostSelectedPath().empty(); }, "実行|選択したファイルを関連付けで開きます。"},
+          "run", {"実行(X)", "実行(X)"}),
+      WithButton({cmd::Murl, "URL先を開く(&U)", nullptr, MurlClick, {}, "URL|URL先をブラウザで開きます。"}, "url",
+                 {"URL", "URL"}),
   };
   host.Commands().Install(info, host.Menu(HostMenu::Info));
 
@@ -209,28 +212,16 @@ void InstallSysinfoCommands(IHost& host) {
   host.Commands().Install(CommandRow{cmd::MnowInfo, "現在日付", nullptr, MnowClick});
 
   std::vector<CommandRow> help = {
-      {cmd::Mhelpcontents,
-       "目次(&C)",
-       nullptr,
-       [](IHost& h) { HelpClick(h, HelpTopic::Contents); },
-       {},
-       "ヘルプ|ヘルプを表示します。"},
+      WithButton({cmd::Mhelpcontents,
+                  "目次(&C)",
+                  nullptr,
+                  [](IHost& h) { HelpClick(h, HelpTopic::Contents); },
+                  {},
+                  "ヘルプ|ヘルプを表示します。"},
+                 "help", {"ヘルプ(H)", "ヘルプ(H)|ヘルプを表示します。"}),
       {cmd::Mhelpsearch, "キーワードで検索(&S)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Keywords); }},
       {cmd::Mhelpusage, "使い方(&U)", nullptr, [](IHost& h) { HelpClick(h, HelpTopic::Usage); }},
       {cmd::Mabout, "バージョン情報(&A)...", nullptr, MaboutClick},
   };
   host.Commands().Install(help, host.Menu(HostMenu::Help));
-
-  // "ヘルプ(H)" stands just before the toolbar's "終了".
-  QToolBar* bar = host.MainToolBar();
-  QAction* exitButton = nullptr;
-  for (QAction* a : bar->actions())
-    if (a->objectName() == "ToolButton2") exitButton = a;
-  auto* helpButton = new QAction(QIcon::fromTheme("help-contents"), "ヘルプ(H)", bar);
-  helpButton->setObjectName("ToolButton8");
-  helpButton->setStatusTip("ヘルプを表示します。");
-  helpButton->setProperty("navirtCommand", cmd::Mhelpcontents.text);
-  IHost* h = &host;
-  QObject::connect(helpButton, &QAction::triggered, bar, [h] { h->Commands().Trigger(cmd::Mhelpcontents); });
-  bar->insertAction(exitButton, helpButton);
 }

@@ -252,8 +252,17 @@ TEST(ToolButtons, FortyOneKeysOnTwoPagesCoverEveryConfigurableButton) {
   for (const auto& e : cat) (e.page == 0 ? main : view).insert(e.button);
   EXPECT_EQ(main.size(), 24u);
   EXPECT_EQ(view.size(), 17u);
-  EXPECT_EQ(main, std::set<std::string>(ToolBar1Buttons().begin(), ToolBar1Buttons().end()));
-  EXPECT_EQ(view, std::set<std::string>(ToolBar2Buttons().begin(), ToolBar2Buttons().end()));
+  // The toolbar lists hold the same buttons, and a few the settings do not keep.
+  auto configurable = [](const std::vector<ToolBarEntry>& bar) {
+    std::set<std::string> keys;
+    for (const ToolBarEntry& e : bar)
+      if (e.configurable) keys.insert(e.button.key);
+    return keys;
+  };
+  EXPECT_EQ(main, configurable(ToolBar1Buttons()));
+  EXPECT_EQ(view, configurable(ToolBar2Buttons()));
+  EXPECT_EQ(ToolBar1Buttons().size(), 25u);  // and "dirコマンド"
+  EXPECT_EQ(ToolBar2Buttons().size(), 18u);  // and the pane's show/hide switch
   EXPECT_STREQ(cat[12].caption, "並び替え");
   EXPECT_STREQ(cat[12].button, "ToolButton46");
 }

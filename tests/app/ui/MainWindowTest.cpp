@@ -21,6 +21,7 @@
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
 #include "settings/IniFile.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -271,13 +272,15 @@ class MainWindowTest : public QObject {
     QVERIFY(!f->RichEdit1->isVisible());
     QCOMPARE(f->MeditView1->text(), QString("テキスト表示を表示する(&I)"));
     // The button's hint: the short text as its tip, the long one in the status bar.
-    QCOMPARE(f->SBeditview->toolTip(), QString("表示する"));
-    QCOMPARE(f->SBeditview->statusTip(), QString("テキスト表示部分を表示します。"));
-    f->SBeditview->trigger();
+    QToolButton* hide = ToolButtonOf(f.get(), btn::HidePane);
+    QVERIFY(hide);
+    QCOMPARE(hide->toolTip(), QString("表示する"));
+    QCOMPARE(hide->statusTip(), QString("テキスト表示部分を表示します。"));
+    QVERIFY(ClickToolButton(f.get(), btn::HidePane));
     QVERIFY(f->RichEdit1->isVisible());
     QCOMPARE(f->MeditView1->text(), QString("テキスト表示を隠す(&I)"));
-    QCOMPARE(f->SBeditview->toolTip(), QString("隠す"));
-    QCOMPARE(f->SBeditview->statusTip(), QString("テキスト表示部分を隠します。"));
+    QCOMPARE(hide->toolTip(), QString("隠す"));
+    QCOMPARE(hide->statusTip(), QString("テキスト表示部分を隠します。"));
   }
 
   void onDemandDisplayInVMode() {
@@ -286,7 +289,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!f->RealTimeMode);
     f->HandleCommandLine(folder_ + "b_ascii.txt");
     QCOMPARE(f->RichEdit1->LineCount(), 0);  // no real-time preview
-    f->ToolButton49->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::Show));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("hello"));
     QCOMPARE(f->InfoColor, navirt::clBlue);
   }

@@ -37,6 +37,7 @@
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/SysinfoCommands.h"
 #include "tests/PressButton.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using navirt::ProgramCall;
@@ -431,8 +432,8 @@ class RegisterDialogsUiTest : public QObject {
       QVERIFY(ini.SaveAs(tmp_.path().toStdString() + "/navirt.ini"));
     }
     auto f = NewForm();
-    QAction* exit = f->ActionNamed("ToolButton2");
-    QAction* edit = f->ActionNamed("ToolButton30");
+    QAction* exit = f->ActionNamed(btn::Exit.key);
+    QAction* edit = f->ActionNamed(btn::Editor.key);
     QVERIFY(exit && edit);
     QVERIFY(exit->isVisible());
     QVERIFY(!edit->isVisible());
@@ -459,7 +460,7 @@ class RegisterDialogsUiTest : public QObject {
     });
     QVERIFY(seen);
     QVERIFY(!exit->isVisible());
-    QVERIFY(!f->ActionNamed("ToolButton39")->isVisible());
+    QVERIFY(!f->ActionNamed(btn::WordWrap.key)->isVisible());
     navirt::TIniFile ini = f->OpenSettings();
     QVERIFY(!ini.ReadBool("ToolBar1", "ToolButton2", true));
     QVERIFY(!ini.ReadBool("ToolBar2", "ToolButton39", true));
@@ -494,7 +495,7 @@ class RegisterDialogsUiTest : public QObject {
     });
     QVERIFY(seen);
     QVERIFY(exit->isVisible());
-    QVERIFY(f->ActionNamed("ToolButton39")->isVisible());
+    QVERIFY(f->ActionNamed(btn::WordWrap.key)->isVisible());
     QVERIFY(!edit->isVisible());
     QVERIFY(f->OpenSettings().ReadBool("ToolBar1", "ToolButton30", false));
   }
@@ -503,7 +504,7 @@ class RegisterDialogsUiTest : public QObject {
   // checks, Cancel and Escape end it refused and apply nothing.
   void toolButtonDialogAnswersInItsOwnLoop() {
     auto f = NewForm();
-    QAction* exit = f->ActionNamed("ToolButton2");
+    QAction* exit = f->ActionNamed(btn::Exit.key);
     auto play = [&](std::function<void(TForm21&)> act) {
       bool played = false;
       std::function<void()> poll;
@@ -553,85 +554,86 @@ class RegisterDialogsUiTest : public QObject {
       navirt::StoreEditor(ini, editor);
       navirt::SaveFolders(ini, {root_ + "a"});
     });
-    const auto& order = navirt::ToolBar1Buttons();
     QStringList expected, present;
-    for (const std::string& b : order) expected << U(b);
-    expected.insert(expected.indexOf("ToolButton12") + 1, "ToolButton47");  // not configurable
+    for (const navirt::ToolBarEntry& e : navirt::ToolBar1Buttons()) expected << e.button.key;
     for (QAction* a : f->MainToolBar()->actions())
       if (!a->isSeparator()) present << a->objectName();
     QCOMPARE(present.join(" "), expected.join(" "));
-    for (const QString& b : expected) {
-      QAction* a = f->ActionNamed(b);
-      QVERIFY(a);
-      QVERIFY(!a->icon().isNull());
-      QVERIFY(!a->toolTip().isEmpty());
+    for (const navirt::ToolBarEntry& e : navirt::ToolBar1Buttons()) {
+      QToolButton* b = ToolButtonOf(f.get(), e.button);
+      QVERIFY(b);
+      QVERIFY(!b->icon().isNull());
+      QVERIFY(!b->toolTip().isEmpty());
     }
     // Each button's hint title as the toolbar lists give it.
-    const std::pair<const char*, const char*> hints[] = {
-        {"ToolButton36", "印刷"},
-        {"ToolButton35", "印刷設定"},
-        {"ToolButton4", "コピー(C)"},
-        {"ToolButton5", "移動(M)"},
-        {"ToolButton3", "削除(D)"},
-        {"ToolButton6", "名前の変更(R)"},
-        {"ToolButton40", "属性変更(A)"},
-        {"ToolButton38", "ドライブ(O)"},
-        {"ToolButton55", "上へ(BS)"},
-        {"ToolButton46", "並び替え(S)"},
-        {"ToolButton11", "登録フォルダー(G)"},
-        {"ToolButton41", "フォルダー(L)"},
-        {"ToolButton12", "拡張子(W)"},
-        {"ToolButton47", "dirコマンド"},
-        {"ToolButton13", "大きいアイコン(1)"},
-        {"ToolButton22", "小さいアイコン(2)"},
-        {"ToolButton27", "一覧(3)"},
-        {"ToolButton28", "詳細(4)"},
-        {"ToolButton30", "エディター(E)"},
-        {"ToolButton34", "実行(X)"},
-        {"ToolButton42", "書庫解凍(U)"},
-        {"ToolButton43", "書庫作成(P)"},
-        {"ToolButton44", "書庫内一覧(I)"},
-        {"ToolButton8", "ヘルプ(H)"},
-        {"ToolButton2", "終了(Q)"},
-        {"SBeditview", "隠す"},
-        {"ToolButton49", "表示"},
-        {"ToolButton17", "テキストの再表示"},
-        {"ToolButton48", "URL"},
-        {"ToolButton51", "htmlタグ削除"},
-        {"ToolButton52", "文字コード(T)"},
-        {"ToolButton7", "簡易編集"},
-        {"ToolButton39", "折り返し"},
+    const std::pair<navirt::ToolButtonId, const char*> hints[] = {
+        {btn::Print, "印刷"},
+        {btn::PrintSetup, "印刷設定"},
+        {btn::FileCopy, "コピー(C)"},
+        {btn::FileMove, "移動(M)"},
+        {btn::FileDelete, "削除(D)"},
+        {btn::Rename, "名前の変更(R)"},
+        {btn::Attributes, "属性変更(A)"},
+        {btn::Drive, "ドライブ(O)"},
+        {btn::Up, "上へ(BS)"},
+        {btn::Sort, "並び替え(S)"},
+        {btn::RegisteredFolders, "登録フォルダー(G)"},
+        {btn::Folder, "フォルダー(L)"},
+        {btn::Mask, "拡張子(W)"},
+        {btn::DirCommand, "dirコマンド"},
+        {btn::LargeIcons, "大きいアイコン(1)"},
+        {btn::SmallIcons, "小さいアイコン(2)"},
+        {btn::List, "一覧(3)"},
+        {btn::Details, "詳細(4)"},
+        {btn::Editor, "エディター(E)"},
+        {btn::Run, "実行(X)"},
+        {btn::ArcExtract, "書庫解凍(U)"},
+        {btn::ArcCreate, "書庫作成(P)"},
+        {btn::ArcList, "書庫内一覧(I)"},
+        {btn::Help, "ヘルプ(H)"},
+        {btn::Exit, "終了(Q)"},
+        {btn::HidePane, "隠す"},
+        {btn::Show, "表示"},
+        {btn::Refresh, "テキストの再表示"},
+        {btn::Url, "URL"},
+        {btn::HtmlToText, "htmlタグ削除"},
+        {btn::Code, "文字コード(T)"},
+        {btn::EditMode, "簡易編集"},
+        {btn::WordWrap, "折り返し"},
     };
     QStringList wrong;
     for (const auto& [button, hint] : hints)
-      if (f->ActionNamed(button)->toolTip() != QString(hint))
-        wrong << QString("%1: %2").arg(button, f->ActionNamed(button)->toolTip());
+      if (ToolButtonOf(f.get(), button)->toolTip() != QString(hint))
+        wrong << QString("%1: %2").arg(button.key, ToolButtonOf(f.get(), button)->toolTip());
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join("; ")));
     // The text toolbar likewise, after the pane's show/hide switch.
-    QStringList text{"SBeditview"}, onBar;
-    for (const std::string& b : navirt::ToolBar2Buttons()) text << U(b);
+    QStringList text, onBar;
+    for (const navirt::ToolBarEntry& e : navirt::ToolBar2Buttons()) text << e.button.key;
     for (QAction* a : f->TextToolBar()->actions())
       if (!a->isSeparator()) onBar << a->objectName();
     QCOMPARE(onBar.join(" "), text.join(" "));
-    for (const QString& b : text) QVERIFY2(!f->ActionNamed(b)->icon().isNull(), qPrintable(b));
-    // Putting the buttons in order keeps the code button's own menu arrow.
-    auto* code = qobject_cast<QToolButton*>(f->TextToolBar()->widgetForAction(f->ActionNamed("ToolButton52")));
+    for (const navirt::ToolBarEntry& e : navirt::ToolBar2Buttons())
+      QVERIFY2(!ToolButtonOf(f.get(), e.button)->icon().isNull(), e.button.key);
+    // The code button has its own menu arrow.
+    QToolButton* code = ToolButtonOf(f.get(), btn::Code);
     QVERIFY(code);
     QCOMPARE(code->popupMode(), QToolButton::MenuButtonPopup);
 
     QVERIFY(f->SelectFileByName("note.txt"));
-    f->ActionNamed("ToolButton30")->trigger();
+    f->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.get()));
+    QVERIFY(ClickToolButton(f.get(), btn::Editor));
     QCOMPARE(fake_.calls.size(), size_t(1));
     QVERIFY((fake_.calls[0] == ProgramCall{editor, {root_ + "work/note.txt"}, root_ + "work/"}));
     // "実行": the file with the program the desktop gives it.
-    f->ActionNamed("ToolButton34")->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::Run));
     QCOMPARE(fake_.calls.size(), size_t(2));
     QVERIFY(fake_.calls[1].args == std::vector<std::string>{root_ + "work/note.txt"});
     // "登録フォルダー": the pop-up under the button.
-    f->ActionNamed("ToolButton11")->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::RegisteredFolders));
     QMenu* popup = FolderPopupOf(*f);
     QTRY_VERIFY(popup->isVisible());
-    QWidget* button = f->MainToolBar()->widgetForAction(f->ActionNamed("ToolButton11"));
+    QWidget* button = ToolButtonOf(f.get(), btn::RegisteredFolders);
     QCOMPARE(popup->pos().x(), button->mapToGlobal(QPoint(0, 0)).x());
     QCOMPARE(Captions(popup), QStringList{U("&1 " + root_ + "a")});
     popup->hide();

@@ -28,6 +28,7 @@
 #include "browse/ui/FileViews.h"
 #include "edit/ui/RichEdit.h"
 #include "settings/IniFile.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -47,7 +48,6 @@ class WindowPolishTest : public QObject {
     f->HandleCommandLine(path);
     return f;
   }
-  static QWidget* ButtonOf(QToolBar* bar, QAction* a) { return bar->widgetForAction(a); }
 
  private slots:
   void init() {
@@ -89,7 +89,7 @@ class WindowPolishTest : public QObject {
       ApplyFileViewStyle(*f, style);
       QAbstractItemView* list = ActiveFileView(*f);
       list->setFocus();
-      QWidget* hide = ButtonOf(f->ToolBar2, f->SBeditview);
+      QWidget* hide = ToolButtonOf(f.get(), btn::HidePane);
       QVERIFY(hide && hide->isVisible());
       QTest::mouseClick(hide, Qt::LeftButton);
       QVERIFY(!f->RichEdit1->isVisible());
@@ -164,9 +164,10 @@ class WindowPolishTest : public QObject {
     auto f = Open(folder_);
     for (QAction* a : f->ToolBar1->actions()) {
       if (a->isSeparator() || !a->isVisible()) continue;
-      QVERIFY2(!a->statusTip().isEmpty(), qPrintable(a->objectName() + " " + a->text()));
+      QWidget* b = f->ToolBar1->widgetForAction(a);
+      QVERIFY2(b && !b->statusTip().isEmpty(), qPrintable(a->objectName() + " " + a->text()));
     }
-    QWidget* up = f->ToolBar1->widgetForAction(f->ActionNamed("ToolButton55"));
+    QWidget* up = ToolButtonOf(f.get(), btn::Up);
     QVERIFY(up);
     QTest::mouseMove(up);
     QTRY_COMPARE(f->StatusPanel(4), QString("一つ上のフォルダーへ移動します。"));

@@ -29,6 +29,7 @@
 #include "edit/ui/RichEdit.h"
 #include "preview/ui/CharsetDialog.h"
 #include "settings/IniFile.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -186,11 +187,13 @@ class WindowRepairsTest : public QObject {
     f->FileModel->SetMask(navirt::ParseMask("bmp"));
     f->RefreshViews();
     f->ActionNamed("Mgazodisp1")->setChecked(false);
-    f->ActionNamed("ToolButton7")->setChecked(true);
+    f->show();
+    if (!f->RichEdit1->EditMode()) QVERIFY(ClickToolButton(f.get(), btn::EditMode));
+    QVERIFY(ToolButtonOf(f.get(), btn::EditMode)->isChecked());
     f->ActionNamed("Minifileclear1")->trigger();
     QVERIFY(f->FileModel->Mask().all);
     QVERIFY(f->FileModel->rowCount() >= 4);
-    QVERIFY(!f->ActionNamed("ToolButton7")->isChecked());
+    QVERIFY(!ToolButtonOf(f.get(), btn::EditMode)->isChecked());
     QVERIFY(f->RichEdit1->isReadOnly());
     QCOMPARE(f->SBarRPanel(2), QString("閲覧"));
     QVERIFY(f->ActionNamed("Mgazodisp1")->isChecked());
@@ -246,7 +249,7 @@ class WindowRepairsTest : public QObject {
 
   void hintsSplitIntoAShortTipAndALongStatusText() {
     auto f = Open(folder_);
-    QAction* edit = f->ActionNamed("ToolButton7");
+    QToolButton* edit = ToolButtonOf(f.get(), btn::EditMode);
     QCOMPARE(edit->toolTip(), QString("簡易編集"));
     QCOMPARE(edit->statusTip(), QString("簡易編集ﾓｰﾄﾞのｵﾝｵﾌです。"));
     for (QAction* a : f->findChildren<QAction*>()) QVERIFY2(!a->toolTip().contains('|'), qPrintable(a->toolTip()));
@@ -255,7 +258,7 @@ class WindowRepairsTest : public QObject {
   void theWindowReadsWellAtItsSmallestAndInDetails() {
     auto f = Open(folder_);
     QCOMPARE(f->minimumSize(), QSize(640, 420));
-    QCOMPARE(f->ToolBar1->actions().last()->objectName(), QString("ToolButton2"));
+    QCOMPARE(f->ToolBar1->actions().last()->objectName(), QString(btn::Exit.key));
     ApplyFileViewStyle(*f, 4);
     QTest::qWait(10);
     QHeaderView* h = f->FileView1->header();

@@ -37,6 +37,7 @@
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
 #include "tests/JobInput.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -114,8 +115,8 @@ class ArchiveUiTest : public QObject {
     QStringList captions;
     for (QAction* a : menu->actions())
       if (!a->isSeparator()) captions << a->text();
-    QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&A)", "LHA一覧(&L)", "LHAコマンド(&C)", "解凍(&U)",
-                                    "一覧(&V)", "作成(&M)"}));
+    QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&P)", "LHA一覧(&L)", "LHAコマンド(&H)", "解凍(&U)",
+                                    "一覧(&V)", "作成(&N)"}));
     QVERIFY(menu->menuAction()->isVisible());
     auto* ctl = ArchiveControllerOf(*f);
     QVERIFY(ctl);
@@ -125,13 +126,13 @@ class ArchiveUiTest : public QObject {
     QVERIFY(f->FileListPopup->actions().contains(Act(f.get(), cmd::Marcmake)));
     QVERIFY(f->FileListPopup->actions().contains(ctl->LhaCommandMenu->menuAction()));
     QVERIFY(f->Moption->actions().contains(Act(f.get(), cmd::Mlhashow)));
-    QAction* b = f->ActionNamed("ToolButton44");
-    QVERIFY(b && f->ToolBar1->actions().contains(b));
+    QToolButton* b = ToolButtonOf(f.get(), btn::ArcList);
+    QVERIFY(b);
     QCOMPARE(b->text(), QString("書庫内一覧"));
-    QCOMPARE(b->property("navirtCommand").toString(), QString("Mlhalist"));
+    QCOMPARE(f->Commands().Button(cmd::Mlhalist), b);
     // The button runs the command: the listing of the selected archive.
     Select(f.get(), {"pack.zip"});
-    b->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::ArcList));
     QVERIFY2(Pane(f.get()).contains("Listing of archive : "), qPrintable(Pane(f.get())));
   }
 
@@ -399,14 +400,14 @@ class ArchiveUiTest : public QObject {
     return d.result();
   }
 
-  // Opens "書庫(&L)" with Alt+L and picks "作成(&M)" with M.
+  // Opens "書庫(&L)" with Alt+L and picks "作成(&N)" with N.
   static void CreateByMenuKeys(TForm1* f) {
     f->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f));
     f->FileView1->setFocus();
     QTest::keyClick(f->FileView1, Qt::Key_L, Qt::AltModifier);
     QTRY_VERIFY(f->Marchive->isVisible());
-    QTest::keyClick(f->Marchive, Qt::Key_M);
+    QTest::keyClick(f->Marchive, Qt::Key_N);
   }
 
   void zipNamesInShiftJisWhenTheCreateDialogSaysSo() {
@@ -542,7 +543,7 @@ class ArchiveUiTest : public QObject {
       QVERIFY2(!Act(f.get(), n)->isEnabled(), n.text);
     QVERIFY(!ctl->LhaCommandMenu->menuAction()->isEnabled());
     QVERIFY(Act(f.get(), cmd::Marclist1)->isEnabled());
-    QVERIFY(!f->ActionNamed("ToolButton42")->isEnabled());
+    QVERIFY(!ToolButtonOf(f.get(), btn::ArcExtract)->isEnabled());
     emit f->Marchive->aboutToHide();
 
     // Key I says why and leaves the pane alone; the general list still works.
@@ -561,7 +562,7 @@ class ArchiveUiTest : public QObject {
     QVERIFY(!Pane(f.get()).contains("個のファイル"));
     QCOMPARE(f->InfoLineColor(), navirt::clBlack);
     ctl->UseLhaLibrary("UNLHA32.DLL");
-    QVERIFY(f->ActionNamed("ToolButton42")->isEnabled());
+    QVERIFY(ToolButtonOf(f.get(), btn::ArcExtract)->isEnabled());
   }
 };
 

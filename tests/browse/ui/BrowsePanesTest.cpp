@@ -34,6 +34,7 @@
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "tests/PressButton.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using navirt::ConflictAnswer;
@@ -113,12 +114,12 @@ class BrowsePanesTest : public QObject {
     auto f = Open();
     QCOMPARE(f->Settings.icon, 3);  // the list style by default
     QVERIFY(f->FileIconView1->isVisible());
-    QVERIFY(f->ActionNamed("ToolButton27")->isChecked());
+    QVERIFY(ToolButtonOf(f.get(), btn::List)->isChecked());
     f->ActionNamed("Micon4")->trigger();
     QVERIFY(f->FileView1->isVisible());
     QVERIFY(!f->FileIconView1->isVisible());
-    QVERIFY(f->ActionNamed("ToolButton28")->isChecked());
-    QVERIFY(!f->ActionNamed("ToolButton27")->isChecked());
+    QVERIFY(ToolButtonOf(f.get(), btn::Details)->isChecked());
+    QVERIFY(!ToolButtonOf(f.get(), btn::List)->isChecked());
     QVERIFY(f->ActionNamed("Micon4")->isChecked());
     // Keypad 1 from the list: large icons.
     QTest::keyClick(f->FileView1, Qt::Key_1, Qt::KeypadModifier);
@@ -166,11 +167,11 @@ class BrowsePanesTest : public QObject {
     f->ActionNamed("Mmask")->trigger();
     QCOMPARE(dialogs_.value(0), QString("拡張子の指定"));
     QCOMPARE(Names(f.get()), QStringList({"zfolder", "a.BMP", "b.txt"}));
-    QVERIFY(f->ActionNamed("ToolButton12")->isChecked());
+    QVERIFY(ToolButtonOf(f.get(), btn::Mask)->isChecked());
     Answer(f.get(), "*");
     f->ActionNamed("Mmask")->trigger();
     QCOMPARE(Names(f.get()).size(), 5);
-    QVERIFY(!f->ActionNamed("ToolButton12")->isChecked());
+    QVERIFY(!ToolButtonOf(f.get(), btn::Mask)->isChecked());
   }
 
   void sortBySizeDescendingAndCancel() {

@@ -15,6 +15,7 @@
 #include "codec/CodeConvert.h"
 #include "codec/TransferEncoding.h"
 #include "edit/ui/RichEdit.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -154,10 +155,9 @@ class CodecMenuTest : public QObject {
 
   void toolbarButtonConvertsAutomaticallyAndCarriesThePopup() {
     auto f = NewForm();
-    QAction* button = Action(f.get(), "ToolButton52");
-    QCOMPARE(button->menu(), f->PopupMenu3);
-    auto* tool = qobject_cast<QToolButton*>(f->ToolBar2->widgetForAction(button));
+    QToolButton* tool = ToolButtonOf(f.get(), btn::Code);
     QVERIFY(tool);
+    QCOMPARE(tool->menu(), f->PopupMenu3);
     QCOMPARE(tool->popupMode(), QToolButton::MenuButtonPopup);
     QStringList captions;
     for (QAction* a : f->PopupMenu3->actions())
@@ -168,7 +168,7 @@ class CodecMenuTest : public QObject {
 
     const std::string jis = "\x1b$B\x30\x21\x1b(J\r\n";
     f->HandleCommandLine(Write("jis.txt", jis));
-    button->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::Code));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex("\x88\x9f\r\n"));
     QCOMPARE(f->InfoColor, navirt::clBlue);
   }

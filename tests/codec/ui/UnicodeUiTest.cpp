@@ -22,6 +22,7 @@
 #include "platform/FileInfo.h"
 #include "search/ui/GrepDialog.h"
 #include "tests/PressButton.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +82,7 @@ class UnicodeUiTest : public QObject {
     return s;
   }
   static void TypeAtLine(TForm1* f, int line, const QString& text) {
-    if (!f->RichEdit1->EditMode()) Action(f, "ToolButton7")->trigger();
+    if (!f->RichEdit1->EditMode()) QVERIFY(ClickToolButton(f, btn::EditMode));
     f->RichEdit1->GoToLine(line);
     f->RichEdit1->setFocus();
     // Key events carrying the text, as a keyboard without an input method
@@ -283,7 +284,7 @@ class UnicodeUiTest : public QObject {
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(navirt::SjisToJis(sjis)));
     QCOMPARE(f->InfoColor, navirt::clBlue);
     f->HandleCommandLine(folder_ + "u8.txt");
-    Action(f.get(), "ToolButton52")->trigger();  // automatic conversion
+    QVERIFY(ClickToolButton(f.get(), btn::Code));  // automatic conversion
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(sjis));
     QVERIFY2(f->InfoLine().endsWith("ｼﾌﾄJIS"), qPrintable(f->InfoLine()));
     // UTF-16 holds zero bytes: read as bytes, the file ended at the first.

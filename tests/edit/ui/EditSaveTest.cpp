@@ -22,6 +22,7 @@
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
 #include "platform/FileInfo.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -53,7 +54,7 @@ class EditSaveTest : public QObject {
   }
   // Types text at the start of a line (0-based), in edit mode.
   static void TypeAtLine(TForm1* f, int line, const QString& text) {
-    if (!f->RichEdit1->EditMode()) f->ActionNamed("ToolButton7")->trigger();
+    if (!f->RichEdit1->EditMode()) QVERIFY(ClickToolButton(f, btn::EditMode));
     f->RichEdit1->GoToLine(line);
     f->RichEdit1->setFocus();
     QTest::keyClicks(f->RichEdit1, text);
@@ -200,10 +201,10 @@ class EditSaveTest : public QObject {
     answer("4");
     f->ActionNamed("Mjump")->trigger();
     QCOMPARE(f->RichEdit1->CaretLine(), 4);
-    f->ActionNamed("ToolButton26")->trigger();  // 文末
+    QVERIFY(ClickToolButton(f.get(), btn::End));
     QCOMPARE(f->RichEdit1->CaretLine(), 10);
-    QCOMPARE(f->RichEdit1->CaretColumn(), 8);   // after the last byte
-    f->ActionNamed("ToolButton25")->trigger();  // 文頭
+    QCOMPARE(f->RichEdit1->CaretColumn(), 8);  // after the last byte
+    QVERIFY(ClickToolButton(f.get(), btn::Top));
     QCOMPARE(f->RichEdit1->CaretLine(), 1);
     QCOMPARE(f->RichEdit1->CaretColumn(), 1);
 

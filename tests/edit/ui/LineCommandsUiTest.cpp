@@ -31,6 +31,7 @@
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "tests/JobInput.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using navirt::clBlack;
@@ -166,14 +167,13 @@ class LineCommandsUiTest : public QObject {
       QVERIFY2(f->PopupMenu1->actions().contains(top(title)->menuAction()), title);
     QMenu* popupSort = SubMenu(f->PopupMenu1, "行の並び替え");
     QCOMPARE(Item(popupSort, "降順"), f->Commands().Action(cmd::Msortdesc));
-    QAction* button = f->ActionNamed("ToolButton51");
+    QToolButton* button = ToolButtonOf(f.get(), btn::HtmlToText);
     QVERIFY(button);
-    QVERIFY(f->ToolBar2->actions().contains(button));
     QCOMPARE(button->toolTip(), QString("htmlタグ削除"));
     // Its place: before the code-conversion and edit-mode buttons.
     const QList<QAction*> bar = f->ToolBar2->actions();
-    QVERIFY(bar.indexOf(button) < bar.indexOf(f->ActionNamed("ToolButton52")));
-    QVERIFY(bar.indexOf(f->ActionNamed("ToolButton52")) < bar.indexOf(f->ActionNamed("ToolButton7")));
+    QVERIFY(bar.indexOf(f->ActionNamed(btn::HtmlToText.key)) < bar.indexOf(f->ActionNamed(btn::Code.key)));
+    QVERIFY(bar.indexOf(f->ActionNamed(btn::Code.key)) < bar.indexOf(f->ActionNamed(btn::EditMode.key)));
   }
 
   // The line commands stand in each menu in the order of the command
@@ -227,12 +227,12 @@ class LineCommandsUiTest : public QObject {
     Run(f.get(), cmd::Msortasc);
     QCOMPARE(J(f->PaneLines()), J(Lines{"A", "a", "b", "c"}));
 
-    f->ToolButton39->setChecked(true);
+    QVERIFY(ClickToolButton(f.get(), btn::WordWrap));
     QVERIFY(f->RichEdit1->WordWrap());
     Run(f.get(), cmd::Mnumbertailcomma);
     QCOMPARE(J(f->PaneLines()), J(Lines{"A,1", "a,2", "b,3", "c,4"}));
     QVERIFY(f->RichEdit1->EditMode());
-    QVERIFY(f->ActionNamed("ToolButton7")->isChecked());
+    QVERIFY(ToolButtonOf(f.get(), btn::EditMode)->isChecked());
     QCOMPARE(f->SBarRPanel(2).trimmed(), QString("編集"));
     QVERIFY(f->RichEdit1->WordWrap());
     QCOMPARE(f->InfoLineColor(), clRed);
@@ -412,7 +412,7 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(J(f->PaneLines()), J(Lines{"a", "b", "c"}));
 
     f->SetPaneLines({"<p>q\t<br>"}, clBlack);
-    f->ActionNamed("ToolButton51")->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::HtmlToText));
     QCOMPARE(J(f->PaneLines()), J(Lines{"", "", "q\t"}));
     QCOMPARE(f->InfoLineColor(), clRed);
   }

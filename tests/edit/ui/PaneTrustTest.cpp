@@ -22,6 +22,7 @@
 #include "edit/ui/RichEdit.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using navirt::clBlack;
@@ -80,13 +81,7 @@ class PaneTrustTest : public QObject {
     }
     QTRY_VERIFY(!QApplication::activePopupWidget());
   }
-  static void ClickButton(TForm1* f, const char* objectName) {
-    QAction* a = f->ActionNamed(objectName);
-    QVERIFY2(a, objectName);
-    QWidget* w = f->TextToolBar()->widgetForAction(a);
-    QVERIFY2(w && w->isVisible(), objectName);
-    QTest::mouseClick(w, Qt::LeftButton);
-  }
+  static void ClickButton(TForm1* f, navirt::ToolButtonId id) { QVERIFY2(ClickToolButton(f, id), id.key); }
   // Types text (any characters) where the caret of the pane is.
   static void Type(TForm1* f, const QString& text) {
     f->RichEdit1->setFocus();
@@ -161,7 +156,7 @@ class PaneTrustTest : public QObject {
     fs::create_directories(folder_ + "sub");
     Write("a.txt", "x\ny\n");
     auto f = Open("a.txt");
-    ClickButton(f.get(), "ToolButton7");  // edit mode
+    ClickButton(f.get(), btn::EditMode);  // edit mode
     f->RichEdit1->moveCursor(QTextCursor::End);
     Type(f.get(), "z");
     QVERIFY(f->RichEdit1->Modified());
@@ -205,7 +200,7 @@ class PaneTrustTest : public QObject {
     // gives back the typed text, and saving keeps the file's line ends.
     Write("u.txt", "c\nb\na\n");
     auto f = Open("u.txt");
-    ClickButton(f.get(), "ToolButton7");
+    ClickButton(f.get(), btn::EditMode);
     f->RichEdit1->GoToLine(1);
     Type(f.get(), "X");
     ClickMenu(f.get(), {"編集(&E)", "行の並び替え", "昇順"});
@@ -241,7 +236,7 @@ class PaneTrustTest : public QObject {
     auto f = Open("e.txt");
     QCOMPARE(Screen(f.get()), QString("一行目の漢字\n二行目\n三行目"));
     QVERIFY2(f->InfoLine().endsWith("EUC"), qPrintable(f->InfoLine()));
-    ClickButton(f.get(), "ToolButton7");
+    ClickButton(f.get(), btn::EditMode);
     f->RichEdit1->GoToLine(1);
     Type(f.get(), "新しい");
     Key(f->RichEdit1, Qt::Key_S, Qt::ControlModifier);
@@ -259,7 +254,7 @@ class PaneTrustTest : public QObject {
     auto g = Open("j.txt");
     QCOMPARE(Screen(g.get()), QString("一行目の漢字\n二行目\n三行目"));
     QVERIFY2(g->InfoLine().endsWith("JIS83"), qPrintable(g->InfoLine()));
-    ClickButton(g.get(), "ToolButton7");
+    ClickButton(g.get(), btn::EditMode);
     g->RichEdit1->GoToLine(2);
     Type(g.get(), "ｶﾅ");
     Key(g->RichEdit1, Qt::Key_S, Qt::ControlModifier);
@@ -280,7 +275,7 @@ class PaneTrustTest : public QObject {
     QCOMPARE(fs::last_write_time(folder_ + "s.txt"), before);
     QCOMPARE(f->StatusPanel(4), QString("変更はありません"));
     // Edit mode alone changes nothing either; a typed letter does.
-    ClickButton(f.get(), "ToolButton7");
+    ClickButton(f.get(), btn::EditMode);
     Key(f->RichEdit1, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!fs::exists(folder_ + "s.$$$"));
     Type(f.get(), "x");
@@ -292,16 +287,16 @@ class PaneTrustTest : public QObject {
   void theEndButtonGoesAfterTheLastCharacter() {
     Write("t.txt", "one\r\nlast");
     auto f = Open("t.txt");
-    ClickButton(f.get(), "ToolButton26");
+    ClickButton(f.get(), btn::End);
     QCOMPARE(f->RichEdit1->CaretLine(), 2);
     QCOMPARE(f->RichEdit1->CaretColumn(), 5);
-    ClickButton(f.get(), "ToolButton25");
+    ClickButton(f.get(), btn::Top);
     QCOMPARE(f->RichEdit1->CaretColumn(), 1);
     ClickMenu(f.get(), {"編集(&E)", "↓最終行へ移動(&B)"});
     QCOMPARE(f->RichEdit1->CaretColumn(), 5);
     // Typing there appends.
-    ClickButton(f.get(), "ToolButton7");
-    ClickButton(f.get(), "ToolButton26");
+    ClickButton(f.get(), btn::EditMode);
+    ClickButton(f.get(), btn::End);
     Type(f.get(), "!");
     QCOMPARE(f->RichEdit1->Line(1), std::string("last!"));
   }

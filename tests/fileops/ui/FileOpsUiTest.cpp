@@ -42,6 +42,7 @@
 #include "settings/IniFile.h"
 #include "tests/JobInput.h"
 #include "tests/PressButton.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using namespace navirt;
@@ -245,32 +246,32 @@ class FileOpsUiTest : public QObject {
         if (bar[i]->objectName() == name) return i;
       return -1;
     };
-    const std::pair<const char*, const char*> buttons[] = {
-        {"ToolButton4", "Mfilecopy"}, {"ToolButton5", "Mfilemove"}, {"ToolButton3", "Mfiledelete"},
-        {"ToolButton6", "Mrename"},   {"ToolButton40", "Mpropaty"}, {"ToolButton47", "Mdircommand2"}};
+    const std::pair<navirt::ToolButtonId, CommandName> buttons[] = {
+        {btn::FileCopy, cmd::Mfilecopy}, {btn::FileMove, cmd::Mfilemove},  {btn::FileDelete, cmd::Mfiledelete},
+        {btn::Rename, cmd::Mrename},     {btn::Attributes, cmd::Mpropaty}, {btn::DirCommand, cmd::Mdircommand2}};
     int previous = -1;
-    for (const auto& [name, command] : buttons) {
-      QAction* b = f->ActionNamed(name);
-      QVERIFY2(b && at(name) >= 0, name);
-      QCOMPARE(b->property("navirtCommand").toString(), QString(command));
-      QVERIFY2(!b->icon().isNull(), name);
-      if (QByteArray(name) != "ToolButton47") QVERIFY2(at(name) > previous, name);
-      previous = at(name);
+    for (const auto& [id, command] : buttons) {
+      QToolButton* b = ToolButtonOf(f.get(), id);
+      QVERIFY2(b && at(id.key) >= 0, id.key);
+      QCOMPARE(f->Commands().Button(command), b);
+      QVERIFY2(!b->icon().isNull(), id.key);
+      if (!(id == btn::DirCommand)) QVERIFY2(at(id.key) > previous, id.key);
+      previous = at(id.key);
     }
-    QCOMPARE(f->ActionNamed("ToolButton4")->text(), QString("コピー(C)"));
-    QCOMPARE(f->ActionNamed("ToolButton40")->text(), QString("属性変更(A)"));
+    QCOMPARE(ToolButtonOf(f.get(), btn::FileCopy)->text(), QString("コピー(C)"));
+    QCOMPARE(ToolButtonOf(f.get(), btn::Attributes)->text(), QString("属性変更(A)"));
     // In the toolbar's order: the file buttons before the drive button,
     // "dirコマンド" right after the mask button.
-    QVERIFY(at("ToolButton40") < at("ToolButton38"));
-    QCOMPARE(at("ToolButton47"), at("ToolButton12") + 1);
-    QVERIFY(!f->ActionNamed("ToolButton6")->isVisible());
+    QVERIFY(at(btn::Attributes.key) < at(btn::Drive.key));
+    QCOMPARE(at(btn::DirCommand.key), at(btn::Mask.key) + 1);
+    QVERIFY(!f->ActionNamed(btn::Rename.key)->isVisible());
     QVERIFY(f->FindAction(cmd::Mrename)->isVisible());
 
     // The delete button sends the selection to the Trash.
     FakeTrash trash(tmp_.path().toStdString() + "/bin/");
     FileOpsControllerOf(*f)->trash = &trash;
     Select(f.get(), {"a.txt"});
-    f->ActionNamed("ToolButton3")->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::FileDelete));
     QCOMPARE(trash.trashed, std::vector<std::string>{folder_ + "a.txt"});
     // "dirコマンド" opens the listing dialog.
     QString caption;
@@ -278,7 +279,7 @@ class FileOpsUiTest : public QObject {
       caption = d.windowTitle();
       return int(QDialog::Rejected);
     };
-    f->ActionNamed("ToolButton47")->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::DirCommand));
     QCOMPARE(caption, QString("dirｺﾏﾝﾄﾞ結果表示"));
   }
 

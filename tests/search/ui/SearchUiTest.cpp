@@ -27,6 +27,7 @@
 #include "search/ui/TermListDialog.h"
 #include "settings/Colors.h"
 #include "tests/PressButton.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -221,16 +222,16 @@ class SearchUiTest : public QObject {
     QVERIFY(jump->isEnabled());
 
     // The toolbar's buttons run the same commands under the same rule.
-    QAction* find = f->ActionNamed("ToolButton33");
-    QAction* replace = f->ActionNamed("ToolButton53");
+    QToolButton* find = ToolButtonOf(f.get(), btn::Find);
+    QToolButton* replace = ToolButtonOf(f.get(), btn::Replace);
     QVERIFY(find && replace);
-    QCOMPARE(find->property("navirtCommand").toString(), QString("Mserch"));
-    QCOMPARE(replace->property("navirtCommand").toString(), QString("Mreplace1"));
-    find->trigger();
+    QCOMPARE(f->Commands().Button(cmd::Mserch), find);
+    QCOMPARE(f->Commands().Button(cmd::Mreplace1), replace);
+    QVERIFY(ClickToolButton(f.get(), btn::Find));
     QCOMPARE(opened, 1);
     QCOMPARE(f->StatusPanel(4), QString("「テキストの検索(F)..」は今は使えません。"));
     f->SelectedPath = selected;
-    find->trigger();
+    QVERIFY(ClickToolButton(f.get(), btn::Find));
     QCOMPARE(opened, 2);
     emit f->Msearch->aboutToShow();
     QVERIFY(jump->isEnabled());
