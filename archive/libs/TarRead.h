@@ -40,8 +40,16 @@ enum TarType {
 class Utf8Locale {
  public:
   Utf8Locale() {
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (utf8) old_ = uselocale(utf8);
+    // Freed when the library is unloaded: the window loads and unloads it
+    // for every archive it looks at.
+    struct Owned {
+      locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+      ~Owned() {
+        if (loc) freelocale(loc);
+      }
+    };
+    static const Owned utf8;
+    if (utf8.loc) old_ = uselocale(utf8.loc);
   }
   ~Utf8Locale() {
     if (old_) uselocale(old_);
