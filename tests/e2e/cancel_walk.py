@@ -146,13 +146,17 @@ def job_button():
     return None
 
 
-def cancel_job(title):
+def cancel_job(title, ended=None):
     """Waits for the progress window and clicks its キャンセル; the time from
-    the click until the window is seen gone, or None."""
+    the click until the window is seen gone, or None. With ENDED, "ended"
+    when the job finished before its window could be seen (an idle machine
+    copies a cached 1 GiB file in well under a second)."""
     ext = None
     end = time.time() + 20
     while time.time() < end and (ext is None or ext == "busy"):
         ext = job_button()
+        if (ext is None or ext == "busy") and ended is not None and ended():
+            return "ended"
     if ext is None or ext == "busy":
         failures.append(f"{title}: no progress window with キャンセル appeared; pane ends {pane_ends(60)[1]!r}")
         return None
@@ -290,8 +294,14 @@ def main():
             if wait_until(lambda: dest in dialog_texts(), 10):
                 screenshot("copy-dialog")
                 key("Return")
-                took = cancel_job("ファイルのコピー")
-                if took is not None:
+                took = cancel_job("ファイルのコピー", lambda: any("コピーしました" in t for t in dialog_texts()))
+                if took == "ended":
+                    print("skip ファイルのコピー: the copy ended before its window showed", flush=True)
+                    copied = os.path.join(dest, "c_big.dat")
+                    check("ファイルのコピー: a copy run to its end is whole",
+                          os.path.exists(copied) and os.path.getsize(copied) == 1 << 30, f"{os.listdir(dest)!r}")
+                    key("Return")
+                elif took is not None:
                     print(f"     ファイルのコピー: window seen gone {took * 1000:.0f} ms after the click", flush=True)
                     said = wait_until(lambda: "コピーできませんでした。" in dialog_texts(), 10)
                     check("ファイルのコピー: キャンセル says it could not copy", said, f"{dialog_texts()!r}")
