@@ -58,4 +58,20 @@ std::string NormalizeLineEnds(std::string_view text) {
   return out;
 }
 
+std::string PaneTextOfLoaded(std::string_view loaded) {
+  std::string out;
+  out.reserve(loaded.size() + 2);
+  const char* p = loaded.data();
+  const char* end = p + loaded.size();
+  while (p < end) {
+    const char* e = p;
+    while (e < end && *e != '\r' && *e != '\n') ++e;
+    out.append(p, static_cast<size_t>(e - p));
+    if (e == end) break;
+    p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
+    if (p < end) out += "\r\n";
+  }
+  return out;
+}
+
 }  // namespace navirt

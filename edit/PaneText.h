@@ -17,4 +17,9 @@ std::string JoinCommandLines(const std::vector<std::string>& lines, bool finalEn
 // Any line end (CR LF, CR, LF) becomes LF, as the screen widget wants it.
 std::string NormalizeLineEnds(std::string_view text);
 
+// The pane's text of a loaded text, as the pane gives it back: lines split
+// at CR LF, CR or LF and joined by CR LF, with no final line end. Reading it
+// back from the pane would walk every block of the document.
+std::string PaneTextOfLoaded(std::string_view loaded);
+
 }  // namespace navirt

@@ -18,6 +18,7 @@
 #include "browse/ui/FileListModel.h"
 #include "codec/DetectCode.h"
 #include "codec/UnicodePane.h"
+#include "edit/PaneText.h"
 #include "edit/Rtf.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/FontUtil.h"
@@ -40,25 +41,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string PaneCodeLabel(const TRichEdit* pane, const std::string& text) {
   if (const TUnicodePane* u = pane->Unicode()) return u->Label();
   return text.empty() ? std::string() : TextCodeLabel(DetectCode(text));
-}
-
-// The pane's text of a loaded text, as TRichEdit::Text() gives it: lines
-// split at CR LF, CR or LF and joined by CR LF, with no final line end.
-// Read back from the pane it costs a walk over every block of the document.
-std::string PaneTextOfLoaded(std::string_view loaded) {
-  std::string out;
-  out.reserve(loaded.size() + 2);
-  const char* p = loaded.data();
-  const char* end = p + loaded.size();
-  while (p < end) {
-    const char* e = p;
-    while (e < end && *e != '\r' && *e != '\n') ++e;
-    out.append(p, static_cast<size_t>(e - p));
-    if (e == end) break;
-    p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
-    if (p < end) out += "\r\n";
-  }
-  return out;
 }
 
 }  // namespace

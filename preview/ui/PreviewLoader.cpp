@@ -8,6 +8,7 @@
 
 #include "codec/DetectCode.h"
 #include "codec/UnicodePane.h"
+#include "edit/PaneText.h"
 #include "edit/ui/RichEdit.h"
 #include "preview/InfoLine.h"
 
@@ -40,24 +41,6 @@ bool ReadCancellable(const std::string& path, const TPaneFeed& feed, std::string
   }
   ::close(fd);
   return ok;
-}
-
-// The pane's text of a loaded text (lines joined by CR LF, no final line
-// end): what the code is judged on, as for a file loaded at once.
-std::string PaneTextOf(std::string_view loaded) {
-  std::string out;
-  out.reserve(loaded.size() + 2);
-  const char* p = loaded.data();
-  const char* end = p + loaded.size();
-  while (p < end) {
-    const char* e = p;
-    while (e < end && *e != '\r' && *e != '\n') ++e;
-    out.append(p, static_cast<size_t>(e - p));
-    if (e == end) break;
-    p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
-    if (p < end) out += "\r\n";
-  }
-  return out;
 }
 
 }  // namespace
@@ -127,7 +110,7 @@ void TPreviewLoader::Load(const Job& job) {
   {
     // A UTF-8, UTF-16, EUC or JIS file's code is known; the information
     // line needs only its first line.
-    std::string text = load.unicode ? std::string(navirt::FirstLine(load.text)) : PaneTextOf(load.text);
+    std::string text = load.unicode ? std::string(navirt::FirstLine(load.text)) : navirt::PaneTextOfLoaded(load.text);
     labels.code = load.unicode ? load.unicode->Label()
                                : (text.empty() ? std::string() : navirt::TextCodeLabel(navirt::DetectCode(text)));
     labels.type = navirt::SniffFileType(navirt::FirstLine(text), job.path);
