@@ -1,7 +1,9 @@
 #pragma once
 // The pane's exact bytes. A loaded text is kept as it came, line by line
 // with each line's own end (CR LF, LF, CR or none), so saving after an edit
-// changes only the lines the user touched.
+// changes only the lines the user touched. Only where each line starts is
+// kept beside the bytes (8 bytes a line): a line's length and end are read
+// back from the bytes, since a line holds no CR or LF of its own.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,12 +14,6 @@ namespace navirt {
 enum class LineEnd : uint8_t { CrLf, Lf, Cr, None };
 
 std::string_view LineEndBytes(LineEnd e);
-
-struct OriginalLine {
-  size_t offset = 0;  // into the original text
-  size_t length = 0;  // without the line end
-  LineEnd end = LineEnd::None;
-};
 
 // One line of the pane when it is written out: either an original line
 // untouched (index into the original lines) or new bytes.
@@ -32,14 +28,21 @@ class TPaneBytes {
   // Splits at CR LF, CR or LF. A final line end opens no empty last line;
   // it is kept as the last line's end.
   explicit TPaneBytes(std::string text);
+  TPaneBytes(const TPaneBytes&) = default;
+  TPaneBytes(TPaneBytes&&) noexcept = default;
+  // An assignment lets go of the text before: std::string keeps its own
+  // buffer when it takes a short text, so a small file shown after a huge
+  // one would keep the huge one's memory.
+  TPaneBytes& operator=(TPaneBytes other) noexcept;
 
   const std::string& Text() const { return text_; }
-  const std::vector<OriginalLine>& Lines() const { return lines_; }
-  size_t LineCount() const { return lines_.size(); }
+  size_t LineCount() const { return starts_.empty() ? 0 : starts_.size() - 1; }
   std::string_view Line(size_t i) const;
-  LineEnd End(size_t i) const { return lines_[i].end; }
+  LineEnd End(size_t i) const;
   // Whether the text's last line has a line end.
-  bool EndsWithLineEnd() const { return !lines_.empty() && lines_.back().end != LineEnd::None; }
+  bool EndsWithLineEnd() const { return LineCount() > 0 && End(LineCount() - 1) != LineEnd::None; }
+  // Memory kept beside the text, for the pane's accounting.
+  size_t IndexBytes() const { return starts_.capacity() * sizeof(size_t); }
   // The end new lines get: the most common end of the text, CR LF when
   // there is none.
   LineEnd DefaultEnd() const { return defaultEnd_; }
@@ -51,9 +54,17 @@ class TPaneBytes {
   // of a longer run take the default end.
   std::string Assemble(const std::vector<PaneLine>& pane) const;
 
+  // The pane's text as it reads it back (lines joined by CR LF, no final
+  // line end), byte by byte without building it; the size of that text.
+  size_t JoinedSize() const;
+  // The code detection over that text.
+  int JoinedCode() const;
+
  private:
   std::string text_;
-  std::vector<OriginalLine> lines_;
+  // Where each line starts, and the text's size after the last: line i is
+  // [starts_[i], starts_[i + 1]) with its end. Empty for an empty text.
+  std::vector<size_t> starts_;
   LineEnd defaultEnd_ = LineEnd::CrLf;
 };
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "codec/DetectCode.h"
 #include "edit/PaneBytes.h"
 #include "edit/PaneText.h"
 #include "edit/SaveText.h"
@@ -138,6 +139,50 @@ TEST(PaneBytes, CommandLinesKeepTheFinalLineEnd) {
   // A last line typed after the command's lines ends the text as it ended.
   TPaneBytes pb(JoinCommandLines({"x"}, true));
   EXPECT_EQ(pb.Assemble({PaneLine{0, {}}, Changed("typed")}), "x\r\ntyped\r\n");
+}
+
+// The lines and ends kept as line starts read back as a plain split of
+// the text gives them, and the code found over the joined lines without
+// joining them is the code of the joined text, on random texts whose bytes
+// lean to line ends, lead bytes and the bytes the detection looks at.
+TEST(PaneBytes, LinesAndCodeOfTheJoinedTextMatchAPlainSplit) {
+  const unsigned char pool[] = {'\r', '\n', 'a',  ' ',  0x1B, '$',  'B',  '@',  0x00, 0x07, 0xFF, 0x81, 0x82, 0x8E,
+                                0x9F, 0xA1, 0xB0, 0xDF, 0xE0, 0xEF, 0xF0, 0xFD, 0xFE, 0x40, 0x7E, 0x80, 0xA0};
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const size_t len = round < 2900 ? next() % 40 : 600 + next() % 400;
+    // Long texts stay ASCII at first, so the detection runs past 512.
+    for (size_t i = 0; i < len; ++i)
+      text += static_cast<char>(round >= 2900 && i < 560 ? "ab\r\n"[next() % 4] : pool[next() % sizeof(pool)]);
+    TPaneBytes pb(text);
+    const std::vector<std::string> split = SplitLines(text);
+    ASSERT_EQ(pb.LineCount(), split.size()) << round;
+    std::string again;
+    for (size_t i = 0; i < pb.LineCount(); ++i) {
+      ASSERT_EQ(pb.Line(i), split[i]) << round;
+      again += std::string(pb.Line(i)) + std::string(LineEndBytes(pb.End(i)));
+    }
+    ASSERT_EQ(again, text) << round;
+    const std::string joined = PaneTextOfLoaded(text);
+    ASSERT_EQ(pb.JoinedSize(), joined.size()) << round;
+    ASSERT_EQ(pb.JoinedCode(), static_cast<int>(DetectCode(joined))) << round;
+  }
+}
+
+// A short text put in place of a large one frees the large one's memory.
+TEST(PaneBytes, TakingAShortTextLetsGoOfALargeOne) {
+  TPaneBytes pb(std::string(1 << 20, 'x') + "\r\nend");
+  const TPaneBytes small("a\nb");
+  TPaneBytes copy = pb;
+  pb = TPaneBytes("a\nb");
+  EXPECT_LT(pb.Text().capacity(), 1024u);
+  EXPECT_EQ(pb.LineCount(), 2u);
+  EXPECT_EQ(pb.DefaultEnd(), LineEnd::Lf);
+  copy = small;
+  EXPECT_LT(copy.Text().capacity(), 1024u);
+  EXPECT_EQ(copy.Line(1), "b");
 }
 
 // Every line end becomes one LF for the screen; other bytes, NUL and lone
