@@ -135,23 +135,18 @@ bool TForm1::LoadPaneInBackground(const std::string& path, bool realTime,
   TIniFile ini = OpenSettings();
   FileStat st = StatPath(path);
   if (!st.found || st.size <= kLoadAtOnce) return false;
-  if (ChooseReadMode(LoadReadSettings(ini), st.size, realTime) == ReadMode::None) return false;
+  const ReadSettings rs = LoadReadSettings(ini);
+  if (ChooseReadMode(rs, st.size, realTime) == ReadMode::None) return false;
   QAction* rtf = FindAction(cmd::Mrtf);
   RichEdit1->SetRichMode(rtf && rtf->isChecked());
-  if (RichEdit1->RichMode()) {
-    // An RTF file is rendered whole.
-    std::string head(8, '\0');
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    head.resize(std::fread(head.data(), 1, head.size(), f));
-    std::fclose(f);
-    if (LooksLikeRtf(head)) return false;
-  }
   if (!previewLoader_) previewLoader_ = std::make_unique<TPreviewLoader>();
   auto feed = std::make_shared<TPaneFeed>(4);
   RichEdit1->BeginFill(feed);
-  previewLoader_->Start(path, feed, this,
-                        [done = std::move(done)](const TPreviewLoader::Labels& l) { done(l.type, l.code); });
+  TPreviewLoader::Options options;
+  options.limit = rs.readMax > 0 ? static_cast<uint64_t>(rs.readMax) : 0;
+  options.rich = RichEdit1->RichMode();
+  previewLoader_->Start(
+      path, feed, this, [done = std::move(done)](const TPreviewLoader::Labels& l) { done(l.type, l.code); }, options);
   return true;
 }
 

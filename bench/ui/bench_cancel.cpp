@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 #include <QWindow>
@@ -52,6 +53,23 @@ std::string BenchRoot() {
 }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// Resident and peak resident memory of the process in MiB, from
+// /proc/self/status; ResetPeak starts the peak anew (Linux clear_refs 5).
+double StatusMb(const char* key) {
+  std::ifstream in("/proc/self/status");
+  std::string k;
+  while (in >> k) {
+    if (k == key) {
+      double kb = 0;
+      in >> kb;
+      return kb / 1024.0;
+    }
+    in.ignore(1 << 10, '\n');
+  }
+  return 0;
+}
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 double ThreadCpuMs() {
   timespec t{};
@@ -200,6 +218,12 @@ BENCHMARK(BM_CancelCopy1GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 // meanwhile (longest_block_ms, from a 1 ms timer's gaps; _cpu_ms the
 // window thread's own CPU in that gap), and the
 // process's peak memory (peak_rss_mb; run this benchmark alone for it).
+// Where the memory goes, in MiB, in the first round: rss_before (the
+// window with the small file), peak_to_fill (the peak from the key until
+// the first piece is in the pane: reading, decoding, the labels),
+// rss_filled (resident once filled), peak_fill (the peak from the key to
+// the end of the fill), doc_text (the document's UTF-16 text alone); and
+// last_* the same in the last round, after a filled pane was emptied.
 void BM_KeyToInfoLine300MiB(benchmark::State& state) {
   const std::string dir = BenchRoot() + "/huge/";
   fs::create_directories(dir);
@@ -215,15 +239,22 @@ void BM_KeyToInfoLine300MiB(benchmark::State& state) {
   auto f = NewForm();
   f->GoToFolder(dir);
   double fill = 0, longest = 0, longestCpu = 0;
+  double lastBefore = 0, lastFilled = 0, lastPeak = 0;
+  double rssBefore = 0, peakToFill = 0, rssFilled = 0, peakFill = 0, docText = 0;
   for (auto _ : state) {
     f->SelectFileByName("b_small.txt");
     f->FileView1->setFocus();
     QApplication::processEvents();
+    const bool first = rssBefore == 0;
+    if (first) rssBefore = StatusMb("VmRSS:");
+    lastBefore = StatusMb("VmRSS:");
+    ResetPeak();
     const auto t0 = Clock::now();
     QTest::keyClick(f->FileView1, Qt::Key_Up);
     while (!f->InfoLine().startsWith("a_huge.bin") && Clock::now() - t0 < std::chrono::seconds(120))
       QApplication::processEvents();
     const auto t1 = Clock::now();
+
     if (!f->InfoLine().startsWith("a_huge.bin")) state.SkipWithError("no information line");
     state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
     // The fill: how long, and the longest stretch without events.
@@ -242,16 +273,33 @@ void BM_KeyToInfoLine300MiB(benchmark::State& state) {
       lastCpu = cpu;
     });
     tick.start();
-    while (f->RichEdit1->Filling() && Clock::now() - t0 < std::chrono::seconds(600))
+    while (f->RichEdit1->Filling() && Clock::now() - t0 < std::chrono::seconds(600)) {
+      if (first && peakToFill == 0 && f->RichEdit1->LineCount() > 0) peakToFill = StatusMb("VmHWM:");
       QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     tick.stop();
     fill += Ms(Clock::now() - t0);
+    lastFilled = StatusMb("VmRSS:");
+    lastPeak = StatusMb("VmHWM:");
+    if (first) {
+      rssFilled = StatusMb("VmRSS:");
+      peakFill = StatusMb("VmHWM:");
+      docText = f->RichEdit1->document()->characterCount() * 2.0 / (1 << 20);
+    }
     if (f->RichEdit1->Filling() || f->RichEdit1->LineCount() == 0) state.SkipWithError("the pane did not fill");
   }
   const double n = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
   state.counters["fill_ms"] = fill / n;
   state.counters["longest_block_ms"] = longest;
   state.counters["longest_block_cpu_ms"] = longestCpu;
+  state.counters["rss_before_mb"] = rssBefore;
+  state.counters["peak_to_fill_mb"] = peakToFill;
+  state.counters["rss_filled_mb"] = rssFilled;
+  state.counters["peak_fill_mb"] = peakFill;
+  state.counters["doc_text_mb"] = docText;
+  state.counters["last_rss_before_mb"] = lastBefore;
+  state.counters["last_rss_filled_mb"] = lastFilled;
+  state.counters["last_peak_fill_mb"] = lastPeak;
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
   state.counters["peak_rss_mb"] = static_cast<double>(ru.ru_maxrss) / 1024.0;

@@ -15,15 +15,18 @@
 
 #include "codec/UnicodePane.h"
 #include "edit/PaneBytes.h"
+#include "edit/Rtf.h"
 
 // Blocks of the pane's document: text joined by LF (a block's lines by
 // U+2028), and for each block its first original line and whether it
-// continues the line of the block before.
+// continues the line of the block before. A rich text's piece holds
+// paragraphs instead, one block each.
 struct TPanePiece {
   QString text;
   std::vector<int> first;
   std::vector<bool> cont;
   int lines = 0;  // lines this piece starts
+  std::vector<navirt::RtfParagraph> rich;
 };
 
 class TPaneFeed {

@@ -8,6 +8,10 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "edit/PaneText.h"
 #include "platform/Cp932.h"
 
@@ -233,12 +237,32 @@ TPanePiece TRichEdit::MakePiece(const navirt::TPaneBytes& bytes, const navirt::T
   return p;
 }
 
+namespace {
+// The pieces of a large text that went lie between live blocks of the heap,
+// which keeps them resident: they are given back, so what the pane holds
+// bounds the memory once more.
+void ReturnFreedMemory(size_t dropped) {
+#ifdef __GLIBC__
+  if (dropped >= (64u << 20)) malloc_trim(0);
+#else
+  (void)dropped;
+#endif
+}
+}  // namespace
+
+size_t TRichEdit::HeldBytes() const {
+  return original_.Text().capacity() + original_.IndexBytes() +
+         static_cast<size_t>(document()->characterCount()) * sizeof(QChar);
+}
+
 void TRichEdit::BeginFill(std::shared_ptr<TPaneFeed> feed) {
   AbortFill();
+  const size_t dropped = HeldBytes();
   loading_ = true;
   original_ = navirt::TPaneBytes();
   unicode_.reset();
   clear();
+  ReturnFreedMemory(dropped);
   // Pieces put in are no steps to undo; the history starts with the text.
   document()->setUndoRedoEnabled(false);
   document()->setModified(false);
@@ -262,25 +286,75 @@ void TRichEdit::AbortFill() {
   lineCount_ = -1;
 }
 
+namespace {
+
+QTextCharFormat RunFormat(const navirt::RtfRun& run) {
+  QTextCharFormat f;
+  if (!run.font.empty()) f.setFontFamilies({TRichEdit::ToScreen(run.font)});
+  if (run.halfPoints > 0) f.setFontPointSize(run.halfPoints / 2.0);
+  if (run.bold) f.setFontWeight(QFont::Bold);
+  if (run.italic) f.setFontItalic(true);
+  if (run.underline) f.setFontUnderline(true);
+  if (run.hasColor) f.setForeground(QColor(QRgb(run.color)));
+  return f;
+}
+
+// Paragraphs at the cursor, a block each; open: the first one opens a
+// block of its own too. One edit block, so the document reports one change
+// (each report has the pane's lines counted again).
+void InsertParagraphs(QTextCursor& c, const std::vector<navirt::RtfParagraph>& paragraphs, bool open) {
+  c.beginEditBlock();
+  for (const auto& para : paragraphs) {
+    if (open) c.insertBlock();
+    open = true;
+    for (const auto& run : para) c.insertText(TRichEdit::ToScreen(run.text), RunFormat(run));
+  }
+  c.endEditBlock();
+}
+
+}  // namespace
+
+TPanePiece TRichEdit::MakeRichPiece(std::vector<navirt::RtfParagraph>& paragraphs, size_t& para, size_t budget) {
+  TPanePiece p;
+  size_t bytes = 0;
+  while (para < paragraphs.size() && (p.rich.empty() || bytes < budget)) {
+    for (const auto& run : paragraphs[para]) bytes += run.text.size() + 16;
+    p.rich.push_back(std::move(paragraphs[para]));
+    navirt::RtfParagraph().swap(paragraphs[para]);
+    ++para;
+  }
+  p.lines = static_cast<int>(p.rich.size());
+  return p;
+}
+
 void TRichEdit::InsertPiece(const TPanePiece& piece) {
-  if (piece.cont.empty()) return;
+  if (piece.cont.empty() && piece.rich.empty()) return;
   QTextDocument* doc = document();
   loading_ = true;
   QTextCursor c(doc);
   c.movePosition(QTextCursor::End);
   const QTextBlock before = c.block();
-  c.insertText(piece.text);
-  QTextBlock b = fillBlocks_ > 0 ? before.next() : doc->begin();
-  QTextCursor mark(doc);
-  for (size_t i = 0; i < piece.cont.size() && b.isValid(); ++i, b = b.next()) {
-    b.setUserState(piece.first[i]);
-    if (piece.cont[i] != MarkedContinuing(b)) SetContinuing(mark, b, piece.cont[i]);
+  QTextBlock b;
+  if (!piece.rich.empty()) {
+    InsertParagraphs(c, piece.rich, fillBlocks_ > 0);
+    // A paragraph is a line and a block.
+    b = fillBlocks_ > 0 ? before.next() : doc->begin();
+    for (int line = fillLines_; b.isValid(); b = b.next()) b.setUserState(line++);
+    fillBlocks_ += piece.lines;
+  } else {
+    c.insertText(piece.text);
+    b = fillBlocks_ > 0 ? before.next() : doc->begin();
+    QTextCursor mark(doc);
+    for (size_t i = 0; i < piece.cont.size() && b.isValid(); ++i, b = b.next()) {
+      b.setUserState(piece.first[i]);
+      if (piece.cont[i] != MarkedContinuing(b)) SetContinuing(mark, b, piece.cont[i]);
+    }
+    fillBlocks_ += static_cast<int>(piece.cont.size());
   }
   // The caret stood where the first piece went in and moved past it: back
   // to the top, where later pieces no longer move it (each move would
   // count the lines before the caret).
-  if (fillBlocks_ == 0) setTextCursor(QTextCursor(doc));
-  fillBlocks_ += static_cast<int>(piece.cont.size());
+  if (fillLines_ == 0) setTextCursor(QTextCursor(doc));
   fillLines_ += piece.lines;
   doc->setModified(false);
   loading_ = false;
@@ -547,10 +621,12 @@ void TRichEdit::SetText(std::string_view bytes, std::optional<navirt::TUnicodePa
 
 void TRichEdit::Clear() {
   AbortFill();
+  const size_t dropped = HeldBytes();
   loading_ = true;
   original_ = navirt::TPaneBytes();
   unicode_.reset();
   clear();
+  ReturnFreedMemory(dropped);
   document()->setModified(false);
   loading_ = false;
 }
@@ -749,21 +825,7 @@ void TRichEdit::SetRich(const navirt::RtfDocument& rtf) {
   unicode_.reset();
   clear();
   QTextCursor c(document());
-  bool firstPara = true;
-  for (const auto& para : rtf.paragraphs) {
-    if (!firstPara) c.insertBlock();
-    firstPara = false;
-    for (const auto& run : para) {
-      QTextCharFormat f;
-      if (!run.font.empty()) f.setFontFamilies({ToScreen(run.font)});
-      if (run.halfPoints > 0) f.setFontPointSize(run.halfPoints / 2.0);
-      if (run.bold) f.setFontWeight(QFont::Bold);
-      if (run.italic) f.setFontItalic(true);
-      if (run.underline) f.setFontUnderline(true);
-      if (run.hasColor) f.setForeground(QColor(QRgb(run.color)));
-      c.insertText(ToScreen(run.text), f);
-    }
-  }
+  InsertParagraphs(c, rtf.paragraphs, false);
   original_ = navirt::TPaneBytes(rtf.PlainText());
   MarkOriginalLines({});
   document()->clearUndoRedoStacks();

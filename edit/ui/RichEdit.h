@@ -79,11 +79,17 @@ class TRichEdit : public QPlainTextEdit {
   // text in abandons it.
   void BeginFill(std::shared_ptr<TPaneFeed> feed);
   bool Filling() const { return feed_ != nullptr; }
+  // Memory the text takes: its bytes, their line index and the document's
+  // characters (no layout, no block records).
+  size_t HeldBytes() const;
   void CompleteFill() const;
   // Blocks of pane lines from line (and byte offset into it) on, about
   // budget bytes; the position moves past them. Safe on any thread.
   static TPanePiece MakePiece(const navirt::TPaneBytes& bytes, const navirt::TUnicodePane* unicode, size_t& line,
                               size_t& offset, size_t budget);
+  // Paragraphs of a rich text from para on, about budget bytes of text,
+  // moved out of paragraphs; para moves past them.
+  static TPanePiece MakeRichPiece(std::vector<navirt::RtfParagraph>& paragraphs, size_t& para, size_t budget);
 
   // Rich text: the pane renders RTF files and its text keeps fonts, sizes,
   // styles and colours.

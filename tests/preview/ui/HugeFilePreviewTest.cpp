@@ -3,6 +3,7 @@
 // between events, moving on abandons the fill, and the filled pane holds
 // the file's text exactly as a file loaded at once would.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QScrollBar>
@@ -18,9 +19,12 @@
 #include <string>
 
 #include "app/ui/Unit1.h"
+#include "edit/Rtf.h"
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommandIds.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "preview/ui/PreviewLoader.h"
+#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -32,6 +36,7 @@ class HugeFilePreviewTest : public QObject {
   std::string bigText_;   // b_big.txt: Shift_JIS lines, CR LF
   std::string bin_;       // d_big.bin
   std::string longLine_;  // e_long.txt's first line
+  std::string rtf_;       // f_rich.rtf: over 1 MiB of styled paragraphs
 
   static std::string BigLine(int i) {
     // "日本語の行" and the line's number.
@@ -83,6 +88,19 @@ class HugeFilePreviewTest : public QObject {
     longLine_ = "x";
     while (longLine_.size() < (3u << 19)) longLine_ += "\x82\xa0";
     std::ofstream(folder_ + "e_long.txt", std::ios::binary) << longLine_ + "\r\nend";
+    // Paragraphs in bold, italic, a colour and another size by turns.
+    navirt::RtfDocument doc;
+    for (int i = 0; i < 40000; ++i) {
+      navirt::RtfRun plain{BigLine(i) + " ", "", 0};
+      navirt::RtfRun styled{"styled", "", i % 3 == 0 ? 28 : 0};
+      styled.bold = i % 2 == 0;
+      styled.italic = i % 5 == 0;
+      styled.hasColor = i % 7 == 0;
+      styled.color = 0xC00000;
+      doc.paragraphs.push_back({plain, styled});
+    }
+    rtf_ = navirt::WriteRtf(doc, "MS Gothic", 20);
+    std::ofstream(folder_ + "f_rich.rtf", std::ios::binary) << rtf_;
   }
 
   // The key returns at once with the information line; the text follows
@@ -102,6 +120,11 @@ class HugeFilePreviewTest : public QObject {
     // The pane shows the top of the file, as after a load at once.
     QCOMPARE(f->RichEdit1->CaretLine(), 1);
     QCOMPARE(f->RichEdit1->verticalScrollBar()->value(), 0);
+    QVERIFY(f->RichEdit1->HeldBytes() > bigText_.size());
+    // A small file after it: the big one's memory goes with it.
+    QTest::keyClick(f->FileView1, Qt::Key_Up);
+    QCOMPARE(f->RichEdit1->Text(), std::string("small"));
+    QVERIFY2(f->RichEdit1->HeldBytes() < 4096, qPrintable(QString::number(f->RichEdit1->HeldBytes())));
   }
 
   // A second Down while the big file fills: the next file shows, and no
@@ -182,6 +205,59 @@ class HugeFilePreviewTest : public QObject {
     QVERIFY(f->RichEdit1->Filling());
     QVERIFY(WaitFilled(f.get()));
     QCOMPARE(f->RichEdit1->Bytes(), bin_);
+  }
+
+  // In rich mode a large RTF file fills between events as a text file
+  // does, and the pane ends as a file rendered at once.
+  void aLargeRtfFileFillsInTheBackground() {
+    QVERIFY(rtf_.size() > (1u << 20));
+    std::ofstream(tmp_.path().toStdString() + "/navirt.ini") << "[Menu]\nMrtf=1\n";
+    auto f = Open("e_long.txt");
+    QTest::keyClick(f->FileView1, Qt::Key_Down);
+    QVERIFY2(f->InfoLine().startsWith("f_rich.rtf"), qPrintable(f->InfoLine()));
+    QVERIFY(f->RichEdit1->Filling());
+    QVERIFY(WaitFilled(f.get()));
+    // The labels of the text shown: no type, its code.
+    QVERIFY2(f->InfoLine().endsWith("      ｼﾌﾄJIS"), qPrintable(f->InfoLine()));
+    TRichEdit atOnce;
+    atOnce.SetRich(navirt::ReadRtf(rtf_));
+    QCOMPARE(f->RichEdit1->LineCount(), 40000);
+    QCOMPARE(f->RichEdit1->Text(), atOnce.Text());
+    QVERIFY(f->RichEdit1->Rich().paragraphs == atOnce.Rich().paragraphs);
+    QCOMPARE(f->RichEdit1->Line(39999), BigLine(39999) + " styled");
+    QVERIFY(!f->RichEdit1->Modified());
+    f.reset();
+    fs::remove(tmp_.path().toStdString() + "/navirt.ini");
+  }
+
+  // A file that grew past the read limit after it was looked at is read
+  // no further than the limit, and nothing of it is shown.
+  void aFileGrownPastTheReadLimitIsNotShown() {
+    TPreviewLoader loader;
+    auto feed = std::make_shared<TPaneFeed>(4);
+    QObject context;
+    TPreviewLoader::Labels got{"unset", "unset"};
+    TPreviewLoader::Options options;
+    options.limit = 1u << 20;
+    loader.Start(
+        folder_ + "d_big.bin", feed, &context, [&](const TPreviewLoader::Labels& l) { got = l; }, options);
+    TPanePiece piece;
+    navirt::TPaneBytes bytes(std::string("old"));
+    std::optional<navirt::TUnicodePane> unicode;
+    QCOMPARE(feed->Pop(piece, bytes, unicode, true), TPaneFeed::Got::Done);
+    QCOMPARE(bytes.LineCount(), size_t(0));
+    QTest::qWait(50);
+    QCOMPARE(got.code, std::string());
+    // Within the limit the same file is read whole.
+    auto whole = std::make_shared<TPaneFeed>(4);
+    options.limit = bin_.size();
+    loader.Start(
+        folder_ + "d_big.bin", whole, &context, [](const TPreviewLoader::Labels&) {}, options);
+    TPaneFeed::Got g;
+    while ((g = whole->Pop(piece, bytes, unicode, true)) == TPaneFeed::Got::Piece) {
+    }
+    QCOMPARE(g, TPaneFeed::Got::Done);
+    QCOMPARE(bytes.Text(), bin_);
   }
 
   // Asking for the text while it fills (a command on the pane) gets all
