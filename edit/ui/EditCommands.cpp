@@ -77,6 +77,8 @@ void Cut(IHost& h) {
   TRichEdit* pane = h.Pane();
   // A browse pane changes nothing, so the marker stays as it is.
   if (!pane->EditMode() || !pane->textCursor().hasSelection()) return;
+  // A change goes into the whole text: a fill still running ends first.
+  pane->CompleteFill();
   pane->cut();
   h.SetInfoColor(clRed);
 }
@@ -92,7 +94,9 @@ void Copy(IHost& h) {
 
 void Paste(IHost& h) {
   if (!ClipboardHasText()) return;
-  // The pane takes the paste also in browse mode, as its Part says.
+  // The pane takes the paste also in browse mode, as its Part says, into
+  // the whole text: a fill still running ends first.
+  h.Pane()->CompleteFill();
   QTextCursor c = h.Pane()->textCursor();
   c.insertText(QApplication::clipboard()->text());
   h.SetInfoColor(clRed);
@@ -101,6 +105,7 @@ void Paste(IHost& h) {
 void DeleteSelection(IHost& h) {
   TRichEdit* pane = h.Pane();
   if (!pane->EditMode() || !pane->textCursor().hasSelection()) return;
+  pane->CompleteFill();
   pane->textCursor().removeSelectedText();
   h.SetInfoColor(clRed);
 }

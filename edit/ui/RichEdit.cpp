@@ -530,6 +530,21 @@ void TRichEdit::keyPressEvent(QKeyEvent* e) {
   QPlainTextEdit::keyPressEvent(e);
 }
 
+void TRichEdit::insertFromMimeData(const QMimeData* source) {
+  CompleteFill();
+  QPlainTextEdit::insertFromMimeData(source);
+}
+
+void TRichEdit::dropEvent(QDropEvent* e) {
+  if (!isReadOnly()) CompleteFill();
+  QPlainTextEdit::dropEvent(e);
+}
+
+void TRichEdit::inputMethodEvent(QInputMethodEvent* e) {
+  if (feed_ && !isReadOnly()) CompleteFill();
+  QPlainTextEdit::inputMethodEvent(e);
+}
+
 bool TRichEdit::ContinuesLine(const QTextBlock& b) { return Continues(b); }
 
 int TRichEdit::Advance(int pos, int chars) const {

@@ -136,6 +136,11 @@ class TRichEdit : public QPlainTextEdit {
   // Backspace and Delete at the edge of a long line's piece delete the
   // character beside it, as anywhere else in the line.
   void keyPressEvent(QKeyEvent* e) override;
+  // A paste, a drop or typed input goes into the whole text: a fill still
+  // running is completed first.
+  void insertFromMimeData(const QMimeData* source) override;
+  void dropEvent(QDropEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
 
  private:
   void AbortFill();

@@ -230,6 +230,32 @@ class HugeFilePreviewTest : public QObject {
     fs::remove(tmp_.path().toStdString() + "/navirt.ini");
   }
 
+  // A paste while the file fills (the toolbar's button, the caret at the
+  // top) goes into the whole text: it counts as an edit, its lines are
+  // counted, and the file's lines follow it whole.
+  void aPasteWhileFillingGoesIntoTheWholeText() {
+    auto f = Open("a_small.txt");
+    QApplication::clipboard()->setText("pasted\nline ");
+    QTest::keyClick(f->FileView1, Qt::Key_Down);
+    QVERIFY(f->RichEdit1->Filling());
+    QVERIFY(ClickToolButton(f.get(), btn::Paste));
+    QVERIFY(WaitFilled(f.get()));
+    const int lines = static_cast<int>(std::count(bigText_.begin(), bigText_.end(), '\n'));
+    QCOMPARE(f->RichEdit1->LineCount(), lines + 1);
+    QCOMPARE(f->RichEdit1->Bytes(), "pasted\r\nline " + bigText_);
+    QVERIFY(f->RichEdit1->Modified());
+    // Moving on asks before the pasted text goes.
+    int asked = 0;
+    f->messageHook = [&](const QString&, const QString&, TMsgKind, int) {
+      ++asked;
+      return int(mbCancel);
+    };
+    QTest::keyClick(f->FileView1, Qt::Key_Down);
+    QCOMPARE(asked, 1);
+    f->messageHook = nullptr;
+    QCOMPARE(f->RichEdit1->Line(1), "line " + BigLine(0));
+  }
+
   // A file that grew past the read limit after it was looked at is read
   // no further than the limit, and nothing of it is shown.
   void aFileGrownPastTheReadLimitIsNotShown() {
