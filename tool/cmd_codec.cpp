@@ -217,18 +217,13 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
       }
       const std::string_view piece(d + pos, cut - pos);
       ConversionLoss loss;
-      size_t lineFeeds = 0;
-      std::string bytes;
-      if (lossy) {
-        bytes = lossy(piece, loss);
-        lineFeeds = CountLineFeeds(piece);
-      } else {
-        bytes = fn(piece);
-      }
+      std::string bytes = lossy ? lossy(piece, loss) : fn(piece);
       std::unique_lock lock(mu);
       turnCv.wait(lock, [&] { return written == index || failed; });
       if (failed) return;
-      if (lossy) tally.Add(piece, loss, lineFeeds);
+      // The lines before the first loss are counted once there is one.
+      if (loss.count > 0)
+        tally.total.Add(loss, pos, tally.total.count == 0 ? CountLineFeeds(std::string_view(d, pos)) : 0);
       // The turn is this thread's alone until it passes it on: the write
       // goes without the lock, and the other thread converts meanwhile.
       lock.unlock();
