@@ -19,6 +19,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -160,10 +161,10 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
 }
 
 // A regular file cut after line ends runs over its mapped bytes: the same
-// pieces without a read copy. Two threads each take the next piece, convert
-// it and write it when the pieces before it are written, so that one
-// converts while the other writes; the pages behind a written piece are let
-// go, so memory stays at a few pieces. With lossy the losses of each piece
+// pieces without a read copy. Two threads each take the next piece and
+// convert it, and the pieces are written in order while the next ones are
+// converted; the pages behind a written piece are let go, so memory stays
+// at a few pieces. With lossy the losses of each piece
 // go to tally in order. False when the input is no regular file.
 bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, LossTally& tally, int& rc) {
   struct stat st;
@@ -198,42 +199,59 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
     }
     return end ? static_cast<size_t>(static_cast<const char*>(end) - d) + 1 : size;
   };
+  // Finished pieces wait here until those before them are written. No
+  // thread waits for its turn to write: whichever finds the writing free
+  // writes every piece that is next in order, and the other goes on
+  // converting meanwhile.
+  struct Done {
+    std::string bytes;
+    ConversionLoss loss;
+    size_t pos = 0, cut = 0;
+  };
   std::mutex mu;
-  std::condition_variable turnCv;
+  std::condition_variable roomCv;
+  std::map<size_t, Done> finished;
   size_t next = 0;     // where the next piece to take begins
   size_t taken = 0;    // pieces taken
   size_t written = 0;  // pieces written, in order
-  bool failed = false;
+  bool writing = false, failed = false;
+  constexpr size_t kAhead = 4;  // pieces taken and not yet written, at most
   auto work = [&] {
     for (;;) {
-      size_t pos, cut, index;
+      Done piece;
+      size_t index;
       {
-        std::lock_guard lock(mu);
+        std::unique_lock lock(mu);
+        roomCv.wait(lock, [&] { return failed || next >= size || taken - written < kAhead; });
         if (failed || next >= size) return;
-        pos = next;
-        cut = cutAfter(pos);
-        next = cut;
+        piece.pos = next;
+        piece.cut = cutAfter(next);
+        next = piece.cut;
         index = taken++;
       }
-      const std::string_view piece(d + pos, cut - pos);
-      ConversionLoss loss;
-      std::string bytes = lossy ? lossy(piece, loss) : fn(piece);
+      const std::string_view in(d + piece.pos, piece.cut - piece.pos);
+      piece.bytes = lossy ? lossy(in, piece.loss) : fn(in);
       std::unique_lock lock(mu);
-      turnCv.wait(lock, [&] { return written == index || failed; });
       if (failed) return;
-      // The lines before the first loss are counted once there is one.
-      if (loss.count > 0)
-        tally.total.Add(loss, pos, tally.total.count == 0 ? CountLineFeeds(std::string_view(d, pos)) : 0);
-      // The turn is this thread's alone until it passes it on: the write
-      // goes without the lock, and the other thread converts meanwhile.
-      lock.unlock();
-      const bool ok = WriteOutput(bytes);
-      bytes = std::string();
-      if (const size_t done = cut / page * page; done > 0) ::madvise(m, done, MADV_DONTNEED);
-      lock.lock();
-      if (!ok) failed = true;
-      ++written;
-      turnCv.notify_all();
+      finished.emplace(index, std::move(piece));
+      if (writing) continue;  // the writing thread takes it in its turn
+      writing = true;
+      for (auto it = finished.find(written); !failed && it != finished.end(); it = finished.find(written)) {
+        Done out = std::move(it->second);
+        finished.erase(it);
+        // The lines before the first loss are counted once there is one.
+        if (out.loss.count > 0)
+          tally.total.Add(out.loss, out.pos, tally.total.count == 0 ? CountLineFeeds(std::string_view(d, out.pos)) : 0);
+        lock.unlock();
+        const bool ok = WriteOutput(out.bytes);
+        out.bytes = std::string();
+        if (const size_t done = out.cut / page * page; done > 0) ::madvise(m, done, MADV_DONTNEED);
+        lock.lock();
+        if (!ok) failed = true;
+        ++written;
+        roomCv.notify_all();
+      }
+      writing = false;
       if (failed) return;
     }
   };
@@ -246,7 +264,7 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
       std::lock_guard lock(mu);
       if (!thrown) thrown = std::current_exception();
       failed = true;
-      turnCv.notify_all();
+      roomCv.notify_all();
     }
   };
   std::thread helper;
