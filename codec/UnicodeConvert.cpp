@@ -185,9 +185,9 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
       if (c < 0x80) break;
       char32_t cp;
       // Kana, kanji and the full-width forms: three bytes, checked as one
-      // word (first byte lowest) (lead 1110xxxx, two 10xxxxxx), not overlong. A
-      // surrogate (ED A0-BF) has no code in the table, so it goes the long
-      // way all the same.
+      // word, first byte lowest (a lead 1110xxxx and two 10xxxxxx), and not
+      // overlong. A surrogate (ED A0-BF) has no code in the table, so it
+      // goes the long way all the same.
       const uint32_t w = e - p >= 3 ? p[0] | (p[1] << 8) | (uint32_t{p[2]} << 16) : 0;
       cp = ((w & 0x0F) << 12) | ((w >> 2) & 0xFC0) | ((w >> 16) & 0x3F);
       if ((w & 0xC0C0F0) == 0x8080E0 && cp >= 0x800) {
