@@ -2,7 +2,6 @@
 // of FILE or standard input, exactly as given (the lines are not split and
 // rejoined as the menu commands do).
 #include <fcntl.h>
-#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -162,10 +161,10 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
 
 // A regular file cut after line ends runs over its mapped bytes: the same
 // pieces without a read copy. Two threads each take the next piece and
-// convert it, and the pieces are written in order while the next ones are
-// converted; the pages behind a written piece are let go, so memory stays
-// at a few pieces. With lossy the losses of each piece
-// go to tally in order. False when the input is no regular file.
+// convert it; the pieces go in order to a writer thread while the next ones
+// are converted, and the pages behind each are let go, so memory stays at a
+// few pieces. With lossy the losses go to tally in file order. False when
+// the input is no regular file.
 bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, LossTally& tally, int& rc) {
   struct stat st;
   if (path.empty() || path == "-" || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
@@ -177,10 +176,6 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
   ::close(fd);
   if (m == MAP_FAILED) return false;
   ::madvise(m, size, MADV_SEQUENTIAL);
-  // Results of a few MiB come and go for every piece: kept in the heap and
-  // reused, rather than mapped fresh each time.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 128 << 20);
   const char* d = static_cast<const char*>(m);
   constexpr size_t kPiece = 1 << 20;
   const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
@@ -199,23 +194,25 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
     }
     return end ? static_cast<size_t>(static_cast<const char*>(end) - d) + 1 : size;
   };
-  // Finished pieces wait here until those before them are written. No
-  // thread waits for its turn to write: whichever finds the writing free
-  // writes every piece that is next in order, and the other goes on
-  // converting meanwhile.
+  // Finished pieces wait here until those before them are handed on. No
+  // thread waits for its turn: whichever finds the handing free hands on
+  // every piece that is next in order, and the other goes on converting.
+  // The writer thread sleeps between pieces, so a busy machine wakes it
+  // promptly, where a converting thread that also wrote lost its turns.
   struct Done {
     std::string bytes;
     ConversionLoss loss;
     size_t pos = 0, cut = 0;
   };
+  BackgroundOutput output;
   std::mutex mu;
   std::condition_variable roomCv;
   std::map<size_t, Done> finished;
-  size_t next = 0;     // where the next piece to take begins
-  size_t taken = 0;    // pieces taken
-  size_t written = 0;  // pieces written, in order
-  bool writing = false, failed = false;
-  constexpr size_t kAhead = 4;  // pieces taken and not yet written, at most
+  size_t next = 0;                       // where the next piece to take begins
+  size_t taken = 0;                      // pieces taken
+  size_t written = 0;                    // pieces handed on to be written, in order
+  bool writing = false, failed = false;  // writing: a thread is handing on
+  constexpr size_t kAhead = 4;           // pieces taken and not yet handed on, at most
   auto work = [&] {
     for (;;) {
       Done piece;
@@ -234,7 +231,7 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
       std::unique_lock lock(mu);
       if (failed) return;
       finished.emplace(index, std::move(piece));
-      if (writing) continue;  // the writing thread takes it in its turn
+      if (writing) continue;  // the thread handing on takes it in its turn
       writing = true;
       for (auto it = finished.find(written); !failed && it != finished.end(); it = finished.find(written)) {
         Done out = std::move(it->second);
@@ -243,8 +240,7 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
         if (out.loss.count > 0)
           tally.total.Add(out.loss, out.pos, tally.total.count == 0 ? CountLineFeeds(std::string_view(d, out.pos)) : 0);
         lock.unlock();
-        const bool ok = WriteOutput(out.bytes);
-        out.bytes = std::string();
+        const bool ok = output.Put(std::move(out.bytes));
         if (const size_t done = out.cut / page * page; done > 0) ::madvise(m, done, MADV_DONTNEED);
         lock.lock();
         if (!ok) failed = true;
@@ -281,6 +277,7 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
     ::munmap(m, size);
     std::rethrow_exception(thrown);
   }
+  if (!output.Finish()) failed = true;
   rc = failed ? WriteError() : kExitOk;
   ::munmap(m, size);
   return true;
