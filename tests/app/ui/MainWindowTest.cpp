@@ -16,10 +16,10 @@
 
 #include "app/StartupPath.h"
 #include "app/ui/AppIcon.h"
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "settings/IniFile.h"
 #include "tests/ToolBarButtons.h"
 

@@ -20,13 +20,13 @@
 #include <fstream>
 
 #include "app/ui/FontColorDialog.h"
-#include "app/ui/InputDialog.h"
 #include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "preview/ui/CharsetDialog.h"
 #include "settings/IniFile.h"
 #include "tests/ToolBarButtons.h"

@@ -26,13 +26,13 @@
 #include <optional>
 #include <thread>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "archive/ui/ArcCreateDialog.h"
 #include "archive/ui/ArchiveCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"

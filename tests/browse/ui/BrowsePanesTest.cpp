@@ -24,7 +24,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/DriveDialog.h"
@@ -33,6 +32,7 @@
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/InputDialog.h"
 #include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 

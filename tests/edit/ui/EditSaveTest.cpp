@@ -16,11 +16,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/Rtf.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "platform/FileInfo.h"
 #include "tests/ToolBarButtons.h"
 

@@ -20,7 +20,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/LineCommandTable.h"
 #include "edit/LineCommands.h"
@@ -28,6 +27,7 @@
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/LineCommandsUi.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "tests/JobInput.h"

@@ -31,12 +31,12 @@
 
 #include <sys/stat.h>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"

@@ -15,10 +15,10 @@
 #include <fstream>
 #include <memory>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "platform/Cp932.h"
 #include "search/ui/RegexDialog.h"
 #include "search/ui/ReplaceDialog.h"

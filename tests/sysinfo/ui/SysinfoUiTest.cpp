@@ -21,10 +21,10 @@
 #include <memory>
 
 #include "app/ui/AppCommandIds.h"
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
+#include "host/ui/InputDialog.h"
 #include "platform/Cp932.h"
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/AboutDialog.h"
