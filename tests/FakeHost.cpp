@@ -8,9 +8,13 @@
 
 #include "edit/PaneText.h"
 #include "host/ui/InputDialog.h"
+#include "platform/Messages.h"
 
 TFakeHost::TFakeHost() : dir_(std::make_unique<QTemporaryDir>()) {
   setObjectName("FakeHost");
+  // Japanese as the window is, whatever the locale: the archiver libraries'
+  // reports too.
+  navirt::SetMessageLanguage(navirt::MsgLang::Japanese);
   settingsPath = dir_->filePath("navirt.ini").toStdString();
   commands_ = std::make_unique<TCommandRegistry>(*this, this);
   toolBar1_ = addToolBar("ToolBar1");
@@ -19,6 +23,11 @@ TFakeHost::TFakeHost() : dir_(std::make_unique<QTemporaryDir>()) {
 }
 
 TFakeHost::~TFakeHost() = default;
+
+QToolButton* TFakeHost::PlaceButton(CommandName name) {
+  if (!commands_->AddTo(toolBar2_, name, name.text)) return nullptr;
+  return commands_->Button(name);
+}
 
 QMenu* TFakeHost::Menu(HostMenu which) {
   QMenu*& m = menus_[which];
