@@ -36,6 +36,7 @@
 #include "host/ui/CommandTable.h"
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/SysinfoCommands.h"
+#include "tests/ClickMenu.h"
 #include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
@@ -101,7 +102,7 @@ class RegisterDialogsUiTest : public QObject {
       seen = true;
       return play(*dialog);
     };
-    f->Commands().Trigger(command);
+    (void)ClickMenuItem(f, f->Commands().Action(command));
     f->dialogHook = nullptr;
     return seen;
   }
@@ -519,7 +520,7 @@ class RegisterDialogsUiTest : public QObject {
       };
       QTimer::singleShot(0, poll);
       f->SetAnswer(QString());
-      f->Commands().Trigger(cmd::Mtoolbarset);
+      (void)ClickMenuItem(f.get(), f->Commands().Action(cmd::Mtoolbarset));
       return played;
     };
     auto exitOff = [](TForm21& d) {

@@ -21,6 +21,7 @@
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommandIds.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "tests/ClickMenu.h"
 
 namespace fs = std::filesystem;
 
@@ -175,7 +176,7 @@ class HugeFilePreviewTest : public QObject {
       QTest::keyClick(w, Qt::Key_Return);  // OK: splits
       return d.result();
     };
-    f->FindAction(cmd::Mfilediv)->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->FindAction(cmd::Mfilediv)));
     f->dialogHook = nullptr;
     QVERIFY(fs::exists(sub + "s.002"));
     QVERIFY2(f->InfoLine().startsWith("s.bin"), qPrintable(f->InfoLine()));
