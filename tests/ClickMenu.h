@@ -29,40 +29,88 @@ inline std::vector<QMenu*> MenuPathTo(QMenu* menu, QAction* item) {
   return {};
 }
 
-// Shows the window when it is not. False when no menu of the bar holds
-// the item or a menu did not open.
-[[nodiscard]] inline bool ClickMenuItem(QMainWindow* window, QAction* item) {
-  if (!item) return false;
-  if (!window->isVisible()) {
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window)) return false;
-  }
+inline bool ShowWindow(QMainWindow* window) {
+  if (window->isVisible()) return true;
+  window->show();
+  return QTest::qWaitForWindowExposed(window);
+}
+
+// Opens target as the user does: a click on its title in the menu bar, then
+// on each sub-menu on the way. False when the bar does not reach it or a
+// menu did not open.
+[[nodiscard]] inline bool OpenMenu(QMainWindow* window, QMenu* target) {
+  if (!target || !ShowWindow(window)) return false;
   QMenuBar* bar = window->menuBar();
-  // An item of the bar itself is clicked there.
-  if (bar->actions().contains(item)) {
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
-    return true;
-  }
   std::vector<QMenu*> path;
   for (QAction* top : bar->actions()) {
-    if (top->menu() && top->isVisible() && (path = MenuPathTo(top->menu(), item)).size()) break;
+    if (!top->menu() || !top->isVisible()) continue;
+    if (top->menu() == target) {
+      path = {target};
+      break;
+    }
+    path = MenuPathTo(top->menu(), target->menuAction());
+    if (!path.empty()) {
+      path.push_back(target);
+      break;
+    }
   }
   if (path.empty()) return false;
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(path.front()->menuAction()).center());
   for (size_t i = 0; i < path.size(); ++i) {
     QMenu* menu = path[i];
     if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000)) return false;
-    QAction* next = i + 1 < path.size() ? path[i + 1]->menuAction() : item;
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(next).center());
+    if (i + 1 < path.size())
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(path[i + 1]->menuAction()).center());
   }
-  // A disabled item leaves its menu open; the user closes it.
+  return true;
+}
+
+// After a click in a menu: a disabled item leaves its menu open and the
+// user closes it; the keyboard goes back to the window, as the window
+// manager hands it back when a menu closes (keys and shortcuts reach it
+// again).
+inline void CloseMenus(QMainWindow* window) {
   while (QWidget* open = QApplication::activePopupWidget()) open->close();
-  // The keyboard goes back to the window, as the window manager hands it
-  // back when a menu closes (keys and shortcuts reach it again).
   if (window->isVisible() && QGuiApplication::focusWindow() != window->windowHandle()) {
     window->activateWindow();
     window->windowHandle()->requestActivate();
     (void)QTest::qWaitFor([window] { return QGuiApplication::focusWindow() == window->windowHandle(); }, 1000);
   }
+}
+
+// Clicks item in its menu. False when no menu of the bar holds it or a
+// menu did not open.
+[[nodiscard]] inline bool ClickMenuItem(QMainWindow* window, QAction* item) {
+  if (!item || !ShowWindow(window)) return false;
+  QMenuBar* bar = window->menuBar();
+  // An item of the bar itself is clicked there.
+  if (bar->actions().contains(item)) {
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(item).center());
+    return true;
+  }
+  QMenu* holder = nullptr;
+  for (QAction* top : bar->actions()) {
+    if (!top->menu() || !top->isVisible()) continue;
+    std::vector<QMenu*> path = MenuPathTo(top->menu(), item);
+    if (!path.empty()) {
+      holder = path.back();
+      break;
+    }
+  }
+  if (!OpenMenu(window, holder)) return false;
+  QTest::mouseClick(holder, Qt::LeftButton, {}, holder->actionGeometry(item).center());
+  CloseMenus(window);
   return true;
+}
+
+// Clicks the item of that caption in menu, as menu shows it once open (a
+// menu that builds its items as it opens). False when it has none.
+[[nodiscard]] inline bool ClickMenuText(QMainWindow* window, QMenu* menu, const QString& caption) {
+  if (!OpenMenu(window, menu)) return false;
+  QAction* item = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == caption) item = a;
+  if (item) QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+  CloseMenus(window);
+  return item != nullptr;
 }

@@ -194,8 +194,7 @@ class RegisterDialogsUiTest : public QObject {
     auto stored = navirt::LoadApplications(f->OpenSettings());
     QVERIFY((stored == std::vector<navirt::AppEntry>{{three, "Three"}, {two, "Two"}, {four, "Vier"}}));
     // Item 1 now starts the former third program, read from the file.
-    emit f->Menu(HostMenu::App)->aboutToShow();
-    apps->actions()[0]->trigger();
+    QVERIFY(ClickMenuText(f.get(), apps, "&1 Three"));
     QCOMPARE(fake_.calls.size(), size_t(1));
     QVERIFY((fake_.calls[0] == ProgramCall{three, {}, root_ + "work/"}));
     // The pop-up's twin starts the same entries.
