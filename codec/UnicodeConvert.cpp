@@ -184,11 +184,13 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
       const unsigned c = *p;
       if (c < 0x80) break;
       char32_t cp;
-      // Kana, kanji and the full-width forms: three bytes, E1-EC or EE-EF
-      // (E0 may be overlong and ED a surrogate: those go the long way).
-      if ((c & 0xF0) == 0xE0 && c != 0xE0 && c != 0xED && e - p >= 3 && (p[1] & 0xC0) == 0x80 &&
-          (p[2] & 0xC0) == 0x80) {
-        cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+      // Kana, kanji and the full-width forms: three bytes, checked as one
+      // word, first byte lowest (a lead 1110xxxx and two 10xxxxxx), and not
+      // overlong. A surrogate (ED A0-BF) has no code in the table, so it
+      // goes the long way all the same.
+      const uint32_t w = e - p >= 3 ? p[0] | (p[1] << 8) | (uint32_t{p[2]} << 16) : 0;
+      cp = ((w & 0x0F) << 12) | ((w >> 2) & 0xFC0) | ((w >> 16) & 0x3F);
+      if ((w & 0xC0C0F0) == 0x8080E0 && cp >= 0x800) {
         p += 3;
       } else {
         const size_t len = Utf8SequenceLength(utf8, static_cast<size_t>(p - begin));
