@@ -1,16 +1,20 @@
 // The plain host for window tests of one subsystem (see FakeHost.h).
 #include "tests/FakeHost.h"
 
-#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 
 #include "edit/PaneText.h"
+#include "host/ui/InputDialog.h"
+#include "platform/Messages.h"
 
 TFakeHost::TFakeHost() : dir_(std::make_unique<QTemporaryDir>()) {
   setObjectName("FakeHost");
+  // Japanese as the window is, whatever the locale: the archiver libraries'
+  // reports too.
+  navirt::SetMessageLanguage(navirt::MsgLang::Japanese);
   settingsPath = dir_->filePath("navirt.ini").toStdString();
   commands_ = std::make_unique<TCommandRegistry>(*this, this);
   toolBar1_ = addToolBar("ToolBar1");
@@ -19,6 +23,11 @@ TFakeHost::TFakeHost() : dir_(std::make_unique<QTemporaryDir>()) {
 }
 
 TFakeHost::~TFakeHost() = default;
+
+QToolButton* TFakeHost::PlaceButton(CommandName name) {
+  if (!commands_->AddTo(toolBar2_, name, name.text)) return nullptr;
+  return commands_->Button(name);
+}
 
 QMenu* TFakeHost::Menu(HostMenu which) {
   QMenu*& m = menus_[which];
@@ -72,15 +81,9 @@ int TFakeHost::MessageDlg(const QString& text, const QString& caption, TMsgKind 
 
 int TFakeHost::ExecDialog(QDialog& dialog) { return dialogHook ? dialogHook(dialog) : dialog.exec(); }
 
-bool TFakeHost::InputQuery(const QString& caption, const QString& prompt, const QString&, const std::string&,
-                           const QString& preset, int) {
-  QInputDialog dlg(this);
-  dlg.setWindowTitle(caption);
-  dlg.setLabelText(prompt);
-  dlg.setTextValue(preset);
-  if (ExecDialog(dlg) != QDialog::Accepted) return false;
-  answer_ = dlg.textValue();
-  return true;
+bool TFakeHost::InputQuery(const QString& caption, const QString& prompt, const QString& note,
+                           const std::string& section, const QString& preset, int widthPercent) {
+  return RunInputQuery(*this, caption, prompt, note, section, preset, widthPercent, answer_);
 }
 
 void TFakeHost::NoteSavedFile(const std::string& path) {

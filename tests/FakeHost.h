@@ -18,6 +18,7 @@
 #include "host/ui/Host.h"
 
 class QTemporaryDir;
+class QToolButton;
 
 class TFakeHost : public QMainWindow, public IHost {
  public:
@@ -37,6 +38,11 @@ class TFakeHost : public QMainWindow, public IHost {
   TRichEdit* pane = nullptr;  // a test that needs the pane widget makes one
   QTreeView* fileList = nullptr;
   QTreeView* folderTree = nullptr;
+
+  // Puts the command's button at the end of the text toolbar, as the
+  // window's toolbar lists do; the shown button, or null when the command
+  // has none.
+  QToolButton* PlaceButton(CommandName name);
 
   QWidget* HostWindow() override { return this; }
   TCommandRegistry& Commands() override { return *commands_; }

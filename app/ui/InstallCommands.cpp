@@ -2,6 +2,7 @@
 // order. One line per subsystem: its Install function and its header.
 #include <QAction>
 
+#include "app/ui/KeyTable.h"
 #include "app/ui/MainToolBar.h"
 #include "app/ui/RegisteredCommands.h"
 #include "app/ui/Unit1.h"
@@ -25,6 +26,7 @@ void TForm1::InstallSubsystemCommands() {
   InstallSearchCommands(*this);
   InstallGrepCommands(*this);
   InstallBrowseCommands(*this);
+  InstallKeyMap(*this);
   InstallFileOpsCommands(*this);
   InstallHexDumpCommands(*this);
   InstallPictureCommands(*this);

@@ -31,10 +31,10 @@
 #include <ctime>
 
 #include "app/ui/Icons.h"
-#include "app/ui/InputDialog.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/FontUtil.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
 #include "platform/FileInfo.h"
 #include "platform/Format.h"
@@ -337,25 +337,7 @@ int TForm1::MessageDlg(const QString& text, const QString& caption, TMsgKind kin
 
 bool TForm1::InputQuery(const QString& caption, const QString& prompt, const QString& note, const std::string& section,
                         const QString& preset, int widthPercent) {
-  TIniFile ini = OpenSettings();
-  TInputDialogModel model;
-  model.caption = S(caption);
-  model.prompt = S(prompt);
-  model.note = S(note);
-  if (!section.empty()) model.LoadHistory(ini, section);
-  model.text = S(preset);
-  TForm33 dlg(this, model);
-  if (widthPercent != 100) dlg.Widen(widthPercent);
-  if (ExecDialog(dlg) != QDialog::Accepted) return false;
-  model.text = S(dlg.AnswerText());
-  if (!section.empty()) {
-    TIniFile fresh = OpenSettings();
-    DialogAnswer = Q(model.Accept(fresh, section));
-    WriteSettings(fresh);
-  } else {
-    DialogAnswer = Q(model.text);
-  }
-  return true;
+  return RunInputQuery(*this, caption, prompt, note, section, preset, widthPercent, DialogAnswer);
 }
 
 // ---------------------------------------------------------------- events

@@ -17,11 +17,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
 
 namespace fs = std::filesystem;

@@ -331,7 +331,5 @@ void InstallBrowseCommands(IHost& h) {
   InstallDragAndDrop(h);
   SetUpDriveCombo(h);
   InstallPaneMenus(h);
-  InstallKeyList(h);
-  h.SetPaneKeyHandler([&h](QObject* view, QKeyEvent* key) { return BrowseKeyPress(h, view, key); });
   ApplyFileViewStyle(h, h.FileViewStyle());
 }

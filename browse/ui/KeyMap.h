@@ -1,20 +1,15 @@
 #pragma once
-// The key map of the folder tree and the file list, and the key list of the
-// whole-menu pop-up that carries the same commands.
-#include "host/ui/CommandName.h"
-
+// The browsing panes' own keys: Backspace, Enter, Home, the arrows and the
+// keypad's view styles work the same whatever commands the window offers.
+// The letters and Delete run other subsystems' commands, so the window maps
+// them (app/ui/KeyTable.h).
 class IHost;
 class QKeyEvent;
+class QMenu;
 class QObject;
 
 // A key pressed in the folder tree or the file list; true when consumed.
 bool BrowseKeyPress(IHost& host, QObject* target, QKeyEvent* key);
-// Runs the command of a key-list letter ('A'..'Z', ';', '\\').
-void RunKeyLetter(IHost& host, char letter);
-// The command a letter of the key map runs; null for the browser's own keys.
-const CommandName* KeyLetterCommand(char letter);
-// Runs a command for a key; a command not built or not usable now beeps
-// and says so in the status bar instead of doing nothing silently.
-bool RunKeyCommand(IHost& host, CommandName name);
-// "ショートカットキー(&K)" in the whole-menu pop-up, then its closing items.
-void InstallKeyList(IHost& host);
+// The key list's entries for those keys: the four view styles, Enter, BS
+// and HOME.
+void AddBrowseKeyItems(IHost& host, QMenu* keys);

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "app/ui/AllCommands.h"
+#include "app/ui/KeyTable.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "host/ui/CommandTable.h"

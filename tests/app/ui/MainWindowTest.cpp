@@ -16,11 +16,12 @@
 
 #include "app/StartupPath.h"
 #include "app/ui/AppIcon.h"
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "settings/IniFile.h"
+#include "tests/ClickMenu.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -178,7 +179,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(f->SBarRPanel(4), QString("Vﾓｰﾄﾞ"));
       QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "sub/"));
       QCOMPARE(f->Settings.height, 480);
-      f->Mdisp->trigger();  // back on
+      QVERIFY(ClickMenuItem(f.get(), f->Mdisp));  // back on
       f->Mcloseinitview1->setChecked(false);
       f->close();
     }
@@ -194,7 +195,7 @@ class MainWindowTest : public QObject {
     ini.WriteString("Mine", "Keep", "yes");
     QVERIFY(ini.SaveAs(iniPath_));
     auto f = NewForm();
-    f->Minifileclear1->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->Minifileclear1));
     QVERIFY(!fs::exists(iniPath_));
     QVERIFY(f->RichEdit1->isVisible());
     QVERIFY(f->RichEdit1->isReadOnly());  // still the view mode of the edit button
@@ -231,7 +232,7 @@ class MainWindowTest : public QObject {
       dlg->SetAnswerText("4");
       return int(QDialog::Accepted);
     };
-    f->Mtabset1->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->Mtabset1));
     QCOMPARE(f->TabWidth, 4);
     QCOMPARE(f->DialogAnswer, QString("4"));
     f->dialogHook = [](QDialog& d) {
@@ -268,7 +269,7 @@ class MainWindowTest : public QObject {
 
   void hidingThePaneFlipsCaptions() {
     auto f = NewForm();
-    f->MeditView1->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->MeditView1));
     QVERIFY(!f->RichEdit1->isVisible());
     QCOMPARE(f->MeditView1->text(), QString("テキスト表示を表示する(&I)"));
     // The button's hint: the short text as its tip, the long one in the status bar.
@@ -285,7 +286,7 @@ class MainWindowTest : public QObject {
 
   void onDemandDisplayInVMode() {
     auto f = NewForm();
-    f->Mdisp->trigger();  // V mode
+    QVERIFY(ClickMenuItem(f.get(), f->Mdisp));  // V mode
     QVERIFY(!f->RealTimeMode);
     f->HandleCommandLine(folder_ + "b_ascii.txt");
     QCOMPARE(f->RichEdit1->LineCount(), 0);  // no real-time preview

@@ -36,6 +36,7 @@
 #include "host/ui/CommandTable.h"
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/SysinfoCommands.h"
+#include "tests/ClickMenu.h"
 #include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
@@ -101,7 +102,7 @@ class RegisterDialogsUiTest : public QObject {
       seen = true;
       return play(*dialog);
     };
-    f->Commands().Trigger(command);
+    (void)ClickMenuItem(f, f->Commands().Action(command));
     f->dialogHook = nullptr;
     return seen;
   }
@@ -193,8 +194,7 @@ class RegisterDialogsUiTest : public QObject {
     auto stored = navirt::LoadApplications(f->OpenSettings());
     QVERIFY((stored == std::vector<navirt::AppEntry>{{three, "Three"}, {two, "Two"}, {four, "Vier"}}));
     // Item 1 now starts the former third program, read from the file.
-    emit f->Menu(HostMenu::App)->aboutToShow();
-    apps->actions()[0]->trigger();
+    QVERIFY(ClickMenuText(f.get(), apps, "&1 Three"));
     QCOMPARE(fake_.calls.size(), size_t(1));
     QVERIFY((fake_.calls[0] == ProgramCall{three, {}, root_ + "work/"}));
     // The pop-up's twin starts the same entries.
@@ -519,7 +519,7 @@ class RegisterDialogsUiTest : public QObject {
       };
       QTimer::singleShot(0, poll);
       f->SetAnswer(QString());
-      f->Commands().Trigger(cmd::Mtoolbarset);
+      (void)ClickMenuItem(f.get(), f->Commands().Action(cmd::Mtoolbarset));
       return played;
     };
     auto exitOff = [](TForm21& d) {

@@ -17,6 +17,7 @@
 #include "host/ui/CommandTable.h"
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/SysinfoCommands.h"
+#include "tests/ClickMenu.h"
 
 namespace fs = std::filesystem;
 using navirt::ProgramCall;
@@ -77,13 +78,12 @@ class RegisteredUiTest : public QObject {
       QMenu* apps = ApplicationMenuOf(*f);
       QVERIFY(apps);
       QCOMPARE(apps->actions().size(), 3);
-      QAction* second = Item(apps, "&2 Second");
-      QVERIFY(second);
-      second->trigger();
+      QVERIFY(Item(apps, "&2 Second"));
+      QVERIFY(ClickMenuText(f.get(), apps, "&2 Second"));
       QCOMPARE(fake_.calls.size(), size_t(1));
       QVERIFY((fake_.calls[0] == ProgramCall{two, {}, root_ + "work/"}));
       // A stored program that is gone says so and starts nothing.
-      Item(apps, "&3 Gone")->trigger();
+      QVERIFY(ClickMenuText(f.get(), apps, "&3 Gone"));
       QCOMPARE(fake_.calls.size(), size_t(1));
       QCOMPARE(messages_.size(), 1);
       QVERIFY(messages_[0].contains("gone"));
@@ -93,9 +93,10 @@ class RegisteredUiTest : public QObject {
       ini = f->OpenSettings();
       navirt::SaveApplications(ini, {{two, "Second"}, {one, "First"}});
       QVERIFY(f->WriteSettings(ini));
-      emit f->Menu(HostMenu::App)->aboutToShow();
+      QVERIFY(OpenMenu(f.get(), apps));
       QVERIFY(Item(apps, "&1 Second"));
-      Item(apps, "&2 First")->trigger();
+      CloseMenus(f.get());
+      QVERIFY(ClickMenuText(f.get(), apps, "&2 First"));
       QVERIFY((fake_.calls.back() == ProgramCall{one, {}, root_ + "work/"}));
     }
   }
@@ -115,8 +116,7 @@ class RegisteredUiTest : public QObject {
     QVERIFY(Item(popup, QString::fromStdString("&1 " + root_ + "a")));
     QAction* third = Item(popup, QString::fromStdString("&3 " + root_ + "b"));
     QVERIFY(third);
-    popup->hide();
-    third->trigger();
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(third).center());
     QCOMPARE(QString::fromStdString(f->HostFolder()), QString::fromStdString(root_ + "b/"));
     QVERIFY(messages_.isEmpty());
   }

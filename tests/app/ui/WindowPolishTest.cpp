@@ -28,6 +28,7 @@
 #include "browse/ui/FileViews.h"
 #include "edit/ui/RichEdit.h"
 #include "settings/IniFile.h"
+#include "tests/ClickMenu.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -126,7 +127,7 @@ class WindowPolishTest : public QObject {
       result = d.result();
       return result;
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mfonttext));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mfonttext)));
     QVERIFY(!visibleAfterEscape);
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(f->RichEdit1->font().pointSize(), before.pointSize());

@@ -20,15 +20,16 @@
 #include <fstream>
 
 #include "app/ui/FontColorDialog.h"
-#include "app/ui/InputDialog.h"
 #include "app/ui/Translations.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/FileListModel.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "preview/ui/CharsetDialog.h"
 #include "settings/IniFile.h"
+#include "tests/ClickMenu.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -149,7 +150,7 @@ class WindowRepairsTest : public QObject {
     QTest::keyClick(pane, Qt::Key_Home, Qt::ShiftModifier);
     QVERIFY(pane->textCursor().hasSelection());
     const navirt::TColor before = f->InfoColor;
-    f->ActionNamed("Mcut")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mcut")));
     QCOMPARE(QString::fromStdString(pane->Text()), QString("one\r\ntwo\r\nthree"));
     QCOMPARE(f->InfoColor, before);
   }
@@ -157,10 +158,10 @@ class WindowRepairsTest : public QObject {
   void savesResetsAndRefreshesLeaveNothingStale() {
     auto f = Open(folder_ + "a.txt");
     // Overwrite save: the folder's figures follow the new size.
-    f->ActionNamed("Mkanihensyu")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mkanihensyu")));
     f->RichEdit1->setFocus();
     QTest::keyClicks(f->RichEdit1, "longer text ");
-    f->ActionNamed("Msave")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Msave")));
     f->WaitForSummary();
     const auto bytes = [&] {
       uint64_t n = 0;
@@ -173,13 +174,13 @@ class WindowRepairsTest : public QObject {
     // "テキストを再表示" shows the selected file again.
     f->SelectFileByName("b.txt");
     f->RichEdit1->Clear();
-    f->ActionNamed("Mtextrepaint1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mtextrepaint1")));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Text()), QString("second"));
 
     // "ファイルを再表示" turns real-time mode on together with its indicators.
     f->ActionNamed("Mdisp")->setChecked(false);
     QCOMPARE(f->SBarRPanel(4), QString("Vﾓｰﾄﾞ"));
-    f->ActionNamed("Mtextnewview")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mtextnewview")));
     QVERIFY(f->ActionNamed("Mdisp")->isChecked());
     QCOMPARE(f->SBarRPanel(4), QString("ﾘｱﾙﾓｰﾄﾞ"));
 
@@ -190,7 +191,7 @@ class WindowRepairsTest : public QObject {
     f->show();
     if (!f->RichEdit1->EditMode()) QVERIFY(ClickToolButton(f.get(), btn::EditMode));
     QVERIFY(ToolButtonOf(f.get(), btn::EditMode)->isChecked());
-    f->ActionNamed("Minifileclear1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Minifileclear1")));
     QVERIFY(f->FileModel->Mask().all);
     QVERIFY(f->FileModel->rowCount() >= 4);
     QVERIFY(!ToolButtonOf(f.get(), btn::EditMode)->isChecked());
@@ -230,9 +231,9 @@ class WindowRepairsTest : public QObject {
       dlg->SetSelectedColor(QColor(200, 0, 0));
       return int(QDialog::Accepted);
     };
-    f->ActionNamed("Mfonttext")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfonttext")));
     QCOMPARE(f->RichEdit1->palette().color(QPalette::Text), QColor(200, 0, 0));
-    f->ActionNamed("Mfontfile")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfontfile")));
     QCOMPARE(f->FileView1->palette().color(QPalette::Text), QColor(200, 0, 0));
     QCOMPARE(f->FileIconView1->palette().color(QPalette::Text), QColor(200, 0, 0));
     // The colour survives the next preview.
@@ -280,7 +281,7 @@ class WindowRepairsTest : public QObject {
     f->RichEdit1->SetText(
         "\x82\xa0"
         "A");  // あA
-    f->ActionNamed("Mdump1b1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mdump1b1")));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(3)), QString("8A4"));
     QFontMetricsF m(f->RichEdit1->font());
     QCOMPARE(m.horizontalAdvance(QString::fromUtf8("あ")), 2 * m.horizontalAdvance("8"));
@@ -294,7 +295,7 @@ class WindowRepairsTest : public QObject {
 
   void closingWithTypedEditsAsksFirst() {
     auto f = Open(folder_ + "a.txt");
-    f->ActionNamed("Mkanihensyu")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mkanihensyu")));
     f->RichEdit1->setFocus();
     QTest::keyClicks(f->RichEdit1, "new ");
     answer_ = mbCancel;

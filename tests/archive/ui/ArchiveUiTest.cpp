@@ -1,5 +1,6 @@
-// The archive menu on the real main window over a temporary folder, with
-// archives made by navirt-tool.
+// The archive menu on a plain host with the archive commands alone, over
+// a temporary folder with archives made by navirt-tool; commands start from
+// their menu items.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -9,14 +10,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QToolBar>
-#include <QTreeView>
 
 #include <atomic>
 #include <chrono>
@@ -27,18 +27,18 @@
 #include <optional>
 #include <thread>
 
-#include "app/ui/InputDialog.h"
-#include "app/ui/Unit1.h"
 #include "archive/ui/ArcCreateDialog.h"
+#include "archive/ui/ArchiveCommandIds.h"
 #include "archive/ui/ArchiveCommands.h"
-#include "browse/ui/FileListModel.h"
-#include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
+#include "tests/ClickMenu.h"
+#include "tests/FakeHost.h"
 #include "tests/JobInput.h"
-#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -61,11 +61,21 @@ class ArchiveUiTest : public QObject {
     std::string cmd = "cd / && cd '" + folder_ + "' && '" + tool + "' " + args + " >/dev/null 2>&1";
     return std::system(cmd.c_str()) == 0;
   }
-  std::unique_ptr<TForm1> NewForm() {
-    auto f = std::make_unique<TForm1>();
+  // The host shows the folder; "処理先フォルダー表示" stands in its option menu
+  // as the file operations put it there.
+  std::unique_ptr<TFakeHost> NewForm() {
+    auto f = std::make_unique<TFakeHost>();
+    f->settingsPath = iniPath_;
+    InstallArchiveCommands(*f);
+    CommandRow todir;
+    todir.name = cmd::Mtodiropen1;
+    todir.caption = "処理先フォルダー表示(&D)";
+    todir.checkable = true;
+    f->Commands().Install(todir, f->Menu(HostMenu::Option));
     f->resize(1000, 700);
     f->show();
-    QTest::qWait(10);
+    f->activateWindow();
+    if (!QTest::qWaitForWindowActive(f.get())) qWarning("window not active");
     f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
       messages_ << text;
       return int(mbOK);
@@ -73,24 +83,26 @@ class ArchiveUiTest : public QObject {
     f->GoToFolder(folder_);
     return f;
   }
-  static QString Pane(TForm1* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->PaneText())); }
-  static void Select(TForm1* f, const std::vector<std::string>& names) {
-    auto* sel = f->FileView1->selectionModel();
-    sel->clearSelection();
-    bool first = true;
+  static QString Pane(TFakeHost* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->PaneText())); }
+  // The selection, as the file list would hand it over.
+  void Select(TFakeHost* f, const std::vector<std::string>& names) {
+    f->selection.clear();
     for (const auto& n : names) {
-      int row = f->FileModel->RowOfName(n, true);
-      QVERIFY2(row >= 0, n.c_str());
-      QModelIndex idx = f->FileModel->index(row, 0);
-      if (first)
-        sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-      else
-        sel->select(idx, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-      first = false;
+      QVERIFY2(fs::exists(folder_ + n), n.c_str());
+      f->selection.push_back(folder_ + n);
     }
   }
-  static QAction* Act(TForm1* f, CommandName n) { return f->Commands().Action(n); }
+  static QAction* Act(TFakeHost* f, CommandName n) { return f->Commands().Action(n); }
+  static void Click(TFakeHost* f, CommandName n) { QVERIFY2(ClickMenuItem(f, Act(f, n)), n.text); }
+  // Opens the archive menu from the menu bar; its rules run as it opens.
+  static void OpenArchiveMenu(TFakeHost* f) {
+    QMenuBar* bar = f->menuBar();
+    QMenu* menu = f->Menu(HostMenu::Archive);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY(menu->isVisible());
+  }
 
+ private slots:
  private slots:
   void init() {
     iniPath_ = tmp_.path().toStdString() + "/navirt.ini";
@@ -110,51 +122,22 @@ class ArchiveUiTest : public QObject {
     messages_.clear();
   }
 
-  void menuRowsPopupCopiesAndButtons() {
-    auto f = NewForm();
-    QMenu* menu = f->Marchive;
-    QStringList captions;
-    for (QAction* a : menu->actions())
-      if (!a->isSeparator()) captions << a->text();
-    QCOMPARE(captions, (QStringList{"LHA解凍(&X)", "LHA作成(&P)", "LHA一覧(&L)", "LHAコマンド(&H)", "解凍(&U)",
-                                    "一覧(&V)", "作成(&N)"}));
-    QVERIFY(menu->menuAction()->isVisible());
-    auto* ctl = ArchiveControllerOf(*f);
-    QVERIFY(ctl);
-    QStringList sub;
-    for (QAction* a : ctl->LhaCommandMenu->actions()) sub << a->objectName();
-    QCOMPARE(sub, (QStringList{"Mlha_V", "Mlha_E"}));
-    QVERIFY(f->FileListPopup->actions().contains(Act(f.get(), cmd::Marcmake)));
-    QVERIFY(f->FileListPopup->actions().contains(ctl->LhaCommandMenu->menuAction()));
-    QVERIFY(f->Moption->actions().contains(Act(f.get(), cmd::Mlhashow)));
-    QToolButton* b = ToolButtonOf(f.get(), btn::ArcList);
-    QVERIFY(b);
-    QCOMPARE(b->text(), QString("書庫内一覧"));
-    QCOMPARE(f->Commands().Button(cmd::Mlhalist), b);
-    // The button runs the command: the listing of the selected archive.
-    Select(f.get(), {"pack.zip"});
-    QVERIFY(ClickToolButton(f.get(), btn::ArcList));
-    QVERIFY2(Pane(f.get()).contains("Listing of archive : "), qPrintable(Pane(f.get())));
-  }
-
   void listingGoesToThePaneInBlue() {
     auto f = NewForm();
     Select(f.get(), {"pack.zip"});
-    Act(f.get(), cmd::Marclist1)->trigger();
+    Click(f.get(), cmd::Marclist1);
     QStringList lines = Pane(f.get()).split("\r\n");
     QVERIFY2(lines.size() > 6, qPrintable(Pane(f.get())));
     QCOMPARE(lines[1], "Listing of archive : " + QString::fromStdString(folder_ + "pack.zip"));
     QVERIFY(lines.filter("a.txt").size() == 1 && lines.filter("b.txt").size() == 1);
     QVERIFY2(Pane(f.get()).contains("     2 files"), qPrintable(Pane(f.get())));
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
-    QVERIFY(!f->PaneHasUnsavedEdits());
+    QCOMPARE(f->PaneMarker(), navirt::clBlue);  // program output, not an edit
     QVERIFY(messages_.isEmpty());
 
     // The LHA route for ".lzh": the library's own listing, also blue.
-    Select(f.get(), {"b.txt"});
-    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
     Select(f.get(), {"pack.lzh"});
-    Act(f.get(), cmd::Mlhalist)->trigger();
+    Click(f.get(), cmd::Mlhalist);
     // The library's report is Japanese like the window, whatever the locale.
     QVERIFY2(Pane(f.get()).startsWith("書庫の一覧 : "), qPrintable(Pane(f.get())));
     QVERIFY(Pane(f.get()).contains("2 個のファイル") && Pane(f.get()).contains("b.txt"));
@@ -165,7 +148,8 @@ class ArchiveUiTest : public QObject {
 
     // Not an archive: nothing but a word, and the pane keeps the file.
     Select(f.get(), {"a.txt"});
-    Act(f.get(), cmd::Marclist1)->trigger();
+    f->SetPaneText("alpha", navirt::clBlack);
+    Click(f.get(), cmd::Marclist1);
     QCOMPARE(Pane(f.get()), QString("alpha"));
     QCOMPARE(messages_.size(), 1);
   }
@@ -185,7 +169,7 @@ class ArchiveUiTest : public QObject {
       return PressOkWithFolder(d, out);
     };
     Select(f.get(), {"pack.zip"});
-    Act(f.get(), cmd::Marcunpack1)->trigger();
+    Click(f.get(), cmd::Marcunpack1);
     QCOMPARE(seen.value(0), QString("ファイル操作"));
     QCOMPARE(seen.value(1), QString("1個のファイル"));
     QCOMPARE(seen.value(2), QString::fromStdString(folder_ + "pack.zip"));
@@ -212,24 +196,25 @@ class ArchiveUiTest : public QObject {
       if (auto* dlg = dynamic_cast<TForm2*>(&d)) seen << dlg->CBdir->currentText();
       return int(QDialog::Rejected);
     };
-    Act(f.get(), cmd::MlhaU)->trigger();
+    Click(f.get(), cmd::MlhaU);
     // Again at the folder shown, not at the last target.
     QCOMPARE(seen, QStringList{QString::fromStdString(folder_)});
     QVERIFY(fs::is_empty(out2));
     QCOMPARE(Pane(f.get()), before);
 
     // LHA extraction with "処理先フォルダー表示" on moves to the target.
-    Act(f.get(), cmd::Mtodiropen1)->setChecked(true);
+    Click(f.get(), cmd::Mtodiropen1);
+    QVERIFY(Act(f.get(), cmd::Mtodiropen1)->isChecked());
     f->dialogHook = [&](QDialog& d) {
       auto* dlg = dynamic_cast<TForm2*>(&d);
       if (!dlg) return int(QDialog::Rejected);
       return PressOkWithFolder(d, out2);
     };
     Select(f.get(), {"pack.lzh"});
-    Act(f.get(), cmd::MlhaU)->trigger();
+    Click(f.get(), cmd::MlhaU);
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
     QCOMPARE(Read(out2 + "/a.txt"), std::string("alpha\r\n"));
-    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(out2 + "/"));
+    QCOMPARE(QString::fromStdString(f->folder), QString::fromStdString(out2 + "/"));
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
   }
 
@@ -244,14 +229,7 @@ class ArchiveUiTest : public QObject {
     return d.result();
   }
 
-  // The key "U" on the archive in the file list (the list reloads after
-  // each extraction: select it again).
-  static void PressU(TForm1* f, const std::string& archive) {
-    Select(f, {archive});
-    f->FileView1->setFocus();
-    QTest::keyClick(f->FileView1, Qt::Key_U);
-  }
-
+  // "LHA解凍" of a ZIP or an LZH over files already there.
   void extractionOverExistingFilesAsksForEach() {
     auto f = NewForm();
     const std::string out = tmp_.path().toStdString() + "/out over";
@@ -280,7 +258,8 @@ class ArchiveUiTest : public QObject {
       else
         QTest::keyClick(q, Qt::Key_Return);
     };
-    PressU(f.get(), "pack.zip");
+    Select(f.get(), {"pack.zip"});
+    Click(f.get(), cmd::MlhaU);
     QCOMPARE(asked.size(), 2);
     QVERIFY2(asked[0].contains(QString::fromStdString(out + "/a.txt")), qPrintable(asked[0]));
     QVERIFY2(asked[1].contains(QString::fromStdString(out + "/b.txt")), qPrintable(asked[1]));
@@ -296,7 +275,8 @@ class ArchiveUiTest : public QObject {
       QTest::keyClick(q->CBall, Qt::Key_Space);
       QTest::mouseClick(q->BSkip, Qt::LeftButton);
     };
-    PressU(f.get(), "pack.zip");
+    Select(f.get(), {"pack.zip"});
+    Click(f.get(), cmd::MlhaU);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(Read(out + "/a.txt"), std::string("old a"));
     QCOMPARE(Read(out + "/b.txt"), std::string("old b"));
@@ -308,8 +288,7 @@ class ArchiveUiTest : public QObject {
     QString before = Pane(f.get());
     asked.clear();
     answer = [&](TConflictDialog* q) { QTest::keyClick(q, Qt::Key_Escape); };
-    f->FileView1->setFocus();
-    QTest::keyClick(f->FileView1, Qt::Key_U);
+    Click(f.get(), cmd::MlhaU);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(Read(out + "/a.txt"), std::string("old a"));
     QVERIFY(!fs::exists(out + "/b.txt"));
@@ -322,7 +301,8 @@ class ArchiveUiTest : public QObject {
       QTest::keyClick(q->CBall, Qt::Key_Space);
       QTest::mouseClick(q->BOverwrite, Qt::LeftButton);
     };
-    PressU(f.get(), "pack.lzh");
+    Select(f.get(), {"pack.lzh"});
+    Click(f.get(), cmd::MlhaU);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(Read(out + "/a.txt"), std::string("alpha\r\n"));
     QCOMPARE(Read(out + "/b.txt"), std::string("bravo\r\n"));
@@ -367,7 +347,7 @@ class ArchiveUiTest : public QObject {
       return PressOkWithFolder(d, out);
     };
     Select(f.get(), {"many.zip"});
-    Act(f.get(), cmd::Marcunpack1)->trigger();
+    Click(f.get(), cmd::Marcunpack1);
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;
     ctl->stepHook = nullptr;
@@ -421,8 +401,7 @@ class ArchiveUiTest : public QObject {
     };
     Select(f.get(), {"pack.zip"});
     const QString before = Pane(f.get());
-    f->FileView1->setFocus();
-    QTest::keyClick(f->FileView1, Qt::Key_U);
+    Click(f.get(), cmd::MlhaU);
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;
     // Off the window's thread, in a window of its own; Escape there ends
@@ -438,7 +417,8 @@ class ArchiveUiTest : public QObject {
 
     // Left to run, the listing finds a.txt and its question comes after it.
     ctl->stepHook = nullptr;
-    PressU(f.get(), "pack.zip");
+    Select(f.get(), {"pack.zip"});
+    Click(f.get(), cmd::MlhaU);
     QCOMPARE(questions, 1);
     QCOMPARE(Read(out + "a.txt"), std::string("old a"));
     QCOMPARE(Read(out + "b.txt"), std::string("bravo\r\n"));
@@ -460,16 +440,6 @@ class ArchiveUiTest : public QObject {
     return d.result();
   }
 
-  // Opens "書庫(&L)" with Alt+L and picks "作成(&N)" with N.
-  static void CreateByMenuKeys(TForm1* f) {
-    f->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f));
-    f->FileView1->setFocus();
-    QTest::keyClick(f->FileView1, Qt::Key_L, Qt::AltModifier);
-    QTRY_VERIFY(f->Marchive->isVisible());
-    QTest::keyClick(f->Marchive, Qt::Key_N);
-  }
-
   void zipNamesInShiftJisWhenTheCreateDialogSaysSo() {
     const std::string jp = "\xE8\xA1\xA8.txt";  // 表.txt: its second byte in Shift_JIS is "\"
     Write(folder_ + jp, "hyo\r\n");
@@ -477,7 +447,7 @@ class ArchiveUiTest : public QObject {
     bool wasChecked = true;
     f->dialogHook = [&](QDialog& d) { return TypeArchiveName(d, "sj.zip", true, &wasChecked); };
     Select(f.get(), {jp});
-    CreateByMenuKeys(f.get());
+    Click(f.get(), cmd::Marcmake);
     QVERIFY(!wasChecked);  // UTF-8 unless asked
     const std::string sjisName = navirt::Utf8ToCp932(jp);
     std::string bytes = Read(folder_ + "sj.zip");
@@ -488,7 +458,7 @@ class ArchiveUiTest : public QObject {
     // The setting is kept for the next time; turned off, names are UTF-8.
     f->dialogHook = [&](QDialog& d) { return TypeArchiveName(d, "u8.zip", false, &wasChecked); };
     Select(f.get(), {jp});
-    CreateByMenuKeys(f.get());
+    Click(f.get(), cmd::Marcmake);
     QVERIFY(wasChecked);
     bytes = Read(folder_ + "u8.zip");
     QVERIFY(bytes.find(jp) != std::string::npos);
@@ -503,7 +473,7 @@ class ArchiveUiTest : public QObject {
     // A folder in the selection contributes nothing; a name beginning with
     // "." is an ordinary name here and is packed.
     Select(f.get(), {"a.txt", "b.txt", "sub", ".hidden.txt"});
-    Act(f.get(), cmd::Marcmake)->trigger();
+    Click(f.get(), cmd::Marcmake);
     QVERIFY(fs::exists(folder_ + "made.zip"));
     QVERIFY2(Pane(f.get()).endsWith("Result code = 0"), qPrintable(Pane(f.get())));
     QVERIFY2(Pane(f.get()).contains("格納: a.txt"), qPrintable(Pane(f.get())));
@@ -511,8 +481,8 @@ class ArchiveUiTest : public QObject {
     navirt::TIniFile ini(iniPath_);
     QCOMPARE(ini.ReadString("ARCpack", "Items_0", ""), std::string("#made.zip#"));
     // What it holds, as "一覧(&V)" shows it.
-    QVERIFY(f->SelectFileByName("made.zip"));
-    Act(f.get(), cmd::Marclist1)->trigger();
+    Select(f.get(), {"made.zip"});
+    Click(f.get(), cmd::Marclist1);
     QString listing = Pane(f.get());
     QVERIFY2(listing.contains("a.txt") && listing.contains("b.txt"), qPrintable(listing));
     QVERIFY2(!listing.contains("inner") && listing.contains(".hidden.txt"), qPrintable(listing));
@@ -530,7 +500,7 @@ class ArchiveUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"a.txt", "b.txt"});
-    Act(f.get(), cmd::MlhaP)->trigger();
+    Click(f.get(), cmd::MlhaP);
     QVERIFY(fs::exists(folder_ + "made2.lzh"));
     QVERIFY(!fs::exists(folder_ + "made2.txt"));
     QCOMPARE(f->InfoLine(), QString::fromStdString(folder_ + "made2.lzh   2個のファイル"));
@@ -538,58 +508,10 @@ class ArchiveUiTest : public QObject {
     // Cancel at the name: no archive, no history.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
     Select(f.get(), {"a.txt"});
-    Act(f.get(), cmd::Marcmake)->trigger();
+    Click(f.get(), cmd::Marcmake);
     QVERIFY(!fs::exists(folder_ + "a.lzh"));
     navirt::TIniFile after(iniPath_);
     QCOMPARE(after.ReadString("ARCpack", "Items_1", ""), std::string());
-  }
-
-  void previewListsLhaArchivesOnlyWithTheOption() {
-    auto f = NewForm();
-    QAction* show = Act(f.get(), cmd::Mlhashow);
-    QVERIFY(!show->isChecked());
-    Select(f.get(), {"pack.lzh"});
-    QVERIFY(!Pane(f.get()).contains("個のファイル"));  // the raw bytes of the archive
-    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
-
-    show->setChecked(true);
-    Select(f.get(), {"a.txt"});
-    QCOMPARE(Pane(f.get()), QString("alpha"));
-    Select(f.get(), {"pack.lzh"});
-    QVERIFY2(Pane(f.get()).contains("2 個のファイル") && Pane(f.get()).contains("b.txt"), qPrintable(Pane(f.get())));
-    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
-    QVERIFY(f->InfoLine().startsWith("pack.lzh"));
-    // An ".exe" that is no archive, and a ZIP, keep the normal preview.
-    Select(f.get(), {"plain.exe"});
-    QCOMPARE(Pane(f.get()), QString("not an archive"));
-    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
-    Select(f.get(), {"pack.zip"});
-    QVERIFY(!Pane(f.get()).contains("Listing"));
-
-    // Off again: the archive's bytes, not its listing.
-    show->setChecked(false);
-    Select(f.get(), {"pack.lzh"});
-    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
-    QVERIFY(!Pane(f.get()).contains("個のファイル"));
-  }
-
-  void keysListAndToggleThePreview() {
-    auto f = NewForm();
-    Select(f.get(), {"pack.zip"});
-    f->FileView1->setFocus();
-    QTest::keyClick(f->FileView1, Qt::Key_I);
-    QVERIFY2(Pane(f.get()).contains("Listing of archive : "), qPrintable(Pane(f.get())));
-    QCOMPARE(f->InfoLineColor(), navirt::clBlue);
-    QVERIFY(f->ActionNamed("Mkey_I")->isEnabled());
-
-    // ";" turns the option on and lists the selected archive.
-    Select(f.get(), {"pack.lzh"});
-    QVERIFY(!Pane(f.get()).contains("個のファイル"));
-    QTest::keyClick(f->FileView1, Qt::Key_Semicolon);
-    QVERIFY(Act(f.get(), cmd::Mlhashow)->isChecked());
-    QVERIFY2(Pane(f.get()).contains("2 個のファイル"), qPrintable(Pane(f.get())));
-    QTest::keyClick(f->FileView1, Qt::Key_Semicolon);
-    QVERIFY(!Act(f.get(), cmd::Mlhashow)->isChecked());
   }
 
   void withoutTheLhaLibraryItsItemsAreOff() {
@@ -598,31 +520,25 @@ class ArchiveUiTest : public QObject {
     QVERIFY(ctl->LhaVersion() > 0);
     ctl->UseLhaLibrary("NOSUCHLHA32.DLL");
     QCOMPARE(ctl->LhaVersion(), 0);
-    emit f->Marchive->aboutToShow();
+    OpenArchiveMenu(f.get());
     for (CommandName n : {cmd::MlhaU, cmd::MlhaP, cmd::Mlhalist, cmd::Mlha_V, cmd::Mlha_E})
       QVERIFY2(!Act(f.get(), n)->isEnabled(), n.text);
     QVERIFY(!ctl->LhaCommandMenu->menuAction()->isEnabled());
     QVERIFY(Act(f.get(), cmd::Marclist1)->isEnabled());
-    QVERIFY(!ToolButtonOf(f.get(), btn::ArcExtract)->isEnabled());
-    emit f->Marchive->aboutToHide();
+    QTest::keyClick(f->Menu(HostMenu::Archive), Qt::Key_Escape);
 
-    // Key I says why and leaves the pane alone; the general list still works.
+    // The item takes the click and leaves the pane alone; the general list
+    // still works.
     Select(f.get(), {"pack.zip"});
     QString before = Pane(f.get());
-    f->FileView1->setFocus();
-    QTest::keyClick(f->FileView1, Qt::Key_I);
+    Click(f.get(), cmd::Mlhalist);
     QCOMPARE(Pane(f.get()), before);
-    QVERIFY2(f->StatusPanel(4).contains("LHA一覧"), qPrintable(f->StatusPanel(4)));
-    Act(f.get(), cmd::Marclist1)->trigger();
+    Click(f.get(), cmd::Marclist1);
     QVERIFY(Pane(f.get()).contains("Listing of archive : "));
-
-    // The preview option alone shows no listing without the library.
-    Act(f.get(), cmd::Mlhashow)->setChecked(true);
-    Select(f.get(), {"pack.lzh"});
-    QVERIFY(!Pane(f.get()).contains("個のファイル"));
-    QCOMPARE(f->InfoLineColor(), navirt::clBlack);
     ctl->UseLhaLibrary("UNLHA32.DLL");
-    QVERIFY(ToolButtonOf(f.get(), btn::ArcExtract)->isEnabled());
+    OpenArchiveMenu(f.get());
+    QVERIFY(Act(f.get(), cmd::Mlhalist)->isEnabled());
+    QTest::keyClick(f->Menu(HostMenu::Archive), Qt::Key_Escape);
   }
 };
 

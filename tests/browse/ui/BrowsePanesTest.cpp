@@ -24,7 +24,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "browse/ui/BrowseCommands.h"
 #include "browse/ui/DriveDialog.h"
@@ -33,6 +32,8 @@
 #include "edit/ui/RichEdit.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/InputDialog.h"
+#include "tests/ClickMenu.h"
 #include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
@@ -115,7 +116,7 @@ class BrowsePanesTest : public QObject {
     QCOMPARE(f->Settings.icon, 3);  // the list style by default
     QVERIFY(f->FileIconView1->isVisible());
     QVERIFY(ToolButtonOf(f.get(), btn::List)->isChecked());
-    f->ActionNamed("Micon4")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Micon4")));
     QVERIFY(f->FileView1->isVisible());
     QVERIFY(!f->FileIconView1->isVisible());
     QVERIFY(ToolButtonOf(f.get(), btn::Details)->isChecked());
@@ -146,7 +147,7 @@ class BrowsePanesTest : public QObject {
     auto f = Open();
     QListView* v = f->FileIconView1;
     for (const char* style : {"Micon3", "Micon2"}) {
-      f->ActionNamed(style)->trigger();
+      QVERIFY(ClickMenuItem(f.get(), f->ActionNamed(style)));
       QCoreApplication::processEvents();
       const QFontMetrics fm(v->font());
       for (int r = 0; r < f->FileModel->rowCount(); ++r) {
@@ -155,7 +156,7 @@ class BrowsePanesTest : public QObject {
         QVERIFY2(v->visualRect(i).width() >= text + v->iconSize().width(), qPrintable(i.data().toString()));
       }
     }
-    f->ActionNamed("Micon1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Micon1")));
     QCoreApplication::processEvents();
     const QModelIndex first = f->FileModel->index(0, 0);
     QVERIFY(v->visualRect(first).height() >= v->iconSize().height() + 2 * v->fontMetrics().lineSpacing());
@@ -164,12 +165,12 @@ class BrowsePanesTest : public QObject {
   void maskListsFoldersAndMatchingFiles() {
     auto f = Open();
     Answer(f.get(), "txt;bmp");
-    f->ActionNamed("Mmask")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mmask")));
     QCOMPARE(dialogs_.value(0), QString("拡張子の指定"));
     QCOMPARE(Names(f.get()), QStringList({"zfolder", "a.BMP", "b.txt"}));
     QVERIFY(ToolButtonOf(f.get(), btn::Mask)->isChecked());
     Answer(f.get(), "*");
-    f->ActionNamed("Mmask")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mmask")));
     QCOMPARE(Names(f.get()).size(), 5);
     QVERIFY(!ToolButtonOf(f.get(), btn::Mask)->isChecked());
   }
@@ -183,12 +184,12 @@ class BrowsePanesTest : public QObject {
       s->CheckBox1->setChecked(true);
       return int(QDialog::Accepted);
     };
-    f->ActionNamed("Mfilesort1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfilesort1")));
     // Right-aligned size texts: 1,000 > 100 > 13 > 9; the folder's empty
     // size text sorts last when descending.
     QCOMPARE(Names(f.get()), QStringList({"b.txt", "noext", "a.BMP", "c.jpg", "zfolder"}));
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    f->ActionNamed("Mfilesort1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfilesort1")));
     QCOMPARE(Names(f.get()).first(), QString("b.txt"));
   }
 
@@ -246,14 +247,14 @@ class BrowsePanesTest : public QObject {
     auto f = Open();
     // A folder that does not exist: the previous folder stays.
     Answer(f.get(), QString::fromStdString(folder_ + "missing"));
-    f->ActionNamed("Mfolderm")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfolderm")));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
     Answer(f.get(), QString::fromStdString(folder_ + "zfolder"));
-    f->ActionNamed("Mfolderm")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfolderm")));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "zfolder/"));
     // The single letter A is the first drive, the root.
     Answer(f.get(), "a");
-    f->ActionNamed("Mfolderm")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfolderm")));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
     // The drive dialog: choosing a drive's button answers at once.
     f->dialogHook = [](QDialog& d) {
@@ -264,7 +265,7 @@ class BrowsePanesTest : public QObject {
       return dlg->result();
     };
     NavigateTo(*f, folder_);
-    f->ActionNamed("Mdrivem")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mdrivem")));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString("/"));
   }
 
@@ -347,11 +348,11 @@ class BrowsePanesTest : public QObject {
 
   void listingsAndDrops() {
     auto f = Open();
-    f->ActionNamed("Mfilenameonly")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfilenameonly")));
     QCOMPARE(f->RichEdit1->LineCount(), 5);
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(0)), QString("zfolder"));
     QCOMPARE(f->InfoColor, navirt::clBlue);
-    f->ActionNamed("Mfilenamefull")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mfilenamefull")));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(1)), QString::fromStdString(folder_ + "a.BMP"));
     // Files dropped on the window are copied into the folder shown.
     f->ActionNamed("Mdragdrop1")->setChecked(true);

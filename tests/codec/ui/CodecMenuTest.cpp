@@ -15,6 +15,7 @@
 #include "codec/CodeConvert.h"
 #include "codec/TransferEncoding.h"
 #include "edit/ui/RichEdit.h"
+#include "tests/ClickMenu.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -57,7 +58,7 @@ class CodecMenuTest : public QObject {
     const std::string euc = "\xa4\xa2\xa4\xf3\nabc";  // no final line end
     f->HandleCommandLine(Write("euc.txt", euc));
     QCOMPARE(f->InfoColor, navirt::clBlack);
-    Action(f.get(), "Meuc2sjis")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Meuc2sjis")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex("\x82\xa0\x82\xf1\r\nabc\r\n"));
     QCOMPARE(f->InfoColor, navirt::clBlue);
     QVERIFY2(f->InfoLine().startsWith("euc.txt"), qPrintable(f->InfoLine()));
@@ -69,10 +70,10 @@ class CodecMenuTest : public QObject {
 
     // Transfer encodings run through the same steps.
     f->HandleCommandLine(Write("abc.txt", "abc"));
-    Action(f.get(), "Mbase64enc")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mbase64enc")));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Bytes()), QString("YWJjDQo="));
     f->HandleCommandLine(Write("cat.uu", "#0V%T\r`\r"));
-    Action(f.get(), "Muudec")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Muudec")));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Bytes()), QString("Cat"));
   }
 
@@ -80,8 +81,8 @@ class CodecMenuTest : public QObject {
     auto f = NewForm();
     f->HandleCommandLine(Write("a.txt", "text\r\n"));
     fs::remove(folder_ + "a.txt");  // vanished since it was listed
-    Action(f.get(), "Mcodeauto")->trigger();
-    Action(f.get(), "Mcr2crlf")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcodeauto")));
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcr2crlf")));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Bytes()), QString("text\r\n"));
     QCOMPARE(f->InfoColor, navirt::clBlack);
   }
@@ -124,14 +125,14 @@ class CodecMenuTest : public QObject {
   void lineEndCommandsReadTheBytesAsStored() {
     auto f = NewForm();
     f->HandleCommandLine(Write("cr.txt", "a\rb\r"));
-    Action(f.get(), "Mcr2crlf")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcr2crlf")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex("a\r\nb\r\n"));
     QCOMPARE(f->InfoColor, navirt::clBlue);
     f->HandleCommandLine(Write("crlf.txt", "a\r\nb\r\n"));
-    Action(f.get(), "Mcrlf2lf")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcrlf2lf")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex("a\nb\n"));
     f->HandleCommandLine(Write("lf.txt", "a\nb"));
-    Action(f.get(), "Mcrlfauto")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcrlfauto")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex("a\r\nb"));
   }
 
@@ -140,15 +141,15 @@ class CodecMenuTest : public QObject {
     f->HandleCommandLine(Write("w.txt",
                                "\xb6\xde"
                                "A1\r\n\x81\x40x\r\n"));
-    Action(f.get(), "Mhan2zen")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mhan2zen")));
     QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4b\x82\x60\x82\x50\r\n\x81\x40\x82\x98"));
     QCOMPARE(f->InfoColor, navirt::clRed);
-    Action(f.get(), "Mzenspace2han")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mzenspace2han")));
     QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4b\x82\x60\x82\x50\r\n  \x82\x98"));
-    Action(f.get(), "Mzen2han")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mzen2han")));
     QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\xb6\xde"
                                             "A1\r\n  x"));
-    Action(f.get(), "Mhankana2zen")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mhankana2zen")));
     QCOMPARE(Hex(f->RichEdit1->Text()), Hex("\x83\x4a\x81\x4a"
                                             "A1\r\n  x"));
   }

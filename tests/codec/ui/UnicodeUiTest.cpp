@@ -21,6 +21,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
 #include "search/ui/GrepDialog.h"
+#include "tests/ClickMenu.h"
 #include "tests/PressButton.h"
 #include "tests/ToolBarButtons.h"
 
@@ -155,7 +156,7 @@ class UnicodeUiTest : public QObject {
     QVERIFY2(f->InfoLine().endsWith("UTF-16LE"), qPrintable(f->InfoLine()));
     TypeAtLine(f.get(), 2, "あ");
     QCOMPARE(f->InfoColor, navirt::clRed);
-    Action(f.get(), "Msave")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Msave")));
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
     const std::string expect = lines0 + lone + Utf16("あ", true) + edit + tail;
     QCOMPARE(Hex(Read("le.txt")), Hex(expect));
@@ -206,7 +207,7 @@ class UnicodeUiTest : public QObject {
     QVERIFY(Action(f.get(), "Mutf82sjis")->isEnabled());
     QVERIFY(!Action(f.get(), "Mutf162sjis")->isEnabled());
     emit menu->aboutToHide();
-    Action(f.get(), "Mutf82sjis")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mutf82sjis")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(navirt::Utf8ToCp932("日本語\r\nabc\r\n")));
     QVERIFY(f->RichEdit1->Unicode() == nullptr);
     QCOMPARE(f->InfoColor, navirt::clBlue);
@@ -220,7 +221,7 @@ class UnicodeUiTest : public QObject {
     QVERIFY(Action(f.get(), "Msjis2utf8")->isEnabled());
     QVERIFY(!Action(f.get(), "Mutf82sjis")->isEnabled());
     emit menu->aboutToHide();
-    Action(f.get(), "Msjis2utf8")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Msjis2utf8")));
     QCOMPARE(Screen(f.get()), QString("かな"));
     QVERIFY2(f->InfoLine().endsWith("UTF-8"), qPrintable(f->InfoLine()));
     QCOMPARE(f->InfoColor, navirt::clBlue);
@@ -257,19 +258,19 @@ class UnicodeUiTest : public QObject {
     };
 
     answer(false);
-    Action(f.get(), "Mgrep")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mgrep")));
     QCOMPARE(hits(), QStringList({"古い漢字"}));
     QVERIFY(!boxWasChecked);
 
     answer(true);
-    Action(f.get(), "Mgrep")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mgrep")));
     QCOMPARE(hits(), QStringList({"UTF-16の漢字", "古い漢字", "新しい漢字"}));  // sorted by code
     // The grep's output is Shift_JIS text of its own, no file's mapping.
     QVERIFY(f->RichEdit1->Unicode() == nullptr);
 
     // The box is remembered.
     answer(true);
-    Action(f.get(), "Mgrep")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mgrep")));
     QVERIFY(boxWasChecked);
     QVERIFY(messages_.isEmpty());
   }
@@ -280,7 +281,7 @@ class UnicodeUiTest : public QObject {
     auto f = NewForm();
     const std::string sjis = navirt::Utf8ToCp932("日本語\r\nabc\r\n");
     f->HandleCommandLine(Write("u8.txt", "日本語\nabc\n"));
-    Action(f.get(), "Msjis2jis")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Msjis2jis")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(navirt::SjisToJis(sjis)));
     QCOMPARE(f->InfoColor, navirt::clBlue);
     f->HandleCommandLine(folder_ + "u8.txt");
@@ -289,10 +290,10 @@ class UnicodeUiTest : public QObject {
     QVERIFY2(f->InfoLine().endsWith("ｼﾌﾄJIS"), qPrintable(f->InfoLine()));
     // UTF-16 holds zero bytes: read as bytes, the file ended at the first.
     f->HandleCommandLine(Write("le.txt", "\xFF\xFE" + Utf16("日本語\r\nabc\r\n", true)));
-    Action(f.get(), "Mbase64enc")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mbase64enc")));
     QCOMPARE(f->RichEdit1->Bytes(), navirt::Base64Encode(sjis));
     f->HandleCommandLine(Write("be.txt", "\xFE\xFF" + Utf16("日本語\nabc\n", false)));
-    Action(f.get(), "Msjis2euc")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Msjis2euc")));
     QCOMPARE(Hex(f->RichEdit1->Bytes()), Hex(navirt::SjisToEuc(sjis)));
     QCOMPARE(Read("be.txt"), "\xFE\xFF" + Utf16("日本語\nabc\n", false));  // untouched
   }
@@ -301,7 +302,7 @@ class UnicodeUiTest : public QObject {
   void decodedUtf8ResultsAreShownAsUtf8() {
     auto f = NewForm();
     f->HandleCommandLine(Write("b64.txt", navirt::Base64Encode("😀漢字\r\n") + "\r\n"));
-    Action(f.get(), "Mbase64dec")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mbase64dec")));
     QCOMPARE(Screen(f.get()), QString("😀漢字"));
     QVERIFY(f->RichEdit1->Unicode() != nullptr);
     QVERIFY2(f->InfoLine().endsWith("UTF-8"), qPrintable(f->InfoLine()));
@@ -315,15 +316,15 @@ class UnicodeUiTest : public QObject {
   void lineEndItemsKeepUnicodeFilesInTheirCode() {
     auto f = NewForm();
     f->HandleCommandLine(Write("cr16.txt", "\xFF\xFE" + Utf16("か\rb😀\r", true)));
-    Action(f.get(), "Mcr2crlf")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcr2crlf")));
     QCOMPARE(Screen(f.get()), QString("か\nb😀"));
     QVERIFY2(f->InfoLine().endsWith("UTF-16LE"), qPrintable(f->InfoLine()));
     QCOMPARE(f->InfoColor, navirt::clBlue);
     QVERIFY(SavePaneAs(f.get(), folder_ + "crlf16.txt"));
     QCOMPARE(Hex(Read("crlf16.txt")), Hex("\xFF\xFE" + Utf16("か\r\nb😀\r\n", true)));
     f->HandleCommandLine(Write("crlf8.txt", "漢字\r\n😀\r\n"));
-    Action(f.get(), "Mcrlfauto")->trigger();  // nothing to do: CR LF already
-    Action(f.get(), "Mcrlf2lf")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcrlfauto")));  // nothing to do: CR LF already
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mcrlf2lf")));
     QCOMPARE(Screen(f.get()), QString("漢字\n😀"));
     QVERIFY(SavePaneAs(f.get(), folder_ + "lf8.txt"));
     QCOMPARE(Read("lf8.txt"), std::string("漢字\n😀\n"));
@@ -335,7 +336,7 @@ class UnicodeUiTest : public QObject {
     auto f = NewForm();
     f->ActionNamed("Mbackup1")->setChecked(false);
     f->HandleCommandLine(Write("w8.txt", "ＡＢ😀\n"));
-    Action(f.get(), "Mzen2han")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mzen2han")));
     QCOMPARE(Screen(f.get()), QString("AB😀"));
     QCOMPARE(f->InfoColor, navirt::clRed);
     QVERIFY(SavePaneOver(f.get()));
@@ -343,7 +344,7 @@ class UnicodeUiTest : public QObject {
     // line end stays.
     QCOMPARE(Hex(Read("w8.txt")), Hex("AB😀\r\n"));
     f->HandleCommandLine(Write("d8.txt", "a😀\n"));
-    Action(f.get(), "Mdump1b1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Action(f.get(), "Mdump1b1")));
     const QStringList lines = Screen(f.get()).split('\n');
     QVERIFY2(lines.size() == 5, qPrintable(lines.join('|')));
     QCOMPARE(lines[2], QString("a😀"));

@@ -1,6 +1,6 @@
-// The line commands and the markup removals driven through their menu
-// actions on the real main window: what goes into the pane, what comes out,
-// the marker, the questions and their answers.
+// The line commands and the markup removals on a plain host with the edit
+// commands alone, started from their menu items and buttons: what goes into
+// the pane, what comes out, the marker, the questions and their answers.
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -14,24 +14,27 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "app/ui/InputDialog.h"
-#include "app/ui/Unit1.h"
 #include "edit/LineCommandTable.h"
 #include "edit/LineCommands.h"
 #include "edit/ui/ColumnDialog.h"
 #include "edit/ui/EditCommandIds.h"
+#include "edit/ui/EditCommands.h"
 #include "edit/ui/LineCommandsUi.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/Cp932.h"
+#include "tests/ClickMenu.h"
+#include "tests/FakePaneHost.h"
 #include "tests/JobInput.h"
-#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using navirt::clBlack;
@@ -48,19 +51,6 @@ struct Answer {
   int width = 0;
 };
 
-QMenu* SubMenu(QMenu* menu, const QString& title) {
-  for (QAction* a : menu->actions())
-    if (a->menu() && a->text() == title) return a->menu();
-  return nullptr;
-}
-
-QAction* Item(QMenu* menu, const QString& caption) {
-  if (!menu) return nullptr;
-  for (QAction* a : menu->actions())
-    if (!a->menu() && a->text() == caption) return a;
-  return nullptr;
-}
-
 }  // namespace
 
 class LineCommandsUiTest : public QObject {
@@ -76,11 +66,17 @@ class LineCommandsUiTest : public QObject {
   int presetStart_ = 0, presetWidth_ = 0;
   std::vector<Answer> script_;
 
-  std::unique_ptr<TForm1> Open(const std::string& name, const std::string& bytes) {
+  // A host showing the file, selected, in its pane as the preview shows it.
+  std::unique_ptr<TFakePaneHost> Open(const std::string& name, const std::string& bytes) {
     std::ofstream(folder_ + name, std::ios::binary) << bytes;
-    auto f = std::make_unique<TForm1>();
+    auto f = std::make_unique<TFakePaneHost>();
+    InstallEditCommands(*f);
+    InstallLineCommands(*f);
+    for (CommandName b : {cmd::Mkanihensyu, cmd::Mhtmldel}) f->PlaceButton(b);
     f->resize(1000, 700);
     f->show();
+    f->activateWindow();
+    if (!QTest::qWaitForWindowActive(f.get())) qWarning("window not active");
     f->messageHook = [this](const QString& text, const QString&, TMsgKind, int) {
       // New text put in over edits (the cases' own setting up) drops them.
       if (text == "変更を保存しますか？") return int(mbNo);
@@ -104,13 +100,27 @@ class LineCommandsUiTest : public QObject {
       }
       return int(a.ok ? QDialog::Accepted : QDialog::Rejected);
     };
-    f->HandleCommandLine(folder_ + name);
+    f->folder = folder_;
+    f->listed = {folder_ + name};
+    f->selection = f->listed;
+    f->SetPaneText(bytes, clBlack);
     return f;
   }
-  static void Run(TForm1* f, CommandName name) {
-    QAction* a = f->Commands().Action(name);
-    QVERIFY2(a, name.text);
-    a->trigger();
+  // Clicks the command's menu item.
+  static void Run(TFakePaneHost* f, CommandName name) {
+    QVERIFY2(ClickMenuItem(f, f->Commands().Action(name)), name.text);
+  }
+  // Ctrl+S in the pane, the window active again as after any dialog.
+  static void Save(TFakePaneHost* f) {
+    f->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    f->edit->setFocus();
+    QTest::keyClick(f->edit, Qt::Key_S, Qt::ControlModifier);
+  }
+  static void ClickButton(TFakePaneHost* f, CommandName name) {
+    QToolButton* b = f->Commands().Button(name);
+    QVERIFY2(b && b->isVisible(), name.text);
+    QTest::mouseClick(b, Qt::LeftButton);
   }
   // Lines shown as one readable string in a failure.
   static QString J(const Lines& lines) {
@@ -133,108 +143,27 @@ class LineCommandsUiTest : public QObject {
     jobWindowHook = nullptr;
   }
 
-  // Every command of the table stands under the menu path it belongs to,
-  // and the pop-up and the toolbar carry their copies.
-  void everyCommandIsInItsMenus() {
-    auto f = Open("a.txt", "a\r\n");
-    auto top = [&](const char* title) {
-      for (QAction* a : f->MainMenu1->actions())
-        if (a->menu() && a->text().startsWith(QString::fromUtf8(title))) return a->menu();
-      return static_cast<QMenu*>(nullptr);
-    };
-    for (const navirt::TLineCommandInfo& c : navirt::LineCommandTable()) {
-      QStringList paths = QString::fromUtf8(c.menu).split(" and ");
-      for (const QString& path : paths) {
-        QStringList parts = path.split(" / ");
-        QMenu* m = top(parts[0].toUtf8().constData());
-        if (parts.size() > 1) m = m ? SubMenu(m, parts[1]) : nullptr;
-        QVERIFY2(Item(m, QString::fromUtf8(c.caption)), qPrintable(path + " : " + QString::fromUtf8(c.caption)));
-      }
-    }
-    QMenu* conv = SubMenu(top("変換"), "html->テキスト(&L)");
-    QMenu* del = SubMenu(top("削除"), "htmlタグ削除");
-    for (const char* c : {"html->テキスト(&L)", "html->テキスト抽出(＋TAB，行頭空白，空行削除)",
-                          "html->テキスト抽出(＋TAB，空行削除)", "html->テキスト抽出(＋空行削除)", "TeX->テキスト"})
-      QVERIFY2(Item(conv, QString::fromUtf8(c)), c);
-    for (const char* c : {"標準削除", "html->テキスト抽出(＋空行削除)", "TeXタグ削除"})
-      QVERIFY2(Item(del, QString::fromUtf8(c)), c);
-    QVERIFY(Item(top("削除"), "選択範囲削除(&D)"));
-    QVERIFY(Item(top("編集"), "↑先頭行へ移動(&T)"));
-    // The extract item of both menus is one command.
-    QCOMPARE(Item(top("削除"), "桁抽出"), f->Commands().Action(cmd::Mcolumnextract));
-    // The pane's pop-up carries the three menus themselves.
-    for (const char* title : {"編集", "削除", "変換"})
-      QVERIFY2(f->PopupMenu1->actions().contains(top(title)->menuAction()), title);
-    QMenu* popupSort = SubMenu(f->PopupMenu1, "行の並び替え");
-    QCOMPARE(Item(popupSort, "降順"), f->Commands().Action(cmd::Msortdesc));
-    QToolButton* button = ToolButtonOf(f.get(), btn::HtmlToText);
-    QVERIFY(button);
-    QCOMPARE(button->toolTip(), QString("htmlタグ削除"));
-    // Its place: before the code-conversion and edit-mode buttons.
-    const QList<QAction*> bar = f->ToolBar2->actions();
-    QVERIFY(bar.indexOf(f->ActionNamed(btn::HtmlToText.key)) < bar.indexOf(f->ActionNamed(btn::Code.key)));
-    QVERIFY(bar.indexOf(f->ActionNamed(btn::Code.key)) < bar.indexOf(f->ActionNamed(btn::EditMode.key)));
-  }
-
-  // The line commands stand in each menu in the order of the command
-  // table ("menu / submenu / caption" in table order), the selection
-  // deletion after the line commands of 削除, the caret moves last in 編集.
-  void menuOrderFollowsTheTable() {
-    auto f = Open("a.txt", "a\r\n");
-    auto top = [&](const QString& title) {
-      for (QAction* a : f->MainMenu1->actions())
-        if (a->menu() && a->text().startsWith(title)) return a->menu();
-      return static_cast<QMenu*>(nullptr);
-    };
-    for (const char* title : {"編集", "削除", "変換"}) {
-      const QString menu = QString::fromUtf8(title);
-      QStringList expected;
-      for (const navirt::TLineCommandInfo& c : navirt::LineCommandTable())
-        for (const QString& path : QString::fromUtf8(c.menu).split(" and "))
-          if (path.split(" / ").first() == menu) expected << path + " / " + QString::fromUtf8(c.caption);
-      if (menu == "削除") expected << "削除 / 選択範囲削除(&D)";
-      if (menu == "編集")
-        expected << "編集 / ↑先頭行へ移動(&T)"
-                 << "編集 / ↓最終行へ移動(&B)";
-      QStringList shown;
-      QMenu* m = top(menu);
-      QVERIFY(m);
-      for (QAction* a : m->actions()) {
-        if (a->isSeparator()) continue;
-        if (!a->menu()) {
-          shown << menu + " / " + a->text();
-          continue;
-        }
-        for (QAction* sub : a->menu()->actions()) shown << menu + " / " + a->text() + " / " + sub->text();
-      }
-      QStringList lineItems;
-      for (const QString& s : shown)
-        if (expected.contains(s)) lineItems << s;
-      QCOMPARE(lineItems, expected);
-    }
-  }
-
   // Sorting keeps browse mode; numbering first switches to edit mode and
   // keeps the word wrap the user chose; both leave the marker red.
   void sortThenNumberEditModeAndWrap() {
     auto f = Open("s.txt", "b\r\nA\r\nc\r\na\r\n");
     QCOMPARE(f->InfoLineColor(), clBlack);
-    QVERIFY(!f->RichEdit1->EditMode());
+    QVERIFY(!f->edit->EditMode());
     Run(f.get(), cmd::Msortdesc);
     QCOMPARE(J(f->PaneLines()), J(Lines{"c", "b", "A", "a"}));
     QCOMPARE(f->InfoLineColor(), clRed);
-    QVERIFY(!f->RichEdit1->EditMode());
+    QVERIFY(!f->edit->EditMode());
     Run(f.get(), cmd::Msortasc);
     QCOMPARE(J(f->PaneLines()), J(Lines{"A", "a", "b", "c"}));
 
-    QVERIFY(ClickToolButton(f.get(), btn::WordWrap));
-    QVERIFY(f->RichEdit1->WordWrap());
+    f->edit->SetWordWrap(true);  // the window's word-wrap switch
+    QVERIFY(f->edit->WordWrap());
     Run(f.get(), cmd::Mnumbertailcomma);
     QCOMPARE(J(f->PaneLines()), J(Lines{"A,1", "a,2", "b,3", "c,4"}));
-    QVERIFY(f->RichEdit1->EditMode());
-    QVERIFY(ToolButtonOf(f.get(), btn::EditMode)->isChecked());
-    QCOMPARE(f->SBarRPanel(2).trimmed(), QString("編集"));
-    QVERIFY(f->RichEdit1->WordWrap());
+    QVERIFY(f->edit->EditMode());
+    QVERIFY(f->Commands().Button(cmd::Mkanihensyu)->isChecked());
+    QCOMPARE(f->PaneStatus(2).trimmed(), QString("編集"));
+    QVERIFY(f->edit->WordWrap());
     QCOMPARE(f->InfoLineColor(), clRed);
     QVERIFY(titles_.isEmpty());
   }
@@ -243,12 +172,12 @@ class LineCommandsUiTest : public QObject {
   // length as presets, the width field only where it counts.
   void columnDialogPresetsAndAnswers() {
     auto f = Open("c.txt", "abcdefghij\r\n0123456789\r\n");
-    f->RichEdit1->GoToLine(1);
-    QTextCursor cur = f->RichEdit1->textCursor();
+    f->edit->GoToLine(1);
+    QTextCursor cur = f->edit->textCursor();
     // "234" selected from its end, so the caret stands in column 3.
     cur.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 5);
     cur.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, 3);
-    f->RichEdit1->setTextCursor(cur);
+    f->edit->setTextCursor(cur);
     script_ = {{true, {}, 0, 4}};
     Run(f.get(), cmd::Mcolumnextract);
     QCOMPARE(titles_, QStringList{"桁抽出"});
@@ -258,7 +187,7 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(J(f->PaneLines()), J(Lines{"cdef", "2345"}));  // from the caret column 3, 4 wide
 
     script_ = {{true, {}, 3, 0}};
-    f->RichEdit1->SetCaretOffset(0);
+    f->edit->SetCaretOffset(0);
     Run(f.get(), cmd::Mcutatcolumn);
     QCOMPARE(titles_.last(), QString("指定位置で改行"));
     QVERIFY(!widthShown_);
@@ -272,7 +201,7 @@ class LineCommandsUiTest : public QObject {
   // the width its length.
   void columnDialogPresetsFollowAMouseDragEitherWay() {
     auto f = Open("d.txt", "abcdefghij\r\n0123456789\r\n");
-    TRichEdit* pane = f->RichEdit1;
+    TRichEdit* pane = f->edit;
     QWindow* w = f->windowHandle();
     auto at = [&](int offset) {
       QTextCursor c(pane->document());
@@ -303,11 +232,11 @@ class LineCommandsUiTest : public QObject {
   void questionsAndAnswers() {
     auto f = Open("q.txt", "one\r\ntwo\r\nthree\r\nfour\r\n");
     // Lines 2 and 3 selected.
-    f->RichEdit1->GoToLine(1);
-    QTextCursor cur = f->RichEdit1->textCursor();
+    f->edit->GoToLine(1);
+    QTextCursor cur = f->edit->textCursor();
     cur.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor);
     cur.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 2);
-    f->RichEdit1->setTextCursor(cur);
+    f->edit->setTextCursor(cur);
     script_ = {{true, "番00"}, {true, "9"}};
     Run(f.get(), cmd::Mserialnumber);
     QCOMPARE(titles_, (QStringList{"連番の書式入力", "連番の初期数値"}));
@@ -315,7 +244,7 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(J(f->PaneLines()), J(Lines{"one", ban + "09 two", ban + "10 three", "four"}));
 
     titles_.clear();
-    f->RichEdit1->SetCaretOffset(2);  // column 3 of the first line
+    f->edit->SetCaretOffset(2);  // column 3 of the first line
     script_ = {{true, "-"}, {true, {}, 2, 0}};
     Run(f.get(), cmd::Mcutappend);
     QCOMPARE(titles_, (QStringList{"指定桁位置に文字＋改行を挿入", "指定桁位置に文字＋改行を挿入"}));
@@ -324,12 +253,12 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(f->PaneLines()[1], std::string("e"));
 
     f->SetPaneLines({"ab1", "ab2", "ac3"}, clBlack);
-    f->RichEdit1->SetCaretOffset(2);
+    f->edit->SetCaretOffset(2);
     script_ = {{true, QString()}};  // keep the preset
     Run(f.get(), cmd::Mdelsamekeys);
     QCOMPARE(presets_.last(), QString("3"));
     QCOMPARE(J(f->PaneLines()), J(Lines{"ab1", "ac3"}));
-    QVERIFY(f->RichEdit1->EditMode());
+    QVERIFY(f->edit->EditMode());
   }
 
   // A refused number shows its message and changes nothing, and the next
@@ -350,7 +279,7 @@ class LineCommandsUiTest : public QObject {
     QCOMPARE(messages_.size(), 2);
     QCOMPARE(messages_[1], QString::fromStdString(navirt::InvalidIntegerMessage("abc")));
     QCOMPARE(J(f->PaneLines()), J(before));
-    QVERIFY(!f->RichEdit1->EditMode());
+    QVERIFY(!f->edit->EditMode());
 
     script_ = {{true, "0"}};
     Run(f.get(), cmd::Mcsvnone);
@@ -378,10 +307,10 @@ class LineCommandsUiTest : public QObject {
   // Commands at the caret line, an empty pane, the selection delete alias.
   void caretLineCommandsAndEmptyPane() {
     auto f = Open("l.txt", "a\r\nb\r\nc\r\n");
-    f->RichEdit1->GoToLine(1);
+    f->edit->GoToLine(1);
     Run(f.get(), cmd::Mlinecopydown);
     QCOMPARE(J(f->PaneLines()), J(Lines{"a", "b", "b", "c"}));
-    QCOMPARE(f->RichEdit1->CaretLine(), 2);
+    QCOMPARE(f->edit->CaretLine(), 2);
     Run(f.get(), cmd::Mdelcaretline);
     Run(f.get(), cmd::Mdelcaretline);
     QCOMPARE(J(f->PaneLines()), J(Lines{"a", "c"}));
@@ -393,7 +322,7 @@ class LineCommandsUiTest : public QObject {
     QVERIFY(titles_.isEmpty());
     QVERIFY(f->PaneText().empty());
     QCOMPARE(f->InfoLineColor(), clBlack);
-    QVERIFY(!f->RichEdit1->EditMode());
+    QVERIFY(!f->edit->EditMode());
   }
 
   // HTML removal as a job, through the menu item, its 削除 copy and the
@@ -405,14 +334,14 @@ class LineCommandsUiTest : public QObject {
                                         "\x81\x45"
                                         "xtail & end"}));
     QCOMPARE(f->InfoLineColor(), clRed);
-    QVERIFY(!f->RichEdit1->EditMode());
+    QVERIFY(!f->edit->EditMode());
 
     f->SetPaneLines({"a<BR>", "", "b<P>c"}, clBlack);
     Run(f.get(), cmd::Mhtmldelempty);
     QCOMPARE(J(f->PaneLines()), J(Lines{"a", "b", "c"}));
 
     f->SetPaneLines({"<p>q\t<br>"}, clBlack);
-    QVERIFY(ClickToolButton(f.get(), btn::HtmlToText));
+    ClickButton(f.get(), cmd::Mhtmldel);
     QCOMPARE(J(f->PaneLines()), J(Lines{"", "", "q\t"}));
     QCOMPARE(f->InfoLineColor(), clRed);
   }
@@ -499,10 +428,11 @@ class LineCommandsUiTest : public QObject {
     };
     for (const Case& c : cases) {
       auto f = Open("s.txt", c.file);
-      f->ActionNamed("Mbackup1")->setChecked(false);
+      Run(f.get(), cmd::Mbackup1);
+      QVERIFY(!f->Commands().Checked(cmd::Mbackup1, true));
       Run(f.get(), c.command);
       QCOMPARE(f->InfoLineColor(), clRed);
-      f->ActionNamed("Msave")->trigger();
+      Save(f.get());
       QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
       std::string saved;
       std::ifstream in(folder_ + "s.txt", std::ios::binary);
@@ -522,19 +452,19 @@ class LineCommandsUiTest : public QObject {
       joined += line;
     }
     auto f = Open("long.txt", file);
-    f->ActionNamed("Mbackup1")->setChecked(false);
+    Run(f.get(), cmd::Mbackup1);
     Run(f.get(), cmd::Mdellineends);
-    QCOMPARE(f->RichEdit1->LineCount(), 1);
-    QVERIFY(f->RichEdit1->document()->blockCount() > 10);
+    QCOMPARE(f->edit->LineCount(), 1);
+    QVERIFY(f->edit->document()->blockCount() > 10);
     QVERIFY(f->PaneText() == joined);
-    f->ActionNamed("Msave")->trigger();
+    Save(f.get());
     std::string saved;
     std::ifstream in(folder_ + "long.txt", std::ios::binary);
     saved.assign(std::istreambuf_iterator<char>(in), {});
     QVERIFY(saved == joined + "\r\n");
     // Line commands read the long line back whole.
     Run(f.get(), cmd::Mreverse);
-    QCOMPARE(f->RichEdit1->LineCount(), 1);
+    QCOMPARE(f->edit->LineCount(), 1);
     QVERIFY(f->PaneText() == navirt::ReverseCharacters(joined));
   }
 
@@ -543,7 +473,7 @@ class LineCommandsUiTest : public QObject {
     auto f = Open("t.tex", "\\section{Intro} % note\r\n\\documentclass[a4j]{jarticle}\r\nplain{}[]");
     Run(f.get(), cmd::Mtexdel);
     QCOMPARE(J(f->PaneLines()), J(Lines{"{Intro} ", "", "plain"}));
-    QVERIFY(f->RichEdit1->EditMode());
+    QVERIFY(f->edit->EditMode());
     QCOMPARE(f->InfoLineColor(), clRed);
   }
 };

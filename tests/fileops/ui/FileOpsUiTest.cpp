@@ -1,4 +1,5 @@
-// The file commands in the main window, offscreen, over a temporary folder.
+// The file commands on a plain host with the file commands alone, over a
+// temporary folder, started from their menu items.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -14,12 +15,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
 #include <QWindow>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -31,18 +34,18 @@
 
 #include <sys/stat.h>
 
-#include "app/ui/InputDialog.h"
-#include "app/ui/Unit1.h"
-#include "browse/ui/BrowseCommands.h"
-#include "browse/ui/FileListModel.h"
+#include "fileops/ui/FileOpsCommandIds.h"
 #include "fileops/ui/FileOpsCommands.h"
 #include "fileops/ui/FileOpsDialogs.h"
+#include "host/ui/InputDialog.h"
 #include "host/ui/Job.h"
+#include "host/ui/SharedCommandIds.h"
 #include "platform/Cp932.h"
 #include "settings/IniFile.h"
+#include "tests/ClickMenu.h"
+#include "tests/FakeHost.h"
 #include "tests/JobInput.h"
 #include "tests/PressButton.h"
-#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 using namespace navirt;
@@ -94,6 +97,45 @@ class FakeAttributes : public IFileAttributes {
   int writes = 0;
 };
 
+// A plain host over a real folder: going there or a refresh lists it again,
+// names in order, into `listed` and the list view's model, as the window's
+// file list does.
+class TFolderHost : public TFakeHost {
+ public:
+  TFolderHost() {
+    fileList = new QTreeView(this);
+    fileList->setModel(&model_);
+    fileList->hide();
+  }
+  void RefreshAll() override {
+    TFakeHost::RefreshAll();
+    List();
+  }
+  void RefreshViews() override {
+    TFakeHost::RefreshViews();
+    List();
+  }
+  void GoToFolder(const std::string& f) override {
+    TFakeHost::GoToFolder(f);
+    List();
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const std::string& p : listed) names.push_back(fs::path(p).filename().string());
+    return names;
+  }
+
+ private:
+  void List() {
+    listed.clear();
+    for (const auto& e : fs::directory_iterator(folder)) listed.push_back(e.path().string());
+    std::sort(listed.begin(), listed.end());
+    model_.clear();
+    for (const std::string& n : Names()) model_.appendRow(new QStandardItem(QString::fromStdString(n)));
+  }
+  QStandardItemModel model_;
+};
+
 }  // namespace
 
 class FileOpsUiTest : public QObject {
@@ -106,36 +148,40 @@ class FileOpsUiTest : public QObject {
   int answer_ = mbYes;  // the answer to confirmations
 
   void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  std::unique_ptr<TForm1> Open() {
-    auto f = std::make_unique<TForm1>();
+  // The host shows the folder, with the file commands alone.
+  std::unique_ptr<TFolderHost> Open() {
+    auto f = std::make_unique<TFolderHost>();
+    f->settingsPath = tmp_.path().toStdString() + "/navirt.ini";
+    InstallFileOpsCommands(*f);
     f->resize(1000, 700);
     f->show();
+    f->activateWindow();
+    if (!QTest::qWaitForWindowActive(f.get())) qWarning("window not active");
     f->messageHook = [this](const QString& text, const QString&, TMsgKind kind, int) {
       messages_ << text;
       kinds_ << kind;
       return kind == TMsgKind::Confirmation ? answer_ : int(mbOK);
     };
-    f->HandleCommandLine(folder_);
-    QTest::qWait(10);
+    f->GoToFolder(folder_);
     return f;
   }
   // Selects the named items of the list, in list order.
-  static void Select(TForm1* f, const QStringList& names) {
-    QItemSelectionModel* sel = f->FileView1->selectionModel();
-    sel->clearSelection();
-    for (int r = 0; r < f->FileModel->rowCount(); ++r) {
-      if (!names.contains(QString::fromStdString(f->FileModel->Entry(r).name))) continue;
-      QModelIndex i = f->FileModel->index(r, 0);
-      sel->setCurrentIndex(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    ActiveFileView(*f)->setFocus();
+  static void Select(TFolderHost* f, const QStringList& names) {
+    f->selection.clear();
+    for (const std::string& p : f->listed)
+      if (names.contains(QString::fromStdString(fs::path(p).filename().string()))) f->selection.push_back(p);
   }
-  static void Key(TForm1* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(ActiveFileView(*f), key, mods);
+  // Clicks the command's menu item.
+  static void Click(TFolderHost* f, CommandName name) {
+    QVERIFY2(ClickMenuItem(f, f->Commands().Action(name)), name.text);
   }
-  static QString Pane(TForm1* f) { return QString::fromStdString(Cp932ToUtf8(f->PaneText())); }
+  static bool Listed(TFolderHost* f, const std::string& name) {
+    std::vector<std::string> names = f->Names();
+    return std::find(names.begin(), names.end(), name) != names.end();
+  }
+  static QString Pane(TFolderHost* f) { return QString::fromStdString(Cp932ToUtf8(f->PaneText())); }
   // Answers the input box with text, remembering its caption, prompt and preset.
-  void AnswerInput(TForm1* f, const QString& text, QStringList* seen) {
+  void AnswerInput(TFolderHost* f, const QString& text, QStringList* seen) {
     f->dialogHook = [text, seen](QDialog& d) {
       auto* dlg = qobject_cast<TForm33*>(&d);
       if (!dlg) return int(QDialog::Rejected);
@@ -146,7 +192,7 @@ class FileOpsUiTest : public QObject {
   }
   // Answers the save dialog with path (empty: Cancel), remembering its title,
   // folder and proposed name.
-  void AnswerSave(TForm1* f, const std::string& path, QStringList* seen) {
+  void AnswerSave(TFolderHost* f, const std::string& path, QStringList* seen) {
     f->dialogHook = [path, seen](QDialog& d) {
       auto* dlg = qobject_cast<QFileDialog*>(&d);
       if (!dlg) return int(QDialog::Rejected);
@@ -160,8 +206,8 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
   }
-  static QString SelectedName(TForm1* f) {
-    return QString::fromStdString(fs::path(f->SelectedPath).filename().string());
+  static QString SelectedName(TFolderHost* f) {
+    return QString::fromStdString(fs::path(f->HostSelectedPath()).filename().string());
   }
 
  private slots:
@@ -180,12 +226,11 @@ class FileOpsUiTest : public QObject {
     jobWindowHook = nullptr;
   }
 
-  void keyCCopiesIntoTheFolderChosenInTheDialog() {
+  void copyIntoTheFolderChosenInTheDialog() {
     Write(folder_ + "a.txt", std::string("bin\0ary\n", 8));
     Write(folder_ + "b.txt", "bee");
     auto f = Open();
-    QVERIFY(f->FileListPopup->actions().contains(f->FindAction(cmd::Mfilecopy)));
-    QVERIFY(f->FindAction(cmd::Mdialogdisp1)->isCheckable());
+    QVERIFY(f->Commands().Action(cmd::Mdialogdisp1)->isCheckable());
     Select(f.get(), {"a.txt"});
     QString count, memo;
     bool copyChosen = false;
@@ -199,7 +244,7 @@ class FileOpsUiTest : public QObject {
       PressButton(dlg->BOK);
       return d.result();
     };
-    Key(f.get(), Qt::Key_C);
+    Click(f.get(), cmd::Mfilecopy);
     QVERIFY(copyChosen);
     QCOMPARE(count, QString("1個のファイル"));
     QCOMPARE(memo, QString::fromStdString(folder_ + "a.txt"));
@@ -223,64 +268,12 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"b.txt"});
-    Key(f.get(), Qt::Key_C);
+    Click(f.get(), cmd::Mfilecopy);
     QCOMPARE(messages_, QStringList{"コピーできませんでした。"});
     QCOMPARE(kinds_.last(), TMsgKind::Warning);
     int entries = 0;
     for (auto& e : fs::directory_iterator(folder_)) (void)e, ++entries;
     QCOMPARE(entries, 2);
-  }
-
-  void toolbarButtonsRunTheFileCommands() {
-    Write(folder_ + "a.txt", "a");
-    // A button hidden by the toolbar settings leaves its menu item alone.
-    {
-      TIniFile ini(tmp_.path().toStdString() + "/navirt.ini");
-      ini.WriteBool("ToolBar1", "ToolButton6", false);
-      QVERIFY(ini.Save());
-    }
-    auto f = Open();
-    QList<QAction*> bar = f->ToolBar1->actions();
-    auto at = [&](const char* name) {
-      for (int i = 0; i < bar.size(); ++i)
-        if (bar[i]->objectName() == name) return i;
-      return -1;
-    };
-    const std::pair<navirt::ToolButtonId, CommandName> buttons[] = {
-        {btn::FileCopy, cmd::Mfilecopy}, {btn::FileMove, cmd::Mfilemove},  {btn::FileDelete, cmd::Mfiledelete},
-        {btn::Rename, cmd::Mrename},     {btn::Attributes, cmd::Mpropaty}, {btn::DirCommand, cmd::Mdircommand2}};
-    int previous = -1;
-    for (const auto& [id, command] : buttons) {
-      QToolButton* b = ToolButtonOf(f.get(), id);
-      QVERIFY2(b && at(id.key) >= 0, id.key);
-      QCOMPARE(f->Commands().Button(command), b);
-      QVERIFY2(!b->icon().isNull(), id.key);
-      if (!(id == btn::DirCommand)) QVERIFY2(at(id.key) > previous, id.key);
-      previous = at(id.key);
-    }
-    QCOMPARE(ToolButtonOf(f.get(), btn::FileCopy)->text(), QString("コピー(C)"));
-    QCOMPARE(ToolButtonOf(f.get(), btn::Attributes)->text(), QString("属性変更(A)"));
-    // In the toolbar's order: the file buttons before the drive button,
-    // "dirコマンド" right after the mask button.
-    QVERIFY(at(btn::Attributes.key) < at(btn::Drive.key));
-    QCOMPARE(at(btn::DirCommand.key), at(btn::Mask.key) + 1);
-    QVERIFY(!f->ActionNamed(btn::Rename.key)->isVisible());
-    QVERIFY(f->FindAction(cmd::Mrename)->isVisible());
-
-    // The delete button sends the selection to the Trash.
-    FakeTrash trash(tmp_.path().toStdString() + "/bin/");
-    FileOpsControllerOf(*f)->trash = &trash;
-    Select(f.get(), {"a.txt"});
-    QVERIFY(ClickToolButton(f.get(), btn::FileDelete));
-    QCOMPARE(trash.trashed, std::vector<std::string>{folder_ + "a.txt"});
-    // "dirコマンド" opens the listing dialog.
-    QString caption;
-    f->dialogHook = [&](QDialog& d) {
-      caption = d.windowTitle();
-      return int(QDialog::Rejected);
-    };
-    QVERIFY(ClickToolButton(f.get(), btn::DirCommand));
-    QCOMPARE(caption, QString("dirｺﾏﾝﾄﾞ結果表示"));
   }
 
   void duplicateCopiesTheBytesUnderTheNewName() {
@@ -293,7 +286,7 @@ class FileOpsUiTest : public QObject {
     QStringList seen;
     AnswerInput(f.get(), "copy.bin", &seen);
     Select(f.get(), {"a.bin"});
-    f->FindAction(cmd::Mfilefukusei)->trigger();
+    Click(f.get(), cmd::Mfilefukusei);
     QCOMPARE(seen, (QStringList{"ファイル別名複製", "a.bin ->新しい名前？", "a.bin"}));
     QCOMPARE(ReadFile(folder_ + "copy.bin"), bytes);
     QCOMPARE(ReadFile(folder_ + "a.bin"), bytes);
@@ -301,20 +294,20 @@ class FileOpsUiTest : public QObject {
     QCOMPARE(::stat((folder_ + "copy.bin").c_str(), &st), 0);
     QCOMPARE(int(st.st_mode & 0777), 0640);
     QCOMPARE(SelectedName(f.get()), QString("copy.bin"));
-    QVERIFY(f->FileModel->RowOfName("copy.bin", false) >= 0);
+    QVERIFY(Listed(f.get(), "copy.bin"));
     QVERIFY(messages_.isEmpty());
 
     // An existing name is refused and keeps its bytes; the same name and
     // Cancel do nothing.
     AnswerInput(f.get(), "taken.bin", nullptr);
     Select(f.get(), {"a.bin"});
-    f->FindAction(cmd::Mfilefukusei)->trigger();
+    Click(f.get(), cmd::Mfilefukusei);
     QCOMPARE(messages_, QStringList{"同じ名前のファイルが既にあります。"});
     QCOMPARE(ReadFile(folder_ + "taken.bin"), std::string("other"));
     AnswerInput(f.get(), "a.bin", nullptr);
-    f->FindAction(cmd::Mfilefukusei)->trigger();
+    Click(f.get(), cmd::Mfilefukusei);
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    f->FindAction(cmd::Mfilefukusei)->trigger();
+    Click(f.get(), cmd::Mfilefukusei);
     int entries = 0;
     for (auto& e : fs::directory_iterator(folder_)) (void)e, ++entries;
     QCOMPARE(entries, 3);
@@ -328,7 +321,7 @@ class FileOpsUiTest : public QObject {
     // The direct listing: the folder as typed, the "DirSet" history.
     QStringList seen;
     AnswerInput(f.get(), QString::fromStdString(folder_), &seen);
-    f->FindAction(cmd::Mdircommand1)->trigger();
+    Click(f.get(), cmd::Mdircommand1);
     QCOMPARE(seen.value(0), QString("フォルダーの指定"));
     QCOMPARE(seen.value(2), QString::fromStdString(folder_));
     QString pane = Pane(f.get());
@@ -359,7 +352,7 @@ class FileOpsUiTest : public QObject {
       PressButton(dlg->BOK);
       return d.result();
     };
-    f->FindAction(cmd::Mdircommand2)->trigger();
+    Click(f.get(), cmd::Mdircommand2);
     QCOMPARE(command, "\"" + QString::fromStdString(folder_) + "\"  /O:-N  /B ");
     QCOMPARE(Pane(f.get()), QString("sub\r\nb.txt\r\na.txt"));
     QCOMPARE(f->InfoLine(), "dir   " + command + "    の結果");
@@ -367,8 +360,8 @@ class FileOpsUiTest : public QObject {
 
     // Cancel leaves the pane as it was.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    f->FindAction(cmd::Mdircommand2)->trigger();
-    f->FindAction(cmd::Mdircommand1)->trigger();
+    Click(f.get(), cmd::Mdircommand2);
+    Click(f.get(), cmd::Mdircommand1);
     QCOMPARE(Pane(f.get()), QString("sub\r\nb.txt\r\na.txt"));
   }
 
@@ -391,7 +384,7 @@ class FileOpsUiTest : public QObject {
         PressCancel(w, how);
       };
       AnswerInput(f.get(), QString::fromStdString(folder_), nullptr);
-      f->FindAction(cmd::Mdircommand1)->trigger();
+      Click(f.get(), cmd::Mdircommand1);
       jobWindowHook = nullptr;
       QVERIFY2(shown, CancelInputName(how));
       QCOMPARE(Pane(f.get()), before);
@@ -401,19 +394,19 @@ class FileOpsUiTest : public QObject {
     }
   }
 
-  void nameSavesWriteTheListTheTreeAndThePath() {
+  void nameSavesWriteTheListAndThePath() {
     Write(folder_ + "b.txt", "b");
     Write(folder_ + "a.txt", "a");
     fs::create_directories(folder_ + "sub");
     auto f = Open();
     QStringList shown;
-    for (int r = 0; r < f->FileModel->rowCount(); ++r) shown << QString::fromStdString(f->FileModel->Entry(r).name);
+    for (const std::string& n : f->Names()) shown << QString::fromStdString(n);
     QCOMPARE(shown.size(), 3);
     const std::string out = tmp_.path().toStdString() + "/names.txt";
     QStringList seen;
     AnswerSave(f.get(), out, &seen);
     Select(f.get(), {"a.txt"});  // all items are written, not only the selected
-    f->FindAction(cmd::Mfilenamesave1)->trigger();
+    Click(f.get(), cmd::Mfilenamesave1);
     QCOMPARE(seen.value(0), QString("現在表示のﾌｫﾙﾀﾞｰのファイル名を保存"));
     QCOMPARE(seen.value(1) + "/", QString::fromStdString(folder_));
     QCOMPARE(seen.value(2), QString("list.txt"));
@@ -423,7 +416,7 @@ class FileOpsUiTest : public QObject {
     messages_.clear();
     fs::remove(out);  // the save dialog would ask before replacing it
     AnswerSave(f.get(), out, nullptr);
-    f->FindAction(cmd::Mfilenamesave2)->trigger();
+    Click(f.get(), cmd::Mfilenamesave2);
     QStringList full;
     for (const QString& n : shown) full << QString::fromStdString(folder_) + n;
     QCOMPARE(QString::fromStdString(ReadFile(out)), full.join("\r\n") + "\r\n");
@@ -432,28 +425,14 @@ class FileOpsUiTest : public QObject {
     messages_.clear();
     fs::remove(out);
     AnswerSave(f.get(), "", nullptr);
-    f->FindAction(cmd::Mfilenamesave1)->trigger();
-    f->FindAction(cmd::Mfoldersave)->trigger();
+    Click(f.get(), cmd::Mfilenamesave1);
     QVERIFY(!fs::exists(out));
     QVERIFY(messages_.isEmpty());
-
-    // The folder tree: one line per node, a tab per level below the top; the
-    // folder shown is in it at its depth.
-    seen.clear();
-    AnswerSave(f.get(), out, &seen);
-    f->FindAction(cmd::Mfoldersave)->trigger();
-    QCOMPARE(seen.value(0), QString("現在表示のフォルダーツリー名を保存"));
-    QString tree = QString::fromStdString(ReadFile(out));
-    QStringList parts = QString::fromStdString(folder_).split('/', Qt::SkipEmptyParts);
-    QVERIFY2(tree.startsWith("/\r\n"), qPrintable(tree));
-    QVERIFY2(tree.contains("\r\n" + QString(parts.size(), '\t') + "list\r\n"), qPrintable(tree));
-    QVERIFY2(tree.contains("\r\n" + QString(parts.size() - 1, '\t') + parts[parts.size() - 2] + "\r\n"),
-             qPrintable(tree));
 
     // The path of the selected file to the clipboard.
     QApplication::clipboard()->setText("before");
     Select(f.get(), {"b.txt"});
-    f->FindAction(cmd::Mfilenamecopy1)->trigger();
+    Click(f.get(), cmd::Mfilenamecopy1);
     QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(folder_ + "b.txt"));
   }
 
@@ -465,7 +444,7 @@ class FileOpsUiTest : public QObject {
     Write(outside + "c.txt", "new c");
     Write(dest_ + "a.txt", "old a");
     auto f = Open();
-    const std::string shown = f->CurrentFolder;
+    const std::string shown = f->folder;
     QStringList asked;
     f->dialogHook = [&](QDialog& d) {
       auto* c = dynamic_cast<TConflictDialog*>(&d);
@@ -481,7 +460,7 @@ class FileOpsUiTest : public QObject {
     QVERIFY(fs::exists(outside + "a.txt"));
     QCOMPARE(messages_, QStringList{"2個のファイルをコピーしました。"});
     // The folder shown stays.
-    QCOMPARE(f->CurrentFolder, shown);
+    QCOMPARE(f->folder, shown);
   }
 
   void existingTargetsAskSkipKeepBothOrOverwrite() {
@@ -514,7 +493,7 @@ class FileOpsUiTest : public QObject {
     };
     // Skip, asked for each name.
     Select(f.get(), {"a.txt", "b.txt"});
-    Key(f.get(), Qt::Key_C);
+    Click(f.get(), cmd::Mfilecopy);
     QCOMPARE(asked, (QStringList{"a.txt", "b.txt"}));
     QCOMPARE(ReadFile(dest_ + "a.txt"), std::string("old a"));
     QCOMPARE(ReadFile(dest_ + "b.txt"), std::string("old b"));
@@ -524,7 +503,7 @@ class FileOpsUiTest : public QObject {
     answer = ConflictAnswer::KeepBoth;
     all = true;
     Select(f.get(), {"a.txt", "b.txt"});
-    Key(f.get(), Qt::Key_C);
+    Click(f.get(), cmd::Mfilecopy);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(ReadFile(dest_ + "a (2).txt"), std::string("new a"));
     QCOMPARE(ReadFile(dest_ + "b (2).txt"), std::string("new b"));
@@ -536,7 +515,7 @@ class FileOpsUiTest : public QObject {
     answer = ConflictAnswer::Cancel;
     all = false;
     Select(f.get(), {"a.txt"});
-    Key(f.get(), Qt::Key_C);
+    Click(f.get(), cmd::Mfilecopy);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(ReadFile(dest_ + "a.txt"), std::string("old a"));
     QVERIFY(messages_.join("\n").contains("コピーできませんでした。"));
@@ -544,7 +523,7 @@ class FileOpsUiTest : public QObject {
     // Overwrite (move): the target gets the new bytes, the source is gone.
     answer = ConflictAnswer::Overwrite;
     Select(f.get(), {"b.txt"});
-    Key(f.get(), Qt::Key_M);
+    Click(f.get(), cmd::Mfilemove);
     QCOMPARE(ReadFile(dest_ + "b.txt"), std::string("new b"));
     QVERIFY(!fs::exists(folder_ + "b.txt"));
   }
@@ -559,29 +538,29 @@ class FileOpsUiTest : public QObject {
     // Declined: nothing moves.
     answer_ = mbNo;
     Select(f.get(), {"a.txt"});
-    Key(f.get(), Qt::Key_Delete);
+    Click(f.get(), cmd::Mfiledelete);
     QVERIFY(fs::exists(folder_ + "a.txt"));
     QVERIFY(trash.trashed.empty());
 
     answer_ = mbYes;
     messages_.clear();
     Select(f.get(), {"a.txt"});
-    Key(f.get(), Qt::Key_Delete);
+    Click(f.get(), cmd::Mfiledelete);
     QCOMPARE(trash.trashed, std::vector<std::string>{folder_ + "a.txt"});
     QVERIFY(!fs::exists(folder_ + "a.txt"));
     QCOMPARE(messages_.last(), QString("1個のファイルを削除しました。"));
-    QCOMPARE(f->FileModel->rowCount(), 1);
+    QCOMPARE(f->listed.size(), size_t(1));
 
     // Shift+Delete asks its own question; No keeps the file.
     messages_.clear();
     answer_ = mbNo;
     Select(f.get(), {"b.txt"});
-    Key(f.get(), Qt::Key_Delete, Qt::ShiftModifier);
+    Click(f.get(), cmd::Mfiledelete2);
     QCOMPARE(messages_.first(), QString("完全に削除しますか？"));
     QVERIFY(fs::exists(folder_ + "b.txt"));
     answer_ = mbYes;
     Select(f.get(), {"b.txt"});
-    Key(f.get(), Qt::Key_Delete, Qt::ShiftModifier);
+    Click(f.get(), cmd::Mfiledelete2);
     QVERIFY(!fs::exists(folder_ + "b.txt"));
     QCOMPARE(trash.trashed.size(), size_t(1));  // not through the trash
 
@@ -591,7 +570,7 @@ class FileOpsUiTest : public QObject {
     FileOpsControllerOf(*f)->trash = nullptr;
     messages_.clear();
     Select(f.get(), {"c.txt"});
-    Key(f.get(), Qt::Key_Delete);
+    Click(f.get(), cmd::Mfiledelete);
     QVERIFY(fs::exists(folder_ + "c.txt"));
     QCOMPARE(kinds_.last(), TMsgKind::Error);
   }
@@ -608,7 +587,7 @@ class FileOpsUiTest : public QObject {
       return int(QDialog::Accepted);
     };
     Select(f.get(), {"a.txt"});
-    Key(f.get(), Qt::Key_R);
+    Click(f.get(), cmd::Mrename);
     QCOMPARE(caption, QString("ファイル名の変更"));
     QVERIFY(!fs::exists(folder_ + "a.txt"));
     QCOMPARE(ReadFile(folder_ + "b.txt"), std::string("keep"));
@@ -617,16 +596,16 @@ class FileOpsUiTest : public QObject {
     // A name with "/" is refused and the file stays.
     answer = "x/y.txt";
     Select(f.get(), {"b.txt"});
-    Key(f.get(), Qt::Key_R);
+    Click(f.get(), cmd::Mrename);
     QCOMPARE(messages_.last(), QString("ファイル名に / は使えません。"));
     QVERIFY(fs::exists(folder_ + "b.txt"));
 
     answer = "sub";
-    Key(f.get(), Qt::Key_K);
+    Click(f.get(), cmd::Mmkdir);
     QCOMPARE(caption, QString("ﾃﾞｨﾚｸﾄﾘの作成"));
     QVERIFY(fs::is_directory(folder_ + "sub"));
-    QVERIFY(f->FileModel->RowOfName("sub", false) >= 0);
-    QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_));
+    QVERIFY(Listed(f.get(), "sub"));
+    QCOMPARE(QString::fromStdString(f->folder), QString::fromStdString(folder_));
   }
 
   void attributeDialogWritesOnlyChangedBits() {
@@ -647,7 +626,7 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"a.txt"});
-    Key(f.get(), Qt::Key_A);
+    Click(f.get(), cmd::Mpropaty);
     QVERIFY(readOnlyShown);
     QVERIFY(hiddenEnabled);
     QCOMPARE(attrs.bits[folder_ + "a.txt"], uint32_t(faReadOnly | faArchive));
@@ -657,7 +636,7 @@ class FileOpsUiTest : public QObject {
     messages_.clear();
     attrs.writes = 0;
     Select(f.get(), {".dot"});
-    Key(f.get(), Qt::Key_A);
+    Click(f.get(), cmd::Mpropaty);
     QCOMPARE(messages_, QStringList{"属性情報取得に失敗しました。"});
     QVERIFY(!hiddenEnabled);
     QCOMPARE(attrs.writes, 0);
@@ -690,7 +669,7 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"many"});
-    Key(f.get(), Qt::Key_C);
+    Click(f.get(), cmd::Mfilecopy);
     QCOMPARE(treeAt + "/", QString::fromStdString(folder_));
     QCOMPARE(messages_, QStringList{"25個のファイルをコピーしました。"});
     QVERIFY(fs::exists(dest_ + "many/deep/last"));
@@ -699,7 +678,7 @@ class FileOpsUiTest : public QObject {
     target = dest_ + "moved/";
     fs::create_directories(target);
     Select(f.get(), {"many"});
-    Key(f.get(), Qt::Key_M);
+    Click(f.get(), cmd::Mfilemove);
     QCOMPARE(messages_, QStringList{"25個のファイルを移動しました。"});
     QVERIFY(!fs::exists(folder_ + "many"));
     QVERIFY(fs::exists(target + "many/deep/last"));
@@ -720,7 +699,7 @@ class FileOpsUiTest : public QObject {
       return int(QDialog::Accepted);
     };
     Select(f.get(), {"a.txt"});
-    f->FindAction(cmd::Mdircommand1)->trigger();
+    Click(f.get(), cmd::Mdircommand1);
     QCOMPARE(preset, "\"" + QString::fromStdString(folder_) + "\"");
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
     QVERIFY2(Pane(f.get()).contains("日本 フォルダ") && Pane(f.get()).contains("a.txt"), qPrintable(Pane(f.get())));
@@ -743,7 +722,7 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"x.txt", "y.txt"});
-    f->FindAction(cmd::Mfilemerge)->trigger();
+    Click(f.get(), cmd::Mfilemerge);
     QCOMPARE(ReadFile(folder_ + "x.txt"), std::string("XXYY"));
     QCOMPARE(ReadFile(folder_ + "x.bak"), std::string("XX"));
     QCOMPARE(ReadFile(folder_ + "x (2).bak"), std::string("old command file"));
@@ -770,7 +749,7 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"a.txt", "b.txt", "c.txt"});
-    f->FindAction(cmd::Mfilemerge)->trigger();
+    Click(f.get(), cmd::Mfilemerge);
     QVERIFY(!okBeforeName);
     QCOMPARE(info, QString("結合情報は all.bat に記録されます。"));
     QCOMPARE(ReadFile(folder_ + "all.txt"), std::string("BBAAA"));
@@ -818,7 +797,7 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"s.dat"});
-    f->FindAction(cmd::Mfilediv)->trigger();
+    Click(f.get(), cmd::Mfilediv);
     QVERIFY(openAfterBadEnter);
     QCOMPARE(listAfterBadEnter, 0);
     QCOMPARE(warningsBeforeOk, QStringList{"2001個のﾌｧｲﾙに分割できません。"});
@@ -864,7 +843,7 @@ class FileOpsUiTest : public QObject {
       return d.result();
     };
     Select(f.get(), {"big.dat"});
-    f->FindAction(cmd::Mfilediv)->trigger();
+    Click(f.get(), cmd::Mfilediv);
     jobWindowHook = nullptr;
     QCOMPARE(countLine, QString("%1 個に分割").arg(pieces));
     QVERIFY(shown);

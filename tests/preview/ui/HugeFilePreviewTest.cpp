@@ -24,6 +24,7 @@
 #include "fileops/ui/FileOpsCommandIds.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "preview/ui/PreviewLoader.h"
+#include "tests/ClickMenu.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -198,7 +199,7 @@ class HugeFilePreviewTest : public QObject {
       QTest::keyClick(w, Qt::Key_Return);  // OK: splits
       return d.result();
     };
-    f->FindAction(cmd::Mfilediv)->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->FindAction(cmd::Mfilediv)));
     f->dialogHook = nullptr;
     QVERIFY(fs::exists(sub + "s.002"));
     QVERIFY2(f->InfoLine().startsWith("s.bin"), qPrintable(f->InfoLine()));

@@ -23,6 +23,7 @@
 #include "host/ui/Job.h"
 #include "preview/HexDump.h"
 #include "preview/ui/HexDumpDialog.h"
+#include "tests/ClickMenu.h"
 #include "tests/JobInput.h"
 
 namespace fs = std::filesystem;
@@ -168,7 +169,7 @@ class PicturePreviewTest : public QObject {
   void standardDumpOfSeventeenBytes() {
     auto f = Open("a17.bin");
     QString info = f->InfoLine();
-    f->ActionNamed("Mdump1a1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mdump1a1")));
     QCOMPARE(f->RichEdit1->LineCount(), 6);
     QCOMPARE(TRichEdit::ToScreen(f->RichEdit1->Line(0)), info);  // the pane holds CP932
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(4)),
@@ -179,7 +180,7 @@ class PicturePreviewTest : public QObject {
     QVERIFY(f->DialogAnswer.isEmpty());
     // Below-line dump of the dump's own first row.
     f->RichEdit1->SetText("AB");
-    f->ActionNamed("Mdump1b1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mdump1b1")));
     QCOMPARE(f->RichEdit1->LineCount(), 5);
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(2)), QString("AB"));
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(3)), QString("44"));
@@ -203,7 +204,7 @@ class PicturePreviewTest : public QObject {
       detail = w.findChild<QLabel*>("JobDetail")->text();
       PressCancel(w, CancelInput::Click);
     };
-    f->ActionNamed("Mdump1a1")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mdump1a1")));
     hexDumpProgressHook = nullptr;
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;

@@ -23,6 +23,7 @@
 #include "print/ui/PrintCommandIds.h"
 #include "print/ui/PrintCommands.h"
 #include "print/ui/PrintSettingsDialog.h"
+#include "tests/ClickMenu.h"
 #include "tests/JobInput.h"
 #include "tests/PressButton.h"
 
@@ -170,12 +171,12 @@ class PrintUiTest : public QObject {
     PrintTo(f.get(), pdf);
     // Two full pages and one line more: three pages; exactly two full: two.
     f->RichEdit1->SetText(Lines(2 * perPage + 1));
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QCOMPARE(printDialogs_, 1);
     QCOMPARE(PdfPages(pdf), 3);
     QFile::remove(pdf);
     f->RichEdit1->SetText(Lines(2 * perPage));
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QCOMPARE(PdfPages(pdf), 2);
     QVERIFY(messages_.isEmpty());
   }
@@ -226,7 +227,7 @@ class PrintUiTest : public QObject {
               (i >= 150 && i % 50 == 0 ? QString(200, QChar(0x304B)) : QString()) + "\n";
     f->RichEdit1->setPlainText(text);
     PrintTo(f.get(), pdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QStringList pages = PdfPageTexts(pdf);
     QCOMPARE(pages.size(), PdfPages(pdf));
     QVERIFY(pages.size() >= 3);
@@ -258,7 +259,7 @@ class PrintUiTest : public QObject {
     text += QString(90, QChar(0x65E5)) + "\n";  // 日 x 90: wraps
     f->RichEdit1->setPlainText(text);
     PrintTo(f.get(), pdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QProcess p;
     p.start(tool, {"-enc", "UTF-8", pdf, "-"});
     QVERIFY(p.waitForFinished(30000));
@@ -287,10 +288,10 @@ class PrintUiTest : public QObject {
     const QString plainPdf = tmp_.path() + "/plain.pdf", richPdf = tmp_.path() + "/rich.pdf";
     f->RichEdit1->SetText(doc.PlainText());
     PrintTo(f.get(), plainPdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     f->RichEdit1->SetRich(doc);
     PrintTo(f.get(), richPdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     int plainPages = PdfPages(plainPdf), richPages = PdfPages(richPdf);
     QVERIFY2(plainPages >= 1 && richPages > plainPages, qPrintable(QString("%1 %2").arg(plainPages).arg(richPages)));
     QStringList pages = PdfPageTexts(richPdf);
@@ -307,7 +308,7 @@ class PrintUiTest : public QObject {
     f->RichEdit1->setPalette(pal);
     f->RichEdit1->SetText(Lines(10));
     PrintTo(f.get(), pdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QVERIFY(PageStreamsContain(pdf, "0 0 1 scn"));
     QVERIFY(!PageStreamsContain(pdf, "0 0 0 scn"));
   }
@@ -324,7 +325,7 @@ class PrintUiTest : public QObject {
       shown = true;
       PressCancel(d, CancelInput::Click);
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;
     jobHoldUntilShown = false;
@@ -340,7 +341,7 @@ class PrintUiTest : public QObject {
     const QString pdf = tmp_.path() + "/empty.pdf";
     f->RichEdit1->Clear();
     PrintTo(f.get(), pdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QCOMPARE(PdfPages(pdf), 1);
   }
 
@@ -353,7 +354,7 @@ class PrintUiTest : public QObject {
     for (int i = 0; i < perPage; ++i) text += std::string(400, 'x') + "\r\n";
     f->RichEdit1->SetText(text);
     PrintTo(f.get(), pdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QVERIFY2(PdfPages(pdf) >= 2, qPrintable(QString::number(PdfPages(pdf))));
   }
 
@@ -390,7 +391,7 @@ class PrintUiTest : public QObject {
     QVERIFY2(narrow > 0 && narrow < perPage * 2 / 3, qPrintable(QString("%1 %2").arg(narrow).arg(perPage)));
     f->RichEdit1->SetText(Lines(perPage));
     PrintTo(f.get(), pdf);
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QVERIFY(PdfPages(pdf) >= 2);
   }
 
@@ -402,7 +403,7 @@ class PrintUiTest : public QObject {
       if (auto* p = qobject_cast<QPrintDialog*>(&d)) p->printer()->setOutputFileName(pdf);
       return int(QDialog::Rejected);
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mprint));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprint)));
     QVERIFY(!QFile::exists(pdf));
   }
 
@@ -435,7 +436,7 @@ class PrintUiTest : public QObject {
       result = d.result();
       return result;
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mprinterset));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprinterset)));
     QCOMPARE(title, QString("プリンタの設定"));
     QVERIFY2(buttons.contains("OK") && !buttons.join('|').contains("印刷") && !buttons.join('|').contains("Print"),
              qPrintable(buttons.join('|')));
@@ -469,7 +470,7 @@ class PrintUiTest : public QObject {
       PressButton(form->BOK);
       return d.result();
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mprintset));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprintset)));
     QCOMPARE(seen, QStringList({"12", "12", "0"}));
     QCOMPARE(messages_.size(), 1);
     QVERIFY(paper.contains("x"));
@@ -490,7 +491,7 @@ class PrintUiTest : public QObject {
       return d.result();
     };
     seen.clear();
-    QVERIFY(f->Commands().Trigger(cmd::Mprintset));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mprintset)));
     QCOMPARE(seen, QStringList({"12"}));
     QCOMPARE(QString::fromStdString(f->OpenSettings().ReadString("Print", "Yohaku_T", "")), QString("12"));
   }

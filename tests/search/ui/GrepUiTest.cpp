@@ -30,6 +30,7 @@
 #include "search/ui/GrepDialog.h"
 #include "search/ui/SearchCommandIds.h"
 #include "search/ui/SearchCommands.h"
+#include "tests/ClickMenu.h"
 #include "tests/FakePaneHost.h"
 #include "tests/JobInput.h"
 #include "tests/PressButton.h"
@@ -93,7 +94,7 @@ class GrepUiTest : public QObject {
     fs::create_directory(folder_ + "sub");
     auto f = NewForm();
     Answer(f.get(), "abc|漢字");
-    Grep(f.get())->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Grep(f.get())));
     QStringList lines = PaneUtf8(f.get()).split("\r\n");
     QCOMPARE(lines.value(0), QString("Grepの実行　検索正規表現 = abc|漢字"));
     QCOMPARE(lines.value(1), QString());
@@ -115,15 +116,15 @@ class GrepUiTest : public QObject {
     auto f = NewForm();
     f->edit->SetText("keep");
     Answer(f.get(), "(abc");
-    Grep(f.get())->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Grep(f.get())));
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0], QString("右(閉じ)括弧が必要です"));
     QCOMPARE(QString::fromStdString(f->edit->Text()), QString("keep"));
     // Cancel, or an empty expression, does nothing.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    Grep(f.get())->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Grep(f.get())));
     Answer(f.get(), "");
-    Grep(f.get())->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Grep(f.get())));
     QCOMPARE(QString::fromStdString(f->edit->Text()), QString("keep"));
   }
 
@@ -159,7 +160,7 @@ class GrepUiTest : public QObject {
     Write("sub/f.txt", "match\n");
     auto f = NewForm();
     Answer(f.get(), "match|漢字");
-    Grep(f.get())->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Grep(f.get())));
     const std::string want = Expected(f.get(), "match|漢字", true);
     QVERIFY(want.size() > 1000000);
     QVERIFY(f->edit->Text() == want);
@@ -188,7 +189,7 @@ class GrepUiTest : public QObject {
       QTest::keyClick(f->edit, Qt::Key_F, Qt::ControlModifier);
       PressCancel(w, CancelInput::Click);
     };
-    Grep(f.get())->trigger();
+    QVERIFY(ClickMenuItem(f.get(), Grep(f.get())));
     jobWindowHook = nullptr;
     jobShowAfterMsOverride = -1;
     QCOMPARE(heading, QString("Grep実行中．．．"));

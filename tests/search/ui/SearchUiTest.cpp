@@ -1,4 +1,6 @@
-// Finding, replacing and deleting by a search in the main window, offscreen.
+// Finding, replacing and deleting by a search on a plain host with the
+// search commands alone, offscreen; commands start from their keys and
+// menu items.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -6,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,19 +18,19 @@
 #include <fstream>
 #include <memory>
 
-#include "app/ui/InputDialog.h"
-#include "app/ui/Unit1.h"
-#include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "platform/Cp932.h"
 #include "search/ui/RegexDialog.h"
 #include "search/ui/ReplaceDialog.h"
 #include "search/ui/SearchCommandIds.h"
+#include "search/ui/SearchCommands.h"
 #include "search/ui/SearchDialog.h"
 #include "search/ui/TermListDialog.h"
 #include "settings/Colors.h"
+#include "tests/ClickMenu.h"
+#include "tests/FakePaneHost.h"
 #include "tests/PressButton.h"
-#include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
 
@@ -38,10 +41,11 @@ class SearchUiTest : public QObject {
   std::string folder_;
   QStringList messages_;
 
-  // A window showing doc.txt (selected in the file list) in its pane.
-  std::unique_ptr<TForm1> FormShowing(const std::string& bytes) {
+  // A host showing doc.txt (the selected file) in its pane.
+  std::unique_ptr<TFakePaneHost> FormShowing(const std::string& bytes) {
     std::ofstream(folder_ + "doc.txt", std::ios::binary) << bytes;
-    auto f = std::make_unique<TForm1>();
+    auto f = std::make_unique<TFakePaneHost>();
+    InstallSearchCommands(*f);
     f->resize(1000, 700);
     f->show();
     f->activateWindow();
@@ -50,20 +54,24 @@ class SearchUiTest : public QObject {
       messages_ << text;
       return int(mbOK);
     };
-    f->GoToFolder(folder_);
-    QTest::qWait(10);
-    if (!f->SelectFileByName("doc.txt")) return nullptr;
-    f->PreviewSelectedFile();
+    f->folder = folder_;
+    f->listed = {folder_ + "doc.txt"};
+    f->selection = f->listed;
+    f->SetPaneText(bytes, navirt::clBlue);
     return f;
   }
-  static std::string Pane(TForm1* f) { return f->RichEdit1->Text(); }
-  static QString Sel(TForm1* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->RichEdit1->SelText())); }
-  static void Key(TForm1* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    f->RichEdit1->setFocus();
-    QTest::keyClick(f->RichEdit1, key, mods);
+  static std::string Pane(TFakePaneHost* f) { return f->edit->Text(); }
+  static QString Sel(TFakePaneHost* f) { return QString::fromStdString(navirt::Cp932ToUtf8(f->edit->SelText())); }
+  static void Key(TFakePaneHost* f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    f->edit->setFocus();
+    QTest::keyClick(f->edit, key, mods);
+  }
+  // Clicks the command's menu item.
+  static void Click(TFakePaneHost* f, CommandName name) {
+    QVERIFY2(ClickMenuItem(f, f->Commands().Action(name)), name.text);
   }
   // Answers the input dialog with a text.
-  static void AnswerInput(TForm1* f, const QString& text) {
+  static void AnswerInput(TFakePaneHost* f, const QString& text) {
     f->dialogHook = [text](QDialog& d) {
       auto* input = qobject_cast<TForm33*>(&d);
       if (!input) return int(QDialog::Rejected);
@@ -72,7 +80,7 @@ class SearchUiTest : public QObject {
     };
   }
   // Answers the regular-expression dialog.
-  static void AnswerRegex(TForm1* f, const QString& expr, const QString& with) {
+  static void AnswerRegex(TFakePaneHost* f, const QString& expr, const QString& with) {
     f->dialogHook = [expr, with](QDialog& d) {
       auto* r = qobject_cast<TForm25*>(&d);
       if (!r) return int(QDialog::Rejected);
@@ -106,16 +114,16 @@ class SearchUiTest : public QObject {
       return d.result();
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(f->RichEdit1->SelStart(), 2);
+    QCOMPARE(f->edit->SelStart(), 2);
     QCOMPARE(Sel(f.get()), QString("ab"));
     Key(f.get(), Qt::Key_F3);
-    QCOMPARE(f->RichEdit1->SelStart(), 9);
-    QCOMPARE(f->RichEdit1->SelLength(), 2);
+    QCOMPARE(f->edit->SelStart(), 9);
+    QCOMPARE(f->edit->SelLength(), 2);
     Key(f.get(), Qt::Key_F3);
     QCOMPARE(messages_, QStringList{"ab 見つかりませんでした"});
-    QCOMPARE(f->RichEdit1->SelStart(), 9);
+    QCOMPARE(f->edit->SelStart(), 9);
     Key(f.get(), Qt::Key_F3, Qt::ShiftModifier);
-    QCOMPARE(f->RichEdit1->SelStart(), 2);
+    QCOMPARE(f->edit->SelStart(), 2);
     Key(f.get(), Qt::Key_F3, Qt::ShiftModifier);
     QCOMPARE(messages_.size(), 2);
 
@@ -131,7 +139,7 @@ class SearchUiTest : public QObject {
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(shown, QString("ab"));
-    QCOMPARE(f->RichEdit1->SelStart(), 8);
+    QCOMPARE(f->edit->SelStart(), 8);
     QCOMPARE(Sel(f.get()), QString("\\"));
     navirt::TIniFile ini = f->OpenSettings();
     QCOMPARE(QString::fromStdString(ini.ReadString("FindDialogEx", "Items_0", "")), QString("#\\#"));
@@ -146,12 +154,12 @@ class SearchUiTest : public QObject {
       return d.result();
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);  // down from the "\": the "ab" at 9
-    QCOMPARE(f->RichEdit1->SelStart(), 9);
-    f->RichEdit1->SetEditMode(true);
-    f->RichEdit1->moveCursor(QTextCursor::Start);
-    QTest::keyClicks(f->RichEdit1, "ab ");
+    QCOMPARE(f->edit->SelStart(), 9);
+    f->edit->SetEditMode(true);
+    f->edit->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(f->edit, "ab ");
     Key(f.get(), Qt::Key_F3);
-    QCOMPARE(f->RichEdit1->SelStart(), 5);
+    QCOMPARE(f->edit->SelStart(), 5);
     QCOMPARE(Sel(f.get()), QString("ab"));
   }
 
@@ -166,19 +174,20 @@ class SearchUiTest : public QObject {
     };
     Key(f.get(), Qt::Key_F3);
     QCOMPARE(opened, 1);
-    QCOMPARE(f->RichEdit1->SelLength(), 0);
+    QCOMPARE(f->edit->SelLength(), 0);
     // With no file selected the search items are off.
-    f->SelectedPath.clear();
-    QVERIFY(!f->Commands().Trigger(cmd::Mserch));
-    QVERIFY(!f->Commands().Trigger(cmd::MserchNext));
-    QVERIFY(f->Commands().Trigger(cmd::Mserchnextup1));  // not one of the items that follow the list
+    f->selection.clear();
+    Click(f.get(), cmd::Mserch);
+    Click(f.get(), cmd::MserchNext);
+    QCOMPARE(opened, 1);
+    Click(f.get(), cmd::Mserchnextup1);  // not one of the items that follow the list
     QCOMPARE(opened, 2);
     QCOMPARE(Pane(f.get()), std::string("abc"));
   }
 
-  // The search menu's rule holds for the keys, the copies and the buttons:
-  // with no file selected Ctrl+F and F3 do nothing to the pane and say so.
-  void searchRuleHoldsForKeysCopiesAndButtons() {
+  // The search menu's rule holds for the keys: with no file selected
+  // Ctrl+F and F3 do nothing to the pane and are refused with a word.
+  void searchRuleHoldsForKeys() {
     auto f = FormShowing("ab ab");
     QVERIFY(f);
     int opened = 0;
@@ -192,72 +201,56 @@ class SearchUiTest : public QObject {
     };
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(opened, 1);
-    QCOMPARE(f->RichEdit1->SelStart(), 0);
+    QCOMPARE(f->edit->SelStart(), 0);
 
-    const std::string selected = f->SelectedPath;
-    f->SelectedPath.clear();
+    f->selection.clear();
     Key(f.get(), Qt::Key_F3);
-    QCOMPARE(f->RichEdit1->SelStart(), 0);  // not moved on to the second "ab"
-    QCOMPARE(f->StatusPanel(4), QString("「下へ検索(N)」は今は使えません。"));
+    QCOMPARE(f->edit->SelStart(), 0);  // not moved on to the second "ab"
     Key(f.get(), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(opened, 1);
-    QCOMPARE(f->StatusPanel(4), QString("「テキストの検索(F)..」は今は使えません。"));
+    QCOMPARE(f->refused.size(), size_t(2));
+    QCOMPARE(QString(f->refused[0].text), QString(cmd::MserchNext.text));
+    QCOMPARE(QString(f->refused[1].text), QString(cmd::Mserch.text));
     QVERIFY(messages_.isEmpty());
     // Shift+F3 is not one of the items the rule names: it runs (nothing
     // lies above the first "ab").
     Key(f.get(), Qt::Key_F3, Qt::ShiftModifier);
     QCOMPARE(messages_, QStringList{"ab 見つかりませんでした"});
 
-    // The menu and its copy in the whole-menu pop-up: one menu, and the
-    // jump item stands in it under the same rule.
-    QVERIFY(f->PopupMenu1->actions().contains(f->Msearch->menuAction()));
-    QAction* jump = f->FindAction(cmd::Mjump);
-    QVERIFY(jump && f->Msearch->actions().contains(jump));
-    emit f->Msearch->aboutToShow();
-    QVERIFY(!jump->isEnabled());
-    QVERIFY(!f->FindAction(cmd::Mserch)->isEnabled());
-    QVERIFY(!f->FindAction(cmd::MreplaceGrep1)->isEnabled());
-    QVERIFY(f->FindAction(cmd::Mreplaceall1)->isEnabled());
-    emit f->Msearch->aboutToHide();
-    QVERIFY(jump->isEnabled());
-
-    // The toolbar's buttons run the same commands under the same rule.
-    QToolButton* find = ToolButtonOf(f.get(), btn::Find);
-    QToolButton* replace = ToolButtonOf(f.get(), btn::Replace);
-    QVERIFY(find && replace);
-    QCOMPARE(f->Commands().Button(cmd::Mserch), find);
-    QCOMPARE(f->Commands().Button(cmd::Mreplace1), replace);
-    QVERIFY(ClickToolButton(f.get(), btn::Find));
-    QCOMPARE(opened, 1);
-    QCOMPARE(f->StatusPanel(4), QString("「テキストの検索(F)..」は今は使えません。"));
-    f->SelectedPath = selected;
-    QVERIFY(ClickToolButton(f.get(), btn::Find));
+    // The menu applies the same rule as it opens.
+    QMenuBar* bar = f->menuBar();
+    QMenu* menu = f->Menu(HostMenu::Search);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(!f->Commands().Action(cmd::Mserch)->isEnabled());
+    QVERIFY(!f->Commands().Action(cmd::MreplaceGrep1)->isEnabled());
+    QVERIFY(f->Commands().Action(cmd::Mreplaceall1)->isEnabled());
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    f->selection = f->listed;
+    Key(f.get(), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(opened, 2);
-    emit f->Msearch->aboutToShow();
-    QVERIFY(jump->isEnabled());
-    QVERIFY(f->FindAction(cmd::Mserch)->isEnabled());
-    emit f->Msearch->aboutToHide();
   }
 
   void replaceDialogAndReplaceAll() {
     auto f = FormShowing("aaa\r\nbab\r\nC:\\temp\\n");
     QVERIFY(f);
-    QVERIFY(f->Commands().Trigger(cmd::Mreplace1));
+    Click(f.get(), cmd::Mreplace1);
     auto* r = f->findChild<TReplaceDialog1*>();
     QVERIFY(r && r->isVisible());
     QCOMPARE(f->InfoLineColor(), navirt::clRed);
     r->EditFind->setText("a");
     r->EditReplace->setText("xy");
     PressButton(r->BFindNext);
-    QCOMPARE(f->RichEdit1->SelStart(), 0);
-    QCOMPARE(f->RichEdit1->SelLength(), 1);
+    QCOMPARE(f->edit->SelStart(), 0);
+    QCOMPARE(f->edit->SelLength(), 1);
     PressButton(r->BReplace);
     QCOMPARE(Pane(f.get()), std::string("xyaa\r\nbab\r\nC:\\temp\\n"));
-    QCOMPARE(f->RichEdit1->SelStart(), 2);  // the next "a", after the inserted text
+    QCOMPARE(f->edit->SelStart(), 2);  // the next "a", after the inserted text
     PressButton(r->BReplaceAll);
     QCOMPARE(Pane(f.get()), std::string("xyxyxy\r\nbxyb\r\nC:\\temp\\n"));
     QCOMPARE(messages_, QStringList{"3 個置換！"});
-    QVERIFY(f->RichEdit1->Modified());
+    QVERIFY(f->edit->Modified());
     // A replacement holding the find text ends too.
     r->EditFind->setText("xy");
     r->EditReplace->setText("xyxy");
@@ -276,15 +269,15 @@ class SearchUiTest : public QObject {
     QVERIFY(f);
     const navirt::TColor before = f->InfoLineColor();
     AnswerRegex(f.get(), "(ab", "x");
-    QVERIFY(f->Commands().Trigger(cmd::MreplaceGrep1));
+    Click(f.get(), cmd::MreplaceGrep1);
     QCOMPARE(messages_, QStringList{"右(閉じ)括弧が必要です"});
     QCOMPARE(Pane(f.get()), text);
     QCOMPARE(f->InfoLineColor(), before);
-    QVERIFY(!f->RichEdit1->Modified());
+    QVERIFY(!f->edit->Modified());
 
     messages_.clear();
     AnswerRegex(f.get(), "[0-9]+", "#");
-    QVERIFY(f->Commands().Trigger(cmd::MreplaceGrep1));
+    Click(f.get(), cmd::MreplaceGrep1);
     QCOMPARE(messages_, QStringList{"置換回数 = 3"});
     QCOMPARE(Pane(f.get()), std::string("a#b#\r\nc\\n#"));  // the "\n" of the text stays
     QCOMPARE(f->InfoLineColor(), navirt::clRed);
@@ -302,7 +295,7 @@ class SearchUiTest : public QObject {
       PressButton(r->BOK);
       return d.result();
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mreplaceall1));
+    Click(f.get(), cmd::Mreplaceall1);
     QCOMPARE(Pane(f.get()), std::string("a[n]b[n]\r\nc\\n[n]"));
     QVERIFY(messages_.isEmpty());
   }
@@ -331,13 +324,13 @@ class SearchUiTest : public QObject {
     auto f = FormShowing("ax\r\nb\r\nxx\r\n12\r\nq\\x");
     QVERIFY(f);
     AnswerInput(f.get(), "x");
-    QVERIFY(f->Commands().Trigger(cmd::Mdeleteline1));
+    Click(f.get(), cmd::Mdeleteline1);
     QCOMPARE(Pane(f.get()), std::string("b\r\n12"));
     QCOMPARE(messages_, QStringList{"3　行削除しました！"});
     QCOMPARE(f->InfoLineColor(), navirt::clRed);
     // Cancel changes nothing.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    QVERIFY(f->Commands().Trigger(cmd::Mpickupline1));
+    Click(f.get(), cmd::Mpickupline1);
     QCOMPARE(Pane(f.get()), std::string("b\r\n12"));
     // Extraction by an expression.
     f->dialogHook = [](QDialog& d) {
@@ -347,7 +340,7 @@ class SearchUiTest : public QObject {
       PressButton(r->BOK);
       return d.result();
     };
-    QVERIFY(f->Commands().Trigger(cmd::MpickuplineSEIKI1));
+    Click(f.get(), cmd::MpickuplineSEIKI1);
     QCOMPARE(Pane(f.get()), std::string("12"));
     QCOMPARE(messages_.size(), 1);
   }
@@ -388,7 +381,7 @@ class SearchUiTest : public QObject {
       PressButton(t->BExecute);
       return d.result();
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mrenzokudeleteline1));
+    Click(f.get(), cmd::Mrenzokudeleteline1);
     QCOMPARE(caption, QString("検索行削除 連続"));
     QCOMPARE(afterReload, (QStringList{"a", "b"}));
     QCOMPARE(listAfterFailure, 2);

@@ -21,16 +21,17 @@
 #include <memory>
 
 #include "app/ui/AppCommandIds.h"
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
+#include "host/ui/InputDialog.h"
 #include "platform/Cp932.h"
 #include "platform/FakeProcessStarter.h"
 #include "sysinfo/ui/AboutDialog.h"
 #include "sysinfo/ui/DriveInfoForm.h"
 #include "sysinfo/ui/SysinfoCommandIds.h"
 #include "sysinfo/ui/SysinfoCommands.h"
+#include "tests/ClickMenu.h"
 #include "tests/PressButton.h"
 
 namespace fs = std::filesystem;
@@ -108,7 +109,7 @@ class SysinfoUiTest : public QObject {
     };
     for (const Case& c : cases) {
       fake_.calls.clear();
-      QVERIFY2(f->Commands().Trigger(c.command), c.command.text);
+      QVERIFY2(ClickMenuItem(f.get(), f->Commands().Action(c.command)), c.command.text);
       QCOMPARE(fake_.calls.size(), size_t(1));
       QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString::fromStdString(c.call.program));
       QVERIFY2(fake_.calls[0] == c.call, c.command.text);
@@ -117,11 +118,11 @@ class SysinfoUiTest : public QObject {
     // Cancelled, it starts nothing.
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
     fake_.calls.clear();
-    QVERIFY(f->Commands().Trigger(cmd::Mformat));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mformat)));
     QVERIFY(fake_.calls.empty());
     f->dialogHook = nullptr;
     fake_.calls.clear();
-    QVERIFY(f->Commands().Trigger(cmd::Mstart));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mstart)));
     QCOMPARE(fake_.calls.size(), size_t(1));
     QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString("gdbus"));
     QVERIFY(fake_.calls[0].args.back() == "org.gnome.Shell.ShowApplications");
@@ -132,7 +133,7 @@ class SysinfoUiTest : public QObject {
   void aMissingProgramIsNamed() {
     auto f = NewForm();
     fake_.missing = {"x-terminal-emulator"};
-    QVERIFY(f->Commands().Trigger(cmd::Mdos));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mdos)));
     QVERIFY(fake_.calls.empty());
     QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_[0].text.contains("x-terminal-emulator"));
@@ -143,7 +144,7 @@ class SysinfoUiTest : public QObject {
     auto f = NewForm();
     const CommandName commands[] = {cmd::MexitW, cmd::Msysreboot1, cmd::Msyslogoff1};
     answer_ = mbNo;
-    for (CommandName c : commands) QVERIFY(f->Commands().Trigger(c));
+    for (CommandName c : commands) QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(c)));
     QVERIFY(fake_.calls.empty());
     QCOMPARE(messages_.size(), 3);
     for (const Message& m : messages_) {
@@ -152,7 +153,7 @@ class SysinfoUiTest : public QObject {
     }
     messages_.clear();
     answer_ = mbYes;
-    for (CommandName c : commands) QVERIFY(f->Commands().Trigger(c));
+    for (CommandName c : commands) QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(c)));
     QCOMPARE(messages_.size(), 3);
     const std::vector<ProgramCall> expected = {
         {"systemctl", {"poweroff"}, ""}, {"systemctl", {"reboot"}, ""}, {"loginctl", {"terminate-session", "7"}, ""}};
@@ -171,7 +172,7 @@ class SysinfoUiTest : public QObject {
           asked = box->findChild<QLabel*>("qt_msgbox_label") ? box->findChild<QLabel*>("qt_msgbox_label")->text() : "?";
           QTest::keyClick(box, key);
         });
-        QVERIFY(f->Commands().Trigger(c));
+        QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(c)));
         QVERIFY2(!asked.isEmpty(), c.text);
       }
     }
@@ -182,7 +183,7 @@ class SysinfoUiTest : public QObject {
     auto f = NewForm();
     f->RichEdit1->SetText("old");
     f->SetInfoLine("file.txt", navirt::clRed);
-    QVERIFY(f->Commands().Trigger(cmd::Msysteminfo1));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Msysteminfo1)));
     QStringList lines = PaneUtf8(f.get()).split("\r\n");
     QVERIFY(lines.size() > 5);
     QVERIFY(lines[0].startsWith("Windowsﾃﾞｨﾚｸﾄﾘ = "));
@@ -226,7 +227,7 @@ class SysinfoUiTest : public QObject {
       PressButton(q->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
       return d.result();
     };
-    QVERIFY(f->Commands().Trigger(cmd::Murl));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Murl)));
     QCOMPARE(offered, QString("http://example.com/a?b=1"));
     // One and a half times as wide, the input box likewise.
     QVERIFY2(std::abs(width - plainWidth * 3 / 2) <= 2, qPrintable(QString("%1 beside %2").arg(width).arg(plainWidth)));
@@ -243,14 +244,14 @@ class SysinfoUiTest : public QObject {
     c.setPosition(20, QTextCursor::KeepAnchor);
     f->RichEdit1->setTextCursor(c);
     QCOMPARE(f->RichEdit1->SelLength(), 17);
-    QVERIFY(f->Commands().Trigger(cmd::Murl));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Murl)));
     QCOMPARE(offered, QString("www.example.jp/x"));
     QVERIFY((fake_.calls.at(0) == ProgramCall{"xdg-open", {"http://www.example.jp/x"}, ""}));
 
     // Cancel opens nothing.
     fake_.calls.clear();
     f->dialogHook = [](QDialog&) { return int(QDialog::Rejected); };
-    QVERIFY(f->Commands().Trigger(cmd::Murl));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Murl)));
     QVERIFY(fake_.calls.empty());
   }
 
@@ -258,7 +259,7 @@ class SysinfoUiTest : public QObject {
     std::ofstream(folder_ + "a.txt") << "hello";
     auto f = NewForm();
     QVERIFY(f->SelectFileByName("a.txt"));
-    QVERIFY(f->Commands().Trigger(cmd::Mfileexe));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mfileexe)));
     QCOMPARE(fake_.calls.size(), size_t(1));
     QVERIFY((fake_.calls[0] == ProgramCall{"xdg-open", {folder_ + "a.txt"}, folder_}));
     // The same file is selected and shown again.
@@ -274,7 +275,7 @@ class SysinfoUiTest : public QObject {
     for (Case c : {Case{cmd::Mhelpcontents, "index.html"}, Case{cmd::Mhelpsearch, "keywords.html"},
                    Case{cmd::Mhelpusage, "usage.html"}}) {
       fake_.calls.clear();
-      QVERIFY(f->Commands().Trigger(c.command));
+      QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(c.command)));
       QCOMPARE(fake_.calls.size(), size_t(1));
       QCOMPARE(QString::fromStdString(fake_.calls[0].program), QString("xdg-open"));
       const std::string& url = fake_.calls[0].args.at(0);
@@ -293,7 +294,7 @@ class SysinfoUiTest : public QObject {
     auto f = NewForm();
     QAction* now = f->findChild<QAction*>("Mnow");
     QVERIFY(now);
-    now->trigger();
+    QVERIFY(ClickMenuItem(f.get(), now));
     QCOMPARE(messages_.size(), 1);
     QVERIFY(messages_[0].text.startsWith("現在\n\n"));
     QVERIFY(now->text().startsWith(" 20"));
@@ -318,7 +319,7 @@ class SysinfoUiTest : public QObject {
       result = d.result();
       return result;
     };
-    QVERIFY(f->Commands().Trigger(cmd::Mabout));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::Mabout)));
     f->dialogHook = nullptr;
     QVERIFY(messages_.isEmpty());
     QVERIFY(heading.contains("Navirt"));
@@ -339,7 +340,7 @@ class SysinfoUiTest : public QObject {
       circle = w->Chart1->Angles().used + w->Chart1->Angles().free;
       return int(QDialog::Accepted);
     };
-    QVERIFY(f->Commands().Trigger(cmd::MdriveInfo));
+    QVERIFY(ClickMenuItem(f.get(), f->Commands().Action(cmd::MdriveInfo)));
     QVERIFY2(summary.contains(" 全容量 ") && summary.contains(" byte"), qPrintable(summary));
     QCOMPARE(circle, 5760);
   }

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -16,12 +17,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ui/InputDialog.h"
 #include "app/ui/Unit1.h"
 #include "edit/Rtf.h"
 #include "edit/ui/EditCommands.h"
 #include "edit/ui/RichEdit.h"
+#include "host/ui/InputDialog.h"
 #include "platform/FileInfo.h"
+#include "tests/ClickMenu.h"
 #include "tests/ToolBarButtons.h"
 
 namespace fs = std::filesystem;
@@ -82,7 +84,7 @@ class EditSaveTest : public QObject {
     QCOMPARE(f->InfoColor, navirt::clRed);
     QVERIFY(f->RichEdit1->Modified());
     QVERIFY(f->ActionNamed("Msave")->shortcut() == QKeySequence("Ctrl+S"));
-    f->ActionNamed("Msave")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Msave")));
     QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join("|")));
     std::string expect = text;
     expect.insert(expect.find("edit me"), "X");
@@ -99,7 +101,8 @@ class EditSaveTest : public QObject {
     std::string text = "one\ntwo\nthree\n";
     Write("lf.txt", text);
     auto f = Open("lf.txt");
-    f->ActionNamed("Mbackup1")->setChecked(false);
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mbackup1")));
+    QVERIFY(!f->ActionNamed("Mbackup1")->isChecked());
     TypeAtLine(f.get(), 1, "2");
     QTest::keyClick(f->RichEdit1, Qt::Key_Return);
     QVERIFY(SavePaneOver(f.get()));
@@ -141,7 +144,8 @@ class EditSaveTest : public QObject {
     QCOMPARE(navirt::ReadRtf(rtf).PlainText(), std::string("\x82\xa0\x82\xa2 rich\r\nsecond"));
     QVERIFY(!f->RichEdit1->RichMode());
     // With RTF on, the file is rendered: bold survives the trip.
-    f->ActionNamed("Mrtf")->setChecked(true);
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mrtf")));
+    QVERIFY(f->ActionNamed("Mrtf")->isChecked());
     QCOMPARE(f->SBarRPanel(3), QString("RTF"));
     Write("styled.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs30 plain \\b bold\\b0\\par next}");
     f->RefreshViews();
@@ -163,7 +167,8 @@ class EditSaveTest : public QObject {
     Write("src.txt", "text\r\n");
     fs::create_directories(folder_ + "other");
     auto f = Open("src.txt");
-    f->ActionNamed("Mtodiropen1")->setChecked(true);
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mtodiropen1")));
+    QVERIFY(f->ActionNamed("Mtodiropen1")->isChecked());
     QVERIFY(SavePaneAs(f.get(), folder_ + "other/copy.txt"));
     QCOMPARE(Read("other/copy.txt"), std::string("text\r\n"));
     QCOMPARE(QString::fromStdString(f->CurrentFolder), QString::fromStdString(folder_ + "other/"));
@@ -192,14 +197,14 @@ class EditSaveTest : public QObject {
       };
     };
     answer("abc");
-    f->ActionNamed("Mjump")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mjump")));
     QCOMPARE(f->RichEdit1->CaretLine(), 1);
     answer("99999");
-    f->ActionNamed("Mjump")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mjump")));
     QCOMPARE(f->RichEdit1->CaretLine(), 10);
     QCOMPARE(f->SBarRPanel(0), QString("10行 1列"));
     answer("4");
-    f->ActionNamed("Mjump")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mjump")));
     QCOMPARE(f->RichEdit1->CaretLine(), 4);
     QVERIFY(ClickToolButton(f.get(), btn::End));
     QCOMPARE(f->RichEdit1->CaretLine(), 10);
@@ -210,31 +215,35 @@ class EditSaveTest : public QObject {
 
     // Cut with nothing selected changes nothing, not even the marker.
     navirt::TColor before = f->InfoColor;
-    f->ActionNamed("Mcut")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mcut")));
     QCOMPARE(f->InfoColor, before);
     QCOMPARE(f->RichEdit1->Text(), text.substr(0, text.size() - 2));
     // Delete works in edit mode only.
     f->RichEdit1->selectAll();
-    f->ActionNamed("Mtextdelete")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mtextdelete")));
     QCOMPARE(f->RichEdit1->LineCount(), 10);
     // Copy then paste at the end: marker red.
     QTextCursor c = f->RichEdit1->textCursor();
     c.setPosition(0);
     c.setPosition(4, QTextCursor::KeepAnchor);
     f->RichEdit1->setTextCursor(c);
-    f->ActionNamed("Mcopy")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mcopy")));
     QVERIFY(!f->RichEdit1->textCursor().hasSelection());
     QCOMPARE(QApplication::clipboard()->text(), QString("line"));
-    f->ActionNamed("Mpaste")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mpaste")));
     QCOMPARE(f->InfoColor, navirt::clRed);
     QCOMPARE(QString::fromStdString(f->RichEdit1->Line(0)), QString("lineline 1"));
     // The edit menu's mode caption follows the mode.
-    f->ActionNamed("Mkanihensyu")->trigger();
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mkanihensyu")));
     QVERIFY(f->RichEdit1->EditMode());
     QCOMPARE(f->SBarRPanel(2), QString("編集"));
-    emit f->Medit->aboutToShow();
+    QMenuBar* bar = f->menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(f->Medit->menuAction()).center());
+    QTRY_VERIFY(f->Medit->isVisible());
     QCOMPARE(f->ActionNamed("Mkanihensyu")->text(), QString("簡易編集を解除(&R)"));
-    f->ActionNamed("Mkanihensyu")->trigger();
+    QTest::keyClick(f->Medit, Qt::Key_Escape);
+    QTRY_VERIFY(!f->Medit->isVisible());
+    QVERIFY(ClickMenuItem(f.get(), f->ActionNamed("Mkanihensyu")));
     QCOMPARE(f->SBarRPanel(2), QString("閲覧"));
     QCOMPARE(f->InfoColor, navirt::clBlack);
   }

@@ -1,4 +1,4 @@
-#include "app/ui/InputDialog.h"
+#include "host/ui/InputDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+#include "host/ui/Host.h"
 
 TForm33::TForm33(QWidget* parent, const navirt::TInputDialogModel& model) : QDialog(parent) {
   setObjectName("Form33");
@@ -46,3 +48,26 @@ void TForm33::Widen(int percent) {
 
 QString TForm33::AnswerText() const { return ComboBox1->currentText(); }
 void TForm33::SetAnswerText(const QString& text) { ComboBox1->setEditText(text); }
+
+bool RunInputQuery(IHost& host, const QString& caption, const QString& prompt, const QString& note,
+                   const std::string& section, const QString& preset, int widthPercent, QString& answer) {
+  navirt::TInputDialogModel model;
+  model.caption = caption.toStdString();
+  model.prompt = prompt.toStdString();
+  model.note = note.toStdString();
+  if (!section.empty()) model.LoadHistory(host.OpenSettings(), section);
+  model.text = preset.toStdString();
+  TForm33 dlg(host.HostWindow(), model);
+  if (widthPercent != 100) dlg.Widen(widthPercent);
+  if (host.ExecDialog(dlg) != QDialog::Accepted) return false;
+  model.text = dlg.AnswerText().toStdString();
+  if (section.empty()) {
+    answer = QString::fromStdString(model.text);
+    return true;
+  }
+  // Read again: the dialog may have run a long time.
+  navirt::TIniFile fresh = host.OpenSettings();
+  answer = QString::fromStdString(model.Accept(fresh, section));
+  host.WriteSettings(fresh);
+  return true;
+}

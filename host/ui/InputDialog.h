@@ -1,10 +1,15 @@
 #pragma once
 // The input dialog: caption, prompt, a blue note and an answer box with
-// its history. The logic lives in TInputDialogModel.
+// its history. The logic lives in TInputDialogModel. Any host asks through
+// it (RunInputQuery), so a test's plain host asks as the window does.
 #include <QDialog>
+#include <QString>
+
+#include <string>
 
 #include "settings/History.h"
 
+class IHost;
 class QComboBox;
 class QLabel;
 
@@ -22,3 +27,9 @@ class TForm33 : public QDialog {
   QLabel* Label2 = nullptr;
   QComboBox* ComboBox1 = nullptr;
 };
+
+// IHost::InputQuery: the dialog shown through host.ExecDialog, its history
+// read from and, on OK, written to the settings file's section (none when
+// empty). On OK the answer is in answer.
+bool RunInputQuery(IHost& host, const QString& caption, const QString& prompt, const QString& note,
+                   const std::string& section, const QString& preset, int widthPercent, QString& answer);
