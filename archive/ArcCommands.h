@@ -192,12 +192,19 @@ struct TArcPlan {
   size_t next_ = 0;
 };
 // The ask's answer into a plan; a typed name's history goes to ini. The
-// existing files an extraction meets are found here.
+// existing files an extraction meets are found here, by listing the whole
+// archive: long work for a large one, so the window runs it as a job. A
+// cancelled listing cancels the plan.
 TArcPlan PlanArcCommand(TArcCommand cmd, const TArcSelection& sel, const TArcAsk& ask, const TLhaDirect& lha,
-                        TIniFile& ini);
+                        TIniFile& ini, const TArcProgress* progress = nullptr);
+// Whether PlanArcCommand lists the archive for cmd (and should run off the
+// window's thread).
+bool PlanListsArchive(TArcCommand cmd);
 // The files and links under folder that the archive's file entries would
-// land on (flat: by the last part of their names), each once.
-std::vector<std::string> ExistingTargets(const std::string& archive, const std::string& folder, bool flat);
+// land on (flat: by the last part of their names), each once. Stops early
+// when progress is cancelled.
+std::vector<std::string> ExistingTargets(const std::string& archive, const std::string& folder, bool flat,
+                                         const TArcProgress* progress = nullptr);
 TArcOutcome ExecuteArcPlan(const TArcPlan& plan, const TLhaDirect& lha, bool todirOpen,
                            const TArcProgress* progress = nullptr);
 

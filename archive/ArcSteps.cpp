@@ -116,7 +116,8 @@ TArcAsk AskArcCommand(TArcCommand cmd, const TArcSelection& sel, const TLhaDirec
 
 // ---- plan ------------------------------------------------------------------
 
-std::vector<std::string> ExistingTargets(const std::string& archive, const std::string& folder, bool flat) {
+std::vector<std::string> ExistingTargets(const std::string& archive, const std::string& folder, bool flat,
+                                         const TArcProgress* progress) {
   std::vector<std::string> found;
   std::set<std::string> seen;
   try {
@@ -124,8 +125,12 @@ std::vector<std::string> ExistingTargets(const std::string& archive, const std::
     f.SetFileName(archive);
     if (!f.Open(nullptr, 0)) return found;
     TIndividualInfo info;
+    size_t done = 0;
     for (int r = f.FindFirst("*.*", info); r == 0; r = f.FindNext(info)) {
       std::string name = Cp932ToUtf8(info.szFileName);
+      if (progress && progress->Cancelled()) break;
+      // The first entry, then every 64th: the job's window shows a name soon.
+      if (progress && progress->step && (done++ & 63) == 0) progress->step(done, name);
       if (name.empty() || name.back() == '/') continue;  // a folder
       std::string target;
       // A name the library refuses lands nowhere.
@@ -161,8 +166,10 @@ void TArcPlan::Answer(TReplaceAnswer answer, bool toAll) {
   }
 }
 
+bool PlanListsArchive(TArcCommand cmd) { return IsExtraction(cmd); }
+
 TArcPlan PlanArcCommand(TArcCommand cmd, const TArcSelection& sel, const TArcAsk& ask, const TLhaDirect& lha,
-                        TIniFile& ini) {
+                        TIniFile& ini, const TArcProgress* progress) {
   TArcPlan plan;
   plan.command = cmd;
   plan.sel = sel;
@@ -171,7 +178,8 @@ TArcPlan PlanArcCommand(TArcCommand cmd, const TArcSelection& sel, const TArcAsk
     plan.target = ask.target;
     plan.flat = cmd == TArcCommand::Mlha_E;
     const std::string folder = plan.target.TargetFolder();
-    if (!folder.empty()) plan.existing = ExistingTargets(sel.selectedPath, folder, plan.flat);
+    if (!folder.empty()) plan.existing = ExistingTargets(sel.selectedPath, folder, plan.flat, progress);
+    plan.cancelled = progress && progress->Cancelled();
     return plan;
   }
   if (cmd == TArcCommand::MlhaP || cmd == TArcCommand::Marcmake) {

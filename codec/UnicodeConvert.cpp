@@ -138,22 +138,28 @@ const char* Utf16Order(std::string_view& s) {
   return "UTF-16LE";
 }
 
-// How many bytes from p on are ASCII, looking at most at n.
-inline size_t AsciiRun(const char* p, size_t n) {
-  size_t i = 0;
+// ASCII sixteen bytes at a time: each block is stored whole and both
+// pointers move past the ASCII bytes it begins with, so a short run costs
+// one load and one store. The caller leaves 16 bytes of room at o whenever
+// 16 bytes of input remain. Returns when *p is not ASCII or the input ends.
+template <typename In>
+inline void CopyAscii(const In*& p, const In* e, char*& o) {
 #if defined(__SSE2__)
-  for (; i + 16 <= n; i += 16) {
-    const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
-    if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+  while (e - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    if (high != 0) {
+      const unsigned n = static_cast<unsigned>(__builtin_ctz(high));
+      p += n;
+      o += n;
+      return;
+    }
+    p += 16;
+    o += 16;
   }
 #endif
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    if (w & 0x8080808080808080ull) break;
-  }
-  while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
-  return i;
+  while (p < e && static_cast<unsigned char>(*p) < 0x80) *o++ = static_cast<char>(*p++);
 }
 
 }  // namespace
@@ -162,36 +168,45 @@ inline size_t AsciiRun(const char* p, size_t n) {
 // the code ICU gives it (the exact table holds just those); a text with a
 // character the table lacks, or a malformed byte, goes through ICU itself.
 std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
-  const Cp932Maps& m = Cp932Tables();
-  std::string out(utf8.size(), '\0');  // never longer than the UTF-8
+  const uint16_t* const exact = Cp932Tables().exact;
+  // Never longer than the UTF-8: a character's code is at most as long as
+  // its UTF-8 bytes, so the output stays behind the input and the block
+  // stores of CopyAscii always have their room.
+  std::string out(utf8.size(), '\0');
   char* o = out.data();
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const begin = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* p = begin;
   const unsigned char* const e = p + utf8.size();
   while (p < e) {
-    const unsigned c = *p;
-    char32_t cp;
-    if (c < 0x80) {
-      const size_t ascii = AsciiRun(reinterpret_cast<const char*>(p), static_cast<size_t>(e - p));
-      std::memcpy(o, p, ascii);
-      o += ascii;
-      p += ascii;
-      continue;
+    CopyAscii(p, e, o);
+    // Then the characters up to the next ASCII byte.
+    while (p < e) {
+      const unsigned c = *p;
+      if (c < 0x80) break;
+      char32_t cp;
+      // Kana, kanji and the full-width forms: three bytes, checked as one
+      // word, first byte lowest (a lead 1110xxxx and two 10xxxxxx), and not
+      // overlong. A surrogate (ED A0-BF) has no code in the table, so it
+      // goes the long way all the same.
+      const uint32_t w = e - p >= 3 ? p[0] | (p[1] << 8) | (uint32_t{p[2]} << 16) : 0;
+      cp = ((w & 0x0F) << 12) | ((w >> 2) & 0xFC0) | ((w >> 16) & 0x3F);
+      if ((w & 0xC0C0F0) == 0x8080E0 && cp >= 0x800) {
+        p += 3;
+      } else {
+        const size_t len = Utf8SequenceLength(utf8, static_cast<size_t>(p - begin));
+        if (len == 0 || len == 4) return std::nullopt;  // CP932 has nothing beyond the BMP
+        cp = len == 2 ? ((c & 0x1F) << 6) | (p[1] & 0x3F) : ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        p += len;
+      }
+      unsigned code = exact[cp];
+      if (code == 0) code = JisFormOf(cp);
+      if (code == 0) return std::nullopt;
+      // Both bytes stored whatever the length: the output is behind the input.
+      const bool two = code > 0xFF;
+      o[0] = static_cast<char>(two ? code >> 8 : code);
+      o[1] = static_cast<char>(code);
+      o += 1 + two;
     }
-    if (c >= 0xE1 && c <= 0xEC && e - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-      cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);  // most kana and kanji
-      p += 3;
-    } else {
-      const size_t at = static_cast<size_t>(p - reinterpret_cast<const unsigned char*>(utf8.data()));
-      const size_t len = Utf8SequenceLength(utf8, at);
-      if (len == 0 || len == 4) return std::nullopt;  // CP932 has nothing beyond the BMP
-      cp = len == 2 ? ((c & 0x1F) << 6) | (p[1] & 0x3F) : ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-      p += len;
-    }
-    uint16_t code = m.exact[cp];
-    if (code == 0) code = JisFormOf(cp);
-    if (code == 0) return std::nullopt;
-    if (code >= 0x100) *o++ = static_cast<char>(code >> 8);
-    *o++ = static_cast<char>(code & 0xFF);
   }
   out.resize(static_cast<size_t>(o - out.data()));
   return out;
@@ -355,19 +370,16 @@ std::optional<std::string> SjisToUtf8ByTable(std::string_view sjis) {
   // that the result is neither cleared at three times the input nor
   // checked at every character.
   constexpr size_t kSlice = 4096;
-  std::string out(sjis.size() + sjis.size() / 2 + 3 * kSlice + 16, '\0');
+  std::string out(sjis.size() + sjis.size() / 2 + 3 * kSlice + 64, '\0');
   size_t used = 0;
   const char* p = sjis.data();
   const char* const e = p + sjis.size();
   while (p < e) {
-    if (out.size() - used < 3 * kSlice + 16) out.resize(out.size() * 2);
+    if (out.size() - used < 3 * kSlice + 64) out.resize(out.size() * 2);
     char* o = out.data() + used;
     const char* const sliceEnd = e - p > static_cast<ptrdiff_t>(kSlice) ? p + kSlice : e;
     while (p < sliceEnd) {
-      const size_t ascii = AsciiRun(p, static_cast<size_t>(sliceEnd - p));
-      std::memcpy(o, p, ascii);
-      o += ascii;
-      p += ascii;
+      CopyAscii(p, sliceEnd, o);
       // Then the run of other units, up to the next ASCII byte.
       while (p < sliceEnd) {
         const unsigned char c = static_cast<unsigned char>(*p);

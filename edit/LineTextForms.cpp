@@ -131,27 +131,52 @@ bool RunLineCommandText(LineCmd id, std::string_view text, const std::vector<std
   }
 }
 
-void StripTexText(std::string text, TLineJoiner& j) {
-  // The lines joined by CR LF, as the pane holds them (a lead byte before
-  // CR pairs with it there, and the expressions see that).
+std::string JoinLinesCrLf(std::string_view text, const std::function<void(size_t)>& released) {
+  // Two passes, the size first: the result is allocated once at its size,
+  // never grown by doubling into a copy.
+  constexpr size_t kStep = 1 << 20;
+  auto forEachLine = [&](auto&& f) {
+    size_t next = kStep;
+    ForEachLine(text, [&](std::string_view line) {
+      const size_t at = static_cast<size_t>(line.data() - text.data());
+      if (released && at >= next) {
+        released(at);
+        next = at + kStep;
+      }
+      f(line);
+    });
+    if (released) released(text.size());
+  };
   size_t size = 0, lines = 0;
-  ForEachLine(text, [&](std::string_view line) {
+  forEachLine([&](std::string_view line) {
     size += line.size();
     ++lines;
   });
-  if (lines == 0) return;  // an empty text stays empty
   std::string s;
+  if (lines == 0) return s;  // an empty text stays empty
   s.reserve(size + 2 * lines);
-  ForEachLine(text, [&](std::string_view line) {
+  forEachLine([&](std::string_view line) {
     s.append(line);
     s.append("\r\n", 2);
   });
   s.resize(s.size() - 2);
-  std::string().swap(text);
+  return s;
+}
+
+void StripTexJoined(std::string s, TLineJoiner& j) {
+  if (s.empty()) return;
   TAWKStr awk;
   awk.LineSeparator = mcls_CRLF;
   StripTexInPlace(s, awk);
   ForEachLine(s, [&](std::string_view line) { j.Next().append(line); });
+}
+
+void StripTexText(std::string text, TLineJoiner& j) {
+  // The lines joined by CR LF, as the pane holds them (a lead byte before
+  // CR pairs with it there, and the expressions see that).
+  std::string s = JoinLinesCrLf(text);
+  std::string().swap(text);
+  StripTexJoined(std::move(s), j);
 }
 
 }  // namespace navirt

@@ -246,25 +246,25 @@ THtmlResult StripHtmlVariant(const LineList& lines, HtmlVariant v, const THtmlPr
 namespace {
 // A "%" starts a comment to the line's end, but "\\%" is a percent sign
 // (a "\\" that is the second byte of a double-byte character escapes
-// nothing).
-std::string CutTexComments(const std::string& s) {
-  std::string out;
-  out.reserve(s.size());
+// nothing). In place: the text only shrinks, so what is kept is written
+// behind what is still to be read, with no second copy of a large text.
+void CutTexComments(std::string& s) {
+  size_t w = 0;
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (IsSjisLead(c) && i + 1 < s.size() && IsSjisTrail(static_cast<unsigned char>(s[i + 1]))) {
-      out.append(s, i, 2);
-      i += 2;
+      s[w++] = s[i++];
+      s[w++] = s[i++];
     } else if (c == '\\' && i + 1 < s.size() && s[i + 1] == '%') {
-      out += '%';
+      s[w++] = '%';
       i += 2;
     } else if (c == '%') {
       while (i < s.size() && s[i] != '\r' && s[i] != '\n') ++i;
     } else {
-      out += s[i++];
+      s[w++] = s[i++];
     }
   }
-  return out;
+  s.resize(w);
 }
 }  // namespace
 
@@ -283,7 +283,7 @@ void StripTexInPlace(std::string& s, TAWKStr& awk) {
     awk.SetRegExp(Utf8ToCp932(p));
     awk.GSub("", s);
   }
-  s = CutTexComments(s);
+  CutTexComments(s);
   DeletePairs(s, '{', '}');
   DeletePairs(s, '[', ']');
 }

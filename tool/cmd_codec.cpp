@@ -12,11 +12,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "codec/CodeConvert.h"
 #include "codec/PieceCutter.h"
@@ -33,11 +39,30 @@ namespace {
 
 using Fn = std::function<std::string(std::string_view)>;
 
+// Into Shift_JIS with the losses told: each piece's own, placed by the
+// pieces before it.
+using LossyFn = std::string (*)(std::string_view, ConversionLoss&);
+
+// What the conversions into Shift_JIS could not carry, over all pieces.
+struct LossTally {
+  ConversionLoss total;
+  size_t offset = 0, lines = 0;
+  // The pieces come in order.
+  void Add(std::string_view piece, const ConversionLoss& loss, size_t lineFeeds) {
+    total.Add(loss, offset, lines);
+    offset += piece.size();
+    lines += lineFeeds;
+  }
+};
+
 struct Mode {
   const char* name;
   Fn fn;
   Pieces pieces = Pieces::Whole;
+  LossyFn lossy = nullptr;  // with fn its sequential form
 };
+
+size_t CountLineFeeds(std::string_view t);
 
 // The input bytes: a regular file is mapped rather than copied, which
 // spares a copy of the whole text and its memory; anything else (standard
@@ -135,9 +160,12 @@ int RunPiecewise(const std::string& path, const Fn& fn, Pieces how) {
 }
 
 // A regular file cut after line ends runs over its mapped bytes: the same
-// pieces without a read copy. The pages behind each piece are let go, so
-// memory stays at a few pieces. False when the input is no regular file.
-bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
+// pieces without a read copy. Two threads each take the next piece and
+// convert it; the pieces go in order to a writer thread while the next ones
+// are converted, and the pages behind each are let go, so memory stays at a
+// few pieces. With lossy the losses go to tally in file order. False when
+// the input is no regular file.
+bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, LossTally& tally, int& rc) {
   struct stat st;
   if (path.empty() || path == "-" || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
     return false;
@@ -151,41 +179,121 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, int& rc) {
   const char* d = static_cast<const char*>(m);
   constexpr size_t kPiece = 1 << 20;
   const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-  rc = kExitOk;
-  // The next piece is converted while the last one is written.
-  BackgroundOutput out;
-  for (size_t pos = 0; pos < size;) {
-    size_t cut = size;
-    if (size - pos > kPiece) {
-      // After the last line end of the piece (LF, else CR), else after the
-      // next one: a longer line is one piece.
-      const void* end = memrchr(d + pos, '\n', kPiece);
-      if (!end) end = memrchr(d + pos, '\r', kPiece);
-      for (size_t at = pos + kPiece; !end && at < size; at += kPiece) {
-        const size_t n = std::min(kPiece, size - at);
-        end = std::memchr(d + at, '\n', n);
-        if (const void* cr =
-                std::memchr(d + at, '\r', end ? static_cast<size_t>(static_cast<const char*>(end) - (d + at)) : n))
-          end = cr;
-      }
-      if (end) cut = static_cast<size_t>(static_cast<const char*>(end) - d) + 1;
+  // After the last line end of the piece from pos (LF, else CR), else after
+  // the next one: a longer line is one piece.
+  auto cutAfter = [&](size_t pos) {
+    if (size - pos <= kPiece) return size;
+    const void* end = memrchr(d + pos, '\n', kPiece);
+    if (!end) end = memrchr(d + pos, '\r', kPiece);
+    for (size_t at = pos + kPiece; !end && at < size; at += kPiece) {
+      const size_t n = std::min(kPiece, size - at);
+      end = std::memchr(d + at, '\n', n);
+      if (const void* cr =
+              std::memchr(d + at, '\r', end ? static_cast<size_t>(static_cast<const char*>(end) - (d + at)) : n))
+        end = cr;
     }
-    std::string piece = fn(std::string_view(d + pos, cut - pos));
-    const size_t done = cut / page * page;
-    if (done > 0) ::madvise(m, done, MADV_DONTNEED);
-    if (!out.Put(std::move(piece))) break;
-    pos = cut;
+    return end ? static_cast<size_t>(static_cast<const char*>(end) - d) + 1 : size;
+  };
+  // Finished pieces wait here until those before them are handed on. No
+  // thread waits for its turn: whichever finds the handing free hands on
+  // every piece that is next in order, and the other goes on converting.
+  // The writer thread sleeps between pieces, so a busy machine wakes it
+  // promptly, where a converting thread that also wrote lost its turns.
+  struct Done {
+    std::string bytes;
+    ConversionLoss loss;
+    size_t pos = 0, cut = 0;
+  };
+  BackgroundOutput output;
+  std::mutex mu;
+  std::condition_variable roomCv;
+  std::map<size_t, Done> finished;
+  size_t next = 0;                       // where the next piece to take begins
+  size_t taken = 0;                      // pieces taken
+  size_t written = 0;                    // pieces handed on to be written, in order
+  bool writing = false, failed = false;  // writing: a thread is handing on
+  constexpr size_t kAhead = 4;           // pieces taken and not yet handed on, at most
+  auto work = [&] {
+    for (;;) {
+      Done piece;
+      size_t index;
+      {
+        std::unique_lock lock(mu);
+        roomCv.wait(lock, [&] { return failed || next >= size || taken - written < kAhead; });
+        if (failed || next >= size) return;
+        piece.pos = next;
+        piece.cut = cutAfter(next);
+        next = piece.cut;
+        index = taken++;
+      }
+      const std::string_view in(d + piece.pos, piece.cut - piece.pos);
+      piece.bytes = lossy ? lossy(in, piece.loss) : fn(in);
+      std::unique_lock lock(mu);
+      if (failed) return;
+      finished.emplace(index, std::move(piece));
+      if (writing) continue;  // the thread handing on takes it in its turn
+      writing = true;
+      for (auto it = finished.find(written); !failed && it != finished.end(); it = finished.find(written)) {
+        Done out = std::move(it->second);
+        finished.erase(it);
+        // The lines before the first loss are counted once there is one.
+        if (out.loss.count > 0)
+          tally.total.Add(out.loss, out.pos, tally.total.count == 0 ? CountLineFeeds(std::string_view(d, out.pos)) : 0);
+        lock.unlock();
+        const bool ok = output.Put(std::move(out.bytes));
+        if (const size_t done = out.cut / page * page; done > 0) ::madvise(m, done, MADV_DONTNEED);
+        lock.lock();
+        if (!ok) failed = true;
+        ++written;
+        roomCv.notify_all();
+      }
+      writing = false;
+      if (failed) return;
+    }
+  };
+  // A conversion that throws stops both threads; the error goes on from here.
+  std::exception_ptr thrown;
+  auto guarded = [&] {
+    try {
+      work();
+    } catch (...) {
+      std::lock_guard lock(mu);
+      if (!thrown) thrown = std::current_exception();
+      failed = true;
+      roomCv.notify_all();
+    }
+  };
+  std::thread helper;
+  if (std::thread::hardware_concurrency() >= 2) {
+    try {
+      helper = std::thread(guarded);
+    } catch (const std::system_error&) {
+      // No second thread to be had: this one does it all.
+    }
   }
-  if (!out.Finish()) rc = WriteError();
+  guarded();
+  if (helper.joinable()) helper.join();
+  if (thrown) {
+    ::munmap(m, size);
+    std::rethrow_exception(thrown);
+  }
+  if (!output.Finish()) failed = true;
+  rc = failed ? WriteError() : kExitOk;
   ::munmap(m, size);
   return true;
 }
 
 // Runs fn over the input named by the optional argument after the mode.
-int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn, Pieces pieces = Pieces::Whole) {
+// With lossy and tally, fn is lossy's sequential form (its losses go to
+// tally as it goes).
+int RunMode(const char* command, int argc, char** argv, int firstFileArg, const Fn& fn, Pieces pieces = Pieces::Whole,
+            LossyFn lossy = nullptr, LossTally* tally = nullptr) {
   if (argc > firstFileArg + 1) return Fail(Tr(msg::kTooManyArgs, {command}));
   const std::string path = argc > firstFileArg ? argv[firstFileArg] : "";
-  if (int rc = kExitOk; pieces == Pieces::AfterLineEnds && RunMappedLinePieces(path, fn, rc)) return rc;
+  LossTally unused;
+  if (int rc = kExitOk;
+      pieces == Pieces::AfterLineEnds && RunMappedLinePieces(path, fn, lossy, tally ? *tally : unused, rc))
+    return rc;
   if (pieces != Pieces::Whole) return RunPiecewise(path, fn, pieces);
   std::string out;
   {
@@ -197,12 +305,13 @@ int RunMode(const char* command, int argc, char** argv, int firstFileArg, const 
   return kExitOk;
 }
 
-int PickMode(const char* command, int argc, char** argv, std::initializer_list<Mode> modes) {
+int PickMode(const char* command, int argc, char** argv, std::initializer_list<Mode> modes,
+             LossTally* tally = nullptr) {
   std::string names;
   for (const Mode& m : modes) names += std::string(names.empty() ? "" : "|") + m.name;
   if (argc < 1) return Fail(Tr(msg::kMissingMode, {command, names}));
   for (const Mode& m : modes)
-    if (std::strcmp(argv[0], m.name) == 0) return RunMode(command, argc, argv, 1, m.fn, m.pieces);
+    if (std::strcmp(argv[0], m.name) == 0) return RunMode(command, argc, argv, 1, m.fn, m.pieces, m.lossy, tally);
   return Fail(Tr(msg::kUnknownMode, {command, argv[0], names}));
 }
 
@@ -235,12 +344,6 @@ size_t CountLineFeeds(std::string_view t) {
   return n;
 }
 
-// What the conversions into Shift_JIS could not carry, over all pieces.
-struct LossTally {
-  ConversionLoss total;
-  size_t offset = 0, lines = 0;
-};
-
 // Like iconv -c: the output is written whole, and the losses are told and
 // make the exit status 1.
 int ReportLoss(int rc, const LossTally& tally) {
@@ -258,13 +361,11 @@ int ReportLoss(int rc, const LossTally& tally) {
 int CmdConv(int argc, char** argv) {
   auto to = [](int target) { return [target](std::string_view t) { return ConvertToCode(t, target); }; };
   LossTally tally;
-  auto counted = [&tally](std::string (*convert)(std::string_view, ConversionLoss&)) {
+  auto counted = [&tally](LossyFn convert) {
     return [&tally, convert](std::string_view t) {
       ConversionLoss piece;
       std::string out = convert(t, piece);
-      tally.total.Add(piece, tally.offset, tally.lines);
-      tally.offset += t.size();
-      tally.lines += CountLineFeeds(t);
+      tally.Add(t, piece, CountLineFeeds(t));
       return out;
     };
   };
@@ -279,12 +380,13 @@ int CmdConv(int argc, char** argv) {
                            {"euc2jis", EucToJis, Pieces::AfterLineEnds},
                            {"sjis2jis", SjisToJis, Pieces::AfterLineEnds},
                            {"sjis2euc", SjisToEuc, Pieces::AfterLineEnds},
-                           {"utf8-sjis", counted(Utf8ToSjis), Pieces::AfterLineEnds},
+                           {"utf8-sjis", counted(Utf8ToSjis), Pieces::AfterLineEnds, Utf8ToSjis},
                            {"sjis-utf8", SjisToUtf8, Pieces::AfterLineEnds},
                            {"utf16-sjis", counted(Utf16ToSjis)},
                            {"euc-utf8", EucToUtf8, Pieces::AfterLineEnds},
                            {"jis-utf8", JisToUtf8},
-                           {"auto-utf8", AutoToUtf8}});
+                           {"auto-utf8", AutoToUtf8}},
+                          &tally);
   return ReportLoss(rc, tally);
 }
 

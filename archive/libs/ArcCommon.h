@@ -253,7 +253,13 @@ class OutputFile {
   const std::string& Target() const { return target_; }
 
  private:
-  std::FILE* f_ = nullptr;
+  // Small writes (headers) gather here; a large piece goes to the file as
+  // it comes, not copied through a buffer and split in two writes.
+  static constexpr size_t kGather = 64 * 1024;
+  bool Flush();
+
+  int fd_ = -1;
+  std::string pending_;
   std::string target_, temp_;
   bool direct_ = false;  // opened by OpenNew
   uint64_t written_ = 0;

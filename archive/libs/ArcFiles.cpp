@@ -149,18 +149,13 @@ bool OutputFile::Open(const std::string& target) {
   std::string tmpl = dir + "." + base + ".navirt-" + std::to_string(::getpid()) + "-XXXXXX";
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back(0);
-  int fd = ::mkstemp(buf.data());
+  int fd = ::mkostemp(buf.data(), O_CLOEXEC);
   if (fd < 0) return false;
   ::fchmod(fd, FileMode());
   temp_ = buf.data();
   direct_ = false;
-  f_ = ::fdopen(fd, "wb");
-  if (!f_) {
-    ::close(fd);
-    ::unlink(temp_.c_str());
-    temp_.clear();
-    return false;
-  }
+  fd_ = fd;
+  pending_.clear();
   written_ = 0;
   failed_ = false;
   return true;
@@ -202,19 +197,49 @@ void RemoveStaleTemporaries(const std::string& dir) {
   }
 }
 
+namespace {
+bool WriteAll(int fd, const char* p, size_t n) {
+  while (n > 0) {
+    ssize_t k = ::write(fd, p, n);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return false;
+    p += k;
+    n -= static_cast<size_t>(k);
+  }
+  return true;
+}
+}  // namespace
+
+bool OutputFile::Flush() {
+  if (failed_) return false;
+  if (!pending_.empty() && !WriteAll(fd_, pending_.data(), pending_.size())) failed_ = true;
+  pending_.clear();
+  return !failed_;
+}
+
 bool OutputFile::Write(const void* data, size_t len) {
-  if (!f_ || failed_) return false;
-  if (len && std::fwrite(data, 1, len, f_) != len) failed_ = true;
+  if (fd_ < 0 || failed_) return false;
   written_ += len;
+  const char* p = static_cast<const char*>(data);
+  if (pending_.size() + len <= kGather) {
+    pending_.append(p, len);
+    return true;
+  }
+  if (!Flush()) return false;
+  if (len < kGather) {
+    pending_.append(p, len);
+    return true;
+  }
+  if (!WriteAll(fd_, p, len)) failed_ = true;
   return !failed_;
 }
 
 bool OutputFile::Patch(uint64_t off, std::string_view bytes) {
-  if (!f_ || failed_) return false;
-  if (off > written_ || bytes.size() > written_ - off || std::fflush(f_) != 0) return failed_ = true, false;
+  if (fd_ < 0 || failed_) return false;
+  if (off > written_ || bytes.size() > written_ - off || !Flush()) return failed_ = true, false;
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::pwrite(::fileno(f_), bytes.data() + done, bytes.size() - done, static_cast<off_t>(off + done));
+    ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(off + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return failed_ = true, false;
     done += static_cast<size_t>(n);
@@ -223,25 +248,26 @@ bool OutputFile::Patch(uint64_t off, std::string_view bytes) {
 }
 
 bool OutputFile::Truncate(uint64_t off) {
-  if (!f_ || failed_ || off > written_) return false;
-  if (std::fflush(f_) != 0 || ::ftruncate(::fileno(f_), static_cast<off_t>(off)) != 0 ||
-      ::fseeko(f_, static_cast<off_t>(off), SEEK_SET) != 0)
+  if (fd_ < 0 || failed_ || off > written_) return false;
+  if (!Flush() || ::ftruncate(fd_, static_cast<off_t>(off)) != 0 ||
+      ::lseek(fd_, static_cast<off_t>(off), SEEK_SET) != static_cast<off_t>(off))
     return failed_ = true, false;
   written_ = off;
   return true;
 }
 
 bool OutputFile::Commit(std::time_t mtime, bool setTime) {
-  if (!f_) return false;
-  bool ok = !failed_ && std::fflush(f_) == 0;
+  if (fd_ < 0) return false;
+  bool ok = Flush();
   if (ok && setTime) {
     struct timespec ts[2];
     ts[0].tv_sec = ts[1].tv_sec = mtime;
     ts[0].tv_nsec = ts[1].tv_nsec = 0;
-    ::futimens(::fileno(f_), ts);
+    ::futimens(fd_, ts);
   }
-  ok = (std::fclose(f_) == 0) && ok;
-  f_ = nullptr;
+  ok = (::close(fd_) == 0) && ok;
+  fd_ = -1;
+  pending_.clear();
   if (ok)
     ok = direct_ ? ::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) == 0
                  : ::rename(temp_.c_str(), target_.c_str()) == 0;
@@ -252,10 +278,11 @@ bool OutputFile::Commit(std::time_t mtime, bool setTime) {
 
 void OutputFile::Abort() {
   direct_ = false;
-  if (f_) {
-    std::fclose(f_);
-    f_ = nullptr;
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
   }
+  pending_.clear();
   if (!temp_.empty()) {
     ::unlink(temp_.c_str());
     temp_.clear();

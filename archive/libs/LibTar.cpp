@@ -222,13 +222,12 @@ class TarLibrary : public ArcLibrary {
   int ExtractToMemory(const std::string& path, const std::string& name, std::string& data, ArcEntry& entry,
                       std::string& why) override {
     Utf8Locale utf8;
-    int type = TypeOf(path);
-    if (type == kUnknown) return kErrFileStyle;
-    Reader a = OpenReader(path, IsRaw(type));
-    if (!a) return kErrArcFileOpen;
+    int type;
     archive_entry* ae;
+    Reader a = OpenAtFirstHeader(path, type, ae);
+    if (!a) return kErrFileStyle;
     NameKind kind(path);
-    while (HeaderRead(archive_read_next_header(a.get(), &ae))) {
+    for (int r = ARCHIVE_OK; HeaderRead(r); r = archive_read_next_header(a.get(), &ae)) {
       ArcEntry e;
       if (IsRaw(type))
         e.path = RawName(path);
@@ -362,8 +361,10 @@ class TarLibrary : public ArcLibrary {
   }
 
   int DoExtract(const CmdLine& cl, Report& rep) {
-    int type = TypeOf(cl.archive);
-    if (type == kUnknown) {
+    int type;
+    archive_entry* ae;
+    Reader a = OpenAtFirstHeader(cl.archive, type, ae);
+    if (!a) {
       rep.SayUtf8(msg::kNamedReason, {cl.archive, Reason("not a tar or compressed file")});
       return PathExists(cl.archive) ? kErrFileStyle : kErrArcFileOpen;
     }
@@ -376,8 +377,6 @@ class TarLibrary : public ArcLibrary {
         return FinishExtract(st, rep);
       }
     }
-    Reader a = OpenReader(cl.archive, IsRaw(type));
-    if (!a) return kErrArcFileOpen;
     ExtractJob job;
     job.outDir = OutputFolder(cl.folder);
     int useDir = cl.Number("use-directory=");
@@ -386,10 +385,9 @@ class TarLibrary : public ArcLibrary {
     job.patterns = cl.names;
     if (int rc = ReadReplaceList(cl, job, rep); rc != kOk) return rc;
     ExtractStats st;
-    archive_entry* ae;
-    int r;
+    int r = ARCHIVE_OK;
     NameKind kind(cl.archive);
-    while ((r = archive_read_next_header(a.get(), &ae)) == ARCHIVE_OK || r == ARCHIVE_WARN) {
+    for (; HeaderRead(r); r = archive_read_next_header(a.get(), &ae)) {
       ArcEntry e;
       if (IsRaw(type)) {
         e.path = RawName(cl.archive);

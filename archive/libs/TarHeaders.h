@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "archive/libs/ArcCommon.h"
 
@@ -26,6 +27,12 @@ class TarHeaderReader {
  public:
   // False when the file cannot be mapped.
   bool Open(const std::string& path);
+  // Bytes already in memory (kept by the caller while this reads them).
+  void OpenMemory(std::string_view bytes) {
+    pos_ = 0;
+    unknown_ = false;
+    in_.OpenMemory(bytes);
+  }
   // The next member; false at the end or at the first thing this reader
   // does not know (Unknown() then tells).
   bool Next(TarHeader& h);

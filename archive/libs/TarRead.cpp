@@ -82,16 +82,29 @@ int RawKind(archive* a) {
   }
 }
 
-int TypeOf(const std::string& path) {
+Reader OpenAtFirstHeader(const std::string& path, int& type, archive_entry*& first) {
+  first = nullptr;
   {
     Reader a = OpenReader(path, false);
-    archive_entry* e;
-    if (a && HeaderRead(archive_read_next_header(a.get(), &e))) return ArchiveKind(a.get());
+    if (a && HeaderRead(archive_read_next_header(a.get(), &first))) {
+      type = ArchiveKind(a.get());
+      return type == kUnknown ? nullptr : std::move(a);
+    }
   }
   Reader a = OpenReader(path, true);
-  archive_entry* e;
-  if (a && HeaderRead(archive_read_next_header(a.get(), &e))) return RawKind(a.get());
-  return kUnknown;
+  if (a && HeaderRead(archive_read_next_header(a.get(), &first))) {
+    type = RawKind(a.get());
+    return type == kUnknown ? nullptr : std::move(a);
+  }
+  type = kUnknown;
+  return nullptr;
+}
+
+int TypeOf(const std::string& path) {
+  int type;
+  archive_entry* first;
+  OpenAtFirstHeader(path, type, first);
+  return type;
 }
 
 bool IsRaw(int t) { return t == kGz || t == kZ || t == kBz2 || t == kXz || t == kZst || t == kLz4; }

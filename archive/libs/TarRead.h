@@ -92,6 +92,12 @@ int RawKind(archive* a);
 
 int TypeOf(const std::string& path);
 
+// A reader at its first header, as TypeOf tells the kind: an archive, else
+// a single compressed file. Null (type kUnknown) when neither reads. One
+// reader serves to tell the kind and to read on: a second would decode the
+// first block, or read a 7z's or an ISO image's directory, twice.
+Reader OpenAtFirstHeader(const std::string& path, int& type, archive_entry*& first);
+
 bool IsRaw(int t);
 
 const char* MethodOf(int t);

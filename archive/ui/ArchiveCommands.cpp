@@ -44,6 +44,9 @@ JobSpec SpecFor(TArcCommand c) {
   }
 }
 
+// The listing an extraction's plan makes before its questions.
+JobSpec PlanSpecFor(TArcCommand c) { return {SpecFor(c).title, "書庫の内容を確認中．．．", ""}; }
+
 TMsgKind MsgKindOf(TArcMessageKind k) {
   switch (k) {
     case TArcMessageKind::Warning:
@@ -167,12 +170,30 @@ void TArchiveController::Run(TArcCommand command) {
     ask.name.text = host_.Answer().toStdString();
   }
   TIniFile scratch = ini;  // the history is written by the dialog already
-  TArcPlan plan = PlanArcCommand(command, sel, ask, *lha_, scratch);
+  TArcPlan plan;
+  if (PlanListsArchive(command)) {
+    // Finding the files an extraction would replace lists the whole
+    // archive: a job, so a large one does not stall the window and can be
+    // cancelled before anything is written.
+    JobOutcome listed = RunAsJob(PlanSpecFor(command), [&](const TArcProgress& progress) {
+      plan = PlanArcCommand(command, sel, ask, *lha_, scratch, &progress);
+    });
+    if (listed.failed || listed.cancelled || plan.cancelled) return;
+  } else {
+    plan = PlanArcCommand(command, sel, ask, *lha_, scratch);
+  }
   if (!AskReplace(plan)) return;
 
   // Execute, as a job.
   TArcOutcome out;
-  JobOutcome job = RunJob(host_, SpecFor(command), [&](TJobContext& ctx) {
+  JobOutcome job = RunAsJob(
+      SpecFor(command), [&](const TArcProgress& progress) { out = ExecuteArcPlan(plan, *lha_, todirOpen, &progress); });
+  if (job.failed) return;  // its error box is shown
+  Apply(out);
+}
+
+JobOutcome TArchiveController::RunAsJob(const JobSpec& spec, const std::function<void(const TArcProgress&)>& work) {
+  return RunJob(host_, spec, [&](TJobContext& ctx) {
     std::atomic<bool> cancel{false};
     TArcProgress progress;
     progress.cancel = &cancel;
@@ -183,10 +204,8 @@ void TArchiveController::Run(TArcCommand command) {
       if (!entry.empty()) ctx.SetDetail(entry);
     };
     if (ctx.Cancelled()) cancel = true;
-    out = ExecuteArcPlan(plan, *lha_, todirOpen, &progress);
+    work(progress);
   });
-  if (job.failed) return;  // its error box is shown
-  Apply(out);
 }
 
 void TArchiveController::Apply(const TArcOutcome& out) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/ArcCommands.h"
+#include "host/ui/Job.h"
 
 class IHost;
 class QAction;
@@ -48,6 +49,8 @@ class TArchiveController : public QObject {
   bool AskTarget(navirt::TArcTargetModel& m);
   bool AskCreate(navirt::TArcAsk& ask);
   bool AskReplace(navirt::TArcPlan& plan);
+  // work as a job whose steps feed its window and read its Cancel.
+  JobOutcome RunAsJob(const JobSpec& spec, const std::function<void(const navirt::TArcProgress&)>& work);
 
   IHost& host_;
   std::unique_ptr<navirt::TLhaDirect> lha_;

@@ -180,6 +180,53 @@ TEST(Lh5, EncoderEdgeCasesDecodeWithOurDecoderAndWithLha) {
   EXPECT_NE(methods.find("-lh0-"), std::string::npos);  // random data is stored
 }
 
+// Small pieces gather, large ones go straight to the file: the bytes come
+// out in order whatever the mix, a patch lands where it was aimed, a
+// truncation drops what follows it, and nothing shows under the target's
+// name before Commit.
+TEST(OutputFileWrites, MixedPiecesPatchTruncateAndCommit) {
+  TempDir tmp;
+  const std::string target = tmp / "out.bin";
+  std::mt19937 rng(7);
+  std::string expect;
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target));
+  for (size_t n : {10u, 70000u, 3u, 65536u, 65535u, 1u, 200000u, 4096u, 0u, 131072u, 17u}) {
+    std::string piece(n, '\0');
+    for (char& c : piece) c = static_cast<char>(rng());
+    ASSERT_TRUE(out.Write(piece));
+    expect += piece;
+  }
+  EXPECT_EQ(out.Written(), expect.size());
+  EXPECT_FALSE(Exists(target));
+  // A patch over bytes still gathered and one over bytes already written.
+  ASSERT_TRUE(out.Patch(expect.size() - 5, "PATCH"));
+  expect.replace(expect.size() - 5, 5, "PATCH");
+  ASSERT_TRUE(out.Patch(2, "ab"));
+  expect.replace(2, 2, "ab");
+  ASSERT_TRUE(out.Commit());
+  EXPECT_TRUE(ReadFile(target) == expect);  // large: compared whole, not printed
+
+  OutputFile cut;
+  ASSERT_TRUE(cut.Open(target));
+  ASSERT_TRUE(cut.Write(std::string(100000, 'a')));
+  ASSERT_TRUE(cut.Write(std::string(10, 'b')));
+  ASSERT_TRUE(cut.Truncate(70000));
+  ASSERT_TRUE(cut.Write(std::string(5, 'c')));
+  ASSERT_TRUE(cut.Commit());
+  EXPECT_EQ(ReadFile(target), std::string(70000, 'a') + "ccccc");
+
+  // Aborted: the old file stays, no temporary is left.
+  OutputFile dropped;
+  ASSERT_TRUE(dropped.Open(target));
+  ASSERT_TRUE(dropped.Write(std::string(300000, 'z')));
+  dropped.Abort();
+  EXPECT_EQ(ReadFile(target), std::string(70000, 'a') + "ccccc");
+  size_t files = 0;
+  for (const auto& e : fs::directory_iterator(tmp.Path())) files += e.is_regular_file();
+  EXPECT_EQ(files, 1u);
+}
+
 TEST(Targets, PrepareTargetRefusesAndCreates) {
   TempDir tmp;
   std::string target, why;

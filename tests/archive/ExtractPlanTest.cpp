@@ -3,6 +3,8 @@
 // whatever that format's own rule would do.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "archive/ArcCommands.h"
 #include "platform/Cp932.h"
 #include "platform/FileInfo.h"
@@ -138,6 +140,45 @@ TEST(ExtractPlan, WithoutAnAnswerNothingIsReplacedAndCancelDoesNothing) {
   fs::create_directories(t2 / "flat");
   WriteFile(t2 / "flat/b.txt", "old");
   EXPECT_EQ(ExistingTargets(archive, t2 / "flat", true), std::vector<std::string>{t2.Path() + "/flat/b.txt"});
+}
+
+// The listing a plan makes reports its entries and stops at Cancel; a
+// plan cancelled there writes nothing when executed.
+TEST(ExtractPlan, ListingReportsEntriesAndStopsAtCancel) {
+  TempDir tmp;
+  const std::string archive = MakeArchive(tmp, "p.zip");
+  const std::string out = tmp / "out";
+  fs::create_directories(out);
+  WriteFile(out + "/a.txt", "old a");
+  WriteFile(out + "/c.txt", "old c");
+  TLhaDirect lha;
+  TArcSelection sel = In(FolderPart(archive), FileNamePart(archive));
+  TIniFile ini;
+  TArcAsk ask = AskArcCommand(TArcCommand::Marcunpack1, sel, lha, ini);
+  ask.target.answer = out;
+  ASSERT_TRUE(PlanListsArchive(TArcCommand::Marcunpack1));
+  EXPECT_FALSE(PlanListsArchive(TArcCommand::Marcmake));
+
+  std::atomic<bool> cancel{false};
+  TArcProgress progress;
+  progress.cancel = &cancel;
+  std::vector<std::string> seen;
+  progress.step = [&](size_t, const std::string& name) { seen.push_back(name); };
+  TArcPlan whole = PlanArcCommand(TArcCommand::Marcunpack1, sel, ask, lha, ini, &progress);
+  EXPECT_FALSE(whole.cancelled);
+  EXPECT_EQ(whole.existing, (std::vector<std::string>{out + "/a.txt", out + "/c.txt"}));
+  EXPECT_EQ(seen, std::vector<std::string>{"a.txt"});  // the first entry names the work at once
+
+  // Cancel pressed while the first entry is reported.
+  progress.step = [&](size_t, const std::string&) { cancel = true; };
+  TArcPlan stopped = PlanArcCommand(TArcCommand::Marcunpack1, sel, ask, lha, ini, &progress);
+  EXPECT_TRUE(stopped.cancelled);
+  EXPECT_EQ(stopped.Question(), nullptr);
+  EXPECT_LT(stopped.existing.size(), 2u);
+  TArcOutcome o = ExecuteArcPlan(stopped, lha, false);
+  EXPECT_FALSE(o.acted);
+  EXPECT_FALSE(Exists(out + "/b.txt"));
+  EXPECT_EQ(ReadFile(out + "/a.txt"), "old a");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "codec/CodeConvert.h"
 #include "codec/TransferEncoding.h"
+#include "codec/UnicodeConvert.h"
 #include "codec/WidthConvert.h"
 #include "tests/codec/CodecTestUtil.h"
 
@@ -185,7 +186,34 @@ TEST(CodecTool, MappedPiecesEqualTheWholeConversion) {
       if (std::string(mode) == "sjis2euc") {
         EXPECT_TRUE(fromFile == SjisToEuc(text));
       }
+      if (std::string(mode) == "sjis-utf8") {
+        EXPECT_TRUE(fromFile == SjisToUtf8(text));
+      }
     }
+    // The pieces converted side by side still make the whole text's
+    // result, and its losses are counted and placed as in the whole text:
+    // clean pieces (the fast tables) around lossy ones (ICU, much slower),
+    // the first loss some pieces in.
+    auto clean = [&](size_t n) {
+      static const char* const kClean[] = {"a", " ", "\n", "\r\n", "\xe3\x81\x82", "\xef\xbd\xb1"};
+      std::string c;
+      while (c.size() < n) c += kClean[rng() % 6];
+      return c;
+    };
+    const std::string lossy = clean((size_t(2) << 20) + rng() % 500000) + text + clean(size_t(3) << 20);
+    const std::string lossyPath = dir.Write("lossy.txt", lossy);
+    ConversionLoss loss;
+    const std::string whole = Utf8ToSjis(lossy, loss);
+    ASSERT_GT(loss.firstLine, 1000u);
+    const std::string errFile = dir.File("err");
+    std::string out;
+    ASSERT_EQ(RunWithInput("{ '" + Tool() + "' conv utf8-sjis '" + lossyPath + "' 2>'" + errFile + "'; }", "", out), 1);
+    EXPECT_TRUE(out == whole) << round;
+    const std::string err = testutil::ReadAll(errFile);
+    EXPECT_NE(err.find(" " + std::to_string(loss.count) + " characters"), std::string::npos) << err;
+    EXPECT_NE(err.find("line " + std::to_string(loss.firstLine) + " (byte " + std::to_string(loss.firstOffset) + ")"),
+              std::string::npos)
+        << err;
   }
 }
 

@@ -1,6 +1,7 @@
 // Conversions through ICU and the Unicode items of the code menu.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
@@ -132,6 +133,76 @@ TEST(UnicodeConvert, Utf8TablesAgreeWithIcuOnRandomText) {
     ASSERT_EQ(icu.size(), fast->size() + 1) << round;
     ASSERT_TRUE(icu.compare(0, fast->size(), *fast) == 0) << "round " << round;
   }
+}
+
+// The same with malformed and uncarried pieces among the characters: the
+// tables take a text only when ICU gives the same bytes for it, and the
+// whole conversion counts and places its losses as a scan of the text
+// finds them (the first piece CP932 cannot take, its line).
+TEST(UnicodeConvert, Utf8TablesRefuseWhatIcuWouldChange) {
+  const Cp932Maps& m = Cp932Tables();
+  std::vector<std::string> carried;
+  for (char32_t u = 0x80; u < 0x10000; ++u)
+    if (m.exact[u] && (u < 0xD800 || u > 0xDFFF)) carried.push_back(Utf16ToUtf8(std::u16string(1, char16_t(u))));
+  // Each breaks a text: bare continuations, cut sequences, overlong forms,
+  // surrogates, bytes never in UTF-8, and characters CP932 lacks.
+  const std::vector<std::string> bad = {B({0x80}),
+                                        B({0xBF}),
+                                        B({0xE3, 0x81}),
+                                        B({0xC3}),
+                                        B({0xC0, 0xAF}),
+                                        B({0xE0, 0x80, 0xAF}),
+                                        B({0xE0, 0x82, 0xA7}),
+                                        B({0xED, 0xA0, 0x80}),
+                                        B({0xF8}),
+                                        B({0xFF}),
+                                        "😀",
+                                        "한",
+                                        B({0xE3, 0x81, 0x41})};
+  std::mt19937 rng(2029);
+  int taken = 0, refused = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    std::vector<size_t> badAt;
+    const size_t size = rng() % 600;
+    while (text.size() < size) {
+      switch (rng() % 8) {
+        case 0:
+          if (rng() % 3 == 0) {
+            badAt.push_back(text.size());
+            text += bad[rng() % bad.size()];
+          }
+          break;
+        case 1:
+          text += '\n';
+          break;
+        case 2:
+        case 3:
+          for (size_t n = rng() % 20; n > 0; --n) text += static_cast<char>(0x20 + rng() % 0x5F);
+          break;
+        default:
+          for (size_t n = rng() % 8; n > 0; --n) text += carried[rng() % carried.size()];
+      }
+    }
+    const std::optional<std::string> fast = Utf8ToSjisByTable(text);
+    const std::string icu = Utf8ToSjis(text + "😀");
+    if (fast) {
+      ++taken;
+      ASSERT_TRUE(badAt.empty()) << "round " << round << ": " << Hex(text);
+      ASSERT_EQ(icu, *fast + "?") << round;
+      continue;
+    }
+    ++refused;
+    ASSERT_FALSE(badAt.empty()) << "round " << round << ": " << Hex(text);
+    ConversionLoss loss;
+    const std::string whole = Utf8ToSjis(text, loss);
+    ASSERT_EQ(whole + "?", icu) << round;
+    EXPECT_EQ(loss.firstOffset, badAt.front()) << "round " << round << ": " << Hex(text);
+    EXPECT_EQ(loss.firstLine, 1 + size_t(std::count(text.begin(), text.begin() + badAt.front(), '\n'))) << round;
+    EXPECT_GE(loss.count, 1u);
+  }
+  EXPECT_GT(taken, 50);
+  EXPECT_GT(refused, 50);
 }
 
 // And back: every character with a CP932 code, by the tables and by ICU

@@ -114,5 +114,32 @@ TEST(LineTextForms, TexRemovalEqualsTheListForm) {
   EXPECT_GT(changed, 100u);  // the markup was there to remove
 }
 
+// The mapped input's form: the same joined text, and the bytes let go
+// pass by pass, up to the whole text.
+TEST(LineTextForms, CrLfJoiningReleasesOnlyWhatItRead) {
+  std::mt19937 rng(31);
+  const std::vector<std::string> units = {"a", "\x82\xa0", "\x82", "%", std::string(700000, 'x')};
+  for (int round = 0; round < 60; ++round) {
+    const std::string text = RandomText(rng, units);
+    const LineList in = SplitLines(text);
+    std::vector<size_t> told;
+    const std::string joined = JoinLinesCrLf(text, [&](size_t n) { told.push_back(n); });
+    EXPECT_EQ(joined, in.empty() ? std::string() : JoinLines(in)) << round;
+    // One rising run per pass over the text (the size, then the joining),
+    // each ending at the whole text; none beyond it.
+    size_t runs = 0;
+    for (size_t k = 0; k < told.size(); ++k) {
+      EXPECT_LE(told[k], text.size());
+      if (k > 0 && told[k - 1] != text.size()) {
+        EXPECT_LE(told[k - 1], told[k]) << round;
+      }
+      runs += told[k] == text.size();
+    }
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), text.size());
+    EXPECT_EQ(runs, in.empty() ? 1u : 2u) << round;
+  }
+}
+
 }  // namespace
 }  // namespace navirt

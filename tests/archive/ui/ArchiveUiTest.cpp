@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -354,6 +355,8 @@ class ArchiveUiTest : public QObject {
     jobShowAfterMsOverride = 0;
     QString jobTitle;
     jobWindowHook = [&](QDialog& w) {
+      // The listing before the questions is a job of its own: let it end.
+      if (w.findChild<QLabel*>("JobHeading")->text() != "解凍中．．．") return;
       jobTitle = w.windowTitle();
       PressCancel(w, CancelInput::Click);
       cancelled = true;
@@ -382,6 +385,63 @@ class ArchiveUiTest : public QObject {
     QVERIFY2(kept >= 1 && kept < entries, qPrintable(QString::number(kept)));
     QVERIFY2(Pane(f.get()).contains("ユーザーによって処理を中断されました。"), qPrintable(Pane(f.get())));
     QCOMPARE(f->InfoLineColor(), navirt::clBlue);
+  }
+
+  void extractionListsTheArchiveInAJobThatCancels() {
+    const std::string out = tmp_.path().toStdString() + "/out listing/";
+    fs::remove_all(out);
+    fs::create_directories(out);
+    Write(out + "a.txt", "old a");
+    auto f = NewForm();
+    auto* ctl = ArchiveControllerOf(*f);
+    // The listing is held at its first entry until Cancel is pressed.
+    std::atomic<bool> cancelled{false}, onWindowThread{false};
+    std::atomic<int> steps{0};
+    ctl->stepHook = [&] {
+      ++steps;
+      if (QThread::currentThread() == qApp->thread()) onWindowThread = true;
+      for (int i = 0; i < 5000 && !cancelled; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    jobShowAfterMsOverride = 0;
+    QStringList shown;
+    jobWindowHook = [&](QDialog& w) {
+      shown << w.windowTitle() << w.findChild<QLabel*>("JobHeading")->text();
+      PressCancel(w, CancelInput::Escape);
+      cancelled = true;
+    };
+    int questions = 0;
+    f->dialogHook = [&](QDialog& d) {
+      auto* q = dynamic_cast<TConflictDialog*>(&d);
+      if (!q) return PressOkWithFolder(d, out);
+      ++questions;
+      q->show();
+      (void)QTest::qWaitForWindowExposed(q);
+      QTest::mouseClick(q->BSkip, Qt::LeftButton);
+      return d.result();
+    };
+    Select(f.get(), {"pack.zip"});
+    const QString before = Pane(f.get());
+    f->FileView1->setFocus();
+    QTest::keyClick(f->FileView1, Qt::Key_U);
+    jobWindowHook = nullptr;
+    jobShowAfterMsOverride = -1;
+    // Off the window's thread, in a window of its own; Escape there ends
+    // the command before any question and any file.
+    QCOMPARE(shown, (QStringList{"解凍", "書庫の内容を確認中．．．"}));
+    QCOMPARE(int(steps), 1);
+    QVERIFY(!onWindowThread);
+    QCOMPARE(questions, 0);
+    QCOMPARE(Read(out + "a.txt"), std::string("old a"));
+    QVERIFY(!fs::exists(out + "b.txt"));
+    QCOMPARE(Pane(f.get()), before);
+    QVERIFY(messages_.isEmpty());
+
+    // Left to run, the listing finds a.txt and its question comes after it.
+    ctl->stepHook = nullptr;
+    PressU(f.get(), "pack.zip");
+    QCOMPARE(questions, 1);
+    QCOMPARE(Read(out + "a.txt"), std::string("old a"));
+    QCOMPARE(Read(out + "b.txt"), std::string("bravo\r\n"));
   }
 
   // The create dialog answered by keys: the name typed over the preset,
