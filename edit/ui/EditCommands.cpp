@@ -16,6 +16,7 @@
 #include "edit/ui/EditCommandIds.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/CommandTable.h"
+#include "host/ui/FileDialog.h"
 #include "host/ui/Host.h"
 #include "platform/FileInfo.h"
 #include "preview/InfoLine.h"
@@ -246,6 +247,7 @@ bool SavePaneAs(IHost* h, const std::string& given) {
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix("txt");
     dlg.setObjectName("SaveDialog1");
+    SetUpFileDialog(dlg);
     if (!selected.empty()) dlg.selectFile(Q(selected));
     if (h->ExecDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     target = S(dlg.selectedFiles().first());

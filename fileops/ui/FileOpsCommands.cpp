@@ -29,6 +29,7 @@
 #include "fileops/ui/FileOpsCommandIds.h"
 #include "fileops/ui/FileOpsDialogs.h"
 #include "host/ui/CommandTable.h"
+#include "host/ui/FileDialog.h"
 #include "host/ui/Host.h"
 #include "host/ui/HostPart.h"
 #include "host/ui/Job.h"
@@ -443,7 +444,7 @@ std::string AskSavePath(IHost& h, const char* title) {
   QFileDialog dlg(h.HostWindow(), title, Q(h.HostFolder()), "テキスト (*.txt);;すべて (*)");
   dlg.setObjectName("SaveDialog1");
   dlg.setAcceptMode(QFileDialog::AcceptSave);
-  dlg.setOption(QFileDialog::DontUseNativeDialog);
+  SetUpFileDialog(dlg);
   dlg.selectFile(Q(DefaultNamesFile(h.HostFolder())));
   if (h.ExecDialog(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
   return S(dlg.selectedFiles().first());

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "host/ui/FileDialog.h"
+
 using namespace navirt;
 
 namespace {
@@ -105,7 +107,7 @@ QString TForm31::RunFileDialog(bool save) {
   QFileDialog d(this, save ? TTermListDialogModel::kSaveTitle : TTermListDialogModel::kLoadTitle,
                 Q(save ? model_.saveFolder : model_.openFolder));
   d.setObjectName(save ? "SaveDialog1" : "OpenDialog1");
-  d.setOption(QFileDialog::DontUseNativeDialog);
+  SetUpFileDialog(d);
   d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   d.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   d.setNameFilters({"テキスト (*.txt)", "すべて (*)"});

@@ -1,11 +1,12 @@
 """Starts long jobs in the real window through its menus and keys and clicks
 キャンセル in each job's progress window with the mouse (xdotool on an X
-display): a descending sort, an HTML tag removal and the copy of a 1 GiB
-file. Each must end at once and leave things as a cancel should: the sort
-leaves the text as it was, the removal keeps the lines so far and ends with
-"中断しました！", the copy says it could not copy and leaves no file behind.
-After each the window must take keys again. Run through
-tests/e2e/xsession.sh."""
+display): a descending sort, an HTML tag removal, the copy of a 1 GiB file
+and a listing of the whole file system with its subfolders. Each must end at
+once and leave things as a cancel should: the sort leaves the text as it was,
+the removal keeps the lines so far and ends with "中断しました！", the copy
+says it could not copy and leaves no file behind, the listing ends its
+program and leaves the pane as it was. After each the window must take keys
+again. Run through tests/e2e/xsession.sh."""
 import os
 import shutil
 import subprocess
@@ -170,6 +171,24 @@ def cancel_job(title, ended=None):
     return time.time() - clicked
 
 
+def listing_children(parent):
+    """The listing programs the window started and that still run."""
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                stat = f.read()
+        except OSError:
+            continue
+        name = stat[stat.find("(") + 1:stat.rfind(")")]
+        fields = stat[stat.rfind(")") + 2:].split()
+        if name == "navirt-dir" and int(fields[1]) == parent and fields[0] != "Z":
+            found.append(int(pid))
+    return found
+
+
 def pane_settled():
     """Waits until a large file has filled the pane: its length holds still."""
     last = -1
@@ -317,6 +336,36 @@ def main():
                 key("Escape")
         else:
             failures.append(f"c_big.dat was never selected ({info_line()!r})")
+
+        # The listing of every folder from the root: some hundred thousand
+        # entries on any machine with a compiler, seconds of work even when
+        # idle. キャンセル ends the listing program and leaves the pane.
+        head, tail, count = pane_ends()
+        line = info_line()
+        if menu("情報(I)", "dirコマンド(I)", "dirコマンド-ダイレクト(R)"):
+            if wait_until(lambda: any(t.endswith("/") for t in dialog_texts()), 10):
+                key("ctrl+a")
+                subprocess.run(["xdotool", "type", "--delay", "60", "/ /S"], check=True)
+                if wait_until(lambda: "/ /S" in dialog_texts(), 10):
+                    key("Return")
+                    took = cancel_job("dirコマンド")
+                    if took is not None:
+                        print(f"     dirコマンド: window seen gone {took * 1000:.0f} ms after the click", flush=True)
+                        # Run to its end, the listing takes seconds more.
+                        check("dirコマンド: キャンセル ends the listing program at once",
+                              took < 2.0 and wait_until(lambda: not listing_children(proc.pid), 5),
+                              f"{took:.1f} s; still running: {listing_children(proc.pid)}")
+                        h2, t2, c2 = pane_ends()
+                        check("dirコマンド: キャンセル leaves the pane and its line as they were",
+                              (h2, t2, c2, info_line()) == (head, tail, count, line),
+                              f"{h2[:30]!r} ... {t2[-30:]!r} ({c2} of {count}), {info_line()!r}")
+                    window_takes_keys(folder, "dirコマンド")
+                else:
+                    failures.append(f"dirコマンド: the folder box did not take the arguments: {dialog_texts()!r}")
+                    key("Escape")
+            else:
+                failures.append(f"dirコマンド: no folder prompt: {dialog_texts()!r}")
+                key("Escape")
     finally:
         # Escape in the list closes the window.
         subprocess.run(["xdotool", "key", "Escape"])

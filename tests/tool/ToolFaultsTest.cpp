@@ -13,9 +13,16 @@
 namespace {
 
 // The sanitizer reserves terabytes of shadow memory, so `ulimit -v` stops the
-// tool before it starts.
+// tool before it starts. GCC names the sanitizer with a macro, clang only
+// through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 #else
 constexpr bool kSanitized = false;
 #endif
