@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "host/ui/InputDialog.h"
+
 TArcCreateDialog::TArcCreateDialog(QWidget* parent, const navirt::TInputDialogModel& model, bool sjisNames)
     : QDialog(parent) {
   setObjectName("ArcCreateDialog");
@@ -13,13 +15,7 @@ TArcCreateDialog::TArcCreateDialog(QWidget* parent, const navirt::TInputDialogMo
   auto* v = new QVBoxLayout(this);
   Label1 = new QLabel(QString::fromStdString(model.prompt), this);
   Label1->setObjectName("Label1");
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName("ComboBox1");
-  ComboBox1->setEditable(true);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setMinimumWidth(360);
-  for (const auto& h : model.history) ComboBox1->addItem(QString::fromStdString(h));
-  ComboBox1->setEditText(QString::fromStdString(model.text));
+  ComboBox1 = NewAnswerBox(this, model);
   Label1->setBuddy(ComboBox1);
   CBsjis = new QCheckBox("ZIPのファイル名をShift_JISで書く（古いツール向け）(&J)", this);
   CBsjis->setObjectName("CBsjis");

@@ -10,19 +10,24 @@
 
 #include "host/ui/Host.h"
 
+QComboBox* NewAnswerBox(QWidget* parent, const navirt::TInputDialogModel& model) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName("ComboBox1");
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->setMinimumWidth(360);
+  for (const auto& h : model.history) box->addItem(QString::fromStdString(h));
+  box->setEditText(QString::fromStdString(model.text));
+  return box;
+}
+
 TForm33::TForm33(QWidget* parent, const navirt::TInputDialogModel& model) : QDialog(parent) {
   setObjectName("Form33");
   setWindowTitle(QString::fromStdString(model.caption));
   auto* v = new QVBoxLayout(this);
   Label1 = new QLabel(QString::fromStdString(model.prompt), this);
   Label1->setObjectName("Label1");
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName("ComboBox1");
-  ComboBox1->setEditable(true);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setMinimumWidth(360);
-  for (const auto& h : model.history) ComboBox1->addItem(QString::fromStdString(h));
-  ComboBox1->setEditText(QString::fromStdString(model.text));
+  ComboBox1 = NewAnswerBox(this, model);
   Label1->setBuddy(ComboBox1);
   Label2 = new QLabel(QString::fromStdString(model.note), this);
   Label2->setObjectName("Label2");

@@ -13,6 +13,12 @@ class IHost;
 class QComboBox;
 class QLabel;
 
+class QComboBox;
+
+// The editable answer box of an input dialog, filled with the model's
+// history and text; dialogs that ask more than the plain one share it.
+QComboBox* NewAnswerBox(QWidget* parent, const navirt::TInputDialogModel& model);
+
 class TForm33 : public QDialog {
   Q_OBJECT
  public:
