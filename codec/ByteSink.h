@@ -9,6 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "codec/PairBlock.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace navirt::detail {
 
 inline const uint8_t* Bytes(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
@@ -20,6 +26,19 @@ struct Span {
 
 // Makes room for k more bytes after p; returns the moved position and end.
 Span GrowOutput(std::string& s, uint8_t* p, size_t k);
+
+// Length of the run of 7-bit bytes at p, eight at a time.
+inline size_t AsciiRun(const uint8_t* p, const uint8_t* e) {
+  const uint8_t* q = p;
+  while (e - q >= 8) {
+    uint64_t w;
+    std::memcpy(&w, q, 8);
+    if (w & 0x8080808080808080ull) break;
+    q += 8;
+  }
+  while (q < e && *q < 0x80) ++q;
+  return static_cast<size_t>(q - p);
+}
 
 class Writer {
  public:
@@ -53,13 +72,25 @@ class Writer {
     std::memcpy(p_, s, k);
     p_ += k;
   }
-  // Converts consecutive two-byte units through table (0: stop) while
-  // they last and fit; returns how many it converted.
-  size_t PairRun(const uint8_t*& in, const uint8_t* e, const uint16_t* table, uint16_t orMask) {
+  // Converts consecutive two-byte units while they last and fit; returns
+  // how many it converted. Eight at a time by the arithmetic of kind, the
+  // rest through table (0: stop), which holds the same answers.
+  template <PairKind kind>
+  [[gnu::always_inline]] size_t PairRun(const uint8_t*& in, const uint8_t* e, const uint16_t* table, uint16_t orMask) {
     size_t max = static_cast<size_t>(e - in) / 2;
     const size_t room = static_cast<size_t>(end_ - p_) / 2;
     if (room < max) max = room;
     size_t i = 0;
+    if (kPairBlocks && blocks_) {
+      while (max - i >= 8) {
+        const size_t n = PairBlock<kind>(in + 2 * i, p_ + 2 * i, orMask);
+        i += n;
+        if (n < 8) {
+          max = i;  // the next unit does not map
+          break;
+        }
+      }
+    }
     for (; i < max; ++i) {
       uint16_t k;
       std::memcpy(&k, in + 2 * i, 2);
@@ -72,6 +103,32 @@ class Writer {
     p_ += 2 * i;
     return i;
   }
+  // Copies the run of 7-bit bytes at in, sixteen at a time: each block is
+  // stored whole and the positions move past its leading 7-bit bytes.
+  [[gnu::always_inline]] void CopyAscii(const uint8_t*& in, const uint8_t* e) {
+#if defined(__SSE2__)
+    if (blocks_) {
+      while (e - in >= 16) {
+        Need(16);
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p_), v);
+        if (const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v))) {
+          const unsigned n = static_cast<unsigned>(__builtin_ctz(high));
+          in += n;
+          p_ += n;
+          return;
+        }
+        in += 16;
+        p_ += 16;
+      }
+    }
+#endif
+    const size_t k = AsciiRun(in, e);
+    Copy(in, k);
+    in += k;
+  }
+  // Tests compare the block paths with the plain ones.
+  void UseBlocks(bool on) { blocks_ = on; }
   void Finish() { s_->resize(static_cast<size_t>(p_ - Base())); }
 
  private:
@@ -79,6 +136,7 @@ class Writer {
   std::string* s_;
   uint8_t* p_;
   uint8_t* end_;
+  bool blocks_ = true;
 };
 
 // The writer's interface, counting only: sizes a result exactly.
@@ -90,19 +148,6 @@ struct Counter {
   void Put3(uint8_t, uint8_t, uint8_t) { n += 3; }
   void Copy(const uint8_t*, size_t k) { n += k; }
 };
-
-// Length of the run of 7-bit bytes at p, eight at a time.
-inline size_t AsciiRun(const uint8_t* p, const uint8_t* e) {
-  const uint8_t* q = p;
-  while (e - q >= 8) {
-    uint64_t w;
-    std::memcpy(&w, q, 8);
-    if (w & 0x8080808080808080ull) break;
-    q += 8;
-  }
-  while (q < e && *q < 0x80) ++q;
-  return static_cast<size_t>(q - p);
-}
 
 // Length of the run at p free of the byte b, eight at a time.
 inline size_t RunWithout(const uint8_t* p, const uint8_t* e, uint8_t b) {

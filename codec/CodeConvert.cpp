@@ -144,16 +144,14 @@ void SjisToJisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t e
         o.Put3(kEsc, '(', 'J');
         kanji = false;
       }
-      const size_t k = detail::AsciiRun(p, e);
-      o.Copy(p, k);
-      p += k;
+      o.CopyAscii(p, e);
       continue;
     }
     if (!kanji) {
       o.Put3(kEsc, '$', 'B');
       kanji = true;
     }
-    if (o.PairRun(p, e, lut.sjisToJis, 0)) continue;
+    if (o.PairRun<detail::PairKind::SjisToJis>(p, e, lut.sjisToJis, 0)) continue;
     if (IsHalfKana(c)) {
       HalfKanaResult r = HalfKanaAt(p, e, KanaForm::Sjis);
       o.Put2(r.jis.first, r.jis.second);
@@ -175,12 +173,10 @@ void SjisToEucRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t e
     o.Need(8);
     const uint8_t c = *p;
     if (c < 0x80) {
-      const size_t k = detail::AsciiRun(p, e);
-      o.Copy(p, k);
-      p += k;
+      o.CopyAscii(p, e);
       continue;
     }
-    if (o.PairRun(p, e, lut.sjisToJis, 0x8080)) continue;
+    if (o.PairRun<detail::PairKind::SjisToJis>(p, e, lut.sjisToJis, 0x8080)) continue;
     if (IsHalfKana(c)) {
       o.Put2(0x8E, c);
       ++p;
@@ -205,9 +201,7 @@ void EucToJisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t es
         o.Put3(kEsc, '(', 'J');
         kanji = false;
       }
-      const size_t k = detail::AsciiRun(p, e);
-      o.Copy(p, k);
-      p += k;
+      o.CopyAscii(p, e);
       continue;
     }
     if (!kanji) {
@@ -240,12 +234,10 @@ void EucToSjisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t e
     o.Need(8);
     const uint8_t c = *p;
     if (c < 0x80) {
-      const size_t k = detail::AsciiRun(p, e);
-      o.Copy(p, k);
-      p += k;
+      o.CopyAscii(p, e);
       continue;
     }
-    if (o.PairRun(p, e, lut.eucToSjis, 0)) continue;
+    if (o.PairRun<detail::PairKind::EucToSjis>(p, e, lut.eucToSjis, 0)) continue;
     if (c == 0x8E && p + 1 < e && IsHalfKana(p[1])) {
       o.Put(p[1]);
       p += 2;
@@ -310,7 +302,7 @@ void JisToSjisRun(const uint8_t* p, const uint8_t* e, std::string& out, size_t e
       continue;
     }
     if (IsJisByte(c)) {
-      if (o.PairRun(p, e, lut.jisToSjis, 0)) continue;
+      if (o.PairRun<detail::PairKind::JisToSjis>(p, e, lut.jisToSjis, 0)) continue;
       if (p + 1 >= e) break;  // half a pair at the end
     }
     o.Put(c);

@@ -86,6 +86,22 @@ void NoteOutputError() {
 
 bool WriteOutput(std::string_view bytes) {
   errno = 0;
+  // A large result goes out in one write: through stdio it became a write
+  // of whole buffers, a copy of the rest into the buffer and a third write.
+  if (bytes.size() >= (64u << 10) && std::fflush(stdout) == 0) {
+    const int fd = ::fileno(stdout);
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;
+        NoteOutputError();
+        return false;
+      }
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  }
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return true;
   NoteOutputError();
   return false;

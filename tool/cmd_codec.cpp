@@ -211,6 +211,7 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
   size_t next = 0;                       // where the next piece to take begins
   size_t taken = 0;                      // pieces taken
   size_t written = 0;                    // pieces handed on to be written, in order
+  size_t released = 0;                   // the mapped bytes let go of, from the start
   bool writing = false, failed = false;  // writing: a thread is handing on
   constexpr size_t kAhead = 4;           // pieces taken and not yet handed on, at most
   auto work = [&] {
@@ -241,7 +242,12 @@ bool RunMappedLinePieces(const std::string& path, const Fn& fn, LossyFn lossy, L
           tally.total.Add(out.loss, out.pos, tally.total.count == 0 ? CountLineFeeds(std::string_view(d, out.pos)) : 0);
         lock.unlock();
         const bool ok = output.Put(std::move(out.bytes));
-        if (const size_t done = out.cut / page * page; done > 0) ::madvise(m, done, MADV_DONTNEED);
+        // Only what was not let go before: the walk over the whole prefix
+        // grew with every piece.
+        if (const size_t done = out.cut / page * page; done > released) {
+          ::madvise(const_cast<char*>(d) + released, done - released, MADV_DONTNEED);
+          released = done;
+        }
         lock.lock();
         if (!ok) failed = true;
         ++written;
