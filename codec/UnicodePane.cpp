@@ -1,6 +1,11 @@
 #include "codec/UnicodePane.h"
 
+#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codec/JapanesePane.h"
 #include "platform/Cp932.h"
@@ -123,48 +128,79 @@ std::string TUnicodePane::Decode(std::string_view file) {
   pane.reserve(file.size() + file.size() / 4);
   const size_t n = file.size();
   if (code_ == UnicodeCode::Utf8 || code_ == UnicodeCode::Utf8Bom) {
+    // Written through a pointer, a slice of the input at a time: a
+    // character gives at most two bytes per byte it takes (a stray byte
+    // becomes a two-byte code), so each slice's room is made once, and
+    // only just ahead of the writing (the reserved rest stays untouched).
+    constexpr size_t kSlice = 16 << 10;
     const char* p = file.data();
+    size_t used = 0;
     for (size_t i = 0; i < n;) {
-      // Runs of 7-bit bytes are copied as they are.
-      size_t j = i;
-      while (j + 8 <= n) {
-        uint64_t w;
-        std::memcpy(&w, p + j, 8);
-        if (w & 0x8080808080808080ull) break;
-        j += 8;
-      }
-      while (j < n && static_cast<unsigned char>(p[j]) < 0x80) ++j;
-      pane.append(p + i, j - i);
-      i = j;
-      if (i >= n) break;
-      // Three-byte sequences (kana and kanji, nearly every non-ASCII
-      // character of a Japanese text) are checked and decoded here; the
-      // leads E0 and ED, with narrower second bytes, go the general way.
-      const unsigned c = static_cast<unsigned char>(p[i]);
-      if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
-          (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
-        const char32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(p[i + 1]) & 0x3F) << 6) |
-                            (static_cast<unsigned char>(p[i + 2]) & 0x3F);
+      const size_t sliceEnd = std::min(n, i + kSlice);
+      if (pane.size() < used + 2 * (sliceEnd - i) + 16) pane.resize(used + 2 * (sliceEnd - i) + 16);
+      char* o = pane.data() + used;
+      auto put = [&o](uint16_t code) {
+        if (code >= 0x100) *o++ = static_cast<char>(code >> 8);
+        *o++ = static_cast<char>(code & 0xFF);
+      };
+      // A character the pane has no code for yet, through the spare table.
+      auto putSpare = [&](char32_t cp, std::string_view raw) {
+        std::string codes;
+        AppendChar(codes, cp, raw);
+        std::memcpy(o, codes.data(), codes.size());  // at most two bytes a raw byte
+        o += codes.size();
+      };
+      while (i < sliceEnd) {
+        const unsigned c = static_cast<unsigned char>(p[i]);
+        if (c < 0x80) {
+          // Runs of 7-bit bytes are copied as they are, sixteen bytes at a
+          // time: each block is stored whole (the room allows it) and the
+          // positions move past its leading 7-bit bytes.
+#if defined(__SSE2__)
+          while (n - i >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            const unsigned k = high ? static_cast<unsigned>(__builtin_ctz(high)) : 16;
+            i += k;
+            o += k;
+            if (high || i >= sliceEnd) break;
+          }
+#endif
+          while (i < sliceEnd && static_cast<unsigned char>(p[i]) < 0x80) *o++ = p[i++];
+          continue;
+        }
+        // Three-byte sequences (kana and kanji, nearly every non-ASCII
+        // character of a Japanese text) are checked and decoded here; the
+        // leads E0 and ED, with narrower second bytes, go the general way.
+        if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n &&
+            (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
+            (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
+          const char32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(p[i + 1]) & 0x3F) << 6) |
+                              (static_cast<unsigned char>(p[i + 2]) & 0x3F);
+          if (const uint16_t code = ExactCode(m, cp))
+            put(code);
+          else
+            putSpare(cp, file.substr(i, 3));
+          i += 3;
+          continue;
+        }
+        const size_t len = Utf8SequenceLength(file, i);
+        if (len == 0) {
+          put(SpareCode(static_cast<unsigned char>(p[i])));
+          ++i;
+          continue;
+        }
+        const char32_t cp = Utf8Value(file, i, len);
         if (const uint16_t code = ExactCode(m, cp))
-          AppendCode(pane, code);
+          put(code);
         else
-          AppendChar(pane, cp, file.substr(i, 3));
-        i += 3;
-        continue;
+          putSpare(cp, file.substr(i, len));
+        i += len;
       }
-      const size_t len = Utf8SequenceLength(file, i);
-      if (len == 0) {
-        AppendCode(pane, SpareCode(static_cast<unsigned char>(p[i])));
-        ++i;
-        continue;
-      }
-      const char32_t cp = Utf8Value(file, i, len);
-      if (const uint16_t code = ExactCode(m, cp))
-        AppendCode(pane, code);
-      else
-        AppendChar(pane, cp, file.substr(i, len));
-      i += len;
+      used = static_cast<size_t>(o - pane.data());
     }
+    pane.resize(used);
     return pane;
   }
   const bool be = code_ == UnicodeCode::Utf16Be;
@@ -265,40 +301,52 @@ std::string TUnicodePane::Encode(std::string_view pane) const {
 std::u16string TUnicodePane::ToScreen(std::string_view pane) const {
   if (japanese_ >= 0) return DecodeCp932Lossless(pane);
   const Cp932Maps& m = Cp932Tables();
+  // Never more units than bytes (a two-byte code gives at most a
+  // surrogate pair): written through a pointer into room made a slice at
+  // a time, just ahead of the writing.
+  constexpr size_t kSlice = 16 << 10;
   std::u16string out;
-  out.reserve(pane.size());
   const size_t n = pane.size();
+  out.reserve(n);
   for (size_t i = 0; i < n;) {
-    const unsigned char c = static_cast<unsigned char>(pane[i]);
-    if (c < 0x80) {
-      out += c == 0 ? kPlaceholderBase : static_cast<char16_t>(c);
-      ++i;
-      continue;
-    }
-    if (IsSjisLead(c) && i + 1 < n) {
-      const uint16_t code = static_cast<uint16_t>((c << 8) | static_cast<unsigned char>(pane[i + 1]));
-      const int k = SpareIndex(code);
-      char32_t cp = 0;
-      if (k >= 0 && static_cast<size_t>(k) < kRawByteCodes)
-        cp = kPlaceholderBase + static_cast<char32_t>(k);
-      else if (k >= 0 && static_cast<size_t>(k) - kRawByteCodes < chars_.size())
-        cp = chars_[static_cast<size_t>(k) - kRawByteCodes];
-      else if (k < 0)
-        cp = m.pair[code];
-      if (cp != 0) {
-        if (cp >= 0x10000) {
-          out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-          out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-          out += static_cast<char16_t>(cp);
-        }
-        i += 2;
+    const size_t sliceEnd = std::min(n, i + kSlice);
+    const size_t used = out.size();
+    out.resize(used + (sliceEnd - i) + 2);
+    char16_t* o = out.data() + used;
+    while (i < sliceEnd) {
+      const unsigned char c = static_cast<unsigned char>(pane[i]);
+      if (c < 0x80) {
+        *o++ = c == 0 ? kPlaceholderBase : static_cast<char16_t>(c);
+        ++i;
         continue;
       }
+      if (IsSjisLead(c) && i + 1 < n) {
+        const uint16_t code = static_cast<uint16_t>((c << 8) | static_cast<unsigned char>(pane[i + 1]));
+        char32_t cp = m.pair[code];
+        // Most codes are no spare ones and stand for their own character.
+        if (const int k = SpareLeadIndex(c) < 0 ? -1 : SpareIndex(code); k >= 0) {
+          cp = 0;
+          if (static_cast<size_t>(k) < kRawByteCodes)
+            cp = kPlaceholderBase + static_cast<char32_t>(k);
+          else if (static_cast<size_t>(k) - kRawByteCodes < chars_.size())
+            cp = chars_[static_cast<size_t>(k) - kRawByteCodes];
+        }
+        if (cp != 0) {
+          if (cp >= 0x10000) {
+            *o++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+          } else {
+            *o++ = static_cast<char16_t>(cp);
+          }
+          i += 2;
+          continue;
+        }
+      }
+      const char16_t u = IsSjisLead(c) ? char16_t(0) : m.single[c];
+      *o++ = u != 0 ? u : static_cast<char16_t>(kPlaceholderBase + c);
+      ++i;
     }
-    const char16_t u = IsSjisLead(c) ? char16_t(0) : m.single[c];
-    out += u != 0 ? u : static_cast<char16_t>(kPlaceholderBase + c);
-    ++i;
+    out.resize(static_cast<size_t>(o - out.data()));
   }
   return out;
 }

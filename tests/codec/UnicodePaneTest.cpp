@@ -167,6 +167,27 @@ TEST(UnicodePane, AnyBytesComeBackExactly) {
   }
 }
 
+// Texts of several slices of the decoder and the screen mapping, so that
+// characters and stray bytes fall across every kind of slice edge.
+TEST(UnicodePane, LongTextsShowAndComeBackExactly) {
+  std::mt19937 rng(4242);
+  const std::string valid[] = {"a", "\r\n", "日", "😀", "é", "ｶ", "テスト", "𩸽", "abcdefghij"};
+  for (int round = 0; round < 12; ++round) {
+    std::string file;
+    const size_t size = 40000 + rng() % 40000;
+    while (file.size() < size) file += valid[rng() % std::size(valid)];
+    TUnicodePane shown(UnicodeCode::Utf8);
+    ASSERT_EQ(shown.ToScreen(shown.Decode(file)), Utf8ToUtf16(file)) << round;
+    // Stray bytes among them: kept, and written back as they were.
+    for (int k = 0; k < 200; ++k) file.insert(rng() % file.size(), 1, static_cast<char>(0x80 + rng() % 0x80));
+    TUnicodePane pane(UnicodeCode::Utf8);
+    const std::string text = pane.Decode(file);
+    ASSERT_EQ(pane.Encode(text), file) << round;
+    const std::u16string screen = pane.ToScreen(text);
+    ASSERT_EQ(pane.Encode(pane.FromScreen(screen)), file) << round;
+  }
+}
+
 TEST(UnicodePane, FullTableFallsBackToStoredBytes) {
   // More distinct characters CP932 lacks than there are spare codes.
   std::string file;

@@ -61,6 +61,23 @@ TEST(Cp932, NamesToAndFromUtf8) {
     for (auto& c : b) c = static_cast<char>(rng());
     ASSERT_EQ(Cp932ToUtf8(b), Utf16ToUtf8(DecodeCp932Lossless(b)));
   }
+  // Long 7-bit runs (taken sixteen bytes at a time) among pairs, zero
+  // bytes and stray bytes, ending anywhere in a block.
+  for (int round = 0; round < 2000; ++round) {
+    std::string b;
+    while (b.size() < 200) {
+      const unsigned kind = rng() % 4;
+      if (kind == 0)
+        b += std::string(rng() % 40, static_cast<char>('A' + rng() % 26));
+      else if (kind == 1)
+        b += "\x93\xfa\x96\x7b\xed\x40";  // 日本 and a NEC variant
+      else
+        b += static_cast<char>(kind == 2 ? 0 : rng());
+    }
+    b.resize(rng() % b.size());
+    ASSERT_EQ(Utf16ToUtf8(DecodeCp932Lossless(b)), Cp932ToUtf8(b)) << round;
+    ASSERT_EQ(EncodeCp932Lossless(DecodeCp932Lossless(b)), b) << round;
+  }
   EXPECT_EQ(Utf8ToCp932("\xff"
                         "b"),
             "?b");
