@@ -70,8 +70,7 @@ inline size_t PairBlock(const uint8_t* in, uint8_t* out, uint16_t orMask) {
     const __m128i above5f = _mm_cmpgt_epi16(second, Set(0x5F));
     b = _mm_add_epi16(second, Pick(odd, _mm_sub_epi16(Set(0x1F), above5f), Set(0x7E)));
   }
-  const __m128i result =
-      _mm_or_si128(_mm_or_si128(_mm_and_si128(a, low), _mm_slli_epi16(b, 8)), Set(orMask));
+  const __m128i result = _mm_or_si128(_mm_or_si128(_mm_and_si128(a, low), _mm_slli_epi16(b, 8)), Set(orMask));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), result);
   const unsigned bad = ~static_cast<unsigned>(_mm_movemask_epi8(ok)) & 0xFFFF;
   return bad == 0 ? 8 : static_cast<size_t>(__builtin_ctz(bad)) / 2;

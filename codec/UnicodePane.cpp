@@ -173,8 +173,7 @@ std::string TUnicodePane::Decode(std::string_view file) {
         // Three-byte sequences (kana and kanji, nearly every non-ASCII
         // character of a Japanese text) are checked and decoded here; the
         // leads E0 and ED, with narrower second bytes, go the general way.
-        if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n &&
-            (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
+        if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
             (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
           const char32_t cp = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(p[i + 1]) & 0x3F) << 6) |
                               (static_cast<unsigned char>(p[i + 2]) & 0x3F);

@@ -220,8 +220,7 @@ void DecodeCp932LosslessInto(std::string_view bytes, std::u16string& out) {
           _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(v, zero));
           _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(v, zero));
           // A byte 0 is shown as a placeholder: it ends the run too.
-          const unsigned stop =
-              static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(v, _mm_cmpeq_epi8(v, zero))));
+          const unsigned stop = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(v, _mm_cmpeq_epi8(v, zero))));
           const unsigned k = stop ? static_cast<unsigned>(__builtin_ctz(stop)) : 16;
           i += k;
           o += k;

@@ -31,7 +31,9 @@ uint16_t PlainUnit(PairKind kind, uint8_t a, uint8_t b) {
 }
 
 // A unit every kind maps, to fill the other lanes.
-uint16_t Filler(PairKind kind) { return kind == PairKind::EucToSjis ? 0xA1B0 : kind == PairKind::JisToSjis ? 0x2130 : 0x9F88; }
+uint16_t Filler(PairKind kind) {
+  return kind == PairKind::EucToSjis ? 0xA1B0 : kind == PairKind::JisToSjis ? 0x2130 : 0x9F88;
+}
 
 template <PairKind kind>
 void CheckEveryUnitInEveryLane(uint16_t orMask) {
