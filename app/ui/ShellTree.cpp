@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QSortFilterProxyModel>
 
+#include "browse/ui/NameIcons.h"
+
 namespace {
 
 // Folders and the files the user may run. The file system model's own
@@ -29,6 +31,7 @@ class TProgramFilter : public QSortFilterProxyModel {
 TShellTree::TShellTree(QWidget* parent, bool programs) : QTreeView(parent) {
   setObjectName("ShellTreeView1");
   model_ = new QFileSystemModel(this);
+  UseNameIcons(model_);
   QDir::Filters filter = QDir::AllDirs | QDir::NoDotAndDotDot;
   if (programs) filter |= QDir::Files;
   model_->setFilter(filter);

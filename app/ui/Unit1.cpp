@@ -32,6 +32,7 @@
 
 #include "app/ui/Icons.h"
 #include "browse/ui/FileListModel.h"
+#include "browse/ui/NameIcons.h"
 #include "edit/ui/RichEdit.h"
 #include "host/ui/FontUtil.h"
 #include "host/ui/InputDialog.h"
@@ -121,6 +122,7 @@ void TForm1::BuildLayout() {
   FolderView1 = new QTreeView(PanelLB);
   FolderView1->setObjectName("FolderView1");
   FolderModel = new QFileSystemModel(this);
+  UseNameIcons(FolderModel);
   FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   FolderModel->setRootPath("/");
   FolderView1->setModel(FolderModel);
