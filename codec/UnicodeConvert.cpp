@@ -162,13 +162,34 @@ inline void CopyAscii(const In*& p, const In* e, char*& o) {
   while (p < e && static_cast<unsigned char>(*p) < 0x80) *o++ = static_cast<char>(*p++);
 }
 
+// The exact CP932 codes as they are stored: the lead byte first in memory
+// (one two-byte store a character), 0 for none.
+struct StoredCodeTable {
+  uint16_t code[65536];
+};
+
+const StoredCodeTable& StoredCodes() {
+  static const StoredCodeTable* const table = [] {
+    auto* t = new StoredCodeTable{};
+    const uint16_t* exact = Cp932Tables().exact;
+    for (unsigned cp = 0; cp < 65536; ++cp) {
+      const unsigned code = exact[cp];
+      const unsigned char bytes[2] = {static_cast<unsigned char>(code > 0xFF ? code >> 8 : code),
+                                      static_cast<unsigned char>(code > 0xFF ? code & 0xFF : 0)};
+      std::memcpy(&t->code[cp], bytes, 2);
+    }
+    return t;
+  }();
+  return *table;
+}
+
 }  // namespace
 
 // UTF-8 to Shift_JIS through the CP932 tables: every character must have
 // the code ICU gives it (the exact table holds just those); a text with a
 // character the table lacks, or a malformed byte, goes through ICU itself.
 std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
-  const uint16_t* const exact = Cp932Tables().exact;
+  const uint16_t* const stored = StoredCodes().code;
   // Never longer than the UTF-8: a character's code is at most as long as
   // its UTF-8 bytes, so the output stays behind the input and the block
   // stores of CopyAscii always have their room.
@@ -198,10 +219,16 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
         cp = len == 2 ? ((c & 0x1F) << 6) | (p[1] & 0x3F) : ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
         p += len;
       }
-      unsigned code = exact[cp];
-      if (code == 0) code = JisFormOf(cp);
+      // Both bytes stored whatever the length: the output is behind the
+      // input. Past ASCII only the half-width katakana have one-byte codes,
+      // so the length follows from the character.
+      if (const uint16_t bytes = stored[cp]) {
+        std::memcpy(o, &bytes, 2);
+        o += 1 + (cp - 0xFF61u >= 0x3Fu);
+        continue;
+      }
+      const unsigned code = JisFormOf(cp);
       if (code == 0) return std::nullopt;
-      // Both bytes stored whatever the length: the output is behind the input.
       const bool two = code > 0xFF;
       o[0] = static_cast<char>(two ? code >> 8 : code);
       o[1] = static_cast<char>(code);
