@@ -265,7 +265,7 @@ RE_LineInfo_t TTxtFile::LineAt(size_t pos, size_t* lineEndLf) {
 // --------------------------------------------------------------------- TGrep
 
 TGrep::TGrep() {
-  PreProcessor().FuzzyCharDicList.push_back(&REBuiltinFuzzyCharDic());
+  PreProcessor().UseBuiltinFuzzyCharDic = true;
   RegExpChanged();
 }
 

@@ -160,7 +160,7 @@ REMatch TMatchCORE::MatchAnchored(std::string_view text) const {
 // ------------------------------------------------------------------ TAWKStr
 
 TAWKStr::TAWKStr() {
-  PreProcessor().FuzzyCharDicList.push_back(&REBuiltinFuzzyCharDic());
+  PreProcessor().UseBuiltinFuzzyCharDic = true;
   RegExpChanged();
 }
 

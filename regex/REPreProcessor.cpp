@@ -254,7 +254,12 @@ const REDictionary& REBuiltinFuzzyCharDic() {
 std::string TREPreProcessor::Run() {
   std::string text = target_;
   if (UseSynonymDic) text = Pass(text, SynonymDicList);
-  if (UseFuzzyCharDic) text = Pass(text, FuzzyCharDicList);
+  if (UseFuzzyCharDic) {
+    std::vector<const REDictionary*> dics;
+    if (UseBuiltinFuzzyCharDic) dics.push_back(&REBuiltinFuzzyCharDic());
+    dics.insert(dics.end(), FuzzyCharDicList.begin(), FuzzyCharDicList.end());
+    text = Pass(text, dics);
+  }
   return text;
 }
 

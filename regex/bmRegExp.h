@@ -200,6 +200,10 @@ class TREPreProcessor {
 
   bool UseSynonymDic = false;
   bool UseFuzzyCharDic = false;
+  // The built-in dictionary goes before FuzzyCharDicList's own. Named
+  // rather than listed, so that it is built (through the CP932 tables)
+  // only when the fuzzy matching is on: a plain grep starts sooner.
+  bool UseBuiltinFuzzyCharDic = false;
   std::vector<const REDictionary*> SynonymDicList;
   std::vector<const REDictionary*> FuzzyCharDicList;
 
