@@ -298,56 +298,52 @@ std::string TUnicodePane::Encode(std::string_view pane) const {
 }
 
 std::u16string TUnicodePane::ToScreen(std::string_view pane) const {
-  if (japanese_ >= 0) return DecodeCp932Lossless(pane);
+  std::u16string out(pane.size(), u'\0');
+  out.resize(ToScreenTo(pane, out.data()));
+  return out;
+}
+
+size_t TUnicodePane::ToScreenTo(std::string_view pane, char16_t* const out) const {
+  if (japanese_ >= 0) return DecodeCp932LosslessTo(pane, out);
   const Cp932Maps& m = Cp932Tables();
-  // Never more units than bytes (a two-byte code gives at most a
-  // surrogate pair): written through a pointer into room made a slice at
-  // a time, just ahead of the writing.
-  constexpr size_t kSlice = 16 << 10;
-  std::u16string out;
+  // Never more units than bytes: a two-byte code gives at most a
+  // surrogate pair.
+  char16_t* o = out;
   const size_t n = pane.size();
-  out.reserve(n);
   for (size_t i = 0; i < n;) {
-    const size_t sliceEnd = std::min(n, i + kSlice);
-    const size_t used = out.size();
-    out.resize(used + (sliceEnd - i) + 2);
-    char16_t* o = out.data() + used;
-    while (i < sliceEnd) {
-      const unsigned char c = static_cast<unsigned char>(pane[i]);
-      if (c < 0x80) {
-        *o++ = c == 0 ? kPlaceholderBase : static_cast<char16_t>(c);
-        ++i;
+    const unsigned char c = static_cast<unsigned char>(pane[i]);
+    if (c < 0x80) {
+      *o++ = c == 0 ? kPlaceholderBase : static_cast<char16_t>(c);
+      ++i;
+      continue;
+    }
+    if (IsSjisLead(c) && i + 1 < n) {
+      const uint16_t code = static_cast<uint16_t>((c << 8) | static_cast<unsigned char>(pane[i + 1]));
+      char32_t cp = m.pair[code];
+      // Most codes are no spare ones and stand for their own character.
+      if (const int k = SpareLeadIndex(c) < 0 ? -1 : SpareIndex(code); k >= 0) {
+        cp = 0;
+        if (static_cast<size_t>(k) < kRawByteCodes)
+          cp = kPlaceholderBase + static_cast<char32_t>(k);
+        else if (static_cast<size_t>(k) - kRawByteCodes < chars_.size())
+          cp = chars_[static_cast<size_t>(k) - kRawByteCodes];
+      }
+      if (cp != 0) {
+        if (cp >= 0x10000) {
+          *o++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+          *o++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+          *o++ = static_cast<char16_t>(cp);
+        }
+        i += 2;
         continue;
       }
-      if (IsSjisLead(c) && i + 1 < n) {
-        const uint16_t code = static_cast<uint16_t>((c << 8) | static_cast<unsigned char>(pane[i + 1]));
-        char32_t cp = m.pair[code];
-        // Most codes are no spare ones and stand for their own character.
-        if (const int k = SpareLeadIndex(c) < 0 ? -1 : SpareIndex(code); k >= 0) {
-          cp = 0;
-          if (static_cast<size_t>(k) < kRawByteCodes)
-            cp = kPlaceholderBase + static_cast<char32_t>(k);
-          else if (static_cast<size_t>(k) - kRawByteCodes < chars_.size())
-            cp = chars_[static_cast<size_t>(k) - kRawByteCodes];
-        }
-        if (cp != 0) {
-          if (cp >= 0x10000) {
-            *o++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            *o++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-          } else {
-            *o++ = static_cast<char16_t>(cp);
-          }
-          i += 2;
-          continue;
-        }
-      }
-      const char16_t u = IsSjisLead(c) ? char16_t(0) : m.single[c];
-      *o++ = u != 0 ? u : static_cast<char16_t>(kPlaceholderBase + c);
-      ++i;
     }
-    out.resize(static_cast<size_t>(o - out.data()));
+    const char16_t u = IsSjisLead(c) ? char16_t(0) : m.single[c];
+    *o++ = u != 0 ? u : static_cast<char16_t>(kPlaceholderBase + c);
+    ++i;
   }
-  return out;
+  return static_cast<size_t>(o - out);
 }
 
 std::string TUnicodePane::FromScreen(std::u16string_view screen) {

@@ -65,6 +65,9 @@ class TUnicodePane {
   // bytes that were no character as U+F700 + byte, as the Shift_JIS
   // display shows bytes it cannot decode.
   std::u16string ToScreen(std::string_view pane) const;
+  // The same into out, which has room for pane.size() units; returns how
+  // many were written.
+  size_t ToScreenTo(std::string_view pane, char16_t* out) const;
   // Text typed or pasted on the screen into pane text; characters CP932
   // lacks get spare codes (which may grow the table).
   std::string FromScreen(std::u16string_view screen);

@@ -201,10 +201,14 @@ std::u16string DecodeCp932Lossless(std::string_view bytes) {
 }
 
 void DecodeCp932LosslessInto(std::string_view bytes, std::u16string& out) {
-  const Tables& t = T();
   // Never more units than bytes: a pair and its variant mark take two.
   out.resize(bytes.size());
-  char16_t* o = out.data();
+  out.resize(DecodeCp932LosslessTo(bytes, out.data()));
+}
+
+size_t DecodeCp932LosslessTo(std::string_view bytes, char16_t* const out) {
+  const Tables& t = T();
+  char16_t* o = out;
   const size_t n = bytes.size();
   const char* p = bytes.data();
   for (size_t i = 0; i < n;) {
@@ -247,7 +251,7 @@ void DecodeCp932LosslessInto(std::string_view bytes, std::u16string& out) {
     *o++ = (u != 0 && c != 0) ? u : static_cast<char16_t>(kPlaceholderBase + c);
     ++i;
   }
-  out.resize(static_cast<size_t>(o - out.data()));
+  return static_cast<size_t>(o - out);
 }
 
 std::string EncodeCp932Lossless(std::u16string_view text) {

@@ -24,6 +24,10 @@ constexpr char16_t kAltPairMark = 0xFE00;
 std::u16string DecodeCp932Lossless(std::string_view bytes);
 // The same into a buffer the caller reuses (its old content is dropped).
 void DecodeCp932LosslessInto(std::string_view bytes, std::u16string& out);
+// The same into out, which has room for bytes.size() units (never more
+// are written); returns how many were written. For callers that own a
+// buffer of their own (the screen's string), so nothing is copied again.
+size_t DecodeCp932LosslessTo(std::string_view bytes, char16_t* out);
 
 // The tables behind the mappings, for converters that go a character at a
 // time. exact[u] is the code (one byte below 0x100, else lead<<8|trail) that

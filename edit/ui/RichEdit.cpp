@@ -213,8 +213,8 @@ TPanePiece TRichEdit::MakePiece(const navirt::TPaneBytes& bytes, const navirt::T
   }
   QString screen;
   if (unicode) {
-    std::u16string u = unicode->ToScreen(text);
-    screen = QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+    screen = QString(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+    screen.truncate(static_cast<qsizetype>(unicode->ToScreenTo(text, reinterpret_cast<char16_t*>(screen.data()))));
   } else {
     screen = ToScreen(text);
   }
@@ -422,8 +422,12 @@ void TRichEdit::CompleteFill() const {
 }
 
 QString TRichEdit::ToScreen(std::string_view bytes) {
-  std::u16string u = navirt::DecodeCp932Lossless(bytes);
-  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+  // Decoded straight into the string shown: a large preview's pieces are
+  // neither copied nor given fresh pages twice.
+  QString screen(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  screen.truncate(
+      static_cast<qsizetype>(navirt::DecodeCp932LosslessTo(bytes, reinterpret_cast<char16_t*>(screen.data()))));
+  return screen;
 }
 
 std::string TRichEdit::FromScreen(const QString& text) {
