@@ -5,10 +5,6 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "codec/AsciiRuns.h"
 #include "codec/CodeConvert.h"
 #include "codec/DetectCode.h"
 #include "codec/DetectUnicode.h"
@@ -138,30 +135,6 @@ const char* Utf16Order(std::string_view& s) {
   return "UTF-16LE";
 }
 
-// ASCII sixteen bytes at a time: each block is stored whole and both
-// pointers move past the ASCII bytes it begins with, so a short run costs
-// one load and one store. The caller leaves 16 bytes of room at o whenever
-// 16 bytes of input remain. Returns when *p is not ASCII or the input ends.
-template <typename In>
-inline void CopyAscii(const In*& p, const In* e, char*& o) {
-#if defined(__SSE2__)
-  while (e - p >= 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
-    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
-    if (high != 0) {
-      const unsigned n = static_cast<unsigned>(__builtin_ctz(high));
-      p += n;
-      o += n;
-      return;
-    }
-    p += 16;
-    o += 16;
-  }
-#endif
-  while (p < e && static_cast<unsigned char>(*p) < 0x80) *o++ = static_cast<char>(*p++);
-}
-
 // The exact CP932 codes as they are stored: the lead byte first in memory
 // (one two-byte store a character), 0 for none.
 struct StoredCodeTable {
@@ -199,7 +172,7 @@ std::optional<std::string> Utf8ToSjisByTable(std::string_view utf8) {
   const unsigned char* p = begin;
   const unsigned char* const e = p + utf8.size();
   while (p < e) {
-    CopyAscii(p, e, o);
+    detail::CopyAscii(p, e, o);
     // Then the characters up to the next ASCII byte.
     while (p < e) {
       const unsigned c = *p;
@@ -406,7 +379,7 @@ std::optional<std::string> SjisToUtf8ByTable(std::string_view sjis) {
     char* o = out.data() + used;
     const char* const sliceEnd = e - p > static_cast<ptrdiff_t>(kSlice) ? p + kSlice : e;
     while (p < sliceEnd) {
-      CopyAscii(p, sliceEnd, o);
+      detail::CopyAscii(p, sliceEnd, o);
       // Then the run of other units, up to the next ASCII byte.
       while (p < sliceEnd) {
         const unsigned char c = static_cast<unsigned char>(*p);

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "codec/AsciiRuns.h"
 #include "codec/JapanesePane.h"
 #include "platform/Cp932.h"
 
@@ -153,21 +150,11 @@ std::string TUnicodePane::Decode(std::string_view file) {
       while (i < sliceEnd) {
         const unsigned c = static_cast<unsigned char>(p[i]);
         if (c < 0x80) {
-          // Runs of 7-bit bytes are copied as they are, sixteen bytes at a
-          // time: each block is stored whole (the room allows it) and the
-          // positions move past its leading 7-bit bytes.
-#if defined(__SSE2__)
-          while (n - i >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
-            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
-            const unsigned k = high ? static_cast<unsigned>(__builtin_ctz(high)) : 16;
-            i += k;
-            o += k;
-            if (high || i >= sliceEnd) break;
-          }
-#endif
-          while (i < sliceEnd && static_cast<unsigned char>(p[i]) < 0x80) *o++ = p[i++];
+          // Runs of 7-bit bytes are copied as they are (the room holds
+          // the sixteen-byte stores).
+          const char* q = p + i;
+          detail::CopyAscii(q, p + sliceEnd, o);
+          i = static_cast<size_t>(q - p);
           continue;
         }
         // Three-byte sequences (kana and kanji, nearly every non-ASCII
